@@ -1,0 +1,41 @@
+# The two commands a newcomer needs:
+#   make run    installs what is missing, builds, and runs the program
+#   make test   installs what is missing, builds, and runs every test
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+GENERATOR ?= Ninja
+DATA ?= $(CURDIR)/DataLog
+
+.PHONY: all deps configure build run test sanitize bench format clean
+
+all: build
+
+deps:
+	bash scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G $(GENERATOR)
+
+build: configure
+	cmake --build $(BUILD)
+
+run: build
+	$(BUILD)/src/cli/tavrin --data "$(DATA)" list
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+# Unit tests once more with the address and undefined-behaviour sanitizers.
+sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -G $(GENERATOR) -DTAVRIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake --build $(ASAN_BUILD)
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
+
+bench: build
+	$(BUILD)/bench/store_bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,54 @@
+#include "app/app_paths.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+
+namespace tavrin {
+namespace {
+
+constexpr char kAppFolder[] = "tavrin-lite";
+
+std::filesystem::path XdgFolder(const std::string& xdgValue, const std::string& home,
+                                const char* homeRelative) {
+  // Only absolute values count; a relative one is ignored as the XDG rules ask.
+  if (!xdgValue.empty() && xdgValue[0] == '/') return xdgValue;
+  return std::filesystem::path(home.empty() ? "/tmp" : home) / homeRelative;
+}
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+}  // namespace
+
+std::filesystem::path ProgramFolder() {
+  std::error_code error;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return std::filesystem::current_path(error);
+  return exe.parent_path();
+}
+
+AppPaths ResolveAppPaths(const std::filesystem::path& programFolder, const std::string& home,
+                         const std::string& xdgDataHome, const std::string& xdgConfigHome) {
+  AppPaths paths;
+  paths.programFolder = programFolder;
+  if (::access(programFolder.c_str(), W_OK) == 0) {
+    paths.dataFolder = programFolder / "DataLog";
+    paths.settingsFile = programFolder / "TVR.ini";
+  } else {
+    const auto data = XdgFolder(xdgDataHome, home, ".local/share") / kAppFolder;
+    paths.dataFolder = data / "DataLog";
+    paths.settingsFile = XdgFolder(xdgConfigHome, home, ".config") / kAppFolder / "TVR.ini";
+  }
+  return paths;
+}
+
+AppPaths DefaultAppPaths() {
+  return ResolveAppPaths(ProgramFolder(), Env("HOME"), Env("XDG_DATA_HOME"),
+                         Env("XDG_CONFIG_HOME"));
+}
+
+}  // namespace tavrin

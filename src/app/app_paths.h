@@ -1,0 +1,25 @@
+// Where the program keeps its files: the track folder DataLog and TVR.ini live beside the
+// program when its folder is writable, otherwise in the user's XDG data and config folders.
+#pragma once
+
+#include <filesystem>
+
+namespace tavrin {
+
+struct AppPaths {
+  std::filesystem::path programFolder;
+  std::filesystem::path dataFolder;    // DataLog
+  std::filesystem::path settingsFile;  // TVR.ini
+};
+
+// The folder of the running program file.
+std::filesystem::path ProgramFolder();
+
+// Chooses the folders for a program in `programFolder`; `home`, `xdgDataHome` and
+// `xdgConfigHome` are the environment's values (empty when unset).
+AppPaths ResolveAppPaths(const std::filesystem::path& programFolder, const std::string& home,
+                         const std::string& xdgDataHome, const std::string& xdgConfigHome);
+// The same with this process's program folder and environment.
+AppPaths DefaultAppPaths();
+
+}  // namespace tavrin

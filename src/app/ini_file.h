@@ -1,0 +1,46 @@
+// A small INI file reader and writer that changes only the keys it is asked to set and keeps
+// every other line (comments, unknown keys, hand-written values) exactly as it was.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavrin {
+
+class IniFile {
+ public:
+  // A missing or unreadable file reads as empty.
+  static IniFile Load(const std::filesystem::path& path);
+  static IniFile Parse(const std::string& text);
+
+  // Section and key names match without regard to case. Values are trimmed and lose one pair of
+  // enclosing quotes.
+  std::optional<std::string> Get(const std::string& section, const std::string& key) const;
+  // The leading signed decimal number of the value (0 when there is none); `fallback` when the
+  // key is missing.
+  int GetInt(const std::string& section, const std::string& key, int fallback) const;
+  std::string GetString(const std::string& section, const std::string& key,
+                        const std::string& fallback) const;
+
+  // Replaces the value of an existing key in place, or adds the key at the end of its section,
+  // or adds the section at the end of the file.
+  void Set(const std::string& section, const std::string& key, const std::string& value);
+
+  std::string Text() const;
+  // Written through a temporary file and renamed, so a failed save never leaves half a file.
+  bool Save(const std::filesystem::path& path) const;
+
+ private:
+  struct Line {
+    std::string text;  // without its line end
+    std::string end;   // "\r\n", "\n" or "" for a last line without one
+  };
+  std::optional<size_t> FindKey(const std::string& section, const std::string& key) const;
+
+  std::vector<Line> lines_;
+  std::string newline_ = "\r\n";
+};
+
+}  // namespace tavrin

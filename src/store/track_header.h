@@ -1,0 +1,61 @@
+// The 64-byte header of a track file and the track store's list entry.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "store/savelog.h"
+
+namespace tavrin {
+
+constexpr uint8_t kTrackMarker = 0xF3;
+// Marks a track the user made from selected points of another track.
+constexpr uint16_t kSelectionMarker = 0x1234;
+constexpr size_t kNoteGroupUnits = 8;  // UTF-16 units: seven characters and a NUL
+
+// Laid out exactly as on disk (little-endian, no padding), so it is read and written whole.
+struct TRACKHEADER {
+  uint8_t marker = 0;
+  uint8_t memorySize = 0;   // low 8 bits of the logger's memory in megabits
+  uint8_t saveBySpeed = 0;  // km/h
+  uint8_t saveByTime = 0;   // seconds
+  uint32_t pointCount = 0;
+  uint32_t elapsedSeconds = 0;  // last minus first date-time
+  uint32_t distance = 0;        // metres
+  DateTime6 firstDateTime{};
+  uint16_t saveByDistance = 0;  // metres
+  DateTime6 lastDateTime{};
+  uint16_t selectionMarker = 0;
+  char16_t noteGroup1[kNoteGroupUnits]{};
+  char16_t noteGroup2[kNoteGroupUnits]{};
+};
+static_assert(sizeof(TRACKHEADER) == 64, "a track header is 64 bytes on disk");
+static_assert(offsetof(TRACKHEADER, pointCount) == 4);
+static_assert(offsetof(TRACKHEADER, firstDateTime) == 16);
+static_assert(offsetof(TRACKHEADER, saveByDistance) == 22);
+static_assert(offsetof(TRACKHEADER, lastDateTime) == 24);
+static_assert(offsetof(TRACKHEADER, selectionMarker) == 30);
+static_assert(offsetof(TRACKHEADER, noteGroup1) == 32);
+static_assert(offsetof(TRACKHEADER, noteGroup2) == 48);
+
+// One entry of the track store's lists: a track file, or a day that sums the tracks of a date.
+struct SAVESTATE {
+  std::string path;  // track: the file; day: the day's name (no such file exists)
+  TRACKHEADER header{};
+  char16_t noteGroup3[kNoteGroupUnits]{};  // spare: the logger's note groups 3 and 4
+  char16_t noteGroup4[kNoteGroupUnits]{};
+  double averageSpeed = 0;  // km/h
+  int32_t firstTrack = 0;   // day only: index of its first track in the track entries
+  int32_t endTrack = 0;     // day only: one past its last track
+};
+
+// km/h from metres and seconds; 0 when no time passed.
+double AverageSpeedKmh(uint32_t distanceMeters, uint32_t elapsedSeconds);
+
+// Note groups travel as UTF-8 in the program and as UTF-16 in the header. Text that does not
+// fit is cut to seven units.
+void SetNoteGroup(char16_t (&units)[kNoteGroupUnits], const std::string& utf8);
+std::string NoteGroupText(const char16_t (&units)[kNoteGroupUnits]);
+
+}  // namespace tavrin

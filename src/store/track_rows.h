@@ -1,0 +1,62 @@
+// The rows the track store shows: what each column is called and what each cell says. The store
+// hands rows to a small list interface; the GUI's models, the command line and the tests each
+// implement it.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+
+#include "store/track_header.h"
+
+namespace tavrin {
+
+enum class ColumnAlign { Left, Centre };
+
+struct ListColumn {
+  const char* title;
+  int width;
+  ColumnAlign align;
+};
+
+// Extended list styles a list may be asked for.
+constexpr unsigned kStyleFullRowSelect = 0x20;
+constexpr unsigned kStyleGridLines = 0x01;
+constexpr unsigned kStyleCheckBoxes = 0x04;
+
+extern const std::array<ListColumn, 7> kEntryColumns;
+extern const std::array<ListColumn, 8> kPointColumns;
+
+using EntryRow = std::array<std::string, 7>;
+using PointRow = std::array<std::string, 8>;
+
+// Texts of one track or day row; `number` is the 1-based row number.
+EntryRow EntryRowTexts(const SAVESTATE& entry, int number);
+// Texts of one point row.
+PointRow PointRowTexts(const SAVELOG& point, int number);
+
+class IListView {
+ public:
+  virtual ~IListView() = default;
+  virtual void SetColumns(std::span<const ListColumn> /*columns*/, unsigned /*styleBits*/) {}
+  virtual void RemoveAllRows() = 0;
+};
+
+// A list of tracks or days.
+class IEntryRows : public IListView {
+ public:
+  virtual int RowCount() const = 0;
+  virtual void InsertRow(int index, const EntryRow& cells) = 0;
+};
+
+// A list of points. Points arrive in batches so that a view over the store's point vector can
+// show a million of them without a million calls; row k of a batch is numbered firstNumber + k.
+class IPointRows : public IListView {
+ public:
+  virtual void AppendPointRows(std::span<const SAVELOG> points, int firstNumber) = 0;
+};
+
+void SetupEntryColumns(IListView& list, unsigned extraStyle);
+void SetupPointColumns(IListView& list, unsigned existingStyle);
+
+}  // namespace tavrin

@@ -1,0 +1,12 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+int main(int argc, char** argv) {
+  // Calendar conversions use the host's zone; tests pin it and change it only where they mean to.
+  ::setenv("TZ", "UTC", 1);
+  ::tzset();
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "store/track_store.h"
+#include "test_support.h"
+
+namespace tavrin {
+namespace {
+
+using test::Header;
+using test::Point;
+using test::ReadBytes;
+using test::WriteTrackFile;
+
+class TrackFiles : public ::testing::Test {
+ protected:
+  TrackFiles() : store(messages.Fn()) { store.PrepareDataFolder(dir.Path() / "DataLog"); }
+
+  // Writes a track the way a download does and returns its closed entry.
+  SAVESTATE WriteTrack(const std::vector<SAVELOG>& points) {
+    SAVESTATE entry;
+    entry.header = Header(points.front(), 0, 0, 0);
+    SetNoteGroup(entry.header.noteGroup1, "Hike");
+    EXPECT_TRUE(store.OpenTrackFile(entry));
+    for (const SAVELOG& p : points) entry.header.distance += store.AppendPoint(p);
+    EXPECT_TRUE(store.CloseTrackFile(entry, static_cast<uint32_t>(points.size())));
+    return *store.ReadTrackHeader(entry.path);
+  }
+
+  TRACKHEADER HeaderOnDisk(const std::string& path) {
+    TRACKHEADER h;
+    const auto bytes = ReadBytes(path);
+    EXPECT_GE(bytes.size(), sizeof h);
+    std::memcpy(&h, bytes.data(), sizeof h);
+    return h;
+  }
+
+  test::TempDir dir;
+  test::MessageLog messages;
+  CTrackStore store;
+};
+
+TEST_F(TrackFiles, DownloadWritesHeaderAndPointsExactly) {
+  test::ScopedTimeZone zone("Asia/Seoul");  // names and stored times stay UTC
+  const std::vector<SAVELOG> points = {Point(15, 3, 7, 8, 5, 9, 10.0f, 5.0f),
+                                       Point(15, 3, 7, 8, 5, 10, 10.01f, 5.0f),
+                                       Point(15, 3, 7, 8, 6, 0, 10.02f, 5.0f)};
+  const SAVESTATE entry = WriteTrack(points);
+
+  EXPECT_EQ(entry.path, store.DataFolder() + "/20150307_080509.bt0");
+  const auto bytes = ReadBytes(entry.path);
+  ASSERT_EQ(bytes.size(), 64u + 48u);
+  const TRACKHEADER& h = entry.header;
+  EXPECT_EQ(h.marker, 0xF3);
+  EXPECT_EQ(h.pointCount, 3u);
+  EXPECT_EQ(h.elapsedSeconds, 51u);
+  EXPECT_EQ(h.distance, 1111u + 1111u);
+  EXPECT_EQ(h.lastDateTime, (DateTime6{15, 3, 7, 8, 6, 0}));
+  EXPECT_EQ(NoteGroupText(h.noteGroup1), "Hike");
+  // Note groups are UTF-16LE, NUL padded.
+  EXPECT_EQ(bytes[32], 'H');
+  EXPECT_EQ(bytes[33], 0);
+  EXPECT_EQ(bytes[40], 0);
+  EXPECT_EQ(std::memcmp(bytes.data() + 64, points.data(), 48), 0);
+}
+
+TEST_F(TrackFiles, FileClosedWithoutPointsKeepsItsOpeningHeader) {
+  SAVESTATE entry;
+  entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
+  ASSERT_TRUE(store.OpenTrackFile(entry));
+  store.CloseTrackFile(entry, 0);
+  const TRACKHEADER h = HeaderOnDisk(entry.path);
+  EXPECT_EQ(h.pointCount, 0u);
+  EXPECT_EQ(h.lastDateTime, (DateTime6{}));
+  EXPECT_EQ(ReadBytes(entry.path).size(), 64u);
+  EXPECT_FALSE(store.IsWriting());
+}
+
+TEST_F(TrackFiles, ReadingTheSameTrackAgainOverwritesButReadersStopAtTheNewCount) {
+  std::vector<SAVELOG> longTrack;
+  for (int s = 0; s < 5; ++s) longTrack.push_back(Point(20, 6, 1, 12, 0, s));
+  WriteTrack(longTrack);
+  const SAVESTATE entry = WriteTrack({longTrack[0], longTrack[1]});
+  EXPECT_EQ(ReadBytes(entry.path).size(), 64u + 5 * 16u);  // not truncated
+  std::vector<SAVELOG> read;
+  ASSERT_TRUE(store.ReadTrackPoints(entry, read));
+  EXPECT_EQ(read.size(), 2u);
+}
+
+TEST_F(TrackFiles, CheckpointMakesPointsReadableBeforeTheTrackIsClosed) {
+  SAVESTATE entry;
+  entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
+  ASSERT_TRUE(store.OpenTrackFile(entry));
+  for (int s = 0; s < 10; ++s)
+    entry.header.distance += store.AppendPoint(Point(20, 6, 1, 12, 0, s));
+  ASSERT_TRUE(store.CheckpointTrackFile(entry, 10));
+  // As if the program died here: another reader sees every point written so far.
+  const TRACKHEADER h = HeaderOnDisk(entry.path);
+  EXPECT_EQ(h.pointCount, 10u);
+  EXPECT_EQ(h.elapsedSeconds, 9u);
+  EXPECT_EQ(ReadBytes(entry.path).size(), 64u + 160u);
+  store.CloseTrackFile(entry, 10);
+}
+
+TEST_F(TrackFiles, AppendWithoutOpenFileStillTracksThePreviousPoint) {
+  EXPECT_EQ(store.AppendPoint(Point(20, 1, 1, 0, 0, 0, 10.0f, 5.0f)), 0u);
+  EXPECT_EQ(store.AppendPoint(Point(20, 1, 1, 0, 0, 1, 10.01f, 5.0f)), 1111u);
+  EXPECT_EQ(store.PointGapSeconds(Point(20, 1, 1, 0, 10, 2)), 601);
+}
+
+TEST_F(TrackFiles, InvalidLastDateTimeKeepsThePointsAndTellsTheUser) {
+  SAVESTATE entry;
+  entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
+  ASSERT_TRUE(store.OpenTrackFile(entry));
+  store.AppendPoint(Point(20, 6, 1, 12, 0, 0));
+  store.AppendPoint(Point(20, 6, 1, 25, 0, 0));  // hour 25
+  EXPECT_FALSE(store.CloseTrackFile(entry, 2));
+  const TRACKHEADER h = HeaderOnDisk(entry.path);
+  EXPECT_EQ(h.pointCount, 2u);
+  EXPECT_EQ(h.elapsedSeconds, 0u);
+  ASSERT_EQ(messages.texts.size(), 1u);
+  EXPECT_NE(messages.texts[0].find("2020-06-01 25:00:00"), std::string::npos);
+}
+
+TEST_F(TrackFiles, ReaderSkipsDeletedPointsShiftsAndStopsAtCount) {
+  std::vector<SAVELOG> points;
+  for (int s = 0; s < 6; ++s) points.push_back(Point(20, 12, 31, 23, 30, s));
+  points[1].SetDeleted(true);
+  points[4].SetDeleted(true);
+  const std::string path = store.DataFolder() + "/20201231_233000.bt0";
+  WriteTrackFile(path, Header(points[0], 3, 5, 0), points);
+  store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(60));
+  SAVESTATE entry = *store.ReadTrackHeader(path);
+  std::vector<SAVELOG> read;
+  ASSERT_TRUE(store.ReadTrackPoints(entry, read));
+  ASSERT_EQ(read.size(), 3u);  // points 0, 2, 3
+  EXPECT_EQ(read[0].GetDateTime(), (DateTime{21, 1, 1, 0, 30, 0}));
+  EXPECT_EQ(read[1].Second(), 2);
+  EXPECT_EQ(read[2].Second(), 3);
+}
+
+TEST_F(TrackFiles, BadFilesAreReportedWithTheirReasons) {
+  const std::string shortFile = store.DataFolder() + "/20200101_000000.bt0";
+  std::ofstream(shortFile) << std::string(20, '\xF3');
+  const std::string wrongMarker = store.DataFolder() + "/20200101_000001.bt0";
+  std::ofstream(wrongMarker) << std::string(64, 'x');
+  EXPECT_FALSE(store.ReadTrackHeader(shortFile));
+  EXPECT_FALSE(store.ReadTrackHeader(wrongMarker));
+  EXPECT_FALSE(store.ReadTrackHeader(store.DataFolder() + "/missing.bt0"));
+  std::vector<SAVELOG> points;
+  SAVESTATE missing;
+  missing.path = store.DataFolder() + "/missing.bt0";
+  EXPECT_FALSE(store.ReadTrackPoints(missing, points));
+  EXPECT_EQ(messages.texts,
+            (std::vector<std::string>{
+                "Unknown Data file(Data Error).", "Unknown Data file(Data Error).",
+                "Unknown Data file(File Open Error).", "Error.. Cannot find file."}));
+}
+
+TEST_F(TrackFiles, CompactionDropsDeletedPointsAndRewritesTheHeader) {
+  std::vector<SAVELOG> points;
+  for (int s = 0; s < 5; ++s) points.push_back(Point(20, 6, 1, 12, 0, 10 * s));
+  const std::string path = store.DataFolder() + "/20200601_120000.bt0";
+  WriteTrackFile(path, Header(points[0], 5, 40, 999), points);
+  store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(540));
+  SAVESTATE entry = *store.ReadTrackHeader(path);
+  const size_t positions[] = {0, 4};
+  ASSERT_TRUE(store.MarkPointsDeleted(entry, positions));
+
+  ASSERT_TRUE(store.CompactTrackFile(entry));
+  const auto bytes = ReadBytes(path);
+  ASSERT_EQ(bytes.size(), 64u + 3 * 16u);
+  EXPECT_EQ(std::memcmp(bytes.data() + 64, &points[1], 48), 0);
+  const TRACKHEADER h = HeaderOnDisk(path);
+  EXPECT_EQ(h.pointCount, 3u);
+  EXPECT_EQ(h.distance, 0u);
+  EXPECT_EQ(h.elapsedSeconds, 20u);
+  EXPECT_EQ(h.firstDateTime, (DateTime6{20, 6, 1, 12, 0, 10}));  // UTC on disk
+  EXPECT_EQ(h.lastDateTime, (DateTime6{20, 6, 1, 12, 0, 30}));
+  EXPECT_EQ(h.saveByDistance, 100);
+  // The entry, like any listed entry, shows local time.
+  EXPECT_EQ(entry.header.firstDateTime, (DateTime6{20, 6, 1, 21, 0, 10}));
+  EXPECT_EQ(entry.header.pointCount, 3u);
+  EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+}
+
+TEST_F(TrackFiles, CompactionLeavesOutRecordsBeyondTheCount) {
+  std::vector<SAVELOG> points;
+  for (int s = 0; s < 6; ++s) points.push_back(Point(20, 6, 1, 12, 0, s));
+  points[1].SetDeleted(true);
+  const std::string path = store.DataFolder() + "/20200601_120000.bt0";
+  // Count 3 over six records: the last two are left over from an older, longer file.
+  WriteTrackFile(path, Header(points[0], 3, 3, 0), points);
+  SAVESTATE entry = *store.ReadTrackHeader(path);
+  ASSERT_TRUE(store.CompactTrackFile(entry));
+  EXPECT_EQ(ReadBytes(path).size(), 64u + 3 * 16u);
+  EXPECT_EQ(HeaderOnDisk(path).lastDateTime, (DateTime6{20, 6, 1, 12, 0, 3}));
+}
+
+TEST_F(TrackFiles, CompactionWithEveryPointDeletedKeepsTheDates) {
+  std::vector<SAVELOG> points = {Point(20, 6, 1, 12, 0, 0), Point(20, 6, 1, 12, 0, 1)};
+  points[0].SetDeleted(true);
+  points[1].SetDeleted(true);
+  const std::string path = store.DataFolder() + "/20200601_120000.bt0";
+  WriteTrackFile(path, Header(points[0], 2, 1, 5), points);
+  SAVESTATE entry = *store.ReadTrackHeader(path);
+  ASSERT_TRUE(store.CompactTrackFile(entry));
+  const TRACKHEADER h = HeaderOnDisk(path);
+  EXPECT_EQ(ReadBytes(path).size(), 64u);
+  EXPECT_EQ(h.pointCount, 0u);
+  EXPECT_EQ(h.firstDateTime, (DateTime6{20, 6, 1, 12, 0, 0}));
+}
+
+TEST_F(TrackFiles, CompactionRefusesInvalidDatesAndChangesNothing) {
+  std::vector<SAVELOG> points = {Point(20, 6, 1, 12, 0, 0), Point(20, 6, 1, 12, 0, 1),
+                                 Point(20, 6, 1, 30, 0, 2)};
+  points[1].SetDeleted(true);
+  const std::string path = store.DataFolder() + "/20200601_120000.bt0";
+  WriteTrackFile(path, Header(points[0], 3, 2, 0), points);
+  const auto before = ReadBytes(path);
+  SAVESTATE entry = *store.ReadTrackHeader(path);
+  const SAVESTATE entryBefore = entry;
+  EXPECT_FALSE(store.CompactTrackFile(entry));
+  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_EQ(entry.header.pointCount, entryBefore.header.pointCount);
+  ASSERT_EQ(messages.texts.size(), 1u);
+  EXPECT_NE(messages.texts[0].find("invalid date/time"), std::string::npos);
+}
+
+TEST_F(TrackFiles, CompactionThatCannotWriteLeavesTheOldTrackWhole) {
+  std::vector<SAVELOG> points = {Point(20, 6, 1, 12, 0, 0), Point(20, 6, 1, 12, 0, 1)};
+  points[0].SetDeleted(true);
+  const std::string path = store.DataFolder() + "/20200601_120000.bt0";
+  WriteTrackFile(path, Header(points[0], 2, 1, 0), points);
+  const auto before = ReadBytes(path);
+  std::filesystem::create_directory(path + ".new");  // the temporary file cannot be made
+  SAVESTATE entry = *store.ReadTrackHeader(path);
+  EXPECT_FALSE(store.CompactTrackFile(entry));
+  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_EQ(entry.header.pointCount, 2u);
+  ASSERT_EQ(messages.texts.size(), 1u);
+  EXPECT_NE(messages.texts[0].find("The track is unchanged."), std::string::npos);
+}
+
+TEST_F(TrackFiles, CompactionOfAMissingFileSaysSo) {
+  SAVESTATE entry;
+  entry.path = store.DataFolder() + "/20200601_120000.bt0";
+  EXPECT_FALSE(store.CompactTrackFile(entry));
+  EXPECT_EQ(messages.texts, std::vector<std::string>{"Error.. Cannot find file."});
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include "store/track_store.h"
+#include "test_support.h"
+
+namespace tavrin {
+namespace {
+
+using test::Header;
+using test::Point;
+using test::WriteTrackFile;
+
+class TrackLists : public ::testing::Test {
+ protected:
+  TrackLists() : store(messages.Fn()) { store.PrepareDataFolder(dir.Path()); }
+
+  // A track starting at the given UTC time with `count` points a second apart.
+  std::string AddTrack(DateTime start, uint32_t count, uint32_t distance, uint16_t selection = 0) {
+    std::vector<SAVELOG> points;
+    for (uint32_t i = 0; i < count; ++i) {
+      DateTime t = start;
+      t.second += static_cast<int>(i);
+      points.push_back(Point(t.year, t.month, t.day, t.hour, t.minute, t.second));
+    }
+    TRACKHEADER h = Header(points.front(), count, count - 1, distance);
+    h.selectionMarker = selection;
+    const std::string path = store.TrackFileName(h);
+    WriteTrackFile(path, h, points);
+    return path;
+  }
+
+  test::TempDir dir;
+  test::MessageLog messages;
+  CTrackStore store;
+  test::EntryRowsRecorder rows;
+};
+
+TEST_F(TrackLists, ByTrackListsFilesInNameOrderWithTheirRowTexts) {
+  AddTrack({24, 5, 2, 8, 0, 0}, 3, 2500);
+  AddTrack({24, 5, 1, 9, 30, 0}, 2, 12345);
+  store.ListTracks(&rows, false);
+  ASSERT_EQ(rows.rows.size(), 2u);
+  EXPECT_EQ(rows.rows[0], (EntryRow{"0001", "2024-05-01 09:30:00", "2024-05-01 09:30:01", "0:0:1",
+                                    "12.35Km", "44442.0Km/h", "2"}));
+  EXPECT_EQ(rows.rows[1][0], "0002");
+  EXPECT_EQ(store.TrackEntries().size(), 2u);
+  EXPECT_TRUE(store.DayEntries().empty());
+}
+
+TEST_F(TrackLists, EntryRowFormatsDriveTimeAndSpeed) {
+  SAVESTATE entry;
+  entry.header.elapsedSeconds = 3725;
+  entry.header.distance = 12345;
+  entry.averageSpeed = AverageSpeedKmh(12345, 3725);
+  const EntryRow row = EntryRowTexts(entry, 7);
+  EXPECT_EQ(row[3], "1:2:5");
+  EXPECT_EQ(row[4], "12.35Km");
+  EXPECT_EQ(row[5], "11.9Km/h");
+  entry.header.elapsedSeconds = 0;
+  entry.averageSpeed = AverageSpeedKmh(12345, 0);
+  EXPECT_EQ(EntryRowTexts(entry, 1)[3], "0:0:0");
+  EXPECT_EQ(EntryRowTexts(entry, 1)[5], "0.0Km/h");
+}
+
+TEST_F(TrackLists, ByDaySumsTheTracksOfEachDay) {
+  AddTrack({24, 5, 1, 8, 0, 0}, 3, 1000);
+  AddTrack({24, 5, 1, 12, 0, 0}, 4, 2000);
+  AddTrack({24, 5, 1, 18, 0, 0}, 5, 3000);
+  AddTrack({24, 5, 2, 7, 0, 0}, 2, 500);
+  store.ListTracks(&rows, true);
+  ASSERT_EQ(rows.rows.size(), 2u);
+  const auto& days = store.DayEntries();
+  ASSERT_EQ(days.size(), 2u);
+  EXPECT_EQ(days[0].firstTrack, 0);
+  EXPECT_EQ(days[0].endTrack, 3);
+  EXPECT_EQ(days[1].firstTrack, 3);
+  EXPECT_EQ(days[1].endTrack, 4);
+  EXPECT_EQ(days[0].path, store.DataFolder() + "/20240501.bt1");
+  EXPECT_EQ(rows.rows[0][1], "2024-05-01 08:00:00");
+  EXPECT_EQ(rows.rows[0][2], "2024-05-01 18:00:04");
+  EXPECT_EQ(rows.rows[0][3], "0:0:9");  // sum of drive times, not the span
+  EXPECT_EQ(rows.rows[0][4], "6.00Km");
+  EXPECT_EQ(rows.rows[0][6], "12");
+  EXPECT_EQ(store.TrackEntries().size(), 4u);
+}
+
+TEST_F(TrackLists, SelectionTracksAreLeftOutOfTheirDayUnlessTheyOpenIt) {
+  AddTrack({24, 5, 1, 8, 0, 0}, 3, 1000);
+  AddTrack({24, 5, 1, 8, 0, 1}, 2, 400, kSelectionMarker);  // cut from the first
+  AddTrack({24, 5, 2, 8, 0, 0}, 2, 700, kSelectionMarker);  // first of its day
+  store.ListTracks(&rows, true);
+  ASSERT_EQ(store.DayEntries().size(), 2u);
+  EXPECT_EQ(store.DayEntries()[0].header.pointCount, 3u);
+  EXPECT_EQ(store.DayEntries()[0].endTrack, 1);
+  EXPECT_EQ(store.DayEntries()[1].header.pointCount, 2u);
+  EXPECT_EQ(store.TrackEntries().size(), 2u);
+
+  store.ListTracks(&rows, false);
+  EXPECT_EQ(rows.rows.size(), 3u);
+}
+
+TEST_F(TrackLists, TimeZoneMovesTracksToTheirLocalDay) {
+  AddTrack({24, 5, 1, 20, 0, 0}, 2, 0);  // 05:00 on the 2nd in UTC+9
+  AddTrack({24, 5, 2, 1, 0, 0}, 2, 0);
+  store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(540));
+  store.ListTracks(&rows, true);
+  ASSERT_EQ(store.DayEntries().size(), 1u);
+  EXPECT_EQ(rows.rows[0][1], "2024-05-02 05:00:00");
+  store.ListTracksInPeriod(&rows, false, {2024, 5, 2}, {2024, 5, 2});
+  EXPECT_EQ(rows.rows.size(), 2u);
+  store.ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
+  EXPECT_TRUE(rows.rows.empty());
+}
+
+TEST_F(TrackLists, PeriodIncludesBothEndsAndComparesFullDates) {
+  AddTrack({23, 12, 31, 10, 0, 0}, 2, 0);
+  AddTrack({24, 1, 1, 10, 0, 0}, 2, 0);
+  AddTrack({24, 1, 31, 10, 0, 0}, 2, 0);
+  AddTrack({24, 2, 1, 10, 0, 0}, 2, 0);
+  store.ListTracksInPeriod(&rows, false, {2024, 1, 1}, {2024, 1, 31});
+  ASSERT_EQ(rows.rows.size(), 2u);
+  EXPECT_EQ(rows.rows[0][1], "2024-01-01 10:00:00");
+  EXPECT_EQ(rows.rows[1][1], "2024-01-31 10:00:00");
+  store.ListTracksInPeriod(&rows, true, {2023, 12, 31}, {2024, 2, 1});
+  EXPECT_EQ(store.DayEntries().size(), 4u);
+}
+
+TEST_F(TrackLists, BadFilesAreSkippedWithAMessage) {
+  AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
+  std::ofstream(store.DataFolder() + "/20240501_090000.bt0") << "short";
+  std::ofstream(store.DataFolder() + "/notes.txt") << "not a track";
+  store.ListTracks(&rows, false);
+  EXPECT_EQ(rows.rows.size(), 1u);
+  EXPECT_EQ(messages.texts, std::vector<std::string>{"Unknown Data file(Data Error)."});
+}
+
+TEST_F(TrackLists, EmptyFolderListsNothing) {
+  store.ListTracks(&rows, true);
+  EXPECT_TRUE(rows.rows.empty());
+  EXPECT_TRUE(store.TrackEntries().empty());
+  EXPECT_TRUE(store.DayEntries().empty());
+}
+
+TEST_F(TrackLists, LoadingADayNumbersPointsAcrossItsTracks) {
+  AddTrack({24, 5, 1, 8, 0, 0}, 3, 0);
+  AddTrack({24, 5, 1, 9, 0, 0}, 4, 0);
+  store.ListTracks(nullptr, true);
+  test::PointRowsRecorder points;
+  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[0], &points));
+  ASSERT_EQ(points.rows.size(), 7u);
+  EXPECT_EQ(points.rows[6],
+            (PointRow{"7", "2024-05-01", "09:00:03", "A", "37.5000", "127.0000", "90", "40"}));
+  EXPECT_EQ(store.PointList().size(), 7u);
+  EXPECT_TRUE(store.ExportPointList().empty());
+
+  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[0], nullptr));
+  EXPECT_EQ(store.ExportPointList().size(), 7u);
+  EXPECT_EQ(store.PointList().size(), 7u);  // the shown list is left alone
+}
+
+TEST_F(TrackLists, LoadingAMissingTrackKeepsTheShownPoints) {
+  const std::string path = AddTrack({24, 5, 1, 8, 0, 0}, 3, 0);
+  store.ListTracks(nullptr, false);
+  test::PointRowsRecorder points;
+  ASSERT_TRUE(store.LoadTrackPoints(store.TrackEntries()[0], &points));
+  std::filesystem::remove(path);
+  EXPECT_FALSE(store.LoadTrackPoints(store.TrackEntries()[0], &points));
+  EXPECT_EQ(points.rows.size(), 3u);
+  EXPECT_EQ(store.PointList().size(), 3u);
+  EXPECT_EQ(messages.texts, std::vector<std::string>{"Error.. Cannot find file."});
+}
+
+TEST_F(TrackLists, DeletingADayRemovesItsFilesAndRenumbersLaterDays) {
+  AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
+  AddTrack({24, 5, 1, 9, 0, 0}, 2, 0);
+  AddTrack({24, 5, 2, 8, 0, 0}, 2, 0);
+  AddTrack({24, 5, 2, 9, 0, 0}, 2, 0);
+  AddTrack({24, 5, 2, 10, 0, 0}, 2, 0);
+  AddTrack({24, 5, 3, 8, 0, 0}, 2, 0);
+  store.ListTracks(nullptr, true);
+  ASSERT_EQ(store.DayEntries().size(), 3u);
+  const SAVESTATE second = store.DayEntries()[1];
+  ASSERT_TRUE(store.DeleteDay(1, second));
+  EXPECT_EQ(store.TrackEntries().size(), 3u);
+  ASSERT_EQ(store.DayEntries().size(), 2u);
+  EXPECT_EQ(store.DayEntries()[1].firstTrack, 2);
+  EXPECT_EQ(store.DayEntries()[1].endTrack, 3);
+  EXPECT_FALSE(std::filesystem::exists(store.DataFolder() + "/20240502_090000.bt0"));
+  EXPECT_TRUE(std::filesystem::exists(store.DataFolder() + "/20240503_080000.bt0"));
+  // What is left still loads.
+  EXPECT_TRUE(store.LoadDayPoints(store.DayEntries()[1], nullptr));
+  EXPECT_EQ(store.ExportPointList().size(), 2u);
+}
+
+TEST_F(TrackLists, DeletingADayStopsAtAFileThatCannotBeDeleted) {
+  const std::string first = AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
+  AddTrack({24, 5, 1, 9, 0, 0}, 2, 0);
+  store.ListTracks(nullptr, true);
+  std::filesystem::remove(first);
+  EXPECT_FALSE(store.DeleteDay(0, store.DayEntries()[0]));
+  EXPECT_EQ(store.DayEntries().size(), 1u);
+  EXPECT_FALSE(store.DeleteDay(5, store.DayEntries()[0]));
+}
+
+TEST_F(TrackLists, RemovingAnEntryMovesTheLaterOnesDown) {
+  AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
+  AddTrack({24, 5, 1, 9, 0, 0}, 3, 0);
+  store.ListTracks(nullptr, false);
+  EXPECT_TRUE(store.RemoveTrackEntry(0));
+  ASSERT_EQ(store.TrackEntries().size(), 1u);
+  EXPECT_EQ(store.TrackEntries()[0].header.pointCount, 3u);
+  EXPECT_FALSE(store.RemoveTrackEntry(1));
+}
+
+TEST_F(TrackLists, ShowEntryRowInsertsAtTheGivenRow) {
+  AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
+  AddTrack({24, 5, 1, 9, 0, 0}, 3, 0);
+  store.ListTracks(&rows, false);
+  store.ShowEntryRow(rows, 1, store.TrackEntries()[1]);
+  ASSERT_EQ(rows.rows.size(), 3u);
+  EXPECT_EQ(rows.rows[1][0], "0002");
+  EXPECT_EQ(rows.rows[1][6], "3");
+}
+
+}  // namespace
+}  // namespace tavrin
