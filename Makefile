@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 GENERATOR ?= Ninja
 DATA ?= $(CURDIR)/DataLog
 
-.PHONY: all deps configure build run test sanitize bench format clean
+.PHONY: all deps configure build run test sanitize bench fuzz format clean
 
 all: build
 
@@ -34,8 +34,16 @@ sanitize: deps
 bench: build
 	$(BUILD)/bench/store_bench
 
+# Each fuzzer for a minute (FUZZ_SECONDS) on its own corpus folder.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G $(GENERATOR) -DTAVRIN_FUZZ=ON -DBUILD_TESTING=OFF -DTAVRIN_BENCH=OFF
+	cmake --build build-fuzz
+	for f in track_file_fuzz settings_fuzz; do mkdir -p build-fuzz/corpus/$$f; \
+	  build-fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$f || exit 1; done
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

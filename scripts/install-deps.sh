@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   gpsbabel libxml2-utils
   fonts-nanum xvfb xauth
-  clang-format
+  clang-format clang libclang-rt-14-dev
 )
 
 missing=()

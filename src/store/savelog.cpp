@@ -196,4 +196,42 @@ void ShiftDateTime6(DateTime6& six, TimeZoneOffset offset) {
   six = ToDateTime6(dt);
 }
 
+namespace {
+
+constexpr uint32_t kShiftedBits = 0x03FFFF7F;  // year, day, hour, minute: what a shift changes
+
+struct ShiftedFields {
+  uint64_t month;
+  uint64_t bits;
+};
+
+ShiftedFields ShiftFieldsOf(SAVELOG point, TimeZoneOffset offset) {
+  ShiftPoint(point, offset);
+  return ShiftedFields{static_cast<uint64_t>(point.monthFix & 0x0F), point.dateTime & kShiftedBits};
+}
+
+}  // namespace
+
+void ShiftPoints(SAVELOG* points, size_t count, TimeZoneOffset offset) {
+  // Works on each point as two 64-bit words with the cached result in registers: narrow writes
+  // into a point, or a cache kept in memory, cost more than the shift itself.
+  uint64_t lastKey = ~uint64_t{0};
+  ShiftedFields cached{0, 0};
+  for (size_t i = 0; i < count; ++i) {
+    char* bytes = reinterpret_cast<char*>(points + i);
+    uint64_t low, high;
+    std::memcpy(&low, bytes, 8);
+    std::memcpy(&high, bytes + 8, 8);
+    const uint64_t key = ((low & 0x0F) << 32) | (high & kShiftedBits);
+    if (key != lastKey) {
+      cached = ShiftFieldsOf(points[i], offset);
+      lastKey = key;
+    }
+    low = (low & ~uint64_t{0x0F}) | cached.month;
+    high = (high & ~uint64_t{kShiftedBits}) | cached.bits;
+    std::memcpy(bytes, &low, 8);
+    std::memcpy(bytes + 8, &high, 8);
+  }
+}
+
 }  // namespace tavrin

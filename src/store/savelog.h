@@ -6,8 +6,12 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tavrin {
 
@@ -84,6 +88,27 @@ struct SAVELOG {
 };
 static_assert(sizeof(SAVELOG) == 16, "a track point is 16 bytes on disk");
 
+// Point lists grow by the million when a long track is loaded. Growing one with resize() leaves
+// the new points unwritten instead of zeroing them first, because the loader fills them at once
+// from the file. A SAVELOG is a plain aggregate of bytes, so skipping the zeroing is safe.
+template <typename T>
+struct UninitializedGrowth : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitializedGrowth<U>;
+  };
+  UninitializedGrowth() = default;
+  template <typename U>
+  UninitializedGrowth(const UninitializedGrowth<U>&) noexcept {}
+  template <typename U>
+  void construct(U*) noexcept {}
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using PointVector = std::vector<SAVELOG, UninitializedGrowth<SAVELOG>>;
+
 // Builds a point the way the download records it: bit 6 of byte 0 set, reserved bits clear.
 SAVELOG MakePoint(const DateTime& dt, int fixKind, float latitude, float longitude, int speedKmh,
                   int headingDegrees);
@@ -120,5 +145,9 @@ void ShiftDateTime(DateTime& dt, TimeZoneOffset offset);
 // The same on a point: only month, year, day, hour and minute change.
 void ShiftPoint(SAVELOG& point, TimeZoneOffset offset);
 void ShiftDateTime6(DateTime6& six, TimeZoneOffset offset);
+
+// Shifts many points in place. Points of one track share their date, hour and minute with their
+// neighbours, so the result for one is reused while they stay the same.
+void ShiftPoints(SAVELOG* points, size_t count, TimeZoneOffset offset);
 
 }  // namespace tavrin

@@ -38,8 +38,11 @@ bool SameDate(const DateTime6& a, const DateTime6& b) {
 
 enum class HeaderRead { Ok, OpenFailed, DataError };
 
-HeaderRead ReadHeader(const std::string& path, SAVESTATE& entry) {
-  UniqueFd fd = OpenFile(path, O_RDONLY);
+// `folderFd` and `name` open the file without walking the whole path again; -1 and the full
+// path work too.
+HeaderRead ReadHeader(int folderFd, const char* name, const std::string& path, SAVESTATE& entry) {
+  UniqueFd fd(::openat(folderFd >= 0 ? folderFd : AT_FDCWD, folderFd >= 0 ? name : path.c_str(),
+                       O_RDONLY | O_CLOEXEC));
   if (!fd.Valid()) return HeaderRead::OpenFailed;
   const ssize_t got = ReadAt(fd.Get(), &entry.header, sizeof entry.header, 0);
   if (got != static_cast<ssize_t>(sizeof entry.header) || entry.header.marker != kTrackMarker) {
@@ -51,9 +54,9 @@ HeaderRead ReadHeader(const std::string& path, SAVESTATE& entry) {
 
 }  // namespace
 
-std::vector<std::string> CTrackStore::TrackFilePaths() const {
+std::vector<std::string> CTrackStore::TrackFileNames(int folderFd) const {
   std::vector<std::string> names;
-  DIR* dir = ::opendir(dataFolder_.c_str());
+  DIR* dir = ::fdopendir(::dup(folderFd));
   if (dir == nullptr) return names;
   while (const dirent* item = ::readdir(dir)) {
     if (EndsWith(item->d_name, ".bt0")) names.emplace_back(item->d_name);
@@ -61,7 +64,6 @@ std::vector<std::string> CTrackStore::TrackFilePaths() const {
   ::closedir(dir);
   // Names carry the start date-time, so name order is chronological order.
   std::sort(names.begin(), names.end());
-  for (std::string& name : names) name = dataFolder_ + "/" + name;
   return names;
 }
 
@@ -81,9 +83,13 @@ void CTrackStore::ListFiles(IEntryRows* list, bool byDay, const std::optional<Ca
   if (byDay) dayEntries_.clear();
   const bool period = from.has_value();
   Listing listing;
-  for (const std::string& path : TrackFilePaths()) {
+  const UniqueFd folder = OpenFile(dataFolder_, O_RDONLY | O_DIRECTORY);
+  if (!folder.Valid()) return;
+  const std::vector<std::string> names = TrackFileNames(folder.Get());
+  trackEntries_.reserve(names.size());
+  for (const std::string& name : names) {
     SAVESTATE entry;
-    switch (ReadHeader(path, entry)) {
+    switch (ReadHeader(folder.Get(), name.c_str(), dataFolder_ + "/" + name, entry)) {
       case HeaderRead::OpenFailed:
         ShowError(kFileOpenError);
         if (period) return;  // a period listing ends here, an open day stays unlisted
@@ -149,7 +155,7 @@ void CTrackStore::ShowEntryRow(IEntryRows& list, int index, const SAVESTATE& ent
 
 std::optional<SAVESTATE> CTrackStore::ReadTrackHeader(const std::string& path) {
   SAVESTATE entry;
-  switch (ReadHeader(path, entry)) {
+  switch (ReadHeader(-1, nullptr, path, entry)) {
     case HeaderRead::OpenFailed:
       ShowError(kFileOpenError);
       return std::nullopt;
@@ -164,11 +170,11 @@ std::optional<SAVESTATE> CTrackStore::ReadTrackHeader(const std::string& path) {
 
 // ---- points
 
-std::vector<SAVELOG>& CTrackStore::TargetPoints(IPointRows* list) {
+PointVector& CTrackStore::TargetPoints(IPointRows* list) {
   return list ? pointList_ : exportPointList_;
 }
 
-bool CTrackStore::ReadTrackPoints(const SAVESTATE& entry, std::vector<SAVELOG>& out) {
+bool CTrackStore::ReadTrackPoints(const SAVESTATE& entry, PointVector& out) {
   UniqueFd fd = OpenFile(entry.path, O_RDONLY);
   if (!fd.Valid()) {
     ShowError(kCannotFindFile);
@@ -178,28 +184,32 @@ bool CTrackStore::ReadTrackPoints(const SAVESTATE& entry, std::vector<SAVELOG>& 
   return true;
 }
 
-void CTrackStore::ReadPointsFrom(int fd, const SAVESTATE& entry, std::vector<SAVELOG>& out) const {
+void CTrackStore::ReadPointsFrom(int fd, const SAVESTATE& entry, PointVector& out) {
+  // Read straight into the tail of `out` in chunks small enough to stay in cache while they are
+  // filtered and shifted. Deleted points do not count toward the header's count, so the file
+  // may hold more records than that.
+  constexpr size_t kChunkPoints = 4096;
   const size_t wanted = entry.header.pointCount;
+  const bool shift = !offset_.IsZero();
   size_t kept = 0;
   off_t offset = sizeof(TRACKHEADER);
-  // Read straight into the tail of `out`, then close up over deleted points. Deleted points do
-  // not count, so a file with some needs a further read.
   while (kept < wanted) {
+    const size_t batch = std::min(wanted - kept, kChunkPoints);
     const size_t start = out.size();
-    const size_t batch = wanted - kept;
     out.resize(start + batch);
-    const ssize_t got = ReadAt(fd, out.data() + start, batch * sizeof(SAVELOG), offset);
+    SAVELOG* chunk = out.data() + start;
+    const ssize_t got = ReadAt(fd, chunk, batch * sizeof(SAVELOG), offset);
     const size_t records = got > 0 ? static_cast<size_t>(got) / sizeof(SAVELOG) : 0;
     offset += static_cast<off_t>(records * sizeof(SAVELOG));
-    size_t write = start;
-    for (size_t read = start; read < start + records; ++read) {
-      if (out[read].IsDeleted()) continue;
-      SAVELOG& p = out[write++];
-      p = out[read];
-      if (!offset_.IsZero()) ShiftPoint(p, offset_);
+    size_t live = 0;
+    for (size_t i = 0; i < records; ++i) {
+      if (chunk[i].IsDeleted()) continue;
+      if (live != i) chunk[live] = chunk[i];
+      ++live;
     }
-    kept += write - start;
-    out.resize(write);
+    if (shift) ShiftPoints(chunk, live, offset_);
+    out.resize(start + live);
+    kept += live;
     if (records < batch) break;  // end of file
   }
 }
@@ -211,7 +221,7 @@ bool CTrackStore::LoadTrackPoints(const SAVESTATE& entry, IPointRows* list) {
     return false;
   }
   if (list) list->RemoveAllRows();
-  std::vector<SAVELOG>& points = TargetPoints(list);
+  PointVector& points = TargetPoints(list);
   points.clear();
   ReadPointsFrom(fd.Get(), entry, points);
   if (list) list->AppendPointRows(points, 1);
@@ -220,7 +230,7 @@ bool CTrackStore::LoadTrackPoints(const SAVESTATE& entry, IPointRows* list) {
 
 bool CTrackStore::LoadDayPoints(const SAVESTATE& day, IPointRows* list) {
   if (list) list->RemoveAllRows();
-  std::vector<SAVELOG>& points = TargetPoints(list);
+  PointVector& points = TargetPoints(list);
   points.clear();
   const auto end = std::min<size_t>(std::max(day.endTrack, 0), trackEntries_.size());
   for (size_t i = std::max(day.firstTrack, 0); i < end; ++i) {

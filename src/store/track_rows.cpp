@@ -27,6 +27,57 @@ const std::array<ListColumn, 8> kPointColumns = {{
 
 namespace {
 
+// Rows are formatted by the ten thousand when a folder is listed, so the integer fields are
+// written by hand; only the fractional ones go through printf, whose rounding they must match.
+void AppendInt(std::string& out, long long value, int width = 0) {
+  char text[32];
+  char* end = text + sizeof text;
+  char* p = end;
+  const bool negative = value < 0;
+  unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
+                                          : static_cast<unsigned long long>(value);
+  do {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  while (end - p < width && p > text + 1) *--p = '0';
+  if (negative) *--p = '-';
+  out.append(p, end);
+}
+
+std::string IntText(long long value, int width = 0) {
+  std::string out;
+  AppendInt(out, value, width);
+  return out;
+}
+
+// "20yy-mm-dd", and with a time " hh:mm:ss".
+std::string DateText(int year, int month, int day) {
+  std::string out = "20";
+  out.reserve(19);
+  AppendInt(out, year, 2);
+  out += '-';
+  AppendInt(out, month, 2);
+  out += '-';
+  AppendInt(out, day, 2);
+  return out;
+}
+
+std::string TimeText(int hour, int minute, int second) {
+  std::string out;
+  out.reserve(8);
+  AppendInt(out, hour, 2);
+  out += ':';
+  AppendInt(out, minute, 2);
+  out += ':';
+  AppendInt(out, second, 2);
+  return out;
+}
+
+std::string HeaderDateTimeText(const DateTime6& dt) {
+  return DateText(dt[0], dt[1], dt[2]) + ' ' + TimeText(dt[3], dt[4], dt[5]);
+}
+
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
   char text[96];
@@ -34,8 +85,15 @@ std::string Format(const char* format, Args... args) {
   return text;
 }
 
-std::string HeaderDateTimeText(const DateTime6& dt) {
-  return Format("20%02d-%02d-%02d %02d:%02d:%02d", dt[0], dt[1], dt[2], dt[3], dt[4], dt[5]);
+// "%.2fKm" of metres / 1000. Exact in integers except where the third decimal is a 5, where the
+// binary value of the quotient decides the rounding as printf sees it.
+std::string KilometresText(uint32_t metres) {
+  if (metres % 10 == 5) return Format("%.2fKm", metres / 1000.0);
+  const uint32_t hundredths = (metres + 5) / 10;
+  std::string out = IntText(hundredths / 100);
+  out += '.';
+  AppendInt(out, hundredths % 100, 2);
+  return out + "Km";
 }
 
 }  // namespace
@@ -45,27 +103,32 @@ EntryRow EntryRowTexts(const SAVESTATE& entry, int number) {
   // The elapsed field is unsigned on disk but a track whose clock went back holds a negative
   // difference; it is shown signed, as it was computed.
   const int elapsed = static_cast<int>(h.elapsedSeconds);
+  std::string driveTime = IntText(elapsed / 3600);
+  driveTime += ':';
+  AppendInt(driveTime, elapsed % 3600 / 60);
+  driveTime += ':';
+  AppendInt(driveTime, elapsed % 60);
   return EntryRow{
-      Format("%04d", number),
+      IntText(number, 4),
       HeaderDateTimeText(h.firstDateTime),
       HeaderDateTimeText(h.lastDateTime),
-      Format("%d:%d:%d", elapsed / 3600, elapsed % 3600 / 60, elapsed % 60),
-      Format("%.2fKm", h.distance / 1000.0),
+      std::move(driveTime),
+      KilometresText(h.distance),
       Format("%.1fKm/h", entry.averageSpeed),
-      Format("%d", static_cast<int>(h.pointCount)),
+      IntText(static_cast<int>(h.pointCount)),
   };
 }
 
 PointRow PointRowTexts(const SAVELOG& point, int number) {
   return PointRow{
-      Format("%d", number),
-      Format("20%02d-%02d-%02d", point.Year(), point.Month(), point.Day()),
-      Format("%02d:%02d:%02d", point.Hour(), point.Minute(), point.Second()),
+      IntText(number),
+      DateText(point.Year(), point.Month(), point.Day()),
+      TimeText(point.Hour(), point.Minute(), point.Second()),
       FixKindLetter(point.FixKind()),
       Format("%.4f", static_cast<double>(point.latitude)),
       Format("%.4f", static_cast<double>(point.longitude)),
-      Format("%d", point.HeadingDegrees()),
-      Format("%d", static_cast<int>(point.speed)),
+      IntText(point.HeadingDegrees()),
+      IntText(point.speed),
   };
 }
 

@@ -69,7 +69,7 @@ class CTrackStore {
   std::optional<SAVESTATE> ReadTrackHeader(const std::string& path);
   // Appends the entry's points (deleted ones skipped, shifted into the time zone, at most the
   // header's count) to `out`.
-  bool ReadTrackPoints(const SAVESTATE& entry, std::vector<SAVELOG>& out);
+  bool ReadTrackPoints(const SAVESTATE& entry, PointVector& out);
   // Sets the deleted mark of the points at the given positions in the file.
   bool MarkPointsDeleted(const SAVESTATE& entry, std::span<const size_t> positions);
   // Drops the deleted points from the entry's file and updates the entry to match. The file is
@@ -91,15 +91,15 @@ class CTrackStore {
 
   const std::vector<SAVESTATE>& TrackEntries() const { return trackEntries_; }
   const std::vector<SAVESTATE>& DayEntries() const { return dayEntries_; }
-  const std::vector<SAVELOG>& PointList() const { return pointList_; }
-  const std::vector<SAVELOG>& ExportPointList() const { return exportPointList_; }
-  std::vector<SAVELOG>& ExportPointList() { return exportPointList_; }
+  const PointVector& PointList() const { return pointList_; }
+  const PointVector& ExportPointList() const { return exportPointList_; }
+  PointVector& ExportPointList() { return exportPointList_; }
 
  private:
   struct Listing;
 
   void ShowError(const std::string& text) const;
-  std::vector<std::string> TrackFilePaths() const;
+  std::vector<std::string> TrackFileNames(int folderFd) const;
   void ListFiles(IEntryRows* list, bool byDay, const std::optional<CalendarDate>& from,
                  const std::optional<CalendarDate>& to);
   void AddToDay(Listing& listing, IEntryRows* list, SAVESTATE track);
@@ -107,8 +107,8 @@ class CTrackStore {
   bool FlushPoints();
   bool WriteHeader(const TRACKHEADER& header);
   bool FinishHeader(SAVESTATE& entry, uint32_t count);
-  std::vector<SAVELOG>& TargetPoints(IPointRows* list);
-  void ReadPointsFrom(int fd, const SAVESTATE& entry, std::vector<SAVELOG>& out) const;
+  PointVector& TargetPoints(IPointRows* list);
+  void ReadPointsFrom(int fd, const SAVESTATE& entry, PointVector& out);
 
   MessageBoxFn messageBox_;
   std::string dataFolder_;
@@ -123,8 +123,8 @@ class CTrackStore {
 
   std::vector<SAVESTATE> trackEntries_;
   std::vector<SAVESTATE> dayEntries_;
-  std::vector<SAVELOG> pointList_;
-  std::vector<SAVELOG> exportPointList_;
+  PointVector pointList_;
+  PointVector exportPointList_;
 };
 
 }  // namespace tavrin

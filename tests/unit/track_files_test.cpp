@@ -83,7 +83,7 @@ TEST_F(TrackFiles, ReadingTheSameTrackAgainOverwritesButReadersStopAtTheNewCount
   WriteTrack(longTrack);
   const SAVESTATE entry = WriteTrack({longTrack[0], longTrack[1]});
   EXPECT_EQ(ReadBytes(entry.path).size(), 64u + 5 * 16u);  // not truncated
-  std::vector<SAVELOG> read;
+  PointVector read;
   ASSERT_TRUE(store.ReadTrackPoints(entry, read));
   EXPECT_EQ(read.size(), 2u);
 }
@@ -132,7 +132,7 @@ TEST_F(TrackFiles, ReaderSkipsDeletedPointsShiftsAndStopsAtCount) {
   WriteTrackFile(path, Header(points[0], 3, 5, 0), points);
   store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(60));
   SAVESTATE entry = *store.ReadTrackHeader(path);
-  std::vector<SAVELOG> read;
+  PointVector read;
   ASSERT_TRUE(store.ReadTrackPoints(entry, read));
   ASSERT_EQ(read.size(), 3u);  // points 0, 2, 3
   EXPECT_EQ(read[0].GetDateTime(), (DateTime{21, 1, 1, 0, 30, 0}));
@@ -148,7 +148,7 @@ TEST_F(TrackFiles, BadFilesAreReportedWithTheirReasons) {
   EXPECT_FALSE(store.ReadTrackHeader(shortFile));
   EXPECT_FALSE(store.ReadTrackHeader(wrongMarker));
   EXPECT_FALSE(store.ReadTrackHeader(store.DataFolder() + "/missing.bt0"));
-  std::vector<SAVELOG> points;
+  PointVector points;
   SAVESTATE missing;
   missing.path = store.DataFolder() + "/missing.bt0";
   EXPECT_FALSE(store.ReadTrackPoints(missing, points));

@@ -1,0 +1,29 @@
+// tavrin: the command-line front end of Tavrin Lite.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/cli_context.h"
+#include "cli/list_commands.h"
+
+int main(int argc, char** argv) {
+  using namespace tavrin::cli;
+  CLI::App app{"Tavrin Lite command line: download, list and export the tracks of a GPS logger."};
+  app.set_version_flag("--version", "tavrin 1.1.0");
+  GlobalOptions global;
+  app.add_option("--data", global.dataFolder,
+                 "Folder of the track files (default: DataLog of the program)");
+  app.add_option("--config", global.settingsFile,
+                 "Settings file (default: TVR.ini of the program)");
+  app.require_subcommand(1);
+
+  std::function<int()> run;
+  AddListCommands(app, global, run);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int code = app.exit(error);
+    return code == 0 ? kExitOk : kExitUsage;
+  }
+  return run ? run() : kExitUsage;
+}
