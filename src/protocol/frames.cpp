@@ -43,7 +43,8 @@ std::optional<SAVELOG> DecodePointFrame(std::span<const uint8_t> frame) {
   p.speed = f[14];
   const uint16_t w = static_cast<uint16_t>(f[15] | (f[16] << 8));
   p.monthFix = static_cast<uint8_t>((p.monthFix & 0xF0) | ((w >> 5) & 0x0F));
-  p.dateTime = (static_cast<uint32_t>(f[4] & 0x3F) << 26) | (static_cast<uint32_t>(f[3] & 0x3F) << 20) |
+  p.dateTime = (static_cast<uint32_t>(f[4] & 0x3F) << 26) |
+               (static_cast<uint32_t>(f[3] & 0x3F) << 20) |
                (static_cast<uint32_t>(f[2] & 0x3F) << 14) | (static_cast<uint32_t>(w & 0x1F) << 8) |
                static_cast<uint32_t>(w >> 9);
   return p;

@@ -8,7 +8,9 @@
 namespace tavrin {
 namespace {
 
-char HexDigit(unsigned value) { return static_cast<char>(value < 10 ? '0' + value : 'A' + value - 10); }
+char HexDigit(unsigned value) {
+  return static_cast<char>(value < 10 ? '0' + value : 'A' + value - 10);
+}
 
 // The host's reading of a received checksum digit: '0'-'9' by value, anything above by its code
 // minus 0x37, so both 'A' and 'a' work (the latter only after masking to four bits).
@@ -58,7 +60,8 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
   size_t start = 0;
   while (true) {
     const size_t comma = line.find(',', start);
-    fields.push_back(line.substr(start, comma == std::string_view::npos ? line.npos : comma - start));
+    fields.push_back(
+        line.substr(start, comma == std::string_view::npos ? line.npos : comma - start));
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
@@ -172,7 +175,9 @@ std::string NmeaCoordinate(float value, int degreeDigits, char positive, char ne
 }  // namespace
 
 std::string EncodeRmc(const SAVELOG& point) {
-  const char status = point.FixKind() == kFixTrackStart ? 'S' : point.FixKind() == kFixNone ? 'V' : 'A';
+  const char status = point.FixKind() == kFixTrackStart ? 'S'
+                      : point.FixKind() == kFixNone     ? 'V'
+                                                        : 'A';
   // Half a unit more than the stored value, so that the host's truncation gives it back.
   const double knots = (point.speed + 0.5) / 1.852;
   const double course = point.heading * 2.0 + 0.5;

@@ -1,0 +1,29 @@
+// What the logger last told about itself: options, note groups and memory figures.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tavrin {
+
+struct DeviceState {
+  std::array<std::string, 4> noteGroups;  // UTF-8, at most 7 characters each
+  uint8_t saveBySpeed = 0;                // km/h
+  uint8_t saveByTime = 0;                 // seconds
+  uint16_t saveByDistance = 0;            // metres
+  uint32_t memorySize = 0;                // Mbit
+  uint32_t positionA = 0;
+  uint32_t positionB = 0;
+  uint32_t usedPoints = 0;
+  uint32_t newPoints = 0;
+
+  // Points the logger can hold.
+  uint32_t Capacity() const { return (memorySize / 8) * 65536u - 4096u; }
+  // The figures describe a memory that can be read.
+  bool IsConsistent() const {
+    return usedPoints != 0 && positionA != 0 && positionB != 0 && usedPoints < Capacity();
+  }
+};
+
+}  // namespace tavrin

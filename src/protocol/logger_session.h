@@ -1,0 +1,156 @@
+// The conversation with the logger: the serial port and everything the protocol remembers
+// between messages — read mode, device options and note groups, memory figures, the assembly
+// of incoming items and the track being downloaded. It runs on one thread (the window's or the
+// command line's) and reaches the outside only through its host.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protocol/device_state.h"
+#include "protocol/response_reader.h"
+#include "protocol/session_host.h"
+#include "serial/serial_port.h"
+#include "store/track_store.h"
+
+namespace tavrin {
+
+// Read modes, as the read commands send them and the logger echoes them.
+enum ReadMode : uint8_t {
+  kReadAllBinary = 1,
+  kReadAllNmea = 2,
+  kReadNewBinary = 5,
+  kReadNewNmea = 6,
+  kReadPeriodBinary = 7,
+  kReadPeriodNmea = 8,
+};
+
+// Command numbers of SendCommand.
+enum Command : int {
+  kCmdNack = 0,
+  kCmdAck = 1,
+  kCmdGetInfo = 2,
+  kCmdSetOptions = 3,
+  kCmdSetNotes = 4,
+  kCmdErase = 5,
+  kCmdEnd = 6,
+  kCmdBypassStart = 7,
+  kCmdBypassEnd = 8,
+  kCmdReadAllNmea = 10,
+  kCmdReadPeriodNmea = 11,
+  kCmdReadAllBinary = 12,
+  kCmdReadPeriodBinary = 13,
+  kCmdReadNewNmea = 14,
+  kCmdReadNewBinary = 15,
+};
+
+constexpr int kAckDelayMs = 100;
+constexpr int kActivityFlashMs = 80;
+
+// Checks a note group before it is sent: at most `limit` characters, ASCII letters and digits
+// only. Shows the reason and returns false otherwise.
+bool CheckNoteGroup(const std::string& group, size_t limit, ISessionHost& host);
+
+class CLoggerSession {
+ public:
+  CLoggerSession(ISessionHost& host, CTrackStore& store);
+  ~CLoggerSession();
+  CLoggerSession(const CLoggerSession&) = delete;
+  CLoggerSession& operator=(const CLoggerSession&) = delete;
+
+  // ---- connection
+  void SetPort(const std::string& device, uint32_t baud) {
+    device_ = device;
+    baud_ = baud;
+  }
+  // Opens (true) or closes (false) the port. A failed open leaves the reason in OpenError().
+  bool ConnectDevice(bool open);
+  bool IsConnected() const { return port_.IsOpen(); }
+  const std::string& OpenError() const { return openError_; }
+  const std::string& PortDevice() const { return device_; }
+  void SetTrace(ByteTrace* trace) { port_.SetTrace(trace); }
+
+  // ---- commands
+  void SendCommand(int number);
+  // Fills in the checksum of a sentence ending in "*hh\r\n" and writes it, retrying twice.
+  void SendSentence(std::string sentence);
+
+  // ---- events the host delivers on the session's thread
+  void OnDataArrived();
+  void OnTimer(int id);
+  void OnConnectionLost();
+
+  // ---- state
+  DeviceState& DeviceInfo() { return deviceState_; }
+  const DeviceState& DeviceInfo() const { return deviceState_; }
+  bool InfoComplete() const { return infoComplete_; }
+  uint8_t ReadModeValue() const { return readMode_; }
+  bool DownloadInProgress() const { return downloading_; }
+  // Points received since the last Tracking Data Information answer.
+  int ReceivedCount() const { return receivedCount_; }
+  // Paths of the track files this session wrote since the last read command.
+  const std::vector<std::string>& WrittenTracks() const { return writtenTracks_; }
+  // Sentences and frames dropped for a bad checksum since the last read command.
+  int DamagedItems() const { return damagedItems_; }
+  // True from a read command until the transfer ends one way or another.
+  bool TransferActive() const { return transferActive_; }
+
+ private:
+  // Reader and dispatch.
+  void Dispatch(const CResponseReader::Item& item);
+  void DispatchSentence(std::string_view line);
+  void DispatchFrame(std::span<const uint8_t> frame);
+  void CountDamaged();
+
+  // Download answers.
+  void OnPsrf200(std::string_view line);
+  void OnReadAnswer(int code, long long a, long long b, long long e, long long f, bool fromFrame);
+  void OnTrackingInformation(long long a, long long b, long long e, long long f);
+  void OnNextSector();
+  void OnSuccess(bool fromFrame);
+  void OnTimeOver();
+  void OnRmc(std::string_view line);
+  void OnPointFrame(std::span<const uint8_t> frame);
+  void StorePoint(SAVELOG point);
+  void StartNewTrackFile(const SAVELOG& first);
+  void OpenCurrentTrackFile();
+  void FinishTransfer();
+  void ReportDamage();
+
+  // Device answers.
+  void OnGpbt(std::string_view line);
+  void OnFlashError(int code);
+  void OnErase(int code, long long a);
+
+  // Commands.
+  std::string BuildCommand(int number);
+  void EndDownloadDiscardingTrack();
+  void ResetProtocolState();
+  void Status(const std::string& text) { host_.SetStatusText(text); }
+
+  ISessionHost& host_;
+  CTrackStore& store_;
+  CSerialPort port_;
+  std::string device_;
+  uint32_t baud_ = 0;
+  std::string openError_;
+
+  DeviceState deviceState_;
+  bool infoComplete_ = false;
+  uint8_t readMode_ = 0;
+
+  CResponseReader reader_;
+  bool activity_ = false;
+
+  bool downloading_ = false;
+  bool transferActive_ = false;
+  int receivedCount_ = 0;
+  int trackPointCount_ = 0;
+  SAVESTATE current_;
+  int damagedItems_ = 0;
+  std::vector<std::string> writtenTracks_;
+};
+
+}  // namespace tavrin

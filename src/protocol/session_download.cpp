@@ -1,0 +1,206 @@
+// The track download: the logger's read answers, its points, and the track files they go into.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "protocol/frames.h"
+#include "protocol/logger_session.h"
+#include "protocol/nmea.h"
+
+namespace tavrin {
+namespace {
+
+bool IsReadMode(long long type) {
+  return type == kReadAllBinary || type == kReadAllNmea || type == kReadNewBinary ||
+         type == kReadNewNmea || type == kReadPeriodBinary || type == kReadPeriodNmea;
+}
+
+long long FieldValue(const std::vector<std::string_view>& fields, size_t index) {
+  return index < fields.size() ? ParseInteger(fields[index]) : 0;
+}
+
+constexpr int kProgressEvery = 32;
+
+}  // namespace
+
+void CLoggerSession::OnPsrf200(std::string_view line) {
+  const auto fields = SplitFields(line);
+  const long long type = FieldValue(fields, 1);
+  const int code = static_cast<int>(FieldValue(fields, 2));
+  const long long a = FieldValue(fields, 3);
+  if (IsReadMode(type)) {
+    OnReadAnswer(code, a, FieldValue(fields, 4), FieldValue(fields, 5), FieldValue(fields, 6),
+                 false);
+  } else if (type == 3) {
+    OnFlashError(code);
+  } else if (type == 4) {
+    OnErase(code, a);
+  } else {
+    Status("<<< Unknown Message(200):\r\n");
+  }
+}
+
+void CLoggerSession::OnReadAnswer(int code, long long a, long long b, long long e, long long f,
+                                  bool fromFrame) {
+  switch (code) {
+    case 1:
+      if (a == 0 && b == 0) {
+        OnNextSector();
+      } else {
+        OnTrackingInformation(a, b, e, f);
+      }
+      break;
+    case 2:
+      Status("<<< ACK Message.\r\n");
+      break;
+    case 3:
+      Status("<<< NACK Message.\r\n");
+      break;
+    case 4:
+      OnTimeOver();
+      break;
+    case 0:
+      OnSuccess(fromFrame);
+      break;
+    default:
+      Status("<<< Unknown Message(200,2)");
+  }
+}
+
+void CLoggerSession::OnTrackingInformation(long long a, long long b, long long e, long long f) {
+  Status("<<< Tracking Data Information:\r\n");
+  // A second information answer while a file is open ends that track as a split would.
+  if (downloading_) store_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+  current_ = SAVESTATE{};
+  current_.firstTrack = static_cast<int32_t>(e);
+  current_.endTrack = static_cast<int32_t>(f);
+  const DateTime first{static_cast<int>(a % 100),       static_cast<int>(a / 100 % 100),
+                       static_cast<int>(a / 10000),     static_cast<int>(b / 10000),
+                       static_cast<int>(b / 100 % 100), static_cast<int>(b % 100)};
+  TRACKHEADER& h = current_.header;
+  h.firstDateTime = ToDateTime6(first);
+  h.marker = kTrackMarker;
+  h.memorySize = static_cast<uint8_t>(deviceState_.memorySize);
+  h.saveBySpeed = deviceState_.saveBySpeed;
+  h.saveByTime = deviceState_.saveByTime;
+  h.saveByDistance = deviceState_.saveByDistance;
+  SetNoteGroup(h.noteGroup1, deviceState_.noteGroups[0]);
+  SetNoteGroup(h.noteGroup2, deviceState_.noteGroups[1]);
+  SetNoteGroup(current_.noteGroup3, deviceState_.noteGroups[2]);
+  SetNoteGroup(current_.noteGroup4, deviceState_.noteGroups[3]);
+  OpenCurrentTrackFile();
+  store_.AddTrackEntry(current_);
+  if (IEntryRows* list = host_.DeviceTrackList()) store_.ShowEntryRow(*list, -1, current_);
+  downloading_ = true;
+  transferActive_ = true;
+  receivedCount_ = 0;
+  trackPointCount_ = 0;
+  host_.SetProgress(0);
+  host_.StartTimer(kAckTimer, kAckDelayMs);
+}
+
+void CLoggerSession::OnNextSector() {
+  Status("<<< Next Sector:\r\n");
+  // What came so far is made durable: a crash now loses at most the sector to come.
+  if (downloading_) store_.CheckpointTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+  host_.StartTimer(kAckTimer, kAckDelayMs);
+}
+
+void CLoggerSession::OnSuccess(bool fromFrame) {
+  Status("<<< Success : End of Message.\r\n");
+  SendCommand(kCmdAck);
+  if (downloading_) {
+    host_.SetProgress(1000);
+    downloading_ = false;
+    store_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+    store_.ListTracks(host_.DeviceTrackList(), false);
+  }
+  const bool reportDamage = transferActive_;
+  transferActive_ = false;
+  host_.ShowMessage(fromFrame ? "Read done." : "Read Done.", MsgIcon::Warning, MsgButtons::Ok);
+  host_.SetProgress(0);
+  if (reportDamage) ReportDamage();
+}
+
+void CLoggerSession::ReportDamage() {
+  if (damagedItems_ == 0) return;
+  const std::string text =
+      std::to_string(damagedItems_) + (damagedItems_ == 1 ? " item was" : " items were") +
+      " damaged on the line and dropped during the read, so some points may be missing. Read "
+      "all tracks again to get them.";
+  Status(text);
+  host_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
+}
+
+void CLoggerSession::OnTimeOver() {
+  Status("<<< Time Over : Don't Receive Message.\r\n");
+  SendCommand(kCmdAck);
+  transferActive_ = false;
+  if (downloading_) EndDownloadDiscardingTrack();
+  host_.ShowMessage("Error is Connection program to Device.", MsgIcon::Error, MsgButtons::Ok);
+  host_.SetProgress(0);
+}
+
+void CLoggerSession::OnRmc(std::string_view line) {
+  if (!downloading_) return;
+  StorePoint(DecodeRmc(SplitFields(line)));
+}
+
+void CLoggerSession::OnPointFrame(std::span<const uint8_t> frame) {
+  // Points without an open track file have nowhere to go.
+  if (!downloading_) return;
+  const auto point = DecodePointFrame(frame);
+  if (!point) {
+    CountDamaged();
+    return;
+  }
+  StorePoint(*point);
+}
+
+void CLoggerSession::StartNewTrackFile(const SAVELOG& first) {
+  store_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+  current_.averageSpeed = 0.0;
+  current_.header.firstDateTime = ToDateTime6(first.GetDateTime());
+  current_.header.marker = kTrackMarker;
+  current_.header.distance = 0;
+  OpenCurrentTrackFile();
+  trackPointCount_ = 0;
+}
+
+void CLoggerSession::OpenCurrentTrackFile() {
+  if (store_.OpenTrackFile(current_)) {
+    writtenTracks_.push_back(current_.path);
+    return;
+  }
+  // The download goes on so that later tracks are saved, but this one is not: say so.
+  const std::string text = "Cannot create the track file " + current_.path + ": " +
+                           std::strerror(errno) +
+                           ". Its points are not saved. Check the data folder and the free disk "
+                           "space, then read the tracks again.";
+  Status(text);
+  host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+}
+
+void CLoggerSession::StorePoint(SAVELOG point) {
+  if (trackPointCount_ > 0) {
+    const bool trackStart = point.FixKind() == kFixTrackStart;
+    if (trackStart || store_.PointGapSeconds(point).value_or(0) > kTrackGapSeconds) {
+      StartNewTrackFile(point);
+    }
+  }
+  current_.header.distance += store_.AppendPoint(point);
+  ++receivedCount_;
+  ++trackPointCount_;
+  if (receivedCount_ % kProgressEvery != 0) return;
+  const uint32_t denominator =
+      readMode_ == kReadNewBinary ? deviceState_.newPoints : deviceState_.usedPoints;
+  if (denominator == 0) return;  // no device figures yet: nothing to measure against
+  host_.SetProgress(static_cast<int>(static_cast<long long>(receivedCount_) * 1000 / denominator));
+  char text[64];
+  std::snprintf(text, sizeof text, "<<< Receive(%d/%u)", receivedCount_, denominator);
+  Status(text);
+}
+
+}  // namespace tavrin

@@ -1,0 +1,65 @@
+// What the logger session needs from the program around it: the window, the command line and
+// the tests each implement this. The session reaches the outside through nothing else.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "app/message_box.h"
+#include "store/savelog.h"
+#include "store/track_rows.h"
+
+namespace tavrin {
+
+// Timers the session starts; the host calls CLoggerSession::OnTimer with the id when one fires.
+constexpr int kAckTimer = 12;       // 100 ms: send the acknowledgement
+constexpr int kActivityTimer = 13;  // 80 ms: end the receive flash of the connection image
+
+// What NotifyDeviceInfo reports.
+constexpr int kDeviceInfoFull = 5;
+constexpr int kDeviceInfoCounts = 6;
+
+// Connection images.
+constexpr int kImageDisconnected = 0;
+constexpr int kImageReceiving = 1;
+constexpr int kImageConnected = 3;
+
+// A period to read, in UTC.
+struct ReadPeriod {
+  DateTime from;
+  DateTime to;
+};
+
+class ISessionHost {
+ public:
+  virtual ~ISessionHost() = default;
+
+  virtual void SetStatusText(const std::string& text) = 0;
+  virtual void SetProgress(int position) = 0;  // 0-1000
+  // May run a nested event loop (a modal box); the session copes with being re-entered.
+  virtual MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) = 0;
+  virtual void NotifyDeviceInfo(int what) = 0;
+  // One-shot; starting a running timer restarts it.
+  virtual void StartTimer(int id, int milliseconds) = 0;
+  virtual void StopTimer(int id) = 0;
+  // The period of a period read; empty when the user cancelled.
+  virtual std::optional<ReadPeriod> AskReadPeriod() = 0;
+  virtual void SetConnectionImage(int index) = 0;
+  // The device page's track list; null when there is none.
+  virtual IEntryRows* DeviceTrackList() = 0;
+  // The connection ended without being asked to (cable pulled, device gone).
+  virtual void ConnectionLost() {}
+  // Blocks the session's thread; hosts in tests may shorten it.
+  virtual void Pause(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+
+  // Called on the serial watch thread: arrange for OnDataArrived / OnConnectionLost to run on
+  // the session's thread.
+  virtual void PostDataArrived() = 0;
+  virtual void PostConnectionLost() = 0;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,118 @@
+// The drain of the receive queue: items are assembled, checked and handed to their handlers.
+#include <cstring>
+
+#include "protocol/frames.h"
+#include "protocol/logger_session.h"
+#include "protocol/nmea.h"
+
+namespace tavrin {
+
+void CLoggerSession::OnDataArrived() {
+  port_.AcknowledgeDataArrived();
+  CQueue& queue = port_.Queue();
+  const int32_t available = queue.Count();
+  if (!activity_) {
+    host_.StartTimer(kActivityTimer, kActivityFlashMs);
+    activity_ = true;
+    host_.SetConnectionImage(kImageReceiving);
+  }
+  // Only what is there now; a handler's message box may run a nested drain that takes the rest.
+  for (int32_t i = 0; i < available; ++i) {
+    uint8_t byte;
+    if (!queue.TakeByte(byte)) break;
+    if (auto item = reader_.Push(byte)) Dispatch(*item);
+  }
+}
+
+void CLoggerSession::OnTimer(int id) {
+  host_.StopTimer(id);
+  if (id == kAckTimer) {
+    SendCommand(kCmdAck);
+  } else if (id == kActivityTimer) {
+    host_.SetConnectionImage(port_.IsOpen() ? kImageConnected : kImageDisconnected);
+    activity_ = false;
+  }
+}
+
+void CLoggerSession::Dispatch(const CResponseReader::Item& item) {
+  if (item.binary) {
+    DispatchFrame(item.Bytes());
+  } else {
+    DispatchSentence(item.Text());
+  }
+}
+
+void CLoggerSession::CountDamaged() {
+  if (transferActive_) ++damagedItems_;
+}
+
+void CLoggerSession::DispatchSentence(std::string_view line) {
+  if (!SentenceChecksumOk(line)) {
+    CountDamaged();
+    return;
+  }
+  const std::string_view name = line.substr(1);
+  if (name.starts_with("GPRMC")) {
+    OnRmc(line);
+  } else if (name.starts_with("PSRF200,")) {
+    OnPsrf200(line);
+  } else if (name.starts_with("GPBT")) {
+    OnGpbt(line);
+  }
+}
+
+void CLoggerSession::DispatchFrame(std::span<const uint8_t> frame) {
+  if (!FrameChecksumOk(frame)) {
+    Status("<<< Unknown Check sum fail.\r\n");
+    CountDamaged();
+    return;
+  }
+  switch (frame[1]) {
+    case kFramePoint:
+    case kFrameTrackStart:
+      OnPointFrame(frame);
+      break;
+    case kFrameIgnored:
+      break;
+    case kFrameNextSector:
+      OnNextSector();
+      break;
+    case kFrameEndOfMessage:
+      OnSuccess(true);
+      break;
+    case kFrameTimeOver:
+      OnTimeOver();
+      break;
+    default:
+      Status("<<< Unknown Data(Bin).\r\n");
+  }
+}
+
+void CLoggerSession::OnConnectionLost() {
+  if (!port_.IsOpen()) return;
+  OnDataArrived();  // whatever arrived before the line went down still counts
+  const std::string device = port_.Device();
+  port_.Close();
+  const bool wasDownloading = downloading_;
+  const int kept = receivedCount_;
+  if (downloading_) {
+    downloading_ = false;
+    store_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+    store_.ListTracks(host_.DeviceTrackList(), false);
+  }
+  transferActive_ = false;
+  host_.StopTimer(kAckTimer);
+  host_.SetConnectionImage(kImageDisconnected);
+  host_.SetProgress(0);
+  std::string text = "The connection to the logger on " + device + " was lost.";
+  if (wasDownloading) {
+    text += " The " + std::to_string(kept) +
+            " points received before that are saved; read the new tracks again to get the rest.";
+  }
+  text += " Check the cable and connect again.";
+  Status(text);
+  host_.ConnectionLost();
+  host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+}
+
+}  // namespace tavrin

@@ -1,0 +1,202 @@
+#include "serial/serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace tavrin {
+namespace {
+
+constexpr size_t kReadChunk = 4096;
+constexpr int kWriteStallMs = 2000;
+constexpr int kFullQueueRetryMs = 2;
+
+std::string OpenFailure(const std::string& device, int error) {
+  const std::string what = "Cannot open " + device + ": ";
+  switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+      return what +
+             "no such device. Check that the logger is plugged in and choose its port again.";
+    case EACCES:
+    case EPERM:
+      return what +
+             "permission denied. Your user must be in the group that owns the device (usually "
+             "dialout): run 'sudo usermod -aG dialout $USER', then log in again.";
+    case EBUSY:
+    case EWOULDBLOCK:
+      return what + "the port is busy. Close the other program that uses it and try again.";
+    default:
+      return what + std::strerror(error) + ".";
+  }
+}
+
+bool Configure(int fd, unsigned speed) {
+  termios tty{};
+  if (::tcgetattr(fd, &tty) != 0) return false;
+  ::cfmakeraw(&tty);
+  tty.c_cflag |= CLOCAL | CREAD | CS8;
+  tty.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS);
+  tty.c_iflag &= ~(IXON | IXOFF | IXANY);
+  tty.c_cc[VMIN] = 0;
+  tty.c_cc[VTIME] = 0;
+  if (::cfsetispeed(&tty, speed) != 0 || ::cfsetospeed(&tty, speed) != 0) return false;
+  if (::tcsetattr(fd, TCSANOW, &tty) != 0) return false;
+  ::tcflush(fd, TCIOFLUSH);
+  return true;
+}
+
+}  // namespace
+
+std::optional<unsigned> CSerialPort::SpeedFor(uint32_t baud) {
+  switch (baud) {
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    case 230400:
+      return B230400;
+    case 460800:
+      return B460800;
+    case 921600:
+      return B921600;
+    default:
+      return std::nullopt;
+  }
+}
+
+CSerialPort::~CSerialPort() {
+  Close();
+}
+
+std::optional<std::string> CSerialPort::Open(const std::string& device, uint32_t baud,
+                                             Callbacks callbacks) {
+  Close();
+  const auto speed = SpeedFor(baud);
+  if (!speed) {
+    return "Cannot open " + device + " at " + std::to_string(baud) +
+           " baud: the rate is not supported. Use 4800-115200 for a serial port, 230400 for USB.";
+  }
+  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return OpenFailure(device, errno);
+  // Not shared: a second program on the same port would steal the logger's answers.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return OpenFailure(device, error);
+  }
+  if (!Configure(fd, *speed)) {
+    const int error = errno;
+    ::close(fd);
+    if (error == ENOTTY || error == EINVAL) {
+      return "Cannot open " + device + ": it is not a serial port. Choose the logger's port.";
+    }
+    return OpenFailure(device, error);
+  }
+  wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (wakeFd_ < 0) {
+    const int error = errno;
+    ::close(fd);
+    return OpenFailure(device, error);
+  }
+  fd_ = fd;
+  device_ = device;
+  baud_ = baud;
+  callbacks_ = std::move(callbacks);
+  queue_.Reset();
+  announced_ = false;
+  watcher_ = std::thread(&CSerialPort::Watch, this);
+  return std::nullopt;
+}
+
+bool CSerialPort::Close() {
+  if (fd_ < 0) return false;
+  const uint64_t one = 1;
+  [[maybe_unused]] const ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
+  if (watcher_.joinable()) watcher_.join();
+  ::tcflush(fd_, TCIOFLUSH);
+  ::close(fd_);
+  ::close(wakeFd_);
+  fd_ = wakeFd_ = -1;
+  return true;
+}
+
+size_t CSerialPort::Write(const uint8_t* data, size_t length) {
+  if (fd_ < 0) return 0;
+  size_t done = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteStallMs);
+  while (done < length) {
+    const ssize_t n = ::write(fd_, data + done, length - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) break;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    pollfd p{fd_, POLLOUT, 0};
+    ::poll(&p, 1, static_cast<int>(left.count()));
+  }
+  if (trace_ && done > 0) trace_->Record(ByteTrace::kSent, data, done);
+  return done;
+}
+
+void CSerialPort::AcknowledgeDataArrived() {
+  announced_.store(false);
+  // The flag must be clear before the consumer looks at the queue, or bytes put in between
+  // would go unannounced.
+  std::atomic_thread_fence(std::memory_order_seq_cst);
+}
+
+void CSerialPort::Announce() {
+  std::atomic_thread_fence(std::memory_order_seq_cst);
+  if (!announced_.exchange(true) && callbacks_.dataArrived) callbacks_.dataArrived();
+}
+
+void CSerialPort::Watch() {
+  uint8_t buffer[kReadChunk];
+  while (true) {
+    // Read only what fits: when the session falls behind, the bytes wait in the driver (and the
+    // logger waits for its acknowledgement) instead of being dropped.
+    const int32_t room = queue_.FreeSpace() - 1;
+    pollfd fds[2] = {{fd_, static_cast<short>(room > 0 ? POLLIN : 0), 0}, {wakeFd_, POLLIN, 0}};
+    const int ready = ::poll(fds, 2, room > 0 ? -1 : kFullQueueRetryMs);
+    if (ready < 0 && errno != EINTR) break;
+    if (fds[1].revents & POLLIN) return;  // closing
+    if (room <= 0) continue;
+    const bool hungUp = (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    if ((fds[0].revents & POLLIN) || hungUp) {
+      const size_t want = std::min(kReadChunk, static_cast<size_t>(room));
+      const ssize_t n = ::read(fd_, buffer, want);
+      if (n > 0) {
+        if (trace_) trace_->Record(ByteTrace::kReceived, buffer, static_cast<size_t>(n));
+        queue_.PutChunk(buffer, static_cast<size_t>(n));
+        Announce();
+        continue;
+      }
+      if (n < 0 && (errno == EAGAIN || errno == EINTR) && !hungUp) continue;
+      break;  // end of file, an I/O error or a hang-up with nothing left to read
+    }
+  }
+  if (callbacks_.hungUp) callbacks_.hungUp();
+}
+
+}  // namespace tavrin

@@ -1,0 +1,94 @@
+// A session host for tests: records what the session shows and runs its timers and posted
+// events on an EventLoop.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "protocol/event_loop.h"
+#include "protocol/logger_session.h"
+
+namespace tavrin::test {
+
+class RecordingRows : public IEntryRows {
+ public:
+  void RemoveAllRows() override { rows.clear(); }
+  int RowCount() const override { return static_cast<int>(rows.size()); }
+  void InsertRow(int index, const EntryRow& cells) override {
+    rows.insert(rows.begin() + index, cells);
+  }
+  std::vector<EntryRow> rows;
+};
+
+class SessionTestHost : public ISessionHost {
+ public:
+  struct Message {
+    std::string text;
+    MsgIcon icon;
+  };
+
+  void SetStatusText(const std::string& text) override { statuses.push_back(text); }
+  void SetProgress(int position) override { progress.push_back(position); }
+  MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override {
+    messages.push_back({text, icon});
+    if (onMessage) onMessage(text);
+    if (buttons == MsgButtons::OkCancel) return okCancelAnswer;
+    return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+  }
+  void NotifyDeviceInfo(int what) override { deviceNotices.push_back(what); }
+  void StartTimer(int id, int milliseconds) override {
+    loop.StartTimer(id, std::chrono::milliseconds(milliseconds), [this, id] {
+      if (session) session->OnTimer(id);
+    });
+  }
+  void StopTimer(int id) override { loop.StopTimer(id); }
+  std::optional<ReadPeriod> AskReadPeriod() override { return period; }
+  void SetConnectionImage(int index) override { images.push_back(index); }
+  IEntryRows* DeviceTrackList() override { return &trackList; }
+  void ConnectionLost() override { ++connectionsLost; }
+  void Pause(int milliseconds) override { pauses.push_back(milliseconds); }
+  void PostDataArrived() override {
+    loop.Post([this] {
+      if (session) session->OnDataArrived();
+    });
+  }
+  void PostConnectionLost() override {
+    loop.Post([this] {
+      if (session) session->OnConnectionLost();
+    });
+  }
+
+  bool SawStatus(const std::string& text) const {
+    for (const auto& s : statuses) {
+      if (s == text) return true;
+    }
+    return false;
+  }
+  bool SawMessage(const std::string& text) const {
+    for (const auto& m : messages) {
+      if (m.text == text) return true;
+    }
+    return false;
+  }
+  // Runs the loop until `done` or two seconds passed.
+  bool RunUntil(const std::function<bool()>& done, int timeoutMs = 2000) {
+    return loop.RunUntil(done, std::chrono::milliseconds(timeoutMs));
+  }
+
+  EventLoop loop;
+  CLoggerSession* session = nullptr;
+  std::vector<std::string> statuses;
+  std::vector<int> progress;
+  std::vector<Message> messages;
+  std::vector<int> deviceNotices;
+  std::vector<int> images;
+  std::vector<int> pauses;
+  int connectionsLost = 0;
+  RecordingRows trackList;
+  std::optional<ReadPeriod> period;
+  MsgAnswer okCancelAnswer = MsgAnswer::Ok;
+  std::function<void(const std::string&)> onMessage;
+};
+
+}  // namespace tavrin::test

@@ -1,0 +1,353 @@
+// The session against a scripted logger on the other end of a real pseudo-terminal.
+#include "protocol/logger_session.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "../support/pty_pair.h"
+#include "../support/session_test_host.h"
+#include "protocol/frames.h"
+#include "protocol/nmea.h"
+#include "test_support.h"
+
+namespace tavrin {
+namespace {
+
+using test::Point;
+
+std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+class Session : public ::testing::Test {
+ protected:
+  Session() : store(storeMessages.Fn()), session(host, store) {
+    store.PrepareDataFolder(dir.Path());
+    host.session = &session;
+    session.SetPort(pty.SlavePath(), 115200);
+    EXPECT_TRUE(session.ConnectDevice(true)) << session.OpenError();
+  }
+
+  // Sends what the logger would and lets the session handle it.
+  void FromLogger(const std::string& bytes) {
+    pty.Write(bytes);
+    host.loop.RunFor(std::chrono::milliseconds(30));
+  }
+  void Answer(const std::string& body) { FromLogger(MakeSentence(body)); }
+  // What the session wrote, letting its timers run first (the acknowledgement waits 100 ms).
+  std::string Sent() {
+    host.loop.RunFor(std::chrono::milliseconds(150));
+    return pty.Read(50);
+  }
+
+  // A binary read with Tracking Data Information for `first`, acknowledged after 100 ms.
+  void StartBinaryRead(const SAVELOG& first) {
+    session.SendCommand(kCmdReadAllBinary);
+    EXPECT_EQ(Sent(), MakeSentence("PSRF200,1,0,0,0,0,0"));
+    const DateTime t = first.GetDateTime();
+    char body[64];
+    std::snprintf(body, sizeof body, "PSRF200,1,1,%02d%02d%02d,%02d%02d%02d,3,4", t.day, t.month,
+                  t.year, t.hour, t.minute, t.second);
+    Answer(body);
+    EXPECT_EQ(Sent(), MakeSentence("PSRF200,1,2,0,0,0,0"));  // the acknowledgement
+  }
+  void SendPoints(const std::vector<SAVELOG>& points) {
+    std::string bytes;
+    for (const SAVELOG& p : points) bytes += Bytes(EncodePointFrame(p));
+    FromLogger(bytes);
+  }
+  void EndRead() {
+    FromLogger(Bytes(EncodeControlFrame(kFrameEndOfMessage)));
+    ASSERT_TRUE(host.RunUntil([&] { return !session.TransferActive(); }));
+  }
+  std::vector<SAVELOG> TrackPoints(size_t index) {
+    store.ListTracks(nullptr, false);
+    PointVector points;
+    EXPECT_LT(index, store.TrackEntries().size());
+    if (index < store.TrackEntries().size()) store.ReadTrackPoints(store.TrackEntries()[index], points);
+    return std::vector<SAVELOG>(points.begin(), points.end());
+  }
+
+  test::TempDir dir;
+  test::MessageLog storeMessages;
+  test::PtyPair pty;
+  test::SessionTestHost host;
+  CTrackStore store;
+  CLoggerSession session;
+};
+
+TEST_F(Session, CommandsGoOutWithTheirChecksumsAndStatusTexts) {
+  session.SendCommand(kCmdReadNewBinary);
+  EXPECT_EQ(pty.Read(), "$PSRF200,5,0,0,0,0,0*20\r\n");
+  EXPECT_EQ(host.statuses.back(), ">>> Get new Tracking data by Binary.\r\n");
+  session.SendCommand(kCmdAck);
+  EXPECT_EQ(pty.Read(), "$PSRF200,5,2,0,0,0,0*22\r\n");
+  session.SendCommand(kCmdEnd);
+  EXPECT_EQ(pty.Read(), "$PSRF203,0*3A\r\n");
+  session.SendCommand(kCmdGetInfo);
+  EXPECT_EQ(pty.Read(), "$PSRF202,1,0,0,0,0,0*26\r\n");
+  session.DeviceInfo().saveBySpeed = 12;
+  session.DeviceInfo().saveByTime = 1;
+  session.DeviceInfo().saveByDistance = 100;
+  session.SendCommand(kCmdSetOptions);
+  EXPECT_EQ(pty.Read(), MakeSentence("PSRF200,9,12,1,100,0,0"));
+  host.period = ReadPeriod{{15, 3, 5, 8, 0, 0}, {15, 3, 6, 18, 30, 0}};
+  session.SendCommand(kCmdReadPeriodNmea);
+  EXPECT_EQ(pty.Read(), MakeSentence("PSRF200,8,0,050315,080000,060315,183000"));
+  EXPECT_EQ(session.ReadModeValue(), kReadPeriodNmea);
+  session.SendCommand(9);  // not a command
+  EXPECT_EQ(pty.Read(100), "");
+}
+
+TEST_F(Session, NoteGroupsAreCheckedBeforeAnythingIsSent) {
+  session.DeviceInfo().noteGroups = {"ABCDE", "", "x", "12345"};
+  session.SendCommand(kCmdSetNotes);
+  EXPECT_EQ(pty.Read(), MakeSentence("PSRF209,ABCDE,,x,12345"));
+
+  session.DeviceInfo().noteGroups = {"ABCDEF", "", "", ""};
+  session.SendCommand(kCmdSetNotes);
+  session.DeviceInfo().noteGroups = {"A-B", "", "", ""};
+  session.SendCommand(kCmdSetNotes);
+  session.DeviceInfo().noteGroups = {"가", "", "", ""};
+  session.SendCommand(kCmdSetNotes);
+  EXPECT_EQ(pty.Read(100), "");
+  ASSERT_EQ(host.messages.size(), 3u);
+  EXPECT_EQ(host.messages[0].text, "글자 개수가 너무 많습니다.");
+  EXPECT_EQ(host.messages[1].text, "사용할수 없는 글자가 존재합니다.\r\n 알파벳과 숫자만 허용됩니다.");
+  EXPECT_EQ(host.messages[2].text, host.messages[1].text);
+}
+
+TEST_F(Session, EraseAsksFirstAndReportsItsProgress) {
+  host.okCancelAnswer = MsgAnswer::Cancel;
+  session.SendCommand(kCmdErase);
+  EXPECT_EQ(pty.Read(100), "");
+  host.okCancelAnswer = MsgAnswer::Ok;
+  session.SendCommand(kCmdErase);
+  EXPECT_EQ(pty.Read(), MakeSentence("PSRF200,4,0,0,0,0,0"));
+  Answer("PSRF200,4,1,1,0,0,0");
+  Answer("PSRF200,4,32,32,0,0,0");
+  Answer("PSRF200,4,64,64,0,0,0");
+  EXPECT_EQ(host.statuses.back(), "<<< Flash Memory Erase #64 Sector OK.\r\n");
+  Answer("PSRF200,4,0,0,0,0,0");
+  EXPECT_EQ(host.progress, (std::vector<int>{15, 500, 1000, 1000, 0}));
+  EXPECT_TRUE(host.SawMessage("Deleted all Memory."));
+}
+
+TEST_F(Session, WithoutAPortACommandIsTriedThreeTimes) {
+  session.ConnectDevice(false);
+  session.SendCommand(kCmdGetInfo);
+  EXPECT_EQ(host.pauses, (std::vector<int>{200, 200, 200}));
+  EXPECT_EQ(host.statuses.back(), ">>> Retry Send.\r\n");
+  EXPECT_EQ(std::count(host.statuses.begin(), host.statuses.end(), ">>> Retry Send.\r\n"), 2);
+}
+
+TEST_F(Session, DeviceInformationIsTakenOverInFullThenCountsOnly) {
+  Answer("GPBT,AB1,CD,,,0,0,12,1,100,16,5,6,1000,200");
+  const DeviceState& d = session.DeviceInfo();
+  EXPECT_EQ(d.noteGroups[0], "AB1");
+  EXPECT_EQ(d.noteGroups[1], "CD");
+  EXPECT_EQ(d.saveBySpeed, 12);
+  EXPECT_EQ(d.saveByDistance, 100);
+  EXPECT_EQ(d.Capacity(), 126976u);
+  EXPECT_EQ(host.statuses.back(), "Unknown Memory infomation.");
+  EXPECT_TRUE(session.InfoComplete());
+  EXPECT_EQ(host.deviceNotices, std::vector<int>{kDeviceInfoFull});
+
+  Answer("GPBT,ZZ,,,,0,0,30,5,50,16,5,6,2000,300");
+  EXPECT_EQ(d.saveBySpeed, 12);  // options untouched
+  EXPECT_EQ(d.noteGroups[0], "AB1");
+  EXPECT_EQ(d.usedPoints, 2000u);
+  EXPECT_EQ(d.newPoints, 300u);
+  EXPECT_EQ(host.deviceNotices.back(), kDeviceInfoCounts);
+}
+
+TEST_F(Session, InconsistentOrEmptyMemoryReports) {
+  Answer("GPBT,AB1,CD,,,0,0,12,1,100,16,0,6,1000,200");
+  EXPECT_EQ(host.statuses.back(), "Unknown Memory infomation.(Memory Scanning...)");
+  EXPECT_FALSE(session.InfoComplete());
+  Answer("GPBT,AB1,CD,,,0,0,12,1,100,16,5,6,126976,200");  // full memory is not readable
+  EXPECT_FALSE(session.InfoComplete());
+  Answer("GPBT,AB1,CD,,,0,0,12,1,100,16,5,6,0,0");
+  EXPECT_EQ(host.statuses.back(), "Empty Memory.");
+  EXPECT_TRUE(session.InfoComplete());
+  Answer("GPBT,AB1,CD,,,0,0,12,1,100,16,5,6,1000");  // ends before field 14: no notice
+  EXPECT_EQ(host.deviceNotices.size(), 3u);
+}
+
+TEST_F(Session, ReaderDropsBadItemsAndNamesUnknownFrames) {
+  FromLogger("$PSRF200,9,0*23\r\n");  // wrong checksum: silent
+  FromLogger(MakeSentence("GPGGA,1,2,3"));
+  EXPECT_TRUE(host.statuses.empty());
+  FromLogger(MakeSentence("PSRF200,9,0"));
+  EXPECT_EQ(host.statuses.back(), "<<< Unknown Message(200):\r\n");
+  auto frame = EncodeControlFrame(kFrameIgnored);
+  FromLogger(Bytes(frame));
+  EXPECT_EQ(host.statuses.size(), 1u);
+  frame[3] ^= 0x01;
+  FromLogger(Bytes(frame));
+  EXPECT_EQ(host.statuses.back(), "<<< Unknown Check sum fail.\r\n");
+  FromLogger(Bytes(EncodeControlFrame(0x50)));
+  EXPECT_EQ(host.statuses.back(), "<<< Unknown Data(Bin).\r\n");
+}
+
+TEST_F(Session, LowerCaseChecksumDigitsAreAccepted) {
+  const std::string sentence = MakeSentence("PSRF200,4,3,3");  // checksum 3D
+  const std::string digits = sentence.substr(sentence.size() - 4, 2);
+  ASSERT_NE(digits.find_first_of("ABCDEF"), std::string::npos);
+  std::string lower = sentence;
+  for (size_t i = lower.size() - 4; i < lower.size() - 2; ++i) lower[i] = static_cast<char>(std::tolower(lower[i]));
+  FromLogger(lower);
+  EXPECT_EQ(host.statuses.back(), "<<< Flash Memory Erase #3 Sector OK.\r\n");
+}
+
+TEST_F(Session, BinaryDownloadWritesTheTrackAndReportsProgress) {
+  Answer("GPBT,,,,,0,0,12,1,100,32,1,2,200,100");
+  std::vector<SAVELOG> points;
+  for (int s = 0; s < 100; ++s) {
+    points.push_back(Point(15, 3, 5, 8, 30 + s / 60, s % 60, 37.5f + s * 1e-4f, 127.0f, s ? kFix3D : kFixTrackStart));
+  }
+  StartBinaryRead(points[0]);
+  EXPECT_TRUE(session.DownloadInProgress());
+  ASSERT_EQ(host.trackList.rows.size(), 1u);
+  EXPECT_EQ(host.trackList.rows[0][1], "2015-03-05 08:30:00");
+  SendPoints(points);
+  EndRead();
+  EXPECT_EQ(Sent(), MakeSentence("PSRF200,1,2,0,0,0,0"));  // acknowledgement of the end
+  EXPECT_TRUE(host.SawStatus("<<< Receive(96/200)"));
+  EXPECT_EQ(std::vector<int>(host.progress.end() - 6, host.progress.end()),
+            (std::vector<int>{0, 160, 320, 480, 1000, 0}));
+  EXPECT_TRUE(host.SawMessage("Read done."));
+  const auto stored = TrackPoints(0);
+  ASSERT_EQ(stored.size(), 100u);
+  EXPECT_EQ(std::memcmp(stored.data(), points.data(), sizeof(SAVELOG) * 100), 0);
+  EXPECT_EQ(session.WrittenTracks(), std::vector<std::string>{dir / "20150305_083000.bt0"});
+  EXPECT_EQ(store.TrackEntries()[0].header.pointCount, 100u);
+}
+
+TEST_F(Session, TracksSplitAtStartPointsAndLongGaps) {
+  const std::vector<SAVELOG> points = {
+      Point(24, 1, 1, 10, 0, 0, 1, 1, kFixTrackStart),  // first after the information: no split
+      Point(24, 1, 1, 10, 0, 1),
+      Point(24, 1, 1, 10, 10, 1),                       // 600 s later: same track
+      Point(24, 1, 1, 10, 20, 2),                       // 601 s later: new track
+      Point(24, 1, 1, 10, 20, 0),                       // clock went back: same track
+      Point(24, 1, 1, 10, 20, 5, 1, 1, kFixTrackStart), // start point: new track
+      Point(24, 1, 1, 10, 20, 6),
+  };
+  StartBinaryRead(points[0]);
+  SendPoints(points);
+  EndRead();
+  store.ListTracks(nullptr, false);
+  ASSERT_EQ(store.TrackEntries().size(), 3u);
+  EXPECT_EQ(store.TrackEntries()[0].header.pointCount, 3u);
+  EXPECT_EQ(store.TrackEntries()[1].header.pointCount, 2u);
+  EXPECT_EQ(store.TrackEntries()[1].header.firstDateTime, (DateTime6{24, 1, 1, 10, 20, 2}));
+  EXPECT_EQ(store.TrackEntries()[2].header.pointCount, 2u);
+  EXPECT_EQ(session.WrittenTracks().size(), 3u);
+}
+
+TEST_F(Session, NmeaPointsAreStoredOnlyDuringADownload) {
+  const SAVELOG p = Point(24, 1, 1, 10, 0, 0, -33.5f, 151.25f, kFixNone);
+  FromLogger(EncodeRmc(p));  // outside a download: ignored
+  session.SendCommand(kCmdReadAllNmea);
+  EXPECT_EQ(Sent(), MakeSentence("PSRF200,2,0,0,0,0,0"));
+  Answer("PSRF200,2,1,10124,100000,1,1");
+  EXPECT_EQ(Sent(), MakeSentence("PSRF200,2,2,0,0,0,0"));
+  FromLogger(EncodeRmc(p));
+  Answer("PSRF200,2,0,0,0,0,0");
+  EXPECT_TRUE(host.SawMessage("Read Done."));
+  const auto stored = TrackPoints(0);
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(std::memcmp(&stored[0], &p, sizeof p), 0);
+}
+
+TEST_F(Session, NextSectorIsAcknowledgedAndMakesTheTrackDurable) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1)});
+  FromLogger(Bytes(EncodeControlFrame(kFrameNextSector)));
+  EXPECT_EQ(host.statuses.back(), "<<< Next Sector:\r\n");
+  // Before the transfer ends, the file on disk already counts both points.
+  const auto entry = store.ReadTrackHeader(dir / "20240101_100000.bt0");
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->header.pointCount, 2u);
+  EXPECT_EQ(Sent(), MakeSentence("PSRF200,1,2,0,0,0,0"));
+}
+
+TEST_F(Session, TimeOverDeletesOnlyTheTrackBeingWritten) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1),
+              Point(24, 1, 1, 11, 0, 0, 1, 1, kFixTrackStart), Point(24, 1, 1, 11, 0, 1)});
+  FromLogger(Bytes(EncodeControlFrame(kFrameTimeOver)));
+  EXPECT_TRUE(host.SawMessage("Error is Connection program to Device."));
+  EXPECT_FALSE(session.DownloadInProgress());
+  EXPECT_TRUE(std::filesystem::exists(dir / "20240101_100000.bt0"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "20240101_110000.bt0"));
+  EXPECT_EQ(TrackPoints(0).size(), 2u);
+}
+
+TEST_F(Session, EndCommandDiscardsThePartialTrack) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  SendPoints({Point(24, 1, 1, 10, 0, 0)});
+  session.SendCommand(kCmdEnd);
+  EXPECT_FALSE(session.DownloadInProgress());
+  EXPECT_FALSE(std::filesystem::exists(dir / "20240101_100000.bt0"));
+}
+
+TEST_F(Session, DamagedItemsAreCountedAndReportedAfterTheRead) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  auto bad = EncodePointFrame(Point(24, 1, 1, 10, 0, 1));
+  bad[6] ^= 0x01;
+  FromLogger(Bytes(EncodePointFrame(Point(24, 1, 1, 10, 0, 0))) + Bytes(bad) +
+             Bytes(EncodePointFrame(Point(24, 1, 1, 10, 0, 2))));
+  EndRead();
+  EXPECT_EQ(session.DamagedItems(), 1);
+  ASSERT_FALSE(host.messages.empty());
+  EXPECT_EQ(host.messages.back().text.rfind("1 item was damaged", 0), 0u);
+  EXPECT_EQ(host.messages.back().icon, MsgIcon::Warning);
+  EXPECT_EQ(TrackPoints(0).size(), 2u);  // the intact ones
+}
+
+TEST_F(Session, AnItemBegunInANestedDrainIsNotLost) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  const std::string gpbt = MakeSentence("GPBT,AB,,,,0,0,12,1,100,32,1,2,500,7");
+  // While the "Read done." box is open the nested loop takes the first half of a sentence.
+  host.onMessage = [&](const std::string& text) {
+    if (text != "Read done.") return;
+    pty.Write(gpbt.substr(0, 20));
+    host.RunUntil([&] { return false; }, 50);
+  };
+  FromLogger(Bytes(EncodeControlFrame(kFrameEndOfMessage)));
+  host.onMessage = nullptr;
+  FromLogger(gpbt.substr(20));
+  EXPECT_EQ(session.DeviceInfo().newPoints, 7u);
+  EXPECT_EQ(session.DeviceInfo().noteGroups[0], "AB");
+}
+
+TEST_F(Session, LostConnectionKeepsEveryPointReceived) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1), Point(24, 1, 1, 10, 0, 2)});
+  pty.CloseMaster();
+  ASSERT_TRUE(host.RunUntil([&] { return host.connectionsLost > 0; }));
+  EXPECT_FALSE(session.IsConnected());
+  EXPECT_FALSE(session.DownloadInProgress());
+  EXPECT_EQ(host.images.back(), kImageDisconnected);
+  EXPECT_NE(host.messages.back().text.find("3 points received"), std::string::npos);
+  EXPECT_EQ(TrackPoints(0).size(), 3u);
+}
+
+TEST_F(Session, OpeningAMissingPortSaysWhy) {
+  CLoggerSession other(host, store);
+  other.SetPort("/dev/does-not-exist", 115200);
+  EXPECT_FALSE(other.ConnectDevice(true));
+  EXPECT_NE(other.OpenError().find("no such device"), std::string::npos);
+  other.SetPort(pty.SlavePath(), 115200);
+  EXPECT_FALSE(other.ConnectDevice(true));  // the first session holds it
+  EXPECT_NE(other.OpenError().find("busy"), std::string::npos);
+  other.SetPort((dir / "plain-file"), 115200);
+  std::ofstream(dir / "plain-file") << "x";
+  EXPECT_FALSE(other.ConnectDevice(true));
+  EXPECT_NE(other.OpenError().find("not a serial port"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavrin
