@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 GENERATOR ?= Ninja
 DATA ?= $(CURDIR)/DataLog
 
-.PHONY: all deps configure build run test sanitize bench fuzz format clean
+.PHONY: all deps configure build run test sanitize tsan bench fuzz format clean
 
 all: build
 
@@ -31,6 +31,12 @@ sanitize: deps
 	cmake --build $(ASAN_BUILD)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
 
+# The threaded parts (receive queue, serial port and session) under the thread sanitizer.
+tsan: deps
+	cmake -S . -B build-tsan -G $(GENERATOR) -DTAVRIN_TSAN=ON -DTAVRIN_BENCH=OFF
+	cmake --build build-tsan --target unit_tests
+	build-tsan/tests/unit_tests --gtest_filter='Queue*:Session*'
+
 bench: build
 	$(BUILD)/bench/store_bench
 
@@ -46,4 +52,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz build-tsan
