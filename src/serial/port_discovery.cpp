@@ -1,0 +1,174 @@
+#include "serial/port_discovery.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+
+namespace tavrin {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string FirstLine(const fs::path& file) {
+  std::ifstream in(file);
+  std::string line;
+  std::getline(in, line);
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+  return line;
+}
+
+// Names in the order people expect: ttyS2 before ttyS10.
+bool NaturalLess(const std::string& a, const std::string& b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (std::isdigit(static_cast<unsigned char>(a[i])) &&
+        std::isdigit(static_cast<unsigned char>(b[j]))) {
+      size_t ei = i, ej = j;
+      while (ei < a.size() && std::isdigit(static_cast<unsigned char>(a[ei]))) ++ei;
+      while (ej < b.size() && std::isdigit(static_cast<unsigned char>(b[ej]))) ++ej;
+      const std::string na = a.substr(i, ei - i), nb = b.substr(j, ej - j);
+      if (na.size() != nb.size()) return na.size() < nb.size();
+      if (na != nb) return na < nb;
+      i = ei;
+      j = ej;
+      continue;
+    }
+    if (a[i] != b[j]) return a[i] < b[j];
+    ++i;
+    ++j;
+  }
+  return a.size() - i < b.size() - j;
+}
+
+int FindExact(const IComboList& list, const std::string& text) {
+  for (int i = 0; i < list.Count(); ++i) {
+    if (list.Text(i) == text) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+fs::path EmulatorRegistryFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const fs::path base = runtime && runtime[0] == '/'
+                            ? fs::path(runtime) / "tavrin-lite"
+                            : fs::path("/tmp") / ("tavrin-lite-" + std::to_string(::getuid()));
+  return base / "emulators";
+}
+
+PortDiscovery::PortDiscovery(fs::path sysRoot, fs::path devRoot, fs::path emulatorRegistry)
+    : sysRoot_(std::move(sysRoot)),
+      devRoot_(std::move(devRoot)),
+      emulatorRegistry_(std::move(emulatorRegistry)) {}
+
+PortDiscovery PortDiscovery::ForThisSystem() {
+  return PortDiscovery("/sys", "/dev", EmulatorRegistryFolder());
+}
+
+std::optional<PortInfo> PortDiscovery::Describe(const std::string& name) const {
+  std::error_code error;
+  const fs::path ttyFolder = sysRoot_ / "class" / "tty" / name;
+  if (!fs::exists(ttyFolder / "device", error)) return std::nullopt;  // virtual consoles, ptys
+  // Legacy 16550 slots without a chip behind them report type 0.
+  const fs::path type = ttyFolder / "type";
+  if (fs::exists(type, error) && FirstLine(type) == "0") return std::nullopt;
+  PortInfo port{name, (devRoot_ / name).string(), "", "", false};
+  // Walk up from the tty's device to the USB device that carries the identity.
+  fs::path node = fs::canonical(ttyFolder / "device", error);
+  for (int depth = 0; !error && depth < 8 && !node.empty() && node != node.root_path(); ++depth) {
+    if (fs::exists(node / "idVendor", error) && fs::exists(node / "idProduct", error)) {
+      port.usbVendor = FirstLine(node / "idVendor");
+      port.usbProduct = FirstLine(node / "idProduct");
+      break;
+    }
+    node = node.parent_path();
+  }
+  return port;
+}
+
+std::vector<PortInfo> PortDiscovery::EmulatorPorts() const {
+  std::vector<PortInfo> ports;
+  std::error_code error;
+  if (emulatorRegistry_.empty()) return ports;
+  for (const auto& item : fs::directory_iterator(emulatorRegistry_, error)) {
+    if (item.path().extension() != ".port") continue;
+    const std::string path = FirstLine(item.path());
+    // A registration left behind by an emulator that died names a pty that is gone.
+    if (path.empty() || !fs::exists(path, error)) continue;
+    ports.push_back(PortInfo{path, path, "", "", true});
+  }
+  return ports;
+}
+
+std::vector<PortInfo> PortDiscovery::Ports() const {
+  std::vector<PortInfo> ports;
+  std::error_code error;
+  for (const auto& item : fs::directory_iterator(sysRoot_ / "class" / "tty", error)) {
+    if (auto port = Describe(item.path().filename().string())) ports.push_back(*port);
+  }
+  for (PortInfo& port : EmulatorPorts()) ports.push_back(std::move(port));
+  std::sort(ports.begin(), ports.end(),
+            [](const PortInfo& a, const PortInfo& b) { return NaturalLess(a.name, b.name); });
+  return ports;
+}
+
+std::optional<PortInfo> PortDiscovery::Find(const std::string& nameOrPath) const {
+  for (const PortInfo& port : Ports()) {
+    if (port.name == nameOrPath || port.devicePath == nameOrPath) return port;
+  }
+  return std::nullopt;
+}
+
+void PortDiscovery::ListSerialPorts(IComboList* baudList, IComboList* portList) const {
+  if (portList) {
+    portList->Reset();
+    for (const PortInfo& port : Ports()) portList->Add(" " + port.name);
+    portList->Select(0);
+  }
+  if (baudList) {
+    baudList->Reset();
+    for (int baud : kSerialBauds) baudList->Add(" " + std::to_string(baud));
+    baudList->Select(kSerialDefaultBaudIndex);
+  }
+}
+
+void PortDiscovery::ListUsbPorts(IComboList* portList, IComboList* baudList) const {
+  if (portList) {
+    portList->Reset();
+    for (const PortInfo& port : Ports()) {
+      if (port.IsLogger()) portList->Add(port.name);
+    }
+    portList->Select(0);
+  }
+  if (baudList) {
+    baudList->Reset();
+    baudList->Add(std::to_string(kUsbBaud));
+    baudList->Select(0);
+  }
+}
+
+void PortDiscovery::RescanPorts(IComboList* portList, RescanMode mode) const {
+  if (!portList) return;
+  int selection = 0;
+  if (mode == RescanMode::Removal) portList->Reset();
+  const std::vector<PortInfo> ports = Ports();
+  for (size_t i = 0; i < ports.size(); ++i) {
+    const std::string text = " " + ports[i].name;
+    if (mode == RescanMode::Arrival) {
+      if (FindExact(*portList, text) < 0) {
+        portList->Add(text);
+        selection = static_cast<int>(i);
+      }
+    } else {
+      portList->Add(text);
+    }
+  }
+  portList->Select(selection);
+}
+
+}  // namespace tavrin

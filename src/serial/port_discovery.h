@@ -1,0 +1,82 @@
+// Which serial ports exist, and which of them is the logger: the tty devices under
+// /sys/class/tty that have a device behind them, the USB identity of the device above each, and
+// the pseudo-terminals that a running logger emulator has registered.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavrin {
+
+constexpr char kLoggerVendor[] = "0e8d";
+constexpr char kLoggerProduct[] = "3329";
+
+// Baud rates offered for a plain serial port, and the one rate of the logger's USB port.
+constexpr int kSerialBauds[] = {4800, 9600, 19200, 38400, 57600, 115200};
+constexpr int kSerialDefaultBaudIndex = 5;
+constexpr int kUsbBaud = 230400;
+
+struct PortInfo {
+  std::string name;        // ttyACM0, or the pty path for an emulator
+  std::string devicePath;  // /dev/ttyACM0
+  std::string usbVendor;   // four hex digits, empty when not on USB
+  std::string usbProduct;
+  bool emulator = false;
+
+  bool IsLogger() const {
+    return emulator || (usbVendor == kLoggerVendor && usbProduct == kLoggerProduct);
+  }
+  // The rate the logger's port runs at, or the usual serial default.
+  int DefaultBaud() const { return IsLogger() ? kUsbBaud : kSerialBauds[kSerialDefaultBaudIndex]; }
+};
+
+// A drop-down list as the device page and the command line see it.
+class IComboList {
+ public:
+  virtual ~IComboList() = default;
+  virtual void Reset() = 0;
+  virtual void Add(const std::string& text) = 0;
+  virtual int Count() const = 0;
+  virtual std::string Text(int index) const = 0;
+  virtual void Select(int index) = 0;
+};
+
+enum class RescanMode { Arrival = 1, Removal = 2 };
+
+class PortDiscovery {
+ public:
+  // Roots are parameters so that tests can build fake trees: the sysfs root ("/sys"), the
+  // device folder ("/dev") and the folder where emulators register ("" for none).
+  PortDiscovery(std::filesystem::path sysRoot, std::filesystem::path devRoot,
+                std::filesystem::path emulatorRegistry);
+  // The real system, with this user's emulator registry.
+  static PortDiscovery ForThisSystem();
+
+  // Every port that exists now, in name order (the order the lists show them in).
+  std::vector<PortInfo> Ports() const;
+  std::optional<PortInfo> Find(const std::string& nameOrPath) const;
+
+  // The serial way: every port with a leading space, the six serial rates with 115200 chosen.
+  void ListSerialPorts(IComboList* baudList, IComboList* portList) const;
+  // The USB way: only the logger's ports, no leading space, and the single USB rate.
+  void ListUsbPorts(IComboList* portList, IComboList* baudList) const;
+  // After a device arrived (new ports are added and the last one chosen) or went away (the list
+  // is rebuilt and the first port chosen).
+  void RescanPorts(IComboList* portList, RescanMode mode) const;
+
+ private:
+  std::optional<PortInfo> Describe(const std::string& name) const;
+  std::vector<PortInfo> EmulatorPorts() const;
+
+  std::filesystem::path sysRoot_;
+  std::filesystem::path devRoot_;
+  std::filesystem::path emulatorRegistry_;
+};
+
+// Where a running emulator registers its pseudo-terminal: $XDG_RUNTIME_DIR/tavrin-lite/emulators,
+// or /tmp/tavrin-lite-<uid>/emulators without a runtime folder.
+std::filesystem::path EmulatorRegistryFolder();
+
+}  // namespace tavrin

@@ -1,0 +1,138 @@
+#include "serial/port_discovery.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "test_support.h"
+
+namespace tavrin {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FakeCombo : public IComboList {
+ public:
+  void Reset() override {
+    items.clear();
+    selected = -1;
+  }
+  void Add(const std::string& text) override { items.push_back(text); }
+  int Count() const override { return static_cast<int>(items.size()); }
+  std::string Text(int index) const override { return items.at(static_cast<size_t>(index)); }
+  void Select(int index) override { selected = index < Count() ? index : -1; }
+  std::vector<std::string> items;
+  int selected = -1;
+};
+
+// A sysfs tree like a laptop's: the logger on ttyACM0, a USB serial adapter on ttyUSB0, a real
+// 16550 on ttyS0, an empty 16550 slot ttyS1 and a virtual console without a device.
+class FakeSystem {
+ public:
+  FakeSystem() {
+    AddUsbTty("ttyACM0", "1-1", "0e8d", "3329");
+    AddUsbTty("ttyUSB0", "1-2", "0403", "6001");
+    AddPlatformTty("ttyS0", "4");
+    AddPlatformTty("ttyS1", "0");
+    fs::create_directories(Sys() / "class/tty/tty0");
+    fs::create_directories(dir.Path() / "emulators");
+  }
+  fs::path Sys() const { return dir.Path() / "sys"; }
+  PortDiscovery Discovery() const {
+    return PortDiscovery(Sys(), dir.Path() / "dev", dir.Path() / "emulators");
+  }
+  void Unplug(const std::string& name) { fs::remove_all(Sys() / "class/tty" / name); }
+  void AddUsbTty(const std::string& name, const std::string& usb, const char* vendor,
+                 const char* product) {
+    const fs::path device = Sys() / "devices/pci0000:00/usb1" / usb;
+    const fs::path interface = device / (usb + ":1.0");
+    fs::create_directories(interface / "tty" / name);
+    std::ofstream(device / "idVendor") << vendor << "\n";
+    std::ofstream(device / "idProduct") << product << "\n";
+    fs::create_directories(Sys() / "class/tty" / name);
+    fs::create_directory_symlink(interface, Sys() / "class/tty" / name / "device");
+  }
+  void AddPlatformTty(const std::string& name, const char* type) {
+    const fs::path device = Sys() / "devices/platform/serial8250";
+    fs::create_directories(device);
+    fs::create_directories(Sys() / "class/tty" / name);
+    fs::create_directory_symlink(device, Sys() / "class/tty" / name / "device");
+    std::ofstream(Sys() / "class/tty" / name / "type") << type << "\n";
+  }
+  void RegisterEmulator(const std::string& file, const std::string& ptyPath) {
+    std::ofstream(dir.Path() / "emulators" / file) << ptyPath << "\n";
+  }
+
+  test::TempDir dir;
+};
+
+TEST(PortDiscovery, FindsPortsAndTellsTheLoggerByItsUsbIdentity) {
+  FakeSystem system;
+  const auto ports = system.Discovery().Ports();
+  ASSERT_EQ(ports.size(), 3u);
+  EXPECT_EQ(ports[0].name, "ttyACM0");
+  EXPECT_TRUE(ports[0].IsLogger());
+  EXPECT_EQ(ports[0].DefaultBaud(), 230400);
+  EXPECT_EQ(ports[1].name, "ttyS0");
+  EXPECT_EQ(ports[1].usbVendor, "");
+  EXPECT_EQ(ports[2].name, "ttyUSB0");
+  EXPECT_EQ(ports[2].usbVendor + ":" + ports[2].usbProduct, "0403:6001");
+  EXPECT_FALSE(ports[2].IsLogger());
+  EXPECT_EQ(ports[2].DefaultBaud(), 115200);
+  EXPECT_EQ(ports[2].devicePath, (system.dir.Path() / "dev/ttyUSB0").string());
+}
+
+TEST(PortDiscovery, UsbListShowsOnlyThePluggedInLogger) {
+  FakeSystem system;
+  FakeCombo ports, bauds;
+  system.Discovery().ListUsbPorts(&ports, &bauds);
+  EXPECT_EQ(ports.items, std::vector<std::string>{"ttyACM0"});
+  EXPECT_EQ(ports.selected, 0);
+  EXPECT_EQ(bauds.items, std::vector<std::string>{"230400"});
+  system.Unplug("ttyACM0");
+  system.Discovery().ListUsbPorts(&ports, nullptr);
+  EXPECT_TRUE(ports.items.empty());
+}
+
+TEST(PortDiscovery, SerialListShowsEveryPortWithALeadingSpace) {
+  FakeSystem system;
+  FakeCombo ports, bauds;
+  system.Discovery().ListSerialPorts(&bauds, &ports);
+  EXPECT_EQ(ports.items, (std::vector<std::string>{" ttyACM0", " ttyS0", " ttyUSB0"}));
+  EXPECT_EQ(bauds.items,
+            (std::vector<std::string>{" 4800", " 9600", " 19200", " 38400", " 57600", " 115200"}));
+  EXPECT_EQ(bauds.selected, 5);
+}
+
+TEST(PortDiscovery, ArrivalAddsTheNewPortAndRemovalRebuilds) {
+  FakeSystem system;
+  system.Unplug("ttyACM0");
+  FakeCombo ports;
+  system.Discovery().ListSerialPorts(nullptr, &ports);
+  ASSERT_EQ(ports.items, (std::vector<std::string>{" ttyS0", " ttyUSB0"}));
+  system.AddUsbTty("ttyACM0", "1-1", "0e8d", "3329");
+  system.Discovery().RescanPorts(&ports, RescanMode::Arrival);
+  EXPECT_EQ(ports.items, (std::vector<std::string>{" ttyS0", " ttyUSB0", " ttyACM0"}));
+  EXPECT_EQ(ports.selected, 0);  // its place in the system's order
+  system.Unplug("ttyUSB0");
+  system.Discovery().RescanPorts(&ports, RescanMode::Removal);
+  EXPECT_EQ(ports.items, (std::vector<std::string>{" ttyACM0", " ttyS0"}));
+  EXPECT_EQ(ports.selected, 0);
+}
+
+TEST(PortDiscovery, RunningEmulatorsCountAsLoggerPorts) {
+  FakeSystem system;
+  const std::string pty = system.dir / "pts-7";
+  std::ofstream(pty) << "";
+  system.RegisterEmulator("1234.port", pty);
+  system.RegisterEmulator("999.port", system.dir / "gone");  // a dead emulator's leftover
+  FakeCombo ports;
+  system.Discovery().ListUsbPorts(&ports, nullptr);
+  EXPECT_EQ(ports.items, (std::vector<std::string>{pty, "ttyACM0"}));
+  const auto found = system.Discovery().Find(pty);
+  ASSERT_TRUE(found);
+  EXPECT_TRUE(found->emulator);
+}
+
+}  // namespace
+}  // namespace tavrin
