@@ -13,6 +13,8 @@ enum ExitCode { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 struct GlobalOptions {
   std::string dataFolder;    // empty: the program's data folder
   std::string settingsFile;  // empty: the program's TVR.ini
+  std::string tracePath;     // empty: no byte trace
+  bool verbose = false;
 };
 
 // Messages of the core go to stderr, one line each; questions are never asked here.

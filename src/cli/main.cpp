@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/cli_context.h"
+#include "cli/device_commands.h"
 #include "cli/list_commands.h"
 
 int main(int argc, char** argv) {
@@ -14,10 +15,13 @@ int main(int argc, char** argv) {
                  "Folder of the track files (default: DataLog of the program)");
   app.add_option("--config", global.settingsFile,
                  "Settings file (default: TVR.ini of the program)");
+  app.add_option("--trace", global.tracePath, "Append every byte sent and received to FILE");
+  app.add_flag("-v,--verbose", global.verbose, "Show the exchange with the logger on stderr");
   app.require_subcommand(1);
 
   std::function<int()> run;
   AddListCommands(app, global, run);
+  AddDeviceCommands(app, global, run);
 
   try {
     app.parse(argc, argv);

@@ -1,0 +1,133 @@
+#include "cli/cli_host.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+namespace tavrin::cli {
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+void OnInterrupt(int) {
+  if (interrupted.exchange(true)) std::_Exit(130);
+}
+
+// Status texts carry CR LF for the window's status line; one line is enough here.
+std::string OneLine(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return text;
+}
+
+}  // namespace
+
+void InstallInterruptHandler() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+bool Interrupted() {
+  return interrupted.load();
+}
+
+void CliHost::SetStatusText(const std::string& text) {
+  if (verbose_) {
+    FinishProgress();
+    std::cerr << OneLine(text) << "\n";
+  }
+}
+
+void CliHost::SetProgress(int position) {
+  if (position <= 0 || position > 1000) return;
+  const int percent = position / 10;
+  if (percent == lastShownProgress_) return;
+  if (::isatty(STDERR_FILENO)) {
+    constexpr int kWidth = 40;
+    const int filled = percent * kWidth / 100;
+    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(static_cast<size_t>(filled), '#').c_str(),
+                 std::string(static_cast<size_t>(kWidth - filled), ' ').c_str(), percent);
+    std::fflush(stderr);
+    progressLineOpen_ = true;
+  } else if (percent / 10 != lastShownProgress_ / 10 || percent == 100) {
+    std::fprintf(stderr, "progress %d%%\n", percent);
+  }
+  lastShownProgress_ = percent;
+}
+
+void CliHost::FinishProgress() {
+  if (progressLineOpen_) std::fputc('\n', stderr);
+  progressLineOpen_ = false;
+  lastShownProgress_ = -1;
+}
+
+MsgAnswer CliHost::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) {
+  ++messages_;
+  lastMessage_ = OneLine(text);
+  if (buttons != MsgButtons::Ok) {
+    const bool yes = answerYes_;
+    if (buttons == MsgButtons::YesNo) return yes ? MsgAnswer::Yes : MsgAnswer::No;
+    return yes ? MsgAnswer::Ok : MsgAnswer::Cancel;
+  }
+  if (icon == MsgIcon::Error) lastError_ = lastMessage_;
+  // Closing boxes such as "Read Done." say nothing a script needs; warnings and errors do.
+  const bool worthSaying = icon == MsgIcon::Error || lastMessage_.size() > 20;
+  if (worthSaying || verbose_) {
+    FinishProgress();
+    std::cerr << "tavrin: " << (icon == MsgIcon::Error ? "error: " : "") << lastMessage_ << "\n";
+  }
+  return MsgAnswer::Ok;
+}
+
+void CliHost::NotifyDeviceInfo(int what) {
+  if (what == kDeviceInfoFull) ++fullInfo_;
+}
+
+void CliHost::StartTimer(int id, int milliseconds) {
+  loop_.StartTimer(id, std::chrono::milliseconds(milliseconds), [this, id] {
+    if (session_) session_->OnTimer(id);
+  });
+}
+
+void CliHost::StopTimer(int id) {
+  loop_.StopTimer(id);
+}
+
+void CliHost::TouchActivity() {
+  lastActivity_.store(std::chrono::steady_clock::now().time_since_epoch().count());
+}
+
+void CliHost::PostDataArrived() {
+  TouchActivity();
+  loop_.Post([this] {
+    if (session_) session_->OnDataArrived();
+  });
+}
+
+void CliHost::PostConnectionLost() {
+  loop_.Post([this] {
+    if (session_) session_->OnConnectionLost();
+  });
+}
+
+CliHost::Wait CliHost::RunUntil(const std::function<bool()>& done,
+                                std::chrono::milliseconds silence) {
+  TouchActivity();
+  constexpr auto kSlice = std::chrono::milliseconds(100);
+  while (true) {
+    if (loop_.RunUntil(done, kSlice)) return Wait::Done;
+    if (Interrupted()) return Wait::Interrupted;
+    const auto last = std::chrono::steady_clock::time_point(
+        std::chrono::steady_clock::duration(lastActivity_.load()));
+    if (std::chrono::steady_clock::now() - last > silence) return Wait::Silent;
+  }
+}
+
+}  // namespace tavrin::cli

@@ -1,0 +1,74 @@
+// The logger session's host on the command line: an event loop of its own for the posted
+// data-arrived calls and the one-shot timers, progress on stderr, and questions answered by
+// flags instead of by waiting on stdin.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "protocol/event_loop.h"
+#include "protocol/logger_session.h"
+
+namespace tavrin::cli {
+
+class CliHost : public ISessionHost {
+ public:
+  explicit CliHost(bool verbose) : verbose_(verbose) {}
+  void Attach(CLoggerSession* session) { session_ = session; }
+
+  // ISessionHost
+  void SetStatusText(const std::string& text) override;
+  void SetProgress(int position) override;
+  MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
+  void NotifyDeviceInfo(int what) override;
+  void StartTimer(int id, int milliseconds) override;
+  void StopTimer(int id) override;
+  std::optional<ReadPeriod> AskReadPeriod() override { return period_; }
+  void SetConnectionImage(int) override {}
+  IEntryRows* DeviceTrackList() override { return nullptr; }
+  void ConnectionLost() override { lost_ = true; }
+  void PostDataArrived() override;
+  void PostConnectionLost() override;
+
+  // Answers for the questions the session asks.
+  void SetPeriod(const ReadPeriod& period) { period_ = period; }
+  void AnswerYes(bool yes) { answerYes_ = yes; }
+
+  // Runs the loop until `done`, the logger has been silent for `silence`, or Ctrl-C was
+  // pressed. Returns why it stopped.
+  enum class Wait { Done, Silent, Interrupted };
+  Wait RunUntil(const std::function<bool()>& done, std::chrono::milliseconds silence);
+
+  // What happened so far.
+  int FullInfoNotices() const { return fullInfo_; }
+  bool ConnectionWasLost() const { return lost_; }
+  const std::string& LastError() const { return lastError_; }
+  const std::string& LastMessage() const { return lastMessage_; }
+  int Messages() const { return messages_; }
+  void FinishProgress();
+
+ private:
+  void TouchActivity();
+
+  bool verbose_;
+  CLoggerSession* session_ = nullptr;
+  EventLoop loop_;
+  std::optional<ReadPeriod> period_;
+  bool answerYes_ = false;
+  int fullInfo_ = 0;
+  bool lost_ = false;
+  int messages_ = 0;
+  std::string lastError_;
+  std::string lastMessage_;
+  int lastShownProgress_ = -1;
+  bool progressLineOpen_ = false;
+  std::atomic<std::chrono::steady_clock::rep> lastActivity_{0};
+};
+
+// Ctrl-C and SIGTERM set a flag that the waiting loop notices; a second Ctrl-C ends at once.
+void InstallInterruptHandler();
+bool Interrupted();
+
+}  // namespace tavrin::cli

@@ -1,0 +1,303 @@
+#include "cli/device_commands.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "cli/device_connection.h"
+#include "serial/port_discovery.h"
+
+namespace tavrin::cli {
+namespace {
+
+void AddPortOptions(CLI::App* command, PortOptions& options) {
+  command->add_option("--port", options.port, "The logger's port: a name (ttyACM0) or a path")
+      ->required();
+  command->add_option("--baud", options.baud,
+                      "Baud rate (default: 230400 on the logger's USB port, 115200 elsewhere)");
+  command->add_option("--timeout", options.timeoutSeconds,
+                      "Seconds of silence from the logger before giving up (default 10)");
+}
+
+// ---- ports
+
+int RunPorts() {
+  for (const PortInfo& port : PortDiscovery::ForThisSystem().Ports()) {
+    const std::string usb = port.usbVendor.empty() ? "-" : port.usbVendor + ":" + port.usbProduct;
+    std::cout << port.devicePath << '\t' << usb << '\t' << (port.IsLogger() ? "logger" : "other")
+              << '\n';
+  }
+  return kExitOk;
+}
+
+// ---- info
+
+void PrintInfo(const DeviceState& d) {
+  const uint32_t capacity = d.memorySize >= 8 ? d.Capacity() : 0;
+  const int remaining =
+      capacity == 0 ? 0
+                    : static_cast<int>(
+                          100.0 - static_cast<double>(static_cast<uint32_t>(d.usedPoints * 100u)) /
+                                      static_cast<double>(capacity));
+  std::cout << "note-groups: " << d.noteGroups[0] << ',' << d.noteGroups[1] << ','
+            << d.noteGroups[2] << ',' << d.noteGroups[3] << '\n'
+            << "save-by-speed: " << int{d.saveBySpeed} << '\n'
+            << "save-by-time: " << int{d.saveByTime} << '\n'
+            << "save-by-distance: " << d.saveByDistance << '\n'
+            << "memory-size-mbit: " << d.memorySize << '\n'
+            << "used-points: " << d.usedPoints << '\n'
+            << "new-points: " << d.newPoints << '\n'
+            << "capacity-points: " << capacity << '\n'
+            << "remaining-percent: " << remaining << '\n';
+}
+
+int RunInfo(const GlobalOptions& global, const PortOptions& options) {
+  DeviceConnection device(global, options);
+  if (!device.Connect() || !device.ReadInfo()) return kExitFailure;
+  PrintInfo(device.Session().DeviceInfo());
+  return kExitOk;
+}
+
+// ---- read
+
+struct ReadOptions {
+  PortOptions port;
+  bool readNew = false, readAll = false, nmea = false;
+  std::vector<std::string> period;
+};
+
+// "YYYY-MM-DDThh:mm:ss" (UTC) into a date-time.
+std::optional<DateTime> ParseUtc(const std::string& text) {
+  int y, mo, d, h, mi, s;
+  char tail;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail) !=
+          6 ||
+      y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 ||
+      h < 0 || mi < 0 || s < 0) {
+    return std::nullopt;
+  }
+  return DateTime{y - 2000, mo, d, h, mi, s};
+}
+
+int ReadCommandFor(const ReadOptions& o) {
+  if (o.readNew) return o.nmea ? kCmdReadNewNmea : kCmdReadNewBinary;
+  if (o.readAll) return o.nmea ? kCmdReadAllNmea : kCmdReadAllBinary;
+  return o.nmea ? kCmdReadPeriodNmea : kCmdReadPeriodBinary;
+}
+
+int RunRead(const GlobalOptions& global, const ReadOptions& o) {
+  std::optional<ReadPeriod> period;
+  if (!o.period.empty()) {
+    const auto from = ParseUtc(o.period[0]), to = ParseUtc(o.period[1]);
+    if (!from || !to) {
+      Fail(
+          "read --period takes two UTC times written YYYY-MM-DDThh:mm:ss, for example "
+          "2024-05-01T00:00:00 2024-05-01T23:59:59.");
+      return kExitUsage;
+    }
+    period = ReadPeriod{*from, *to};
+  }
+  InstallInterruptHandler();
+  DeviceConnection device(global, o.port);
+  if (period) device.Host().SetPeriod(*period);
+  if (!device.Connect() || !device.ReadInfo()) return kExitFailure;
+  CLoggerSession& session = device.Session();
+  const DeviceState& d = session.DeviceInfo();
+  if (d.usedPoints == 0) {
+    Fail("the logger's memory is empty: there are no tracks to read.");
+    return kExitFailure;
+  }
+  if (!d.IsConsistent()) {
+    Fail(
+        "Reading data or Empty track data. The logger's memory figures do not add up (it may "
+        "still be scanning its memory); wait a moment and try again.");
+    return kExitFailure;
+  }
+  if (o.readNew && d.newPoints == 0) {
+    std::cerr << "tavrin: no new tracks on the logger.\n";
+    return kExitOk;
+  }
+  session.SendCommand(ReadCommandFor(o));
+  const bool finished = device.Wait([&] { return !session.TransferActive(); }, "track data");
+  device.Host().FinishProgress();
+  if (!finished) {
+    if (session.IsConnected()) session.SendCommand(kCmdEnd);  // the partial track is discarded
+    return kExitFailure;
+  }
+  if (!device.Host().LastError().empty()) return kExitFailure;  // time over or flash error
+  for (const std::string& path : session.WrittenTracks()) {
+    if (std::filesystem::exists(path)) std::cout << path << '\n';
+  }
+  return kExitOk;
+}
+
+// ---- set-options
+
+struct SetOptions {
+  PortOptions port;
+  std::optional<int> speed, time, distance;
+  std::optional<std::string> notes;
+};
+
+std::optional<std::array<std::string, 4>> SplitNotes(const std::string& text) {
+  std::array<std::string, 4> groups;
+  std::stringstream in(text);
+  std::string group;
+  size_t count = 0;
+  while (std::getline(in, group, ',')) {
+    if (count == groups.size()) return std::nullopt;
+    groups[count++] = group;
+  }
+  return groups;
+}
+
+int RunSetOptions(const GlobalOptions& global, const SetOptions& o) {
+  if (!o.speed && !o.time && !o.distance && !o.notes) {
+    Fail("set-options needs at least one of --speed, --time, --distance, --notes.");
+    return kExitUsage;
+  }
+  std::array<std::string, 4> groups;
+  if (o.notes) {
+    const auto split = SplitNotes(*o.notes);
+    CliHost checker(false);
+    if (!split) {
+      Fail("--notes takes at most four groups separated by commas, for example AB1,,X,Z9.");
+      return kExitUsage;
+    }
+    for (const std::string& group : *split) {
+      if (!CheckNoteGroup(group, 5, checker)) return kExitUsage;
+    }
+    groups = *split;
+  }
+  DeviceConnection device(global, o.port);
+  if (!device.Connect() || !device.ReadInfo()) return kExitFailure;
+  CLoggerSession& session = device.Session();
+  DeviceState& d = session.DeviceInfo();
+  if (o.speed || o.time || o.distance) {
+    if (o.speed) d.saveBySpeed = static_cast<uint8_t>(*o.speed);
+    if (o.time) d.saveByTime = static_cast<uint8_t>(*o.time);
+    if (o.distance) d.saveByDistance = static_cast<uint16_t>(*o.distance);
+    session.SendCommand(kCmdSetOptions);
+  }
+  if (o.notes) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    d.noteGroups = groups;
+    session.SendCommand(kCmdSetNotes);
+  }
+  return kExitOk;
+}
+
+// ---- erase, stop, bypass
+
+int RunErase(const GlobalOptions& global, const PortOptions& port, bool yes) {
+  if (!yes) {
+    Fail("erase deletes every track in the logger's memory; add --yes to confirm.");
+    return kExitUsage;
+  }
+  DeviceConnection device(global, port);
+  if (!device.Connect()) return kExitFailure;
+  device.Host().AnswerYes(true);
+  device.Session().SendCommand(kCmdErase);
+  const bool done = device.Wait(
+      [&] { return device.Host().LastMessage() == "Deleted all Memory."; }, "the erase to finish");
+  return done && device.Host().LastError().empty() ? kExitOk : kExitFailure;
+}
+
+int RunStop(const GlobalOptions& global, const PortOptions& port) {
+  DeviceConnection device(global, port);
+  if (!device.Connect()) return kExitFailure;
+  device.Session().SendCommand(kCmdEnd);
+  return kExitOk;
+}
+
+int RunBypass(const GlobalOptions& global, const PortOptions& port, const std::string& text) {
+  if (text.find_first_of("$*\r\n") != std::string::npos) {
+    Fail("the bypass text may not contain $, * or line breaks.");
+    return kExitUsage;
+  }
+  DeviceConnection device(global, port);
+  if (!device.Connect()) return kExitFailure;
+  device.Session().SendSentence("$PSRF201,1," + text + "*hh\r\n");
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddDeviceCommands(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
+  app.add_subcommand("ports",
+                     "The serial ports, one a line: device path, USB vendor:product "
+                     "(or -), and whether it is the logger.")
+      ->callback([&run] { run = RunPorts; });
+
+  auto info = std::make_shared<PortOptions>();
+  CLI::App* infoCommand = app.add_subcommand(
+      "info", "Asks the logger for its options, note groups and memory figures.");
+  AddPortOptions(infoCommand, *info);
+  infoCommand->callback(
+      [&global, info, &run] { run = [&global, info] { return RunInfo(global, *info); }; });
+
+  auto read = std::make_shared<ReadOptions>();
+  CLI::App* readCommand = app.add_subcommand(
+      "read",
+      "Downloads tracks into the data folder and prints the path of each track file "
+      "written. Progress goes to stderr; Ctrl-C stops the read.");
+  AddPortOptions(readCommand, read->port);
+  auto* which = readCommand->add_option_group("which tracks");
+  which->add_flag("--new", read->readNew, "The tracks not read before");
+  which->add_flag("--all", read->readAll, "Every track in the logger");
+  which
+      ->add_option("--period", read->period,
+                   "The tracks between two UTC times FROM TO, each YYYY-MM-DDThh:mm:ss")
+      ->expected(2);
+  which->require_option(1);
+  readCommand->add_flag("--nmea", read->nmea, "Ask for $GPRMC sentences instead of binary frames");
+  readCommand->callback(
+      [&global, read, &run] { run = [&global, read] { return RunRead(global, *read); }; });
+
+  auto set = std::make_shared<SetOptions>();
+  CLI::App* setCommand = app.add_subcommand(
+      "set-options", "Writes the logger's save options and/or its four note groups.");
+  AddPortOptions(setCommand, set->port);
+  setCommand->add_option("--speed", set->speed, "Save a point every KMH of speed")
+      ->check(CLI::Range(0, 255));
+  setCommand->add_option("--time", set->time, "Save a point every S seconds")
+      ->check(CLI::Range(0, 255));
+  setCommand->add_option("--distance", set->distance, "Save a point every M metres")
+      ->check(CLI::Range(0, 65535));
+  setCommand->add_option("--notes", set->notes,
+                         "Four note groups G1,G2,G3,G4: up to 5 letters or digits each");
+  setCommand->callback(
+      [&global, set, &run] { run = [&global, set] { return RunSetOptions(global, *set); }; });
+
+  auto erase = std::make_shared<PortOptions>();
+  auto eraseYes = std::make_shared<bool>(false);
+  CLI::App* eraseCommand =
+      app.add_subcommand("erase", "Erases the logger's whole memory (asks for --yes).");
+  AddPortOptions(eraseCommand, *erase);
+  eraseCommand->add_flag("--yes", *eraseYes, "Yes, delete every track in the logger");
+  eraseCommand->callback([&global, erase, eraseYes, &run] {
+    run = [&global, erase, eraseYes] { return RunErase(global, *erase, *eraseYes); };
+  });
+
+  auto stop = std::make_shared<PortOptions>();
+  CLI::App* stopCommand =
+      app.add_subcommand("stop", "Tells the logger to stop the transfer it is sending.");
+  AddPortOptions(stopCommand, *stop);
+  stopCommand->callback(
+      [&global, stop, &run] { run = [&global, stop] { return RunStop(global, *stop); }; });
+
+  auto bypass = std::make_shared<PortOptions>();
+  auto bypassText = std::make_shared<std::string>();
+  CLI::App* bypassCommand =
+      app.add_subcommand("bypass", "Sends TEXT to the logger in its bypass mode.");
+  AddPortOptions(bypassCommand, *bypass);
+  bypassCommand->add_option("TEXT", *bypassText, "The text to pass through")->required();
+  bypassCommand->callback([&global, bypass, bypassText, &run] {
+    run = [&global, bypass, bypassText] { return RunBypass(global, *bypass, *bypassText); };
+  });
+}
+
+}  // namespace tavrin::cli

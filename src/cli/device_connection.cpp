@@ -1,0 +1,82 @@
+#include "cli/device_connection.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+
+#include "serial/port_discovery.h"
+
+namespace tavrin::cli {
+
+void Fail(const std::string& text) {
+  std::cerr << "tavrin: " << text << "\n";
+}
+
+DeviceConnection::DeviceConnection(const GlobalOptions& global, const PortOptions& options)
+    : global_(global),
+      options_(options),
+      context_(global),
+      host_(global.verbose),
+      session_(host_, context_.Store()) {
+  host_.Attach(&session_);
+}
+
+DeviceConnection::~DeviceConnection() {
+  host_.FinishProgress();
+  session_.ConnectDevice(false);
+}
+
+std::chrono::milliseconds DeviceConnection::Silence() const {
+  return std::chrono::milliseconds(static_cast<long long>(options_.timeoutSeconds * 1000));
+}
+
+bool DeviceConnection::Connect() {
+  if (!context_.Prepare()) return false;
+  std::string device = options_.port;
+  int baud = options_.baud;
+  if (const auto port = PortDiscovery::ForThisSystem().Find(options_.port)) {
+    device = port->devicePath;
+    if (baud == 0) baud = port->DefaultBaud();
+  }
+  if (baud == 0) baud = kSerialBauds[kSerialDefaultBaudIndex];
+  if (!global_.tracePath.empty()) {
+    trace_ = ByteTrace::Open(global_.tracePath);
+    if (!trace_) {
+      Fail("cannot write the trace file " + global_.tracePath + ": " + std::strerror(errno) + ".");
+      return false;
+    }
+    session_.SetTrace(trace_.get());
+  }
+  session_.SetPort(device, static_cast<uint32_t>(baud));
+  if (!session_.ConnectDevice(true)) {
+    Fail(session_.OpenError());
+    return false;
+  }
+  return true;
+}
+
+bool DeviceConnection::Wait(const std::function<bool()>& done, const char* what) {
+  const auto result = host_.RunUntil(
+      [&] { return done() || host_.ConnectionWasLost() || !session_.IsConnected(); }, Silence());
+  if (result == CliHost::Wait::Interrupted) {
+    Fail(std::string("stopped by the user while waiting for ") + what + ".");
+    return false;
+  }
+  if (result == CliHost::Wait::Silent) {
+    host_.FinishProgress();
+    Fail("no answer from the logger on " + session_.PortDevice() + " within " +
+         std::to_string(Silence().count() / 1000) + " s while waiting for " + what +
+         ". Check that the logger is switched on and that the port and baud rate are right.");
+    return false;
+  }
+  // A lost connection has been told already by the session's message.
+  return !host_.ConnectionWasLost() && session_.IsConnected();
+}
+
+bool DeviceConnection::ReadInfo() {
+  const int before = host_.FullInfoNotices();
+  session_.SendCommand(kCmdGetInfo);
+  return Wait([&] { return host_.FullInfoNotices() > before; }, "the device information");
+}
+
+}  // namespace tavrin::cli

@@ -1,0 +1,50 @@
+// One connection to the logger for one command: the store, the session, its host and the port.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cli/cli_context.h"
+#include "cli/cli_host.h"
+#include "protocol/logger_session.h"
+#include "serial/byte_trace.h"
+
+namespace tavrin::cli {
+
+struct PortOptions {
+  std::string port;
+  int baud = 0;  // 0: the port's usual rate
+  double timeoutSeconds = 10;
+};
+
+class DeviceConnection {
+ public:
+  DeviceConnection(const GlobalOptions& global, const PortOptions& options);
+  ~DeviceConnection();
+
+  // Opens the port; false with the reason on stderr.
+  bool Connect();
+  // Asks for the device information and waits for the full answer; false with the reason on
+  // stderr.
+  bool ReadInfo();
+  // Waits until `done` while the logger keeps talking; false with the reason on stderr.
+  bool Wait(const std::function<bool()>& done, const char* what);
+
+  CliContext& Context() { return context_; }
+  CliHost& Host() { return host_; }
+  CLoggerSession& Session() { return session_; }
+  std::chrono::milliseconds Silence() const;
+
+ private:
+  GlobalOptions global_;
+  PortOptions options_;
+  CliContext context_;
+  CliHost host_;
+  CLoggerSession session_;
+  std::unique_ptr<ByteTrace> trace_;
+};
+
+// Prints "tavrin: <text>" on stderr.
+void Fail(const std::string& text);
+
+}  // namespace tavrin::cli
