@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/cli_context.h"
+#include "cli/export_command.h"
 #include "cli/list_commands.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
 
   std::function<int()> run;
   AddListCommands(app, global, run);
+  AddExportCommand(app, global, run);
 
   try {
     app.parse(argc, argv);
