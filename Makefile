@@ -33,6 +33,7 @@ sanitize: deps
 
 bench: build
 	$(BUILD)/bench/store_bench
+	bench/export_bench.sh $(BUILD)
 
 # Each fuzzer for a minute (FUZZ_SECONDS) on its own corpus folder.
 FUZZ_SECONDS ?= 60

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -16,21 +17,40 @@ namespace {
 // Long enough for any long long, and for a double in fixed notation with up to 17 decimals.
 constexpr size_t kNumberRoom = 400;
 
+// Writes `value` as printf's %.<precision>f would into `text`; returns the length.
+size_t FormatFixed(char* text, double value, int precision) {
+  static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+  if (precision >= 0 && precision <= 6) {
+    // Positions are floats: times a power of ten up to a million they still fit a double's
+    // mantissa, so the product is exact (fma finds no remainder), and rounding it to a whole
+    // number rounds exactly as printf does, halves to even. Far quicker than the general way.
+    const double scale = kScale[precision];
+    const double scaled = value * scale;
+    if (std::fabs(scaled) < 1e15 && std::fma(value, scale, -scaled) == 0) {
+      const auto whole = static_cast<long long>(std::nearbyint(std::fabs(scaled)));
+      char digits[24];
+      const int count =
+          static_cast<int>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
+      char* at = text;
+      if (std::signbit(value)) *at++ = '-';  // printf keeps the sign of what rounds to zero
+      const int integerDigits = std::max(count - precision, 1);
+      for (int i = 0, d = count - integerDigits - precision; i < integerDigits + precision;
+           ++i, ++d) {
+        if (i == integerDigits) *at++ = '.';
+        *at++ = d < 0 ? '0' : digits[d];
+      }
+      return static_cast<size_t>(at - text);
+    }
+  }
+  return static_cast<size_t>(
+      std::to_chars(text, text + kNumberRoom, value, std::chars_format::fixed, precision).ptr -
+      text);
+}
+
 }  // namespace
 
-char* TextBuffer::Extend(size_t count) {
-  if (size_ + count > data_.size()) data_.resize(std::max(data_.size() * 2, size_ + count + 4096));
-  char* at = data_.data() + size_;
-  size_ += count;
-  return at;
-}
-
-void TextBuffer::Append(std::string_view text) {
-  if (!text.empty()) std::memcpy(Extend(text.size()), text.data(), text.size());
-}
-
-void TextBuffer::Append(char c) {
-  *Extend(1) = c;
+void TextBuffer::Grow(size_t count) {
+  data_.resize(std::max(data_.size() * 2, size_ + count + 4096));
 }
 
 void TextBuffer::AppendInt(long long value) {
@@ -46,6 +66,12 @@ void TextBuffer::AppendZeroPadded(long long value, int width) {
 }
 
 void TextBuffer::AppendDigits(long long value, int digits) {
+  if (digits == 2 && value >= 0 && value < 100) {  // calendar fields, the common case
+    char* at = Extend(2);
+    at[0] = static_cast<char>('0' + value / 10);
+    at[1] = static_cast<char>('0' + value % 10);
+    return;
+  }
   char text[24];
   const auto end = std::to_chars(text, text + sizeof text, value).ptr;
   std::string_view written(text, static_cast<size_t>(end - text));
@@ -59,16 +85,12 @@ void TextBuffer::AppendDigits(long long value, int digits) {
 
 void TextBuffer::AppendFixed(double value, int precision) {
   char text[kNumberRoom];
-  const auto end =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, precision).ptr;
-  Append(std::string_view(text, static_cast<size_t>(end - text)));
+  Append(std::string_view(text, FormatFixed(text, value, precision)));
 }
 
 void TextBuffer::AppendFixedWidth(double value, int width, int precision) {
   char text[kNumberRoom];
-  const auto end =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, precision).ptr;
-  std::string_view written(text, static_cast<size_t>(end - text));
+  std::string_view written(text, FormatFixed(text, value, precision));
   const int pad = width - static_cast<int>(written.size());
   // Zeros go between the sign and the digits; "inf" and "nan" take spaces in front instead.
   const char filler = std::isfinite(value) ? '0' : ' ';

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +16,11 @@ namespace tavrin {
 
 class TextBuffer {
  public:
-  void Append(std::string_view text);
-  void Append(char c);
+  // The two appends run for nearly every piece of every line, so they are inline.
+  void Append(std::string_view text) {
+    if (!text.empty()) std::memcpy(Extend(text.size()), text.data(), text.size());
+  }
+  void Append(char c) { *Extend(1) = c; }
   void AppendInt(long long value);                    // %d
   void AppendZeroPadded(long long value, int width);  // %0<width>d
   void AppendDigits(long long value, int digits);     // %.<digits>d
@@ -33,7 +37,13 @@ class TextBuffer {
 
  private:
   // Room for `count` more characters; returns where they go and counts them as written.
-  char* Extend(size_t count);
+  char* Extend(size_t count) {
+    if (size_ + count > data_.size()) Grow(count);
+    char* at = data_.data() + size_;
+    size_ += count;
+    return at;
+  }
+  void Grow(size_t count);
 
   std::vector<char> data_;
   size_t size_ = 0;
