@@ -25,6 +25,12 @@ class TextBuffer {
   void AppendZeroPadded(long long value, int width);  // %0<width>d
   void AppendDigits(long long value, int digits);     // %.<digits>d
   void AppendFixed(double value, int precision);      // %.<precision>f
+  // "%f<between>%f": a pair of coordinates.
+  void AppendCoordinates(double first, std::string_view between, double second) {
+    AppendFixed(first, 6);
+    Append(between);
+    AppendFixed(second, 6);
+  }
   // %0<width>.<precision>f; infinities and NaN are padded with spaces, as printf does.
   void AppendFixedWidth(double value, int width, int precision);
   // "20yy-mm-dd" + separator + "hh:mm:ss", each field %02d.

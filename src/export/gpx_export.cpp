@@ -81,9 +81,7 @@ bool CKMLCreator::WriteGpxPoint(const SAVELOG& point) {
   // 180 east is 180 west, and only the latter is allowed; the same for what rounds to it.
   if (longitude >= 179.9999995) longitude -= 360;
   f.Append("      <trkpt lat=\"");
-  f.AppendFixed(point.latitude, 6);
-  f.Append("\" lon=\"");
-  f.AppendFixed(longitude, 6);
+  f.AppendCoordinates(point.latitude, "\" lon=\"", longitude);
   f.Append("\">");
   // A damaged date-time is left out rather than written as a time the schema refuses.
   const DateTime utc = UtcDateTime(point);

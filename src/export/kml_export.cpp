@@ -115,17 +115,13 @@ void CKMLCreator::WritePositionPlacemark(const SAVELOG& point) {
   f.Append("\r\n      <Placemark>\r\n        <name>");
   f.AppendDateTime(point.GetDateTime(), ' ');  // local time: the name is for people
   f.Append("</name>\r\n        <description>Latitude:");
-  f.AppendFixed(point.latitude, 6);
-  f.Append(", Longitude:");
-  f.AppendFixed(point.longitude, 6);
+  f.AppendCoordinates(point.latitude, ", Longitude:", point.longitude);
   f.Append(", Heading:");
   f.AppendInt(point.HeadingDegrees());
   f.Append(", Speed:");
   f.AppendInt(point.speed);
   f.Append("km/h</description>\r\n        <LookAt>\r\n          <latitude>");
-  f.AppendFixed(point.latitude, 6);
-  f.Append("</latitude>\r\n          <longitude>");
-  f.AppendFixed(point.longitude, 6);
+  f.AppendCoordinates(point.latitude, "</latitude>\r\n          <longitude>", point.longitude);
   f.Append("</longitude>\r\n          <range>500</range>\r\n        </LookAt>\r\n");
   f.Append("        <styleUrl>#");
   f.Append(StyleFor(point));
@@ -150,9 +146,7 @@ void CKMLCreator::WritePlacemarkTail(const SAVELOG& point) {
   f.Append("          <extrude>1</extrude>\r\n");
   f.Append("          <altitudeMode>relativeToGround</altitudeMode>\r\n");
   f.Append("          <coordinates>");
-  f.AppendFixed(point.longitude, 6);
-  f.Append(',');
-  f.AppendFixed(point.latitude, 6);
+  f.AppendCoordinates(point.longitude, ",", point.latitude);
   f.Append(",0</coordinates>\r\n        </Point>\r\n        <TimeInstant>\r\n");
   f.Append("          <timePosition>");
   f.AppendDateTime(UtcDateTime(point), 'T');  // the Z says UTC, so it must be UTC
@@ -175,9 +169,7 @@ void CKMLCreator::WriteTrackLine(std::span<const SAVELOG> points) {
   // All tuples on one line, each after ten spaces.
   for (const SAVELOG& point : points) {
     file_.Append("          ");
-    file_.AppendFixed(point.longitude, 6);
-    file_.Append(',');
-    file_.AppendFixed(point.latitude, 6);
+    file_.AppendCoordinates(point.longitude, ",", point.latitude);
     file_.EndPiece();
   }
   PrintUtf8("\r\n        </coordinates>\r\n");

@@ -53,9 +53,7 @@ std::optional<std::string> CKMLCreator::MakeMapPage(const std::string& dataFolde
     PrintUtf8("        var trackCoordinates = [\r\n");
     for (const SAVELOG& point : points) {
       file_.Append("            new google.maps.LatLng(");
-      file_.AppendFixed(point.latitude, 6);
-      file_.Append(", ");
-      file_.AppendFixed(point.longitude, 6);
+      file_.AppendCoordinates(point.latitude, ", ", point.longitude);
       file_.Append("),\r\n");
       file_.EndPiece();
       extent.Add(point.latitude, point.longitude);

@@ -27,7 +27,7 @@ class ExportCommands : public test::ExportTest {
 
   std::vector<std::string> Run(ExportKind kind, bool byDay, std::vector<bool> ticked) {
     store.ListTracks(nullptr, byDay);
-    CKMLCreator writer(messages.Fn(), opened.Fn());
+    CKMLCreator writer = Writer();
     return ExportTicked(
         store, writer, {kind, byDay, std::move(ticked), "/opt/tavrin"},
         [this](const std::string& text) { status.push_back(text); }, messages.Fn());
@@ -85,7 +85,7 @@ TEST_F(ExportCommands, RecordThatCannotBeLoadedIsNotWrittenWithAnotherRecordsPoi
   const std::string gone = AddTrack({24, 5, 2, 8, 0, 0}, 5);
   store.ListTracks(nullptr, false);
   std::filesystem::remove(gone);
-  CKMLCreator writer(messages.Fn());
+  CKMLCreator writer = Writer();
   const auto written = ExportTicked(store, writer, {ExportKind::Log, false, {true, true, true}, ""},
                                     nullptr, messages.Fn());
   EXPECT_EQ(written, std::vector<std::string>{dir / "DORVALE/20240501_080000.log"});
@@ -100,7 +100,7 @@ TEST_F(ExportCommands, CleaningEmptiesTheExportFoldersButKeepsFoldersAndTracks) 
   const std::string track = AddTrack({24, 5, 1, 8, 0, 0}, 3);
   Run(ExportKind::Kml, false, {true});
   Run(ExportKind::Gpx, false, {true});
-  CKMLCreator(messages.Fn()).MakeMapPage(dir.Path().string(), 726, 412, {});
+  Writer().MakeMapPage(dir.Path().string(), 726, 412, {});
   std::filesystem::create_directories(dir / "TXT/kept");
   CleanExportFolders(dir.Path().string());
   for (const char* folder : {"KML", "GPX"}) {

@@ -128,6 +128,12 @@ class ExportTest : public ::testing::Test {
     return dir / name;
   }
 
+  // A writer that reports to the recorders; `offsetMinutes` is the store's display offset.
+  CKMLCreator Writer(int offsetMinutes = 0, const std::string& mapKey = "") {
+    return CKMLCreator(messages.Fn(), opened.Fn(),
+                       {TimeZoneOffset::FromMinutes(offsetMinutes), "", mapKey});
+  }
+
   // Writes the points (UTC, as the logger gave them) as a track file and loads it the way an
   // export command does, with the store shifting the times by `offsetMinutes` for display.
   PointVector LoadThroughStore(const std::vector<SAVELOG>& points, int offsetMinutes) {

@@ -14,9 +14,7 @@ using test::At;
 class GpxExport : public test::ExportTest {
  protected:
   std::optional<std::string> Gpx(std::span<const SAVELOG> points, int offsetMinutes = 0) {
-    CKMLCreator writer(messages.Fn(), opened.Fn(),
-                       {TimeZoneOffset::FromMinutes(offsetMinutes), "", ""});
-    return writer.MakeGpx(points, TrackPath());
+    return Writer(offsetMinutes).MakeGpx(points, TrackPath());
   }
 };
 

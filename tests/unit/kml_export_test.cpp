@@ -13,8 +13,8 @@ class KmlExport : public test::ExportTest {
   std::optional<std::string> Export(std::span<const SAVELOG> points,
                                     const std::string& programFolder = "/opt/tavrin",
                                     const std::string& trackFile = "", int offsetMinutes = 0) {
-    CKMLCreator writer(messages.Fn(), opened.Fn(), {TimeZoneOffset::FromMinutes(offsetMinutes), "", ""});
-    return writer.MakeKml(trackFile.empty() ? TrackPath() : trackFile, programFolder, points);
+    return Writer(offsetMinutes)
+        .MakeKml(trackFile.empty() ? TrackPath() : trackFile, programFolder, points);
   }
 };
 

@@ -12,8 +12,7 @@ using test::At;
 class MapPage : public test::ExportTest {
  protected:
   std::string Page(std::span<const SAVELOG> points, const std::string& key = "") {
-    CKMLCreator writer(messages.Fn(), opened.Fn(), {{}, "", key});
-    const auto path = writer.MakeMapPage(dir.Path().string(), 726, 412, points);
+    const auto path = Writer(0, key).MakeMapPage(dir.Path().string(), 726, 412, points);
     EXPECT_EQ(path, dir / "KML/Tvr_GoogleMap.html");
     EXPECT_TRUE(opened.paths.empty());  // the page shows it; the writer never opens it
     if (!path) return "";
@@ -92,8 +91,7 @@ TEST_F(MapPage, MapKeyIsAddedToTheScriptAddressEncoded) {
 
 TEST_F(MapPage, FileThatCannotBeCreatedIsReported) {
   std::ofstream(dir / "KML") << "in the way";
-  CKMLCreator writer(messages.Fn());
-  EXPECT_FALSE(writer.MakeMapPage(dir.Path().string(), 726, 412, {}));
+  EXPECT_FALSE(Writer().MakeMapPage(dir.Path().string(), 726, 412, {}));
   ASSERT_EQ(messages.texts.size(), 1u);
   EXPECT_EQ(messages.texts[0].rfind("Can't create MAP file\n", 0), 0u);
 }

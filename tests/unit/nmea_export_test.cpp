@@ -14,13 +14,10 @@ using test::At;
 class NmeaExport : public test::ExportTest {
  protected:
   std::optional<std::string> Txt(std::span<const SAVELOG> points, int offsetMinutes = 0) {
-    CKMLCreator writer(messages.Fn(), opened.Fn(),
-                       {TimeZoneOffset::FromMinutes(offsetMinutes), "", ""});
-    return writer.MakeTxt(points, TrackPath());
+    return Writer(offsetMinutes).MakeTxt(points, TrackPath());
   }
   std::optional<std::string> Log(std::span<const SAVELOG> points) {
-    CKMLCreator writer(messages.Fn(), opened.Fn());
-    return writer.MakeLog(points, TrackPath());
+    return Writer().MakeLog(points, TrackPath());
   }
 };
 
@@ -96,6 +93,21 @@ TEST_F(NmeaExport, FileThatCannotBeCreatedIsReported) {
   ASSERT_EQ(messages.texts.size(), 2u);
   EXPECT_EQ(messages.texts[0].rfind("Can't create Txt file\n", 0), 0u);
   EXPECT_EQ(messages.texts[1].rfind("Can't create Log file\n", 0), 0u);
+  EXPECT_TRUE(opened.paths.empty());
+}
+
+TEST_F(NmeaExport, FailedWriteIsReportedAndTheIncompleteFileRemoved) {
+  // The text file leads to a device that is always full, as a full disk would be.
+  std::filesystem::create_directories(dir / "TXT");
+  std::filesystem::create_symlink("/dev/full", dir / "TXT/20150102_030405.txt");
+  const SAVELOG point = At({15, 1, 2, 3, 4, 5}, 1, 2);
+  EXPECT_FALSE(Txt({&point, 1}));
+  ASSERT_EQ(messages.texts.size(), 1u);
+  EXPECT_NE(messages.texts[0].find("20150102_030405.txt: No space left on device."),
+            std::string::npos)
+      << messages.texts[0];
+  EXPECT_FALSE(
+      std::filesystem::exists(std::filesystem::symlink_status(dir / "TXT/20150102_030405.txt")));
   EXPECT_TRUE(opened.paths.empty());
 }
 
