@@ -96,6 +96,27 @@ TEST_F(ExportCommands, RecordThatCannotBeLoadedIsNotWrittenWithAnotherRecordsPoi
   EXPECT_NE(messages.texts[1].find("List the tracks again"), std::string::npos);
 }
 
+TEST_F(ExportCommands, EveryWriterReportsAFileItCannotCreateAndOpensNothing) {
+  // A plain file where each export folder should be: neither folder nor file can be made.
+  for (const char* folder : {"KML", "TXT", "DORVALE", "GPX"}) {
+    std::ofstream(dir / folder) << "in the way";
+  }
+  const SAVELOG point = At({15, 1, 2, 3, 4, 5}, 1, 2);
+  CKMLCreator writer = Writer();
+  for (ExportKind kind : {ExportKind::Kml, ExportKind::Txt, ExportKind::Log, ExportKind::Gpx}) {
+    EXPECT_FALSE(WriteExport(writer, kind, TrackPath(), "/opt/tavrin", {&point, 1}));
+  }
+  EXPECT_FALSE(writer.MakeMapPage(dir.Path().string(), 726, 412, {}));
+  const char* texts[] = {"Can't create KML file.\n", "Can't create Txt file\n",
+                         "Can't create Log file\n", "Can't create GPX file.\n",
+                         "Can't create MAP file\n"};
+  ASSERT_EQ(messages.texts.size(), std::size(texts));
+  for (size_t i = 0; i < std::size(texts); ++i) {
+    EXPECT_EQ(messages.texts[i].rfind(texts[i], 0), 0u) << messages.texts[i];
+  }
+  EXPECT_TRUE(opened.paths.empty());
+}
+
 TEST_F(ExportCommands, CleaningEmptiesTheExportFoldersButKeepsFoldersAndTracks) {
   const std::string track = AddTrack({24, 5, 1, 8, 0, 0}, 3);
   Run(ExportKind::Kml, false, {true});

@@ -94,9 +94,8 @@ inline std::vector<ReadPoint> GpsbabelReads(const std::string& format, const std
 
 // "2015-01-02T03:04:05" for a date-time.
 inline std::string IsoTime(const DateTime& dt) {
-  char text[32];
-  std::snprintf(text, sizeof text, "20%02d-%02d-%02dT%02d:%02d:%02d", dt.year, dt.month, dt.day,
-                dt.hour, dt.minute, dt.second);
+  std::string text = FormatDateTime(dt);
+  text[10] = 'T';
   return text;
 }
 

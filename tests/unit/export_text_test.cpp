@@ -65,17 +65,6 @@ TEST(ExportText, NumbersMatchPrintfConversions) {
   }
 }
 
-TEST(ExportText, BufferGrowsWithoutLosingText) {
-  TextBuffer buffer;
-  std::string expected;
-  for (int i = 0; i < 100000; ++i) {
-    buffer.AppendInt(i);
-    buffer.Append(',');
-    expected += std::to_string(i) + ",";
-  }
-  EXPECT_EQ(buffer.View(), expected);
-}
-
 TEST(ExportText, XmlTextEscapesMarkupAndRepairsBadBytes) {
   EXPECT_EQ(XmlText("a&b<c>d\"e'f"), "a&amp;b&lt;c&gt;d&quot;e&apos;f");
   EXPECT_EQ(XmlText("트랙 Ünïcode\t\r\n"), "트랙 Ünïcode\t\r\n");

@@ -120,25 +120,5 @@ TEST_F(KmlExport, TimeStampsAreUtcWhileNamesKeepLocalTime) {
   }
 }
 
-TEST_F(KmlExport, ExportingAgainReplacesTheFile) {
-  const std::vector<SAVELOG> two = {At({15, 1, 2, 3, 4, 5}, 1, 2), At({15, 1, 2, 3, 4, 6}, 1, 2)};
-  const auto first = Export(two);
-  const size_t longer = test::ReadText(*first).size();
-  const auto second = Export({two.data(), 1});
-  ASSERT_TRUE(second);
-  EXPECT_LT(test::ReadText(*second).size(), longer);
-  test::ExpectXmllintAccepts(*second);
-}
-
-TEST_F(KmlExport, FileThatCannotBeCreatedIsReportedAndNotOpened) {
-  // A plain file where the KML folder should be: neither folder nor document can be made.
-  std::ofstream(dir / "KML") << "in the way";
-  const SAVELOG point = At({15, 1, 2, 3, 4, 5}, 1, 2);
-  EXPECT_FALSE(Export({&point, 1}));
-  ASSERT_EQ(messages.texts.size(), 1u);
-  EXPECT_EQ(messages.texts[0].rfind("Can't create KML file.\n", 0), 0u) << messages.texts[0];
-  EXPECT_TRUE(opened.paths.empty());
-}
-
 }  // namespace
 }  // namespace tavrin

@@ -89,12 +89,5 @@ TEST_F(MapPage, MapKeyIsAddedToTheScriptAddressEncoded) {
             std::string::npos);
 }
 
-TEST_F(MapPage, FileThatCannotBeCreatedIsReported) {
-  std::ofstream(dir / "KML") << "in the way";
-  EXPECT_FALSE(Writer().MakeMapPage(dir.Path().string(), 726, 412, {}));
-  ASSERT_EQ(messages.texts.size(), 1u);
-  EXPECT_EQ(messages.texts[0].rfind("Can't create MAP file\n", 0), 0u);
-}
-
 }  // namespace
 }  // namespace tavrin

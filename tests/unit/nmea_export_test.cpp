@@ -84,18 +84,6 @@ TEST_F(NmeaExport, TimesAreUtcAndGpsbabelReadsTheTrackBack) {
   }
 }
 
-TEST_F(NmeaExport, FileThatCannotBeCreatedIsReported) {
-  std::ofstream(dir / "TXT") << "in the way";
-  std::ofstream(dir / "DORVALE") << "in the way";
-  const SAVELOG point = At({15, 1, 2, 3, 4, 5}, 1, 2);
-  EXPECT_FALSE(Txt({&point, 1}));
-  EXPECT_FALSE(Log({&point, 1}));
-  ASSERT_EQ(messages.texts.size(), 2u);
-  EXPECT_EQ(messages.texts[0].rfind("Can't create Txt file\n", 0), 0u);
-  EXPECT_EQ(messages.texts[1].rfind("Can't create Log file\n", 0), 0u);
-  EXPECT_TRUE(opened.paths.empty());
-}
-
 TEST_F(NmeaExport, FailedWriteIsReportedAndTheIncompleteFileRemoved) {
   // The text file leads to a device that is always full, as a full disk would be.
   std::filesystem::create_directories(dir / "TXT");
