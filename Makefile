@@ -39,6 +39,7 @@ tsan: deps
 
 bench: build
 	$(BUILD)/bench/store_bench
+	bench/export_bench.sh $(BUILD)
 
 # Each fuzzer for a minute (FUZZ_SECONDS) on its own corpus folder.
 FUZZ_SECONDS ?= 60

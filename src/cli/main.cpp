@@ -4,6 +4,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/device_commands.h"
+#include "cli/export_command.h"
 #include "cli/list_commands.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   std::function<int()> run;
   AddListCommands(app, global, run);
   AddDeviceCommands(app, global, run);
+  AddExportCommand(app, global, run);
 
   try {
     app.parse(argc, argv);

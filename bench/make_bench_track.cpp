@@ -1,0 +1,41 @@
+// Writes a track file of many points for the export benchmark: one point a second from
+// 2020-01-01 00:00:00 UTC, moving steadily north-east, with varying speed, heading and fix.
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <vector>
+
+#include "store/track_header.h"
+
+int main(int argc, char** argv) {
+  using namespace tavrin;
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: make_bench_track FILE POINTS\n");
+    return 2;
+  }
+  const long count = std::atol(argv[2]);
+  std::vector<SAVELOG> points;
+  points.reserve(static_cast<size_t>(count));
+  for (long k = 0; k < count; ++k) {
+    const std::time_t t = 1577836800 + k;
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    const DateTime dt{utc.tm_year - 100, utc.tm_mon + 1, utc.tm_mday,
+                      utc.tm_hour,       utc.tm_min,     utc.tm_sec};
+    points.push_back(MakePoint(dt, k % 17 == 0 ? kFix2D : kFix3D, 37.5f + k * 1e-6f,
+                               127.0f + k * 1.3e-6f, static_cast<int>(k % 90),
+                               static_cast<int>(k % 180) * 2));
+  }
+  TRACKHEADER h;
+  h.marker = kTrackMarker;
+  h.pointCount = static_cast<uint32_t>(count);
+  h.firstDateTime = ToDateTime6(points.front().GetDateTime());
+  h.lastDateTime = ToDateTime6(points.back().GetDateTime());
+  h.elapsedSeconds = static_cast<uint32_t>(count - 1);
+  std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(&h), sizeof h);
+  out.write(reinterpret_cast<const char*>(points.data()),
+            static_cast<std::streamsize>(points.size() * sizeof(SAVELOG)));
+  return out ? 0 : 1;
+}

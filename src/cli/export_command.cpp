@@ -1,0 +1,136 @@
+#include "cli/export_command.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <memory>
+
+#include "app/app_paths.h"
+#include "export/export_commands.h"
+#include "export/export_paths.h"
+#include "store/posix_file.h"
+
+extern char** environ;
+
+namespace tavrin::cli {
+namespace {
+
+// The map page is drawn at the size the Track Record page shows it.
+constexpr int kMapWidth = 726;
+constexpr int kMapHeight = 412;
+
+struct ExportArguments {
+  std::string format;
+  std::string outFolder;
+  bool open = false;
+  std::vector<std::string> files;
+};
+
+// Hands the file to the desktop's opener and waits only for xdg-open itself, which returns as
+// soon as the application has been started.
+void OpenWithDesktop(const std::string& path) {
+  const char* argv[] = {"xdg-open", path.c_str(), nullptr};
+  pid_t pid;
+  const int error =
+      ::posix_spawnp(&pid, "xdg-open", nullptr, nullptr, const_cast<char* const*>(argv), environ);
+  int status = 0;
+  if (error == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+      WEXITSTATUS(status) == 0) {
+    return;
+  }
+  std::cerr << "tavrin export: could not open " << path
+            << (error ? ": " + ErrnoText(error) : std::string())
+            << ". Install xdg-utils (xdg-open) "
+            << "or open the file yourself.\n";
+}
+
+// One map page of the points of all the files, one after another, beside the first file.
+std::optional<std::string> ExportMapPage(CTrackStore& store, CKMLCreator& writer,
+                                         const std::vector<std::string>& files) {
+  PointVector points;
+  for (const std::string& file : files) {
+    const auto entry = store.ReadTrackHeader(file);
+    if (!entry || !store.ReadTrackPoints(*entry, points)) {
+      std::cerr << "tavrin export: " << file << " could not be read; no map page was made.\n";
+      return std::nullopt;
+    }
+  }
+  return writer.MakeMapPage(FolderOf(files.front()), kMapWidth, kMapHeight, points);
+}
+
+std::optional<std::string> ExportOne(CTrackStore& store, CKMLCreator& writer, ExportKind kind,
+                                     const std::string& file) {
+  const auto entry = store.ReadTrackHeader(file);
+  if (!entry || !store.LoadTrackPoints(*entry, nullptr)) return std::nullopt;
+  return WriteExport(writer, kind, file, ProgramFolder().string(), store.ExportPointList());
+}
+
+bool PrepareOutFolder(const std::string& folder) {
+  if (folder.empty()) return true;
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (std::filesystem::is_directory(folder, error)) return true;
+  std::cerr << "tavrin export: cannot create the folder " << folder
+            << ". Choose another one with --out.\n";
+  return false;
+}
+
+int RunExport(const GlobalOptions& global, const ExportArguments& args) {
+  if (!PrepareOutFolder(args.outFolder)) return kExitFailure;
+  CliContext context(global);
+  CTrackStore& store = context.Store();
+  const ExportOptions options{store.Offset(), args.outFolder,
+                              context.GetSettings().googleMapLicense};
+  CKMLCreator writer(StderrMessages(), nullptr, options);
+  const auto announce = [&args](const std::string& path) {
+    std::cout << path << std::endl;
+    if (args.open) OpenWithDesktop(path);
+  };
+
+  if (args.format == "map") {
+    const auto page = ExportMapPage(store, writer, args.files);
+    if (!page) return kExitFailure;
+    announce(*page);
+    return kExitOk;
+  }
+  static const std::map<std::string, ExportKind> kKinds = {{"kml", ExportKind::Kml},
+                                                           {"nmea", ExportKind::Txt},
+                                                           {"log", ExportKind::Log},
+                                                           {"gpx", ExportKind::Gpx}};
+  bool allWritten = true;
+  for (const std::string& file : args.files) {
+    if (const auto path = ExportOne(store, writer, kKinds.at(args.format), file)) {
+      announce(*path);
+    } else {
+      std::cerr << "tavrin export: " << file << " was not exported.\n";
+      allWritten = false;
+    }
+  }
+  return allWritten ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+
+void AddExportCommand(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
+  auto args = std::make_shared<ExportArguments>();
+  CLI::App* command = app.add_subcommand(
+      "export",
+      "Writes track files as KML (KML/), NMEA $GPRMC text (TXT/), track logs (DORVALE/) or "
+      "GPX 1.1 (GPX/) beside each track file, or one map page (KML/Tvr_GoogleMap.html) of all "
+      "their points. Prints each file written.");
+  command->add_option("FORMAT", args->format, "kml, nmea, log, gpx or map")
+      ->required()
+      ->check(CLI::IsMember({"kml", "nmea", "log", "gpx", "map"}));
+  command->add_option("FILE", args->files, "Track files (.bt0)")->required();
+  command->add_option("--out", args->outFolder, "Write the files into this folder instead");
+  command->add_flag("--open", args->open,
+                    "Open each file written with the desktop's application for it");
+  command->callback(
+      [&global, args, &run] { run = [&global, args] { return RunExport(global, *args); }; });
+}
+
+}  // namespace tavrin::cli

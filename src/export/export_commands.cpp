@@ -1,0 +1,87 @@
+#include "export/export_commands.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+namespace tavrin {
+
+const char* ExportStatusText(ExportKind kind) {
+  switch (kind) {
+    case ExportKind::Kml:
+      return "Track Record send to Google Earth.";
+    case ExportKind::Txt:
+      return "Track Record make Text File.";
+    case ExportKind::Log:
+      return "Track Record send to Dorvale.";
+    case ExportKind::Gpx:
+      return "Track Record make GPX File.";
+  }
+  return "";
+}
+
+std::optional<std::string> WriteExport(CKMLCreator& writer, ExportKind kind,
+                                       const std::string& trackFile,
+                                       const std::string& programFolder,
+                                       std::span<const SAVELOG> points) {
+  switch (kind) {
+    case ExportKind::Kml:
+      return writer.MakeKml(trackFile, programFolder, points);
+    case ExportKind::Txt:
+      return writer.MakeTxt(points, trackFile);
+    case ExportKind::Log:
+      return writer.MakeLog(points, trackFile);
+    case ExportKind::Gpx:
+      return writer.MakeGpx(points, trackFile);
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> ExportTicked(CTrackStore& store, CKMLCreator& writer,
+                                      const ExportCommand& command, const StatusFn& status,
+                                      const MessageBoxFn& messageBox) {
+  std::vector<std::string> written;
+  if (command.ticked.empty()) {
+    if (messageBox) messageBox("Nothing selected Track Record.", MsgIcon::Error, MsgButtons::Ok);
+    return written;
+  }
+  if (status) status(ExportStatusText(command.kind));
+  const std::vector<SAVESTATE>& entries = command.byDay ? store.DayEntries() : store.TrackEntries();
+  for (size_t row = 0; row < command.ticked.size(); ++row) {
+    if (!command.ticked[row]) continue;
+    if (row >= entries.size()) {
+      // The rows no longer match the store's list: stop rather than export the wrong record.
+      if (messageBox) {
+        messageBox("The record list is out of date. List the tracks again and export once more.",
+                   MsgIcon::Error, MsgButtons::Ok);
+      }
+      break;
+    }
+    const SAVESTATE& entry = entries[row];
+    // A failed load has told the user; the export point list then still holds the previous
+    // record, which must not be written under this record's name.
+    const bool loaded =
+        command.byDay ? store.LoadDayPoints(entry, nullptr) : store.LoadTrackPoints(entry, nullptr);
+    if (!loaded) continue;
+    auto path = WriteExport(writer, command.kind, entry.path, command.programFolder,
+                            store.ExportPointList());
+    if (path) written.push_back(std::move(*path));
+  }
+  writer.CloseFile();
+  return written;
+}
+
+void CleanExportFolders(const std::string& dataFolder) {
+  for (const char* name : {kKmlFolder, kTxtFolder, kLogFolder, kGpxFolder}) {
+    const std::string folder = dataFolder + "/" + name;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) continue;
+    // Names first, deletions after: a folder should not change while it is being read.
+    std::vector<std::string> names;
+    while (const dirent* item = ::readdir(dir)) names.emplace_back(item->d_name);
+    ::closedir(dir);
+    // unlink refuses folders, and so "." and ".." and sub-folders stay.
+    for (const std::string& file : names) ::unlink((folder + "/" + file).c_str());
+  }
+}
+
+}  // namespace tavrin

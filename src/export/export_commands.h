@@ -1,0 +1,47 @@
+// The export buttons of the Track Record page without the page: export every ticked record, one
+// file each, and clear the export folders when the page goes away.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "export/kml_creator.h"
+#include "store/track_store.h"
+
+namespace tavrin {
+
+enum class ExportKind { Kml, Txt, Log, Gpx };
+
+// The status line text each export command shows when the record list has rows.
+const char* ExportStatusText(ExportKind kind);
+
+// Writes one record's points in the given format; the program folder matters only for KML,
+// whose icon styles point into its kml_icons folder.
+std::optional<std::string> WriteExport(CKMLCreator& writer, ExportKind kind,
+                                       const std::string& trackFile,
+                                       const std::string& programFolder,
+                                       std::span<const SAVELOG> points);
+
+struct ExportCommand {
+  ExportKind kind = ExportKind::Kml;
+  bool byDay = false;         // the record list shows days rather than tracks
+  std::vector<bool> ticked;   // one flag per row of the record list
+  std::string programFolder;  // the folder that holds kml_icons
+};
+
+using StatusFn = std::function<void(const std::string&)>;
+
+// Loads each ticked record into the store's export point list and writes it, in row order.
+// Returns the files written. A record that cannot be loaded or written is reported and skipped.
+std::vector<std::string> ExportTicked(CTrackStore& store, CKMLCreator& writer,
+                                      const ExportCommand& command, const StatusFn& status,
+                                      const MessageBoxFn& messageBox);
+
+// Deletes the files in the KML, TXT, DORVALE and GPX folders under the data folder. What cannot
+// be deleted (sub-folders, files in use) stays; the folders themselves stay too.
+void CleanExportFolders(const std::string& dataFolder);
+
+}  // namespace tavrin

@@ -1,0 +1,92 @@
+// What every export shares: where its file goes, creating and finishing it, telling the user of
+// failures, and opening the result.
+#include "export/kml_creator.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdarg>
+#include <cstdio>
+#include <thread>
+
+#include "store/posix_file.h"
+
+namespace tavrin {
+
+CKMLCreator::CKMLCreator(MessageBoxFn messageBox, DocumentOpener opener, ExportOptions options)
+    : messageBox_(std::move(messageBox)),
+      opener_(std::move(opener)),
+      options_(std::move(options)),
+      undoOffset_(TimeZoneOffset::FromMinutes(-options_.displayOffset.TotalMinutes())) {}
+
+void CKMLCreator::PrintUtf8(const char* format, ...) {
+  // Most pieces fit the small buffer; a longer one (a deep program folder in an icon path) is
+  // formatted again into a buffer of its full length instead of being cut.
+  char small[256];
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int length = std::vsnprintf(small, sizeof small, format, args);
+  va_end(args);
+  if (length >= 0 && static_cast<size_t>(length) < sizeof small) {
+    file_.Append(std::string_view(small, static_cast<size_t>(length)));
+  } else if (length > 0) {
+    std::string large(static_cast<size_t>(length) + 1, '\0');
+    std::vsnprintf(large.data(), large.size(), format, again);
+    file_.Append(std::string_view(large.data(), static_cast<size_t>(length)));
+  }
+  va_end(again);
+  file_.EndPiece();
+}
+
+void CKMLCreator::CloseFile() {
+  if (file_.IsOpen()) file_.Close();
+}
+
+std::string CKMLCreator::OutputPath(const std::string& parent, const char* folderName,
+                                    const std::string& fileName) const {
+  const std::string folder =
+      options_.outputFolder.empty() ? parent + "/" + folderName : options_.outputFolder;
+  // One level, as the parent already exists; a failure shows when the file is created.
+  ::mkdir(folder.c_str(), 0755);
+  return folder + "/" + fileName;
+}
+
+bool CKMLCreator::CreateFile(const std::string& path, const char* failureText) {
+  if (file_.Create(path)) return true;
+  ShowMessage(std::string(failureText) + "\n" + path + ": " + ErrnoText(errno) +
+                  ". Check that the folder exists and that you may write to it.",
+              MsgIcon::Error);
+  return false;
+}
+
+std::optional<std::string> CKMLCreator::FinishFile(const std::string& path) {
+  if (file_.Close()) return path;
+  ShowMessage("Could not write " + path + ": " + ErrnoText(file_.Error()) +
+                  ". The incomplete file was removed. Free some disk space and export again.",
+              MsgIcon::Error);
+  ::unlink(path.c_str());
+  return std::nullopt;
+}
+
+void CKMLCreator::OpenDocument(const std::string& path) const {
+  if (!opener_) return;
+  // Give the closed file a moment before another program reads it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  opener_(path);
+}
+
+void CKMLCreator::ShowMessage(const std::string& text, MsgIcon icon) const {
+  if (messageBox_) messageBox_(text, icon, MsgButtons::Ok);
+}
+
+DateTime CKMLCreator::UtcDateTime(const SAVELOG& point) const {
+  DateTime dt = point.GetDateTime();
+  if (!undoOffset_.IsZero()) ShiftDateTime(dt, undoOffset_);
+  return dt;
+}
+
+}  // namespace tavrin

@@ -1,0 +1,108 @@
+// The export writer: turns the track store's export point list into the files other programs
+// read. One writer serves a whole export command and writes one file per track: KML for Google
+// Earth, NMEA $GPRMC text, the track log, GPX 1.1, and the HTML map page of the Track Record page.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "app/message_box.h"
+#include "export/export_file.h"
+#include "store/savelog.h"
+
+namespace tavrin {
+
+// Opens a written file with the application the desktop registers for its type. The GUI hands
+// in the desktop's opener, the command line one only when asked; tests hand in a recorder.
+using DocumentOpener = std::function<void(const std::string& path)>;
+
+struct ExportOptions {
+  // What the track store added to the points' UTC times for display. Formats whose times are
+  // UTC by definition (KML time stamps, $GPRMC, GPX) take it off again.
+  TimeZoneOffset displayOffset;
+  // Where the files go; empty for the KML, TXT, DORVALE or GPX folder beside the track file.
+  std::string outputFolder;
+  // The user's key for the web map service (GoogleMapLicense); empty for none.
+  std::string mapKey;
+};
+
+// The folders beside the track files that the exports write into.
+inline constexpr const char* kKmlFolder = "KML";
+inline constexpr const char* kTxtFolder = "TXT";
+inline constexpr const char* kLogFolder = "DORVALE";
+inline constexpr const char* kGpxFolder = "GPX";
+inline constexpr const char* kMapPageName = "Tvr_GoogleMap.html";
+
+class CKMLCreator {
+ public:
+  explicit CKMLCreator(MessageBoxFn messageBox, DocumentOpener opener = nullptr,
+                       ExportOptions options = {});
+  virtual ~CKMLCreator() = default;
+  CKMLCreator(const CKMLCreator&) = delete;
+  CKMLCreator& operator=(const CKMLCreator&) = delete;
+
+  // Each Make... writes one file and returns its path, or nothing when it failed; the user has
+  // then been told why. A file that could not be written whole is removed, not left half done.
+
+  // KML document of the track, then opened. Refuses an empty point list.
+  std::optional<std::string> MakeKml(const std::string& trackFile, const std::string& programFolder,
+                                     std::span<const SAVELOG> points);
+  // One $GPRMC sentence per point, then opened.
+  std::optional<std::string> MakeTxt(std::span<const SAVELOG> points, const std::string& trackFile);
+  // The same sentences as MakeTxt in the track log folder; not opened.
+  std::optional<std::string> MakeLog(std::span<const SAVELOG> points, const std::string& trackFile);
+  // GPX 1.1 track with UTC times, then opened.
+  std::optional<std::string> MakeGpx(std::span<const SAVELOG> points, const std::string& trackFile);
+  // The map page KML/Tvr_GoogleMap.html under the data folder; not opened.
+  std::optional<std::string> MakeMapPage(const std::string& dataFolder, int width, int height,
+                                         std::span<const SAVELOG> points);
+
+  // Appends printf-formatted text to the open file. Pieces of any length are written whole.
+  void PrintUtf8(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+  bool IsOpen() const { return file_.IsOpen(); }
+  // Closes a file a writer left open. Writers close their own; this is for the end of a command.
+  void CloseFile();
+
+ private:
+  // ---- shared by the writers (kml_creator.cpp)
+  // `fileName` in the folder `folderName` under `parent`, or in the output folder when one is
+  // set; the folder is created when missing.
+  std::string OutputPath(const std::string& parent, const char* folderName,
+                         const std::string& fileName) const;
+  // Creates the file; on failure tells the user with `failureText` first.
+  bool CreateFile(const std::string& path, const char* failureText);
+  // Closes the file; on a failed write tells the user, removes the file and returns nothing.
+  std::optional<std::string> FinishFile(const std::string& path);
+  void OpenDocument(const std::string& path) const;
+  void ShowMessage(const std::string& text, MsgIcon icon) const;
+  DateTime UtcDateTime(const SAVELOG& point) const;
+
+  // ---- KML (kml_export.cpp)
+  void WriteKmlHeader(const std::string& trackFile, const std::string& programFolder);
+  void WriteEndpointStyle(const char* id, const char* icon);
+  void WriteFixStyle(const char* id, unsigned colour, const std::string& icon);
+  void WritePositionPlacemark(const SAVELOG& point);
+  void WriteEndpointPlacemark(const SAVELOG& point, bool start);
+  void WritePlacemarkTail(const SAVELOG& point);
+  void WriteTrackLine(std::span<const SAVELOG> points);
+
+  // ---- NMEA text and track log (nmea_export.cpp)
+  std::optional<std::string> WriteSentenceFile(std::span<const SAVELOG> points,
+                                               const std::string& path, const char* failureText);
+  void WriteRmcSentence(const SAVELOG& point);
+
+  // ---- GPX (gpx_export.cpp)
+  bool WriteGpxPoint(const SAVELOG& point);
+
+  MessageBoxFn messageBox_;
+  DocumentOpener opener_;
+  ExportOptions options_;
+  TimeZoneOffset undoOffset_;  // minus the display offset
+  ExportFile file_;
+};
+
+}  // namespace tavrin

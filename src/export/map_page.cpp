@@ -1,0 +1,95 @@
+// The HTML map page of the Track Record page: the track as a red line on the web map with START
+// and END markers, framed to fit.
+#include "export/kml_creator.h"
+#include "export/map_view.h"
+#include "export/markup_text.h"
+
+namespace tavrin {
+
+int MapZoom(double halfSpan) {
+  struct Step {
+    double below;
+    int zoom;
+  };
+  static constexpr Step kSteps[] = {{0.001, 17}, {0.005, 15}, {0.01, 13},
+                                    {0.05, 12},  {0.1, 11},   {0.5, 9}};
+  for (const Step& step : kSteps) {
+    if (halfSpan < step.below) return step.zoom;
+  }
+  return 7;
+}
+
+MapView MapExtent::View() const {
+  if (empty_) return MapView{};
+  const double halfLat = (latMax_ - latMin_) * 0.5;
+  const double halfLon = (lonMax_ - lonMin_) * 0.5;
+  // The map area is wider than tall, so latitude decides only when it is clearly the larger.
+  const double extent = 1.8 * halfLon < halfLat ? halfLat : halfLon;
+  return MapView{MapZoom(extent), latMin_ + halfLat, lonMin_ + halfLon};
+}
+
+std::optional<std::string> CKMLCreator::MakeMapPage(const std::string& dataFolder, int width,
+                                                    int height, std::span<const SAVELOG> points) {
+  // The page is always KML/Tvr_GoogleMap.html under the data folder, whatever track it shows.
+  const std::string path = OutputPath(dataFolder, kKmlFolder, kMapPageName);
+  if (!CreateFile(path, "Can't create MAP file")) return std::nullopt;
+
+  std::string script = "https://maps.googleapis.com/maps/api/js?v=3.exp";
+  if (!options_.mapKey.empty()) script += "&key=" + UrlQueryValue(options_.mapKey);
+  PrintUtf8("<!DOCTYPE html>\r\n");
+  PrintUtf8("<html>\r\n");
+  PrintUtf8("  <Head>\r\n");
+  PrintUtf8("    <title>GPS Track Google Maps API</title>\r\n");
+  PrintUtf8("    <meta name=\"viewport\" content=\"initial-scale=1.0, user-scalable=no\">\r\n");
+  PrintUtf8("    <meta charset=\"utf-8\">\r\n");
+  PrintUtf8("    <script src=\"%s\"></script>\r\n", XmlText(script).c_str());
+  PrintUtf8("    <script>\r\n");
+  PrintUtf8("      function AowFunc(){\r\n");
+
+  MapExtent extent;
+  if (!points.empty()) {
+    PrintUtf8("        var latlngS = new google.maps.LatLng(%f, %f);\r\n", points.front().latitude,
+              points.front().longitude);
+    PrintUtf8("        var trackCoordinates = [\r\n");
+    for (const SAVELOG& point : points) {
+      file_.Append("            new google.maps.LatLng(");
+      file_.AppendCoordinates(point.latitude, ", ", point.longitude);
+      file_.Append("),\r\n");
+      file_.EndPiece();
+      extent.Add(point.latitude, point.longitude);
+    }
+    // The last point closes the array once more: the line ends in a zero-length segment.
+    const double lastLat = points.back().latitude, lastLon = points.back().longitude;
+    PrintUtf8("            new google.maps.LatLng(%f, %f)];\r\n", lastLat, lastLon);
+    PrintUtf8("        var latlngE = new google.maps.LatLng(%f, %f);\r\n", lastLat, lastLon);
+  }
+  const MapView view = extent.View();
+  PrintUtf8("        var mapOptions = { zoom: %d, center: new google.maps.LatLng(%f, %f) };\r\n",
+            view.zoom, view.latitude, view.longitude);
+  PrintUtf8(
+      "        var map = new google.maps.Map(document.getElementById('map-canvas'), "
+      "mapOptions);\r\n");
+  if (!points.empty()) {
+    PrintUtf8("        var trackPath = new google.maps.Polyline({\r\n");
+    PrintUtf8("          path: trackCoordinates, geodesic: true, strokeColor: '#FF0000', \r\n");
+    PrintUtf8("          strokeOpacity: 1.0, strokeWeight: 2});\r\n");
+    PrintUtf8("        trackPath.setMap(map);\r\n");
+    PrintUtf8(
+        "        var markerS = new google.maps.Marker({position: latlngS, map: map, title: "
+        "'START'});\r\n");
+    PrintUtf8(
+        "        var markerE = new google.maps.Marker({position: latlngE, map: map, title: "
+        "'END'});\r\n");
+  }
+  PrintUtf8("      }\r\n");
+  PrintUtf8("    </script>\r\n");
+  PrintUtf8("  </Head>\r\n");
+  PrintUtf8("  <body onload=\"AowFunc()\" scroll=\"no\" topmargin=0 leftmargin=0>\r\n");
+  PrintUtf8("    <div id=\"map-canvas\" style=\"width: %dpx; height: %dpx\"></div>\r\n", width,
+            height);
+  PrintUtf8("  </body>\r\n");
+  PrintUtf8("</html>\r\n");
+  return FinishFile(path);
+}
+
+}  // namespace tavrin

@@ -1,0 +1,87 @@
+// NMEA 0183 text: one $GPRMC sentence per point, as a GPS receiver would have sent it.
+#include <cmath>
+
+#include "export/export_paths.h"
+#include "export/kml_creator.h"
+
+namespace tavrin {
+namespace {
+
+constexpr double kKmPerNauticalMile = 1.852;
+
+// A coordinate as NMEA writes it: whole degrees truncated toward zero, and the minutes left
+// over. A damaged position (not a number, absurdly large) must not reach an integer conversion.
+struct DegreesMinutes {
+  long long degrees = 0;
+  double minutes = 0;
+};
+
+DegreesMinutes SplitDegrees(double value) {
+  const double whole = std::trunc(value);
+  if (!(std::fabs(whole) < 1e15)) return {0, std::fabs(value)};
+  return {static_cast<long long>(std::fabs(whole)), std::fabs(value - whole) * 60.0};
+}
+
+char HexDigit(unsigned nibble) {
+  return "0123456789ABCDEF"[nibble & 0x0F];
+}
+
+}  // namespace
+
+std::optional<std::string> CKMLCreator::MakeTxt(std::span<const SAVELOG> points,
+                                                const std::string& trackFile) {
+  auto written = WriteSentenceFile(
+      points, OutputPath(FolderOf(trackFile), kTxtFolder, StemOf(trackFile) + ".txt"),
+      "Can't create Txt file");
+  if (written) OpenDocument(*written);
+  return written;
+}
+
+std::optional<std::string> CKMLCreator::WriteSentenceFile(std::span<const SAVELOG> points,
+                                                          const std::string& path,
+                                                          const char* failureText) {
+  if (!CreateFile(path, failureText)) return std::nullopt;
+  for (const SAVELOG& point : points) WriteRmcSentence(point);
+  return FinishFile(path);
+}
+
+// "$GPRMC,%.2d%.2d%.02d,A,%.2d%07.4f,%c,%.3d%07.4f,%c,%.2f,%d,%.2d%.2d%.2d,,*hh\r\n" with the
+// checksum in place of hh. Time and date are UTC, as the sentence defines them.
+void CKMLCreator::WriteRmcSentence(const SAVELOG& point) {
+  ExportFile& f = file_;
+  const size_t start = f.Size();
+  const DateTime utc = UtcDateTime(point);
+  const double latitude = point.latitude, longitude = point.longitude;
+  const DegreesMinutes lat = SplitDegrees(latitude), lon = SplitDegrees(longitude);
+
+  f.Append("$GPRMC,");
+  f.AppendDigits(utc.hour, 2);
+  f.AppendDigits(utc.minute, 2);
+  f.AppendDigits(utc.second, 2);
+  f.Append(",A,");  // always valid: the logger kept the point
+  f.AppendDigits(lat.degrees, 2);
+  f.AppendFixedWidth(lat.minutes, 7, 4);
+  f.Append(latitude >= 0 ? ",N," : ",S,");
+  f.AppendDigits(lon.degrees, 3);
+  f.AppendFixedWidth(lon.minutes, 7, 4);
+  f.Append(longitude >= 0 ? ",E," : ",W,");
+  f.AppendFixed(point.speed / kKmPerNauticalMile, 2);
+  f.Append(',');
+  f.AppendInt(point.HeadingDegrees());
+  f.Append(',');
+  f.AppendDigits(utc.day, 2);
+  f.AppendDigits(utc.month, 2);
+  f.AppendDigits(utc.year, 2);
+  f.Append(",,");
+
+  // The checksum covers everything between "$" and "*".
+  unsigned checksum = 0;
+  for (const char c : f.View().substr(start + 1)) checksum ^= static_cast<unsigned char>(c);
+  f.Append('*');
+  f.Append(HexDigit(checksum >> 4));
+  f.Append(HexDigit(checksum));
+  f.Append("\r\n");
+  f.EndPiece();
+}
+
+}  // namespace tavrin

@@ -1,0 +1,14 @@
+// The track log: the NMEA text's sentences, kept in the DORVALE folder and not opened.
+#include "export/export_paths.h"
+#include "export/kml_creator.h"
+
+namespace tavrin {
+
+std::optional<std::string> CKMLCreator::MakeLog(std::span<const SAVELOG> points,
+                                                const std::string& trackFile) {
+  return WriteSentenceFile(points,
+                           OutputPath(FolderOf(trackFile), kLogFolder, StemOf(trackFile) + ".log"),
+                           "Can't create Log file");
+}
+
+}  // namespace tavrin
