@@ -10,6 +10,11 @@
 namespace tavrin::emulator {
 
 using Clock = LoggerEmulator::Clock;
+using namespace std::chrono_literals;
+
+constexpr auto kHangUpSettle = 50ms;
+constexpr auto kHangUpPatience = 5s;
+constexpr auto kHangUpCheck = 10ms;
 
 EmulatorServer::EmulatorServer(PseudoTerminal pty, LoggerMemory memory, EmulatorOptions options,
                                uint32_t baud)
@@ -24,7 +29,7 @@ ServeEnd EmulatorServer::Serve(int stopFd, std::string& error) {
     if (!writer_.Flush(now, error)) return ServeEnd::kFailed;
     if (writer_.Empty()) {
       engine_.OutputDrained(now);
-      if (engine_.HangUpRequested()) {
+      if (engine_.HangUpRequested() && ReadyToHangUp(now)) {
         pty_.Close();
         return ServeEnd::kHungUp;
       }
@@ -65,8 +70,19 @@ bool EmulatorServer::ReadFromHost(Clock::time_point now, std::string& error) {
   return false;
 }
 
+// Closing the master throws away what the host has not read yet, so the last sector would never
+// arrive: wait until the host has taken it, or has clearly stopped reading. The kernel hands
+// written bytes on to the slave a little later, so an empty slave right after the write proves
+// nothing; only one that is still empty after a short settling time does.
+bool EmulatorServer::ReadyToHangUp(Clock::time_point now) {
+  if (!hangUpSince_) hangUpSince_ = now;
+  const auto waited = now - *hangUpSince_;
+  return (waited >= kHangUpSettle && pty_.UnreadByHost() == 0) || waited > kHangUpPatience;
+}
+
 int EmulatorServer::PollTimeoutMs(Clock::time_point now) const {
   std::optional<Clock::time_point> wake = engine_.NextDeadline();
+  if (hangUpSince_) wake = now + kHangUpCheck;
   if (const auto write = writer_.NextWriteTime(now)) wake = wake ? std::min(*wake, *write) : *write;
   if (!wake) return -1;
   const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*wake - now).count();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "emulator/logger_emulator.h"
@@ -31,10 +32,12 @@ class EmulatorServer {
  private:
   bool ReadFromHost(LoggerEmulator::Clock::time_point now, std::string& error);
   int PollTimeoutMs(LoggerEmulator::Clock::time_point now) const;
+  bool ReadyToHangUp(LoggerEmulator::Clock::time_point now);
 
   PseudoTerminal pty_;
   PacedWriter writer_;
   LoggerEmulator engine_;
+  std::optional<LoggerEmulator::Clock::time_point> hangUpSince_;
 };
 
 }  // namespace tavrin::emulator

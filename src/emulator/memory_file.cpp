@@ -119,12 +119,18 @@ std::array<std::string, kNoteGroupCount> ParseNotes(const json& root) {
   return notes;
 }
 
-std::vector<SAVELOG> ParsePoints(const json& root) {
+std::vector<SAVELOG> ParsePoints(const json& root, uint32_t memoryMbit, uint32_t capacity) {
   std::vector<SAVELOG> points;
   if (!root.contains("points")) return points;
-  if (!root["points"].is_array()) throw BadMemory("\"points\" must be a list of points");
-  points.reserve(root["points"].size());
-  for (const json& point : root["points"]) points.push_back(ParsePoint(point, points.size()));
+  const json& list = root["points"];
+  if (!list.is_array()) throw BadMemory("\"points\" must be a list of points");
+  if (list.size() > capacity) {
+    throw BadMemory("the file holds " + std::to_string(list.size()) + " points, more than the " +
+                    std::to_string(capacity) + " a " + std::to_string(memoryMbit) +
+                    " Mbit logger holds; raise \"memoryMbit\" or remove points");
+  }
+  points.reserve(list.size());
+  for (const json& point : list) points.push_back(ParsePoint(point, points.size()));
   return points;
 }
 
@@ -143,13 +149,7 @@ LoggerMemory ParseMemory(const json& root) {
   m.options.byTime = static_cast<uint8_t>(Integer(root, "saveByTime", 0, 255, 1, ""));
   m.options.byDistance = static_cast<uint16_t>(Integer(root, "saveByDistance", 0, 65535, 0, ""));
   m.notes = ParseNotes(root);
-  m.points = ParsePoints(root);
-  if (m.points.size() > m.Capacity()) {
-    throw BadMemory("the file holds " + std::to_string(m.points.size()) +
-                    " points, more than the " + std::to_string(m.Capacity()) + " a " +
-                    std::to_string(m.memoryMbit) +
-                    " Mbit logger holds; raise \"memoryMbit\" or remove points");
-  }
+  m.points = ParsePoints(root, m.memoryMbit, m.Capacity());
   m.newFrom = static_cast<size_t>(
       Integer(root, "newFrom", 0, static_cast<long long>(m.points.size()), 0, ""));
   return m;

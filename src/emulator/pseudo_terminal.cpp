@@ -1,6 +1,7 @@
 #include "emulator/pseudo_terminal.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -62,6 +63,11 @@ PseudoTerminal::PseudoTerminal(PseudoTerminal&& other) noexcept
 
 PseudoTerminal::~PseudoTerminal() {
   Close();
+}
+
+int PseudoTerminal::UnreadByHost() const {
+  int count = 0;
+  return slave_ >= 0 && ::ioctl(slave_, FIONREAD, &count) == 0 ? count : 0;
 }
 
 void PseudoTerminal::Close() {

@@ -21,6 +21,8 @@ class PseudoTerminal {
   // written here.
   int MasterFd() const { return master_; }
   const std::string& SlavePath() const { return slavePath_; }
+  // Bytes written to the master that the host has not read yet.
+  int UnreadByHost() const;
   // Closes both sides: a host reading the port sees the line hang up.
   void Close();
 
