@@ -131,6 +131,8 @@ std::optional<LoggerMemory> StartMemory(const Arguments& a, std::string& error) 
 }
 
 int Run(const Arguments& a) {
+  // A host that read the first line may close our output; that must not cost the saved memory.
+  ::signal(SIGPIPE, SIG_IGN);
   const int stopFd = SignalDescriptor();
   if (stopFd < 0) return Fail("cannot watch for SIGINT and SIGTERM");
   std::string error;
@@ -152,7 +154,7 @@ int Run(const Arguments& a) {
   if (!a.saveMemory.empty() && !SaveMemoryFile(server.Memory(), a.saveMemory, error)) {
     return Fail(error);
   }
-  return end == ServeEnd::kFailed ? Fail(error) : 0;
+  return end == ServeEnd::kFailed ? Fail(error + "; start tavrin-emulator again") : 0;
 }
 
 }  // namespace
