@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 
 fs::path EmulatorRegistryFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && *runtime != '\0')
+  if (runtime != nullptr && runtime[0] == '/')
     return fs::path(runtime) / "tavrin-lite" / "emulators";
   return fs::path("/tmp") / ("tavrin-lite-" + std::to_string(::getuid())) / "emulators";
 }

@@ -9,7 +9,8 @@
 namespace tavrin::emulator {
 
 // $XDG_RUNTIME_DIR/tavrin-lite/emulators, or /tmp/tavrin-lite-<uid>/emulators when
-// XDG_RUNTIME_DIR is unset or empty.
+// XDG_RUNTIME_DIR is unset or not an absolute path (the same rule the host's port discovery
+// follows).
 std::filesystem::path EmulatorRegistryFolder();
 
 class PortRegistration {
