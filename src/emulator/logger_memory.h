@@ -1,0 +1,59 @@
+// The logger's flash memory as the emulator keeps it: the recorded points in recording order, the
+// point from which a read of new tracks starts, the save options and note groups the host writes,
+// and the geometry (size, sector length) that decides capacity and the sectors of a read.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/savelog.h"
+
+namespace tavrin::emulator {
+
+constexpr size_t kNoteGroupCount = 4;
+constexpr size_t kNoteGroupMaxLength = 5;
+constexpr uint32_t kDefaultMemoryMbit = 32;
+constexpr uint32_t kDefaultPointsPerSector = 4096;
+
+// When the logger records a point: on a change of speed (km/h), after a time (s), after a
+// distance (m).
+struct SaveOptions {
+  uint8_t bySpeed = 0;
+  uint8_t byTime = 1;
+  uint16_t byDistance = 0;
+
+  friend bool operator==(const SaveOptions&, const SaveOptions&) = default;
+};
+
+struct LoggerMemory {
+  std::vector<SAVELOG> points;
+  size_t newFrom = 0;  // points from here on have not been read by a read of new tracks
+  SaveOptions options;
+  std::array<std::string, kNoteGroupCount> notes;
+  uint32_t memoryMbit = kDefaultMemoryMbit;
+  uint32_t pointsPerSector = kDefaultPointsPerSector;
+
+  // Points the flash holds: one sector's worth of 4096 points is kept back for the logger itself.
+  uint32_t Capacity() const { return (memoryMbit / 8) * 65536u - 4096u; }
+  // Flash sectors an erase walks through (two per Mbit: 64 for 32 Mbit).
+  uint32_t EraseSectorCount() const { return memoryMbit * 2; }
+  std::span<const SAVELOG> NewPoints() const;
+  // 1-based numbers of the first and last sector that hold points; 0 and 0 when empty.
+  uint32_t FirstUsedSector() const;
+  uint32_t LastUsedSector() const;
+  void Erase();
+
+  friend bool operator==(const LoggerMemory&, const LoggerMemory&);
+};
+
+// Up to five ASCII letters or digits: what the logger keeps as a note group.
+bool IsValidNoteGroup(std::string_view text);
+// The flash sizes a logger comes with.
+bool IsValidMemorySize(uint32_t mbit);
+
+}  // namespace tavrin::emulator

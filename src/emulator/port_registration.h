@@ -1,0 +1,34 @@
+// Lets a host find running emulators: each one leaves a file <pid>.port holding its slave path
+// and a newline in a folder of the user's runtime directory, and removes it when it ends.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace tavrin::emulator {
+
+// $XDG_RUNTIME_DIR/tavrin-lite/emulators, or /tmp/tavrin-lite-<uid>/emulators when
+// XDG_RUNTIME_DIR is unset or not an absolute path (the same rule the host's port discovery
+// follows).
+std::filesystem::path EmulatorRegistryFolder();
+
+class PortRegistration {
+ public:
+  // Writes <folder>/<pid>.port; empty with `error` set when that fails.
+  static std::optional<PortRegistration> Create(const std::filesystem::path& folder,
+                                                const std::string& slavePath, std::string& error);
+
+  PortRegistration(PortRegistration&& other) noexcept;
+  PortRegistration& operator=(PortRegistration&&) = delete;
+  ~PortRegistration();
+
+  const std::filesystem::path& File() const { return file_; }
+  void Remove();
+
+ private:
+  explicit PortRegistration(std::filesystem::path file) : file_(std::move(file)) {}
+  std::filesystem::path file_;
+};
+
+}  // namespace tavrin::emulator

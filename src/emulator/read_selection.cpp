@@ -1,0 +1,62 @@
+#include "emulator/read_selection.h"
+
+#include "protocol/nmea.h"
+
+namespace tavrin::emulator {
+
+bool IsReadMode(long long mode) {
+  return mode == 1 || mode == 2 || mode == 5 || mode == 6 || mode == 7 || mode == 8;
+}
+bool IsBinaryMode(int mode) {
+  return mode % 2 == 1;
+}
+bool IsNewMode(int mode) {
+  return mode == kReadNewBinary || mode == kReadNewNmea;
+}
+bool IsPeriodMode(int mode) {
+  return mode == kReadPeriodBinary || mode == kReadPeriodNmea;
+}
+
+namespace {
+
+// Orders date-times field by field; the gaps between fields do not matter for a comparison.
+long long SortKey(const DateTime& t) {
+  return ((((t.year * 13LL + t.month) * 32 + t.day) * 24 + t.hour) * 60 + t.minute) * 60 + t.second;
+}
+
+DateTime FromFields(std::string_view date, std::string_view time) {
+  const long long d = ParseInteger(date), t = ParseInteger(time);
+  return DateTime{static_cast<int>(d % 100),       static_cast<int>(d / 100 % 100),
+                  static_cast<int>(d / 10000),     static_cast<int>(t / 10000),
+                  static_cast<int>(t / 100 % 100), static_cast<int>(t % 100)};
+}
+
+}  // namespace
+
+Period ParsePeriod(std::string_view fromDate, std::string_view fromTime, std::string_view toDate,
+                   std::string_view toTime) {
+  return Period{FromFields(fromDate, fromTime), FromFields(toDate, toTime)};
+}
+
+bool InPeriod(const DateTime& t, const Period& period) {
+  const long long key = SortKey(t);
+  return key >= SortKey(period.from) && key <= SortKey(period.to);
+}
+
+std::vector<SAVELOG> SelectPoints(const LoggerMemory& memory, int mode,
+                                  const std::vector<std::string_view>& fields) {
+  if (IsNewMode(mode)) {
+    const auto fresh = memory.NewPoints();
+    return std::vector<SAVELOG>(fresh.begin(), fresh.end());
+  }
+  if (!IsPeriodMode(mode)) return memory.points;
+  const auto field = [&](size_t i) { return i < fields.size() ? fields[i] : std::string_view(); };
+  const Period period = ParsePeriod(field(3), field(4), field(5), field(6));
+  std::vector<SAVELOG> selected;
+  for (const SAVELOG& p : memory.points) {
+    if (InPeriod(p.GetDateTime(), period)) selected.push_back(p);
+  }
+  return selected;
+}
+
+}  // namespace tavrin::emulator
