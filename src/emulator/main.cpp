@@ -12,6 +12,7 @@
 #include "emulator/emulator_server.h"
 #include "emulator/memory_file.h"
 #include "emulator/port_registration.h"
+#include "serial/port_discovery.h"
 
 namespace {
 
@@ -144,7 +145,8 @@ int Run(const Arguments& a) {
                                 std::chrono::milliseconds(a.eraseDelayMs), ParseControl(a.control),
                                 a.faults};
   EmulatorServer server(std::move(*pty), std::move(*memory), options, a.baud);
-  auto registration = PortRegistration::Create(EmulatorRegistryFolder(), server.SlavePath(), error);
+  auto registration =
+      PortRegistration::Create(tavrin::EmulatorRegistryFolder(), server.SlavePath(), error);
   if (!registration) return Fail(error);
 
   std::cout << server.SlavePath() << std::endl;

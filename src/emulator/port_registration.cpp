@@ -9,13 +9,6 @@ namespace tavrin::emulator {
 
 namespace fs = std::filesystem;
 
-fs::path EmulatorRegistryFolder() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/')
-    return fs::path(runtime) / "tavrin-lite" / "emulators";
-  return fs::path("/tmp") / ("tavrin-lite-" + std::to_string(::getuid())) / "emulators";
-}
-
 std::optional<PortRegistration> PortRegistration::Create(const fs::path& folder,
                                                          const std::string& slavePath,
                                                          std::string& error) {

@@ -6,12 +6,8 @@
 #include <optional>
 #include <string>
 
+// The folder comes from tavrin::EmulatorRegistryFolder() (serial/port_discovery.h).
 namespace tavrin::emulator {
-
-// $XDG_RUNTIME_DIR/tavrin-lite/emulators, or /tmp/tavrin-lite-<uid>/emulators when
-// XDG_RUNTIME_DIR is unset or not an absolute path (the same rule the host's port discovery
-// follows).
-std::filesystem::path EmulatorRegistryFolder();
 
 class PortRegistration {
  public:

@@ -1,6 +1,9 @@
 #include "serial/port_discovery.h"
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cctype>
@@ -42,6 +45,15 @@ bool NaturalLess(const std::string& a, const std::string& b) {
     ++j;
   }
   return a.size() - i < b.size() - j;
+}
+
+// `pid` as the registration file names it; a name that is no number cannot be checked and counts
+// as alive.
+bool ProcessAlive(const std::string& pid) {
+  char* end = nullptr;
+  const long value = std::strtol(pid.c_str(), &end, 10);
+  if (pid.empty() || *end != '\0' || value <= 0) return true;
+  return ::kill(static_cast<pid_t>(value), 0) == 0 || errno == EPERM;
 }
 
 int FindExact(const IComboList& list, const std::string& text) {
@@ -98,8 +110,11 @@ std::vector<PortInfo> PortDiscovery::EmulatorPorts() const {
   for (const auto& item : fs::directory_iterator(emulatorRegistry_, error)) {
     if (item.path().extension() != ".port") continue;
     const std::string path = FirstLine(item.path());
-    // A registration left behind by an emulator that died names a pty that is gone.
-    if (path.empty() || !fs::exists(path, error)) continue;
+    // A registration left behind by an emulator that died names a pty that is gone, or one
+    // that another program has since been given.
+    if (path.empty() || !fs::exists(path, error) || !ProcessAlive(item.path().stem().string())) {
+      continue;
+    }
     ports.push_back(PortInfo{path, path, "", "", true});
   }
   return ports;

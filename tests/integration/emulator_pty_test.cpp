@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../support/emulator_process.h"
 #include "emulator/demo_memory.h"
 #include "emulator/host_record.h"
 #include "emulator/memory_file.h"
@@ -22,79 +23,9 @@ namespace tavrin::emulator {
 namespace {
 
 using namespace test;
+using tavrin::test::EmulatorProcess;
+using tavrin::test::ReadSome;
 using tavrin::test::TempDir;
-
-// Long enough for a loaded machine; a test that waits this long has failed anyway.
-constexpr int kPatienceMs = 10'000;
-
-// Reads what is there within the patience; empty at end of file or when the line hangs up.
-std::vector<uint8_t> ReadSome(int fd) {
-  pollfd p{fd, POLLIN, 0};
-  if (::poll(&p, 1, kPatienceMs) <= 0 || !(p.revents & POLLIN)) return {};
-  uint8_t buffer[8192];
-  const ssize_t got = ::read(fd, buffer, sizeof buffer);
-  return got > 0 ? std::vector<uint8_t>(buffer, buffer + got) : std::vector<uint8_t>{};
-}
-
-class EmulatorProcess {
- public:
-  EmulatorProcess(const std::vector<std::string>& args, const std::string& runtimeDir) {
-    int out[2], err[2];
-    EXPECT_EQ(::pipe(out), 0);
-    EXPECT_EQ(::pipe(err), 0);
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(out[1], 1);
-      ::dup2(err[1], 2);
-      ::setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
-      std::vector<char*> argv{const_cast<char*>(TAVRIN_EMULATOR_PROGRAM)};
-      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-    stdout_ = out[0];
-    stderr_ = err[0];
-  }
-  ~EmulatorProcess() {
-    if (pid_ > 0 && status_ < 0) Stop(SIGKILL);
-    ::close(stdout_);
-    ::close(stderr_);
-  }
-
-  pid_t Pid() const { return pid_; }
-  std::string FirstLine() {
-    std::string line;
-    while (line.find('\n') == std::string::npos) {
-      const auto bytes = ReadSome(stdout_);
-      if (bytes.empty()) break;
-      line.append(bytes.begin(), bytes.end());
-    }
-    return line.substr(0, line.find('\n'));
-  }
-  // The exit status after `signal` (0 sends none and just waits).
-  int Stop(int signal) {
-    if (signal != 0) ::kill(pid_, signal);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return status_;
-  }
-  std::string Errors() {
-    std::string text;
-    for (auto bytes = ReadSome(stderr_); !bytes.empty(); bytes = ReadSome(stderr_)) {
-      text.append(bytes.begin(), bytes.end());
-    }
-    return text;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int stdout_ = -1, stderr_ = -1;
-  int status_ = -1;
-};
 
 // The host's side of the port, opened as the host opens it, without touching the line settings:
 // the emulator must already have made the line raw.
@@ -187,7 +118,7 @@ void ExpectHostRecords(const std::vector<SAVELOG>& got, std::span<const SAVELOG>
 
 TEST(EmulatorProgram, DemoAnswersInformationAndRegistersItsPort) {
   TempDir runtime;
-  EmulatorProcess emulator({"--pty", "--demo"}, runtime.Path().string());
+  EmulatorProcess emulator(TAVRIN_EMULATOR_PROGRAM, {"--pty", "--demo"}, runtime.Path().string());
   const std::string path = emulator.FirstLine();
   ASSERT_EQ(path.rfind("/dev/pts/", 0), 0u) << path << emulator.Errors();
   const std::string registration = Registration(runtime, emulator.Pid());
@@ -212,6 +143,7 @@ TEST(EmulatorProgram, DemoAnswersInformationAndRegistersItsPort) {
 TEST(EmulatorProgram, NewReadOverThePortTakesTheLastDayAndIsSaved) {
   TempDir runtime;
   EmulatorProcess emulator(
+      TAVRIN_EMULATOR_PROGRAM,
       {"--pty", "--demo", "--points-per-sector", "700", "--save-memory", runtime / "after.json"},
       runtime.Path().string());
   const std::string path = emulator.FirstLine();
@@ -231,6 +163,7 @@ TEST(EmulatorProgram, PacedNmeaReadOfAMemoryFileArrivesWhole) {
   std::string error;
   ASSERT_TRUE(SaveMemoryFile(memory, runtime / "memory.json", error)) << error;
   EmulatorProcess emulator(
+      TAVRIN_EMULATOR_PROGRAM,
       {"--pty", "--memory", runtime / "memory.json", "--baud", "115200", "--control", "frames"},
       runtime.Path().string());
   const std::string path = emulator.FirstLine();
@@ -243,6 +176,7 @@ TEST(EmulatorProgram, PacedNmeaReadOfAMemoryFileArrivesWhole) {
 TEST(EmulatorProgram, HangUpClosesTheLineAfterTheSector) {
   TempDir runtime;
   EmulatorProcess emulator(
+      TAVRIN_EMULATOR_PROGRAM,
       {"--pty", "--demo", "--points-per-sector", "50", "--hangup-after-sector", "1"},
       runtime.Path().string());
   const std::string path = emulator.FirstLine();
@@ -272,7 +206,7 @@ TEST(EmulatorProgram, StartUpProblemsGiveOneLineAndStatusOne) {
       {{"--pty", "--control", "smoke"}, "--control"},
   };
   for (const auto& c : cases) {
-    EmulatorProcess emulator(c.args, runtime.Path().string());
+    EmulatorProcess emulator(TAVRIN_EMULATOR_PROGRAM, c.args, runtime.Path().string());
     EXPECT_EQ(emulator.Stop(0), 1);
     const std::string errors = emulator.Errors();
     EXPECT_NE(errors.find(c.saying), std::string::npos) << errors;

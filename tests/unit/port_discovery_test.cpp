@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 
 #include "test_support.h"
@@ -124,8 +127,12 @@ TEST(PortDiscovery, RunningEmulatorsCountAsLoggerPorts) {
   FakeSystem system;
   const std::string pty = system.dir / "pts-7";
   std::ofstream(pty) << "";
-  system.RegisterEmulator("1234.port", pty);
-  system.RegisterEmulator("999.port", system.dir / "gone");  // a dead emulator's leftover
+  system.RegisterEmulator(std::to_string(::getpid()) + ".port", pty);
+  system.RegisterEmulator("999.port", system.dir / "gone");  // its pty is gone
+  const pid_t finished = ::fork();
+  if (finished == 0) ::_exit(0);
+  ::waitpid(finished, nullptr, 0);
+  system.RegisterEmulator(std::to_string(finished) + ".port", pty);  // it died, pty reused
   FakeCombo ports;
   system.Discovery().ListUsbPorts(&ports, nullptr);
   EXPECT_EQ(ports.items, (std::vector<std::string>{pty, "ttyACM0"}));

@@ -1,0 +1,186 @@
+// The session downloads from the real tavrin-emulator over a pseudo-terminal, and the track files
+// it writes are compared record for record with the emulator's memory.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "../support/emulator_process.h"
+#include "../support/session_test_host.h"
+#include "emulator/host_record.h"
+#include "emulator/memory_file.h"
+#include "test_support.h"
+
+namespace tavrin {
+namespace {
+
+constexpr int kPointsPerSector = 512;
+constexpr int kTrackLength = 700;
+
+// 3000 points one second apart in tracks of 700; the third track follows the second after a
+// 700-second pause instead of a start point, so only the gap can split it off.
+emulator::LoggerMemory Memory() {
+  emulator::LoggerMemory memory;
+  memory.pointsPerSector = kPointsPerSector;
+  memory.options = {12, 1, 100};
+  memory.notes = {"TEST", "A1", "", ""};
+  long long second = 8 * 3600;
+  for (int i = 0; i < 3000; ++i) {
+    const int inTrack = i % kTrackLength;
+    if (i == 2 * kTrackLength) second += 700;
+    const bool start = inTrack == 0 && i != 2 * kTrackLength;
+    const DateTime t{24,
+                     5,
+                     1 + static_cast<int>(second / 86400),
+                     static_cast<int>(second / 3600 % 24),
+                     static_cast<int>(second / 60 % 60),
+                     static_cast<int>(second % 60)};
+    memory.points.push_back(MakePoint(t, start ? kFixTrackStart : 1 + i % 3, 37.5f + i * 1e-4f,
+                                      127.0f - i * 2e-4f, i % 250, (i * 7) % 360));
+    ++second;
+  }
+  return memory;
+}
+
+class Download : public ::testing::Test {
+ protected:
+  Download() : store(storeMessages.Fn()), session(host, store) {
+    store.PrepareDataFolder(dir.Path() / "DataLog");
+    host.session = &session;
+    memoryFile = dir / "memory.json";
+    std::string error;
+    EXPECT_TRUE(emulator::SaveMemoryFile(memory, memoryFile, error)) << error;
+  }
+
+  // Starts the emulator with `extra` options and connects to it.
+  void Start(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"--pty", "--memory", memoryFile};
+    args.insert(args.end(), extra.begin(), extra.end());
+    process = std::make_unique<test::EmulatorProcess>(TAVRIN_EMULATOR_PROGRAM, args, dir / "run");
+    const std::string pty = process->FirstLine();
+    ASSERT_FALSE(pty.empty()) << process->Errors();
+    session.SetPort(pty, 230400);
+    ASSERT_TRUE(session.ConnectDevice(true)) << session.OpenError();
+    session.SendCommand(kCmdGetInfo);
+    ASSERT_TRUE(host.RunUntil([&] { return !host.deviceNotices.empty(); }, 5000));
+  }
+
+  // Reads with `command` until the transfer ends (or `patienceMs` passes).
+  bool Read(int command, int patienceMs = 20000) {
+    session.SendCommand(command);
+    return host.RunUntil([&] { return !session.TransferActive(); }, patienceMs);
+  }
+
+  // Every point of every track file, in file order.
+  std::vector<SAVELOG> Stored() {
+    store.ListTracks(nullptr, false);
+    PointVector all;
+    for (const SAVESTATE& entry : store.TrackEntries()) store.ReadTrackPoints(entry, all);
+    return std::vector<SAVELOG>(all.begin(), all.end());
+  }
+
+  std::vector<SAVELOG> Expected(int mode, size_t from = 0, size_t to = SIZE_MAX) const {
+    std::vector<SAVELOG> records;
+    for (size_t i = from; i < std::min(to, memory.points.size()); ++i) {
+      records.push_back(emulator::HostRecord(memory.points[i], mode));
+    }
+    return records;
+  }
+
+  static void ExpectSameRecords(const std::vector<SAVELOG>& stored,
+                                const std::vector<SAVELOG>& expected) {
+    ASSERT_EQ(stored.size(), expected.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+      ASSERT_EQ(std::memcmp(&stored[i], &expected[i], sizeof(SAVELOG)), 0) << "record " << i;
+    }
+  }
+
+  emulator::LoggerMemory memory = Memory();
+  test::TempDir dir;
+  std::string memoryFile;
+  test::MessageLog storeMessages;
+  test::SessionTestHost host;
+  CTrackStore store;
+  CLoggerSession session;
+  std::unique_ptr<test::EmulatorProcess> process;
+};
+
+TEST_F(Download, BinaryReadEqualsTheLoggersMemory) {
+  Start();
+  EXPECT_EQ(session.DeviceInfo().usedPoints, 3000u);
+  ASSERT_TRUE(Read(kCmdReadAllBinary));
+  EXPECT_TRUE(host.SawMessage("Read done."));
+  ExpectSameRecords(Stored(), Expected(kReadAllBinary));
+  EXPECT_EQ(store.TrackEntries().size(), 5u);  // four start points and one long pause
+  EXPECT_EQ(store.TrackEntries()[0].header.saveByDistance, 100);
+  EXPECT_EQ(NoteGroupText(store.TrackEntries()[0].header.noteGroup1), "TEST");
+  EXPECT_EQ(session.DamagedItems(), 0);
+}
+
+TEST_F(Download, NmeaReadEqualsTheLoggersMemory) {
+  Start();
+  ASSERT_TRUE(Read(kCmdReadAllNmea));
+  EXPECT_TRUE(host.SawMessage("Read Done."));
+  ExpectSameRecords(Stored(), Expected(kReadAllNmea));
+}
+
+TEST_F(Download, ASecondReadOfNewTracksFindsNothing) {
+  Start();
+  ASSERT_TRUE(Read(kCmdReadNewBinary));
+  EXPECT_EQ(Stored().size(), 3000u);
+  session.SendCommand(kCmdGetInfo);
+  host.RunUntil([&] { return host.deviceNotices.size() >= 2; }, 5000);
+  EXPECT_EQ(session.DeviceInfo().newPoints, 0u);
+  ASSERT_TRUE(Read(kCmdReadNewBinary));
+  EXPECT_TRUE(session.WrittenTracks().empty());
+}
+
+TEST_F(Download, AFlippedByteLosesOnlyThatPointAndIsReported) {
+  Start({"--flip-item", "1000"});
+  ASSERT_TRUE(Read(kCmdReadAllBinary));
+  std::vector<SAVELOG> expected = Expected(kReadAllBinary);
+  expected.erase(expected.begin() + 999);
+  ExpectSameRecords(Stored(), expected);
+  EXPECT_EQ(session.DamagedItems(), 1);
+  EXPECT_EQ(host.messages.back().text.rfind("1 item was damaged", 0), 0u);
+}
+
+TEST_F(Download, ADroppedItemLosesNothingElse) {
+  Start({"--drop-item", "10", "--control", "sentences"});
+  ASSERT_TRUE(Read(kCmdReadAllNmea));
+  std::vector<SAVELOG> expected = Expected(kReadAllNmea);
+  expected.erase(expected.begin() + 9);
+  ExpectSameRecords(Stored(), expected);
+}
+
+TEST_F(Download, AHangUpKeepsEveryPointReceived) {
+  Start({"--hangup-after-sector", "3"});
+  Read(kCmdReadAllBinary);
+  EXPECT_EQ(host.connectionsLost, 1);
+  EXPECT_FALSE(session.IsConnected());
+  ExpectSameRecords(Stored(), Expected(kReadAllBinary, 0, 3 * kPointsPerSector));
+}
+
+TEST_F(Download, ALoggerThatFallsSilentCanBeStopped) {
+  Start({"--stop-after-sector", "2"});
+  EXPECT_FALSE(Read(kCmdReadAllBinary, 1500));  // nothing more comes
+  session.SendCommand(kCmdEnd);
+  // The first track was complete; the second, still open, is discarded.
+  ExpectSameRecords(Stored(), Expected(kReadAllBinary, 0, kTrackLength));
+}
+
+TEST_F(Download, AnAcknowledgementTooLateIsATimeOver) {
+  Start({"--ack-timeout", "30"});
+  Read(kCmdReadAllBinary);
+  EXPECT_TRUE(host.SawMessage("Error is Connection program to Device."));
+  EXPECT_TRUE(Stored().empty());
+}
+
+TEST_F(Download, APeriodReadTakesOnlyItsPoints) {
+  Start();
+  host.period = ReadPeriod{{24, 5, 1, 8, 10, 0}, {24, 5, 1, 8, 19, 59}};
+  ASSERT_TRUE(Read(kCmdReadPeriodBinary));
+  ExpectSameRecords(Stored(), Expected(kReadPeriodBinary, 600, 1200));
+}
+
+}  // namespace
+}  // namespace tavrin
