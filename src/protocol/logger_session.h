@@ -71,6 +71,7 @@ class CLoggerSession {
   const std::string& OpenError() const { return openError_; }
   const std::string& PortDevice() const { return device_; }
   void SetTrace(ByteTrace* trace) { port_.SetTrace(trace); }
+  uint64_t BytesReceived() const { return port_.BytesReceived(); }
 
   // ---- commands
   void SendCommand(int number);

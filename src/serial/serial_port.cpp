@@ -121,6 +121,7 @@ std::optional<std::string> CSerialPort::Open(const std::string& device, uint32_t
   callbacks_ = std::move(callbacks);
   queue_.Reset();
   announced_ = false;
+  bytesReceived_ = 0;
   watcher_ = std::thread(&CSerialPort::Watch, this);
   return std::nullopt;
 }
@@ -189,6 +190,7 @@ void CSerialPort::Watch() {
       if (n > 0) {
         if (trace_) trace_->Record(ByteTrace::kReceived, buffer, static_cast<size_t>(n));
         queue_.PutChunk(buffer, static_cast<size_t>(n));
+        bytesReceived_.fetch_add(static_cast<uint64_t>(n), std::memory_order_relaxed);
         Announce();
         continue;
       }

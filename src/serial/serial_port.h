@@ -43,6 +43,8 @@ class CSerialPort {
   CQueue& Queue() { return queue_; }
   const std::string& Device() const { return device_; }
   uint32_t Baud() const { return baud_; }
+  // Bytes read from the device since it was opened.
+  uint64_t BytesReceived() const { return bytesReceived_.load(std::memory_order_relaxed); }
 
   // The consumer calls this before it reads the queue, so that bytes arriving afterwards are
   // announced again.
@@ -63,6 +65,7 @@ class CSerialPort {
   Callbacks callbacks_;
   std::thread watcher_;
   std::atomic<bool> announced_{false};
+  std::atomic<uint64_t> bytesReceived_{0};
   ByteTrace* trace_ = nullptr;
   CQueue queue_;
 };
