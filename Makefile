@@ -20,7 +20,7 @@ build: configure
 	cmake --build $(BUILD)
 
 run: build
-	$(BUILD)/src/cli/tavrin --data "$(DATA)" list
+	DATA="$(DATA)" bash scripts/run-demo.sh $(BUILD)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
@@ -39,6 +39,8 @@ tsan: deps
 
 bench: build
 	$(BUILD)/bench/store_bench
+	$(BUILD)/bench/session_bench
+	$(BUILD)/bench/download_bench
 	bench/export_bench.sh $(BUILD)
 
 # Each fuzzer for a minute (FUZZ_SECONDS) on its own corpus folder.
