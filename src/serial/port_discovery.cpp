@@ -186,4 +186,27 @@ void PortDiscovery::RescanPorts(IComboList* portList, RescanMode mode) const {
   portList->Select(selection);
 }
 
+PortChangeWatcher::PortChangeWatcher(const PortDiscovery& discovery)
+    : discovery_(discovery), known_(Names()) {}
+
+std::vector<std::string> PortChangeWatcher::Names() const {
+  std::vector<std::string> names;
+  for (const PortInfo& port : discovery_.Ports()) names.push_back(port.devicePath);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::optional<RescanMode> PortChangeWatcher::Poll() {
+  std::vector<std::string> now = Names();
+  std::optional<RescanMode> change;
+  // A removal rebuilds the whole list, so it also covers a port that arrived at the same time.
+  if (!std::includes(now.begin(), now.end(), known_.begin(), known_.end())) {
+    change = RescanMode::Removal;
+  } else if (now != known_) {
+    change = RescanMode::Arrival;
+  }
+  known_ = std::move(now);
+  return change;
+}
+
 }  // namespace tavrin

@@ -75,6 +75,20 @@ class PortDiscovery {
   std::filesystem::path emulatorRegistry_;
 };
 
+// Notices ports coming and going between two looks, for a window that rescans on a timer: each
+// Poll says whether ports arrived (then RescanPorts with Arrival), went away (Removal), or
+// nothing changed.
+class PortChangeWatcher {
+ public:
+  explicit PortChangeWatcher(const PortDiscovery& discovery);
+  std::optional<RescanMode> Poll();
+
+ private:
+  std::vector<std::string> Names() const;
+  const PortDiscovery& discovery_;
+  std::vector<std::string> known_;
+};
+
 // Where a running emulator registers its pseudo-terminal: $XDG_RUNTIME_DIR/tavrin-lite/emulators,
 // or /tmp/tavrin-lite-<uid>/emulators without a runtime folder.
 std::filesystem::path EmulatorRegistryFolder();

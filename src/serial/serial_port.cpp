@@ -156,7 +156,9 @@ size_t CSerialPort::Write(const uint8_t* data, size_t length) {
     pollfd p{fd_, POLLOUT, 0};
     ::poll(&p, 1, static_cast<int>(left.count()));
   }
-  if (trace_ && done > 0) trace_->Record(ByteTrace::kSent, data, done);
+  if (ByteTrace* trace = trace_.load(); trace && done > 0) {
+    trace->Record(ByteTrace::kSent, data, done);
+  }
   return done;
 }
 
@@ -188,7 +190,9 @@ void CSerialPort::Watch() {
       const size_t want = std::min(kReadChunk, static_cast<size_t>(room));
       const ssize_t n = ::read(fd_, buffer, want);
       if (n > 0) {
-        if (trace_) trace_->Record(ByteTrace::kReceived, buffer, static_cast<size_t>(n));
+        if (ByteTrace* trace = trace_.load()) {
+          trace->Record(ByteTrace::kReceived, buffer, static_cast<size_t>(n));
+        }
         queue_.PutChunk(buffer, static_cast<size_t>(n));
         bytesReceived_.fetch_add(static_cast<uint64_t>(n), std::memory_order_relaxed);
         Announce();

@@ -49,7 +49,8 @@ class CSerialPort {
   // The consumer calls this before it reads the queue, so that bytes arriving afterwards are
   // announced again.
   void AcknowledgeDataArrived();
-  void SetTrace(ByteTrace* trace) { trace_ = trace; }
+  // The trace must outlive the port or be unset first.
+  void SetTrace(ByteTrace* trace) { trace_.store(trace); }
 
   // The speed constant for a baud rate; empty when the system has none.
   static std::optional<unsigned> SpeedFor(uint32_t baud);
@@ -66,7 +67,7 @@ class CSerialPort {
   std::thread watcher_;
   std::atomic<bool> announced_{false};
   std::atomic<uint64_t> bytesReceived_{0};
-  ByteTrace* trace_ = nullptr;
+  std::atomic<ByteTrace*> trace_{nullptr};
   CQueue queue_;
 };
 

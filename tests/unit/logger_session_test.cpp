@@ -17,7 +17,9 @@ namespace {
 
 using test::Point;
 
-std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+std::string Bytes(const std::vector<uint8_t>& v) {
+  return std::string(v.begin(), v.end());
+}
 
 class Session : public ::testing::Test {
  protected:
@@ -64,7 +66,8 @@ class Session : public ::testing::Test {
     store.ListTracks(nullptr, false);
     PointVector points;
     EXPECT_LT(index, store.TrackEntries().size());
-    if (index < store.TrackEntries().size()) store.ReadTrackPoints(store.TrackEntries()[index], points);
+    if (index < store.TrackEntries().size())
+      store.ReadTrackPoints(store.TrackEntries()[index], points);
     return std::vector<SAVELOG>(points.begin(), points.end());
   }
 
@@ -99,6 +102,22 @@ TEST_F(Session, CommandsGoOutWithTheirChecksumsAndStatusTexts) {
   EXPECT_EQ(pty.Read(100), "");
 }
 
+TEST_F(Session, TheTraceRecordsBothDirectionsInHex) {
+  const std::string path = dir / "trace.txt";
+  auto trace = ByteTrace::Open(path);
+  ASSERT_TRUE(trace);
+  session.SetTrace(trace.get());
+  session.SendCommand(kCmdEnd);
+  Answer("PSRF200,9,0");
+  session.SetTrace(nullptr);
+  trace.reset();
+  const auto bytes = test::ReadBytes(path);
+  const std::string text(bytes.begin(), bytes.end());
+  EXPECT_NE(text.find(" > 24 50 53 52 46 32 30 33 2C 30 2A 33 41 0D 0A\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find(" < 24 50 53 52 46 32 30 30 2C 39"), std::string::npos) << text;
+}
+
 TEST_F(Session, NoteGroupsAreCheckedBeforeAnythingIsSent) {
   session.DeviceInfo().noteGroups = {"ABCDE", "", "x", "12345"};
   session.SendCommand(kCmdSetNotes);
@@ -113,7 +132,8 @@ TEST_F(Session, NoteGroupsAreCheckedBeforeAnythingIsSent) {
   EXPECT_EQ(pty.Read(100), "");
   ASSERT_EQ(host.messages.size(), 3u);
   EXPECT_EQ(host.messages[0].text, "글자 개수가 너무 많습니다.");
-  EXPECT_EQ(host.messages[1].text, "사용할수 없는 글자가 존재합니다.\r\n 알파벳과 숫자만 허용됩니다.");
+  EXPECT_EQ(host.messages[1].text,
+            "사용할수 없는 글자가 존재합니다.\r\n 알파벳과 숫자만 허용됩니다.");
   EXPECT_EQ(host.messages[2].text, host.messages[1].text);
 }
 
@@ -195,7 +215,8 @@ TEST_F(Session, LowerCaseChecksumDigitsAreAccepted) {
   const std::string digits = sentence.substr(sentence.size() - 4, 2);
   ASSERT_NE(digits.find_first_of("ABCDEF"), std::string::npos);
   std::string lower = sentence;
-  for (size_t i = lower.size() - 4; i < lower.size() - 2; ++i) lower[i] = static_cast<char>(std::tolower(lower[i]));
+  for (size_t i = lower.size() - 4; i < lower.size() - 2; ++i)
+    lower[i] = static_cast<char>(std::tolower(lower[i]));
   FromLogger(lower);
   EXPECT_EQ(host.statuses.back(), "<<< Flash Memory Erase #3 Sector OK.\r\n");
 }
@@ -204,7 +225,8 @@ TEST_F(Session, BinaryDownloadWritesTheTrackAndReportsProgress) {
   Answer("GPBT,,,,,0,0,12,1,100,32,1,2,200,100");
   std::vector<SAVELOG> points;
   for (int s = 0; s < 100; ++s) {
-    points.push_back(Point(15, 3, 5, 8, 30 + s / 60, s % 60, 37.5f + s * 1e-4f, 127.0f, s ? kFix3D : kFixTrackStart));
+    points.push_back(Point(15, 3, 5, 8, 30 + s / 60, s % 60, 37.5f + s * 1e-4f, 127.0f,
+                           s ? kFix3D : kFixTrackStart));
   }
   StartBinaryRead(points[0]);
   EXPECT_TRUE(session.DownloadInProgress());
@@ -228,10 +250,10 @@ TEST_F(Session, TracksSplitAtStartPointsAndLongGaps) {
   const std::vector<SAVELOG> points = {
       Point(24, 1, 1, 10, 0, 0, 1, 1, kFixTrackStart),  // first after the information: no split
       Point(24, 1, 1, 10, 0, 1),
-      Point(24, 1, 1, 10, 10, 1),                       // 600 s later: same track
-      Point(24, 1, 1, 10, 20, 2),                       // 601 s later: new track
-      Point(24, 1, 1, 10, 20, 0),                       // clock went back: same track
-      Point(24, 1, 1, 10, 20, 5, 1, 1, kFixTrackStart), // start point: new track
+      Point(24, 1, 1, 10, 10, 1),                        // 600 s later: same track
+      Point(24, 1, 1, 10, 20, 2),                        // 601 s later: new track
+      Point(24, 1, 1, 10, 20, 0),                        // clock went back: same track
+      Point(24, 1, 1, 10, 20, 5, 1, 1, kFixTrackStart),  // start point: new track
       Point(24, 1, 1, 10, 20, 6),
   };
   StartBinaryRead(points[0]);

@@ -123,6 +123,18 @@ TEST(PortDiscovery, ArrivalAddsTheNewPortAndRemovalRebuilds) {
   EXPECT_EQ(ports.selected, 0);
 }
 
+TEST(PortDiscovery, WatcherTellsArrivalFromRemoval) {
+  FakeSystem system;
+  const PortDiscovery discovery = system.Discovery();
+  PortChangeWatcher watcher(discovery);
+  EXPECT_FALSE(watcher.Poll());
+  system.Unplug("ttyACM0");
+  EXPECT_EQ(watcher.Poll(), RescanMode::Removal);
+  EXPECT_FALSE(watcher.Poll());
+  system.AddUsbTty("ttyACM0", "1-1", "0e8d", "3329");
+  EXPECT_EQ(watcher.Poll(), RescanMode::Arrival);
+}
+
 TEST(PortDiscovery, RunningEmulatorsCountAsLoggerPorts) {
   FakeSystem system;
   const std::string pty = system.dir / "pts-7";
