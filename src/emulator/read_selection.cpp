@@ -4,9 +4,6 @@
 
 namespace tavrin::emulator {
 
-bool IsReadMode(long long mode) {
-  return mode == 1 || mode == 2 || mode == 5 || mode == 6 || mode == 7 || mode == 8;
-}
 bool IsBinaryMode(int mode) {
   return mode % 2 == 1;
 }

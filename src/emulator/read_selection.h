@@ -6,19 +6,10 @@
 #include <vector>
 
 #include "emulator/logger_memory.h"
+#include "protocol/read_modes.h"
 
 namespace tavrin::emulator {
 
-enum ReadMode : int {
-  kReadAllBinary = 1,
-  kReadAllNmea = 2,
-  kReadNewBinary = 5,
-  kReadNewNmea = 6,
-  kReadPeriodBinary = 7,
-  kReadPeriodNmea = 8,
-};
-
-bool IsReadMode(long long mode);
 // Odd modes carry points as binary frames, even modes as $GPRMC sentences.
 bool IsBinaryMode(int mode);
 bool IsNewMode(int mode);

@@ -10,22 +10,13 @@
 #include <vector>
 
 #include "protocol/device_state.h"
+#include "protocol/read_modes.h"
 #include "protocol/response_reader.h"
 #include "protocol/session_host.h"
 #include "serial/serial_port.h"
 #include "store/track_store.h"
 
 namespace tavrin {
-
-// Read modes, as the read commands send them and the logger echoes them.
-enum ReadMode : uint8_t {
-  kReadAllBinary = 1,
-  kReadAllNmea = 2,
-  kReadNewBinary = 5,
-  kReadNewNmea = 6,
-  kReadPeriodBinary = 7,
-  kReadPeriodNmea = 8,
-};
 
 // Command numbers of SendCommand.
 enum Command : int {

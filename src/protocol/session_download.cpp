@@ -12,11 +12,6 @@
 namespace tavrin {
 namespace {
 
-bool IsReadMode(long long type) {
-  return type == kReadAllBinary || type == kReadAllNmea || type == kReadNewBinary ||
-         type == kReadNewNmea || type == kReadPeriodBinary || type == kReadPeriodNmea;
-}
-
 long long FieldValue(const std::vector<std::string_view>& fields, size_t index) {
   return index < fields.size() ? ParseInteger(fields[index]) : 0;
 }

@@ -6,20 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "../unit/test_support.h"
 #include "protocol/event_loop.h"
 #include "protocol/logger_session.h"
 
 namespace tavrin::test {
-
-class RecordingRows : public IEntryRows {
- public:
-  void RemoveAllRows() override { rows.clear(); }
-  int RowCount() const override { return static_cast<int>(rows.size()); }
-  void InsertRow(int index, const EntryRow& cells) override {
-    rows.insert(rows.begin() + index, cells);
-  }
-  std::vector<EntryRow> rows;
-};
 
 class SessionTestHost : public ISessionHost {
  public:
@@ -85,7 +76,7 @@ class SessionTestHost : public ISessionHost {
   std::vector<int> images;
   std::vector<int> pauses;
   int connectionsLost = 0;
-  RecordingRows trackList;
+  EntryRowsRecorder trackList;
   std::optional<ReadPeriod> period;
   MsgAnswer okCancelAnswer = MsgAnswer::Ok;
   std::function<void(const std::string&)> onMessage;
