@@ -28,10 +28,14 @@ emulator::LoggerMemory FullLogger() {
   memory.points.reserve(count);
   for (uint32_t i = 0; i < count; ++i) {
     const long long s = 8 * 3600 + i;
-    const DateTime t{24, 5, 1 + static_cast<int>(s / 86400), static_cast<int>(s / 3600 % 24),
-                     static_cast<int>(s / 60 % 60), static_cast<int>(s % 60)};
-    memory.points.push_back(MakePoint(t, i % 3600 == 0 ? kFixTrackStart : kFix3D,
-                                      37.5f + i * 1e-6f, 127.0f + i * 1e-6f, 40, 90));
+    const DateTime t{24,
+                     5,
+                     1 + static_cast<int>(s / 86400),
+                     static_cast<int>(s / 3600 % 24),
+                     static_cast<int>(s / 60 % 60),
+                     static_cast<int>(s % 60)};
+    memory.points.push_back(MakePoint(t, i % 3600 == 0 ? kFixTrackStart : kFix3D, 37.5f + i * 1e-6f,
+                                      127.0f + i * 1e-6f, 40, 90));
   }
   return memory;
 }
@@ -74,8 +78,7 @@ Result Run(const fs::path& folder, const std::string& memoryFile, int command, i
   const auto start = std::chrono::steady_clock::now();
   session.SendCommand(command);
   result.ok = host.RunUntil([&] { return !session.TransferActive(); }, 1800 * 1000);
-  result.seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   result.cpuSeconds = CpuSeconds() - cpuBefore;
   result.bytes = session.BytesReceived() - before;
   result.points = session.ReceivedCount();
@@ -85,9 +88,10 @@ Result Run(const fs::path& folder, const std::string& memoryFile, int command, i
 }
 
 void Report(const char* name, const Result& r, int baud, int sectors) {
-  std::printf("%-28s %s points=%d bytes=%llu time=%.2f s  %.2f MB/s  host cpu=%.2f s (%.2f%% of a core)\n",
-              name, r.ok ? "ok  " : "FAIL", r.points, static_cast<unsigned long long>(r.bytes),
-              r.seconds, r.bytes / r.seconds / 1e6, r.cpuSeconds, 100.0 * r.cpuSeconds / r.seconds);
+  std::printf(
+      "%-28s %s points=%d bytes=%llu time=%.2f s  %.2f MB/s  host cpu=%.2f s (%.2f%% of a core)\n",
+      name, r.ok ? "ok  " : "FAIL", r.points, static_cast<unsigned long long>(r.bytes), r.seconds,
+      r.bytes / r.seconds / 1e6, r.cpuSeconds, 100.0 * r.cpuSeconds / r.seconds);
   if (baud) {
     const double limit = static_cast<double>(r.bytes) * 10.0 / baud + 0.1 * sectors;
     std::printf("%-28s line-rate limit=%.2f s  ratio=%.4f (host adds %.2f%%)\n", "", limit,

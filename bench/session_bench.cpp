@@ -82,8 +82,12 @@ void DrainAndStore(benchmark::State& state, bool nmea) {
   state.counters["stream_MB"] = static_cast<double>(stream.size()) / 1e6;
 }
 
-void BM_DrainAndStore_Binary(benchmark::State& state) { DrainAndStore(state, false); }
-void BM_DrainAndStore_Nmea(benchmark::State& state) { DrainAndStore(state, true); }
+void BM_DrainAndStore_Binary(benchmark::State& state) {
+  DrainAndStore(state, false);
+}
+void BM_DrainAndStore_Nmea(benchmark::State& state) {
+  DrainAndStore(state, true);
+}
 
 BENCHMARK(BM_DrainAndStore_Binary)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_DrainAndStore_Nmea)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

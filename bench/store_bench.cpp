@@ -40,8 +40,9 @@ class CountingRows : public IEntryRows {
  public:
   void RemoveAllRows() override { rows_ = 0; }
   int RowCount() const override { return rows_; }
-  void InsertRow(int, const EntryRow& cells) override {
-    benchmark::DoNotOptimize(cells);
+  void InsertRow(int, const SAVESTATE& entry, int number) override {
+    benchmark::DoNotOptimize(&entry);
+    benchmark::DoNotOptimize(number);
     ++rows_;
   }
 

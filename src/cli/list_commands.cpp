@@ -22,8 +22,8 @@ class PrintedEntryRows : public IEntryRows {
  public:
   void RemoveAllRows() override { count_ = 0; }
   int RowCount() const override { return count_; }
-  void InsertRow(int, const EntryRow& cells) override {
-    PrintRow(cells);
+  void InsertRow(int, const SAVESTATE& entry, int number) override {
+    PrintRow(EntryRowTexts(entry, number));
     ++count_;
   }
 

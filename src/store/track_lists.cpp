@@ -40,7 +40,7 @@ enum class HeaderRead { Ok, OpenFailed, DataError };
 
 // `folderFd` and `name` open the file without walking the whole path again; -1 and the full
 // path work too.
-HeaderRead ReadHeader(int folderFd, const char* name, const std::string& path, SAVESTATE& entry) {
+HeaderRead ReadHeader(int folderFd, const char* name, std::string path, SAVESTATE& entry) {
   UniqueFd fd(::openat(folderFd >= 0 ? folderFd : AT_FDCWD, folderFd >= 0 ? name : path.c_str(),
                        O_RDONLY | O_CLOEXEC));
   if (!fd.Valid()) return HeaderRead::OpenFailed;
@@ -48,7 +48,7 @@ HeaderRead ReadHeader(int folderFd, const char* name, const std::string& path, S
   if (got != static_cast<ssize_t>(sizeof entry.header) || entry.header.marker != kTrackMarker) {
     return HeaderRead::DataError;
   }
-  entry.path = path;
+  entry.path = std::move(path);
   return HeaderRead::Ok;
 }
 
@@ -150,7 +150,7 @@ void CTrackStore::CloseDay(Listing& listing, IEntryRows* list) {
 
 void CTrackStore::ShowEntryRow(IEntryRows& list, int index, const SAVESTATE& entry) const {
   const int row = index < 0 ? list.RowCount() : index;
-  list.InsertRow(row, EntryRowTexts(entry, row + 1));
+  list.InsertRow(row, entry, row + 1);
 }
 
 std::optional<SAVESTATE> CTrackStore::ReadTrackHeader(const std::string& path) {

@@ -42,11 +42,13 @@ class IListView {
   virtual void RemoveAllRows() = 0;
 };
 
-// A list of tracks or days.
+// A list of tracks or days. A row arrives as its entry and number; the list formats the cells
+// with EntryRowTexts when it shows them, so that a folder of ten thousand tracks is listed
+// without formatting ten thousand rows nobody scrolls to.
 class IEntryRows : public IListView {
  public:
   virtual int RowCount() const = 0;
-  virtual void InsertRow(int index, const EntryRow& cells) = 0;
+  virtual void InsertRow(int index, const SAVESTATE& entry, int number) = 0;
 };
 
 // A list of points. Points arrive in batches so that a view over the store's point vector can

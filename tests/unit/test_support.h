@@ -76,8 +76,8 @@ class EntryRowsRecorder : public IEntryRows {
  public:
   void RemoveAllRows() override { rows.clear(); }
   int RowCount() const override { return static_cast<int>(rows.size()); }
-  void InsertRow(int index, const EntryRow& cells) override {
-    rows.insert(rows.begin() + index, cells);
+  void InsertRow(int index, const SAVESTATE& entry, int number) override {
+    rows.insert(rows.begin() + index, EntryRowTexts(entry, number));
   }
   std::vector<EntryRow> rows;
 };
