@@ -48,7 +48,7 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G $(GENERATOR) -DTAVRIN_FUZZ=ON -DBUILD_TESTING=OFF -DTAVRIN_BENCH=OFF
 	cmake --build build-fuzz
-	for f in track_file_fuzz settings_fuzz; do mkdir -p build-fuzz/corpus/$$f; \
+	for f in track_file_fuzz settings_fuzz reader_fuzz; do mkdir -p build-fuzz/corpus/$$f; \
 	  build-fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$f || exit 1; done
 
 format:

@@ -94,9 +94,15 @@ float DegreesFromNmea(double value) {
   return static_cast<float>(degrees + (value - 100.0 * degrees) / 60.0);
 }
 
-uint8_t LowByteOfInteger(double value) {
+// The integer part of a field's number; a value no logger sends (beyond 15 digits) reads as 0
+// rather than overflowing.
+long long IntegerPart(double value) {
   if (!std::isfinite(value) || std::fabs(value) > 1e15) return 0;
-  return static_cast<uint8_t>(static_cast<long long>(value) & 0xFF);
+  return static_cast<long long>(value);
+}
+
+uint8_t LowByteOfInteger(double value) {
+  return static_cast<uint8_t>(IntegerPart(value) & 0xFF);
 }
 
 }  // namespace
@@ -110,7 +116,7 @@ SAVELOG DecodeRmc(const std::vector<std::string_view>& fields) {
     if (f.empty()) continue;
     switch (k - 1) {
       case 0: {  // hhmmss.sss
-        const long long v = static_cast<long long>(ParseNumber(f));
+        const long long v = IntegerPart(ParseNumber(f));
         t.hour = static_cast<int>(v / 10000);
         t.minute = static_cast<int>(v % 10000 / 100);
         t.second = static_cast<int>(v % 100);
@@ -147,7 +153,7 @@ SAVELOG DecodeRmc(const std::vector<std::string_view>& fields) {
         p.heading = LowByteOfInteger(ParseNumber(f) * 0.5);
         break;
       case 8: {  // ddmmyy
-        const long long v = static_cast<long long>(ParseNumber(f));
+        const long long v = IntegerPart(ParseNumber(f));
         t.day = static_cast<int>(v / 10000);
         t.month = static_cast<int>(v % 10000 / 100);
         t.year = static_cast<int>(v % 100);

@@ -70,9 +70,13 @@ TEST(Rmc, StatusDecidesTheFixKind) {
   EXPECT_EQ(empty.monthFix & 0x40, 0);
 }
 
-TEST(Rmc, AbsurdLatitudeIsStoredAsZero) {
+TEST(Rmc, AbsurdFieldsDoNotOverflow) {
   const SAVELOG p = DecodeRmc(SplitFields("$GPRMC,0,A,99999999,S,0,E,0,0,010124*00\r\n"));
   EXPECT_EQ(p.latitude, 0.0f);
+  const SAVELOG huge = DecodeRmc(SplitFields("$GPRMC,1e19,A,0,N,0,E,1e300,1e300,-1e19*00\r\n"));
+  EXPECT_EQ(huge.Hour(), 0);
+  EXPECT_EQ(huge.speed, 0);
+  EXPECT_EQ(huge.Day(), 0);
 }
 
 TEST(Frames, ChecksumByteAndControlFrames) {
