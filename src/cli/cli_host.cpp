@@ -69,7 +69,6 @@ void CliHost::FinishProgress() {
 }
 
 MsgAnswer CliHost::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) {
-  ++messages_;
   lastMessage_ = OneLine(text);
   if (buttons != MsgButtons::Ok) {
     const bool yes = answerYes_;

@@ -46,7 +46,6 @@ class CliHost : public ISessionHost {
   bool ConnectionWasLost() const { return lost_; }
   const std::string& LastError() const { return lastError_; }
   const std::string& LastMessage() const { return lastMessage_; }
-  int Messages() const { return messages_; }
   void FinishProgress();
 
  private:
@@ -59,7 +58,6 @@ class CliHost : public ISessionHost {
   bool answerYes_ = false;
   int fullInfo_ = 0;
   bool lost_ = false;
-  int messages_ = 0;
   std::string lastError_;
   std::string lastMessage_;
   int lastShownProgress_ = -1;

@@ -21,7 +21,6 @@ class EventLoop {
   // Starting a timer that is running restarts it.
   void StartTimer(int id, std::chrono::milliseconds delay, std::function<void()> task);
   void StopTimer(int id);
-  bool TimerRunning(int id) const;
 
   // Runs tasks and due timers until `done` returns true (checked after each) or `timeout`
   // passes. Returns whether `done` came true.

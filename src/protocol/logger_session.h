@@ -98,7 +98,9 @@ class CLoggerSession {
 
   // Download answers.
   void OnPsrf200(std::string_view line);
-  void OnReadAnswer(int code, long long a, long long b, long long e, long long f, bool fromFrame);
+  // $PSRF200 answers to a read; binary frames reach OnNextSector, OnSuccess and OnTimeOver
+  // directly.
+  void OnReadAnswer(int code, long long a, long long b, long long e, long long f);
   void OnTrackingInformation(long long a, long long b, long long e, long long f);
   void OnNextSector();
   void OnSuccess(bool fromFrame);

@@ -101,6 +101,15 @@ long long IntegerPart(double value) {
   return static_cast<long long>(value);
 }
 
+// A coordinate field; an absurd value is stored as 0 and false tells the hemisphere field to
+// leave it so.
+bool ReadCoordinate(std::string_view field, float& degrees) {
+  degrees = DegreesFromNmea(ParseNumber(field));
+  if (degrees <= 18000.0f) return true;
+  degrees = 0;
+  return false;
+}
+
 uint8_t LowByteOfInteger(double value) {
   return static_cast<uint8_t>(IntegerPart(value) & 0xFF);
 }
@@ -127,21 +136,13 @@ SAVELOG DecodeRmc(const std::vector<std::string_view>& fields) {
         p.SetFixKind(f[0] == 'S' ? kFixTrackStart : f[0] == 'A' ? kFix3D : kFixNone);
         break;
       case 2:
-        p.latitude = DegreesFromNmea(ParseNumber(f));
-        if (p.latitude > 18000.0f) {
-          p.latitude = 0;
-          latitudeValid = false;
-        }
+        latitudeValid = ReadCoordinate(f, p.latitude);
         break;
       case 3:
         if (f[0] == 'S' && latitudeValid) p.latitude = -p.latitude;
         break;
       case 4:
-        p.longitude = DegreesFromNmea(ParseNumber(f));
-        if (p.longitude > 18000.0f) {
-          p.longitude = 0;
-          longitudeValid = false;
-        }
+        longitudeValid = ReadCoordinate(f, p.longitude);
         break;
       case 5:
         if (f[0] == 'W' && longitudeValid) p.longitude = -p.longitude;

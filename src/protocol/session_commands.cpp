@@ -114,13 +114,10 @@ std::string CLoggerSession::BuildCommand(int number) {
     case kCmdBypassEnd:
       return "$PSRF201,0*hh\r\n";
     case kCmdReadAllNmea:
-      return "$PSRF200,2,0,0,0,0,0*hh\r\n";
     case kCmdReadAllBinary:
-      return "$PSRF200,1,0,0,0,0,0*hh\r\n";
     case kCmdReadNewNmea:
-      return "$PSRF200,6,0,0,0,0,0*hh\r\n";
     case kCmdReadNewBinary:
-      return "$PSRF200,5,0,0,0,0,0*hh\r\n";
+      return Format("$PSRF200,%d,0,0,0,0,0*hh\r\n", readMode_);  // set by SendCommand
     default:
       return {};
   }

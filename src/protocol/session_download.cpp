@@ -26,8 +26,7 @@ void CLoggerSession::OnPsrf200(std::string_view line) {
   const int code = static_cast<int>(FieldValue(fields, 2));
   const long long a = FieldValue(fields, 3);
   if (IsReadMode(type)) {
-    OnReadAnswer(code, a, FieldValue(fields, 4), FieldValue(fields, 5), FieldValue(fields, 6),
-                 false);
+    OnReadAnswer(code, a, FieldValue(fields, 4), FieldValue(fields, 5), FieldValue(fields, 6));
   } else if (type == 3) {
     OnFlashError(code);
   } else if (type == 4) {
@@ -37,8 +36,7 @@ void CLoggerSession::OnPsrf200(std::string_view line) {
   }
 }
 
-void CLoggerSession::OnReadAnswer(int code, long long a, long long b, long long e, long long f,
-                                  bool fromFrame) {
+void CLoggerSession::OnReadAnswer(int code, long long a, long long b, long long e, long long f) {
   switch (code) {
     case 1:
       if (a == 0 && b == 0) {
@@ -57,7 +55,7 @@ void CLoggerSession::OnReadAnswer(int code, long long a, long long b, long long 
       OnTimeOver();
       break;
     case 0:
-      OnSuccess(fromFrame);
+      OnSuccess(false);
       break;
     default:
       Status("<<< Unknown Message(200,2)");

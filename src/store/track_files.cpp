@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "store/posix_file.h"
+#include "store/store_messages.h"
 #include "store/track_store.h"
 
 namespace tavrin {
@@ -16,8 +17,6 @@ namespace {
 constexpr off_t kHeaderSize = sizeof(TRACKHEADER);
 constexpr off_t kPointSize = sizeof(SAVELOG);
 constexpr size_t kPendingLimit = 4096;  // points kept in memory before they are written
-
-const char kCannotFindFile[] = "Error.. Cannot find file.";
 
 off_t PointOffset(size_t index) {
   return kHeaderSize + static_cast<off_t>(index) * kPointSize;

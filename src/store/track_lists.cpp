@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "store/posix_file.h"
+#include "store/store_messages.h"
 #include "store/track_store.h"
 
 namespace tavrin {
@@ -18,10 +19,6 @@ struct CTrackStore::Listing {
 };
 
 namespace {
-
-const char kFileOpenError[] = "Unknown Data file(File Open Error).";
-const char kDataError[] = "Unknown Data file(Data Error).";
-const char kCannotFindFile[] = "Error.. Cannot find file.";
 
 bool EndsWith(const char* name, const char* suffix) {
   const size_t n = std::strlen(name), k = std::strlen(suffix);

@@ -51,27 +51,24 @@ std::string IntText(long long value, int width = 0) {
   return out;
 }
 
-// "20yy-mm-dd", and with a time " hh:mm:ss".
-std::string DateText(int year, int month, int day) {
-  std::string out = "20";
-  out.reserve(19);
-  AppendInt(out, year, 2);
-  out += '-';
-  AppendInt(out, month, 2);
-  out += '-';
-  AppendInt(out, day, 2);
+// Three two-digit fields joined by `separator`, after `prefix`: "20yy-mm-dd", "hh:mm:ss".
+std::string TwoDigitFields(const char* prefix, int a, int b, int c, char separator) {
+  std::string out = prefix;
+  out.reserve(out.size() + 8);
+  AppendInt(out, a, 2);
+  out += separator;
+  AppendInt(out, b, 2);
+  out += separator;
+  AppendInt(out, c, 2);
   return out;
 }
 
+std::string DateText(int year, int month, int day) {
+  return TwoDigitFields("20", year, month, day, '-');
+}
+
 std::string TimeText(int hour, int minute, int second) {
-  std::string out;
-  out.reserve(8);
-  AppendInt(out, hour, 2);
-  out += ':';
-  AppendInt(out, minute, 2);
-  out += ':';
-  AppendInt(out, second, 2);
-  return out;
+  return TwoDigitFields("", hour, minute, second, ':');
 }
 
 std::string HeaderDateTimeText(const DateTime6& dt) {

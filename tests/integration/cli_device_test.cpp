@@ -7,7 +7,6 @@
 #include "../support/emulator_process.h"
 #include "../support/program_run.h"
 #include "../support/sample_memory.h"
-#include "emulator/host_record.h"
 #include "emulator/memory_file.h"
 #include "store/track_store.h"
 #include "test_support.h"
@@ -73,11 +72,7 @@ class CliDevice : public ::testing::Test {
     return std::vector<SAVELOG>(points.begin(), points.end());
   }
   std::vector<SAVELOG> Expected(int mode, size_t from = 0, size_t to = SIZE_MAX) const {
-    std::vector<SAVELOG> records;
-    for (size_t i = from; i < std::min(to, memory.points.size()); ++i) {
-      records.push_back(emulator::HostRecord(memory.points[i], mode));
-    }
-    return records;
+    return test::ExpectedRecords(memory, mode, from, to);
   }
   // Every track file in the data folder, in name order.
   std::vector<std::string> StoredPaths() {

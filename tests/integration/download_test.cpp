@@ -7,7 +7,6 @@
 #include "../support/emulator_process.h"
 #include "../support/sample_memory.h"
 #include "../support/session_test_host.h"
-#include "emulator/host_record.h"
 #include "emulator/memory_file.h"
 #include "test_support.h"
 
@@ -56,11 +55,7 @@ class Download : public ::testing::Test {
   }
 
   std::vector<SAVELOG> Expected(int mode, size_t from = 0, size_t to = SIZE_MAX) const {
-    std::vector<SAVELOG> records;
-    for (size_t i = from; i < std::min(to, memory.points.size()); ++i) {
-      records.push_back(emulator::HostRecord(memory.points[i], mode));
-    }
-    return records;
+    return test::ExpectedRecords(memory, mode, from, to);
   }
 
   static void ExpectSameRecords(const std::vector<SAVELOG>& stored,

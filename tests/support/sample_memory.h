@@ -1,6 +1,11 @@
 // A logger memory for tests that download: a few thousand points in several tracks.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "emulator/host_record.h"
 #include "emulator/logger_memory.h"
 
 namespace tavrin::test {
@@ -31,6 +36,16 @@ inline emulator::LoggerMemory SampleMemory() {
     ++second;
   }
   return memory;
+}
+
+// What the host must store for memory points [from, to) read in `mode`.
+inline std::vector<SAVELOG> ExpectedRecords(const emulator::LoggerMemory& memory, int mode,
+                                            size_t from = 0, size_t to = SIZE_MAX) {
+  std::vector<SAVELOG> records;
+  for (size_t i = from; i < std::min(to, memory.points.size()); ++i) {
+    records.push_back(emulator::HostRecord(memory.points[i], mode));
+  }
+  return records;
 }
 
 }  // namespace tavrin::test
