@@ -8,7 +8,12 @@
 
 namespace tavrin::cli {
 
-enum ExitCode { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+enum ExitCode {
+  kExitOk = 0,
+  kExitFailure = 1,
+  kExitUsage = 2,
+  kExitDamaged = 3,  // a read finished, but items were damaged on the line: read again
+};
 
 struct GlobalOptions {
   std::string dataFolder;    // empty: the program's data folder

@@ -121,17 +121,18 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
     return kExitOk;
   }
   session.SendCommand(ReadCommandFor(o));
-  const bool finished = device.Wait([&] { return !session.TransferActive(); }, "track data");
-  device.Host().FinishProgress();
-  if (!finished) {
-    if (session.IsConnected()) session.SendCommand(kCmdEnd);  // the partial track is discarded
-    return kExitFailure;
+  const auto ended = device.WaitQuietly([&] { return !session.TransferActive(); });
+  if (ended == DeviceConnection::Ended::Interrupted) {
+    if (session.IsConnected()) session.SendCommand(kCmdEnd);
+    Fail("stopped by the user. " + session.SavedSummary());
+  } else if (ended == DeviceConnection::Ended::Silent) {
+    session.OnLoggerSilent();
   }
-  if (!device.Host().LastError().empty()) return kExitFailure;  // time over or flash error
-  for (const std::string& path : session.WrittenTracks()) {
-    if (std::filesystem::exists(path)) std::cout << path << '\n';
-  }
-  return kExitOk;
+  // Every track put in place is named, whatever ended the read.
+  for (const std::string& path : session.WrittenTracks()) std::cout << path << '\n';
+  if (ended != DeviceConnection::Ended::Done) return kExitFailure;
+  if (!device.Host().LastError().empty()) return kExitFailure;  // time over, flash or file error
+  return session.DamagedItems() > 0 ? kExitDamaged : kExitOk;
 }
 
 // ---- set-options
@@ -243,7 +244,9 @@ void AddDeviceCommands(CLI::App& app, const GlobalOptions& global, std::function
   CLI::App* readCommand = app.add_subcommand(
       "read",
       "Downloads tracks into the data folder and prints the path of each track file "
-      "written. Progress goes to stderr; Ctrl-C stops the read.");
+      "written, also when the read ends early. Progress goes to stderr; Ctrl-C stops the "
+      "read and keeps what arrived. Exit status: 0 done, 1 failed or stopped early, 3 done "
+      "but items were damaged on the line (read again).");
   AddPortOptions(readCommand, read->port);
   auto* which = readCommand->add_option_group("which tracks");
   which->add_flag("--new", read->readNew, "The tracks not read before");

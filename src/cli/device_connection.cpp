@@ -55,22 +55,31 @@ bool DeviceConnection::Connect() {
   return true;
 }
 
-bool DeviceConnection::Wait(const std::function<bool()>& done, const char* what) {
+DeviceConnection::Ended DeviceConnection::WaitQuietly(const std::function<bool()>& done) {
   const auto result = host_.RunUntil(
       [&] { return done() || host_.ConnectionWasLost() || !session_.IsConnected(); }, Silence());
-  if (result == CliHost::Wait::Interrupted) {
-    Fail(std::string("stopped by the user while waiting for ") + what + ".");
-    return false;
+  host_.FinishProgress();
+  if (result == CliHost::Wait::Interrupted) return Ended::Interrupted;
+  if (result == CliHost::Wait::Silent) return Ended::Silent;
+  return host_.ConnectionWasLost() || !session_.IsConnected() ? Ended::Lost : Ended::Done;
+}
+
+bool DeviceConnection::Wait(const std::function<bool()>& done, const char* what) {
+  switch (WaitQuietly(done)) {
+    case Ended::Interrupted:
+      Fail(std::string("stopped by the user while waiting for ") + what + ".");
+      return false;
+    case Ended::Silent:
+      Fail("no answer from the logger on " + session_.PortDevice() + " within " +
+           std::to_string(Silence().count() / 1000) + " s while waiting for " + what +
+           ". Check that the logger is switched on and that the port and baud rate are right.");
+      return false;
+    case Ended::Lost:  // the session's message has told it already
+      return false;
+    case Ended::Done:
+      return true;
   }
-  if (result == CliHost::Wait::Silent) {
-    host_.FinishProgress();
-    Fail("no answer from the logger on " + session_.PortDevice() + " within " +
-         std::to_string(Silence().count() / 1000) + " s while waiting for " + what +
-         ". Check that the logger is switched on and that the port and baud rate are right.");
-    return false;
-  }
-  // A lost connection has been told already by the session's message.
-  return !host_.ConnectionWasLost() && session_.IsConnected();
+  return false;
 }
 
 bool DeviceConnection::ReadInfo() {

@@ -29,6 +29,9 @@ class DeviceConnection {
   bool ReadInfo();
   // Waits until `done` while the logger keeps talking; false with the reason on stderr.
   bool Wait(const std::function<bool()>& done, const char* what);
+  // The same without a word: why the wait ended.
+  enum class Ended { Done, Interrupted, Silent, Lost };
+  Ended WaitQuietly(const std::function<bool()>& done);
 
   CliContext& Context() { return context_; }
   CliHost& Host() { return host_; }

@@ -1,5 +1,6 @@
 // tavrin: the command-line front end of Tavrin Lite.
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <iostream>
 
 #include "cli/cli_context.h"
@@ -9,6 +10,8 @@
 
 int main(int argc, char** argv) {
   using namespace tavrin::cli;
+  // Past a file-size limit a write should fail and be reported, not kill the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   CLI::App app{"Tavrin Lite command line: download, list and export the tracks of a GPS logger."};
   app.set_version_flag("--version", "tavrin 1.1.0");
   GlobalOptions global;

@@ -44,6 +44,9 @@ constexpr int kActivityFlashMs = 80;
 // only. Shows the reason and returns false otherwise.
 bool CheckNoteGroup(const std::string& group, size_t limit, ISessionHost& host);
 
+// "after 3 sectors", for messages about a read that stopped.
+std::string SectorsText(int sectors);
+
 class CLoggerSession {
  public:
   CLoggerSession(ISessionHost& host, CTrackStore& store);
@@ -73,6 +76,9 @@ class CLoggerSession {
   void OnDataArrived();
   void OnTimer(int id);
   void OnConnectionLost();
+  // The logger has sent nothing for longer than the host is willing to wait during a read: the
+  // read ends as if the line had gone down, keeping what arrived.
+  void OnLoggerSilent();
 
   // ---- state
   DeviceState& DeviceInfo() { return deviceState_; }
@@ -82,10 +88,16 @@ class CLoggerSession {
   bool DownloadInProgress() const { return downloading_; }
   // Points received since the last Tracking Data Information answer.
   int ReceivedCount() const { return receivedCount_; }
-  // Paths of the track files this session wrote since the last read command.
+  // Paths of the track files the last read put in place, in order, also when it was cut short.
   const std::vector<std::string>& WrittenTracks() const { return writtenTracks_; }
+  // Points of the last read that are saved in those files.
+  uint32_t PointsSaved() const { return pointsSaved_; }
+  // Sectors of the last read that the logger finished.
+  int SectorsReceived() const { return sectorsReceived_; }
   // Sentences and frames dropped for a bad checksum since the last read command.
   int DamagedItems() const { return damagedItems_; }
+  // One sentence on what the last read saved, for the message that ends a read early.
+  std::string SavedSummary() const;
   // True from a read command until the transfer ends one way or another.
   bool TransferActive() const { return transferActive_; }
 
@@ -110,8 +122,12 @@ class CLoggerSession {
   void StorePoint(SAVELOG point);
   void StartNewTrackFile(const SAVELOG& first);
   void OpenCurrentTrackFile();
-  void FinishTransfer();
+  TrackSaved CloseCurrentTrack(TrackEnd end);
+  void ReportTrackFileTrouble(const std::string& text);
+  void ReportBadDate(const std::string& text);
   void ReportDamage();
+  void BeginTransfer();
+  void EndTransferEarly(const std::string& reason);
 
   // Device answers.
   void OnGpbt(std::string_view line);
@@ -120,7 +136,8 @@ class CLoggerSession {
 
   // Commands.
   std::string BuildCommand(int number);
-  void EndDownloadDiscardingTrack();
+  // Ends the download of a read that stops early; the open track keeps what arrived.
+  void EndDownloadCutShort();
   void ResetProtocolState();
   void Status(const std::string& text) { host_.SetStatusText(text); }
 
@@ -145,6 +162,12 @@ class CLoggerSession {
   SAVESTATE current_;
   int damagedItems_ = 0;
   std::vector<std::string> writtenTracks_;
+  uint32_t pointsSaved_ = 0;
+  uint32_t transferPoints_ = 0;  // points received since the read command
+  int sectorsReceived_ = 0;
+  std::vector<TrackSaved> storedCopiesKept_;
+  bool fileTroubleReported_ = false;  // one box a read for track files that fail
+  bool badDateReported_ = false;      // one box a read for impossible date-times
 };
 
 }  // namespace tavrin

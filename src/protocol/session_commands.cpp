@@ -1,6 +1,4 @@
 // Connecting, the command catalogue and the sending of sentences.
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdio>
 
@@ -60,7 +58,7 @@ CLoggerSession::CLoggerSession(ISessionHost& host, CTrackStore& store)
 
 CLoggerSession::~CLoggerSession() {
   port_.Close();
-  if (downloading_) store_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+  if (downloading_) CloseCurrentTrack(TrackEnd::CutShort);
 }
 
 void CLoggerSession::ResetProtocolState() {
@@ -74,6 +72,9 @@ void CLoggerSession::ResetProtocolState() {
 
 bool CLoggerSession::ConnectDevice(bool open) {
   if (!open) {
+    // Disconnecting in the middle of a read stops it first, as the stop command does, so the
+    // logger is not left sending and the open track keeps what arrived.
+    if (transferActive_ && port_.IsOpen()) SendCommand(kCmdEnd);
     if (!port_.Close()) return false;
     host_.SetConnectionImage(kImageDisconnected);
     return true;
@@ -85,6 +86,7 @@ bool CLoggerSession::ConnectDevice(bool open) {
     return false;
   }
   openError_.clear();
+  if (downloading_) EndDownloadCutShort();
   ResetProtocolState();
   host_.SetConnectionImage(kImageConnected);
   return true;
@@ -158,7 +160,7 @@ void CLoggerSession::SendCommand(int number) {
       status = ">>> All Erase Flash memory.\r\n";
       break;
     case kCmdEnd:
-      if (downloading_) EndDownloadDiscardingTrack();
+      if (downloading_) EndDownloadCutShort();
       transferActive_ = false;
       status = ">>> Set End Command.\r\n";
       break;
@@ -197,11 +199,7 @@ void CLoggerSession::SendCommand(int number) {
     default:
       return;  // not a command: nothing is sent
   }
-  if (number >= kCmdReadAllNmea) {
-    transferActive_ = true;
-    damagedItems_ = 0;
-    writtenTracks_.clear();
-  }
+  if (number >= kCmdReadAllNmea) BeginTransfer();
   if (sentence.empty()) sentence = BuildCommand(number);
   if (!status.empty()) Status(status);
   SendSentence(std::move(sentence));
@@ -218,11 +216,22 @@ void CLoggerSession::SendSentence(std::string sentence) {
   }
 }
 
-void CLoggerSession::EndDownloadDiscardingTrack() {
+void CLoggerSession::BeginTransfer() {
+  transferActive_ = true;
+  damagedItems_ = 0;
+  writtenTracks_.clear();
+  pointsSaved_ = 0;
+  transferPoints_ = 0;
+  sectorsReceived_ = 0;
+  storedCopiesKept_.clear();
+  fileTroubleReported_ = false;
+  badDateReported_ = false;
+  store_.BeginDownload();
+}
+
+void CLoggerSession::EndDownloadCutShort() {
   downloading_ = false;
-  store_.CloseTrackFile(current_, 0);
-  ::unlink(current_.path.c_str());
-  std::erase(writtenTracks_, current_.path);
+  CloseCurrentTrack(TrackEnd::CutShort);
   store_.ListTracks(host_.DeviceTrackList(), false);
 }
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "protocol/frames.h"
 #include "protocol/logger_session.h"
@@ -19,6 +20,13 @@ long long FieldValue(const std::vector<std::string_view>& fields, size_t index) 
 constexpr int kProgressEvery = 32;
 
 }  // namespace
+
+std::string SectorsText(int sectors) {
+  if (sectors == 0) return "before the first sector was complete";
+  return "after " + std::to_string(sectors) + (sectors == 1 ? " sector" : " sectors");
+}
+
+namespace {}  // namespace
 
 void CLoggerSession::OnPsrf200(std::string_view line) {
   const auto fields = SplitFields(line);
@@ -64,8 +72,9 @@ void CLoggerSession::OnReadAnswer(int code, long long a, long long b, long long 
 
 void CLoggerSession::OnTrackingInformation(long long a, long long b, long long e, long long f) {
   Status("<<< Tracking Data Information:\r\n");
-  // A second information answer while a file is open ends that track as a split would.
-  if (downloading_) store_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+  // A second information answer while a file is open ends that track; whether it was whole is
+  // not known, so a stored copy with more points wins.
+  if (downloading_) CloseCurrentTrack(TrackEnd::CutShort);
   current_ = SAVESTATE{};
   current_.firstTrack = static_cast<int32_t>(e);
   current_.endTrack = static_cast<int32_t>(f);
@@ -84,6 +93,7 @@ void CLoggerSession::OnTrackingInformation(long long a, long long b, long long e
   SetNoteGroup(current_.noteGroup3, deviceState_.noteGroups[2]);
   SetNoteGroup(current_.noteGroup4, deviceState_.noteGroups[3]);
   OpenCurrentTrackFile();
+  // The list shows the track by its name while it is being read.
   store_.AddTrackEntry(current_);
   if (IEntryRows* list = host_.DeviceTrackList()) store_.ShowEntryRow(*list, -1, current_);
   downloading_ = true;
@@ -96,6 +106,7 @@ void CLoggerSession::OnTrackingInformation(long long a, long long b, long long e
 
 void CLoggerSession::OnNextSector() {
   Status("<<< Next Sector:\r\n");
+  if (transferActive_) ++sectorsReceived_;
   // What came so far is made durable: a crash now loses at most the sector to come.
   if (downloading_) store_.CheckpointTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
   host_.StartTimer(kAckTimer, kAckDelayMs);
@@ -107,7 +118,7 @@ void CLoggerSession::OnSuccess(bool fromFrame) {
   if (downloading_) {
     host_.SetProgress(1000);
     downloading_ = false;
-    store_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+    CloseCurrentTrack(TrackEnd::Complete);
     store_.ListTracks(host_.DeviceTrackList(), false);
   }
   const bool reportDamage = transferActive_;
@@ -130,9 +141,16 @@ void CLoggerSession::ReportDamage() {
 void CLoggerSession::OnTimeOver() {
   Status("<<< Time Over : Don't Receive Message.\r\n");
   SendCommand(kCmdAck);
+  const bool wasReading = transferActive_;
   transferActive_ = false;
-  if (downloading_) EndDownloadDiscardingTrack();
-  host_.ShowMessage("Error is Connection program to Device.", MsgIcon::Error, MsgButtons::Ok);
+  if (downloading_) EndDownloadCutShort();
+  std::string text = "Error is Connection program to Device.";
+  if (wasReading) {
+    text += "\r\nThe logger gave up waiting for this program " + SectorsText(sectorsReceived_) +
+            ". " + SavedSummary() +
+            " Check the cable and that nothing else uses the port, then read the tracks again.";
+  }
+  host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
   host_.SetProgress(0);
 }
 
@@ -153,7 +171,7 @@ void CLoggerSession::OnPointFrame(std::span<const uint8_t> frame) {
 }
 
 void CLoggerSession::StartNewTrackFile(const SAVELOG& first) {
-  store_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+  CloseCurrentTrack(TrackEnd::Complete);
   current_.averageSpeed = 0.0;
   current_.header.firstDateTime = ToDateTime6(first.GetDateTime());
   current_.header.marker = kTrackMarker;
@@ -163,27 +181,89 @@ void CLoggerSession::StartNewTrackFile(const SAVELOG& first) {
 }
 
 void CLoggerSession::OpenCurrentTrackFile() {
-  if (store_.OpenTrackFile(current_)) {
-    writtenTracks_.push_back(current_.path);
-    return;
-  }
+  if (store_.OpenTrackFile(current_)) return;
   // The download goes on so that later tracks are saved, but this one is not: say so.
-  const std::string text = "Cannot create the track file " + current_.path + ": " +
-                           std::strerror(errno) +
-                           ". Its points are not saved. Check the data folder and the free disk "
-                           "space, then read the tracks again.";
+  ReportTrackFileTrouble("Cannot create the track file " + current_.path + ": " +
+                         std::strerror(errno) +
+                         ". Its points are not saved. Check the data folder and the free disk "
+                         "space, then read the tracks again.");
+}
+
+TrackSaved CLoggerSession::CloseCurrentTrack(TrackEnd end) {
+  const TrackSaved saved =
+      store_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_), end);
+  const std::string name = std::filesystem::path(saved.path).filename().string();
+  if (saved.outcome == TrackSaved::Outcome::Saved) {
+    writtenTracks_.push_back(saved.path);
+    pointsSaved_ += saved.points;
+  } else if (saved.outcome == TrackSaved::Outcome::StoredCopyKept) {
+    storedCopiesKept_.push_back(saved);
+  }
+  if (saved.outcome == TrackSaved::Outcome::Failed) {
+    ReportTrackFileTrouble("Cannot put the track file " + saved.path +
+                           " in place: " + std::strerror(saved.error) + ". Its " +
+                           std::to_string(saved.points) + " points are kept in " + name +
+                           ".part and are saved at the next start; check the data folder.");
+  } else if (saved.error != 0) {
+    ReportTrackFileTrouble("Could not write the track file " + saved.path + ": " +
+                           std::strerror(saved.error) + ". The " + std::to_string(saved.points) +
+                           " points written before that are kept. Free some disk space and read "
+                           "the tracks again.");
+  }
+  if (!saved.datesValid) {
+    ReportBadDate("Track " + name +
+                  " has an invalid date/time; its drive time is set to 0. All of its points are "
+                  "kept.");
+  }
+  return saved;
+}
+
+void CLoggerSession::ReportTrackFileTrouble(const std::string& text) {
   Status(text);
+  if (fileTroubleReported_) return;
+  fileTroubleReported_ = true;
   host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+}
+
+void CLoggerSession::ReportBadDate(const std::string& text) {
+  if (badDateReported_) return;
+  badDateReported_ = true;
+  Status(text);
+  host_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
+}
+
+std::string CLoggerSession::SavedSummary() const {
+  std::string text;
+  if (transferPoints_ == 0) {
+    text = "No track point had arrived, so no track file was written.";
+  } else {
+    const size_t files = writtenTracks_.size();
+    text = "The " + std::to_string(pointsSaved_) + " points received are saved in " +
+           std::to_string(files) + (files == 1 ? " track file." : " track files.");
+  }
+  for (const TrackSaved& kept : storedCopiesKept_) {
+    text += " The stored track " + std::filesystem::path(kept.path).filename().string() +
+            " has more points (" + std::to_string(kept.storedPoints) + ") than this read got (" +
+            std::to_string(kept.points) + "), so it is kept as it was.";
+  }
+  return text;
 }
 
 void CLoggerSession::StorePoint(SAVELOG point) {
   if (trackPointCount_ > 0) {
     const bool trackStart = point.FixKind() == kFixTrackStart;
-    if (trackStart || store_.PointGapSeconds(point).value_or(0) > kTrackGapSeconds) {
-      StartNewTrackFile(point);
+    const auto gap = store_.PointGapSeconds(point);
+    if (!gap) {
+      ReportBadDate("Point " + std::to_string(transferPoints_ + 1) +
+                    " of this read has an invalid date/time (" +
+                    FormatDateTime(point.GetDateTime()) +
+                    "), so no track can start or end there by its time. It is saved as it "
+                    "came.");
     }
+    if (trackStart || gap.value_or(0) > kTrackGapSeconds) StartNewTrackFile(point);
   }
   current_.header.distance += store_.AppendPoint(point);
+  ++transferPoints_;
   ++receivedCount_;
   ++trackPointCount_;
   if (receivedCount_ % kProgressEvery != 0) return;

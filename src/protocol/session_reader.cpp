@@ -93,25 +93,39 @@ void CLoggerSession::OnConnectionLost() {
   OnDataArrived();  // whatever arrived before the line went down still counts
   const std::string device = port_.Device();
   port_.Close();
-  const bool wasDownloading = downloading_;
-  const int kept = receivedCount_;
-  if (downloading_) {
-    downloading_ = false;
-    store_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
-    store_.ListTracks(host_.DeviceTrackList(), false);
-  }
+  const bool wasReading = transferActive_;
+  if (downloading_) EndDownloadCutShort();
   transferActive_ = false;
   host_.StopTimer(kAckTimer);
   host_.SetConnectionImage(kImageDisconnected);
   host_.SetProgress(0);
-  std::string text = "The connection to the logger on " + device + " was lost.";
-  if (wasDownloading) {
-    text += " The " + std::to_string(kept) +
-            " points received before that are saved; read the new tracks again to get the rest.";
-  }
-  text += " Check the cable and connect again.";
+  std::string text = "The connection to the logger on " + device + " was lost";
+  text += wasReading ? " " + SectorsText(sectorsReceived_) + ". " + SavedSummary() +
+                           " Check the cable, connect again and read the tracks again."
+                     : ". Check the cable and connect again.";
   Status(text);
   host_.ConnectionLost();
+  host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+}
+
+void CLoggerSession::OnLoggerSilent() {
+  if (!transferActive_) return;
+  const bool anythingCame = transferPoints_ > 0 || sectorsReceived_ > 0;
+  if (port_.IsOpen()) {
+    SendCommand(kCmdEnd);  // a logger that wakes up again must not go on sending
+  } else {
+    if (downloading_) EndDownloadCutShort();
+    transferActive_ = false;
+  }
+  host_.StopTimer(kAckTimer);
+  host_.SetProgress(0);
+  const std::string text =
+      anythingCame ? "The logger stopped answering " + SectorsText(sectorsReceived_) + ". " +
+                         SavedSummary() + " Read the tracks again to get the rest."
+                   : "The logger did not answer the read command. " + SavedSummary() +
+                         " Check that the logger is switched on and that the port and baud rate "
+                         "are right.";
+  Status(text);
   host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
 }
 

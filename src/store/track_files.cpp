@@ -16,7 +16,6 @@ namespace {
 
 constexpr off_t kHeaderSize = sizeof(TRACKHEADER);
 constexpr off_t kPointSize = sizeof(SAVELOG);
-constexpr size_t kPendingLimit = 4096;  // points kept in memory before they are written
 
 off_t PointOffset(size_t index) {
   return kHeaderSize + static_cast<off_t>(index) * kPointSize;
@@ -31,10 +30,8 @@ std::string FileName(const std::string& path) {
 CTrackStore::CTrackStore(MessageBoxFn messageBox) : messageBox_(std::move(messageBox)) {}
 
 CTrackStore::~CTrackStore() {
-  if (writeFd_ >= 0) {
-    FlushPoints();
-    ::close(writeFd_);
-  }
+  // A track still open when the store goes away was cut short: keep what arrived.
+  if (IsWriting()) CloseTrackFile(writeEntry_, appended_, TrackEnd::CutShort);
 }
 
 void CTrackStore::ShowError(const std::string& text) const {
@@ -45,7 +42,9 @@ bool CTrackStore::PrepareDataFolder(const std::filesystem::path& dataFolder) {
   dataFolder_ = dataFolder.string();
   std::error_code error;
   std::filesystem::create_directories(dataFolder, error);
-  return std::filesystem::is_directory(dataFolder, error);
+  if (!std::filesystem::is_directory(dataFolder, error)) return false;
+  RecoverInterruptedTracks();
+  return true;
 }
 
 std::string CTrackStore::TrackFileName(const TRACKHEADER& header) const {
@@ -60,107 +59,6 @@ std::string CTrackStore::DayEntryName(const DateTime6& date) const {
   char name[32];
   std::snprintf(name, sizeof name, "/20%02u%02u%02u.bt1", date[0], date[1], date[2]);
   return dataFolder_ + name;
-}
-
-// ---- writing
-
-bool CTrackStore::OpenTrackFile(SAVESTATE& entry) {
-  if (writeFd_ >= 0) CloseTrackFile(SAVESTATE{}, 0);
-  previous_ = SAVELOG{};
-  pendingPoints_.clear();
-  writeError_ = 0;
-  entry.path = TrackFileName(entry.header);
-  writePath_ = entry.path;
-  // Not truncated: the same track read again is written over from its start, and readers stop
-  // at the header's count.
-  UniqueFd fd = OpenFile(entry.path, O_WRONLY | O_CREAT);
-  if (!fd.Valid()) return false;
-  writeFd_ = fd.Release();
-  writeEnd_ = kHeaderSize;
-  if (!WriteHeader(entry.header)) {
-    writeError_ = errno;
-    return false;
-  }
-  return true;
-}
-
-uint32_t CTrackStore::AppendPoint(const SAVELOG& point) {
-  const uint32_t meters = DistanceMeters(previous_, point);
-  previous_ = point;
-  if (writeFd_ >= 0) {
-    pendingPoints_.push_back(point);
-    if (pendingPoints_.size() >= kPendingLimit) FlushPoints();
-  }
-  return meters;
-}
-
-std::optional<long long> CTrackStore::PointGapSeconds(const SAVELOG& point) const {
-  return SecondsBetween(previous_, point);
-}
-
-bool CTrackStore::FlushPoints() {
-  if (pendingPoints_.empty() || writeFd_ < 0) return writeError_ == 0;
-  const size_t bytes = pendingPoints_.size() * sizeof(SAVELOG);
-  const bool ok = WriteAt(writeFd_, pendingPoints_.data(), bytes, writeEnd_);
-  if (ok) writeEnd_ += static_cast<off_t>(bytes);
-  if (!ok && writeError_ == 0) writeError_ = errno;
-  pendingPoints_.clear();
-  return writeError_ == 0;
-}
-
-bool CTrackStore::WriteHeader(const TRACKHEADER& header) {
-  return WriteAt(writeFd_, &header, sizeof header, 0);
-}
-
-// Sets count, last date-time and elapsed seconds. A date-time that is not a calendar date-time
-// cannot give a drive time: the track is kept with a drive time of 0 and the user is told.
-bool CTrackStore::FinishHeader(SAVESTATE& entry, uint32_t count) {
-  TRACKHEADER& h = entry.header;
-  h.pointCount = count;
-  h.lastDateTime = ToDateTime6(previous_.GetDateTime());
-  const auto first = ToCalendarSeconds(FromDateTime6(h.firstDateTime));
-  const auto last = ToCalendarSeconds(FromDateTime6(h.lastDateTime));
-  if (!first || !last) {
-    h.elapsedSeconds = 0;
-    ShowError("Track " + FileName(entry.path) + " has an invalid date/time (" +
-              FormatDateTime(FromDateTime6(first ? h.lastDateTime : h.firstDateTime)) +
-              "); its drive time is set to 0. All of its points are kept.");
-    return false;
-  }
-  h.elapsedSeconds = static_cast<uint32_t>(*last - *first);
-  return true;
-}
-
-bool CTrackStore::CheckpointTrackFile(const SAVESTATE& entry, uint32_t count) {
-  if (writeFd_ < 0) return false;
-  if (!FlushPoints()) return false;
-  SAVESTATE updated = entry;
-  if (count > 0) FinishHeader(updated, count);
-  if (::fdatasync(writeFd_) != 0 || !WriteHeader(updated.header)) {
-    if (writeError_ == 0) writeError_ = errno;
-    return false;
-  }
-  return true;
-}
-
-bool CTrackStore::CloseTrackFile(SAVESTATE entry, uint32_t count) {
-  if (writeFd_ < 0) return false;
-  bool ok = FlushPoints();
-  if (count > 0) {
-    const bool datesOk = FinishHeader(entry, count);
-    if (!WriteHeader(entry.header) && writeError_ == 0) writeError_ = errno;
-    ok = ok && datesOk;
-  }
-  if (::fdatasync(writeFd_) != 0 && writeError_ == 0) writeError_ = errno;
-  if (::close(writeFd_) != 0 && writeError_ == 0) writeError_ = errno;
-  writeFd_ = -1;
-  if (writeError_ != 0) {
-    ShowError("Could not write the track file " + FileName(writePath_) + ": " +
-              ErrnoText(writeError_) + ". Free some disk space and read the tracks again.");
-    ok = false;
-  }
-  writeError_ = 0;
-  return ok;
 }
 
 // ---- changing track files

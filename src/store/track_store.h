@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -19,6 +20,30 @@
 namespace tavrin {
 
 constexpr long long kTrackGapSeconds = 600;  // a longer silence starts a new track
+
+// How the track being written came to an end.
+enum class TrackEnd {
+  Complete,  // the logger sent the whole track
+  CutShort,  // the read stopped early (stop, time-over, silence, hang-up, a failed write)
+};
+
+// What closing a track did. A track cut short is kept when no stored copy of it holds more
+// points; a complete one always replaces the stored copy, unless it has no point at all.
+struct TrackSaved {
+  enum class Outcome {
+    Saved,           // the track file now holds `points` points of this read
+    StoredCopyKept,  // a stored copy with more points (`storedPoints`) stays; this one is dropped
+    NothingSaved,    // no point arrived: no file was made or changed
+    Failed,          // the file could not be put in place; `error` says why
+  };
+  Outcome outcome = Outcome::NothingSaved;
+  std::string path;           // the track file's name
+  uint32_t points = 0;        // points this read wrote for the track
+  uint32_t storedPoints = 0;  // StoredCopyKept: points of the copy that stays
+  int error = 0;              // errno of the first failed write or of the rename, 0 if none
+  bool datesValid = true;     // false when the drive time could not be computed (set to 0)
+  bool Kept() const { return outcome == Outcome::Saved; }
+};
 
 // A calendar date with the full year, for period listings; both ends are included.
 struct CalendarDate {
@@ -48,8 +73,12 @@ class CTrackStore {
   std::string DayEntryName(const DateTime6& date) const;
 
   // ---- writing a track
-  // Starts a new track file named from the entry's first date-time and writes its header. An
-  // existing file of that name (the same track read again) is written over from its start.
+  // A download is about to write tracks: names it hands out from now on are its own, so two
+  // tracks that start in the same second get two files instead of one written over the other.
+  void BeginDownload() { takenNames_.clear(); }
+  // Starts a track named from the entry's first date-time and writes its header. The points go
+  // into "<name>.part" first; the track file itself only changes when the track is closed, so
+  // a download that fails never damages a stored track. False with errno set on failure.
   bool OpenTrackFile(SAVESTATE& entry);
   // Writes one point after the previous one; returns the metres from the previous point.
   uint32_t AppendPoint(const SAVELOG& point);
@@ -59,11 +88,15 @@ class CTrackStore {
   // Makes what has been written so far durable: the points, then a header that counts them, so
   // that a crash loses nothing written before this call.
   bool CheckpointTrackFile(const SAVESTATE& entry, uint32_t count);
-  // Finishes the file: with count > 0 the header gets the count, the last date-time from the
-  // previous point and the elapsed seconds.
-  bool CloseTrackFile(SAVESTATE entry, uint32_t count);
+  // Finishes the track: with count > 0 the header gets the count, the last date-time from the
+  // previous point and the elapsed seconds. The result says which copy of the track now
+  // stands under its name.
+  TrackSaved CloseTrackFile(SAVESTATE entry, uint32_t count, TrackEnd end = TrackEnd::Complete);
   bool IsWriting() const { return writeFd_ >= 0; }
   const SAVELOG& PreviousPoint() const { return previous_; }
+  // Puts the unfinished tracks that a killed download left in the data folder under their
+  // names, under the rule for tracks cut short, and tells the user of each. Run at start-up.
+  void RecoverInterruptedTracks();
 
   // ---- reading and changing track files
   std::optional<SAVESTATE> ReadTrackHeader(const std::string& path);
@@ -104,9 +137,13 @@ class CTrackStore {
                  const std::optional<CalendarDate>& to);
   void AddToDay(Listing& listing, IEntryRows* list, SAVESTATE track);
   void CloseDay(Listing& listing, IEntryRows* list);
+  std::string FreeTrackName(const TRACKHEADER& header) const;
   bool FlushPoints();
   bool WriteHeader(const TRACKHEADER& header);
-  bool FinishHeader(SAVESTATE& entry, uint32_t count);
+  uint32_t WrittenPoints() const;
+  void NoteWriteError();
+  TrackSaved PutInPlace(const std::string& track, uint32_t saved, TrackEnd end) const;
+  void ShowNotice(const std::string& text) const;
   PointVector& TargetPoints(IPointRows* list);
   void ReadPointsFrom(int fd, const SAVESTATE& entry, PointVector& out);
 
@@ -114,12 +151,16 @@ class CTrackStore {
   std::string dataFolder_;
   TimeZoneOffset offset_;
 
-  int writeFd_ = -1;
-  off_t writeEnd_ = 0;  // where the next point goes
-  std::string writePath_;
+  int writeFd_ = -1;       // the ".part" file of the track being written, locked while open
+  off_t writeEnd_ = 0;     // where the next point goes
+  std::string writePath_;  // the track's name; the points go to writePath_ + ".part"
+  SAVESTATE writeEntry_;   // as opened, to close a track that nobody else closes
+  uint32_t appended_ = 0;  // points appended since the open
   SAVELOG previous_{};
+  SAVELOG lastWritten_{};               // the last point that reached the file
   std::vector<SAVELOG> pendingPoints_;  // appended but not yet written
   int writeError_ = 0;                  // first errno of a failed write to the open file
+  std::set<std::string> takenNames_;    // names handed out since BeginDownload
 
   std::vector<SAVESTATE> trackEntries_;
   std::vector<SAVESTATE> dayEntries_;

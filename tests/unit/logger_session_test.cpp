@@ -288,31 +288,118 @@ TEST_F(Session, NextSectorIsAcknowledgedAndMakesTheTrackDurable) {
   SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1)});
   FromLogger(Bytes(EncodeControlFrame(kFrameNextSector)));
   EXPECT_EQ(host.statuses.back(), "<<< Next Sector:\r\n");
-  // Before the transfer ends, the file on disk already counts both points.
-  const auto entry = store.ReadTrackHeader(dir / "20240101_100000.bt0");
+  // Before the transfer ends, the unfinished file on disk already counts both points.
+  const auto entry = store.ReadTrackHeader(dir / "20240101_100000.bt0.part");
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->header.pointCount, 2u);
   EXPECT_EQ(Sent(), MakeSentence("PSRF200,1,2,0,0,0,0"));
 }
 
-TEST_F(Session, TimeOverDeletesOnlyTheTrackBeingWritten) {
+TEST_F(Session, TimeOverKeepsWhatArrivedAndSaysWhatToDo) {
   StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
   SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1),
               Point(24, 1, 1, 11, 0, 0, 1, 1, kFixTrackStart), Point(24, 1, 1, 11, 0, 1)});
+  FromLogger(Bytes(EncodeControlFrame(kFrameNextSector)));
   FromLogger(Bytes(EncodeControlFrame(kFrameTimeOver)));
-  EXPECT_TRUE(host.SawMessage("Error is Connection program to Device."));
   EXPECT_FALSE(session.DownloadInProgress());
-  EXPECT_TRUE(std::filesystem::exists(dir / "20240101_100000.bt0"));
-  EXPECT_FALSE(std::filesystem::exists(dir / "20240101_110000.bt0"));
+  EXPECT_FALSE(session.TransferActive());
+  ASSERT_FALSE(host.messages.empty());
+  const std::string& text = host.messages.back().text;
+  EXPECT_EQ(text.rfind("Error is Connection program to Device.\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find("after 1 sector. The 4 points received are saved in 2 track files."),
+            std::string::npos)
+      << text;
   EXPECT_EQ(TrackPoints(0).size(), 2u);
+  EXPECT_EQ(TrackPoints(1).size(), 2u);
+  EXPECT_EQ(session.WrittenTracks().size(), 2u);
 }
 
-TEST_F(Session, EndCommandDiscardsThePartialTrack) {
+TEST_F(Session, ALineThatDiesRightAfterTheTrackInformationLeavesNoFile) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  FromLogger(Bytes(EncodeControlFrame(kFrameTimeOver)));
+  EXPECT_NE(host.messages.back().text.find("No track point had arrived"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path())) << "no file, not even an unfinished one";
+}
+
+TEST_F(Session, StoppingAReadKeepsItsPointsUnlessAStoredCopyHasMore) {
   StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
   SendPoints({Point(24, 1, 1, 10, 0, 0)});
   session.SendCommand(kCmdEnd);
+  EXPECT_EQ(Sent(), MakeSentence("PSRF203,0"));
   EXPECT_FALSE(session.DownloadInProgress());
-  EXPECT_FALSE(std::filesystem::exists(dir / "20240101_100000.bt0"));
+  EXPECT_EQ(TrackPoints(0).size(), 1u);
+
+  const std::vector<SAVELOG> whole = {Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1),
+                                      Point(24, 1, 1, 10, 0, 2)};
+  StartBinaryRead(whole[0]);
+  SendPoints(whole);
+  EndRead();
+  Sent();  // the closing acknowledgement
+  EXPECT_EQ(TrackPoints(0).size(), 3u);
+
+  StartBinaryRead(whole[0]);
+  SendPoints({whole[0], whole[1]});
+  session.SendCommand(kCmdEnd);
+  EXPECT_EQ(TrackPoints(0).size(), 3u);
+  EXPECT_TRUE(session.WrittenTracks().empty());
+  EXPECT_NE(session.SavedSummary().find("20240101_100000.bt0 has more points (3) than this read "
+                                        "got (2), so it is kept as it was."),
+            std::string::npos)
+      << session.SavedSummary();
+}
+
+TEST_F(Session, ALoggerThatFallsSilentEndsTheReadKeepingWhatArrived) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1)});
+  FromLogger(Bytes(EncodeControlFrame(kFrameNextSector)));
+  Sent();
+  SendPoints({Point(24, 1, 1, 10, 0, 2)});
+  session.OnLoggerSilent();
+  EXPECT_EQ(pty.Read(), MakeSentence("PSRF203,0"));  // the logger is told to stop
+  EXPECT_FALSE(session.TransferActive());
+  EXPECT_EQ(host.messages.back().text,
+            "The logger stopped answering after 1 sector. The 3 points received are saved in 1 "
+            "track file. Read the tracks again to get the rest.");
+  EXPECT_EQ(TrackPoints(0).size(), 3u);
+}
+
+TEST_F(Session, DisconnectingDuringAReadStopsItLikeTheStopCommand) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1)});
+  ASSERT_TRUE(session.ConnectDevice(false));
+  EXPECT_EQ(pty.Read(), MakeSentence("PSRF203,0"));
+  EXPECT_FALSE(session.DownloadInProgress());
+  EXPECT_FALSE(store.IsWriting());
+  EXPECT_EQ(TrackPoints(0).size(), 2u);
+  ASSERT_TRUE(session.ConnectDevice(true));
+  EXPECT_EQ(TrackPoints(0).size(), 2u);  // connecting again changes nothing on disk
+}
+
+TEST_F(Session, TwoTracksThatStartInTheSameSecondAreBothKept) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 0, 1, 1, kFixTrackStart),
+              Point(24, 1, 1, 10, 0, 1)});
+  EndRead();
+  EXPECT_EQ(session.WrittenTracks(), (std::vector<std::string>{dir / "20240101_100000.bt0",
+                                                               dir / "20240101_100000_02.bt0"}));
+  EXPECT_EQ(TrackPoints(1).size(), 2u);
+}
+
+TEST_F(Session, ImpossibleDatesAreReportedOnceARead) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 25, 0, 0), Point(24, 1, 1, 26, 0, 0)});
+  FromLogger(Bytes(EncodeControlFrame(kFrameNextSector)));
+  FromLogger(Bytes(EncodeControlFrame(kFrameNextSector)));
+  EndRead();
+  int reports = 0;
+  for (const auto& m : host.messages)
+    reports += m.text.find("invalid date/time") != std::string::npos;
+  EXPECT_EQ(reports, 1);
+  EXPECT_NE(host.messages[0].text.find("Point 2 of this read has an invalid date/time "
+                                       "(2024-01-01 25:00:00)"),
+            std::string::npos)
+      << host.messages[0].text;
+  EXPECT_EQ(TrackPoints(0).size(), 3u);
 }
 
 TEST_F(Session, DamagedItemsAreCountedAndReportedAfterTheRead) {

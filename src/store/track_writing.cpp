@@ -1,0 +1,304 @@
+// Writing the tracks of a download. Points go into "<track>.part" beside the track file; only a
+// finished (or deliberately kept) track is renamed over its name, after its bytes are on disk.
+// So a read that is stopped, times out, loses its line, fills the disk or is killed never
+// destroys a track that was already stored, and a header never counts more points than its
+// file holds.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+#include "store/posix_file.h"
+#include "store/track_store.h"
+
+namespace tavrin {
+namespace {
+
+constexpr off_t kHeaderSize = sizeof(TRACKHEADER);
+constexpr off_t kPointSize = sizeof(SAVELOG);
+constexpr size_t kPendingLimit = 4096;  // points kept in memory before they are written
+constexpr char kPartSuffix[] = ".part";
+constexpr int kMostTracksInOneSecond = 99;
+// A compaction's ".new" copy older than this was left by a crash, not by one in progress.
+constexpr long kStaleCopySeconds = 600;
+
+std::string PartPath(const std::string& trackPath) {
+  return trackPath + kPartSuffix;
+}
+
+std::string FileName(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+  return text.size() > suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+uint32_t RecordsIn(off_t fileSize) {
+  if (fileSize <= kHeaderSize) return 0;
+  return static_cast<uint32_t>(std::min<off_t>((fileSize - kHeaderSize) / kPointSize, UINT32_MAX));
+}
+
+// Points of the track file stored under `path`: its count, bounded by the records the file
+// really holds. Empty when no readable track file is there.
+std::optional<uint32_t> StoredPointCount(const std::string& path) {
+  UniqueFd fd = OpenFile(path, O_RDONLY | O_NONBLOCK);
+  struct stat info {};
+  if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  TRACKHEADER header;
+  if (ReadAt(fd.Get(), &header, sizeof header, 0) != kHeaderSize || header.marker != kTrackMarker) {
+    return std::nullopt;
+  }
+  return std::min(header.pointCount, RecordsIn(info.st_size));
+}
+
+// Count, last date-time and drive time of a header whose last point is `last`. False when a
+// date-time is not a calendar date-time: the drive time is then 0.
+bool FinishHeader(TRACKHEADER& h, uint32_t count, const SAVELOG& last) {
+  h.pointCount = count;
+  h.lastDateTime = ToDateTime6(last.GetDateTime());
+  const auto first = ToCalendarSeconds(FromDateTime6(h.firstDateTime));
+  const auto lastSeconds = ToCalendarSeconds(FromDateTime6(h.lastDateTime));
+  h.elapsedSeconds = first && lastSeconds ? static_cast<uint32_t>(*lastSeconds - *first) : 0;
+  return first && lastSeconds;
+}
+
+// Which copy of a track stands under its name after a read that saved `saved` points of it.
+bool NewCopyWins(uint32_t saved, TrackEnd end, const std::optional<uint32_t>& stored) {
+  if (saved == 0) return !stored && end == TrackEnd::Complete;  // an empty track replaces nothing
+  if (end == TrackEnd::Complete) return true;
+  return !stored || *stored < saved;
+}
+
+void SyncFolder(const std::string& folder) {
+  UniqueFd dir = OpenFile(folder, O_RDONLY | O_DIRECTORY);
+  if (dir.Valid()) ::fsync(dir.Get());
+}
+
+}  // namespace
+
+std::string CTrackStore::FreeTrackName(const TRACKHEADER& header) const {
+  const std::string base = TrackFileName(header);
+  if (!takenNames_.contains(base)) return base;
+  // "_02", "_03", ... before ".bt0" keep the names in the order the tracks came.
+  const std::string stem = base.substr(0, base.size() - 4);
+  for (int n = 2; n <= kMostTracksInOneSecond; ++n) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "_%02d.bt0", n);
+    if (!takenNames_.contains(stem + suffix)) return stem + suffix;
+  }
+  return base;
+}
+
+bool CTrackStore::OpenTrackFile(SAVESTATE& entry) {
+  if (IsWriting()) CloseTrackFile(writeEntry_, appended_, TrackEnd::CutShort);
+  previous_ = SAVELOG{};
+  lastWritten_ = SAVELOG{};
+  pendingPoints_.clear();
+  writeError_ = 0;
+  appended_ = 0;
+  entry.path = FreeTrackName(entry.header);
+  const std::string part = PartPath(entry.path);
+  UniqueFd fd = OpenFile(part, O_RDWR | O_CREAT);
+  if (!fd.Valid()) return false;
+  // The lock tells a program starting meanwhile that this ".part" is not left over.
+  if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return false;
+  if (::ftruncate(fd.Get(), 0) != 0 || !WriteAt(fd.Get(), &entry.header, kHeaderSize, 0)) {
+    const int error = errno;
+    ::unlink(part.c_str());
+    errno = error;
+    return false;
+  }
+  writeFd_ = fd.Release();
+  writeEnd_ = kHeaderSize;
+  writePath_ = entry.path;
+  writeEntry_ = entry;
+  takenNames_.insert(entry.path);
+  return true;
+}
+
+uint32_t CTrackStore::AppendPoint(const SAVELOG& point) {
+  const uint32_t meters = DistanceMeters(previous_, point);
+  previous_ = point;
+  if (IsWriting()) {
+    ++appended_;
+    pendingPoints_.push_back(point);
+    if (pendingPoints_.size() >= kPendingLimit) FlushPoints();
+  }
+  return meters;
+}
+
+std::optional<long long> CTrackStore::PointGapSeconds(const SAVELOG& point) const {
+  return SecondsBetween(previous_, point);
+}
+
+void CTrackStore::NoteWriteError() {
+  if (writeError_ == 0) writeError_ = errno != 0 ? errno : EIO;
+}
+
+// After the first failed write nothing more is written: the file keeps an unbroken run of
+// points from the start of the track, which is what its header may count.
+bool CTrackStore::FlushPoints() {
+  if (pendingPoints_.empty() || !IsWriting() || writeError_ != 0) {
+    pendingPoints_.clear();
+    return writeError_ == 0;
+  }
+  const size_t bytes = pendingPoints_.size() * sizeof(SAVELOG);
+  if (WriteAt(writeFd_, pendingPoints_.data(), bytes, writeEnd_)) {
+    writeEnd_ += static_cast<off_t>(bytes);
+    lastWritten_ = pendingPoints_.back();
+  } else {
+    NoteWriteError();
+  }
+  pendingPoints_.clear();
+  return writeError_ == 0;
+}
+
+uint32_t CTrackStore::WrittenPoints() const {
+  return RecordsIn(writeEnd_);
+}
+
+bool CTrackStore::WriteHeader(const TRACKHEADER& header) {
+  return WriteAt(writeFd_, &header, sizeof header, 0);
+}
+
+bool CTrackStore::CheckpointTrackFile(const SAVESTATE& entry, uint32_t count) {
+  if (!IsWriting()) return false;
+  FlushPoints();
+  // The header goes out only after the points it counts are on disk.
+  if (::fdatasync(writeFd_) != 0) NoteWriteError();
+  const uint32_t saved = std::min(count, WrittenPoints());
+  TRACKHEADER header = entry.header;
+  if (saved > 0) FinishHeader(header, saved, lastWritten_);
+  if (!WriteHeader(header)) NoteWriteError();
+  return writeError_ == 0;
+}
+
+TrackSaved CTrackStore::CloseTrackFile(SAVESTATE entry, uint32_t count, TrackEnd end) {
+  if (!IsWriting()) return TrackSaved{TrackSaved::Outcome::NothingSaved, entry.path};
+  FlushPoints();
+  const uint32_t saved = std::min(count, WrittenPoints());
+  bool datesValid = true;
+  if (saved > 0) {
+    if (::fdatasync(writeFd_) != 0) NoteWriteError();
+    datesValid = FinishHeader(entry.header, saved, lastWritten_);
+    if (!WriteHeader(entry.header)) NoteWriteError();
+  }
+  // Records past the count (a failed write's torn tail) are no part of the track.
+  if (::ftruncate(writeFd_, kHeaderSize + static_cast<off_t>(saved) * kPointSize) != 0 ||
+      ::fdatasync(writeFd_) != 0) {
+    NoteWriteError();
+  }
+  const TrackEnd effectiveEnd = writeError_ != 0 ? TrackEnd::CutShort : end;
+  TrackSaved result = PutInPlace(writePath_, saved, effectiveEnd);
+  if (result.error == 0) result.error = writeError_;
+  result.datesValid = datesValid;
+  ::close(writeFd_);  // after the rename, so the ".part" is never unlocked while it exists
+  writeFd_ = -1;
+  writeError_ = 0;
+  return result;
+}
+
+TrackSaved CTrackStore::PutInPlace(const std::string& track, uint32_t saved, TrackEnd end) const {
+  TrackSaved result;
+  result.path = track;
+  result.points = saved;
+  const std::string part = PartPath(track);
+  const auto stored = StoredPointCount(track);
+  if (!NewCopyWins(saved, end, stored)) {
+    ::unlink(part.c_str());
+    result.outcome = stored && saved > 0 ? TrackSaved::Outcome::StoredCopyKept
+                                         : TrackSaved::Outcome::NothingSaved;
+    result.storedPoints = stored.value_or(0);
+    return result;
+  }
+  if (::rename(part.c_str(), track.c_str()) != 0) {
+    // The points stay in the ".part" file; the next start tries again.
+    result.outcome = TrackSaved::Outcome::Failed;
+    result.error = errno;
+    return result;
+  }
+  SyncFolder(dataFolder_);
+  result.outcome = TrackSaved::Outcome::Saved;
+  return result;
+}
+
+void CTrackStore::ShowNotice(const std::string& text) const {
+  if (messageBox_) messageBox_(text, MsgIcon::Warning, MsgButtons::Ok);
+}
+
+// ---- what a killed download left behind
+
+void CTrackStore::RecoverInterruptedTracks() {
+  std::vector<std::string> parts, staleCopies;
+  if (DIR* dir = ::opendir(dataFolder_.c_str())) {
+    while (const dirent* item = ::readdir(dir)) {
+      const std::string name = item->d_name;
+      if (EndsWith(name, std::string(".bt0") + kPartSuffix)) parts.push_back(name);
+      if (EndsWith(name, ".bt0.new")) staleCopies.push_back(name);
+    }
+    ::closedir(dir);
+  }
+  std::sort(parts.begin(), parts.end());
+  for (const std::string& name : parts) {
+    const std::string part = dataFolder_ + "/" + name;
+    UniqueFd fd = OpenFile(part, O_RDWR | O_NONBLOCK);
+    // A download that runs now holds the lock: its file is not left over.
+    if (!fd.Valid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) continue;
+    struct stat info {};
+    TRACKHEADER header;
+    const bool readable = ::fstat(fd.Get(), &info) == 0 && S_ISREG(info.st_mode) &&
+                          ReadAt(fd.Get(), &header, sizeof header, 0) == kHeaderSize &&
+                          header.marker == kTrackMarker;
+    uint32_t count = readable ? std::min(header.pointCount, RecordsIn(info.st_size)) : 0;
+    if (count > 0 && count < header.pointCount) {
+      SAVELOG last;
+      if (ReadAt(fd.Get(), &last, sizeof last, kHeaderSize + (count - 1) * kPointSize) ==
+          kPointSize) {
+        FinishHeader(header, count, last);
+        WriteAt(fd.Get(), &header, sizeof header, 0);
+      }
+    }
+    if (count > 0 && (::ftruncate(fd.Get(), kHeaderSize + count * kPointSize) != 0 ||
+                      ::fdatasync(fd.Get()) != 0)) {
+      continue;  // leave it for another try rather than risk its points
+    }
+    const TrackSaved result = PutInPlace(part.substr(0, part.size() - std::strlen(kPartSuffix)),
+                                         count, TrackEnd::CutShort);
+    fd.Reset();  // after the rename: the lock guards the ".part" while it exists
+    const std::string track = FileName(result.path);
+    if (result.outcome == TrackSaved::Outcome::Saved) {
+      ShowNotice("A download that was interrupted left track " + track + " unfinished. Its " +
+                 std::to_string(count) +
+                 " points saved before the interruption are now in the track list; read the "
+                 "tracks again to get the rest.");
+    } else if (result.outcome == TrackSaved::Outcome::StoredCopyKept) {
+      ShowNotice("A download that was interrupted left an unfinished copy of track " + track +
+                 " (" + std::to_string(count) + " points). The stored track, with " +
+                 std::to_string(result.storedPoints) + " points, is kept.");
+    } else if (result.outcome == TrackSaved::Outcome::Failed) {
+      ShowNotice("A download that was interrupted left track " + track +
+                 " unfinished, and it cannot be put in place: " + ErrnoText(result.error) +
+                 ". Its points stay in " + name + ".");
+    }
+  }
+  const std::time_t now = std::time(nullptr);
+  for (const std::string& name : staleCopies) {
+    const std::string copy = dataFolder_ + "/" + name;
+    struct stat info {};
+    if (::stat(copy.c_str(), &info) == 0 && now - info.st_mtime > kStaleCopySeconds) {
+      ::unlink(copy.c_str());  // the track itself was never touched by the crashed compaction
+    }
+  }
+}
+
+}  // namespace tavrin
