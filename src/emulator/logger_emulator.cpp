@@ -158,6 +158,12 @@ void LoggerEmulator::SendNextSector() {
     return;
   }
   Send(transfer_->ControlAnswer(Control::kNextSector));
+  if (number == options_.faults.timeOverAfterSector) {
+    // As if the acknowledgement had come too late.
+    Send(transfer_->ControlAnswer(Control::kTimeOver));
+    EndTransfer();
+    return;
+  }
   AwaitAck();
 }
 

@@ -23,8 +23,9 @@ namespace tavrin::emulator {
 // count from 1.
 struct Faults {
   ItemFaults items;
-  size_t stopAfterSector = 0;    // after this sector nothing more of the transfer is sent
-  size_t hangUpAfterSector = 0;  // after this sector the logger leaves the line
+  size_t stopAfterSector = 0;      // after this sector nothing more of the transfer is sent
+  size_t hangUpAfterSector = 0;    // after this sector the logger leaves the line
+  size_t timeOverAfterSector = 0;  // after this sector the logger gives up with Time Over
 };
 
 struct EmulatorOptions {

@@ -46,6 +46,9 @@ once per read):
                            sector), then the read falls silent: acknowledgements are ignored
   --hangup-after-sector K  as --stop-after-sector, then, once the output has left, the
                            emulator closes the line and exits with status 0
+  --time-over-after-sector K
+                           sector K and its Next Sector go out, then Time Over at once, as
+                           if the acknowledgement had come too late (not after the last sector)
 
 The first line on standard output is the slave path to open as the serial port. The path is
 also written to $XDG_RUNTIME_DIR/tavrin-lite/emulators/<pid>.port (or
@@ -88,6 +91,8 @@ void AddOptions(CLI::App& app, Arguments& a) {
   item("--drop-item", a.faults.items.dropItem, "Leave out point item K");
   item("--stop-after-sector", a.faults.stopAfterSector, "Fall silent after sector K");
   item("--hangup-after-sector", a.faults.hangUpAfterSector, "Hang up after sector K");
+  item("--time-over-after-sector", a.faults.timeOverAfterSector,
+       "Give up with Time Over after sector K");
   app.add_option("--save-memory", a.saveMemory,
                  "Write the memory as JSON to this file when the emulator ends")
       ->option_text("FILE");

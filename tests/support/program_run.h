@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,8 +23,10 @@ struct ProgramResult {
 
 class Program {
  public:
-  // Starts `argv` with stdout and stderr going to files in `folder`.
-  Program(const std::vector<std::string>& argv, const std::filesystem::path& folder)
+  // Starts `argv` with stdout and stderr going to files in `folder`; `inChild` runs in the new
+  // process just before the program starts (to set a resource limit, say).
+  Program(const std::vector<std::string>& argv, const std::filesystem::path& folder,
+          const std::function<void()>& inChild = nullptr)
       : outPath_(folder / ("out-" + std::to_string(++Counter()))),
         errPath_(folder / ("err-" + std::to_string(Counter()))) {
     pid_ = ::fork();
@@ -34,6 +37,7 @@ class Program {
       ::dup2(none, 0);
       ::dup2(out, 1);
       ::dup2(err, 2);
+      if (inChild) inChild();
       std::vector<char*> args;
       for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
       args.push_back(nullptr);
