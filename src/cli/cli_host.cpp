@@ -18,10 +18,16 @@ void OnInterrupt(int) {
 // Status texts carry CR LF for the window's status line; one line is enough here.
 std::string OneLine(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  for (char& c : text) {
-    if (c == '\r' || c == '\n') c = ' ';
+  std::string line;
+  for (char c : text) {
+    const bool lineEnd = c == '\r' || c == '\n';
+    if (!lineEnd) {
+      line += c;
+    } else if (!line.empty() && line.back() != ' ') {
+      line += ' ';
+    }
   }
-  return text;
+  return line;
 }
 
 }  // namespace

@@ -238,8 +238,12 @@ std::string CLoggerSession::SavedSummary() const {
     text = "No track point had arrived, so no track file was written.";
   } else {
     const size_t files = writtenTracks_.size();
-    text = "The " + std::to_string(pointsSaved_) + " points received are saved in " +
-           std::to_string(files) + (files == 1 ? " track file." : " track files.");
+    const std::string where =
+        " saved in " + std::to_string(files) + (files == 1 ? " track file." : " track files.");
+    text = pointsSaved_ == transferPoints_
+               ? "The " + std::to_string(pointsSaved_) + " points received are" + where
+               : "Of the " + std::to_string(transferPoints_) + " points received, " +
+                     std::to_string(pointsSaved_) + " are" + where;
   }
   for (const TrackSaved& kept : storedCopiesKept_) {
     text += " The stored track " + std::filesystem::path(kept.path).filename().string() +
