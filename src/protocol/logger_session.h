@@ -126,6 +126,7 @@ class CLoggerSession {
   void ReportTrackFileTrouble(const std::string& text);
   void ReportBadDate(const std::string& text);
   void ReportDamage();
+  std::string StoredCopiesText() const;
   void BeginTransfer();
   void EndTransferEarly(const std::string& reason);
 
@@ -168,6 +169,7 @@ class CLoggerSession {
   std::vector<TrackSaved> storedCopiesKept_;
   bool fileTroubleReported_ = false;  // one box a read for track files that fail
   bool badDateReported_ = false;      // one box a read for impossible date-times
+  bool currentTrackDamaged_ = false;  // an item of the open track was dropped for its checksum
 };
 
 }  // namespace tavrin

@@ -226,6 +226,7 @@ void CLoggerSession::BeginTransfer() {
   storedCopiesKept_.clear();
   fileTroubleReported_ = false;
   badDateReported_ = false;
+  currentTrackDamaged_ = false;
   store_.BeginDownload();
 }
 

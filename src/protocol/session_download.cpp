@@ -133,7 +133,8 @@ void CLoggerSession::ReportDamage() {
   const std::string text =
       std::to_string(damagedItems_) + (damagedItems_ == 1 ? " item was" : " items were") +
       " damaged on the line and dropped during the read, so some points may be missing. Read "
-      "all tracks again to get them.";
+      "all tracks again to get them." +
+      StoredCopiesText();
   Status(text);
   host_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
 }
@@ -190,6 +191,9 @@ void CLoggerSession::OpenCurrentTrackFile() {
 }
 
 TrackSaved CLoggerSession::CloseCurrentTrack(TrackEnd end) {
+  // A track that lost an item on the line is not whole: it must not replace a fuller copy.
+  if (currentTrackDamaged_) end = TrackEnd::CutShort;
+  currentTrackDamaged_ = false;
   const TrackSaved saved =
       store_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_), end);
   const std::string name = std::filesystem::path(saved.path).filename().string();
@@ -205,10 +209,12 @@ TrackSaved CLoggerSession::CloseCurrentTrack(TrackEnd end) {
                            std::to_string(saved.points) + " points are kept in " + name +
                            ".part and are saved at the next start; check the data folder.");
   } else if (saved.error != 0) {
+    const std::string kept = saved.points == 0 ? "None of its points could be written"
+                                               : "The " + std::to_string(saved.points) +
+                                                     " points written before that are kept";
     ReportTrackFileTrouble("Could not write the track file " + saved.path + ": " +
-                           std::strerror(saved.error) + ". The " + std::to_string(saved.points) +
-                           " points written before that are kept. Free some disk space and read "
-                           "the tracks again.");
+                           std::strerror(saved.error) + ". " + kept +
+                           ". Free some disk space and read the tracks again.");
   }
   if (!saved.datesValid) {
     ReportBadDate("Track " + name +
@@ -242,9 +248,16 @@ std::string CLoggerSession::SavedSummary() const {
         " saved in " + std::to_string(files) + (files == 1 ? " track file." : " track files.");
     text = pointsSaved_ == transferPoints_
                ? "The " + std::to_string(pointsSaved_) + " points received are" + where
+           : pointsSaved_ == 0
+               ? "None of the " + std::to_string(transferPoints_) + " points received is saved."
                : "Of the " + std::to_string(transferPoints_) + " points received, " +
                      std::to_string(pointsSaved_) + " are" + where;
   }
+  return text + StoredCopiesText();
+}
+
+std::string CLoggerSession::StoredCopiesText() const {
+  std::string text;
   for (const TrackSaved& kept : storedCopiesKept_) {
     text += " The stored track " + std::filesystem::path(kept.path).filename().string() +
             " has more points (" + std::to_string(kept.storedPoints) + ") than this read got (" +

@@ -44,6 +44,7 @@ void CLoggerSession::Dispatch(const CResponseReader::Item& item) {
 
 void CLoggerSession::CountDamaged() {
   if (transferActive_) ++damagedItems_;
+  if (downloading_) currentTrackDamaged_ = true;
 }
 
 void CLoggerSession::DispatchSentence(std::string_view line) {

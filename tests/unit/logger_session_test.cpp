@@ -416,6 +416,25 @@ TEST_F(Session, DamagedItemsAreCountedAndReportedAfterTheRead) {
   EXPECT_EQ(TrackPoints(0).size(), 2u);  // the intact ones
 }
 
+TEST_F(Session, ATrackThatLostAnItemDoesNotReplaceAFullerStoredCopy) {
+  const std::vector<SAVELOG> whole = {Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1),
+                                      Point(24, 1, 1, 10, 0, 2)};
+  StartBinaryRead(whole[0]);
+  SendPoints(whole);
+  EndRead();
+  Sent();
+  StartBinaryRead(whole[0]);
+  auto bad = EncodePointFrame(whole[1]);
+  bad[6] ^= 0x01;
+  FromLogger(Bytes(EncodePointFrame(whole[0])) + Bytes(bad) + Bytes(EncodePointFrame(whole[2])));
+  EndRead();
+  EXPECT_EQ(TrackPoints(0).size(), 3u);
+  EXPECT_NE(host.messages.back().text.find("20240101_100000.bt0 has more points (3) than this "
+                                           "read got (2), so it is kept as it was."),
+            std::string::npos)
+      << host.messages.back().text;
+}
+
 TEST_F(Session, AnItemBegunInANestedDrainIsNotLost) {
   StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
   const std::string gpbt = MakeSentence("GPBT,AB,,,,0,0,12,1,100,32,1,2,500,7");
