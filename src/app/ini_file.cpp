@@ -43,6 +43,9 @@ bool IsComment(const std::string& line) {
 }  // namespace
 
 IniFile IniFile::Load(const std::filesystem::path& path) {
+  // A FIFO or a device under the settings name would block or never end.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return IniFile{};
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   if (in) text << in.rdbuf();
@@ -98,11 +101,15 @@ std::optional<std::string> IniFile::Get(const std::string& section, const std::s
   return value;
 }
 
-int IniFile::GetInt(const std::string& section, const std::string& key, int fallback) const {
-  const auto value = Get(section, key);
-  if (!value) return fallback;
-  const long parsed = std::strtol(value->c_str(), nullptr, 10);
-  return static_cast<int>(std::clamp<long>(parsed, INT32_MIN, INT32_MAX));
+std::optional<int> IniFile::ParseInt(const std::string& text) {
+  const size_t digits = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  if (text.size() == digits || text.size() > digits + 10) return std::nullopt;
+  const bool allDigits = std::all_of(text.begin() + static_cast<ptrdiff_t>(digits), text.end(),
+                                     [](unsigned char c) { return c >= '0' && c <= '9'; });
+  if (!allDigits) return std::nullopt;
+  const long long value = std::stoll(text);
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return static_cast<int>(value);
 }
 
 std::string IniFile::GetString(const std::string& section, const std::string& key,

@@ -11,16 +11,16 @@ namespace tavrin {
 
 class IniFile {
  public:
-  // A missing or unreadable file reads as empty.
+  // A missing or unreadable file, or anything but a regular file, reads as empty.
   static IniFile Load(const std::filesystem::path& path);
   static IniFile Parse(const std::string& text);
 
   // Section and key names match without regard to case. Values are trimmed and lose one pair of
   // enclosing quotes.
   std::optional<std::string> Get(const std::string& section, const std::string& key) const;
-  // The leading signed decimal number of the value (0 when there is none); `fallback` when the
-  // key is missing.
-  int GetInt(const std::string& section, const std::string& key, int fallback) const;
+  // A whole signed decimal number ("-210", "+5") that fits an int; empty for anything else, so
+  // that "1x" or "0x10" is not taken for a number.
+  static std::optional<int> ParseInt(const std::string& text);
   std::string GetString(const std::string& section, const std::string& key,
                         const std::string& fallback) const;
 

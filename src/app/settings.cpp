@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include <cstdint>
 #include <ctime>
 #include <system_error>
 
@@ -20,6 +21,37 @@ std::string Limit(const std::string& text, size_t limit) {
     if (characters++ == limit) return text.substr(0, i);
   }
   return text;
+}
+
+// The integer keys and the values they may take.
+struct IntKey {
+  const char* name;
+  int min;
+  int max;
+};
+constexpr IntKey kSaveSpeed{"SaveSpeed", 0, 255};  // the logger keeps km/h in a byte
+constexpr IntKey kSaveTime{"SaveTime", 0, 255};    // seconds, a byte
+constexpr IntKey kSaveDistance{"SaveDistance", 0, 65535};
+constexpr IntKey kLocalTime{"LocalTime", -1, INT32_MAX};
+constexpr IntKey kLocalTimeOffset{"LocalTimeOffset", kMinLocalTimeOffset, kMaxLocalTimeOffset};
+constexpr IntKey kDaylightSaving{"Daylightsaving", 0, 1};
+constexpr IntKey kLanguage{"Language", 0, INT32_MAX};
+constexpr IntKey kUnits{"Units", 0, INT32_MAX};
+
+std::string RangeText(const IntKey& key) {
+  if (key.max == INT32_MAX) return "a whole number from " + std::to_string(key.min) + " up";
+  return "a whole number from " + std::to_string(key.min) + " to " + std::to_string(key.max);
+}
+
+int ReadInt(const IniFile& ini, const IntKey& key, int fallback,
+            std::vector<std::string>& warnings) {
+  const auto text = ini.Get(kMain, key.name);
+  if (!text) return fallback;
+  const auto value = IniFile::ParseInt(*text);
+  if (value && *value >= key.min && *value <= key.max) return *value;
+  warnings.push_back(std::string(key.name) + "=" + *text + " is not " + RangeText(key) + "; " +
+                     std::to_string(fallback) + " is used instead. Correct it in [" + kMain + "].");
+  return fallback;
 }
 
 }  // namespace
@@ -49,17 +81,18 @@ int SystemStandardOffsetMinutes() {
   return static_cast<int>(local.tm_gmtoff / 60) - 60;
 }
 
-Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes) {
+Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes,
+                      std::vector<std::string>& warnings) {
   const IniFile ini = IniFile::Load(file);
   Settings s;
-  s.saveSpeed = ini.GetInt(kMain, "SaveSpeed", 12);
-  s.saveTime = ini.GetInt(kMain, "SaveTime", 1);
-  s.saveDistance = ini.GetInt(kMain, "SaveDistance", 100);
-  s.localTime = ini.GetInt(kMain, "LocalTime", -1);
-  s.localTimeOffset = ini.GetInt(kMain, "LocalTimeOffset", systemOffsetMinutes);
-  s.daylightSaving = ini.GetInt(kMain, "Daylightsaving", 0);
-  s.language = ini.GetInt(kMain, "Language", 0);
-  s.units = ini.GetInt(kMain, "Units", 0);
+  s.saveSpeed = ReadInt(ini, kSaveSpeed, 12, warnings);
+  s.saveTime = ReadInt(ini, kSaveTime, 1, warnings);
+  s.saveDistance = ReadInt(ini, kSaveDistance, 100, warnings);
+  s.localTime = ReadInt(ini, kLocalTime, -1, warnings);
+  s.localTimeOffset = ReadInt(ini, kLocalTimeOffset, systemOffsetMinutes, warnings);
+  s.daylightSaving = ReadInt(ini, kDaylightSaving, 0, warnings);
+  s.language = ReadInt(ini, kLanguage, 0, warnings);
+  s.units = ReadInt(ini, kUnits, 0, warnings);
   s.userDataPath = Limit(ini.GetString(kProgram, "UserDataPath", ""), kTextLimit);
   s.googleEarthPath = Limit(ini.GetString(kProgram, "GoogleEarthPath", ""), kTextLimit);
   s.googleMapLicense = Limit(ini.GetString(kProgram, "GoogleMapLicense", ""), kTextLimit);

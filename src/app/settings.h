@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "store/savelog.h"
 
@@ -27,12 +28,23 @@ struct Settings {
   TimeZoneOffset StoreOffset() const;
 };
 
+// The offsets of the world's time zones run from UTC-12:00 to UTC+14:00. A LocalTimeOffset
+// outside them is a typing error, and would put times days away from the logger's.
+constexpr int kMinLocalTimeOffset = -12 * 60;
+constexpr int kMaxLocalTimeOffset = 14 * 60;
+
 // The host's standard (not daylight-saving) offset from UTC in minutes, east positive.
 int SystemStandardOffsetMinutes();
 
-// Missing file, section or key: the default. `systemOffsetMinutes` is the default of
-// LocalTimeOffset.
-Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes);
+// Missing file, section or key: the default, silently. `systemOffsetMinutes` is the default of
+// LocalTimeOffset. A value that is not a whole decimal number, or lies outside its range, gives
+// the default too, and a warning in `warnings` that names the key, the value and what is used.
+Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes,
+                      std::vector<std::string>& warnings);
+inline Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes) {
+  std::vector<std::string> ignored;
+  return LoadSettings(file, systemOffsetMinutes, ignored);
+}
 inline Settings LoadSettings(const std::filesystem::path& file) {
   return LoadSettings(file, SystemStandardOffsetMinutes());
 }

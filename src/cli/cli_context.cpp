@@ -1,10 +1,31 @@
 #include "cli/cli_context.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
 #include <iostream>
 
 #include "app/app_paths.h"
+#include "store/posix_file.h"
 
 namespace tavrin::cli {
+namespace {
+
+// Permission bits do not stop root, and a read-only mount passes access(); only a file actually
+// made tells whether tracks can be stored. Returns the errno of the failure, 0 when writable.
+int FolderWriteError(const std::string& folder) {
+  std::string probe = folder + "/.tavrin-write-check-XXXXXX";
+  const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+  if (fd < 0) return errno;
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return 0;
+}
+
+}  // namespace
 
 MessageBoxFn StderrMessages() {
   return [](const std::string& text, MsgIcon, MsgButtons buttons) {
@@ -13,20 +34,83 @@ MessageBoxFn StderrMessages() {
   };
 }
 
-CliContext::CliContext(const GlobalOptions& options) : store_(StderrMessages()) {
+bool CheckSettingsOption(const GlobalOptions& options) {
+  if (options.settingsFile.empty()) return true;
+  const std::string& file = options.settingsFile;
+  std::error_code error;
+  const auto status = std::filesystem::status(file, error);
+  std::string problem;
+  if (!std::filesystem::exists(status)) {
+    problem = "does not exist";
+  } else if (std::filesystem::is_directory(status)) {
+    problem = "is a folder, not a settings file";
+  } else if (!std::filesystem::is_regular_file(status)) {
+    problem = "is not a regular file";
+  } else if (::access(file.c_str(), R_OK) != 0) {
+    problem = "cannot be read: " + ErrnoText(errno);
+  } else {
+    return true;
+  }
+  std::cerr << "tavrin: the settings file " << file << " given with --config " << problem
+            << ". Check the path, or leave --config out to use the default settings.\n";
+  return false;
+}
+
+CliContext::CliContext(const GlobalOptions& options)
+    : dataFolderGiven_(!options.dataFolder.empty()), store_(StderrMessages()) {
   const AppPaths defaults = DefaultAppPaths();
   dataFolder_ = options.dataFolder.empty() ? defaults.dataFolder.string() : options.dataFolder;
   const std::string settingsFile =
       options.settingsFile.empty() ? defaults.settingsFile.string() : options.settingsFile;
-  settings_ = LoadSettings(settingsFile);
+  std::vector<std::string> warnings;
+  settings_ = LoadSettings(settingsFile, SystemStandardOffsetMinutes(), warnings);
+  for (const std::string& warning : warnings) {
+    std::cerr << "tavrin: " << settingsFile << ": " << warning << "\n";
+  }
   store_.SetTimeZoneOffset(settings_.StoreOffset());
+  store_.SetProblemReporter([this](const TrackFileProblem& problem) {
+    ++fileProblems_;
+    std::cerr << "tavrin: " << problem.Line() << "\n";
+  });
 }
 
-bool CliContext::Prepare() {
-  if (store_.PrepareDataFolder(dataFolder_)) return true;
-  std::cerr << "tavrin: cannot create the data folder " << dataFolder_
-            << ". Choose another one with --data.\n";
-  return false;
+bool CliContext::Prepare(bool storesTracks) {
+  std::error_code error;
+  std::filesystem::create_directories(dataFolder_, error);
+  if (!store_.PrepareDataFolder(dataFolder_)) {
+    std::cerr << "tavrin: cannot create the data folder " << dataFolder_
+              << (error ? ": " + error.message() : std::string())
+              << ". Choose another one with --data.\n";
+    return false;
+  }
+  if (!storesTracks) return true;
+  if (const int writeError = FolderWriteError(dataFolder_)) {
+    std::cerr << "tavrin: cannot store tracks in the data folder " << dataFolder_
+              << " (a test file could not be made there: " << ErrnoText(writeError)
+              << "). Make it writable, or choose another folder with --data; nothing was read "
+                 "from the logger.\n";
+    return false;
+  }
+  return true;
+}
+
+std::optional<ExitCode> CliContext::FindDataFolder() {
+  std::error_code error;
+  if (std::filesystem::is_directory(dataFolder_, error)) {
+    store_.PrepareDataFolder(dataFolder_);  // it exists, so nothing is made
+    return std::nullopt;
+  }
+  if (!std::filesystem::exists(dataFolder_, error)) {
+    // Before the first read the program's own data folder does not exist: nothing to list.
+    if (!dataFolderGiven_) return kExitOk;
+    std::cerr << "tavrin: the data folder " << dataFolder_
+              << " does not exist. Check the --data path; tavrin read makes the folder when it "
+                 "stores tracks.\n";
+    return kExitUsage;
+  }
+  std::cerr << "tavrin: the data folder " << dataFolder_
+            << " is not a folder. Give a folder with --data.\n";
+  return kExitUsage;
 }
 
 }  // namespace tavrin::cli

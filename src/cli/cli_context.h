@@ -1,6 +1,7 @@
 // What every tavrin command shares: the folders, the settings and the track store.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/settings.h"
@@ -8,11 +9,14 @@
 
 namespace tavrin::cli {
 
+// 1: the port, the logger or a file failed; with list, points and export: a track file was bad,
+// while every good one was still listed or exported. 2: the command line cannot be used as
+// written. 3: a read finished, but items were damaged on the line: read again.
 enum ExitCode {
   kExitOk = 0,
   kExitFailure = 1,
   kExitUsage = 2,
-  kExitDamaged = 3,  // a read finished, but items were damaged on the line: read again
+  kExitDamaged = 3,
 };
 
 struct GlobalOptions {
@@ -25,18 +29,33 @@ struct GlobalOptions {
 // Messages of the core go to stderr, one line each; questions are never asked here.
 MessageBoxFn StderrMessages();
 
+// A --config that names no settings file is a usage error (the default file may be missing:
+// then the defaults are used). False with the reason on stderr.
+bool CheckSettingsOption(const GlobalOptions& options);
+
 class CliContext {
  public:
+  // Loads the settings and prints any warning about them.
   explicit CliContext(const GlobalOptions& options);
-  // False (with a reason on stderr) when the data folder cannot be made.
-  bool Prepare();
+  // Makes the data folder when it is missing; false (with a reason on stderr) when it cannot be
+  // made, or, with `storesTracks`, when no file can be written into it: that is found before the
+  // logger is asked for anything.
+  bool Prepare(bool storesTracks = false);
+  // Listing never makes folders. Empty when the data folder is there to be listed; otherwise the
+  // exit code to end with: kExitOk when the default folder was never made (nothing was read
+  // yet), kExitUsage with the reason on stderr when --data names no folder.
+  std::optional<ExitCode> FindDataFolder();
   CTrackStore& Store() { return store_; }
   const Settings& GetSettings() const { return settings_; }
+  // Track files that were told of as bad, or read only in part, since the start.
+  int FileProblems() const { return fileProblems_; }
 
  private:
   std::string dataFolder_;
+  bool dataFolderGiven_;
   Settings settings_;
   CTrackStore store_;
+  int fileProblems_ = 0;
 };
 
 }  // namespace tavrin::cli

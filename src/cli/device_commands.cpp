@@ -7,19 +7,27 @@
 #include <sstream>
 #include <thread>
 
+#include "cli/command_line.h"
 #include "cli/device_connection.h"
 #include "serial/port_discovery.h"
 
 namespace tavrin::cli {
 namespace {
 
+constexpr double kMostTimeoutSeconds = 24 * 60 * 60;
+
 void AddPortOptions(CLI::App* command, PortOptions& options) {
   command->add_option("--port", options.port, "The logger's port: a name (ttyACM0) or a path")
       ->required();
-  command->add_option("--baud", options.baud,
-                      "Baud rate (default: 230400 on the logger's USB port, 115200 elsewhere)");
-  command->add_option("--timeout", options.timeoutSeconds,
-                      "Seconds of silence from the logger before giving up (default 10)");
+  command
+      ->add_option("--baud", options.baud,
+                   "Baud rate (default: 230400 on the logger's USB port, 115200 elsewhere)")
+      ->check(BaudRate());
+  command
+      ->add_option("--timeout", options.timeoutSeconds,
+                   "Seconds of silence from the logger before giving up (default 10, at most a "
+                   "day)")
+      ->check(PositiveSeconds(kMostTimeoutSeconds));
 }
 
 // ---- ports
@@ -69,17 +77,24 @@ struct ReadOptions {
   std::vector<std::string> period;
 };
 
-// "YYYY-MM-DDThh:mm:ss" (UTC) into a date-time.
-std::optional<DateTime> ParseUtc(const std::string& text) {
-  int y, mo, d, h, mi, s;
-  char tail;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail) !=
-          6 ||
-      y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 ||
-      h < 0 || mi < 0 || s < 0) {
-    return std::nullopt;
+// The two UTC times of --period, in order; false with the reason on stderr.
+bool ParsePeriod(const std::vector<std::string>& texts, std::optional<ReadPeriod>& period) {
+  if (texts.empty()) return true;
+  std::string why;
+  const auto from = ParseLoggerTime(texts[0], why);
+  const auto to = from ? ParseLoggerTime(texts[1], why) : std::nullopt;
+  if (!from || !to) {
+    Fail("read --period: " + why + ". It takes two UTC times FROM TO, for example " +
+         "2024-05-01T00:00:00 2024-05-01T23:59:59.");
+    return false;
   }
-  return DateTime{y - 2000, mo, d, h, mi, s};
+  if (After(*from, *to)) {
+    Fail("read --period: FROM " + texts[0] + " comes after TO " + texts[1] +
+         "; give the earlier time first.");
+    return false;
+  }
+  period = ReadPeriod{*from, *to};
+  return true;
 }
 
 int ReadCommandFor(const ReadOptions& o) {
@@ -90,16 +105,7 @@ int ReadCommandFor(const ReadOptions& o) {
 
 int RunRead(const GlobalOptions& global, const ReadOptions& o) {
   std::optional<ReadPeriod> period;
-  if (!o.period.empty()) {
-    const auto from = ParseUtc(o.period[0]), to = ParseUtc(o.period[1]);
-    if (!from || !to) {
-      Fail(
-          "read --period takes two UTC times written YYYY-MM-DDThh:mm:ss, for example "
-          "2024-05-01T00:00:00 2024-05-01T23:59:59.");
-      return kExitUsage;
-    }
-    period = ReadPeriod{*from, *to};
-  }
+  if (!ParsePeriod(o.period, period)) return kExitUsage;
   InstallInterruptHandler();
   DeviceConnection device(global, o.port);
   if (period) device.Host().SetPeriod(*period);
@@ -137,6 +143,8 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
 
 // ---- set-options
 
+constexpr size_t kNoteGroupLetters = 5;  // what the logger keeps of a note group
+
 struct SetOptions {
   PortOptions port;
   std::optional<int> speed, time, distance;
@@ -163,13 +171,16 @@ int RunSetOptions(const GlobalOptions& global, const SetOptions& o) {
   std::array<std::string, 4> groups;
   if (o.notes) {
     const auto split = SplitNotes(*o.notes);
-    CliHost checker(false);
     if (!split) {
       Fail("--notes takes at most four groups separated by commas, for example AB1,,X,Z9.");
       return kExitUsage;
     }
-    for (const std::string& group : *split) {
-      if (!CheckNoteGroup(group, 5, checker)) return kExitUsage;
+    for (size_t i = 0; i < split->size(); ++i) {
+      if (const std::string fault = NoteGroupFault((*split)[i], i + 1, kNoteGroupLetters);
+          !fault.empty()) {
+        Fail("--notes: " + fault + ".");
+        return kExitUsage;
+      }
     }
     groups = *split;
   }
@@ -241,6 +252,7 @@ void AddDeviceCommands(CLI::App& app, const GlobalOptions& global, std::function
       [&global, info, &run] { run = [&global, info] { return RunInfo(global, *info); }; });
 
   auto read = std::make_shared<ReadOptions>();
+  read->port.storesTracks = true;
   CLI::App* readCommand = app.add_subcommand(
       "read",
       "Downloads tracks into the data folder and prints the path of each track file "
@@ -265,10 +277,13 @@ void AddDeviceCommands(CLI::App& app, const GlobalOptions& global, std::function
       "set-options", "Writes the logger's save options and/or its four note groups.");
   AddPortOptions(setCommand, set->port);
   setCommand->add_option("--speed", set->speed, "Save a point every KMH of speed")
+      ->check(WholeNumber())
       ->check(CLI::Range(0, 255));
   setCommand->add_option("--time", set->time, "Save a point every S seconds")
+      ->check(WholeNumber())
       ->check(CLI::Range(0, 255));
   setCommand->add_option("--distance", set->distance, "Save a point every M metres")
+      ->check(WholeNumber())
       ->check(CLI::Range(0, 65535));
   setCommand->add_option("--notes", set->notes,
                          "Four note groups G1,G2,G3,G4: up to 5 letters or digits each");

@@ -31,7 +31,7 @@ std::chrono::milliseconds DeviceConnection::Silence() const {
 }
 
 bool DeviceConnection::Connect() {
-  if (!context_.Prepare()) return false;
+  if (!context_.Prepare(options_.storesTracks)) return false;
   std::string device = options_.port;
   int baud = options_.baud;
   if (const auto port = PortDiscovery::ForThisSystem().Find(options_.port)) {

@@ -15,6 +15,7 @@ struct PortOptions {
   std::string port;
   int baud = 0;  // 0: the port's usual rate
   double timeoutSeconds = 10;
+  bool storesTracks = false;  // the command writes track files: the data folder must take them
 };
 
 class DeviceConnection {

@@ -48,16 +48,23 @@ void OpenWithDesktop(const std::string& path) {
             << "or open the file yourself.\n";
 }
 
-// One map page of the points of all the files, one after another, beside the first file.
+// One map page of the points of all the files, one after another, beside the first file. A file
+// that cannot be read is told of and left off the page; the good ones are drawn.
 std::optional<std::string> ExportMapPage(CTrackStore& store, CKMLCreator& writer,
                                          const std::vector<std::string>& files) {
   PointVector points;
+  size_t drawn = 0;
   for (const std::string& file : files) {
     const auto entry = store.ReadTrackHeader(file);
-    if (!entry || !store.ReadTrackPoints(*entry, points)) {
-      std::cerr << "tavrin export: " << file << " could not be read; no map page was made.\n";
-      return std::nullopt;
+    if (entry && store.ReadTrackPoints(*entry, points)) {
+      ++drawn;
+    } else {
+      std::cerr << "tavrin export: " << file << " is left off the map page.\n";
     }
+  }
+  if (drawn == 0) {
+    std::cerr << "tavrin export: none of the files could be read; no map page was made.\n";
+    return std::nullopt;
   }
   return writer.MakeMapPage(FolderOf(files.front()), kMapWidth, kMapHeight, points);
 }
@@ -95,7 +102,7 @@ int RunExport(const GlobalOptions& global, const ExportArguments& args) {
     const auto page = ExportMapPage(store, writer, args.files);
     if (!page) return kExitFailure;
     announce(*page);
-    return kExitOk;
+    return context.FileProblems() > 0 ? kExitFailure : kExitOk;
   }
   static const std::map<std::string, ExportKind> kKinds = {{"kml", ExportKind::Kml},
                                                            {"nmea", ExportKind::Txt},
@@ -110,7 +117,7 @@ int RunExport(const GlobalOptions& global, const ExportArguments& args) {
       allWritten = false;
     }
   }
-  return allWritten ? kExitOk : kExitFailure;
+  return allWritten && context.FileProblems() == 0 ? kExitOk : kExitFailure;
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <tuple>
+
+#include "cli/command_line.h"
 
 namespace tavrin::cli {
 namespace {
@@ -41,39 +44,46 @@ class PrintedPointRows : public IPointRows {
   }
 };
 
-// "YYYY-MM-DD" into a date; empty on anything else.
-std::optional<CalendarDate> ParseDate(const std::string& text) {
-  CalendarDate d;
-  char tail;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &d.year, &d.month, &d.day, &tail) != 3 ||
-      d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31) {
-    return std::nullopt;
-  }
-  return d;
-}
-
 struct ListOptions {
   bool byDay = false;
   std::string from, to;
 };
 
-int RunList(const GlobalOptions& global, const ListOptions& options) {
-  std::optional<CalendarDate> from = CalendarDate{0, 1, 1}, to = CalendarDate{9999, 12, 31};
-  if (!options.from.empty()) from = ParseDate(options.from);
-  if (!options.to.empty()) to = ParseDate(options.to);
-  if (!from || !to) {
-    std::cerr << "tavrin list: dates are written YYYY-MM-DD, for example 2024-05-01.\n";
-    return kExitUsage;
+// The period of --from and --to; both ends open when neither is given. Empty, with the reason on
+// stderr, when a date is no date or the period runs backwards.
+std::optional<std::pair<CalendarDate, CalendarDate>> ListPeriod(const ListOptions& options) {
+  CalendarDate from{0, 1, 1}, to{9999, 12, 31};
+  std::string why;
+  for (auto [text, date, name] :
+       {std::tuple(&options.from, &from, "--from"), std::tuple(&options.to, &to, "--to")}) {
+    if (text->empty()) continue;
+    const auto parsed = ParseDate(*text, why);
+    if (!parsed) {
+      std::cerr << "tavrin list: " << name << ": " << why << ".\n";
+      return std::nullopt;
+    }
+    *date = *parsed;
   }
+  if (to < from) {
+    std::cerr << "tavrin list: --from " << options.from << " comes after --to " << options.to
+              << "; give the earlier day with --from.\n";
+    return std::nullopt;
+  }
+  return std::pair(from, to);
+}
+
+int RunList(const GlobalOptions& global, const ListOptions& options) {
+  const auto period = ListPeriod(options);
+  if (!period) return kExitUsage;
   CliContext context(global);
-  if (!context.Prepare()) return kExitFailure;
+  if (const auto ended = context.FindDataFolder()) return *ended;
   PrintedEntryRows rows;
   if (options.from.empty() && options.to.empty()) {
     context.Store().ListTracks(&rows, options.byDay);
   } else {
-    context.Store().ListTracksInPeriod(&rows, options.byDay, *from, *to);
+    context.Store().ListTracksInPeriod(&rows, options.byDay, period->first, period->second);
   }
-  return kExitOk;
+  return context.FileProblems() > 0 ? kExitFailure : kExitOk;
 }
 
 int RunPoints(const GlobalOptions& global, const std::string& file) {
@@ -81,7 +91,8 @@ int RunPoints(const GlobalOptions& global, const std::string& file) {
   auto entry = context.Store().ReadTrackHeader(file);
   if (!entry) return kExitFailure;
   PrintedPointRows rows;
-  return context.Store().LoadTrackPoints(*entry, &rows) ? kExitOk : kExitFailure;
+  const bool loaded = context.Store().LoadTrackPoints(*entry, &rows);
+  return loaded && context.FileProblems() == 0 ? kExitOk : kExitFailure;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/cli_context.h"
+#include "cli/command_line.h"
 #include "cli/device_commands.h"
 #include "cli/export_command.h"
 #include "cli/list_commands.h"
@@ -28,11 +29,25 @@ int main(int argc, char** argv) {
   AddDeviceCommands(app, global, run);
   AddExportCommand(app, global, run);
 
+  app.footer(
+      "Exit status: 0 when everything was done; 1 when the port, the logger or a file failed, "
+      "or when list, points or export met a bad track file (every good one is still listed or "
+      "exported); 2 when the command line cannot be used as written.");
+
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (const auto unknown = UnknownCommand(app, args)) {
+    std::cerr << "tavrin: " << *unknown << "\n";
+    return kExitUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    const int code = app.exit(error);
-    return code == 0 ? kExitOk : kExitUsage;
+    if (app.exit(error) == 0) return kExitOk;
+    if (const auto hint = GlobalOptionAfterCommand(app, args)) {
+      std::cerr << "tavrin: " << *hint << "\n";
+    }
+    return kExitUsage;
   }
+  if (!CheckSettingsOption(global)) return kExitUsage;
   return run ? run() : kExitUsage;
 }

@@ -9,6 +9,7 @@
 
 #include "store/posix_file.h"
 #include "store/store_messages.h"
+#include "store/track_file_checks.h"
 #include "store/track_store.h"
 
 namespace tavrin {
@@ -64,14 +65,25 @@ std::string CTrackStore::DayEntryName(const DateTime6& date) const {
 // ---- changing track files
 
 bool CTrackStore::MarkPointsDeleted(const SAVESTATE& entry, std::span<const size_t> positions) {
-  UniqueFd fd = OpenFile(entry.path, O_RDWR);
-  if (!fd.Valid()) {
-    ShowError(kCannotFindFile);
+  OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDWR, kCannotFindFile);
+  if (file.problem) {
+    Report(*file.problem);
     return false;
+  }
+  // A mark past the track's records would write into the old records after it, or grow the file.
+  const size_t records =
+      std::min<size_t>(entry.header.pointCount, StoredRecords(file.fd.Get(), file.size));
+  for (size_t position : positions) {
+    if (position >= records) {
+      ShowError("Point " + std::to_string(position + 1) + " is not in " + FileName(entry.path) +
+                ", which holds " + std::to_string(records) +
+                " points. List the tracks again and load the track once more.");
+      return false;
+    }
   }
   const uint8_t deleted = 0x80;
   for (size_t position : positions) {
-    if (!WriteAt(fd.Get(), &deleted, 1, PointOffset(position) + 3)) {
+    if (!WriteAt(file.fd.Get(), &deleted, 1, PointOffset(position) + 3)) {
       ShowError("Could not mark points deleted in " + FileName(entry.path) + ": " +
                 ErrnoText(errno) + ".");
       return false;
@@ -80,34 +92,66 @@ bool CTrackStore::MarkPointsDeleted(const SAVESTATE& entry, std::span<const size
   return true;
 }
 
+// The track's records that remain after the deleted ones are dropped: only the first
+// `pointCount` records, as for every reader, and never more than the file holds.
+std::optional<std::vector<SAVELOG>> CTrackStore::KeptPoints(int fd, off_t size,
+                                                            const SAVESTATE& entry) const {
+  const size_t counted = std::min<size_t>(entry.header.pointCount, StoredRecords(fd, size));
+  constexpr size_t kChunkPoints = 4096;
+  std::vector<SAVELOG> chunk(std::min(counted, kChunkPoints));
+  std::vector<SAVELOG> kept;
+  RecordTally tally;
+  while (tally.records < counted) {
+    const size_t batch = std::min(counted - tally.records, kChunkPoints);
+    const ssize_t got =
+        ReadAt(fd, chunk.data(), batch * sizeof(SAVELOG), PointOffset(tally.records));
+    if (got < 0) {
+      tally.readError = errno;
+      break;
+    }
+    const size_t records = static_cast<size_t>(got) / sizeof(SAVELOG);
+    for (size_t i = 0; i < records; ++i) {
+      if (!chunk[i].IsDeleted() && tally.IsPoint(chunk[i], tally.records + i)) {
+        kept.push_back(chunk[i]);
+      }
+    }
+    tally.records += records;
+    if (records < batch) break;
+  }
+  if (tally.readError != 0) {
+    ShowError("Could not read " + FileName(entry.path) + ": " + ErrnoText(tally.readError) +
+              ". The track is unchanged.");
+    return std::nullopt;
+  }
+  // Dropping the records that are no points would lose what the user never chose to delete.
+  if (tally.NotPoints() > 0) {
+    Report(TrackFileProblem{kDataError, entry.path,
+                            tally.Describe() +
+                                ". The deleted points were not removed, so that nothing else "
+                                "is lost with them; the track is unchanged."});
+    return std::nullopt;
+  }
+  return kept;
+}
+
 bool CTrackStore::CompactTrackFile(SAVESTATE& entry) {
-  UniqueFd fd = OpenFile(entry.path, O_RDWR);
-  if (!fd.Valid()) {
-    ShowError(kCannotFindFile);
+  OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDONLY, kCannotFindFile);
+  if (file.problem) {
+    Report(*file.problem);
     return false;
   }
-  const off_t size = ::lseek(fd.Get(), 0, SEEK_END);
-  const size_t records =
-      size > kHeaderSize ? static_cast<size_t>(size - kHeaderSize) / kPointSize : 0;
   TRACKHEADER onDisk{};
-  std::vector<SAVELOG> points(records);
-  const ssize_t got = ReadAt(fd.Get(), points.data(), records * sizeof(SAVELOG), kHeaderSize);
-  if (got < 0 || ReadAt(fd.Get(), &onDisk, sizeof onDisk, 0) < 0) {
+  if (ReadAt(file.fd.Get(), &onDisk, sizeof onDisk, 0) < 0) {
     ShowError("Could not read " + FileName(entry.path) + ": " + ErrnoText(errno) + ".");
     return false;
   }
-  points.resize(static_cast<size_t>(got) / sizeof(SAVELOG));
+  auto points = KeptPoints(file.fd.Get(), file.size, entry);
+  file.fd.Reset();
+  if (!points) return false;
+  const size_t kept = points->size();
 
-  // Records after the header's count belong to an older, longer track of the same name and
-  // stay out, as they do for every reader.
   SAVESTATE compacted = entry;
   TRACKHEADER& h = compacted.header;
-  size_t kept = 0;
-  for (size_t i = 0; i < points.size() && kept < entry.header.pointCount; ++i) {
-    if (points[i].IsDeleted()) continue;
-    points[kept++] = points[i];
-  }
-  points.resize(kept);
   h.distance = 0;
   h.pointCount = static_cast<uint32_t>(kept);
   h.elapsedSeconds = 0;
@@ -115,23 +159,16 @@ bool CTrackStore::CompactTrackFile(SAVESTATE& entry) {
   h.firstDateTime = onDisk.firstDateTime;
   h.lastDateTime = onDisk.lastDateTime;
   if (kept > 0) {
-    h.firstDateTime = ToDateTime6(points.front().GetDateTime());
-    h.lastDateTime = ToDateTime6(points.back().GetDateTime());
-    const auto first = ToCalendarSeconds(points.front().GetDateTime());
-    const auto last = ToCalendarSeconds(points.back().GetDateTime());
-    if (!first || !last) {
-      const DateTime bad = (first ? points.back() : points.front()).GetDateTime();
-      ShowError("Track " + FileName(entry.path) + " has an invalid date/time (" +
-                FormatDateTime(bad) + "). The deleted points were not removed.");
-      return false;
-    }
-    h.elapsedSeconds = static_cast<uint32_t>(*last - *first);
+    h.firstDateTime = ToDateTime6(points->front().GetDateTime());
+    h.lastDateTime = ToDateTime6(points->back().GetDateTime());
+    const auto first = ToCalendarSeconds(points->front().GetDateTime());
+    const auto last = ToCalendarSeconds(points->back().GetDateTime());
+    if (first && last) h.elapsedSeconds = static_cast<uint32_t>(*last - *first);
   }
 
   std::vector<uint8_t> bytes(sizeof(TRACKHEADER) + kept * sizeof(SAVELOG));
   std::memcpy(bytes.data(), &h, sizeof h);
-  if (kept > 0) std::memcpy(bytes.data() + sizeof h, points.data(), kept * sizeof(SAVELOG));
-  fd.Reset();
+  if (kept > 0) std::memcpy(bytes.data() + sizeof h, points->data(), kept * sizeof(SAVELOG));
   if (!ReplaceFileAtomically(entry.path, bytes.data(), bytes.size())) {
     ShowError("Could not save " + FileName(entry.path) + ": " + ErrnoText(errno) +
               ". The track is unchanged.");

@@ -9,6 +9,7 @@
 
 #include "store/posix_file.h"
 #include "store/store_messages.h"
+#include "store/track_file_checks.h"
 #include "store/track_store.h"
 
 namespace tavrin {
@@ -19,6 +20,8 @@ struct CTrackStore::Listing {
 };
 
 namespace {
+
+const std::string kMoveOutText = "move it out of the data folder.";
 
 bool EndsWith(const char* name, const char* suffix) {
   const size_t n = std::strlen(name), k = std::strlen(suffix);
@@ -33,20 +36,54 @@ bool SameDate(const DateTime6& a, const DateTime6& b) {
   return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
 }
 
-enum class HeaderRead { Ok, OpenFailed, DataError };
+// Cuts a count beyond the records the file holds down to them, so that no reader, list or sum
+// goes past the file, and tells of records that follow a count of 0.
+std::optional<TrackFileProblem> CheckCount(SAVESTATE& entry, size_t stored) {
+  uint32_t& count = entry.header.pointCount;
+  if (count > stored) {
+    TrackFileProblem problem{
+        kDataError, entry.path,
+        "Its header counts " + std::to_string(count) + " points, but the file holds only " +
+            std::to_string(stored) +
+            "; only those are read. The file was cut short or never fully written; read the "
+            "track from the logger again if it still holds it."};
+    count = static_cast<uint32_t>(stored);
+    return problem;
+  }
+  if (count == 0 && stored > 0) {
+    return TrackFileProblem{kDataError, entry.path,
+                            "Its header counts no points, but " + std::to_string(stored) +
+                                " records follow it; they are left out. If a download of this "
+                                "track was cut short, read it from the logger again."};
+  }
+  return std::nullopt;
+}
 
-// `folderFd` and `name` open the file without walking the whole path again; -1 and the full
-// path work too.
-HeaderRead ReadHeader(int folderFd, const char* name, std::string path, SAVESTATE& entry) {
-  UniqueFd fd(::openat(folderFd >= 0 ? folderFd : AT_FDCWD, folderFd >= 0 ? name : path.c_str(),
-                       O_RDONLY | O_CLOEXEC));
-  if (!fd.Valid()) return HeaderRead::OpenFailed;
-  const ssize_t got = ReadAt(fd.Get(), &entry.header, sizeof entry.header, 0);
-  if (got != static_cast<ssize_t>(sizeof entry.header) || entry.header.marker != kTrackMarker) {
-    return HeaderRead::DataError;
+// Reads the header of a track file into `entry`. False when the file cannot be listed, with the
+// reason in `problem`; a file that can be listed may come with a problem too (see CheckCount).
+// `folderFd` and `name` open the file without walking the whole path again; -1 and the full path
+// work too.
+bool ReadHeader(int folderFd, const char* name, std::string path, SAVESTATE& entry,
+                std::optional<TrackFileProblem>& problem) {
+  OpenedTrackFile file = OpenTrackFileChecked(folderFd, name, path, O_RDONLY, kFileOpenError);
+  if (file.problem) {
+    problem = std::move(file.problem);
+    return false;
+  }
+  const ssize_t got = ReadAt(file.fd.Get(), &entry.header, sizeof entry.header, 0);
+  if (got < 0) {
+    problem =
+        TrackFileProblem{kFileOpenError, path, "It cannot be read: " + ErrnoText(errno) + "."};
+    return false;
+  }
+  const off_t size = got < kTrackHeaderBytes ? got : file.size;
+  if (std::string fault = HeaderFault(entry.header, size); !fault.empty()) {
+    problem = TrackFileProblem{kDataError, path, std::move(fault)};
+    return false;
   }
   entry.path = std::move(path);
-  return HeaderRead::Ok;
+  problem = CheckCount(entry, StoredRecords(file.fd.Get(), file.size));
+  return true;
 }
 
 }  // namespace
@@ -86,17 +123,13 @@ void CTrackStore::ListFiles(IEntryRows* list, bool byDay, const std::optional<Ca
   trackEntries_.reserve(names.size());
   for (const std::string& name : names) {
     SAVESTATE entry;
-    switch (ReadHeader(folder.Get(), name.c_str(), dataFolder_ + "/" + name, entry)) {
-      case HeaderRead::OpenFailed:
-        ShowError(kFileOpenError);
-        if (period) return;  // a period listing ends here, an open day stays unlisted
-        continue;
-      case HeaderRead::DataError:
-        ShowError(kDataError);
-        continue;
-      case HeaderRead::Ok:
-        break;
-    }
+    std::optional<TrackFileProblem> problem;
+    // A file that cannot be read is told of and skipped, in a period too: one bad file must not
+    // hide the good ones after it.
+    const bool readable =
+        ReadHeader(folder.Get(), name.c_str(), dataFolder_ + "/" + name, entry, problem);
+    if (problem) Report(*problem);
+    if (!readable) continue;
     ShiftDateTime6(entry.header.firstDateTime, offset_);
     if (period) {
       const CalendarDate first = DateOf(entry.header.firstDateTime);
@@ -152,17 +185,19 @@ void CTrackStore::ShowEntryRow(IEntryRows& list, int index, const SAVESTATE& ent
 
 std::optional<SAVESTATE> CTrackStore::ReadTrackHeader(const std::string& path) {
   SAVESTATE entry;
-  switch (ReadHeader(-1, nullptr, path, entry)) {
-    case HeaderRead::OpenFailed:
-      ShowError(kFileOpenError);
-      return std::nullopt;
-    case HeaderRead::DataError:
-      ShowError(kDataError);
-      return std::nullopt;
-    case HeaderRead::Ok:
-      break;
-  }
+  std::optional<TrackFileProblem> problem;
+  const bool readable = ReadHeader(-1, nullptr, path, entry, problem);
+  if (problem) Report(*problem);
+  if (!readable) return std::nullopt;
   return entry;
+}
+
+void CTrackStore::Report(const TrackFileProblem& problem) const {
+  if (reporter_) {
+    reporter_(problem);
+  } else {
+    ShowError(problem.message);
+  }
 }
 
 // ---- points
@@ -172,57 +207,79 @@ PointVector& CTrackStore::TargetPoints(IPointRows* list) {
 }
 
 bool CTrackStore::ReadTrackPoints(const SAVESTATE& entry, PointVector& out) {
-  UniqueFd fd = OpenFile(entry.path, O_RDONLY);
-  if (!fd.Valid()) {
-    ShowError(kCannotFindFile);
+  OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDONLY, kCannotFindFile);
+  if (file.problem) {
+    Report(*file.problem);
     return false;
   }
-  ReadPointsFrom(fd.Get(), entry, out);
-  return true;
+  return ReadPointsFrom(file.fd.Get(), file.size, entry, out);
 }
 
-void CTrackStore::ReadPointsFrom(int fd, const SAVESTATE& entry, PointVector& out) {
+bool CTrackStore::ReadPointsFrom(int fd, off_t size, const SAVESTATE& entry, PointVector& out) {
+  // Only the first `pointCount` records are the track: a shorter track written over a longer one
+  // leaves the old records after them, deleted points among them or not. The file bounds the
+  // count too, so a header that claims millions of points cannot grow `out` past the file.
+  const size_t counted = std::min<size_t>(entry.header.pointCount, StoredRecords(fd, size));
   // Read straight into the tail of `out` in chunks small enough to stay in cache while they are
-  // filtered and shifted. Deleted points do not count toward the header's count, so the file
-  // may hold more records than that.
+  // filtered and shifted.
   constexpr size_t kChunkPoints = 4096;
-  const size_t wanted = entry.header.pointCount;
   const bool shift = !offset_.IsZero();
-  size_t kept = 0;
-  off_t offset = sizeof(TRACKHEADER);
-  while (kept < wanted) {
-    const size_t batch = std::min(wanted - kept, kChunkPoints);
+  const size_t before = out.size();
+  RecordTally tally;
+  while (tally.records < counted) {
+    const size_t batch = std::min(counted - tally.records, kChunkPoints);
     const size_t start = out.size();
     out.resize(start + batch);
     SAVELOG* chunk = out.data() + start;
-    const ssize_t got = ReadAt(fd, chunk, batch * sizeof(SAVELOG), offset);
+    const ssize_t got =
+        ReadAt(fd, chunk, batch * sizeof(SAVELOG),
+               kTrackHeaderBytes + static_cast<off_t>(tally.records) * kTrackRecordBytes);
     const size_t records = got > 0 ? static_cast<size_t>(got) / sizeof(SAVELOG) : 0;
-    offset += static_cast<off_t>(records * sizeof(SAVELOG));
+    if (got < 0) tally.readError = errno;
     size_t live = 0;
     for (size_t i = 0; i < records; ++i) {
-      if (chunk[i].IsDeleted()) continue;
+      if (chunk[i].IsDeleted() || !tally.IsPoint(chunk[i], tally.records + i)) continue;
       if (live != i) chunk[live] = chunk[i];
       ++live;
     }
     if (shift) ShiftPoints(chunk, live, offset_);
     out.resize(start + live);
-    kept += live;
-    if (records < batch) break;  // end of file
+    tally.records += records;
+    if (records < batch) break;  // a read error, or the file shrank since it was opened
   }
+  return ReportRecords(entry.path, tally, out.size() - before);
+}
+
+bool CTrackStore::ReportRecords(const std::string& path, const RecordTally& tally,
+                                size_t loaded) const {
+  if (tally.NotPoints() > 0) {
+    Report(TrackFileProblem{
+        kDataError, path,
+        tally.Describe() + (loaded > 0 ? "; they are left out and the other points are used."
+                                       : "; nothing of it can be used, so " + kMoveOutText)});
+  }
+  if (tally.readError != 0) {
+    Report(TrackFileProblem{kDataError, path,
+                            "Reading it failed after " + std::to_string(tally.records) +
+                                " records: " + ErrnoText(tally.readError) +
+                                ". Copy the file off a failing disk or read the track again."});
+    return false;
+  }
+  return loaded > 0 || tally.NotPoints() == 0;
 }
 
 bool CTrackStore::LoadTrackPoints(const SAVESTATE& entry, IPointRows* list) {
-  UniqueFd fd = OpenFile(entry.path, O_RDONLY);
-  if (!fd.Valid()) {
-    ShowError(kCannotFindFile);
+  OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDONLY, kCannotFindFile);
+  if (file.problem) {
+    Report(*file.problem);  // the lists and rows stay as they were
     return false;
   }
   if (list) list->RemoveAllRows();
   PointVector& points = TargetPoints(list);
   points.clear();
-  ReadPointsFrom(fd.Get(), entry, points);
+  const bool usable = ReadPointsFrom(file.fd.Get(), file.size, entry, points);
   if (list) list->AppendPointRows(points, 1);
-  return true;
+  return usable;
 }
 
 bool CTrackStore::LoadDayPoints(const SAVESTATE& day, IPointRows* list) {
@@ -232,12 +289,14 @@ bool CTrackStore::LoadDayPoints(const SAVESTATE& day, IPointRows* list) {
   const auto end = std::min<size_t>(std::max(day.endTrack, 0), trackEntries_.size());
   for (size_t i = std::max(day.firstTrack, 0); i < end; ++i) {
     const size_t before = points.size();
-    UniqueFd fd = OpenFile(trackEntries_[i].path, O_RDONLY);
-    if (!fd.Valid()) {
-      ShowError(kCannotFindFile);
+    OpenedTrackFile file =
+        OpenTrackFileChecked(-1, nullptr, trackEntries_[i].path, O_RDONLY, kCannotFindFile);
+    if (file.problem) {
+      Report(*file.problem);
       return false;  // the points loaded so far stay
     }
-    ReadPointsFrom(fd.Get(), trackEntries_[i], points);
+    // A track that gives no point has been reported; the day goes on with its other tracks.
+    ReadPointsFrom(file.fd.Get(), file.size, trackEntries_[i], points);
     if (list) {
       list->AppendPointRows(std::span(points).subspan(before), static_cast<int>(before) + 1);
     }

@@ -14,6 +14,7 @@
 
 #include "app/message_box.h"
 #include "store/savelog.h"
+#include "store/store_messages.h"
 #include "store/track_header.h"
 #include "store/track_rows.h"
 
@@ -53,12 +54,18 @@ struct CalendarDate {
   friend auto operator<=>(const CalendarDate&, const CalendarDate&) = default;
 };
 
+struct RecordTally;
+
 class CTrackStore {
  public:
   explicit CTrackStore(MessageBoxFn messageBox = nullptr);
   ~CTrackStore();
   CTrackStore(const CTrackStore&) = delete;
   CTrackStore& operator=(const CTrackStore&) = delete;
+
+  // Problems with single track files go here, with the file and the reason, instead of as a bare
+  // message box text: the window shows the box and the reason, the command line prints both.
+  void SetProblemReporter(TrackFileProblemFn reporter) { reporter_ = std::move(reporter); }
 
   // ---- data folder and time zone
   // Sets the folder of the track files and creates it when missing.
@@ -99,9 +106,12 @@ class CTrackStore {
   void RecoverInterruptedTracks();
 
   // ---- reading and changing track files
+  // The file's header as a track entry. A count beyond the records the file holds is cut to
+  // them (and reported); a file that is no track file is reported and gives nothing.
   std::optional<SAVESTATE> ReadTrackHeader(const std::string& path);
-  // Appends the entry's points (deleted ones skipped, shifted into the time zone, at most the
-  // header's count) to `out`.
+  // Appends the points among the first `pointCount` records of the entry's file (deleted ones
+  // and records without a real date-time left out, the rest shifted into the time zone) to
+  // `out`. False when the file cannot be read or none of its counted records is a point.
   bool ReadTrackPoints(const SAVESTATE& entry, PointVector& out);
   // Sets the deleted mark of the points at the given positions in the file.
   bool MarkPointsDeleted(const SAVESTATE& entry, std::span<const size_t> positions);
@@ -132,6 +142,7 @@ class CTrackStore {
   struct Listing;
 
   void ShowError(const std::string& text) const;
+  void Report(const TrackFileProblem& problem) const;
   std::vector<std::string> TrackFileNames(int folderFd) const;
   void ListFiles(IEntryRows* list, bool byDay, const std::optional<CalendarDate>& from,
                  const std::optional<CalendarDate>& to);
@@ -145,9 +156,14 @@ class CTrackStore {
   TrackSaved PutInPlace(const std::string& track, uint32_t saved, TrackEnd end) const;
   void ShowNotice(const std::string& text) const;
   PointVector& TargetPoints(IPointRows* list);
-  void ReadPointsFrom(int fd, const SAVESTATE& entry, PointVector& out);
+  bool ReadPointsFrom(int fd, off_t size, const SAVESTATE& entry, PointVector& out);
+  // Tells of the records of a read that were no points and of a failed read; false when the read
+  // gave nothing usable.
+  bool ReportRecords(const std::string& path, const RecordTally& tally, size_t loaded) const;
+  std::optional<std::vector<SAVELOG>> KeptPoints(int fd, off_t size, const SAVESTATE& entry) const;
 
   MessageBoxFn messageBox_;
+  TrackFileProblemFn reporter_;
   std::string dataFolder_;
   TimeZoneOffset offset_;
 

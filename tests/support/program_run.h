@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -17,6 +18,7 @@ namespace tavrin::test {
 
 struct ProgramResult {
   int exitCode = -1;
+  bool timedOut = false;  // killed after the time it was given
   std::string out;
   std::string err;
 };
@@ -50,18 +52,38 @@ class Program {
   }
 
   void Signal(int signal) { ::kill(pid_, signal); }
+  // Waits at most `limit`; a program still running then is killed and reported as timed out, so
+  // that a hang fails the test instead of stopping it.
+  ProgramResult WaitAtMost(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (!finished_ && ::waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > end) {
+        Signal(SIGKILL);
+        ProgramResult result = Wait();
+        result.timedOut = true;
+        return result;
+      }
+      ::usleep(20'000);
+    }
+    finished_ = true;
+    return Result(status);
+  }
   ProgramResult Wait() {
     int status = 0;
     if (!finished_) ::waitpid(pid_, &status, 0);
     finished_ = true;
+    return Result(status);
+  }
+
+ private:
+  ProgramResult Result(int status) const {
     ProgramResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     result.out = Read(outPath_);
     result.err = Read(errPath_);
     return result;
   }
-
- private:
   static int& Counter() {
     static int counter = 0;
     return counter;
@@ -81,6 +103,13 @@ class Program {
 inline ProgramResult RunProgram(const std::vector<std::string>& argv,
                                 const std::filesystem::path& folder) {
   return Program(argv, folder).Wait();
+}
+
+// The same, killed after `limit`: for runs that must not hang.
+inline ProgramResult RunProgramWithin(const std::vector<std::string>& argv,
+                                      const std::filesystem::path& folder,
+                                      std::chrono::milliseconds limit) {
+  return Program(argv, folder).WaitAtMost(limit);
 }
 
 }  // namespace tavrin::test

@@ -51,6 +51,71 @@ TEST(SettingsFile, MissingKeysFallBackOneByOne) {
   EXPECT_EQ(s.googleMapLicense, "key with spaces");
 }
 
+// A hand-edited value that is not a whole decimal number in its range gives the default and a
+// warning that names it; a good value gives no warning.
+TEST(SettingsFile, ValuesOutsideTheirRangeGiveTheDefaultAndAWarning) {
+  struct Case {
+    const char* line;
+    int Settings::*field;
+    int expected;
+    const char* warning;  // empty: none
+  };
+  const Case cases[] = {
+      {"LocalTimeOffset=10000", &Settings::localTimeOffset, 540,
+       "LocalTimeOffset=10000 is not a whole number from -720 to 840; 540 is used instead."},
+      {"LocalTimeOffset=-721", &Settings::localTimeOffset, 540, "LocalTimeOffset=-721"},
+      {"LocalTimeOffset=841", &Settings::localTimeOffset, 540, "LocalTimeOffset=841"},
+      {"LocalTimeOffset=-720", &Settings::localTimeOffset, -720, ""},
+      {"LocalTimeOffset=840", &Settings::localTimeOffset, 840, ""},
+      {"LocalTimeOffset=330", &Settings::localTimeOffset, 330, ""},
+      {"LocalTimeOffset=99999999999", &Settings::localTimeOffset, 540, "99999999999"},
+      {"Daylightsaving=1x", &Settings::daylightSaving, 0,
+       "Daylightsaving=1x is not a whole number from 0 to 1; 0 is used instead."},
+      {"Daylightsaving=2", &Settings::daylightSaving, 0, "Daylightsaving=2"},
+      {"Daylightsaving=0x1", &Settings::daylightSaving, 0, "Daylightsaving=0x1"},
+      {"Daylightsaving=", &Settings::daylightSaving, 0, "Daylightsaving="},
+      {"Daylightsaving= 1 ", &Settings::daylightSaving, 1, ""},
+      {"Daylightsaving=+1", &Settings::daylightSaving, 1, ""},
+      {"SaveSpeed=300", &Settings::saveSpeed, 12,
+       "SaveSpeed=300 is not a whole number from 0 to 255"},
+      {"SaveSpeed=1.5", &Settings::saveSpeed, 12, "SaveSpeed=1.5"},
+      {"SaveDistance=65535", &Settings::saveDistance, 65535, ""},
+      {"LocalTime=-2", &Settings::localTime, -1, "LocalTime=-2 is not a whole number from -1 up"},
+      {"Units=abc", &Settings::units, 0, "Units=abc"},
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    std::ofstream(dir / "TVR.ini") << "[MAIN]\r\n" << c.line << "\r\n";
+    std::vector<std::string> warnings;
+    const Settings s = LoadSettings(dir / "TVR.ini", 540, warnings);
+    EXPECT_EQ(s.*c.field, c.expected);
+    if (*c.warning == '\0') {
+      EXPECT_TRUE(warnings.empty()) << warnings.front();
+    } else {
+      ASSERT_EQ(warnings.size(), 1u);
+      EXPECT_NE(warnings[0].find(c.warning), std::string::npos) << warnings[0];
+    }
+  }
+}
+
+TEST(SettingsFile, AnOutOfRangeOffsetNeverReachesTheStore) {
+  test::TempDir dir;
+  std::ofstream(dir / "TVR.ini") << "[MAIN]\nLocalTimeOffset=10000\nDaylightsaving=1x\n";
+  std::vector<std::string> warnings;
+  EXPECT_EQ(LoadSettings(dir / "TVR.ini", -300, warnings).StoreOffset(), (TimeZoneOffset{-5, 0}));
+  EXPECT_EQ(warnings.size(), 2u);
+}
+
+TEST(SettingsFile, AMissingFileGivesNoWarning) {
+  test::TempDir dir;
+  std::vector<std::string> warnings;
+  LoadSettings(dir / "TVR.ini", 0, warnings);
+  std::filesystem::create_directory(dir / "folder.ini");
+  LoadSettings(dir / "folder.ini", 0, warnings);
+  EXPECT_TRUE(warnings.empty());
+}
+
 TEST(SettingsFile, SaveWritesItsKeysAndKeepsEveryOtherLine) {
   test::TempDir dir;
   const std::string file = dir / "TVR.ini";

@@ -1,0 +1,41 @@
+// The checks that keep a mistyped command line from doing something else than was meant: plain
+// decimal numbers only, real calendar dates, periods in order, and a word on what went wrong when
+// a command or an option is not where it belongs.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/savelog.h"
+#include "store/track_store.h"
+
+namespace tavrin::cli {
+
+// Validators run on the text before CLI11 converts it, which would otherwise take "0x10" as 16
+// and "inf" as a time-out.
+CLI::Validator WholeNumber();
+CLI::Validator BaudRate();
+CLI::Validator PositiveSeconds(double most);
+
+// "YYYY-MM-DD" as a date the calendar has; empty with the reason in `why` otherwise.
+std::optional<CalendarDate> ParseDate(const std::string& text, std::string& why);
+// "YYYY-MM-DDThh:mm:ss" (UTC) within the years the logger keeps (2000-2099).
+std::optional<DateTime> ParseLoggerTime(const std::string& text, std::string& why);
+// True when `from` comes after `to`.
+bool After(const DateTime& from, const DateTime& to);
+
+// An English check of one note group for the command line (at most `limit` letters or digits);
+// empty when it is good, else what is wrong with it.
+std::string NoteGroupFault(const std::string& group, size_t number, size_t limit);
+
+// "unknown command 'lst'; the commands are: ..." when the first word that is not an option of
+// tavrin itself names no command.
+std::optional<std::string> UnknownCommand(CLI::App& app, const std::vector<std::string>& args);
+// A hint when an option of tavrin itself (--data, --config, --trace, --verbose) stands after the
+// command, where CLI11 does not look for it.
+std::optional<std::string> GlobalOptionAfterCommand(CLI::App& app,
+                                                    const std::vector<std::string>& args);
+
+}  // namespace tavrin::cli

@@ -1,0 +1,63 @@
+// What keeps a bad track file from hanging, crashing or flooding the readers: a file is opened
+// without waiting and must be a regular file, a header's count is bounded by the records the file
+// really holds, and a record is a point only when it carries a real date-time.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+
+#include "store/posix_file.h"
+#include "store/savelog.h"
+#include "store/store_messages.h"
+#include "store/track_header.h"
+
+namespace tavrin {
+
+constexpr off_t kTrackHeaderBytes = sizeof(TRACKHEADER);
+constexpr off_t kTrackRecordBytes = sizeof(SAVELOG);
+
+// A track file opened for reading, or why it cannot be used.
+struct OpenedTrackFile {
+  UniqueFd fd;
+  off_t size = 0;
+  std::optional<TrackFileProblem> problem;  // set when the file cannot be used at all
+};
+
+// Opens `name` inside `folderFd`, or `path` when `folderFd` is -1. A FIFO or a device named like a
+// track file would block or never end, so the open does not wait and anything but a regular file
+// is refused. A failure is reported under `failureMessage`, the short text of the caller.
+OpenedTrackFile OpenTrackFileChecked(int folderFd, const char* name, const std::string& path,
+                                     int flags, const char* failureMessage);
+
+// Whole records stored after the header, up to the end of the file or its first hole: the
+// never-written space of a sparse file reads as zeros and holds no track.
+size_t StoredRecords(int fd, off_t size);
+
+// Why a header read from a file of `size` bytes cannot be listed; empty when it can.
+std::string HeaderFault(const TRACKHEADER& header, off_t size);
+
+// A date-time of years 2000-2099 that the calendar has.
+bool IsRealDateTime(const DateTime& dt);
+// A record is a track point when it carries a real date-time; a zeroed record has none.
+bool IsTrackPoint(const SAVELOG& record);
+bool IsZeroed(const SAVELOG& record);
+
+// What a read of a track's records met besides points.
+struct RecordTally {
+  size_t records = 0;   // records looked at
+  size_t zeroed = 0;    // all sixteen bytes zero
+  size_t badDates = 0;  // a date-time the calendar does not have
+  size_t firstBad = 0;  // index of the first record of either kind
+  int readError = 0;    // errno of a failed read, 0 when none
+
+  size_t NotPoints() const { return zeroed + badDates; }
+  // True when the record at `index` is a track point; otherwise counts it.
+  bool IsPoint(const SAVELOG& record, size_t index);
+  // "3 of its 10 records are not track points (2 zeroed, 1 with an impossible date/time; the
+  // first is record 4)"
+  std::string Describe() const;
+};
+
+}  // namespace tavrin

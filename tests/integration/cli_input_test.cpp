@@ -1,0 +1,326 @@
+// tavrin given bad input as a user gives it: bad track files in the data folder, mistyped values
+// on the command line, a data folder it cannot use, a settings file with impossible values.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "../support/emulator_process.h"
+#include "../support/program_run.h"
+#include "../support/sample_memory.h"
+#include "emulator/memory_file.h"
+#include "test_support.h"
+
+namespace tavrin {
+namespace {
+
+// Far beyond what any of these runs needs; a run that takes longer hangs.
+constexpr auto kRunLimit = std::chrono::seconds(60);
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) text += (text.empty() ? "" : " ") + word;
+  return text;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class CliInput : public ::testing::Test {
+ protected:
+  CliInput() {
+    std::filesystem::create_directory(dataFolder);
+    std::ofstream(settingsFile) << "[MAIN]\r\nLocalTimeOffset=0\r\n";
+  }
+
+  test::ProgramResult Tavrin(std::vector<std::string> words, std::vector<std::string> global = {}) {
+    std::vector<std::string> argv = {TAVRIN_CLI};
+    if (global.empty()) global = {"--data", dataFolder, "--config", settingsFile};
+    argv.insert(argv.end(), global.begin(), global.end());
+    argv.insert(argv.end(), words.begin(), words.end());
+    auto result = test::RunProgramWithin(argv, dir.Path(), kRunLimit);
+    EXPECT_FALSE(result.timedOut) << "tavrin hangs: " << Joined(argv);
+    return result;
+  }
+
+  // A track of `count` points a second apart from the given UTC start.
+  std::string WriteTrack(DateTime start, uint32_t count) {
+    std::vector<SAVELOG> points;
+    for (uint32_t i = 0; i < count; ++i) {
+      points.push_back(test::Point(start.year, start.month, start.day, start.hour, start.minute,
+                                   static_cast<int>(i)));
+    }
+    CTrackStore store;
+    store.PrepareDataFolder(dataFolder);
+    const TRACKHEADER h = test::Header(points.front(), count, count - 1, 0);
+    const std::string path = store.TrackFileName(h);
+    test::WriteTrackFile(path, h, points);
+    return path;
+  }
+
+  test::TempDir dir;
+  const std::string dataFolder = dir / "DataLog";
+  const std::string settingsFile = dir / "TVR.ini";
+};
+
+// One bad file of each kind between good ones: each is named with its reason, every good one
+// is listed, printed and exported, and the exit status says that something was bad.
+TEST_F(CliInput, BadTrackFilesAreNamedAndTheGoodOnesStillServed) {
+  const std::vector<std::string> good = {WriteTrack({24, 5, 1, 8, 5, 0}, 3),
+                                         WriteTrack({24, 5, 3, 9, 0, 0}, 4)};
+  struct Bad {
+    std::string name;
+    std::string reason;
+  };
+  const std::vector<Bad> bad = {
+      {"20240501_090000.bt0", "shorter than a track header"},
+      {"20240501_100000.bt0", "does not begin with the track marker"},
+      {"20240501_110000.bt0", "It is a FIFO"},
+      {"20240501_120000.bt0", "It is a folder"},
+      {"20240501_130000.bt0", "which does not exist"},
+      {"20240502_080000.bt0", "but the file holds only"},
+  };
+  std::ofstream(dataFolder + "/" + bad[0].name) << std::string(20, '\xF3');
+  std::ofstream(dataFolder + "/" + bad[1].name) << std::string(200, 'x');
+  ASSERT_EQ(::mkfifo((dataFolder + "/" + bad[2].name).c_str(), 0644), 0);
+  std::filesystem::create_directory(dataFolder + "/" + bad[3].name);
+  std::filesystem::create_symlink(dir / "gone.bt0", dataFolder + "/" + bad[4].name);
+  // 268 million points claimed over never-written space.
+  const std::string sparse = dataFolder + "/" + bad[5].name;
+  TRACKHEADER h = test::Header(test::Point(24, 5, 2, 8, 0, 0), 1u << 28, 0, 0);
+  h.lastDateTime = DateTime6{24, 5, 9, 8, 0, 0};
+  std::ofstream(sparse, std::ios::binary).write(reinterpret_cast<const char*>(&h), sizeof h);
+  ASSERT_EQ(::truncate(sparse.c_str(), 64 + 16 * (off_t{1} << 28)), 0);
+
+  const auto expectBadNamed = [&](const test::ProgramResult& run, const std::string& what) {
+    for (const Bad& b : bad) {
+      if (b.name == bad[5].name) continue;  // listed in part, told of separately
+      EXPECT_TRUE(
+          Contains(run.err, "tavrin: " + dataFolder + "/" + b.name + ": Unknown Data file("))
+          << what << " does not name " << b.name << ":\n"
+          << run.err;
+      EXPECT_TRUE(Contains(run.err, b.reason)) << what << ": " << b.reason;
+    }
+  };
+
+  const auto list = Tavrin({"list"});
+  EXPECT_EQ(list.exitCode, 1);
+  expectBadNamed(list, "list");
+  const auto rows = Lines(list.out);
+  ASSERT_EQ(rows.size(), 3u) << list.out;  // the good two and the part of the sparse one
+  EXPECT_TRUE(Contains(rows[0], "2024-05-01 08:05:00"));
+  EXPECT_TRUE(Contains(rows[2], "2024-05-03 09:00:00"));
+  EXPECT_TRUE(Contains(list.err, bad[5].reason));
+
+  for (const Bad& b : bad) {
+    const auto points = Tavrin({"points", dataFolder + "/" + b.name});
+    EXPECT_EQ(points.exitCode, 1) << b.name;
+    EXPECT_TRUE(points.out.empty()) << b.name << ": " << points.out;
+    EXPECT_TRUE(Contains(points.err, b.name)) << points.err;
+  }
+  const auto goodPoints = Tavrin({"points", good[1]});
+  EXPECT_EQ(goodPoints.exitCode, 0) << goodPoints.err;
+  EXPECT_EQ(Lines(goodPoints.out).size(), 4u);
+
+  std::vector<std::string> files = good;
+  for (const Bad& b : bad) files.push_back(dataFolder + "/" + b.name);
+  for (const std::string format : {"kml", "nmea", "log", "gpx", "map"}) {
+    SCOPED_TRACE(format);
+    std::filesystem::remove_all(dir / "out");
+    std::vector<std::string> words = {"export", format, "--out", dir / "out"};
+    words.insert(words.end(), files.begin(), files.end());
+    const auto run = Tavrin(words);
+    EXPECT_EQ(run.exitCode, 1);
+    expectBadNamed(run, format);
+    const auto written = Lines(run.out);
+    EXPECT_EQ(written.size(), format == std::string("map") ? 1u : 2u) << run.out;
+    uintmax_t bytes = 0;
+    for (const auto& item : std::filesystem::directory_iterator(dir / "out")) {
+      bytes += item.file_size();
+    }
+    EXPECT_LT(bytes, 1u << 20) << "an export grew with a header's claim";
+  }
+}
+
+TEST_F(CliInput, ReadingBadFilesLeavesTheirPointsOutAndSaysHowMany) {
+  const std::string path = WriteTrack({24, 5, 1, 8, 5, 0}, 4);
+  const SAVELOG zero{};
+  std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
+      .seekp(64 + 16)
+      .write(reinterpret_cast<const char*>(&zero), sizeof zero);
+  const auto points = Tavrin({"points", path});
+  EXPECT_EQ(points.exitCode, 1);
+  EXPECT_EQ(Lines(points.out).size(), 3u);
+  EXPECT_TRUE(Contains(points.err, "1 of its 4 records are not track points (1 zeroed"))
+      << points.err;
+  const auto list = Tavrin({"list"});
+  EXPECT_EQ(list.exitCode, 0) << "a listing reads headers only, and this one is sound";
+}
+
+// Each mistyped value ends the command before anything is done, with status 2 and a word on
+// what was wrong.
+TEST_F(CliInput, BadValuesAreUsageErrorsThatNameTheProblem) {
+  struct Case {
+    std::vector<std::string> words;
+    std::string says;
+  };
+  const std::vector<std::string> port = {"--port", dir / "no-such-port"};
+  const auto with = [&port](std::vector<std::string> words) {
+    words.insert(words.begin() + 1, port.begin(), port.end());
+    return words;
+  };
+  const Case cases[] = {
+      {with({"read", "--all", "--timeout", "inf"}), "--timeout: 'inf' is not a number of seconds"},
+      {with({"read", "--all", "--timeout", "nan"}), "'nan' is not a number of seconds"},
+      {with({"read", "--all", "--timeout", "0"}), "'0' is not a number of seconds above 0"},
+      {with({"read", "--all", "--timeout", "-1"}), "--timeout"},
+      {with({"read", "--all", "--timeout", "1e999"}), "'1e999' is not a number of seconds"},
+      {with({"read", "--all", "--timeout", "0x10"}), "'0x10' is not a number of seconds"},
+      {with({"read", "--all", "--baud", "12345"}), "'12345' is not a baud rate the port can use"},
+      {with({"read", "--all", "--baud", "0"}), "'0' is not a baud rate"},
+      {with({"read", "--all", "--baud", "0x1c200"}), "'0x1c200' is not a baud rate"},
+      {with({"info", "--baud", "99999999999"}), "'99999999999' is not a baud rate"},
+      {with({"set-options", "--speed", "0x10"}), "--speed: '0x10' is not a whole number"},
+      {with({"set-options", "--time", "0o7"}), "--time: '0o7' is not a whole number"},
+      {with({"set-options", "--distance", "0b101"}), "--distance: '0b101' is not a whole number"},
+      {with({"set-options", "--distance", "1e2"}), "'1e2' is not a whole number"},
+      {with({"set-options", "--speed", "256"}), "--speed"},
+      {with({"set-options", "--notes", "TOOLONG"}),
+       "--notes: note group 1 'TOOLONG' has 7 characters; the logger keeps at most 5."},
+      {with({"set-options", "--notes", "AB,C-D"}),
+       "note group 2 'C-D' may hold only the letters A-Z, a-z and the digits 0-9"},
+      {with({"read", "--period", "2024-05-02T00:00:00", "2024-05-01T00:00:00"}),
+       "FROM 2024-05-02T00:00:00 comes after TO 2024-05-01T00:00:00"},
+      {with({"read", "--period", "2024-02-30T00:00:00", "2024-03-01T00:00:00"}),
+       "'2024-02-30T00:00:00' is not a date the calendar has"},
+      {with({"read", "--period", "2023-02-29T00:00:00", "2023-03-01T00:00:00"}),
+       "'2023-02-29T00:00:00' is not a date the calendar has"},
+      {with({"read", "--period", "2024-04-31T00:00:00", "2024-05-01T00:00:00"}),
+       "'2024-04-31T00:00:00' is not a date the calendar has"},
+      {with({"read", "--period", "2100-01-01T00:00:00", "2100-01-02T00:00:00"}),
+       "outside the years the logger keeps, 2000 to 2099"},
+      {with({"read", "--period", "1999-12-31T00:00:00", "2024-01-01T00:00:00"}),
+       "outside the years the logger keeps"},
+      {with({"read", "--period", "2024-05-01T24:00:00", "2024-05-02T00:00:00"}),
+       "is not a time of day"},
+      {with({"read", "--period", "2024-5-1T00:00:00", "2024-05-02T00:00:00"}),
+       "is not a UTC time written YYYY-MM-DDThh:mm:ss"},
+      {{"list", "--from", "2024-05-31", "--to", "2024-05-01"},
+       "--from 2024-05-31 comes after --to 2024-05-01"},
+      {{"list", "--from", "2024-02-30"}, "--from: '2024-02-30' is not a date the calendar has"},
+      {{"list", "--to", "2023-02-29"}, "--to: '2023-02-29' is not a date the calendar has"},
+      {{"list", "--to", "yesterday"}, "'yesterday' is not a date written YYYY-MM-DD"},
+      {{"lst"}, "tavrin: unknown command 'lst'; the commands are: list, points, ports,"},
+      {{"list", "--data", dir / "x"},
+       "tavrin: --data is an option of tavrin itself and must come before the command, as in: "
+       "tavrin --data " +
+           dir / "x" + " list"},
+      {{"list", "-v"}, "-v is an option of tavrin itself and must come before the command"},
+  };
+  for (const Case& c : cases) {
+    const auto run = Tavrin(c.words);
+    const std::string command = Joined(c.words);
+    EXPECT_EQ(run.exitCode, 2) << command << "\n" << run.err;
+    EXPECT_TRUE(Contains(run.err, c.says)) << command << " says:\n" << run.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "x"));
+}
+
+TEST_F(CliInput, SettingsFileOptionMustNameASettingsFile) {
+  const auto missing = Tavrin({"list"}, {"--data", dataFolder, "--config", dir / "tvr.ini"});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_TRUE(Contains(
+      missing.err, "the settings file " + dir / "tvr.ini" + " given with --config does not exist"))
+      << missing.err;
+  const auto folder = Tavrin({"list"}, {"--data", dataFolder, "--config", dataFolder});
+  EXPECT_EQ(folder.exitCode, 2);
+  EXPECT_TRUE(Contains(folder.err, "is a folder, not a settings file")) << folder.err;
+}
+
+TEST_F(CliInput, ImpossibleSettingsAreRefusedWithAWarning) {
+  WriteTrack({24, 5, 1, 8, 5, 0}, 3);
+  std::ofstream(settingsFile) << "[MAIN]\r\nLocalTimeOffset=10000\r\nDaylightsaving=1x\r\n";
+  const auto list = Tavrin({"list"});
+  EXPECT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_TRUE(Contains(list.err, "tavrin: " + settingsFile +
+                                     ": LocalTimeOffset=10000 is not a whole number from -720 "
+                                     "to 840"))
+      << list.err;
+  EXPECT_TRUE(Contains(list.err, "Daylightsaving=1x is not a whole number from 0 to 1"));
+  // The tests run in UTC, whose standard offset is the default: times are shown as stored.
+  EXPECT_TRUE(Contains(list.out, "\t2024-05-01 08:05:00\t")) << list.out;
+}
+
+TEST_F(CliInput, ListingAMissingDataFolderSaysSoAndMakesNothing) {
+  const std::string typo = dir / "Datalog/by/mistake";
+  const auto list = Tavrin({"list"}, {"--data", typo, "--config", settingsFile});
+  EXPECT_EQ(list.exitCode, 2);
+  EXPECT_TRUE(Contains(list.err, "the data folder " + typo + " does not exist")) << list.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "Datalog"));
+}
+
+// A data folder that cannot take track files is found before the logger is asked for anything:
+// the logger still counts all its points as new afterwards.
+class CliDataFolder : public CliInput {
+ protected:
+  CliDataFolder() {
+    const std::string memoryFile = dir / "memory.json";
+    std::string error;
+    EXPECT_TRUE(emulator::SaveMemoryFile(test::SampleMemory(), memoryFile, error)) << error;
+    emulator = std::make_unique<test::EmulatorProcess>(
+        TAVRIN_EMULATOR_PROGRAM, std::vector<std::string>{"--pty", "--memory", memoryFile},
+        dir / "run");
+    pty = emulator->FirstLine();
+  }
+
+  std::string NewPoints() {
+    const auto info = Tavrin({"info", "--port", pty});
+    EXPECT_EQ(info.exitCode, 0) << info.err;
+    for (const std::string& line : Lines(info.out)) {
+      if (line.rfind("new-points: ", 0) == 0) return line.substr(12);
+    }
+    return {};
+  }
+
+  std::unique_ptr<test::EmulatorProcess> emulator;
+  std::string pty;
+};
+
+TEST_F(CliDataFolder, ReadRefusesAFolderItCannotWriteBeforeAskingTheLogger) {
+  ASSERT_FALSE(pty.empty()) << emulator->Errors();
+  ASSERT_EQ(NewPoints(), "3000");
+  std::ofstream(dir / "a-file") << "not a folder";
+  struct Case {
+    std::string folder;
+    const char* says;
+  };
+  // Root writes through permission bits, so these fail for root too: a folder that cannot be
+  // made under a regular file, and /proc, where no file can be made.
+  std::vector<Case> cases = {{dir / "a-file/DataLog", "cannot create the data folder"}};
+  struct stat proc {};
+  if (::stat("/proc/self", &proc) == 0) {
+    cases.push_back({"/proc", "cannot store tracks in the data folder /proc"});
+  }
+  for (const Case& c : cases) {
+    const auto read =
+        Tavrin({"read", "--port", pty, "--new"}, {"--data", c.folder, "--config", settingsFile});
+    EXPECT_EQ(read.exitCode, 1) << c.folder;
+    EXPECT_TRUE(Contains(read.err, c.says)) << read.err;
+    EXPECT_TRUE(Contains(read.err, c.folder)) << read.err;
+    EXPECT_TRUE(Contains(read.err, "with --data")) << read.err;
+    EXPECT_TRUE(read.out.empty());
+    EXPECT_EQ(NewPoints(), "3000") << "the logger was asked for its tracks";
+  }
+}
+
+}  // namespace
+}  // namespace tavrin
