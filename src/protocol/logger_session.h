@@ -120,6 +120,9 @@ class CLoggerSession {
   void OnRmc(std::string_view line);
   void OnPointFrame(std::span<const uint8_t> frame);
   void StorePoint(SAVELOG point);
+  void WritePoint(const SAVELOG& point);
+  void ReportProgress();
+  void OpenAndListCurrentTrack();
   void StartNewTrackFile(const SAVELOG& first);
   void OpenCurrentTrackFile();
   TrackSaved CloseCurrentTrack(TrackEnd end);
@@ -169,6 +172,7 @@ class CLoggerSession {
   std::vector<TrackSaved> storedCopiesKept_;
   bool fileTroubleReported_ = false;  // one box a read for track files that fail
   bool badDateReported_ = false;      // one box a read for impossible date-times
+  bool trackOpenDeferred_ = false;    // the start was impossible: the first point names the track
   bool currentTrackDamaged_ = false;  // an item of the open track was dropped for its checksum
 };
 

@@ -92,10 +92,14 @@ void CLoggerSession::OnTrackingInformation(long long a, long long b, long long e
   SetNoteGroup(h.noteGroup2, deviceState_.noteGroups[1]);
   SetNoteGroup(current_.noteGroup3, deviceState_.noteGroups[2]);
   SetNoteGroup(current_.noteGroup4, deviceState_.noteGroups[3]);
-  OpenCurrentTrackFile();
-  // The list shows the track by its name while it is being read.
-  store_.AddTrackEntry(current_);
-  if (IEntryRows* list = host_.DeviceTrackList()) store_.ShowEntryRow(*list, -1, current_);
+  // A track is named by its start; an impossible one would give a file no list can show.
+  trackOpenDeferred_ = !ToCalendarSeconds(first);
+  if (trackOpenDeferred_) {
+    ReportBadDate("The logger announced its track data with an impossible start date/time (" +
+                  FormatDateTime(first) + "). The track is named after its first point instead.");
+  } else {
+    OpenAndListCurrentTrack();
+  }
   downloading_ = true;
   transferActive_ = true;
   receivedCount_ = 0;
@@ -179,6 +183,14 @@ void CLoggerSession::StartNewTrackFile(const SAVELOG& first) {
   current_.header.distance = 0;
   OpenCurrentTrackFile();
   trackPointCount_ = 0;
+}
+
+void CLoggerSession::OpenAndListCurrentTrack() {
+  trackOpenDeferred_ = false;
+  OpenCurrentTrackFile();
+  // The list shows the track by its name while it is being read.
+  store_.AddTrackEntry(current_);
+  if (IEntryRows* list = host_.DeviceTrackList()) store_.ShowEntryRow(*list, -1, current_);
 }
 
 void CLoggerSession::OpenCurrentTrackFile() {
@@ -267,22 +279,35 @@ std::string CLoggerSession::StoredCopiesText() const {
 }
 
 void CLoggerSession::StorePoint(SAVELOG point) {
-  if (trackPointCount_ > 0) {
-    const bool trackStart = point.FixKind() == kFixTrackStart;
-    const auto gap = store_.PointGapSeconds(point);
-    if (!gap) {
-      ReportBadDate("Point " + std::to_string(transferPoints_ + 1) +
-                    " of this read has an invalid date/time (" +
-                    FormatDateTime(point.GetDateTime()) +
-                    "), so no track can start or end there by its time. It is saved as it "
-                    "came.");
-    }
-    if (trackStart || gap.value_or(0) > kTrackGapSeconds) StartNewTrackFile(point);
-  }
-  current_.header.distance += store_.AppendPoint(point);
   ++transferPoints_;
   ++receivedCount_;
+  if (ToCalendarSeconds(point.GetDateTime())) {
+    WritePoint(point);
+  } else {
+    // No track could be cut or timed by such a point, and no reader would show it.
+    ReportBadDate("Point " + std::to_string(transferPoints_) +
+                  " of this read has an impossible date/time (" +
+                  FormatDateTime(point.GetDateTime()) +
+                  "). It is left out, and so is any other such point of this read.");
+  }
+  ReportProgress();
+}
+
+void CLoggerSession::WritePoint(const SAVELOG& point) {
+  if (trackOpenDeferred_) {
+    current_.header.firstDateTime = ToDateTime6(point.GetDateTime());
+    OpenAndListCurrentTrack();
+  } else if (trackPointCount_ > 0) {
+    const bool trackStart = point.FixKind() == kFixTrackStart;
+    if (trackStart || store_.PointGapSeconds(point).value_or(0) > kTrackGapSeconds) {
+      StartNewTrackFile(point);
+    }
+  }
+  current_.header.distance += store_.AppendPoint(point);
   ++trackPointCount_;
+}
+
+void CLoggerSession::ReportProgress() {
   if (receivedCount_ % kProgressEvery != 0) return;
   const uint32_t denominator =
       readMode_ == kReadNewBinary ? deviceState_.newPoints : deviceState_.usedPoints;

@@ -385,21 +385,38 @@ TEST_F(Session, TwoTracksThatStartInTheSameSecondAreBothKept) {
   EXPECT_EQ(TrackPoints(1).size(), 2u);
 }
 
-TEST_F(Session, ImpossibleDatesAreReportedOnceARead) {
+TEST_F(Session, ImpossibleDatesAreLeftOutAndReportedOnceARead) {
   StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
-  SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 25, 0, 0), Point(24, 1, 1, 26, 0, 0)});
+  SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 25, 0, 0), Point(24, 1, 1, 10, 0, 1),
+              Point(24, 1, 1, 26, 0, 0)});
   FromLogger(Bytes(EncodeControlFrame(kFrameNextSector)));
   FromLogger(Bytes(EncodeControlFrame(kFrameNextSector)));
   EndRead();
   int reports = 0;
   for (const auto& m : host.messages)
-    reports += m.text.find("invalid date/time") != std::string::npos;
+    reports += m.text.find("impossible date") != std::string::npos;
   EXPECT_EQ(reports, 1);
-  EXPECT_NE(host.messages[0].text.find("Point 2 of this read has an invalid date/time "
-                                       "(2024-01-01 25:00:00)"),
-            std::string::npos)
+  EXPECT_EQ(host.messages[0].text.rfind("Point 2 of this read has an impossible date/time "
+                                        "(2024-01-01 25:00:00). It is left out",
+                                        0),
+            0u)
       << host.messages[0].text;
-  EXPECT_EQ(TrackPoints(0).size(), 3u);
+  const auto stored = TrackPoints(0);
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[1].GetDateTime(), (DateTime{24, 1, 1, 10, 0, 1}));
+}
+
+TEST_F(Session, AnImpossibleStartNamesTheTrackAfterItsFirstPoint) {
+  session.SendCommand(kCmdReadAllBinary);
+  Sent();
+  Answer("PSRF200,1,1,320124,250000,3,4");  // the 32nd at 25 o'clock
+  Sent();
+  SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1)});
+  FromLogger(Bytes(EncodeControlFrame(kFrameNextSector)));
+  EndRead();
+  EXPECT_EQ(session.WrittenTracks(), std::vector<std::string>{dir / "20240101_100000.bt0"});
+  EXPECT_EQ(TrackPoints(0).size(), 2u);
+  EXPECT_NE(host.messages[0].text.find("named after its first point"), std::string::npos);
 }
 
 TEST_F(Session, DamagedItemsAreCountedAndReportedAfterTheRead) {
