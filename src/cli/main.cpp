@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
   app.footer(
       "Exit status: 0 when everything was done; 1 when the port, the logger or a file failed, "
       "or when list, points or export met a bad track file (every good one is still listed or "
-      "exported); 2 when the command line cannot be used as written.");
+      "exported); 2 when the command line cannot be used as written; 3 when read finished but "
+      "items were damaged on the line (read again).");
 
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (const auto unknown = UnknownCommand(app, args)) {
