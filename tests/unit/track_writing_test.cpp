@@ -61,7 +61,8 @@ class TrackWriting : public ::testing::Test {
     return names;
   }
   static bool Same(const std::vector<SAVELOG>& a, const std::vector<SAVELOG>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * 16) == 0;
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(SAVELOG)) == 0);
   }
 
   test::TempDir dir;
