@@ -3,7 +3,6 @@
 #include "export/kml_creator.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -43,7 +42,9 @@ void CKMLCreator::PrintUtf8(const char* format, ...) {
 }
 
 void CKMLCreator::CloseFile() {
-  if (file_.IsOpen()) file_.Close();
+  // A writer that finished has closed its file; one still open was cut short, and half a file
+  // must not replace an earlier export.
+  file_.Discard();
 }
 
 std::string CKMLCreator::OutputPath(const std::string& parent, const char* folderName,
@@ -65,10 +66,13 @@ bool CKMLCreator::CreateFile(const std::string& path, const char* failureText) {
 
 std::optional<std::string> CKMLCreator::FinishFile(const std::string& path) {
   if (file_.Close()) return path;
-  ShowMessage("Could not write " + path + ": " + ErrnoText(file_.Error()) +
-                  ". The incomplete file was removed. Free some disk space and export again.",
+  const int error = file_.Error();
+  const bool full = error == ENOSPC || error == EFBIG || error == EDQUOT;
+  ShowMessage("Could not write " + path + ": " + ErrnoText(error) +
+                  ". Nothing was written under that name; an earlier export of it is unchanged. " +
+                  (full ? "Free some disk space and export again."
+                        : "Check that you may write to the folder and export again."),
               MsgIcon::Error);
-  ::unlink(path.c_str());
   return std::nullopt;
 }
 

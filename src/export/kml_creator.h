@@ -45,7 +45,8 @@ class CKMLCreator {
   CKMLCreator& operator=(const CKMLCreator&) = delete;
 
   // Each Make... writes one file and returns its path, or nothing when it failed; the user has
-  // then been told why. A file that could not be written whole is removed, not left half done.
+  // then been told why. A file that could not be written whole never replaces an earlier file
+  // of the same name.
 
   // KML document of the track, then opened. Refuses an empty point list.
   std::optional<std::string> MakeKml(const std::string& trackFile, const std::string& programFolder,
@@ -64,7 +65,8 @@ class CKMLCreator {
   void PrintUtf8(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   bool IsOpen() const { return file_.IsOpen(); }
-  // Closes a file a writer left open. Writers close their own; this is for the end of a command.
+  // Drops a file a writer left unfinished. Writers close their own; this is for the end of a
+  // command.
   void CloseFile();
 
  private:
@@ -75,7 +77,8 @@ class CKMLCreator {
                          const std::string& fileName) const;
   // Creates the file; on failure tells the user with `failureText` first.
   bool CreateFile(const std::string& path, const char* failureText);
-  // Closes the file; on a failed write tells the user, removes the file and returns nothing.
+  // Closes the file, which then takes the path; on a failed write tells the user and returns
+  // nothing, and the path keeps what it held.
   std::optional<std::string> FinishFile(const std::string& path);
   void OpenDocument(const std::string& path) const;
   void ShowMessage(const std::string& text, MsgIcon icon) const;
