@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "export/export_paths.h"
 #include "store/posix_file.h"
 
 namespace tavrin {
@@ -74,6 +75,34 @@ std::optional<std::string> CKMLCreator::FinishFile(const std::string& path) {
                         : "Check that you may write to the folder and export again."),
               MsgIcon::Error);
   return std::nullopt;
+}
+
+namespace {
+
+constexpr char kNoPositionReasons[] = "not a number, off the globe or an empty record";
+
+}  // namespace
+
+bool CKMLCreator::RefuseWithoutPositions(const ExportablePoints& points,
+                                         const std::string& trackFile, const char* kind) const {
+  if (!points.NoneLeft()) return false;
+  ShowMessage("None of the " + std::to_string(points.LeftOut()) + " point(s) of " +
+                  NameOf(trackFile) + " has a valid position (" + kNoPositionReasons + "), so no " +
+                  kind +
+                  " file was made. Read the track from the logger again or choose another track.",
+              MsgIcon::Warning);
+  return true;
+}
+
+void CKMLCreator::ReportLeftOut(const ExportablePoints& points, const std::string& source,
+                                const std::string& path) const {
+  if (points.LeftOut() == 0) return;
+  const std::string of = source.empty() ? "" : " of " + NameOf(source);
+  ShowMessage(std::to_string(points.LeftOut()) + " point(s)" + of + " have no valid position (" +
+                  kNoPositionReasons + ") and were left out of " + NameOf(path) +
+                  (points.Points().empty() ? ", which shows no track."
+                                           : ". The other points are in the file."),
+              MsgIcon::Warning);
 }
 
 void CKMLCreator::OpenDocument(const std::string& path) const {
