@@ -153,6 +153,18 @@ TEST_F(Session, EraseAsksFirstAndReportsItsProgress) {
   EXPECT_TRUE(host.SawMessage("Deleted all Memory."));
 }
 
+TEST_F(Session, EraseProgressStaysOnItsScaleWhateverTheSectorNumber) {
+  const struct {
+    const char* sector;
+    int progress;
+  } cases[] = {{"32", 500}, {"65", 1000}, {"200000000", 1000}, {"9999999999999", 1000}, {"-3", 0}};
+  for (const auto& c : cases) {
+    host.progress.clear();
+    Answer(std::string("PSRF200,4,7,") + c.sector + ",0,0,0");
+    EXPECT_EQ(host.progress, std::vector<int>{c.progress}) << c.sector;
+  }
+}
+
 TEST_F(Session, WithoutAPortACommandIsTriedThreeTimes) {
   session.ConnectDevice(false);
   session.SendCommand(kCmdGetInfo);
