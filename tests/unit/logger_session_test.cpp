@@ -193,6 +193,19 @@ TEST_F(Session, DeviceInformationIsTakenOverInFullThenCountsOnly) {
   EXPECT_EQ(host.deviceNotices.back(), kDeviceInfoCounts);
 }
 
+TEST_F(Session, BytesHandedInWithoutThePortAreHandledAsFromTheLine) {
+  session.ConnectDevice(false);
+  const std::string answer = MakeSentence("GPBT,AB1,CD,,,0,0,12,1,100,16,5,6,1000,200") +
+                             MakeSentence("PSRF200,4,32,32,0,0,0");
+  const auto* bytes = reinterpret_cast<const uint8_t*>(answer.data());
+  session.ReceiveBytes({bytes, 20});  // an item may arrive in pieces
+  session.ReceiveBytes({bytes + 20, answer.size() - 20});
+  EXPECT_EQ(session.DeviceInfo().saveByDistance, 100);
+  EXPECT_EQ(host.deviceNotices, std::vector<int>{kDeviceInfoFull});
+  EXPECT_EQ(host.progress, std::vector<int>{500});
+  EXPECT_EQ(host.images.back(), kImageReceiving);
+}
+
 TEST_F(Session, InconsistentOrEmptyMemoryReports) {
   Answer("GPBT,AB1,CD,,,0,0,12,1,100,16,0,6,1000,200");
   EXPECT_EQ(host.statuses.back(), "Unknown Memory infomation.(Memory Scanning...)");
