@@ -6,10 +6,8 @@
 
 #include "../support/emulator_process.h"
 #include "../support/program_run.h"
-#include "../support/pty_pair.h"
 #include "../support/sample_memory.h"
 #include "emulator/memory_file.h"
-#include "protocol/nmea.h"
 #include "store/track_store.h"
 #include "test_support.h"
 
@@ -208,34 +206,6 @@ TEST_F(CliDevice, LineFaultsEndWithTheirReasons) {
     EXPECT_NE(read.err.find(c.says), std::string::npos) << c.knobs[0] << ": " << read.err;
     EXPECT_EQ(PointsOf(StoredPaths()).size(), c.pointsKept) << c.knobs[0];
     process.reset();
-  }
-}
-
-TEST_F(CliDevice, TheLastCommandLeavesWholeBeforeThePortCloses) {
-  const struct {
-    const char* command;
-    std::vector<std::string> extra;
-    std::string sentence;
-  } cases[] = {
-      {"stop", {}, MakeSentence("PSRF203,0")},
-      {"bypass", {std::string(60, 'B')}, MakeSentence("PSRF201,1," + std::string(60, 'B'))},
-  };
-  for (const auto& c : cases) {
-    // A logger that has not taken in earlier output yet, more than the line holds ready for it:
-    // the command waits in the line's output queue when tavrin closes the port, as it does on a
-    // slow serial line.
-    test::PtyPair logger;
-    logger.WriteFromHost(std::string(8000, 'x'));
-    std::vector<std::string> words = {c.command, "--port", logger.SlavePath()};
-    words.insert(words.end(), c.extra.begin(), c.extra.end());
-    const auto run = Tavrin(words);
-    EXPECT_EQ(run.exitCode, 0) << c.command << ": " << run.err;
-    // Opening the port may drop earlier output still queued; the command must arrive whole.
-    const std::string received = logger.Read();
-    EXPECT_TRUE(received.ends_with(c.sentence))
-        << c.command << ": " << received.size() << " bytes ending in "
-        << received.substr(received.size() > 20 ? received.size() - 20 : 0);
-    EXPECT_EQ(received.find_first_not_of('x'), received.size() - c.sentence.size());
   }
 }
 
