@@ -43,13 +43,16 @@ bench: build
 	$(BUILD)/bench/download_bench
 	bench/export_bench.sh $(BUILD)
 
-# Each fuzzer for a minute (FUZZ_SECONDS) on its own corpus folder.
+# Each fuzzer for a minute (FUZZ_SECONDS) on its own corpus folder, starting from the inputs kept
+# in fuzz/corpus/<fuzzer>/ (inputs that once found a fault), which are run first.
 FUZZ_SECONDS ?= 60
+FUZZERS = track_file_fuzz settings_fuzz reader_fuzz session_answers_fuzz emulator_commands_fuzz
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G $(GENERATOR) -DTAVRIN_FUZZ=ON -DBUILD_TESTING=OFF -DTAVRIN_BENCH=OFF
 	cmake --build build-fuzz
-	for f in track_file_fuzz settings_fuzz reader_fuzz; do mkdir -p build-fuzz/corpus/$$f; \
-	  build-fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$f || exit 1; done
+	for f in $(FUZZERS); do mkdir -p build-fuzz/corpus/$$f; \
+	  kept=$$(test -d fuzz/corpus/$$f && echo fuzz/corpus/$$f); \
+	  build-fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$f $$kept || exit 1; done
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -70,7 +70,9 @@ std::optional<PacedWriter::Clock::time_point> PacedWriter::NextWriteTime(
     Clock::time_point now) const {
   if (Empty() || bytesPerSecond_ == 0) return std::nullopt;
   const double missing = WorthwhileBurst() - TokensAt(now);
-  if (missing <= 0) return now;
+  // The pace allows a write now, so what the bytes wait for is room in the descriptor (POLLOUT).
+  // Waking at once instead would spin while a host that stopped reading leaves the line full.
+  if (missing <= 0) return std::nullopt;
   return now + std::chrono::duration_cast<Clock::duration>(
                    std::chrono::duration<double>(missing / bytesPerSecond_));
 }

@@ -30,7 +30,8 @@ class PacedWriter {
   size_t Pending() const { return queue_.size() - head_; }
   // Whether to wait for the descriptor to become writable (bytes wait and the pace allows).
   bool WantsWritable(Clock::time_point now) const;
-  // When the pace next allows a write, while bytes wait but the bucket is empty.
+  // When the pace next allows a write, while bytes wait but the bucket is empty; empty when the
+  // pace allows one now or nothing waits.
   std::optional<Clock::time_point> NextWriteTime(Clock::time_point now) const;
 
  private:

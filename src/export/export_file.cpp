@@ -1,6 +1,5 @@
 #include "export/export_file.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -118,15 +117,17 @@ void TextBuffer::AppendDateTime(const DateTime& dt, char separator) {
 }
 
 ExportFile::~ExportFile() {
-  if (fd_ >= 0) ::close(fd_);
+  Discard();
 }
 
 bool ExportFile::Create(const std::string& path) {
-  if (fd_ >= 0) ::close(fd_);
-  Clear();
+  Discard();
   error_ = 0;
-  fd_ = OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC).Release();
-  return fd_ >= 0;
+  UniqueFd fd = CreateHiddenFileBeside(path, temporaryPath_);
+  if (!fd.Valid()) return false;
+  fd_ = fd.Release();
+  path_ = path;
+  return true;
 }
 
 void ExportFile::Flush() {
@@ -150,9 +151,26 @@ void ExportFile::Flush() {
 bool ExportFile::Close() {
   if (fd_ < 0) return false;
   Flush();
+  // On the disk before the rename, or a crash could leave an empty file under the export's name.
+  if (error_ == 0 && ::fdatasync(fd_) != 0) error_ = errno;
   if (::close(fd_) != 0 && error_ == 0) error_ = errno;
   fd_ = -1;
+  if (error_ == 0 && ::rename(temporaryPath_.c_str(), path_.c_str()) != 0) error_ = errno;
+  if (error_ != 0) {
+    ::unlink(temporaryPath_.c_str());
+  } else {
+    SyncFolderOf(path_);
+  }
+  temporaryPath_.clear();
   return error_ == 0;
+}
+
+void ExportFile::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
+  temporaryPath_.clear();
+  Clear();
 }
 
 }  // namespace tavrin

@@ -55,9 +55,12 @@ class TextBuffer {
   size_t size_ = 0;
 };
 
-// A file created anew for one export. Text collects in the buffer and is written whenever a
-// writer finishes a piece and the buffer has grown past a block; a failed write is remembered
-// and reported by Close, so a full disk never passes for a finished export.
+// The file of one export. Text collects in the buffer and is written whenever a writer finishes
+// a piece and the buffer has grown past a block. It all goes to a hidden temporary file beside
+// the export, which replaces the export only once it is complete and on the disk: a failed
+// re-export (a full disk, a cancelled command) leaves the earlier export of that name as it was.
+// A failed write is remembered and reported by Close, so a full disk never passes for a finished
+// export.
 class ExportFile : public TextBuffer {
  public:
   ExportFile() = default;
@@ -65,7 +68,7 @@ class ExportFile : public TextBuffer {
   ExportFile(const ExportFile&) = delete;
   ExportFile& operator=(const ExportFile&) = delete;
 
-  // Creates or empties the file, write-only. False with errno set when it cannot be made.
+  // Starts the file that will become `path`. False with errno set when it cannot be made.
   bool Create(const std::string& path);
   bool IsOpen() const { return fd_ >= 0; }
   // Writes the buffer out once it holds a block. Writers call it between pieces only, so a
@@ -73,8 +76,11 @@ class ExportFile : public TextBuffer {
   void EndPiece() {
     if (Size() >= kBlockSize) Flush();
   }
-  // Writes what is left and closes. False when any write or the close failed; Error() says why.
+  // Writes what is left, puts it on the disk and moves it to the path given to Create. False
+  // when any of that failed; Error() says why, and any earlier file at the path is untouched.
   bool Close();
+  // Drops an unfinished file; the path keeps what it held before.
+  void Discard();
   int Error() const { return error_; }
 
  private:
@@ -83,6 +89,8 @@ class ExportFile : public TextBuffer {
 
   int fd_ = -1;
   int error_ = 0;
+  std::string path_;
+  std::string temporaryPath_;
 };
 
 }  // namespace tavrin

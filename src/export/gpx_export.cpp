@@ -1,7 +1,6 @@
 // GPX 1.1: the exchange format nearly every other GPS program reads. One track with one segment,
 // every point with its UTC time. GPX has no speed or course in a track point, so they travel in
 // Garmin's TrackPointExtension, which the schema lets through and many programs read.
-#include <cmath>
 
 #include "export/export_paths.h"
 #include "export/kml_creator.h"
@@ -11,12 +10,6 @@ namespace tavrin {
 namespace {
 
 constexpr double kKmhPerMetrePerSecond = 3.6;
-
-// The schema allows latitudes -90..90 and longitudes -180 up to but not including 180.
-bool HasValidPosition(const SAVELOG& point) {
-  const double lat = point.latitude, lon = point.longitude;
-  return std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 90 && std::fabs(lon) <= 180;
-}
 
 // A time the schema's dateTime accepts: a real calendar date and time of day.
 bool IsCalendarDateTime(const DateTime& dt) {
@@ -44,6 +37,8 @@ const char* GpxFix(int fixKind) {
 
 std::optional<std::string> CKMLCreator::MakeGpx(std::span<const SAVELOG> points,
                                                 const std::string& trackFile) {
+  const ExportablePoints exportable(points);
+  if (RefuseWithoutPositions(exportable, trackFile, "GPX")) return std::nullopt;
   const std::string path = OutputPath(FolderOf(trackFile), kGpxFolder, StemOf(trackFile) + ".gpx");
   if (!CreateFile(path, "Can't create GPX file.")) return std::nullopt;
   PrintUtf8("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n");
@@ -54,28 +49,19 @@ std::optional<std::string> CKMLCreator::MakeGpx(std::span<const SAVELOG> points,
   PrintUtf8("  <trk>\r\n");
   PrintUtf8("    <name>%s</name>\r\n", XmlText(StemOf(trackFile)).c_str());
   PrintUtf8("    <trkseg>\r\n");
-  size_t leftOut = 0;
-  for (const SAVELOG& point : points) {
-    if (!WriteGpxPoint(point)) ++leftOut;
-  }
+  for (const SAVELOG& point : exportable.Points()) WriteGpxPoint(point);
   PrintUtf8("    </trkseg>\r\n");
   PrintUtf8("  </trk>\r\n");
   PrintUtf8("</gpx>\r\n");
 
   auto written = FinishFile(path);
-  if (written && leftOut > 0) {
-    ShowMessage(std::to_string(leftOut) + " point(s) of " + NameOf(trackFile) +
-                    " have no valid position and were left out of " + NameOf(path) +
-                    ". The other points are in the file.",
-                MsgIcon::Warning);
-  }
+  if (written) ReportLeftOut(exportable, trackFile, *written);
   if (written) OpenDocument(*written);
   return written;
 }
 
-// One trkpt on one line; false (and nothing written) when the point has no valid position.
-bool CKMLCreator::WriteGpxPoint(const SAVELOG& point) {
-  if (!HasValidPosition(point)) return false;
+// One trkpt on one line.
+void CKMLCreator::WriteGpxPoint(const SAVELOG& point) {
   ExportFile& f = file_;
   double longitude = point.longitude;
   // 180 east is 180 west, and only the latter is allowed; the same for what rounds to it.
@@ -105,7 +91,6 @@ bool CKMLCreator::WriteGpxPoint(const SAVELOG& point) {
   }
   f.Append("</gpxtpx:TrackPointExtension></extensions></trkpt>\r\n");
   f.EndPiece();
-  return true;
 }
 
 }  // namespace tavrin

@@ -3,7 +3,6 @@
 #include "export/kml_creator.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -11,6 +10,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "export/export_paths.h"
 #include "store/posix_file.h"
 
 namespace tavrin {
@@ -43,7 +43,9 @@ void CKMLCreator::PrintUtf8(const char* format, ...) {
 }
 
 void CKMLCreator::CloseFile() {
-  if (file_.IsOpen()) file_.Close();
+  // A writer that finished has closed its file; one still open was cut short, and half a file
+  // must not replace an earlier export.
+  file_.Discard();
 }
 
 std::string CKMLCreator::OutputPath(const std::string& parent, const char* folderName,
@@ -65,11 +67,42 @@ bool CKMLCreator::CreateFile(const std::string& path, const char* failureText) {
 
 std::optional<std::string> CKMLCreator::FinishFile(const std::string& path) {
   if (file_.Close()) return path;
-  ShowMessage("Could not write " + path + ": " + ErrnoText(file_.Error()) +
-                  ". The incomplete file was removed. Free some disk space and export again.",
+  const int error = file_.Error();
+  const bool full = error == ENOSPC || error == EFBIG || error == EDQUOT;
+  ShowMessage("Could not write " + path + ": " + ErrnoText(error) +
+                  ". Nothing was written under that name; an earlier export of it is unchanged. " +
+                  (full ? "Free some disk space and export again."
+                        : "Check that you may write to the folder and export again."),
               MsgIcon::Error);
-  ::unlink(path.c_str());
   return std::nullopt;
+}
+
+namespace {
+
+constexpr char kNoPositionReasons[] = "not a number, off the globe or an empty record";
+
+}  // namespace
+
+bool CKMLCreator::RefuseWithoutPositions(const ExportablePoints& points,
+                                         const std::string& trackFile, const char* kind) const {
+  if (!points.NoneLeft()) return false;
+  ShowMessage("None of the " + std::to_string(points.LeftOut()) + " point(s) of " +
+                  NameOf(trackFile) + " has a valid position (" + kNoPositionReasons + "), so no " +
+                  kind +
+                  " file was made. Read the track from the logger again or choose another track.",
+              MsgIcon::Warning);
+  return true;
+}
+
+void CKMLCreator::ReportLeftOut(const ExportablePoints& points, const std::string& source,
+                                const std::string& path) const {
+  if (points.LeftOut() == 0) return;
+  const std::string of = source.empty() ? "" : " of " + NameOf(source);
+  ShowMessage(std::to_string(points.LeftOut()) + " point(s)" + of + " have no valid position (" +
+                  kNoPositionReasons + ") and were left out of " + NameOf(path) +
+                  (points.Points().empty() ? ", which shows no track."
+                                           : ". The other points are in the file."),
+              MsgIcon::Warning);
 }
 
 void CKMLCreator::OpenDocument(const std::string& path) const {

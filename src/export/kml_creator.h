@@ -11,6 +11,7 @@
 
 #include "app/message_box.h"
 #include "export/export_file.h"
+#include "export/exportable_points.h"
 #include "store/savelog.h"
 
 namespace tavrin {
@@ -45,7 +46,9 @@ class CKMLCreator {
   CKMLCreator& operator=(const CKMLCreator&) = delete;
 
   // Each Make... writes one file and returns its path, or nothing when it failed; the user has
-  // then been told why. A file that could not be written whole is removed, not left half done.
+  // then been told why. A file that could not be written whole never replaces an earlier file
+  // of the same name. Points without a valid position (see IsExportable) are left out, and the
+  // user is told how many; a track that has nothing else gives no file.
 
   // KML document of the track, then opened. Refuses an empty point list.
   std::optional<std::string> MakeKml(const std::string& trackFile, const std::string& programFolder,
@@ -64,7 +67,8 @@ class CKMLCreator {
   void PrintUtf8(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   bool IsOpen() const { return file_.IsOpen(); }
-  // Closes a file a writer left open. Writers close their own; this is for the end of a command.
+  // Drops a file a writer left unfinished. Writers close their own; this is for the end of a
+  // command.
   void CloseFile();
 
  private:
@@ -75,8 +79,17 @@ class CKMLCreator {
                          const std::string& fileName) const;
   // Creates the file; on failure tells the user with `failureText` first.
   bool CreateFile(const std::string& path, const char* failureText);
-  // Closes the file; on a failed write tells the user, removes the file and returns nothing.
+  // Closes the file, which then takes the path; on a failed write tells the user and returns
+  // nothing, and the path keeps what it held.
   std::optional<std::string> FinishFile(const std::string& path);
+  // Tells the user when a track has points but none with a valid position, and so gets no file
+  // of the `kind` named.
+  bool RefuseWithoutPositions(const ExportablePoints& points, const std::string& trackFile,
+                              const char* kind) const;
+  // Tells the user how many points of `source` (a track file, or empty for several) were left
+  // out of the file at `path`.
+  void ReportLeftOut(const ExportablePoints& points, const std::string& source,
+                     const std::string& path) const;
   void OpenDocument(const std::string& path) const;
   void ShowMessage(const std::string& text, MsgIcon icon) const;
   DateTime UtcDateTime(const SAVELOG& point) const;
@@ -92,11 +105,13 @@ class CKMLCreator {
 
   // ---- NMEA text and track log (nmea_export.cpp)
   std::optional<std::string> WriteSentenceFile(std::span<const SAVELOG> points,
-                                               const std::string& path, const char* failureText);
+                                               const std::string& trackFile,
+                                               const std::string& path, const char* kind,
+                                               const char* failureText);
   void WriteRmcSentence(const SAVELOG& point);
 
   // ---- GPX (gpx_export.cpp)
-  bool WriteGpxPoint(const SAVELOG& point);
+  void WriteGpxPoint(const SAVELOG& point);
 
   MessageBoxFn messageBox_;
   DocumentOpener opener_;

@@ -40,14 +40,17 @@ const char* StyleFor(const SAVELOG& point) {
 
 std::optional<std::string> CKMLCreator::MakeKml(const std::string& trackFile,
                                                 const std::string& programFolder,
-                                                std::span<const SAVELOG> points) {
-  if (points.empty()) {
+                                                std::span<const SAVELOG> allPoints) {
+  if (allPoints.empty()) {
     // The Start and Stop placemarks need a first and a last point.
     ShowMessage("Track " + NameOf(trackFile) +
                     " has no points, so no KML file was made. Choose a track with points.",
                 MsgIcon::Warning);
     return std::nullopt;
   }
+  const ExportablePoints exportable(allPoints);
+  if (RefuseWithoutPositions(exportable, trackFile, "KML")) return std::nullopt;
+  const std::span<const SAVELOG> points = exportable.Points();
   const std::string path = OutputPath(FolderOf(trackFile), kKmlFolder, StemOf(trackFile) + ".kml");
   if (!CreateFile(path, "Can't create KML file.")) return std::nullopt;
 
@@ -62,6 +65,7 @@ std::optional<std::string> CKMLCreator::MakeKml(const std::string& trackFile,
   PrintUtf8("</kml>\r\n");
 
   auto written = FinishFile(path);
+  if (written) ReportLeftOut(exportable, trackFile, *written);
   if (written) OpenDocument(*written);
   return written;
 }

@@ -29,7 +29,11 @@ MapView MapExtent::View() const {
 }
 
 std::optional<std::string> CKMLCreator::MakeMapPage(const std::string& dataFolder, int width,
-                                                    int height, std::span<const SAVELOG> points) {
+                                                    int height,
+                                                    std::span<const SAVELOG> allPoints) {
+  // Without a valid position the page shows the map without a track, as for no points at all.
+  const ExportablePoints exportable(allPoints);
+  const std::span<const SAVELOG> points = exportable.Points();
   // The page is always KML/Tvr_GoogleMap.html under the data folder, whatever track it shows.
   const std::string path = OutputPath(dataFolder, kKmlFolder, kMapPageName);
   if (!CreateFile(path, "Can't create MAP file")) return std::nullopt;
@@ -89,7 +93,9 @@ std::optional<std::string> CKMLCreator::MakeMapPage(const std::string& dataFolde
             height);
   PrintUtf8("  </body>\r\n");
   PrintUtf8("</html>\r\n");
-  return FinishFile(path);
+  auto written = FinishFile(path);
+  if (written) ReportLeftOut(exportable, "", *written);
+  return written;
 }
 
 }  // namespace tavrin

@@ -10,7 +10,7 @@ namespace {
 constexpr double kKmPerNauticalMile = 1.852;
 
 // A coordinate as NMEA writes it: whole degrees truncated toward zero, and the minutes left
-// over. A damaged position (not a number, absurdly large) must not reach an integer conversion.
+// over. Only positions on the globe get here (see IsExportable).
 struct DegreesMinutes {
   long long degrees = 0;
   double minutes = 0;
@@ -18,7 +18,6 @@ struct DegreesMinutes {
 
 DegreesMinutes SplitDegrees(double value) {
   const double whole = std::trunc(value);
-  if (!(std::fabs(whole) < 1e15)) return {0, std::fabs(value)};
   return {static_cast<long long>(std::fabs(whole)), std::fabs(value - whole) * 60.0};
 }
 
@@ -31,18 +30,23 @@ char HexDigit(unsigned nibble) {
 std::optional<std::string> CKMLCreator::MakeTxt(std::span<const SAVELOG> points,
                                                 const std::string& trackFile) {
   auto written = WriteSentenceFile(
-      points, OutputPath(FolderOf(trackFile), kTxtFolder, StemOf(trackFile) + ".txt"),
-      "Can't create Txt file");
+      points, trackFile, OutputPath(FolderOf(trackFile), kTxtFolder, StemOf(trackFile) + ".txt"),
+      "NMEA text", "Can't create Txt file");
   if (written) OpenDocument(*written);
   return written;
 }
 
 std::optional<std::string> CKMLCreator::WriteSentenceFile(std::span<const SAVELOG> points,
-                                                          const std::string& path,
+                                                          const std::string& trackFile,
+                                                          const std::string& path, const char* kind,
                                                           const char* failureText) {
+  const ExportablePoints exportable(points);
+  if (RefuseWithoutPositions(exportable, trackFile, kind)) return std::nullopt;
   if (!CreateFile(path, failureText)) return std::nullopt;
-  for (const SAVELOG& point : points) WriteRmcSentence(point);
-  return FinishFile(path);
+  for (const SAVELOG& point : exportable.Points()) WriteRmcSentence(point);
+  auto written = FinishFile(path);
+  if (written) ReportLeftOut(exportable, trackFile, *written);
+  return written;
 }
 
 // "$GPRMC,%.2d%.2d%.02d,A,%.2d%07.4f,%c,%.3d%07.4f,%c,%.2f,%d,%.2d%.2d%.2d,,*hh\r\n" with the

@@ -6,9 +6,9 @@ namespace tavrin {
 
 std::optional<std::string> CKMLCreator::MakeLog(std::span<const SAVELOG> points,
                                                 const std::string& trackFile) {
-  return WriteSentenceFile(points,
+  return WriteSentenceFile(points, trackFile,
                            OutputPath(FolderOf(trackFile), kLogFolder, StemOf(trackFile) + ".log"),
-                           "Can't create Log file");
+                           "track log", "Can't create Log file");
 }
 
 }  // namespace tavrin

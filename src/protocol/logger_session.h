@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,6 +75,9 @@ class CLoggerSession {
 
   // ---- events the host delivers on the session's thread
   void OnDataArrived();
+  // Handles bytes from the logger exactly as OnDataArrived handles those of the receive queue;
+  // for bytes that come another way (a recorded trace, a fuzzer).
+  void ReceiveBytes(std::span<const uint8_t> bytes);
   void OnTimer(int id);
   void OnConnectionLost();
   // The logger has sent nothing for longer than the host is willing to wait during a read: the
@@ -103,6 +107,8 @@ class CLoggerSession {
 
  private:
   // Reader and dispatch.
+  void ShowReceiving();
+  void HandleByte(uint8_t byte);
   void Dispatch(const CResponseReader::Item& item);
   void DispatchSentence(std::string_view line);
   void DispatchFrame(std::span<const uint8_t> frame);

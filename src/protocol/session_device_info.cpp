@@ -1,4 +1,5 @@
 // The logger's account of itself ($GPBT), flash memory errors and erase progress.
+#include <algorithm>
 #include <cstdio>
 
 #include "protocol/logger_session.h"
@@ -100,7 +101,9 @@ void CLoggerSession::OnErase(int code, long long a) {
     host_.SetProgress(0);
     return;
   }
-  host_.SetProgress(static_cast<int>(static_cast<double>(a) * 15.625));
+  // 64 sectors fill the 0-1000 scale. The sector number comes from the line: a damaged or absurd
+  // one must neither leave the scale nor overflow the conversion to int.
+  host_.SetProgress(static_cast<int>(std::clamp(static_cast<double>(a) * 15.625, 0.0, 1000.0)));
   char text[64];
   std::snprintf(text, sizeof text, "<<< Flash Memory Erase #%d Sector OK.\r\n", code);
   Status(text);

@@ -11,17 +11,30 @@ void CLoggerSession::OnDataArrived() {
   port_.AcknowledgeDataArrived();
   CQueue& queue = port_.Queue();
   const int32_t available = queue.Count();
-  if (!activity_) {
-    host_.StartTimer(kActivityTimer, kActivityFlashMs);
-    activity_ = true;
-    host_.SetConnectionImage(kImageReceiving);
-  }
-  // Only what is there now; a handler's message box may run a nested drain that takes the rest.
+  ShowReceiving();
+  // Only what is there now, taken one byte at a time: a handler's message box may run a nested
+  // drain that takes the rest, and the bytes must still be handled in the order they came.
   for (int32_t i = 0; i < available; ++i) {
     uint8_t byte;
     if (!queue.TakeByte(byte)) break;
-    if (auto item = reader_.Push(byte)) Dispatch(*item);
+    HandleByte(byte);
   }
+}
+
+void CLoggerSession::ReceiveBytes(std::span<const uint8_t> bytes) {
+  ShowReceiving();
+  for (const uint8_t byte : bytes) HandleByte(byte);
+}
+
+void CLoggerSession::ShowReceiving() {
+  if (activity_) return;
+  host_.StartTimer(kActivityTimer, kActivityFlashMs);
+  activity_ = true;
+  host_.SetConnectionImage(kImageReceiving);
+}
+
+void CLoggerSession::HandleByte(uint8_t byte) {
+  if (auto item = reader_.Push(byte)) Dispatch(*item);
 }
 
 void CLoggerSession::OnTimer(int id) {

@@ -4,12 +4,14 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace tavrin {
 namespace {
@@ -17,6 +19,10 @@ namespace {
 constexpr size_t kReadChunk = 4096;
 constexpr int kWriteStallMs = 2000;
 constexpr int kFullQueueRetryMs = 2;
+// Long enough for a few sentences at 4800 baud (about 0.12 s each), short enough that closing a
+// port whose line is held up does not seem to hang.
+constexpr auto kDrainLimit = std::chrono::milliseconds(1500);
+constexpr auto kDrainPollStep = std::chrono::milliseconds(2);
 
 std::string OpenFailure(const std::string& device, int error) {
   const std::string what = "Cannot open " + device + ": ";
@@ -52,6 +58,22 @@ bool Configure(int fd, unsigned speed) {
   if (::tcsetattr(fd, TCSANOW, &tty) != 0) return false;
   ::tcflush(fd, TCIOFLUSH);
   return true;
+}
+
+// Waits until the device has sent what was written to it, or the limit has passed. tcdrain would
+// wait without a limit (forever on a line held up by flow control); the output queue's count
+// can be watched instead. Whatever is still queued at the limit is dropped, so that close does
+// not wait out the driver's own closing time of up to 30 s.
+void DrainOutput(int fd) {
+  const auto deadline = std::chrono::steady_clock::now() + kDrainLimit;
+  int queued = 0;
+  while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      ::tcflush(fd, TCOFLUSH);
+      return;
+    }
+    std::this_thread::sleep_for(kDrainPollStep);
+  }
 }
 
 }  // namespace
@@ -131,7 +153,10 @@ bool CSerialPort::Close() {
   const uint64_t one = 1;
   [[maybe_unused]] const ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
   if (watcher_.joinable()) watcher_.join();
-  ::tcflush(fd_, TCIOFLUSH);
+  // The last command (stop, set options) is often written just before the port is closed: it
+  // must leave whole. Only what arrived unread is dropped.
+  DrainOutput(fd_);
+  ::tcflush(fd_, TCIFLUSH);
   ::close(fd_);
   ::close(wakeFd_);
   fd_ = wakeFd_ = -1;

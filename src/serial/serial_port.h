@@ -32,7 +32,8 @@ class CSerialPort {
   // Opens and configures the device and starts the watch thread; closes an open port first.
   // Returns the reason when the port cannot be used, with what the user can do about it.
   std::optional<std::string> Open(const std::string& device, uint32_t baud, Callbacks callbacks);
-  // Wakes and ends the watch thread and closes the device. False when nothing was open.
+  // Wakes and ends the watch thread, lets the device send what was written (for at most 1.5 s)
+  // and closes it. False when nothing was open.
   bool Close();
   bool IsOpen() const { return fd_ >= 0; }
 

@@ -3,9 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 namespace tavrin {
 
@@ -61,15 +64,38 @@ bool WriteAt(int fd, const void* buffer, size_t size, off_t offset) {
   return true;
 }
 
-namespace {
-
 void SyncFolderOf(const std::string& path) {
   const std::string folder = std::filesystem::path(path).parent_path().string();
   UniqueFd dir = OpenFile(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
   if (dir.Valid()) ::fsync(dir.Get());
 }
 
-}  // namespace
+UniqueFd CreateHiddenFileBeside(const std::string& path, std::string& created) {
+  static constexpr char kLetters[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static std::atomic<uint64_t> sequence{0};
+  const std::filesystem::path target(path);
+  const std::string prefix =
+      (target.parent_path() / ("." + target.filename().string() + ".tmp-")).string();
+  // Seeded per call so that two programs, or two threads, exporting the same name at once do
+  // not keep trying the same names.
+  std::mt19937_64 random(
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<uint64_t>(::getpid()) << 32) ^ sequence.fetch_add(1));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = prefix;
+    for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    // O_EXCL, so an existing file is never taken over; the mode of a new export, under umask.
+    UniqueFd fd = OpenFile(name, O_WRONLY | O_CREAT | O_EXCL);
+    if (fd.Valid()) {
+      created = std::move(name);
+      return fd;
+    }
+    if (errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return UniqueFd();
+}
 
 bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size) {
   const std::string temporary = path + ".new";

@@ -40,6 +40,14 @@ bool WriteAt(int fd, const void* buffer, size_t size, off_t offset);
 // the old file, so the old content survives any failure. False with errno set on failure.
 bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size);
 
+// Creates a new, empty file beside `path` for content that will replace it: hidden (".name.tmp-"
+// and six random characters), so that no listing takes it for the real file. Its name goes to
+// `created`. Invalid with errno set when the folder does not take it.
+UniqueFd CreateHiddenFileBeside(const std::string& path, std::string& created);
+
+// Puts a rename or deletion in the folder holding `path` on the disk.
+void SyncFolderOf(const std::string& path);
+
 std::string ErrnoText(int error);
 
 }  // namespace tavrin

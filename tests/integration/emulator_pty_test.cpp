@@ -9,6 +9,7 @@
 #include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "../support/emulator_process.h"
 #include "emulator/demo_memory.h"
@@ -194,6 +195,85 @@ TEST(EmulatorProgram, HangUpClosesTheLineAfterTheSector) {
   EXPECT_LE(::read(port.Fd(), &byte, 1), 0) << "the line is gone";
 }
 
+// The processor time a process has used so far, user and system, from /proc/<pid>/stat.
+double CpuSeconds(pid_t pid) {
+  const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+  // The fields after the program name, which is in parentheses and may hold spaces, start with
+  // the third field; utime and stime are the 14th and 15th.
+  std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+  std::string field;
+  for (int i = 3; i < 14; ++i) fields >> field;
+  long long user = 0, system = 0;
+  fields >> user >> system;
+  return static_cast<double>(user + system) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// A host in a process of its own that starts an NMEA read, takes in part of the sector and then
+// stops reading; `midSector` becomes readable at that point.
+pid_t StartHostThatStopsMidSector(const std::string& path, int midSector) {
+  const pid_t pid = ::fork();
+  if (pid != 0) return pid;
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+  const auto send = [fd](const std::string& body) {
+    const std::string s = MakeSentence(body);
+    return ::write(fd, s.data(), s.size()) == static_cast<ssize_t>(s.size());
+  };
+  if (fd < 0 || !send("PSRF200,2,0,0,0,0,0") || ReadSome(fd).empty() ||
+      !send("PSRF200,2,2,0,0,0,0")) {
+    ::_exit(1);
+  }
+  for (size_t got = 0; got < 8192;) {
+    const auto bytes = ReadSome(fd);
+    if (bytes.empty()) ::_exit(1);
+    got += bytes.size();
+  }
+  [[maybe_unused]] const ssize_t told = ::write(midSector, "!", 1);
+  while (true) ::pause();
+}
+
+TEST(EmulatorProgram, AfterItsHostIsKilledMidSectorItWaitsQuietlyForTheNext) {
+  TempDir runtime;
+  // A fast line and one sector of every point: far more than the pseudo-terminal holds, so the
+  // sector is still being sent when the host dies, and the line is soon full.
+  EmulatorProcess emulator(
+      TAVRIN_EMULATOR_PROGRAM,
+      {"--pty", "--demo", "--baud", "4000000", "--points-per-sector", "1000000"},
+      runtime.Path().string());
+  const std::string path = emulator.FirstLine();
+  ASSERT_FALSE(path.empty()) << emulator.Errors();
+
+  int midSector[2];
+  ASSERT_EQ(::pipe(midSector), 0);
+  const pid_t host = StartHostThatStopsMidSector(path, midSector[1]);
+  ::close(midSector[1]);
+  const auto told = ReadSome(midSector[0]);
+  ::close(midSector[0]);
+  ::kill(host, SIGKILL);
+  ::waitpid(host, nullptr, 0);
+  ASSERT_EQ(told.size(), 1u) << "the host never got into the sector";
+
+  // Time for the rest of the line to fill; then the emulator can only wait.
+  std::this_thread::sleep_for(500ms);
+  const double before = CpuSeconds(emulator.Pid());
+  std::this_thread::sleep_for(1s);
+  EXPECT_LT(CpuSeconds(emulator.Pid()) - before, 0.2) << "the emulator keeps busy without a host";
+
+  // The next host ends the transfer and is answered.
+  Port next(path);
+  next.Send("PSRF203,0");
+  next.Send("PSRF202,1,0,0,0,0,0");
+  std::string received;
+  while (received.find("$GPBT,") == std::string::npos) {
+    const auto bytes = ReadSome(next.Fd());
+    if (bytes.empty()) break;
+    received.append(bytes.begin(), bytes.end());
+    // Only the tail matters: the rest of the old sector comes first.
+    if (received.size() > 4096) received.erase(0, received.size() - 4096);
+  }
+  EXPECT_NE(received.find("$GPBT,"), std::string::npos) << "the next host is not answered";
+  EXPECT_EQ(emulator.Stop(SIGTERM), 0);
+}
+
 TEST(EmulatorProgram, StartUpProblemsGiveOneLineAndStatusOne) {
   TempDir runtime;
   const struct {
@@ -261,6 +341,26 @@ TEST(PacedWriter, KeepsThePaceOfTheBaudRate) {
   EXPECT_GE(written, 960u);
   EXPECT_LE(written, 960u + 16u);
   EXPECT_LT(wakes, 200) << "bytes leave in bursts, not one by one";
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
+TEST(PacedWriter, AFullLineIsWaitedForRatherThanRetried) {
+  int fds[2];
+  ASSERT_EQ(::pipe2(fds, O_NONBLOCK), 0);
+  const std::vector<uint8_t> block(4096, 'f');
+  while (::write(fds[1], block.data(), block.size()) > 0) {
+  }
+  const auto t0 = PacedWriter::Clock::time_point{};
+  PacedWriter writer(fds[1], 9600, t0);
+  writer.Enqueue(std::vector<uint8_t>(100, 'x'));
+  std::string error;
+  const auto later = t0 + 1s;  // the pace allows a burst
+  ASSERT_TRUE(writer.Flush(later, error)) << error;
+  EXPECT_EQ(writer.Pending(), 100u);
+  // The wait is for the descriptor to take bytes again, not a timer that fires at once.
+  EXPECT_TRUE(writer.WantsWritable(later));
+  EXPECT_FALSE(writer.NextWriteTime(later).has_value());
   ::close(fds[0]);
   ::close(fds[1]);
 }

@@ -45,6 +45,16 @@ class PtyPair {
     }
   }
 
+  // Bytes on their way to the logger, written on the host's side as the session would write
+  // them; the logger does not read them until Read.
+  void WriteFromHost(const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(slave_, bytes.data() + done, bytes.size() - done);
+      if (n > 0) done += static_cast<size_t>(n);
+    }
+  }
+
   // What the session wrote, waiting up to `timeoutMs` for the first byte and then taking what
   // follows within a short pause.
   std::string Read(int timeoutMs = 1000) {

@@ -153,6 +153,18 @@ TEST_F(Session, EraseAsksFirstAndReportsItsProgress) {
   EXPECT_TRUE(host.SawMessage("Deleted all Memory."));
 }
 
+TEST_F(Session, EraseProgressStaysOnItsScaleWhateverTheSectorNumber) {
+  const struct {
+    const char* sector;
+    int progress;
+  } cases[] = {{"32", 500}, {"65", 1000}, {"200000000", 1000}, {"9999999999999", 1000}, {"-3", 0}};
+  for (const auto& c : cases) {
+    host.progress.clear();
+    Answer(std::string("PSRF200,4,7,") + c.sector + ",0,0,0");
+    EXPECT_EQ(host.progress, std::vector<int>{c.progress}) << c.sector;
+  }
+}
+
 TEST_F(Session, WithoutAPortACommandIsTriedThreeTimes) {
   session.ConnectDevice(false);
   session.SendCommand(kCmdGetInfo);
@@ -179,6 +191,19 @@ TEST_F(Session, DeviceInformationIsTakenOverInFullThenCountsOnly) {
   EXPECT_EQ(d.usedPoints, 2000u);
   EXPECT_EQ(d.newPoints, 300u);
   EXPECT_EQ(host.deviceNotices.back(), kDeviceInfoCounts);
+}
+
+TEST_F(Session, BytesHandedInWithoutThePortAreHandledAsFromTheLine) {
+  session.ConnectDevice(false);
+  const std::string answer = MakeSentence("GPBT,AB1,CD,,,0,0,12,1,100,16,5,6,1000,200") +
+                             MakeSentence("PSRF200,4,32,32,0,0,0");
+  const auto* bytes = reinterpret_cast<const uint8_t*>(answer.data());
+  session.ReceiveBytes({bytes, 20});  // an item may arrive in pieces
+  session.ReceiveBytes({bytes + 20, answer.size() - 20});
+  EXPECT_EQ(session.DeviceInfo().saveByDistance, 100);
+  EXPECT_EQ(host.deviceNotices, std::vector<int>{kDeviceInfoFull});
+  EXPECT_EQ(host.progress, std::vector<int>{500});
+  EXPECT_EQ(host.images.back(), kImageReceiving);
 }
 
 TEST_F(Session, InconsistentOrEmptyMemoryReports) {

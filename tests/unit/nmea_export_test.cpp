@@ -84,20 +84,5 @@ TEST_F(NmeaExport, TimesAreUtcAndGpsbabelReadsTheTrackBack) {
   }
 }
 
-TEST_F(NmeaExport, FailedWriteIsReportedAndTheIncompleteFileRemoved) {
-  // The text file leads to a device that is always full, as a full disk would be.
-  std::filesystem::create_directories(dir / "TXT");
-  std::filesystem::create_symlink("/dev/full", dir / "TXT/20150102_030405.txt");
-  const SAVELOG point = At({15, 1, 2, 3, 4, 5}, 1, 2);
-  EXPECT_FALSE(Txt({&point, 1}));
-  ASSERT_EQ(messages.texts.size(), 1u);
-  EXPECT_NE(messages.texts[0].find("20150102_030405.txt: No space left on device."),
-            std::string::npos)
-      << messages.texts[0];
-  EXPECT_FALSE(
-      std::filesystem::exists(std::filesystem::symlink_status(dir / "TXT/20150102_030405.txt")));
-  EXPECT_TRUE(opened.paths.empty());
-}
-
 }  // namespace
 }  // namespace tavrin
