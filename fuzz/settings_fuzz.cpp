@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/ini_file.h"
+#include "settings/ini_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/app_paths.h"
+#include "settings/app_paths.h"
 #include "store/posix_file.h"
 
 namespace tavrin::cli {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "store/track_store.h"
 
 namespace tavrin::cli {

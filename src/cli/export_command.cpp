@@ -9,7 +9,7 @@
 #include <map>
 #include <memory>
 
-#include "app/app_paths.h"
+#include "settings/app_paths.h"
 #include "export/export_commands.h"
 #include "export/export_paths.h"
 #include "store/posix_file.h"

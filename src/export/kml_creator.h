@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/message_box.h"
+#include "settings/message_box.h"
 #include "export/export_file.h"
 #include "export/exportable_points.h"
 #include "store/savelog.h"

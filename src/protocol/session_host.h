@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "app/message_box.h"
+#include "settings/message_box.h"
 #include "store/savelog.h"
 #include "store/track_rows.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
+#include "settings/message_box.h"
 #include "store/savelog.h"
 #include "store/store_messages.h"
 #include "store/track_header.h"

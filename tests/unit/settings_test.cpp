@@ -1,11 +1,11 @@
-#include "app/settings.h"
+#include "settings/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "app/app_paths.h"
-#include "app/ini_file.h"
+#include "settings/app_paths.h"
+#include "settings/ini_file.h"
 #include "test_support.h"
 
 namespace tavrin {

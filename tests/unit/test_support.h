@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
+#include "settings/message_box.h"
 #include "store/track_rows.h"
 #include "store/track_store.h"
 

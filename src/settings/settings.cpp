@@ -1,10 +1,10 @@
-#include "app/settings.h"
+#include "settings/settings.h"
 
 #include <cstdint>
 #include <ctime>
 #include <system_error>
 
-#include "app/ini_file.h"
+#include "settings/ini_file.h"
 
 namespace tavrin {
 namespace {
