@@ -86,13 +86,13 @@ bool IsRealDateTime(const DateTime& dt) {
          dt.minute >= 0 && dt.minute <= 59 && dt.second >= 0 && dt.second <= 59;
 }
 
+bool IsTrackPointPastThe28th(const SAVELOG& record) {
+  return IsRealDateTime(record.GetDateTime());
+}
+
 bool IsZeroed(const SAVELOG& record) {
   static constexpr SAVELOG kZero{};
   return std::memcmp(&record, &kZero, sizeof record) == 0;
-}
-
-bool IsTrackPoint(const SAVELOG& record) {
-  return IsRealDateTime(record.GetDateTime());
 }
 
 std::string HeaderFault(const TRACKHEADER& header, off_t size) {
@@ -116,11 +116,9 @@ std::string HeaderFault(const TRACKHEADER& header, off_t size) {
   return {};
 }
 
-bool RecordTally::IsPoint(const SAVELOG& record, size_t index) {
-  if (IsTrackPoint(record)) return true;
+void RecordTally::CountNotPoint(const SAVELOG& record, size_t index) {
   if (NotPoints() == 0) firstBad = index;
   ++(IsZeroed(record) ? zeroed : badDates);
-  return false;
 }
 
 std::string RecordTally::Describe() const {

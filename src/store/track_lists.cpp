@@ -236,11 +236,15 @@ bool CTrackStore::ReadPointsFrom(int fd, off_t size, const SAVESTATE& entry, Poi
                kTrackHeaderBytes + static_cast<off_t>(tally.records) * kTrackRecordBytes);
     const size_t records = got > 0 ? static_cast<size_t>(got) / sizeof(SAVELOG) : 0;
     if (got < 0) tally.readError = errno;
-    size_t live = 0;
-    for (size_t i = 0; i < records; ++i) {
-      if (chunk[i].IsDeleted() || !tally.IsPoint(chunk[i], tally.records + i)) continue;
-      if (live != i) chunk[live] = chunk[i];
-      ++live;
+    size_t live = records;
+    // Nearly every chunk holds only live points: one pass without a branch finds that out.
+    if (!AllLivePoints(chunk, records)) {
+      live = 0;
+      for (size_t i = 0; i < records; ++i) {
+        if (chunk[i].IsDeleted() || !tally.IsPoint(chunk[i], tally.records + i)) continue;
+        if (live != i) chunk[live] = chunk[i];
+        ++live;
+      }
     }
     if (shift) ShiftPoints(chunk, live, offset_);
     out.resize(start + live);
