@@ -6,12 +6,21 @@ ASAN_BUILD ?= build-asan
 GENERATOR ?= Ninja
 DATA ?= $(CURDIR)/DataLog
 
-.PHONY: all deps configure build run test sanitize tsan bench fuzz format clean
+.PHONY: all deps deps-fuzz configure build run test sanitize tsan bench fuzz format clean
 
 all: build
 
-deps:
-	bash scripts/install-deps.sh
+# The installer runs once for each set of package groups (scripts/install-deps.sh lists them;
+# "core+gui" is both), and again only when the script changes: a stamp file in .deps-installed/
+# remembers each set installed, so that `make test` does not ask dpkg about every package each
+# time. Delete the folder to have the packages checked again.
+DEPS_STAMPS = .deps-installed
+$(DEPS_STAMPS)/%: scripts/install-deps.sh
+	bash scripts/install-deps.sh $(subst +, ,$*)
+	@mkdir -p $(DEPS_STAMPS) && touch $@
+
+deps: $(DEPS_STAMPS)/core+gui
+deps-fuzz: $(DEPS_STAMPS)/core+fuzz
 
 configure: deps
 	cmake -S . -B $(BUILD) -G $(GENERATOR)
@@ -47,14 +56,14 @@ bench: build
 # in fuzz/corpus/<fuzzer>/ (inputs that once found a fault), which are run first.
 FUZZ_SECONDS ?= 60
 FUZZERS = track_file_fuzz settings_fuzz reader_fuzz session_answers_fuzz emulator_commands_fuzz
-fuzz: deps
+fuzz: deps-fuzz
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G $(GENERATOR) -DTAVRIN_FUZZ=ON -DBUILD_TESTING=OFF -DTAVRIN_BENCH=OFF
 	cmake --build build-fuzz
 	for f in $(FUZZERS); do mkdir -p build-fuzz/corpus/$$f; \
 	  kept=$$(test -d fuzz/corpus/$$f && echo fuzz/corpus/$$f); \
 	  build-fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$f $$kept || exit 1; done
 
-format:
+format: $(DEPS_STAMPS)/core
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
