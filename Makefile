@@ -5,8 +5,11 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 GENERATOR ?= Ninja
 DATA ?= $(CURDIR)/DataLog
+# Extra cache entries for the configure steps, e.g. CMAKE_FLAGS=-DTAVRIN_WERROR=ON (as CI does).
+CMAKE_FLAGS ?=
 
-.PHONY: all deps deps-fuzz configure build run test sanitize tsan bench fuzz format clean
+.PHONY: all deps deps-fuzz configure build run test sanitize tsan bench fuzz format format-check \
+  clean
 
 all: build
 
@@ -23,7 +26,7 @@ deps: $(DEPS_STAMPS)/core+gui
 deps-fuzz: $(DEPS_STAMPS)/core+fuzz
 
 configure: deps
-	cmake -S . -B $(BUILD) -G $(GENERATOR)
+	cmake -S . -B $(BUILD) -G $(GENERATOR) $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD)
@@ -36,13 +39,14 @@ test: build
 
 # Unit tests once more with the address and undefined-behaviour sanitizers.
 sanitize: deps
-	cmake -S . -B $(ASAN_BUILD) -G $(GENERATOR) -DTAVRIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B $(ASAN_BUILD) -G $(GENERATOR) -DTAVRIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+	  $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
 
 # The threaded parts (receive queue, serial port and session) under the thread sanitizer.
 tsan: deps
-	cmake -S . -B build-tsan -G $(GENERATOR) -DTAVRIN_TSAN=ON -DTAVRIN_BENCH=OFF
+	cmake -S . -B build-tsan -G $(GENERATOR) -DTAVRIN_TSAN=ON -DTAVRIN_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build build-tsan --target unit_tests
 	build-tsan/tests/unit_tests --gtest_filter='Queue*:Session*'
 
@@ -65,6 +69,10 @@ fuzz: deps-fuzz
 
 format: $(DEPS_STAMPS)/core
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails, naming each file and line, when a C++ file is not as `make format` would leave it.
+format-check: $(DEPS_STAMPS)/core
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz build-tsan
