@@ -44,11 +44,12 @@ sanitize: deps
 	cmake --build $(ASAN_BUILD)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
 
-# The threaded parts (receive queue, serial port and session) under the thread sanitizer.
+# The threaded parts (receive queue, serial port and session) under the thread sanitizer: the
+# tests labelled "threads" in tests/CMakeLists.txt.
 tsan: deps
 	cmake -S . -B build-tsan -G $(GENERATOR) -DTAVRIN_TSAN=ON -DTAVRIN_BENCH=OFF $(CMAKE_FLAGS)
-	cmake --build build-tsan --target unit_tests
-	build-tsan/tests/unit_tests --gtest_filter='Queue*:Session*'
+	cmake --build build-tsan --target thread_tests
+	ctest --test-dir build-tsan -L threads --no-tests=error --output-on-failure -j2
 
 bench: build
 	$(BUILD)/bench/store_bench
