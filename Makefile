@@ -5,16 +5,28 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 GENERATOR ?= Ninja
 DATA ?= $(CURDIR)/DataLog
+# Extra cache entries for the configure steps, e.g. CMAKE_FLAGS=-DTAVRIN_WERROR=ON (as CI does).
+CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test sanitize tsan bench fuzz format clean
+.PHONY: all deps deps-fuzz configure build run test sanitize tsan bench fuzz format format-check \
+  clean
 
 all: build
 
-deps:
-	bash scripts/install-deps.sh
+# The installer runs once for each set of package groups (scripts/install-deps.sh lists them;
+# "core+gui" is both), and again only when the script changes: a stamp file in .deps-installed/
+# remembers each set installed, so that `make test` does not ask dpkg about every package each
+# time. Delete the folder to have the packages checked again.
+DEPS_STAMPS = .deps-installed
+$(DEPS_STAMPS)/%: scripts/install-deps.sh
+	bash scripts/install-deps.sh $(subst +, ,$*)
+	@mkdir -p $(DEPS_STAMPS) && touch $@
+
+deps: $(DEPS_STAMPS)/core+gui
+deps-fuzz: $(DEPS_STAMPS)/core+fuzz
 
 configure: deps
-	cmake -S . -B $(BUILD) -G $(GENERATOR)
+	cmake -S . -B $(BUILD) -G $(GENERATOR) $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD)
@@ -27,15 +39,17 @@ test: build
 
 # Unit tests once more with the address and undefined-behaviour sanitizers.
 sanitize: deps
-	cmake -S . -B $(ASAN_BUILD) -G $(GENERATOR) -DTAVRIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B $(ASAN_BUILD) -G $(GENERATOR) -DTAVRIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+	  $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
 
-# The threaded parts (receive queue, serial port and session) under the thread sanitizer.
+# The threaded parts (receive queue, serial port and session) under the thread sanitizer: the
+# tests labelled "threads" in tests/CMakeLists.txt.
 tsan: deps
-	cmake -S . -B build-tsan -G $(GENERATOR) -DTAVRIN_TSAN=ON -DTAVRIN_BENCH=OFF
-	cmake --build build-tsan --target unit_tests
-	build-tsan/tests/unit_tests --gtest_filter='Queue*:Session*'
+	cmake -S . -B build-tsan -G $(GENERATOR) -DTAVRIN_TSAN=ON -DTAVRIN_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build build-tsan --target thread_tests
+	ctest --test-dir build-tsan -L threads --no-tests=error --output-on-failure -j2
 
 bench: build
 	$(BUILD)/bench/store_bench
@@ -47,15 +61,19 @@ bench: build
 # in fuzz/corpus/<fuzzer>/ (inputs that once found a fault), which are run first.
 FUZZ_SECONDS ?= 60
 FUZZERS = track_file_fuzz settings_fuzz reader_fuzz session_answers_fuzz emulator_commands_fuzz
-fuzz: deps
+fuzz: deps-fuzz
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G $(GENERATOR) -DTAVRIN_FUZZ=ON -DBUILD_TESTING=OFF -DTAVRIN_BENCH=OFF
 	cmake --build build-fuzz
 	for f in $(FUZZERS); do mkdir -p build-fuzz/corpus/$$f; \
 	  kept=$$(test -d fuzz/corpus/$$f && echo fuzz/corpus/$$f); \
 	  build-fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$f $$kept || exit 1; done
 
-format:
+format: $(DEPS_STAMPS)/core
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails, naming each file and line, when a C++ file is not as `make format` would leave it.
+format-check: $(DEPS_STAMPS)/core
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz build-tsan

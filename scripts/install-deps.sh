@@ -1,17 +1,47 @@
 #!/usr/bin/env bash
-# Installs everything Tavrin Lite needs to build, run and test on a Debian machine.
+# Installs what Tavrin Lite needs on a Debian machine, in groups:
+#
+#   scripts/install-deps.sh [core|gui|fuzz|all]...
+#
+#   core  the core library, the command-line tool and the emulator: compiler, build tools,
+#         libraries, the test and benchmark frameworks, clang-format, and the outside readers
+#         that the export tests run (gpsbabel, xmllint)
+#   gui   what the desktop window adds: Qt 6, OpenGL, fonts, and a virtual X server for its tests
+#   fuzz  what the libFuzzer targets add: clang and its runtime
+#   all   every group
+#
+# With no group it installs core and gui, what `make test` needs.
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-webengine-dev libgl-dev
+core=(
+  build-essential cmake ninja-build pkg-config git clang-format
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   gpsbabel libxml2-utils
-  fonts-nanum xvfb xauth
-  clang-format clang libclang-rt-14-dev
 )
+gui=(
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-webengine-dev libgl-dev
+  fonts-nanum xvfb xauth
+)
+fuzz=(clang libclang-rt-14-dev)
+
+usage() {
+  echo "usage: $0 [core|gui|fuzz|all]...  (no group: core and gui)"
+}
+
+[ $# -gt 0 ] || set -- core gui
+packages=()
+for group in "$@"; do
+  case "$group" in
+    core) packages+=("${core[@]}") ;;
+    gui) packages+=("${gui[@]}") ;;
+    fuzz) packages+=("${fuzz[@]}") ;;
+    all) packages+=("${core[@]}" "${gui[@]}" "${fuzz[@]}") ;;
+    -h | --help) usage; exit 0 ;;
+    *) echo "install-deps: there is no group '$group'." >&2; usage >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,7 +49,7 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
-  echo "install-deps: all packages present"
+  echo "install-deps: all packages of $* present"
   exit 0
 fi
 

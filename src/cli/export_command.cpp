@@ -9,9 +9,9 @@
 #include <map>
 #include <memory>
 
-#include "settings/app_paths.h"
 #include "export/export_commands.h"
 #include "export/export_paths.h"
+#include "settings/app_paths.h"
 #include "store/posix_file.h"
 
 extern char** environ;

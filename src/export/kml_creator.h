@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "settings/message_box.h"
 #include "export/export_file.h"
 #include "export/exportable_points.h"
+#include "settings/message_box.h"
 #include "store/savelog.h"
 
 namespace tavrin {

@@ -1,5 +1,7 @@
 // tavrin-emulator as a host meets it: a separate process on a real pseudo-terminal, found through
 // its first line of output and its registration file.
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>

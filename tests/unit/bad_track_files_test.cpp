@@ -1,6 +1,8 @@
 // Track files that are not what a track file should be. Each one is told of with its name and
 // reason, every good file beside it is still listed and loaded, and no read hangs or grows past
 // what the file holds.
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -2,8 +2,6 @@
 // to write track files byte by byte.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
