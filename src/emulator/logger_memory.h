@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/device_state.h"
 #include "store/savelog.h"
 
 namespace tavrin::emulator {
@@ -38,8 +39,8 @@ struct LoggerMemory {
   uint32_t memoryMbit = kDefaultMemoryMbit;
   uint32_t pointsPerSector = kDefaultPointsPerSector;
 
-  // Points the flash holds: one sector's worth of 4096 points is kept back for the logger itself.
-  uint32_t Capacity() const { return (memoryMbit / 8) * 65536u - 4096u; }
+  // Points the flash holds, by the same rule as the host's.
+  uint32_t Capacity() const { return LoggerCapacity(memoryMbit); }
   // Flash sectors an erase walks through (two per Mbit: 64 for 32 Mbit).
   uint32_t EraseSectorCount() const { return memoryMbit * 2; }
   std::span<const SAVELOG> NewPoints() const;

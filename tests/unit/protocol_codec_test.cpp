@@ -3,6 +3,7 @@
 #include <cstring>
 #include <random>
 
+#include "protocol/device_state.h"
 #include "protocol/frames.h"
 #include "protocol/nmea.h"
 #include "test_support.h"
@@ -44,9 +45,32 @@ TEST(Sentences, FieldsKeepEmptyPositionsAndStopAtTheStar) {
   EXPECT_DOUBLE_EQ(ParseNumber("3723.2475"), 3723.2475);
 }
 
+TEST(Capacity, EachFlashSizeKeepsOneSectorBack) {
+  struct Case {
+    uint32_t mbit;
+    uint32_t points;
+  };
+  const Case cases[] = {{8, 61440},
+                        {16, 126976},
+                        {32, 258048},
+                        {64, 520192},
+                        {128, 1044480},
+                        {0, 0xFFFFF000u},  // below one 8-Mbit block: wraps as
+                                           // unsigned
+                        {7, 0xFFFFF000u},
+                        {15, 61440}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(LoggerCapacity(c.mbit), c.points) << c.mbit << " Mbit";
+    DeviceState d;
+    d.memorySize = c.mbit;
+    EXPECT_EQ(d.Capacity(), c.points) << c.mbit << " Mbit";
+  }
+}
+
 TEST(Rmc, DecodesPositionSpeedCourseAndDate) {
-  const auto fields =
-      SplitFields("$GPRMC,083000.000,A,3723.2475,S,12158.3416,W,10.0,359.9,050315,,,A*00\r\n");
+  const auto fields = SplitFields(
+      "$GPRMC,083000.000,A,3723.2475,S,12158.3416,"
+      "W,10.0,359.9,050315,,,A*00\r\n");
   const SAVELOG p = DecodeRmc(fields);
   EXPECT_NEAR(p.latitude, -37.387458, 1e-6);
   EXPECT_NEAR(p.longitude, -121.97236, 1e-5);
