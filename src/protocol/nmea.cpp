@@ -8,10 +8,6 @@
 namespace tavrin {
 namespace {
 
-char HexDigit(unsigned value) {
-  return static_cast<char>(value < 10 ? '0' + value : 'A' + value - 10);
-}
-
 // The host's reading of a received checksum digit: '0'-'9' by value, anything above by its code
 // minus 0x37, so both 'A' and 'a' work (the latter only after masking to four bits).
 unsigned ReceivedDigit(char c) {
@@ -20,6 +16,10 @@ unsigned ReceivedDigit(char c) {
 }
 
 }  // namespace
+
+char ChecksumDigit(unsigned value) {
+  return "0123456789ABCDEF"[value & 0x0F];
+}
 
 uint8_t NmeaChecksum(std::string_view body) {
   uint8_t sum = 0;
@@ -31,8 +31,8 @@ void FillChecksum(std::string& sentence) {
   const size_t n = sentence.size();
   if (n < 5) return;
   const uint8_t sum = n - 5 <= 1 ? 0 : NmeaChecksum(std::string_view(sentence).substr(1, n - 6));
-  sentence[n - 4] = HexDigit(sum >> 4);
-  sentence[n - 3] = HexDigit(sum & 0x0F);
+  sentence[n - 4] = ChecksumDigit(sum >> 4);
+  sentence[n - 3] = ChecksumDigit(sum);
 }
 
 std::string MakeSentence(std::string_view body) {

@@ -14,6 +14,8 @@ namespace tavrin {
 
 // XOR of the bytes of a sentence body.
 uint8_t NmeaChecksum(std::string_view body);
+// The upper-case hexadecimal digit of the low four bits of `value`, as checksums are written.
+char ChecksumDigit(unsigned value);
 
 // Overwrites the two checksum characters of a sentence that ends in "*hh\r\n" with the
 // upper-case checksum of the bytes between "$" and "*".

@@ -23,6 +23,27 @@ TEST(Sentences, ChecksumsOfTheCommandCatalogue) {
   EXPECT_EQ(tiny, "$*00\r\n");
 }
 
+TEST(Sentences, ChecksumIsTheXorOfTheBodyWrittenInUpperCaseHex) {
+  struct Case {
+    std::string_view body;
+    uint8_t sum;
+    std::string_view digits;
+  };
+  const Case cases[] = {
+      {"", 0x00, "00"},          {"A", 0x41, "41"},          {"AA", 0x00, "00"},
+      {"PSRF203,0", 0x3A, "3A"}, {"GPRMC,\xff", 0x98, "98"},  // bytes above 0x7F count too
+      {"\x0f", 0x0F, "0F"},      {"\xa0", 0xA0, "A0"}};
+  for (const Case& c : cases) {
+    const uint8_t sum = NmeaChecksum(c.body);
+    EXPECT_EQ(sum, c.sum) << c.body;
+    EXPECT_EQ(std::string({ChecksumDigit(sum >> 4), ChecksumDigit(sum)}), c.digits) << c.body;
+  }
+  const std::string_view digits = "0123456789ABCDEF";
+  for (unsigned value = 0; value < 32; ++value) {
+    EXPECT_EQ(ChecksumDigit(value), digits[value % 16]) << value;  // only the low four bits
+  }
+}
+
 TEST(Sentences, ReceivedChecksumAcceptsEitherCaseAndNeedsCrLf) {
   EXPECT_TRUE(SentenceChecksumOk("$PSRF200,5,2,0,0,0,0*22\r\n"));
   EXPECT_FALSE(SentenceChecksumOk("$PSRF200,5,2,0,0,0,0*23\r\n"));
@@ -50,15 +71,10 @@ TEST(Capacity, EachFlashSizeKeepsOneSectorBack) {
     uint32_t mbit;
     uint32_t points;
   };
-  const Case cases[] = {{8, 61440},
-                        {16, 126976},
-                        {32, 258048},
-                        {64, 520192},
-                        {128, 1044480},
-                        {0, 0xFFFFF000u},  // below one 8-Mbit block: wraps as
-                                           // unsigned
-                        {7, 0xFFFFF000u},
-                        {15, 61440}};
+  const Case cases[] = {
+      {8, 61440},       {16, 126976},     {32, 258048}, {64, 520192},
+      {128, 1044480},   {0, 0xFFFFF000u},  // below one 8-Mbit block: wraps as unsigned
+      {7, 0xFFFFF000u}, {15, 61440}};
   for (const Case& c : cases) {
     EXPECT_EQ(LoggerCapacity(c.mbit), c.points) << c.mbit << " Mbit";
     DeviceState d;
@@ -68,9 +84,8 @@ TEST(Capacity, EachFlashSizeKeepsOneSectorBack) {
 }
 
 TEST(Rmc, DecodesPositionSpeedCourseAndDate) {
-  const auto fields = SplitFields(
-      "$GPRMC,083000.000,A,3723.2475,S,12158.3416,"
-      "W,10.0,359.9,050315,,,A*00\r\n");
+  const auto fields =
+      SplitFields("$GPRMC,083000.000,A,3723.2475,S,12158.3416,W,10.0,359.9,050315,,,A*00\r\n");
   const SAVELOG p = DecodeRmc(fields);
   EXPECT_NEAR(p.latitude, -37.387458, 1e-6);
   EXPECT_NEAR(p.longitude, -121.97236, 1e-5);
