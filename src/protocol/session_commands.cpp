@@ -4,6 +4,7 @@
 
 #include "protocol/logger_session.h"
 #include "protocol/nmea.h"
+#include "store/utf8_text.h"
 
 namespace tavrin {
 namespace {
@@ -14,12 +15,6 @@ constexpr int kRetries = 2;
 const char kTooManyCharacters[] = "글자 개수가 너무 많습니다.";
 const char kLettersAndDigitsOnly[] =
     "사용할수 없는 글자가 존재합니다.\r\n 알파벳과 숫자만 허용됩니다.";
-
-size_t CharacterCount(const std::string& utf8) {
-  size_t count = 0;
-  for (unsigned char c : utf8) count += (c & 0xC0) != 0x80;
-  return count;
-}
 
 std::string Format(const char* format, auto... args) {
   char text[160];
