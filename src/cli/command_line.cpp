@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <tuple>
 
+#include "protocol/note_group.h"
 #include "serial/serial_port.h"
 
 namespace tavrin::cli {
@@ -160,11 +161,12 @@ bool After(const DateTime& from, const DateTime& to) {
 
 std::string NoteGroupFault(const std::string& group, size_t number, size_t limit) {
   const std::string name = "note group " + std::to_string(number) + " '" + group + "'";
-  const bool plain = std::all_of(group.begin(), group.end(), [](unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  });
-  if (!plain) return name + " may hold only the letters A-Z, a-z and the digits 0-9";
-  if (group.size() > limit) {
+  const NoteGroupFaults faults = FindNoteGroupFaults(group, limit);
+  if (faults.notLettersOrDigits) {
+    return name + " may hold only the letters A-Z, a-z and the digits 0-9";
+  }
+  // Only letters and digits are left here, so bytes and characters are the same count.
+  if (faults.tooLong) {
     return name + " has " + std::to_string(group.size()) +
            " characters; the logger keeps at most " + std::to_string(limit);
   }

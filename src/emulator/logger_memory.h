@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "protocol/device_state.h"
+#include "protocol/note_group.h"
 #include "store/savelog.h"
 
 namespace tavrin::emulator {
 
 constexpr size_t kNoteGroupCount = 4;
-constexpr size_t kNoteGroupMaxLength = 5;
 constexpr uint32_t kDefaultMemoryMbit = 32;
 constexpr uint32_t kDefaultPointsPerSector = 4096;
 
@@ -52,8 +52,6 @@ struct LoggerMemory {
   friend bool operator==(const LoggerMemory&, const LoggerMemory&);
 };
 
-// Up to five ASCII letters or digits: what the logger keeps as a note group.
-bool IsValidNoteGroup(std::string_view text);
 // The flash sizes a logger comes with.
 bool IsValidMemorySize(uint32_t mbit);
 

@@ -1,10 +1,9 @@
 // Connecting, the command catalogue and the sending of sentences.
-#include <cctype>
 #include <cstdio>
 
 #include "protocol/logger_session.h"
 #include "protocol/nmea.h"
-#include "store/utf8_text.h"
+#include "protocol/note_group.h"
 
 namespace tavrin {
 namespace {
@@ -35,15 +34,14 @@ std::string PeriodFields(const ReadPeriod& p) {
 }  // namespace
 
 bool CheckNoteGroup(const std::string& group, size_t limit, ISessionHost& host) {
-  if (CharacterCount(group) > limit) {
+  const NoteGroupFaults faults = FindNoteGroupFaults(group, limit);
+  if (faults.tooLong) {
     host.ShowMessage(kTooManyCharacters, MsgIcon::Error, MsgButtons::Ok);
     return false;
   }
-  for (unsigned char c : group) {
-    if (c >= 0x80 || !std::isalnum(c)) {
-      host.ShowMessage(kLettersAndDigitsOnly, MsgIcon::Error, MsgButtons::Ok);
-      return false;
-    }
+  if (faults.notLettersOrDigits) {
+    host.ShowMessage(kLettersAndDigitsOnly, MsgIcon::Error, MsgButtons::Ok);
+    return false;
   }
   return true;
 }
@@ -141,7 +139,7 @@ void CLoggerSession::SendCommand(int number) {
       break;
     case kCmdSetNotes:
       for (const std::string& group : deviceState_.noteGroups) {
-        if (!CheckNoteGroup(group, 5, host_)) return;
+        if (!CheckNoteGroup(group, kNoteGroupLetters, host_)) return;
       }
       infoComplete_ = false;
       status = ">>> Set GPBT Message(Information).\r\n";

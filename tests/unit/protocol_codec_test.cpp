@@ -6,6 +6,7 @@
 #include "protocol/device_state.h"
 #include "protocol/frames.h"
 #include "protocol/nmea.h"
+#include "protocol/note_group.h"
 #include "test_support.h"
 
 namespace tavrin {
@@ -81,6 +82,34 @@ TEST(Capacity, EachFlashSizeKeepsOneSectorBack) {
     d.memorySize = c.mbit;
     EXPECT_EQ(d.Capacity(), c.points) << c.mbit << " Mbit";
   }
+}
+
+TEST(NoteGroups, AtMostFiveAsciiLettersOrDigits) {
+  struct Case {
+    std::string_view group;
+    bool tooLong;
+    bool notLettersOrDigits;
+  };
+  const Case cases[] = {
+      {"", false, false},
+      {"AB1", false, false},
+      {"az09Z", false, false},
+      {"ABCDEF", true, false},
+      {"AB CD", false, true},
+      {"AB-1", false, true},
+      {"\xED\x95\x9C\xEA\xB8\x80", false, true},  // two Korean characters, six bytes
+      {"\xED\x95\x9C\xEA\xB8\x80\xED\x95\x9C\xEA\xB8\x80\xED\x95\x9C\xEA\xB8\x80", true, true},
+      {"ABCD\xC3\xA9", false, true},  // five characters, six bytes
+      {"ABCDE\xC3\xA9", true, true},
+  };
+  for (const Case& c : cases) {
+    const NoteGroupFaults faults = FindNoteGroupFaults(c.group);
+    EXPECT_EQ(faults.tooLong, c.tooLong) << c.group;
+    EXPECT_EQ(faults.notLettersOrDigits, c.notLettersOrDigits) << c.group;
+    EXPECT_EQ(IsValidNoteGroup(c.group), !c.tooLong && !c.notLettersOrDigits) << c.group;
+  }
+  EXPECT_TRUE(FindNoteGroupFaults("ABC", 2).tooLong);  // the limit is the caller's
+  EXPECT_FALSE(FindNoteGroupFaults("ABCDEFG", 7).tooLong);
 }
 
 TEST(Rmc, DecodesPositionSpeedCourseAndDate) {
