@@ -38,6 +38,17 @@ long long ParseInteger(std::string_view field);
 // A decimal number with an optional fraction; 0 when there is none.
 double ParseNumber(std::string_view field);
 
+// Dates travel as one decimal number DDMMYY and times as hhmmss, in both directions.
+// Writes day, month and two-digit year from a DDMMYY number; the day keeps all above the month.
+void SetDdmmyy(DateTime& t, long long ddmmyy);
+// Writes hour, minute and second from an hhmmss number; the hour keeps all above the minute.
+void SetHhmmss(DateTime& t, long long hhmmss);
+DateTime FromDdmmyyHhmmss(long long ddmmyy, long long hhmmss);
+// day × 10000 + month × 100 + the year's last two digits.
+long long ToDdmmyy(const DateTime& t);
+// hour × 10000 + minute × 100 + second.
+long long ToHhmmss(const DateTime& t);
+
 // Decodes the fields of a $GPRMC sentence (field 0 is the name) into a point, the way the host
 // stores it: status S is a track start, A a fix (kind 3), anything else no fix.
 SAVELOG DecodeRmc(const std::vector<std::string_view>& fields);

@@ -22,12 +22,8 @@ std::string Format(const char* format, auto... args) {
 }
 
 std::string PeriodFields(const ReadPeriod& p) {
-  const auto date = [](const DateTime& t) {
-    return Format("%02d%02d%02d", t.day, t.month, ((t.year % 100) + 100) % 100);
-  };
-  const auto time = [](const DateTime& t) {
-    return Format("%02d%02d%02d", t.hour, t.minute, t.second);
-  };
+  const auto date = [](const DateTime& t) { return Format("%06lld", ToDdmmyy(t)); };
+  const auto time = [](const DateTime& t) { return Format("%06lld", ToHhmmss(t)); };
   return date(p.from) + "," + time(p.from) + "," + date(p.to) + "," + time(p.to);
 }
 

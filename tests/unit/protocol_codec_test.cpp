@@ -112,6 +112,32 @@ TEST(NoteGroups, AtMostFiveAsciiLettersOrDigits) {
   EXPECT_FALSE(FindNoteGroupFaults("ABCDEFG", 7).tooLong);
 }
 
+TEST(DateFields, DdmmyyAndHhmmssBothWays) {
+  struct Case {
+    long long ddmmyy, hhmmss;
+    DateTime t;
+  };
+  const Case cases[] = {
+      {10524, 80000, {24, 5, 1, 8, 0, 0}},        {311299, 235959, {99, 12, 31, 23, 59, 59}},
+      {290200, 0, {0, 2, 29, 0, 0, 0}},           {0, 0, {0, 0, 0, 0, 0, 0}},
+      {9990101, 995959, {1, 1, 999, 99, 59, 59}},  // the day and the hour keep what lies above
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FromDdmmyyHhmmss(c.ddmmyy, c.hhmmss), c.t) << c.ddmmyy << " " << c.hhmmss;
+    EXPECT_EQ(ToDdmmyy(c.t), c.ddmmyy) << c.ddmmyy;
+    EXPECT_EQ(ToHhmmss(c.t), c.hhmmss) << c.hhmmss;
+  }
+  // DDMMYY holds only the last two digits of a year.
+  EXPECT_EQ(ToDdmmyy(DateTime{124, 5, 1, 0, 0, 0}), 10524);
+  EXPECT_EQ(ToDdmmyy(DateTime{-1, 5, 1, 0, 0, 0}), 10599);
+  // Setting one half leaves the other as it was.
+  DateTime t{1, 2, 3, 4, 5, 6};
+  SetDdmmyy(t, 311224);
+  EXPECT_EQ(t, (DateTime{24, 12, 31, 4, 5, 6}));
+  SetHhmmss(t, 101112);
+  EXPECT_EQ(t, (DateTime{24, 12, 31, 10, 11, 12}));
+}
+
 TEST(Rmc, DecodesPositionSpeedCourseAndDate) {
   const auto fields =
       SplitFields("$GPRMC,083000.000,A,3723.2475,S,12158.3416,W,10.0,359.9,050315,,,A*00\r\n");
