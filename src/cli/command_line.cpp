@@ -8,6 +8,7 @@
 
 #include "protocol/note_group.h"
 #include "serial/serial_port.h"
+#include "store/savelog.h"
 
 namespace tavrin::cli {
 namespace {
@@ -113,10 +114,7 @@ std::optional<CalendarDate> ParseDate(const std::string& text, std::string& why)
     return std::nullopt;
   }
   const CalendarDate date{Digits(text, 0, 4), Digits(text, 5, 2), Digits(text, 8, 2)};
-  // MonthLength takes the two-digit year of the logger; leap years of 2000-2099 are every fourth.
-  const bool leap = date.year % 4 == 0 && (date.year % 100 != 0 || date.year % 400 == 0);
-  const int days = date.month == 2 ? (leap ? 29 : 28) : MonthLength(date.month, 1);
-  if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > days) {
+  if (!IsCalendarDate(date.year, date.month, date.day)) {
     why = "'" + text + "' is not a date the calendar has";
     return std::nullopt;
   }
@@ -140,7 +138,7 @@ std::optional<DateTime> ParseLoggerTime(const std::string& text, std::string& wh
   }
   const DateTime time{date->year - 2000,   date->month,         date->day,
                       Digits(text, 11, 2), Digits(text, 14, 2), Digits(text, 17, 2)};
-  if (time.hour > 23 || time.minute > 59 || time.second > 59) {
+  if (!IsTimeOfDay(time.hour, time.minute, time.second)) {
     why = "'" + text + "' is not a time of day";
     return std::nullopt;
   }

@@ -38,8 +38,6 @@ size_t StoredRecords(int fd, off_t size);
 // Why a header read from a file of `size` bytes cannot be listed; empty when it can.
 std::string HeaderFault(const TRACKHEADER& header, off_t size);
 
-// A date-time of years 2000-2099 that the calendar has.
-bool IsRealDateTime(const DateTime& dt);
 // A record is a track point when it carries a real date-time; a zeroed record has none.
 bool IsTrackPoint(const SAVELOG& record);
 bool IsZeroed(const SAVELOG& record);
