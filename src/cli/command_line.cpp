@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <tuple>
 
+#include "protocol/note_group.h"
 #include "serial/serial_port.h"
+#include "store/savelog.h"
 
 namespace tavrin::cli {
 namespace {
@@ -112,10 +114,7 @@ std::optional<CalendarDate> ParseDate(const std::string& text, std::string& why)
     return std::nullopt;
   }
   const CalendarDate date{Digits(text, 0, 4), Digits(text, 5, 2), Digits(text, 8, 2)};
-  // MonthLength takes the two-digit year of the logger; leap years of 2000-2099 are every fourth.
-  const bool leap = date.year % 4 == 0 && (date.year % 100 != 0 || date.year % 400 == 0);
-  const int days = date.month == 2 ? (leap ? 29 : 28) : MonthLength(date.month, 1);
-  if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > days) {
+  if (!IsCalendarDate(date.year, date.month, date.day)) {
     why = "'" + text + "' is not a date the calendar has";
     return std::nullopt;
   }
@@ -139,7 +138,7 @@ std::optional<DateTime> ParseLoggerTime(const std::string& text, std::string& wh
   }
   const DateTime time{date->year - 2000,   date->month,         date->day,
                       Digits(text, 11, 2), Digits(text, 14, 2), Digits(text, 17, 2)};
-  if (time.hour > 23 || time.minute > 59 || time.second > 59) {
+  if (!IsTimeOfDay(time.hour, time.minute, time.second)) {
     why = "'" + text + "' is not a time of day";
     return std::nullopt;
   }
@@ -160,11 +159,12 @@ bool After(const DateTime& from, const DateTime& to) {
 
 std::string NoteGroupFault(const std::string& group, size_t number, size_t limit) {
   const std::string name = "note group " + std::to_string(number) + " '" + group + "'";
-  const bool plain = std::all_of(group.begin(), group.end(), [](unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  });
-  if (!plain) return name + " may hold only the letters A-Z, a-z and the digits 0-9";
-  if (group.size() > limit) {
+  const NoteGroupFaults faults = FindNoteGroupFaults(group, limit);
+  if (faults.notLettersOrDigits) {
+    return name + " may hold only the letters A-Z, a-z and the digits 0-9";
+  }
+  // Only letters and digits are left here, so bytes and characters are the same count.
+  if (faults.tooLong) {
     return name + " has " + std::to_string(group.size()) +
            " characters; the logger keeps at most " + std::to_string(limit);
   }

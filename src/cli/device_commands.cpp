@@ -9,6 +9,7 @@
 
 #include "cli/command_line.h"
 #include "cli/device_connection.h"
+#include "protocol/note_group.h"
 #include "serial/port_discovery.h"
 
 namespace tavrin::cli {
@@ -142,8 +143,6 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
 }
 
 // ---- set-options
-
-constexpr size_t kNoteGroupLetters = 5;  // what the logger keeps of a note group
 
 struct SetOptions {
   PortOptions port;

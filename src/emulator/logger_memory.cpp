@@ -33,13 +33,6 @@ bool operator==(const LoggerMemory& a, const LoggerMemory& b) {
          a.memoryMbit == b.memoryMbit && a.pointsPerSector == b.pointsPerSector;
 }
 
-bool IsValidNoteGroup(std::string_view text) {
-  if (text.size() > kNoteGroupMaxLength) return false;
-  return std::all_of(text.begin(), text.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  });
-}
-
 bool IsValidMemorySize(uint32_t mbit) {
   return mbit == 8 || mbit == 16 || mbit == 32 || mbit == 64 || mbit == 128;
 }

@@ -11,12 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/device_state.h"
+#include "protocol/note_group.h"
 #include "store/savelog.h"
 
 namespace tavrin::emulator {
 
 constexpr size_t kNoteGroupCount = 4;
-constexpr size_t kNoteGroupMaxLength = 5;
 constexpr uint32_t kDefaultMemoryMbit = 32;
 constexpr uint32_t kDefaultPointsPerSector = 4096;
 
@@ -38,8 +39,8 @@ struct LoggerMemory {
   uint32_t memoryMbit = kDefaultMemoryMbit;
   uint32_t pointsPerSector = kDefaultPointsPerSector;
 
-  // Points the flash holds: one sector's worth of 4096 points is kept back for the logger itself.
-  uint32_t Capacity() const { return (memoryMbit / 8) * 65536u - 4096u; }
+  // Points the flash holds, by the same rule as the host's.
+  uint32_t Capacity() const { return LoggerCapacity(memoryMbit); }
   // Flash sectors an erase walks through (two per Mbit: 64 for 32 Mbit).
   uint32_t EraseSectorCount() const { return memoryMbit * 2; }
   std::span<const SAVELOG> NewPoints() const;
@@ -51,8 +52,6 @@ struct LoggerMemory {
   friend bool operator==(const LoggerMemory&, const LoggerMemory&);
 };
 
-// Up to five ASCII letters or digits: what the logger keeps as a note group.
-bool IsValidNoteGroup(std::string_view text);
 // The flash sizes a logger comes with.
 bool IsValidMemorySize(uint32_t mbit);
 

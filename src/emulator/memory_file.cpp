@@ -68,15 +68,13 @@ DateTime ParseTime(const json& point, const std::string& where) {
   if (!point.contains("time")) throw BadMemory(where + "\"time\" is missing");
   if (!point["time"].is_string()) throw BadMemory(where + hint + point["time"].dump());
   const std::string text = point["time"].get<std::string>();
-  int y, mo, d, h, mi, s, used = 0;
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, used = 0;
   const bool parsed = std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2dZ%n", &y, &mo, &d, &h, &mi,
                                   &s, &used) == 6 &&
                       used == static_cast<int>(text.size());
-  if (!parsed || y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 ||
-      d > MonthLength(mo, y - 2000) || h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 || s < 0) {
-    throw BadMemory(where + hint + "\"" + text + "\"");
-  }
-  return DateTime{y - 2000, mo, d, h, mi, s};
+  const DateTime time{y - 2000, mo, d, h, mi, s};
+  if (!parsed || !IsCalendarDateTime(time)) throw BadMemory(where + hint + "\"" + text + "\"");
+  return time;
 }
 
 int ParseFix(const json& point, const std::string& where) {

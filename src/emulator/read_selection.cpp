@@ -22,10 +22,7 @@ long long SortKey(const DateTime& t) {
 }
 
 DateTime FromFields(std::string_view date, std::string_view time) {
-  const long long d = ParseInteger(date), t = ParseInteger(time);
-  return DateTime{static_cast<int>(d % 100),       static_cast<int>(d / 100 % 100),
-                  static_cast<int>(d / 10000),     static_cast<int>(t / 10000),
-                  static_cast<int>(t / 100 % 100), static_cast<int>(t % 100)};
+  return FromDdmmyyHhmmss(ParseInteger(date), ParseInteger(time));
 }
 
 }  // namespace

@@ -33,12 +33,10 @@ ReadTransfer::ReadTransfer(int mode, std::vector<SAVELOG> points, uint32_t point
       sectorCount_((points_.size() + pointsPerSector_ - 1) / pointsPerSector_) {}
 
 std::string ReadTransfer::InformationSentence() const {
-  const SAVELOG& first = points_.front();
+  const DateTime first = points_.front().GetDateTime();
   char body[96];
-  std::snprintf(body, sizeof body, "PSRF200,%d,1,%d,%d,%zu,%zu", mode_,
-                first.Day() * 10000 + first.Month() * 100 + first.Year(),
-                first.Hour() * 10000 + first.Minute() * 100 + first.Second(), sectorCount_,
-                points_.size());
+  std::snprintf(body, sizeof body, "PSRF200,%d,1,%lld,%lld,%zu,%zu", mode_, ToDdmmyy(first),
+                ToHhmmss(first), sectorCount_, points_.size());
   return MakeSentence(body);
 }
 

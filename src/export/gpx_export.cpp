@@ -11,13 +11,6 @@ namespace {
 
 constexpr double kKmhPerMetrePerSecond = 3.6;
 
-// A time the schema's dateTime accepts: a real calendar date and time of day.
-bool IsCalendarDateTime(const DateTime& dt) {
-  return dt.year >= 0 && dt.year <= 99 && dt.month >= 1 && dt.month <= 12 && dt.day >= 1 &&
-         dt.day <= MonthLength(dt.month, dt.year) && dt.hour >= 0 && dt.hour <= 23 &&
-         dt.minute >= 0 && dt.minute <= 59 && dt.second >= 0 && dt.second <= 59;
-}
-
 // GPX's fix values. The logger's kind 0 only marks where it began a track and says nothing of
 // the fix, so such a point gets no fix element.
 const char* GpxFix(int fixKind) {

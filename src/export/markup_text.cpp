@@ -2,42 +2,16 @@
 
 #include <cstdint>
 
+#include "store/utf8_text.h"
+
 namespace tavrin {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
-bool IsContinuation(uint8_t byte) {
-  return (byte & 0xC0) == 0x80;
-}
-
-// Length of the well-formed UTF-8 sequence at the start of `text`, or 0 when there is none.
-// Overlong forms, surrogates and code points above U+10FFFF are not well-formed.
-size_t SequenceLength(std::string_view text) {
-  const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
-  const uint8_t lead = byte(0);
-  size_t length;
-  uint8_t low = 0x80, high = 0xBF;  // allowed range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if (!IsContinuation(byte(i))) return 0;
-  }
-  // U+FFFE and U+FFFF are not characters XML allows.
-  if (lead == 0xEF && byte(1) == 0xBF && byte(2) >= 0xBE) return 0;
-  return length;
+// U+FFFE and U+FFFF are well-formed UTF-8 but not characters XML allows.
+bool IsXmlCharacter(char32_t codePoint) {
+  return codePoint != 0xFFFE && codePoint != 0xFFFF;
 }
 
 }  // namespace
@@ -48,13 +22,13 @@ std::string XmlText(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
     const auto c = static_cast<uint8_t>(text[i]);
     if (c >= 0x80) {
-      const size_t length = SequenceLength(text.substr(i));
-      if (length == 0) {
-        out += kReplacement;
-        ++i;
+      const Utf8Step step = DecodeUtf8(text.substr(i));
+      if (step.wellFormed && IsXmlCharacter(step.codePoint)) {
+        out += text.substr(i, step.length);
+        i += step.length;
       } else {
-        out += text.substr(i, length);
-        i += length;
+        out += kReplacement;  // one for each byte that is not a character
+        ++i;
       }
       continue;
     }

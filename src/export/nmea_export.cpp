@@ -3,6 +3,7 @@
 
 #include "export/export_paths.h"
 #include "export/kml_creator.h"
+#include "protocol/nmea.h"
 
 namespace tavrin {
 namespace {
@@ -19,10 +20,6 @@ struct DegreesMinutes {
 DegreesMinutes SplitDegrees(double value) {
   const double whole = std::trunc(value);
   return {static_cast<long long>(std::fabs(whole)), std::fabs(value - whole) * 60.0};
-}
-
-char HexDigit(unsigned nibble) {
-  return "0123456789ABCDEF"[nibble & 0x0F];
 }
 
 }  // namespace
@@ -79,11 +76,10 @@ void CKMLCreator::WriteRmcSentence(const SAVELOG& point) {
   f.Append(",,");
 
   // The checksum covers everything between "$" and "*".
-  unsigned checksum = 0;
-  for (const char c : f.View().substr(start + 1)) checksum ^= static_cast<unsigned char>(c);
+  const uint8_t checksum = NmeaChecksum(f.View().substr(start + 1));
   f.Append('*');
-  f.Append(HexDigit(checksum >> 4));
-  f.Append(HexDigit(checksum));
+  f.Append(ChecksumDigit(checksum >> 4));
+  f.Append(ChecksumDigit(checksum));
   f.Append("\r\n");
   f.EndPiece();
 }

@@ -7,6 +7,13 @@
 
 namespace tavrin {
 
+// Points a logger with `memoryMbit` of flash can hold: one sector of 4096 points is kept back for
+// the logger itself. Computed in unsigned 32 bits, as the logger does, so a size below 8 Mbit
+// wraps around instead of going negative.
+constexpr uint32_t LoggerCapacity(uint32_t memoryMbit) {
+  return (memoryMbit / 8) * 65536u - 4096u;
+}
+
 struct DeviceState {
   std::array<std::string, 4> noteGroups;  // UTF-8, at most 7 characters each
   uint8_t saveBySpeed = 0;                // km/h
@@ -19,7 +26,7 @@ struct DeviceState {
   uint32_t newPoints = 0;
 
   // Points the logger can hold.
-  uint32_t Capacity() const { return (memorySize / 8) * 65536u - 4096u; }
+  uint32_t Capacity() const { return LoggerCapacity(memorySize); }
   // The figures describe a memory that can be read.
   bool IsConsistent() const {
     return usedPoints != 0 && positionA != 0 && positionB != 0 && usedPoints < Capacity();

@@ -8,10 +8,6 @@
 namespace tavrin {
 namespace {
 
-char HexDigit(unsigned value) {
-  return static_cast<char>(value < 10 ? '0' + value : 'A' + value - 10);
-}
-
 // The host's reading of a received checksum digit: '0'-'9' by value, anything above by its code
 // minus 0x37, so both 'A' and 'a' work (the latter only after masking to four bits).
 unsigned ReceivedDigit(char c) {
@@ -20,6 +16,10 @@ unsigned ReceivedDigit(char c) {
 }
 
 }  // namespace
+
+char ChecksumDigit(unsigned value) {
+  return "0123456789ABCDEF"[value & 0x0F];
+}
 
 uint8_t NmeaChecksum(std::string_view body) {
   uint8_t sum = 0;
@@ -31,8 +31,8 @@ void FillChecksum(std::string& sentence) {
   const size_t n = sentence.size();
   if (n < 5) return;
   const uint8_t sum = n - 5 <= 1 ? 0 : NmeaChecksum(std::string_view(sentence).substr(1, n - 6));
-  sentence[n - 4] = HexDigit(sum >> 4);
-  sentence[n - 3] = HexDigit(sum & 0x0F);
+  sentence[n - 4] = ChecksumDigit(sum >> 4);
+  sentence[n - 3] = ChecksumDigit(sum);
 }
 
 std::string MakeSentence(std::string_view body) {
@@ -116,6 +116,34 @@ uint8_t LowByteOfInteger(double value) {
 
 }  // namespace
 
+void SetDdmmyy(DateTime& t, long long ddmmyy) {
+  t.day = static_cast<int>(ddmmyy / 10000);
+  t.month = static_cast<int>(ddmmyy / 100 % 100);
+  t.year = static_cast<int>(ddmmyy % 100);
+}
+
+void SetHhmmss(DateTime& t, long long hhmmss) {
+  t.hour = static_cast<int>(hhmmss / 10000);
+  t.minute = static_cast<int>(hhmmss / 100 % 100);
+  t.second = static_cast<int>(hhmmss % 100);
+}
+
+DateTime FromDdmmyyHhmmss(long long ddmmyy, long long hhmmss) {
+  DateTime t;
+  SetDdmmyy(t, ddmmyy);
+  SetHhmmss(t, hhmmss);
+  return t;
+}
+
+long long ToDdmmyy(const DateTime& t) {
+  const int twoDigitYear = ((t.year % 100) + 100) % 100;  // DDMMYY has room for two
+  return t.day * 10000LL + t.month * 100LL + twoDigitYear;
+}
+
+long long ToHhmmss(const DateTime& t) {
+  return t.hour * 10000LL + t.minute * 100LL + t.second;
+}
+
 SAVELOG DecodeRmc(const std::vector<std::string_view>& fields) {
   SAVELOG p;
   DateTime t;  // only the parsed parts are written
@@ -124,13 +152,9 @@ SAVELOG DecodeRmc(const std::vector<std::string_view>& fields) {
     const std::string_view f = fields[k];
     if (f.empty()) continue;
     switch (k - 1) {
-      case 0: {  // hhmmss.sss
-        const long long v = IntegerPart(ParseNumber(f));
-        t.hour = static_cast<int>(v / 10000);
-        t.minute = static_cast<int>(v % 10000 / 100);
-        t.second = static_cast<int>(v % 100);
+      case 0:  // hhmmss.sss
+        SetHhmmss(t, IntegerPart(ParseNumber(f)));
         break;
-      }
       case 1:  // status
         p.monthFix |= 0x40;
         p.SetFixKind(f[0] == 'S' ? kFixTrackStart : f[0] == 'A' ? kFix3D : kFixNone);
@@ -153,13 +177,9 @@ SAVELOG DecodeRmc(const std::vector<std::string_view>& fields) {
       case 7:
         p.heading = LowByteOfInteger(ParseNumber(f) * 0.5);
         break;
-      case 8: {  // ddmmyy
-        const long long v = IntegerPart(ParseNumber(f));
-        t.day = static_cast<int>(v / 10000);
-        t.month = static_cast<int>(v % 10000 / 100);
-        t.year = static_cast<int>(v % 100);
+      case 8:  // ddmmyy
+        SetDdmmyy(t, IntegerPart(ParseNumber(f)));
         break;
-      }
     }
   }
   p.SetDateTime(t);

@@ -14,6 +14,8 @@ namespace tavrin {
 
 // XOR of the bytes of a sentence body.
 uint8_t NmeaChecksum(std::string_view body);
+// The upper-case hexadecimal digit of the low four bits of `value`, as checksums are written.
+char ChecksumDigit(unsigned value);
 
 // Overwrites the two checksum characters of a sentence that ends in "*hh\r\n" with the
 // upper-case checksum of the bytes between "$" and "*".
@@ -35,6 +37,17 @@ std::vector<std::string_view> SplitFields(std::string_view line);
 long long ParseInteger(std::string_view field);
 // A decimal number with an optional fraction; 0 when there is none.
 double ParseNumber(std::string_view field);
+
+// Dates travel as one decimal number DDMMYY and times as hhmmss, in both directions.
+// Writes day, month and two-digit year from a DDMMYY number; the day keeps all above the month.
+void SetDdmmyy(DateTime& t, long long ddmmyy);
+// Writes hour, minute and second from an hhmmss number; the hour keeps all above the minute.
+void SetHhmmss(DateTime& t, long long hhmmss);
+DateTime FromDdmmyyHhmmss(long long ddmmyy, long long hhmmss);
+// day × 10000 + month × 100 + the year's last two digits.
+long long ToDdmmyy(const DateTime& t);
+// hour × 10000 + minute × 100 + second.
+long long ToHhmmss(const DateTime& t);
 
 // Decodes the fields of a $GPRMC sentence (field 0 is the name) into a point, the way the host
 // stores it: status S is a track start, A a fix (kind 3), anything else no fix.

@@ -1,9 +1,9 @@
 // Connecting, the command catalogue and the sending of sentences.
-#include <cctype>
 #include <cstdio>
 
 #include "protocol/logger_session.h"
 #include "protocol/nmea.h"
+#include "protocol/note_group.h"
 
 namespace tavrin {
 namespace {
@@ -15,12 +15,6 @@ const char kTooManyCharacters[] = "글자 개수가 너무 많습니다.";
 const char kLettersAndDigitsOnly[] =
     "사용할수 없는 글자가 존재합니다.\r\n 알파벳과 숫자만 허용됩니다.";
 
-size_t CharacterCount(const std::string& utf8) {
-  size_t count = 0;
-  for (unsigned char c : utf8) count += (c & 0xC0) != 0x80;
-  return count;
-}
-
 std::string Format(const char* format, auto... args) {
   char text[160];
   std::snprintf(text, sizeof text, format, args...);
@@ -28,27 +22,22 @@ std::string Format(const char* format, auto... args) {
 }
 
 std::string PeriodFields(const ReadPeriod& p) {
-  const auto date = [](const DateTime& t) {
-    return Format("%02d%02d%02d", t.day, t.month, ((t.year % 100) + 100) % 100);
-  };
-  const auto time = [](const DateTime& t) {
-    return Format("%02d%02d%02d", t.hour, t.minute, t.second);
-  };
+  const auto date = [](const DateTime& t) { return Format("%06lld", ToDdmmyy(t)); };
+  const auto time = [](const DateTime& t) { return Format("%06lld", ToHhmmss(t)); };
   return date(p.from) + "," + time(p.from) + "," + date(p.to) + "," + time(p.to);
 }
 
 }  // namespace
 
 bool CheckNoteGroup(const std::string& group, size_t limit, ISessionHost& host) {
-  if (CharacterCount(group) > limit) {
+  const NoteGroupFaults faults = FindNoteGroupFaults(group, limit);
+  if (faults.tooLong) {
     host.ShowMessage(kTooManyCharacters, MsgIcon::Error, MsgButtons::Ok);
     return false;
   }
-  for (unsigned char c : group) {
-    if (c >= 0x80 || !std::isalnum(c)) {
-      host.ShowMessage(kLettersAndDigitsOnly, MsgIcon::Error, MsgButtons::Ok);
-      return false;
-    }
+  if (faults.notLettersOrDigits) {
+    host.ShowMessage(kLettersAndDigitsOnly, MsgIcon::Error, MsgButtons::Ok);
+    return false;
   }
   return true;
 }
@@ -146,7 +135,7 @@ void CLoggerSession::SendCommand(int number) {
       break;
     case kCmdSetNotes:
       for (const std::string& group : deviceState_.noteGroups) {
-        if (!CheckNoteGroup(group, 5, host_)) return;
+        if (!CheckNoteGroup(group, kNoteGroupLetters, host_)) return;
       }
       infoComplete_ = false;
       status = ">>> Set GPBT Message(Information).\r\n";

@@ -4,21 +4,12 @@
 
 #include "protocol/logger_session.h"
 #include "protocol/nmea.h"
+#include "store/utf8_text.h"
 
 namespace tavrin {
 namespace {
 
-// At most seven characters, as the note fields hold them.
-std::string NoteText(std::string_view field) {
-  std::string text;
-  size_t characters = 0;
-  for (char c : field) {
-    const bool starts = (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    if (starts && characters++ == 7) break;
-    text += c;
-  }
-  return text;
-}
+constexpr size_t kNoteFieldCharacters = 7;  // what the note fields hold
 
 }  // namespace
 
@@ -43,7 +34,7 @@ void CLoggerSession::OnGpbt(std::string_view line) {
       case 2:
       case 3:
       case 4:
-        d.noteGroups[k - 1] = NoteText(f);
+        d.noteGroups[k - 1] = CutToCharacters(f, kNoteFieldCharacters);
         break;
       case 7:
         d.saveBySpeed = static_cast<uint8_t>(value);

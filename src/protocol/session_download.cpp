@@ -78,9 +78,7 @@ void CLoggerSession::OnTrackingInformation(long long a, long long b, long long e
   current_ = SAVESTATE{};
   current_.firstTrack = static_cast<int32_t>(e);
   current_.endTrack = static_cast<int32_t>(f);
-  const DateTime first{static_cast<int>(a % 100),       static_cast<int>(a / 100 % 100),
-                       static_cast<int>(a / 10000),     static_cast<int>(b / 10000),
-                       static_cast<int>(b / 100 % 100), static_cast<int>(b % 100)};
+  const DateTime first = FromDdmmyyHhmmss(a, b);
   TRACKHEADER& h = current_.header;
   h.firstDateTime = ToDateTime6(first);
   h.marker = kTrackMarker;

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "settings/ini_file.h"
+#include "store/utf8_text.h"
 
 namespace tavrin {
 namespace {
@@ -12,16 +13,6 @@ namespace {
 constexpr char kMain[] = "MAIN";
 constexpr char kProgram[] = "PROGRAM";
 constexpr size_t kTextLimit = 255;  // characters kept of a text value
-
-// Cuts to at most `limit` characters without splitting a UTF-8 sequence.
-std::string Limit(const std::string& text, size_t limit) {
-  size_t characters = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
-    if (characters++ == limit) return text.substr(0, i);
-  }
-  return text;
-}
 
 // The integer keys and the values they may take.
 struct IntKey {
@@ -93,9 +84,9 @@ Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes
   s.daylightSaving = ReadInt(ini, kDaylightSaving, 0, warnings);
   s.language = ReadInt(ini, kLanguage, 0, warnings);
   s.units = ReadInt(ini, kUnits, 0, warnings);
-  s.userDataPath = Limit(ini.GetString(kProgram, "UserDataPath", ""), kTextLimit);
-  s.googleEarthPath = Limit(ini.GetString(kProgram, "GoogleEarthPath", ""), kTextLimit);
-  s.googleMapLicense = Limit(ini.GetString(kProgram, "GoogleMapLicense", ""), kTextLimit);
+  s.userDataPath = CutToCharacters(ini.GetString(kProgram, "UserDataPath", ""), kTextLimit);
+  s.googleEarthPath = CutToCharacters(ini.GetString(kProgram, "GoogleEarthPath", ""), kTextLimit);
+  s.googleMapLicense = CutToCharacters(ini.GetString(kProgram, "GoogleMapLicense", ""), kTextLimit);
   return s;
 }
 

@@ -31,6 +31,8 @@ constexpr uint32_t kYearMask = 0x7F;
 constexpr int kDayShift = 8, kHourShift = 14, kMinuteShift = 20, kSecondShift = 26;
 constexpr uint32_t kSixBits = 0x3F;
 
+constexpr int kFirstYear = 2000;  // the logger's two-digit years count from here
+
 }  // namespace
 
 DateTime FromDateTime6(const DateTime6& six) {
@@ -94,17 +96,38 @@ std::string FormatDateTime(const DateTime& dt) {
   return text;
 }
 
-int MonthLength(int month, int year) {
+bool IsLeapYear(int fullYear) {
+  return fullYear % 4 == 0 && (fullYear % 100 != 0 || fullYear % 400 == 0);
+}
+
+int DaysInMonth(int month, int fullYear) {
   static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12) return 31;
-  if (month == 2 && year % 4 == 0) return 29;
+  if (month < 1 || month > 12) return 0;
+  if (month == 2 && IsLeapYear(fullYear)) return 29;
   return kDays[month - 1];
 }
 
+bool IsCalendarDate(int fullYear, int month, int day) {
+  return day >= 1 && day <= DaysInMonth(month, fullYear);
+}
+
+bool IsTimeOfDay(int hour, int minute, int second) {
+  return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+}
+
+bool IsCalendarDateTime(const DateTime& dt) {
+  return dt.year >= 0 && dt.year <= 99 && IsCalendarDate(kFirstYear + dt.year, dt.month, dt.day) &&
+         IsTimeOfDay(dt.hour, dt.minute, dt.second);
+}
+
+int MonthLength(int month, int year) {
+  const int days = DaysInMonth(month, kFirstYear + year);
+  return days == 0 ? 31 : days;
+}
+
 std::optional<long long> ToCalendarSeconds(const DateTime& dt) {
-  const bool inRange = dt.month >= 1 && dt.month <= 12 && dt.day >= 1 && dt.day <= 31 &&
-                       dt.hour >= 0 && dt.hour <= 23 && dt.minute >= 0 && dt.minute <= 59 &&
-                       dt.second >= 0 && dt.second <= 59 && dt.year >= 0;
+  const bool inRange = dt.year >= 0 && dt.month >= 1 && dt.month <= 12 && dt.day >= 1 &&
+                       dt.day <= 31 && IsTimeOfDay(dt.hour, dt.minute, dt.second);
   if (!inRange) return std::nullopt;
   std::tm t{};
   t.tm_year = 100 + dt.year;

@@ -119,13 +119,26 @@ const char* FixKindLetter(int fixKind);
 // "20yy-mm-dd hh:mm:ss", for messages.
 std::string FormatDateTime(const DateTime& dt);
 
-// Days in a month of the given two-digit year (leap when divisible by 4). Months outside 1-12
-// count as 31 days so that shifting a damaged point cannot index outside the table.
+// The Gregorian calendar: every fourth year is a leap year, except centuries not divisible by 400.
+bool IsLeapYear(int fullYear);
+// Days in a month (1-12) of a full year; 0 for a month the calendar does not have.
+int DaysInMonth(int month, int fullYear);
+// A date the calendar has.
+bool IsCalendarDate(int fullYear, int month, int day);
+// 00:00:00 to 23:59:59.
+bool IsTimeOfDay(int hour, int minute, int second);
+// A real date and time of day within the years 2000-2099 that a logger's date-time can name.
+bool IsCalendarDateTime(const DateTime& dt);
+
+// Days in a month of the given two-digit year. Months outside 1-12 count as 31 days so that
+// shifting a damaged point cannot index outside the table.
 int MonthLength(int month, int year);
 
 // Seconds since the epoch with the host's local calendar, daylight saving left to the host.
 // Empty when a field lies outside its calendar range (month 1-12, day 1-31, hour 0-23,
-// minute and second 0-59).
+// minute and second 0-59). Unlike IsCalendarDateTime, a day past the month's end counts on into
+// the next month (30 February is 1 or 2 March), so that a point the logger dated so still has
+// a time gap to its neighbours.
 std::optional<long long> ToCalendarSeconds(const DateTime& dt);
 
 // Seconds from `previous` to `next` (negative when the clock went back); 0 when `previous` is

@@ -80,19 +80,13 @@ size_t StoredRecords(int fd, off_t size) {
   return static_cast<size_t>((end - kTrackHeaderBytes) / kTrackRecordBytes);
 }
 
-bool IsRealDateTime(const DateTime& dt) {
-  return dt.year >= 0 && dt.year <= 99 && dt.month >= 1 && dt.month <= 12 && dt.day >= 1 &&
-         dt.day <= MonthLength(dt.month, dt.year) && dt.hour >= 0 && dt.hour <= 23 &&
-         dt.minute >= 0 && dt.minute <= 59 && dt.second >= 0 && dt.second <= 59;
-}
-
-bool IsTrackPointPastThe28th(const SAVELOG& record) {
-  return IsRealDateTime(record.GetDateTime());
-}
-
 bool IsZeroed(const SAVELOG& record) {
   static constexpr SAVELOG kZero{};
   return std::memcmp(&record, &kZero, sizeof record) == 0;
+}
+
+bool IsTrackPoint(const SAVELOG& record) {
+  return IsCalendarDateTime(record.GetDateTime());
 }
 
 std::string HeaderFault(const TRACKHEADER& header, off_t size) {
@@ -104,12 +98,12 @@ std::string HeaderFault(const TRACKHEADER& header, off_t size) {
     return "It does not begin with the track marker, so it is not a track file; " +
            std::string(kMoveItOut);
   }
-  if (!IsRealDateTime(FromDateTime6(header.firstDateTime))) {
+  if (!IsCalendarDateTime(FromDateTime6(header.firstDateTime))) {
     return "Its header's first date/time (" + DateText(header.firstDateTime) +
            ") is not a real date; " + kMoveItOut;
   }
   // A track closed without points keeps a last date-time of zero.
-  if (header.pointCount > 0 && !IsRealDateTime(FromDateTime6(header.lastDateTime))) {
+  if (header.pointCount > 0 && !IsCalendarDateTime(FromDateTime6(header.lastDateTime))) {
     return "Its header's last date/time (" + DateText(header.lastDateTime) +
            ") is not a real date; " + kMoveItOut;
   }

@@ -38,21 +38,8 @@ size_t StoredRecords(int fd, off_t size);
 // Why a header read from a file of `size` bytes cannot be listed; empty when it can.
 std::string HeaderFault(const TRACKHEADER& header, off_t size);
 
-// A date-time of years 2000-2099 that the calendar has.
-bool IsRealDateTime(const DateTime& dt);
-// A record is a track point when it carries a real date-time; a zeroed record has none. Every
-// record of a loaded track passes through here, so the fields are tested straight from their
-// bits in one go, without a branch each; only a day past the 28th needs the month's length.
-bool IsTrackPointPastThe28th(const SAVELOG& record);
-inline bool IsTrackPoint(const SAVELOG& record) {
-  const uint32_t w = record.dateTime;
-  const uint32_t month = record.monthFix & 0x0Fu;
-  const uint32_t day = (w >> 8) & 0x3Fu;
-  const bool common = ((w & 0x7Fu) <= 99u) & (month - 1u < 12u) & (day - 1u < 28u) &
-                      (((w >> 14) & 0x3Fu) <= 23u) & (((w >> 20) & 0x3Fu) <= 59u) &
-                      ((w >> 26) <= 59u);
-  return common || IsTrackPointPastThe28th(record);
-}
+// A record is a track point when it carries a real date-time; a zeroed record has none.
+bool IsTrackPoint(const SAVELOG& record);
 bool IsZeroed(const SAVELOG& record);
 
 // True when none of the records is deleted and each has a date-time before the 29th of its month

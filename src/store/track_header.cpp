@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "store/utf8_text.h"
+
 namespace tavrin {
 
 double AverageSpeedKmh(uint32_t distanceMeters, uint32_t elapsedSeconds) {
@@ -9,58 +11,13 @@ double AverageSpeedKmh(uint32_t distanceMeters, uint32_t elapsedSeconds) {
   return static_cast<double>(distanceMeters) / static_cast<double>(elapsedSeconds) * 3.6;
 }
 
-namespace {
-
-// Decodes one UTF-8 sequence at `i`; a malformed byte becomes U+FFFD so no text is dropped.
-char32_t NextCodePoint(const std::string& s, size_t& i) {
-  const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char lead = byte(i);
-  int extra = lead < 0x80         ? 0
-              : (lead >> 5) == 6  ? 1
-              : (lead >> 4) == 14 ? 2
-              : (lead >> 3) == 30 ? 3
-                                  : -1;
-  if (extra < 0 || i + extra >= s.size()) {
-    ++i;
-    return U'\uFFFD';
-  }
-  char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
-  for (int k = 1; k <= extra; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) {
-      ++i;
-      return U'\uFFFD';
-    }
-    cp = (cp << 6) | (byte(i + k) & 0x3F);
-  }
-  i += extra + 1;
-  return cp;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-}  // namespace
-
 void SetNoteGroup(char16_t (&units)[kNoteGroupUnits], const std::string& utf8) {
   std::fill(std::begin(units), std::end(units), u'\0');
   size_t used = 0;
   for (size_t i = 0; i < utf8.size();) {
-    const char32_t cp = NextCodePoint(utf8, i);
+    const Utf8Step step = DecodeUtf8(std::string_view(utf8).substr(i));
+    const char32_t cp = step.codePoint;
+    i += step.length;
     const size_t need = cp >= 0x10000 ? 2 : 1;
     if (used + need > kNoteGroupUnits - 1) break;  // keep the terminating NUL
     if (need == 2) {

@@ -12,6 +12,8 @@
 #include <system_error>
 #include <vector>
 
+#include "child_process.h"
+
 namespace tavrin::test {
 
 // Long enough for a loaded machine; a test that waits this long has failed anyway.
@@ -37,17 +39,10 @@ class EmulatorProcess {
       throw std::system_error(errno, std::generic_category(),
                               "cannot make the pipes to read tavrin-emulator's output");
     }
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(out[1], 1);
-      ::dup2(err[1], 2);
-      ::setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
-      std::vector<char*> argv{const_cast<char*>(program.c_str())};
-      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    pid_ = StartChild(argv, ChildStreams{-1, out[1], err[1]},
+                      [&] { ::setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1); });
     ::close(out[1]);
     ::close(err[1]);
     stdout_ = out[0];
@@ -74,7 +69,7 @@ class EmulatorProcess {
     if (signal != 0) ::kill(pid_, signal);
     int status = 0;
     ::waitpid(pid_, &status, 0);
-    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    status_ = ExitCode(status);
     return status_;
   }
   std::string Errors() {

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
+
 namespace tavrin::test {
 
 struct ProgramResult {
@@ -31,21 +33,11 @@ class Program {
           const std::function<void()>& inChild = nullptr)
       : outPath_(folder / ("out-" + std::to_string(++Counter()))),
         errPath_(folder / ("err-" + std::to_string(Counter()))) {
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      const int out = ::open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int err = ::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int none = ::open("/dev/null", O_RDONLY);
-      ::dup2(none, 0);
-      ::dup2(out, 1);
-      ::dup2(err, 2);
-      if (inChild) inChild();
-      std::vector<char*> args;
-      for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-      args.push_back(nullptr);
-      ::execv(args[0], args.data());
-      ::_exit(127);
-    }
+    const ChildStreams streams{::open("/dev/null", O_RDONLY),
+                               ::open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+                               ::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)};
+    pid_ = StartChild(argv, streams, inChild);
+    for (const int fd : {streams.in, streams.out, streams.err}) ::close(fd);
   }
   ~Program() {
     if (pid_ > 0 && !finished_) Signal(SIGKILL), Wait();
@@ -79,7 +71,7 @@ class Program {
  private:
   ProgramResult Result(int status) const {
     ProgramResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.exitCode = ExitCode(status);
     result.out = Read(outPath_);
     result.err = Read(errPath_);
     return result;

@@ -3,8 +3,10 @@
 #include <cstring>
 #include <random>
 
+#include "protocol/device_state.h"
 #include "protocol/frames.h"
 #include "protocol/nmea.h"
+#include "protocol/note_group.h"
 #include "test_support.h"
 
 namespace tavrin {
@@ -20,6 +22,27 @@ TEST(Sentences, ChecksumsOfTheCommandCatalogue) {
   std::string tiny = "$*hh\r\n";
   FillChecksum(tiny);
   EXPECT_EQ(tiny, "$*00\r\n");
+}
+
+TEST(Sentences, ChecksumIsTheXorOfTheBodyWrittenInUpperCaseHex) {
+  struct Case {
+    std::string_view body;
+    uint8_t sum;
+    std::string_view digits;
+  };
+  const Case cases[] = {
+      {"", 0x00, "00"},          {"A", 0x41, "41"},          {"AA", 0x00, "00"},
+      {"PSRF203,0", 0x3A, "3A"}, {"GPRMC,\xff", 0x98, "98"},  // bytes above 0x7F count too
+      {"\x0f", 0x0F, "0F"},      {"\xa0", 0xA0, "A0"}};
+  for (const Case& c : cases) {
+    const uint8_t sum = NmeaChecksum(c.body);
+    EXPECT_EQ(sum, c.sum) << c.body;
+    EXPECT_EQ(std::string({ChecksumDigit(sum >> 4), ChecksumDigit(sum)}), c.digits) << c.body;
+  }
+  const std::string_view digits = "0123456789ABCDEF";
+  for (unsigned value = 0; value < 32; ++value) {
+    EXPECT_EQ(ChecksumDigit(value), digits[value % 16]) << value;  // only the low four bits
+  }
 }
 
 TEST(Sentences, ReceivedChecksumAcceptsEitherCaseAndNeedsCrLf) {
@@ -42,6 +65,77 @@ TEST(Sentences, FieldsKeepEmptyPositionsAndStopAtTheStar) {
   EXPECT_EQ(ParseInteger("abc"), 0);
   EXPECT_EQ(ParseInteger("99999999999999999999999"), ParseInteger("999999999999999999999999"));
   EXPECT_DOUBLE_EQ(ParseNumber("3723.2475"), 3723.2475);
+}
+
+TEST(Capacity, EachFlashSizeKeepsOneSectorBack) {
+  struct Case {
+    uint32_t mbit;
+    uint32_t points;
+  };
+  const Case cases[] = {
+      {8, 61440},       {16, 126976},     {32, 258048}, {64, 520192},
+      {128, 1044480},   {0, 0xFFFFF000u},  // below one 8-Mbit block: wraps as unsigned
+      {7, 0xFFFFF000u}, {15, 61440}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(LoggerCapacity(c.mbit), c.points) << c.mbit << " Mbit";
+    DeviceState d;
+    d.memorySize = c.mbit;
+    EXPECT_EQ(d.Capacity(), c.points) << c.mbit << " Mbit";
+  }
+}
+
+TEST(NoteGroups, AtMostFiveAsciiLettersOrDigits) {
+  struct Case {
+    std::string_view group;
+    bool tooLong;
+    bool notLettersOrDigits;
+  };
+  const Case cases[] = {
+      {"", false, false},
+      {"AB1", false, false},
+      {"az09Z", false, false},
+      {"ABCDEF", true, false},
+      {"AB CD", false, true},
+      {"AB-1", false, true},
+      {"\xED\x95\x9C\xEA\xB8\x80", false, true},  // two Korean characters, six bytes
+      {"\xED\x95\x9C\xEA\xB8\x80\xED\x95\x9C\xEA\xB8\x80\xED\x95\x9C\xEA\xB8\x80", true, true},
+      {"ABCD\xC3\xA9", false, true},  // five characters, six bytes
+      {"ABCDE\xC3\xA9", true, true},
+  };
+  for (const Case& c : cases) {
+    const NoteGroupFaults faults = FindNoteGroupFaults(c.group);
+    EXPECT_EQ(faults.tooLong, c.tooLong) << c.group;
+    EXPECT_EQ(faults.notLettersOrDigits, c.notLettersOrDigits) << c.group;
+    EXPECT_EQ(IsValidNoteGroup(c.group), !c.tooLong && !c.notLettersOrDigits) << c.group;
+  }
+  EXPECT_TRUE(FindNoteGroupFaults("ABC", 2).tooLong);  // the limit is the caller's
+  EXPECT_FALSE(FindNoteGroupFaults("ABCDEFG", 7).tooLong);
+}
+
+TEST(DateFields, DdmmyyAndHhmmssBothWays) {
+  struct Case {
+    long long ddmmyy, hhmmss;
+    DateTime t;
+  };
+  const Case cases[] = {
+      {10524, 80000, {24, 5, 1, 8, 0, 0}},        {311299, 235959, {99, 12, 31, 23, 59, 59}},
+      {290200, 0, {0, 2, 29, 0, 0, 0}},           {0, 0, {0, 0, 0, 0, 0, 0}},
+      {9990101, 995959, {1, 1, 999, 99, 59, 59}},  // the day and the hour keep what lies above
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FromDdmmyyHhmmss(c.ddmmyy, c.hhmmss), c.t) << c.ddmmyy << " " << c.hhmmss;
+    EXPECT_EQ(ToDdmmyy(c.t), c.ddmmyy) << c.ddmmyy;
+    EXPECT_EQ(ToHhmmss(c.t), c.hhmmss) << c.hhmmss;
+  }
+  // DDMMYY holds only the last two digits of a year.
+  EXPECT_EQ(ToDdmmyy(DateTime{124, 5, 1, 0, 0, 0}), 10524);
+  EXPECT_EQ(ToDdmmyy(DateTime{-1, 5, 1, 0, 0, 0}), 10599);
+  // Setting one half leaves the other as it was.
+  DateTime t{1, 2, 3, 4, 5, 6};
+  SetDdmmyy(t, 311224);
+  EXPECT_EQ(t, (DateTime{24, 12, 31, 4, 5, 6}));
+  SetHhmmss(t, 101112);
+  EXPECT_EQ(t, (DateTime{24, 12, 31, 10, 11, 12}));
 }
 
 TEST(Rmc, DecodesPositionSpeedCourseAndDate) {

@@ -140,6 +140,64 @@ TEST(Shift, ManyPointsMatchOneByOneAcrossMidnightAndClockJumps) {
   }
 }
 
+TEST(Calendar, LeapYearsOfTheGregorianCalendar) {
+  for (const int year : {2000, 2004, 2024, 2096, 1600, 2400, 0})
+    EXPECT_TRUE(IsLeapYear(year)) << year;
+  for (const int year : {2001, 2023, 2100, 1900, 2200, 2099})
+    EXPECT_FALSE(IsLeapYear(year)) << year;
+}
+
+TEST(Calendar, DatesAndTimesAtEveryFieldsBounds) {
+  struct Case {
+    DateTime dt;
+    bool real;
+  };
+  const Case cases[] = {
+      {{24, 5, 1, 8, 0, 0}, true},
+      {{0, 1, 1, 0, 0, 0}, true},        // the first moment a logger can name
+      {{99, 12, 31, 23, 59, 59}, true},  // and the last
+      {{-1, 12, 31, 0, 0, 0}, false},    // year before 2000
+      {{100, 1, 1, 0, 0, 0}, false},     // year after 2099
+      {{24, 0, 1, 0, 0, 0}, false},      // month
+      {{24, 13, 1, 0, 0, 0}, false},
+      {{24, 1, 0, 0, 0, 0}, false},  // day
+      {{24, 1, 31, 0, 0, 0}, true},
+      {{24, 1, 32, 0, 0, 0}, false},
+      {{24, 4, 30, 0, 0, 0}, true},
+      {{24, 4, 31, 0, 0, 0}, false},
+      {{24, 2, 29, 0, 0, 0}, true},  // leap year
+      {{24, 2, 30, 0, 0, 0}, false},
+      {{23, 2, 28, 0, 0, 0}, true},
+      {{23, 2, 29, 0, 0, 0}, false},  // common year
+      {{0, 2, 29, 0, 0, 0}, true},    // 2000 divides by 400
+      {{24, 1, 1, -1, 0, 0}, false},  // hour
+      {{24, 1, 1, 24, 0, 0}, false},
+      {{24, 1, 1, 0, -1, 0}, false},  // minute
+      {{24, 1, 1, 0, 60, 0}, false},
+      {{24, 1, 1, 0, 0, -1}, false},  // second
+      {{24, 1, 1, 0, 0, 60}, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsCalendarDateTime(c.dt), c.real) << FormatDateTime(c.dt);
+  }
+}
+
+TEST(Calendar, FullYearDatesAndMonthLengths) {
+  EXPECT_TRUE(IsCalendarDate(2100, 2, 28));
+  EXPECT_FALSE(IsCalendarDate(2100, 2, 29));  // a century, not divisible by 400
+  EXPECT_TRUE(IsCalendarDate(2400, 2, 29));
+  EXPECT_FALSE(IsCalendarDate(2024, 0, 1));
+  EXPECT_EQ(DaysInMonth(13, 2024), 0);
+  EXPECT_EQ(DaysInMonth(2, 2024), 29);
+  EXPECT_EQ(DaysInMonth(2, 2023), 28);
+  EXPECT_EQ(DaysInMonth(9, 2023), 30);
+  EXPECT_EQ(MonthLength(2, 24), 29);
+  EXPECT_EQ(MonthLength(2, 100), 28);  // 2100
+  EXPECT_EQ(MonthLength(0, 24), 31);   // a damaged month stays inside the table
+  EXPECT_TRUE(IsTimeOfDay(23, 59, 59));
+  EXPECT_FALSE(IsTimeOfDay(23, 59, 60));
+}
+
 TEST(SecondsBetween, SignedDifferenceAndEmptyPrevious) {
   EXPECT_EQ(SecondsBetween(Point(24, 1, 1, 0, 0, 0), Point(24, 1, 1, 0, 0, 1)), 1);
   EXPECT_EQ(SecondsBetween(Point(24, 1, 1, 0, 1, 0), Point(24, 1, 1, 0, 0, 0)), -60);

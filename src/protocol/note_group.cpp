@@ -1,0 +1,27 @@
+#include "protocol/note_group.h"
+
+#include <algorithm>
+
+#include "store/utf8_text.h"
+
+namespace tavrin {
+namespace {
+
+bool IsAsciiLetterOrDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+}  // namespace
+
+NoteGroupFaults FindNoteGroupFaults(std::string_view group, size_t limit) {
+  NoteGroupFaults faults;
+  faults.tooLong = CharacterCount(group) > limit;
+  faults.notLettersOrDigits = !std::all_of(group.begin(), group.end(), IsAsciiLetterOrDigit);
+  return faults;
+}
+
+bool IsValidNoteGroup(std::string_view group) {
+  return !FindNoteGroupFaults(group).Any();
+}
+
+}  // namespace tavrin
