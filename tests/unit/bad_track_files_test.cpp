@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "store/store_messages.h"
+#include "store/track_file_checks.h"
 #include "store/track_store.h"
 #include "test_support.h"
 
@@ -393,6 +394,44 @@ TEST_F(BadTrackFiles, MarksPastTheTrackAreRefusedAndWriteNothing) {
   EXPECT_EQ(test::ReadBytes(path), before);
   ASSERT_EQ(messages.texts.size(), 2u);
   EXPECT_NE(messages.texts[0].find("Point 4 is not in 20240501_090000.bt0"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+// The four-at-a-time test of a chunk must agree with the record-by-record rule on every field's
+// edges, in every lane.
+TEST(RecordChecks, AChunkIsAllLiveExactlyWhenEveryRecordIs) {
+  const SAVELOG good = test::Point(24, 5, 28, 23, 59, 59);
+  std::vector<SAVELOG> odd;
+  const auto with = [&](auto change) {
+    SAVELOG r = good;
+    change(r);
+    odd.push_back(r);
+  };
+  with([](SAVELOG& r) { r.SetDeleted(true); });
+  with([](SAVELOG& r) { r = SAVELOG{}; });
+  for (int month : {0, 13, 15}) with([&](SAVELOG& r) { r.monthFix = (r.monthFix & 0xF0) | month; });
+  for (int year : {100, 127}) with([&](SAVELOG& r) { r.dateTime = (r.dateTime & ~0x7Fu) | year; });
+  for (const DateTime& t :
+       {DateTime{24, 5, 0, 1, 1, 1}, DateTime{24, 5, 29, 1, 1, 1}, DateTime{24, 5, 31, 1, 1, 1},
+        DateTime{24, 5, 1, 24, 1, 1}, DateTime{24, 5, 1, 63, 1, 1}, DateTime{24, 5, 1, 1, 60, 1},
+        DateTime{24, 5, 1, 1, 1, 60}, DateTime{24, 5, 1, 1, 1, 63}}) {
+    with([&](SAVELOG& r) { r.SetDateTime(t); });
+  }
+  for (size_t count : {1u, 4u, 7u}) {
+    for (size_t lane = 0; lane < count; ++lane) {
+      std::vector<SAVELOG> chunk(count, good);
+      EXPECT_TRUE(AllLivePoints(chunk.data(), count));
+      for (size_t k = 0; k < odd.size(); ++k) {
+        chunk[lane] = odd[k];
+        EXPECT_FALSE(AllLivePoints(chunk.data(), count)) << "record " << k << " in lane " << lane;
+      }
+    }
+  }
 }
 
 }  // namespace
