@@ -155,6 +155,8 @@ class CTrackStore {
   void NoteWriteError();
   TrackSaved PutInPlace(const std::string& track, uint32_t saved, TrackEnd end) const;
   void ShowNotice(const std::string& text) const;
+  void RecoverPart(const std::string& name);
+  std::optional<uint32_t> MakeHonest(int fd) const;
   PointVector& TargetPoints(IPointRows* list);
   bool ReadPointsFrom(int fd, off_t size, const SAVESTATE& entry, PointVector& out);
   // Tells of the records of a read that were no points and of a failed read; false when the read

@@ -249,48 +249,7 @@ void CTrackStore::RecoverInterruptedTracks() {
     ::closedir(dir);
   }
   std::sort(parts.begin(), parts.end());
-  for (const std::string& name : parts) {
-    const std::string part = dataFolder_ + "/" + name;
-    UniqueFd fd = OpenFile(part, O_RDWR | O_NONBLOCK);
-    // A download that runs now holds the lock: its file is not left over.
-    if (!fd.Valid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) continue;
-    struct stat info {};
-    TRACKHEADER header;
-    const bool readable = ::fstat(fd.Get(), &info) == 0 && S_ISREG(info.st_mode) &&
-                          ReadAt(fd.Get(), &header, sizeof header, 0) == kHeaderSize &&
-                          header.marker == kTrackMarker;
-    uint32_t count = readable ? std::min(header.pointCount, RecordsIn(info.st_size)) : 0;
-    if (count > 0 && count < header.pointCount) {
-      SAVELOG last;
-      if (ReadAt(fd.Get(), &last, sizeof last, kHeaderSize + (count - 1) * kPointSize) ==
-          kPointSize) {
-        FinishHeader(header, count, last);
-        WriteAt(fd.Get(), &header, sizeof header, 0);
-      }
-    }
-    if (count > 0 && (::ftruncate(fd.Get(), kHeaderSize + count * kPointSize) != 0 ||
-                      ::fdatasync(fd.Get()) != 0)) {
-      continue;  // leave it for another try rather than risk its points
-    }
-    const TrackSaved result = PutInPlace(part.substr(0, part.size() - std::strlen(kPartSuffix)),
-                                         count, TrackEnd::CutShort);
-    fd.Reset();  // after the rename: the lock guards the ".part" while it exists
-    const std::string track = FileName(result.path);
-    if (result.outcome == TrackSaved::Outcome::Saved) {
-      ShowNotice("A download that was interrupted left track " + track + " unfinished. Its " +
-                 std::to_string(count) +
-                 " points saved before the interruption are now in the track list; read the "
-                 "tracks again to get the rest.");
-    } else if (result.outcome == TrackSaved::Outcome::StoredCopyKept) {
-      ShowNotice("A download that was interrupted left an unfinished copy of track " + track +
-                 " (" + std::to_string(count) + " points). The stored track, with " +
-                 std::to_string(result.storedPoints) + " points, is kept.");
-    } else if (result.outcome == TrackSaved::Outcome::Failed) {
-      ShowNotice("A download that was interrupted left track " + track +
-                 " unfinished, and it cannot be put in place: " + ErrnoText(result.error) +
-                 ". Its points stay in " + name + ".");
-    }
-  }
+  for (const std::string& name : parts) RecoverPart(name);
   const std::time_t now = std::time(nullptr);
   for (const std::string& name : staleCopies) {
     const std::string copy = dataFolder_ + "/" + name;
@@ -299,6 +258,58 @@ void CTrackStore::RecoverInterruptedTracks() {
       ::unlink(copy.c_str());  // the track itself was never touched by the crashed compaction
     }
   }
+}
+
+void CTrackStore::RecoverPart(const std::string& name) {
+  const std::string part = dataFolder_ + "/" + name;
+  UniqueFd fd = OpenFile(part, O_RDWR | O_NONBLOCK);
+  // A download that runs now holds the lock: its file is not left over.
+  if (!fd.Valid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return;
+  const auto count = MakeHonest(fd.Get());
+  if (!count) return;  // left for another try rather than risk its points
+  const TrackSaved result = PutInPlace(part.substr(0, part.size() - std::strlen(kPartSuffix)),
+                                       *count, TrackEnd::CutShort);
+  fd.Reset();  // after the rename: the lock guards the ".part" while it exists
+  const std::string track = FileName(result.path);
+  const std::string points = std::to_string(*count) + " points";
+  if (result.outcome == TrackSaved::Outcome::Saved) {
+    ShowNotice("A download that was interrupted left track " + track + " unfinished. Its " +
+               points +
+               " saved before the interruption are now in the track list; read the tracks again "
+               "to get the rest.");
+  } else if (result.outcome == TrackSaved::Outcome::StoredCopyKept) {
+    ShowNotice("A download that was interrupted left an unfinished copy of track " + track + " (" +
+               points + "). The stored track, with " + std::to_string(result.storedPoints) +
+               " points, is kept.");
+  } else if (result.outcome == TrackSaved::Outcome::Failed) {
+    ShowNotice("A download that was interrupted left track " + track +
+               " unfinished, and it cannot be put in place: " + ErrnoText(result.error) +
+               ". Its points stay in " + name + ".");
+  }
+}
+
+// Cuts an unfinished track file to the points its header may count and makes that durable.
+// Returns the count (0 for a file that is no track), or nothing when the file could not be fixed.
+std::optional<uint32_t> CTrackStore::MakeHonest(int fd) const {
+  struct stat info {};
+  TRACKHEADER header;
+  const bool readable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                        ReadAt(fd, &header, sizeof header, 0) == kHeaderSize &&
+                        header.marker == kTrackMarker;
+  const uint32_t count = readable ? std::min(header.pointCount, RecordsIn(info.st_size)) : 0;
+  if (count == 0) return 0;
+  if (count < header.pointCount) {
+    SAVELOG last;
+    if (ReadAt(fd, &last, sizeof last, kHeaderSize + (count - 1) * kPointSize) != kPointSize) {
+      return std::nullopt;
+    }
+    FinishHeader(header, count, last);
+    if (!WriteAt(fd, &header, sizeof header, 0)) return std::nullopt;
+  }
+  if (::ftruncate(fd, kHeaderSize + count * kPointSize) != 0 || ::fdatasync(fd) != 0) {
+    return std::nullopt;
+  }
+  return count;
 }
 
 }  // namespace tavrin
