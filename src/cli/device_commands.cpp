@@ -203,7 +203,14 @@ int RunSetOptions(const GlobalOptions& global, const SetOptions& o) {
 
 // ---- erase, stop, bypass
 
-int RunErase(const GlobalOptions& global, const PortOptions& port, bool yes) {
+struct EraseOptions {
+  PortOptions port;
+  bool yes = false;
+};
+
+int RunErase(const GlobalOptions& global, const EraseOptions& o) {
+  const PortOptions& port = o.port;
+  const bool yes = o.yes;
   if (!yes) {
     Fail("erase deletes every track in the logger's memory; add --yes to confirm.");
     return kExitUsage;
@@ -224,7 +231,14 @@ int RunStop(const GlobalOptions& global, const PortOptions& port) {
   return kExitOk;
 }
 
-int RunBypass(const GlobalOptions& global, const PortOptions& port, const std::string& text) {
+struct BypassOptions {
+  PortOptions port;
+  std::string text;
+};
+
+int RunBypass(const GlobalOptions& global, const BypassOptions& o) {
+  const PortOptions& port = o.port;
+  const std::string& text = o.text;
   if (text.find_first_of("$*\r\n") != std::string::npos) {
     Fail("the bypass text may not contain $, * or line breaks.");
     return kExitUsage;
@@ -235,31 +249,27 @@ int RunBypass(const GlobalOptions& global, const PortOptions& port, const std::s
   return kExitOk;
 }
 
-}  // namespace
+// Makes `run` the command's action once the command line has chosen it.
+template <typename Options>
+void RunWhenChosen(CLI::App* command, const GlobalOptions& global, std::function<int()>& run,
+                   std::shared_ptr<Options> options,
+                   int (*action)(const GlobalOptions&, const Options&)) {
+  command->callback([&global, &run, options, action] {
+    run = [&global, options, action] { return action(global, *options); };
+  });
+}
 
-void AddDeviceCommands(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
-  app.add_subcommand("ports",
-                     "The serial ports, one a line: device path, USB vendor:product "
-                     "(or -), and whether it is the logger.")
-      ->callback([&run] { run = RunPorts; });
-
-  auto info = std::make_shared<PortOptions>();
-  CLI::App* infoCommand = app.add_subcommand(
-      "info", "Asks the logger for its options, note groups and memory figures.");
-  AddPortOptions(infoCommand, *info);
-  infoCommand->callback(
-      [&global, info, &run] { run = [&global, info] { return RunInfo(global, *info); }; });
-
+void AddReadCommand(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
   auto read = std::make_shared<ReadOptions>();
   read->port.storesTracks = true;
-  CLI::App* readCommand = app.add_subcommand(
+  CLI::App* command = app.add_subcommand(
       "read",
       "Downloads tracks into the data folder and prints the path of each track file "
       "written, also when the read ends early. Progress goes to stderr; Ctrl-C stops the "
       "read and keeps what arrived. Exit status: 0 done, 1 failed or stopped early, 3 done "
       "but items were damaged on the line (read again).");
-  AddPortOptions(readCommand, read->port);
-  auto* which = readCommand->add_option_group("which tracks");
+  AddPortOptions(command, read->port);
+  auto* which = command->add_option_group("which tracks");
   which->add_flag("--new", read->readNew, "The tracks not read before");
   which->add_flag("--all", read->readAll, "Every track in the logger");
   which
@@ -267,54 +277,71 @@ void AddDeviceCommands(CLI::App& app, const GlobalOptions& global, std::function
                    "The tracks between two UTC times FROM TO, each YYYY-MM-DDThh:mm:ss")
       ->expected(2);
   which->require_option(1);
-  readCommand->add_flag("--nmea", read->nmea, "Ask for $GPRMC sentences instead of binary frames");
-  readCommand->callback(
-      [&global, read, &run] { run = [&global, read] { return RunRead(global, *read); }; });
+  command->add_flag("--nmea", read->nmea, "Ask for $GPRMC sentences instead of binary frames");
+  RunWhenChosen(command, global, run, read, RunRead);
+}
 
+void AddSetOptionsCommand(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
   auto set = std::make_shared<SetOptions>();
-  CLI::App* setCommand = app.add_subcommand(
+  CLI::App* command = app.add_subcommand(
       "set-options", "Writes the logger's save options and/or its four note groups.");
-  AddPortOptions(setCommand, set->port);
-  setCommand->add_option("--speed", set->speed, "Save a point every KMH of speed")
+  AddPortOptions(command, set->port);
+  command->add_option("--speed", set->speed, "Save a point every KMH of speed")
       ->check(WholeNumber())
       ->check(CLI::Range(0, 255));
-  setCommand->add_option("--time", set->time, "Save a point every S seconds")
+  command->add_option("--time", set->time, "Save a point every S seconds")
       ->check(WholeNumber())
       ->check(CLI::Range(0, 255));
-  setCommand->add_option("--distance", set->distance, "Save a point every M metres")
+  command->add_option("--distance", set->distance, "Save a point every M metres")
       ->check(WholeNumber())
       ->check(CLI::Range(0, 65535));
-  setCommand->add_option("--notes", set->notes,
-                         "Four note groups G1,G2,G3,G4: up to 5 letters or digits each");
-  setCommand->callback(
-      [&global, set, &run] { run = [&global, set] { return RunSetOptions(global, *set); }; });
+  command->add_option("--notes", set->notes,
+                      "Four note groups G1,G2,G3,G4: up to 5 letters or digits each");
+  RunWhenChosen(command, global, run, set, RunSetOptions);
+}
 
-  auto erase = std::make_shared<PortOptions>();
-  auto eraseYes = std::make_shared<bool>(false);
+void AddInfoCommand(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
+  auto info = std::make_shared<PortOptions>();
+  CLI::App* command = app.add_subcommand(
+      "info", "Asks the logger for its options, note groups and memory figures.");
+  AddPortOptions(command, *info);
+  RunWhenChosen(command, global, run, info, RunInfo);
+}
+
+// Erase, stop and bypass: a word to the logger and little more.
+void AddLineCommands(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
+  auto erase = std::make_shared<EraseOptions>();
   CLI::App* eraseCommand =
       app.add_subcommand("erase", "Erases the logger's whole memory (asks for --yes).");
-  AddPortOptions(eraseCommand, *erase);
-  eraseCommand->add_flag("--yes", *eraseYes, "Yes, delete every track in the logger");
-  eraseCommand->callback([&global, erase, eraseYes, &run] {
-    run = [&global, erase, eraseYes] { return RunErase(global, *erase, *eraseYes); };
-  });
+  AddPortOptions(eraseCommand, erase->port);
+  eraseCommand->add_flag("--yes", erase->yes, "Yes, delete every track in the logger");
+  RunWhenChosen(eraseCommand, global, run, erase, RunErase);
 
   auto stop = std::make_shared<PortOptions>();
   CLI::App* stopCommand =
       app.add_subcommand("stop", "Tells the logger to stop the transfer it is sending.");
   AddPortOptions(stopCommand, *stop);
-  stopCommand->callback(
-      [&global, stop, &run] { run = [&global, stop] { return RunStop(global, *stop); }; });
+  RunWhenChosen(stopCommand, global, run, stop, RunStop);
 
-  auto bypass = std::make_shared<PortOptions>();
-  auto bypassText = std::make_shared<std::string>();
+  auto bypass = std::make_shared<BypassOptions>();
   CLI::App* bypassCommand =
       app.add_subcommand("bypass", "Sends TEXT to the logger in its bypass mode.");
-  AddPortOptions(bypassCommand, *bypass);
-  bypassCommand->add_option("TEXT", *bypassText, "The text to pass through")->required();
-  bypassCommand->callback([&global, bypass, bypassText, &run] {
-    run = [&global, bypass, bypassText] { return RunBypass(global, *bypass, *bypassText); };
-  });
+  AddPortOptions(bypassCommand, bypass->port);
+  bypassCommand->add_option("TEXT", bypass->text, "The text to pass through")->required();
+  RunWhenChosen(bypassCommand, global, run, bypass, RunBypass);
+}
+
+}  // namespace
+
+void AddDeviceCommands(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
+  app.add_subcommand("ports",
+                     "The serial ports, one a line: device path, USB vendor:product "
+                     "(or -), and whether it is the logger.")
+      ->callback([&run] { run = RunPorts; });
+  AddInfoCommand(app, global, run);
+  AddReadCommand(app, global, run);
+  AddSetOptionsCommand(app, global, run);
+  AddLineCommands(app, global, run);
 }
 
 }  // namespace tavrin::cli
