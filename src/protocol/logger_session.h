@@ -141,6 +141,7 @@ class CLoggerSession {
 
   // Device answers.
   void OnGpbt(std::string_view line);
+  void EndGpbt();
   void OnFlashError(int code);
   void OnErase(int code, long long a);
 

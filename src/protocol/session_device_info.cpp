@@ -1,6 +1,7 @@
 // The logger's account of itself ($GPBT), flash memory errors and erase progress.
 #include <algorithm>
 #include <cstdio>
+#include <type_traits>
 
 #include "protocol/logger_session.h"
 #include "protocol/nmea.h"
@@ -10,69 +11,81 @@ namespace tavrin {
 namespace {
 
 constexpr size_t kNoteFieldCharacters = 7;  // what the note fields hold
+constexpr size_t kUsedPointsField = 13;
+constexpr size_t kNewPointsField = 14;
+
+// Stores a numeric $GPBT field into its member, keeping the low bits the member holds.
+using FieldSetter = void (*)(DeviceState&, uint32_t);
+template <auto Member>
+void Set(DeviceState& d, uint32_t value) {
+  using Field = std::remove_reference_t<decltype(d.*Member)>;
+  d.*Member = static_cast<Field>(value);
+}
+
+// Fields 7-13 of a full answer (field 14 ends the answer; 5 and 6 are not used).
+FieldSetter NumericField(size_t field) {
+  switch (field) {
+    case 7:
+      return Set<&DeviceState::saveBySpeed>;
+    case 8:
+      return Set<&DeviceState::saveByTime>;
+    case 9:
+      return Set<&DeviceState::saveByDistance>;
+    case 10:
+      return Set<&DeviceState::memorySize>;
+    case 11:
+      return Set<&DeviceState::positionA>;
+    case 12:
+      return Set<&DeviceState::positionB>;
+    case kUsedPointsField:
+      return Set<&DeviceState::usedPoints>;
+    default:
+      return nullptr;
+  }
+}
 
 }  // namespace
 
 void CLoggerSession::OnGpbt(std::string_view line) {
   const auto fields = SplitFields(line);
   DeviceState& d = deviceState_;
+  // Fields are taken in order, so field 14's notice comes after fields 1-13 are stored. An
+  // empty field leaves the old value.
   for (size_t k = 1; k < fields.size(); ++k) {
     const std::string_view f = fields[k];
     if (f.empty()) continue;
     const auto value = static_cast<uint32_t>(ParseInteger(f));
-    if (infoComplete_) {
+    if (k == kNewPointsField) {
+      d.newPoints = value;
+      EndGpbt();
+    } else if (infoComplete_) {
       // Counts only: the rest was taken over by the last full answer.
-      if (k == 13) d.usedPoints = value;
-      if (k == 14) {
-        d.newPoints = value;
-        host_.NotifyDeviceInfo(kDeviceInfoCounts);
-      }
-      continue;
+      if (k == kUsedPointsField) d.usedPoints = value;
+    } else if (k >= 1 && k <= 4) {
+      d.noteGroups[k - 1] = CutToCharacters(f, kNoteFieldCharacters);
+    } else if (const FieldSetter set = NumericField(k)) {
+      set(d, value);
     }
-    switch (k) {
-      case 1:
-      case 2:
-      case 3:
-      case 4:
-        d.noteGroups[k - 1] = CutToCharacters(f, kNoteFieldCharacters);
-        break;
-      case 7:
-        d.saveBySpeed = static_cast<uint8_t>(value);
-        break;
-      case 8:
-        d.saveByTime = static_cast<uint8_t>(value);
-        break;
-      case 9:
-        d.saveByDistance = static_cast<uint16_t>(value);
-        break;
-      case 10:
-        d.memorySize = value;
-        break;
-      case 11:
-        d.positionA = value;
-        break;
-      case 12:
-        d.positionB = value;
-        break;
-      case 13:
-        d.usedPoints = value;
-        break;
-      case 14:
-        d.newPoints = value;
-        host_.NotifyDeviceInfo(kDeviceInfoFull);
-        if (d.usedPoints == 0) {
-          Status("Empty Memory.");
-          infoComplete_ = true;
-        } else if (d.IsConsistent()) {
-          Status("Unknown Memory infomation.");
-          infoComplete_ = true;
-        } else {
-          Status("Unknown Memory infomation.(Memory Scanning...)");
-        }
-        break;
-      default:
-        break;
-    }
+  }
+}
+
+// The new-point count ends an answer: the device page hears of it, and a full answer says what
+// the memory figures mean.
+void CLoggerSession::EndGpbt() {
+  if (infoComplete_) {
+    host_.NotifyDeviceInfo(kDeviceInfoCounts);
+    return;
+  }
+  host_.NotifyDeviceInfo(kDeviceInfoFull);
+  const DeviceState& d = deviceState_;
+  if (d.usedPoints == 0) {
+    Status("Empty Memory.");
+    infoComplete_ = true;
+  } else if (d.IsConsistent()) {
+    Status("Unknown Memory infomation.");
+    infoComplete_ = true;
+  } else {
+    Status("Unknown Memory infomation.(Memory Scanning...)");
   }
 }
 
