@@ -11,6 +11,7 @@
 
 #include "export/export_file.h"
 #include "export/exportable_points.h"
+#include "export/map_view.h"
 #include "settings/message_box.h"
 #include "store/savelog.h"
 
@@ -112,6 +113,12 @@ class CKMLCreator {
 
   // ---- GPX (gpx_export.cpp)
   void WriteGpxPoint(const SAVELOG& point);
+
+  // ---- map page (map_page.cpp)
+  void WriteMapPageHead();
+  MapView WriteMapTrackPoints(std::span<const SAVELOG> points);
+  void WriteMapTrackLine();
+  void WriteMapPageEnd(int width, int height);
 
   MessageBoxFn messageBox_;
   DocumentOpener opener_;

@@ -37,7 +37,21 @@ std::optional<std::string> CKMLCreator::MakeMapPage(const std::string& dataFolde
   // The page is always KML/Tvr_GoogleMap.html under the data folder, whatever track it shows.
   const std::string path = OutputPath(dataFolder, kKmlFolder, kMapPageName);
   if (!CreateFile(path, "Can't create MAP file")) return std::nullopt;
+  WriteMapPageHead();
+  const MapView view = WriteMapTrackPoints(points);
+  PrintUtf8("        var mapOptions = { zoom: %d, center: new google.maps.LatLng(%f, %f) };\r\n",
+            view.zoom, view.latitude, view.longitude);
+  PrintUtf8(
+      "        var map = new google.maps.Map(document.getElementById('map-canvas'), "
+      "mapOptions);\r\n");
+  if (!points.empty()) WriteMapTrackLine();
+  WriteMapPageEnd(width, height);
+  auto written = FinishFile(path);
+  if (written) ReportLeftOut(exportable, "", *written);
+  return written;
+}
 
+void CKMLCreator::WriteMapPageHead() {
   std::string script = "https://maps.googleapis.com/maps/api/js?v=3.exp";
   if (!options_.mapKey.empty()) script += "&key=" + UrlQueryValue(options_.mapKey);
   PrintUtf8("<!DOCTYPE html>\r\n");
@@ -49,42 +63,43 @@ std::optional<std::string> CKMLCreator::MakeMapPage(const std::string& dataFolde
   PrintUtf8("    <script src=\"%s\"></script>\r\n", XmlText(script).c_str());
   PrintUtf8("    <script>\r\n");
   PrintUtf8("      function AowFunc(){\r\n");
+}
 
+// The start, the array of every point and the end; returns the view that frames them.
+MapView CKMLCreator::WriteMapTrackPoints(std::span<const SAVELOG> points) {
   MapExtent extent;
-  if (!points.empty()) {
-    PrintUtf8("        var latlngS = new google.maps.LatLng(%f, %f);\r\n", points.front().latitude,
-              points.front().longitude);
-    PrintUtf8("        var trackCoordinates = [\r\n");
-    for (const SAVELOG& point : points) {
-      file_.Append("            new google.maps.LatLng(");
-      file_.AppendCoordinates(point.latitude, ", ", point.longitude);
-      file_.Append("),\r\n");
-      file_.EndPiece();
-      extent.Add(point.latitude, point.longitude);
-    }
-    // The last point closes the array once more: the line ends in a zero-length segment.
-    const double lastLat = points.back().latitude, lastLon = points.back().longitude;
-    PrintUtf8("            new google.maps.LatLng(%f, %f)];\r\n", lastLat, lastLon);
-    PrintUtf8("        var latlngE = new google.maps.LatLng(%f, %f);\r\n", lastLat, lastLon);
+  if (points.empty()) return extent.View();
+  PrintUtf8("        var latlngS = new google.maps.LatLng(%f, %f);\r\n", points.front().latitude,
+            points.front().longitude);
+  PrintUtf8("        var trackCoordinates = [\r\n");
+  for (const SAVELOG& point : points) {
+    file_.Append("            new google.maps.LatLng(");
+    file_.AppendCoordinates(point.latitude, ", ", point.longitude);
+    file_.Append("),\r\n");
+    file_.EndPiece();
+    extent.Add(point.latitude, point.longitude);
   }
-  const MapView view = extent.View();
-  PrintUtf8("        var mapOptions = { zoom: %d, center: new google.maps.LatLng(%f, %f) };\r\n",
-            view.zoom, view.latitude, view.longitude);
+  // The last point closes the array once more: the line ends in a zero-length segment.
+  const double lastLat = points.back().latitude, lastLon = points.back().longitude;
+  PrintUtf8("            new google.maps.LatLng(%f, %f)];\r\n", lastLat, lastLon);
+  PrintUtf8("        var latlngE = new google.maps.LatLng(%f, %f);\r\n", lastLat, lastLon);
+  return extent.View();
+}
+
+void CKMLCreator::WriteMapTrackLine() {
+  PrintUtf8("        var trackPath = new google.maps.Polyline({\r\n");
+  PrintUtf8("          path: trackCoordinates, geodesic: true, strokeColor: '#FF0000', \r\n");
+  PrintUtf8("          strokeOpacity: 1.0, strokeWeight: 2});\r\n");
+  PrintUtf8("        trackPath.setMap(map);\r\n");
   PrintUtf8(
-      "        var map = new google.maps.Map(document.getElementById('map-canvas'), "
-      "mapOptions);\r\n");
-  if (!points.empty()) {
-    PrintUtf8("        var trackPath = new google.maps.Polyline({\r\n");
-    PrintUtf8("          path: trackCoordinates, geodesic: true, strokeColor: '#FF0000', \r\n");
-    PrintUtf8("          strokeOpacity: 1.0, strokeWeight: 2});\r\n");
-    PrintUtf8("        trackPath.setMap(map);\r\n");
-    PrintUtf8(
-        "        var markerS = new google.maps.Marker({position: latlngS, map: map, title: "
-        "'START'});\r\n");
-    PrintUtf8(
-        "        var markerE = new google.maps.Marker({position: latlngE, map: map, title: "
-        "'END'});\r\n");
-  }
+      "        var markerS = new google.maps.Marker({position: latlngS, map: map, title: "
+      "'START'});\r\n");
+  PrintUtf8(
+      "        var markerE = new google.maps.Marker({position: latlngE, map: map, title: "
+      "'END'});\r\n");
+}
+
+void CKMLCreator::WriteMapPageEnd(int width, int height) {
   PrintUtf8("      }\r\n");
   PrintUtf8("    </script>\r\n");
   PrintUtf8("  </Head>\r\n");
@@ -93,9 +108,6 @@ std::optional<std::string> CKMLCreator::MakeMapPage(const std::string& dataFolde
             height);
   PrintUtf8("  </body>\r\n");
   PrintUtf8("</html>\r\n");
-  auto written = FinishFile(path);
-  if (written) ReportLeftOut(exportable, "", *written);
-  return written;
 }
 
 }  // namespace tavrin
