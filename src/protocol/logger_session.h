@@ -146,7 +146,8 @@ class CLoggerSession {
   void OnErase(int code, long long a);
 
   // Commands.
-  std::string BuildCommand(int number);
+  bool PrepareCommand(int number, std::optional<ReadPeriod>& period);
+  std::string BuildCommand(int number, const std::optional<ReadPeriod>& period);
   // Ends the download of a read that stops early; the open track keeps what arrived.
   void EndDownloadCutShort();
   void ResetProtocolState();

@@ -81,14 +81,84 @@ bool CLoggerSession::ConnectDevice(bool open) {
   return true;
 }
 
-std::string CLoggerSession::BuildCommand(int number) {
+namespace {
+
+// Every command once: the status it shows, the sentence it sends ("%d" takes the read mode;
+// empty where the sentence is made from what the command carries) and the read mode it sets.
+struct CommandEntry {
+  int number;
+  const char* status;  // "" shows nothing
+  const char* sentence;
+  uint8_t readMode;  // 0: the read mode stays
+};
+
+constexpr CommandEntry kCommands[] = {
+    {kCmdNack, "", "$PSRF200,%d,3,0,0,0,0*hh\r\n", 0},
+    {kCmdAck, "", "$PSRF200,%d,2,0,0,0,0*hh\r\n", 0},
+    {kCmdGetInfo, ">>> Get GPBT Message(Options).\r\n", "$PSRF202,1,0,0,0,0,0*hh\r\n", 0},
+    {kCmdSetOptions, ">>> Set GPBT Message(Options).\r\n", "", 0},
+    {kCmdSetNotes, ">>> Set GPBT Message(Information).\r\n", "", 0},
+    {kCmdErase, ">>> All Erase Flash memory.\r\n", "$PSRF200,4,0,0,0,0,0*hh\r\n", 0},
+    {kCmdEnd, ">>> Set End Command.\r\n", "$PSRF203,0*hh\r\n", 0},
+    {kCmdBypassStart, ">>> Bypass Mode Start.\r\n", "$PSRF201,1,Bypass Test*hh\r\n", 0},
+    {kCmdBypassEnd, ">>> Bypass Mode Finished.\r\n", "$PSRF201,0*hh\r\n", 0},
+    {kCmdReadAllNmea, ">>> Get All Tracking data by NMEA.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
+     kReadAllNmea},
+    {kCmdReadAllBinary, ">>> Get All Tracking data by Binary.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
+     kReadAllBinary},
+    {kCmdReadNewNmea, ">>> Get new Tracking data by NMEA.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
+     kReadNewNmea},
+    {kCmdReadNewBinary, ">>> Get new Tracking data by Binary.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
+     kReadNewBinary},
+    {kCmdReadPeriodNmea, ">>> Get Selected Tracking data by NMEA.\r\n", "", kReadPeriodNmea},
+    {kCmdReadPeriodBinary, ">>> Get Selected Tracking data by Binary.\r\n", "", kReadPeriodBinary},
+};
+
+const CommandEntry* FindCommand(int number) {
+  for (const CommandEntry& command : kCommands) {
+    if (command.number == number) return &command;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// The checks, questions and state changes that come before a command goes out; false when it
+// must not go out.
+bool CLoggerSession::PrepareCommand(int number, std::optional<ReadPeriod>& period) {
   switch (number) {
-    case kCmdNack:
-      return Format("$PSRF200,%d,3,0,0,0,0*hh\r\n", readMode_);
-    case kCmdAck:
-      return Format("$PSRF200,%d,2,0,0,0,0*hh\r\n", readMode_);
-    case kCmdGetInfo:
-      return "$PSRF202,1,0,0,0,0,0*hh\r\n";
+    case kCmdSetNotes:
+      for (const std::string& group : deviceState_.noteGroups) {
+        if (!CheckNoteGroup(group, kNoteGroupLetters, host_)) return false;
+      }
+      break;
+    case kCmdErase:
+      if (host_.ShowMessage("Do you remove all Flash memory?", MsgIcon::Warning,
+                            MsgButtons::OkCancel) != MsgAnswer::Ok) {
+        return false;
+      }
+      break;
+    case kCmdEnd:
+      if (downloading_) EndDownloadCutShort();
+      transferActive_ = false;
+      break;
+    case kCmdReadPeriodNmea:
+    case kCmdReadPeriodBinary:
+      period = host_.AskReadPeriod();
+      if (!period) return false;
+      break;
+    default:
+      break;
+  }
+  // The next $GPBT answer is taken over in full after these.
+  if (number == kCmdGetInfo || number == kCmdSetNotes || number == kCmdErase) {
+    infoComplete_ = false;
+  }
+  return true;
+}
+
+std::string CLoggerSession::BuildCommand(int number, const std::optional<ReadPeriod>& period) {
+  switch (number) {
     case kCmdSetOptions:
       return Format("$PSRF200,9,%u,%u,%u,0,0*hh\r\n", deviceState_.saveBySpeed,
                     deviceState_.saveByTime, deviceState_.saveByDistance);
@@ -96,101 +166,25 @@ std::string CLoggerSession::BuildCommand(int number) {
       const auto& g = deviceState_.noteGroups;
       return "$PSRF209," + g[0] + "," + g[1] + "," + g[2] + "," + g[3] + "*hh\r\n";
     }
-    case kCmdErase:
-      return "$PSRF200,4,0,0,0,0,0*hh\r\n";
-    case kCmdEnd:
-      return "$PSRF203,0*hh\r\n";
-    case kCmdBypassStart:
-      return "$PSRF201,1,Bypass Test*hh\r\n";
-    case kCmdBypassEnd:
-      return "$PSRF201,0*hh\r\n";
-    case kCmdReadAllNmea:
-    case kCmdReadAllBinary:
-    case kCmdReadNewNmea:
-    case kCmdReadNewBinary:
-      return Format("$PSRF200,%d,0,0,0,0,0*hh\r\n", readMode_);  // set by SendCommand
+    case kCmdReadPeriodNmea:
+    case kCmdReadPeriodBinary:
+      return Format("$PSRF200,%d,0,", readMode_) + PeriodFields(*period) + "*hh\r\n";
     default:
-      return {};
+      return Format(FindCommand(number)->sentence, readMode_);
   }
 }
 
 void CLoggerSession::SendCommand(int number) {
-  std::string status;
-  std::string sentence;
-  switch (number) {
-    case kCmdNack:
-    case kCmdAck:
-    case kCmdBypassStart:
-    case kCmdBypassEnd:
-      status = number == kCmdBypassStart ? ">>> Bypass Mode Start.\r\n"
-               : number == kCmdBypassEnd ? ">>> Bypass Mode Finished.\r\n"
-                                         : "";
-      break;
-    case kCmdGetInfo:
-      infoComplete_ = false;
-      status = ">>> Get GPBT Message(Options).\r\n";
-      break;
-    case kCmdSetOptions:
-      status = ">>> Set GPBT Message(Options).\r\n";
-      break;
-    case kCmdSetNotes:
-      for (const std::string& group : deviceState_.noteGroups) {
-        if (!CheckNoteGroup(group, kNoteGroupLetters, host_)) return;
-      }
-      infoComplete_ = false;
-      status = ">>> Set GPBT Message(Information).\r\n";
-      break;
-    case kCmdErase:
-      if (host_.ShowMessage("Do you remove all Flash memory?", MsgIcon::Warning,
-                            MsgButtons::OkCancel) != MsgAnswer::Ok) {
-        return;
-      }
-      infoComplete_ = false;
-      status = ">>> All Erase Flash memory.\r\n";
-      break;
-    case kCmdEnd:
-      if (downloading_) EndDownloadCutShort();
-      transferActive_ = false;
-      status = ">>> Set End Command.\r\n";
-      break;
-    case kCmdReadAllNmea:
-    case kCmdReadAllBinary:
-    case kCmdReadNewNmea:
-    case kCmdReadNewBinary: {
-      static constexpr struct {
-        int command;
-        uint8_t mode;
-        const char* status;
-      } kReads[] = {
-          {kCmdReadAllNmea, kReadAllNmea, ">>> Get All Tracking data by NMEA.\r\n"},
-          {kCmdReadAllBinary, kReadAllBinary, ">>> Get All Tracking data by Binary.\r\n"},
-          {kCmdReadNewNmea, kReadNewNmea, ">>> Get new Tracking data by NMEA.\r\n"},
-          {kCmdReadNewBinary, kReadNewBinary, ">>> Get new Tracking data by Binary.\r\n"},
-      };
-      for (const auto& read : kReads) {
-        if (read.command != number) continue;
-        readMode_ = read.mode;
-        status = read.status;
-      }
-      break;
-    }
-    case kCmdReadPeriodNmea:
-    case kCmdReadPeriodBinary: {
-      const auto period = host_.AskReadPeriod();
-      if (!period) return;
-      const bool nmea = number == kCmdReadPeriodNmea;
-      readMode_ = nmea ? kReadPeriodNmea : kReadPeriodBinary;
-      sentence = Format("$PSRF200,%d,0,", readMode_) + PeriodFields(*period) + "*hh\r\n";
-      status = nmea ? ">>> Get Selected Tracking data by NMEA.\r\n"
-                    : ">>> Get Selected Tracking data by Binary.\r\n";
-      break;
-    }
-    default:
-      return;  // not a command: nothing is sent
+  const CommandEntry* command = FindCommand(number);
+  if (command == nullptr) return;  // not a command: nothing is sent
+  std::optional<ReadPeriod> period;
+  if (!PrepareCommand(number, period)) return;
+  if (command->readMode != 0) {
+    readMode_ = command->readMode;
+    BeginTransfer();
   }
-  if (number >= kCmdReadAllNmea) BeginTransfer();
-  if (sentence.empty()) sentence = BuildCommand(number);
-  if (!status.empty()) Status(status);
+  std::string sentence = BuildCommand(number, period);
+  if (*command->status != '\0') Status(command->status);
   SendSentence(std::move(sentence));
 }
 

@@ -98,7 +98,15 @@ TEST_F(Session, CommandsGoOutWithTheirChecksumsAndStatusTexts) {
   session.SendCommand(kCmdReadPeriodNmea);
   EXPECT_EQ(pty.Read(), MakeSentence("PSRF200,8,0,050315,080000,060315,183000"));
   EXPECT_EQ(session.ReadModeValue(), kReadPeriodNmea);
-  session.SendCommand(9);  // not a command
+  session.SendCommand(kCmdBypassStart);
+  EXPECT_EQ(pty.Read(), "$PSRF201,1,Bypass Test*29\r\n");
+  EXPECT_EQ(host.statuses.back(), ">>> Bypass Mode Start.\r\n");
+  session.SendCommand(kCmdBypassEnd);
+  EXPECT_EQ(pty.Read(), "$PSRF201,0*38\r\n");
+  EXPECT_EQ(host.statuses.back(), ">>> Bypass Mode Finished.\r\n");
+  session.SendCommand(kCmdNack);
+  EXPECT_EQ(pty.Read(), MakeSentence("PSRF200,8,3,0,0,0,0"));  // in the last read's mode
+  session.SendCommand(9);                                      // not a command
   EXPECT_EQ(pty.Read(100), "");
 }
 
