@@ -91,7 +91,7 @@ void CLoggerSession::OnTrackingInformation(long long a, long long b, long long e
   SetNoteGroup(current_.noteGroup3, deviceState_.noteGroups[2]);
   SetNoteGroup(current_.noteGroup4, deviceState_.noteGroups[3]);
   // A track is named by its start; an impossible one would give a file no list can show.
-  trackOpenDeferred_ = !ToCalendarSeconds(first);
+  trackOpenDeferred_ = !IsCalendarDateTime(first);
   if (trackOpenDeferred_) {
     ReportBadDate("The logger announced its track data with an impossible start date/time (" +
                   FormatDateTime(first) + "). The track is named after its first point instead.");
@@ -279,7 +279,7 @@ std::string CLoggerSession::StoredCopiesText() const {
 void CLoggerSession::StorePoint(SAVELOG point) {
   ++transferPoints_;
   ++receivedCount_;
-  if (ToCalendarSeconds(point.GetDateTime())) {
+  if (IsCalendarDateTime(point.GetDateTime())) {
     WritePoint(point);
   } else {
     // No track could be cut or timed by such a point, and no reader would show it.
