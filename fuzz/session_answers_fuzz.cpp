@@ -25,13 +25,13 @@ class QuietHost : public ISessionHost {
   MsgAnswer ShowMessage(const std::string&, MsgIcon, MsgButtons buttons) override {
     return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
   }
-  void NotifyDeviceInfo(int) override {}
-  void StartTimer(int, int) override {}
-  void StopTimer(int) override {}
+  void NotifyDeviceInfo(DeviceNotice) override {}
+  void StartTimer(SessionTimer, int) override {}
+  void StopTimer(SessionTimer) override {}
   std::optional<ReadPeriod> AskReadPeriod() override {
     return ReadPeriod{{24, 5, 1, 0, 0, 0}, {24, 5, 31, 23, 59, 59}};
   }
-  void SetConnectionImage(int) override {}
+  void SetConnectionImage(ConnectionImage) override {}
   IEntryRows* DeviceTrackList() override { return nullptr; }
   void Pause(int) override {}
   void PostDataArrived() override {}

@@ -91,18 +91,18 @@ MsgAnswer CliHost::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons
   return MsgAnswer::Ok;
 }
 
-void CliHost::NotifyDeviceInfo(int what) {
-  if (what == kDeviceInfoFull) ++fullInfo_;
+void CliHost::NotifyDeviceInfo(DeviceNotice what) {
+  if (what == DeviceNotice::FullInfo) ++fullInfo_;
 }
 
-void CliHost::StartTimer(int id, int milliseconds) {
-  loop_.StartTimer(id, std::chrono::milliseconds(milliseconds), [this, id] {
-    if (session_) session_->OnTimer(id);
+void CliHost::StartTimer(SessionTimer timer, int milliseconds) {
+  loop_.StartTimer(static_cast<int>(timer), std::chrono::milliseconds(milliseconds), [this, timer] {
+    if (session_) session_->OnTimer(timer);
   });
 }
 
-void CliHost::StopTimer(int id) {
-  loop_.StopTimer(id);
+void CliHost::StopTimer(SessionTimer timer) {
+  loop_.StopTimer(static_cast<int>(timer));
 }
 
 void CliHost::TouchActivity() {

@@ -22,11 +22,11 @@ class CliHost : public ISessionHost {
   void SetStatusText(const std::string& text) override;
   void SetProgress(int position) override;
   MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
-  void NotifyDeviceInfo(int what) override;
-  void StartTimer(int id, int milliseconds) override;
-  void StopTimer(int id) override;
+  void NotifyDeviceInfo(DeviceNotice what) override;
+  void StartTimer(SessionTimer timer, int milliseconds) override;
+  void StopTimer(SessionTimer timer) override;
   std::optional<ReadPeriod> AskReadPeriod() override { return period_; }
-  void SetConnectionImage(int) override {}
+  void SetConnectionImage(ConnectionImage) override {}
   IEntryRows* DeviceTrackList() override { return nullptr; }
   void ConnectionLost() override { lost_ = true; }
   void PostDataArrived() override;

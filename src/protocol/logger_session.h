@@ -78,7 +78,7 @@ class CLoggerSession {
   // Handles bytes from the logger exactly as OnDataArrived handles those of the receive queue;
   // for bytes that come another way (a recorded trace, a fuzzer).
   void ReceiveBytes(std::span<const uint8_t> bytes);
-  void OnTimer(int id);
+  void OnTimer(SessionTimer timer);
   void OnConnectionLost();
   // The logger has sent nothing for longer than the host is willing to wait during a read: the
   // read ends as if the line had gone down, keeping what arrived.

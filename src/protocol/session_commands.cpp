@@ -65,7 +65,7 @@ bool CLoggerSession::ConnectDevice(bool open) {
     // logger is not left sending and the open track keeps what arrived.
     if (transferActive_ && port_.IsOpen()) SendCommand(kCmdEnd);
     if (!port_.Close()) return false;
-    host_.SetConnectionImage(kImageDisconnected);
+    host_.SetConnectionImage(ConnectionImage::Disconnected);
     return true;
   }
   CSerialPort::Callbacks callbacks{[this] { host_.PostDataArrived(); },
@@ -77,7 +77,7 @@ bool CLoggerSession::ConnectDevice(bool open) {
   openError_.clear();
   if (downloading_) EndDownloadCutShort();
   ResetProtocolState();
-  host_.SetConnectionImage(kImageConnected);
+  host_.SetConnectionImage(ConnectionImage::Connected);
   return true;
 }
 

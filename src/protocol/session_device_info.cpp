@@ -73,10 +73,10 @@ void CLoggerSession::OnGpbt(std::string_view line) {
 // the memory figures mean.
 void CLoggerSession::EndGpbt() {
   if (infoComplete_) {
-    host_.NotifyDeviceInfo(kDeviceInfoCounts);
+    host_.NotifyDeviceInfo(DeviceNotice::CountsOnly);
     return;
   }
-  host_.NotifyDeviceInfo(kDeviceInfoFull);
+  host_.NotifyDeviceInfo(DeviceNotice::FullInfo);
   const DeviceState& d = deviceState_;
   if (d.usedPoints == 0) {
     Status("Empty Memory.");

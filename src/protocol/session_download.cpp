@@ -103,7 +103,7 @@ void CLoggerSession::OnTrackingInformation(long long a, long long b, long long e
   receivedCount_ = 0;
   trackPointCount_ = 0;
   host_.SetProgress(0);
-  host_.StartTimer(kAckTimer, kAckDelayMs);
+  host_.StartTimer(SessionTimer::Ack, kAckDelayMs);
 }
 
 void CLoggerSession::OnNextSector() {
@@ -111,7 +111,7 @@ void CLoggerSession::OnNextSector() {
   if (transferActive_) ++sectorsReceived_;
   // What came so far is made durable: a crash now loses at most the sector to come.
   if (downloading_) store_.CheckpointTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
-  host_.StartTimer(kAckTimer, kAckDelayMs);
+  host_.StartTimer(SessionTimer::Ack, kAckDelayMs);
 }
 
 void CLoggerSession::OnSuccess(bool fromFrame) {

@@ -13,18 +13,21 @@
 
 namespace tavrin {
 
-// Timers the session starts; the host calls CLoggerSession::OnTimer with the id when one fires.
-constexpr int kAckTimer = 12;       // 100 ms: send the acknowledgement
-constexpr int kActivityTimer = 13;  // 80 ms: end the receive flash of the connection image
+// Timers the session starts; the host calls CLoggerSession::OnTimer with one when it fires. The
+// numbers are the window's timer ids.
+enum class SessionTimer : int {
+  Ack = 12,       // 100 ms: send the acknowledgement
+  Activity = 13,  // 80 ms: end the receive flash of the connection image
+};
 
-// What NotifyDeviceInfo reports.
-constexpr int kDeviceInfoFull = 5;
-constexpr int kDeviceInfoCounts = 6;
+// What NotifyDeviceInfo reports, with the device page's notice codes.
+enum class DeviceNotice : int {
+  FullInfo = 5,    // options, note groups and memory figures were all taken over
+  CountsOnly = 6,  // only the point counts changed
+};
 
-// Connection images.
-constexpr int kImageDisconnected = 0;
-constexpr int kImageReceiving = 1;
-constexpr int kImageConnected = 3;
+// The connection image, by its index in the image strip.
+enum class ConnectionImage : int { Disconnected = 0, Receiving = 1, Connected = 3 };
 
 // A period to read, in UTC.
 struct ReadPeriod {
@@ -40,13 +43,13 @@ class ISessionHost {
   virtual void SetProgress(int position) = 0;  // 0-1000
   // May run a nested event loop (a modal box); the session copes with being re-entered.
   virtual MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) = 0;
-  virtual void NotifyDeviceInfo(int what) = 0;
+  virtual void NotifyDeviceInfo(DeviceNotice what) = 0;
   // One-shot; starting a running timer restarts it.
-  virtual void StartTimer(int id, int milliseconds) = 0;
-  virtual void StopTimer(int id) = 0;
+  virtual void StartTimer(SessionTimer timer, int milliseconds) = 0;
+  virtual void StopTimer(SessionTimer timer) = 0;
   // The period of a period read; empty when the user cancelled.
   virtual std::optional<ReadPeriod> AskReadPeriod() = 0;
-  virtual void SetConnectionImage(int index) = 0;
+  virtual void SetConnectionImage(ConnectionImage image) = 0;
   // The device page's track list; null when there is none.
   virtual IEntryRows* DeviceTrackList() = 0;
   // The connection ended without being asked to (cable pulled, device gone).

@@ -28,21 +28,22 @@ void CLoggerSession::ReceiveBytes(std::span<const uint8_t> bytes) {
 
 void CLoggerSession::ShowReceiving() {
   if (activity_) return;
-  host_.StartTimer(kActivityTimer, kActivityFlashMs);
+  host_.StartTimer(SessionTimer::Activity, kActivityFlashMs);
   activity_ = true;
-  host_.SetConnectionImage(kImageReceiving);
+  host_.SetConnectionImage(ConnectionImage::Receiving);
 }
 
 void CLoggerSession::HandleByte(uint8_t byte) {
   if (auto item = reader_.Push(byte)) Dispatch(*item);
 }
 
-void CLoggerSession::OnTimer(int id) {
-  host_.StopTimer(id);
-  if (id == kAckTimer) {
+void CLoggerSession::OnTimer(SessionTimer timer) {
+  host_.StopTimer(timer);
+  if (timer == SessionTimer::Ack) {
     SendCommand(kCmdAck);
-  } else if (id == kActivityTimer) {
-    host_.SetConnectionImage(port_.IsOpen() ? kImageConnected : kImageDisconnected);
+  } else if (timer == SessionTimer::Activity) {
+    host_.SetConnectionImage(port_.IsOpen() ? ConnectionImage::Connected
+                                            : ConnectionImage::Disconnected);
     activity_ = false;
   }
 }
@@ -110,8 +111,8 @@ void CLoggerSession::OnConnectionLost() {
   const bool wasReading = transferActive_;
   if (downloading_) EndDownloadCutShort();
   transferActive_ = false;
-  host_.StopTimer(kAckTimer);
-  host_.SetConnectionImage(kImageDisconnected);
+  host_.StopTimer(SessionTimer::Ack);
+  host_.SetConnectionImage(ConnectionImage::Disconnected);
   host_.SetProgress(0);
   std::string text = "The connection to the logger on " + device + " was lost";
   text += wasReading ? " " + SectorsText(sectorsReceived_) + ". " + SavedSummary() +
@@ -131,7 +132,7 @@ void CLoggerSession::OnLoggerSilent() {
     if (downloading_) EndDownloadCutShort();
     transferActive_ = false;
   }
-  host_.StopTimer(kAckTimer);
+  host_.StopTimer(SessionTimer::Ack);
   host_.SetProgress(0);
   const std::string text =
       anythingCame ? "The logger stopped answering " + SectorsText(sectorsReceived_) + ". " +

@@ -27,15 +27,16 @@ class SessionTestHost : public ISessionHost {
     if (buttons == MsgButtons::OkCancel) return okCancelAnswer;
     return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
   }
-  void NotifyDeviceInfo(int what) override { deviceNotices.push_back(what); }
-  void StartTimer(int id, int milliseconds) override {
-    loop.StartTimer(id, std::chrono::milliseconds(milliseconds), [this, id] {
-      if (session) session->OnTimer(id);
-    });
+  void NotifyDeviceInfo(DeviceNotice what) override { deviceNotices.push_back(what); }
+  void StartTimer(SessionTimer timer, int milliseconds) override {
+    loop.StartTimer(static_cast<int>(timer), std::chrono::milliseconds(milliseconds),
+                    [this, timer] {
+                      if (session) session->OnTimer(timer);
+                    });
   }
-  void StopTimer(int id) override { loop.StopTimer(id); }
+  void StopTimer(SessionTimer timer) override { loop.StopTimer(static_cast<int>(timer)); }
   std::optional<ReadPeriod> AskReadPeriod() override { return period; }
-  void SetConnectionImage(int index) override { images.push_back(index); }
+  void SetConnectionImage(ConnectionImage image) override { images.push_back(image); }
   IEntryRows* DeviceTrackList() override { return &trackList; }
   void ConnectionLost() override { ++connectionsLost; }
   void Pause(int milliseconds) override { pauses.push_back(milliseconds); }
@@ -72,8 +73,8 @@ class SessionTestHost : public ISessionHost {
   std::vector<std::string> statuses;
   std::vector<int> progress;
   std::vector<Message> messages;
-  std::vector<int> deviceNotices;
-  std::vector<int> images;
+  std::vector<DeviceNotice> deviceNotices;
+  std::vector<ConnectionImage> images;
   std::vector<int> pauses;
   int connectionsLost = 0;
   EntryRowsRecorder trackList;

@@ -191,14 +191,14 @@ TEST_F(Session, DeviceInformationIsTakenOverInFullThenCountsOnly) {
   EXPECT_EQ(d.Capacity(), 126976u);
   EXPECT_EQ(host.statuses.back(), "Unknown Memory infomation.");
   EXPECT_TRUE(session.InfoComplete());
-  EXPECT_EQ(host.deviceNotices, std::vector<int>{kDeviceInfoFull});
+  EXPECT_EQ(host.deviceNotices, std::vector<DeviceNotice>{DeviceNotice::FullInfo});
 
   Answer("GPBT,ZZ,,,,0,0,30,5,50,16,5,6,2000,300");
   EXPECT_EQ(d.saveBySpeed, 12);  // options untouched
   EXPECT_EQ(d.noteGroups[0], "AB1");
   EXPECT_EQ(d.usedPoints, 2000u);
   EXPECT_EQ(d.newPoints, 300u);
-  EXPECT_EQ(host.deviceNotices.back(), kDeviceInfoCounts);
+  EXPECT_EQ(host.deviceNotices.back(), DeviceNotice::CountsOnly);
 }
 
 TEST_F(Session, BytesHandedInWithoutThePortAreHandledAsFromTheLine) {
@@ -209,9 +209,9 @@ TEST_F(Session, BytesHandedInWithoutThePortAreHandledAsFromTheLine) {
   session.ReceiveBytes({bytes, 20});  // an item may arrive in pieces
   session.ReceiveBytes({bytes + 20, answer.size() - 20});
   EXPECT_EQ(session.DeviceInfo().saveByDistance, 100);
-  EXPECT_EQ(host.deviceNotices, std::vector<int>{kDeviceInfoFull});
+  EXPECT_EQ(host.deviceNotices, std::vector<DeviceNotice>{DeviceNotice::FullInfo});
   EXPECT_EQ(host.progress, std::vector<int>{500});
-  EXPECT_EQ(host.images.back(), kImageReceiving);
+  EXPECT_EQ(host.images.back(), ConnectionImage::Receiving);
 }
 
 TEST_F(Session, InconsistentOrEmptyMemoryReports) {
@@ -508,7 +508,7 @@ TEST_F(Session, LostConnectionKeepsEveryPointReceived) {
   ASSERT_TRUE(host.RunUntil([&] { return host.connectionsLost > 0; }));
   EXPECT_FALSE(session.IsConnected());
   EXPECT_FALSE(session.DownloadInProgress());
-  EXPECT_EQ(host.images.back(), kImageDisconnected);
+  EXPECT_EQ(host.images.back(), ConnectionImage::Disconnected);
   EXPECT_NE(host.messages.back().text.find("3 points received"), std::string::npos);
   EXPECT_EQ(TrackPoints(0).size(), 3u);
 }
