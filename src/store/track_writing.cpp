@@ -17,13 +17,12 @@
 #include <filesystem>
 
 #include "store/posix_file.h"
+#include "store/track_file_checks.h"
 #include "store/track_store.h"
 
 namespace tavrin {
 namespace {
 
-constexpr off_t kHeaderSize = sizeof(TRACKHEADER);
-constexpr off_t kPointSize = sizeof(SAVELOG);
 constexpr size_t kPendingLimit = 4096;  // points kept in memory before they are written
 constexpr char kPartSuffix[] = ".part";
 constexpr int kMostTracksInOneSecond = 99;
@@ -44,8 +43,9 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
 }
 
 uint32_t RecordsIn(off_t fileSize) {
-  if (fileSize <= kHeaderSize) return 0;
-  return static_cast<uint32_t>(std::min<off_t>((fileSize - kHeaderSize) / kPointSize, UINT32_MAX));
+  if (fileSize <= kTrackHeaderBytes) return 0;
+  return static_cast<uint32_t>(
+      std::min<off_t>((fileSize - kTrackHeaderBytes) / kTrackRecordBytes, UINT32_MAX));
 }
 
 // Points of the track file stored under `path`: its count, bounded by the records the file
@@ -55,10 +55,13 @@ std::optional<uint32_t> StoredPointCount(const std::string& path) {
   struct stat info {};
   if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   TRACKHEADER header;
-  if (ReadAt(fd.Get(), &header, sizeof header, 0) != kHeaderSize || header.marker != kTrackMarker) {
+  if (ReadAt(fd.Get(), &header, sizeof header, 0) != kTrackHeaderBytes ||
+      header.marker != kTrackMarker) {
     return std::nullopt;
   }
-  return std::min(header.pointCount, RecordsIn(info.st_size));
+  // Bounded as every reader bounds it, so the copy kept is judged by the points it shows.
+  return static_cast<uint32_t>(
+      std::min<size_t>(header.pointCount, StoredRecords(fd.Get(), info.st_size)));
 }
 
 // Count, last date-time and drive time of a header whose last point is `last`. False when a
@@ -77,11 +80,6 @@ bool NewCopyWins(uint32_t saved, TrackEnd end, const std::optional<uint32_t>& st
   if (saved == 0) return !stored && end == TrackEnd::Complete;  // an empty track replaces nothing
   if (end == TrackEnd::Complete) return true;
   return !stored || *stored < saved;
-}
-
-void SyncFolder(const std::string& folder) {
-  UniqueFd dir = OpenFile(folder, O_RDONLY | O_DIRECTORY);
-  if (dir.Valid()) ::fsync(dir.Get());
 }
 
 }  // namespace
@@ -112,14 +110,14 @@ bool CTrackStore::OpenTrackFile(SAVESTATE& entry) {
   if (!fd.Valid()) return false;
   // The lock tells a program starting meanwhile that this ".part" is not left over.
   if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return false;
-  if (::ftruncate(fd.Get(), 0) != 0 || !WriteAt(fd.Get(), &entry.header, kHeaderSize, 0)) {
+  if (::ftruncate(fd.Get(), 0) != 0 || !WriteAt(fd.Get(), &entry.header, kTrackHeaderBytes, 0)) {
     const int error = errno;
     ::unlink(part.c_str());
     errno = error;
     return false;
   }
   writeFd_ = fd.Release();
-  writeEnd_ = kHeaderSize;
+  writeEnd_ = kTrackHeaderBytes;
   writePath_ = entry.path;
   writeEntry_ = entry;
   takenNames_.insert(entry.path);
@@ -194,7 +192,8 @@ TrackSaved CTrackStore::CloseTrackFile(SAVESTATE entry, uint32_t count, TrackEnd
     if (!WriteHeader(entry.header)) NoteWriteError();
   }
   // Records past the count (a failed write's torn tail) are no part of the track.
-  if (::ftruncate(writeFd_, kHeaderSize + static_cast<off_t>(saved) * kPointSize) != 0 ||
+  if (::ftruncate(writeFd_, kTrackHeaderBytes + static_cast<off_t>(saved) * kTrackRecordBytes) !=
+          0 ||
       ::fdatasync(writeFd_) != 0) {
     NoteWriteError();
   }
@@ -227,7 +226,7 @@ TrackSaved CTrackStore::PutInPlace(const std::string& track, uint32_t saved, Tra
     result.error = errno;
     return result;
   }
-  SyncFolder(dataFolder_);
+  SyncFolderOf(track);
   result.outcome = TrackSaved::Outcome::Saved;
   return result;
 }
@@ -294,19 +293,21 @@ std::optional<uint32_t> CTrackStore::MakeHonest(int fd) const {
   struct stat info {};
   TRACKHEADER header;
   const bool readable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                        ReadAt(fd, &header, sizeof header, 0) == kHeaderSize &&
+                        ReadAt(fd, &header, sizeof header, 0) == kTrackHeaderBytes &&
                         header.marker == kTrackMarker;
-  const uint32_t count = readable ? std::min(header.pointCount, RecordsIn(info.st_size)) : 0;
+  const auto count = static_cast<uint32_t>(
+      readable ? std::min<size_t>(header.pointCount, StoredRecords(fd, info.st_size)) : 0);
   if (count == 0) return 0;
   if (count < header.pointCount) {
     SAVELOG last;
-    if (ReadAt(fd, &last, sizeof last, kHeaderSize + (count - 1) * kPointSize) != kPointSize) {
+    if (ReadAt(fd, &last, sizeof last, kTrackHeaderBytes + (count - 1) * kTrackRecordBytes) !=
+        kTrackRecordBytes) {
       return std::nullopt;
     }
     FinishHeader(header, count, last);
     if (!WriteAt(fd, &header, sizeof header, 0)) return std::nullopt;
   }
-  if (::ftruncate(fd, kHeaderSize + count * kPointSize) != 0 || ::fdatasync(fd) != 0) {
+  if (::ftruncate(fd, kTrackHeaderBytes + count * kTrackRecordBytes) != 0 || ::fdatasync(fd) != 0) {
     return std::nullopt;
   }
   return count;
