@@ -1,13 +1,15 @@
-// Answers from the line as the logger session meets them: arbitrary bytes go through the reader
-// to every handler ($GPBT, erase progress and flash errors, read answers, points), with the
-// session first put by the input's first byte into the state a command leaves it in. Nothing may
-// crash, overflow or move the progress off its 0-1000 scale.
+// Answers from the line as the logger session meets them: arbitrary bytes arrive on a link in
+// pieces and go through the whole dispatch — the drain, the reader, every handler ($GPBT, erase
+// progress and flash errors, read answers, points), the acknowledgements the timers send and a
+// hang-up at the end — with the session first put by the input's first byte into the state a
+// command leaves it in. Nothing may crash, overflow or move the progress off its 0-1000 scale.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <span>
+#include <memory>
 #include <string>
 
+#include "../tests/support/scripted_link.h"
 #include "protocol/logger_session.h"
 #include "store/track_store.h"
 
@@ -15,7 +17,8 @@ namespace {
 
 using namespace tavrin;
 
-// A host with no window and no time: every question is answered at once, timers never fire.
+// A host with no window and no time: every question is answered at once; posted work and the
+// acknowledgement timer run when the input's next piece has been handed over.
 class QuietHost : public ISessionHost {
  public:
   void SetStatusText(const std::string&) override {}
@@ -26,16 +29,37 @@ class QuietHost : public ISessionHost {
     return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
   }
   void NotifyDeviceInfo(DeviceNotice) override {}
-  void StartTimer(SessionTimer, int) override {}
-  void StopTimer(SessionTimer) override {}
+  void StartTimer(SessionTimer timer, int) override {
+    if (timer == SessionTimer::Ack) ackDue = true;
+  }
+  void StopTimer(SessionTimer timer) override {
+    if (timer == SessionTimer::Ack) ackDue = false;
+  }
   std::optional<ReadPeriod> AskReadPeriod() override {
     return ReadPeriod{{24, 5, 1, 0, 0, 0}, {24, 5, 31, 23, 59, 59}};
   }
   void SetConnectionImage(ConnectionImage) override {}
   IEntryRows* DeviceTrackList() override { return nullptr; }
   void Pause(int) override {}
-  void PostDataArrived() override {}
-  void PostConnectionLost() override {}
+  void PostDataArrived() override { dataPosted = true; }
+  void PostConnectionLost() override { lostPosted = true; }
+
+  // Runs what the session was promised, as the host's loop would.
+  void RunPending(CLoggerSession& session) {
+    while (dataPosted) {
+      dataPosted = false;
+      session.OnDataArrived();
+    }
+    if (ackDue) session.OnTimer(SessionTimer::Ack);
+    if (lostPosted) {
+      lostPosted = false;
+      session.OnConnectionLost();
+    }
+  }
+
+  bool dataPosted = false;
+  bool lostPosted = false;
+  bool ackDue = false;
 };
 
 // The data folder the downloads write into: made once, emptied after every input, removed at
@@ -79,17 +103,30 @@ constexpr int kCommandsBefore[] = {
 
 }  // namespace
 
+// Input: a command byte, a piece-size byte (its top bit: hang up at the end), then the answers.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const DataFolder folder;
-  if (size == 0) return 0;
+  if (size < 2) return 0;
   {
     QuietHost host;
     CTrackStore store;
     store.PrepareDataFolder(folder.Path());
     CLoggerSession session(host, store);
+    auto owned = std::make_unique<test::ScriptedLink>();
+    test::ScriptedLink& link = *owned;
+    session.AttachLink(std::move(owned));
     const int command = kCommandsBefore[data[0] % std::size(kCommandsBefore)];
     if (command != 0) session.SendCommand(command);
-    session.ReceiveBytes(std::span<const uint8_t>(data + 1, size - 1));
+    const size_t piece = (data[1] & 0x3f) + 1u;
+    const std::string answers(reinterpret_cast<const char*>(data + 2), size - 2);
+    for (size_t at = 0; at < answers.size(); at += piece) {
+      link.FromLogger(answers.substr(at, piece));
+      host.RunPending(session);
+    }
+    if (data[1] & 0x80) {
+      link.HangUp();
+      host.RunPending(session);
+    }
   }
   folder.Empty();
   return 0;

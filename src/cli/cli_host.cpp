@@ -75,24 +75,26 @@ void CliHost::FinishProgress() {
 }
 
 MsgAnswer CliHost::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) {
-  lastMessage_ = OneLine(text);
+  const std::string line = OneLine(text);
   if (buttons != MsgButtons::Ok) {
     const bool yes = answerYes_;
     if (buttons == MsgButtons::YesNo) return yes ? MsgAnswer::Yes : MsgAnswer::No;
     return yes ? MsgAnswer::Ok : MsgAnswer::Cancel;
   }
-  if (icon == MsgIcon::Error) lastError_ = lastMessage_;
   // Closing boxes such as "Read Done." say nothing a script needs; warnings and errors do.
-  const bool worthSaying = icon == MsgIcon::Error || lastMessage_.size() > 20;
+  const bool worthSaying = icon == MsgIcon::Error || line.size() > 20;
   if (worthSaying || verbose_) {
     FinishProgress();
-    std::cerr << "tavrin: " << (icon == MsgIcon::Error ? "error: " : "") << lastMessage_ << "\n";
+    std::cerr << "tavrin: " << (icon == MsgIcon::Error ? "error: " : "") << line << "\n";
   }
   return MsgAnswer::Ok;
 }
 
-void CliHost::NotifyDeviceInfo(DeviceNotice what) {
-  if (what == DeviceNotice::FullInfo) ++fullInfo_;
+std::optional<OperationEnd> CliHost::Ended(Operation operation, size_t since) const {
+  for (size_t i = ended_.size(); i > since; --i) {
+    if (ended_[i - 1].operation == operation) return ended_[i - 1];
+  }
+  return std::nullopt;
 }
 
 void CliHost::StartTimer(SessionTimer timer, int milliseconds) {

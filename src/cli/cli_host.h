@@ -7,6 +7,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "protocol/event_loop.h"
 #include "protocol/logger_session.h"
@@ -22,18 +23,19 @@ class CliHost : public ISessionHost {
   void SetStatusText(const std::string& text) override;
   void SetProgress(int position) override;
   MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
-  void NotifyDeviceInfo(DeviceNotice what) override;
+  void NotifyDeviceInfo(DeviceNotice) override {}
   void StartTimer(SessionTimer timer, int milliseconds) override;
   void StopTimer(SessionTimer timer) override;
-  std::optional<ReadPeriod> AskReadPeriod() override { return period_; }
+  // The command line passes the period with the read command.
+  std::optional<ReadPeriod> AskReadPeriod() override { return std::nullopt; }
   void SetConnectionImage(ConnectionImage) override {}
   IEntryRows* DeviceTrackList() override { return nullptr; }
   void ConnectionLost() override { lost_ = true; }
+  void OperationEnded(const OperationEnd& end) override { ended_.push_back(end); }
   void PostDataArrived() override;
   void PostConnectionLost() override;
 
-  // Answers for the questions the session asks.
-  void SetPeriod(const ReadPeriod& period) { period_ = period; }
+  // The answer to the questions the session asks.
   void AnswerYes(bool yes) { answerYes_ = yes; }
 
   // Runs the loop until `done`, the logger has been silent for `silence`, or Ctrl-C was
@@ -42,10 +44,10 @@ class CliHost : public ISessionHost {
   Wait RunUntil(const std::function<bool()>& done, std::chrono::milliseconds silence);
 
   // What happened so far.
-  int FullInfoNotices() const { return fullInfo_; }
   bool ConnectionWasLost() const { return lost_; }
-  const std::string& LastError() const { return lastError_; }
-  const std::string& LastMessage() const { return lastMessage_; }
+  // How `operation` last ended among the ends from number `since` on; empty while it has not.
+  std::optional<OperationEnd> Ended(Operation operation, size_t since = 0) const;
+  size_t EndedCount() const { return ended_.size(); }
   void FinishProgress();
 
  private:
@@ -54,12 +56,9 @@ class CliHost : public ISessionHost {
   bool verbose_;
   CLoggerSession* session_ = nullptr;
   EventLoop loop_;
-  std::optional<ReadPeriod> period_;
   bool answerYes_ = false;
-  int fullInfo_ = 0;
   bool lost_ = false;
-  std::string lastError_;
-  std::string lastMessage_;
+  std::vector<OperationEnd> ended_;
   int lastShownProgress_ = -1;
   bool progressLineOpen_ = false;
   std::atomic<std::chrono::steady_clock::rep> lastActivity_{0};

@@ -109,7 +109,6 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
   if (!ParsePeriod(o.period, period)) return kExitUsage;
   InstallInterruptHandler();
   DeviceConnection device(global, o.port);
-  if (period) device.Host().SetPeriod(*period);
   if (!device.Connect() || !device.ReadInfo()) return kExitFailure;
   CLoggerSession& session = device.Session();
   const DeviceState& d = session.DeviceInfo();
@@ -127,8 +126,12 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
     std::cerr << "tavrin: no new tracks on the logger.\n";
     return kExitOk;
   }
-  session.SendCommand(ReadCommandFor(o));
-  const auto ended = device.WaitQuietly([&] { return !session.TransferActive(); });
+  const size_t before = device.Host().EndedCount();
+  CommandInputs inputs;
+  inputs.period = period;
+  session.SendCommand(ReadCommandFor(o), inputs);
+  const auto ended =
+      device.WaitQuietly([&] { return device.Host().Ended(Operation::Read, before).has_value(); });
   if (ended == DeviceConnection::Ended::Interrupted) {
     if (session.IsConnected()) session.SendCommand(kCmdEnd);
     Fail("stopped by the user. " + session.SavedSummary());
@@ -138,8 +141,10 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
   // Every track put in place is named, whatever ended the read.
   for (const std::string& path : session.WrittenTracks()) std::cout << path << '\n';
   if (ended != DeviceConnection::Ended::Done) return kExitFailure;
-  if (!device.Host().LastError().empty()) return kExitFailure;  // time over, flash or file error
-  return session.DamagedItems() > 0 ? kExitDamaged : kExitOk;
+  // Time over, a flash error or a track file that failed: the session has said which.
+  const OperationEnd end = *device.Host().Ended(Operation::Read, before);
+  if (end.outcome != Outcome::Done) return kExitFailure;
+  return end.damagedItems > 0 ? kExitDamaged : kExitOk;
 }
 
 // ---- set-options
@@ -185,18 +190,28 @@ int RunSetOptions(const GlobalOptions& global, const SetOptions& o) {
   }
   DeviceConnection device(global, o.port);
   if (!device.Connect() || !device.ReadInfo()) return kExitFailure;
-  CLoggerSession& session = device.Session();
-  DeviceState& d = session.DeviceInfo();
+  const DeviceState& d = device.Session().DeviceInfo();
   if (o.speed || o.time || o.distance) {
-    if (o.speed) d.saveBySpeed = static_cast<uint8_t>(*o.speed);
-    if (o.time) d.saveByTime = static_cast<uint8_t>(*o.time);
-    if (o.distance) d.saveByDistance = static_cast<uint16_t>(*o.distance);
-    session.SendCommand(kCmdSetOptions);
+    // What is not given stays as the logger has it.
+    SaveOptions options{d.saveBySpeed, d.saveByTime, d.saveByDistance};
+    if (o.speed) options.bySpeed = static_cast<uint8_t>(*o.speed);
+    if (o.time) options.byTime = static_cast<uint8_t>(*o.time);
+    if (o.distance) options.byDistance = static_cast<uint16_t>(*o.distance);
+    CommandInputs inputs;
+    inputs.saveOptions = options;
+    if (!device.RunOperation(Operation::Options, kCmdSetOptions, inputs,
+                             "the save options to be written")) {
+      return kExitFailure;
+    }
   }
   if (o.notes) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    d.noteGroups = groups;
-    session.SendCommand(kCmdSetNotes);
+    CommandInputs inputs;
+    inputs.noteGroups = groups;
+    if (!device.RunOperation(Operation::Notes, kCmdSetNotes, inputs,
+                             "the note groups to be written")) {
+      return kExitFailure;
+    }
   }
   return kExitOk;
 }
@@ -218,17 +233,16 @@ int RunErase(const GlobalOptions& global, const EraseOptions& o) {
   DeviceConnection device(global, port);
   if (!device.Connect()) return kExitFailure;
   device.Host().AnswerYes(true);
-  device.Session().SendCommand(kCmdErase);
-  const bool done = device.Wait(
-      [&] { return device.Host().LastMessage() == "Deleted all Memory."; }, "the erase to finish");
-  return done && device.Host().LastError().empty() ? kExitOk : kExitFailure;
+  return device.RunOperation(Operation::Erase, kCmdErase, {}, "the erase to finish") ? kExitOk
+                                                                                     : kExitFailure;
 }
 
 int RunStop(const GlobalOptions& global, const PortOptions& port) {
   DeviceConnection device(global, port);
   if (!device.Connect()) return kExitFailure;
-  device.Session().SendCommand(kCmdEnd);
-  return kExitOk;
+  return device.RunOperation(Operation::Stop, kCmdEnd, {}, "the stop command to be sent")
+             ? kExitOk
+             : kExitFailure;
 }
 
 struct BypassOptions {
@@ -245,7 +259,10 @@ int RunBypass(const GlobalOptions& global, const BypassOptions& o) {
   }
   DeviceConnection device(global, port);
   if (!device.Connect()) return kExitFailure;
-  device.Session().SendSentence("$PSRF201,1," + text + "*hh\r\n");
+  if (!device.Session().SendSentence("$PSRF201,1," + text + "*hh\r\n")) {
+    Fail("the text could not be written to " + device.Session().PortDevice() + ".");
+    return kExitFailure;
+  }
   return kExitOk;
 }
 

@@ -82,10 +82,17 @@ bool DeviceConnection::Wait(const std::function<bool()>& done, const char* what)
   return false;
 }
 
+bool DeviceConnection::RunOperation(Operation operation, int command, const CommandInputs& inputs,
+                                    const char* what) {
+  const size_t before = host_.EndedCount();
+  session_.SendCommand(command, inputs);
+  const auto ended = [&] { return host_.Ended(operation, before).has_value(); };
+  // The session has told what went wrong; the outcome only decides the exit status.
+  return Wait(ended, what) && host_.Ended(operation, before)->outcome == Outcome::Done;
+}
+
 bool DeviceConnection::ReadInfo() {
-  const int before = host_.FullInfoNotices();
-  session_.SendCommand(kCmdGetInfo);
-  return Wait([&] { return host_.FullInfoNotices() > before; }, "the device information");
+  return RunOperation(Operation::Info, kCmdGetInfo, {}, "the device information");
 }
 
 }  // namespace tavrin::cli

@@ -28,6 +28,9 @@ class DeviceConnection {
   // Asks for the device information and waits for the full answer; false with the reason on
   // stderr.
   bool ReadInfo();
+  // Sends `command` and waits until its operation ends; true when it ended as done.
+  bool RunOperation(Operation operation, int command, const CommandInputs& inputs,
+                    const char* what);
   // Waits until `done` while the logger keeps talking; false with the reason on stderr.
   bool Wait(const std::function<bool()>& done, const char* what);
   // The same without a word: why the wait ended.

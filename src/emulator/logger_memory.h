@@ -21,20 +21,10 @@ constexpr size_t kNoteGroupCount = 4;
 constexpr uint32_t kDefaultMemoryMbit = 32;
 constexpr uint32_t kDefaultPointsPerSector = 4096;
 
-// When the logger records a point: on a change of speed (km/h), after a time (s), after a
-// distance (m).
-struct SaveOptions {
-  uint8_t bySpeed = 0;
-  uint8_t byTime = 1;
-  uint16_t byDistance = 0;
-
-  friend bool operator==(const SaveOptions&, const SaveOptions&) = default;
-};
-
 struct LoggerMemory {
   std::vector<SAVELOG> points;
-  size_t newFrom = 0;  // points from here on have not been read by a read of new tracks
-  SaveOptions options;
+  size_t newFrom = 0;            // points from here on have not been read by a read of new tracks
+  SaveOptions options{0, 1, 0};  // a point every second until the host says otherwise
   std::array<std::string, kNoteGroupCount> notes;
   uint32_t memoryMbit = kDefaultMemoryMbit;
   uint32_t pointsPerSector = kDefaultPointsPerSector;

@@ -14,12 +14,22 @@ constexpr uint32_t LoggerCapacity(uint32_t memoryMbit) {
   return (memoryMbit / 8) * 65536u - 4096u;
 }
 
+using NoteGroups = std::array<std::string, 4>;
+
+// When the logger saves a point: every so many km/h of speed, seconds and metres.
+struct SaveOptions {
+  uint8_t bySpeed = 0;
+  uint8_t byTime = 0;
+  uint16_t byDistance = 0;
+  friend bool operator==(const SaveOptions&, const SaveOptions&) = default;
+};
+
 struct DeviceState {
-  std::array<std::string, 4> noteGroups;  // UTF-8, at most 7 characters each
-  uint8_t saveBySpeed = 0;                // km/h
-  uint8_t saveByTime = 0;                 // seconds
-  uint16_t saveByDistance = 0;            // metres
-  uint32_t memorySize = 0;                // Mbit
+  NoteGroups noteGroups;        // UTF-8, at most 7 characters each
+  uint8_t saveBySpeed = 0;      // km/h
+  uint8_t saveByTime = 0;       // seconds
+  uint16_t saveByDistance = 0;  // metres
+  uint32_t memorySize = 0;      // Mbit
   uint32_t positionA = 0;
   uint32_t positionB = 0;
   uint32_t usedPoints = 0;

@@ -1,11 +1,12 @@
-// The conversation with the logger: the serial port and everything the protocol remembers
+// The conversation with the logger: the link it is handed and everything the protocol remembers
 // between messages — read mode, device options and note groups, memory figures, the assembly
 // of incoming items and the track being downloaded. It runs on one thread (the window's or the
-// command line's) and reaches the outside only through its host.
+// command line's) and reaches the outside only through its host and its link.
 #pragma once
 
 #include <cstdint>
-#include <span>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,7 @@
 #include "protocol/read_modes.h"
 #include "protocol/response_reader.h"
 #include "protocol/session_host.h"
-#include "serial/serial_port.h"
+#include "serial/logger_link.h"
 #include "store/track_store.h"
 
 namespace tavrin {
@@ -41,6 +42,14 @@ enum Command : int {
 constexpr int kAckDelayMs = 100;
 constexpr int kActivityFlashMs = 80;
 
+// What a command carries. What is left empty comes from the device fields (options, note
+// groups) or from the host's question (the period), as the device page's buttons do it.
+struct CommandInputs {
+  std::optional<SaveOptions> saveOptions;  // kCmdSetOptions
+  std::optional<NoteGroups> noteGroups;    // kCmdSetNotes
+  std::optional<ReadPeriod> period;        // kCmdReadPeriodNmea, kCmdReadPeriodBinary
+};
+
 // Checks a note group before it is sent: at most `limit` characters, ASCII letters and digits
 // only. Shows the reason and returns false otherwise.
 bool CheckNoteGroup(const std::string& group, size_t limit, ISessionHost& host);
@@ -60,24 +69,29 @@ class CLoggerSession {
     device_ = device;
     baud_ = baud;
   }
-  // Opens (true) or closes (false) the port. A failed open leaves the reason in OpenError().
+  // Opens the serial port chosen by SetPort and takes it as the link (true), or closes the link
+  // (false). A failed open leaves the reason in OpenError().
   bool ConnectDevice(bool open);
-  bool IsConnected() const { return port_.IsOpen(); }
+  // Takes `link` as the line to the logger, closing the one it had; the session is connected
+  // while the link is open.
+  void AttachLink(std::unique_ptr<ILoggerLink> link);
+  bool IsConnected() const { return link_ && link_->IsOpen(); }
   const std::string& OpenError() const { return openError_; }
-  const std::string& PortDevice() const { return device_; }
-  void SetTrace(ByteTrace* trace) { port_.SetTrace(trace); }
-  uint64_t BytesReceived() const { return port_.BytesReceived(); }
+  // The port chosen by SetPort, or the name of the attached link.
+  const std::string& PortDevice() const { return link_ ? link_->Name() : device_; }
+  // Records the line's bytes in `trace` from now on, also on links attached later.
+  void SetTrace(ByteTrace* trace);
+  uint64_t BytesReceived() const { return bytesReceived_; }
 
   // ---- commands
-  void SendCommand(int number);
+  void SendCommand(int number) { SendCommand(number, CommandInputs{}); }
+  void SendCommand(int number, const CommandInputs& inputs);
   // Fills in the checksum of a sentence ending in "*hh\r\n" and writes it, retrying twice.
-  void SendSentence(std::string sentence);
+  // False when it could not be written.
+  bool SendSentence(std::string sentence);
 
   // ---- events the host delivers on the session's thread
   void OnDataArrived();
-  // Handles bytes from the logger exactly as OnDataArrived handles those of the receive queue;
-  // for bytes that come another way (a recorded trace, a fuzzer).
-  void ReceiveBytes(std::span<const uint8_t> bytes);
   void OnTimer(SessionTimer timer);
   void OnConnectionLost();
   // The logger has sent nothing for longer than the host is willing to wait during a read: the
@@ -137,7 +151,6 @@ class CLoggerSession {
   void ReportDamage();
   std::string StoredCopiesText() const;
   void BeginTransfer();
-  void EndTransferEarly(const std::string& reason);
 
   // Device answers.
   void OnGpbt(std::string_view line);
@@ -146,19 +159,34 @@ class CLoggerSession {
   void OnErase(int code, long long a);
 
   // Commands.
-  bool PrepareCommand(int number, std::optional<ReadPeriod>& period);
-  std::string BuildCommand(int number, const std::optional<ReadPeriod>& period);
+  void SendCommand(int number, CommandInputs inputs, bool fromUser);
+  bool PrepareCommand(int number, CommandInputs& inputs);
+  std::string BuildCommand(int number, const CommandInputs& inputs);
+  void AfterSending(int number, bool written, bool fromUser);
   // Ends the download of a read that stops early; the open track keeps what arrived.
   void EndDownloadCutShort();
+  // Ends a running transfer, keeping what arrived, without telling the host; false when none ran.
+  bool FinishTransferEarly();
+
+  // Outcomes.
+  void EndOperation(Operation operation, Outcome outcome);
+  // Ends the waits for answers (info, erase) with `outcome`.
+  void EndPendingOperations(Outcome outcome);
   void ResetProtocolState();
   void Status(const std::string& text) { host_.SetStatusText(text); }
 
   ISessionHost& host_;
   CTrackStore& store_;
-  CSerialPort port_;
+  std::unique_ptr<ILoggerLink> link_;
   std::string device_;
   uint32_t baud_ = 0;
   std::string openError_;
+  ByteTrace* trace_ = nullptr;
+  uint64_t bytesReceived_ = 0;
+
+  bool infoPending_ = false;   // an info command waits for the full $GPBT answer
+  bool erasePending_ = false;  // an erase waits for its end
+  bool readFailed_ = false;    // the logger or a track file failed during the read
 
   DeviceState deviceState_;
   bool infoComplete_ = false;

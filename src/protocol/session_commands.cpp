@@ -4,6 +4,7 @@
 #include "protocol/logger_session.h"
 #include "protocol/nmea.h"
 #include "protocol/note_group.h"
+#include "serial/serial_port.h"
 
 namespace tavrin {
 namespace {
@@ -46,7 +47,7 @@ CLoggerSession::CLoggerSession(ISessionHost& host, CTrackStore& store)
     : host_(host), store_(store) {}
 
 CLoggerSession::~CLoggerSession() {
-  port_.Close();
+  if (link_) link_->Close();
   if (downloading_) CloseCurrentTrack(TrackEnd::CutShort);
 }
 
@@ -59,26 +60,43 @@ void CLoggerSession::ResetProtocolState() {
   activity_ = false;
 }
 
+void CLoggerSession::SetTrace(ByteTrace* trace) {
+  trace_ = trace;
+  if (link_) link_->SetTrace(trace);
+}
+
 bool CLoggerSession::ConnectDevice(bool open) {
   if (!open) {
     // Disconnecting in the middle of a read stops it first, as the stop command does, so the
     // logger is not left sending and the open track keeps what arrived.
-    if (transferActive_ && port_.IsOpen()) SendCommand(kCmdEnd);
-    if (!port_.Close()) return false;
+    if (transferActive_ && IsConnected()) SendCommand(kCmdEnd, {}, false);
+    EndPendingOperations(Outcome::Stopped);
+    if (!link_ || !link_->Close()) return false;
     host_.SetConnectionImage(ConnectionImage::Disconnected);
     return true;
   }
-  CSerialPort::Callbacks callbacks{[this] { host_.PostDataArrived(); },
-                                   [this] { host_.PostConnectionLost(); }};
-  if (auto error = port_.Open(device_, baud_, std::move(callbacks))) {
-    openError_ = *error;
+  auto port = CSerialPort::OpenLink(device_, baud_);
+  if (!port) {
+    openError_ = port.Error().reason;
     return false;
   }
   openError_.clear();
-  if (downloading_) EndDownloadCutShort();
-  ResetProtocolState();
-  host_.SetConnectionImage(ConnectionImage::Connected);
+  AttachLink(std::move(*port));
   return true;
+}
+
+void CLoggerSession::AttachLink(std::unique_ptr<ILoggerLink> link) {
+  if (link_) link_->Close();
+  if (transferActive_) {
+    FinishTransferEarly();
+    EndOperation(Operation::Read, Outcome::Stopped);
+  }
+  EndPendingOperations(Outcome::Stopped);
+  ResetProtocolState();
+  link_ = std::move(link);
+  link_->SetTrace(trace_);
+  link_->Start({[this] { host_.PostDataArrived(); }, [this] { host_.PostConnectionLost(); }});
+  host_.SetConnectionImage(ConnectionImage::Connected);
 }
 
 namespace {
@@ -123,12 +141,45 @@ const CommandEntry* FindCommand(int number) {
 
 }  // namespace
 
-// The checks, questions and state changes that come before a command goes out; false when it
-// must not go out.
-bool CLoggerSession::PrepareCommand(int number, std::optional<ReadPeriod>& period) {
+namespace {
+
+Operation OperationOf(int number) {
   switch (number) {
+    case kCmdGetInfo:
+      return Operation::Info;
+    case kCmdSetOptions:
+      return Operation::Options;
     case kCmdSetNotes:
-      for (const std::string& group : deviceState_.noteGroups) {
+      return Operation::Notes;
+    case kCmdErase:
+      return Operation::Erase;
+    case kCmdEnd:
+      return Operation::Stop;
+    default:
+      return Operation::Read;
+  }
+}
+
+bool IsOperation(int number) {
+  return number != kCmdNack && number != kCmdAck && number != kCmdBypassStart &&
+         number != kCmdBypassEnd;
+}
+
+}  // namespace
+
+// The checks, questions and state changes that come before a command goes out; false when it
+// must not go out. Inputs the call did not carry are filled in here.
+bool CLoggerSession::PrepareCommand(int number, CommandInputs& inputs) {
+  switch (number) {
+    case kCmdSetOptions:
+      if (!inputs.saveOptions) {
+        inputs.saveOptions = SaveOptions{deviceState_.saveBySpeed, deviceState_.saveByTime,
+                                         deviceState_.saveByDistance};
+      }
+      break;
+    case kCmdSetNotes:
+      if (!inputs.noteGroups) inputs.noteGroups = deviceState_.noteGroups;
+      for (const std::string& group : *inputs.noteGroups) {
         if (!CheckNoteGroup(group, kNoteGroupLetters, host_)) return false;
       }
       break;
@@ -139,13 +190,12 @@ bool CLoggerSession::PrepareCommand(int number, std::optional<ReadPeriod>& perio
       }
       break;
     case kCmdEnd:
-      if (downloading_) EndDownloadCutShort();
-      transferActive_ = false;
+      if (FinishTransferEarly()) EndOperation(Operation::Read, Outcome::Stopped);
       break;
     case kCmdReadPeriodNmea:
     case kCmdReadPeriodBinary:
-      period = host_.AskReadPeriod();
-      if (!period) return false;
+      if (!inputs.period) inputs.period = host_.AskReadPeriod();
+      if (!inputs.period) return false;
       break;
     default:
       break;
@@ -157,44 +207,77 @@ bool CLoggerSession::PrepareCommand(int number, std::optional<ReadPeriod>& perio
   return true;
 }
 
-std::string CLoggerSession::BuildCommand(int number, const std::optional<ReadPeriod>& period) {
+std::string CLoggerSession::BuildCommand(int number, const CommandInputs& inputs) {
   switch (number) {
-    case kCmdSetOptions:
-      return Format("$PSRF200,9,%u,%u,%u,0,0*hh\r\n", deviceState_.saveBySpeed,
-                    deviceState_.saveByTime, deviceState_.saveByDistance);
+    case kCmdSetOptions: {
+      const SaveOptions& o = *inputs.saveOptions;
+      return Format("$PSRF200,9,%u,%u,%u,0,0*hh\r\n", o.bySpeed, o.byTime, o.byDistance);
+    }
     case kCmdSetNotes: {
-      const auto& g = deviceState_.noteGroups;
+      const NoteGroups& g = *inputs.noteGroups;
       return "$PSRF209," + g[0] + "," + g[1] + "," + g[2] + "," + g[3] + "*hh\r\n";
     }
     case kCmdReadPeriodNmea:
     case kCmdReadPeriodBinary:
-      return Format("$PSRF200,%d,0,", readMode_) + PeriodFields(*period) + "*hh\r\n";
+      return Format("$PSRF200,%d,0,", readMode_) + PeriodFields(*inputs.period) + "*hh\r\n";
     default:
       return Format(FindCommand(number)->sentence, readMode_);
   }
 }
 
-void CLoggerSession::SendCommand(int number) {
+void CLoggerSession::SendCommand(int number, const CommandInputs& inputs) {
+  SendCommand(number, inputs, true);
+}
+
+// `fromUser` is false for the commands the session sends on its own account (acknowledgements,
+// the stop that ends a silent read): they end no operation of the user's.
+void CLoggerSession::SendCommand(int number, CommandInputs inputs, bool fromUser) {
   const CommandEntry* command = FindCommand(number);
   if (command == nullptr) return;  // not a command: nothing is sent
-  std::optional<ReadPeriod> period;
-  if (!PrepareCommand(number, period)) return;
+  if (!PrepareCommand(number, inputs)) {
+    if (fromUser && IsOperation(number)) EndOperation(OperationOf(number), Outcome::Refused);
+    return;
+  }
   if (command->readMode != 0) {
     readMode_ = command->readMode;
     BeginTransfer();
   }
-  std::string sentence = BuildCommand(number, period);
+  std::string sentence = BuildCommand(number, inputs);
   if (*command->status != '\0') Status(command->status);
-  SendSentence(std::move(sentence));
+  const bool written = SendSentence(std::move(sentence));
+  // What was sent is what the logger now holds.
+  if (written && inputs.saveOptions) {
+    deviceState_.saveBySpeed = inputs.saveOptions->bySpeed;
+    deviceState_.saveByTime = inputs.saveOptions->byTime;
+    deviceState_.saveByDistance = inputs.saveOptions->byDistance;
+  }
+  if (written && inputs.noteGroups) deviceState_.noteGroups = *inputs.noteGroups;
+  AfterSending(number, written, fromUser);
 }
 
-void CLoggerSession::SendSentence(std::string sentence) {
+// Commands that the logger answers leave their operation waiting; the others end here.
+void CLoggerSession::AfterSending(int number, bool written, bool fromUser) {
+  if (!fromUser || !IsOperation(number)) return;
+  const Operation operation = OperationOf(number);
+  if (!written) {
+    if (operation == Operation::Read) FinishTransferEarly();
+    EndOperation(operation, Outcome::Failed);
+  } else if (operation == Operation::Info) {
+    infoPending_ = true;
+  } else if (operation == Operation::Erase) {
+    erasePending_ = true;
+  } else if (operation != Operation::Read) {
+    EndOperation(operation, Outcome::Done);
+  }
+}
+
+bool CLoggerSession::SendSentence(std::string sentence) {
   FillChecksum(sentence);
   const auto* bytes = reinterpret_cast<const uint8_t*>(sentence.data());
   for (int attempt = 0;; ++attempt) {
-    if (port_.Write(bytes, sentence.size()) == sentence.size()) return;
+    if (link_ && link_->Write(bytes, sentence.size()) == sentence.size()) return true;
     host_.Pause(kRetryPauseMs);
-    if (attempt == kRetries) return;
+    if (attempt == kRetries) return false;
     Status(">>> Retry Send.\r\n");
   }
 }
@@ -210,6 +293,7 @@ void CLoggerSession::BeginTransfer() {
   fileTroubleReported_ = false;
   badDateReported_ = false;
   currentTrackDamaged_ = false;
+  readFailed_ = false;
   store_.BeginDownload();
 }
 
@@ -217,6 +301,34 @@ void CLoggerSession::EndDownloadCutShort() {
   downloading_ = false;
   CloseCurrentTrack(TrackEnd::CutShort);
   store_.ListTracks(host_.DeviceTrackList(), false);
+}
+
+bool CLoggerSession::FinishTransferEarly() {
+  if (downloading_) EndDownloadCutShort();
+  const bool wasActive = transferActive_;
+  transferActive_ = false;
+  return wasActive;
+}
+
+void CLoggerSession::EndOperation(Operation operation, Outcome outcome) {
+  OperationEnd end{operation, outcome};
+  if (operation == Operation::Read) {
+    end.points = pointsSaved_;
+    end.tracks = static_cast<int>(writtenTracks_.size());
+    end.damagedItems = damagedItems_;
+  }
+  host_.OperationEnded(end);
+}
+
+void CLoggerSession::EndPendingOperations(Outcome outcome) {
+  if (infoPending_) {
+    infoPending_ = false;
+    EndOperation(Operation::Info, outcome);
+  }
+  if (erasePending_) {
+    erasePending_ = false;
+    EndOperation(Operation::Erase, outcome);
+  }
 }
 
 }  // namespace tavrin

@@ -87,6 +87,10 @@ void CLoggerSession::EndGpbt() {
   } else {
     Status("Unknown Memory infomation.(Memory Scanning...)");
   }
+  if (infoPending_) {
+    infoPending_ = false;
+    EndOperation(Operation::Info, Outcome::Done);
+  }
 }
 
 void CLoggerSession::OnFlashError(int code) {
@@ -95,6 +99,13 @@ void CLoggerSession::OnFlashError(int code) {
                      : "<<< Unknown Message(200,3)\r\n");
   host_.ShowMessage("Error is Connection program to Device.", MsgIcon::Error, MsgButtons::Ok);
   host_.SetProgress(0);
+  // A read goes on (later sectors may still arrive) but does not end as done; an erase or an
+  // info request ends here.
+  if (transferActive_) {
+    readFailed_ = true;
+  } else {
+    EndPendingOperations(Outcome::Failed);
+  }
 }
 
 void CLoggerSession::OnErase(int code, long long a) {
@@ -103,6 +114,10 @@ void CLoggerSession::OnErase(int code, long long a) {
     Status("<<< Flash Memory Erase Done.\r\n");
     host_.ShowMessage("Deleted all Memory.", MsgIcon::Warning, MsgButtons::Ok);
     host_.SetProgress(0);
+    if (erasePending_) {
+      erasePending_ = false;
+      EndOperation(Operation::Erase, Outcome::Done);
+    }
     return;
   }
   // 64 sectors fill the 0-1000 scale. The sector number comes from the line: a damaged or absurd

@@ -26,8 +26,6 @@ std::string SectorsText(int sectors) {
   return "after " + std::to_string(sectors) + (sectors == 1 ? " sector" : " sectors");
 }
 
-namespace {}  // namespace
-
 void CLoggerSession::OnPsrf200(std::string_view line) {
   const auto fields = SplitFields(line);
   const long long type = FieldValue(fields, 1);
@@ -123,11 +121,13 @@ void CLoggerSession::OnSuccess(bool fromFrame) {
     CloseCurrentTrack(TrackEnd::Complete);
     store_.ListTracks(host_.DeviceTrackList(), false);
   }
-  const bool reportDamage = transferActive_;
+  const bool wasReading = transferActive_;
   transferActive_ = false;
   host_.ShowMessage(fromFrame ? "Read done." : "Read Done.", MsgIcon::Warning, MsgButtons::Ok);
   host_.SetProgress(0);
-  if (reportDamage) ReportDamage();
+  if (!wasReading) return;
+  ReportDamage();
+  EndOperation(Operation::Read, readFailed_ ? Outcome::Failed : Outcome::Done);
 }
 
 void CLoggerSession::ReportDamage() {
@@ -144,9 +144,7 @@ void CLoggerSession::ReportDamage() {
 void CLoggerSession::OnTimeOver() {
   Status("<<< Time Over : Don't Receive Message.\r\n");
   SendCommand(kCmdAck);
-  const bool wasReading = transferActive_;
-  transferActive_ = false;
-  if (downloading_) EndDownloadCutShort();
+  const bool wasReading = FinishTransferEarly();
   std::string text = "Error is Connection program to Device.";
   if (wasReading) {
     text += "\r\nThe logger gave up waiting for this program " + SectorsText(sectorsReceived_) +
@@ -155,6 +153,7 @@ void CLoggerSession::OnTimeOver() {
   }
   host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
   host_.SetProgress(0);
+  if (wasReading) EndOperation(Operation::Read, Outcome::TimeOver);
 }
 
 void CLoggerSession::OnRmc(std::string_view line) {
@@ -235,6 +234,7 @@ TrackSaved CLoggerSession::CloseCurrentTrack(TrackEnd end) {
 }
 
 void CLoggerSession::ReportTrackFileTrouble(const std::string& text) {
+  readFailed_ = true;
   Status(text);
   if (fileTroubleReported_) return;
   fileTroubleReported_ = true;

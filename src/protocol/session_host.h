@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <thread>
@@ -29,6 +30,34 @@ enum class DeviceNotice : int {
 // The connection image, by its index in the image strip.
 enum class ConnectionImage : int { Disconnected = 0, Receiving = 1, Connected = 3 };
 
+// What the user asked the logger to do. The host hears how each ended through OperationEnded.
+enum class Operation {
+  Info,     // read the options, note groups and memory figures
+  Options,  // write the save options
+  Notes,    // write the note groups
+  Erase,    // erase the memory
+  Read,     // download tracks
+  Stop,     // tell the logger to stop sending
+};
+
+enum class Outcome {
+  Done,
+  Refused,         // not sent: the user declined or an input was not valid (the user was told)
+  Failed,          // the command could not be written, or the logger or a track file failed
+  TimeOver,        // the logger gave up waiting for this program
+  Stopped,         // ended early by the stop command, a disconnect or the logger's silence
+  ConnectionLost,  // the line went down
+};
+
+// How an operation ended. The counts belong to a read; they are 0 for the others.
+struct OperationEnd {
+  Operation operation = Operation::Info;
+  Outcome outcome = Outcome::Done;
+  uint32_t points = 0;   // points saved in track files
+  int tracks = 0;        // track files put in place
+  int damagedItems = 0;  // sentences and frames dropped for a bad checksum
+};
+
 // A period to read, in UTC.
 struct ReadPeriod {
   DateTime from;
@@ -54,13 +83,15 @@ class ISessionHost {
   virtual IEntryRows* DeviceTrackList() = 0;
   // The connection ended without being asked to (cable pulled, device gone).
   virtual void ConnectionLost() {}
+  // An operation ended, after the session has shown what it shows about it.
+  virtual void OperationEnded(const OperationEnd& end) { (void)end; }
   // Blocks the session's thread; hosts in tests may shorten it.
   virtual void Pause(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   }
 
-  // Called on the serial watch thread: arrange for OnDataArrived / OnConnectionLost to run on
-  // the session's thread.
+  // Called by the link, maybe on another thread: arrange for OnDataArrived / OnConnectionLost to
+  // run on the session's thread.
   virtual void PostDataArrived() = 0;
   virtual void PostConnectionLost() = 0;
 };

@@ -8,22 +8,18 @@
 namespace tavrin {
 
 void CLoggerSession::OnDataArrived() {
-  port_.AcknowledgeDataArrived();
-  CQueue& queue = port_.Queue();
-  const int32_t available = queue.Count();
+  if (!link_) return;
+  link_->AcknowledgeDataArrived();
+  const size_t available = link_->Waiting();
   ShowReceiving();
   // Only what is there now, taken one byte at a time: a handler's message box may run a nested
   // drain that takes the rest, and the bytes must still be handled in the order they came.
-  for (int32_t i = 0; i < available; ++i) {
+  for (size_t i = 0; i < available; ++i) {
     uint8_t byte;
-    if (!queue.TakeByte(byte)) break;
+    if (!link_ || !link_->TakeByte(byte)) break;
+    ++bytesReceived_;
     HandleByte(byte);
   }
-}
-
-void CLoggerSession::ReceiveBytes(std::span<const uint8_t> bytes) {
-  ShowReceiving();
-  for (const uint8_t byte : bytes) HandleByte(byte);
 }
 
 void CLoggerSession::ShowReceiving() {
@@ -42,8 +38,8 @@ void CLoggerSession::OnTimer(SessionTimer timer) {
   if (timer == SessionTimer::Ack) {
     SendCommand(kCmdAck);
   } else if (timer == SessionTimer::Activity) {
-    host_.SetConnectionImage(port_.IsOpen() ? ConnectionImage::Connected
-                                            : ConnectionImage::Disconnected);
+    host_.SetConnectionImage(IsConnected() ? ConnectionImage::Connected
+                                           : ConnectionImage::Disconnected);
     activity_ = false;
   }
 }
@@ -104,13 +100,11 @@ void CLoggerSession::DispatchFrame(std::span<const uint8_t> frame) {
 }
 
 void CLoggerSession::OnConnectionLost() {
-  if (!port_.IsOpen()) return;
+  if (!IsConnected()) return;
   OnDataArrived();  // whatever arrived before the line went down still counts
-  const std::string device = port_.Device();
-  port_.Close();
-  const bool wasReading = transferActive_;
-  if (downloading_) EndDownloadCutShort();
-  transferActive_ = false;
+  const std::string device = link_->Name();
+  link_->Close();
+  const bool wasReading = FinishTransferEarly();
   host_.StopTimer(SessionTimer::Ack);
   host_.SetConnectionImage(ConnectionImage::Disconnected);
   host_.SetProgress(0);
@@ -121,17 +115,16 @@ void CLoggerSession::OnConnectionLost() {
   Status(text);
   host_.ConnectionLost();
   host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+  if (wasReading) EndOperation(Operation::Read, Outcome::ConnectionLost);
+  EndPendingOperations(Outcome::ConnectionLost);
 }
 
 void CLoggerSession::OnLoggerSilent() {
   if (!transferActive_) return;
   const bool anythingCame = transferPoints_ > 0 || sectorsReceived_ > 0;
-  if (port_.IsOpen()) {
-    SendCommand(kCmdEnd);  // a logger that wakes up again must not go on sending
-  } else {
-    if (downloading_) EndDownloadCutShort();
-    transferActive_ = false;
-  }
+  FinishTransferEarly();
+  // A logger that wakes up again must not go on sending.
+  if (IsConnected()) SendCommand(kCmdEnd, {}, false);
   host_.StopTimer(SessionTimer::Ack);
   host_.SetProgress(0);
   const std::string text =
@@ -142,6 +135,7 @@ void CLoggerSession::OnLoggerSilent() {
                          "are right.";
   Status(text);
   host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+  EndOperation(Operation::Read, Outcome::Failed);
 }
 
 }  // namespace tavrin

@@ -24,7 +24,7 @@ constexpr int kFullQueueRetryMs = 2;
 constexpr auto kDrainLimit = std::chrono::milliseconds(1500);
 constexpr auto kDrainPollStep = std::chrono::milliseconds(2);
 
-std::string OpenFailure(const std::string& device, int error) {
+std::string OpenFailureText(const std::string& device, int error) {
   const std::string what = "Cannot open " + device + ": ";
   switch (error) {
     case ENOENT:
@@ -43,6 +43,10 @@ std::string OpenFailure(const std::string& device, int error) {
     default:
       return what + std::strerror(error) + ".";
   }
+}
+
+Failure OpenFailure(const std::string& device, int error) {
+  return Failure{OpenFailureText(device, error), error};
 }
 
 bool Configure(int fd, unsigned speed) {
@@ -107,13 +111,20 @@ CSerialPort::~CSerialPort() {
   Close();
 }
 
-std::optional<std::string> CSerialPort::Open(const std::string& device, uint32_t baud,
-                                             Callbacks callbacks) {
+Result<std::unique_ptr<CSerialPort>> CSerialPort::OpenLink(const std::string& device,
+                                                           uint32_t baud) {
+  auto port = std::make_unique<CSerialPort>();
+  if (auto opened = port->Open(device, baud); !opened) return opened.Error();
+  return port;
+}
+
+Result<void> CSerialPort::Open(const std::string& device, uint32_t baud) {
   Close();
   const auto speed = SpeedFor(baud);
   if (!speed) {
-    return "Cannot open " + device + " at " + std::to_string(baud) +
-           " baud: the rate is not supported. Use 4800-115200 for a serial port, 230400 for USB.";
+    return Failure{
+        "Cannot open " + device + " at " + std::to_string(baud) +
+        " baud: the rate is not supported. Use 4800-115200 for a serial port, 230400 for USB."};
   }
   const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return OpenFailure(device, errno);
@@ -127,7 +138,8 @@ std::optional<std::string> CSerialPort::Open(const std::string& device, uint32_t
     const int error = errno;
     ::close(fd);
     if (error == ENOTTY || error == EINVAL) {
-      return "Cannot open " + device + ": it is not a serial port. Choose the logger's port.";
+      return Failure{
+          "Cannot open " + device + ": it is not a serial port. Choose the logger's port.", error};
     }
     return OpenFailure(device, error);
   }
@@ -140,12 +152,16 @@ std::optional<std::string> CSerialPort::Open(const std::string& device, uint32_t
   fd_ = fd;
   device_ = device;
   baud_ = baud;
-  callbacks_ = std::move(callbacks);
   queue_.Reset();
   announced_ = false;
   bytesReceived_ = 0;
+  return {};
+}
+
+void CSerialPort::Start(Events events) {
+  if (fd_ < 0 || watcher_.joinable()) return;
+  events_ = std::move(events);
   watcher_ = std::thread(&CSerialPort::Watch, this);
-  return std::nullopt;
 }
 
 bool CSerialPort::Close() {
@@ -196,7 +212,7 @@ void CSerialPort::AcknowledgeDataArrived() {
 
 void CSerialPort::Announce() {
   std::atomic_thread_fence(std::memory_order_seq_cst);
-  if (!announced_.exchange(true) && callbacks_.dataArrived) callbacks_.dataArrived();
+  if (!announced_.exchange(true) && events_.dataArrived) events_.dataArrived();
 }
 
 void CSerialPort::Watch() {
@@ -227,7 +243,7 @@ void CSerialPort::Watch() {
       break;  // end of file, an I/O error or a hang-up with nothing left to read
     }
   }
-  if (callbacks_.hungUp) callbacks_.hungUp();
+  if (events_.hungUp) events_.hungUp();
 }
 
 }  // namespace tavrin

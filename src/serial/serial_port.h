@@ -1,57 +1,58 @@
 // The serial port the logger sits on: a tty device (USB ACM, USB serial, 16550 or a
 // pseudo-terminal) in raw 8N1 mode, and a watch thread that moves arriving bytes into the
-// receive queue and tells the session's thread about them.
+// receive queue and tells the session's thread about them. It is the session's link to a real
+// logger.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "base/result.h"
 #include "serial/byte_trace.h"
 #include "serial/cqueue.h"
+#include "serial/logger_link.h"
 
 namespace tavrin {
 
-class CSerialPort {
+class CSerialPort : public ILoggerLink {
  public:
-  // Called on the watch thread; they must only hand work over to the session's thread.
-  struct Callbacks {
-    std::function<void()> dataArrived;
-    std::function<void()> hungUp;  // the device went away or failed; the thread has ended
-  };
-
   CSerialPort() = default;
-  ~CSerialPort();
+  ~CSerialPort() override;
   CSerialPort(const CSerialPort&) = delete;
   CSerialPort& operator=(const CSerialPort&) = delete;
 
-  // Opens and configures the device and starts the watch thread; closes an open port first.
-  // Returns the reason when the port cannot be used, with what the user can do about it.
-  std::optional<std::string> Open(const std::string& device, uint32_t baud, Callbacks callbacks);
+  // A port opened on `device`, ready to be handed to a session; the failure says why the port
+  // cannot be used and what the user can do about it.
+  static Result<std::unique_ptr<CSerialPort>> OpenLink(const std::string& device, uint32_t baud);
+
+  // Opens and configures the device; closes an open port first. Nothing is read until Start.
+  Result<void> Open(const std::string& device, uint32_t baud);
+  // Starts the watch thread, which moves arriving bytes into the queue and announces them.
+  void Start(Events events) override;
   // Wakes and ends the watch thread, lets the device send what was written (for at most 1.5 s)
   // and closes it. False when nothing was open.
-  bool Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool Close() override;
+  bool IsOpen() const override { return fd_ >= 0; }
 
   // Writes all bytes unless the device fails or stays full for two seconds; returns how many
   // went out.
-  size_t Write(const uint8_t* data, size_t length);
+  size_t Write(const uint8_t* data, size_t length) override;
 
-  CQueue& Queue() { return queue_; }
-  const std::string& Device() const { return device_; }
+  void AcknowledgeDataArrived() override;
+  size_t Waiting() const override { return static_cast<size_t>(queue_.Count()); }
+  bool TakeByte(uint8_t& byte) override { return queue_.TakeByte(byte); }
+  const std::string& Name() const override { return device_; }
+  // The trace must outlive the port or be unset first.
+  void SetTrace(ByteTrace* trace) override { trace_.store(trace); }
+
   uint32_t Baud() const { return baud_; }
   // Bytes read from the device since it was opened.
   uint64_t BytesReceived() const { return bytesReceived_.load(std::memory_order_relaxed); }
-
-  // The consumer calls this before it reads the queue, so that bytes arriving afterwards are
-  // announced again.
-  void AcknowledgeDataArrived();
-  // The trace must outlive the port or be unset first.
-  void SetTrace(ByteTrace* trace) { trace_.store(trace); }
 
   // The speed constant for a baud rate; empty when the system has none.
   static std::optional<unsigned> SpeedFor(uint32_t baud);
@@ -64,7 +65,7 @@ class CSerialPort {
   int wakeFd_ = -1;
   std::string device_;
   uint32_t baud_ = 0;
-  Callbacks callbacks_;
+  Events events_;
   std::thread watcher_;
   std::atomic<bool> announced_{false};
   std::atomic<uint64_t> bytesReceived_{0};

@@ -1,5 +1,5 @@
 // A session host for tests: records what the session shows and runs its timers and posted
-// events on an EventLoop.
+// events on an EventLoop, or on a VirtualLoop whose clock moves only when nothing else is left.
 #pragma once
 
 #include <functional>
@@ -9,10 +9,12 @@
 #include "../unit/test_support.h"
 #include "protocol/event_loop.h"
 #include "protocol/logger_session.h"
+#include "virtual_loop.h"
 
 namespace tavrin::test {
 
-class SessionTestHost : public ISessionHost {
+template <typename Loop>
+class BasicSessionTestHost : public ISessionHost {
  public:
   struct Message {
     std::string text;
@@ -39,6 +41,7 @@ class SessionTestHost : public ISessionHost {
   void SetConnectionImage(ConnectionImage image) override { images.push_back(image); }
   IEntryRows* DeviceTrackList() override { return &trackList; }
   void ConnectionLost() override { ++connectionsLost; }
+  void OperationEnded(const OperationEnd& end) override { ends.push_back(end); }
   void Pause(int milliseconds) override { pauses.push_back(milliseconds); }
   void PostDataArrived() override {
     loop.Post([this] {
@@ -63,12 +66,19 @@ class SessionTestHost : public ISessionHost {
     }
     return false;
   }
+  // How `operation` last ended; empty while it has not.
+  std::optional<OperationEnd> Ended(Operation operation) const {
+    for (auto end = ends.rbegin(); end != ends.rend(); ++end) {
+      if (end->operation == operation) return *end;
+    }
+    return std::nullopt;
+  }
   // Runs the loop until `done` or two seconds passed.
   bool RunUntil(const std::function<bool()>& done, int timeoutMs = 2000) {
     return loop.RunUntil(done, std::chrono::milliseconds(timeoutMs));
   }
 
-  EventLoop loop;
+  Loop loop;
   CLoggerSession* session = nullptr;
   std::vector<std::string> statuses;
   std::vector<int> progress;
@@ -77,10 +87,14 @@ class SessionTestHost : public ISessionHost {
   std::vector<ConnectionImage> images;
   std::vector<int> pauses;
   int connectionsLost = 0;
+  std::vector<OperationEnd> ends;
   EntryRowsRecorder trackList;
   std::optional<ReadPeriod> period;
   MsgAnswer okCancelAnswer = MsgAnswer::Ok;
   std::function<void(const std::string&)> onMessage;
 };
+
+using SessionTestHost = BasicSessionTestHost<EventLoop>;
+using VirtualSessionTestHost = BasicSessionTestHost<VirtualLoop>;
 
 }  // namespace tavrin::test

@@ -1,4 +1,5 @@
-// The session against a scripted logger on the other end of a real pseudo-terminal.
+// The session against a logger the test plays byte by byte on an in-process link, on a loop whose
+// clock moves only when nothing else is left to run: no device, no sleeps.
 #include "protocol/logger_session.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "../support/pty_pair.h"
+#include "../support/scripted_link.h"
 #include "../support/session_test_host.h"
 #include "protocol/frames.h"
 #include "protocol/nmea.h"
@@ -26,20 +27,25 @@ class Session : public ::testing::Test {
   Session() : store(storeMessages.Fn()), session(host, store) {
     store.PrepareDataFolder(dir.Path());
     host.session = &session;
-    session.SetPort(pty.SlavePath(), 115200);
-    EXPECT_TRUE(session.ConnectDevice(true)) << session.OpenError();
+    Attach();
   }
 
+  // A fresh line to the logger.
+  void Attach() {
+    auto fresh = std::make_unique<test::ScriptedLink>();
+    link = fresh.get();
+    session.AttachLink(std::move(fresh));
+  }
   // Sends what the logger would and lets the session handle it.
   void FromLogger(const std::string& bytes) {
-    pty.Write(bytes);
+    link->FromLogger(bytes);
     host.loop.RunFor(std::chrono::milliseconds(30));
   }
   void Answer(const std::string& body) { FromLogger(MakeSentence(body)); }
   // What the session wrote, letting its timers run first (the acknowledgement waits 100 ms).
   std::string Sent() {
     host.loop.RunFor(std::chrono::milliseconds(150));
-    return pty.Read(50);
+    return link->TakeSent();
   }
 
   // A binary read with Tracking Data Information for `first`, acknowledged after 100 ms.
@@ -73,63 +79,47 @@ class Session : public ::testing::Test {
 
   test::TempDir dir;
   test::MessageLog storeMessages;
-  test::PtyPair pty;
-  test::SessionTestHost host;
+  test::VirtualSessionTestHost host;
+  test::ScriptedLink* link = nullptr;  // owned by the session
   CTrackStore store;
   CLoggerSession session;
 };
 
 TEST_F(Session, CommandsGoOutWithTheirChecksumsAndStatusTexts) {
   session.SendCommand(kCmdReadNewBinary);
-  EXPECT_EQ(pty.Read(), "$PSRF200,5,0,0,0,0,0*20\r\n");
+  EXPECT_EQ(link->TakeSent(), "$PSRF200,5,0,0,0,0,0*20\r\n");
   EXPECT_EQ(host.statuses.back(), ">>> Get new Tracking data by Binary.\r\n");
   session.SendCommand(kCmdAck);
-  EXPECT_EQ(pty.Read(), "$PSRF200,5,2,0,0,0,0*22\r\n");
+  EXPECT_EQ(link->TakeSent(), "$PSRF200,5,2,0,0,0,0*22\r\n");
   session.SendCommand(kCmdEnd);
-  EXPECT_EQ(pty.Read(), "$PSRF203,0*3A\r\n");
+  EXPECT_EQ(link->TakeSent(), "$PSRF203,0*3A\r\n");
   session.SendCommand(kCmdGetInfo);
-  EXPECT_EQ(pty.Read(), "$PSRF202,1,0,0,0,0,0*26\r\n");
+  EXPECT_EQ(link->TakeSent(), "$PSRF202,1,0,0,0,0,0*26\r\n");
   session.DeviceInfo().saveBySpeed = 12;
   session.DeviceInfo().saveByTime = 1;
   session.DeviceInfo().saveByDistance = 100;
   session.SendCommand(kCmdSetOptions);
-  EXPECT_EQ(pty.Read(), MakeSentence("PSRF200,9,12,1,100,0,0"));
+  EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,9,12,1,100,0,0"));
   host.period = ReadPeriod{{15, 3, 5, 8, 0, 0}, {15, 3, 6, 18, 30, 0}};
   session.SendCommand(kCmdReadPeriodNmea);
-  EXPECT_EQ(pty.Read(), MakeSentence("PSRF200,8,0,050315,080000,060315,183000"));
+  EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,8,0,050315,080000,060315,183000"));
   EXPECT_EQ(session.ReadModeValue(), kReadPeriodNmea);
   session.SendCommand(kCmdBypassStart);
-  EXPECT_EQ(pty.Read(), "$PSRF201,1,Bypass Test*29\r\n");
+  EXPECT_EQ(link->TakeSent(), "$PSRF201,1,Bypass Test*29\r\n");
   EXPECT_EQ(host.statuses.back(), ">>> Bypass Mode Start.\r\n");
   session.SendCommand(kCmdBypassEnd);
-  EXPECT_EQ(pty.Read(), "$PSRF201,0*38\r\n");
+  EXPECT_EQ(link->TakeSent(), "$PSRF201,0*38\r\n");
   EXPECT_EQ(host.statuses.back(), ">>> Bypass Mode Finished.\r\n");
   session.SendCommand(kCmdNack);
-  EXPECT_EQ(pty.Read(), MakeSentence("PSRF200,8,3,0,0,0,0"));  // in the last read's mode
-  session.SendCommand(9);                                      // not a command
-  EXPECT_EQ(pty.Read(100), "");
-}
-
-TEST_F(Session, TheTraceRecordsBothDirectionsInHex) {
-  const std::string path = dir / "trace.txt";
-  auto trace = ByteTrace::Open(path);
-  ASSERT_TRUE(trace);
-  session.SetTrace(trace.get());
-  session.SendCommand(kCmdEnd);
-  Answer("PSRF200,9,0");
-  session.SetTrace(nullptr);
-  trace.reset();
-  const auto bytes = test::ReadBytes(path);
-  const std::string text(bytes.begin(), bytes.end());
-  EXPECT_NE(text.find(" > 24 50 53 52 46 32 30 33 2C 30 2A 33 41 0D 0A\n"), std::string::npos)
-      << text;
-  EXPECT_NE(text.find(" < 24 50 53 52 46 32 30 30 2C 39"), std::string::npos) << text;
+  EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,8,3,0,0,0,0"));  // in the last read's mode
+  session.SendCommand(9);                                            // not a command
+  EXPECT_EQ(link->TakeSent(), "");
 }
 
 TEST_F(Session, NoteGroupsAreCheckedBeforeAnythingIsSent) {
   session.DeviceInfo().noteGroups = {"ABCDE", "", "x", "12345"};
   session.SendCommand(kCmdSetNotes);
-  EXPECT_EQ(pty.Read(), MakeSentence("PSRF209,ABCDE,,x,12345"));
+  EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF209,ABCDE,,x,12345"));
 
   session.DeviceInfo().noteGroups = {"ABCDEF", "", "", ""};
   session.SendCommand(kCmdSetNotes);
@@ -137,7 +127,7 @@ TEST_F(Session, NoteGroupsAreCheckedBeforeAnythingIsSent) {
   session.SendCommand(kCmdSetNotes);
   session.DeviceInfo().noteGroups = {"가", "", "", ""};
   session.SendCommand(kCmdSetNotes);
-  EXPECT_EQ(pty.Read(100), "");
+  EXPECT_EQ(link->TakeSent(), "");
   ASSERT_EQ(host.messages.size(), 3u);
   EXPECT_EQ(host.messages[0].text, "글자 개수가 너무 많습니다.");
   EXPECT_EQ(host.messages[1].text,
@@ -148,10 +138,10 @@ TEST_F(Session, NoteGroupsAreCheckedBeforeAnythingIsSent) {
 TEST_F(Session, EraseAsksFirstAndReportsItsProgress) {
   host.okCancelAnswer = MsgAnswer::Cancel;
   session.SendCommand(kCmdErase);
-  EXPECT_EQ(pty.Read(100), "");
+  EXPECT_EQ(link->TakeSent(), "");
   host.okCancelAnswer = MsgAnswer::Ok;
   session.SendCommand(kCmdErase);
-  EXPECT_EQ(pty.Read(), MakeSentence("PSRF200,4,0,0,0,0,0"));
+  EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,4,0,0,0,0,0"));
   Answer("PSRF200,4,1,1,0,0,0");
   Answer("PSRF200,4,32,32,0,0,0");
   Answer("PSRF200,4,64,64,0,0,0");
@@ -201,13 +191,11 @@ TEST_F(Session, DeviceInformationIsTakenOverInFullThenCountsOnly) {
   EXPECT_EQ(host.deviceNotices.back(), DeviceNotice::CountsOnly);
 }
 
-TEST_F(Session, BytesHandedInWithoutThePortAreHandledAsFromTheLine) {
-  session.ConnectDevice(false);
+TEST_F(Session, AnItemMayArriveInPieces) {
   const std::string answer = MakeSentence("GPBT,AB1,CD,,,0,0,12,1,100,16,5,6,1000,200") +
                              MakeSentence("PSRF200,4,32,32,0,0,0");
-  const auto* bytes = reinterpret_cast<const uint8_t*>(answer.data());
-  session.ReceiveBytes({bytes, 20});  // an item may arrive in pieces
-  session.ReceiveBytes({bytes + 20, answer.size() - 20});
+  FromLogger(answer.substr(0, 20));
+  FromLogger(answer.substr(20));
   EXPECT_EQ(session.DeviceInfo().saveByDistance, 100);
   EXPECT_EQ(host.deviceNotices, std::vector<DeviceNotice>{DeviceNotice::FullInfo});
   EXPECT_EQ(host.progress, std::vector<int>{500});
@@ -388,7 +376,7 @@ TEST_F(Session, ALoggerThatFallsSilentEndsTheReadKeepingWhatArrived) {
   Sent();
   SendPoints({Point(24, 1, 1, 10, 0, 2)});
   session.OnLoggerSilent();
-  EXPECT_EQ(pty.Read(), MakeSentence("PSRF203,0"));  // the logger is told to stop
+  EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF203,0"));  // the logger is told to stop
   EXPECT_FALSE(session.TransferActive());
   EXPECT_EQ(host.messages.back().text,
             "The logger stopped answering after 1 sector. The 3 points received are saved in 1 "
@@ -400,11 +388,11 @@ TEST_F(Session, DisconnectingDuringAReadStopsItLikeTheStopCommand) {
   StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
   SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1)});
   ASSERT_TRUE(session.ConnectDevice(false));
-  EXPECT_EQ(pty.Read(), MakeSentence("PSRF203,0"));
+  EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF203,0"));
   EXPECT_FALSE(session.DownloadInProgress());
   EXPECT_FALSE(store.IsWriting());
   EXPECT_EQ(TrackPoints(0).size(), 2u);
-  ASSERT_TRUE(session.ConnectDevice(true));
+  Attach();
   EXPECT_EQ(TrackPoints(0).size(), 2u);  // connecting again changes nothing on disk
 }
 
@@ -491,7 +479,7 @@ TEST_F(Session, AnItemBegunInANestedDrainIsNotLost) {
   // While the "Read done." box is open the nested loop takes the first half of a sentence.
   host.onMessage = [&](const std::string& text) {
     if (text != "Read done.") return;
-    pty.Write(gpbt.substr(0, 20));
+    link->FromLogger(gpbt.substr(0, 20));
     host.RunUntil([&] { return false; }, 50);
   };
   FromLogger(Bytes(EncodeControlFrame(kFrameEndOfMessage)));
@@ -504,27 +492,13 @@ TEST_F(Session, AnItemBegunInANestedDrainIsNotLost) {
 TEST_F(Session, LostConnectionKeepsEveryPointReceived) {
   StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
   SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1), Point(24, 1, 1, 10, 0, 2)});
-  pty.CloseMaster();
+  link->HangUp();
   ASSERT_TRUE(host.RunUntil([&] { return host.connectionsLost > 0; }));
   EXPECT_FALSE(session.IsConnected());
   EXPECT_FALSE(session.DownloadInProgress());
   EXPECT_EQ(host.images.back(), ConnectionImage::Disconnected);
   EXPECT_NE(host.messages.back().text.find("3 points received"), std::string::npos);
   EXPECT_EQ(TrackPoints(0).size(), 3u);
-}
-
-TEST_F(Session, OpeningAMissingPortSaysWhy) {
-  CLoggerSession other(host, store);
-  other.SetPort("/dev/does-not-exist", 115200);
-  EXPECT_FALSE(other.ConnectDevice(true));
-  EXPECT_NE(other.OpenError().find("no such device"), std::string::npos);
-  other.SetPort(pty.SlavePath(), 115200);
-  EXPECT_FALSE(other.ConnectDevice(true));  // the first session holds it
-  EXPECT_NE(other.OpenError().find("busy"), std::string::npos);
-  other.SetPort((dir / "plain-file"), 115200);
-  std::ofstream(dir / "plain-file") << "x";
-  EXPECT_FALSE(other.ConnectDevice(true));
-  EXPECT_NE(other.OpenError().find("not a serial port"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,183 @@
+// The session against the emulator's engine on an in-process link: whole downloads, erases and
+// the logger's faults, compared record for record with the emulated memory, on a loop whose
+// clock jumps ahead instead of sleeping.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "../support/sample_memory.h"
+#include "../support/session_test_host.h"
+#include "emulator/emulator_link.h"
+#include "protocol/logger_session.h"
+#include "test_support.h"
+
+namespace tavrin {
+namespace {
+
+using test::kPointsPerSector;
+
+class EmulatedLogger : public ::testing::Test {
+ protected:
+  EmulatedLogger() : store(storeMessages.Fn()), session(host, store) {
+    store.PrepareDataFolder(dir.Path());
+    host.session = &session;
+  }
+
+  // Connects to an emulated logger with `faults` and reads its information.
+  void Connect(emulator::Faults faults = {}, std::chrono::milliseconds ackTimeout = {}) {
+    emulator::EmulatorOptions options;
+    options.faults = faults;
+    if (ackTimeout.count() > 0) options.ackTimeout = ackTimeout;
+    auto fresh = std::make_unique<emulator::EmulatorLink>(memory, options, "Emulated logger",
+                                                          [this] { return host.loop.Now(); });
+    link = fresh.get();
+    host.loop.AddDeadlineSource(
+        {[this] { return link->NextDeadline(); }, [this] { link->Poll(); }});
+    session.AttachLink(std::move(fresh));
+    ASSERT_TRUE(Run(Operation::Info, kCmdGetInfo));
+  }
+
+  // Sends `command` and runs until its operation ends (or a minute of loop time passes).
+  bool Run(Operation operation, int command, const CommandInputs& inputs = {}) {
+    const size_t before = host.ends.size();
+    session.SendCommand(command, inputs);
+    const bool ended = host.RunUntil(
+        [&] {
+          for (size_t i = before; i < host.ends.size(); ++i) {
+            if (host.ends[i].operation == operation) return true;
+          }
+          return false;
+        },
+        60'000);
+    return ended && host.Ended(operation)->outcome == Outcome::Done;
+  }
+
+  std::vector<SAVELOG> Stored() {
+    store.ListTracks(nullptr, false);
+    PointVector all;
+    for (const SAVESTATE& entry : store.TrackEntries()) store.ReadTrackPoints(entry, all);
+    return std::vector<SAVELOG>(all.begin(), all.end());
+  }
+  void ExpectStored(int mode, size_t from = 0, size_t to = SIZE_MAX) {
+    const auto stored = Stored();
+    const auto expected = test::ExpectedRecords(memory, mode, from, to);
+    ASSERT_EQ(stored.size(), expected.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+      ASSERT_EQ(std::memcmp(&stored[i], &expected[i], sizeof(SAVELOG)), 0) << "record " << i;
+    }
+  }
+
+  emulator::LoggerMemory memory = test::SampleMemory();
+  test::TempDir dir;
+  test::MessageLog storeMessages;
+  test::VirtualSessionTestHost host;
+  CTrackStore store;
+  CLoggerSession session;
+  emulator::EmulatorLink* link = nullptr;  // owned by the session
+};
+
+TEST_F(EmulatedLogger, InformationAndBothReadFormatsEqualTheMemory) {
+  Connect();
+  const DeviceState& d = session.DeviceInfo();
+  EXPECT_EQ(d.usedPoints, 3000u);
+  EXPECT_EQ(d.saveByDistance, 100);
+  EXPECT_EQ(d.noteGroups[0], "TEST");
+  EXPECT_EQ(session.PortDevice(), "Emulated logger");
+
+  ASSERT_TRUE(Run(Operation::Read, kCmdReadAllBinary));
+  ExpectStored(kReadAllBinary);
+  const OperationEnd end = *host.Ended(Operation::Read);
+  EXPECT_EQ(end.points, 3000u);
+  EXPECT_EQ(end.tracks, 5);  // four start points and one long pause
+  EXPECT_EQ(end.damagedItems, 0);
+
+  ASSERT_TRUE(Run(Operation::Read, kCmdReadAllNmea));
+  ExpectStored(kReadAllNmea);  // the same tracks, replaced whole
+}
+
+TEST_F(EmulatedLogger, NewTracksAreReadOnce) {
+  Connect();
+  ASSERT_TRUE(Run(Operation::Read, kCmdReadNewBinary));
+  EXPECT_EQ(host.Ended(Operation::Read)->points, 3000u);
+  ASSERT_TRUE(Run(Operation::Info, kCmdGetInfo));
+  EXPECT_EQ(session.DeviceInfo().newPoints, 0u);
+}
+
+TEST_F(EmulatedLogger, APeriodReadTakesOnlyItsPoints) {
+  Connect();
+  CommandInputs inputs;
+  inputs.period = ReadPeriod{{24, 5, 1, 8, 10, 0}, {24, 5, 1, 8, 19, 59}};
+  ASSERT_TRUE(Run(Operation::Read, kCmdReadPeriodBinary, inputs));
+  ExpectStored(kReadPeriodBinary, 600, 1200);
+}
+
+TEST_F(EmulatedLogger, OptionsNotesAndEraseReachTheMemory) {
+  Connect();
+  CommandInputs inputs;
+  inputs.saveOptions = SaveOptions{20, 3, 50};
+  ASSERT_TRUE(Run(Operation::Options, kCmdSetOptions, inputs));
+  inputs.noteGroups = NoteGroups{"HOME", "", "X1", ""};
+  ASSERT_TRUE(Run(Operation::Notes, kCmdSetNotes, inputs));
+  EXPECT_EQ(link->Memory().options, (SaveOptions{20, 3, 50}));
+  EXPECT_EQ(link->Memory().notes, (NoteGroups{"HOME", "", "X1", ""}));
+
+  ASSERT_TRUE(Run(Operation::Erase, kCmdErase));
+  EXPECT_TRUE(link->Memory().points.empty());
+  EXPECT_NE(std::find(host.progress.begin(), host.progress.end(), 1000), host.progress.end());
+  ASSERT_TRUE(Run(Operation::Info, kCmdGetInfo));
+  EXPECT_EQ(session.DeviceInfo().usedPoints, 0u);
+}
+
+TEST_F(EmulatedLogger, AHangUpEndsTheReadAsALostConnectionKeepingWhatArrived) {
+  emulator::Faults faults;
+  faults.hangUpAfterSector = 3;
+  Connect(faults);
+  EXPECT_FALSE(Run(Operation::Read, kCmdReadAllBinary));
+  EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::ConnectionLost);
+  EXPECT_FALSE(session.IsConnected());
+  ExpectStored(kReadAllBinary, 0, 3 * kPointsPerSector);
+}
+
+TEST_F(EmulatedLogger, TheLoggersTimeOverEndsTheReadKeepingWhatArrived) {
+  emulator::Faults faults;
+  faults.timeOverAfterSector = 2;
+  Connect(faults);
+  EXPECT_FALSE(Run(Operation::Read, kCmdReadAllBinary));
+  EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::TimeOver);
+  EXPECT_EQ(host.Ended(Operation::Read)->points, 2u * kPointsPerSector);
+  ExpectStored(kReadAllBinary, 0, 2 * kPointsPerSector);
+}
+
+TEST_F(EmulatedLogger, AnAcknowledgementTooLateIsATimeOver) {
+  Connect({}, std::chrono::milliseconds(30));  // the session acknowledges after 100 ms
+  EXPECT_FALSE(Run(Operation::Read, kCmdReadAllBinary));
+  EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::TimeOver);
+  EXPECT_TRUE(Stored().empty());
+}
+
+TEST_F(EmulatedLogger, ADamagedItemIsCountedAndOnlyThatPointIsLost) {
+  emulator::Faults faults;
+  faults.items.flipItem = 1000;
+  Connect(faults);
+  ASSERT_TRUE(Run(Operation::Read, kCmdReadAllBinary));
+  EXPECT_EQ(host.Ended(Operation::Read)->damagedItems, 1);
+  auto expected = test::ExpectedRecords(memory, kReadAllBinary);
+  expected.erase(expected.begin() + 999);
+  const auto stored = Stored();
+  ASSERT_EQ(stored.size(), expected.size());
+  EXPECT_EQ(std::memcmp(stored.data(), expected.data(), stored.size() * sizeof(SAVELOG)), 0);
+}
+
+TEST_F(EmulatedLogger, ASilentLoggerEndsTheReadWhenTheHostGivesUp) {
+  emulator::Faults faults;
+  faults.stopAfterSector = 2;
+  Connect(faults);
+  EXPECT_FALSE(Run(Operation::Read, kCmdReadAllBinary));
+  EXPECT_FALSE(host.Ended(Operation::Read)) << "nothing ends a read the logger just abandons";
+  session.OnLoggerSilent();
+  EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::Failed);
+  ExpectStored(kReadAllBinary, 0, 2 * kPointsPerSector);
+}
+
+}  // namespace
+}  // namespace tavrin
