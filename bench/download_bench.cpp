@@ -62,7 +62,7 @@ Result Run(const fs::path& folder, const std::string& memoryFile, int command, i
   const fs::path data = folder / ("data-" + std::to_string(command) + "-" + std::to_string(baud));
   test::SessionTestHost host;
   CTrackStore store;
-  store.PrepareDataFolder(data);
+  if (!store.PrepareDataFolder(data)) std::abort();
   CLoggerSession session(host, store);
   host.session = &session;
   session.SetPort(pty, 230400);

@@ -52,7 +52,7 @@ void DrainAndStore(benchmark::State& state, bool nmea) {
     test::PtyPair pty;
     test::SessionTestHost host;
     CTrackStore store;
-    store.PrepareDataFolder(folder);
+    if (!store.PrepareDataFolder(folder)) std::abort();
     CLoggerSession session(host, store);
     host.session = &session;
     session.SetPort(pty.SlavePath(), 230400);

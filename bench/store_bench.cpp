@@ -93,7 +93,7 @@ struct Fixture {
       TRACKHEADER h;
       h.firstDateTime = ToDateTime6(points[0].GetDateTime());
       CTrackStore names;
-      names.PrepareDataFolder(manyFolder);
+      if (!names.PrepareDataFolder(manyFolder)) std::abort();
       const std::string path = names.TrackFileName(h);
       WriteTrack(path, points);
       manyPaths.push_back(path);
@@ -164,7 +164,7 @@ void BM_ListBaseline_ReaddirSortOpenRead64Close(benchmark::State& state) {
 void BM_ListTracks(benchmark::State& state) {
   Fixture& data = Data();
   CTrackStore store;
-  store.PrepareDataFolder(data.manyFolder);
+  if (!store.PrepareDataFolder(data.manyFolder)) std::abort();
   store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(540));
   CountingRows rows;
   const bool byDay = state.range(0) != 0;
@@ -199,7 +199,7 @@ void BM_LoadBaseline_ReadWholeFile(benchmark::State& state) {
 void BM_LoadTrackPoints(benchmark::State& state) {
   Fixture& data = Data();
   CTrackStore store;
-  store.PrepareDataFolder(data.bigFile.parent_path());
+  if (!store.PrepareDataFolder(data.bigFile.parent_path())) std::abort();
   store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(static_cast<int>(state.range(0))));
   const SAVESTATE entry = *store.ReadTrackHeader(data.bigFile.string());
   for (auto _ : state) {
@@ -246,7 +246,7 @@ void BM_CompactTrackFile(benchmark::State& state) {
   const fs::path path = data.root / "compact" / "20240101_000000.bt0";
   fs::create_directories(path.parent_path());
   CTrackStore store;
-  store.PrepareDataFolder(path.parent_path());
+  if (!store.PrepareDataFolder(path.parent_path())) std::abort();
   for (auto _ : state) {
     state.PauseTiming();
     WriteBigWithDeletions(data, path);

@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     QuietHost host;
     CTrackStore store;
-    store.PrepareDataFolder(folder.Path());
+    if (!store.PrepareDataFolder(folder.Path())) std::abort();
     CLoggerSession session(host, store);
     auto owned = std::make_unique<test::ScriptedLink>();
     test::ScriptedLink& link = *owned;

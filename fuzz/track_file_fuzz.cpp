@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   tavrin::CTrackStore store;
-  store.PrepareDataFolder(folder);
+  if (!store.PrepareDataFolder(folder)) std::abort();
   store.SetTimeZoneOffset(tavrin::TimeZoneOffset::FromMinutes(size % 2 ? 540 : -210));
   auto entry = store.ReadTrackHeader(path);
   if (!entry) return 0;

@@ -35,6 +35,15 @@ class [[nodiscard]] Result {
   const T* operator->() const { return &std::get<0>(state_); }
   const Failure& Error() const { return std::get<1>(state_); }
 
+  // Equal to a value when it holds that value, as an optional is.
+  friend bool operator==(const Result& result, const T& value) {
+    return result.Ok() && *result == value;
+  }
+  friend bool operator==(const Result& a, const Result& b) {
+    if (a.Ok() != b.Ok()) return false;
+    return a.Ok() ? *a == *b : a.Error().reason == b.Error().reason;
+  }
+
  private:
   std::variant<T, Failure> state_;
 };

@@ -75,12 +75,9 @@ CliContext::CliContext(const GlobalOptions& options)
 }
 
 bool CliContext::Prepare(bool storesTracks) {
-  std::error_code error;
-  std::filesystem::create_directories(dataFolder_, error);
-  if (!store_.PrepareDataFolder(dataFolder_)) {
-    std::cerr << "tavrin: cannot create the data folder " << dataFolder_
-              << (error ? ": " + error.message() : std::string())
-              << ". Choose another one with --data.\n";
+  if (auto prepared = store_.PrepareDataFolder(dataFolder_); !prepared) {
+    std::cerr << "tavrin: cannot create the data folder " << dataFolder_ << ": "
+              << prepared.Error().SystemText() << ". Choose another one with --data.\n";
     return false;
   }
   if (!storesTracks) return true;
@@ -97,7 +94,7 @@ bool CliContext::Prepare(bool storesTracks) {
 std::optional<ExitCode> CliContext::FindDataFolder() {
   std::error_code error;
   if (std::filesystem::is_directory(dataFolder_, error)) {
-    store_.PrepareDataFolder(dataFolder_);  // it exists, so nothing is made
+    (void)store_.PrepareDataFolder(dataFolder_);  // it exists, so nothing is made
     return std::nullopt;
   }
   if (!std::filesystem::exists(dataFolder_, error)) {

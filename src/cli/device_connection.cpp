@@ -40,11 +40,12 @@ bool DeviceConnection::Connect() {
   }
   if (baud == 0) baud = kSerialBauds[kSerialDefaultBaudIndex];
   if (!global_.tracePath.empty()) {
-    trace_ = ByteTrace::Open(global_.tracePath);
-    if (!trace_) {
-      Fail("cannot write the trace file " + global_.tracePath + ": " + std::strerror(errno) + ".");
+    auto trace = ByteTrace::Open(global_.tracePath);
+    if (!trace) {
+      Fail(trace.Error().reason);
       return false;
     }
+    trace_ = std::move(*trace);
     session_.SetTrace(trace_.get());
   }
   session_.SetPort(device, static_cast<uint32_t>(baud));

@@ -50,8 +50,8 @@ void OpenWithDesktop(const std::string& path) {
 
 // One map page of the points of all the files, one after another, beside the first file. A file
 // that cannot be read is told of and left off the page; the good ones are drawn.
-std::optional<std::string> ExportMapPage(CTrackStore& store, CKMLCreator& writer,
-                                         const std::vector<std::string>& files) {
+Result<std::string> ExportMapPage(CTrackStore& store, CKMLCreator& writer,
+                                  const std::vector<std::string>& files) {
   PointVector points;
   size_t drawn = 0;
   for (const std::string& file : files) {
@@ -63,16 +63,18 @@ std::optional<std::string> ExportMapPage(CTrackStore& store, CKMLCreator& writer
     }
   }
   if (drawn == 0) {
-    std::cerr << "tavrin export: none of the files could be read; no map page was made.\n";
-    return std::nullopt;
+    const std::string why = "none of the files could be read; no map page was made.";
+    std::cerr << "tavrin export: " << why << "\n";
+    return Failure{why};
   }
   return writer.MakeMapPage(FolderOf(files.front()), kMapWidth, kMapHeight, points);
 }
 
-std::optional<std::string> ExportOne(CTrackStore& store, CKMLCreator& writer, ExportKind kind,
-                                     const std::string& file) {
+// The store has told why a file could not be read.
+Result<std::string> ExportOne(CTrackStore& store, CKMLCreator& writer, ExportKind kind,
+                              const std::string& file) {
   const auto entry = store.ReadTrackHeader(file);
-  if (!entry || !store.LoadTrackPoints(*entry, nullptr)) return std::nullopt;
+  if (!entry || !store.LoadTrackPoints(*entry, nullptr)) return Failure{file + " cannot be read."};
   return WriteExport(writer, kind, file, ProgramFolder().string(), store.ExportPointList());
 }
 

@@ -19,10 +19,8 @@ const char* ExportStatusText(ExportKind kind) {
   return "";
 }
 
-std::optional<std::string> WriteExport(CKMLCreator& writer, ExportKind kind,
-                                       const std::string& trackFile,
-                                       const std::string& programFolder,
-                                       std::span<const SAVELOG> points) {
+Result<std::string> WriteExport(CKMLCreator& writer, ExportKind kind, const std::string& trackFile,
+                                const std::string& programFolder, std::span<const SAVELOG> points) {
   switch (kind) {
     case ExportKind::Kml:
       return writer.MakeKml(trackFile, programFolder, points);
@@ -33,7 +31,7 @@ std::optional<std::string> WriteExport(CKMLCreator& writer, ExportKind kind,
     case ExportKind::Gpx:
       return writer.MakeGpx(points, trackFile);
   }
-  return std::nullopt;
+  return Failure{"Unknown export kind."};
 }
 
 std::vector<std::string> ExportTicked(CTrackStore& store, CKMLCreator& writer,

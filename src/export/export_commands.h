@@ -20,10 +20,8 @@ const char* ExportStatusText(ExportKind kind);
 
 // Writes one record's points in the given format; the program folder matters only for KML,
 // whose icon styles point into its kml_icons folder.
-std::optional<std::string> WriteExport(CKMLCreator& writer, ExportKind kind,
-                                       const std::string& trackFile,
-                                       const std::string& programFolder,
-                                       std::span<const SAVELOG> points);
+Result<std::string> WriteExport(CKMLCreator& writer, ExportKind kind, const std::string& trackFile,
+                                const std::string& programFolder, std::span<const SAVELOG> points);
 
 struct ExportCommand {
   ExportKind kind = ExportKind::Kml;

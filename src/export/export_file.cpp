@@ -120,14 +120,15 @@ ExportFile::~ExportFile() {
   Discard();
 }
 
-bool ExportFile::Create(const std::string& path) {
+Result<void> ExportFile::Create(const std::string& path) {
   Discard();
   error_ = 0;
-  UniqueFd fd = CreateHiddenFileBeside(path, temporaryPath_);
-  if (!fd.Valid()) return false;
-  fd_ = fd.Release();
+  auto file = CreateHiddenFileBeside(path);
+  if (!file) return file.Error();
+  fd_ = file->fd.Release();
+  temporaryPath_ = std::move(file->path);
   path_ = path;
-  return true;
+  return {};
 }
 
 void ExportFile::Flush() {
@@ -148,8 +149,8 @@ void ExportFile::Flush() {
   Clear();
 }
 
-bool ExportFile::Close() {
-  if (fd_ < 0) return false;
+Result<void> ExportFile::Close() {
+  if (fd_ < 0) return SystemFailure(EBADF);
   Flush();
   // On the disk before the rename, or a crash could leave an empty file under the export's name.
   if (error_ == 0 && ::fdatasync(fd_) != 0) error_ = errno;
@@ -162,7 +163,8 @@ bool ExportFile::Close() {
     SyncFolderOf(path_);
   }
   temporaryPath_.clear();
-  return error_ == 0;
+  if (error_ != 0) return SystemFailure(error_);
+  return {};
 }
 
 void ExportFile::Discard() {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "store/savelog.h"
 
 namespace tavrin {
@@ -68,20 +69,19 @@ class ExportFile : public TextBuffer {
   ExportFile(const ExportFile&) = delete;
   ExportFile& operator=(const ExportFile&) = delete;
 
-  // Starts the file that will become `path`. False with errno set when it cannot be made.
-  bool Create(const std::string& path);
+  // Starts the file that will become `path`.
+  Result<void> Create(const std::string& path);
   bool IsOpen() const { return fd_ >= 0; }
   // Writes the buffer out once it holds a block. Writers call it between pieces only, so a
   // piece may look back at its own characters (the NMEA checksum does).
   void EndPiece() {
     if (Size() >= kBlockSize) Flush();
   }
-  // Writes what is left, puts it on the disk and moves it to the path given to Create. False
-  // when any of that failed; Error() says why, and any earlier file at the path is untouched.
-  bool Close();
+  // Writes what is left, puts it on the disk and moves it to the path given to Create. On a
+  // failure any earlier file at the path is untouched.
+  Result<void> Close();
   // Drops an unfinished file; the path keeps what it held before.
   void Discard();
-  int Error() const { return error_; }
 
  private:
   static constexpr size_t kBlockSize = 1 << 20;

@@ -28,12 +28,12 @@ const char* GpxFix(int fixKind) {
 
 }  // namespace
 
-std::optional<std::string> CKMLCreator::MakeGpx(std::span<const SAVELOG> points,
-                                                const std::string& trackFile) {
+Result<std::string> CKMLCreator::MakeGpx(std::span<const SAVELOG> points,
+                                         const std::string& trackFile) {
   const ExportablePoints exportable(points);
-  if (RefuseWithoutPositions(exportable, trackFile, "GPX")) return std::nullopt;
+  if (RefuseWithoutPositions(exportable, trackFile, "GPX")) return Told();
   const std::string path = OutputPath(FolderOf(trackFile), kGpxFolder, StemOf(trackFile) + ".gpx");
-  if (!CreateFile(path, "Can't create GPX file.")) return std::nullopt;
+  if (!CreateFile(path, "Can't create GPX file.")) return Told();
   PrintUtf8("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n");
   PrintUtf8(
       "<gpx version=\"1.1\" creator=\"Tavrin Lite V1.1.0\" "

@@ -58,23 +58,25 @@ std::string CKMLCreator::OutputPath(const std::string& parent, const char* folde
 }
 
 bool CKMLCreator::CreateFile(const std::string& path, const char* failureText) {
-  if (file_.Create(path)) return true;
-  ShowMessage(std::string(failureText) + "\n" + path + ": " + ErrnoText(errno) +
+  const auto created = file_.Create(path);
+  if (created) return true;
+  ShowMessage(std::string(failureText) + "\n" + path + ": " + created.Error().SystemText() +
                   ". Check that the folder exists and that you may write to it.",
               MsgIcon::Error);
   return false;
 }
 
-std::optional<std::string> CKMLCreator::FinishFile(const std::string& path) {
-  if (file_.Close()) return path;
-  const int error = file_.Error();
+Result<std::string> CKMLCreator::FinishFile(const std::string& path) {
+  const auto closed = file_.Close();
+  if (closed) return path;
+  const int error = closed.Error().systemError;
   const bool full = error == ENOSPC || error == EFBIG || error == EDQUOT;
   ShowMessage("Could not write " + path + ": " + ErrnoText(error) +
                   ". Nothing was written under that name; an earlier export of it is unchanged. " +
                   (full ? "Free some disk space and export again."
                         : "Check that you may write to the folder and export again."),
               MsgIcon::Error);
-  return std::nullopt;
+  return Told();
 }
 
 namespace {
@@ -113,6 +115,7 @@ void CKMLCreator::OpenDocument(const std::string& path) const {
 }
 
 void CKMLCreator::ShowMessage(const std::string& text, MsgIcon icon) const {
+  lastShown_ = text;
   if (messageBox_) messageBox_(text, icon, MsgButtons::Ok);
 }
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/message_box.h"
 #include "export/export_file.h"
 #include "export/exportable_points.h"
 #include "export/map_view.h"
-#include "settings/message_box.h"
 #include "store/savelog.h"
 
 namespace tavrin {
@@ -46,23 +46,23 @@ class CKMLCreator {
   CKMLCreator(const CKMLCreator&) = delete;
   CKMLCreator& operator=(const CKMLCreator&) = delete;
 
-  // Each Make... writes one file and returns its path, or nothing when it failed; the user has
-  // then been told why. A file that could not be written whole never replaces an earlier file
+  // Each Make... writes one file and returns its path, or a failure whose reason is what the
+  // user has been told. A file that could not be written whole never replaces an earlier file
   // of the same name. Points without a valid position (see IsExportable) are left out, and the
   // user is told how many; a track that has nothing else gives no file.
 
   // KML document of the track, then opened. Refuses an empty point list.
-  std::optional<std::string> MakeKml(const std::string& trackFile, const std::string& programFolder,
-                                     std::span<const SAVELOG> points);
+  Result<std::string> MakeKml(const std::string& trackFile, const std::string& programFolder,
+                              std::span<const SAVELOG> points);
   // One $GPRMC sentence per point, then opened.
-  std::optional<std::string> MakeTxt(std::span<const SAVELOG> points, const std::string& trackFile);
+  Result<std::string> MakeTxt(std::span<const SAVELOG> points, const std::string& trackFile);
   // The same sentences as MakeTxt in the track log folder; not opened.
-  std::optional<std::string> MakeLog(std::span<const SAVELOG> points, const std::string& trackFile);
+  Result<std::string> MakeLog(std::span<const SAVELOG> points, const std::string& trackFile);
   // GPX 1.1 track with UTC times, then opened.
-  std::optional<std::string> MakeGpx(std::span<const SAVELOG> points, const std::string& trackFile);
+  Result<std::string> MakeGpx(std::span<const SAVELOG> points, const std::string& trackFile);
   // The map page KML/Tvr_GoogleMap.html under the data folder; not opened.
-  std::optional<std::string> MakeMapPage(const std::string& dataFolder, int width, int height,
-                                         std::span<const SAVELOG> points);
+  Result<std::string> MakeMapPage(const std::string& dataFolder, int width, int height,
+                                  std::span<const SAVELOG> points);
 
   // Appends printf-formatted text to the open file. Pieces of any length are written whole.
   void PrintUtf8(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -78,11 +78,11 @@ class CKMLCreator {
   // set; the folder is created when missing.
   std::string OutputPath(const std::string& parent, const char* folderName,
                          const std::string& fileName) const;
-  // Creates the file; on failure tells the user with `failureText` first.
+  // Creates the file; on failure tells the user, with `failureText` first.
   bool CreateFile(const std::string& path, const char* failureText);
   // Closes the file, which then takes the path; on a failed write tells the user and returns
   // nothing, and the path keeps what it held.
-  std::optional<std::string> FinishFile(const std::string& path);
+  Result<std::string> FinishFile(const std::string& path);
   // Tells the user when a track has points but none with a valid position, and so gets no file
   // of the `kind` named.
   bool RefuseWithoutPositions(const ExportablePoints& points, const std::string& trackFile,
@@ -93,6 +93,8 @@ class CKMLCreator {
                      const std::string& path) const;
   void OpenDocument(const std::string& path) const;
   void ShowMessage(const std::string& text, MsgIcon icon) const;
+  // The failure of a writer that has just told the user why.
+  Failure Told() const { return Failure{lastShown_}; }
   DateTime UtcDateTime(const SAVELOG& point) const;
 
   // ---- KML (kml_export.cpp)
@@ -105,10 +107,9 @@ class CKMLCreator {
   void WriteTrackLine(std::span<const SAVELOG> points);
 
   // ---- NMEA text and track log (nmea_export.cpp)
-  std::optional<std::string> WriteSentenceFile(std::span<const SAVELOG> points,
-                                               const std::string& trackFile,
-                                               const std::string& path, const char* kind,
-                                               const char* failureText);
+  Result<std::string> WriteSentenceFile(std::span<const SAVELOG> points,
+                                        const std::string& trackFile, const std::string& path,
+                                        const char* kind, const char* failureText);
   void WriteRmcSentence(const SAVELOG& point);
 
   // ---- GPX (gpx_export.cpp)
@@ -121,6 +122,7 @@ class CKMLCreator {
   void WriteMapPageEnd(int width, int height);
 
   MessageBoxFn messageBox_;
+  mutable std::string lastShown_;  // the last text told to the user, for a failure to carry
   DocumentOpener opener_;
   ExportOptions options_;
   TimeZoneOffset undoOffset_;  // minus the display offset

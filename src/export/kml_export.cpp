@@ -38,21 +38,21 @@ const char* StyleFor(const SAVELOG& point) {
 
 }  // namespace
 
-std::optional<std::string> CKMLCreator::MakeKml(const std::string& trackFile,
-                                                const std::string& programFolder,
-                                                std::span<const SAVELOG> allPoints) {
+Result<std::string> CKMLCreator::MakeKml(const std::string& trackFile,
+                                         const std::string& programFolder,
+                                         std::span<const SAVELOG> allPoints) {
   if (allPoints.empty()) {
     // The Start and Stop placemarks need a first and a last point.
     ShowMessage("Track " + NameOf(trackFile) +
                     " has no points, so no KML file was made. Choose a track with points.",
                 MsgIcon::Warning);
-    return std::nullopt;
+    return Told();
   }
   const ExportablePoints exportable(allPoints);
-  if (RefuseWithoutPositions(exportable, trackFile, "KML")) return std::nullopt;
+  if (RefuseWithoutPositions(exportable, trackFile, "KML")) return Told();
   const std::span<const SAVELOG> points = exportable.Points();
   const std::string path = OutputPath(FolderOf(trackFile), kKmlFolder, StemOf(trackFile) + ".kml");
-  if (!CreateFile(path, "Can't create KML file.")) return std::nullopt;
+  if (!CreateFile(path, "Can't create KML file.")) return Told();
 
   WriteKmlHeader(trackFile, programFolder);
   PrintUtf8("    <Folder id=\"Positions\"><open>1</open>\r\n");

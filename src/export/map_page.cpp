@@ -28,15 +28,14 @@ MapView MapExtent::View() const {
   return MapView{MapZoom(extent), latMin_ + halfLat, lonMin_ + halfLon};
 }
 
-std::optional<std::string> CKMLCreator::MakeMapPage(const std::string& dataFolder, int width,
-                                                    int height,
-                                                    std::span<const SAVELOG> allPoints) {
+Result<std::string> CKMLCreator::MakeMapPage(const std::string& dataFolder, int width, int height,
+                                             std::span<const SAVELOG> allPoints) {
   // Without a valid position the page shows the map without a track, as for no points at all.
   const ExportablePoints exportable(allPoints);
   const std::span<const SAVELOG> points = exportable.Points();
   // The page is always KML/Tvr_GoogleMap.html under the data folder, whatever track it shows.
   const std::string path = OutputPath(dataFolder, kKmlFolder, kMapPageName);
-  if (!CreateFile(path, "Can't create MAP file")) return std::nullopt;
+  if (!CreateFile(path, "Can't create MAP file")) return Told();
   WriteMapPageHead();
   const MapView view = WriteMapTrackPoints(points);
   PrintUtf8("        var mapOptions = { zoom: %d, center: new google.maps.LatLng(%f, %f) };\r\n",

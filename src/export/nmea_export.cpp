@@ -24,8 +24,8 @@ DegreesMinutes SplitDegrees(double value) {
 
 }  // namespace
 
-std::optional<std::string> CKMLCreator::MakeTxt(std::span<const SAVELOG> points,
-                                                const std::string& trackFile) {
+Result<std::string> CKMLCreator::MakeTxt(std::span<const SAVELOG> points,
+                                         const std::string& trackFile) {
   auto written = WriteSentenceFile(
       points, trackFile, OutputPath(FolderOf(trackFile), kTxtFolder, StemOf(trackFile) + ".txt"),
       "NMEA text", "Can't create Txt file");
@@ -33,13 +33,13 @@ std::optional<std::string> CKMLCreator::MakeTxt(std::span<const SAVELOG> points,
   return written;
 }
 
-std::optional<std::string> CKMLCreator::WriteSentenceFile(std::span<const SAVELOG> points,
-                                                          const std::string& trackFile,
-                                                          const std::string& path, const char* kind,
-                                                          const char* failureText) {
+Result<std::string> CKMLCreator::WriteSentenceFile(std::span<const SAVELOG> points,
+                                                   const std::string& trackFile,
+                                                   const std::string& path, const char* kind,
+                                                   const char* failureText) {
   const ExportablePoints exportable(points);
-  if (RefuseWithoutPositions(exportable, trackFile, kind)) return std::nullopt;
-  if (!CreateFile(path, failureText)) return std::nullopt;
+  if (RefuseWithoutPositions(exportable, trackFile, kind)) return Told();
+  if (!CreateFile(path, failureText)) return Told();
   for (const SAVELOG& point : exportable.Points()) WriteRmcSentence(point);
   auto written = FinishFile(path);
   if (written) ReportLeftOut(exportable, trackFile, *written);

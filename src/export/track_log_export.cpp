@@ -4,8 +4,8 @@
 
 namespace tavrin {
 
-std::optional<std::string> CKMLCreator::MakeLog(std::span<const SAVELOG> points,
-                                                const std::string& trackFile) {
+Result<std::string> CKMLCreator::MakeLog(std::span<const SAVELOG> points,
+                                         const std::string& trackFile) {
   return WriteSentenceFile(points, trackFile,
                            OutputPath(FolderOf(trackFile), kLogFolder, StemOf(trackFile) + ".log"),
                            "track log", "Can't create Log file");

@@ -108,7 +108,10 @@ void CLoggerSession::OnNextSector() {
   Status("<<< Next Sector:\r\n");
   if (transferActive_) ++sectorsReceived_;
   // What came so far is made durable: a crash now loses at most the sector to come.
-  if (downloading_) store_.CheckpointTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+  // A failed checkpoint is remembered by the store and told when the track closes.
+  if (downloading_) {
+    (void)store_.CheckpointTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+  }
   host_.StartTimer(SessionTimer::Ack, kAckDelayMs);
 }
 
@@ -191,10 +194,11 @@ void CLoggerSession::OpenAndListCurrentTrack() {
 }
 
 void CLoggerSession::OpenCurrentTrackFile() {
-  if (store_.OpenTrackFile(current_)) return;
+  const auto opened = store_.OpenTrackFile(current_);
+  if (opened) return;
   // The download goes on so that later tracks are saved, but this one is not: say so.
   ReportTrackFileTrouble("Cannot create the track file " + current_.path + ": " +
-                         std::strerror(errno) +
+                         opened.Error().SystemText() +
                          ". Its points are not saved. Check the data folder and the free disk "
                          "space, then read the tracks again.");
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "settings/message_box.h"
+#include "base/message_box.h"
 #include "store/savelog.h"
 #include "store/track_rows.h"
 

@@ -1,13 +1,19 @@
 #include "serial/byte_trace.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 
 namespace tavrin {
 
-std::unique_ptr<ByteTrace> ByteTrace::Open(const std::string& path) {
+Result<std::unique_ptr<ByteTrace>> ByteTrace::Open(const std::string& path) {
   std::FILE* out = std::fopen(path.c_str(), "a");
-  if (out == nullptr) return nullptr;
+  if (out == nullptr) {
+    const int error = errno;
+    return SystemFailure(error,
+                         "cannot write the trace file " + path + ": " + std::strerror(error) + ".");
+  }
   return std::make_unique<ByteTrace>(out, true);
 }
 

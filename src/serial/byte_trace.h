@@ -8,14 +8,16 @@
 #include <mutex>
 #include <string>
 
+#include "base/result.h"
+
 namespace tavrin {
 
 class ByteTrace {
  public:
   enum Direction : char { kSent = '>', kReceived = '<' };
 
-  // Appends to the file at `path`; empty when it cannot be opened (errno tells why).
-  static std::unique_ptr<ByteTrace> Open(const std::string& path);
+  // Appends to the file at `path`.
+  static Result<std::unique_ptr<ByteTrace>> Open(const std::string& path);
   explicit ByteTrace(std::FILE* out, bool owned = false) : out_(out), owned_(owned) {}
   ~ByteTrace();
   ByteTrace(const ByteTrace&) = delete;

@@ -148,9 +148,17 @@ std::string IniFile::Text() const {
   return out;
 }
 
-bool IniFile::Save(const std::filesystem::path& path) const {
+Result<void> IniFile::Save(const std::filesystem::path& path) const {
   const std::string text = Text();
-  return ReplaceFileAtomically(path.string(), text.data(), text.size());
+  auto replaced = ReplaceFileAtomically(path.string(), text.data(), text.size());
+  if (!replaced) {
+    return SystemFailure(replaced.Error().systemError,
+                         "Cannot save the settings file " + path.string() + ": " +
+                             replaced.Error().SystemText() +
+                             ". Check that you may write to its folder and that the disk is not "
+                             "full.");
+  }
+  return {};
 }
 
 }  // namespace tavrin

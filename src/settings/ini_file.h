@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 namespace tavrin {
 
 class IniFile {
@@ -30,7 +32,7 @@ class IniFile {
 
   std::string Text() const;
   // Written through a temporary file and renamed, so a failed save never leaves half a file.
-  bool Save(const std::filesystem::path& path) const;
+  Result<void> Save(const std::filesystem::path& path) const;
 
  private:
   struct Line {

@@ -90,7 +90,7 @@ Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes
   return s;
 }
 
-bool SaveSettings(const std::filesystem::path& file, const Settings& s) {
+Result<void> SaveSettings(const std::filesystem::path& file, const Settings& s) {
   std::error_code error;
   if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
   IniFile ini = IniFile::Load(file);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 #include "store/savelog.h"
 
 namespace tavrin {
@@ -50,6 +52,6 @@ inline Settings LoadSettings(const std::filesystem::path& file) {
 }
 
 // Writes the keys the Software Options dialog changes and leaves every other line alone.
-bool SaveSettings(const std::filesystem::path& file, const Settings& settings);
+Result<void> SaveSettings(const std::filesystem::path& file, const Settings& settings);
 
 }  // namespace tavrin

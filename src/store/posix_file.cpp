@@ -49,19 +49,16 @@ ssize_t ReadAt(int fd, void* buffer, size_t size, off_t offset) {
   return static_cast<ssize_t>(done);
 }
 
-bool WriteAt(int fd, const void* buffer, size_t size, off_t offset) {
+Result<void> WriteAt(int fd, const void* buffer, size_t size, off_t offset) {
   size_t done = 0;
   const auto* bytes = static_cast<const char*>(buffer);
   while (done < size) {
     const ssize_t n = ::pwrite(fd, bytes + done, size - done, offset + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
+    if (n <= 0) return SystemFailure(n == 0 ? EIO : errno);
     done += static_cast<size_t>(n);
   }
-  return true;
+  return {};
 }
 
 void SyncFolderOf(const std::string& path) {
@@ -70,7 +67,7 @@ void SyncFolderOf(const std::string& path) {
   if (dir.Valid()) ::fsync(dir.Get());
 }
 
-UniqueFd CreateHiddenFileBeside(const std::string& path, std::string& created) {
+Result<HiddenFile> CreateHiddenFileBeside(const std::string& path) {
   static constexpr char kLetters[] =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   static std::atomic<uint64_t> sequence{0};
@@ -87,36 +84,31 @@ UniqueFd CreateHiddenFileBeside(const std::string& path, std::string& created) {
     for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
     // O_EXCL, so an existing file is never taken over; the mode of a new export, under umask.
     UniqueFd fd = OpenFile(name, O_WRONLY | O_CREAT | O_EXCL);
-    if (fd.Valid()) {
-      created = std::move(name);
-      return fd;
-    }
-    if (errno != EEXIST) return fd;
+    if (fd.Valid()) return HiddenFile{std::move(fd), std::move(name)};
+    if (errno != EEXIST) return SystemFailure(errno);
   }
-  errno = EEXIST;
-  return UniqueFd();
+  return SystemFailure(EEXIST);
 }
 
-bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size) {
+Result<void> ReplaceFileAtomically(const std::string& path, const void* data, size_t size) {
   const std::string temporary = path + ".new";
   UniqueFd fd = OpenFile(temporary, O_WRONLY | O_CREAT | O_TRUNC);
-  bool ok = fd.Valid() && WriteAt(fd.Get(), data, size, 0) && ::fsync(fd.Get()) == 0;
-  int error = errno;
-  if (fd.Valid() && ::close(fd.Release()) != 0 && ok) {
-    ok = false;
-    error = errno;
+  int error = fd.Valid() ? 0 : errno;
+  if (error == 0) {
+    if (auto written = WriteAt(fd.Get(), data, size, 0); !written) {
+      error = written.Error().systemError;
+    } else if (::fsync(fd.Get()) != 0) {
+      error = errno;
+    }
   }
-  if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
+  if (fd.Valid() && ::close(fd.Release()) != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+  if (error != 0) {
     ::unlink(temporary.c_str());
-    errno = error;
-    return false;
+    return SystemFailure(error);
   }
   SyncFolderOf(path);
-  return true;
+  return {};
 }
 
 std::string ErrnoText(int error) {

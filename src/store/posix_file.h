@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include "base/result.h"
+
 namespace tavrin {
 
 class UniqueFd {
@@ -31,19 +33,23 @@ class UniqueFd {
 UniqueFd OpenFile(const std::string& path, int flags, mode_t mode = 0644);
 
 // Reads up to `size` bytes at `offset`; returns the bytes read (short only at end of file) or
-// -1 with errno set.
+// -1 with errno set, as pread does: OpenFile and ReadAt are the system's calls made whole, and
+// keep its convention.
 ssize_t ReadAt(int fd, void* buffer, size_t size, off_t offset);
-// Writes all of `size` bytes at `offset`; false with errno set on failure.
-bool WriteAt(int fd, const void* buffer, size_t size, off_t offset);
+// Writes all of `size` bytes at `offset`. The failure carries the system's error number.
+Result<void> WriteAt(int fd, const void* buffer, size_t size, off_t offset);
 
 // Writes `size` bytes to `path` through a temporary file beside it, flushed and renamed over
-// the old file, so the old content survives any failure. False with errno set on failure.
-bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size);
+// the old file, so the old content survives any failure.
+Result<void> ReplaceFileAtomically(const std::string& path, const void* data, size_t size);
 
-// Creates a new, empty file beside `path` for content that will replace it: hidden (".name.tmp-"
-// and six random characters), so that no listing takes it for the real file. Its name goes to
-// `created`. Invalid with errno set when the folder does not take it.
-UniqueFd CreateHiddenFileBeside(const std::string& path, std::string& created);
+// A new, empty file beside `path` for content that will replace it: hidden (".name.tmp-" and
+// six random characters), so that no listing takes it for the real file.
+struct HiddenFile {
+  UniqueFd fd;
+  std::string path;
+};
+Result<HiddenFile> CreateHiddenFileBeside(const std::string& path);
 
 // Puts a rename or deletion in the folder holding `path` on the disk.
 void SyncFolderOf(const std::string& path);

@@ -39,13 +39,18 @@ void CTrackStore::ShowError(const std::string& text) const {
   if (messageBox_) messageBox_(text, MsgIcon::Error, MsgButtons::Ok);
 }
 
-bool CTrackStore::PrepareDataFolder(const std::filesystem::path& dataFolder) {
+Result<void> CTrackStore::PrepareDataFolder(const std::filesystem::path& dataFolder) {
   dataFolder_ = dataFolder.string();
   std::error_code error;
   std::filesystem::create_directories(dataFolder, error);
-  if (!std::filesystem::is_directory(dataFolder, error)) return false;
+  if (!std::filesystem::is_directory(dataFolder)) {
+    const int code = error ? error.value() : ENOTDIR;
+    return SystemFailure(code, "Cannot use the data folder " + dataFolder_ + ": " +
+                                   std::strerror(code) +
+                                   ". Choose another data folder or check its permissions.");
+  }
   RecoverInterruptedTracks();
-  return true;
+  return {};
 }
 
 std::string CTrackStore::TrackFileName(const TRACKHEADER& header) const {
@@ -83,9 +88,9 @@ bool CTrackStore::MarkPointsDeleted(const SAVESTATE& entry, std::span<const size
   }
   const uint8_t deleted = 0x80;
   for (size_t position : positions) {
-    if (!WriteAt(file.fd.Get(), &deleted, 1, PointOffset(position) + 3)) {
+    if (auto marked = WriteAt(file.fd.Get(), &deleted, 1, PointOffset(position) + 3); !marked) {
       ShowError("Could not mark points deleted in " + FileName(entry.path) + ": " +
-                ErrnoText(errno) + ".");
+                marked.Error().SystemText() + ".");
       return false;
     }
   }
@@ -169,8 +174,8 @@ bool CTrackStore::CompactTrackFile(SAVESTATE& entry) {
   std::vector<uint8_t> bytes(sizeof(TRACKHEADER) + kept * sizeof(SAVELOG));
   std::memcpy(bytes.data(), &h, sizeof h);
   if (kept > 0) std::memcpy(bytes.data() + sizeof h, points->data(), kept * sizeof(SAVELOG));
-  if (!ReplaceFileAtomically(entry.path, bytes.data(), bytes.size())) {
-    ShowError("Could not save " + FileName(entry.path) + ": " + ErrnoText(errno) +
+  if (auto replaced = ReplaceFileAtomically(entry.path, bytes.data(), bytes.size()); !replaced) {
+    ShowError("Could not save " + FileName(entry.path) + ": " + replaced.Error().SystemText() +
               ". The track is unchanged.");
     return false;
   }

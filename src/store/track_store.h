@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/message_box.h"
+#include "base/message_box.h"
+#include "base/result.h"
 #include "store/savelog.h"
 #include "store/store_messages.h"
 #include "store/track_header.h"
@@ -68,8 +69,9 @@ class CTrackStore {
   void SetProblemReporter(TrackFileProblemFn reporter) { reporter_ = std::move(reporter); }
 
   // ---- data folder and time zone
-  // Sets the folder of the track files and creates it when missing.
-  bool PrepareDataFolder(const std::filesystem::path& dataFolder);
+  // Sets the folder of the track files, creates it when missing and recovers the tracks a
+  // download that was killed left behind.
+  Result<void> PrepareDataFolder(const std::filesystem::path& dataFolder);
   const std::string& DataFolder() const { return dataFolder_; }
   void SetTimeZoneOffset(TimeZoneOffset offset) { offset_ = offset; }
   TimeZoneOffset Offset() const { return offset_; }
@@ -85,8 +87,8 @@ class CTrackStore {
   void BeginDownload() { takenNames_.clear(); }
   // Starts a track named from the entry's first date-time and writes its header. The points go
   // into "<name>.part" first; the track file itself only changes when the track is closed, so
-  // a download that fails never damages a stored track. False with errno set on failure.
-  bool OpenTrackFile(SAVESTATE& entry);
+  // a download that fails never damages a stored track.
+  Result<void> OpenTrackFile(SAVESTATE& entry);
   // Writes one point after the previous one; returns the metres from the previous point.
   uint32_t AppendPoint(const SAVELOG& point);
   // Seconds from the previous point (0 when none); empty when a date-time is not a calendar
@@ -94,7 +96,7 @@ class CTrackStore {
   std::optional<long long> PointGapSeconds(const SAVELOG& point) const;
   // Makes what has been written so far durable: the points, then a header that counts them, so
   // that a crash loses nothing written before this call.
-  bool CheckpointTrackFile(const SAVESTATE& entry, uint32_t count);
+  Result<void> CheckpointTrackFile(const SAVESTATE& entry, uint32_t count);
   // Finishes the track: with count > 0 the header gets the count, the last date-time from the
   // previous point and the elapsed seconds. The result says which copy of the track now
   // stands under its name.
@@ -150,9 +152,9 @@ class CTrackStore {
   void CloseDay(Listing& listing, IEntryRows* list);
   std::string FreeTrackName(const TRACKHEADER& header) const;
   bool FlushPoints();
-  bool WriteHeader(const TRACKHEADER& header);
+  Result<void> WriteHeader(const TRACKHEADER& header);
   uint32_t WrittenPoints() const;
-  void NoteWriteError();
+  void NoteWriteError(int error);
   TrackSaved PutInPlace(const std::string& track, uint32_t saved, TrackEnd end) const;
   void ShowNotice(const std::string& text) const;
   void RecoverPart(const std::string& name);

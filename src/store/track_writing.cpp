@@ -97,7 +97,7 @@ std::string CTrackStore::FreeTrackName(const TRACKHEADER& header) const {
   return base;
 }
 
-bool CTrackStore::OpenTrackFile(SAVESTATE& entry) {
+Result<void> CTrackStore::OpenTrackFile(SAVESTATE& entry) {
   if (IsWriting()) CloseTrackFile(writeEntry_, appended_, TrackEnd::CutShort);
   previous_ = SAVELOG{};
   lastWritten_ = SAVELOG{};
@@ -107,21 +107,25 @@ bool CTrackStore::OpenTrackFile(SAVESTATE& entry) {
   entry.path = FreeTrackName(entry.header);
   const std::string part = PartPath(entry.path);
   UniqueFd fd = OpenFile(part, O_RDWR | O_CREAT);
-  if (!fd.Valid()) return false;
+  if (!fd.Valid()) return SystemFailure(errno);
   // The lock tells a program starting meanwhile that this ".part" is not left over.
-  if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return false;
-  if (::ftruncate(fd.Get(), 0) != 0 || !WriteAt(fd.Get(), &entry.header, kTrackHeaderBytes, 0)) {
-    const int error = errno;
+  if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return SystemFailure(errno);
+  int error = ::ftruncate(fd.Get(), 0) != 0 ? errno : 0;
+  if (error == 0) {
+    if (auto written = WriteAt(fd.Get(), &entry.header, kTrackHeaderBytes, 0); !written) {
+      error = written.Error().systemError;
+    }
+  }
+  if (error != 0) {
     ::unlink(part.c_str());
-    errno = error;
-    return false;
+    return SystemFailure(error);
   }
   writeFd_ = fd.Release();
   writeEnd_ = kTrackHeaderBytes;
   writePath_ = entry.path;
   writeEntry_ = entry;
   takenNames_.insert(entry.path);
-  return true;
+  return {};
 }
 
 uint32_t CTrackStore::AppendPoint(const SAVELOG& point) {
@@ -139,8 +143,8 @@ std::optional<long long> CTrackStore::PointGapSeconds(const SAVELOG& point) cons
   return SecondsBetween(previous_, point);
 }
 
-void CTrackStore::NoteWriteError() {
-  if (writeError_ == 0) writeError_ = errno != 0 ? errno : EIO;
+void CTrackStore::NoteWriteError(int error) {
+  if (writeError_ == 0) writeError_ = error != 0 ? error : EIO;
 }
 
 // After the first failed write nothing more is written: the file keeps an unbroken run of
@@ -151,11 +155,11 @@ bool CTrackStore::FlushPoints() {
     return writeError_ == 0;
   }
   const size_t bytes = pendingPoints_.size() * sizeof(SAVELOG);
-  if (WriteAt(writeFd_, pendingPoints_.data(), bytes, writeEnd_)) {
+  if (auto written = WriteAt(writeFd_, pendingPoints_.data(), bytes, writeEnd_)) {
     writeEnd_ += static_cast<off_t>(bytes);
     lastWritten_ = pendingPoints_.back();
   } else {
-    NoteWriteError();
+    NoteWriteError(written.Error().systemError);
   }
   pendingPoints_.clear();
   return writeError_ == 0;
@@ -165,20 +169,21 @@ uint32_t CTrackStore::WrittenPoints() const {
   return RecordsIn(writeEnd_);
 }
 
-bool CTrackStore::WriteHeader(const TRACKHEADER& header) {
+Result<void> CTrackStore::WriteHeader(const TRACKHEADER& header) {
   return WriteAt(writeFd_, &header, sizeof header, 0);
 }
 
-bool CTrackStore::CheckpointTrackFile(const SAVESTATE& entry, uint32_t count) {
-  if (!IsWriting()) return false;
+Result<void> CTrackStore::CheckpointTrackFile(const SAVESTATE& entry, uint32_t count) {
+  if (!IsWriting()) return SystemFailure(EBADF);
   FlushPoints();
   // The header goes out only after the points it counts are on disk.
-  if (::fdatasync(writeFd_) != 0) NoteWriteError();
+  if (::fdatasync(writeFd_) != 0) NoteWriteError(errno);
   const uint32_t saved = std::min(count, WrittenPoints());
   TRACKHEADER header = entry.header;
   if (saved > 0) FinishHeader(header, saved, lastWritten_);
-  if (!WriteHeader(header)) NoteWriteError();
-  return writeError_ == 0;
+  if (auto written = WriteHeader(header); !written) NoteWriteError(written.Error().systemError);
+  if (writeError_ != 0) return SystemFailure(writeError_);
+  return {};
 }
 
 TrackSaved CTrackStore::CloseTrackFile(SAVESTATE entry, uint32_t count, TrackEnd end) {
@@ -187,15 +192,17 @@ TrackSaved CTrackStore::CloseTrackFile(SAVESTATE entry, uint32_t count, TrackEnd
   const uint32_t saved = std::min(count, WrittenPoints());
   bool datesValid = true;
   if (saved > 0) {
-    if (::fdatasync(writeFd_) != 0) NoteWriteError();
+    if (::fdatasync(writeFd_) != 0) NoteWriteError(errno);
     datesValid = FinishHeader(entry.header, saved, lastWritten_);
-    if (!WriteHeader(entry.header)) NoteWriteError();
+    if (auto written = WriteHeader(entry.header); !written) {
+      NoteWriteError(written.Error().systemError);
+    }
   }
   // Records past the count (a failed write's torn tail) are no part of the track.
   if (::ftruncate(writeFd_, kTrackHeaderBytes + static_cast<off_t>(saved) * kTrackRecordBytes) !=
           0 ||
       ::fdatasync(writeFd_) != 0) {
-    NoteWriteError();
+    NoteWriteError(errno);
   }
   const TrackEnd effectiveEnd = writeError_ != 0 ? TrackEnd::CutShort : end;
   TrackSaved result = PutInPlace(writePath_, saved, effectiveEnd);
@@ -305,7 +312,7 @@ std::optional<uint32_t> CTrackStore::MakeHonest(int fd) const {
       return std::nullopt;
     }
     FinishHeader(header, count, last);
-    if (!WriteAt(fd, &header, sizeof header, 0)) return std::nullopt;
+    if (!WriteAt(fd, &header, sizeof header, 0).Ok()) return std::nullopt;
   }
   if (::ftruncate(fd, kTrackHeaderBytes + count * kTrackRecordBytes) != 0 || ::fdatasync(fd) != 0) {
     return std::nullopt;

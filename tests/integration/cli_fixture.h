@@ -81,7 +81,7 @@ class CliDevice : public ::testing::Test {
   // Every track file in the data folder, in name order.
   std::vector<std::string> StoredPaths() {
     CTrackStore store;
-    store.PrepareDataFolder(dir / "DataLog");
+    EXPECT_TRUE(store.PrepareDataFolder(dir / "DataLog"));
     store.ListTracks(nullptr, false);
     std::vector<std::string> paths;
     for (const auto& entry : store.TrackEntries()) paths.push_back(entry.path);

@@ -60,7 +60,7 @@ class CliInput : public ::testing::Test {
                                    static_cast<int>(i)));
     }
     CTrackStore store;
-    store.PrepareDataFolder(dataFolder);
+    EXPECT_TRUE(store.PrepareDataFolder(dataFolder));
     const TRACKHEADER h = test::Header(points.front(), count, count - 1, 0);
     const std::string path = store.TrackFileName(h);
     test::WriteTrackFile(path, h, points);

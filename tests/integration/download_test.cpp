@@ -20,7 +20,7 @@ using test::SampleMemory;
 class Download : public ::testing::Test {
  protected:
   Download() : store(storeMessages.Fn()), session(host, store) {
-    store.PrepareDataFolder(dir.Path() / "DataLog");
+    EXPECT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
     host.session = &session;
     memoryFile = dir / "memory.json";
     std::string error;

@@ -195,7 +195,7 @@ const std::vector<BadFile>& BadFiles() {
 class BadTrackFiles : public ::testing::Test {
  protected:
   BadTrackFiles() : store(messages.Fn()) {
-    store.PrepareDataFolder(dir.Path());
+    EXPECT_TRUE(store.PrepareDataFolder(dir.Path()));
     store.SetProblemReporter(log.Fn());
     const auto points = Points(3);
     WriteRecords(dir / kGoodName, HeaderFor(points, 3), points);
@@ -283,7 +283,7 @@ TEST_F(BadTrackFiles, FiveBadFilesGiveFiveDifferentLinesThatNameThem) {
 
 TEST_F(BadTrackFiles, WithoutAReporterTheMessageBoxGetsTheShortText) {
   CTrackStore plain(messages.Fn());
-  plain.PrepareDataFolder(dir.Path());
+  EXPECT_TRUE(plain.PrepareDataFolder(dir.Path()));
   std::filesystem::create_directory(dir / "20240501_090000.bt0");
   plain.ListTracks(nullptr, false);
   EXPECT_EQ(messages.texts, std::vector<std::string>{kFileOpenError});

@@ -11,7 +11,7 @@ using test::At;
 
 class ExportCommands : public test::ExportTest {
  protected:
-  ExportCommands() : store(messages.Fn()) { store.PrepareDataFolder(dir.Path()); }
+  ExportCommands() : store(messages.Fn()) { EXPECT_TRUE(store.PrepareDataFolder(dir.Path())); }
 
   // A track of `count` points a second apart, starting at the given UTC time.
   std::string AddTrack(DateTime start, int count) {
@@ -104,7 +104,10 @@ TEST_F(ExportCommands, EveryWriterReportsAFileItCannotCreateAndOpensNothing) {
   const SAVELOG point = At({15, 1, 2, 3, 4, 5}, 1, 2);
   CKMLCreator writer = Writer();
   for (ExportKind kind : {ExportKind::Kml, ExportKind::Txt, ExportKind::Log, ExportKind::Gpx}) {
-    EXPECT_FALSE(WriteExport(writer, kind, TrackPath(), "/opt/tavrin", {&point, 1}));
+    const auto written = WriteExport(writer, kind, TrackPath(), "/opt/tavrin", {&point, 1});
+    ASSERT_FALSE(written);
+    // The failure carries what the user was told.
+    EXPECT_EQ(written.Error().reason.rfind("Can't create ", 0), 0u) << written.Error().reason;
   }
   EXPECT_FALSE(writer.MakeMapPage(dir.Path().string(), 726, 412, {}));
   const char* texts[] = {"Can't create KML file.\n", "Can't create Txt file\n",
@@ -121,7 +124,7 @@ TEST_F(ExportCommands, CleaningEmptiesTheExportFoldersButKeepsFoldersAndTracks) 
   const std::string track = AddTrack({24, 5, 1, 8, 0, 0}, 3);
   Run(ExportKind::Kml, false, {true});
   Run(ExportKind::Gpx, false, {true});
-  Writer().MakeMapPage(dir.Path().string(), 726, 412, {});
+  EXPECT_TRUE(Writer().MakeMapPage(dir.Path().string(), 726, 412, {}));
   std::filesystem::create_directories(dir / "TXT/kept");
   CleanExportFolders(dir.Path().string());
   for (const char* folder : {"KML", "GPX"}) {

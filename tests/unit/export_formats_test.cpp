@@ -26,8 +26,8 @@ enum class Reader { None, Xml, Html, GpxSchema };
 struct Format {
   const char* name;
   const char* file;  // where the export goes, under the track's folder
-  std::function<std::optional<std::string>(CKMLCreator&, const std::string& trackFile,
-                                           std::span<const SAVELOG>)>
+  std::function<Result<std::string>(CKMLCreator&, const std::string& trackFile,
+                                    std::span<const SAVELOG>)>
       make;
   Reader lint;
   const char* gpsbabelFormat;  // nullptr when gpsbabel does not read it
@@ -148,7 +148,7 @@ TEST_F(ExportFormats, AFailedReExportLeavesTheEarlierFileAsItWas) {
     const ChildRun run = RunWithFileSizeLimit(4096, [&](std::string& said) {
       test::MessageLog messages;
       CKMLCreator limited(messages.Fn());
-      const bool written = format.make(limited, TrackPath(), longer).has_value();
+      const bool written = format.make(limited, TrackPath(), longer).Ok();
       for (const std::string& text : messages.texts) said += text + "\n";
       return written ? 0 : kExportFailed;
     });

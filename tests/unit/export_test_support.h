@@ -155,7 +155,7 @@ class ExportTest : public ::testing::Test {
   // export command does, with the store shifting the times by `offsetMinutes` for display.
   PointVector LoadThroughStore(const std::vector<SAVELOG>& points, int offsetMinutes) {
     CTrackStore store(messages.Fn());
-    store.PrepareDataFolder(dir.Path());
+    EXPECT_TRUE(store.PrepareDataFolder(dir.Path()));
     store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(offsetMinutes));
     const uint32_t count = static_cast<uint32_t>(points.size());
     WriteTrackFile(TrackPath(), Header(points.front(), count, count - 1, 0), points);

@@ -13,7 +13,7 @@ using test::At;
 
 class GpxExport : public test::ExportTest {
  protected:
-  std::optional<std::string> Gpx(std::span<const SAVELOG> points, int offsetMinutes = 0) {
+  Result<std::string> Gpx(std::span<const SAVELOG> points, int offsetMinutes = 0) {
     return Writer(offsetMinutes).MakeGpx(points, TrackPath());
   }
 };

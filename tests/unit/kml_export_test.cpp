@@ -10,9 +10,9 @@ using test::At;
 
 class KmlExport : public test::ExportTest {
  protected:
-  std::optional<std::string> Export(std::span<const SAVELOG> points,
-                                    const std::string& programFolder = "/opt/tavrin",
-                                    const std::string& trackFile = "", int offsetMinutes = 0) {
+  Result<std::string> Export(std::span<const SAVELOG> points,
+                             const std::string& programFolder = "/opt/tavrin",
+                             const std::string& trackFile = "", int offsetMinutes = 0) {
     return Writer(offsetMinutes)
         .MakeKml(trackFile.empty() ? TrackPath() : trackFile, programFolder, points);
   }

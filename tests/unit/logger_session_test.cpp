@@ -25,7 +25,7 @@ std::string Bytes(const std::vector<uint8_t>& v) {
 class Session : public ::testing::Test {
  protected:
   Session() : store(storeMessages.Fn()), session(host, store) {
-    store.PrepareDataFolder(dir.Path());
+    EXPECT_TRUE(store.PrepareDataFolder(dir.Path()));
     host.session = &session;
     Attach();
   }

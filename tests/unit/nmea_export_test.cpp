@@ -13,10 +13,10 @@ using test::At;
 
 class NmeaExport : public test::ExportTest {
  protected:
-  std::optional<std::string> Txt(std::span<const SAVELOG> points, int offsetMinutes = 0) {
+  Result<std::string> Txt(std::span<const SAVELOG> points, int offsetMinutes = 0) {
     return Writer(offsetMinutes).MakeTxt(points, TrackPath());
   }
-  std::optional<std::string> Log(std::span<const SAVELOG> points) {
+  Result<std::string> Log(std::span<const SAVELOG> points) {
     return Writer().MakeLog(points, TrackPath());
   }
 };

@@ -19,7 +19,7 @@ using test::Point;
 class SerialSession : public ::testing::Test {
  protected:
   SerialSession() : store(storeMessages.Fn()), session(host, store) {
-    store.PrepareDataFolder(dir.Path());
+    EXPECT_TRUE(store.PrepareDataFolder(dir.Path()));
     host.session = &session;
     session.SetPort(pty.SlavePath(), 115200);
     EXPECT_TRUE(session.ConnectDevice(true)) << session.OpenError();
@@ -45,8 +45,9 @@ TEST_F(SerialSession, CommandsAndAnswersCrossThePort) {
 
 TEST_F(SerialSession, TheTraceRecordsBothDirectionsInHex) {
   const std::string path = dir / "trace.txt";
-  auto trace = ByteTrace::Open(path);
-  ASSERT_TRUE(trace);
+  auto opened = ByteTrace::Open(path);
+  ASSERT_TRUE(opened);
+  std::unique_ptr<ByteTrace> trace = std::move(*opened);
   session.SetTrace(trace.get());
   session.SendCommand(kCmdEnd);
   pty.Write(MakeSentence("PSRF200,9,0"));

@@ -19,7 +19,7 @@ using test::kPointsPerSector;
 class EmulatedLogger : public ::testing::Test {
  protected:
   EmulatedLogger() : store(storeMessages.Fn()), session(host, store) {
-    store.PrepareDataFolder(dir.Path());
+    EXPECT_TRUE(store.PrepareDataFolder(dir.Path()));
     host.session = &session;
   }
 

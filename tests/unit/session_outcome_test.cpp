@@ -19,7 +19,7 @@ using EndList = std::vector<std::pair<Operation, Outcome>>;
 class Outcomes : public ::testing::Test {
  protected:
   Outcomes() : store(storeMessages.Fn()), session(host, store) {
-    store.PrepareDataFolder(dir.Path());
+    EXPECT_TRUE(store.PrepareDataFolder(dir.Path()));
     host.session = &session;
     auto fresh = std::make_unique<test::ScriptedLink>();
     link = fresh.get();

@@ -148,6 +148,19 @@ TEST(SettingsFile, SaveCreatesTheFileAndItsFolder) {
   EXPECT_EQ(ReadText(file).substr(0, 8), "[MAIN]\r\n");
 }
 
+TEST(SettingsFile, ASaveThatCannotBeWrittenSaysWhereAndWhy) {
+  test::TempDir dir;
+  std::ofstream(dir / "in-the-way") << "a file where the folder should be";
+  const auto saved = SaveSettings(dir / "in-the-way/TVR.ini", Settings{});
+  ASSERT_FALSE(saved);
+  EXPECT_EQ(saved.Error().systemError, ENOTDIR);
+  EXPECT_EQ(
+      saved.Error().reason.rfind(
+          "Cannot save the settings file " + dir / "in-the-way/TVR.ini" + ": Not a directory.", 0),
+      0u)
+      << saved.Error().reason;
+}
+
 TEST(SettingsFile, LongTextValuesAreCutAt255Characters) {
   test::TempDir dir;
   std::ofstream(dir / "TVR.ini") << "[PROGRAM]\nUserDataPath=" << std::string(300, 'x') << "\n";

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/message_box.h"
+#include "base/message_box.h"
 #include "store/track_rows.h"
 #include "store/track_store.h"
 

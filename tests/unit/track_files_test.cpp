@@ -15,7 +15,9 @@ using test::WriteTrackFile;
 
 class TrackFiles : public ::testing::Test {
  protected:
-  TrackFiles() : store(messages.Fn()) { store.PrepareDataFolder(dir.Path() / "DataLog"); }
+  TrackFiles() : store(messages.Fn()) {
+    EXPECT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
+  }
 
   // Writes a track the way a download does and returns its closed entry.
   SAVESTATE WriteTrack(const std::vector<SAVELOG>& points) {

@@ -12,7 +12,7 @@ using test::WriteTrackFile;
 
 class TrackLists : public ::testing::Test {
  protected:
-  TrackLists() : store(messages.Fn()) { store.PrepareDataFolder(dir.Path()); }
+  TrackLists() : store(messages.Fn()) { EXPECT_TRUE(store.PrepareDataFolder(dir.Path())); }
 
   // A track starting at the given UTC time with `count` points a second apart.
   std::string AddTrack(DateTime start, uint32_t count, uint32_t distance, uint16_t selection = 0) {

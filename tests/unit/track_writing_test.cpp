@@ -30,7 +30,7 @@ std::vector<SAVELOG> Track(int count, int startHour = 12) {
 
 class TrackWriting : public ::testing::Test {
  protected:
-  TrackWriting() : store(messages.Fn()) { store.PrepareDataFolder(folder); }
+  TrackWriting() : store(messages.Fn()) { EXPECT_TRUE(store.PrepareDataFolder(folder)); }
 
   // Writes `points` as one track of a download and closes it the given way.
   TrackSaved Write(const std::vector<SAVELOG>& points, TrackEnd end, uint32_t checkpointAt = 0) {
@@ -40,7 +40,9 @@ class TrackWriting : public ::testing::Test {
     uint32_t count = 0;
     for (const SAVELOG& p : points) {
       entry.header.distance += store.AppendPoint(p);
-      if (++count == checkpointAt) store.CheckpointTrackFile(entry, count);
+      if (++count == checkpointAt) {
+        EXPECT_TRUE(store.CheckpointTrackFile(entry, count));
+      }
     }
     return store.CloseTrackFile(entry, count, end);
   }
@@ -78,7 +80,7 @@ TEST_F(TrackWriting, PointsGoToAPartFileThatNoListingShowsUntilTheTrackIsClosed)
   entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
   ASSERT_TRUE(store.OpenTrackFile(entry));
   for (const SAVELOG& p : Track(10)) entry.header.distance += store.AppendPoint(p);
-  store.CheckpointTrackFile(entry, 10);
+  EXPECT_TRUE(store.CheckpointTrackFile(entry, 10));
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{std::string(kName) + ".part"});
   store.ListTracks(nullptr, false);
   EXPECT_TRUE(store.TrackEntries().empty());
@@ -111,7 +113,7 @@ TEST_F(TrackWriting, WhichCopyOfATrackIsKept) {
   };
   for (const Case& c : cases) {
     std::filesystem::remove_all(folder);
-    store.PrepareDataFolder(folder);
+    EXPECT_TRUE(store.PrepareDataFolder(folder));
     store.BeginDownload();
     if (c.stored >= 0) Write(Track(c.stored), TrackEnd::Complete);
     store.BeginDownload();
@@ -198,7 +200,7 @@ TEST_F(TrackWriting, AHeaderThatCannotBeWrittenFailsTheOpenCleanly) {
   const int status = WithFileSizeLimit(10, [&] {
     SAVESTATE entry;
     entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
-    const bool opened = store.OpenTrackFile(entry);
+    const bool opened = store.OpenTrackFile(entry).Ok();
     return !opened && !store.IsWriting() ? 0 : 1;
   });
   EXPECT_EQ(status, 0);
@@ -212,10 +214,12 @@ void KilledAfterCheckpoint(CTrackStore& store, const std::vector<SAVELOG>& point
     store.BeginDownload();
     SAVESTATE entry;
     entry.header = Header(points.front(), 0, 0, 0);
-    store.OpenTrackFile(entry);
+    EXPECT_TRUE(store.OpenTrackFile(entry));
     for (uint32_t i = 0; i < points.size(); ++i) {
       entry.header.distance += store.AppendPoint(points[i]);
-      if (i + 1 == checkpointAt) store.CheckpointTrackFile(entry, checkpointAt);
+      if (i + 1 == checkpointAt) {
+        EXPECT_TRUE(store.CheckpointTrackFile(entry, checkpointAt));
+      }
     }
     ::_exit(0);
   }
@@ -227,7 +231,7 @@ TEST_F(TrackWriting, TheNextStartRecoversWhatAKilledDownloadLeft) {
   KilledAfterCheckpoint(store, Track(50, 13), 0);  // nothing made durable: nothing to recover
   ASSERT_EQ(FilesInFolder().size(), 2u);
   CTrackStore next(messages.Fn());
-  next.PrepareDataFolder(folder);
+  EXPECT_TRUE(next.PrepareDataFolder(folder));
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{kName});
   EXPECT_TRUE(Same(Stored(kName), Track(300)));
   ASSERT_EQ(messages.texts.size(), 1u);
@@ -242,10 +246,10 @@ TEST_F(TrackWriting, RecoveryKeepsAFullerStoredTrackAndLeavesARunningDownloadAlo
   running.header = Header(Point(20, 6, 1, 14, 0, 0), 0, 0, 0);
   ASSERT_TRUE(store.OpenTrackFile(running));
   store.AppendPoint(Point(20, 6, 1, 14, 0, 0));
-  store.CheckpointTrackFile(running, 1);
+  EXPECT_TRUE(store.CheckpointTrackFile(running, 1));
 
   CTrackStore next(messages.Fn());
-  next.PrepareDataFolder(folder);
+  EXPECT_TRUE(next.PrepareDataFolder(folder));
   EXPECT_TRUE(Same(Stored(kName), Track(600)));
   EXPECT_EQ(FilesInFolder(), (std::vector<std::string>{kName, "20200601_140000.bt0.part"}));
   ASSERT_EQ(messages.texts.size(), 1u);
