@@ -5,12 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "protocol/device_state.h"
 #include "protocol/read_modes.h"
 #include "protocol/response_reader.h"
@@ -50,6 +52,12 @@ struct CommandInputs {
   std::optional<ReadPeriod> period;        // kCmdReadPeriodNmea, kCmdReadPeriodBinary
 };
 
+// Opens the link for a port name and baud rate; ConnectDevice uses it. The serial port's opener
+// is the default; a test or the window's built-in logger hands in another.
+using LinkOpener =
+    std::function<Result<std::unique_ptr<ILoggerLink>>(const std::string& device, uint32_t baud)>;
+Result<std::unique_ptr<ILoggerLink>> OpenSerialLink(const std::string& device, uint32_t baud);
+
 // Checks a note group before it is sent: at most `limit` characters, ASCII letters and digits
 // only. Shows the reason and returns false otherwise.
 bool CheckNoteGroup(const std::string& group, size_t limit, ISessionHost& host);
@@ -69,9 +77,10 @@ class CLoggerSession {
     device_ = device;
     baud_ = baud;
   }
-  // Opens the serial port chosen by SetPort and takes it as the link (true), or closes the link
+  // Opens the port chosen by SetPort and takes it as the link (true), or closes the link
   // (false). A failed open leaves the reason in OpenError().
   bool ConnectDevice(bool open);
+  void SetLinkOpener(LinkOpener opener) { opener_ = std::move(opener); }
   // Takes `link` as the line to the logger, closing the one it had; the session is connected
   // while the link is open.
   void AttachLink(std::unique_ptr<ILoggerLink> link);
@@ -178,6 +187,7 @@ class CLoggerSession {
   ISessionHost& host_;
   CTrackStore& store_;
   std::unique_ptr<ILoggerLink> link_;
+  LinkOpener opener_ = OpenSerialLink;
   std::string device_;
   uint32_t baud_ = 0;
   std::string openError_;

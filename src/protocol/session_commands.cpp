@@ -75,14 +75,20 @@ bool CLoggerSession::ConnectDevice(bool open) {
     host_.SetConnectionImage(ConnectionImage::Disconnected);
     return true;
   }
-  auto port = CSerialPort::OpenLink(device_, baud_);
-  if (!port) {
-    openError_ = port.Error().reason;
+  auto link = opener_(device_, baud_);
+  if (!link) {
+    openError_ = link.Error().reason;
     return false;
   }
   openError_.clear();
-  AttachLink(std::move(*port));
+  AttachLink(std::move(*link));
   return true;
+}
+
+Result<std::unique_ptr<ILoggerLink>> OpenSerialLink(const std::string& device, uint32_t baud) {
+  auto port = CSerialPort::OpenLink(device, baud);
+  if (!port) return port.Error();
+  return std::unique_ptr<ILoggerLink>(std::move(*port));
 }
 
 void CLoggerSession::AttachLink(std::unique_ptr<ILoggerLink> link) {

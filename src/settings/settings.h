@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/result.h"
-
 #include "store/savelog.h"
 
 namespace tavrin {

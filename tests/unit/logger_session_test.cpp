@@ -501,5 +501,24 @@ TEST_F(Session, LostConnectionKeepsEveryPointReceived) {
   EXPECT_EQ(TrackPoints(0).size(), 3u);
 }
 
+TEST_F(Session, ConnectOpensThePortThroughTheOpenerItWasGiven) {
+  std::string asked;
+  session.SetLinkOpener(
+      [&](const std::string& device, uint32_t baud) -> Result<std::unique_ptr<ILoggerLink>> {
+        asked = device + "@" + std::to_string(baud);
+        if (device == "gone") return Failure{"Cannot open gone: no such device."};
+        return std::unique_ptr<ILoggerLink>(std::make_unique<test::ScriptedLink>("built-in"));
+      });
+  session.SetPort("built-in", 230400);
+  ASSERT_TRUE(session.ConnectDevice(true));
+  EXPECT_EQ(asked, "built-in@230400");
+  EXPECT_EQ(session.PortDevice(), "built-in");
+  EXPECT_EQ(host.images.back(), ConnectionImage::Connected);
+  session.SetPort("gone", 9600);
+  EXPECT_FALSE(session.ConnectDevice(true));
+  EXPECT_EQ(session.OpenError(), "Cannot open gone: no such device.");
+  EXPECT_TRUE(session.IsConnected()) << "a failed open leaves the open link alone";
+}
+
 }  // namespace
 }  // namespace tavrin
