@@ -59,8 +59,9 @@ using LinkOpener =
 Result<std::unique_ptr<ILoggerLink>> OpenSerialLink(const std::string& device, uint32_t baud);
 
 // Checks a note group before it is sent: at most `limit` characters, ASCII letters and digits
-// only. Shows the reason and returns false otherwise.
-bool CheckNoteGroup(const std::string& group, size_t limit, ISessionHost& host);
+// only. Shows the reason through `show` and returns false otherwise. The device settings dialog
+// uses it too.
+bool CheckNoteGroup(const std::string& group, size_t limit, const MessageBoxFn& show);
 
 // "after 3 sectors", for messages about a read that stopped.
 std::string SectorsText(int sectors);

@@ -30,17 +30,15 @@ std::string PeriodFields(const ReadPeriod& p) {
 
 }  // namespace
 
-bool CheckNoteGroup(const std::string& group, size_t limit, ISessionHost& host) {
+bool CheckNoteGroup(const std::string& group, size_t limit, const MessageBoxFn& show) {
   const NoteGroupFaults faults = FindNoteGroupFaults(group, limit);
-  if (faults.tooLong) {
-    host.ShowMessage(kTooManyCharacters, MsgIcon::Error, MsgButtons::Ok);
-    return false;
-  }
-  if (faults.notLettersOrDigits) {
-    host.ShowMessage(kLettersAndDigitsOnly, MsgIcon::Error, MsgButtons::Ok);
-    return false;
-  }
-  return true;
+  // The length is told first, as the user sees the length before the characters.
+  const char* fault = faults.tooLong              ? kTooManyCharacters
+                      : faults.notLettersOrDigits ? kLettersAndDigitsOnly
+                                                  : nullptr;
+  if (fault == nullptr) return true;
+  if (show) show(fault, MsgIcon::Error, MsgButtons::Ok);
+  return false;
 }
 
 CLoggerSession::CLoggerSession(ISessionHost& host, CTrackStore& store)
@@ -186,7 +184,11 @@ bool CLoggerSession::PrepareCommand(int number, CommandInputs& inputs) {
     case kCmdSetNotes:
       if (!inputs.noteGroups) inputs.noteGroups = deviceState_.noteGroups;
       for (const std::string& group : *inputs.noteGroups) {
-        if (!CheckNoteGroup(group, kNoteGroupLetters, host_)) return false;
+        const MessageBoxFn show = [this](const std::string& text, MsgIcon icon,
+                                         MsgButtons buttons) {
+          return host_.ShowMessage(text, icon, buttons);
+        };
+        if (!CheckNoteGroup(group, kNoteGroupLetters, show)) return false;
       }
       break;
     case kCmdErase:

@@ -1,0 +1,38 @@
+#include "gui/device/option_lists.h"
+
+#include <algorithm>
+
+namespace tavrin::gui {
+namespace {
+
+constexpr int kSpeeds[] = {0, 1, 3, 5, 7, 10, 12, 15, 20, 25, 30, 40, 50};
+constexpr int kTimes[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,   9,  10,
+                          12, 15, 20, 30, 40, 50, 60, 90, 120, 180};
+constexpr int kDistances[] = {0,   10,  20,  50,  70,  100, 150,  200,  250,  300,
+                              400, 500, 600, 700, 800, 900, 1000, 1200, 1500, 2000};
+
+}  // namespace
+
+const OptionTable kSpeedOptions{kSpeeds, " %d Km/h", " U-%d Km/h"};
+const OptionTable kTimeOptions{kTimes, " %d sec", " U-%d sec"};
+const OptionTable kDistanceOptions{kDistances, " %d m", " U-%d m"};
+
+void FillOptionList(QComboBox& list, const OptionTable& table, int value) {
+  list.clear();
+  for (const int entry : table.values) list.addItem(QString::asprintf(table.format, entry), entry);
+  const auto found = std::find(table.values.begin(), table.values.end(), value);
+  if (found != table.values.end()) {
+    list.setCurrentIndex(static_cast<int>(found - table.values.begin()));
+    return;
+  }
+  list.addItem(QString::asprintf(table.userFormat, value), value);
+  list.setCurrentIndex(list.count() - 1);
+}
+
+std::optional<int> ChosenTableValue(const QComboBox& list, const OptionTable& table) {
+  const int index = list.currentIndex();
+  if (index < 0 || index >= static_cast<int>(table.values.size())) return std::nullopt;
+  return table.values[static_cast<size_t>(index)];
+}
+
+}  // namespace tavrin::gui

@@ -1,0 +1,63 @@
+#include "gui/device/track_list_model.h"
+
+#include <algorithm>
+
+namespace tavrin::gui {
+
+CTrackListModel::CTrackListModel(QObject* parent) : QAbstractTableModel(parent) {
+  columns_.assign(kEntryColumns.begin(), kEntryColumns.end());
+}
+
+void CTrackListModel::SetColumns(std::span<const ListColumn> columns, unsigned /*styleBits*/) {
+  beginResetModel();
+  columns_.assign(columns.begin(), columns.end());
+  endResetModel();
+}
+
+void CTrackListModel::RemoveAllRows() {
+  if (rows_.empty()) return;
+  beginResetModel();
+  rows_.clear();
+  endResetModel();
+}
+
+void CTrackListModel::InsertRow(int index, const SAVESTATE& entry, int number) {
+  // -1 (or anything past the end) appends, as a list view does.
+  const int at = index < 0 ? RowCount() : std::min(index, RowCount());
+  beginInsertRows({}, at, at);
+  rows_.insert(rows_.begin() + at, Row{entry, number});
+  endInsertRows();
+}
+
+int CTrackListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : RowCount();
+}
+
+int CTrackListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant CTrackListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= RowCount() || index.column() >= columnCount()) return {};
+  if (role == Qt::TextAlignmentRole) {
+    const bool centre = columns_[static_cast<size_t>(index.column())].align == ColumnAlign::Centre;
+    return QVariant::fromValue(Qt::AlignVCenter | (centre ? Qt::AlignHCenter : Qt::AlignLeft));
+  }
+  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
+  const Row& row = rows_[static_cast<size_t>(index.row())];
+  const EntryRow texts = EntryRowTexts(row.entry, row.number);
+  return QString::fromStdString(texts[static_cast<size_t>(index.column())]);
+}
+
+QVariant CTrackListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (section < 0 || section >= columnCount()) return {};
+  return QString::fromUtf8(columns_[static_cast<size_t>(section)].title);
+}
+
+int CTrackListModel::ColumnWidth(int column) const {
+  if (column < 0 || column >= columnCount()) return 0;
+  return columns_[static_cast<size_t>(column)].width;
+}
+
+}  // namespace tavrin::gui

@@ -1,0 +1,43 @@
+// The device page's track list (and the plain track list of the record tab until it has its
+// own page): the store's rows as a Qt table model. Rows arrive as entries and are formatted only
+// when a view asks for them, so a folder of thousands of tracks lists at once.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <vector>
+
+#include "store/track_rows.h"
+
+namespace tavrin::gui {
+
+class CTrackListModel : public QAbstractTableModel, public IEntryRows {
+  Q_OBJECT
+
+ public:
+  explicit CTrackListModel(QObject* parent = nullptr);
+
+  // IEntryRows
+  void SetColumns(std::span<const ListColumn> columns, unsigned styleBits) override;
+  void RemoveAllRows() override;
+  int RowCount() const override { return static_cast<int>(rows_.size()); }
+  void InsertRow(int index, const SAVESTATE& entry, int number) override;
+
+  // QAbstractTableModel
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  // The width the store asks for each column, in pixels.
+  int ColumnWidth(int column) const;
+
+ private:
+  struct Row {
+    SAVESTATE entry;
+    int number;
+  };
+  std::vector<ListColumn> columns_;
+  std::vector<Row> rows_;
+};
+
+}  // namespace tavrin::gui

@@ -1,0 +1,51 @@
+// "Software Options": the time zone the track times are shown in, daylight saving, language and
+// units, the track folder, the Google Earth program and the map key. OK writes them into the
+// settings the window keeps; the window then saves the file and recomputes the store's offset.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <vector>
+
+#include "gui/options/time_zone_list.h"
+#include "settings/settings.h"
+
+namespace tavrin::gui {
+
+// Where Google Earth Pro puts its program on Linux; shown when no path has been chosen.
+inline constexpr char kDefaultGoogleEarthPath[] = "/opt/google/earth/pro/google-earth-pro";
+
+class CEnvSetDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `settings` is the window's: filling the list may already choose LocalTime in it, and OK
+  // writes the rest. `zones` is the sorted list, `system` the computer's own zone.
+  CEnvSetDlg(Settings& settings, const QString& dataFolder, std::vector<TimeZoneEntry> zones,
+             const TimeZoneEntry& system, QWidget* parent = nullptr);
+
+  void accept() override;
+
+ private:
+  QWidget* MakeTimeZoneGroup();
+  QWidget* MakeUserGroup();
+  QWidget* MakeFolderGroup(const QString& dataFolder);
+  QWidget* MakeProgramGroup();
+  void FillTimeZones(const TimeZoneEntry& system);
+  void OnBrowseFolder();
+  void OnBrowseProgram();
+
+  Settings& settings_;
+  std::vector<TimeZoneEntry> zones_;
+  QComboBox* timeZone_ = nullptr;
+  QCheckBox* daylightSaving_ = nullptr;
+  QComboBox* language_ = nullptr;
+  QComboBox* units_ = nullptr;
+  QLineEdit* folder_ = nullptr;
+  QLineEdit* program_ = nullptr;
+  QLineEdit* licenseKey_ = nullptr;
+};
+
+}  // namespace tavrin::gui

@@ -1,0 +1,32 @@
+#include "gui/window/about_dlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/window/connection_images.h"
+#include "gui/window/tvr_dlg.h"
+
+namespace tavrin::gui {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName("aboutDialog");
+  setWindowTitle(QStringLiteral("About"));
+  auto* icon = new QLabel;
+  icon->setPixmap(ProgramIcon().pixmap(32, 32));
+  auto* name = new QLabel(QString::fromUtf8(kProgramCaption));
+  name->setObjectName("aboutText");
+  auto* ok = new QPushButton(QStringLiteral("OK"));
+  ok->setObjectName("ok");
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  auto* row = new QHBoxLayout;
+  row->addWidget(icon);
+  row->addWidget(name, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(row);
+  layout->addWidget(ok, 0, Qt::AlignRight);
+}
+
+}  // namespace tavrin::gui

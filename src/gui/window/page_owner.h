@@ -1,0 +1,36 @@
+// What the pages and dialogs reach through the main window: the session, the store, the
+// settings, the status line, message boxes, modal dialogs and the window's own commands. The
+// main window implements it; a page holds no protocol logic and no state of the window's.
+#pragma once
+
+#include <string>
+
+#include "base/message_box.h"
+#include "protocol/logger_session.h"
+#include "serial/port_discovery.h"
+#include "settings/settings.h"
+#include "store/track_store.h"
+
+class QDialog;
+
+namespace tavrin::gui {
+
+class IPageOwner {
+ public:
+  virtual ~IPageOwner() = default;
+
+  virtual CLoggerSession& Session() = 0;
+  virtual CTrackStore& Store() = 0;
+  virtual const Settings& AppSettings() const = 0;
+  virtual const PortDiscovery& Ports() const = 0;
+
+  virtual void SetStatusText(const std::string& text) = 0;
+  virtual MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) = 0;
+  // Runs a modal dialog; returns QDialog::Accepted or Rejected. Tests fill it in and answer.
+  virtual int RunDialog(QDialog& dialog) = 0;
+
+  virtual void OpenSoftwareOptions() = 0;
+  virtual void OpenBypassDialog() = 0;
+};
+
+}  // namespace tavrin::gui

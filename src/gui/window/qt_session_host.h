@@ -1,0 +1,71 @@
+// The logger session's host in the window: posted arrivals and hang-ups are queued onto the GUI
+// thread, the session's timers are single-shot QTimers by id, message boxes and the period
+// question go through functions the window (or a test) hands in, and everything the pages show
+// leaves as a signal. The window owns it; it is not the window.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "base/message_box.h"
+#include "protocol/logger_session.h"
+
+namespace tavrin::gui {
+
+using PeriodQuestion = std::function<std::optional<ReadPeriod>()>;
+
+class CQtSessionHost : public QObject, public ISessionHost {
+  Q_OBJECT
+
+ public:
+  CQtSessionHost(MessageBoxFn messageBox, PeriodQuestion askPeriod, QObject* parent = nullptr);
+  ~CQtSessionHost() override;
+
+  // The session the posted work goes to; null stops all further handling (the window closes).
+  void Attach(CLoggerSession* session) { session_ = session; }
+  void SetDeviceTrackList(IEntryRows* list) { trackList_ = list; }
+  void SetMessageBox(MessageBoxFn messageBox) { messageBox_ = std::move(messageBox); }
+  void SetPeriodQuestion(PeriodQuestion askPeriod) { askPeriod_ = std::move(askPeriod); }
+
+  // ISessionHost
+  void SetStatusText(const std::string& text) override;
+  void SetProgress(int position) override;
+  MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
+  void NotifyDeviceInfo(DeviceNotice what) override;
+  void StartTimer(SessionTimer timer, int milliseconds) override;
+  void StopTimer(SessionTimer timer) override;
+  std::optional<ReadPeriod> AskReadPeriod() override;
+  void SetConnectionImage(ConnectionImage image) override;
+  IEntryRows* DeviceTrackList() override { return trackList_; }
+  void ConnectionLost() override;
+  void OperationEnded(const OperationEnd& end) override;
+  void PostDataArrived() override;
+  void PostConnectionLost() override;
+
+ signals:
+  void statusText(const QString& text);
+  void progress(int position);
+  void deviceInfo(tavrin::DeviceNotice what);
+  void connectionImage(tavrin::ConnectionImage image);
+  void connectionLost();
+  void operationEnded(const tavrin::OperationEnd& end);
+
+ private:
+  QTimer& TimerFor(SessionTimer timer);
+
+  CLoggerSession* session_ = nullptr;
+  IEntryRows* trackList_ = nullptr;
+  MessageBoxFn messageBox_;
+  PeriodQuestion askPeriod_;
+  std::map<SessionTimer, QTimer*> timers_;
+};
+
+}  // namespace tavrin::gui
+
+Q_DECLARE_METATYPE(tavrin::DeviceNotice)
+Q_DECLARE_METATYPE(tavrin::ConnectionImage)
+Q_DECLARE_METATYPE(tavrin::OperationEnd)

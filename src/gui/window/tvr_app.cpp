@@ -1,0 +1,52 @@
+#include "gui/window/tvr_app.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+#include "gui/window/message_boxes.h"
+#include "gui/window/tvr_dlg.h"
+
+namespace tavrin::gui {
+
+std::optional<InstanceLock> InstanceLock::Acquire(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return std::nullopt;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  return InstanceLock(fd);
+}
+
+InstanceLock::InstanceLock(InstanceLock&& other) noexcept : fd_(other.fd_) {
+  other.fd_ = -1;
+}
+
+InstanceLock::~InstanceLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::string InstanceLockPath() {
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  if (folder.isEmpty()) folder = QDir::tempPath();
+  QDir().mkpath(folder);
+  return (folder + QStringLiteral("/Venbrook Project.lock")).toStdString();
+}
+
+int CTVRApp::Run() {
+  const auto lock = InstanceLock::Acquire(InstanceLockPath());
+  if (!lock) {
+    QtMessageBoxes(nullptr)("Running program", MsgIcon::Warning, MsgButtons::Ok);
+    return 1;
+  }
+  CTVRDlg window;
+  window.show();
+  return QApplication::exec();
+}
+
+}  // namespace tavrin::gui
