@@ -13,10 +13,11 @@ QString OffsetText(int offsetMinutes) {
                            magnitude % 60);
 }
 
-// Region zones ("Asia/Seoul") and UTC; the database's fixed "Etc/GMT+5" style entries and old
-// system aliases only repeat offsets under confusing names.
+// Region zones ("Asia/Seoul"), UTC, and the computer's own zone whatever its name; the
+// database's fixed "Etc/GMT+5" style entries and old system aliases only repeat offsets under
+// confusing names.
 bool IsOffered(const QByteArray& id) {
-  if (id == "UTC") return true;
+  if (id == "UTC" || id == QTimeZone::systemTimeZoneId()) return true;
   return id.contains('/') && !id.startsWith("Etc/") && !id.startsWith("SystemV/");
 }
 

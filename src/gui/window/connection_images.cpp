@@ -1,8 +1,23 @@
 #include "gui/window/connection_images.h"
 
+// The images are compiled into the window's static library, whose resources a program must
+// ask for by name.
+static void LoadImages() {
+  Q_INIT_RESOURCE(images);
+}
+
 namespace tavrin::gui {
+namespace {
+
+void EnsureImages() {
+  static const bool loaded = (LoadImages(), true);
+  (void)loaded;
+}
+
+}  // namespace
 
 QPixmap ConnectionPixmap(ConnectionImage image) {
+  EnsureImages();
   switch (image) {
     case ConnectionImage::Receiving:
       return QPixmap(QStringLiteral(":/images/receiving.png"));
@@ -27,6 +42,7 @@ QString ConnectionImageName(ConnectionImage image) {
 }
 
 QIcon ProgramIcon() {
+  EnsureImages();
   return QIcon(QStringLiteral(":/images/connected.png"));
 }
 

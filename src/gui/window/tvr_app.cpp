@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFont>
 #include <QStandardPaths>
 
 #include "gui/window/message_boxes.h"
@@ -36,6 +37,12 @@ std::string InstanceLockPath() {
   if (folder.isEmpty()) folder = QDir::tempPath();
   QDir().mkpath(folder);
   return (folder + QStringLiteral("/Venbrook Project.lock")).toStdString();
+}
+
+void UseKoreanFallbackFont() {
+  QFont font = QApplication::font();
+  font.setFamilies({font.family(), QStringLiteral("NanumGothic"), QStringLiteral("Nanum Gothic")});
+  QApplication::setFont(font);
 }
 
 int CTVRApp::Run() {

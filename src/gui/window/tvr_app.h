@@ -24,6 +24,9 @@ class InstanceLock {
 // "<runtime folder>/Venbrook Project.lock"
 std::string InstanceLockPath();
 
+// Some texts of the program are Korean: a Korean font stands behind the desktop's own.
+void UseKoreanFallbackFont();
+
 class CTVRApp {
  public:
   // Shows "Running program" and returns 1 when another run is on; otherwise runs the main

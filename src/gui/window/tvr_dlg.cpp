@@ -58,6 +58,7 @@ CTVRDlg::CTVRDlg(WindowSetup setup)
   BuildMenu();
   tabs_ = new QTabWidget;
   tabs_->setObjectName("tabs");
+  tabs_->setAccessibleName(QStringLiteral("Pages"));
   devicePage_ = new CDeviceCtrlDlg(*this);
   recordPage_ = new CRecordCtrlDlg(*this);
   tabs_->addTab(devicePage_, QStringLiteral(" Device Control "));

@@ -1,0 +1,204 @@
+// The Device Control page driven as a user drives it, against the emulated logger in the same
+// process.
+#include <QKeyEvent>
+#include <QTabWidget>
+
+#include "gui/device/device_ctrl_dlg.h"
+#include "window_fixture.h"
+
+namespace tavrin::test {
+namespace {
+
+using DevicePage = WindowTest;
+
+TEST_F(DevicePage, ConnectAndReadOptionsShowTheLoggersValues) {
+  gui.ChoosePort("emulated");
+  ASSERT_TRUE(gui.Press("connect"));
+  EXPECT_EQ(gui.window->StatusText(), "Connected emulated(230400).");
+  const auto info = gui.PressAndWait("readOptions", Operation::Info);
+  ASSERT_TRUE(info && info->outcome == Outcome::Done);
+  EXPECT_EQ(Text("saveBySpeed"), " 12 Km/h");
+  EXPECT_EQ(Text("saveByTime"), " 1 sec");
+  EXPECT_EQ(Text("saveByDistance"), " 100 m");
+  EXPECT_EQ(Text("note1"), "TEST");
+  EXPECT_EQ(Text("note2"), "A1");
+  EXPECT_EQ(Text("memorySize"), " 32 Mbit");
+  EXPECT_EQ(Text("numberOfTrackPoints"), " 3000/3000");
+  EXPECT_EQ(Text("remainedMemory"), " 98 %");  // 100 - 300000 / 258048, cut
+  // Connected: the port choice is locked, the device actions are open.
+  EXPECT_FALSE(gui.Find<QWidget>("portList")->isEnabled());
+  EXPECT_TRUE(gui.Find<QWidget>("readNewTracks")->isEnabled());
+  EXPECT_EQ(gui.Find<QPushButton>("connect")->text(), "Disconnect");
+}
+
+TEST_F(DevicePage, OptionsAndNotesWrittenComeBackOnTheNextRead) {
+  ConnectAndReadOptions();
+  auto* speed = gui.Find<QComboBox>("saveBySpeed");
+  speed->setCurrentIndex(speed->findText(" 20 Km/h"));
+  ASSERT_EQ(gui.PressAndWait("setOptions", Operation::Options)->outcome, Outcome::Done);
+  EXPECT_EQ(link->Memory().options.bySpeed, 20);
+
+  // The device settings dialog, filled in as a user would.
+  gui.fillDialog = [](QDialog& dialog) {
+    dialog.findChild<QLineEdit*>("distance")->setText("250");
+    dialog.findChild<QLineEdit*>("group1")->setText("HOME");
+    dialog.findChild<QLineEdit*>("group3")->setText("X1");
+    dialog.findChild<QPushButton*>("ok")->click();
+    return dialog.result();
+  };
+  ASSERT_EQ(gui.PressAndWait("deviceSettings", Operation::Notes)->outcome, Outcome::Done);
+  EXPECT_EQ(link->Memory().options, (SaveOptions{20, 1, 250}));
+  EXPECT_EQ(link->Memory().notes, (NoteGroups{"HOME", "A1", "X1", ""}));
+
+  ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
+  EXPECT_EQ(Text("saveBySpeed"), " 20 Km/h");
+  EXPECT_EQ(Text("saveByDistance"), " 250 m");
+  EXPECT_EQ(Text("note1"), "HOME");
+  EXPECT_EQ(Text("note3"), "X1");
+}
+
+TEST_F(DevicePage, AValueOutsideTheTableGetsItsOwnEntryAndIsKept) {
+  memory.options = SaveOptions{8, 1, 100};
+  ConnectAndReadOptions();
+  auto* speed = gui.Find<QComboBox>("saveBySpeed");
+  EXPECT_EQ(speed->count(), 14);
+  EXPECT_EQ(speed->currentText(), " U-8 Km/h");
+  ASSERT_EQ(gui.PressAndWait("setOptions", Operation::Options)->outcome, Outcome::Done);
+  EXPECT_EQ(link->Memory().options.bySpeed, 8);
+}
+
+TEST_F(DevicePage, ReadNewTracksFillsTheListAndWritesTheFiles) {
+  ConnectAndReadOptions();
+  const auto read = gui.PressAndWait("readNewTracks", Operation::Read);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->outcome, Outcome::Done);
+  EXPECT_EQ(read->points, 3000u);
+  EXPECT_TRUE(gui.SawBox("Read done."));
+  EXPECT_TRUE(std::any_of(progress.begin(), progress.end(), [](int p) {
+    return p > 0 && p < 1000;
+  })) << "the progress moved during the read";
+  EXPECT_EQ(gui.window->ProgressPosition(), 0);
+  EXPECT_EQ(gui.window->DevicePage()->TrackList().RowCount(), 5);
+  EXPECT_EQ(TrackFiles().size(), 5u);
+  EXPECT_EQ(TrackFiles().front().filename(), "20240501_080000.bt0");
+  // Nothing new is left: the page says so instead of reading.
+  ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
+  gui.Press("readNewTracks");
+  EXPECT_TRUE(gui.SawBox("Reading data or Empty track data."));
+}
+
+TEST_F(DevicePage, GetAllTracksAsksFirst) {
+  ConnectAndReadOptions();
+  gui.yes = false;
+  gui.Press("getAllTracks");
+  EXPECT_TRUE(gui.SawBox("Recommend \"Get New of Memory\".\r\nExecute \"Get All of Memory\"?"));
+  EXPECT_FALSE(Session().TransferActive());
+  gui.yes = true;
+  ASSERT_EQ(gui.PressAndWait("getAllTracks", Operation::Read)->outcome, Outcome::Done);
+  EXPECT_EQ(TrackFiles().size(), 5u);
+}
+
+TEST_F(DevicePage, EraseAsksAndEmptiesTheLogger) {
+  ConnectAndReadOptions();
+  gui.yes = false;
+  ASSERT_EQ(gui.PressAndWait("eraseAllTracks", Operation::Erase)->outcome, Outcome::Refused);
+  EXPECT_EQ(link->Memory().points.size(), 3000u);
+  gui.yes = true;
+  ASSERT_EQ(gui.PressAndWait("eraseAllTracks", Operation::Erase)->outcome, Outcome::Done);
+  EXPECT_TRUE(gui.SawBox("Do you remove all Flash memory?"));
+  EXPECT_TRUE(gui.SawBox("Deleted all Memory."));
+  EXPECT_TRUE(link->Memory().points.empty());
+  EXPECT_NE(std::find(progress.begin(), progress.end(), 1000), progress.end());
+}
+
+TEST_F(DevicePage, DuringADownloadTheTabsAndTheDeviceActionsWait) {
+  ConnectAndReadOptions();
+  ASSERT_TRUE(gui.Press("readNewTracks"));
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return Session().ReceivedCount() > 0; }));
+  auto* tabs = gui.Find<QTabWidget>("tabs");
+  tabs->setCurrentIndex(1);
+  EXPECT_EQ(tabs->currentIndex(), 0);
+  EXPECT_TRUE(gui.SawBox("Reading data."));
+  gui.boxes.clear();
+  gui.Press("readOptions");
+  EXPECT_TRUE(gui.SawBox("Reading data."));
+  // Stop is always offered, and keeps what arrived.
+  const size_t since = gui.ends.size();
+  ASSERT_TRUE(gui.Press("stopReading"));
+  const auto read = gui.WaitForEnd(Operation::Read, since);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->outcome, Outcome::Stopped);
+  EXPECT_GT(read->points, 0u);
+  EXPECT_LT(read->points, 3000u);
+  EXPECT_EQ(gui.window->StatusText(), "Stop to read memory.");
+  tabs->setCurrentIndex(1);
+  EXPECT_EQ(tabs->currentIndex(), 1);
+}
+
+TEST_F(DevicePage, ClosingTheWindowDuringADownloadKeepsWhatArrived) {
+  ConnectAndReadOptions();
+  ASSERT_TRUE(gui.Press("readNewTracks"));
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return Session().ReceivedCount() > 600; }));
+  gui.window->close();
+  EXPECT_FALSE(Session().IsConnected());
+  const auto files = TrackFiles();
+  ASSERT_FALSE(files.empty());
+  for (const auto& file : files) EXPECT_EQ(file.extension(), ".bt0") << "no unfinished file left";
+  CTrackStore store;
+  ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
+  store.ListTracks(nullptr, false);
+  uint32_t points = 0;
+  for (const SAVESTATE& entry : store.TrackEntries()) points += entry.header.pointCount;
+  EXPECT_GT(points, 600u);
+}
+
+TEST_F(DevicePage, ConnectFailuresSayWhy) {
+  gui.Find<QComboBox>("portList")->clear();
+  gui.Press("connect");
+  EXPECT_TRUE(gui.SawBox("There is no connected port."));
+  gui.ChoosePort("/dev/does-not-exist");
+  gui.Press("connect");
+  ASSERT_FALSE(gui.boxes.empty());
+  EXPECT_NE(gui.boxes.back().text.find("no such device"), std::string::npos);
+  EXPECT_EQ(gui.boxes.back().icon, MsgIcon::Error);
+  EXPECT_FALSE(Session().IsConnected());
+  EXPECT_EQ(gui.Find<QPushButton>("connect")->text(), "Connect");
+}
+
+TEST_F(DevicePage, PortsThatComeAndGoShowUpInTheList) {
+  auto* list = gui.Find<QComboBox>("portList");
+  ASSERT_EQ(list->count(), 1);
+  EXPECT_EQ(list->itemText(0), "ttyACM0");  // the USB way: the logger's port only
+  ports.AddUsbTty("ttyACM1", "1-3", "0e8d", "3329");
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return list->findText(" ttyACM1") >= 0; }, 3000));
+  ports.Unplug("ttyACM1");
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return list->findText(" ttyACM1") < 0; }, 3000));
+  EXPECT_EQ(list->currentIndex(), 0);
+}
+
+TEST_F(DevicePage, EscapeAndReturnDoNotCloseTheWindow) {
+  gui.window->show();
+  for (int key : {Qt::Key_Escape, Qt::Key_Return}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(gui.window.get(), &press);
+  }
+  EXPECT_TRUE(gui.window->isVisible());
+}
+
+TEST_F(DevicePage, TheConnectionImageFlashesWhileBytesArrive) {
+  std::vector<ConnectionImage> images;
+  QObject::connect(&gui.window->Host(), &gui::CQtSessionHost::connectionImage,
+                   [&](ConnectionImage image) { images.push_back(image); });
+  ConnectAndReadOptions();
+  ASSERT_TRUE(
+      GuiDriver::WaitFor([&] { return gui.window->Image() == ConnectionImage::Connected; }));
+  ASSERT_GE(images.size(), 3u);
+  EXPECT_EQ(images[0], ConnectionImage::Connected);
+  EXPECT_EQ(images[1], ConnectionImage::Receiving);
+  EXPECT_EQ(images.back(), ConnectionImage::Connected);
+  gui.Press("connect");
+  EXPECT_EQ(gui.window->Image(), ConnectionImage::Disconnected);
+}
+
+}  // namespace
+}  // namespace tavrin::test

@@ -1,0 +1,131 @@
+// Drives a real main window the way a user would: buttons pressed by object name, message boxes
+// answered through the window's message-box function, modal dialogs handed to a function that
+// fills them in, and waits that end when the session reports an operation's end. Used by the
+// GUI tests, the screenshot tool and the GUI benchmark.
+#pragma once
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "gui/window/tvr_dlg.h"
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
+namespace tavrin::test {
+
+class GuiDriver {
+ public:
+  struct Box {
+    std::string text;
+    MsgIcon icon;
+    MsgButtons buttons;
+  };
+
+  // A window over `paths` with these ports; boxes are recorded and answered with `answer`.
+  explicit GuiDriver(AppPaths paths, std::optional<PortDiscovery> ports = std::nullopt) {
+    gui::WindowSetup setup;
+    setup.paths = std::move(paths);
+    setup.ports = std::move(ports);
+    setup.messageBox = [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
+      boxes.push_back({text, icon, buttons});
+      return buttons == MsgButtons::YesNo      ? (yes ? MsgAnswer::Yes : MsgAnswer::No)
+             : buttons == MsgButtons::OkCancel ? (yes ? MsgAnswer::Ok : MsgAnswer::Cancel)
+                                               : MsgAnswer::Ok;
+    };
+    setup.runDialog = [this](QDialog& dialog) {
+      ++dialogsRun;
+      return fillDialog ? fillDialog(dialog) : static_cast<int>(QDialog::Rejected);
+    };
+    setup.askPeriod = [this] { return period; };
+    setup.portCheckMs = 100;
+    window = std::make_unique<gui::CTVRDlg>(std::move(setup));
+    QObject::connect(&window->Host(), &gui::CQtSessionHost::operationEnded,
+                     [this](const OperationEnd& end) { ends.push_back(end); });
+  }
+
+  template <typename Widget = QWidget>
+  Widget* Find(const char* objectName) const {
+    return window->findChild<Widget*>(QString::fromUtf8(objectName));
+  }
+  // Presses the button as a mouse click would: the first of that name on the shown page that
+  // can be pressed. False when there is none.
+  bool Press(const char* objectName) {
+    for (QPushButton* button : window->findChildren<QPushButton*>(QString::fromUtf8(objectName))) {
+      if (button->isEnabled() && button->isVisibleTo(window.get())) {
+        button->click();
+        return true;
+      }
+    }
+    return false;
+  }
+  // Chooses the port entry that names `port`, adding it when the list lacks it.
+  void ChoosePort(const QString& port) {
+    QComboBox* list = Find<QComboBox>("portList");
+    int index = list->findText(port);
+    if (index < 0) index = list->findText(QLatin1Char(' ') + port);
+    if (index < 0) {
+      list->addItem(port);
+      index = list->count() - 1;
+    }
+    list->setCurrentIndex(index);
+  }
+
+  // Runs events until `done` or `ms` passed.
+  static bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+      if (waited.elapsed() > ms) return false;
+      QApplication::processEvents(QEventLoop::AllEvents, 10);
+      QTest::qWait(1);
+    }
+    return true;
+  }
+  // Waits for the next end of `operation` after the `since`-th end.
+  std::optional<OperationEnd> WaitForEnd(Operation operation, size_t since, int ms = 20000) {
+    std::optional<OperationEnd> found;
+    WaitFor(
+        [&] {
+          for (size_t i = since; i < ends.size(); ++i) {
+            if (ends[i].operation == operation) found = ends[i];
+          }
+          return found.has_value();
+        },
+        ms);
+    return found;
+  }
+  // Presses `button` and waits for its operation to end.
+  std::optional<OperationEnd> PressAndWait(const char* button, Operation operation,
+                                           int ms = 20000) {
+    const size_t since = ends.size();
+    if (!Press(button)) return std::nullopt;
+    return WaitForEnd(operation, since, ms);
+  }
+  bool SawBox(const std::string& text) const {
+    for (const Box& box : boxes) {
+      if (box.text == text) return true;
+    }
+    return false;
+  }
+
+  std::unique_ptr<gui::CTVRDlg> window;
+  std::vector<Box> boxes;
+  std::vector<OperationEnd> ends;
+  bool yes = true;  // the answer to questions
+  std::function<int(QDialog&)> fillDialog;
+  int dialogsRun = 0;
+  std::optional<ReadPeriod> period;
+};
+
+}  // namespace tavrin::test

@@ -1,0 +1,75 @@
+// Takes the window's pictures for a person to look at: connects to the logger on PORT, reads its
+// options, downloads its new tracks, and saves the Device Control page, the device settings
+// dialog and the Software Options dialog as PNGs in OUT_DIR. scripts/screenshot.sh runs it under
+// Xvfb against tavrin-emulator.
+//   gui_screenshots OUT_DIR PORT DATA_DIR
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <cstdio>
+
+#include "gui/device/dev_info_dlg.h"
+#include "gui/options/env_set_dlg.h"
+#include "gui/window/tvr_app.h"
+#include "gui_driver.h"
+
+namespace {
+
+using namespace tavrin;
+
+bool Save(QWidget& widget, const QString& file) {
+  QApplication::processEvents();
+  const bool saved = widget.grab().save(file);
+  std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(file));
+  return saved;
+}
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "gui_screenshots: %s\n", what);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  gui::UseKoreanFallbackFont();
+  if (argc != 4) return Fail("usage: gui_screenshots OUT_DIR PORT DATA_DIR");
+  const QString out = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(out);
+  AppPaths paths;
+  paths.dataFolder = argv[3];
+  paths.settingsFile = std::filesystem::path(argv[3]) / "TVR.ini";
+  test::GuiDriver gui(paths);
+  gui.window->show();
+  gui.ChoosePort(QString::fromLocal8Bit(argv[2]));
+  if (!gui.Press("connect") || !gui.window->Session().IsConnected()) return Fail("no connection");
+  if (!gui.PressAndWait("readOptions", Operation::Info)) return Fail("no device information");
+  const auto read = gui.PressAndWait("readNewTracks", Operation::Read, 120000);
+  if (!read) return Fail("the read did not end");
+  bool ok = Save(*gui.window, out + "/device_control.png");
+
+  gui::CDevInfoDlg settings(gui.window->Session().DeviceInfo(), nullptr, gui.window.get());
+  settings.show();
+  ok = Save(settings, out + "/device_settings.png") && ok;
+  settings.close();
+
+  Settings edited = gui.window->AppSettings();
+  const QDateTime now = QDateTime::currentDateTimeUtc();
+  gui::CEnvSetDlg options(edited, QString::fromStdString(gui.window->Store().DataFolder()),
+                          gui::TimeZoneList(now), gui::SystemTimeZone(now), gui.window.get());
+  options.show();
+  ok = Save(options, out + "/software_options.png") && ok;
+  options.close();
+
+  // A box with the Korean texts, to see that they render.
+  QMessageBox korean(
+      QMessageBox::Critical, QStringLiteral("Tavrin Lite"),
+      QString::fromUtf8("사용할수 없는 글자가 존재합니다.\n 알파벳과 숫자만 허용됩니다."),
+      QMessageBox::Ok, gui.window.get());
+  korean.show();
+  ok = Save(korean, out + "/korean_message.png") && ok;
+  korean.close();
+  gui.window->close();
+  return ok ? 0 : 1;
+}
