@@ -55,6 +55,7 @@ bench: build
 	$(BUILD)/bench/store_bench
 	$(BUILD)/bench/session_bench
 	$(BUILD)/bench/download_bench
+	$(BUILD)/bench/gui_bench
 	bench/export_bench.sh $(BUILD)
 
 # Each fuzzer for a minute (FUZZ_SECONDS) on its own corpus folder, starting from the inputs kept

@@ -13,32 +13,15 @@
 #include "../tests/support/emulator_process.h"
 #include "../tests/support/session_test_host.h"
 #include "emulator/memory_file.h"
+#include "full_logger.h"
 
 namespace {
 
 using namespace tavrin;
 namespace fs = std::filesystem;
 
-constexpr int kSectorPoints = 4096;
-
-emulator::LoggerMemory FullLogger() {
-  emulator::LoggerMemory memory;
-  memory.pointsPerSector = kSectorPoints;
-  const uint32_t count = memory.Capacity() - 1;  // as full as a readable memory gets
-  memory.points.reserve(count);
-  for (uint32_t i = 0; i < count; ++i) {
-    const long long s = 8 * 3600 + i;
-    const DateTime t{24,
-                     5,
-                     1 + static_cast<int>(s / 86400),
-                     static_cast<int>(s / 3600 % 24),
-                     static_cast<int>(s / 60 % 60),
-                     static_cast<int>(s % 60)};
-    memory.points.push_back(MakePoint(t, i % 3600 == 0 ? kFixTrackStart : kFix3D, 37.5f + i * 1e-6f,
-                                      127.0f + i * 1e-6f, 40, 90));
-  }
-  return memory;
-}
+using bench::FullLogger;
+using bench::kSectorPoints;
 
 double CpuSeconds() {
   rusage usage{};

@@ -1,8 +1,15 @@
 // The Device Control page driven as a user drives it, against the emulated logger in the same
 // process.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QKeyEvent>
 #include <QTabWidget>
 
+#include "../support/emulator_process.h"
+#include "../support/pty_pair.h"
+#include "emulator/memory_file.h"
 #include "gui/device/device_ctrl_dlg.h"
 #include "window_fixture.h"
 
@@ -163,6 +170,42 @@ TEST_F(DevicePage, ConnectFailuresSayWhy) {
   EXPECT_EQ(gui.boxes.back().icon, MsgIcon::Error);
   EXPECT_FALSE(Session().IsConnected());
   EXPECT_EQ(gui.Find<QPushButton>("connect")->text(), "Connect");
+}
+
+TEST_F(DevicePage, APortAnotherProgramHoldsIsBusy) {
+  PtyPair pty;
+  const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+  gui.ChoosePort(QString::fromStdString(pty.SlavePath()));
+  gui.Press("connect");
+  ::close(other);
+  ASSERT_FALSE(gui.boxes.empty());
+  EXPECT_NE(gui.boxes.back().text.find("the port is busy. Close the other program"),
+            std::string::npos)
+      << gui.boxes.back().text;
+}
+
+// The whole way a user goes, over a real pseudo-terminal with the emulator program on the other
+// end: the serial port, its watch thread and the queued arrivals on the GUI thread.
+TEST_F(DevicePage, DownloadsFromTheEmulatorProgramOverAPseudoTerminal) {
+  const std::string memoryFile = dir / "memory.json";
+  std::string error;
+  ASSERT_TRUE(emulator::SaveMemoryFile(memory, memoryFile, error)) << error;
+  EmulatorProcess process(TAVRIN_EMULATOR_PROGRAM, {"--pty", "--memory", memoryFile}, dir / "run");
+  const std::string pty = process.FirstLine();
+  ASSERT_FALSE(pty.empty()) << process.Errors();
+  gui.ChoosePort(QString::fromStdString(pty));
+  ASSERT_TRUE(gui.Press("connect"));
+  ASSERT_TRUE(Session().IsConnected()) << (gui.boxes.empty() ? "" : gui.boxes.back().text);
+  ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
+  EXPECT_EQ(Text("numberOfTrackPoints"), " 3000/3000");
+  const auto read = gui.PressAndWait("readNewTracks", Operation::Read, 60000);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->outcome, Outcome::Done);
+  EXPECT_EQ(read->points, 3000u);
+  EXPECT_EQ(TrackFiles().size(), 5u);
+  ASSERT_TRUE(gui.Press("connect"));
+  EXPECT_EQ(gui.window->StatusText().toStdString(), "Disconnected " + pty + "(230400).");
 }
 
 TEST_F(DevicePage, PortsThatComeAndGoShowUpInTheList) {
