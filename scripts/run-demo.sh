@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Tries Tavrin Lite end to end: finds the logger (or, when none is attached, starts the built-in
-# emulated logger with a few demo days), shows its figures, downloads the new tracks into the
-# data folder and lists them by day.
-#   scripts/run-demo.sh [BUILD_FOLDER]        DATA=folder overrides ./DataLog
+# Tries Tavrin Lite. With a display it opens the desktop window; when no logger is attached it
+# first starts the emulated logger with a few demo days, which the window lists among the USB
+# ports. Without a display it runs end to end in the terminal instead: the logger's figures, a
+# download of its new tracks into the data folder, and the stored tracks by day.
+#   scripts/run-demo.sh [BUILD_FOLDER]        DATA=folder overrides ./DataLog (terminal demo)
 set -euo pipefail
 build=${1:-build}
 data=${DATA:-$PWD/DataLog}
 cli="$build/src/cli/tavrin"
 emulator="$build/src/emulator/tavrin-emulator"
+window="$build/src/gui/tavrin-lite"
 
 port=$("$cli" ports | awk -F'\t' '$3 == "logger" && $2 != "-" { print $1; exit }')
 if [ -z "$port" ]; then
@@ -17,6 +19,13 @@ if [ -z "$port" ]; then
   read -r port <&"${EMULATOR[0]}"
 fi
 
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$window" ]; then
+  echo "== the window: choose $port under USB Port, then Connect, Read Options, Read New Tracks" >&2
+  "$window"
+  exit
+fi
+
+echo "== no display: the terminal demo instead of the window" >&2
 echo "== the logger on $port" >&2
 "$cli" --data "$data" info --port "$port"
 echo "== downloading its new tracks into $data" >&2

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QKeyEvent>
+#include <QRadioButton>
 #include <QTabWidget>
 
 #include "../support/emulator_process.h"
@@ -92,6 +93,32 @@ TEST_F(DevicePage, ReadNewTracksFillsTheListAndWritesTheFiles) {
   ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
   gui.Press("readNewTracks");
   EXPECT_TRUE(gui.SawBox("Reading data or Empty track data."));
+}
+
+TEST_F(DevicePage, GetDateTimeReadsThePeriodTheUserChose) {
+  ConnectAndReadOptions();
+  gui.period = std::nullopt;  // the dialog was cancelled
+  ASSERT_EQ(gui.PressAndWait("getDateTime", Operation::Read)->outcome, Outcome::Refused);
+  gui.period = ReadPeriod{{24, 5, 1, 8, 10, 0}, {24, 5, 1, 8, 19, 59}};
+  const auto read = gui.PressAndWait("getDateTime", Operation::Read);
+  ASSERT_EQ(read->outcome, Outcome::Done);
+  EXPECT_EQ(read->points, 600u);
+}
+
+TEST_F(DevicePage, TheComPortWayListsEveryPortAndTheSerialRates) {
+  ASSERT_TRUE(gui.Find<QRadioButton>("comPort") != nullptr);
+  gui.Find<QRadioButton>("comPort")->click();
+  auto* portList = gui.Find<QComboBox>("portList");
+  auto* baudList = gui.Find<QComboBox>("baudList");
+  QStringList names;
+  for (int i = 0; i < portList->count(); ++i) names << portList->itemText(i);
+  EXPECT_EQ(names, (QStringList{" ttyACM0", " ttyS0", " ttyUSB0"}));
+  EXPECT_EQ(baudList->count(), 6);
+  EXPECT_EQ(baudList->currentText(), " 115200");
+  EXPECT_EQ(gui.window->StatusText(), "Select COM Port(Serial) Connect.");
+  gui.Find<QRadioButton>("usbPort")->click();
+  EXPECT_EQ(portList->count(), 1);
+  EXPECT_EQ(baudList->currentText(), "230400");
 }
 
 TEST_F(DevicePage, GetAllTracksAsksFirst) {

@@ -229,6 +229,8 @@ TEST_F(Window, CaptionTabsAndAboutBox) {
   EXPECT_EQ(tabs->tabText(0), " Device Control ");
   EXPECT_EQ(tabs->tabText(1), "  Track Record  ");
   EXPECT_EQ(gui.window->StatusText(), "Ready");
+  gui.window->SetStatusText(std::string(300, 'x') + "\r\n");
+  EXPECT_EQ(gui.window->StatusText().size(), 255) << "the status line holds 255 characters";
   QString about;
   gui.fillDialog = [&](QDialog& dialog) {
     about = dialog.windowTitle() + " " + dialog.findChild<QLabel*>("aboutText")->text();
