@@ -154,6 +154,9 @@ TEST(TimeZones, SortedWestToEastThenByNameWithStandardOffsets) {
   const auto kolkata = gui::DescribeTimeZone("Asia/Kolkata", at);
   EXPECT_EQ(kolkata.display, "(UTC+05:30) Asia/Kolkata");
   EXPECT_EQ(kolkata.bias, -330);
+  // The computer's own zone is offered, whatever name it goes by.
+  const auto system = gui::SystemTimeZone(at);
+  EXPECT_EQ(zones[static_cast<size_t>(gui::PreselectedIndex(zones, system))].id, system.id);
   // In July New York keeps summer time, but the list shows its standard offset.
   EXPECT_EQ(gui::DescribeTimeZone("America/New_York", at).display, "(UTC-05:00) America/New_York");
   EXPECT_EQ(gui::DescribeTimeZone("America/New_York", at).daylightBias, -60);

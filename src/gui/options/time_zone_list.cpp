@@ -37,7 +37,11 @@ TimeZoneEntry DescribeTimeZone(const QByteArray& id, const QDateTime& at) {
 
 std::vector<TimeZoneEntry> TimeZoneList(const QDateTime& at) {
   std::vector<TimeZoneEntry> list;
-  for (const QByteArray& id : QTimeZone::availableTimeZoneIds()) {
+  QList<QByteArray> ids = QTimeZone::availableTimeZoneIds();
+  // The database's list may lack the name the computer's zone goes by ("Etc/UTC").
+  const QByteArray system = QTimeZone::systemTimeZoneId();
+  if (QTimeZone(system).isValid() && !ids.contains(system)) ids.append(system);
+  for (const QByteArray& id : ids) {
     if (IsOffered(id)) list.push_back(DescribeTimeZone(id, at));
   }
   // West first: the largest bias; one offset's zones by name.
