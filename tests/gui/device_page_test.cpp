@@ -186,6 +186,22 @@ TEST_F(DevicePage, ClosingTheWindowDuringADownloadKeepsWhatArrived) {
   EXPECT_GT(points, 600u);
 }
 
+TEST_F(DevicePage, ALoggerThatLeavesTheLineSetsThePageBackToDisconnected) {
+  options.faults.hangUpAfterSector = 2;
+  ConnectAndReadOptions();
+  const auto read = gui.PressAndWait("readNewTracks", Operation::Read);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->outcome, Outcome::ConnectionLost);
+  EXPECT_EQ(read->points, 2u * kPointsPerSector);
+  ASSERT_FALSE(gui.boxes.empty());
+  EXPECT_EQ(gui.boxes.back().text.rfind("The connection to the logger on emulated was lost", 0), 0u)
+      << gui.boxes.back().text;
+  EXPECT_EQ(gui.Find<QPushButton>("connect")->text(), "Connect");
+  EXPECT_TRUE(gui.Find<QWidget>("portList")->isEnabled());
+  EXPECT_FALSE(gui.Find<QWidget>("readNewTracks")->isEnabled());
+  EXPECT_EQ(gui.window->Image(), ConnectionImage::Disconnected);
+}
+
 TEST_F(DevicePage, ConnectFailuresSayWhy) {
   gui.Find<QComboBox>("portList")->clear();
   gui.Press("connect");
