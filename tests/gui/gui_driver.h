@@ -48,6 +48,7 @@ class GuiDriver {
       return fillDialog ? fillDialog(dialog) : static_cast<int>(QDialog::Rejected);
     };
     setup.askPeriod = [this] { return period; };
+    setup.openDocument = [this](const std::string& path) { opened.push_back(path); };
     setup.portCheckMs = 100;
     window = std::make_unique<gui::CTVRDlg>(std::move(setup));
     QObject::connect(&window->Host(), &gui::CQtSessionHost::operationEnded,
@@ -126,6 +127,7 @@ class GuiDriver {
   std::function<int(QDialog&)> fillDialog;
   int dialogsRun = 0;
   std::optional<ReadPeriod> period;
+  std::vector<std::string> opened;  // documents the window asked the desktop to open
 };
 
 }  // namespace tavrin::test

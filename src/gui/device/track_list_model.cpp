@@ -43,8 +43,11 @@ QVariant CTrackListModel::data(const QModelIndex& index, int role) const {
     const bool centre = columns_[static_cast<size_t>(index.column())].align == ColumnAlign::Centre;
     return QVariant::fromValue(Qt::AlignVCenter | (centre ? Qt::AlignHCenter : Qt::AlignLeft));
   }
-  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
   const Row& row = rows_[static_cast<size_t>(index.row())];
+  if (role == Qt::CheckStateRole && checkable_ && index.column() == 0) {
+    return row.ticked ? Qt::Checked : Qt::Unchecked;
+  }
+  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
   const EntryRow texts = EntryRowTexts(row.entry, row.number);
   return QString::fromStdString(texts[static_cast<size_t>(index.column())]);
 }
@@ -53,6 +56,35 @@ QVariant CTrackListModel::headerData(int section, Qt::Orientation orientation, i
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section < 0 || section >= columnCount()) return {};
   return QString::fromUtf8(columns_[static_cast<size_t>(section)].title);
+}
+
+bool CTrackListModel::IsTicked(int row) const {
+  return row >= 0 && row < RowCount() && rows_[static_cast<size_t>(row)].ticked;
+}
+
+void CTrackListModel::SetTicked(int row, bool ticked) {
+  if (row < 0 || row >= RowCount()) return;
+  rows_[static_cast<size_t>(row)].ticked = ticked;
+  emit dataChanged(index(row, 0), index(row, 0), {Qt::CheckStateRole});
+}
+
+void CTrackListModel::RemoveRow(int row) {
+  if (row < 0 || row >= RowCount()) return;
+  beginRemoveRows({}, row, row);
+  rows_.erase(rows_.begin() + row);
+  endRemoveRows();
+}
+
+Qt::ItemFlags CTrackListModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+  if (checkable_ && index.column() == 0) flags |= Qt::ItemIsUserCheckable;
+  return flags;
+}
+
+bool CTrackListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!checkable_ || role != Qt::CheckStateRole || index.column() != 0) return false;
+  SetTicked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
+  return true;
 }
 
 int CTrackListModel::ColumnWidth(int column) const {

@@ -30,14 +30,25 @@ class CTrackListModel : public QAbstractTableModel, public IEntryRows {
 
   // The width the store asks for each column, in pixels.
   int ColumnWidth(int column) const;
+  // Rows with a check box in their first cell (the record list's), ticked or not.
+  void SetCheckable(bool checkable) { checkable_ = checkable; }
+  bool IsTicked(int row) const;
+  void SetTicked(int row, bool ticked);
+  void RemoveRow(int row);
+
+  // QAbstractTableModel, for the check boxes
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
  private:
   struct Row {
     SAVESTATE entry;
     int number;
+    bool ticked = false;
   };
   std::vector<ListColumn> columns_;
   std::vector<Row> rows_;
+  bool checkable_ = false;
 };
 
 }  // namespace tavrin::gui

@@ -1,12 +1,24 @@
-// The Track Record page. For now it lists the stored tracks one row per track and opens the
-// Software Options; browsing, the map, the speed graph, editing and the exports come with the
-// page's own work.
+// The Track Record page: the stored tracks listed by day or by track, filtered by a day or a
+// period, one record loaded into the points list and the speed graph, the deletions, and the
+// exports of the ticked records.
 #pragma once
 
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
 #include <QTableView>
 #include <QWidget>
 
+#include "export/export_commands.h"
 #include "gui/device/track_list_model.h"
+#include "gui/plot/line_plot.h"
+#include "gui/records/point_list_model.h"
 #include "gui/window/page_owner.h"
 
 namespace tavrin::gui {
@@ -16,15 +28,83 @@ class CRecordCtrlDlg : public QWidget {
 
  public:
   explicit CRecordCtrlDlg(IPageOwner& owner, QWidget* parent = nullptr);
+  ~CRecordCtrlDlg() override;
 
   // The tab became the shown one: the list is read again from the data folder.
   void PageActivated();
+  // Loads the record at `row` of the record list, as a double-click does.
+  void LoadRecord(int row);
+
   CTrackListModel& RecordList() { return records_; }
+  CPointListModel& PointList() { return points_; }
+  CLinePlot& SpeedGraph() { return *graph_; }
+  int SelectedRow() const { return selectedRow_; }
+  bool ByDays() const { return byDays_->isChecked(); }
 
  private:
+  // Layout (record_ctrl_layout.cpp).
+  QWidget* MakeListModeGroup();
+  QWidget* MakePeriodGroup();
+  QWidget* MakeTrackDataGroup();
+  QWidget* MakeRecordButtons();
+  QWidget* MakeViewButtons();
+  QPushButton* MakeButton(const char* objectName, const char* caption,
+                          void (CRecordCtrlDlg::*slot)());
+
+  // Lists and loading (record_ctrl_lists.cpp).
+  void OnByDays();
+  void OnByTracks();
+  void SetModeControls(bool byDays);
+  void RefreshRecordList();
+  void OnCalendarDay();
+  void OnConformSelected();
+  void PeriodFilter();
+  void OnRecordActivated(const QModelIndex& index);
+  void SetWindowControls(const SAVESTATE& record);
+  void ClearLoadedRecord();
+
+  // Views.
+  void OnTrackData();
+  void OnSpeedGraph();
+
+  // Commands (record_ctrl_commands.cpp).
+  void OnDeleteTicked();
+  void OnDeleteAll();
+  void OnExport(ExportKind kind);
+  void OnSoftwareOptions();
+  void Status(const std::string& text) { owner_.SetStatusText(text); }
+
   IPageOwner& owner_;
   CTrackListModel records_;
-  QTableView* view_ = nullptr;
+  CPointListModel points_;
+  int selectedRow_ = -1;
+  SAVESTATE loaded_;
+  bool windowActive_ = false;
+
+  QRadioButton* byDays_ = nullptr;
+  QRadioButton* byTracks_ = nullptr;
+  QCheckBox* selectAll_ = nullptr;
+  QCalendarWidget* calendar_ = nullptr;
+  QLabel* startLabel_ = nullptr;
+  QLabel* endLabel_ = nullptr;
+  QDateEdit* periodStart_ = nullptr;
+  QDateEdit* periodEnd_ = nullptr;
+  QPushButton* conformSelected_ = nullptr;
+  QDateEdit* windowStart_ = nullptr;
+  QDateEdit* windowEnd_ = nullptr;
+  QComboBox* startHour_ = nullptr;
+  QComboBox* startMinute_ = nullptr;
+  QComboBox* endHour_ = nullptr;
+  QComboBox* endMinute_ = nullptr;
+  QPushButton* conformTrack_ = nullptr;
+  QPushButton* createTrack_ = nullptr;
+  QPushButton* deletePoints_ = nullptr;
+  QPushButton* deleteAll_ = nullptr;
+  QTableView* recordView_ = nullptr;
+  QTableView* pointView_ = nullptr;
+  QLineEdit* fileName_ = nullptr;
+  QStackedWidget* views_ = nullptr;
+  CLinePlot* graph_ = nullptr;
 };
 
 }  // namespace tavrin::gui

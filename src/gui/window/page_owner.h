@@ -29,6 +29,11 @@ class IPageOwner {
   // Runs a modal dialog; returns QDialog::Accepted or Rejected. Tests fill it in and answer.
   virtual int RunDialog(QDialog& dialog) = 0;
 
+  // The folder of the program, which holds the KML icons.
+  virtual std::string ProgramFolder() const = 0;
+  // Opens an export in the program the desktop has for it (Google Earth for KML).
+  virtual void OpenDocument(const std::string& path) = 0;
+
   virtual void OpenSoftwareOptions() = 0;
   virtual void OpenBypassDialog() = 0;
 };

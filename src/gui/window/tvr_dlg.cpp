@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QDate>
+#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "gui/device/date_time_dlg.h"
@@ -85,6 +87,12 @@ CTVRDlg::CTVRDlg(WindowSetup setup)
 
 CTVRDlg::~CTVRDlg() {
   ShutDown();
+  // The pages go before the store and the session they use, which are members of this window
+  // and end before its child widgets otherwise would.
+  host_.SetDeviceTrackList(nullptr);
+  delete takeCentralWidget();
+  devicePage_ = nullptr;
+  recordPage_ = nullptr;
 }
 
 void CTVRDlg::LoadSettingsFile() {
@@ -195,6 +203,14 @@ void CTVRDlg::OpenBypassDialog() {
       this);
   bypass_->setAttribute(Qt::WA_DeleteOnClose);
   bypass_->show();
+}
+
+void CTVRDlg::OpenDocument(const std::string& path) {
+  if (setup_.openDocument) {
+    setup_.openDocument(path);
+  } else {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  }
 }
 
 void CTVRDlg::ShowAbout() {

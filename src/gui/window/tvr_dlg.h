@@ -32,6 +32,7 @@ struct WindowSetup {
   std::function<int(QDialog&)> runDialog;                // empty: QDialog::exec
   std::function<std::optional<ReadPeriod>()> askPeriod;  // empty: the Read period dialog
   int portCheckMs = 1000;  // how often to look for ports that came or went
+  std::function<void(const std::string&)> openDocument;  // empty: the desktop's program
 };
 
 class CTVRDlg : public QMainWindow, public IPageOwner {
@@ -51,9 +52,12 @@ class CTVRDlg : public QMainWindow, public IPageOwner {
   int RunDialog(QDialog& dialog) override;
   void OpenSoftwareOptions() override;
   void OpenBypassDialog() override;
+  std::string ProgramFolder() const override { return setup_.paths.programFolder.string(); }
+  void OpenDocument(const std::string& path) override;
 
   CQtSessionHost& Host() { return host_; }
   CDeviceCtrlDlg* DevicePage() { return devicePage_; }
+  CRecordCtrlDlg* RecordPage() { return recordPage_; }
   CDevByPassDlg* BypassDialog() { return bypass_; }
   QString StatusText() const { return statusLine_->text(); }
   int ProgressPosition() const { return progress_->value(); }

@@ -1,0 +1,86 @@
+#include "gui/records/point_list_model.h"
+
+#include <algorithm>
+
+namespace tavrin::gui {
+
+CPointListModel::CPointListModel(QObject* parent) : QAbstractTableModel(parent) {
+  columns_.assign(kPointColumns.begin(), kPointColumns.end());
+}
+
+void CPointListModel::SetSource(const PointVector* points) {
+  beginResetModel();
+  source_ = points;
+  rows_ = 0;
+  deleted_.clear();
+  endResetModel();
+}
+
+void CPointListModel::MarkDeleted(int row) {
+  const auto at = std::lower_bound(deleted_.begin(), deleted_.end(), row);
+  if (at == deleted_.end() || *at != row) deleted_.insert(at, row);
+  emit dataChanged(index(row, 3), index(row, 3));
+}
+
+void CPointListModel::SetColumns(std::span<const ListColumn> columns, unsigned) {
+  beginResetModel();
+  columns_.assign(columns.begin(), columns.end());
+  endResetModel();
+}
+
+void CPointListModel::RemoveAllRows() {
+  beginResetModel();
+  rows_ = 0;
+  deleted_.clear();
+  endResetModel();
+}
+
+void CPointListModel::AppendPointRows(std::span<const SAVELOG> points, int firstNumber) {
+  // Rows come in order from the start of the source vector; anything else has no place here.
+  if (points.empty() || firstNumber != rows_ + 1 || source_ == nullptr) return;
+  const int last =
+      std::min<int>(rows_ + static_cast<int>(points.size()), static_cast<int>(source_->size()));
+  if (last <= rows_) return;
+  beginInsertRows({}, rows_, last - 1);
+  rows_ = last;
+  endInsertRows();
+}
+
+int CPointListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rows_;
+}
+
+int CPointListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant CPointListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || source_ == nullptr || index.row() >= rows_ ||
+      static_cast<size_t>(index.row()) >= source_->size()) {
+    return {};
+  }
+  const auto column = static_cast<size_t>(index.column());
+  if (role == Qt::TextAlignmentRole) {
+    const bool centre = columns_[column].align == ColumnAlign::Centre;
+    return QVariant::fromValue(Qt::AlignVCenter | (centre ? Qt::AlignHCenter : Qt::AlignLeft));
+  }
+  if (role != Qt::DisplayRole) return {};
+  if (column == 3 && std::binary_search(deleted_.begin(), deleted_.end(), index.row())) {
+    return QStringLiteral("deleted");
+  }
+  const PointRow texts =
+      PointRowTexts((*source_)[static_cast<size_t>(index.row())], index.row() + 1);
+  return QString::fromStdString(texts[column]);
+}
+
+QVariant CPointListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (section < 0 || section >= columnCount()) return {};
+  return QString::fromUtf8(columns_[static_cast<size_t>(section)].title);
+}
+
+int CPointListModel::ColumnWidth(int column) const {
+  return column >= 0 && column < columnCount() ? columns_[static_cast<size_t>(column)].width : 0;
+}
+
+}  // namespace tavrin::gui

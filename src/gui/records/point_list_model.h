@@ -1,0 +1,43 @@
+// The points list: rows over one of the store's point vectors, formatted only when a view asks
+// for them. Loading a million points adds a million rows to a count, not a million items.
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "store/track_rows.h"
+#include "store/track_store.h"
+
+namespace tavrin::gui {
+
+class CPointListModel : public QAbstractTableModel, public IPointRows {
+  Q_OBJECT
+
+ public:
+  explicit CPointListModel(QObject* parent = nullptr);
+
+  // The vector the rows stand for: row i is point i of it. The store fills the vector and then
+  // hands the rows over in order, so the two always agree.
+  void SetSource(const PointVector* points);
+  // Marks rows whose points were deleted from the file; their "State" reads "deleted".
+  void MarkDeleted(int row);
+
+  // IPointRows
+  void SetColumns(std::span<const ListColumn> columns, unsigned styleBits) override;
+  void RemoveAllRows() override;
+  void AppendPointRows(std::span<const SAVELOG> points, int firstNumber) override;
+
+  // QAbstractTableModel
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  int ColumnWidth(int column) const;
+
+ private:
+  const PointVector* source_ = nullptr;
+  int rows_ = 0;
+  std::vector<int> deleted_;  // sorted rows shown as deleted
+  std::vector<ListColumn> columns_;
+};
+
+}  // namespace tavrin::gui

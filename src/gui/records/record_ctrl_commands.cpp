@@ -1,0 +1,82 @@
+// Deleting records and exporting the ticked ones.
+#include "gui/records/record_ctrl_dlg.h"
+
+namespace tavrin::gui {
+namespace {
+
+constexpr char kNothingSelected[] = "Nothing selected Track Record.";
+constexpr char kCannotDelete[] = "Error.. Cannot Deleted file.";
+
+}  // namespace
+
+void CRecordCtrlDlg::OnDeleteTicked() {
+  if (records_.RowCount() == 0) {
+    owner_.ShowMessage(kNothingSelected, MsgIcon::Error, MsgButtons::Ok);
+    return;
+  }
+  if (owner_.ShowMessage("Do you delete selected track record?", MsgIcon::Question,
+                         MsgButtons::YesNo) != MsgAnswer::Yes) {
+    return;
+  }
+  ClearLoadedRecord();
+  fileName_->clear();
+  CTrackStore& store = owner_.Store();
+  // From the last row up, so that removing a row moves none still to be done.
+  for (int row = records_.RowCount() - 1; row >= 0; --row) {
+    if (!records_.IsTicked(row)) continue;
+    bool deleted = false;
+    if (ByDays()) {
+      const SAVESTATE day = store.DayEntries().at(static_cast<size_t>(row));
+      store.LoadDayPoints(day, nullptr);
+      deleted = store.DeleteDay(static_cast<size_t>(row), day);
+    } else {
+      deleted = store.DeleteTrackFile(store.TrackEntries().at(static_cast<size_t>(row))) &&
+                store.RemoveTrackEntry(static_cast<size_t>(row));
+    }
+    if (deleted) {
+      records_.RemoveRow(row);
+    } else {
+      owner_.ShowMessage(kCannotDelete, MsgIcon::Error, MsgButtons::Ok);
+    }
+  }
+  Status("Deleted file.");
+}
+
+void CRecordCtrlDlg::OnDeleteAll() {
+  CTrackStore& store = owner_.Store();
+  if (store.TrackEntries().empty()) return;
+  if (owner_.ShowMessage("Do you deleted all Track?", MsgIcon::Question, MsgButtons::YesNo) !=
+      MsgAnswer::Yes) {
+    return;
+  }
+  for (const SAVESTATE& entry : std::vector<SAVESTATE>(store.TrackEntries())) {
+    if (!store.DeleteTrackFile(entry)) {
+      owner_.ShowMessage(kCannotDelete, MsgIcon::Error, MsgButtons::Ok);
+    }
+  }
+  store.ListTracks(&records_, ByDays());
+  ClearLoadedRecord();
+  fileName_->clear();
+  Status("Deleted all files.");
+}
+
+void CRecordCtrlDlg::OnExport(ExportKind kind) {
+  ExportCommand command;
+  command.kind = kind;
+  command.byDay = ByDays();
+  command.programFolder = owner_.ProgramFolder();
+  for (int row = 0; row < records_.RowCount(); ++row)
+    command.ticked.push_back(records_.IsTicked(row));
+  const MessageBoxFn boxes = [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
+    return owner_.ShowMessage(text, icon, buttons);
+  };
+  ExportOptions options;
+  options.displayOffset = owner_.Store().Offset();
+  options.mapKey = owner_.AppSettings().googleMapLicense;
+  CKMLCreator writer(
+      boxes, [this](const std::string& path) { owner_.OpenDocument(path); }, options);
+  ExportTicked(
+      owner_.Store(), writer, command, [this](const std::string& text) { Status(text); }, boxes);
+}
+
+}  // namespace tavrin::gui

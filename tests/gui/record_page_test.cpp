@@ -1,0 +1,156 @@
+// The Track Record page over real track files: the two list modes and their filters, loading a
+// record into the points list and the speed graph, deleting records and exporting the ticked ones.
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "gui/records/record_ctrl_dlg.h"
+#include "window_fixture.h"
+
+namespace tavrin::test {
+namespace {
+
+class RecordPage : public WindowTest {
+ protected:
+  RecordPage() {
+    AddTrack(1, 8, 10);
+    AddTrack(1, 12, 5);
+    AddTrack(2, 9, 7);
+    gui.Find<QTabWidget>("tabs")->setCurrentIndex(1);
+  }
+  // A track of `count` points one second apart from 2024-05-`day` `hour`:00:00 UTC, speeds 10,
+  // 20, 30, ...
+  std::string AddTrack(int day, int hour, int count) {
+    std::vector<SAVELOG> points;
+    for (int i = 0; i < count; ++i) {
+      SAVELOG p = Point(24, 5, day, hour, 0, i);
+      p.speed = static_cast<uint8_t>(10 * (i + 1));
+      points.push_back(p);
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "20240%d%02d_%02d0000.bt0", 5, day, hour);
+    const std::string path = (dir.Path() / "DataLog" / name).string();
+    WriteTrackFile(
+        path, Header(points[0], static_cast<uint32_t>(count), static_cast<uint32_t>(count - 1), 0),
+        points);
+    return path;
+  }
+  gui::CRecordCtrlDlg& Page() { return *gui.window->RecordPage(); }
+  void ShowAll(bool byTracks) {
+    gui.Find<QRadioButton>(byTracks ? "byTracks" : "byDays")->click();
+    auto* all = gui.Find<QCheckBox>("selectAllTracks");
+    if (!all->isChecked()) all->click();
+  }
+  QString Cell(int row, int column) {
+    return Page()
+        .RecordList()
+        .data(Page().RecordList().index(row, column), Qt::DisplayRole)
+        .toString();
+  }
+};
+
+TEST_F(RecordPage, ListsByDayAndByTrackWithTheStoresTexts) {
+  ShowAll(false);
+  ASSERT_EQ(Page().RecordList().RowCount(), 2);
+  EXPECT_EQ(gui.window->StatusText(), "View all.");
+  EXPECT_EQ(Cell(0, 0), "0001");
+  EXPECT_EQ(Cell(0, 1), "2024-05-01 08:00:00");
+  EXPECT_EQ(Cell(0, 6), "15");
+  ShowAll(true);
+  ASSERT_EQ(Page().RecordList().RowCount(), 3);
+  EXPECT_EQ(gui.window->StatusText(), "View by a track.");
+  EXPECT_EQ(Cell(2, 1), "2024-05-02 09:00:00");
+  EXPECT_EQ(Cell(2, 3), "0:0:6");
+  EXPECT_TRUE(gui.Find<QWidget>("deleteAllTracks")->isEnabled());
+  EXPECT_FALSE(gui.Find<QWidget>("dayCalendar")->isEnabled());
+}
+
+TEST_F(RecordPage, TheDayAndPeriodFiltersListWhatFallsInThem) {
+  gui.Find<QRadioButton>("byTracks")->click();
+  EXPECT_FALSE(gui.Find<QWidget>("deleteAllTracks")->isEnabled());
+  gui.Find<QCalendarWidget>("dayCalendar")->setSelectedDate(QDate(2024, 5, 1));
+  EXPECT_EQ(Page().RecordList().RowCount(), 2);
+  EXPECT_EQ(gui.window->StatusText(), "Selected 2024-5-1.");
+  gui.Find<QRadioButton>("byDays")->click();
+  gui.Find<QDateEdit>("periodStart")->setDate(QDate(2024, 5, 2));
+  gui.Find<QDateEdit>("periodEnd")->setDate(QDate(2024, 5, 2));
+  gui.Press("conformSelected");
+  ASSERT_EQ(Page().RecordList().RowCount(), 1);
+  EXPECT_EQ(gui.window->StatusText(), "Selected    2024-5-2 ~ 2024-5-2.");
+  gui.Find<QDateEdit>("periodStart")->setDate(QDate(2024, 5, 3));
+  gui.Press("conformSelected");
+  EXPECT_EQ(Page().RecordList().RowCount(), 0) << "a start after the end holds nothing";
+}
+
+TEST_F(RecordPage, LoadingARecordFillsThePointsListAndTheGraph) {
+  ShowAll(true);
+  Page().LoadRecord(0);
+  EXPECT_EQ(Page().PointList().rowCount(), 10);
+  EXPECT_EQ(Page().PointList().data(Page().PointList().index(9, 7), Qt::DisplayRole), "100");
+  EXPECT_EQ(gui.Find<QLineEdit>("selectedFile")->text(), "20240501_080000.bt0");
+  EXPECT_TRUE(Page().RecordList().IsTicked(0));
+  EXPECT_EQ(gui.window->StatusText(), "Load track data.");
+  EXPECT_EQ(gui.Find<QComboBox>("windowStartHour")->currentIndex(), 8);
+  ASSERT_TRUE(gui.Press("speedGraphButton"));
+  EXPECT_EQ(Page().SpeedGraph().Readout(), "Mean: 55.000    Min: 10.000    Max: 100.000");
+  EXPECT_TRUE(Page().SpeedGraph().isVisibleTo(gui.window.get()));
+  // By day, a record is the whole day.
+  ShowAll(false);
+  Page().LoadRecord(0);
+  EXPECT_EQ(Page().PointList().rowCount(), 15);
+}
+
+TEST_F(RecordPage, DeletingTickedRecordsAsksAndRemovesOnlyThose) {
+  ShowAll(true);
+  Page().RecordList().SetTicked(0, true);
+  Page().RecordList().SetTicked(2, true);
+  gui.yes = false;
+  gui.Press("deleteSelectTrack");
+  EXPECT_TRUE(gui.SawBox("Do you delete selected track record?"));
+  EXPECT_EQ(TrackFiles().size(), 3u);
+  gui.yes = true;
+  gui.Press("deleteSelectTrack");
+  const auto files = TrackFiles();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].filename(), "20240501_120000.bt0");
+  EXPECT_EQ(Page().RecordList().RowCount(), 1);
+  EXPECT_EQ(gui.window->StatusText(), "Deleted file.");
+}
+
+TEST_F(RecordPage, DeleteAllTracksEmptiesTheFolder) {
+  ShowAll(true);
+  gui.Press("deleteAllTracks");
+  EXPECT_TRUE(gui.SawBox("Do you deleted all Track?"));
+  EXPECT_TRUE(TrackFiles().empty());
+  EXPECT_EQ(Page().RecordList().RowCount(), 0);
+  EXPECT_EQ(gui.window->StatusText(), "Deleted all files.");
+  gui.boxes.clear();
+  gui.Press("deleteAllTracks");
+  EXPECT_TRUE(gui.boxes.empty()) << "nothing to delete: no question";
+}
+
+TEST_F(RecordPage, ExportsTakeTheTickedRowsAndGoWhenThePageCloses) {
+  gui.Find<QRadioButton>("byTracks")->click();
+  gui.Find<QCalendarWidget>("dayCalendar")->setSelectedDate(QDate(2030, 1, 1));
+  gui.Press("exportNmea");
+  EXPECT_TRUE(gui.SawBox("Nothing selected Track Record."));
+  ShowAll(true);
+  Page().RecordList().SetTicked(0, true);
+  Page().RecordList().SetTicked(2, true);
+  gui.Press("exportNmea");
+  gui.Press("exportGpx");
+  const std::filesystem::path txt = dir.Path() / "DataLog/TXT";
+  EXPECT_TRUE(std::filesystem::exists(txt / "20240501_080000.txt"));
+  EXPECT_FALSE(std::filesystem::exists(txt / "20240501_120000.txt")) << "unticked";
+  EXPECT_TRUE(std::filesystem::exists(txt / "20240502_090000.txt"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "DataLog/GPX/20240502_090000.gpx"));
+  EXPECT_EQ(gui.opened.size(), 4u) << "each export is opened";
+  gui.window.reset();  // the page goes with the window
+  EXPECT_TRUE(std::filesystem::is_empty(txt));
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "DataLog/GPX"));
+}
+
+}  // namespace
+}  // namespace tavrin::test
