@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <system_error>
+#include <tuple>
 
 #include "store/posix_file.h"
 #include "store/store_messages.h"
@@ -99,13 +100,15 @@ bool CTrackStore::MarkPointsDeleted(const SAVESTATE& entry, std::span<const size
 
 // The track's records that remain after the deleted ones are dropped: only the first
 // `pointCount` records, as for every reader, and never more than the file holds.
-std::optional<std::vector<SAVELOG>> CTrackStore::KeptPoints(int fd, off_t size,
-                                                            const SAVESTATE& entry) const {
+std::optional<std::vector<SAVELOG>> CTrackStore::KeptPoints(
+    int fd, off_t size, const SAVESTATE& entry, std::span<const size_t> alsoDrop) const {
   const size_t counted = std::min<size_t>(entry.header.pointCount, StoredRecords(fd, size));
   constexpr size_t kChunkPoints = 4096;
   std::vector<SAVELOG> chunk(std::min(counted, kChunkPoints));
   std::vector<SAVELOG> kept;
   RecordTally tally;
+  size_t shown = 0;  // points met so far, as the points list numbers them
+  auto drop = alsoDrop.begin();
   while (tally.records < counted) {
     const size_t batch = std::min(counted - tally.records, kChunkPoints);
     const ssize_t got =
@@ -116,9 +119,11 @@ std::optional<std::vector<SAVELOG>> CTrackStore::KeptPoints(int fd, off_t size,
     }
     const size_t records = static_cast<size_t>(got) / sizeof(SAVELOG);
     for (size_t i = 0; i < records; ++i) {
-      if (!chunk[i].IsDeleted() && tally.IsPoint(chunk[i], tally.records + i)) {
-        kept.push_back(chunk[i]);
-      }
+      if (chunk[i].IsDeleted() || !tally.IsPoint(chunk[i], tally.records + i)) continue;
+      while (drop != alsoDrop.end() && *drop < shown) ++drop;
+      const bool dropped = drop != alsoDrop.end() && *drop == shown;
+      ++shown;
+      if (!dropped) kept.push_back(chunk[i]);
     }
     tally.records += records;
     if (records < batch) break;
@@ -139,7 +144,7 @@ std::optional<std::vector<SAVELOG>> CTrackStore::KeptPoints(int fd, off_t size,
   return kept;
 }
 
-bool CTrackStore::CompactTrackFile(SAVESTATE& entry) {
+bool CTrackStore::CompactTrackFile(SAVESTATE& entry, std::span<const size_t> alsoDrop) {
   OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDONLY, kCannotFindFile);
   if (file.problem) {
     Report(*file.problem);
@@ -150,7 +155,7 @@ bool CTrackStore::CompactTrackFile(SAVESTATE& entry) {
     ShowError("Could not read " + FileName(entry.path) + ": " + ErrnoText(errno) + ".");
     return false;
   }
-  auto points = KeptPoints(file.fd.Get(), file.size, entry);
+  auto points = KeptPoints(file.fd.Get(), file.size, entry, alsoDrop);
   file.fd.Reset();
   if (!points) return false;
   const size_t kept = points->size();
@@ -185,6 +190,19 @@ bool CTrackStore::CompactTrackFile(SAVESTATE& entry) {
   compacted.averageSpeed = AverageSpeedKmh(h.distance, h.elapsedSeconds);
   entry = compacted;
   return true;
+}
+
+size_t CTrackStore::SelectTimeWindow(const DateTime& from, const DateTime& to) {
+  const auto key = [](const DateTime& t) {
+    return std::tuple(t.year, t.month, t.day, t.hour, t.minute, t.second);
+  };
+  exportPointList_.clear();
+  for (const SAVELOG& point : pointList_) {
+    if (point.IsDeleted()) continue;
+    const DateTime t = point.GetDateTime();
+    if (key(from) <= key(t) && key(t) <= key(to)) exportPointList_.push_back(point);
+  }
+  return exportPointList_.size();
 }
 
 bool CTrackStore::DeleteTrackFile(const SAVESTATE& entry) {

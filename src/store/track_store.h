@@ -119,7 +119,15 @@ class CTrackStore {
   bool MarkPointsDeleted(const SAVESTATE& entry, std::span<const size_t> positions);
   // Drops the deleted points from the entry's file and updates the entry to match. The file is
   // rewritten beside the old one and renamed over it, so a failure leaves the old track whole.
-  bool CompactTrackFile(SAVESTATE& entry);
+  // `alsoDrop` names more points to drop, by their place among the points the track shows (the
+  // rows of its points list, from 0, in ascending order); nothing is written into the old file.
+  bool CompactTrackFile(SAVESTATE& entry, std::span<const size_t> alsoDrop = {});
+  // The points of the point list, not marked deleted, from `from` to `to` (local date-times,
+  // both included), into the export point list; returns how many.
+  size_t SelectTimeWindow(const DateTime& from, const DateTime& to);
+  // Starts a new track that never replaces a stored one: it takes a free name that still sorts
+  // by its first date-time (the same "_02" rule as a download's).
+  Result<void> OpenNewTrackFile(SAVESTATE& entry);
   bool DeleteTrackFile(const SAVESTATE& entry);
 
   // ---- lists
@@ -164,7 +172,8 @@ class CTrackStore {
   // Tells of the records of a read that were no points and of a failed read; false when the read
   // gave nothing usable.
   bool ReportRecords(const std::string& path, const RecordTally& tally, size_t loaded) const;
-  std::optional<std::vector<SAVELOG>> KeptPoints(int fd, off_t size, const SAVESTATE& entry) const;
+  std::optional<std::vector<SAVELOG>> KeptPoints(int fd, off_t size, const SAVESTATE& entry,
+                                                 std::span<const size_t> alsoDrop) const;
 
   MessageBoxFn messageBox_;
   TrackFileProblemFn reporter_;

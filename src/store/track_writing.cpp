@@ -97,6 +97,24 @@ std::string CTrackStore::FreeTrackName(const TRACKHEADER& header) const {
   return base;
 }
 
+Result<void> CTrackStore::OpenNewTrackFile(SAVESTATE& entry) {
+  // Names on the disk count as taken, so that the name handed out is the first free one.
+  const std::string base = TrackFileName(entry.header);
+  const std::string stem = base.substr(0, base.size() - 4);
+  for (int n = 1; n <= kMostTracksInOneSecond; ++n) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "_%02d.bt0", n);
+    const std::string name = n == 1 ? base : stem + suffix;
+    std::error_code ignored;
+    const bool onDisk =
+        std::filesystem::exists(name, ignored) || std::filesystem::exists(PartPath(name), ignored);
+    if (!onDisk && !takenNames_.contains(name)) return OpenTrackFile(entry);
+    takenNames_.insert(name);
+  }
+  return Failure{"Every name for a track starting at " + FileName(base) +
+                 " is taken. Delete some of those tracks and try again."};
+}
+
 Result<void> CTrackStore::OpenTrackFile(SAVESTATE& entry) {
   if (IsWriting()) CloseTrackFile(writeEntry_, appended_, TrackEnd::CutShort);
   previous_ = SAVELOG{};

@@ -3,8 +3,10 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QItemSelectionModel>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
 
 #include "gui/records/record_ctrl_dlg.h"
 #include "window_fixture.h"
@@ -100,6 +102,80 @@ TEST_F(RecordPage, LoadingARecordFillsThePointsListAndTheGraph) {
   ShowAll(false);
   Page().LoadRecord(0);
   EXPECT_EQ(Page().PointList().rowCount(), 15);
+}
+
+TEST_F(RecordPage, ATimeWindowInsideTheRecordKeepsItsPointsAndOneOutsideIsUndone) {
+  ShowAll(false);
+  Page().LoadRecord(0);  // 1 May: 08:00:00-08:00:09 and 12:00:00-12:00:04
+  ASSERT_EQ(Page().PointList().rowCount(), 15);
+  gui.Find<QComboBox>("windowStartHour")->setCurrentIndex(12);
+  gui.Press("conformTrackSelected");
+  EXPECT_EQ(Page().PointList().rowCount(), 5);
+  EXPECT_EQ(Page().PointList().data(Page().PointList().index(0, 0), Qt::DisplayRole), "1");
+  EXPECT_EQ(Page().PointList().data(Page().PointList().index(0, 2), Qt::DisplayRole), "12:00:00");
+  EXPECT_EQ(gui.window->StatusText(), "Load data by set time.");
+  gui.Press("speedGraphButton");
+  EXPECT_EQ(Page().SpeedGraph().Readout(), "Mean: 30.000    Min: 10.000    Max: 50.000")
+      << "the graph draws the window";
+  // An end before the start: the controls go back to the whole record.
+  gui.Find<QComboBox>("windowEndHour")->setCurrentIndex(7);
+  gui.Press("conformTrackSelected");
+  EXPECT_EQ(gui.Find<QComboBox>("windowStartHour")->currentIndex(), 8);
+  EXPECT_EQ(gui.Find<QComboBox>("windowEndHour")->currentIndex(), 12);
+  EXPECT_EQ(Page().PointList().rowCount(), 5) << "the last window stays shown";
+}
+
+TEST_F(RecordPage, ANewTrackFromSelectedPointsIsWrittenInUtcBesideItsSource) {
+  gui.window->Store().SetTimeZoneOffset({9, 0});  // shown in Seoul time
+  ShowAll(true);
+  Page().LoadRecord(0);
+  EXPECT_EQ(Page().PointList().data(Page().PointList().index(0, 2), Qt::DisplayRole), "17:00:00");
+  auto* view = gui.Find<QTableView>("pointList");
+  view->selectionModel()->select(
+      QItemSelection(Page().PointList().index(0, 0), Page().PointList().index(3, 7)),
+      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  gui.Press("createSelectedTrack");
+  const std::filesystem::path made = dir.Path() / "DataLog/20240501_080000_02.bt0";
+  ASSERT_TRUE(std::filesystem::exists(made)) << "the source keeps its name and its points";
+  CTrackStore store;
+  ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
+  const auto source = store.ReadTrackHeader((dir.Path() / "DataLog/20240501_080000.bt0").string());
+  ASSERT_TRUE(source);
+  EXPECT_EQ(source->header.pointCount, 10u);
+  const auto created = store.ReadTrackHeader(made.string());
+  ASSERT_TRUE(created);
+  EXPECT_EQ(created->header.pointCount, 4u);
+  EXPECT_EQ(created->header.firstDateTime, (DateTime6{24, 5, 1, 8, 0, 0})) << "UTC, not 17:00";
+  EXPECT_EQ(created->header.lastDateTime, (DateTime6{24, 5, 1, 8, 0, 3}));
+  EXPECT_EQ(created->header.selectionMarker, kSelectionMarker);
+  EXPECT_EQ(Page().RecordList().RowCount(), 4);
+}
+
+TEST_F(RecordPage, DeletingPointsTwiceRemovesTheRightOnesWithoutWritingInPlace) {
+  ShowAll(true);
+  Page().LoadRecord(0);  // speeds 10, 20, ... 100
+  auto* view = gui.Find<QTableView>("pointList");
+  const auto selectRows = [&](int from, int to) {
+    view->selectionModel()->select(
+        QItemSelection(Page().PointList().index(from, 0), Page().PointList().index(to, 7)),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  };
+  selectRows(1, 2);
+  gui.Press("deleteSelectedPoints");
+  ASSERT_EQ(Page().PointList().rowCount(), 8);
+  selectRows(1, 1);  // now the point with speed 40
+  gui.Press("deleteSelectedPoints");
+  CTrackStore store;
+  ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
+  const auto entry = store.ReadTrackHeader((dir.Path() / "DataLog/20240501_080000.bt0").string());
+  ASSERT_TRUE(entry);
+  PointVector points;
+  ASSERT_TRUE(store.ReadTrackPoints(*entry, points));
+  std::vector<int> speeds;
+  for (const SAVELOG& p : points) speeds.push_back(p.speed);
+  EXPECT_EQ(speeds, (std::vector<int>{10, 50, 60, 70, 80, 90, 100}));
+  EXPECT_EQ(Cell(0, 6), "7");
+  EXPECT_EQ(TrackFiles().size(), 3u) << "no temporary file left";
 }
 
 TEST_F(RecordPage, DeletingTickedRecordsAsksAndRemovesOnlyThose) {

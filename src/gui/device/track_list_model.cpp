@@ -75,6 +75,12 @@ void CTrackListModel::RemoveRow(int row) {
   endRemoveRows();
 }
 
+void CTrackListModel::ReplaceRow(int row, const SAVESTATE& entry) {
+  if (row < 0 || row >= RowCount()) return;
+  rows_[static_cast<size_t>(row)].entry = entry;
+  emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
 Qt::ItemFlags CTrackListModel::flags(const QModelIndex& index) const {
   Qt::ItemFlags flags = QAbstractTableModel::flags(index);
   if (checkable_ && index.column() == 0) flags |= Qt::ItemIsUserCheckable;

@@ -35,6 +35,8 @@ class CTrackListModel : public QAbstractTableModel, public IEntryRows {
   bool IsTicked(int row) const;
   void SetTicked(int row, bool ticked);
   void RemoveRow(int row);
+  // Shows `entry` in place of the row's record (its figures changed), keeping its tick.
+  void ReplaceRow(int row, const SAVESTATE& entry);
 
   // QAbstractTableModel, for the check boxes
   Qt::ItemFlags flags(const QModelIndex& index) const override;

@@ -67,6 +67,12 @@ class CRecordCtrlDlg : public QWidget {
   void OnTrackData();
   void OnSpeedGraph();
 
+  // Track editing (record_ctrl_editing.cpp).
+  void OnConformTrack();
+  void OnCreateTrack();
+  void OnDeletePoints();
+  std::vector<size_t> SelectedPointRows() const;
+
   // Commands (record_ctrl_commands.cpp).
   void OnDeleteTicked();
   void OnDeleteAll();

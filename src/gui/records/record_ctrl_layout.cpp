@@ -100,14 +100,13 @@ QWidget* CRecordCtrlDlg::MakeTrackDataGroup() {
   startMinute_ = NumberList("windowStartMinute", 60, 0, QStringLiteral("Start minute"));
   endHour_ = NumberList("windowEndHour", 24, 23, QStringLiteral("End hour"));
   endMinute_ = NumberList("windowEndMinute", 60, 59, QStringLiteral("End minute"));
-  conformTrack_ = new QPushButton(QStringLiteral("Conform Track Selected"));
-  conformTrack_->setObjectName("conformTrackSelected");
-  conformTrack_->setAutoDefault(false);
+  conformTrack_ =
+      MakeButton("conformTrackSelected", "Conform Track Selected", &CRecordCtrlDlg::OnConformTrack);
   auto* edit = new QGroupBox(QStringLiteral(" Edit Track  "));
-  createTrack_ = new QPushButton(QStringLiteral("Create selected Track data"));
-  createTrack_->setObjectName("createSelectedTrack");
-  deletePoints_ = new QPushButton(QStringLiteral("Delete selected Track data"));
-  deletePoints_->setObjectName("deleteSelectedPoints");
+  createTrack_ = MakeButton("createSelectedTrack", "Create selected Track data",
+                            &CRecordCtrlDlg::OnCreateTrack);
+  deletePoints_ = MakeButton("deleteSelectedPoints", "Delete selected Track data",
+                             &CRecordCtrlDlg::OnDeletePoints);
   auto* editLayout = new QVBoxLayout(edit);
   editLayout->addWidget(createTrack_);
   editLayout->addWidget(deletePoints_);
