@@ -1,12 +1,16 @@
 // The window's figures: start-up to the first painted window, the longest stall of the GUI
 // thread's event loop while a full 32-Mbit logger (258,047 points) downloads unpaced from
-// tavrin-emulator over a pseudo-terminal, and the window process's peak memory. Offscreen
-// unless a display is set. Prints its figures; asserts nothing.
+// tavrin-emulator over a pseudo-terminal, loading a 1,000,000-point track into the Track Record
+// page (points list and speed graph), one repaint of the speed graph, and the window process's
+// peak memory. Offscreen unless a display is set. Prints its figures; asserts nothing.
 //   gui_bench
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -17,6 +21,7 @@
 #include "../tests/support/emulator_process.h"
 #include "emulator/memory_file.h"
 #include "full_logger.h"
+#include "gui/records/record_ctrl_dlg.h"
 #include "gui/window/tvr_app.h"
 
 namespace {
@@ -109,6 +114,30 @@ int main(int argc, char** argv) {
   }
   std::printf("unpaced download of %u points: %.2f s; longest stall of the GUI thread: %lld ms\n",
               read->points, seconds, static_cast<long long>(stalls.LongestMs()));
+  // A million points, one a second, in a track of its own.
+  const std::string bigTrack = (paths.dataFolder / "20200101_000000.bt0").string();
+  if (std::system((std::string(MAKE_TRACK) + " " + bigTrack + " 1000000").c_str()) != 0) return 1;
+  gui.Find<QTabWidget>("tabs")->setCurrentIndex(1);
+  gui.Find<QRadioButton>("byTracks")->click();
+  gui.Find<QCheckBox>("selectAllTracks")->click();
+  gui::CRecordCtrlDlg& page = *gui.window->RecordPage();
+  QElapsedTimer load;
+  load.start();
+  page.LoadRecord(0);  // the oldest track: the big one
+  QApplication::processEvents();
+  const qint64 listMs = load.elapsed();
+  gui.Press("speedGraphButton");
+  page.SpeedGraph().repaint();
+  const qint64 loadMs = load.elapsed();
+  QElapsedTimer repaint;
+  repaint.start();
+  page.SpeedGraph().repaint();
+  const double repaintMs = static_cast<double>(repaint.nsecsElapsed()) / 1e6;
+  std::printf(
+      "loading %d points into the Track Record page: points list %lld ms, with the speed "
+      "graph drawn %lld ms; one repaint of the graph %.2f ms (%zu points drawn)\n",
+      page.PointList().rowCount(), static_cast<long long>(listMs), static_cast<long long>(loadMs),
+      repaintMs, page.SpeedGraph().PointsDrawn());
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("peak memory of the window process: %.1f MiB\n",

@@ -4,12 +4,16 @@
 // Xvfb against tavrin-emulator.
 //   gui_screenshots OUT_DIR PORT DATA_DIR
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QMessageBox>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <cstdio>
 
 #include "gui/device/dev_info_dlg.h"
 #include "gui/options/env_set_dlg.h"
+#include "gui/records/record_ctrl_dlg.h"
 #include "gui/window/tvr_app.h"
 #include "gui_driver.h"
 
@@ -22,6 +26,20 @@ bool Save(QWidget& widget, const QString& file) {
   const bool saved = widget.grab().save(file);
   std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(file));
   return saved;
+}
+
+// The Track Record page: the lists by day and by track, then the first track as points and as
+// its speed graph.
+bool SaveRecordPage(test::GuiDriver& gui, const QString& out) {
+  gui.Find<QTabWidget>("tabs")->setCurrentIndex(1);
+  gui.Find<QCheckBox>("selectAllTracks")->click();
+  bool ok = Save(*gui.window, out + "/records_by_day.png");
+  gui.Find<QRadioButton>("byTracks")->click();
+  ok = Save(*gui.window, out + "/records_by_track.png") && ok;
+  gui.window->RecordPage()->LoadRecord(0);
+  ok = Save(*gui.window, out + "/track_points.png") && ok;
+  gui.Press("speedGraphButton");
+  return Save(*gui.window, out + "/speed_graph.png") && ok;
 }
 
 int Fail(const char* what) {
@@ -70,6 +88,7 @@ int main(int argc, char** argv) {
   korean.show();
   ok = Save(korean, out + "/korean_message.png") && ok;
   korean.close();
+  ok = SaveRecordPage(gui, out) && ok;
   gui.window->close();
   return ok ? 0 : 1;
 }
