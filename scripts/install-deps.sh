@@ -18,7 +18,7 @@ core=(
   build-essential cmake ninja-build pkg-config git clang-format
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  gpsbabel libxml2-utils
+  gpsbabel libxml2-utils libjs-leaflet
 )
 gui=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-webengine-dev libgl-dev

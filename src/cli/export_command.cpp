@@ -49,9 +49,11 @@ void OpenWithDesktop(const std::string& path) {
 }
 
 // One map page of the points of all the files, one after another, beside the first file. A file
-// that cannot be read is told of and left off the page; the good ones are drawn.
-Result<std::string> ExportMapPage(CTrackStore& store, CKMLCreator& writer,
-                                  const std::vector<std::string>& files) {
+// that cannot be read is told of and left off the page; the good ones are drawn. Without a map
+// key the web map service draws nothing, so the page that needs no key is written beside it.
+Result<std::vector<std::string>> ExportMapPages(CTrackStore& store, CKMLCreator& writer,
+                                                const std::vector<std::string>& files,
+                                                bool withKey) {
   PointVector points;
   size_t drawn = 0;
   for (const std::string& file : files) {
@@ -67,7 +69,15 @@ Result<std::string> ExportMapPage(CTrackStore& store, CKMLCreator& writer,
     std::cerr << "tavrin export: " << why << "\n";
     return Failure{why};
   }
-  return writer.MakeMapPage(FolderOf(files.front()), kMapWidth, kMapHeight, points);
+  const std::string folder = FolderOf(files.front());
+  auto page = writer.MakeMapPage(folder, kMapWidth, kMapHeight, points);
+  if (!page) return page.Error();
+  std::vector<std::string> pages{*page};
+  if (withKey) return pages;
+  auto open = writer.MakeOpenMapPage(folder, points);
+  if (!open) return open.Error();
+  pages.push_back(*open);
+  return pages;
 }
 
 // The store has told why a file could not be read.
@@ -101,9 +111,9 @@ int RunExport(const GlobalOptions& global, const ExportArguments& args) {
   };
 
   if (args.format == "map") {
-    const auto page = ExportMapPage(store, writer, args.files);
-    if (!page) return kExitFailure;
-    announce(*page);
+    const auto pages = ExportMapPages(store, writer, args.files, !options.mapKey.empty());
+    if (!pages) return kExitFailure;
+    for (const std::string& page : *pages) announce(page);
     return context.FileProblems() > 0 ? kExitFailure : kExitOk;
   }
   static const std::map<std::string, ExportKind> kKinds = {{"kml", ExportKind::Kml},

@@ -37,6 +37,11 @@ inline constexpr const char* kTxtFolder = "TXT";
 inline constexpr const char* kLogFolder = "DORVALE";
 inline constexpr const char* kGpxFolder = "GPX";
 inline constexpr const char* kMapPageName = "Tvr_GoogleMap.html";
+// The map page for users without a map key, beside the other: Leaflet and OpenStreetMap tiles.
+inline constexpr const char* kOpenMapPageName = "Tvr_OpenStreetMap.html";
+// Where Debian's libjs-leaflet keeps Leaflet; the page loads it from there, so that the line and
+// markers draw without a network.
+inline constexpr const char* kLeafletFolder = "/usr/share/javascript/leaflet";
 
 class CKMLCreator {
  public:
@@ -61,6 +66,12 @@ class CKMLCreator {
   // GPX 1.1 track with UTC times, then opened.
   Result<std::string> MakeGpx(std::span<const SAVELOG> points, const std::string& trackFile);
   // The map page KML/Tvr_GoogleMap.html under the data folder; not opened.
+  // The same track drawn with Leaflet on OpenStreetMap tiles, KML/Tvr_OpenStreetMap.html under
+  // the data folder, for users without a map key (the web map service draws nothing without
+  // one). Same centre and zoom; it fills the view. The page sets window.tavrinLinePoints to the
+  // number of points of the line it drew.
+  Result<std::string> MakeOpenMapPage(const std::string& dataFolder,
+                                      std::span<const SAVELOG> points);
   Result<std::string> MakeMapPage(const std::string& dataFolder, int width, int height,
                                   std::span<const SAVELOG> points);
 

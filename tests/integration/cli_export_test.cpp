@@ -45,6 +45,20 @@ TEST_F(CliExport, WritesEachFormatAndPrintsThePath) {
   EXPECT_TRUE(std::filesystem::exists(icon)) << icon;
 }
 
+TEST_F(CliExport, WithoutAMapKeyTheMapNeedingNoKeyIsWrittenBeside) {
+  std::ofstream(dir / "TVR.ini") << "[MAIN]\r\nLocalTimeOffset=540\r\n";
+  const auto run = Tavrin("map " + test::Quote(TrackPath()));
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(run.output,
+            dir / "KML/Tvr_GoogleMap.html" + "\n" + dir / "KML/Tvr_OpenStreetMap.html" + "\n");
+  const std::string page = test::ReadText(dir / "KML/Tvr_OpenStreetMap.html");
+  EXPECT_NE(page.find("file:///usr/share/javascript/leaflet/leaflet.js"), std::string::npos);
+  EXPECT_NE(page.find("color: '#FF0000'"), std::string::npos);
+  EXPECT_NE(page.find("OpenStreetMap<\\/a> contributors"), std::string::npos);
+  EXPECT_NE(page.find("        [37.500000, 127.000000],"), std::string::npos) << page;
+  test::ExpectXmllintAccepts(dir / "KML/Tvr_OpenStreetMap.html", "--html");
+}
+
 TEST_F(CliExport, OutFolderTakesEveryFileAndFailuresSetTheExitCode) {
   const auto run = Tavrin("gpx --out " + test::Quote(dir / "out/gpx") + " " +
                           test::Quote(TrackPath()) + " " + test::Quote(dir / "missing.bt0"));
