@@ -72,6 +72,7 @@ fs::path MakeWorkFolder() {
 int main(int argc, char** argv) {
   const auto started = std::chrono::steady_clock::now();
   if (std::getenv("DISPLAY") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  tavrin::gui::PrepareWebEngine();
   QApplication app(argc, argv);
   gui::UseKoreanFallbackFont();
   const fs::path work = MakeWorkFolder();

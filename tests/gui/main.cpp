@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
   ::setenv("TZ", "UTC", 1);
   ::tzset();
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  tavrin::gui::PrepareWebEngine();
   QApplication app(argc, argv);
   tavrin::gui::UseKoreanFallbackFont();
   ::testing::InitGoogleTest(&argc, argv);

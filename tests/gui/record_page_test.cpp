@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QWebEngineView>
 
 #include "gui/records/record_ctrl_dlg.h"
 #include "window_fixture.h"
@@ -176,6 +177,42 @@ TEST_F(RecordPage, DeletingPointsTwiceRemovesTheRightOnesWithoutWritingInPlace) 
   EXPECT_EQ(speeds, (std::vector<int>{10, 50, 60, 70, 80, 90, 100}));
   EXPECT_EQ(Cell(0, 6), "7");
   EXPECT_EQ(TrackFiles().size(), 3u) << "no temporary file left";
+}
+
+// The number of points of the line the map page drew, asked of the page in the web engine.
+int LinePoints(QWebEngineView& view) {
+  int points = -1;
+  bool answered = false;
+  view.page()->runJavaScript(QStringLiteral("window.tavrinLinePoints"), [&](const QVariant& v) {
+    points = v.isValid() ? v.toInt() : -2;
+    answered = true;
+  });
+  GuiDriver::WaitFor([&] { return answered; }, 10000);
+  return points;
+}
+
+TEST_F(RecordPage, TheMapIsOpenedOnceThenRefreshedAndDrawsTheWholeTrack) {
+  ShowAll(true);
+  Page().LoadRecord(0);
+  ASSERT_TRUE(std::filesystem::exists(dir.Path() / "DataLog/KML/Tvr_GoogleMap.html"));
+  ASSERT_TRUE(std::filesystem::exists(dir.Path() / "DataLog/KML/Tvr_OpenStreetMap.html"))
+      << "no map key: the page that needs none is written too";
+  gui.Press("googleMaps");
+  QWebEngineView* view = Page().MapView();
+  ASSERT_NE(view, nullptr);
+  bool loaded = false;
+  QObject::connect(view, &QWebEngineView::loadFinished, [&](bool) { loaded = true; });
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return loaded; }, 30000)) << "the web engine loads the page";
+  EXPECT_EQ(view->url().fileName(), "Tvr_OpenStreetMap.html");
+  EXPECT_EQ(LinePoints(*view), 10);
+  // Another track, and the map is refreshed rather than sent to the page again.
+  Page().LoadRecord(2);
+  loaded = false;
+  gui.Press("googleMaps");
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return loaded; }, 30000));
+  EXPECT_EQ(Page().MapNavigations(), 1);
+  EXPECT_EQ(Page().MapRefreshes(), 1);
+  EXPECT_EQ(LinePoints(*view), 7);
 }
 
 TEST_F(RecordPage, DeletingTickedRecordsAsksAndRemovesOnlyThose) {

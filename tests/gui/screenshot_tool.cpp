@@ -50,6 +50,7 @@ int Fail(const char* what) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  tavrin::gui::PrepareWebEngine();
   QApplication app(argc, argv);
   gui::UseKoreanFallbackFont();
   if (argc != 4) return Fail("usage: gui_screenshots OUT_DIR PORT DATA_DIR");

@@ -55,8 +55,9 @@ class WindowTest : public ::testing::Test {
   }
   std::vector<std::filesystem::path> TrackFiles() const {
     std::vector<std::filesystem::path> files;
+    // Files only: the export folders (KML holds the map pages) sit beside the tracks.
     for (const auto& item : std::filesystem::directory_iterator(dir.Path() / "DataLog")) {
-      files.push_back(item.path());
+      if (!item.is_directory()) files.push_back(item.path());
     }
     std::sort(files.begin(), files.end());
     return files;

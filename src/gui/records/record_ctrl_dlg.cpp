@@ -3,11 +3,16 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
+#include <QWebEngineView>
 
 #include "export/export_commands.h"
 
 namespace tavrin::gui {
 namespace {
+
+// The size the map page is written for.
+constexpr int kMapPageWidth = 726;
+constexpr int kMapPageHeight = 412;
 
 QTableView* ListView(const char* objectName, const QString& name, QAbstractItemModel* model) {
   auto* view = new QTableView;
@@ -70,6 +75,7 @@ CRecordCtrlDlg::CRecordCtrlDlg(IPageOwner& owner, QWidget* parent)
   for (int c = 0; c < points_.columnCount(); ++c)
     pointView_->setColumnWidth(c, points_.ColumnWidth(c));
   SetModeControls(true);
+  WriteMapPages(owner_.Store().PointList());
 }
 
 CRecordCtrlDlg::~CRecordCtrlDlg() {
@@ -86,6 +92,42 @@ void CRecordCtrlDlg::PageActivated() {
 void CRecordCtrlDlg::OnTrackData() {
   views_->setCurrentWidget(pointView_);
   Status("View List type.");
+}
+
+void CRecordCtrlDlg::WriteMapPages(const PointVector& points) {
+  const Settings& settings = owner_.AppSettings();
+  ExportOptions options;
+  options.displayOffset = owner_.Store().Offset();
+  options.mapKey = settings.googleMapLicense;
+  CKMLCreator writer([this](const std::string& text, MsgIcon icon,
+                            MsgButtons buttons) { return owner_.ShowMessage(text, icon, buttons); },
+                     nullptr, options);
+  const std::string& folder = owner_.Store().DataFolder();
+  (void)writer.MakeMapPage(folder, kMapPageWidth, kMapPageHeight, points);  // it tells failures
+  // The map service draws nothing without a key: the view shows the page that needs none.
+  if (settings.googleMapLicense.empty()) (void)writer.MakeOpenMapPage(folder, points);
+}
+
+// The view is made the first time it is wanted, so that the window starts without the web
+// engine; it is sent to the page once and refreshed after, as the page file is rewritten.
+void CRecordCtrlDlg::OnGoogleMaps() {
+  if (map_ == nullptr) {
+    map_ = new QWebEngineView;
+    map_->setObjectName("mapView");
+    map_->setAccessibleName(QStringLiteral("Map"));
+    views_->addWidget(map_);
+  }
+  views_->setCurrentWidget(map_);
+  if (mapNavigations_ == 0) {
+    const bool withKey = !owner_.AppSettings().googleMapLicense.empty();
+    const std::string page = owner_.Store().DataFolder() + "/" + kKmlFolder + "/" +
+                             (withKey ? kMapPageName : kOpenMapPageName);
+    map_->load(QUrl::fromLocalFile(QString::fromStdString(page)));
+    ++mapNavigations_;
+  } else {
+    map_->reload();
+    ++mapRefreshes_;
+  }
 }
 
 void CRecordCtrlDlg::OnSpeedGraph() {

@@ -16,6 +16,8 @@
 #include <QWidget>
 
 #include "export/export_commands.h"
+
+class QWebEngineView;
 #include "gui/device/track_list_model.h"
 #include "gui/plot/line_plot.h"
 #include "gui/records/point_list_model.h"
@@ -38,6 +40,10 @@ class CRecordCtrlDlg : public QWidget {
   CTrackListModel& RecordList() { return records_; }
   CPointListModel& PointList() { return points_; }
   CLinePlot& SpeedGraph() { return *graph_; }
+  // The map view, once "Google Maps" made it; how often it was sent to the page and refreshed.
+  QWebEngineView* MapView() { return map_; }
+  int MapNavigations() const { return mapNavigations_; }
+  int MapRefreshes() const { return mapRefreshes_; }
   int SelectedRow() const { return selectedRow_; }
   bool ByDays() const { return byDays_->isChecked(); }
 
@@ -65,7 +71,10 @@ class CRecordCtrlDlg : public QWidget {
 
   // Views.
   void OnTrackData();
+  void OnGoogleMaps();
   void OnSpeedGraph();
+  // Writes the map page for `points` (and the page needing no key, without one).
+  void WriteMapPages(const PointVector& points);
 
   // Track editing (record_ctrl_editing.cpp).
   void OnConformTrack();
@@ -111,6 +120,9 @@ class CRecordCtrlDlg : public QWidget {
   QLineEdit* fileName_ = nullptr;
   QStackedWidget* views_ = nullptr;
   CLinePlot* graph_ = nullptr;
+  QWebEngineView* map_ = nullptr;
+  int mapNavigations_ = 0;
+  int mapRefreshes_ = 0;
 };
 
 }  // namespace tavrin::gui

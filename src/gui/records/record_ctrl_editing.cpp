@@ -48,6 +48,7 @@ void CRecordCtrlDlg::OnConformTrack() {
   points_.AppendPointRows(store.ExportPointList(), 1);
   Status("Load data by set time.");
   windowActive_ = true;
+  WriteMapPages(store.ExportPointList());
 }
 
 // The new track is written in UTC like every track file (the point list holds local times), and

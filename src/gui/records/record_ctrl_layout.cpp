@@ -162,6 +162,7 @@ QWidget* CRecordCtrlDlg::MakeViewButtons() {
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(MakeButton("trackData", "Track Data", &CRecordCtrlDlg::OnTrackData));
+  layout->addWidget(MakeButton("googleMaps", "Google Maps", &CRecordCtrlDlg::OnGoogleMaps));
   layout->addWidget(MakeButton("speedGraphButton", "Speed Graph", &CRecordCtrlDlg::OnSpeedGraph));
   layout->addStretch();
   fileName_ = new QLineEdit;

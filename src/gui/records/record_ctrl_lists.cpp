@@ -118,6 +118,7 @@ void CRecordCtrlDlg::LoadRecord(int row) {
   records_.SetTicked(row, true);  // the exports take the loaded record
   Status("Load track data.");
   windowActive_ = false;
+  WriteMapPages(store.PointList());
 }
 
 void CRecordCtrlDlg::SetWindowControls(const SAVESTATE& record) {

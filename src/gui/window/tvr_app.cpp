@@ -4,6 +4,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <QApplication>
 #include <QDir>
 #include <QFont>
@@ -37,6 +39,11 @@ std::string InstanceLockPath() {
   if (folder.isEmpty()) folder = QDir::tempPath();
   QDir().mkpath(folder);
   return (folder + QStringLiteral("/Venbrook Project.lock")).toStdString();
+}
+
+void PrepareWebEngine() {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
 }
 
 void UseKoreanFallbackFont() {

@@ -24,6 +24,10 @@ class InstanceLock {
 // "<runtime folder>/Venbrook Project.lock"
 std::string InstanceLockPath();
 
+// What the map view's web engine needs before the QApplication exists: a shared OpenGL context,
+// and, for root (which its sandbox refuses), no sandbox.
+void PrepareWebEngine();
+
 // Some texts of the program are Korean: a Korean font stands behind the desktop's own.
 void UseKoreanFallbackFont();
 
