@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QWebEngineView>
 #include <cstdio>
 
 #include "gui/device/dev_info_dlg.h"
@@ -39,7 +40,14 @@ bool SaveRecordPage(test::GuiDriver& gui, const QString& out) {
   gui.window->RecordPage()->LoadRecord(0);
   ok = Save(*gui.window, out + "/track_points.png") && ok;
   gui.Press("speedGraphButton");
-  return Save(*gui.window, out + "/speed_graph.png") && ok;
+  ok = Save(*gui.window, out + "/speed_graph.png") && ok;
+  gui.Press("googleMaps");
+  bool loaded = false;
+  QObject::connect(gui.window->RecordPage()->MapView(), &QWebEngineView::loadFinished,
+                   [&](bool) { loaded = true; });
+  test::GuiDriver::WaitFor([&] { return loaded; }, 30000);
+  test::GuiDriver::WaitFor([] { return false; }, 3000);  // let the tiles come, where they can
+  return Save(*gui.window, out + "/map.png") && ok;
 }
 
 int Fail(const char* what) {
