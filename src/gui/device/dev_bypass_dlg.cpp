@@ -6,15 +6,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/window/widget_helpers.h"
+
 namespace tavrin::gui {
 namespace {
-
-QPushButton* Button(const char* objectName, const char* caption) {
-  auto* button = new QPushButton(QString::fromUtf8(caption));
-  button->setObjectName(objectName);
-  button->setAutoDefault(false);
-  return button;
-}
 
 // Why the logger cannot be sent `text`, or nothing.
 std::optional<std::string> RefusalOf(const QString& text) {
@@ -45,9 +40,9 @@ CDevByPassDlg::CDevByPassDlg(CLoggerSession& session, MessageBoxFn messageBox, Q
   auto* data = new QLabel(QStringLiteral("Data: $PSRF201,1,%s*hh<CR><LF> - %s: edit only"));
   data->setBuddy(text_);
   text_->setAccessibleName(QStringLiteral("Bypass text"));
-  auto* send = Button("sendCmd", "Send Cmd");
-  auto* test = Button("bypassTest", "Bypass Test");
-  auto* end = Button("bypassEnd", "Bypass END");
+  auto* send = NamedButton("sendCmd", "Send Cmd");
+  auto* test = NamedButton("bypassTest", "Bypass Test");
+  auto* end = NamedButton("bypassEnd", "Bypass END");
   connect(send, &QPushButton::clicked, this, &CDevByPassDlg::OnSendCommand);
   connect(test, &QPushButton::clicked, this, [this] { session_.SendCommand(kCmdBypassStart); });
   connect(end, &QPushButton::clicked, this, [this] { session_.SendCommand(kCmdBypassEnd); });

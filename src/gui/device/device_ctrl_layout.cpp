@@ -10,16 +10,10 @@
 #include "gui/device/device_ctrl_dlg.h"
 #include "gui/device/option_lists.h"
 
+#include "gui/window/widget_helpers.h"
+
 namespace tavrin::gui {
 namespace {
-
-// A label that names `field` for the keyboard and for screen readers.
-QLabel* LabelFor(const char* text, QWidget* field) {
-  auto* label = new QLabel(QString::fromUtf8(text));
-  label->setBuddy(field);
-  field->setAccessibleName(label->text().trimmed());
-  return label;
-}
 
 QLineEdit* ReadOnlyField(const char* objectName) {
   auto* field = new QLineEdit;

@@ -8,22 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/window/widget_helpers.h"
+
 namespace tavrin::gui {
 namespace {
-
-QLabel* LabelFor(const char* text, QWidget* field) {
-  auto* label = new QLabel(QString::fromUtf8(text));
-  label->setBuddy(field);
-  field->setAccessibleName(label->text().trimmed());
-  return label;
-}
-
-QPushButton* Button(const char* objectName, const char* caption) {
-  auto* button = new QPushButton(QString::fromUtf8(caption));
-  button->setObjectName(objectName);
-  button->setAutoDefault(false);
-  return button;
-}
 
 // Selects `index` when the list has it; a stored index beyond the list leaves no selection.
 void SelectIfThere(QComboBox& list, int index) {
@@ -38,10 +26,10 @@ CEnvSetDlg::CEnvSetDlg(Settings& settings, const QString& dataFolder,
     : QDialog(parent), settings_(settings), zones_(std::move(zones)) {
   setObjectName("softwareOptionsDialog");
   setWindowTitle(QStringLiteral("Software Options"));
-  auto* ok = Button("ok", "OK");
+  auto* ok = NamedButton("ok", "OK");
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &CEnvSetDlg::accept);
-  auto* cancel = Button("cancel", "CANCLE");
+  auto* cancel = NamedButton("cancel", "CANCLE");
   connect(cancel, &QPushButton::clicked, this, &CEnvSetDlg::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -94,7 +82,7 @@ QWidget* CEnvSetDlg::MakeFolderGroup(const QString& dataFolder) {
   auto* group = new QGroupBox(QStringLiteral(" Folder "));
   folder_ = new QLineEdit(dataFolder);
   folder_->setObjectName("dataFolder");
-  auto* browse = Button("browseFolder", "Browse");
+  auto* browse = NamedButton("browseFolder", "Browse");
   browse->setAccessibleName(QStringLiteral("Browse for the track record folder"));
   connect(browse, &QPushButton::clicked, this, &CEnvSetDlg::OnBrowseFolder);
   auto* grid = new QGridLayout(group);
@@ -110,7 +98,7 @@ QWidget* CEnvSetDlg::MakeProgramGroup() {
                                ? QString::fromUtf8(kDefaultGoogleEarthPath)
                                : QString::fromStdString(settings_.googleEarthPath));
   program_->setObjectName("googleEarthPath");
-  auto* browse = Button("browseProgram", "Browse");
+  auto* browse = NamedButton("browseProgram", "Browse");
   browse->setAccessibleName(QStringLiteral("Browse for the Google Earth program"));
   connect(browse, &QPushButton::clicked, this, &CEnvSetDlg::OnBrowseProgram);
   licenseKey_ = new QLineEdit(QString::fromStdString(settings_.googleMapLicense));

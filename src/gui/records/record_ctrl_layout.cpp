@@ -7,6 +7,8 @@
 
 #include "gui/records/record_ctrl_dlg.h"
 
+#include "gui/window/widget_helpers.h"
+
 namespace tavrin::gui {
 namespace {
 
@@ -28,12 +30,6 @@ QDateEdit* DatePicker(const char* objectName, const QString& name, bool longForm
                                       : QStringLiteral("yyyy-MM-dd"));
   picker->setDate(QDate::currentDate());
   return picker;
-}
-
-QLabel* LabelFor(const char* text, QWidget* field) {
-  auto* label = new QLabel(QString::fromUtf8(text));
-  label->setBuddy(field);
-  return label;
 }
 
 }  // namespace
