@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QWebEngineView>
+#include <fstream>
 
 #include "gui/records/record_ctrl_dlg.h"
 #include "window_fixture.h"
@@ -213,6 +214,25 @@ TEST_F(RecordPage, TheMapIsOpenedOnceThenRefreshedAndDrawsTheWholeTrack) {
   EXPECT_EQ(Page().MapNavigations(), 1);
   EXPECT_EQ(Page().MapRefreshes(), 1);
   EXPECT_EQ(LinePoints(*view), 7);
+}
+
+TEST_F(RecordPage, WithAMapKeyTheMapIsThePagesOwn) {
+  std::ofstream(dir / "TVR.ini") << "[PROGRAM]\r\nGoogleMapLicense=key-123\r\n";
+  std::filesystem::remove_all(dir.Path() / "DataLog/KML");
+  GuiDriver keyed(Paths(dir), ports.Discovery());
+  keyed.Find<QTabWidget>("tabs")->setCurrentIndex(1);
+  keyed.Find<QRadioButton>("byTracks")->click();
+  keyed.Find<QCheckBox>("selectAllTracks")->click();
+  keyed.window->RecordPage()->LoadRecord(0);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "DataLog/KML/Tvr_OpenStreetMap.html"));
+  keyed.Press("googleMaps");
+  QWebEngineView* view = keyed.window->RecordPage()->MapView();
+  ASSERT_NE(view, nullptr);
+  GuiDriver::WaitFor([&] { return !view->url().isEmpty(); }, 30000);
+  EXPECT_EQ(view->url().fileName(), "Tvr_GoogleMap.html");
+  std::ifstream page(dir / "DataLog/KML/Tvr_GoogleMap.html");
+  const std::string text((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("&amp;key=key-123"), std::string::npos);
 }
 
 TEST_F(RecordPage, DeletingTickedRecordsAsksAndRemovesOnlyThose) {
