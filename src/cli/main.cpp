@@ -3,6 +3,7 @@
 #include <csignal>
 #include <iostream>
 
+#include "base/version.h"
 #include "cli/cli_context.h"
 #include "cli/command_line.h"
 #include "cli/device_commands.h"
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
   // Past a file-size limit a write should fail and be reported, not kill the program.
   std::signal(SIGXFSZ, SIG_IGN);
   CLI::App app{"Tavrin Lite command line: download, list and export the tracks of a GPS logger."};
-  app.set_version_flag("--version", "tavrin 1.1.0");
+  app.set_version_flag("--version", std::string("tavrin ") + tavrin::kVersionAndBuild);
   GlobalOptions global;
   app.add_option("--data", global.dataFolder,
                  "Folder of the track files (default: DataLog of the program)");

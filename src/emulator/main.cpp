@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "base/version.h"
 #include "emulator/demo_memory.h"
 #include "emulator/emulator_server.h"
 #include "emulator/memory_file.h"
@@ -168,12 +169,15 @@ int Run(const Arguments& a) {
 
 int main(int argc, char** argv) {
   CLI::App app{"tavrin-emulator: the GPS logger's side of the serial line, on a pseudo-terminal."};
+  app.set_version_flag("--version", std::string("tavrin-emulator ") + tavrin::kVersionAndBuild);
   Arguments arguments;
   AddOptions(app, arguments);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
+  } catch (const CLI::CallForVersion& version) {
+    return app.exit(version);
   } catch (const CLI::ParseError& error) {
     return Fail(std::string(error.what()) + "; run tavrin-emulator --help for the options");
   }

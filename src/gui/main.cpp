@@ -1,13 +1,40 @@
 // tavrin-lite: the desktop program.
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
+#include "base/version.h"
 #include "gui/window/tvr_app.h"
 
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: tavrin-lite [--version | --self-test]\n"
+    "The desktop manager of a GPS track logger.\n"
+    "  --version    print the version and what it was built from\n"
+    "  --self-test  open the window, and close it as soon as it is painted (exit 0)\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  bool selfTest = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("tavrin-lite %s\n", tavrin::kVersionAndBuild);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--self-test") == 0) selfTest = true;
+  }
   tavrin::gui::PrepareWebEngine();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tavrin-lite"));
   QApplication::setApplicationDisplayName(QStringLiteral("Tavrin Lite"));
+  QApplication::setApplicationVersion(QString::fromUtf8(tavrin::kVersion));
+  QApplication::setDesktopFileName(QStringLiteral("io.github.tavrinlite.TavrinLite"));
   tavrin::gui::UseKoreanFallbackFont();
-  return tavrin::gui::CTVRApp().Run();
+  return tavrin::gui::CTVRApp().Run(selfTest);
 }

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/version.h"
 #include "gui/window/connection_images.h"
 #include "gui/window/tvr_dlg.h"
 
@@ -17,6 +18,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   icon->setPixmap(ProgramIcon().pixmap(32, 32));
   auto* name = new QLabel(QString::fromUtf8(kProgramCaption));
   name->setObjectName("aboutText");
+  auto* build =
+      new QLabel(QStringLiteral("Version %1\nQt %2")
+                     .arg(QString::fromUtf8(kVersionAndBuild), QString::fromUtf8(qVersion())));
+  build->setObjectName("buildText");
+  build->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* ok = new QPushButton(QStringLiteral("OK"));
   ok->setObjectName("ok");
   ok->setDefault(true);
@@ -26,6 +32,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   row->addWidget(name, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(row);
+  layout->addWidget(build);
   layout->addWidget(ok, 0, Qt::AlignRight);
 }
 

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFont>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "gui/window/message_boxes.h"
 #include "gui/window/tvr_dlg.h"
@@ -52,13 +53,31 @@ void UseKoreanFallbackFont() {
   QApplication::setFont(font);
 }
 
-int CTVRApp::Run() {
+namespace {
+
+// Quits the program once the watched window has been painted.
+class QuitWhenPainted : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) QTimer::singleShot(0, qApp, [] { QApplication::exit(0); });
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+}  // namespace
+
+int CTVRApp::Run(bool selfTest) {
   const auto lock = InstanceLock::Acquire(InstanceLockPath());
   if (!lock) {
     QtMessageBoxes(nullptr)("Running program", MsgIcon::Warning, MsgButtons::Ok);
     return 1;
   }
   CTVRDlg window;
+  QuitWhenPainted quit;
+  if (selfTest) {
+    window.installEventFilter(&quit);
+    QTimer::singleShot(30000, qApp, [] { QApplication::exit(1); });
+  }
   window.show();
   return QApplication::exec();
 }

@@ -34,8 +34,9 @@ void UseKoreanFallbackFont();
 class CTVRApp {
  public:
   // Shows "Running program" and returns 1 when another run is on; otherwise runs the main
-  // window until it closes. A QApplication must exist.
-  int Run();
+  // window until it closes. A QApplication must exist. With `selfTest` the window closes as soon
+  // as it has been painted (0), or after 30 s without a paint (1): the package checks use it.
+  int Run(bool selfTest = false);
 };
 
 }  // namespace tavrin::gui
