@@ -9,7 +9,7 @@ DATA ?= $(CURDIR)/DataLog
 CMAKE_FLAGS ?=
 
 .PHONY: all deps deps-fuzz configure build run test sanitize tsan bench fuzz format format-check \
-  clean
+  package clean
 
 all: build
 
@@ -22,7 +22,7 @@ $(DEPS_STAMPS)/%: scripts/install-deps.sh
 	bash scripts/install-deps.sh $(subst +, ,$*)
 	@mkdir -p $(DEPS_STAMPS) && touch $@
 
-deps: $(DEPS_STAMPS)/core+gui
+deps: $(DEPS_STAMPS)/core+gui+package
 deps-fuzz: $(DEPS_STAMPS)/core+fuzz
 
 configure: deps
@@ -50,6 +50,13 @@ tsan: deps
 	cmake -S . -B build-tsan -G $(GENERATOR) -DTAVRIN_TSAN=ON -DTAVRIN_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build build-tsan --target thread_tests
 	ctest --test-dir build-tsan -L threads --no-tests=error --output-on-failure -j2
+
+# The Debian package, from a release build: build-package/package/tavrin-lite_<version>_<arch>.deb
+package: deps
+	cmake -S . -B build-package -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+	  -DTAVRIN_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build build-package
+	cd build-package && cpack
 
 bench: build
 	$(BUILD)/bench/store_bench

@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Installs what Tavrin Lite needs on a Debian machine, in groups:
 #
-#   scripts/install-deps.sh [core|gui|fuzz|all]...
+#   scripts/install-deps.sh [core|gui|package|fuzz|all]...
 #
 #   core  the core library, the command-line tool and the emulator: compiler, build tools,
 #         libraries, the test and benchmark frameworks, clang-format, and the outside readers
 #         that the export tests run (gpsbabel, xmllint)
 #   gui   what the desktop window adds: Qt 6, OpenGL, fonts, and a virtual X server for its tests
+#   package  what building and checking the Debian package adds: the checkers of desktop
+#         entries, AppStream files, packages and udev rules
 #   fuzz  what the libFuzzer targets add: clang and its runtime
 #   all   every group
 #
-# With no group it installs core and gui, what `make test` needs.
+# With no group it installs core, gui and package, what `make test` needs.
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
 
@@ -24,20 +26,22 @@ gui=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-webengine-dev libgl-dev
   fonts-nanum xvfb xauth
 )
+package=(dpkg-dev desktop-file-utils appstream lintian udev)
 fuzz=(clang libclang-rt-14-dev)
 
 usage() {
-  echo "usage: $0 [core|gui|fuzz|all]...  (no group: core and gui)"
+  echo "usage: $0 [core|gui|package|fuzz|all]...  (no group: core, gui and package)"
 }
 
-[ $# -gt 0 ] || set -- core gui
+[ $# -gt 0 ] || set -- core gui package
 packages=()
 for group in "$@"; do
   case "$group" in
     core) packages+=("${core[@]}") ;;
     gui) packages+=("${gui[@]}") ;;
+    package) packages+=("${package[@]}") ;;
     fuzz) packages+=("${fuzz[@]}") ;;
-    all) packages+=("${core[@]}" "${gui[@]}" "${fuzz[@]}") ;;
+    all) packages+=("${core[@]}" "${gui[@]}" "${package[@]}" "${fuzz[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "install-deps: there is no group '$group'." >&2; usage >&2; exit 2 ;;
   esac

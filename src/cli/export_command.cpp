@@ -85,7 +85,8 @@ Result<std::string> ExportOne(CTrackStore& store, CKMLCreator& writer, ExportKin
                               const std::string& file) {
   const auto entry = store.ReadTrackHeader(file);
   if (!entry || !store.LoadTrackPoints(*entry, nullptr)) return Failure{file + " cannot be read."};
-  return WriteExport(writer, kind, file, ProgramFolder().string(), store.ExportPointList());
+  return WriteExport(writer, kind, file, ResourceFolder(ProgramFolder()).string(),
+                     store.ExportPointList());
 }
 
 bool PrepareOutFolder(const std::string& folder) {

@@ -24,7 +24,9 @@ constexpr int kFullQueueRetryMs = 2;
 constexpr auto kDrainLimit = std::chrono::milliseconds(1500);
 constexpr auto kDrainPollStep = std::chrono::milliseconds(2);
 
-std::string OpenFailureText(const std::string& device, int error) {
+}  // namespace
+
+std::string PortOpenFailureText(const std::string& device, int error) {
   const std::string what = "Cannot open " + device + ": ";
   switch (error) {
     case ENOENT:
@@ -35,8 +37,11 @@ std::string OpenFailureText(const std::string& device, int error) {
     case EACCES:
     case EPERM:
       return what +
-             "permission denied. Your user must be in the group that owns the device (usually "
-             "dialout): run 'sudo usermod -aG dialout $USER', then log in again.";
+             "permission denied. Install Tavrin Lite's package, whose udev rule "
+             "(/usr/lib/udev/rules.d/70-tavrin-lite.rules) lets the logged-in user open the "
+             "logger's USB port, then plug the logger in again; or add your user to the group "
+             "that owns the device (usually dialout) with 'sudo usermod -aG dialout $USER' and "
+             "log in again.";
     case EBUSY:
     case EWOULDBLOCK:
       return what + "the port is busy. Close the other program that uses it and try again.";
@@ -45,8 +50,10 @@ std::string OpenFailureText(const std::string& device, int error) {
   }
 }
 
+namespace {
+
 Failure OpenFailure(const std::string& device, int error) {
-  return Failure{OpenFailureText(device, error), error};
+  return Failure{PortOpenFailureText(device, error), error};
 }
 
 bool Configure(int fd, unsigned speed) {

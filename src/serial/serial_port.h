@@ -19,6 +19,9 @@
 
 namespace tavrin {
 
+// Why `device` cannot be opened, and what the user can do about it, for the system's error.
+std::string PortOpenFailureText(const std::string& device, int error);
+
 class CSerialPort : public ILoggerLink {
  public:
   CSerialPort() = default;

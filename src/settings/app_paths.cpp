@@ -46,6 +46,12 @@ AppPaths ResolveAppPaths(const std::filesystem::path& programFolder, const std::
   return paths;
 }
 
+std::filesystem::path ResourceFolder(const std::filesystem::path& programFolder) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(programFolder / "kml_icons", ignored)) return programFolder;
+  return programFolder.parent_path() / "share" / kAppFolder;
+}
+
 AppPaths DefaultAppPaths() {
   return ResolveAppPaths(ProgramFolder(), Env("HOME"), Env("XDG_DATA_HOME"),
                          Env("XDG_CONFIG_HOME"));

@@ -15,6 +15,10 @@ struct AppPaths {
 // The folder of the running program file.
 std::filesystem::path ProgramFolder();
 
+// The folder that holds the program's own files (the KML icons in kml_icons): the program's
+// folder in a build tree, <prefix>/share/tavrin-lite beside an installed program's bin folder.
+std::filesystem::path ResourceFolder(const std::filesystem::path& programFolder);
+
 // Chooses the folders for a program in `programFolder`; `home`, `xdgDataHome` and
 // `xdgConfigHome` are the environment's values (empty when unset).
 AppPaths ResolveAppPaths(const std::filesystem::path& programFolder, const std::string& home,

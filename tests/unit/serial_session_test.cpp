@@ -2,6 +2,7 @@
 // the master side and the port's watch thread delivering what arrives.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
 
 #include "../support/pty_pair.h"
@@ -9,6 +10,7 @@
 #include "protocol/frames.h"
 #include "protocol/logger_session.h"
 #include "protocol/nmea.h"
+#include "serial/serial_port.h"
 #include "test_support.h"
 
 namespace tavrin {
@@ -98,6 +100,13 @@ TEST_F(SerialSession, APortThatCannotBeOpenedSaysWhy) {
   EXPECT_FALSE(other.ConnectDevice(true));
   EXPECT_NE(other.OpenError().find("rate is not supported"), std::string::npos);
   EXPECT_FALSE(other.IsConnected());
+}
+
+TEST(PortOpenFailure, PermissionDeniedNamesTheUdevRuleAndTheGroup) {
+  const std::string text = PortOpenFailureText("/dev/ttyACM0", EACCES);
+  EXPECT_EQ(text.rfind("Cannot open /dev/ttyACM0: permission denied.", 0), 0u) << text;
+  EXPECT_NE(text.find("/usr/lib/udev/rules.d/70-tavrin-lite.rules"), std::string::npos);
+  EXPECT_NE(text.find("sudo usermod -aG dialout $USER"), std::string::npos);
 }
 
 }  // namespace

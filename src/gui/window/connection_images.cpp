@@ -43,7 +43,7 @@ QString ConnectionImageName(ConnectionImage image) {
 
 QIcon ProgramIcon() {
   EnsureImages();
-  return QIcon(QStringLiteral(":/images/connected.png"));
+  return QIcon(QStringLiteral(":/images/program.png"));
 }
 
 }  // namespace tavrin::gui

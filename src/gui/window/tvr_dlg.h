@@ -52,7 +52,9 @@ class CTVRDlg : public QMainWindow, public IPageOwner {
   int RunDialog(QDialog& dialog) override;
   void OpenSoftwareOptions() override;
   void OpenBypassDialog() override;
-  std::string ProgramFolder() const override { return setup_.paths.programFolder.string(); }
+  std::string ProgramFolder() const override {
+    return ResourceFolder(setup_.paths.programFolder).string();
+  }
   void OpenDocument(const std::string& path) override;
 
   CQtSessionHost& Host() { return host_; }
