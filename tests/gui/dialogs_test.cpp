@@ -234,13 +234,16 @@ TEST_F(Window, CaptionTabsAndAboutBox) {
   EXPECT_EQ(gui.window->StatusText(), "Ready");
   gui.window->SetStatusText(std::string(300, 'x') + "\r\n");
   EXPECT_EQ(gui.window->StatusText().size(), 255) << "the status line holds 255 characters";
-  QString about;
+  QString about, build;
   gui.fillDialog = [&](QDialog& dialog) {
     about = dialog.windowTitle() + " " + dialog.findChild<QLabel*>("aboutText")->text();
+    build = dialog.findChild<QLabel*>("buildText")->text();
     return static_cast<int>(QDialog::Accepted);
   };
   gui.window->findChild<QAction*>("aboutAction")->trigger();
   EXPECT_EQ(about, "About Tavrin Lite V1.1.0");
+  EXPECT_TRUE(build.startsWith("Version 1.1.0 (commit ")) << build.toStdString();
+  EXPECT_TRUE(build.contains("\nQt 6.")) << build.toStdString();
 }
 
 TEST_F(Window, EveryControlIsNamedForScreenReaders) {
