@@ -22,6 +22,14 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
+// A program installed beside share/tavrin-lite lives in a folder of the system's (/usr/bin), where
+// even root must not keep a user's tracks.
+bool IsInstalled(const std::filesystem::path& programFolder) {
+  std::error_code ignored;
+  return !std::filesystem::is_directory(programFolder / "kml_icons", ignored) &&
+         std::filesystem::is_directory(programFolder.parent_path() / "share" / kAppFolder, ignored);
+}
+
 }  // namespace
 
 std::filesystem::path ProgramFolder() {
@@ -35,7 +43,7 @@ AppPaths ResolveAppPaths(const std::filesystem::path& programFolder, const std::
                          const std::string& xdgDataHome, const std::string& xdgConfigHome) {
   AppPaths paths;
   paths.programFolder = programFolder;
-  if (::access(programFolder.c_str(), W_OK) == 0) {
+  if (::access(programFolder.c_str(), W_OK) == 0 && !IsInstalled(programFolder)) {
     paths.dataFolder = programFolder / "DataLog";
     paths.settingsFile = programFolder / "TVR.ini";
   } else {

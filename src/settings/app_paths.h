@@ -1,5 +1,6 @@
 // Where the program keeps its files: the track folder DataLog and TVR.ini live beside the
-// program when its folder is writable, otherwise in the user's XDG data and config folders.
+// program when its folder is writable and not an installation's bin folder, otherwise in the
+// user's XDG data and config folders.
 #pragma once
 
 #include <filesystem>

@@ -195,6 +195,14 @@ TEST(AppPaths, BesideTheProgramWhenWritableElseXdg) {
   const AppPaths custom = ResolveAppPaths(readOnly, "/home/u", "/data", "/conf");
   EXPECT_EQ(custom.dataFolder, std::filesystem::path("/data/tavrin-lite/DataLog"));
   EXPECT_EQ(custom.settingsFile, std::filesystem::path("/conf/tavrin-lite/TVR.ini"));
+
+  // An installed program's folder is the system's, writable or not (root may write to /usr/bin).
+  std::filesystem::create_directories(dir.Path() / "usr/bin");
+  std::filesystem::create_directories(dir.Path() / "usr/share/tavrin-lite/kml_icons");
+  const AppPaths installed = ResolveAppPaths(dir.Path() / "usr/bin", "/home/u", "", "");
+  EXPECT_EQ(installed.dataFolder,
+            std::filesystem::path("/home/u/.local/share/tavrin-lite/DataLog"));
+  EXPECT_EQ(ResourceFolder(dir.Path() / "usr/bin"), dir.Path() / "usr/share/tavrin-lite");
 }
 
 }  // namespace
