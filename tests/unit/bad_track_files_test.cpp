@@ -111,7 +111,7 @@ const std::vector<BadFile>& BadFiles() {
        [](const std::string& path) {
          const auto points = Points(3);
          WriteRecords(path, HeaderFor(points, 3), points);
-         ::truncate(path.c_str(), 64 + 2 * 16 + 8);
+         ASSERT_EQ(::truncate(path.c_str(), 64 + 2 * 16 + 8), 0);
        },
        kDataError, "counts 3 points, but the file holds only 2", true, 2, true, true, 2},
       {"a wrong marker",
