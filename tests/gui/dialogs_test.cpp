@@ -1,6 +1,8 @@
 // The dialogs' own checks and messages, the time-zone list, the single-instance lock and what a
 // screen reader is told.
+#include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -266,16 +268,31 @@ TEST(SingleInstance, ASecondRunIsRefusedAndACrashedRunLeavesNoLock) {
     ASSERT_TRUE(first);
     EXPECT_FALSE(gui::InstanceLock::Acquire(path));
   }
+  // A run that holds the lock and is killed: the child says when it holds the lock, and dies
+  // with the test if the test ends first, so that no process outlives it.
+  int held[2];
+  ASSERT_EQ(::pipe(held), 0);
   const pid_t child = ::fork();
   if (child == 0) {
-    auto held = gui::InstanceLock::Acquire(path);
-    ::pause();  // killed while it holds the lock
-    ::_exit(held ? 0 : 1);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    auto lock = gui::InstanceLock::Acquire(path);
+    const char said = lock ? 'y' : 'n';
+    [[maybe_unused]] const ssize_t written = ::write(held[1], &said, 1);
+    ::pause();
+    ::_exit(0);
   }
-  ASSERT_TRUE(GuiDriver::WaitFor([&] { return !gui::InstanceLock::Acquire(path); }, 5000));
+  ::close(held[1]);
+  pollfd answer{held[0], POLLIN, 0};
+  char said = 0;
+  const bool heard = ::poll(&answer, 1, 20000) == 1 && ::read(held[0], &said, 1) == 1;
+  const bool refusedMeanwhile = !gui::InstanceLock::Acquire(path);
   ::kill(child, SIGKILL);
   ::waitpid(child, nullptr, 0);
-  EXPECT_TRUE(gui::InstanceLock::Acquire(path));
+  ::close(held[0]);
+  ASSERT_TRUE(heard) << "the child did not say whether it holds the lock";
+  EXPECT_EQ(said, 'y');
+  EXPECT_TRUE(refusedMeanwhile) << "a second run was let in while the first held the lock";
+  EXPECT_TRUE(gui::InstanceLock::Acquire(path)) << "the killed run's lock was left behind";
 }
 
 }  // namespace
