@@ -7,8 +7,8 @@ committed, so this runs only when the pictures change.
 """
 import math
 import os
-import struct
-import zlib
+
+from png_drawing import encode_png, sample_pixel
 
 SIZE = 20
 SAMPLES = 4
@@ -33,27 +33,7 @@ def sample(colour, slashed, x, y):
 
 
 def pixel(colour, slashed, px, py):
-    r = g = b = a = 0
-    for sy in range(SAMPLES):
-        for sx in range(SAMPLES):
-            rgb = sample(colour, slashed, px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES)
-            if rgb is None:
-                continue
-            r, g, b, a = r + rgb[0], g + rgb[1], b + rgb[2], a + 1
-    if a == 0:
-        return (0, 0, 0, 0)
-    return (round(r / a), round(g / a), round(b / a), round(255 * a / SAMPLES**2))
-
-
-def png(rows):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    raw = b"".join(b"\0" + bytes(v for p in row for v in p) for row in rows)
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
-            + chunk(b"IEND", b""))
+    return sample_pixel(lambda x, y: sample(colour, slashed, x, y), px, py, SAMPLES)
 
 
 def main():
@@ -62,7 +42,7 @@ def main():
     for name, (colour, slashed) in LAMPS.items():
         rows = [[pixel(colour, slashed, x, y) for x in range(SIZE)] for y in range(SIZE)]
         with open(os.path.join(folder, name + ".png"), "wb") as out:
-            out.write(png(rows))
+            out.write(encode_png(rows))
 
 
 if __name__ == "__main__":

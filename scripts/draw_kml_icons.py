@@ -8,8 +8,8 @@ runs only when the pictures change.
 """
 import math
 import os
-import struct
-import zlib
+
+from png_drawing import encode_png, sample_pixel
 
 SIZE = 32
 SAMPLES = 4  # per pixel side, for smooth edges
@@ -41,33 +41,14 @@ def arrow_distance(x, y):
 
 
 def pixel(shape, colour, px, py):
-    """Averages the samples of one pixel: fill inside, dark outline along the edge."""
-    r = g = b = a = 0.0
-    for sy in range(SAMPLES):
-        for sx in range(SAMPLES):
-            d = shape(px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES)
-            if abs(d) <= OUTLINE / 2:
-                rgb = (32, 32, 32)
-            elif d < 0:
-                rgb = colour
-            else:
-                continue
-            r, g, b, a = r + rgb[0], g + rgb[1], b + rgb[2], a + 1
-    n = SAMPLES * SAMPLES
-    if a == 0:
-        return (0, 0, 0, 0)
-    return (round(r / a), round(g / a), round(b / a), round(255 * a / n))
+    """One pixel: fill inside the shape, dark outline along its edge."""
+    def colour_at(x, y):
+        d = shape(x, y)
+        if abs(d) <= OUTLINE / 2:
+            return (32, 32, 32)
+        return colour if d < 0 else None
 
-
-def png(rows):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    raw = b"".join(b"\0" + bytes(v for p in row for v in p) for row in rows)
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)  # 8-bit RGBA
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+    return sample_pixel(colour_at, px, py, SAMPLES)
 
 
 def main():
@@ -79,7 +60,7 @@ def main():
             rows = [[pixel(shape, colour, x, y) for x in range(SIZE)] for y in range(SIZE)]
             path = os.path.join(out, f"{kind}_{name}.png")
             with open(path, "wb") as f:
-                f.write(png(rows))
+                f.write(encode_png(rows))
             print(os.path.normpath(path))
 
 

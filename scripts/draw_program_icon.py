@@ -5,8 +5,8 @@ Standard library only; the files are committed, so this runs only when the icon 
 """
 import math
 import os
-import struct
-import zlib
+
+from png_drawing import encode_png, sample_pixel
 
 SIZES = [16, 24, 32, 48, 64, 128, 256]
 SAMPLES = 4
@@ -49,29 +49,8 @@ def colour_at(x, y):
 
 def png(size):
     scale = 64 / size
-    rows = []
-    for py in range(size):
-        row = []
-        for px in range(size):
-            r = g = b = a = 0
-            for sy in range(SAMPLES):
-                for sx in range(SAMPLES):
-                    c = colour_at((px + (sx + 0.5) / SAMPLES) * scale, (py + (sy + 0.5) / SAMPLES) * scale)
-                    if c is None:
-                        continue
-                    r, g, b, a = r + c[0], g + c[1], b + c[2], a + 1
-            row.append((0, 0, 0, 0) if a == 0 else
-                       (round(r / a), round(g / a), round(b / a), round(255 * a / SAMPLES**2)))
-        rows.append(row)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    raw = b"".join(b"\0" + bytes(v for p in row for v in p) for row in rows)
-    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
-            + chunk(b"IEND", b""))
+    return encode_png([[sample_pixel(colour_at, px, py, SAMPLES, scale) for px in range(size)]
+                       for py in range(size)])
 
 
 def svg():

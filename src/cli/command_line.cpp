@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <tuple>
 
 #include "protocol/note_group.h"
 #include "serial/serial_port.h"
@@ -151,10 +150,7 @@ std::optional<DateTime> ParseLoggerTime(const std::string& text, std::string& wh
 }
 
 bool After(const DateTime& from, const DateTime& to) {
-  const auto key = [](const DateTime& t) {
-    return std::tuple(t.year, t.month, t.day, t.hour, t.minute, t.second);
-  };
-  return key(from) > key(to);
+  return from > to;
 }
 
 std::string NoteGroupFault(const std::string& group, size_t number, size_t limit) {

@@ -16,11 +16,6 @@ bool IsPeriodMode(int mode) {
 
 namespace {
 
-// Orders date-times field by field; the gaps between fields do not matter for a comparison.
-long long SortKey(const DateTime& t) {
-  return ((((t.year * 13LL + t.month) * 32 + t.day) * 24 + t.hour) * 60 + t.minute) * 60 + t.second;
-}
-
 DateTime FromFields(std::string_view date, std::string_view time) {
   return FromDdmmyyHhmmss(ParseInteger(date), ParseInteger(time));
 }
@@ -33,8 +28,7 @@ Period ParsePeriod(std::string_view fromDate, std::string_view fromTime, std::st
 }
 
 bool InPeriod(const DateTime& t, const Period& period) {
-  const long long key = SortKey(t);
-  return key >= SortKey(period.from) && key <= SortKey(period.to);
+  return period.from <= t && t <= period.to;
 }
 
 std::vector<SAVELOG> SelectPoints(const LoggerMemory& memory, int mode,

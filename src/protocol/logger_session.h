@@ -171,8 +171,9 @@ class CLoggerSession {
   // Commands.
   void SendCommand(int number, CommandInputs inputs, bool fromUser);
   bool PrepareCommand(int number, CommandInputs& inputs);
+  bool NoteGroupsAccepted(const NoteGroups& groups);
   std::string BuildCommand(int number, const CommandInputs& inputs);
-  void AfterSending(int number, bool written, bool fromUser);
+  void AfterSending(Operation operation, bool written);
   // Ends the download of a read that stops early; the open track keeps what arrived.
   void EndDownloadCutShort();
   // Ends a running transfer, keeping what arrived, without telling the host; false when none ran.

@@ -106,34 +106,41 @@ void CLoggerSession::AttachLink(std::unique_ptr<ILoggerLink> link) {
 namespace {
 
 // Every command once: the status it shows, the sentence it sends ("%d" takes the read mode;
-// empty where the sentence is made from what the command carries) and the read mode it sets.
+// empty where the sentence is made from what the command carries), the read mode it sets and
+// the user's operation it is.
 struct CommandEntry {
   int number;
   const char* status;  // "" shows nothing
   const char* sentence;
-  uint8_t readMode;  // 0: the read mode stays
+  uint8_t readMode;                    // 0: the read mode stays
+  std::optional<Operation> operation;  // empty: the session's own (acknowledgements, bypass)
 };
 
 constexpr CommandEntry kCommands[] = {
-    {kCmdNack, "", "$PSRF200,%d,3,0,0,0,0*hh\r\n", 0},
-    {kCmdAck, "", "$PSRF200,%d,2,0,0,0,0*hh\r\n", 0},
-    {kCmdGetInfo, ">>> Get GPBT Message(Options).\r\n", "$PSRF202,1,0,0,0,0,0*hh\r\n", 0},
-    {kCmdSetOptions, ">>> Set GPBT Message(Options).\r\n", "", 0},
-    {kCmdSetNotes, ">>> Set GPBT Message(Information).\r\n", "", 0},
-    {kCmdErase, ">>> All Erase Flash memory.\r\n", "$PSRF200,4,0,0,0,0,0*hh\r\n", 0},
-    {kCmdEnd, ">>> Set End Command.\r\n", "$PSRF203,0*hh\r\n", 0},
-    {kCmdBypassStart, ">>> Bypass Mode Start.\r\n", "$PSRF201,1,Bypass Test*hh\r\n", 0},
-    {kCmdBypassEnd, ">>> Bypass Mode Finished.\r\n", "$PSRF201,0*hh\r\n", 0},
+    {kCmdNack, "", "$PSRF200,%d,3,0,0,0,0*hh\r\n", 0, std::nullopt},
+    {kCmdAck, "", "$PSRF200,%d,2,0,0,0,0*hh\r\n", 0, std::nullopt},
+    {kCmdGetInfo, ">>> Get GPBT Message(Options).\r\n", "$PSRF202,1,0,0,0,0,0*hh\r\n", 0,
+     Operation::Info},
+    {kCmdSetOptions, ">>> Set GPBT Message(Options).\r\n", "", 0, Operation::Options},
+    {kCmdSetNotes, ">>> Set GPBT Message(Information).\r\n", "", 0, Operation::Notes},
+    {kCmdErase, ">>> All Erase Flash memory.\r\n", "$PSRF200,4,0,0,0,0,0*hh\r\n", 0,
+     Operation::Erase},
+    {kCmdEnd, ">>> Set End Command.\r\n", "$PSRF203,0*hh\r\n", 0, Operation::Stop},
+    {kCmdBypassStart, ">>> Bypass Mode Start.\r\n", "$PSRF201,1,Bypass Test*hh\r\n", 0,
+     std::nullopt},
+    {kCmdBypassEnd, ">>> Bypass Mode Finished.\r\n", "$PSRF201,0*hh\r\n", 0, std::nullopt},
     {kCmdReadAllNmea, ">>> Get All Tracking data by NMEA.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
-     kReadAllNmea},
+     kReadAllNmea, Operation::Read},
     {kCmdReadAllBinary, ">>> Get All Tracking data by Binary.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
-     kReadAllBinary},
+     kReadAllBinary, Operation::Read},
     {kCmdReadNewNmea, ">>> Get new Tracking data by NMEA.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
-     kReadNewNmea},
+     kReadNewNmea, Operation::Read},
     {kCmdReadNewBinary, ">>> Get new Tracking data by Binary.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
-     kReadNewBinary},
-    {kCmdReadPeriodNmea, ">>> Get Selected Tracking data by NMEA.\r\n", "", kReadPeriodNmea},
-    {kCmdReadPeriodBinary, ">>> Get Selected Tracking data by Binary.\r\n", "", kReadPeriodBinary},
+     kReadNewBinary, Operation::Read},
+    {kCmdReadPeriodNmea, ">>> Get Selected Tracking data by NMEA.\r\n", "", kReadPeriodNmea,
+     Operation::Read},
+    {kCmdReadPeriodBinary, ">>> Get Selected Tracking data by Binary.\r\n", "", kReadPeriodBinary,
+     Operation::Read},
 };
 
 const CommandEntry* FindCommand(int number) {
@@ -145,31 +152,16 @@ const CommandEntry* FindCommand(int number) {
 
 }  // namespace
 
-namespace {
-
-Operation OperationOf(int number) {
-  switch (number) {
-    case kCmdGetInfo:
-      return Operation::Info;
-    case kCmdSetOptions:
-      return Operation::Options;
-    case kCmdSetNotes:
-      return Operation::Notes;
-    case kCmdErase:
-      return Operation::Erase;
-    case kCmdEnd:
-      return Operation::Stop;
-    default:
-      return Operation::Read;
+// Each group checked in order; the first refused one tells the user why.
+bool CLoggerSession::NoteGroupsAccepted(const NoteGroups& groups) {
+  const MessageBoxFn show = [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
+    return host_.ShowMessage(text, icon, buttons);
+  };
+  for (const std::string& group : groups) {
+    if (!CheckNoteGroup(group, kNoteGroupLetters, show)) return false;
   }
+  return true;
 }
-
-bool IsOperation(int number) {
-  return number != kCmdNack && number != kCmdAck && number != kCmdBypassStart &&
-         number != kCmdBypassEnd;
-}
-
-}  // namespace
 
 // The checks, questions and state changes that come before a command goes out; false when it
 // must not go out. Inputs the call did not carry are filled in here.
@@ -183,13 +175,7 @@ bool CLoggerSession::PrepareCommand(int number, CommandInputs& inputs) {
       break;
     case kCmdSetNotes:
       if (!inputs.noteGroups) inputs.noteGroups = deviceState_.noteGroups;
-      for (const std::string& group : *inputs.noteGroups) {
-        const MessageBoxFn show = [this](const std::string& text, MsgIcon icon,
-                                         MsgButtons buttons) {
-          return host_.ShowMessage(text, icon, buttons);
-        };
-        if (!CheckNoteGroup(group, kNoteGroupLetters, show)) return false;
-      }
+      if (!NoteGroupsAccepted(*inputs.noteGroups)) return false;
       break;
     case kCmdErase:
       if (host_.ShowMessage("Do you remove all Flash memory?", MsgIcon::Warning,
@@ -243,7 +229,7 @@ void CLoggerSession::SendCommand(int number, CommandInputs inputs, bool fromUser
   const CommandEntry* command = FindCommand(number);
   if (command == nullptr) return;  // not a command: nothing is sent
   if (!PrepareCommand(number, inputs)) {
-    if (fromUser && IsOperation(number)) EndOperation(OperationOf(number), Outcome::Refused);
+    if (fromUser && command->operation) EndOperation(*command->operation, Outcome::Refused);
     return;
   }
   if (command->readMode != 0) {
@@ -260,13 +246,11 @@ void CLoggerSession::SendCommand(int number, CommandInputs inputs, bool fromUser
     deviceState_.saveByDistance = inputs.saveOptions->byDistance;
   }
   if (written && inputs.noteGroups) deviceState_.noteGroups = *inputs.noteGroups;
-  AfterSending(number, written, fromUser);
+  if (fromUser && command->operation) AfterSending(*command->operation, written);
 }
 
 // Commands that the logger answers leave their operation waiting; the others end here.
-void CLoggerSession::AfterSending(int number, bool written, bool fromUser) {
-  if (!fromUser || !IsOperation(number)) return;
-  const Operation operation = OperationOf(number);
+void CLoggerSession::AfterSending(Operation operation, bool written) {
   if (!written) {
     if (operation == Operation::Read) FinishTransferEarly();
     EndOperation(operation, Outcome::Failed);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <bit>
+#include <compare>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -31,7 +32,8 @@ struct DateTime {
   int minute = 0;
   int second = 0;
 
-  friend bool operator==(const DateTime&, const DateTime&) = default;
+  // Field by field, year first: the order of calendar date-times.
+  friend auto operator<=>(const DateTime&, const DateTime&) = default;
 };
 
 // The six-byte form in which track headers hold a date-time: year - 2000, month, day, hour,

@@ -193,14 +193,11 @@ bool CTrackStore::CompactTrackFile(SAVESTATE& entry, std::span<const size_t> als
 }
 
 size_t CTrackStore::SelectTimeWindow(const DateTime& from, const DateTime& to) {
-  const auto key = [](const DateTime& t) {
-    return std::tuple(t.year, t.month, t.day, t.hour, t.minute, t.second);
-  };
   exportPointList_.clear();
   for (const SAVELOG& point : pointList_) {
     if (point.IsDeleted()) continue;
     const DateTime t = point.GetDateTime();
-    if (key(from) <= key(t) && key(t) <= key(to)) exportPointList_.push_back(point);
+    if (from <= t && t <= to) exportPointList_.push_back(point);
   }
   return exportPointList_.size();
 }

@@ -84,15 +84,24 @@ bool NewCopyWins(uint32_t saved, TrackEnd end, const std::optional<uint32_t>& st
 
 }  // namespace
 
+namespace {
+
+// The n-th name for tracks that start in the same second: the plain name first, then "_02",
+// "_03", ... before ".bt0", which keep the names in the order the tracks came.
+std::string NumberedTrackName(const std::string& base, int n) {
+  if (n == 1) return base;
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "_%02d.bt0", n);
+  return base.substr(0, base.size() - 4) + suffix;
+}
+
+}  // namespace
+
 std::string CTrackStore::FreeTrackName(const TRACKHEADER& header) const {
   const std::string base = TrackFileName(header);
-  if (!takenNames_.contains(base)) return base;
-  // "_02", "_03", ... before ".bt0" keep the names in the order the tracks came.
-  const std::string stem = base.substr(0, base.size() - 4);
-  for (int n = 2; n <= kMostTracksInOneSecond; ++n) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "_%02d.bt0", n);
-    if (!takenNames_.contains(stem + suffix)) return stem + suffix;
+  for (int n = 1; n <= kMostTracksInOneSecond; ++n) {
+    const std::string name = NumberedTrackName(base, n);
+    if (!takenNames_.contains(name)) return name;
   }
   return base;
 }
@@ -100,11 +109,8 @@ std::string CTrackStore::FreeTrackName(const TRACKHEADER& header) const {
 Result<void> CTrackStore::OpenNewTrackFile(SAVESTATE& entry) {
   // Names on the disk count as taken, so that the name handed out is the first free one.
   const std::string base = TrackFileName(entry.header);
-  const std::string stem = base.substr(0, base.size() - 4);
   for (int n = 1; n <= kMostTracksInOneSecond; ++n) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "_%02d.bt0", n);
-    const std::string name = n == 1 ? base : stem + suffix;
+    const std::string name = NumberedTrackName(base, n);
     std::error_code ignored;
     const bool onDisk =
         std::filesystem::exists(name, ignored) || std::filesystem::exists(PartPath(name), ignored);

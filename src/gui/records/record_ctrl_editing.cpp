@@ -11,10 +11,6 @@ DateTime At(const QDate& date, int hour, int minute, int second) {
   return DateTime{date.year() % 100, date.month(), date.day(), hour, minute, second};
 }
 
-auto Key(const DateTime& t) {
-  return std::tuple(t.year, t.month, t.day, t.hour, t.minute, t.second);
-}
-
 }  // namespace
 
 std::vector<size_t> CRecordCtrlDlg::SelectedPointRows() const {
@@ -34,8 +30,7 @@ void CRecordCtrlDlg::OnConformTrack() {
                            startMinute_->currentIndex(), first.second);
   const DateTime to =
       At(windowEnd_->date(), endHour_->currentIndex(), endMinute_->currentIndex(), last.second);
-  const bool accepted = Key(from) <= Key(to) && Key(first) <= Key(from) && Key(from) <= Key(last) &&
-                        Key(first) <= Key(to) && Key(to) <= Key(last);
+  const bool accepted = from <= to && first <= from && from <= last && first <= to && to <= last;
   if (!accepted) {
     // A window outside the record puts the whole record back, without a word.
     SetWindowControls(loaded_);
