@@ -29,6 +29,8 @@ QDateEdit* DatePicker(const char* objectName, const QString& name, bool longForm
   picker->setDisplayFormat(longFormat ? QStringLiteral("dddd, MMMM d, yyyy")
                                       : QStringLiteral("yyyy-MM-dd"));
   picker->setDate(QDate::currentDate());
+  // The whole date stays readable, beside the drop-down arrow.
+  picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(picker->text()) + 48);
   return picker;
 }
 
@@ -146,6 +148,7 @@ QWidget* CRecordCtrlDlg::MakeRecordButtons() {
     button->setObjectName(e.name);
     button->setAutoDefault(false);
     button->setVisible(e.shown);
+    button->setMinimumWidth(button->sizeHint().width());  // the caption is never cut
     const ExportKind kind = e.kind;
     connect(button, &QPushButton::clicked, this, [this, kind] { OnExport(kind); });
     layout->addWidget(button);

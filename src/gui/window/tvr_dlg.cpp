@@ -82,7 +82,7 @@ CTVRDlg::CTVRDlg(WindowSetup setup)
   connect(&portCheck_, &QTimer::timeout, devicePage_, &CDeviceCtrlDlg::CheckPortChanges);
   portCheck_.start(setup_.portCheckMs);
   ShowPage(kDevicePage);
-  resize(1000, 760);
+  resize(1100, 780);
 }
 
 CTVRDlg::~CTVRDlg() {
