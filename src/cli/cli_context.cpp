@@ -59,7 +59,6 @@ bool CheckSettingsOption(const GlobalOptions& options) {
 CliContext::CliContext(const GlobalOptions& options)
     : dataFolderGiven_(!options.dataFolder.empty()), store_(StderrMessages()) {
   const AppPaths defaults = DefaultAppPaths();
-  dataFolder_ = options.dataFolder.empty() ? defaults.dataFolder.string() : options.dataFolder;
   const std::string settingsFile =
       options.settingsFile.empty() ? defaults.settingsFile.string() : options.settingsFile;
   std::vector<std::string> warnings;
@@ -67,6 +66,10 @@ CliContext::CliContext(const GlobalOptions& options)
   for (const std::string& warning : warnings) {
     std::cerr << "tavrin: " << settingsFile << ": " << warning << "\n";
   }
+  // The folder the window's Software Options chose, so that both see the same tracks.
+  dataFolder_ = !options.dataFolder.empty()       ? options.dataFolder
+                : !settings_.userDataPath.empty() ? settings_.userDataPath
+                                                  : defaults.dataFolder.string();
   store_.SetTimeZoneOffset(settings_.StoreOffset());
   store_.SetProblemReporter([this](const TrackFileProblem& problem) {
     ++fileProblems_;

@@ -1,5 +1,7 @@
 #include "export/export_commands.h"
 
+#include <algorithm>
+
 #include <dirent.h>
 #include <unistd.h>
 
@@ -38,7 +40,8 @@ std::vector<std::string> ExportTicked(CTrackStore& store, CKMLCreator& writer,
                                       const ExportCommand& command, const StatusFn& status,
                                       const MessageBoxFn& messageBox) {
   std::vector<std::string> written;
-  if (command.ticked.empty()) {
+  // Nothing ticked is nothing to export, and must not be reported as an export done.
+  if (std::find(command.ticked.begin(), command.ticked.end(), true) == command.ticked.end()) {
     if (messageBox) messageBox("Nothing selected Track Record.", MsgIcon::Error, MsgButtons::Ok);
     return written;
   }

@@ -94,8 +94,10 @@ class CLoggerSession {
   uint64_t BytesReceived() const { return bytesReceived_; }
 
   // ---- commands
-  void SendCommand(int number) { SendCommand(number, CommandInputs{}); }
-  void SendCommand(int number, const CommandInputs& inputs);
+  // True when the command went out; false when the user declined it, its inputs were refused or
+  // it could not be written (its operation then ends with that outcome).
+  bool SendCommand(int number) { return SendCommand(number, CommandInputs{}); }
+  bool SendCommand(int number, const CommandInputs& inputs);
   // Fills in the checksum of a sentence ending in "*hh\r\n" and writes it, retrying twice.
   // False when it could not be written.
   bool SendSentence(std::string sentence);
@@ -159,6 +161,7 @@ class CLoggerSession {
   void ReportTrackFileTrouble(const std::string& text);
   void ReportBadDate(const std::string& text);
   void ReportDamage();
+  void ReportStoredCopiesKept();
   std::string StoredCopiesText() const;
   void BeginTransfer();
 
@@ -169,7 +172,7 @@ class CLoggerSession {
   void OnErase(int code, long long a);
 
   // Commands.
-  void SendCommand(int number, CommandInputs inputs, bool fromUser);
+  bool SendCommand(int number, CommandInputs inputs, bool fromUser);
   bool PrepareCommand(int number, CommandInputs& inputs);
   bool NoteGroupsAccepted(const NoteGroups& groups);
   std::string BuildCommand(int number, const CommandInputs& inputs);

@@ -50,6 +50,9 @@ CLoggerSession::~CLoggerSession() {
 }
 
 void CLoggerSession::ResetProtocolState() {
+  // What one logger told of itself must not be taken for another's: an empty note group in an
+  // answer leaves the field as it was.
+  deviceState_ = DeviceState{};
   infoComplete_ = false;
   reader_.Reset();
   downloading_ = false;
@@ -70,6 +73,7 @@ bool CLoggerSession::ConnectDevice(bool open) {
     if (transferActive_ && IsConnected()) SendCommand(kCmdEnd, {}, false);
     EndPendingOperations(Outcome::Stopped);
     if (!link_ || !link_->Close()) return false;
+    deviceState_ = DeviceState{};
     host_.SetConnectionImage(ConnectionImage::Disconnected);
     return true;
   }
@@ -219,18 +223,18 @@ std::string CLoggerSession::BuildCommand(int number, const CommandInputs& inputs
   }
 }
 
-void CLoggerSession::SendCommand(int number, const CommandInputs& inputs) {
-  SendCommand(number, inputs, true);
+bool CLoggerSession::SendCommand(int number, const CommandInputs& inputs) {
+  return SendCommand(number, inputs, true);
 }
 
 // `fromUser` is false for the commands the session sends on its own account (acknowledgements,
 // the stop that ends a silent read): they end no operation of the user's.
-void CLoggerSession::SendCommand(int number, CommandInputs inputs, bool fromUser) {
+bool CLoggerSession::SendCommand(int number, CommandInputs inputs, bool fromUser) {
   const CommandEntry* command = FindCommand(number);
-  if (command == nullptr) return;  // not a command: nothing is sent
+  if (command == nullptr) return false;  // not a command: nothing is sent
   if (!PrepareCommand(number, inputs)) {
     if (fromUser && command->operation) EndOperation(*command->operation, Outcome::Refused);
-    return;
+    return false;
   }
   if (command->readMode != 0) {
     readMode_ = command->readMode;
@@ -247,6 +251,7 @@ void CLoggerSession::SendCommand(int number, CommandInputs inputs, bool fromUser
   }
   if (written && inputs.noteGroups) deviceState_.noteGroups = *inputs.noteGroups;
   if (fromUser && command->operation) AfterSending(*command->operation, written);
+  return written;
 }
 
 // Commands that the logger answers leave their operation waiting; the others end here.

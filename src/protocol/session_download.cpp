@@ -134,7 +134,10 @@ void CLoggerSession::OnSuccess(bool fromFrame) {
 }
 
 void CLoggerSession::ReportDamage() {
-  if (damagedItems_ == 0) return;
+  if (damagedItems_ == 0) {
+    ReportStoredCopiesKept();
+    return;
+  }
   const std::string text =
       std::to_string(damagedItems_) + (damagedItems_ == 1 ? " item was" : " items were") +
       " damaged on the line and dropped during the read, so some points may be missing. Read "
@@ -270,12 +273,30 @@ std::string CLoggerSession::SavedSummary() const {
   return text + StoredCopiesText();
 }
 
+// A read that ends well may still have left stored tracks as they were; the user hears which.
+void CLoggerSession::ReportStoredCopiesKept() {
+  if (storedCopiesKept_.empty()) return;
+  const std::string text = "Read done." + StoredCopiesText();
+  Status(text);
+  host_.ShowMessage(text, MsgIcon::Information, MsgButtons::Ok);
+}
+
 std::string CLoggerSession::StoredCopiesText() const {
   std::string text;
   for (const TrackSaved& kept : storedCopiesKept_) {
-    text += " The stored track " + std::filesystem::path(kept.path).filename().string() +
-            " has more points (" + std::to_string(kept.storedPoints) + ") than this read got (" +
-            std::to_string(kept.points) + "), so it is kept as it was.";
+    const std::string name = std::filesystem::path(kept.path).filename().string();
+    if (kept.storedEdited) {
+      text += " The stored track " + name +
+              " holds your edits (points you deleted), so it is kept as it is and the logger's "
+              "copy (" +
+              std::to_string(kept.points) +
+              " points) is not stored. To take the logger's copy, delete the track on the Track "
+              "Record page and read it again.";
+    } else {
+      text += " The stored track " + name + " has more points (" +
+              std::to_string(kept.storedPoints) + ") than this read got (" +
+              std::to_string(kept.points) + "), so it is kept as it was.";
+    }
   }
   return text;
 }

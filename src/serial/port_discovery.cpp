@@ -139,10 +139,22 @@ std::optional<PortInfo> PortDiscovery::Find(const std::string& nameOrPath) const
   return std::nullopt;
 }
 
+std::vector<std::string> PortDiscovery::PortEntries(PortKind kind) const {
+  std::vector<std::string> entries;
+  for (const PortInfo& port : Ports()) {
+    if (kind == PortKind::Serial) {
+      entries.push_back(" " + port.name);
+    } else if (port.IsLogger()) {
+      entries.push_back(port.name);
+    }
+  }
+  return entries;
+}
+
 void PortDiscovery::ListSerialPorts(IComboList* baudList, IComboList* portList) const {
   if (portList) {
     portList->Reset();
-    for (const PortInfo& port : Ports()) portList->Add(" " + port.name);
+    for (const std::string& entry : PortEntries(PortKind::Serial)) portList->Add(entry);
     portList->Select(0);
   }
   if (baudList) {
@@ -155,9 +167,7 @@ void PortDiscovery::ListSerialPorts(IComboList* baudList, IComboList* portList) 
 void PortDiscovery::ListUsbPorts(IComboList* portList, IComboList* baudList) const {
   if (portList) {
     portList->Reset();
-    for (const PortInfo& port : Ports()) {
-      if (port.IsLogger()) portList->Add(port.name);
-    }
+    for (const std::string& entry : PortEntries(PortKind::Usb)) portList->Add(entry);
     portList->Select(0);
   }
   if (baudList) {
@@ -167,23 +177,22 @@ void PortDiscovery::ListUsbPorts(IComboList* portList, IComboList* baudList) con
   }
 }
 
-void PortDiscovery::RescanPorts(IComboList* portList, RescanMode mode) const {
+void PortDiscovery::RescanPorts(IComboList* portList, RescanMode mode, PortKind kind) const {
   if (!portList) return;
-  int selection = 0;
-  if (mode == RescanMode::Removal) portList->Reset();
-  const std::vector<PortInfo> ports = Ports();
-  for (size_t i = 0; i < ports.size(); ++i) {
-    const std::string text = " " + ports[i].name;
-    if (mode == RescanMode::Arrival) {
-      if (FindExact(*portList, text) < 0) {
-        portList->Add(text);
-        selection = static_cast<int>(i);
-      }
-    } else {
-      portList->Add(text);
-    }
+  const std::vector<std::string> entries = PortEntries(kind);
+  if (mode == RescanMode::Removal) {
+    portList->Reset();
+    for (const std::string& entry : entries) portList->Add(entry);
+    portList->Select(0);
+    return;
   }
-  portList->Select(selection);
+  int arrived = -1;
+  for (const std::string& entry : entries) {
+    if (FindExact(*portList, entry) >= 0) continue;
+    portList->Add(entry);
+    if (arrived < 0) arrived = portList->Count() - 1;
+  }
+  if (arrived >= 0) portList->Select(arrived);
 }
 
 PortChangeWatcher::PortChangeWatcher(const PortDiscovery& discovery)

@@ -44,6 +44,8 @@ class IComboList {
 };
 
 enum class RescanMode { Arrival = 1, Removal = 2 };
+// The two ways of connecting: the logger's USB ports, or any serial port.
+enum class PortKind { Usb, Serial };
 
 class PortDiscovery {
  public:
@@ -62,11 +64,14 @@ class PortDiscovery {
   void ListSerialPorts(IComboList* baudList, IComboList* portList) const;
   // The USB way: only the logger's ports, no leading space, and the single USB rate.
   void ListUsbPorts(IComboList* portList, IComboList* baudList) const;
-  // After a device arrived (new ports are added and the last one chosen) or went away (the list
-  // is rebuilt and the first port chosen).
-  void RescanPorts(IComboList* portList, RescanMode mode) const;
+  // After a device arrived (the ports of this kind that are new are added and the first of
+  // them chosen; without one the choice stays) or went away (the list of this kind is rebuilt
+  // and its first port chosen).
+  void RescanPorts(IComboList* portList, RescanMode mode, PortKind kind) const;
 
  private:
+  // The entries of one kind's list, as it shows them.
+  std::vector<std::string> PortEntries(PortKind kind) const;
   std::optional<PortInfo> Describe(const std::string& name) const;
   std::vector<PortInfo> EmulatorPorts() const;
 

@@ -26,8 +26,9 @@ constexpr IntKey kSaveDistance{"SaveDistance", 0, 65535};
 constexpr IntKey kLocalTime{"LocalTime", -1, INT32_MAX};
 constexpr IntKey kLocalTimeOffset{"LocalTimeOffset", kMinLocalTimeOffset, kMaxLocalTimeOffset};
 constexpr IntKey kDaylightSaving{"Daylightsaving", 0, 1};
-constexpr IntKey kLanguage{"Language", 0, INT32_MAX};
-constexpr IntKey kUnits{"Units", 0, INT32_MAX};
+// The options dialog saves -1 for a list left without a selection; it reads back as "none".
+constexpr IntKey kLanguage{"Language", -1, INT32_MAX};
+constexpr IntKey kUnits{"Units", -1, INT32_MAX};
 
 std::string RangeText(const IntKey& key) {
   if (key.max == INT32_MAX) return "a whole number from " + std::to_string(key.min) + " up";

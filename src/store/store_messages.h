@@ -18,6 +18,7 @@ struct TrackFileProblem {
   const char* message = kDataError;  // one of the short texts above
   std::string path;                  // the track file
   std::string detail;                // what is wrong, and what the user can do about it
+  bool inListing = false;            // met while listing the folder, which meets it every time
 
   std::string Line() const { return path + ": " + message + " " + detail; }
 };

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <system_error>
 #include <tuple>
@@ -38,6 +39,30 @@ CTrackStore::~CTrackStore() {
 
 void CTrackStore::ShowError(const std::string& text) const {
   if (messageBox_) messageBox_(text, MsgIcon::Error, MsgButtons::Ok);
+}
+
+Result<void> CheckTrackFolder(const std::filesystem::path& folder) {
+  const std::string name = folder.string();
+  if (name.empty())
+    return Failure{"No data folder is given. Choose a folder for the track records."};
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (!std::filesystem::is_directory(folder)) {
+    const int code = error ? error.value() : ENOTDIR;
+    return SystemFailure(code, "Cannot use the data folder " + name + ": " + std::strerror(code) +
+                                   ". Choose another data folder or check its permissions.");
+  }
+  std::string probe = name + "/.tavrin-write-check-XXXXXX";
+  const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+  if (fd < 0) {
+    const int code = errno;
+    return SystemFailure(code, "Cannot store track records in " + name + ": " +
+                                   std::strerror(code) +
+                                   ". Choose another data folder or make this one writable.");
+  }
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return {};
 }
 
 Result<void> CTrackStore::PrepareDataFolder(const std::filesystem::path& dataFolder) {
@@ -165,9 +190,14 @@ bool CTrackStore::CompactTrackFile(SAVESTATE& entry, std::span<const size_t> als
   h.distance = 0;
   h.pointCount = static_cast<uint32_t>(kept);
   h.elapsedSeconds = 0;
+  // Points the user dropped stay dropped when the logger's copy is read again; a track cut from
+  // another one keeps its own mark, as no read ever replaces it.
+  if (!alsoDrop.empty() && h.selectionMarker != kSelectionMarker) h.selectionMarker = kEditedMarker;
   // The entry holds local date-times; the file must keep UTC ones.
   h.firstDateTime = onDisk.firstDateTime;
   h.lastDateTime = onDisk.lastDateTime;
+  // The distance and the drive time are those of the points that remain.
+  for (size_t i = 1; i < kept; ++i) h.distance += DistanceMeters((*points)[i - 1], (*points)[i]);
   if (kept > 0) {
     h.firstDateTime = ToDateTime6(points->front().GetDateTime());
     h.lastDateTime = ToDateTime6(points->back().GetDateTime());

@@ -12,6 +12,9 @@ namespace tavrin {
 constexpr uint8_t kTrackMarker = 0xF3;
 // Marks a track the user made from selected points of another track.
 constexpr uint16_t kSelectionMarker = 0x1234;
+// Marks a track from which the user deleted points: a later read of the logger's copy of it
+// does not undo the deletion.
+constexpr uint16_t kEditedMarker = 0x4544;
 constexpr size_t kNoteGroupUnits = 8;  // UTF-16 units: seven characters and a NUL
 
 // Laid out exactly as on disk (little-endian, no padding), so it is read and written whole.

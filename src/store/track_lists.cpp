@@ -112,6 +112,11 @@ void CTrackStore::ListTracksInPeriod(IEntryRows* list, bool byDay, CalendarDate 
 
 void CTrackStore::ListFiles(IEntryRows* list, bool byDay, const std::optional<CalendarDate>& from,
                             const std::optional<CalendarDate>& to) {
+  listing_ = true;
+  struct ListingEnds {
+    bool& listing;
+    ~ListingEnds() { listing = false; }
+  } ends{listing_};
   if (list) list->RemoveAllRows();
   trackEntries_.clear();
   if (byDay) dayEntries_.clear();
@@ -194,7 +199,9 @@ std::optional<SAVESTATE> CTrackStore::ReadTrackHeader(const std::string& path) {
 
 void CTrackStore::Report(const TrackFileProblem& problem) const {
   if (reporter_) {
-    reporter_(problem);
+    TrackFileProblem told = problem;
+    told.inListing = listing_;
+    reporter_(told);
   } else {
     ShowError(problem.message);
   }

@@ -34,7 +34,8 @@ enum class TrackEnd {
 struct TrackSaved {
   enum class Outcome {
     Saved,           // the track file now holds `points` points of this read
-    StoredCopyKept,  // a stored copy with more points (`storedPoints`) stays; this one is dropped
+    StoredCopyKept,  // a stored copy with more points (`storedPoints`), or one the user
+                     // edited (`storedEdited`), stays; this one is dropped
     NothingSaved,    // no point arrived: no file was made or changed
     Failed,          // the file could not be put in place; `error` says why
   };
@@ -42,6 +43,7 @@ struct TrackSaved {
   std::string path;           // the track file's name
   uint32_t points = 0;        // points this read wrote for the track
   uint32_t storedPoints = 0;  // StoredCopyKept: points of the copy that stays
+  bool storedEdited = false;  // StoredCopyKept: the user deleted points of the copy that stays
   int error = 0;              // errno of the first failed write or of the rename, 0 if none
   bool datesValid = true;     // false when the drive time could not be computed (set to 0)
   bool Kept() const { return outcome == Outcome::Saved; }
@@ -56,6 +58,11 @@ struct CalendarDate {
 };
 
 struct RecordTally;
+
+// Whether track files can be kept in `folder`: makes it when missing, then makes and removes a
+// file in it. Permission bits do not stop root and a read-only mount passes access(), so only a
+// file actually made tells. The failure says why in words the user can act on.
+Result<void> CheckTrackFolder(const std::filesystem::path& folder);
 
 class CTrackStore {
  public:
@@ -177,6 +184,7 @@ class CTrackStore {
 
   MessageBoxFn messageBox_;
   TrackFileProblemFn reporter_;
+  bool listing_ = false;  // a listing runs: its problems are told as such
   std::string dataFolder_;
   TimeZoneOffset offset_;
 

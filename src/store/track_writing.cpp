@@ -50,7 +50,13 @@ uint32_t RecordsIn(off_t fileSize) {
 
 // Points of the track file stored under `path`: its count, bounded by the records the file
 // really holds. Empty when no readable track file is there.
-std::optional<uint32_t> StoredPointCount(const std::string& path) {
+// What stands under a track's name already.
+struct StoredCopy {
+  uint32_t points = 0;
+  bool editedByUser = false;
+};
+
+std::optional<StoredCopy> FindStoredCopy(const std::string& path) {
   UniqueFd fd = OpenFile(path, O_RDONLY | O_NONBLOCK);
   struct stat info {};
   if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -60,8 +66,9 @@ std::optional<uint32_t> StoredPointCount(const std::string& path) {
     return std::nullopt;
   }
   // Bounded as every reader bounds it, so the copy kept is judged by the points it shows.
-  return static_cast<uint32_t>(
-      std::min<size_t>(header.pointCount, StoredRecords(fd.Get(), info.st_size)));
+  return StoredCopy{static_cast<uint32_t>(
+                        std::min<size_t>(header.pointCount, StoredRecords(fd.Get(), info.st_size))),
+                    header.selectionMarker == kEditedMarker};
 }
 
 // Count, last date-time and drive time of a header whose last point is `last`. False when a
@@ -76,10 +83,11 @@ bool FinishHeader(TRACKHEADER& h, uint32_t count, const SAVELOG& last) {
 }
 
 // Which copy of a track stands under its name after a read that saved `saved` points of it.
-bool NewCopyWins(uint32_t saved, TrackEnd end, const std::optional<uint32_t>& stored) {
+bool NewCopyWins(uint32_t saved, TrackEnd end, const std::optional<StoredCopy>& stored) {
   if (saved == 0) return !stored && end == TrackEnd::Complete;  // an empty track replaces nothing
-  if (end == TrackEnd::Complete) return true;
-  return !stored || *stored < saved;
+  if (!stored) return true;
+  if (stored->editedByUser) return false;  // the user's deletions stand
+  return end == TrackEnd::Complete || stored->points < saved;
 }
 
 }  // namespace
@@ -243,12 +251,13 @@ TrackSaved CTrackStore::PutInPlace(const std::string& track, uint32_t saved, Tra
   result.path = track;
   result.points = saved;
   const std::string part = PartPath(track);
-  const auto stored = StoredPointCount(track);
+  const auto stored = FindStoredCopy(track);
   if (!NewCopyWins(saved, end, stored)) {
     ::unlink(part.c_str());
     result.outcome = stored && saved > 0 ? TrackSaved::Outcome::StoredCopyKept
                                          : TrackSaved::Outcome::NothingSaved;
-    result.storedPoints = stored.value_or(0);
+    result.storedPoints = stored ? stored->points : 0;
+    result.storedEdited = stored && stored->editedByUser;
     return result;
   }
   if (::rename(part.c_str(), track.c_str()) != 0) {

@@ -4,6 +4,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QCheckBox>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -12,6 +14,7 @@
 #include "../support/pty_pair.h"
 #include "emulator/memory_file.h"
 #include "gui/device/device_ctrl_dlg.h"
+#include "gui/records/record_ctrl_dlg.h"
 #include "window_fixture.h"
 
 namespace tavrin::test {
@@ -63,6 +66,66 @@ TEST_F(DevicePage, OptionsAndNotesWrittenComeBackOnTheNextRead) {
   EXPECT_EQ(Text("saveByDistance"), " 250 m");
   EXPECT_EQ(Text("note1"), "HOME");
   EXPECT_EQ(Text("note3"), "X1");
+}
+
+TEST_F(DevicePage, ASecondLoggerNeitherShowsNorGetsTheFirstLoggersNotes) {
+  ConnectAndReadOptions();
+  ASSERT_EQ(Text("note1"), "TEST");
+  ASSERT_TRUE(gui.Press("connect"));  // Disconnect
+  for (const char* field : {"note1", "note2", "memorySize", "numberOfTrackPoints"}) {
+    EXPECT_EQ(Text(field), "") << field << " after disconnecting";
+  }
+  memory.notes = {"", "", "", ""};  // another logger, whose note groups are empty
+  ConnectAndReadOptions();
+  EXPECT_EQ(Text("note1"), "");
+  EXPECT_EQ(Text("note2"), "");
+  gui.fillDialog = [](QDialog& dialog) {
+    dialog.findChild<QPushButton*>("ok")->click();
+    return dialog.result();
+  };
+  ASSERT_EQ(gui.PressAndWait("deviceSettings", Operation::Notes)->outcome, Outcome::Done);
+  EXPECT_EQ(link->Memory().notes, (NoteGroups{"", "", "", ""}));
+}
+
+TEST_F(DevicePage, ReadingEverythingAgainKeepsATrackWhosePointsTheUserDeleted) {
+  ConnectAndReadOptions();
+  ASSERT_EQ(gui.PressAndWait("readNewTracks", Operation::Read)->outcome, Outcome::Done);
+  const std::filesystem::path first = dir.Path() / "DataLog/20240501_080000.bt0";
+  const auto pointsOf = [](const std::filesystem::path& track) {
+    CTrackStore store;
+    return store.ReadTrackHeader(track.string()).value_or(SAVESTATE{}).header.pointCount;
+  };
+  const uint32_t whole = pointsOf(first);
+  ASSERT_GT(whole, 10u);
+  const std::filesystem::path second = TrackFiles().at(1);
+  const uint32_t secondPoints = pointsOf(second);
+
+  gui.Find<QTabWidget>("tabs")->setCurrentIndex(1);
+  gui.Find<QRadioButton>("byTracks")->click();
+  auto* all = gui.Find<QCheckBox>("selectAllTracks");
+  if (!all->isChecked()) all->click();
+  auto* page = gui.window->RecordPage();
+  page->LoadRecord(0);
+  auto* points = gui.Find<QTableView>("pointList");
+  points->selectionModel()->select(
+      QItemSelection(page->PointList().index(0, 0), page->PointList().index(9, 7)),
+      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  ASSERT_TRUE(gui.Press("deleteSelectedPoints"));
+  ASSERT_EQ(pointsOf(first), whole - 10);
+
+  gui.Find<QTabWidget>("tabs")->setCurrentIndex(0);
+  gui.boxes.clear();
+  const auto again = gui.PressAndWait("getAllTracks", Operation::Read);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->outcome, Outcome::Done);
+  EXPECT_EQ(pointsOf(first), whole - 10) << "the user's deletion stands";
+  EXPECT_EQ(pointsOf(second), secondPoints) << "the others are read as before";
+  EXPECT_EQ(TrackFiles().size(), 5u);
+  bool told = false;
+  for (const auto& box : gui.boxes) {
+    told = told || box.text.find("20240501_080000.bt0 holds your edits") != std::string::npos;
+  }
+  EXPECT_TRUE(told) << "the user hears that the edited copy was kept";
 }
 
 TEST_F(DevicePage, AValueOutsideTheTableGetsItsOwnEntryAndIsKept) {
@@ -251,15 +314,32 @@ TEST_F(DevicePage, DownloadsFromTheEmulatorProgramOverAPseudoTerminal) {
   EXPECT_EQ(gui.window->StatusText().toStdString(), "Disconnected " + pty + "(230400).");
 }
 
-TEST_F(DevicePage, PortsThatComeAndGoShowUpInTheList) {
+TEST_F(DevicePage, LoggersThatComeAndGoShowUpInTheUsbListAndTheNewOneIsChosen) {
   auto* list = gui.Find<QComboBox>("portList");
   ASSERT_EQ(list->count(), 1);
   EXPECT_EQ(list->itemText(0), "ttyACM0");  // the USB way: the logger's port only
   ports.AddUsbTty("ttyACM1", "1-3", "0e8d", "3329");
-  ASSERT_TRUE(GuiDriver::WaitFor([&] { return list->findText(" ttyACM1") >= 0; }, 3000));
+  ports.AddUsbTty("ttyUSB1", "1-4", "0403", "6001");  // some other USB serial adapter
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return list->findText("ttyACM1") >= 0; }, 3000));
+  EXPECT_EQ(list->currentText(), "ttyACM1") << "the logger that arrived is chosen";
+  EXPECT_EQ(list->count(), 2) << "no other port joins the USB list";
   ports.Unplug("ttyACM1");
-  ASSERT_TRUE(GuiDriver::WaitFor([&] { return list->findText(" ttyACM1") < 0; }, 3000));
-  EXPECT_EQ(list->currentIndex(), 0);
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return list->findText("ttyACM1") < 0; }, 3000));
+  EXPECT_EQ(list->count(), 1);
+  EXPECT_EQ(list->currentText(), "ttyACM0");
+}
+
+TEST_F(DevicePage, WhileConnectedThePortBoxShowsThePortInUse) {
+  ConnectAndReadOptions();
+  auto* list = gui.Find<QComboBox>("portList");
+  ASSERT_EQ(list->currentText(), "emulated");
+  ports.AddUsbTty("ttyACM1", "1-3", "0e8d", "3329");
+  ports.Unplug("ttyACM0");
+  GuiDriver::WaitFor([] { return false; }, 400);  // several looks for ports
+  EXPECT_EQ(list->currentText(), "emulated");
+  ASSERT_TRUE(gui.Press("connect"));  // Disconnect: the list is made again
+  EXPECT_EQ(list->findText("ttyACM1"), list->currentIndex());
+  EXPECT_EQ(list->count(), 1) << "ttyACM0 left while connected";
 }
 
 TEST_F(DevicePage, EscapeAndReturnDoNotCloseTheWindow) {

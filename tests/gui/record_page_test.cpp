@@ -1,5 +1,6 @@
 // The Track Record page over real track files: the two list modes and their filters, loading a
 // record into the points list and the speed graph, deleting records and exporting the ticked ones.
+#include <QAccessible>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
@@ -180,6 +181,80 @@ TEST_F(RecordPage, DeletingPointsTwiceRemovesTheRightOnesWithoutWritingInPlace) 
   EXPECT_EQ(TrackFiles().size(), 3u) << "no temporary file left";
 }
 
+TEST_F(RecordPage, DeletingPointsKeepsTheDistanceOfThePointsThatRemainAndNothingSelectedIsNoEdit) {
+  // Ten points going north 0.001 degree (about 111 m) a second.
+  std::vector<SAVELOG> points;
+  for (int i = 0; i < 10; ++i) points.push_back(Point(24, 6, 3, 10, 0, i, 37.5f + 0.001f * i));
+  const std::string path = (dir.Path() / "DataLog/20240603_100000.bt0").string();
+  WriteTrackFile(path, Header(points[0], 10, 9, 999), points);
+  ShowAll(true);
+  ASSERT_EQ(Page().RecordList().RowCount(), 4);
+  Page().LoadRecord(3);
+  const auto header = [&] {
+    CTrackStore store;
+    EXPECT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
+    return store.ReadTrackHeader(path).value_or(SAVESTATE{}).header;
+  };
+
+  gui.Press("deleteSelectedPoints");  // no point selected
+  EXPECT_EQ(header().distance, 999u) << "nothing selected: the file is not rewritten";
+  EXPECT_EQ(gui.window->StatusText(),
+            "No point is selected: select the points to delete in the points list first.");
+
+  auto* view = gui.Find<QTableView>("pointList");
+  view->selectionModel()->select(
+      QItemSelection(Page().PointList().index(7, 0), Page().PointList().index(9, 7)),
+      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  gui.Press("deleteSelectedPoints");
+  const TRACKHEADER after = header();
+  EXPECT_EQ(after.pointCount, 7u);
+  EXPECT_EQ(after.elapsedSeconds, 6u);
+  EXPECT_NEAR(after.distance, 6 * 111.2, 6.0) << "six steps of about 111 m remain";
+  EXPECT_EQ(Cell(3, 3), "0:0:6");
+  EXPECT_EQ(Cell(3, 4), "0.67Km");
+  EXPECT_NE(Cell(3, 5), "0.0Km/h");
+}
+
+TEST_F(RecordPage, WithNothingTickedExportAndDeleteSayNothingIsSelected) {
+  ShowAll(true);
+  for (int row = 0; row < Page().RecordList().RowCount(); ++row) {
+    Page().RecordList().SetTicked(row, false);
+  }
+  for (const char* button : {"exportKml", "exportNmea", "exportGpx", "deleteSelectTrack"}) {
+    SCOPED_TRACE(button);
+    gui.boxes.clear();
+    gui.window->SetStatusText("before");
+    ASSERT_TRUE(gui.Press(button));
+    ASSERT_EQ(gui.boxes.size(), 1u);
+    EXPECT_EQ(gui.boxes[0].text, "Nothing selected Track Record.");
+    EXPECT_EQ(gui.window->StatusText(), "before") << "no word of an export or a deletion done";
+  }
+  EXPECT_EQ(TrackFiles().size(), 3u);
+  EXPECT_TRUE(gui.opened.empty());
+}
+
+TEST_F(RecordPage, AScreenReadersToggleSwitchesTheListModeAndReadsTheStatusLine) {
+  ShowAll(false);
+  ASSERT_EQ(Page().RecordList().RowCount(), 2);
+  QAccessibleInterface* byTracks =
+      QAccessible::queryAccessibleInterface(gui.Find<QRadioButton>("byTracks"));
+  ASSERT_NE(byTracks, nullptr);
+  ASSERT_NE(byTracks->actionInterface(), nullptr);
+  byTracks->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  EXPECT_FALSE(Page().ByDays());
+  EXPECT_EQ(Page().RecordList().RowCount(), 3) << "the page lists by track";
+  EXPECT_EQ(gui.window->StatusText(), "View by a track.");
+  QAccessibleInterface* status =
+      QAccessible::queryAccessibleInterface(gui.Find<QLabel>("statusLine"));
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->text(QAccessible::Name), "View by a track.");
+  QAccessibleInterface* selectAll =
+      QAccessible::queryAccessibleInterface(gui.Find<QCheckBox>("selectAllTracks"));
+  selectAll->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  EXPECT_FALSE(gui.Find<QCheckBox>("selectAllTracks")->isChecked());
+  EXPECT_TRUE(gui.Find<QWidget>("dayCalendar")->isEnabled()) << "the list follows the box";
+}
+
 // The number of points of the line the map page drew, asked of the page in the web engine.
 int LinePoints(QWebEngineView& view) {
   int points = -1;
@@ -241,7 +316,7 @@ TEST_F(RecordPage, DeletingTickedRecordsAsksAndRemovesOnlyThose) {
   Page().RecordList().SetTicked(2, true);
   gui.yes = false;
   gui.Press("deleteSelectTrack");
-  EXPECT_TRUE(gui.SawBox("Do you delete selected track record?"));
+  EXPECT_TRUE(gui.SawBox("Do you delete selected track record?\r\n2 track files are deleted."));
   EXPECT_EQ(TrackFiles().size(), 3u);
   gui.yes = true;
   gui.Press("deleteSelectTrack");

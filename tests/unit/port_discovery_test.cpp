@@ -69,20 +69,43 @@ TEST(PortDiscovery, SerialListShowsEveryPortWithALeadingSpace) {
   EXPECT_EQ(bauds.selected, 5);
 }
 
-TEST(PortDiscovery, ArrivalAddsTheNewPortAndRemovalRebuilds) {
+TEST(PortDiscovery, ArrivalAddsTheNewPortAndChoosesItAndRemovalRebuilds) {
   FakeSystem system;
   system.Unplug("ttyACM0");
   FakeCombo ports;
   system.Discovery().ListSerialPorts(nullptr, &ports);
   ASSERT_EQ(ports.items, (std::vector<std::string>{" ttyS0", " ttyUSB0"}));
   system.AddUsbTty("ttyACM0", "1-1", "0e8d", "3329");
-  system.Discovery().RescanPorts(&ports, RescanMode::Arrival);
+  system.Discovery().RescanPorts(&ports, RescanMode::Arrival, PortKind::Serial);
   EXPECT_EQ(ports.items, (std::vector<std::string>{" ttyS0", " ttyUSB0", " ttyACM0"}));
-  EXPECT_EQ(ports.selected, 0);  // its place in the system's order
+  EXPECT_EQ(ports.selected, 2) << "the port that arrived is chosen";
   system.Unplug("ttyUSB0");
-  system.Discovery().RescanPorts(&ports, RescanMode::Removal);
+  system.Discovery().RescanPorts(&ports, RescanMode::Removal, PortKind::Serial);
   EXPECT_EQ(ports.items, (std::vector<std::string>{" ttyACM0", " ttyS0"}));
   EXPECT_EQ(ports.selected, 0);
+}
+
+TEST(PortDiscovery, TheUsbListFollowsTheLoggersOnlyAsTheyComeAndGo) {
+  FakeSystem system;
+  system.Unplug("ttyACM0");
+  FakeCombo ports;
+  system.Discovery().ListUsbPorts(&ports, nullptr);
+  ASSERT_TRUE(ports.items.empty());
+  system.AddUsbTty("ttyACM0", "1-1", "0e8d", "3329");
+  system.Discovery().RescanPorts(&ports, RescanMode::Arrival, PortKind::Usb);
+  EXPECT_EQ(ports.items, std::vector<std::string>{"ttyACM0"}) << "no serial port joins it";
+  EXPECT_EQ(ports.selected, 0);
+  system.AddUsbTty("ttyACM1", "1-5", "0e8d", "3329");
+  system.Discovery().RescanPorts(&ports, RescanMode::Arrival, PortKind::Usb);
+  EXPECT_EQ(ports.items, (std::vector<std::string>{"ttyACM0", "ttyACM1"}));
+  EXPECT_EQ(ports.selected, 1) << "the logger that arrived is chosen";
+  system.AddUsbTty("ttyUSB1", "1-6", "0403", "6001");
+  system.Discovery().RescanPorts(&ports, RescanMode::Arrival, PortKind::Usb);
+  EXPECT_EQ(ports.items.size(), 2u) << "another USB device is no logger";
+  EXPECT_EQ(ports.selected, 1) << "and leaves the choice alone";
+  system.Unplug("ttyACM0");
+  system.Discovery().RescanPorts(&ports, RescanMode::Removal, PortKind::Usb);
+  EXPECT_EQ(ports.items, std::vector<std::string>{"ttyACM1"});
 }
 
 TEST(PortDiscovery, WatcherTellsArrivalFromRemoval) {

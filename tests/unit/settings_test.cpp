@@ -82,6 +82,10 @@ TEST(SettingsFile, ValuesOutsideTheirRangeGiveTheDefaultAndAWarning) {
       {"SaveDistance=65535", &Settings::saveDistance, 65535, ""},
       {"LocalTime=-2", &Settings::localTime, -1, "LocalTime=-2 is not a whole number from -1 up"},
       {"Units=abc", &Settings::units, 0, "Units=abc"},
+      // The options dialog writes -1 for a list it left without a selection.
+      {"Units=-1", &Settings::units, -1, ""},
+      {"Language=-1", &Settings::language, -1, ""},
+      {"Language=-2", &Settings::language, 0, "Language=-2 is not a whole number from -1 up"},
   };
   test::TempDir dir;
   for (const Case& c : cases) {

@@ -68,6 +68,7 @@ void CDeviceCtrlDlg::Connect() {
     owner_.ShowMessage(session.OpenError(), MsgIcon::Error, MsgButtons::Ok);
     return;
   }
+  ClearDeviceFields();
   connectedPort_ = name;
   connectedBaud_ = baud;
   connect_->setText(QStringLiteral("Disconnect"));
@@ -78,8 +79,10 @@ void CDeviceCtrlDlg::Connect() {
 void CDeviceCtrlDlg::Disconnect() {
   // A read in progress is stopped as the stop command does, keeping what arrived.
   owner_.Session().ConnectDevice(false);
+  ClearDeviceFields();
   connect_->setText(QStringLiteral("Connect"));
   ApplyEnablingRule(false);
+  ListPortsAgain();
   Status("Disconnected " + PortText());
 }
 
@@ -147,8 +150,8 @@ void CDeviceCtrlDlg::OnGetAllTracks() {
 
 void CDeviceCtrlDlg::OnEraseAllTracks() {
   if (Busy()) return;
-  owner_.Session().SendCommand(kCmdErase);
-  Status("Delete data in Memory.");
+  // A declined question leaves the session's own word on the status line.
+  if (owner_.Session().SendCommand(kCmdErase)) Status("Delete data in Memory.");
 }
 
 void CDeviceCtrlDlg::OnStopReading() {

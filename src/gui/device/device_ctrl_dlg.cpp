@@ -46,7 +46,6 @@ CDeviceCtrlDlg::CDeviceCtrlDlg(IPageOwner& owner, QWidget* parent)
   }
   const Settings& settings = owner_.AppSettings();
   FillOptionLists(settings.saveSpeed, settings.saveTime, settings.saveDistance);
-  usbPort_->setChecked(true);
   CComboList ports(*portList_), bauds(*baudList_);
   owner_.Ports().ListUsbPorts(&ports, &bauds);
   ApplyEnablingRule(false);
@@ -88,6 +87,16 @@ void CDeviceCtrlDlg::ShowDeviceInfo(DeviceNotice what) {
   ShowPointCounts();
 }
 
+// Nothing one logger told may stay on the page for the next: its notes would be written into
+// the other by OK in Device Settings.
+void CDeviceCtrlDlg::ClearDeviceFields() {
+  for (QLineEdit* note : notes_) note->clear();
+  for (QLineEdit* figure : {trackPoints_, memorySize_, remainedMemory_}) figure->clear();
+  capacity_ = 0;
+  const Settings& settings = owner_.AppSettings();
+  FillOptionLists(settings.saveSpeed, settings.saveTime, settings.saveDistance);
+}
+
 void CDeviceCtrlDlg::ShowPointCounts() {
   const DeviceState& d = owner_.Session().DeviceInfo();
   trackPoints_->setText(QString::asprintf(" %u/%u", d.newPoints, d.usedPoints));
@@ -99,15 +108,36 @@ void CDeviceCtrlDlg::ShowPointCounts() {
 }
 
 void CDeviceCtrlDlg::OnConnectionLost() {
+  ClearDeviceFields();
   connect_->setText(QStringLiteral("Connect"));
   ApplyEnablingRule(false);
+  ListPortsAgain();
 }
 
 void CDeviceCtrlDlg::CheckPortChanges() {
-  if (const auto mode = portWatcher_->Poll()) {
-    CComboList ports(*portList_);
-    owner_.Ports().RescanPorts(&ports, *mode);
+  const auto mode = portWatcher_->Poll();
+  // While connected the box shows the port in use; the list is made again on disconnecting.
+  if (!mode || owner_.Session().IsConnected()) return;
+  CComboList ports(*portList_);
+  owner_.Ports().RescanPorts(&ports, *mode, ShownKind());
+}
+
+PortKind CDeviceCtrlDlg::ShownKind() const {
+  return usbPort_->isChecked() ? PortKind::Usb : PortKind::Serial;
+}
+
+// After a connection: the ports of the chosen kind as they are now, the one just used chosen
+// again while it is there.
+void CDeviceCtrlDlg::ListPortsAgain() {
+  CComboList ports(*portList_);
+  if (ShownKind() == PortKind::Usb) {
+    owner_.Ports().ListUsbPorts(&ports, nullptr);
+  } else {
+    owner_.Ports().ListSerialPorts(nullptr, &ports);
   }
+  const int used = portList_->findText(connectedPort_, Qt::MatchFixedString);
+  const int spaced = portList_->findText(QLatin1Char(' ') + connectedPort_, Qt::MatchFixedString);
+  if (used >= 0 || spaced >= 0) portList_->setCurrentIndex(used >= 0 ? used : spaced);
 }
 
 }  // namespace tavrin::gui

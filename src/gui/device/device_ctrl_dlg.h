@@ -66,6 +66,9 @@ class CDeviceCtrlDlg : public QWidget {
   bool Busy();
   bool ReadTestPasses() const;
   void ShowPointCounts();
+  void ClearDeviceFields();
+  PortKind ShownKind() const;
+  void ListPortsAgain();
   void FillOptionLists(int speed, int time, int distance);
   void Status(const std::string& text) { owner_.SetStatusText(text); }
   std::string PortText() const;

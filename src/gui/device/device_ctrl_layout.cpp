@@ -50,8 +50,14 @@ QWidget* CDeviceCtrlDlg::MakeCommunicationGroup() {
   auto* kinds = new QButtonGroup(group);
   kinds->addButton(usbPort_);
   kinds->addButton(comPort_);
-  connect(usbPort_, &QRadioButton::clicked, this, &CDeviceCtrlDlg::OnUsbPort);
-  connect(comPort_, &QRadioButton::clicked, this, &CDeviceCtrlDlg::OnComPort);
+  // Toggled, not clicked: a screen reader's toggle action and the keyboard change them too.
+  usbPort_->setChecked(true);
+  connect(usbPort_, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) OnUsbPort();
+  });
+  connect(comPort_, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) OnComPort();
+  });
   portList_ = DropDown("portList");
   baudList_ = DropDown("baudList");
   connect_ = MakeButton("connect", "Connect", &CDeviceCtrlDlg::OnConnect);

@@ -98,9 +98,12 @@ QWidget* CEnvSetDlg::MakeProgramGroup() {
                                ? QString::fromUtf8(kDefaultGoogleEarthPath)
                                : QString::fromStdString(settings_.googleEarthPath));
   program_->setObjectName("googleEarthPath");
+  // KML files open in the program the desktop gives them, so this path is shown and kept but
+  // cannot be changed.
+  program_->setEnabled(false);
   auto* browse = NamedButton("browseProgram", "Browse");
   browse->setAccessibleName(QStringLiteral("Browse for the Google Earth program"));
-  connect(browse, &QPushButton::clicked, this, &CEnvSetDlg::OnBrowseProgram);
+  browse->setEnabled(false);
   licenseKey_ = new QLineEdit(QString::fromStdString(settings_.googleMapLicense));
   licenseKey_->setObjectName("licenseKey");
   auto* grid = new QGridLayout(group);
@@ -132,13 +135,13 @@ void CEnvSetDlg::OnBrowseFolder() {
   if (!chosen.isEmpty()) folder_->setText(chosen);
 }
 
-void CEnvSetDlg::OnBrowseProgram() {
-  const QString chosen = QFileDialog::getOpenFileName(
-      this, QStringLiteral("Google Earth Program path"), program_->text());
-  if (!chosen.isEmpty()) program_->setText(chosen);
-}
-
 void CEnvSetDlg::accept() {
+  const std::string folder = folder_->text().trimmed().toStdString();
+  if (folderCheck_ && !folderCheck_(folder).empty()) {
+    folder_->setFocus();
+    folder_->selectAll();
+    return;
+  }
   const int zone = timeZone_->currentIndex();
   // Without a chosen zone (an empty list, or a stored index beyond it) the offset stays as it
   // was rather than being read from outside the list.
@@ -149,7 +152,7 @@ void CEnvSetDlg::accept() {
   settings_.daylightSaving = daylightSaving_->isChecked() ? 1 : 0;
   settings_.language = language_->currentIndex();
   settings_.units = units_->currentIndex();
-  settings_.userDataPath = folder_->text().toStdString();
+  settings_.userDataPath = folder;
   settings_.googleEarthPath = program_->text().toStdString();
   settings_.googleMapLicense = licenseKey_->text().toStdString();
   QDialog::accept();

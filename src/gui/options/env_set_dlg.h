@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "gui/options/time_zone_list.h"
@@ -26,6 +28,12 @@ class CEnvSetDlg : public QDialog {
   CEnvSetDlg(Settings& settings, const QString& dataFolder, std::vector<TimeZoneEntry> zones,
              const TimeZoneEntry& system, QWidget* parent = nullptr);
 
+  // OK first hands the folder to `check`, which tells the user of a folder that cannot keep
+  // track records and returns why (empty: usable); the dialog then stays open on that field.
+  void SetFolderCheck(std::function<std::string(const std::string&)> check) {
+    folderCheck_ = std::move(check);
+  }
+
   void accept() override;
 
  private:
@@ -35,9 +43,9 @@ class CEnvSetDlg : public QDialog {
   QWidget* MakeProgramGroup();
   void FillTimeZones(const TimeZoneEntry& system);
   void OnBrowseFolder();
-  void OnBrowseProgram();
 
   Settings& settings_;
+  std::function<std::string(const std::string&)> folderCheck_;
   std::vector<TimeZoneEntry> zones_;
   QComboBox* timeZone_ = nullptr;
   QCheckBox* daylightSaving_ = nullptr;

@@ -1,4 +1,6 @@
 // Deleting records and exporting the ticked ones.
+#include <algorithm>
+
 #include "gui/records/record_ctrl_dlg.h"
 
 namespace tavrin::gui {
@@ -9,12 +11,31 @@ constexpr char kCannotDelete[] = "Error.. Cannot Deleted file.";
 
 }  // namespace
 
+// The track files that deleting the ticked rows removes: a day's row stands for its tracks.
+size_t CRecordCtrlDlg::TickedTrackCount() const {
+  const CTrackStore& store = owner_.Store();
+  size_t tracks = 0;
+  for (int row = 0; row < records_.RowCount(); ++row) {
+    if (!records_.IsTicked(row)) continue;
+    if (!ByDays()) {
+      ++tracks;
+    } else if (static_cast<size_t>(row) < store.DayEntries().size()) {
+      const SAVESTATE& day = store.DayEntries()[static_cast<size_t>(row)];
+      tracks += static_cast<size_t>(std::max(day.endTrack - day.firstTrack, 0));
+    }
+  }
+  return tracks;
+}
+
 void CRecordCtrlDlg::OnDeleteTicked() {
-  if (records_.RowCount() == 0) {
+  const size_t tracks = TickedTrackCount();
+  if (tracks == 0) {
     owner_.ShowMessage(kNothingSelected, MsgIcon::Error, MsgButtons::Ok);
     return;
   }
-  if (owner_.ShowMessage("Do you delete selected track record?", MsgIcon::Question,
+  const std::string count = tracks == 1 ? "1 track file is deleted."
+                                        : std::to_string(tracks) + " track files are deleted.";
+  if (owner_.ShowMessage("Do you delete selected track record?\r\n" + count, MsgIcon::Question,
                          MsgButtons::YesNo) != MsgAnswer::Yes) {
     return;
   }

@@ -75,7 +75,6 @@ CRecordCtrlDlg::CRecordCtrlDlg(IPageOwner& owner, QWidget* parent)
   for (int c = 0; c < points_.columnCount(); ++c)
     pointView_->setColumnWidth(c, points_.ColumnWidth(c));
   SetModeControls(true);
-  WriteMapPages(owner_.Store().PointList());
 }
 
 CRecordCtrlDlg::~CRecordCtrlDlg() {
@@ -103,6 +102,7 @@ void CRecordCtrlDlg::WriteMapPages(const PointVector& points) {
                             MsgButtons buttons) { return owner_.ShowMessage(text, icon, buttons); },
                      nullptr, options);
   const std::string& folder = owner_.Store().DataFolder();
+  mapPagesWritten_ = true;
   (void)writer.MakeMapPage(folder, kMapPageWidth, kMapPageHeight, points);  // it tells failures
   // The map service draws nothing without a key: the view shows the page that needs none.
   if (settings.googleMapLicense.empty()) (void)writer.MakeOpenMapPage(folder, points);
@@ -118,7 +118,11 @@ void CRecordCtrlDlg::OnGoogleMaps() {
     views_->addWidget(map_);
   }
   views_->setCurrentWidget(map_);
-  if (mapNavigations_ == 0) {
+  // Nothing loaded yet: the map shows no track.
+  if (!mapPagesWritten_)
+    WriteMapPages(selectedRow_ == -1 ? PointVector{} : owner_.Store().PointList());
+  if (!mapPageLoaded_) {
+    mapPageLoaded_ = true;
     const bool withKey = !owner_.AppSettings().googleMapLicense.empty();
     const std::string page = owner_.Store().DataFolder() + "/" + kKmlFolder + "/" +
                              (withKey ? kMapPageName : kOpenMapPageName);

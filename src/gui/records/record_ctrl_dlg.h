@@ -34,6 +34,8 @@ class CRecordCtrlDlg : public QWidget {
 
   // The tab became the shown one: the list is read again from the data folder.
   void PageActivated();
+  // Tracks are now kept in another folder: nothing of the old one stays loaded or listed.
+  void DataFolderChanged();
   // Loads the record at `row` of the record list, as a double-click does.
   void LoadRecord(int row);
 
@@ -83,6 +85,7 @@ class CRecordCtrlDlg : public QWidget {
   std::vector<size_t> SelectedPointRows() const;
 
   // Commands (record_ctrl_commands.cpp).
+  size_t TickedTrackCount() const;
   void OnDeleteTicked();
   void OnDeleteAll();
   void OnExport(ExportKind kind);
@@ -121,6 +124,8 @@ class CRecordCtrlDlg : public QWidget {
   QStackedWidget* views_ = nullptr;
   CLinePlot* graph_ = nullptr;
   QWebEngineView* map_ = nullptr;
+  bool mapPagesWritten_ = false;  // for the data folder in use
+  bool mapPageLoaded_ = false;    // the view shows the page of the data folder in use
   int mapNavigations_ = 0;
   int mapRefreshes_ = 0;
 };

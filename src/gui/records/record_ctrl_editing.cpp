@@ -86,6 +86,10 @@ void CRecordCtrlDlg::OnCreateTrack() {
 void CRecordCtrlDlg::OnDeletePoints() {
   if (selectedRow_ == -1) return;
   const std::vector<size_t> rows = SelectedPointRows();
+  if (rows.empty()) {
+    Status("No point is selected: select the points to delete in the points list first.");
+    return;
+  }
   CTrackStore& store = owner_.Store();
   if (!store.CompactTrackFile(loaded_, rows)) return;
   records_.ReplaceRow(selectedRow_, loaded_);

@@ -55,8 +55,13 @@ QWidget* CRecordCtrlDlg::MakeListModeGroup() {
   modes->addButton(byDays_);
   modes->addButton(byTracks_);
   byDays_->setChecked(true);
-  connect(byDays_, &QRadioButton::clicked, this, &CRecordCtrlDlg::OnByDays);
-  connect(byTracks_, &QRadioButton::clicked, this, &CRecordCtrlDlg::OnByTracks);
+  // Toggled, not clicked: a screen reader's toggle action and the keyboard change them too.
+  connect(byDays_, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) OnByDays();
+  });
+  connect(byTracks_, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) OnByTracks();
+  });
   auto* layout = new QVBoxLayout(group);
   layout->addWidget(byDays_);
   layout->addWidget(byTracks_);
@@ -67,7 +72,7 @@ QWidget* CRecordCtrlDlg::MakePeriodGroup() {
   auto* group = new QGroupBox(QStringLiteral(" Select a Period of Time "));
   selectAll_ = new QCheckBox(QStringLiteral("Select All Tracks"));
   selectAll_->setObjectName("selectAllTracks");
-  connect(selectAll_, &QCheckBox::clicked, this, &CRecordCtrlDlg::RefreshRecordList);
+  connect(selectAll_, &QCheckBox::toggled, this, &CRecordCtrlDlg::RefreshRecordList);
   calendar_ = new QCalendarWidget;
   calendar_->setObjectName("dayCalendar");
   calendar_->setAccessibleName(QStringLiteral("Day"));

@@ -33,6 +33,15 @@ void CRecordCtrlDlg::ClearLoadedRecord() {
   points_.RemoveAllRows();
 }
 
+void CRecordCtrlDlg::DataFolderChanged() {
+  ClearLoadedRecord();
+  fileName_->clear();
+  RefreshRecordList();
+  // The map's page is written into the new folder, and shown from there, when next wanted.
+  mapPagesWritten_ = false;
+  mapPageLoaded_ = false;
+}
+
 void CRecordCtrlDlg::OnByDays() {
   SetModeControls(true);
   RefreshRecordList();

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "export/export_commands.h"
 #include "gui/device/date_time_dlg.h"
 #include "gui/device/dev_bypass_dlg.h"
 #include "gui/device/device_ctrl_dlg.h"
@@ -52,10 +53,11 @@ CTVRDlg::CTVRDlg(WindowSetup setup)
     return RunDialog(dialog) == QDialog::Accepted ? std::optional(dialog.Period()) : std::nullopt;
   });
   host_.Attach(&session_);
-  if (auto prepared = store_.PrepareDataFolder(setup_.paths.dataFolder); !prepared) {
-    ShowMessage(prepared.Error().reason, MsgIcon::Error, MsgButtons::Ok);
-  }
+  store_.SetProblemReporter([this](const TrackFileProblem& p) { NoteTrackFileProblem(p); });
+  // The status row comes first: everything after may report on the status line.
+  QWidget* statusRow = BuildStatusRow();
   LoadSettingsFile();
+  UseStartUpDataFolder();
 
   BuildMenu();
   tabs_ = new QTabWidget;
@@ -69,7 +71,7 @@ CTVRDlg::CTVRDlg(WindowSetup setup)
   auto* central = new QWidget;
   auto* layout = new QVBoxLayout(central);
   layout->addWidget(tabs_, 1);
-  layout->addWidget(BuildStatusRow());
+  layout->addWidget(statusRow);
   setCentralWidget(central);
 
   connect(tabs_, &QTabWidget::currentChanged, this, &CTVRDlg::OnTabChanged);
@@ -99,7 +101,76 @@ void CTVRDlg::LoadSettingsFile() {
   std::vector<std::string> warnings;
   settings_ = LoadSettings(setup_.paths.settingsFile, SystemStandardOffsetMinutes(), warnings);
   store_.SetTimeZoneOffset(settings_.StoreOffset());
-  for (const std::string& warning : warnings) SetStatusText(warning);
+  if (warnings.empty()) return;
+  SetStatusText(warnings.front());
+  // Told once the window is up, so that the box has a window to stand over.
+  std::string text = "The settings file " + setup_.paths.settingsFile.string() +
+                     " holds values this program cannot use:";
+  for (const std::string& warning : warnings) text += "\n" + warning;
+  QTimer::singleShot(0, this,
+                     [this, text] { ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok); });
+}
+
+// The folder chosen in Software Options, or the program's own DataLog. One that cannot be used
+// is told once the window is up, and Software Options opens so that the user can choose another.
+void CTVRDlg::UseStartUpDataFolder() {
+  const std::filesystem::path folder = settings_.userDataPath.empty()
+                                           ? setup_.paths.dataFolder
+                                           : std::filesystem::path(settings_.userDataPath);
+  auto prepared = store_.PrepareDataFolder(folder);
+  if (prepared) return;
+  const std::string text = prepared.Error().reason +
+                           "\nSoftware Options opens now: choose a data folder there and press OK.";
+  QTimer::singleShot(0, this, [this, text] {
+    ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+    OpenSoftwareOptions();
+  });
+}
+
+// Tracks are kept in `folder` from now on; both pages list what it holds.
+bool CTVRDlg::ChangeDataFolder(const std::string& folder) {
+  const std::string previous = store_.DataFolder();
+  if (auto prepared = store_.PrepareDataFolder(folder); !prepared) {
+    ShowMessage(prepared.Error().reason, MsgIcon::Error, MsgButtons::Ok);
+    (void)store_.PrepareDataFolder(previous);  // it was in use a moment ago
+    return false;
+  }
+  CleanExportFolders(previous);
+  toldProblems_.clear();
+  devicePage_->PageActivated();
+  recordPage_->DataFolderChanged();
+  SetStatusText("Track records are kept in " + folder + " from now on.");
+  return true;
+}
+
+// A listing meets every bad file each time it runs: the user hears of each one once, all of
+// them in one box after the listing, and again only for another data folder.
+void CTVRDlg::NoteTrackFileProblem(const TrackFileProblem& problem) {
+  // What the user asked for (loading a track) is always answered.
+  if (problem.inListing && !toldProblems_.insert(problem.Line()).second) return;
+  pendingProblems_.push_back(problem);
+  if (pendingProblems_.size() == 1) {
+    QTimer::singleShot(0, this, &CTVRDlg::TellTrackFileProblems);
+  }
+}
+
+void CTVRDlg::TellTrackFileProblems() {
+  if (pendingProblems_.empty()) return;
+  constexpr size_t kLinesShown = 12;
+  const size_t count = pendingProblems_.size();
+  std::string text = count == 1
+                         ? "A track file cannot be used as it is:"
+                         : std::to_string(count) + " track files cannot be used as they are:";
+  for (size_t i = 0; i < count && i < kLinesShown; ++i) text += "\n" + pendingProblems_[i].Line();
+  if (count > kLinesShown) {
+    text += "\n... and " + std::to_string(count - kLinesShown) +
+            " more; tavrin list prints every one of them.";
+  }
+  SetStatusText(count == 1 ? pendingProblems_[0].Line()
+                           : std::to_string(count) + " track files in " + store_.DataFolder() +
+                                 " cannot be used as they are.");
+  pendingProblems_.clear();
+  ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
 }
 
 void CTVRDlg::BuildMenu() {
@@ -116,7 +187,9 @@ QWidget* CTVRDlg::BuildStatusRow() {
   imageLabel_->setFixedSize(20, 20);
   statusLine_ = new QLabel(QStringLiteral("Ready"));
   statusLine_->setObjectName("statusLine");
-  statusLine_->setAccessibleName(QStringLiteral("Status"));
+  // A screen reader reads a label's name: the name is the status text itself.
+  statusLine_->setAccessibleName(statusLine_->text());
+  statusLine_->setAccessibleDescription(QStringLiteral("Status line"));
   statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   statusLine_->setFocusPolicy(Qt::TabFocus);  // reachable, so that a screen reader reads it
   statusLine_->setMinimumWidth(200);
@@ -139,7 +212,7 @@ QWidget* CTVRDlg::BuildStatusRow() {
 void CTVRDlg::SetStatusText(const std::string& text) {
   const QString line = OneLine(text);
   statusLine_->setText(line);
-  statusLine_->setAccessibleDescription(line);
+  statusLine_->setAccessibleName(line);
 }
 
 MsgAnswer CTVRDlg::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) {
@@ -178,10 +251,22 @@ void CTVRDlg::ShowPage(int index) {
 }
 
 void CTVRDlg::OpenSoftwareOptions() {
+  // The data folder must not change under a running download.
+  if (session_.DownloadInProgress()) {
+    ShowMessage("Reading data.", MsgIcon::Warning, MsgButtons::Ok);
+    return;
+  }
   const QDateTime now = QDateTime::currentDateTimeUtc();
   Settings edited = settings_;
   CEnvSetDlg dialog(edited, QString::fromStdString(store_.DataFolder()), TimeZoneList(now),
                     SystemTimeZone(now), this);
+  dialog.SetFolderCheck([this](const std::string& folder) -> std::string {
+    if (auto usable = CheckTrackFolder(folder); !usable) {
+      ShowMessage(usable.Error().reason, MsgIcon::Error, MsgButtons::Ok);
+      return usable.Error().reason;
+    }
+    return {};
+  });
   const bool accepted = RunDialog(dialog) == QDialog::Accepted;
   // Choosing the computer's zone on first opening is kept in memory even after CANCLE.
   settings_.localTime = edited.localTime;
@@ -191,6 +276,9 @@ void CTVRDlg::OpenSoftwareOptions() {
     ShowMessage(saved.Error().reason, MsgIcon::Error, MsgButtons::Ok);
   }
   store_.SetTimeZoneOffset(settings_.StoreOffset());
+  if (!settings_.userDataPath.empty() && settings_.userDataPath != store_.DataFolder()) {
+    (void)ChangeDataFolder(settings_.userDataPath);  // it tells a failure itself
+  }
 }
 
 void CTVRDlg::OpenBypassDialog() {

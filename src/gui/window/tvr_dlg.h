@@ -10,6 +10,9 @@
 #include <QTimer>
 #include <functional>
 #include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "gui/device/dev_bypass_dlg.h"
 #include "gui/window/page_owner.h"
@@ -73,6 +76,10 @@ class CTVRDlg : public QMainWindow, public IPageOwner {
   void BuildMenu();
   QWidget* BuildStatusRow();
   void LoadSettingsFile();
+  void UseStartUpDataFolder();
+  void NoteTrackFileProblem(const TrackFileProblem& problem);
+  void TellTrackFileProblems();
+  bool ChangeDataFolder(const std::string& folder);
   void OnTabChanged(int index);
   void ShowPage(int index);
   void ShowConnectionImage(ConnectionImage image);
@@ -95,6 +102,8 @@ class CTVRDlg : public QMainWindow, public IPageOwner {
   int currentPage_ = -1;
   ConnectionImage image_ = ConnectionImage::Disconnected;
   bool shutDown_ = false;
+  std::vector<TrackFileProblem> pendingProblems_;  // to be told together, once the work is done
+  std::set<std::string> toldProblems_;             // told already, for the present data folder
 };
 
 }  // namespace tavrin::gui
