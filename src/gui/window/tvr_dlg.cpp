@@ -31,6 +31,14 @@ QString OneLine(const std::string& text) {
   return line.trimmed();
 }
 
+// The zone a settings file written before zones were kept by name chose: the one at its
+// LocalTime place in the Software Options list. Empty when the file names its zone, or chose
+// none.
+std::string SettingsListedZone(const Settings& settings) {
+  if (!settings.timeZoneName.empty()) return {};
+  return ListedZoneName(settings.localTime, QDateTime::currentDateTimeUtc());
+}
+
 }  // namespace
 
 CTVRDlg::CTVRDlg(WindowSetup setup)
@@ -98,7 +106,7 @@ CTVRDlg::~CTVRDlg() {
 void CTVRDlg::LoadSettingsFile() {
   std::vector<std::string> warnings;
   settings_ = LoadSettings(setup_.paths.settingsFile, SystemStandardOffsetMinutes(), warnings);
-  store_.SetTimeZoneOffset(settings_.StoreOffset());
+  store_.SetTimeZone(ChooseLocalZone(settings_, SettingsListedZone(settings_), warnings));
   for (const std::string& warning : warnings) SetStatusText(warning);
 }
 
@@ -180,7 +188,8 @@ void CTVRDlg::ShowPage(int index) {
 void CTVRDlg::OpenSoftwareOptions() {
   const QDateTime now = QDateTime::currentDateTimeUtc();
   Settings edited = settings_;
-  CEnvSetDlg dialog(edited, QString::fromStdString(store_.DataFolder()), TimeZoneList(now),
+  CEnvSetDlg dialog(edited, QString::fromStdString(store_.DataFolder()),
+                    TimeZoneList(now, QByteArray::fromStdString(settings_.timeZoneName)),
                     SystemTimeZone(now), this);
   const bool accepted = RunDialog(dialog) == QDialog::Accepted;
   // Choosing the computer's zone on first opening is kept in memory even after CANCLE.
@@ -190,7 +199,9 @@ void CTVRDlg::OpenSoftwareOptions() {
   if (auto saved = SaveSettings(setup_.paths.settingsFile, settings_); !saved) {
     ShowMessage(saved.Error().reason, MsgIcon::Error, MsgButtons::Ok);
   }
-  store_.SetTimeZoneOffset(settings_.StoreOffset());
+  std::vector<std::string> warnings;
+  store_.SetTimeZone(ChooseLocalZone(settings_, {}, warnings));
+  for (const std::string& warning : warnings) SetStatusText(warning);
 }
 
 void CTVRDlg::OpenBypassDialog() {
