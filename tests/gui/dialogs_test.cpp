@@ -215,7 +215,7 @@ TEST_F(SoftwareOptions, WithoutAZoneTheOffsetStaysAndAnIndexBeyondTheListsIsKept
 
 using Window = WindowTest;
 
-TEST_F(Window, SoftwareOptionsOkSavesTheFileAndMovesTheStoresOffset) {
+TEST_F(Window, SoftwareOptionsOkSavesTheFileAndMovesTheStoresZone) {
   gui.fillDialog = [](QDialog& dialog) {
     auto* zones = dialog.findChild<QComboBox*>("timeZone");
     zones->setCurrentIndex(zones->findText("(UTC+05:30) Asia/Kolkata"));

@@ -139,6 +139,25 @@ TEST_F(ZoneWindow, AnOlderSettingsFileMeansTheZoneAtItsPlaceInTheList) {
   EXPECT_EQ(SavedKey("LocalTimeOffset"), "-300");
 }
 
+// The place an older file kept now holds a zone of another offset (the list's westernmost), as
+// after a change of the database or of the computer: the times and the list keep to the
+// computer's zone, which has the file's offset, rather than to that neighbour.
+TEST_F(ZoneWindow, AnOlderFileWhosePlaceMovedKeepsTheZoneItsTimesAreShownIn) {
+  ScopedTimeZone york("America/New_York");
+  std::ofstream(SettingsFile()) << "[MAIN]\r\nLocalTime=0\r\nLocalTimeOffset=-300\r\n"
+                                   "Daylightsaving=1\r\n";
+  AddWinterAndSummerTracks();
+  OpenOnTracks();
+  EXPECT_EQ(ShownTimes(1), NewYorkTimes());
+  QString shownZone;
+  InOptions([&](QDialog& dialog) {
+    shownZone = dialog.findChild<QComboBox*>("timeZone")->currentText();
+    dialog.findChild<QPushButton*>("ok")->click();
+  });
+  EXPECT_EQ(shownZone, "(UTC-05:00) America/New_York");
+  EXPECT_EQ(SavedKey("TimeZoneName"), "America/New_York");
+}
+
 TEST_F(ZoneWindow, TheListKeepsTheSavedZoneByNameAndSummerTimeFollowsTheBox) {
   // LocalTime points elsewhere, as after a change of the database or of the computer's zone.
   std::ofstream(SettingsFile()) << "[MAIN]\r\nLocalTime=0\r\nLocalTimeOffset=-300\r\n"

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QTimeZone>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -188,8 +189,14 @@ void CTVRDlg::ShowPage(int index) {
 void CTVRDlg::OpenSoftwareOptions() {
   const QDateTime now = QDateTime::currentDateTimeUtc();
   Settings edited = settings_;
+  // The list shows the zone the times are shown in, found by its name, also when the settings
+  // file kept only the zone's place in the list.
+  const QByteArray shownZone = QByteArray::fromStdString(store_.Zone().Name());
+  if (edited.timeZoneName.empty() && QTimeZone(shownZone).isValid()) {
+    edited.timeZoneName = shownZone.toStdString();
+  }
   CEnvSetDlg dialog(edited, QString::fromStdString(store_.DataFolder()),
-                    TimeZoneList(now, QByteArray::fromStdString(settings_.timeZoneName)),
+                    TimeZoneList(now, QByteArray::fromStdString(edited.timeZoneName)),
                     SystemTimeZone(now), this);
   const bool accepted = RunDialog(dialog) == QDialog::Accepted;
   // Choosing the computer's zone on first opening is kept in memory even after CANCLE.
