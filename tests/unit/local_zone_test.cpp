@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 
 #include "test_support.h"
 
@@ -18,6 +19,11 @@ struct ZoneCase {
   DateTime utc;
   DateTime shown;
 };
+
+void PrintTo(const ZoneCase& c, std::ostream* os) {
+  *os << c.zone << (c.summerTime ? " with" : " without") << " summer time at "
+      << FormatDateTime(c.utc) << " UTC";
+}
 
 class ZoneDates : public ::testing::TestWithParam<ZoneCase> {};
 
