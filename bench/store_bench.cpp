@@ -1,5 +1,6 @@
 // Track store benchmarks, each beside the bare cost of the same file work with plain POSIX
-// calls: listing 10,000 track files, loading a 1,000,000-point track, compacting it.
+// calls: listing 10,000 track files, loading a 1,000,000-point track, showing its times in a
+// zone, compacting it.
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 #include <fcntl.h>
@@ -165,7 +166,7 @@ void BM_ListTracks(benchmark::State& state) {
   Fixture& data = Data();
   CTrackStore store;
   if (!store.PrepareDataFolder(data.manyFolder)) std::abort();
-  store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(540));
+  store.SetTimeZone(*LocalZone::Named("America/New_York", true));
   CountingRows rows;
   const bool byDay = state.range(0) != 0;
   const long long before = BytesRead();
@@ -196,11 +197,12 @@ void BM_LoadBaseline_ReadWholeFile(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * buffer.size()));
 }
 
+// The points stay in UTC as they are loaded, whatever the zone.
 void BM_LoadTrackPoints(benchmark::State& state) {
   Fixture& data = Data();
   CTrackStore store;
   if (!store.PrepareDataFolder(data.bigFile.parent_path())) std::abort();
-  store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(static_cast<int>(state.range(0))));
+  store.SetTimeZone(*LocalZone::Named("America/New_York", true));
   const SAVESTATE entry = *store.ReadTrackHeader(data.bigFile.string());
   for (auto _ : state) {
     store.LoadTrackPoints(entry, nullptr);
@@ -208,7 +210,22 @@ void BM_LoadTrackPoints(benchmark::State& state) {
   }
   if (store.ExportPointList().size() != kBigTrackPoints) state.SkipWithError("points missing");
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fs::file_size(data.bigFile)));
-  state.SetLabel("offset " + std::to_string(state.range(0)) + " min");
+}
+
+// Every point of the loaded track shown in a zone, as the KML names, the time window and a full
+// printout of the points see them: New York's offsets at each date, or one offset all year.
+void BM_ShowPointsInZone(benchmark::State& state) {
+  Fixture& data = Data();
+  const LocalZone zone =
+      state.range(0) != 0 ? *LocalZone::Named("America/New_York", true) : LocalZone::Fixed(540);
+  for (auto _ : state) {
+    LocalTimes shown(zone);
+    int minutes = 0;
+    for (const SAVELOG& point : data.bigPoints) minutes += shown.Of(point).minute;
+    benchmark::DoNotOptimize(minutes);
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * data.bigPoints.size()));
+  state.SetLabel(state.range(0) != 0 ? "America/New_York" : "fixed +09:00");
 }
 
 // ---- compacting: every tenth point deleted
@@ -260,7 +277,8 @@ BENCHMARK(BM_ListBaseline_OpenRead64Close)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListBaseline_ReaddirSortOpenRead64Close)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListTracks)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadBaseline_ReadWholeFile)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadTrackPoints)->Arg(0)->Arg(540)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadTrackPoints)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowPointsInZone)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompactBaseline_ReadWriteSyncRename)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompactTrackFile)->Unit(benchmark::kMillisecond);
 

@@ -18,7 +18,7 @@ set -euo pipefail
 
 core=(
   build-essential cmake ninja-build pkg-config git clang-format
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev libcctz-dev tzdata
   libgtest-dev libgmock-dev libbenchmark-dev
   gpsbabel libxml2-utils libjs-leaflet
 )

@@ -63,6 +63,9 @@ CliContext::CliContext(const GlobalOptions& options)
       options.settingsFile.empty() ? defaults.settingsFile.string() : options.settingsFile;
   std::vector<std::string> warnings;
   settings_ = LoadSettings(settingsFile, SystemStandardOffsetMinutes(), warnings);
+  // The Software Options list that a file of an older version chose its zone from is the
+  // window's; here such a file means the computer's zone when its offset agrees.
+  store_.SetTimeZone(ChooseLocalZone(settings_, {}, warnings));
   for (const std::string& warning : warnings) {
     std::cerr << "tavrin: " << settingsFile << ": " << warning << "\n";
   }
@@ -70,7 +73,6 @@ CliContext::CliContext(const GlobalOptions& options)
   dataFolder_ = !options.dataFolder.empty()       ? options.dataFolder
                 : !settings_.userDataPath.empty() ? settings_.userDataPath
                                                   : defaults.dataFolder.string();
-  store_.SetTimeZoneOffset(settings_.StoreOffset());
   store_.SetProblemReporter([this](const TrackFileProblem& problem) {
     ++fileProblems_;
     std::cerr << "tavrin: " << problem.Line() << "\n";

@@ -103,8 +103,7 @@ int RunExport(const GlobalOptions& global, const ExportArguments& args) {
   if (!PrepareOutFolder(args.outFolder)) return kExitFailure;
   CliContext context(global);
   CTrackStore& store = context.Store();
-  const ExportOptions options{store.Offset(), args.outFolder,
-                              context.GetSettings().googleMapLicense};
+  const ExportOptions options{store.Zone(), args.outFolder, context.GetSettings().googleMapLicense};
   CKMLCreator writer(StderrMessages(), nullptr, options);
   const auto announce = [&args](const std::string& path) {
     std::cout << path << std::endl;

@@ -37,9 +37,11 @@ class PrintedEntryRows : public IEntryRows {
 class PrintedPointRows : public IPointRows {
  public:
   void RemoveAllRows() override {}
-  void AppendPointRows(std::span<const SAVELOG> points, int firstNumber) override {
+  void AppendPointRows(std::span<const SAVELOG> points, int firstNumber,
+                       const LocalZone& zone) override {
+    LocalTimes shown(zone);
     for (size_t i = 0; i < points.size(); ++i) {
-      PrintRow(PointRowTexts(points[i], firstNumber + static_cast<int>(i)));
+      PrintRow(PointRowTexts(shown.Shown(points[i]), firstNumber + static_cast<int>(i)));
     }
   }
 };

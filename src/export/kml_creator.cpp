@@ -19,7 +19,7 @@ CKMLCreator::CKMLCreator(MessageBoxFn messageBox, DocumentOpener opener, ExportO
     : messageBox_(std::move(messageBox)),
       opener_(std::move(opener)),
       options_(std::move(options)),
-      undoOffset_(TimeZoneOffset::FromMinutes(-options_.displayOffset.TotalMinutes())) {}
+      localTimes_(options_.zone) {}
 
 void CKMLCreator::PrintUtf8(const char* format, ...) {
   // Most pieces fit the small buffer; a longer one (a deep program folder in an icon path) is
@@ -117,12 +117,6 @@ void CKMLCreator::OpenDocument(const std::string& path) const {
 void CKMLCreator::ShowMessage(const std::string& text, MsgIcon icon) const {
   lastShown_ = text;
   if (messageBox_) messageBox_(text, icon, MsgButtons::Ok);
-}
-
-DateTime CKMLCreator::UtcDateTime(const SAVELOG& point) const {
-  DateTime dt = point.GetDateTime();
-  if (!undoOffset_.IsZero()) ShiftDateTime(dt, undoOffset_);
-  return dt;
 }
 
 }  // namespace tavrin

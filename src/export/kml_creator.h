@@ -13,6 +13,7 @@
 #include "export/export_file.h"
 #include "export/exportable_points.h"
 #include "export/map_view.h"
+#include "store/local_zone.h"
 #include "store/savelog.h"
 
 namespace tavrin {
@@ -22,9 +23,10 @@ namespace tavrin {
 using DocumentOpener = std::function<void(const std::string& path)>;
 
 struct ExportOptions {
-  // What the track store added to the points' UTC times for display. Formats whose times are
-  // UTC by definition (KML time stamps, $GPRMC, GPX) take it off again.
-  TimeZoneOffset displayOffset;
+  // The zone the track store shows times in, for the KML placemark names, which are for people.
+  // The points hold UTC, which the formats with UTC times (KML time stamps, $GPRMC, GPX) write
+  // as it is.
+  LocalZone zone;
   // Where the files go; empty for the KML, TXT, DORVALE or GPX folder beside the track file.
   std::string outputFolder;
   // The user's key for the web map service (GoogleMapLicense); empty for none.
@@ -106,7 +108,8 @@ class CKMLCreator {
   void ShowMessage(const std::string& text, MsgIcon icon) const;
   // The failure of a writer that has just told the user why.
   Failure Told() const { return Failure{lastShown_}; }
-  DateTime UtcDateTime(const SAVELOG& point) const;
+  // The points hold UTC date-times, as the track files do.
+  static DateTime UtcDateTime(const SAVELOG& point) { return point.GetDateTime(); }
 
   // ---- KML (kml_export.cpp)
   void WriteKmlHeader(const std::string& trackFile, const std::string& programFolder);
@@ -136,7 +139,7 @@ class CKMLCreator {
   mutable std::string lastShown_;  // the last text told to the user, for a failure to carry
   DocumentOpener opener_;
   ExportOptions options_;
-  TimeZoneOffset undoOffset_;  // minus the display offset
+  LocalTimes localTimes_;  // the placemark names' clock
   ExportFile file_;
 };
 

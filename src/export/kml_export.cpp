@@ -117,7 +117,7 @@ void CKMLCreator::WriteFixStyle(const char* id, unsigned colour, const std::stri
 void CKMLCreator::WritePositionPlacemark(const SAVELOG& point) {
   ExportFile& f = file_;
   f.Append("\r\n      <Placemark>\r\n        <name>");
-  f.AppendDateTime(point.GetDateTime(), ' ');  // local time: the name is for people
+  f.AppendDateTime(localTimes_.Of(point), ' ');  // local time: the name is for people
   f.Append("</name>\r\n        <description>Latitude:");
   f.AppendCoordinates(point.latitude, ", Longitude:", point.longitude);
   f.Append(", Heading:");

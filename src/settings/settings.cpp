@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <system_error>
 
@@ -46,6 +47,20 @@ int ReadInt(const IniFile& ini, const IntKey& key, int fallback,
   return fallback;
 }
 
+// A file that does not say whether summer time applies gets it where the zone keeps one.
+int DefaultDaylightSaving(const std::string& zoneName) {
+  return ZoneHasSummerTime(zoneName.empty() ? SystemTimeZoneName() : zoneName) ? 1 : 0;
+}
+
+// "UTC+05:30", "UTC-04:00".
+std::string OffsetText(int minutes) {
+  const int magnitude = minutes < 0 ? -minutes : minutes;
+  char text[16];
+  std::snprintf(text, sizeof text, "UTC%c%02d:%02d", minutes < 0 ? '-' : '+', magnitude / 60,
+                magnitude % 60);
+  return text;
+}
+
 }  // namespace
 
 TimeZoneOffset Settings::StoreOffset() const {
@@ -82,13 +97,39 @@ Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes
   s.saveDistance = ReadInt(ini, kSaveDistance, 100, warnings);
   s.localTime = ReadInt(ini, kLocalTime, -1, warnings);
   s.localTimeOffset = ReadInt(ini, kLocalTimeOffset, systemOffsetMinutes, warnings);
-  s.daylightSaving = ReadInt(ini, kDaylightSaving, 0, warnings);
+  s.timeZoneName = CutToCharacters(ini.GetString(kMain, "TimeZoneName", ""), kTextLimit);
+  s.daylightSaving = ReadInt(ini, kDaylightSaving, DefaultDaylightSaving(s.timeZoneName), warnings);
   s.language = ReadInt(ini, kLanguage, 0, warnings);
   s.units = ReadInt(ini, kUnits, 0, warnings);
   s.userDataPath = CutToCharacters(ini.GetString(kProgram, "UserDataPath", ""), kTextLimit);
   s.googleEarthPath = CutToCharacters(ini.GetString(kProgram, "GoogleEarthPath", ""), kTextLimit);
   s.googleMapLicense = CutToCharacters(ini.GetString(kProgram, "GoogleMapLicense", ""), kTextLimit);
   return s;
+}
+
+LocalZone ChooseLocalZone(const Settings& s, const std::string& listedZone,
+                          std::vector<std::string>& warnings) {
+  const bool summerTime = s.daylightSaving != 0;
+  const LocalZone asBefore = LocalZone::Fixed(s.StoreOffset().TotalMinutes());
+  if (!s.timeZoneName.empty()) {
+    if (auto zone = LocalZone::Named(s.timeZoneName, summerTime)) return *zone;
+    warnings.push_back("TimeZoneName=" + s.timeZoneName +
+                       " is no time zone this computer knows; times are shown at " +
+                       OffsetText(s.StoreOffset().TotalMinutes()) +
+                       " all year. Choose the time zone again in Software Options.");
+    return asBefore;
+  }
+  // An older file kept only the zone's place in the list and its standard offset. The zone it
+  // meant has that offset; a list or a computer that changed since may name another.
+  const long long now = std::time(nullptr);
+  const std::string candidates[] = {s.localTime >= 0 ? listedZone : std::string(),
+                                    SystemTimeZoneName()};
+  for (const std::string& name : candidates) {
+    if (name.empty()) continue;
+    const auto zone = LocalZone::Named(name, summerTime);
+    if (zone && zone->StandardOffsetMinutesAt(now) == s.localTimeOffset) return *zone;
+  }
+  return asBefore;
 }
 
 Result<void> SaveSettings(const std::filesystem::path& file, const Settings& s) {
@@ -98,6 +139,7 @@ Result<void> SaveSettings(const std::filesystem::path& file, const Settings& s) 
   ini.Set(kMain, "LocalTime", std::to_string(s.localTime));
   ini.Set(kMain, "LocalTimeOffset", std::to_string(s.localTimeOffset));
   ini.Set(kMain, "Daylightsaving", std::to_string(s.daylightSaving));
+  if (!s.timeZoneName.empty()) ini.Set(kMain, "TimeZoneName", s.timeZoneName);
   ini.Set(kMain, "Language", std::to_string(s.language));
   ini.Set(kMain, "Units", std::to_string(s.units));
   ini.Set(kProgram, "UserDataPath", s.userDataPath);

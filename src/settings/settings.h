@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "store/local_zone.h"
 #include "store/savelog.h"
 
 namespace tavrin {
@@ -16,8 +17,13 @@ struct Settings {
   int saveTime = 1;         // seconds, read only
   int saveDistance = 100;   // metres, read only
   int localTime = -1;       // index of the chosen time zone, -1 for none
-  int localTimeOffset = 0;  // minutes east of UTC
-  int daylightSaving = 0;   // 1 adds an hour
+  int localTimeOffset = 0;  // minutes east of UTC: the chosen zone's standard offset
+  // 1: the zone's summer time applies; 0: its standard offset all year. Files that do not say
+  // get 1 for a zone that keeps summer time.
+  int daylightSaving = 0;
+  // The chosen zone's name in the time-zone database ("Europe/Berlin"); empty in files written
+  // before zones were kept by name, and before a zone was chosen.
+  std::string timeZoneName;
   int language = 0;
   int units = 0;
   // [PROGRAM]
@@ -25,7 +31,8 @@ struct Settings {
   std::string googleEarthPath;
   std::string googleMapLicense;
 
-  // The offset the track store applies: LocalTimeOffset plus the daylight-saving hour.
+  // LocalTimeOffset plus the daylight-saving hour: the one offset all year that a zone without
+  // a name stands for.
   TimeZoneOffset StoreOffset() const;
 };
 
@@ -38,8 +45,10 @@ constexpr int kMaxLocalTimeOffset = 14 * 60;
 int SystemStandardOffsetMinutes();
 
 // Missing file, section or key: the default, silently. `systemOffsetMinutes` is the default of
-// LocalTimeOffset. A value that is not a whole decimal number, or lies outside its range, gives
-// the default too, and a warning in `warnings` that names the key, the value and what is used.
+// LocalTimeOffset; Daylightsaving's is 1 when the zone of TimeZoneName (without one, the
+// computer's own zone) keeps summer time. A value that is not a whole decimal number, or lies
+// outside its range, gives the default too, and a warning in `warnings` that names the key, the
+// value and what is used.
 Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes,
                       std::vector<std::string>& warnings);
 inline Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes) {
@@ -49,6 +58,18 @@ inline Settings LoadSettings(const std::filesystem::path& file, int systemOffset
 inline Settings LoadSettings(const std::filesystem::path& file) {
   return LoadSettings(file, SystemStandardOffsetMinutes());
 }
+
+// The zone the track store shows times in:
+// - TimeZoneName, when the time-zone database knows it (else, with a warning, StoreOffset()
+//   all year);
+// - without a name (no file, or one written before zones were kept by name): `listedZone`, the
+//   zone the file's LocalTime picks in the Software Options list when the caller can tell (empty
+//   when not), or else the computer's own zone, whichever has LocalTimeOffset as its standard
+//   offset today;
+// - otherwise StoreOffset() all year, as such a file was always read.
+// Daylightsaving says whether the zone's summer time applies.
+LocalZone ChooseLocalZone(const Settings& settings, const std::string& listedZone,
+                          std::vector<std::string>& warnings);
 
 // Writes the keys the Software Options dialog changes and leaves every other line alone.
 Result<void> SaveSettings(const std::filesystem::path& file, const Settings& settings);

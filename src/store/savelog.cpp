@@ -1,9 +1,6 @@
 #include "store/savelog.h"
 
 #include <cmath>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <cstdio>
 #include <ctime>
 #include <limits>
@@ -221,68 +218,5 @@ void ShiftDateTime6(DateTime6& six, TimeZoneOffset offset) {
   ShiftDateTime(dt, offset);
   six = ToDateTime6(dt);
 }
-
-namespace {
-
-constexpr uint32_t kShiftedBits = 0x03FFFF7F;  // year, day, hour, minute: what a shift changes
-
-struct ShiftedFields {
-  uint64_t month;
-  uint64_t bits;
-};
-
-ShiftedFields ShiftFieldsOf(SAVELOG point, TimeZoneOffset offset) {
-  ShiftPoint(point, offset);
-  return ShiftedFields{static_cast<uint64_t>(point.monthFix & 0x0F), point.dateTime & kShiftedBits};
-}
-
-}  // namespace
-
-#if defined(__SSE2__)
-
-// Each point in one 128-bit register: the fields a shift changes are masked out, compared with
-// those of the point before, and replaced by the cached result while they match.
-void ShiftPoints(SAVELOG* points, size_t count, TimeZoneOffset offset) {
-  const __m128i fields = _mm_set_epi32(0, static_cast<int>(kShiftedBits), 0, 0x0F);
-  __m128i lastKey = _mm_set1_epi32(-1);  // no point has every bit set in these fields
-  __m128i shifted = _mm_setzero_si128();
-  for (size_t i = 0; i < count; ++i) {
-    auto* slot = reinterpret_cast<__m128i*>(points + i);
-    const __m128i point = _mm_loadu_si128(slot);
-    const __m128i key = _mm_and_si128(point, fields);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(key, lastKey)) != 0xFFFF) {
-      const ShiftedFields result = ShiftFieldsOf(points[i], offset);
-      shifted = _mm_set_epi32(0, static_cast<int>(result.bits), 0, static_cast<int>(result.month));
-      lastKey = key;
-    }
-    _mm_storeu_si128(slot, _mm_or_si128(_mm_andnot_si128(fields, point), shifted));
-  }
-}
-
-#else
-
-void ShiftPoints(SAVELOG* points, size_t count, TimeZoneOffset offset) {
-  // Works on each point as two 64-bit words with the cached result in registers: narrow writes
-  // into a point, or a cache kept in memory, cost more than the shift itself.
-  uint64_t lastKey = ~uint64_t{0};
-  ShiftedFields cached{0, 0};
-  for (size_t i = 0; i < count; ++i) {
-    char* bytes = reinterpret_cast<char*>(points + i);
-    uint64_t low, high;
-    std::memcpy(&low, bytes, 8);
-    std::memcpy(&high, bytes + 8, 8);
-    const uint64_t key = ((low & 0x0F) << 32) | (high & kShiftedBits);
-    if (key != lastKey) {
-      cached = ShiftFieldsOf(points[i], offset);
-      lastKey = key;
-    }
-    low = (low & ~uint64_t{0x0F}) | cached.month;
-    high = (high & ~uint64_t{kShiftedBits}) | cached.bits;
-    std::memcpy(bytes, &low, 8);
-    std::memcpy(bytes + 8, &high, 8);
-  }
-}
-
-#endif
 
 }  // namespace tavrin

@@ -161,8 +161,4 @@ void ShiftDateTime(DateTime& dt, TimeZoneOffset offset);
 void ShiftPoint(SAVELOG& point, TimeZoneOffset offset);
 void ShiftDateTime6(DateTime6& six, TimeZoneOffset offset);
 
-// Shifts many points in place. Points of one track share their date, hour and minute with their
-// neighbours, so the result for one is reused while they stay the same.
-void ShiftPoints(SAVELOG* points, size_t count, TimeZoneOffset offset);
-
 }  // namespace tavrin

@@ -215,8 +215,8 @@ bool CTrackStore::CompactTrackFile(SAVESTATE& entry, std::span<const size_t> als
     return false;
   }
   // The file holds UTC; the entry, like every listed entry, shows local date-times.
-  ShiftDateTime6(h.firstDateTime, offset_);
-  ShiftDateTime6(h.lastDateTime, offset_);
+  h.firstDateTime = zone_.ToLocal(h.firstDateTime);
+  h.lastDateTime = zone_.ToLocal(h.lastDateTime);
   compacted.averageSpeed = AverageSpeedKmh(h.distance, h.elapsedSeconds);
   entry = compacted;
   return true;
@@ -224,9 +224,10 @@ bool CTrackStore::CompactTrackFile(SAVESTATE& entry, std::span<const size_t> als
 
 size_t CTrackStore::SelectTimeWindow(const DateTime& from, const DateTime& to) {
   exportPointList_.clear();
+  LocalTimes local(zone_);
   for (const SAVELOG& point : pointList_) {
     if (point.IsDeleted()) continue;
-    const DateTime t = point.GetDateTime();
+    const DateTime t = local.Of(point);
     if (from <= t && t <= to) exportPointList_.push_back(point);
   }
   return exportPointList_.size();

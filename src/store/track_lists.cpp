@@ -135,12 +135,13 @@ void CTrackStore::ListFiles(IEntryRows* list, bool byDay, const std::optional<Ca
         ReadHeader(folder.Get(), name.c_str(), dataFolder_ + "/" + name, entry, problem);
     if (problem) Report(*problem);
     if (!readable) continue;
-    ShiftDateTime6(entry.header.firstDateTime, offset_);
+    // Each end with the offset of its own date: a track may start in summer time and end after.
+    entry.header.firstDateTime = zone_.ToLocal(entry.header.firstDateTime);
     if (period) {
       const CalendarDate first = DateOf(entry.header.firstDateTime);
       if (first < *from || *to < first) continue;
     }
-    ShiftDateTime6(entry.header.lastDateTime, offset_);
+    entry.header.lastDateTime = zone_.ToLocal(entry.header.lastDateTime);
     entry.averageSpeed = AverageSpeedKmh(entry.header.distance, entry.header.elapsedSeconds);
     if (byDay) {
       AddToDay(listing, list, std::move(entry));
@@ -228,9 +229,9 @@ bool CTrackStore::ReadPointsFrom(int fd, off_t size, const SAVESTATE& entry, Poi
   // count too, so a header that claims millions of points cannot grow `out` past the file.
   const size_t counted = std::min<size_t>(entry.header.pointCount, StoredRecords(fd, size));
   // Read straight into the tail of `out` in chunks small enough to stay in cache while they are
-  // filtered and shifted.
+  // filtered. The points stay in UTC: a local time in the hour that repeats when summer time ends
+  // could not be told back to its instant, and exports and new tracks need the instant.
   constexpr size_t kChunkPoints = 4096;
-  const bool shift = !offset_.IsZero();
   const size_t before = out.size();
   RecordTally tally;
   while (tally.records < counted) {
@@ -253,7 +254,6 @@ bool CTrackStore::ReadPointsFrom(int fd, off_t size, const SAVESTATE& entry, Poi
         ++live;
       }
     }
-    if (shift) ShiftPoints(chunk, live, offset_);
     out.resize(start + live);
     tally.records += records;
     if (records < batch) break;  // a read error, or the file shrank since it was opened
@@ -289,7 +289,7 @@ bool CTrackStore::LoadTrackPoints(const SAVESTATE& entry, IPointRows* list) {
   PointVector& points = TargetPoints(list);
   points.clear();
   const bool usable = ReadPointsFrom(file.fd.Get(), file.size, entry, points);
-  if (list) list->AppendPointRows(points, 1);
+  if (list) list->AppendPointRows(points, 1, zone_);
   return usable;
 }
 
@@ -309,7 +309,7 @@ bool CTrackStore::LoadDayPoints(const SAVESTATE& day, IPointRows* list) {
     // A track that gives no point has been reported; the day goes on with its other tracks.
     ReadPointsFrom(file.fd.Get(), file.size, trackEntries_[i], points);
     if (list) {
-      list->AppendPointRows(std::span(points).subspan(before), static_cast<int>(before) + 1);
+      list->AppendPointRows(std::span(points).subspan(before), static_cast<int>(before) + 1, zone_);
     }
   }
   return true;

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "store/local_zone.h"
 #include "store/track_header.h"
 
 namespace tavrin {
@@ -32,7 +33,7 @@ using PointRow = std::array<std::string, 8>;
 
 // Texts of one track or day row; `number` is the 1-based row number.
 EntryRow EntryRowTexts(const SAVESTATE& entry, int number);
-// Texts of one point row.
+// Texts of one point row, with the date and time as the point holds them.
 PointRow PointRowTexts(const SAVELOG& point, int number);
 
 class IListView {
@@ -53,9 +54,11 @@ class IEntryRows : public IListView {
 
 // A list of points. Points arrive in batches so that a view over the store's point vector can
 // show a million of them without a million calls; row k of a batch is numbered firstNumber + k.
+// The points hold UTC date-times; the rows show them in `zone` (LocalTimes::Shown).
 class IPointRows : public IListView {
  public:
-  virtual void AppendPointRows(std::span<const SAVELOG> points, int firstNumber) = 0;
+  virtual void AppendPointRows(std::span<const SAVELOG> points, int firstNumber,
+                               const LocalZone& zone) = 0;
 };
 
 void SetupEntryColumns(IListView& list, unsigned extraStyle);

@@ -14,6 +14,7 @@
 
 #include "base/message_box.h"
 #include "base/result.h"
+#include "store/local_zone.h"
 #include "store/savelog.h"
 #include "store/store_messages.h"
 #include "store/track_header.h"
@@ -80,8 +81,12 @@ class CTrackStore {
   // download that was killed left behind.
   Result<void> PrepareDataFolder(const std::filesystem::path& dataFolder);
   const std::string& DataFolder() const { return dataFolder_; }
-  void SetTimeZoneOffset(TimeZoneOffset offset) { offset_ = offset; }
-  TimeZoneOffset Offset() const { return offset_; }
+  // The zone the lists show date-times in. Headers are shifted into it when they are listed;
+  // points stay in UTC in the point lists and are shifted only where they are shown.
+  void SetTimeZone(LocalZone zone) { zone_ = std::move(zone); }
+  // One offset all year.
+  void SetTimeZoneOffset(TimeZoneOffset offset) { zone_ = LocalZone::Fixed(offset.TotalMinutes()); }
+  const LocalZone& Zone() const { return zone_; }
 
   // "<data folder>/20yymmdd_hhmmss.bt0" from the header's first date-time (UTC).
   std::string TrackFileName(const TRACKHEADER& header) const;
@@ -119,8 +124,8 @@ class CTrackStore {
   // them (and reported); a file that is no track file is reported and gives nothing.
   std::optional<SAVESTATE> ReadTrackHeader(const std::string& path);
   // Appends the points among the first `pointCount` records of the entry's file (deleted ones
-  // and records without a real date-time left out, the rest shifted into the time zone) to
-  // `out`. False when the file cannot be read or none of its counted records is a point.
+  // and records without a real date-time left out, the rest in UTC as stored) to `out`. False
+  // when the file cannot be read or none of its counted records is a point.
   bool ReadTrackPoints(const SAVESTATE& entry, PointVector& out);
   // Sets the deleted mark of the points at the given positions in the file.
   bool MarkPointsDeleted(const SAVESTATE& entry, std::span<const size_t> positions);
@@ -129,8 +134,8 @@ class CTrackStore {
   // `alsoDrop` names more points to drop, by their place among the points the track shows (the
   // rows of its points list, from 0, in ascending order); nothing is written into the old file.
   bool CompactTrackFile(SAVESTATE& entry, std::span<const size_t> alsoDrop = {});
-  // The points of the point list, not marked deleted, from `from` to `to` (local date-times,
-  // both included), into the export point list; returns how many.
+  // The points of the point list, not marked deleted, whose date-times in the store's zone lie
+  // from `from` to `to` (both included), into the export point list; returns how many.
   size_t SelectTimeWindow(const DateTime& from, const DateTime& to);
   // Starts a new track that never replaces a stored one: it takes a free name that still sorts
   // by its first date-time (the same "_02" rule as a download's).
@@ -142,6 +147,7 @@ class CTrackStore {
   void ListTracksInPeriod(IEntryRows* list, bool byDay, CalendarDate from, CalendarDate to);
   void ShowEntryRow(IEntryRows& list, int index, const SAVESTATE& entry) const;
   // With a list: fills the point list and the list. Without: fills the export point list.
+  // Either list holds the points in UTC, as the files do; the rows show them in the store's zone.
   bool LoadTrackPoints(const SAVESTATE& entry, IPointRows* list);
   bool LoadDayPoints(const SAVESTATE& day, IPointRows* list);
   bool DeleteDay(size_t index, const SAVESTATE& day);
@@ -186,7 +192,7 @@ class CTrackStore {
   TrackFileProblemFn reporter_;
   bool listing_ = false;  // a listing runs: its problems are told as such
   std::string dataFolder_;
-  TimeZoneOffset offset_;
+  LocalZone zone_;
 
   int writeFd_ = -1;       // the ".part" file of the track being written, locked while open
   off_t writeEnd_ = 0;     // where the next point goes

@@ -215,7 +215,7 @@ TEST_F(SoftwareOptions, WithoutAZoneTheOffsetStaysAndAnIndexBeyondTheListsIsKept
 
 using Window = WindowTest;
 
-TEST_F(Window, SoftwareOptionsOkSavesTheFileAndMovesTheStoresOffset) {
+TEST_F(Window, SoftwareOptionsOkSavesTheFileAndMovesTheStoresZone) {
   gui.fillDialog = [](QDialog& dialog) {
     auto* zones = dialog.findChild<QComboBox*>("timeZone");
     zones->setCurrentIndex(zones->findText("(UTC+05:30) Asia/Kolkata"));
@@ -223,7 +223,7 @@ TEST_F(Window, SoftwareOptionsOkSavesTheFileAndMovesTheStoresOffset) {
     return dialog.result();
   };
   gui.Press("softwareOptions");
-  EXPECT_EQ(gui.window->Store().Offset(), (TimeZoneOffset{5, 30}));
+  EXPECT_EQ(gui.window->Store().Zone().Name(), "Asia/Kolkata");
   const Settings saved = LoadSettings(dir / "TVR.ini", 0);
   EXPECT_EQ(saved.localTimeOffset, 330);
 }

@@ -261,6 +261,23 @@ TEST_F(CliInput, ImpossibleSettingsAreRefusedWithAWarning) {
   EXPECT_TRUE(Contains(list.out, "\t2024-05-01 08:05:00\t")) << list.out;
 }
 
+// A computer in New York and a settings file that says nothing: each date-time is shown with the
+// offset New York had at its date.
+TEST_F(CliInput, TimesShowTheComputersZoneWithTheOffsetOfTheirDate) {
+  test::ScopedTimeZone york("America/New_York");  // tavrin inherits TZ
+  WriteTrack({24, 1, 15, 13, 0, 0}, 2);
+  const std::string summer = WriteTrack({24, 5, 1, 8, 5, 0}, 3);
+  std::ofstream(settingsFile, std::ios::trunc) << "";
+  const auto list = Tavrin({"list"});
+  EXPECT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_TRUE(Contains(list.out, "0001\t2024-01-15 08:00:00\t2024-01-15 08:00:01\t")) << list.out;
+  EXPECT_TRUE(Contains(list.out, "0002\t2024-05-01 04:05:00\t2024-05-01 04:05:02\t")) << list.out;
+  const auto points = Tavrin({"points", summer});
+  EXPECT_EQ(points.exitCode, 0) << points.err;
+  EXPECT_EQ(Lines(points.out).front().substr(0, 22), "1\t2024-05-01\t04:05:00\t") << points.out;
+  EXPECT_TRUE(list.err.empty()) << list.err;
+}
+
 TEST_F(CliInput, ListingAMissingDataFolderSaysSoAndMakesNothing) {
   const std::string typo = dir / "Datalog/by/mistake";
   const auto list = Tavrin({"list"}, {"--data", typo, "--config", settingsFile});

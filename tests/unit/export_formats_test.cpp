@@ -255,6 +255,45 @@ TEST_F(ExportFormats, PointsWithoutAValidPositionAreLeftOutWithOneWarning) {
   }
 }
 
+// New York leaves summer time at 06:00 UTC on 3 November 2024, and its clocks show 01:00 to
+// 01:59 twice. The store shows the points in New York time, and yet every format with UTC times
+// holds each point's own instant, those of the repeated hour too.
+TEST_F(ExportFormats, AcrossTheAutumnChangeEachPointKeepsItsOwnUtcTime) {
+  std::vector<SAVELOG> utc;
+  for (int minute = 0; minute <= 120; minute += 5) {
+    utc.push_back(At({24, 11, 3, 5 + minute / 60, minute % 60, minute % 7}, 40.7f + minute * 1e-4f,
+                     -74.0f + minute * 1e-4f));
+  }
+  const auto york = LocalZone::Named("America/New_York", true);
+  ASSERT_TRUE(york);
+  const PointVector loaded = LoadThroughStore(utc, *york);
+  ASSERT_EQ(loaded.size(), utc.size());
+  CKMLCreator writer = Writer(*york);
+  for (const Format& format : kFormats) {
+    if (format.gpsbabelFormat == nullptr) continue;  // the map page holds no times
+    SCOPED_TRACE(format.name);
+    const auto path = format.make(writer, TrackPath(), loaded);
+    ASSERT_TRUE(path);
+    std::vector<std::string> times;
+    for (const test::ReadPoint& read : test::GpsbabelReads(format.gpsbabelFormat, *path)) {
+      if (!read.time.empty()) times.push_back(read.time);
+    }
+    std::vector<std::string> expected;
+    for (const SAVELOG& point : utc) expected.push_back(test::IsoTime(point.GetDateTime()));
+    if (std::string(format.gpsbabelFormat) == "kml") {
+      // Start, the placemarks, then Stop.
+      expected.insert(expected.begin(), expected.front());
+      expected.push_back(expected.back());
+    }
+    EXPECT_EQ(times, expected);
+  }
+  // The placemarks' names are for people: New York time, with 01:30 twice.
+  const std::string kml = test::ReadText(dir / "KML/20150102_030405.kml");
+  EXPECT_NE(kml.find("<name>2024-11-03 01:30:02</name>"), std::string::npos);
+  EXPECT_NE(kml.find("<name>2024-11-03 01:30:06</name>"), std::string::npos);
+  EXPECT_NE(kml.find("<name>2024-11-03 02:00:01</name>"), std::string::npos);
+}
+
 TEST_F(ExportFormats, ATrackWithoutAnyValidPositionGivesNoFileAndSaysSo) {
   const std::vector<SAVELOG> points = {SAVELOG{}, At({15, 1, 2, 3, 4, 5}, kNan, 127.25f),
                                        At({15, 1, 2, 3, 4, 6}, 37.5f, -kInf)};

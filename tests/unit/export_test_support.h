@@ -145,23 +145,28 @@ class ExportTest : public ::testing::Test {
     return dir / name;
   }
 
-  // A writer that reports to the recorders; `offsetMinutes` is the store's display offset.
+  // A writer that reports to the recorders; `zone` is the store's, which names show times in.
+  CKMLCreator Writer(const LocalZone& zone, const std::string& mapKey = "") {
+    return CKMLCreator(messages.Fn(), opened.Fn(), {zone, "", mapKey});
+  }
   CKMLCreator Writer(int offsetMinutes = 0, const std::string& mapKey = "") {
-    return CKMLCreator(messages.Fn(), opened.Fn(),
-                       {TimeZoneOffset::FromMinutes(offsetMinutes), "", mapKey});
+    return Writer(LocalZone::Fixed(offsetMinutes), mapKey);
   }
 
   // Writes the points (UTC, as the logger gave them) as a track file and loads it the way an
-  // export command does, with the store shifting the times by `offsetMinutes` for display.
-  PointVector LoadThroughStore(const std::vector<SAVELOG>& points, int offsetMinutes) {
+  // export command does, with the store showing times in `zone`.
+  PointVector LoadThroughStore(const std::vector<SAVELOG>& points, const LocalZone& zone) {
     CTrackStore store(messages.Fn());
     EXPECT_TRUE(store.PrepareDataFolder(dir.Path()));
-    store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(offsetMinutes));
+    store.SetTimeZone(zone);
     const uint32_t count = static_cast<uint32_t>(points.size());
     WriteTrackFile(TrackPath(), Header(points.front(), count, count - 1, 0), points);
     const auto entry = store.ReadTrackHeader(TrackPath());
     EXPECT_TRUE(entry && store.LoadTrackPoints(*entry, nullptr));
     return store.ExportPointList();
+  }
+  PointVector LoadThroughStore(const std::vector<SAVELOG>& points, int offsetMinutes) {
+    return LoadThroughStore(points, LocalZone::Fixed(offsetMinutes));
   }
 
   TempDir dir;

@@ -99,8 +99,8 @@ TEST_F(KmlExport, TimeStampsAreUtcWhileNamesKeepLocalTime) {
   // 2014-12-31 20:30:00 UTC is 2015-01-01 06:00:00 at +9:30.
   const std::vector<SAVELOG> utc = {At({14, 12, 31, 20, 30, 0}, 37.5f, 127.25f),
                                     At({14, 12, 31, 20, 30, 1}, 37.5001f, 127.2501f)};
-  const PointVector local = LoadThroughStore(utc, 570);
-  const auto path = Export(local, "/opt/tavrin", "", 570);
+  const PointVector loaded = LoadThroughStore(utc, 570);
+  const auto path = Export(loaded, "/opt/tavrin", "", 570);
   ASSERT_TRUE(path);
   const std::string kml = test::ReadText(*path);
   EXPECT_NE(kml.find("<name>2015-01-01 06:00:00</name>"), std::string::npos);

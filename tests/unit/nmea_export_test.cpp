@@ -69,9 +69,9 @@ TEST_F(NmeaExport, TimesAreUtcAndGpsbabelReadsTheTrackBack) {
     if (t.minute >= 60) t = {24, 1, 1, 0, t.minute - 60, t.second};
     utc.push_back(At(t, lat(random), lon(random), kFix3D, byte(random), 2 * byte(random)));
   }
-  const PointVector local = LoadThroughStore(utc, -210);
-  ASSERT_EQ(local.size(), utc.size());
-  const auto path = Txt(local, -210);
+  const PointVector loaded = LoadThroughStore(utc, -210);
+  ASSERT_EQ(loaded.size(), utc.size());
+  const auto path = Txt(loaded, -210);
   ASSERT_TRUE(path);
 
   const auto read = test::GpsbabelReads("nmea", *path);

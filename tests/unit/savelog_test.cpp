@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -122,22 +121,6 @@ TEST(Shift, DamagedMonthDoesNotReadOutsideTheMonthTable) {
   ShiftPoint(p, TimeZoneOffset::FromMinutes(120));
   EXPECT_EQ(p.Day(), 1);
   EXPECT_EQ(p.Hour(), 1);
-}
-
-TEST(Shift, ManyPointsMatchOneByOneAcrossMidnightAndClockJumps) {
-  std::vector<SAVELOG> points;
-  for (int s = 0; s < 200; ++s) points.push_back(Point(23, 12, 31, 23, 58 + s / 60, s % 60));
-  points.push_back(Point(23, 12, 31, 23, 58, 30));  // the clock went back
-  points.push_back(Point(24, 2, 28, 23, 59, 59));
-  points[5].SetDeleted(true);
-  points[7].dateTime |= 0x80;
-  for (int minutes : {540, -390, 330, 0}) {
-    std::vector<SAVELOG> expected = points, actual = points;
-    for (SAVELOG& p : expected) ShiftPoint(p, TimeZoneOffset::FromMinutes(minutes));
-    ShiftPoints(actual.data(), actual.size(), TimeZoneOffset::FromMinutes(minutes));
-    ASSERT_EQ(std::memcmp(expected.data(), actual.data(), actual.size() * sizeof(SAVELOG)), 0)
-        << minutes;
-  }
 }
 
 TEST(Calendar, LeapYearsOfTheGregorianCalendar) {

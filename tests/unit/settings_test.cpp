@@ -171,6 +171,113 @@ TEST(SettingsFile, LongTextValuesAreCutAt255Characters) {
   EXPECT_EQ(LoadSettings(dir / "TVR.ini", 0).userDataPath.size(), 255u);
 }
 
+// 12:00 UTC on 1 July and 15 January 2024.
+constexpr long long kJuly2024 = 1719835200;
+constexpr long long kJanuary2024 = 1705320000;
+
+TEST(SettingsZone, WithoutAFileTheComputersZoneKeepsItsSummerTime) {
+  test::TempDir dir;
+  {
+    test::ScopedTimeZone york("America/New_York");
+    std::vector<std::string> warnings;
+    const Settings s = LoadSettings(dir / "TVR.ini", SystemStandardOffsetMinutes(), warnings);
+    EXPECT_EQ(s.localTimeOffset, -300);
+    EXPECT_EQ(s.daylightSaving, 1) << "ticked for a zone with summer time";
+    const LocalZone zone = ChooseLocalZone(s, "", warnings);
+    EXPECT_EQ(zone.Name(), "America/New_York");
+    EXPECT_EQ(zone.OffsetMinutesAt(kJuly2024), -240);
+    EXPECT_EQ(zone.OffsetMinutesAt(kJanuary2024), -300);
+    EXPECT_TRUE(warnings.empty());
+  }
+  test::ScopedTimeZone seoul("Asia/Seoul");
+  const Settings s = LoadSettings(dir / "TVR.ini", SystemStandardOffsetMinutes());
+  EXPECT_EQ(s.daylightSaving, 0) << "Seoul keeps no summer time";
+  std::vector<std::string> warnings;
+  EXPECT_EQ(ChooseLocalZone(s, "", warnings).Name(), "Asia/Seoul");
+}
+
+TEST(SettingsZone, AnOlderFileMeansTheZoneOfItsPlaceInTheList) {
+  test::TempDir dir;
+  std::ofstream(dir / "TVR.ini")
+      << "[MAIN]\r\nLocalTime=87\r\nLocalTimeOffset=-300\r\nDaylightsaving=1\r\n";
+  std::vector<std::string> warnings;
+  const Settings s = LoadSettings(dir / "TVR.ini", 0, warnings);
+  EXPECT_TRUE(s.timeZoneName.empty());
+  const LocalZone listed = ChooseLocalZone(s, "America/Toronto", warnings);
+  EXPECT_EQ(listed.Name(), "America/Toronto");
+  EXPECT_EQ(listed.OffsetMinutesAt(kJanuary2024), -300) << "Daylightsaving=1: summer time applies";
+  EXPECT_EQ(listed.OffsetMinutesAt(kJuly2024), -240);
+  {
+    // A list that changed since names a zone of another offset; the computer's zone has the
+    // file's, and the command line, which cannot tell the list's zone, takes it too.
+    test::ScopedTimeZone york("America/New_York");
+    EXPECT_EQ(ChooseLocalZone(s, "Asia/Seoul", warnings).Name(), "America/New_York");
+    EXPECT_EQ(ChooseLocalZone(s, "", warnings).Name(), "America/New_York");
+  }
+  // No zone has the file's offset: the offset and the daylight-saving hour all year, as before.
+  const LocalZone asBefore = ChooseLocalZone(s, "Asia/Seoul", warnings);
+  EXPECT_TRUE(asBefore.Name().empty());
+  EXPECT_EQ(asBefore.OffsetMinutesAt(kJanuary2024), -240);
+  EXPECT_EQ(asBefore.OffsetMinutesAt(kJuly2024), -240);
+  EXPECT_TRUE(warnings.empty());
+}
+
+TEST(SettingsZone, TheSavedNameChoosesAndDaylightSavingZeroMeansStandardTimeAllYear) {
+  test::TempDir dir;
+  std::ofstream(dir / "TVR.ini") << "[MAIN]\nLocalTime=3\nLocalTimeOffset=60\nDaylightsaving=0\n"
+                                    "TimeZoneName=Europe/Berlin\n";
+  std::vector<std::string> warnings;
+  Settings s = LoadSettings(dir / "TVR.ini", 0, warnings);
+  EXPECT_EQ(s.timeZoneName, "Europe/Berlin");
+  const LocalZone standard = ChooseLocalZone(s, "Asia/Seoul", warnings);
+  EXPECT_EQ(standard.Name(), "Europe/Berlin");
+  EXPECT_EQ(standard.OffsetMinutesAt(kJuly2024), 60);
+  s.daylightSaving = 1;
+  EXPECT_EQ(ChooseLocalZone(s, "", warnings).OffsetMinutesAt(kJuly2024), 120);
+  EXPECT_TRUE(warnings.empty());
+
+  // A file that does not say has summer time where the zone keeps it.
+  std::ofstream(dir / "TVR.ini") << "[MAIN]\nTimeZoneName=Europe/Berlin\n";
+  EXPECT_EQ(LoadSettings(dir / "TVR.ini", 0).daylightSaving, 1);
+  std::ofstream(dir / "TVR.ini") << "[MAIN]\nTimeZoneName=Asia/Seoul\n";
+  EXPECT_EQ(LoadSettings(dir / "TVR.ini", 0).daylightSaving, 0);
+}
+
+TEST(SettingsZone, ANameTheDatabaseLacksFallsBackToTheFilesOffsetWithAWarning) {
+  test::TempDir dir;
+  std::ofstream(dir / "TVR.ini") << "[MAIN]\nLocalTimeOffset=-300\nDaylightsaving=1\n"
+                                    "TimeZoneName=America/Atlantis\n";
+  std::vector<std::string> warnings;
+  const LocalZone zone = ChooseLocalZone(LoadSettings(dir / "TVR.ini", 0), "", warnings);
+  EXPECT_TRUE(zone.Name().empty());
+  EXPECT_EQ(zone.OffsetMinutesAt(kJanuary2024), -240);
+  EXPECT_EQ(warnings, std::vector<std::string>{
+                          "TimeZoneName=America/Atlantis is no time zone this computer knows; "
+                          "times are shown at UTC-04:00 all year. Choose the time zone again in "
+                          "Software Options."});
+}
+
+TEST(SettingsZone, SaveKeepsTheZonesNameBesideTheOlderKeys) {
+  test::TempDir dir;
+  const std::string file = dir / "TVR.ini";
+  std::ofstream(file) << "[MAIN]\r\nSaveSpeed=25\r\n";
+  Settings s = LoadSettings(file, 0);
+  s.localTime = 4;
+  s.localTimeOffset = -210;
+  s.daylightSaving = 1;
+  s.timeZoneName = "America/St_Johns";
+  ASSERT_TRUE(SaveSettings(file, s));
+  const std::string main =
+      "[MAIN]\r\nSaveSpeed=25\r\nLocalTime=4\r\nLocalTimeOffset=-210\r\nDaylightsaving=1\r\n"
+      "TimeZoneName=America/St_Johns\r\nLanguage=0\r\n";
+  EXPECT_EQ(ReadText(file).substr(0, main.size()), main);
+  const Settings again = LoadSettings(file, 0);
+  EXPECT_EQ(again.timeZoneName, "America/St_Johns");
+  EXPECT_EQ(again.localTime, 4);
+  std::vector<std::string> warnings;
+  EXPECT_EQ(ChooseLocalZone(again, "", warnings).Name(), "America/St_Johns");
+}
+
 TEST(SystemOffset, IsTheStandardOffsetEvenInSummer) {
   {
     test::ScopedTimeZone zone("Asia/Seoul");

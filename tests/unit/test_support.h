@@ -83,9 +83,11 @@ class EntryRowsRecorder : public IEntryRows {
 class PointRowsRecorder : public IPointRows {
  public:
   void RemoveAllRows() override { rows.clear(); }
-  void AppendPointRows(std::span<const SAVELOG> points, int firstNumber) override {
+  void AppendPointRows(std::span<const SAVELOG> points, int firstNumber,
+                       const LocalZone& zone) override {
+    LocalTimes shown(zone);
     for (size_t i = 0; i < points.size(); ++i) {
-      rows.push_back(PointRowTexts(points[i], firstNumber + static_cast<int>(i)));
+      rows.push_back(PointRowTexts(shown.Shown(points[i]), firstNumber + static_cast<int>(i)));
     }
   }
   std::vector<PointRow> rows;

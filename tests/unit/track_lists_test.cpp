@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "settings/settings.h"
 #include "store/track_store.h"
 #include "test_support.h"
 
@@ -110,6 +111,38 @@ TEST_F(TrackLists, TimeZoneMovesTracksToTheirLocalDay) {
   EXPECT_EQ(rows.rows.size(), 2u);
   store.ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
   EXPECT_TRUE(rows.rows.empty());
+}
+
+// The computer in New York and no settings file: every date-time is shown with the offset New
+// York had on its date, which also decides the day a track is grouped and filtered under.
+TEST_F(TrackLists, WithoutASettingsFileEachDateShowsTheComputersOffsetOnIt) {
+  test::ScopedTimeZone york("America/New_York");
+  AddTrack({24, 1, 15, 13, 0, 0}, 2, 0);  // 08:00 EST
+  AddTrack({24, 5, 1, 8, 5, 0}, 2, 0);    // 04:05 EDT
+  AddTrack({24, 5, 2, 3, 30, 0}, 2, 0);   // 23:30 EDT on 1 May
+  std::vector<std::string> warnings;
+  const Settings settings = LoadSettings(dir / "TVR.ini", SystemStandardOffsetMinutes(), warnings);
+  store.SetTimeZone(ChooseLocalZone(settings, "", warnings));
+  store.ListTracks(&rows, true);
+  ASSERT_EQ(rows.rows.size(), 2u);
+  EXPECT_EQ(rows.rows[0][1], "2024-01-15 08:00:00");
+  EXPECT_EQ(rows.rows[1][1], "2024-05-01 04:05:00");
+  EXPECT_EQ(rows.rows[1][2], "2024-05-01 23:30:01");
+
+  test::PointRowsRecorder points;
+  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[1], &points));
+  ASSERT_EQ(points.rows.size(), 4u);
+  EXPECT_EQ(points.rows[0][1], "2024-05-01");
+  EXPECT_EQ(points.rows[0][2], "04:05:00");
+  EXPECT_EQ(points.rows[3][1], "2024-05-01");
+  EXPECT_EQ(points.rows[3][2], "23:30:01");
+  EXPECT_EQ(store.PointList()[0].GetDateTime(), (DateTime{24, 5, 1, 8, 5, 0})) << "kept in UTC";
+
+  store.ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
+  EXPECT_EQ(rows.rows.size(), 2u);
+  store.ListTracksInPeriod(&rows, false, {2024, 5, 2}, {2024, 5, 2});
+  EXPECT_TRUE(rows.rows.empty());
+  EXPECT_TRUE(warnings.empty());
 }
 
 TEST_F(TrackLists, PeriodIncludesBothEndsAndComparesFullDates) {

@@ -126,7 +126,18 @@ void CEnvSetDlg::FillTimeZones(const TimeZoneEntry& system) {
   for (const TimeZoneEntry& zone : zones_) timeZone_->addItem(zone.display);
   // The first time the dialog opens, the computer's own zone is chosen for the user.
   if (settings_.localTime == -1) settings_.localTime = PreselectedIndex(zones_, system);
-  SelectIfThere(*timeZone_, settings_.localTime);
+  // A saved zone is found by its name: a newer database or another zone of the computer moves
+  // zones in the list, and the place alone would then pick a neighbour.
+  const int saved = settings_.timeZoneName.empty()
+                        ? settings_.localTime
+                        : IndexOfZone(zones_, QByteArray::fromStdString(settings_.timeZoneName));
+  SelectIfThere(*timeZone_, saved);
+  // Choosing a zone ticks "Daylight saving" where that zone keeps summer time.
+  connect(timeZone_, &QComboBox::activated, this, [this](int index) {
+    if (index < 0 || index >= static_cast<int>(zones_.size())) return;
+    daylightSaving_->setChecked(
+        ZoneHasSummerTime(zones_[static_cast<size_t>(index)].id.toStdString()));
+  });
 }
 
 void CEnvSetDlg::OnBrowseFolder() {
@@ -146,8 +157,10 @@ void CEnvSetDlg::accept() {
   // Without a chosen zone (an empty list, or a stored index beyond it) the offset stays as it
   // was rather than being read from outside the list.
   if (zone >= 0 && zone < static_cast<int>(zones_.size())) {
+    const TimeZoneEntry& chosen = zones_[static_cast<size_t>(zone)];
     settings_.localTime = zone;
-    settings_.localTimeOffset = -zones_[static_cast<size_t>(zone)].bias;
+    settings_.localTimeOffset = -chosen.bias;
+    settings_.timeZoneName = chosen.id.toStdString();
   }
   settings_.daylightSaving = daylightSaving_->isChecked() ? 1 : 0;
   settings_.language = language_->currentIndex();

@@ -1,6 +1,7 @@
-// "Software Options": the time zone the track times are shown in, daylight saving, language and
-// units, the track folder, the Google Earth program and the map key. OK writes them into the
-// settings the window keeps; the window then saves the file and recomputes the store's offset.
+// "Software Options": the time zone the track times are shown in, whether its summer time
+// applies, language and units, the track folder, the Google Earth program and the map key. OK
+// writes them into the settings the window keeps; the window then saves the file and hands the
+// zone to the store.
 #pragma once
 
 #include <QCheckBox>
@@ -24,7 +25,8 @@ class CEnvSetDlg : public QDialog {
 
  public:
   // `settings` is the window's: filling the list may already choose LocalTime in it, and OK
-  // writes the rest. `zones` is the sorted list, `system` the computer's own zone.
+  // writes the rest (the zone by its name too). `zones` is the sorted list, `system` the
+  // computer's own zone.
   CEnvSetDlg(Settings& settings, const QString& dataFolder, std::vector<TimeZoneEntry> zones,
              const TimeZoneEntry& system, QWidget* parent = nullptr);
 

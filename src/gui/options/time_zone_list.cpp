@@ -35,14 +35,18 @@ TimeZoneEntry DescribeTimeZone(const QByteArray& id, const QDateTime& at) {
   return entry;
 }
 
-std::vector<TimeZoneEntry> TimeZoneList(const QDateTime& at) {
+std::vector<TimeZoneEntry> TimeZoneList(const QDateTime& at, const QByteArray& alsoOffer) {
   std::vector<TimeZoneEntry> list;
   QList<QByteArray> ids = QTimeZone::availableTimeZoneIds();
-  // The database's list may lack the name the computer's zone goes by ("Etc/UTC").
-  const QByteArray system = QTimeZone::systemTimeZoneId();
-  if (QTimeZone(system).isValid() && !ids.contains(system)) ids.append(system);
+  // The database's list may lack the name the computer's zone goes by ("Etc/UTC"), or the one
+  // the user chose on a computer that had it.
+  for (const QByteArray& id : {QTimeZone::systemTimeZoneId(), alsoOffer}) {
+    if (!id.isEmpty() && QTimeZone(id).isValid() && !ids.contains(id)) ids.append(id);
+  }
   for (const QByteArray& id : ids) {
-    if (IsOffered(id)) list.push_back(DescribeTimeZone(id, at));
+    if (IsOffered(id) || (!alsoOffer.isEmpty() && id == alsoOffer)) {
+      list.push_back(DescribeTimeZone(id, at));
+    }
   }
   // West first: the largest bias; one offset's zones by name.
   std::stable_sort(list.begin(), list.end(), [](const TimeZoneEntry& a, const TimeZoneEntry& b) {
@@ -50,6 +54,20 @@ std::vector<TimeZoneEntry> TimeZoneList(const QDateTime& at) {
     return a.standardName < b.standardName;
   });
   return list;
+}
+
+int IndexOfZone(const std::vector<TimeZoneEntry>& list, const QByteArray& id) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (list[i].id == id) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string ListedZoneName(int index, const QDateTime& at) {
+  if (index < 0) return {};
+  const std::vector<TimeZoneEntry> list = TimeZoneList(at);
+  if (static_cast<size_t>(index) >= list.size()) return {};
+  return list[static_cast<size_t>(index)].id.toStdString();
 }
 
 int PreselectedIndex(const std::vector<TimeZoneEntry>& list, const TimeZoneEntry& system) {

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <string>
 #include <vector>
 
 namespace tavrin::gui {
@@ -22,8 +23,17 @@ struct TimeZoneEntry {
 // The entry of one zone as it stands at `at` (offsets change over the years).
 TimeZoneEntry DescribeTimeZone(const QByteArray& id, const QDateTime& at);
 
-// Every region zone of the database (and UTC), sorted.
-std::vector<TimeZoneEntry> TimeZoneList(const QDateTime& at);
+// Every region zone of the database (and UTC), sorted; with `alsoOffer` among them when the
+// database knows it (the user's saved zone, whatever its name).
+std::vector<TimeZoneEntry> TimeZoneList(const QDateTime& at, const QByteArray& alsoOffer = {});
+
+// The place of the zone of that name in the list; -1 when it is not there.
+int IndexOfZone(const std::vector<TimeZoneEntry>& list, const QByteArray& id);
+
+// The name of the zone at `index` of the list as the Software Options dialog shows it today;
+// empty when the list has no such place. Settings saved before zones were kept by name know their
+// zone only by that place.
+std::string ListedZoneName(int index, const QDateTime& at);
 
 // The first entry that matches `system` in bias, standard bias and standard name; 0 when none.
 int PreselectedIndex(const std::vector<TimeZoneEntry>& list, const TimeZoneEntry& system);

@@ -35,9 +35,11 @@ void CPointListModel::RemoveAllRows() {
   endResetModel();
 }
 
-void CPointListModel::AppendPointRows(std::span<const SAVELOG> points, int firstNumber) {
+void CPointListModel::AppendPointRows(std::span<const SAVELOG> points, int firstNumber,
+                                      const LocalZone& zone) {
   // Rows come in order from the start of the source vector; anything else has no place here.
   if (points.empty() || firstNumber != rows_ + 1 || source_ == nullptr) return;
+  shown_ = LocalTimes(zone);
   const int last =
       std::min<int>(rows_ + static_cast<int>(points.size()), static_cast<int>(source_->size()));
   if (last <= rows_) return;
@@ -69,7 +71,7 @@ QVariant CPointListModel::data(const QModelIndex& index, int role) const {
     return QStringLiteral("deleted");
   }
   const PointRow texts =
-      PointRowTexts((*source_)[static_cast<size_t>(index.row())], index.row() + 1);
+      PointRowTexts(shown_.Shown((*source_)[static_cast<size_t>(index.row())]), index.row() + 1);
   return QString::fromStdString(texts[column]);
 }
 

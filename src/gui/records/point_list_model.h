@@ -24,7 +24,8 @@ class CPointListModel : public QAbstractTableModel, public IPointRows {
   // IPointRows
   void SetColumns(std::span<const ListColumn> columns, unsigned styleBits) override;
   void RemoveAllRows() override;
-  void AppendPointRows(std::span<const SAVELOG> points, int firstNumber) override;
+  void AppendPointRows(std::span<const SAVELOG> points, int firstNumber,
+                       const LocalZone& zone) override;
 
   // QAbstractTableModel
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -38,6 +39,7 @@ class CPointListModel : public QAbstractTableModel, public IPointRows {
   int rows_ = 0;
   std::vector<int> deleted_;  // sorted rows shown as deleted
   std::vector<ListColumn> columns_;
+  mutable LocalTimes shown_{LocalZone()};  // the zone the rows were handed over in
 };
 
 }  // namespace tavrin::gui

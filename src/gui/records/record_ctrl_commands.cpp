@@ -92,7 +92,7 @@ void CRecordCtrlDlg::OnExport(ExportKind kind) {
     return owner_.ShowMessage(text, icon, buttons);
   };
   ExportOptions options;
-  options.displayOffset = owner_.Store().Offset();
+  options.zone = owner_.Store().Zone();
   options.mapKey = owner_.AppSettings().googleMapLicense;
   CKMLCreator writer(
       boxes, [this](const std::string& path) { owner_.OpenDocument(path); }, options);

@@ -96,7 +96,7 @@ void CRecordCtrlDlg::OnTrackData() {
 void CRecordCtrlDlg::WriteMapPages(const PointVector& points) {
   const Settings& settings = owner_.AppSettings();
   ExportOptions options;
-  options.displayOffset = owner_.Store().Offset();
+  options.zone = owner_.Store().Zone();
   options.mapKey = settings.googleMapLicense;
   CKMLCreator writer([this](const std::string& text, MsgIcon icon,
                             MsgButtons buttons) { return owner_.ShowMessage(text, icon, buttons); },

@@ -40,27 +40,23 @@ void CRecordCtrlDlg::OnConformTrack() {
   CTrackStore& store = owner_.Store();
   points_.SetSource(&store.ExportPointList());
   store.SelectTimeWindow(from, to);
-  points_.AppendPointRows(store.ExportPointList(), 1);
+  points_.AppendPointRows(store.ExportPointList(), 1, store.Zone());
   Status("Load data by set time.");
   windowActive_ = true;
   WriteMapPages(store.ExportPointList());
 }
 
-// The new track is written in UTC like every track file (the point list holds local times), and
-// under a free name: it never replaces the track it was cut from, or any other.
+// The new track is written in UTC like every track file, as the point list holds it (so that a
+// point of the hour that repeats when summer time ends keeps its own instant), and under a free
+// name: it never replaces the track it was cut from, or any other.
 void CRecordCtrlDlg::OnCreateTrack() {
   if (selectedRow_ == -1) return;
   const std::vector<size_t> rows = SelectedPointRows();
   CTrackStore& store = owner_.Store();
   const PointVector& points = store.PointList();
   if (rows.empty() || rows.back() >= points.size()) return;
-  const TimeZoneOffset back = TimeZoneOffset::FromMinutes(-store.Offset().TotalMinutes());
   std::vector<SAVELOG> selected;
-  for (const size_t row : rows) {
-    SAVELOG point = points[row];
-    ShiftPoint(point, back);
-    selected.push_back(point);
-  }
+  for (const size_t row : rows) selected.push_back(points[row]);
   SAVESTATE entry = loaded_;
   entry.header.firstDateTime = ToDateTime6(selected.front().GetDateTime());
   entry.header.distance = 0;

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QTimeZone>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -30,6 +31,14 @@ QString OneLine(const std::string& text) {
   QString line = QString::fromStdString(text).left(kStatusTextLimit);
   line.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QLatin1Char(' '));
   return line.trimmed();
+}
+
+// The zone a settings file written before zones were kept by name chose: the one at its
+// LocalTime place in the Software Options list. Empty when the file names its zone, or chose
+// none.
+std::string SettingsListedZone(const Settings& settings) {
+  if (!settings.timeZoneName.empty()) return {};
+  return ListedZoneName(settings.localTime, QDateTime::currentDateTimeUtc());
 }
 
 }  // namespace
@@ -100,7 +109,7 @@ CTVRDlg::~CTVRDlg() {
 void CTVRDlg::LoadSettingsFile() {
   std::vector<std::string> warnings;
   settings_ = LoadSettings(setup_.paths.settingsFile, SystemStandardOffsetMinutes(), warnings);
-  store_.SetTimeZoneOffset(settings_.StoreOffset());
+  store_.SetTimeZone(ChooseLocalZone(settings_, SettingsListedZone(settings_), warnings));
   if (warnings.empty()) return;
   SetStatusText(warnings.front());
   // Told once the window is up, so that the box has a window to stand over.
@@ -258,7 +267,14 @@ void CTVRDlg::OpenSoftwareOptions() {
   }
   const QDateTime now = QDateTime::currentDateTimeUtc();
   Settings edited = settings_;
-  CEnvSetDlg dialog(edited, QString::fromStdString(store_.DataFolder()), TimeZoneList(now),
+  // The list shows the zone the times are shown in, found by its name, also when the settings
+  // file kept only the zone's place in the list.
+  const QByteArray shownZone = QByteArray::fromStdString(store_.Zone().Name());
+  if (edited.timeZoneName.empty() && QTimeZone(shownZone).isValid()) {
+    edited.timeZoneName = shownZone.toStdString();
+  }
+  CEnvSetDlg dialog(edited, QString::fromStdString(store_.DataFolder()),
+                    TimeZoneList(now, QByteArray::fromStdString(edited.timeZoneName)),
                     SystemTimeZone(now), this);
   dialog.SetFolderCheck([this](const std::string& folder) -> std::string {
     if (auto usable = CheckTrackFolder(folder); !usable) {
@@ -275,7 +291,9 @@ void CTVRDlg::OpenSoftwareOptions() {
   if (auto saved = SaveSettings(setup_.paths.settingsFile, settings_); !saved) {
     ShowMessage(saved.Error().reason, MsgIcon::Error, MsgButtons::Ok);
   }
-  store_.SetTimeZoneOffset(settings_.StoreOffset());
+  std::vector<std::string> warnings;
+  store_.SetTimeZone(ChooseLocalZone(settings_, {}, warnings));
+  for (const std::string& warning : warnings) SetStatusText(warning);
   if (!settings_.userDataPath.empty() && settings_.userDataPath != store_.DataFolder()) {
     (void)ChangeDataFolder(settings_.userDataPath);  // it tells a failure itself
   }

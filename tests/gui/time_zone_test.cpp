@@ -1,0 +1,256 @@
+// The window shows every date-time with the offset the user's zone had at that date: the
+// computer's zone when there is no settings file, the zone an older settings file chose by its
+// place in the list, the zone saved by name; and it writes new tracks in exact UTC.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimeZone>
+#include <fstream>
+
+#include "../support/fake_system.h"
+#include "gui/options/env_set_dlg.h"
+#include "gui/records/record_ctrl_dlg.h"
+#include "gui_driver.h"
+#include "settings/ini_file.h"
+
+namespace tavrin::test {
+namespace {
+
+// A folder of track files and, when a test writes one, a settings file; the window is opened on
+// them once they are in place, as a user starts the program on what is on the disk.
+class ZoneWindow : public ::testing::Test {
+ protected:
+  ZoneWindow() { std::filesystem::create_directories(DataFolder()); }
+
+  std::filesystem::path DataFolder() const { return dir.Path() / "DataLog"; }
+  std::string SettingsFile() const { return dir / "TVR.ini"; }
+
+  // A track of the given UTC points, named by its first one.
+  void AddTrack(const std::vector<SAVELOG>& points) {
+    const auto count = static_cast<uint32_t>(points.size());
+    const TRACKHEADER header = Header(points.front(), count, count - 1, 0);
+    CTrackStore names;
+    ASSERT_TRUE(names.PrepareDataFolder(DataFolder()));
+    WriteTrackFile(names.TrackFileName(header), header, points);
+  }
+  // One track of two points at 2024-01-15 13:00 UTC (08:00 in New York, EST), and one of three
+  // at 2024-05-01 08:05 UTC (04:05 in New York, EDT).
+  void AddWinterAndSummerTracks() {
+    AddTrack({Point(24, 1, 15, 13, 0, 0), Point(24, 1, 15, 13, 0, 1)});
+    AddTrack({Point(24, 5, 1, 8, 5, 0), Point(24, 5, 1, 8, 5, 1), Point(24, 5, 1, 8, 5, 2)});
+  }
+
+  // Opens the window and shows every track, one row each, on the Track Record page.
+  void OpenOnTracks() {
+    AppPaths paths;
+    paths.programFolder = dir.Path();
+    paths.dataFolder = DataFolder();
+    paths.settingsFile = SettingsFile();
+    gui = std::make_unique<GuiDriver>(paths, ports.Discovery());
+    gui->Find<QTabWidget>("tabs")->setCurrentIndex(1);
+    ShowTracks();
+  }
+  void ShowTracks() {
+    gui->Find<QRadioButton>("byTracks")->click();
+    auto* all = gui->Find<QCheckBox>("selectAllTracks");
+    if (!all->isChecked()) all->click();
+  }
+  gui::CRecordCtrlDlg& Page() { return *gui->window->RecordPage(); }
+  QString RecordCell(int row, int column) {
+    return Page()
+        .RecordList()
+        .data(Page().RecordList().index(row, column), Qt::DisplayRole)
+        .toString();
+  }
+  QString PointCell(int row, int column) {
+    return Page()
+        .PointList()
+        .data(Page().PointList().index(row, column), Qt::DisplayRole)
+        .toString();
+  }
+  // The first date-time of each record row, then the date and time of each point of the record
+  // at `row`.
+  std::vector<QString> ShownTimes(int row) {
+    std::vector<QString> shown;
+    for (int r = 0; r < Page().RecordList().RowCount(); ++r) shown.push_back(RecordCell(r, 1));
+    Page().LoadRecord(row);
+    for (int p = 0; p < Page().PointList().rowCount(); ++p) {
+      shown.push_back(PointCell(p, 1) + " " + PointCell(p, 2));
+    }
+    return shown;
+  }
+  // What New York's clocks showed for the winter and summer tracks, their records and then the
+  // summer track's points.
+  static std::vector<QString> NewYorkTimes() {
+    return {"2024-01-15 08:00:00", "2024-05-01 04:05:00", "2024-05-01 04:05:00",
+            "2024-05-01 04:05:01", "2024-05-01 04:05:02"};
+  }
+
+  // Runs the Software Options dialog through `fill`, which ends it.
+  void InOptions(const std::function<void(QDialog&)>& fill) {
+    gui->fillDialog = [&](QDialog& dialog) {
+      fill(dialog);
+      return dialog.result();
+    };
+    gui->Press("softwareOptions");
+    gui->fillDialog = nullptr;
+  }
+  std::optional<std::string> SavedKey(const char* key) const {
+    return IniFile::Load(SettingsFile()).Get("MAIN", key);
+  }
+
+  TempDir dir;
+  FakeSystem ports;
+  std::unique_ptr<GuiDriver> gui;
+};
+
+TEST_F(ZoneWindow, WithoutASettingsFileTheComputersZoneGivesEachDateItsOwnOffset) {
+  ScopedTimeZone york("America/New_York");
+  AddWinterAndSummerTracks();
+  OpenOnTracks();
+  EXPECT_EQ(ShownTimes(1), NewYorkTimes());
+  EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
+}
+
+TEST_F(ZoneWindow, AnOlderSettingsFileMeansTheZoneAtItsPlaceInTheList) {
+  // Written before zones were kept by name: New York's place in the list, its standard offset,
+  // and "Daylight saving" ticked. The computer itself is on UTC.
+  const int place =
+      gui::IndexOfZone(gui::TimeZoneList(QDateTime::currentDateTimeUtc()), "America/New_York");
+  ASSERT_GE(place, 0);
+  std::ofstream(SettingsFile()) << "[MAIN]\r\nLocalTime=" << place
+                                << "\r\nLocalTimeOffset=-300\r\nDaylightsaving=1\r\n";
+  AddWinterAndSummerTracks();
+  OpenOnTracks();
+  EXPECT_EQ(ShownTimes(1), NewYorkTimes());
+
+  // OK in Software Options keeps that zone, now by its name.
+  QString shownZone;
+  InOptions([&](QDialog& dialog) {
+    shownZone = dialog.findChild<QComboBox*>("timeZone")->currentText();
+    dialog.findChild<QPushButton*>("ok")->click();
+  });
+  EXPECT_EQ(shownZone, "(UTC-05:00) America/New_York");
+  EXPECT_EQ(SavedKey("TimeZoneName"), "America/New_York");
+  EXPECT_EQ(SavedKey("LocalTimeOffset"), "-300");
+}
+
+// The place an older file kept now holds a zone of another offset (the list's westernmost), as
+// after a change of the database or of the computer: the times and the list keep to the
+// computer's zone, which has the file's offset, rather than to that neighbour.
+TEST_F(ZoneWindow, AnOlderFileWhosePlaceMovedKeepsTheZoneItsTimesAreShownIn) {
+  ScopedTimeZone york("America/New_York");
+  std::ofstream(SettingsFile()) << "[MAIN]\r\nLocalTime=0\r\nLocalTimeOffset=-300\r\n"
+                                   "Daylightsaving=1\r\n";
+  AddWinterAndSummerTracks();
+  OpenOnTracks();
+  EXPECT_EQ(ShownTimes(1), NewYorkTimes());
+  QString shownZone;
+  InOptions([&](QDialog& dialog) {
+    shownZone = dialog.findChild<QComboBox*>("timeZone")->currentText();
+    dialog.findChild<QPushButton*>("ok")->click();
+  });
+  EXPECT_EQ(shownZone, "(UTC-05:00) America/New_York");
+  EXPECT_EQ(SavedKey("TimeZoneName"), "America/New_York");
+}
+
+TEST_F(ZoneWindow, TheListKeepsTheSavedZoneByNameAndSummerTimeFollowsTheBox) {
+  // LocalTime points elsewhere, as after a change of the database or of the computer's zone.
+  std::ofstream(SettingsFile()) << "[MAIN]\r\nLocalTime=0\r\nLocalTimeOffset=-300\r\n"
+                                   "Daylightsaving=1\r\nTimeZoneName=America/New_York\r\n";
+  AddWinterAndSummerTracks();
+  OpenOnTracks();
+  EXPECT_EQ(ShownTimes(1), NewYorkTimes());
+
+  bool ticked = false;
+  InOptions([&](QDialog& dialog) {
+    EXPECT_EQ(dialog.findChild<QComboBox*>("timeZone")->currentText(),
+              "(UTC-05:00) America/New_York");
+    auto* daylight = dialog.findChild<QCheckBox*>("daylightSaving");
+    ticked = daylight->isChecked();
+    daylight->setChecked(false);  // New York's standard offset all year
+    dialog.findChild<QPushButton*>("ok")->click();
+  });
+  EXPECT_TRUE(ticked);
+  EXPECT_EQ(SavedKey("Daylightsaving"), "0");
+  EXPECT_EQ(SavedKey("TimeZoneName"), "America/New_York");
+  EXPECT_NE(SavedKey("LocalTime"), "0") << "the zone's own place in today's list";
+  // OK leaves the lists as they are; showing every track again lists them in the new zone.
+  auto* all = gui->Find<QCheckBox>("selectAllTracks");
+  all->click();
+  all->click();
+  EXPECT_EQ(ShownTimes(1), (std::vector<QString>{"2024-01-15 08:00:00", "2024-05-01 03:05:00",
+                                                 "2024-05-01 03:05:00", "2024-05-01 03:05:01",
+                                                 "2024-05-01 03:05:02"}));
+}
+
+// New York leaves summer time at 06:00 UTC on 3 November 2024: its clocks show 01:00 to 01:59
+// twice. A track cut from points of both hours keeps each point's own UTC time.
+TEST_F(ZoneWindow, ANewTrackAcrossTheAutumnChangeIsWrittenInExactUtc) {
+  std::ofstream(SettingsFile()) << "[MAIN]\r\nTimeZoneName=America/New_York\r\n";
+  std::vector<SAVELOG> utc;
+  for (int minute = 0; minute <= 120; minute += 10) {
+    utc.push_back(Point(24, 11, 3, 5 + minute / 60, minute % 60, minute % 7));
+  }
+  AddTrack(utc);
+  OpenOnTracks();
+  Page().LoadRecord(0);
+  ASSERT_EQ(Page().PointList().rowCount(), 13);
+  EXPECT_EQ(PointCell(0, 2), "01:00:00");  // 05:00 UTC, EDT
+  EXPECT_EQ(PointCell(6, 2), "01:00:04");  // 06:00 UTC, EST
+  auto* view = gui->Find<QTableView>("pointList");
+  view->selectionModel()->select(
+      QItemSelection(Page().PointList().index(0, 0), Page().PointList().index(12, 7)),
+      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  gui->Press("createSelectedTrack");
+
+  const std::filesystem::path made = DataFolder() / "20241103_050000_02.bt0";
+  CTrackStore store;
+  ASSERT_TRUE(store.PrepareDataFolder(DataFolder()));
+  const auto entry = store.ReadTrackHeader(made.string());
+  ASSERT_TRUE(entry) << "no track " << made;
+  PointVector written;
+  ASSERT_TRUE(store.ReadTrackPoints(*entry, written));
+  ASSERT_EQ(written.size(), utc.size());
+  for (size_t i = 0; i < utc.size(); ++i) {
+    EXPECT_EQ(written[i].GetDateTime(), utc[i].GetDateTime()) << i;
+  }
+  EXPECT_EQ(entry->header.firstDateTime, ToDateTime6(utc.front().GetDateTime()));
+  EXPECT_EQ(entry->header.lastDateTime, ToDateTime6(utc.back().GetDateTime()));
+}
+
+TEST(SoftwareOptionsZone, ChoosingAZoneTicksDaylightSavingWhereItKeepsSummerTime) {
+  const QDateTime at(QDate(2026, 1, 15), QTime(12, 0), QTimeZone::utc());
+  std::vector<gui::TimeZoneEntry> zones = {gui::DescribeTimeZone("America/New_York", at),
+                                           gui::DescribeTimeZone("Asia/Kolkata", at),
+                                           gui::DescribeTimeZone("Europe/Berlin", at)};
+  Settings settings;
+  settings.localTime = 0;  // stale: the name decides
+  settings.timeZoneName = "Asia/Kolkata";
+  gui::CEnvSetDlg dialog(settings, "/data", zones, zones[0], nullptr);
+  auto* list = dialog.findChild<QComboBox*>("timeZone");
+  auto* daylight = dialog.findChild<QCheckBox*>("daylightSaving");
+  EXPECT_EQ(list->currentText(), "(UTC+05:30) Asia/Kolkata");
+  EXPECT_FALSE(daylight->isChecked());
+  const auto choose = [&](int index) {
+    list->setCurrentIndex(index);
+    emit list->activated(index);  // as the user's choice does
+  };
+  choose(2);
+  EXPECT_TRUE(daylight->isChecked()) << "Berlin keeps summer time";
+  choose(1);
+  EXPECT_FALSE(daylight->isChecked()) << "Kolkata keeps none";
+  choose(0);
+  dialog.findChild<QPushButton*>("ok")->click();
+  EXPECT_EQ(settings.timeZoneName, "America/New_York");
+  EXPECT_EQ(settings.localTime, 0);
+  EXPECT_EQ(settings.localTimeOffset, -300);
+  EXPECT_EQ(settings.daylightSaving, 1);
+}
+
+}  // namespace
+}  // namespace tavrin::test
