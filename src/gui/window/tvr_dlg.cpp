@@ -52,6 +52,7 @@ CTVRDlg::CTVRDlg(WindowSetup setup)
     return RunDialog(dialog) == QDialog::Accepted ? std::optional(dialog.Period()) : std::nullopt;
   });
   host_.Attach(&session_);
+  session_.SetSilenceLimit(setup_.loggerSilenceMs);
   if (auto prepared = store_.PrepareDataFolder(setup_.paths.dataFolder); !prepared) {
     ShowMessage(prepared.Error().reason, MsgIcon::Error, MsgButtons::Ok);
   }
