@@ -157,6 +157,11 @@ TEST(EmulatorProgram, NewReadOverThePortTakesTheLastDayAndIsSaved) {
   Port port(path);
   const LoggerMemory demo = DemoMemory();
   ExpectHostRecords(Download(port, kReadNewBinary), demo.NewPoints(), kReadNewBinary);
+  // Answered after the acknowledgement of the end, which it therefore follows: nothing new left.
+  port.Send("PSRF202,1,0,0,0,0,0");
+  const auto info = port.Receive(1);
+  ASSERT_EQ(info.size(), 1u);
+  EXPECT_EQ(ParseInteger(Fields(info[0].Text()).at(14)), 0);
   EXPECT_EQ(emulator.Stop(SIGINT), 0);
   const MemoryResult saved = LoadMemoryFile(runtime / "after.json");
   ASSERT_TRUE(saved.memory) << saved.error;
