@@ -127,17 +127,18 @@ void CLoggerSession::OnSuccess(bool fromFrame) {
   // The end of a read that was stopped because a track file failed: taking it would tell the
   // logger that the read succeeded after all.
   if (!transferActive_ && !fileTrouble_.empty()) return;
-  if (downloading_) {
+  const bool closing = downloading_;
+  if (closing) {
     host_.SetProgress(1000);
     downloading_ = false;
     CloseCurrentTrack(TrackEnd::Complete);
-    store_.ListTracks(host_.DeviceTrackList(), false);
   }
   // The acknowledgement tells the logger that the read succeeded, and it then counts the tracks
   // as read: the last track is put in place first, and if it could not be, the read is stopped
   // instead.
+  if (fileTrouble_.empty()) SendCommand(kCmdAck);
+  if (closing) store_.ListTracks(host_.DeviceTrackList(), false);
   if (StopIfTrackFileFailed()) return;
-  SendCommand(kCmdAck);
   const bool wasReading = transferActive_;
   transferActive_ = false;
   host_.ShowMessage(fromFrame ? "Read done." : "Read Done.", MsgIcon::Warning, MsgButtons::Ok);
