@@ -1,7 +1,5 @@
 #include "cli/cli_context.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,20 +10,6 @@
 #include "store/posix_file.h"
 
 namespace tavrin::cli {
-namespace {
-
-// Permission bits do not stop root, and a read-only mount passes access(); only a file actually
-// made tells whether tracks can be stored. Returns the errno of the failure, 0 when writable.
-int FolderWriteError(const std::string& folder) {
-  std::string probe = folder + "/.tavrin-write-check-XXXXXX";
-  const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
-  if (fd < 0) return errno;
-  ::close(fd);
-  ::unlink(probe.c_str());
-  return 0;
-}
-
-}  // namespace
 
 MessageBoxFn StderrMessages() {
   return [](const std::string& text, MsgIcon, MsgButtons buttons) {
@@ -86,11 +70,12 @@ bool CliContext::Prepare(bool storesTracks) {
     return false;
   }
   if (!storesTracks) return true;
-  if (const int writeError = FolderWriteError(dataFolder_)) {
+  if (auto writable = store_.CheckTracksCanBeWritten(); !writable) {
     std::cerr << "tavrin: cannot store tracks in the data folder " << dataFolder_
-              << " (a test file could not be made there: " << ErrnoText(writeError)
-              << "). Make it writable, or choose another folder with --data; nothing was read "
-                 "from the logger.\n";
+              << " (a test file could not be written there: "
+              << ErrnoText(writable.Error().systemError)
+              << "). Make it writable or free some space, or choose another folder with --data; "
+                 "nothing was read from the logger.\n";
     return false;
   }
   return true;

@@ -87,6 +87,10 @@ void LoggerEmulator::HandleCommand200(const std::vector<std::string_view>& field
       SendNextSector();
     } else if (code == 3 && phase_ == Phase::kAwaitingAck) {
       ResendLastBlock();
+    } else if (code == 2 && phase_ == Phase::kAwaitingEndAck) {
+      FinishRead();
+    } else if (code == 3 && phase_ == Phase::kAwaitingEndAck) {
+      Send(transfer_->ControlAnswer(Control::kSuccess));
     }
   }
 }
@@ -154,7 +158,10 @@ void LoggerEmulator::SendNextSector() {
   }
   if (last) {
     Send(transfer_->ControlAnswer(Control::kSuccess));
-    FinishRead();
+    // The points count as read only once the host has taken the end: a host that could not
+    // store them stops instead, and they stay new.
+    phase_ = Phase::kAwaitingEndAck;
+    ackDeadline_.reset();
     return;
   }
   Send(transfer_->ControlAnswer(Control::kNextSector));

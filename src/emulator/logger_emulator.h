@@ -57,7 +57,9 @@ class LoggerEmulator {
   const LoggerMemory& Memory() const { return memory_; }
 
  private:
-  enum class Phase { kIdle, kAwaitingAck, kSilent, kErasing };
+  // kAwaitingEndAck: Success has gone out; the host's acknowledgement of it marks the points of
+  // a read of new tracks as read, anything else leaves them new.
+  enum class Phase { kIdle, kAwaitingAck, kAwaitingEndAck, kSilent, kErasing };
 
   void HandleLine(std::string_view line, Clock::time_point now);
   void HandleCommand200(const std::vector<std::string_view>& fields, Clock::time_point now);

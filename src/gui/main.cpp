@@ -1,5 +1,6 @@
 // tavrin-lite: the desktop program.
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[i], "--self-test") == 0) selfTest = true;
   }
+  // Past a file size limit a write fails and the read says so, instead of the program dying.
+  std::signal(SIGXFSZ, SIG_IGN);
   tavrin::gui::PrepareWebEngine();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tavrin-lite"));

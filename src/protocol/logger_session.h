@@ -109,6 +109,9 @@ class CLoggerSession {
   // The logger has sent nothing for longer than the host is willing to wait during a read: the
   // read ends as if the line had gone down, keeping what arrived.
   void OnLoggerSilent();
+  // With a limit above 0 the session watches a read itself: no byte for that long calls
+  // OnLoggerSilent (through SessionTimer::Silence). 0, the start value, leaves it to the host.
+  void SetSilenceLimit(int milliseconds) { silenceMs_ = milliseconds; }
 
   // ---- state
   DeviceState& DeviceInfo() { return deviceState_; }
@@ -154,11 +157,15 @@ class CLoggerSession {
   void StorePoint(SAVELOG point);
   void WritePoint(const SAVELOG& point);
   void ReportProgress();
-  void OpenAndListCurrentTrack();
   void StartNewTrackFile(const SAVELOG& first);
   void OpenCurrentTrackFile();
   TrackSaved CloseCurrentTrack(TrackEnd end);
-  void ReportTrackFileTrouble(const std::string& text);
+  // `what` went wrong with a track file; `advice` is what to do when the read ends anyway.
+  void ReportTrackFileTrouble(const std::string& what, const std::string& advice);
+  // Ends a read whose track file failed before the logger is asked for more or told that the
+  // read succeeded, so that the tracks not saved stay new on it; true when it did.
+  bool StopIfTrackFileFailed();
+  void WatchForSilence();
   void ReportBadDate(const std::string& text);
   void ReportDamage();
   void ReportStoredCopiesKept();
@@ -221,10 +228,12 @@ class CLoggerSession {
   uint32_t transferPoints_ = 0;  // points received since the read command
   int sectorsReceived_ = 0;
   std::vector<TrackSaved> storedCopiesKept_;
-  bool fileTroubleReported_ = false;  // one box a read for track files that fail
+  std::string fileTrouble_;           // the first track file of the read that failed, in words
+  bool endingRead_ = false;           // the read is ending for another reason: tell trouble now
   bool badDateReported_ = false;      // one box a read for impossible date-times
   bool trackOpenDeferred_ = false;    // the start was impossible: the first point names the track
   bool currentTrackDamaged_ = false;  // an item of the open track was dropped for its checksum
+  int silenceMs_ = 0;                 // 0: the host watches for a silent logger
 };
 
 }  // namespace tavrin

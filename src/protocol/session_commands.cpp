@@ -281,13 +281,14 @@ bool CLoggerSession::SendSentence(std::string sentence) {
 
 void CLoggerSession::BeginTransfer() {
   transferActive_ = true;
+  WatchForSilence();
   damagedItems_ = 0;
   writtenTracks_.clear();
   pointsSaved_ = 0;
   transferPoints_ = 0;
   sectorsReceived_ = 0;
   storedCopiesKept_.clear();
-  fileTroubleReported_ = false;
+  fileTrouble_.clear();
   badDateReported_ = false;
   currentTrackDamaged_ = false;
   readFailed_ = false;
@@ -301,15 +302,20 @@ void CLoggerSession::EndDownloadCutShort() {
 }
 
 bool CLoggerSession::FinishTransferEarly() {
+  endingRead_ = true;
   if (downloading_) EndDownloadCutShort();
+  endingRead_ = false;
   const bool wasActive = transferActive_;
   transferActive_ = false;
+  // Whatever ended the read, the progress bar no longer measures anything.
+  if (wasActive) host_.SetProgress(0);
   return wasActive;
 }
 
 void CLoggerSession::EndOperation(Operation operation, Outcome outcome) {
   OperationEnd end{operation, outcome};
   if (operation == Operation::Read) {
+    host_.StopTimer(SessionTimer::Silence);
     end.points = pointsSaved_;
     end.tracks = static_cast<int>(writtenTracks_.size());
     end.damagedItems = damagedItems_;

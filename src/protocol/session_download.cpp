@@ -93,37 +93,52 @@ void CLoggerSession::OnTrackingInformation(long long a, long long b, long long e
   if (trackOpenDeferred_) {
     ReportBadDate("The logger announced its track data with an impossible start date/time (" +
                   FormatDateTime(first) + "). The track is named after its first point instead.");
-  } else {
-    OpenAndListCurrentTrack();
+  } else if (fileTrouble_.empty()) {
+    OpenCurrentTrackFile();
   }
   downloading_ = true;
   transferActive_ = true;
   receivedCount_ = 0;
   trackPointCount_ = 0;
   host_.SetProgress(0);
+  if (StopIfTrackFileFailed()) return;
   host_.StartTimer(SessionTimer::Ack, kAckDelayMs);
 }
 
 void CLoggerSession::OnNextSector() {
   Status("<<< Next Sector:\r\n");
   if (transferActive_) ++sectorsReceived_;
-  // What came so far is made durable: a crash now loses at most the sector to come.
-  // A failed checkpoint is remembered by the store and told when the track closes.
+  // What came so far is made durable before the next sector is asked for: a crash now loses at
+  // most the sector to come, and a track that cannot be written stops the read here.
   if (downloading_) {
-    (void)store_.CheckpointTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+    if (auto kept = store_.CheckpointTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+        !kept) {
+      ReportTrackFileTrouble("Could not write the track file " + current_.path + ": " +
+                                 kept.Error().SystemText() + ".",
+                             "Free some disk space and read the tracks again.");
+    }
   }
+  if (StopIfTrackFileFailed()) return;
   host_.StartTimer(SessionTimer::Ack, kAckDelayMs);
 }
 
 void CLoggerSession::OnSuccess(bool fromFrame) {
   Status("<<< Success : End of Message.\r\n");
-  SendCommand(kCmdAck);
-  if (downloading_) {
+  // The end of a read that was stopped because a track file failed: taking it would tell the
+  // logger that the read succeeded after all.
+  if (!transferActive_ && !fileTrouble_.empty()) return;
+  const bool closing = downloading_;
+  if (closing) {
     host_.SetProgress(1000);
     downloading_ = false;
     CloseCurrentTrack(TrackEnd::Complete);
-    store_.ListTracks(host_.DeviceTrackList(), false);
   }
+  // The acknowledgement tells the logger that the read succeeded, and it then counts the tracks
+  // as read: the last track is put in place first, and if it could not be, the read is stopped
+  // instead.
+  if (fileTrouble_.empty()) SendCommand(kCmdAck);
+  if (closing) store_.ListTracks(host_.DeviceTrackList(), false);
+  if (StopIfTrackFileFailed()) return;
   const bool wasReading = transferActive_;
   transferActive_ = false;
   host_.ShowMessage(fromFrame ? "Read done." : "Read Done.", MsgIcon::Warning, MsgButtons::Ok);
@@ -180,6 +195,7 @@ void CLoggerSession::OnPointFrame(std::span<const uint8_t> frame) {
 
 void CLoggerSession::StartNewTrackFile(const SAVELOG& first) {
   CloseCurrentTrack(TrackEnd::Complete);
+  if (!fileTrouble_.empty()) return;  // the read stops: no track is begun that would end at once
   current_.averageSpeed = 0.0;
   current_.header.firstDateTime = ToDateTime6(first.GetDateTime());
   current_.header.marker = kTrackMarker;
@@ -188,22 +204,16 @@ void CLoggerSession::StartNewTrackFile(const SAVELOG& first) {
   trackPointCount_ = 0;
 }
 
-void CLoggerSession::OpenAndListCurrentTrack() {
-  trackOpenDeferred_ = false;
-  OpenCurrentTrackFile();
-  // The list shows the track by its name while it is being read.
-  store_.AddTrackEntry(current_);
-  if (IEntryRows* list = host_.DeviceTrackList()) store_.ShowEntryRow(*list, -1, current_);
-}
-
+// The track is listed when the read ends, with its points; a row before them would show a
+// track of no points and no end.
 void CLoggerSession::OpenCurrentTrackFile() {
+  trackOpenDeferred_ = false;
   const auto opened = store_.OpenTrackFile(current_);
   if (opened) return;
-  // The download goes on so that later tracks are saved, but this one is not: say so.
   ReportTrackFileTrouble("Cannot create the track file " + current_.path + ": " +
-                         opened.Error().SystemText() +
-                         ". Its points are not saved. Check the data folder and the free disk "
-                         "space, then read the tracks again.");
+                             opened.Error().SystemText() + ". Its points are not saved.",
+                         "Check the data folder and the free disk space, then read the tracks "
+                         "again.");
 }
 
 TrackSaved CLoggerSession::CloseCurrentTrack(TrackEnd end) {
@@ -221,16 +231,17 @@ TrackSaved CLoggerSession::CloseCurrentTrack(TrackEnd end) {
   }
   if (saved.outcome == TrackSaved::Outcome::Failed) {
     ReportTrackFileTrouble("Cannot put the track file " + saved.path +
-                           " in place: " + std::strerror(saved.error) + ". Its " +
-                           std::to_string(saved.points) + " points are kept in " + name +
-                           ".part and are saved at the next start; check the data folder.");
+                               " in place: " + std::strerror(saved.error) + ". Its " +
+                               std::to_string(saved.points) + " points are kept in " + name +
+                               ".part and are saved at the next start.",
+                           "Check the data folder.");
   } else if (saved.error != 0) {
-    const std::string kept = saved.points == 0 ? "None of its points could be written"
+    const std::string kept = saved.points == 0 ? "None of its points could be written."
                                                : "The " + std::to_string(saved.points) +
-                                                     " points written before that are kept";
+                                                     " points written before that are kept.";
     ReportTrackFileTrouble("Could not write the track file " + saved.path + ": " +
-                           std::strerror(saved.error) + ". " + kept +
-                           ". Free some disk space and read the tracks again.");
+                               std::strerror(saved.error) + ". " + kept,
+                           "Free some disk space and read the tracks again.");
   }
   if (!saved.datesValid) {
     ReportBadDate("Track " + name +
@@ -240,12 +251,38 @@ TrackSaved CLoggerSession::CloseCurrentTrack(TrackEnd end) {
   return saved;
 }
 
-void CLoggerSession::ReportTrackFileTrouble(const std::string& text) {
+void CLoggerSession::ReportTrackFileTrouble(const std::string& what, const std::string& advice) {
   readFailed_ = true;
+  Status(what + " " + advice);
+  if (!fileTrouble_.empty()) return;  // one box a read
+  fileTrouble_ = what;
+  // While the logger is still sending, the read is stopped first and one box tells both
+  // (StopIfTrackFileFailed); a box now would let the logger go on meanwhile.
+  if (endingRead_) host_.ShowMessage(what + " " + advice, MsgIcon::Error, MsgButtons::Ok);
+}
+
+bool CLoggerSession::StopIfTrackFileFailed() {
+  if (fileTrouble_.empty() || !transferActive_) return false;
+  host_.StopTimer(SessionTimer::Ack);
+  const bool newTracks = readMode_ == kReadNewBinary || readMode_ == kReadNewNmea;
+  // The stop command keeps the points written so far, and the logger never hears that the read
+  // succeeded: what it did not deliver stays new on it.
+  FinishTransferEarly();
+  if (IsConnected()) SendCommand(kCmdEnd, {}, false);
+  std::string text = fileTrouble_ + " The read was stopped there";
+  text += newTracks ? ", before the logger was told that it succeeded, so the tracks that were "
+                      "not saved are still new on the logger. "
+                    : ". ";
+  text += SavedSummary();
+  text += newTracks ? " Free some disk space or make the data folder writable, then read the new "
+                      "tracks again (Read New Tracks, or tavrin read --new): they are fetched "
+                      "again."
+                    : " Free some disk space or make the data folder writable, then read the "
+                      "tracks again.";
   Status(text);
-  if (fileTroubleReported_) return;
-  fileTroubleReported_ = true;
   host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+  EndOperation(Operation::Read, Outcome::Failed);
+  return true;
 }
 
 void CLoggerSession::ReportBadDate(const std::string& text) {
@@ -306,6 +343,7 @@ void CLoggerSession::StorePoint(SAVELOG point) {
   ++receivedCount_;
   if (IsCalendarDateTime(point.GetDateTime())) {
     WritePoint(point);
+    if (StopIfTrackFileFailed()) return;
   } else {
     // No track could be cut or timed by such a point, and no reader would show it.
     ReportBadDate("Point " + std::to_string(transferPoints_) +
@@ -319,7 +357,7 @@ void CLoggerSession::StorePoint(SAVELOG point) {
 void CLoggerSession::WritePoint(const SAVELOG& point) {
   if (trackOpenDeferred_) {
     current_.header.firstDateTime = ToDateTime6(point.GetDateTime());
-    OpenAndListCurrentTrack();
+    OpenCurrentTrackFile();
   } else if (trackPointCount_ > 0) {
     const bool trackStart = point.FixKind() == kFixTrackStart;
     if (trackStart || store_.PointGapSeconds(point).value_or(0) > kTrackGapSeconds) {

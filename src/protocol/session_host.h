@@ -19,6 +19,7 @@ namespace tavrin {
 enum class SessionTimer : int {
   Ack = 12,       // 100 ms: send the acknowledgement
   Activity = 13,  // 80 ms: end the receive flash of the connection image
+  Silence = 14,   // the silence limit of a read: the logger has stopped answering
 };
 
 // What NotifyDeviceInfo reports, with the device page's notice codes.

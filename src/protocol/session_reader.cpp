@@ -11,6 +11,7 @@ void CLoggerSession::OnDataArrived() {
   if (!link_) return;
   link_->AcknowledgeDataArrived();
   const size_t available = link_->Waiting();
+  if (available > 0 && transferActive_) WatchForSilence();
   ShowReceiving();
   // Only what is there now, taken one byte at a time: a handler's message box may run a nested
   // drain that takes the rest, and the bytes must still be handled in the order they came.
@@ -36,7 +37,11 @@ void CLoggerSession::HandleByte(uint8_t byte) {
 void CLoggerSession::OnTimer(SessionTimer timer) {
   host_.StopTimer(timer);
   if (timer == SessionTimer::Ack) {
-    SendCommand(kCmdAck);
+    // A read that has ended (stopped, or its track file failed) asks for nothing more, even when
+    // a Next Sector was still on its way.
+    if (transferActive_) SendCommand(kCmdAck);
+  } else if (timer == SessionTimer::Silence) {
+    OnLoggerSilent();
   } else if (timer == SessionTimer::Activity) {
     host_.SetConnectionImage(IsConnected() ? ConnectionImage::Connected
                                            : ConnectionImage::Disconnected);
@@ -117,6 +122,10 @@ void CLoggerSession::OnConnectionLost() {
   host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
   if (wasReading) EndOperation(Operation::Read, Outcome::ConnectionLost);
   EndPendingOperations(Outcome::ConnectionLost);
+}
+
+void CLoggerSession::WatchForSilence() {
+  if (silenceMs_ > 0) host_.StartTimer(SessionTimer::Silence, silenceMs_);
 }
 
 void CLoggerSession::OnLoggerSilent() {

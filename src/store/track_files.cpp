@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <system_error>
 #include <tuple>
@@ -52,16 +51,11 @@ Result<void> CheckTrackFolder(const std::filesystem::path& folder) {
     return SystemFailure(code, "Cannot use the data folder " + name + ": " + std::strerror(code) +
                                    ". Choose another data folder or check its permissions.");
   }
-  std::string probe = name + "/.tavrin-write-check-XXXXXX";
-  const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
-  if (fd < 0) {
-    const int code = errno;
+  if (const int code = TrackWriteError(name)) {
     return SystemFailure(code, "Cannot store track records in " + name + ": " +
                                    std::strerror(code) +
                                    ". Choose another data folder or make this one writable.");
   }
-  ::close(fd);
-  ::unlink(probe.c_str());
   return {};
 }
 

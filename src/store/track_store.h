@@ -64,6 +64,9 @@ struct RecordTally;
 // file in it. Permission bits do not stop root and a read-only mount passes access(), so only a
 // file actually made tells. The failure says why in words the user can act on.
 Result<void> CheckTrackFolder(const std::filesystem::path& folder);
+// Makes a file of a track header's size in `folder` and removes it again: the error number of
+// what failed, 0 when tracks can be written there.
+int TrackWriteError(const std::string& folder);
 
 class CTrackStore {
  public:
@@ -94,6 +97,10 @@ class CTrackStore {
   std::string DayEntryName(const DateTime6& date) const;
 
   // ---- writing a track
+  // Whether track files can be made and written in the data folder, found by writing a test
+  // file there: permission bits do not stop root, and a read-only or full file system passes
+  // access(). A read asks this before it asks the logger for anything.
+  Result<void> CheckTracksCanBeWritten() const;
   // A download is about to write tracks: names it hands out from now on are its own, so two
   // tracks that start in the same second get two files instead of one written over the other.
   void BeginDownload() { takenNames_.clear(); }
@@ -152,8 +159,6 @@ class CTrackStore {
   bool LoadDayPoints(const SAVESTATE& day, IPointRows* list);
   bool DeleteDay(size_t index, const SAVESTATE& day);
   bool RemoveTrackEntry(size_t index);
-  // The download adds the entry of each track file it opens.
-  void AddTrackEntry(const SAVESTATE& entry) { trackEntries_.push_back(entry); }
 
   const std::vector<SAVESTATE>& TrackEntries() const { return trackEntries_; }
   const std::vector<SAVESTATE>& DayEntries() const { return dayEntries_; }

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -104,6 +105,30 @@ std::string NumberedTrackName(const std::string& base, int n) {
 }
 
 }  // namespace
+
+int TrackWriteError(const std::string& folder) {
+  std::string probe = folder + "/.tavrin-write-check-XXXXXX";
+  const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+  int error = fd < 0 ? errno : 0;
+  if (fd >= 0) {
+    // As much as a track's header, so that a folder without a free block is found too.
+    const TRACKHEADER header{};
+    if (auto written = WriteAt(fd, &header, sizeof header, 0); !written) {
+      error = written.Error().systemError;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+  }
+  return error;
+}
+
+Result<void> CTrackStore::CheckTracksCanBeWritten() const {
+  const int error = TrackWriteError(dataFolder_);
+  if (error == 0) return {};
+  return SystemFailure(error, "Cannot store tracks in the data folder " + dataFolder_ +
+                                  " (a test file could not be written there: " + ErrnoText(error) +
+                                  ").");
+}
 
 std::string CTrackStore::FreeTrackName(const TRACKHEADER& header) const {
   const std::string base = TrackFileName(header);

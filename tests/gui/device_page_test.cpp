@@ -11,6 +11,7 @@
 #include <QTabWidget>
 
 #include "../support/emulator_process.h"
+#include "../support/folder_conditions.h"
 #include "../support/pty_pair.h"
 #include "emulator/memory_file.h"
 #include "gui/device/device_ctrl_dlg.h"
@@ -219,7 +220,8 @@ TEST_F(DevicePage, DuringADownloadTheTabsAndTheDeviceActionsWait) {
   gui.boxes.clear();
   gui.Press("readOptions");
   EXPECT_TRUE(gui.SawBox("Reading data."));
-  // Stop is always offered, and keeps what arrived.
+  // Stop is always offered, keeps what arrived and puts the progress bar back.
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return gui.window->ProgressPosition() > 0; }));
   const size_t since = gui.ends.size();
   ASSERT_TRUE(gui.Press("stopReading"));
   const auto read = gui.WaitForEnd(Operation::Read, since);
@@ -228,6 +230,7 @@ TEST_F(DevicePage, DuringADownloadTheTabsAndTheDeviceActionsWait) {
   EXPECT_GT(read->points, 0u);
   EXPECT_LT(read->points, 3000u);
   EXPECT_EQ(gui.window->StatusText(), "Stop to read memory.");
+  EXPECT_EQ(gui.window->ProgressPosition(), 0);
   tabs->setCurrentIndex(1);
   EXPECT_EQ(tabs->currentIndex(), 1);
 }
@@ -247,6 +250,179 @@ TEST_F(DevicePage, ClosingTheWindowDuringADownloadKeepsWhatArrived) {
   uint32_t points = 0;
   for (const SAVESTATE& entry : store.TrackEntries()) points += entry.header.pointCount;
   EXPECT_GT(points, 600u);
+}
+
+// The track list never shows the row of a track that has no point yet: a track appears with its
+// points, when the read ends.
+TEST_F(DevicePage, OnlyTracksWithPointsAreListedDuringARead) {
+  ConnectAndReadOptions();
+  gui::CTrackListModel& list = gui.window->DevicePage()->TrackList();
+  std::vector<std::string> empty;  // rows listed without a point, as "first / last"
+  QObject watching;
+  QObject::connect(&list, &QAbstractItemModel::rowsInserted, &watching,
+                   [&](const QModelIndex&, int first, int last) {
+                     const auto cell = [&](int row, int column) {
+                       return list.data(list.index(row, column), Qt::DisplayRole).toString();
+                     };
+                     for (int row = first; row <= last; ++row) {
+                       if (cell(row, 6).trimmed() != QLatin1String("0")) continue;
+                       empty.push_back((cell(row, 1) + " / " + cell(row, 2)).toStdString());
+                     }
+                   });
+  const auto read = gui.PressAndWait("readNewTracks", Operation::Read);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->outcome, Outcome::Done);
+  EXPECT_TRUE(empty.empty()) << "listed with 0 points: " << empty.front();
+  EXPECT_EQ(list.RowCount(), 5);
+}
+
+// Disconnecting stops a read as Stop does, and says so with what was kept, as the command line
+// does; the figures are those on the disk.
+TEST_F(DevicePage, DisconnectingDuringAReadSaysWhatWasKept) {
+  ConnectAndReadOptions();
+  ASSERT_TRUE(gui.Press("readNewTracks"));
+  ASSERT_TRUE(GuiDriver::WaitFor(
+      [&] { return Session().ReceivedCount() > 600 && gui.window->ProgressPosition() > 0; }));
+  const size_t since = gui.ends.size();
+  gui.boxes.clear();
+  ASSERT_TRUE(gui.Press("connect"));
+  const auto read = gui.WaitForEnd(Operation::Read, since);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->outcome, Outcome::Stopped);
+  EXPECT_EQ(gui.window->ProgressPosition(), 0);
+
+  CTrackStore store;
+  ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
+  store.ListTracks(nullptr, false);
+  uint32_t points = 0;
+  for (const SAVESTATE& entry : store.TrackEntries()) points += entry.header.pointCount;
+  const size_t files = store.TrackEntries().size();
+  ASSERT_GT(points, 600u);
+  EXPECT_EQ(read->points, points);
+  ASSERT_EQ(gui.boxes.size(), 1u);
+  const std::string& told = gui.boxes.back().text;
+  EXPECT_EQ(told.rfind("Disconnected emulated(230400). The read was cut short after ", 0), 0u)
+      << told;
+  EXPECT_NE(told.find("The " + std::to_string(points) + " points received are saved in " +
+                      std::to_string(files) + (files == 1 ? " track file." : " track files.")),
+            std::string::npos)
+      << told;
+  EXPECT_EQ(gui.window->StatusText().toStdString().rfind("Disconnected emulated(230400). The read "
+                                                         "was cut short",
+                                                         0),
+            0u);
+  EXPECT_EQ(gui.Find<QPushButton>("connect")->text(), "Connect");
+}
+
+// A data folder that cannot take track files is found before the logger is asked for anything,
+// by each read button; the logger's tracks stay new for a read into a good folder.
+TEST_F(DevicePage, ADataFolderThatCannotTakeTracksIsFoundBeforeTheLoggerIsAsked) {
+  ConnectAndReadOptions();
+  const std::string folder = dir / "DataLog";
+  gui.period = ReadPeriod{{24, 5, 1, 8, 10, 0}, {24, 5, 1, 8, 19, 59}};
+  std::string readOnlyNotTried;
+  for (const bool readOnly : {false, true}) {
+    // Full to the last byte, where a file is made but not written; or mounted read-only.
+    std::optional<ScopedFileSizeLimit> full;
+    std::optional<ReadOnlyFolder> mounted;
+    if (readOnly) {
+      mounted.emplace(folder);
+      if (!mounted->Ready()) {
+        readOnlyNotTried = mounted->Why();
+        continue;
+      }
+    } else {
+      full.emplace(0);
+    }
+    const std::string why = readOnly ? "Read-only file system" : "File too large";
+    for (const char* button : {"readNewTracks", "getAllTracks", "getDateTime"}) {
+      SCOPED_TRACE(std::string(button) + " into a folder that says " + why);
+      gui.boxes.clear();
+      const size_t since = gui.ends.size();
+      ASSERT_TRUE(gui.Press(button));
+      ASSERT_FALSE(gui.boxes.empty());
+      EXPECT_EQ(gui.boxes.back().text,
+                "Cannot store tracks in the data folder " + folder +
+                    " (a test file could not be written there: " + why +
+                    "). Make the folder writable or free some disk space, then read again. "
+                    "Nothing was read from the logger.");
+      EXPECT_EQ(gui.boxes.back().icon, MsgIcon::Error);
+      EXPECT_FALSE(Session().TransferActive());
+      EXPECT_EQ(gui.ends.size(), since) << "an operation was started";
+    }
+  }
+  ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
+  EXPECT_EQ(Text("numberOfTrackPoints"), " 3000/3000");
+  const auto read = gui.PressAndWait("readNewTracks", Operation::Read);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->outcome, Outcome::Done);
+  EXPECT_EQ(read->points, 3000u);
+  EXPECT_EQ(TrackFiles().size(), 5u);
+  if (!readOnlyNotTried.empty()) GTEST_SKIP() << "no read-only folder: " << readOnlyNotTried;
+}
+
+// A folder that fills up during a read stops it at the track file that cannot be written, before
+// the logger counts the tracks as read; with room again, Read New Tracks gets every track.
+TEST_F(DevicePage, AFolderThatFillsUpStopsTheReadAndTheTracksStayNew) {
+  ConnectAndReadOptions();
+  {
+    // Room for 600 points a track: the first sector's points reach the disk, the rest of the
+    // first track does not.
+    const ScopedFileSizeLimit full(64 + 16 * 600);
+    const auto read = gui.PressAndWait("readNewTracks", Operation::Read);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->outcome, Outcome::Failed);
+    EXPECT_EQ(read->points, static_cast<uint32_t>(kPointsPerSector));
+    EXPECT_EQ(read->tracks, 1);
+  }
+  ASSERT_FALSE(gui.boxes.empty());
+  const std::string& told = gui.boxes.back().text;
+  EXPECT_EQ(gui.boxes.back().icon, MsgIcon::Error);
+  EXPECT_NE(told.find("File too large"), std::string::npos) << told;
+  EXPECT_NE(told.find("still new on the logger"), std::string::npos) << told;
+  EXPECT_NE(told.find("Read New Tracks"), std::string::npos) << told;
+  EXPECT_EQ(gui.window->ProgressPosition(), 0);
+  EXPECT_EQ(gui.window->DevicePage()->TrackList().RowCount(), 1);
+
+  ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
+  EXPECT_EQ(Text("numberOfTrackPoints"), " 3000/3000");
+  const auto again = gui.PressAndWait("readNewTracks", Operation::Read);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->outcome, Outcome::Done);
+  EXPECT_EQ(again->points, 3000u);
+  CTrackStore store;
+  ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
+  store.ListTracks(nullptr, false);
+  PointVector stored;
+  for (const SAVESTATE& entry : store.TrackEntries()) store.ReadTrackPoints(entry, stored);
+  const auto expected = ExpectedRecords(memory, kReadNewBinary);
+  ASSERT_EQ(stored.size(), expected.size());
+  EXPECT_EQ(std::memcmp(stored.data(), expected.data(), expected.size() * sizeof(SAVELOG)), 0);
+}
+
+// A logger that falls silent during a read: after the window's silence limit the read ends as
+// the command line ends it, keeping what arrived.
+class SilentLogger : public WindowTest {
+ protected:
+  SilentLogger() : WindowTest([](gui::WindowSetup& setup) { setup.loggerSilenceMs = 1500; }) {
+    options.faults.stopAfterSector = 2;
+  }
+};
+
+TEST_F(SilentLogger, TheReadEndsAsStoppedAnsweringAndKeepsWhatArrived) {
+  ConnectAndReadOptions();
+  const auto read = gui.PressAndWait("readNewTracks", Operation::Read);
+  ASSERT_TRUE(read) << "the window still waits for the logger";
+  EXPECT_EQ(read->outcome, Outcome::Failed);
+  EXPECT_EQ(read->points, 2u * kPointsPerSector);
+  EXPECT_EQ(read->tracks, 2);
+  ASSERT_FALSE(gui.boxes.empty());
+  EXPECT_EQ(gui.boxes.back().text,
+            "The logger stopped answering after 2 sectors. The 1024 points received are saved in "
+            "2 track files. Read the tracks again to get the rest.");
+  EXPECT_EQ(gui.window->ProgressPosition(), 0);
+  EXPECT_FALSE(Session().TransferActive());
+  EXPECT_EQ(TrackFiles().size(), 2u);
 }
 
 TEST_F(DevicePage, ALoggerThatLeavesTheLineSetsThePageBackToDisconnected) {

@@ -33,7 +33,9 @@ class GuiDriver {
   };
 
   // A window over `paths` with these ports; boxes are recorded and answered with `answer`.
-  explicit GuiDriver(AppPaths paths, std::optional<PortDiscovery> ports = std::nullopt) {
+  // `adjust` changes the rest of the setup before the window is made.
+  explicit GuiDriver(AppPaths paths, std::optional<PortDiscovery> ports = std::nullopt,
+                     const std::function<void(gui::WindowSetup&)>& adjust = nullptr) {
     gui::WindowSetup setup;
     setup.paths = std::move(paths);
     setup.ports = std::move(ports);
@@ -50,6 +52,7 @@ class GuiDriver {
     setup.askPeriod = [this] { return period; };
     setup.openDocument = [this](const std::string& path) { opened.push_back(path); };
     setup.portCheckMs = 100;
+    if (adjust) adjust(setup);
     window = std::make_unique<gui::CTVRDlg>(std::move(setup));
     QObject::connect(&window->Host(), &gui::CQtSessionHost::operationEnded,
                      [this](const OperationEnd& end) { ends.push_back(end); });

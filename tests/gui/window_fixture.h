@@ -15,7 +15,10 @@ namespace tavrin::test {
 
 class WindowTest : public ::testing::Test {
  protected:
-  WindowTest() : gui(Paths(dir), ports.Discovery()) {
+  WindowTest() : WindowTest(nullptr) {}
+  // `adjust` changes the window's setup before the window is made.
+  explicit WindowTest(const std::function<void(gui::WindowSetup&)>& adjust)
+      : gui(Paths(dir), ports.Discovery(), adjust) {
     QObject::connect(&poll, &QTimer::timeout, [this] {
       if (link != nullptr && link->IsOpen()) link->Poll();
     });

@@ -79,15 +79,7 @@ class CliFaults : public test::CliDevice, public ::testing::WithParamInterface<b
   test::ProgramResult ReadWith(const Fault& fault) {
     Start(fault.knobs);
     if (fault.ending == Ending::Knob) return test::RunProgram(ReadAll(), dir.Path());
-    if (fault.ending == Ending::FullDisk) {
-      // Room for the first 500 points of a track, as if the disk filled up then.
-      return test::Program(ReadAll(), dir.Path(),
-                           [] {
-                             const rlimit limit{64 + 16 * 500, 64 + 16 * 500};
-                             ::setrlimit(RLIMIT_FSIZE, &limit);
-                           })
-          .Wait();
-    }
+    if (fault.ending == Ending::FullDisk) return ReadIntoAFullFolder(ReadAll());
     test::Program read(ReadAll(), dir.Path());
     // Paced at 38400 baud the read takes several seconds; this is well inside it.
     std::this_thread::sleep_for(std::chrono::milliseconds(900));
@@ -95,6 +87,17 @@ class CliFaults : public test::CliDevice, public ::testing::WithParamInterface<b
     if (fault.ending == Ending::KillTavrin) read.Signal(SIGKILL);
     if (fault.ending == Ending::KillEmulator) process->Stop(SIGKILL);
     return read.Wait();
+  }
+
+  // Room for 600 points a track, as if the disk filled up then: the first sector's points reach
+  // the disk, the rest of the first track does not.
+  test::ProgramResult ReadIntoAFullFolder(const std::vector<std::string>& read) {
+    return test::Program(read, dir.Path(),
+                         [] {
+                           const rlimit limit{64 + 16 * 600, 64 + 16 * 600};
+                           ::setrlimit(RLIMIT_FSIZE, &limit);
+                         })
+        .Wait();
   }
 
   // The points of the stored tracks, in name order, as the next start of tavrin sees them.
@@ -151,6 +154,32 @@ TEST_P(CliFaults, AFirstReadThatFailsKeepsEveryPointThatArrived) {
       EXPECT_NE(read.err.find("Free some disk space"), std::string::npos) << read.err;
     }
   }
+}
+
+// A read of new tracks into a folder that fills up stops at the track file that cannot be
+// written, before the logger counts the tracks as read; with room again, read --new gets them.
+TEST_P(CliFaults, ANewReadIntoAFolderThatFillsUpLeavesTheTracksNew) {
+  Start();
+  std::vector<std::string> readNew = {"read", "--port", pty, "--new"};
+  if (Nmea()) readNew.push_back("--nmea");
+  const auto full = ReadIntoAFullFolder(Command(readNew));
+  EXPECT_EQ(full.exitCode, 1) << full.err;
+  EXPECT_NE(full.err.find("File too large"), std::string::npos) << full.err;
+  EXPECT_NE(full.err.find("The read was stopped there, before the logger was told that it "
+                          "succeeded, so the tracks that were not saved are still new on the "
+                          "logger."),
+            std::string::npos)
+      << full.err;
+  EXPECT_NE(full.err.find("tavrin read --new"), std::string::npos) << full.err;
+  EXPECT_EQ(Lines(full.out), StoredPaths()) << "the track kept is named";
+  EXPECT_TRUE(Same(StoredPoints(), Expected(Mode() + 4, 0, test::kPointsPerSector)));
+  EXPECT_EQ(Info().at("new-points"), "3000");
+
+  const auto again = test::RunProgram(Command(readNew), dir.Path());
+  ASSERT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_EQ(Lines(again.out).size(), 5u);
+  EXPECT_TRUE(Same(StoredPoints(), Expected(Mode() + 4)));
+  EXPECT_EQ(Info().at("new-points"), "0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Binary, CliFaults, ::testing::Values(false));

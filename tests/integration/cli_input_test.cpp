@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "../support/emulator_process.h"
+#include "../support/folder_conditions.h"
 #include "../support/program_run.h"
 #include "../support/sample_memory.h"
 #include "emulator/memory_file.h"
@@ -338,6 +339,26 @@ TEST_F(CliDataFolder, ReadRefusesAFolderItCannotWriteBeforeAskingTheLogger) {
     EXPECT_TRUE(read.out.empty());
     EXPECT_EQ(NewPoints(), "3000") << "the logger was asked for its tracks";
   }
+}
+
+TEST_F(CliDataFolder, AReadOnlyFolderIsRefusedAndTheTracksStayNewForAGoodOne) {
+  ASSERT_FALSE(pty.empty()) << emulator->Errors();
+  {
+    test::ReadOnlyFolder readOnly(dataFolder);
+    if (!readOnly.Ready()) GTEST_SKIP() << readOnly.Why();
+    const auto read = Tavrin({"read", "--port", pty, "--new"});
+    EXPECT_EQ(read.exitCode, 1);
+    EXPECT_TRUE(Contains(read.err, "cannot store tracks in the data folder " + dataFolder +
+                                       " (a test file could not be written there: Read-only "
+                                       "file system)"))
+        << read.err;
+    EXPECT_TRUE(read.out.empty());
+  }
+  EXPECT_EQ(NewPoints(), "3000");
+  const auto read = Tavrin({"read", "--port", pty, "--new"});
+  ASSERT_EQ(read.exitCode, 0) << read.err;
+  EXPECT_EQ(Lines(read.out).size(), 5u);
+  EXPECT_EQ(NewPoints(), "0");
 }
 
 }  // namespace

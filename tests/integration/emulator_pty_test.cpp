@@ -87,8 +87,8 @@ bool IsControl(const Item& item) {
   return !item.IsPoint();
 }
 
-// A host's read: the command, then an acknowledgement after the information answer and after
-// each Next Sector, until Success. Returns the decoded points.
+// A host's read: the command, then an acknowledgement after the information answer, after each
+// Next Sector and after Success. Returns the decoded points.
 std::vector<SAVELOG> Download(Port& port, int mode) {
   const std::string m = std::to_string(mode);
   port.Send("PSRF200," + m + ",0,0,0,0,0");
@@ -106,7 +106,10 @@ std::vector<SAVELOG> Download(Port& port, int mode) {
     const Item& end = items.back();
     const bool success = end.frame ? end.FrameType() == kFrameEndOfMessage
                                    : end.Text() == MakeSentence("PSRF200," + m + ",0,0,0,0,0");
-    if (success) break;
+    if (success) {
+      port.Send("PSRF200," + m + ",2,0,0,0,0");  // the end is taken
+      break;
+    }
   }
   return points;
 }
@@ -154,6 +157,11 @@ TEST(EmulatorProgram, NewReadOverThePortTakesTheLastDayAndIsSaved) {
   Port port(path);
   const LoggerMemory demo = DemoMemory();
   ExpectHostRecords(Download(port, kReadNewBinary), demo.NewPoints(), kReadNewBinary);
+  // Answered after the acknowledgement of the end, which it therefore follows: nothing new left.
+  port.Send("PSRF202,1,0,0,0,0,0");
+  const auto info = port.Receive(1);
+  ASSERT_EQ(info.size(), 1u);
+  EXPECT_EQ(ParseInteger(Fields(info[0].Text()).at(14)), 0);
   EXPECT_EQ(emulator.Stop(SIGINT), 0);
   const MemoryResult saved = LoadMemoryFile(runtime / "after.json");
   ASSERT_TRUE(saved.memory) << saved.error;

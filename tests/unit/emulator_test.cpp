@@ -48,8 +48,8 @@ std::string Ack(int mode) {
 }
 
 // A whole read as a patient host runs it: the information answer, then one acknowledgement per
-// block. Checks on the way that a block is points followed by one control answer, and that
-// nothing more arrives until the host acknowledges.
+// block and one for the end. Checks on the way that a block is points followed by one control
+// answer, and that nothing more arrives until the host acknowledges.
 struct Download {
   std::vector<std::string> info;  // fields of the Tracking Data Information answer
   std::vector<std::vector<Item>> blocks;
@@ -81,6 +81,7 @@ Download RunRead(Line& line, const std::string& command) {
       d.points.push_back(Decode(block[i]));
     }
     d.end = ControlOf(block.back());
+    if (d.end == Answer::kSuccess) line.Send(Ack(mode));  // the host has taken the end
     if (d.end != Answer::kNextSector) return d;
   }
 }
@@ -347,6 +348,29 @@ TEST(EmulatorRead, EndCommandAbandonsTheReadSilently) {
   line.Advance(5s);
   EXPECT_TRUE(line.Take().empty());
   EXPECT_EQ(GpbtFields(line)[14], "10");
+}
+
+// The points of a read of new tracks count as read when the host acknowledges Success, not when
+// the logger sends it: a host that could not store the last sector stops instead, or goes away,
+// and finds them new next time.
+TEST(EmulatorRead, NewPointsCountAsReadOnlyOnceTheHostTakesTheEnd) {
+  for (const char* instead : {"PSRF203,0", "PSRF200,5,3,0,0,0,0", ""}) {
+    Line line(Memory(6, 4, 0));
+    line.Send("PSRF200,5,0,0,0,0,0");
+    line.Send(Ack(5));
+    line.Send(Ack(5));
+    auto items = line.Take();
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(ControlOf(items.back()), Answer::kSuccess);
+    if (*instead != '\0') line.Send(instead);
+    line.Advance(10s);
+    line.Take();
+    EXPECT_EQ(GpbtFields(line)[14], "6") << "after " << instead;
+  }
+  Line line(Memory(6, 4, 0));
+  const Download d = RunRead(line, "PSRF200,5,0,0,0,0,0");
+  EXPECT_EQ(d.points.size(), 6u);
+  EXPECT_EQ(GpbtFields(line)[14], "0");
 }
 
 TEST(EmulatorRead, NackSendsTheLastBlockAgain) {

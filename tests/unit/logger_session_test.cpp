@@ -251,10 +251,10 @@ TEST_F(Session, BinaryDownloadWritesTheTrackAndReportsProgress) {
   }
   StartBinaryRead(points[0]);
   EXPECT_TRUE(session.DownloadInProgress());
-  ASSERT_EQ(host.trackList.rows.size(), 1u);
-  EXPECT_EQ(host.trackList.rows[0][1], "2015-03-05 08:30:00");
   SendPoints(points);
   EndRead();
+  ASSERT_EQ(host.trackList.rows.size(), 1u);
+  EXPECT_EQ(host.trackList.rows[0][1], "2015-03-05 08:30:00");
   EXPECT_EQ(Sent(), MakeSentence("PSRF200,1,2,0,0,0,0"));  // acknowledgement of the end
   EXPECT_TRUE(host.SawStatus("<<< Receive(96/200)"));
   EXPECT_EQ(std::vector<int>(host.progress.end() - 6, host.progress.end()),

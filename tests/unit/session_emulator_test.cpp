@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
+#include "../support/folder_conditions.h"
 #include "../support/sample_memory.h"
 #include "../support/session_test_host.h"
 #include "emulator/emulator_link.h"
@@ -177,6 +179,72 @@ TEST_F(EmulatedLogger, ASilentLoggerEndsTheReadWhenTheHostGivesUp) {
   session.OnLoggerSilent();
   EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::Failed);
   ExpectStored(kReadAllBinary, 0, 2 * kPointsPerSector);
+
+  // With a silence limit of its own the session gives up by itself, keeping the same points.
+  std::filesystem::remove_all(dir.Path());
+  ASSERT_TRUE(store.PrepareDataFolder(dir.Path()));
+  session.SetSilenceLimit(5000);
+  Connect(faults);
+  EXPECT_FALSE(Run(Operation::Read, kCmdReadAllBinary));
+  ASSERT_TRUE(host.Ended(Operation::Read));
+  EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::Failed);
+  EXPECT_EQ(host.messages.back().text.rfind("The logger stopped answering after 2 sectors.", 0), 0u)
+      << host.messages.back().text;
+  EXPECT_EQ(host.progress.back(), 0);
+  ExpectStored(kReadAllBinary, 0, 2 * kPointsPerSector);
+}
+
+// A track file that cannot be written stops the read where it failed, before the logger is
+// asked for more or hears that the read succeeded: the tracks not saved stay new, and the next
+// read of new tracks, with room again, gets every track.
+TEST_F(EmulatedLogger, ATrackFileThatCannotBeWrittenStopsTheReadAndTheTracksStayNew) {
+  struct Case {
+    const char* where;
+    uint32_t pointsPerSector;
+    size_t points;  // in the logger's memory
+    rlim_t room;    // points a track file has room for
+    uint32_t kept;  // points the read keeps: what reached the disk before the failed write
+  };
+  const Case cases[] = {
+      {"at the end of a sector", 256, 3000, 400, 256},
+      {"where a track ends, in the last sector", 600, 1000, 650, 600},
+      {"at the end of the read", 200, 300, 250, 200},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.where);
+    std::filesystem::remove_all(dir.Path());
+    ASSERT_TRUE(store.PrepareDataFolder(dir.Path()));
+    memory = test::SampleMemory();
+    memory.pointsPerSector = c.pointsPerSector;
+    memory.points.resize(c.points);
+    Connect();
+    {
+      const test::ScopedFileSizeLimit full(64 + 16 * c.room);
+      EXPECT_FALSE(Run(Operation::Read, kCmdReadNewBinary));
+    }
+    const OperationEnd end = *host.Ended(Operation::Read);
+    EXPECT_EQ(end.outcome, Outcome::Failed);
+    EXPECT_EQ(end.points, c.kept);
+    EXPECT_EQ(end.tracks, 1);
+    const std::string& told = host.messages.back().text;
+    EXPECT_EQ(told.rfind("Could not write the track file " + (dir / "20240501_080000.bt0") +
+                             ": File too large.",
+                         0),
+              0u)
+        << told;
+    EXPECT_NE(told.find(" The read was stopped there, before the logger was told that it "
+                        "succeeded, so the tracks that were not saved are still new on the "
+                        "logger."),
+              std::string::npos)
+        << told;
+    EXPECT_NE(told.find("tavrin read --new"), std::string::npos) << told;
+    EXPECT_EQ(link->Memory().newFrom, 0u) << "the logger counts the points as read";
+    ExpectStored(kReadNewBinary, 0, c.kept);
+
+    ASSERT_TRUE(Run(Operation::Read, kCmdReadNewBinary));
+    EXPECT_EQ(host.Ended(Operation::Read)->points, c.points);
+    ExpectStored(kReadNewBinary);
+  }
 }
 
 }  // namespace

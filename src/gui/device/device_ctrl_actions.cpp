@@ -78,12 +78,36 @@ void CDeviceCtrlDlg::Connect() {
 
 void CDeviceCtrlDlg::Disconnect() {
   // A read in progress is stopped as the stop command does, keeping what arrived.
+  const bool reading = owner_.Session().TransferActive();
   owner_.Session().ConnectDevice(false);
   ClearDeviceFields();
   connect_->setText(QStringLiteral("Connect"));
   ApplyEnablingRule(false);
   ListPortsAgain();
   Status("Disconnected " + PortText());
+  if (reading) ReportReadCutShort();
+}
+
+// As the command line tells of a read it stops: cut short, and what of it was kept.
+void CDeviceCtrlDlg::ReportReadCutShort() {
+  const CLoggerSession& session = owner_.Session();
+  const std::string text = "Disconnected " + PortText() + " The read was cut short " +
+                           SectorsText(session.SectorsReceived()) + ". " + session.SavedSummary() +
+                           " Connect again and read the tracks again to get the rest.";
+  Status(text);
+  owner_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
+}
+
+// A read into a folder that cannot take its track files would lose them, and a read of new
+// tracks would leave the logger counting them as read: the folder is tried first.
+bool CDeviceCtrlDlg::TracksCanBeStored() {
+  const auto writable = owner_.Store().CheckTracksCanBeWritten();
+  if (writable) return true;
+  owner_.ShowMessage(writable.Error().reason +
+                         " Make the folder writable or free some disk space, then read again. "
+                         "Nothing was read from the logger.",
+                     MsgIcon::Error, MsgButtons::Ok);
+  return false;
 }
 
 void CDeviceCtrlDlg::OnDeviceSettings() {
@@ -132,6 +156,7 @@ void CDeviceCtrlDlg::OnReadNewTracks() {
     owner_.ShowMessage(kNothingToRead, MsgIcon::Information, MsgButtons::Ok);
     return;
   }
+  if (!TracksCanBeStored()) return;
   owner_.Session().SendCommand(nmea_->isChecked() ? kCmdReadNewNmea : kCmdReadNewBinary);
 }
 
@@ -141,6 +166,7 @@ void CDeviceCtrlDlg::OnGetAllTracks() {
     owner_.ShowMessage(kNothingToRead, MsgIcon::Information, MsgButtons::Ok);
     return;
   }
+  if (!TracksCanBeStored()) return;
   if (owner_.ShowMessage("Recommend \"Get New of Memory\".\r\nExecute \"Get All of Memory\"?",
                          MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
     return;
@@ -165,6 +191,7 @@ void CDeviceCtrlDlg::OnGetDateTime() {
     owner_.ShowMessage(kNothingToRead, MsgIcon::Information, MsgButtons::Ok);
     return;
   }
+  if (!TracksCanBeStored()) return;
   // The session asks for the period through the window's Read period dialog.
   owner_.Session().SendCommand(nmea_->isChecked() ? kCmdReadPeriodNmea : kCmdReadPeriodBinary);
 }

@@ -65,6 +65,8 @@ class CDeviceCtrlDlg : public QWidget {
   void ApplyEnablingRule(bool connected);
   bool Busy();
   bool ReadTestPasses() const;
+  bool TracksCanBeStored();
+  void ReportReadCutShort();
   void ShowPointCounts();
   void ClearDeviceFields();
   PortKind ShownKind() const;

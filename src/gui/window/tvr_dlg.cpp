@@ -65,6 +65,7 @@ CTVRDlg::CTVRDlg(WindowSetup setup)
   store_.SetProblemReporter([this](const TrackFileProblem& p) { NoteTrackFileProblem(p); });
   // The status row comes first: everything after may report on the status line.
   QWidget* statusRow = BuildStatusRow();
+  session_.SetSilenceLimit(setup_.loggerSilenceMs);
   LoadSettingsFile();
   UseStartUpDataFolder();
 

@@ -35,6 +35,9 @@ struct WindowSetup {
   std::function<int(QDialog&)> runDialog;                // empty: QDialog::exec
   std::function<std::optional<ReadPeriod>()> askPeriod;  // empty: the Read period dialog
   int portCheckMs = 1000;  // how often to look for ports that came or went
+  // How long a read waits for the logger's next byte before it ends as "stopped answering", as
+  // the command line's --timeout does by default.
+  int loggerSilenceMs = 10000;
   std::function<void(const std::string&)> openDocument;  // empty: the desktop's program
 };
 
