@@ -133,8 +133,7 @@ std::optional<long long> ToCalendarSeconds(const DateTime& dt) {
   t.tm_hour = dt.hour;
   t.tm_min = dt.minute;
   t.tm_sec = dt.second;
-  t.tm_isdst = -1;
-  const std::time_t seconds = std::mktime(&t);
+  const std::time_t seconds = ::timegm(&t);
   if (seconds == static_cast<std::time_t>(-1)) return std::nullopt;
   return static_cast<long long>(seconds);
 }

@@ -136,8 +136,9 @@ bool IsCalendarDateTime(const DateTime& dt);
 // shifting a damaged point cannot index outside the table.
 int MonthLength(int month, int year);
 
-// Seconds since the epoch with the host's local calendar, daylight saving left to the host.
-// Empty when a field lies outside its calendar range (month 1-12, day 1-31, hour 0-23,
+// Seconds since the epoch of a UTC date-time (as every point and header holds), whatever zone
+// the computer is in: its summer-time changes must neither split a track nor alter a drive
+// time. Empty when a field lies outside its calendar range (month 1-12, day 1-31, hour 0-23,
 // minute and second 0-59). Unlike IsCalendarDateTime, a day past the month's end counts on into
 // the next month (30 February is 1 or 2 March), so that a point the logger dated so still has
 // a time gap to its neighbours.

@@ -191,6 +191,16 @@ TEST(SecondsBetween, SignedDifferenceAndEmptyPrevious) {
   EXPECT_EQ(SecondsBetween(Point(23, 2, 28, 0, 0, 0), Point(23, 2, 30, 0, 0, 0)), 2 * 86400);
 }
 
+// Points hold UTC: the computer's own summer-time changes neither split a track at a gap that
+// is not there nor add or lose an hour of drive time.
+TEST(SecondsBetween, AreUtcSecondsWhateverZoneTheComputerIsIn) {
+  const test::ScopedTimeZone newYork("America/New_York");
+  EXPECT_EQ(SecondsBetween(Point(24, 3, 10, 1, 59, 59), Point(24, 3, 10, 2, 0, 0)), 1);
+  EXPECT_EQ(SecondsBetween(Point(24, 11, 3, 1, 59, 59), Point(24, 11, 3, 2, 0, 0)), 1);
+  EXPECT_EQ(SecondsBetween(Point(24, 11, 3, 0, 30, 0), Point(24, 11, 3, 2, 30, 0)), 7200);
+  EXPECT_EQ(ToCalendarSeconds(DateTime{24, 5, 1, 8, 5, 0}), 1714550700LL);
+}
+
 TEST(SecondsBetween, FailsOutsideCalendarRanges) {
   const SAVELOG good = Point(24, 1, 1, 0, 0, 0);
   for (const SAVELOG& bad :
@@ -201,10 +211,10 @@ TEST(SecondsBetween, FailsOutsideCalendarRanges) {
   }
 }
 
-TEST(SecondsBetween, IncludesTheHostsDaylightSavingHour) {
+TEST(SecondsBetween, CountEveryHourOfTheDayTheComputersClocksGoForward) {
   test::ScopedTimeZone zone("Europe/Berlin");
-  // Clocks went forward at 01:00 UTC on 31 March 2024; the local calendar skips 02:00-03:00.
-  EXPECT_EQ(SecondsBetween(Point(24, 3, 31, 1, 0, 0), Point(24, 3, 31, 4, 0, 0)), 2 * 3600);
+  // Clocks went forward on 31 March 2024; the local calendar skips 02:00-03:00, UTC does not.
+  EXPECT_EQ(SecondsBetween(Point(24, 3, 31, 1, 0, 0), Point(24, 3, 31, 4, 0, 0)), 3 * 3600);
 }
 
 TEST(Distance, MatchesTheLoggersTable) {
