@@ -6,7 +6,6 @@
 
 #include "base/version.h"
 #include "gui/window/tvr_app.h"
-#include "gui/window/tvr_dlg.h"
 
 namespace {
 
@@ -36,9 +35,8 @@ int main(int argc, char** argv) {
   tavrin::gui::PrepareWebEngine();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tavrin-lite"));
-  // The window system adds the display name to a caption that does not end with it: the caption
-  // is the name, so that the title bar reads "Tavrin Lite V1.1.0" and nothing more.
-  QApplication::setApplicationDisplayName(QString::fromUtf8(tavrin::gui::kProgramCaption));
+  // No display name: Qt would add it to every caption that does not end with it, and the title
+  // bars must read "Tavrin Lite V1.1.0", "Software Options", ... and nothing more.
   QApplication::setApplicationVersion(QString::fromUtf8(tavrin::kVersion));
   QApplication::setDesktopFileName(QStringLiteral("io.github.tavrinlite.TavrinLite"));
   tavrin::gui::UseKoreanFallbackFont();
