@@ -44,9 +44,9 @@ Result Run(const fs::path& folder, const std::string& memoryFile, int command, i
   const std::string pty = process.FirstLine();
   const fs::path data = folder / ("data-" + std::to_string(command) + "-" + std::to_string(baud));
   test::SessionTestHost host;
-  CTrackStore store;
+  TrackStore store;
   if (!store.PrepareDataFolder(data)) std::abort();
-  CLoggerSession session(host, store);
+  LoggerSession session(host, store);
   host.session = &session;
   session.SetPort(pty, 230400);
   Result result;

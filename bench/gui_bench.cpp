@@ -22,8 +22,8 @@
 #include "../tests/support/emulator_process.h"
 #include "emulator/memory_file.h"
 #include "full_logger.h"
-#include "gui/records/record_ctrl_dlg.h"
-#include "gui/window/tvr_app.h"
+#include "gui/records/track_record_page.h"
+#include "gui/window/application.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
   gui.Find<QTabWidget>("tabs")->setCurrentIndex(1);
   gui.Find<QRadioButton>("byTracks")->click();
   gui.Find<QCheckBox>("selectAllTracks")->click();
-  gui::CRecordCtrlDlg& page = *gui.window->RecordPage();
+  gui::TrackRecordPage& page = *gui.window->RecordTab();
   QElapsedTimer load;
   load.start();
   page.LoadRecord(0);  // the oldest track: the big one

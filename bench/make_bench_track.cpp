@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const long count = std::atol(argv[2]);
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   points.reserve(static_cast<size_t>(count));
   for (long k = 0; k < count; ++k) {
     const std::time_t t = 1577836800 + k;
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
                                127.0f + k * 1.3e-6f, static_cast<int>(k % 90),
                                static_cast<int>(k % 180) * 2));
   }
-  TRACKHEADER h;
+  TrackHeader h;
   h.marker = kTrackMarker;
   h.pointCount = static_cast<uint32_t>(count);
   h.firstDateTime = ToDateTime6(points.front().GetDateTime());
@@ -36,6 +36,6 @@ int main(int argc, char** argv) {
   std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(&h), sizeof h);
   out.write(reinterpret_cast<const char*>(points.data()),
-            static_cast<std::streamsize>(points.size() * sizeof(SAVELOG)));
+            static_cast<std::streamsize>(points.size() * sizeof(TrackPoint)));
   return out ? 0 : 1;
 }

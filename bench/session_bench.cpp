@@ -17,8 +17,8 @@ using namespace tavrin;
 
 constexpr int kPoints = 258048;  // a full 32-Mbit logger
 
-std::vector<SAVELOG> Track() {
-  std::vector<SAVELOG> points;
+std::vector<TrackPoint> Track() {
+  std::vector<TrackPoint> points;
   points.reserve(kPoints);
   for (int i = 0; i < kPoints; ++i) {
     const int s = i;  // one point a second from 2024-05-01 00:00:00
@@ -29,9 +29,9 @@ std::vector<SAVELOG> Track() {
   return points;
 }
 
-std::string Stream(const std::vector<SAVELOG>& points, bool nmea) {
+std::string Stream(const std::vector<TrackPoint>& points, bool nmea) {
   std::string bytes;
-  for (const SAVELOG& p : points) {
+  for (const TrackPoint& p : points) {
     if (nmea) {
       bytes += EncodeRmc(p);
     } else {
@@ -51,9 +51,9 @@ void DrainAndStore(benchmark::State& state, bool nmea) {
     const std::filesystem::path folder = ::mkdtemp(pattern);
     test::PtyPair pty;
     test::SessionTestHost host;
-    CTrackStore store;
+    TrackStore store;
     if (!store.PrepareDataFolder(folder)) std::abort();
-    CLoggerSession session(host, store);
+    LoggerSession session(host, store);
     host.session = &session;
     session.SetPort(pty.SlavePath(), 230400);
     session.ConnectDevice(true);

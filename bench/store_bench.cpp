@@ -41,7 +41,7 @@ class CountingRows : public IEntryRows {
  public:
   void RemoveAllRows() override { rows_ = 0; }
   int RowCount() const override { return rows_; }
-  void InsertRow(int, const SAVESTATE& entry, int number) override {
+  void InsertRow(int, const TrackEntry& entry, int number) override {
     benchmark::DoNotOptimize(&entry);
     benchmark::DoNotOptimize(number);
     ++rows_;
@@ -52,7 +52,7 @@ class CountingRows : public IEntryRows {
 };
 
 // A point `second` seconds after 2020-01-01 00:00:00 UTC.
-SAVELOG PointAt(long long second) {
+TrackPoint PointAt(long long second) {
   const std::time_t t = 1577836800 + second;
   std::tm utc{};
   gmtime_r(&t, &utc);
@@ -61,8 +61,8 @@ SAVELOG PointAt(long long second) {
   return MakePoint(dt, kFix3D, 37.5f + second * 1e-6f, 127.0f + second * 1e-6f, 50, 90);
 }
 
-void WriteTrack(const std::string& path, const std::vector<SAVELOG>& points) {
-  TRACKHEADER h;
+void WriteTrack(const std::string& path, const std::vector<TrackPoint>& points) {
+  TrackHeader h;
   h.marker = kTrackMarker;
   h.pointCount = static_cast<uint32_t>(points.size());
   h.firstDateTime = ToDateTime6(points.front().GetDateTime());
@@ -71,7 +71,7 @@ void WriteTrack(const std::string& path, const std::vector<SAVELOG>& points) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(&h), sizeof h);
   out.write(reinterpret_cast<const char*>(points.data()),
-            static_cast<std::streamsize>(points.size() * sizeof(SAVELOG)));
+            static_cast<std::streamsize>(points.size() * sizeof(TrackPoint)));
 }
 
 struct Fixture {
@@ -79,7 +79,7 @@ struct Fixture {
   fs::path manyFolder;
   std::vector<std::string> manyPaths;
   fs::path bigFile;
-  std::vector<SAVELOG> bigPoints;
+  std::vector<TrackPoint> bigPoints;
 
   Fixture() {
     char pattern[] = "/tmp/tavrin-bench-XXXXXX";
@@ -89,11 +89,11 @@ struct Fixture {
     // 10,000 short tracks, four a day.
     for (int i = 0; i < kTrackFiles; ++i) {
       const long long start = static_cast<long long>(i) * 6 * 3600;
-      std::vector<SAVELOG> points;
+      std::vector<TrackPoint> points;
       for (int k = 0; k < 20; ++k) points.push_back(PointAt(start + k));
-      TRACKHEADER h;
+      TrackHeader h;
       h.firstDateTime = ToDateTime6(points[0].GetDateTime());
-      CTrackStore names;
+      TrackStore names;
       if (!names.PrepareDataFolder(manyFolder)) std::abort();
       const std::string path = names.TrackFileName(h);
       WriteTrack(path, points);
@@ -164,7 +164,7 @@ void BM_ListBaseline_ReaddirSortOpenRead64Close(benchmark::State& state) {
 
 void BM_ListTracks(benchmark::State& state) {
   Fixture& data = Data();
-  CTrackStore store;
+  TrackStore store;
   if (!store.PrepareDataFolder(data.manyFolder)) std::abort();
   store.SetTimeZone(*LocalZone::Named("America/New_York", true));
   CountingRows rows;
@@ -200,10 +200,10 @@ void BM_LoadBaseline_ReadWholeFile(benchmark::State& state) {
 // The points stay in UTC as they are loaded, whatever the zone.
 void BM_LoadTrackPoints(benchmark::State& state) {
   Fixture& data = Data();
-  CTrackStore store;
+  TrackStore store;
   if (!store.PrepareDataFolder(data.bigFile.parent_path())) std::abort();
   store.SetTimeZone(*LocalZone::Named("America/New_York", true));
-  const SAVESTATE entry = *store.ReadTrackHeader(data.bigFile.string());
+  const TrackEntry entry = *store.ReadTrackHeader(data.bigFile.string());
   for (auto _ : state) {
     store.LoadTrackPoints(entry, nullptr);
     benchmark::DoNotOptimize(store.ExportPointList().data());
@@ -221,7 +221,7 @@ void BM_ShowPointsInZone(benchmark::State& state) {
   for (auto _ : state) {
     LocalTimes shown(zone);
     int minutes = 0;
-    for (const SAVELOG& point : data.bigPoints) minutes += shown.Of(point).minute;
+    for (const TrackPoint& point : data.bigPoints) minutes += shown.Of(point).minute;
     benchmark::DoNotOptimize(minutes);
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * data.bigPoints.size()));
@@ -231,7 +231,7 @@ void BM_ShowPointsInZone(benchmark::State& state) {
 // ---- compacting: every tenth point deleted
 
 void WriteBigWithDeletions(const Fixture& data, const fs::path& path) {
-  std::vector<SAVELOG> points = data.bigPoints;
+  std::vector<TrackPoint> points = data.bigPoints;
   for (size_t k = 0; k < points.size(); k += 10) points[k].SetDeleted(true);
   WriteTrack(path, points);
 }
@@ -262,12 +262,12 @@ void BM_CompactTrackFile(benchmark::State& state) {
   Fixture& data = Data();
   const fs::path path = data.root / "compact" / "20240101_000000.bt0";
   fs::create_directories(path.parent_path());
-  CTrackStore store;
+  TrackStore store;
   if (!store.PrepareDataFolder(path.parent_path())) std::abort();
   for (auto _ : state) {
     state.PauseTiming();
     WriteBigWithDeletions(data, path);
-    SAVESTATE entry = *store.ReadTrackHeader(path.string());
+    TrackEntry entry = *store.ReadTrackHeader(path.string());
     state.ResumeTiming();
     if (!store.CompactTrackFile(entry)) state.SkipWithError("compaction failed");
   }

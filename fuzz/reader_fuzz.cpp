@@ -8,11 +8,11 @@
 #include "protocol/response_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  tavrin::CResponseReader reader;
+  tavrin::ResponseReader reader;
   for (size_t i = 0; i < size; ++i) {
     const auto item = reader.Push(data[i]);
     if (!item) continue;
-    if (item->length > tavrin::CResponseReader::kMaxItem) std::abort();
+    if (item->length > tavrin::ResponseReader::kMaxItem) std::abort();
     if (item->binary) {
       tavrin::FrameChecksumOk(item->Bytes());
       tavrin::DecodePointFrame(item->Bytes());

@@ -45,7 +45,7 @@ class QuietHost : public ISessionHost {
   void PostConnectionLost() override { lostPosted = true; }
 
   // Runs what the session was promised, as the host's loop would.
-  void RunPending(CLoggerSession& session) {
+  void RunPending(LoggerSession& session) {
     while (dataPosted) {
       dataPosted = false;
       session.OnDataArrived();
@@ -109,9 +109,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   {
     QuietHost host;
-    CTrackStore store;
+    TrackStore store;
     if (!store.PrepareDataFolder(folder.Path())) std::abort();
-    CLoggerSession session(host, store);
+    LoggerSession session(host, store);
     auto owned = std::make_unique<test::ScriptedLink>();
     test::ScriptedLink& link = *owned;
     session.AttachLink(std::move(owned));

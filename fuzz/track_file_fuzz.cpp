@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
-  tavrin::CTrackStore store;
+  tavrin::TrackStore store;
   if (!store.PrepareDataFolder(folder)) std::abort();
   store.SetTimeZoneOffset(tavrin::TimeZoneOffset::FromMinutes(size % 2 ? 540 : -210));
   auto entry = store.ReadTrackHeader(path);

@@ -45,7 +45,7 @@ class CliContext {
   // exit code to end with: kExitOk when the default folder was never made (nothing was read
   // yet), kExitUsage with the reason on stderr when --data names no folder.
   std::optional<ExitCode> FindDataFolder();
-  CTrackStore& Store() { return store_; }
+  TrackStore& Store() { return store_; }
   const Settings& GetSettings() const { return settings_; }
   // Track files that were told of as bad, or read only in part, since the start.
   int FileProblems() const { return fileProblems_; }
@@ -54,7 +54,7 @@ class CliContext {
   std::string dataFolder_;
   bool dataFolderGiven_;
   Settings settings_;
-  CTrackStore store_;
+  TrackStore store_;
   int fileProblems_ = 0;
 };
 

@@ -17,7 +17,7 @@ namespace tavrin::cli {
 class CliHost : public ISessionHost {
  public:
   explicit CliHost(bool verbose) : verbose_(verbose) {}
-  void Attach(CLoggerSession* session) { session_ = session; }
+  void Attach(LoggerSession* session) { session_ = session; }
 
   // ISessionHost
   void SetStatusText(const std::string& text) override;
@@ -54,7 +54,7 @@ class CliHost : public ISessionHost {
   void TouchActivity();
 
   bool verbose_;
-  CLoggerSession* session_ = nullptr;
+  LoggerSession* session_ = nullptr;
   EventLoop loop_;
   bool answerYes_ = false;
   bool lost_ = false;

@@ -7,7 +7,7 @@
 
 #include "protocol/note_group.h"
 #include "serial/serial_port.h"
-#include "store/savelog.h"
+#include "store/track_point.h"
 
 namespace tavrin::cli {
 namespace {
@@ -76,7 +76,7 @@ CLI::Validator BaudRate() {
   return CLI::Validator(
       [](std::string& text) -> std::string {
         if (AllDigits(text, 0, text.size()) && text.size() <= 7 &&
-            CSerialPort::SpeedFor(static_cast<uint32_t>(std::stoul(text)))) {
+            SerialPort::SpeedFor(static_cast<uint32_t>(std::stoul(text)))) {
           return {};
         }
         return "'" + text +

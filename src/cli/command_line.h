@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "store/savelog.h"
+#include "store/track_point.h"
 #include "store/track_store.h"
 
 namespace tavrin::cli {

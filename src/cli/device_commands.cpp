@@ -110,7 +110,7 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
   InstallInterruptHandler();
   DeviceConnection device(global, o.port);
   if (!device.Connect() || !device.ReadInfo()) return kExitFailure;
-  CLoggerSession& session = device.Session();
+  LoggerSession& session = device.Session();
   const DeviceState& d = session.DeviceInfo();
   if (d.usedPoints == 0) {
     Fail("the logger's memory is empty: there are no tracks to read.");

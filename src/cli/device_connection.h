@@ -39,7 +39,7 @@ class DeviceConnection {
 
   CliContext& Context() { return context_; }
   CliHost& Host() { return host_; }
-  CLoggerSession& Session() { return session_; }
+  LoggerSession& Session() { return session_; }
   std::chrono::milliseconds Silence() const;
 
  private:
@@ -47,7 +47,7 @@ class DeviceConnection {
   PortOptions options_;
   CliContext context_;
   CliHost host_;
-  CLoggerSession session_;
+  LoggerSession session_;
   std::unique_ptr<ByteTrace> trace_;
 };
 

@@ -51,7 +51,7 @@ void OpenWithDesktop(const std::string& path) {
 // One map page of the points of all the files, one after another, beside the first file. A file
 // that cannot be read is told of and left off the page; the good ones are drawn. Without a map
 // key the web map service draws nothing, so the page that needs no key is written beside it.
-Result<std::vector<std::string>> ExportMapPages(CTrackStore& store, CKMLCreator& writer,
+Result<std::vector<std::string>> ExportMapPages(TrackStore& store, ExportWriter& writer,
                                                 const std::vector<std::string>& files,
                                                 bool withKey) {
   PointVector points;
@@ -81,7 +81,7 @@ Result<std::vector<std::string>> ExportMapPages(CTrackStore& store, CKMLCreator&
 }
 
 // The store has told why a file could not be read.
-Result<std::string> ExportOne(CTrackStore& store, CKMLCreator& writer, ExportKind kind,
+Result<std::string> ExportOne(TrackStore& store, ExportWriter& writer, ExportKind kind,
                               const std::string& file) {
   const auto entry = store.ReadTrackHeader(file);
   if (!entry || !store.LoadTrackPoints(*entry, nullptr)) return Failure{file + " cannot be read."};
@@ -102,9 +102,9 @@ bool PrepareOutFolder(const std::string& folder) {
 int RunExport(const GlobalOptions& global, const ExportArguments& args) {
   if (!PrepareOutFolder(args.outFolder)) return kExitFailure;
   CliContext context(global);
-  CTrackStore& store = context.Store();
+  TrackStore& store = context.Store();
   const ExportOptions options{store.Zone(), args.outFolder, context.GetSettings().googleMapLicense};
-  CKMLCreator writer(StderrMessages(), nullptr, options);
+  ExportWriter writer(StderrMessages(), nullptr, options);
   const auto announce = [&args](const std::string& path) {
     std::cout << path << std::endl;
     if (args.open) OpenWithDesktop(path);

@@ -25,7 +25,7 @@ class PrintedEntryRows : public IEntryRows {
  public:
   void RemoveAllRows() override { count_ = 0; }
   int RowCount() const override { return count_; }
-  void InsertRow(int, const SAVESTATE& entry, int number) override {
+  void InsertRow(int, const TrackEntry& entry, int number) override {
     PrintRow(EntryRowTexts(entry, number));
     ++count_;
   }
@@ -37,7 +37,7 @@ class PrintedEntryRows : public IEntryRows {
 class PrintedPointRows : public IPointRows {
  public:
   void RemoveAllRows() override {}
-  void AppendPointRows(std::span<const SAVELOG> points, int firstNumber,
+  void AppendPointRows(std::span<const TrackPoint> points, int firstNumber,
                        const LocalZone& zone) override {
     LocalTimes shown(zone);
     for (size_t i = 0; i < points.size(); ++i) {

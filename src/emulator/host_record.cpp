@@ -14,8 +14,8 @@ int ReceivedFixKind(int kind, int mode) {
 
 }  // namespace
 
-SAVELOG HostRecord(const SAVELOG& point, int mode) {
-  SAVELOG r;
+TrackPoint HostRecord(const TrackPoint& point, int mode) {
+  TrackPoint r;
   r.monthFix = static_cast<uint8_t>(0x40 | (point.monthFix & 0x0F));
   r.SetFixKind(ReceivedFixKind(point.FixKind(), mode));
   r.speed = point.speed;

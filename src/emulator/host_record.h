@@ -2,7 +2,7 @@
 // track files record for record with the memory they came from.
 #pragma once
 
-#include "store/savelog.h"
+#include "store/track_point.h"
 
 namespace tavrin::emulator {
 
@@ -10,6 +10,6 @@ namespace tavrin::emulator {
 // "track start" and "fix", so fix kinds 1-3 come back as 3; $GPRMC knows S, V and A, so 2 and 3
 // come back as 3 and 1 stays 1. Bit 6 of byte 0 is set, every reserved bit and the deleted mark
 // are clear.
-SAVELOG HostRecord(const SAVELOG& point, int mode);
+TrackPoint HostRecord(const TrackPoint& point, int mode);
 
 }  // namespace tavrin::emulator

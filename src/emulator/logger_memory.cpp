@@ -5,9 +5,9 @@
 
 namespace tavrin::emulator {
 
-std::span<const SAVELOG> LoggerMemory::NewPoints() const {
+std::span<const TrackPoint> LoggerMemory::NewPoints() const {
   const size_t from = std::min(newFrom, points.size());
-  return std::span<const SAVELOG>(points).subspan(from);
+  return std::span<const TrackPoint>(points).subspan(from);
 }
 
 uint32_t LoggerMemory::FirstUsedSector() const {
@@ -26,9 +26,10 @@ void LoggerMemory::Erase() {
 
 bool operator==(const LoggerMemory& a, const LoggerMemory& b) {
   // Points are compared as the 16 bytes the flash holds.
-  const bool samePoints = a.points.size() == b.points.size() &&
-                          (a.points.empty() || std::memcmp(a.points.data(), b.points.data(),
-                                                           a.points.size() * sizeof(SAVELOG)) == 0);
+  const bool samePoints =
+      a.points.size() == b.points.size() &&
+      (a.points.empty() ||
+       std::memcmp(a.points.data(), b.points.data(), a.points.size() * sizeof(TrackPoint)) == 0);
   return samePoints && a.newFrom == b.newFrom && a.options == b.options && a.notes == b.notes &&
          a.memoryMbit == b.memoryMbit && a.pointsPerSector == b.pointsPerSector;
 }

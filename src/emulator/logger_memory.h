@@ -13,7 +13,7 @@
 
 #include "protocol/device_state.h"
 #include "protocol/note_group.h"
-#include "store/savelog.h"
+#include "store/track_point.h"
 
 namespace tavrin::emulator {
 
@@ -22,7 +22,7 @@ constexpr uint32_t kDefaultMemoryMbit = 32;
 constexpr uint32_t kDefaultPointsPerSector = 4096;
 
 struct LoggerMemory {
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   size_t newFrom = 0;            // points from here on have not been read by a read of new tracks
   SaveOptions options{0, 1, 0};  // a point every second until the host says otherwise
   std::array<std::string, kNoteGroupCount> notes;
@@ -33,7 +33,7 @@ struct LoggerMemory {
   uint32_t Capacity() const { return LoggerCapacity(memoryMbit); }
   // Flash sectors an erase walks through (two per Mbit: 64 for 32 Mbit).
   uint32_t EraseSectorCount() const { return memoryMbit * 2; }
-  std::span<const SAVELOG> NewPoints() const;
+  std::span<const TrackPoint> NewPoints() const;
   // 1-based numbers of the first and last sector that hold points; 0 and 0 when empty.
   uint32_t FirstUsedSector() const;
   uint32_t LastUsedSector() const;

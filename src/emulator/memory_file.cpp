@@ -87,7 +87,7 @@ int ParseFix(const json& point, const std::string& where) {
                   value.dump());
 }
 
-SAVELOG ParsePoint(const json& point, size_t index) {
+TrackPoint ParsePoint(const json& point, size_t index) {
   const std::string where = "points[" + std::to_string(index) + "]: ";
   if (!point.is_object()) throw BadMemory(where + "a point must be an object");
   RejectUnknownKeys(point, kPointKeys, where);
@@ -117,8 +117,8 @@ std::array<std::string, kNoteGroupCount> ParseNotes(const json& root) {
   return notes;
 }
 
-std::vector<SAVELOG> ParsePoints(const json& root, uint32_t memoryMbit, uint32_t capacity) {
-  std::vector<SAVELOG> points;
+std::vector<TrackPoint> ParsePoints(const json& root, uint32_t memoryMbit, uint32_t capacity) {
+  std::vector<TrackPoint> points;
   if (!root.contains("points")) return points;
   const json& list = root["points"];
   if (!list.is_array()) throw BadMemory("\"points\" must be a list of points");
@@ -163,14 +163,14 @@ double ShortestDecimal(float value) {
   return static_cast<float>(shortest) == value ? shortest : static_cast<double>(value);
 }
 
-std::string TimeText(const SAVELOG& p) {
+std::string TimeText(const TrackPoint& p) {
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", 2000 + p.Year(), p.Month(),
                 p.Day(), p.Hour(), p.Minute(), p.Second());
   return text;
 }
 
-nlohmann::ordered_json PointJson(const SAVELOG& p) {
+nlohmann::ordered_json PointJson(const TrackPoint& p) {
   nlohmann::ordered_json j;
   j["time"] = TimeText(p);
   j["lat"] = ShortestDecimal(p.latitude);

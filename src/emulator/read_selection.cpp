@@ -31,17 +31,17 @@ bool InPeriod(const DateTime& t, const Period& period) {
   return period.from <= t && t <= period.to;
 }
 
-std::vector<SAVELOG> SelectPoints(const LoggerMemory& memory, int mode,
-                                  const std::vector<std::string_view>& fields) {
+std::vector<TrackPoint> SelectPoints(const LoggerMemory& memory, int mode,
+                                     const std::vector<std::string_view>& fields) {
   if (IsNewMode(mode)) {
     const auto fresh = memory.NewPoints();
-    return std::vector<SAVELOG>(fresh.begin(), fresh.end());
+    return std::vector<TrackPoint>(fresh.begin(), fresh.end());
   }
   if (!IsPeriodMode(mode)) return memory.points;
   const auto field = [&](size_t i) { return i < fields.size() ? fields[i] : std::string_view(); };
   const Period period = ParsePeriod(field(3), field(4), field(5), field(6));
-  std::vector<SAVELOG> selected;
-  for (const SAVELOG& p : memory.points) {
+  std::vector<TrackPoint> selected;
+  for (const TrackPoint& p : memory.points) {
     if (InPeriod(p.GetDateTime(), period)) selected.push_back(p);
   }
   return selected;

@@ -26,7 +26,7 @@ bool InPeriod(const DateTime& t, const Period& period);
 
 // The points a read command of `mode` sends, in recording order. `fields` are the command's
 // fields (field 0 the sentence name), consulted for the period of modes 7 and 8.
-std::vector<SAVELOG> SelectPoints(const LoggerMemory& memory, int mode,
-                                  const std::vector<std::string_view>& fields);
+std::vector<TrackPoint> SelectPoints(const LoggerMemory& memory, int mode,
+                                     const std::vector<std::string_view>& fields);
 
 }  // namespace tavrin::emulator

@@ -23,7 +23,7 @@ constexpr size_t kSentenceFlipAt = 7;
 
 }  // namespace
 
-ReadTransfer::ReadTransfer(int mode, std::vector<SAVELOG> points, uint32_t pointsPerSector,
+ReadTransfer::ReadTransfer(int mode, std::vector<TrackPoint> points, uint32_t pointsPerSector,
                            ControlForm control, ItemFaults faults)
     : mode_(mode),
       points_(std::move(points)),
@@ -62,7 +62,7 @@ void ReadTransfer::AppendItem(std::vector<uint8_t>& out, size_t itemNumber) {
   const bool firstSending = itemNumber > itemsSent_;
   itemsSent_ = std::max(itemsSent_, itemNumber);
   if (firstSending && itemNumber == faults_.dropItem) return;
-  const SAVELOG& point = points_[itemNumber - 1];
+  const TrackPoint& point = points_[itemNumber - 1];
   std::vector<uint8_t> item =
       IsBinaryMode(mode_) ? EncodePointFrame(point) : Bytes(EncodeRmc(point));
   if (firstSending && itemNumber == faults_.flipItem) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "store/savelog.h"
+#include "store/track_point.h"
 
 namespace tavrin::emulator {
 
@@ -27,8 +27,8 @@ struct ItemFaults {
 
 class ReadTransfer {
  public:
-  ReadTransfer(int mode, std::vector<SAVELOG> points, uint32_t pointsPerSector, ControlForm control,
-               ItemFaults faults);
+  ReadTransfer(int mode, std::vector<TrackPoint> points, uint32_t pointsPerSector,
+               ControlForm control, ItemFaults faults);
 
   int Mode() const { return mode_; }
   size_t PointCount() const { return points_.size(); }
@@ -50,7 +50,7 @@ class ReadTransfer {
   void AppendItem(std::vector<uint8_t>& out, size_t itemNumber);
 
   int mode_;
-  std::vector<SAVELOG> points_;
+  std::vector<TrackPoint> points_;
   uint32_t pointsPerSector_;
   ControlForm control_;
   ItemFaults faults_;

@@ -21,8 +21,9 @@ const char* ExportStatusText(ExportKind kind) {
   return "";
 }
 
-Result<std::string> WriteExport(CKMLCreator& writer, ExportKind kind, const std::string& trackFile,
-                                const std::string& programFolder, std::span<const SAVELOG> points) {
+Result<std::string> WriteExport(ExportWriter& writer, ExportKind kind, const std::string& trackFile,
+                                const std::string& programFolder,
+                                std::span<const TrackPoint> points) {
   switch (kind) {
     case ExportKind::Kml:
       return writer.MakeKml(trackFile, programFolder, points);
@@ -36,7 +37,7 @@ Result<std::string> WriteExport(CKMLCreator& writer, ExportKind kind, const std:
   return Failure{"Unknown export kind."};
 }
 
-std::vector<std::string> ExportTicked(CTrackStore& store, CKMLCreator& writer,
+std::vector<std::string> ExportTicked(TrackStore& store, ExportWriter& writer,
                                       const ExportCommand& command, const StatusFn& status,
                                       const MessageBoxFn& messageBox) {
   std::vector<std::string> written;
@@ -46,7 +47,8 @@ std::vector<std::string> ExportTicked(CTrackStore& store, CKMLCreator& writer,
     return written;
   }
   if (status) status(ExportStatusText(command.kind));
-  const std::vector<SAVESTATE>& entries = command.byDay ? store.DayEntries() : store.TrackEntries();
+  const std::vector<TrackEntry>& entries =
+      command.byDay ? store.DayEntries() : store.TrackEntries();
   for (size_t row = 0; row < command.ticked.size(); ++row) {
     if (!command.ticked[row]) continue;
     if (row >= entries.size()) {
@@ -57,7 +59,7 @@ std::vector<std::string> ExportTicked(CTrackStore& store, CKMLCreator& writer,
       }
       break;
     }
-    const SAVESTATE& entry = entries[row];
+    const TrackEntry& entry = entries[row];
     // A failed load has told the user; the export point list then still holds the previous
     // record, which must not be written under this record's name.
     const bool loaded =

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "store/track_store.h"
 
 namespace tavrin {
@@ -20,8 +20,9 @@ const char* ExportStatusText(ExportKind kind);
 
 // Writes one record's points in the given format; the program folder matters only for KML,
 // whose icon styles point into its kml_icons folder.
-Result<std::string> WriteExport(CKMLCreator& writer, ExportKind kind, const std::string& trackFile,
-                                const std::string& programFolder, std::span<const SAVELOG> points);
+Result<std::string> WriteExport(ExportWriter& writer, ExportKind kind, const std::string& trackFile,
+                                const std::string& programFolder,
+                                std::span<const TrackPoint> points);
 
 struct ExportCommand {
   ExportKind kind = ExportKind::Kml;
@@ -34,7 +35,7 @@ using StatusFn = std::function<void(const std::string&)>;
 
 // Loads each ticked record into the store's export point list and writes it, in row order.
 // Returns the files written. A record that cannot be loaded or written is reported and skipped.
-std::vector<std::string> ExportTicked(CTrackStore& store, CKMLCreator& writer,
+std::vector<std::string> ExportTicked(TrackStore& store, ExportWriter& writer,
                                       const ExportCommand& command, const StatusFn& status,
                                       const MessageBoxFn& messageBox);
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/result.h"
-#include "store/savelog.h"
+#include "store/track_point.h"
 
 namespace tavrin {
 

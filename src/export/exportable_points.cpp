@@ -5,7 +5,7 @@
 
 namespace tavrin {
 
-bool IsExportable(const SAVELOG& point) {
+bool IsExportable(const TrackPoint& point) {
   const double lat = point.latitude, lon = point.longitude;
   // The comparisons are false for NaN, so it fails them as infinity does.
   if (!(std::fabs(lat) <= 90 && std::fabs(lon) <= 180)) return false;
@@ -13,9 +13,9 @@ bool IsExportable(const SAVELOG& point) {
   return !zeroed;
 }
 
-ExportablePoints::ExportablePoints(std::span<const SAVELOG> points) : points_(points) {
-  leftOut_ = static_cast<size_t>(std::count_if(points.begin(), points.end(),
-                                               [](const SAVELOG& p) { return !IsExportable(p); }));
+ExportablePoints::ExportablePoints(std::span<const TrackPoint> points) : points_(points) {
+  leftOut_ = static_cast<size_t>(std::count_if(
+      points.begin(), points.end(), [](const TrackPoint& p) { return !IsExportable(p); }));
   if (leftOut_ == 0) return;
   kept_.reserve(points.size() - leftOut_);
   std::copy_if(points.begin(), points.end(), std::back_inserter(kept_), IsExportable);

@@ -8,30 +8,30 @@
 #include <span>
 #include <vector>
 
-#include "store/savelog.h"
+#include "store/track_point.h"
 
 namespace tavrin {
 
 // True for a point with a finite position on the globe (latitude -90..90, longitude -180..180)
 // that is not a zeroed record (no month and a position of exactly 0, 0).
-bool IsExportable(const SAVELOG& point);
+bool IsExportable(const TrackPoint& point);
 
 // The points of a track that an export writes. When every point is exportable, as nearly always,
 // they are the given points themselves; otherwise a copy of the exportable ones.
 class ExportablePoints {
  public:
-  explicit ExportablePoints(std::span<const SAVELOG> points);
+  explicit ExportablePoints(std::span<const TrackPoint> points);
   ExportablePoints(const ExportablePoints&) = delete;
   ExportablePoints& operator=(const ExportablePoints&) = delete;
 
-  std::span<const SAVELOG> Points() const { return points_; }
+  std::span<const TrackPoint> Points() const { return points_; }
   size_t LeftOut() const { return leftOut_; }
   // The track had points, but none an export can write.
   bool NoneLeft() const { return points_.empty() && leftOut_ > 0; }
 
  private:
-  std::vector<SAVELOG> kept_;
-  std::span<const SAVELOG> points_;
+  std::vector<TrackPoint> kept_;
+  std::span<const TrackPoint> points_;
   size_t leftOut_ = 0;
 };
 

@@ -3,7 +3,7 @@
 // Garmin's TrackPointExtension, which the schema lets through and many programs read.
 
 #include "export/export_paths.h"
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "export/markup_text.h"
 
 namespace tavrin {
@@ -28,8 +28,8 @@ const char* GpxFix(int fixKind) {
 
 }  // namespace
 
-Result<std::string> CKMLCreator::MakeGpx(std::span<const SAVELOG> points,
-                                         const std::string& trackFile) {
+Result<std::string> ExportWriter::MakeGpx(std::span<const TrackPoint> points,
+                                          const std::string& trackFile) {
   const ExportablePoints exportable(points);
   if (RefuseWithoutPositions(exportable, trackFile, "GPX")) return Told();
   const std::string path = OutputPath(FolderOf(trackFile), kGpxFolder, StemOf(trackFile) + ".gpx");
@@ -42,7 +42,7 @@ Result<std::string> CKMLCreator::MakeGpx(std::span<const SAVELOG> points,
   PrintUtf8("  <trk>\r\n");
   PrintUtf8("    <name>%s</name>\r\n", XmlText(StemOf(trackFile)).c_str());
   PrintUtf8("    <trkseg>\r\n");
-  for (const SAVELOG& point : exportable.Points()) WriteGpxPoint(point);
+  for (const TrackPoint& point : exportable.Points()) WriteGpxPoint(point);
   PrintUtf8("    </trkseg>\r\n");
   PrintUtf8("  </trk>\r\n");
   PrintUtf8("</gpx>\r\n");
@@ -54,7 +54,7 @@ Result<std::string> CKMLCreator::MakeGpx(std::span<const SAVELOG> points,
 }
 
 // One trkpt on one line.
-void CKMLCreator::WriteGpxPoint(const SAVELOG& point) {
+void ExportWriter::WriteGpxPoint(const TrackPoint& point) {
   ExportFile& f = file_;
   double longitude = point.longitude;
   // 180 east is 180 west, and only the latter is allowed; the same for what rounds to it.

@@ -1,7 +1,7 @@
 // KML for Google Earth: six icon styles by fix and motion, a placemark for every point between a
 // Start and a Stop placemark, and the whole track as one line.
 #include "export/export_paths.h"
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "export/markup_text.h"
 
 namespace tavrin {
@@ -24,7 +24,7 @@ constexpr FixStyle kFixStyles[] = {
 
 // A point at walking pace or slower gets a dot; a moving one an arrow turned to its heading.
 // Without a 2D or 3D fix the position is not trusted, so it gets the red dot whatever its speed.
-const char* StyleFor(const SAVELOG& point) {
+const char* StyleFor(const TrackPoint& point) {
   const bool moving = point.speed >= 3;
   switch (point.FixKind()) {
     case kFix2D:
@@ -38,9 +38,9 @@ const char* StyleFor(const SAVELOG& point) {
 
 }  // namespace
 
-Result<std::string> CKMLCreator::MakeKml(const std::string& trackFile,
-                                         const std::string& programFolder,
-                                         std::span<const SAVELOG> allPoints) {
+Result<std::string> ExportWriter::MakeKml(const std::string& trackFile,
+                                          const std::string& programFolder,
+                                          std::span<const TrackPoint> allPoints) {
   if (allPoints.empty()) {
     // The Start and Stop placemarks need a first and a last point.
     ShowMessage("Track " + NameOf(trackFile) +
@@ -50,14 +50,14 @@ Result<std::string> CKMLCreator::MakeKml(const std::string& trackFile,
   }
   const ExportablePoints exportable(allPoints);
   if (RefuseWithoutPositions(exportable, trackFile, "KML")) return Told();
-  const std::span<const SAVELOG> points = exportable.Points();
+  const std::span<const TrackPoint> points = exportable.Points();
   const std::string path = OutputPath(FolderOf(trackFile), kKmlFolder, StemOf(trackFile) + ".kml");
   if (!CreateFile(path, "Can't create KML file.")) return Told();
 
   WriteKmlHeader(trackFile, programFolder);
   PrintUtf8("    <Folder id=\"Positions\"><open>1</open>\r\n");
   WriteEndpointPlacemark(points.front(), true);
-  for (const SAVELOG& point : points) WritePositionPlacemark(point);
+  for (const TrackPoint& point : points) WritePositionPlacemark(point);
   WriteEndpointPlacemark(points.back(), false);
   PrintUtf8("    </Folder>\r\n");
   WriteTrackLine(points);
@@ -70,7 +70,7 @@ Result<std::string> CKMLCreator::MakeKml(const std::string& trackFile,
   return written;
 }
 
-void CKMLCreator::WriteKmlHeader(const std::string& trackFile, const std::string& programFolder) {
+void ExportWriter::WriteKmlHeader(const std::string& trackFile, const std::string& programFolder) {
   PrintUtf8("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n");
   PrintUtf8("<kml xmlns=\"http://www.opengis.net/kml/2.2\">\r\n");
   PrintUtf8("  <Document>\r\n");
@@ -84,7 +84,7 @@ void CKMLCreator::WriteKmlHeader(const std::string& trackFile, const std::string
   }
 }
 
-void CKMLCreator::WriteEndpointStyle(const char* id, const char* icon) {
+void ExportWriter::WriteEndpointStyle(const char* id, const char* icon) {
   PrintUtf8("\r\n");
   PrintUtf8("    <Style id=\"%s\">\r\n", id);
   PrintUtf8("      <LabelStyle>\r\n");
@@ -96,7 +96,7 @@ void CKMLCreator::WriteEndpointStyle(const char* id, const char* icon) {
   PrintUtf8("    </Style>\r\n");
 }
 
-void CKMLCreator::WriteFixStyle(const char* id, unsigned colour, const std::string& icon) {
+void ExportWriter::WriteFixStyle(const char* id, unsigned colour, const std::string& icon) {
   PrintUtf8("\r\n");
   PrintUtf8("    <Style id=\"%s\">\r\n", id);
   PrintUtf8("      <LabelStyle>\r\n");
@@ -114,7 +114,7 @@ void CKMLCreator::WriteFixStyle(const char* id, unsigned colour, const std::stri
 // The per-point pieces below run a million times for a long track, so they append their text
 // directly; each Append... matches the printf conversion of the line it writes.
 
-void CKMLCreator::WritePositionPlacemark(const SAVELOG& point) {
+void ExportWriter::WritePositionPlacemark(const TrackPoint& point) {
   ExportFile& f = file_;
   f.Append("\r\n      <Placemark>\r\n        <name>");
   f.AppendDateTime(localTimes_.Of(point), ' ');  // local time: the name is for people
@@ -133,7 +133,7 @@ void CKMLCreator::WritePositionPlacemark(const SAVELOG& point) {
   WritePlacemarkTail(point);
 }
 
-void CKMLCreator::WriteEndpointPlacemark(const SAVELOG& point, bool start) {
+void ExportWriter::WriteEndpointPlacemark(const TrackPoint& point, bool start) {
   file_.Append(start ? "\r\n      <Placemark>\r\n        <name>Start</name>\r\n"
                        "        <styleUrl>#Style_StartPoint</styleUrl>\r\n"
                      : "\r\n      <Placemark>\r\n        <name>Stop</name>\r\n"
@@ -142,7 +142,7 @@ void CKMLCreator::WriteEndpointPlacemark(const SAVELOG& point, bool start) {
 }
 
 // From the heading style down to the end of the placemark: the same for every placemark.
-void CKMLCreator::WritePlacemarkTail(const SAVELOG& point) {
+void ExportWriter::WritePlacemarkTail(const TrackPoint& point) {
   ExportFile& f = file_;
   f.Append("        <Style><IconStyle><heading>");
   f.AppendInt(point.HeadingDegrees());
@@ -158,7 +158,7 @@ void CKMLCreator::WritePlacemarkTail(const SAVELOG& point) {
   f.EndPiece();
 }
 
-void CKMLCreator::WriteTrackLine(std::span<const SAVELOG> points) {
+void ExportWriter::WriteTrackLine(std::span<const TrackPoint> points) {
   PrintUtf8("\r\n    <Placemark>\r\n");
   PrintUtf8("      <name>GPS-Track</name>\r\n");
   PrintUtf8("      <Style><LineStyle>\r\n");
@@ -171,7 +171,7 @@ void CKMLCreator::WriteTrackLine(std::span<const SAVELOG> points) {
   PrintUtf8("        <altitudeMode>relativeToGround</altitudeMode>\r\n");
   PrintUtf8("        <coordinates>\r\n");
   // All tuples on one line, each after ten spaces.
-  for (const SAVELOG& point : points) {
+  for (const TrackPoint& point : points) {
     file_.Append("          ");
     file_.AppendCoordinates(point.longitude, ",", point.latitude);
     file_.EndPiece();

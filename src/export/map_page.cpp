@@ -1,6 +1,6 @@
 // The HTML map page of the Track Record page: the track as a red line on the web map with START
 // and END markers, framed to fit.
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "export/map_view.h"
 #include "export/markup_text.h"
 
@@ -28,11 +28,11 @@ MapView MapExtent::View() const {
   return MapView{MapZoom(extent), latMin_ + halfLat, lonMin_ + halfLon};
 }
 
-Result<std::string> CKMLCreator::MakeMapPage(const std::string& dataFolder, int width, int height,
-                                             std::span<const SAVELOG> allPoints) {
+Result<std::string> ExportWriter::MakeMapPage(const std::string& dataFolder, int width, int height,
+                                              std::span<const TrackPoint> allPoints) {
   // Without a valid position the page shows the map without a track, as for no points at all.
   const ExportablePoints exportable(allPoints);
-  const std::span<const SAVELOG> points = exportable.Points();
+  const std::span<const TrackPoint> points = exportable.Points();
   // The page is always KML/Tvr_GoogleMap.html under the data folder, whatever track it shows.
   const std::string path = OutputPath(dataFolder, kKmlFolder, kMapPageName);
   if (!CreateFile(path, "Can't create MAP file")) return Told();
@@ -50,7 +50,7 @@ Result<std::string> CKMLCreator::MakeMapPage(const std::string& dataFolder, int 
   return written;
 }
 
-void CKMLCreator::WriteMapPageHead() {
+void ExportWriter::WriteMapPageHead() {
   std::string script = "https://maps.googleapis.com/maps/api/js?v=3.exp";
   if (!options_.mapKey.empty()) script += "&key=" + UrlQueryValue(options_.mapKey);
   PrintUtf8("<!DOCTYPE html>\r\n");
@@ -65,13 +65,13 @@ void CKMLCreator::WriteMapPageHead() {
 }
 
 // The start, the array of every point and the end; returns the view that frames them.
-MapView CKMLCreator::WriteMapTrackPoints(std::span<const SAVELOG> points) {
+MapView ExportWriter::WriteMapTrackPoints(std::span<const TrackPoint> points) {
   MapExtent extent;
   if (points.empty()) return extent.View();
   PrintUtf8("        var latlngS = new google.maps.LatLng(%f, %f);\r\n", points.front().latitude,
             points.front().longitude);
   PrintUtf8("        var trackCoordinates = [\r\n");
-  for (const SAVELOG& point : points) {
+  for (const TrackPoint& point : points) {
     file_.Append("            new google.maps.LatLng(");
     file_.AppendCoordinates(point.latitude, ", ", point.longitude);
     file_.Append("),\r\n");
@@ -85,7 +85,7 @@ MapView CKMLCreator::WriteMapTrackPoints(std::span<const SAVELOG> points) {
   return extent.View();
 }
 
-void CKMLCreator::WriteMapTrackLine() {
+void ExportWriter::WriteMapTrackLine() {
   PrintUtf8("        var trackPath = new google.maps.Polyline({\r\n");
   PrintUtf8("          path: trackCoordinates, geodesic: true, strokeColor: '#FF0000', \r\n");
   PrintUtf8("          strokeOpacity: 1.0, strokeWeight: 2});\r\n");
@@ -98,7 +98,7 @@ void CKMLCreator::WriteMapTrackLine() {
       "'END'});\r\n");
 }
 
-void CKMLCreator::WriteMapPageEnd(int width, int height) {
+void ExportWriter::WriteMapPageEnd(int width, int height) {
   PrintUtf8("      }\r\n");
   PrintUtf8("    </script>\r\n");
   PrintUtf8("  </Head>\r\n");

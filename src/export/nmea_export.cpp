@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "export/export_paths.h"
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "protocol/nmea.h"
 
 namespace tavrin {
@@ -24,8 +24,8 @@ DegreesMinutes SplitDegrees(double value) {
 
 }  // namespace
 
-Result<std::string> CKMLCreator::MakeTxt(std::span<const SAVELOG> points,
-                                         const std::string& trackFile) {
+Result<std::string> ExportWriter::MakeTxt(std::span<const TrackPoint> points,
+                                          const std::string& trackFile) {
   auto written = WriteSentenceFile(
       points, trackFile, OutputPath(FolderOf(trackFile), kTxtFolder, StemOf(trackFile) + ".txt"),
       "NMEA text", "Can't create Txt file");
@@ -33,14 +33,14 @@ Result<std::string> CKMLCreator::MakeTxt(std::span<const SAVELOG> points,
   return written;
 }
 
-Result<std::string> CKMLCreator::WriteSentenceFile(std::span<const SAVELOG> points,
-                                                   const std::string& trackFile,
-                                                   const std::string& path, const char* kind,
-                                                   const char* failureText) {
+Result<std::string> ExportWriter::WriteSentenceFile(std::span<const TrackPoint> points,
+                                                    const std::string& trackFile,
+                                                    const std::string& path, const char* kind,
+                                                    const char* failureText) {
   const ExportablePoints exportable(points);
   if (RefuseWithoutPositions(exportable, trackFile, kind)) return Told();
   if (!CreateFile(path, failureText)) return Told();
-  for (const SAVELOG& point : exportable.Points()) WriteRmcSentence(point);
+  for (const TrackPoint& point : exportable.Points()) WriteRmcSentence(point);
   auto written = FinishFile(path);
   if (written) ReportLeftOut(exportable, trackFile, *written);
   return written;
@@ -48,7 +48,7 @@ Result<std::string> CKMLCreator::WriteSentenceFile(std::span<const SAVELOG> poin
 
 // "$GPRMC,%.2d%.2d%.02d,A,%.2d%07.4f,%c,%.3d%07.4f,%c,%.2f,%d,%.2d%.2d%.2d,,*hh\r\n" with the
 // checksum in place of hh. Time and date are UTC, as the sentence defines them.
-void CKMLCreator::WriteRmcSentence(const SAVELOG& point) {
+void ExportWriter::WriteRmcSentence(const TrackPoint& point) {
   ExportFile& f = file_;
   const size_t start = f.Size();
   const DateTime utc = UtcDateTime(point);

@@ -1,6 +1,6 @@
 // The map page without a map key: the track as a red line with START and END markers, drawn by
 // Leaflet (from the distribution's package) on OpenStreetMap tiles, framed like the other page.
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "export/map_view.h"
 
 namespace tavrin {
@@ -12,10 +12,10 @@ constexpr char kAttribution[] =
 
 }  // namespace
 
-Result<std::string> CKMLCreator::MakeOpenMapPage(const std::string& dataFolder,
-                                                 std::span<const SAVELOG> allPoints) {
+Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
+                                                  std::span<const TrackPoint> allPoints) {
   const ExportablePoints exportable(allPoints);
-  const std::span<const SAVELOG> points = exportable.Points();
+  const std::span<const TrackPoint> points = exportable.Points();
   const std::string path = OutputPath(dataFolder, kKmlFolder, kOpenMapPageName);
   if (!CreateFile(path, "Can't create MAP file")) return Told();
   PrintUtf8("<!DOCTYPE html>\r\n<html>\r\n  <head>\r\n");
@@ -30,7 +30,7 @@ Result<std::string> CKMLCreator::MakeOpenMapPage(const std::string& dataFolder,
   PrintUtf8("  </head>\r\n  <body>\r\n    <div id=\"map-canvas\"></div>\r\n    <script>\r\n");
   PrintUtf8("      var track = [\r\n");
   MapExtent extent;
-  for (const SAVELOG& point : points) {
+  for (const TrackPoint& point : points) {
     file_.Append("        [");
     file_.AppendCoordinates(point.latitude, ", ", point.longitude);
     file_.Append("],\r\n");

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "base/version.h"
-#include "gui/window/tvr_app.h"
+#include "gui/window/application.h"
 
 namespace {
 
@@ -40,5 +40,5 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromUtf8(tavrin::kVersion));
   QApplication::setDesktopFileName(QStringLiteral("io.github.tavrinlite.TavrinLite"));
   tavrin::gui::UseKoreanFallbackFont();
-  return tavrin::gui::CTVRApp().Run(selfTest);
+  return tavrin::gui::Application().Run(selfTest);
 }

@@ -26,7 +26,7 @@ uint16_t MaskOf(const uint8_t* f) {
 
 }  // namespace
 
-std::optional<SAVELOG> DecodePointFrame(std::span<const uint8_t> frame) {
+std::optional<TrackPoint> DecodePointFrame(std::span<const uint8_t> frame) {
   if (frame.size() < kPointFrameLength) return std::nullopt;
   uint8_t f[kPointFrameLength];
   std::memcpy(f, frame.data(), kPointFrameLength);
@@ -34,7 +34,7 @@ std::optional<SAVELOG> DecodePointFrame(std::span<const uint8_t> frame) {
   for (size_t i = 0; i < kMaskedCount; ++i) {
     if (mask & (1u << (15 - i))) f[kMaskedFirst + i] |= 0x80;
   }
-  SAVELOG p;
+  TrackPoint p;
   p.monthFix = 0x40;
   p.SetFixKind(f[1] == kFrameTrackStart ? kFixTrackStart : kFix3D);
   std::memcpy(&p.latitude, f + 5, 4);
@@ -50,7 +50,7 @@ std::optional<SAVELOG> DecodePointFrame(std::span<const uint8_t> frame) {
   return p;
 }
 
-std::vector<uint8_t> EncodePointFrame(const SAVELOG& point) {
+std::vector<uint8_t> EncodePointFrame(const TrackPoint& point) {
   uint8_t f[kPointFrameLength] = {};
   f[0] = kFrameStart;
   f[1] = point.FixKind() == kFixTrackStart ? kFrameTrackStart : kFramePoint;

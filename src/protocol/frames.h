@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "store/savelog.h"
+#include "store/track_point.h"
 
 namespace tavrin {
 
@@ -35,11 +35,11 @@ bool FrameChecksumOk(std::span<const uint8_t> frame);
 
 // Decodes a point frame (types A and I) as received: restores the high bits, then builds the
 // point as the host stores it. Empty for a frame too short to hold a point.
-std::optional<SAVELOG> DecodePointFrame(std::span<const uint8_t> frame);
+std::optional<TrackPoint> DecodePointFrame(std::span<const uint8_t> frame);
 
 // A point frame that DecodePointFrame turns back into `point` (fix kinds 1-3 travel as "A" and
 // come back as 3).
-std::vector<uint8_t> EncodePointFrame(const SAVELOG& point);
+std::vector<uint8_t> EncodePointFrame(const TrackPoint& point);
 
 // A control frame (next sector, end of message, time over) with a valid checksum.
 std::vector<uint8_t> EncodeControlFrame(uint8_t type);

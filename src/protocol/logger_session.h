@@ -66,12 +66,12 @@ bool CheckNoteGroup(const std::string& group, size_t limit, const MessageBoxFn& 
 // "after 3 sectors", for messages about a read that stopped.
 std::string SectorsText(int sectors);
 
-class CLoggerSession {
+class LoggerSession {
  public:
-  CLoggerSession(ISessionHost& host, CTrackStore& store);
-  ~CLoggerSession();
-  CLoggerSession(const CLoggerSession&) = delete;
-  CLoggerSession& operator=(const CLoggerSession&) = delete;
+  LoggerSession(ISessionHost& host, TrackStore& store);
+  ~LoggerSession();
+  LoggerSession(const LoggerSession&) = delete;
+  LoggerSession& operator=(const LoggerSession&) = delete;
 
   // ---- connection
   void SetPort(const std::string& device, uint32_t baud) {
@@ -138,7 +138,7 @@ class CLoggerSession {
   // Reader and dispatch.
   void ShowReceiving();
   void HandleByte(uint8_t byte);
-  void Dispatch(const CResponseReader::Item& item);
+  void Dispatch(const ResponseReader::Item& item);
   void DispatchSentence(std::string_view line);
   void DispatchFrame(std::span<const uint8_t> frame);
   void CountDamaged();
@@ -154,10 +154,10 @@ class CLoggerSession {
   void OnTimeOver();
   void OnRmc(std::string_view line);
   void OnPointFrame(std::span<const uint8_t> frame);
-  void StorePoint(SAVELOG point);
-  void WritePoint(const SAVELOG& point);
+  void StorePoint(TrackPoint point);
+  void WritePoint(const TrackPoint& point);
   void ReportProgress();
-  void StartNewTrackFile(const SAVELOG& first);
+  void StartNewTrackFile(const TrackPoint& first);
   void OpenCurrentTrackFile();
   TrackSaved CloseCurrentTrack(TrackEnd end);
   // `what` went wrong with a track file; `advice` is what to do when the read ends anyway.
@@ -197,7 +197,7 @@ class CLoggerSession {
   void Status(const std::string& text) { host_.SetStatusText(text); }
 
   ISessionHost& host_;
-  CTrackStore& store_;
+  TrackStore& store_;
   std::unique_ptr<ILoggerLink> link_;
   LinkOpener opener_ = OpenSerialLink;
   std::string device_;
@@ -214,14 +214,14 @@ class CLoggerSession {
   bool infoComplete_ = false;
   uint8_t readMode_ = 0;
 
-  CResponseReader reader_;
+  ResponseReader reader_;
   bool activity_ = false;
 
   bool downloading_ = false;
   bool transferActive_ = false;
   int receivedCount_ = 0;
   int trackPointCount_ = 0;
-  SAVESTATE current_;
+  TrackEntry current_;
   int damagedItems_ = 0;
   std::vector<std::string> writtenTracks_;
   uint32_t pointsSaved_ = 0;

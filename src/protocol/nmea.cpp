@@ -144,8 +144,8 @@ long long ToHhmmss(const DateTime& t) {
   return t.hour * 10000LL + t.minute * 100LL + t.second;
 }
 
-SAVELOG DecodeRmc(const std::vector<std::string_view>& fields) {
-  SAVELOG p;
+TrackPoint DecodeRmc(const std::vector<std::string_view>& fields) {
+  TrackPoint p;
   DateTime t;  // only the parsed parts are written
   bool latitudeValid = true, longitudeValid = true;
   for (size_t k = 1; k < fields.size() && k <= 9; ++k) {
@@ -201,7 +201,7 @@ std::string NmeaCoordinate(float value, int degreeDigits, char positive, char ne
 
 }  // namespace
 
-std::string EncodeRmc(const SAVELOG& point) {
+std::string EncodeRmc(const TrackPoint& point) {
   const char status = point.FixKind() == kFixTrackStart ? 'S'
                       : point.FixKind() == kFixNone     ? 'V'
                                                         : 'A';

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/savelog.h"
+#include "store/track_point.h"
 
 namespace tavrin {
 
@@ -51,10 +51,10 @@ long long ToHhmmss(const DateTime& t);
 
 // Decodes the fields of a $GPRMC sentence (field 0 is the name) into a point, the way the host
 // stores it: status S is a track start, A a fix (kind 3), anything else no fix.
-SAVELOG DecodeRmc(const std::vector<std::string_view>& fields);
+TrackPoint DecodeRmc(const std::vector<std::string_view>& fields);
 
 // Encodes a point as a $GPRMC sentence that DecodeRmc turns back into the same record. Positions
 // carry enough decimals to come back as the same single-precision value.
-std::string EncodeRmc(const SAVELOG& point);
+std::string EncodeRmc(const TrackPoint& point);
 
 }  // namespace tavrin

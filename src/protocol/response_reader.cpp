@@ -4,7 +4,7 @@
 
 namespace tavrin {
 
-std::optional<CResponseReader::Item> CResponseReader::Push(uint8_t byte) {
+std::optional<ResponseReader::Item> ResponseReader::Push(uint8_t byte) {
   if (length_ == 0) {
     if (byte == '$' || byte == kFrameStart) {
       item_.bytes[0] = byte;

@@ -12,7 +12,7 @@
 
 namespace tavrin {
 
-class CResponseReader {
+class ResponseReader {
  public:
   static constexpr size_t kMaxItem = 128;
 

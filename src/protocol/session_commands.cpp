@@ -41,15 +41,14 @@ bool CheckNoteGroup(const std::string& group, size_t limit, const MessageBoxFn& 
   return false;
 }
 
-CLoggerSession::CLoggerSession(ISessionHost& host, CTrackStore& store)
-    : host_(host), store_(store) {}
+LoggerSession::LoggerSession(ISessionHost& host, TrackStore& store) : host_(host), store_(store) {}
 
-CLoggerSession::~CLoggerSession() {
+LoggerSession::~LoggerSession() {
   if (link_) link_->Close();
   if (downloading_) CloseCurrentTrack(TrackEnd::CutShort);
 }
 
-void CLoggerSession::ResetProtocolState() {
+void LoggerSession::ResetProtocolState() {
   // What one logger told of itself must not be taken for another's: an empty note group in an
   // answer leaves the field as it was.
   deviceState_ = DeviceState{};
@@ -61,12 +60,12 @@ void CLoggerSession::ResetProtocolState() {
   activity_ = false;
 }
 
-void CLoggerSession::SetTrace(ByteTrace* trace) {
+void LoggerSession::SetTrace(ByteTrace* trace) {
   trace_ = trace;
   if (link_) link_->SetTrace(trace);
 }
 
-bool CLoggerSession::ConnectDevice(bool open) {
+bool LoggerSession::ConnectDevice(bool open) {
   if (!open) {
     // Disconnecting in the middle of a read stops it first, as the stop command does, so the
     // logger is not left sending and the open track keeps what arrived.
@@ -88,12 +87,12 @@ bool CLoggerSession::ConnectDevice(bool open) {
 }
 
 Result<std::unique_ptr<ILoggerLink>> OpenSerialLink(const std::string& device, uint32_t baud) {
-  auto port = CSerialPort::OpenLink(device, baud);
+  auto port = SerialPort::OpenLink(device, baud);
   if (!port) return port.Error();
   return std::unique_ptr<ILoggerLink>(std::move(*port));
 }
 
-void CLoggerSession::AttachLink(std::unique_ptr<ILoggerLink> link) {
+void LoggerSession::AttachLink(std::unique_ptr<ILoggerLink> link) {
   if (link_) link_->Close();
   if (transferActive_) {
     FinishTransferEarly();
@@ -157,7 +156,7 @@ const CommandEntry* FindCommand(int number) {
 }  // namespace
 
 // Each group checked in order; the first refused one tells the user why.
-bool CLoggerSession::NoteGroupsAccepted(const NoteGroups& groups) {
+bool LoggerSession::NoteGroupsAccepted(const NoteGroups& groups) {
   const MessageBoxFn show = [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
     return host_.ShowMessage(text, icon, buttons);
   };
@@ -169,7 +168,7 @@ bool CLoggerSession::NoteGroupsAccepted(const NoteGroups& groups) {
 
 // The checks, questions and state changes that come before a command goes out; false when it
 // must not go out. Inputs the call did not carry are filled in here.
-bool CLoggerSession::PrepareCommand(int number, CommandInputs& inputs) {
+bool LoggerSession::PrepareCommand(int number, CommandInputs& inputs) {
   switch (number) {
     case kCmdSetOptions:
       if (!inputs.saveOptions) {
@@ -205,7 +204,7 @@ bool CLoggerSession::PrepareCommand(int number, CommandInputs& inputs) {
   return true;
 }
 
-std::string CLoggerSession::BuildCommand(int number, const CommandInputs& inputs) {
+std::string LoggerSession::BuildCommand(int number, const CommandInputs& inputs) {
   switch (number) {
     case kCmdSetOptions: {
       const SaveOptions& o = *inputs.saveOptions;
@@ -223,13 +222,13 @@ std::string CLoggerSession::BuildCommand(int number, const CommandInputs& inputs
   }
 }
 
-bool CLoggerSession::SendCommand(int number, const CommandInputs& inputs) {
+bool LoggerSession::SendCommand(int number, const CommandInputs& inputs) {
   return SendCommand(number, inputs, true);
 }
 
 // `fromUser` is false for the commands the session sends on its own account (acknowledgements,
 // the stop that ends a silent read): they end no operation of the user's.
-bool CLoggerSession::SendCommand(int number, CommandInputs inputs, bool fromUser) {
+bool LoggerSession::SendCommand(int number, CommandInputs inputs, bool fromUser) {
   const CommandEntry* command = FindCommand(number);
   if (command == nullptr) return false;  // not a command: nothing is sent
   if (!PrepareCommand(number, inputs)) {
@@ -255,7 +254,7 @@ bool CLoggerSession::SendCommand(int number, CommandInputs inputs, bool fromUser
 }
 
 // Commands that the logger answers leave their operation waiting; the others end here.
-void CLoggerSession::AfterSending(Operation operation, bool written) {
+void LoggerSession::AfterSending(Operation operation, bool written) {
   if (!written) {
     if (operation == Operation::Read) FinishTransferEarly();
     EndOperation(operation, Outcome::Failed);
@@ -268,7 +267,7 @@ void CLoggerSession::AfterSending(Operation operation, bool written) {
   }
 }
 
-bool CLoggerSession::SendSentence(std::string sentence) {
+bool LoggerSession::SendSentence(std::string sentence) {
   FillChecksum(sentence);
   const auto* bytes = reinterpret_cast<const uint8_t*>(sentence.data());
   for (int attempt = 0;; ++attempt) {
@@ -279,7 +278,7 @@ bool CLoggerSession::SendSentence(std::string sentence) {
   }
 }
 
-void CLoggerSession::BeginTransfer() {
+void LoggerSession::BeginTransfer() {
   transferActive_ = true;
   WatchForSilence();
   damagedItems_ = 0;
@@ -295,13 +294,13 @@ void CLoggerSession::BeginTransfer() {
   store_.BeginDownload();
 }
 
-void CLoggerSession::EndDownloadCutShort() {
+void LoggerSession::EndDownloadCutShort() {
   downloading_ = false;
   CloseCurrentTrack(TrackEnd::CutShort);
   store_.ListTracks(host_.DeviceTrackList(), false);
 }
 
-bool CLoggerSession::FinishTransferEarly() {
+bool LoggerSession::FinishTransferEarly() {
   endingRead_ = true;
   if (downloading_) EndDownloadCutShort();
   endingRead_ = false;
@@ -312,7 +311,7 @@ bool CLoggerSession::FinishTransferEarly() {
   return wasActive;
 }
 
-void CLoggerSession::EndOperation(Operation operation, Outcome outcome) {
+void LoggerSession::EndOperation(Operation operation, Outcome outcome) {
   OperationEnd end{operation, outcome};
   if (operation == Operation::Read) {
     host_.StopTimer(SessionTimer::Silence);
@@ -323,7 +322,7 @@ void CLoggerSession::EndOperation(Operation operation, Outcome outcome) {
   host_.OperationEnded(end);
 }
 
-void CLoggerSession::EndPendingOperations(Outcome outcome) {
+void LoggerSession::EndPendingOperations(Outcome outcome) {
   if (infoPending_) {
     infoPending_ = false;
     EndOperation(Operation::Info, outcome);

@@ -46,7 +46,7 @@ FieldSetter NumericField(size_t field) {
 
 }  // namespace
 
-void CLoggerSession::OnGpbt(std::string_view line) {
+void LoggerSession::OnGpbt(std::string_view line) {
   const auto fields = SplitFields(line);
   DeviceState& d = deviceState_;
   // Fields are taken in order, so field 14's notice comes after fields 1-13 are stored. An
@@ -71,7 +71,7 @@ void CLoggerSession::OnGpbt(std::string_view line) {
 
 // The new-point count ends an answer: the device page hears of it, and a full answer says what
 // the memory figures mean.
-void CLoggerSession::EndGpbt() {
+void LoggerSession::EndGpbt() {
   if (infoComplete_) {
     host_.NotifyDeviceInfo(DeviceNotice::CountsOnly);
     return;
@@ -93,7 +93,7 @@ void CLoggerSession::EndGpbt() {
   }
 }
 
-void CLoggerSession::OnFlashError(int code) {
+void LoggerSession::OnFlashError(int code) {
   Status(code == 0   ? "<<< Flash Memory Error(Type 1).\r\n"
          : code == 1 ? "<<< Flash Memory Error(Type 2).\r\n"
                      : "<<< Unknown Message(200,3)\r\n");
@@ -108,7 +108,7 @@ void CLoggerSession::OnFlashError(int code) {
   }
 }
 
-void CLoggerSession::OnErase(int code, long long a) {
+void LoggerSession::OnErase(int code, long long a) {
   if (code == 0) {
     host_.SetProgress(1000);
     Status("<<< Flash Memory Erase Done.\r\n");

@@ -26,7 +26,7 @@ std::string SectorsText(int sectors) {
   return "after " + std::to_string(sectors) + (sectors == 1 ? " sector" : " sectors");
 }
 
-void CLoggerSession::OnPsrf200(std::string_view line) {
+void LoggerSession::OnPsrf200(std::string_view line) {
   const auto fields = SplitFields(line);
   const long long type = FieldValue(fields, 1);
   const int code = static_cast<int>(FieldValue(fields, 2));
@@ -42,7 +42,7 @@ void CLoggerSession::OnPsrf200(std::string_view line) {
   }
 }
 
-void CLoggerSession::OnReadAnswer(int code, long long a, long long b, long long e, long long f) {
+void LoggerSession::OnReadAnswer(int code, long long a, long long b, long long e, long long f) {
   switch (code) {
     case 1:
       if (a == 0 && b == 0) {
@@ -68,16 +68,16 @@ void CLoggerSession::OnReadAnswer(int code, long long a, long long b, long long 
   }
 }
 
-void CLoggerSession::OnTrackingInformation(long long a, long long b, long long e, long long f) {
+void LoggerSession::OnTrackingInformation(long long a, long long b, long long e, long long f) {
   Status("<<< Tracking Data Information:\r\n");
   // A second information answer while a file is open ends that track; whether it was whole is
   // not known, so a stored copy with more points wins.
   if (downloading_) CloseCurrentTrack(TrackEnd::CutShort);
-  current_ = SAVESTATE{};
+  current_ = TrackEntry{};
   current_.firstTrack = static_cast<int32_t>(e);
   current_.endTrack = static_cast<int32_t>(f);
   const DateTime first = FromDdmmyyHhmmss(a, b);
-  TRACKHEADER& h = current_.header;
+  TrackHeader& h = current_.header;
   h.firstDateTime = ToDateTime6(first);
   h.marker = kTrackMarker;
   h.memorySize = static_cast<uint8_t>(deviceState_.memorySize);
@@ -105,7 +105,7 @@ void CLoggerSession::OnTrackingInformation(long long a, long long b, long long e
   host_.StartTimer(SessionTimer::Ack, kAckDelayMs);
 }
 
-void CLoggerSession::OnNextSector() {
+void LoggerSession::OnNextSector() {
   Status("<<< Next Sector:\r\n");
   if (transferActive_) ++sectorsReceived_;
   // What came so far is made durable before the next sector is asked for: a crash now loses at
@@ -122,7 +122,7 @@ void CLoggerSession::OnNextSector() {
   host_.StartTimer(SessionTimer::Ack, kAckDelayMs);
 }
 
-void CLoggerSession::OnSuccess(bool fromFrame) {
+void LoggerSession::OnSuccess(bool fromFrame) {
   Status("<<< Success : End of Message.\r\n");
   // The end of a read that was stopped because a track file failed: taking it would tell the
   // logger that the read succeeded after all.
@@ -148,7 +148,7 @@ void CLoggerSession::OnSuccess(bool fromFrame) {
   EndOperation(Operation::Read, readFailed_ ? Outcome::Failed : Outcome::Done);
 }
 
-void CLoggerSession::ReportDamage() {
+void LoggerSession::ReportDamage() {
   if (damagedItems_ == 0) {
     ReportStoredCopiesKept();
     return;
@@ -162,7 +162,7 @@ void CLoggerSession::ReportDamage() {
   host_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
 }
 
-void CLoggerSession::OnTimeOver() {
+void LoggerSession::OnTimeOver() {
   Status("<<< Time Over : Don't Receive Message.\r\n");
   SendCommand(kCmdAck);
   const bool wasReading = FinishTransferEarly();
@@ -177,12 +177,12 @@ void CLoggerSession::OnTimeOver() {
   if (wasReading) EndOperation(Operation::Read, Outcome::TimeOver);
 }
 
-void CLoggerSession::OnRmc(std::string_view line) {
+void LoggerSession::OnRmc(std::string_view line) {
   if (!downloading_) return;
   StorePoint(DecodeRmc(SplitFields(line)));
 }
 
-void CLoggerSession::OnPointFrame(std::span<const uint8_t> frame) {
+void LoggerSession::OnPointFrame(std::span<const uint8_t> frame) {
   // Points without an open track file have nowhere to go.
   if (!downloading_) return;
   const auto point = DecodePointFrame(frame);
@@ -193,7 +193,7 @@ void CLoggerSession::OnPointFrame(std::span<const uint8_t> frame) {
   StorePoint(*point);
 }
 
-void CLoggerSession::StartNewTrackFile(const SAVELOG& first) {
+void LoggerSession::StartNewTrackFile(const TrackPoint& first) {
   CloseCurrentTrack(TrackEnd::Complete);
   if (!fileTrouble_.empty()) return;  // the read stops: no track is begun that would end at once
   current_.averageSpeed = 0.0;
@@ -206,7 +206,7 @@ void CLoggerSession::StartNewTrackFile(const SAVELOG& first) {
 
 // The track is listed when the read ends, with its points; a row before them would show a
 // track of no points and no end.
-void CLoggerSession::OpenCurrentTrackFile() {
+void LoggerSession::OpenCurrentTrackFile() {
   trackOpenDeferred_ = false;
   const auto opened = store_.OpenTrackFile(current_);
   if (opened) return;
@@ -216,7 +216,7 @@ void CLoggerSession::OpenCurrentTrackFile() {
                          "again.");
 }
 
-TrackSaved CLoggerSession::CloseCurrentTrack(TrackEnd end) {
+TrackSaved LoggerSession::CloseCurrentTrack(TrackEnd end) {
   // A track that lost an item on the line is not whole: it must not replace a fuller copy.
   if (currentTrackDamaged_) end = TrackEnd::CutShort;
   currentTrackDamaged_ = false;
@@ -251,7 +251,7 @@ TrackSaved CLoggerSession::CloseCurrentTrack(TrackEnd end) {
   return saved;
 }
 
-void CLoggerSession::ReportTrackFileTrouble(const std::string& what, const std::string& advice) {
+void LoggerSession::ReportTrackFileTrouble(const std::string& what, const std::string& advice) {
   readFailed_ = true;
   Status(what + " " + advice);
   if (!fileTrouble_.empty()) return;  // one box a read
@@ -261,7 +261,7 @@ void CLoggerSession::ReportTrackFileTrouble(const std::string& what, const std::
   if (endingRead_) host_.ShowMessage(what + " " + advice, MsgIcon::Error, MsgButtons::Ok);
 }
 
-bool CLoggerSession::StopIfTrackFileFailed() {
+bool LoggerSession::StopIfTrackFileFailed() {
   if (fileTrouble_.empty() || !transferActive_) return false;
   host_.StopTimer(SessionTimer::Ack);
   const bool newTracks = readMode_ == kReadNewBinary || readMode_ == kReadNewNmea;
@@ -285,14 +285,14 @@ bool CLoggerSession::StopIfTrackFileFailed() {
   return true;
 }
 
-void CLoggerSession::ReportBadDate(const std::string& text) {
+void LoggerSession::ReportBadDate(const std::string& text) {
   if (badDateReported_) return;
   badDateReported_ = true;
   Status(text);
   host_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
 }
 
-std::string CLoggerSession::SavedSummary() const {
+std::string LoggerSession::SavedSummary() const {
   std::string text;
   if (transferPoints_ == 0) {
     text = "No track point had arrived, so no track file was written.";
@@ -311,14 +311,14 @@ std::string CLoggerSession::SavedSummary() const {
 }
 
 // A read that ends well may still have left stored tracks as they were; the user hears which.
-void CLoggerSession::ReportStoredCopiesKept() {
+void LoggerSession::ReportStoredCopiesKept() {
   if (storedCopiesKept_.empty()) return;
   const std::string text = "Read done." + StoredCopiesText();
   Status(text);
   host_.ShowMessage(text, MsgIcon::Information, MsgButtons::Ok);
 }
 
-std::string CLoggerSession::StoredCopiesText() const {
+std::string LoggerSession::StoredCopiesText() const {
   std::string text;
   for (const TrackSaved& kept : storedCopiesKept_) {
     const std::string name = std::filesystem::path(kept.path).filename().string();
@@ -338,7 +338,7 @@ std::string CLoggerSession::StoredCopiesText() const {
   return text;
 }
 
-void CLoggerSession::StorePoint(SAVELOG point) {
+void LoggerSession::StorePoint(TrackPoint point) {
   ++transferPoints_;
   ++receivedCount_;
   if (IsCalendarDateTime(point.GetDateTime())) {
@@ -354,7 +354,7 @@ void CLoggerSession::StorePoint(SAVELOG point) {
   ReportProgress();
 }
 
-void CLoggerSession::WritePoint(const SAVELOG& point) {
+void LoggerSession::WritePoint(const TrackPoint& point) {
   if (trackOpenDeferred_) {
     current_.header.firstDateTime = ToDateTime6(point.GetDateTime());
     OpenCurrentTrackFile();
@@ -368,7 +368,7 @@ void CLoggerSession::WritePoint(const SAVELOG& point) {
   ++trackPointCount_;
 }
 
-void CLoggerSession::ReportProgress() {
+void LoggerSession::ReportProgress() {
   if (receivedCount_ % kProgressEvery != 0) return;
   const uint32_t denominator =
       readMode_ == kReadNewBinary ? deviceState_.newPoints : deviceState_.usedPoints;

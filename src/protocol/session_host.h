@@ -9,12 +9,12 @@
 #include <thread>
 
 #include "base/message_box.h"
-#include "store/savelog.h"
+#include "store/track_point.h"
 #include "store/track_rows.h"
 
 namespace tavrin {
 
-// Timers the session starts; the host calls CLoggerSession::OnTimer with one when it fires. The
+// Timers the session starts; the host calls LoggerSession::OnTimer with one when it fires. The
 // numbers are the window's timer ids.
 enum class SessionTimer : int {
   Ack = 12,       // 100 ms: send the acknowledgement

@@ -7,7 +7,7 @@
 
 namespace tavrin {
 
-void CLoggerSession::OnDataArrived() {
+void LoggerSession::OnDataArrived() {
   if (!link_) return;
   link_->AcknowledgeDataArrived();
   const size_t available = link_->Waiting();
@@ -23,18 +23,18 @@ void CLoggerSession::OnDataArrived() {
   }
 }
 
-void CLoggerSession::ShowReceiving() {
+void LoggerSession::ShowReceiving() {
   if (activity_) return;
   host_.StartTimer(SessionTimer::Activity, kActivityFlashMs);
   activity_ = true;
   host_.SetConnectionImage(ConnectionImage::Receiving);
 }
 
-void CLoggerSession::HandleByte(uint8_t byte) {
+void LoggerSession::HandleByte(uint8_t byte) {
   if (auto item = reader_.Push(byte)) Dispatch(*item);
 }
 
-void CLoggerSession::OnTimer(SessionTimer timer) {
+void LoggerSession::OnTimer(SessionTimer timer) {
   host_.StopTimer(timer);
   if (timer == SessionTimer::Ack) {
     // A read that has ended (stopped, or its track file failed) asks for nothing more, even when
@@ -49,7 +49,7 @@ void CLoggerSession::OnTimer(SessionTimer timer) {
   }
 }
 
-void CLoggerSession::Dispatch(const CResponseReader::Item& item) {
+void LoggerSession::Dispatch(const ResponseReader::Item& item) {
   if (item.binary) {
     DispatchFrame(item.Bytes());
   } else {
@@ -57,12 +57,12 @@ void CLoggerSession::Dispatch(const CResponseReader::Item& item) {
   }
 }
 
-void CLoggerSession::CountDamaged() {
+void LoggerSession::CountDamaged() {
   if (transferActive_) ++damagedItems_;
   if (downloading_) currentTrackDamaged_ = true;
 }
 
-void CLoggerSession::DispatchSentence(std::string_view line) {
+void LoggerSession::DispatchSentence(std::string_view line) {
   if (!SentenceChecksumOk(line)) {
     CountDamaged();
     return;
@@ -77,7 +77,7 @@ void CLoggerSession::DispatchSentence(std::string_view line) {
   }
 }
 
-void CLoggerSession::DispatchFrame(std::span<const uint8_t> frame) {
+void LoggerSession::DispatchFrame(std::span<const uint8_t> frame) {
   if (!FrameChecksumOk(frame)) {
     Status("<<< Unknown Check sum fail.\r\n");
     CountDamaged();
@@ -104,7 +104,7 @@ void CLoggerSession::DispatchFrame(std::span<const uint8_t> frame) {
   }
 }
 
-void CLoggerSession::OnConnectionLost() {
+void LoggerSession::OnConnectionLost() {
   if (!IsConnected()) return;
   OnDataArrived();  // whatever arrived before the line went down still counts
   const std::string device = link_->Name();
@@ -124,11 +124,11 @@ void CLoggerSession::OnConnectionLost() {
   EndPendingOperations(Outcome::ConnectionLost);
 }
 
-void CLoggerSession::WatchForSilence() {
+void LoggerSession::WatchForSilence() {
   if (silenceMs_ > 0) host_.StartTimer(SessionTimer::Silence, silenceMs_);
 }
 
-void CLoggerSession::OnLoggerSilent() {
+void LoggerSession::OnLoggerSilent() {
   if (!transferActive_) return;
   const bool anythingCame = transferPoints_ > 0 || sectorsReceived_ > 0;
   FinishTransferEarly();

@@ -89,7 +89,7 @@ void DrainOutput(int fd) {
 
 }  // namespace
 
-std::optional<unsigned> CSerialPort::SpeedFor(uint32_t baud) {
+std::optional<unsigned> SerialPort::SpeedFor(uint32_t baud) {
   switch (baud) {
     case 4800:
       return B4800;
@@ -114,18 +114,17 @@ std::optional<unsigned> CSerialPort::SpeedFor(uint32_t baud) {
   }
 }
 
-CSerialPort::~CSerialPort() {
+SerialPort::~SerialPort() {
   Close();
 }
 
-Result<std::unique_ptr<CSerialPort>> CSerialPort::OpenLink(const std::string& device,
-                                                           uint32_t baud) {
-  auto port = std::make_unique<CSerialPort>();
+Result<std::unique_ptr<SerialPort>> SerialPort::OpenLink(const std::string& device, uint32_t baud) {
+  auto port = std::make_unique<SerialPort>();
   if (auto opened = port->Open(device, baud); !opened) return opened.Error();
   return port;
 }
 
-Result<void> CSerialPort::Open(const std::string& device, uint32_t baud) {
+Result<void> SerialPort::Open(const std::string& device, uint32_t baud) {
   Close();
   const auto speed = SpeedFor(baud);
   if (!speed) {
@@ -165,13 +164,13 @@ Result<void> CSerialPort::Open(const std::string& device, uint32_t baud) {
   return {};
 }
 
-void CSerialPort::Start(Events events) {
+void SerialPort::Start(Events events) {
   if (fd_ < 0 || watcher_.joinable()) return;
   events_ = std::move(events);
-  watcher_ = std::thread(&CSerialPort::Watch, this);
+  watcher_ = std::thread(&SerialPort::Watch, this);
 }
 
-bool CSerialPort::Close() {
+bool SerialPort::Close() {
   if (fd_ < 0) return false;
   const uint64_t one = 1;
   [[maybe_unused]] const ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
@@ -186,7 +185,7 @@ bool CSerialPort::Close() {
   return true;
 }
 
-size_t CSerialPort::Write(const uint8_t* data, size_t length) {
+size_t SerialPort::Write(const uint8_t* data, size_t length) {
   if (fd_ < 0) return 0;
   size_t done = 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteStallMs);
@@ -210,19 +209,19 @@ size_t CSerialPort::Write(const uint8_t* data, size_t length) {
   return done;
 }
 
-void CSerialPort::AcknowledgeDataArrived() {
+void SerialPort::AcknowledgeDataArrived() {
   announced_.store(false);
   // The flag must be clear before the consumer looks at the queue, or bytes put in between
   // would go unannounced.
   std::atomic_thread_fence(std::memory_order_seq_cst);
 }
 
-void CSerialPort::Announce() {
+void SerialPort::Announce() {
   std::atomic_thread_fence(std::memory_order_seq_cst);
   if (!announced_.exchange(true) && events_.dataArrived) events_.dataArrived();
 }
 
-void CSerialPort::Watch() {
+void SerialPort::Watch() {
   uint8_t buffer[kReadChunk];
   while (true) {
     // Read only what fits: when the session falls behind, the bytes wait in the driver (and the

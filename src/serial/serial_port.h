@@ -14,24 +14,24 @@
 
 #include "base/result.h"
 #include "serial/byte_trace.h"
-#include "serial/cqueue.h"
 #include "serial/logger_link.h"
+#include "serial/receive_queue.h"
 
 namespace tavrin {
 
 // Why `device` cannot be opened, and what the user can do about it, for the system's error.
 std::string PortOpenFailureText(const std::string& device, int error);
 
-class CSerialPort : public ILoggerLink {
+class SerialPort : public ILoggerLink {
  public:
-  CSerialPort() = default;
-  ~CSerialPort() override;
-  CSerialPort(const CSerialPort&) = delete;
-  CSerialPort& operator=(const CSerialPort&) = delete;
+  SerialPort() = default;
+  ~SerialPort() override;
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
 
   // A port opened on `device`, ready to be handed to a session; the failure says why the port
   // cannot be used and what the user can do about it.
-  static Result<std::unique_ptr<CSerialPort>> OpenLink(const std::string& device, uint32_t baud);
+  static Result<std::unique_ptr<SerialPort>> OpenLink(const std::string& device, uint32_t baud);
 
   // Opens and configures the device; closes an open port first. Nothing is read until Start.
   Result<void> Open(const std::string& device, uint32_t baud);
@@ -73,7 +73,7 @@ class CSerialPort : public ILoggerLink {
   std::atomic<bool> announced_{false};
   std::atomic<uint64_t> bytesReceived_{0};
   std::atomic<ByteTrace*> trace_{nullptr};
-  CQueue queue_;
+  ReceiveQueue queue_;
 };
 
 }  // namespace tavrin

@@ -7,7 +7,7 @@
 
 #include "base/result.h"
 #include "store/local_zone.h"
-#include "store/savelog.h"
+#include "store/track_point.h"
 
 namespace tavrin {
 

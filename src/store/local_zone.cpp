@@ -139,7 +139,7 @@ DateTime6 LocalZone::ToLocal(const DateTime6& utc) const {
   return ToDateTime6(ToLocal(FromDateTime6(utc)));
 }
 
-DateTime LocalTimes::Of(const SAVELOG& point) {
+DateTime LocalTimes::Of(const TrackPoint& point) {
   // Year, day, hour and minute of the packed word, and the month: what a zone can change.
   constexpr uint32_t kMinuteFields = 0x03FFFF7F;
   const uint64_t minute =
@@ -155,7 +155,7 @@ DateTime LocalTimes::Of(const SAVELOG& point) {
   return shown;
 }
 
-SAVELOG LocalTimes::Shown(SAVELOG point) {
+TrackPoint LocalTimes::Shown(TrackPoint point) {
   point.SetDateTime(Of(point));
   return point;
 }

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "store/savelog.h"
+#include "store/track_point.h"
 
 namespace tavrin {
 
@@ -53,9 +53,9 @@ class LocalTimes {
   explicit LocalTimes(LocalZone zone) : zone_(std::move(zone)) {}
 
   // The point's date-time in the zone.
-  DateTime Of(const SAVELOG& point);
+  DateTime Of(const TrackPoint& point);
   // The point with its calendar fields in the zone; everything else as it was.
-  SAVELOG Shown(SAVELOG point);
+  TrackPoint Shown(TrackPoint point);
 
  private:
   LocalZone zone_;

@@ -87,7 +87,7 @@ size_t StoredRecords(int fd, off_t size) {
 namespace {
 
 // Nonzero when the record is deleted or its date-time is not certainly a calendar one.
-uint32_t NotCertainlyLive(const SAVELOG& record) {
+uint32_t NotCertainlyLive(const TrackPoint& record) {
   const uint32_t w = record.dateTime;
   const uint32_t month = record.monthFix & 0x0Fu;
   const uint32_t day = (w >> 8) & 0x3Fu;
@@ -103,7 +103,7 @@ __m128i Above(__m128i value, int mask, int limit) {
 
 // The same test for four records at once: the first words (month, fix, mark) and the
 // date-time words of the four are gathered into one register each.
-__m128i NotCertainlyLive4(const SAVELOG* r) {
+__m128i NotCertainlyLive4(const TrackPoint* r) {
   const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r));
   const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 1));
   const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 2));
@@ -129,7 +129,7 @@ __m128i NotCertainlyLive4(const SAVELOG* r) {
 
 }  // namespace
 
-bool AllLivePoints(const SAVELOG* records, size_t count) {
+bool AllLivePoints(const TrackPoint* records, size_t count) {
   size_t i = 0;
   uint32_t bad = 0;
 #if defined(__SSE2__)
@@ -141,16 +141,16 @@ bool AllLivePoints(const SAVELOG* records, size_t count) {
   return bad == 0;
 }
 
-bool IsZeroed(const SAVELOG& record) {
-  static constexpr SAVELOG kZero{};
+bool IsZeroed(const TrackPoint& record) {
+  static constexpr TrackPoint kZero{};
   return std::memcmp(&record, &kZero, sizeof record) == 0;
 }
 
-bool IsTrackPoint(const SAVELOG& record) {
+bool IsTrackPoint(const TrackPoint& record) {
   return IsCalendarDateTime(record.GetDateTime());
 }
 
-std::string HeaderFault(const TRACKHEADER& header, off_t size) {
+std::string HeaderFault(const TrackHeader& header, off_t size) {
   if (size < kTrackHeaderBytes) {
     return "The file is " + std::to_string(size) + " bytes, shorter than a track header (" +
            std::to_string(kTrackHeaderBytes) + " bytes); " + kMoveItOut;
@@ -171,7 +171,7 @@ std::string HeaderFault(const TRACKHEADER& header, off_t size) {
   return {};
 }
 
-void RecordTally::CountNotPoint(const SAVELOG& record, size_t index) {
+void RecordTally::CountNotPoint(const TrackPoint& record, size_t index) {
   if (NotPoints() == 0) firstBad = index;
   ++(IsZeroed(record) ? zeroed : badDates);
 }

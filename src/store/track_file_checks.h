@@ -9,14 +9,14 @@
 #include <string>
 
 #include "store/posix_file.h"
-#include "store/savelog.h"
 #include "store/store_messages.h"
 #include "store/track_header.h"
+#include "store/track_point.h"
 
 namespace tavrin {
 
-constexpr off_t kTrackHeaderBytes = sizeof(TRACKHEADER);
-constexpr off_t kTrackRecordBytes = sizeof(SAVELOG);
+constexpr off_t kTrackHeaderBytes = sizeof(TrackHeader);
+constexpr off_t kTrackRecordBytes = sizeof(TrackPoint);
 
 // A track file opened for reading, or why it cannot be used.
 struct OpenedTrackFile {
@@ -36,15 +36,15 @@ OpenedTrackFile OpenTrackFileChecked(int folderFd, const char* name, const std::
 size_t StoredRecords(int fd, off_t size);
 
 // Why a header read from a file of `size` bytes cannot be listed; empty when it can.
-std::string HeaderFault(const TRACKHEADER& header, off_t size);
+std::string HeaderFault(const TrackHeader& header, off_t size);
 
 // A record is a track point when it carries a real date-time; a zeroed record has none.
-bool IsTrackPoint(const SAVELOG& record);
-bool IsZeroed(const SAVELOG& record);
+bool IsTrackPoint(const TrackPoint& record);
+bool IsZeroed(const TrackPoint& record);
 
 // True when none of the records is deleted and each has a date-time before the 29th of its month
 // that the calendar has: the common case, tested four records at a time without a branch.
-bool AllLivePoints(const SAVELOG* records, size_t count);
+bool AllLivePoints(const TrackPoint* records, size_t count);
 
 // What a read of a track's records met besides points.
 struct RecordTally {
@@ -56,13 +56,13 @@ struct RecordTally {
 
   size_t NotPoints() const { return zeroed + badDates; }
   // True when the record at `index` is a track point; otherwise counts it.
-  bool IsPoint(const SAVELOG& record, size_t index) {
+  bool IsPoint(const TrackPoint& record, size_t index) {
     if (IsTrackPoint(record)) [[likely]]
       return true;
     CountNotPoint(record, index);
     return false;
   }
-  void CountNotPoint(const SAVELOG& record, size_t index);
+  void CountNotPoint(const TrackPoint& record, size_t index);
   // "3 of its 10 records are not track points (2 zeroed, 1 with an impossible date/time; the
   // first is record 4)"
   std::string Describe() const;

@@ -16,8 +16,8 @@
 namespace tavrin {
 namespace {
 
-constexpr off_t kHeaderSize = sizeof(TRACKHEADER);
-constexpr off_t kPointSize = sizeof(SAVELOG);
+constexpr off_t kHeaderSize = sizeof(TrackHeader);
+constexpr off_t kPointSize = sizeof(TrackPoint);
 
 off_t PointOffset(size_t index) {
   return kHeaderSize + static_cast<off_t>(index) * kPointSize;
@@ -29,14 +29,14 @@ std::string FileName(const std::string& path) {
 
 }  // namespace
 
-CTrackStore::CTrackStore(MessageBoxFn messageBox) : messageBox_(std::move(messageBox)) {}
+TrackStore::TrackStore(MessageBoxFn messageBox) : messageBox_(std::move(messageBox)) {}
 
-CTrackStore::~CTrackStore() {
+TrackStore::~TrackStore() {
   // A track still open when the store goes away was cut short: keep what arrived.
   if (IsWriting()) CloseTrackFile(writeEntry_, appended_, TrackEnd::CutShort);
 }
 
-void CTrackStore::ShowError(const std::string& text) const {
+void TrackStore::ShowError(const std::string& text) const {
   if (messageBox_) messageBox_(text, MsgIcon::Error, MsgButtons::Ok);
 }
 
@@ -59,7 +59,7 @@ Result<void> CheckTrackFolder(const std::filesystem::path& folder) {
   return {};
 }
 
-Result<void> CTrackStore::PrepareDataFolder(const std::filesystem::path& dataFolder) {
+Result<void> TrackStore::PrepareDataFolder(const std::filesystem::path& dataFolder) {
   dataFolder_ = dataFolder.string();
   std::error_code error;
   std::filesystem::create_directories(dataFolder, error);
@@ -73,7 +73,7 @@ Result<void> CTrackStore::PrepareDataFolder(const std::filesystem::path& dataFol
   return {};
 }
 
-std::string CTrackStore::TrackFileName(const TRACKHEADER& header) const {
+std::string TrackStore::TrackFileName(const TrackHeader& header) const {
   const DateTime6& t = header.firstDateTime;
   char name[64];
   std::snprintf(name, sizeof name, "/20%02u%02u%02u_%02u%02u%02u.bt0", t[0], t[1], t[2], t[3], t[4],
@@ -81,7 +81,7 @@ std::string CTrackStore::TrackFileName(const TRACKHEADER& header) const {
   return dataFolder_ + name;
 }
 
-std::string CTrackStore::DayEntryName(const DateTime6& date) const {
+std::string TrackStore::DayEntryName(const DateTime6& date) const {
   char name[32];
   std::snprintf(name, sizeof name, "/20%02u%02u%02u.bt1", date[0], date[1], date[2]);
   return dataFolder_ + name;
@@ -89,7 +89,7 @@ std::string CTrackStore::DayEntryName(const DateTime6& date) const {
 
 // ---- changing track files
 
-bool CTrackStore::MarkPointsDeleted(const SAVESTATE& entry, std::span<const size_t> positions) {
+bool TrackStore::MarkPointsDeleted(const TrackEntry& entry, std::span<const size_t> positions) {
   OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDWR, kCannotFindFile);
   if (file.problem) {
     Report(*file.problem);
@@ -119,24 +119,24 @@ bool CTrackStore::MarkPointsDeleted(const SAVESTATE& entry, std::span<const size
 
 // The track's records that remain after the deleted ones are dropped: only the first
 // `pointCount` records, as for every reader, and never more than the file holds.
-std::optional<std::vector<SAVELOG>> CTrackStore::KeptPoints(
-    int fd, off_t size, const SAVESTATE& entry, std::span<const size_t> alsoDrop) const {
+std::optional<std::vector<TrackPoint>> TrackStore::KeptPoints(
+    int fd, off_t size, const TrackEntry& entry, std::span<const size_t> alsoDrop) const {
   const size_t counted = std::min<size_t>(entry.header.pointCount, StoredRecords(fd, size));
   constexpr size_t kChunkPoints = 4096;
-  std::vector<SAVELOG> chunk(std::min(counted, kChunkPoints));
-  std::vector<SAVELOG> kept;
+  std::vector<TrackPoint> chunk(std::min(counted, kChunkPoints));
+  std::vector<TrackPoint> kept;
   RecordTally tally;
   size_t shown = 0;  // points met so far, as the points list numbers them
   auto drop = alsoDrop.begin();
   while (tally.records < counted) {
     const size_t batch = std::min(counted - tally.records, kChunkPoints);
     const ssize_t got =
-        ReadAt(fd, chunk.data(), batch * sizeof(SAVELOG), PointOffset(tally.records));
+        ReadAt(fd, chunk.data(), batch * sizeof(TrackPoint), PointOffset(tally.records));
     if (got < 0) {
       tally.readError = errno;
       break;
     }
-    const size_t records = static_cast<size_t>(got) / sizeof(SAVELOG);
+    const size_t records = static_cast<size_t>(got) / sizeof(TrackPoint);
     for (size_t i = 0; i < records; ++i) {
       if (chunk[i].IsDeleted() || !tally.IsPoint(chunk[i], tally.records + i)) continue;
       while (drop != alsoDrop.end() && *drop < shown) ++drop;
@@ -163,13 +163,13 @@ std::optional<std::vector<SAVELOG>> CTrackStore::KeptPoints(
   return kept;
 }
 
-bool CTrackStore::CompactTrackFile(SAVESTATE& entry, std::span<const size_t> alsoDrop) {
+bool TrackStore::CompactTrackFile(TrackEntry& entry, std::span<const size_t> alsoDrop) {
   OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDONLY, kCannotFindFile);
   if (file.problem) {
     Report(*file.problem);
     return false;
   }
-  TRACKHEADER onDisk{};
+  TrackHeader onDisk{};
   if (ReadAt(file.fd.Get(), &onDisk, sizeof onDisk, 0) < 0) {
     ShowError("Could not read " + FileName(entry.path) + ": " + ErrnoText(errno) + ".");
     return false;
@@ -179,8 +179,8 @@ bool CTrackStore::CompactTrackFile(SAVESTATE& entry, std::span<const size_t> als
   if (!points) return false;
   const size_t kept = points->size();
 
-  SAVESTATE compacted = entry;
-  TRACKHEADER& h = compacted.header;
+  TrackEntry compacted = entry;
+  TrackHeader& h = compacted.header;
   h.distance = 0;
   h.pointCount = static_cast<uint32_t>(kept);
   h.elapsedSeconds = 0;
@@ -200,9 +200,9 @@ bool CTrackStore::CompactTrackFile(SAVESTATE& entry, std::span<const size_t> als
     if (first && last) h.elapsedSeconds = static_cast<uint32_t>(*last - *first);
   }
 
-  std::vector<uint8_t> bytes(sizeof(TRACKHEADER) + kept * sizeof(SAVELOG));
+  std::vector<uint8_t> bytes(sizeof(TrackHeader) + kept * sizeof(TrackPoint));
   std::memcpy(bytes.data(), &h, sizeof h);
-  if (kept > 0) std::memcpy(bytes.data() + sizeof h, points->data(), kept * sizeof(SAVELOG));
+  if (kept > 0) std::memcpy(bytes.data() + sizeof h, points->data(), kept * sizeof(TrackPoint));
   if (auto replaced = ReplaceFileAtomically(entry.path, bytes.data(), bytes.size()); !replaced) {
     ShowError("Could not save " + FileName(entry.path) + ": " + replaced.Error().SystemText() +
               ". The track is unchanged.");
@@ -216,10 +216,10 @@ bool CTrackStore::CompactTrackFile(SAVESTATE& entry, std::span<const size_t> als
   return true;
 }
 
-size_t CTrackStore::SelectTimeWindow(const DateTime& from, const DateTime& to) {
+size_t TrackStore::SelectTimeWindow(const DateTime& from, const DateTime& to) {
   exportPointList_.clear();
   LocalTimes local(zone_);
-  for (const SAVELOG& point : pointList_) {
+  for (const TrackPoint& point : pointList_) {
     if (point.IsDeleted()) continue;
     const DateTime t = local.Of(point);
     if (from <= t && t <= to) exportPointList_.push_back(point);
@@ -227,7 +227,7 @@ size_t CTrackStore::SelectTimeWindow(const DateTime& from, const DateTime& to) {
   return exportPointList_.size();
 }
 
-bool CTrackStore::DeleteTrackFile(const SAVESTATE& entry) {
+bool TrackStore::DeleteTrackFile(const TrackEntry& entry) {
   return ::unlink(entry.path.c_str()) == 0;
 }
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "store/savelog.h"
+#include "store/track_point.h"
 
 namespace tavrin {
 
@@ -18,7 +18,7 @@ constexpr uint16_t kEditedMarker = 0x4544;
 constexpr size_t kNoteGroupUnits = 8;  // UTF-16 units: seven characters and a NUL
 
 // Laid out exactly as on disk (little-endian, no padding), so it is read and written whole.
-struct TRACKHEADER {
+struct TrackHeader {
   uint8_t marker = 0;
   uint8_t memorySize = 0;   // low 8 bits of the logger's memory in megabits
   uint8_t saveBySpeed = 0;  // km/h
@@ -33,19 +33,19 @@ struct TRACKHEADER {
   char16_t noteGroup1[kNoteGroupUnits]{};
   char16_t noteGroup2[kNoteGroupUnits]{};
 };
-static_assert(sizeof(TRACKHEADER) == 64, "a track header is 64 bytes on disk");
-static_assert(offsetof(TRACKHEADER, pointCount) == 4);
-static_assert(offsetof(TRACKHEADER, firstDateTime) == 16);
-static_assert(offsetof(TRACKHEADER, saveByDistance) == 22);
-static_assert(offsetof(TRACKHEADER, lastDateTime) == 24);
-static_assert(offsetof(TRACKHEADER, selectionMarker) == 30);
-static_assert(offsetof(TRACKHEADER, noteGroup1) == 32);
-static_assert(offsetof(TRACKHEADER, noteGroup2) == 48);
+static_assert(sizeof(TrackHeader) == 64, "a track header is 64 bytes on disk");
+static_assert(offsetof(TrackHeader, pointCount) == 4);
+static_assert(offsetof(TrackHeader, firstDateTime) == 16);
+static_assert(offsetof(TrackHeader, saveByDistance) == 22);
+static_assert(offsetof(TrackHeader, lastDateTime) == 24);
+static_assert(offsetof(TrackHeader, selectionMarker) == 30);
+static_assert(offsetof(TrackHeader, noteGroup1) == 32);
+static_assert(offsetof(TrackHeader, noteGroup2) == 48);
 
 // One entry of the track store's lists: a track file, or a day that sums the tracks of a date.
-struct SAVESTATE {
+struct TrackEntry {
   std::string path;  // track: the file; day: the day's name (no such file exists)
-  TRACKHEADER header{};
+  TrackHeader header{};
   char16_t noteGroup3[kNoteGroupUnits]{};  // spare: the logger's note groups 3 and 4
   char16_t noteGroup4[kNoteGroupUnits]{};
   double averageSpeed = 0;  // km/h

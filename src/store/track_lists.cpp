@@ -14,8 +14,8 @@
 
 namespace tavrin {
 
-struct CTrackStore::Listing {
-  SAVESTATE openDay;
+struct TrackStore::Listing {
+  TrackEntry openDay;
   bool dayOpen = false;
 };
 
@@ -38,7 +38,7 @@ bool SameDate(const DateTime6& a, const DateTime6& b) {
 
 // Cuts a count beyond the records the file holds down to them, so that no reader, list or sum
 // goes past the file, and tells of records that follow a count of 0.
-std::optional<TrackFileProblem> CheckCount(SAVESTATE& entry, size_t stored) {
+std::optional<TrackFileProblem> CheckCount(TrackEntry& entry, size_t stored) {
   uint32_t& count = entry.header.pointCount;
   if (count > stored) {
     TrackFileProblem problem{
@@ -63,7 +63,7 @@ std::optional<TrackFileProblem> CheckCount(SAVESTATE& entry, size_t stored) {
 // reason in `problem`; a file that can be listed may come with a problem too (see CheckCount).
 // `folderFd` and `name` open the file without walking the whole path again; -1 and the full path
 // work too.
-bool ReadHeader(int folderFd, const char* name, std::string path, SAVESTATE& entry,
+bool ReadHeader(int folderFd, const char* name, std::string path, TrackEntry& entry,
                 std::optional<TrackFileProblem>& problem) {
   OpenedTrackFile file = OpenTrackFileChecked(folderFd, name, path, O_RDONLY, kFileOpenError);
   if (file.problem) {
@@ -88,7 +88,7 @@ bool ReadHeader(int folderFd, const char* name, std::string path, SAVESTATE& ent
 
 }  // namespace
 
-std::vector<std::string> CTrackStore::TrackFileNames(int folderFd) const {
+std::vector<std::string> TrackStore::TrackFileNames(int folderFd) const {
   std::vector<std::string> names;
   DIR* dir = ::fdopendir(::dup(folderFd));
   if (dir == nullptr) return names;
@@ -101,17 +101,17 @@ std::vector<std::string> CTrackStore::TrackFileNames(int folderFd) const {
   return names;
 }
 
-void CTrackStore::ListTracks(IEntryRows* list, bool byDay) {
+void TrackStore::ListTracks(IEntryRows* list, bool byDay) {
   ListFiles(list, byDay, std::nullopt, std::nullopt);
 }
 
-void CTrackStore::ListTracksInPeriod(IEntryRows* list, bool byDay, CalendarDate from,
-                                     CalendarDate to) {
+void TrackStore::ListTracksInPeriod(IEntryRows* list, bool byDay, CalendarDate from,
+                                    CalendarDate to) {
   ListFiles(list, byDay, from, to);
 }
 
-void CTrackStore::ListFiles(IEntryRows* list, bool byDay, const std::optional<CalendarDate>& from,
-                            const std::optional<CalendarDate>& to) {
+void TrackStore::ListFiles(IEntryRows* list, bool byDay, const std::optional<CalendarDate>& from,
+                           const std::optional<CalendarDate>& to) {
   listing_ = true;
   struct ListingEnds {
     bool& listing;
@@ -127,7 +127,7 @@ void CTrackStore::ListFiles(IEntryRows* list, bool byDay, const std::optional<Ca
   const std::vector<std::string> names = TrackFileNames(folder.Get());
   trackEntries_.reserve(names.size());
   for (const std::string& name : names) {
-    SAVESTATE entry;
+    TrackEntry entry;
     std::optional<TrackFileProblem> problem;
     // A file that cannot be read is told of and skipped, in a period too: one bad file must not
     // hide the good ones after it.
@@ -153,12 +153,12 @@ void CTrackStore::ListFiles(IEntryRows* list, bool byDay, const std::optional<Ca
   if (byDay && listing.dayOpen) CloseDay(listing, list);
 }
 
-void CTrackStore::AddToDay(Listing& listing, IEntryRows* list, SAVESTATE track) {
+void TrackStore::AddToDay(Listing& listing, IEntryRows* list, TrackEntry track) {
   if (listing.dayOpen &&
       SameDate(track.header.firstDateTime, listing.openDay.header.firstDateTime)) {
     // A track cut from another one repeats points already counted on its day.
     if (track.header.selectionMarker == kSelectionMarker) return;
-    TRACKHEADER& day = listing.openDay.header;
+    TrackHeader& day = listing.openDay.header;
     day.pointCount += track.header.pointCount;
     day.elapsedSeconds += track.header.elapsedSeconds;
     day.distance += track.header.distance;
@@ -167,7 +167,7 @@ void CTrackStore::AddToDay(Listing& listing, IEntryRows* list, SAVESTATE track) 
     return;
   }
   if (listing.dayOpen) CloseDay(listing, list);
-  listing.openDay = SAVESTATE{};
+  listing.openDay = TrackEntry{};
   listing.openDay.header = track.header;
   listing.openDay.firstTrack = static_cast<int32_t>(trackEntries_.size());
   listing.openDay.path = DayEntryName(track.header.firstDateTime);
@@ -175,8 +175,8 @@ void CTrackStore::AddToDay(Listing& listing, IEntryRows* list, SAVESTATE track) 
   trackEntries_.push_back(std::move(track));
 }
 
-void CTrackStore::CloseDay(Listing& listing, IEntryRows* list) {
-  SAVESTATE& day = listing.openDay;
+void TrackStore::CloseDay(Listing& listing, IEntryRows* list) {
+  TrackEntry& day = listing.openDay;
   day.endTrack = static_cast<int32_t>(trackEntries_.size());
   day.averageSpeed = AverageSpeedKmh(day.header.distance, day.header.elapsedSeconds);
   if (list) ShowEntryRow(*list, -1, day);
@@ -184,13 +184,13 @@ void CTrackStore::CloseDay(Listing& listing, IEntryRows* list) {
   listing.dayOpen = false;
 }
 
-void CTrackStore::ShowEntryRow(IEntryRows& list, int index, const SAVESTATE& entry) const {
+void TrackStore::ShowEntryRow(IEntryRows& list, int index, const TrackEntry& entry) const {
   const int row = index < 0 ? list.RowCount() : index;
   list.InsertRow(row, entry, row + 1);
 }
 
-std::optional<SAVESTATE> CTrackStore::ReadTrackHeader(const std::string& path) {
-  SAVESTATE entry;
+std::optional<TrackEntry> TrackStore::ReadTrackHeader(const std::string& path) {
+  TrackEntry entry;
   std::optional<TrackFileProblem> problem;
   const bool readable = ReadHeader(-1, nullptr, path, entry, problem);
   if (problem) Report(*problem);
@@ -198,7 +198,7 @@ std::optional<SAVESTATE> CTrackStore::ReadTrackHeader(const std::string& path) {
   return entry;
 }
 
-void CTrackStore::Report(const TrackFileProblem& problem) const {
+void TrackStore::Report(const TrackFileProblem& problem) const {
   if (reporter_) {
     TrackFileProblem told = problem;
     told.inListing = listing_;
@@ -210,11 +210,11 @@ void CTrackStore::Report(const TrackFileProblem& problem) const {
 
 // ---- points
 
-PointVector& CTrackStore::TargetPoints(IPointRows* list) {
+PointVector& TrackStore::TargetPoints(IPointRows* list) {
   return list ? pointList_ : exportPointList_;
 }
 
-bool CTrackStore::ReadTrackPoints(const SAVESTATE& entry, PointVector& out) {
+bool TrackStore::ReadTrackPoints(const TrackEntry& entry, PointVector& out) {
   OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDONLY, kCannotFindFile);
   if (file.problem) {
     Report(*file.problem);
@@ -223,7 +223,7 @@ bool CTrackStore::ReadTrackPoints(const SAVESTATE& entry, PointVector& out) {
   return ReadPointsFrom(file.fd.Get(), file.size, entry, out);
 }
 
-bool CTrackStore::ReadPointsFrom(int fd, off_t size, const SAVESTATE& entry, PointVector& out) {
+bool TrackStore::ReadPointsFrom(int fd, off_t size, const TrackEntry& entry, PointVector& out) {
   // Only the first `pointCount` records are the track: a shorter track written over a longer one
   // leaves the old records after them, deleted points among them or not. The file bounds the
   // count too, so a header that claims millions of points cannot grow `out` past the file.
@@ -238,11 +238,11 @@ bool CTrackStore::ReadPointsFrom(int fd, off_t size, const SAVESTATE& entry, Poi
     const size_t batch = std::min(counted - tally.records, kChunkPoints);
     const size_t start = out.size();
     out.resize(start + batch);
-    SAVELOG* chunk = out.data() + start;
+    TrackPoint* chunk = out.data() + start;
     const ssize_t got =
-        ReadAt(fd, chunk, batch * sizeof(SAVELOG),
+        ReadAt(fd, chunk, batch * sizeof(TrackPoint),
                kTrackHeaderBytes + static_cast<off_t>(tally.records) * kTrackRecordBytes);
-    const size_t records = got > 0 ? static_cast<size_t>(got) / sizeof(SAVELOG) : 0;
+    const size_t records = got > 0 ? static_cast<size_t>(got) / sizeof(TrackPoint) : 0;
     if (got < 0) tally.readError = errno;
     size_t live = records;
     // Nearly every chunk holds only live points: one pass without a branch finds that out.
@@ -261,8 +261,8 @@ bool CTrackStore::ReadPointsFrom(int fd, off_t size, const SAVESTATE& entry, Poi
   return ReportRecords(entry.path, tally, out.size() - before);
 }
 
-bool CTrackStore::ReportRecords(const std::string& path, const RecordTally& tally,
-                                size_t loaded) const {
+bool TrackStore::ReportRecords(const std::string& path, const RecordTally& tally,
+                               size_t loaded) const {
   if (tally.NotPoints() > 0) {
     Report(TrackFileProblem{
         kDataError, path,
@@ -279,7 +279,7 @@ bool CTrackStore::ReportRecords(const std::string& path, const RecordTally& tall
   return loaded > 0 || tally.NotPoints() == 0;
 }
 
-bool CTrackStore::LoadTrackPoints(const SAVESTATE& entry, IPointRows* list) {
+bool TrackStore::LoadTrackPoints(const TrackEntry& entry, IPointRows* list) {
   OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDONLY, kCannotFindFile);
   if (file.problem) {
     Report(*file.problem);  // the lists and rows stay as they were
@@ -293,7 +293,7 @@ bool CTrackStore::LoadTrackPoints(const SAVESTATE& entry, IPointRows* list) {
   return usable;
 }
 
-bool CTrackStore::LoadDayPoints(const SAVESTATE& day, IPointRows* list) {
+bool TrackStore::LoadDayPoints(const TrackEntry& day, IPointRows* list) {
   if (list) list->RemoveAllRows();
   PointVector& points = TargetPoints(list);
   points.clear();
@@ -317,7 +317,7 @@ bool CTrackStore::LoadDayPoints(const SAVESTATE& day, IPointRows* list) {
 
 // ---- removing
 
-bool CTrackStore::DeleteDay(size_t index, const SAVESTATE& day) {
+bool TrackStore::DeleteDay(size_t index, const TrackEntry& day) {
   const bool valid = index < dayEntries_.size() && day.firstTrack >= 0 &&
                      day.firstTrack <= day.endTrack &&
                      static_cast<size_t>(day.endTrack) <= trackEntries_.size();
@@ -335,7 +335,7 @@ bool CTrackStore::DeleteDay(size_t index, const SAVESTATE& day) {
   return true;
 }
 
-bool CTrackStore::RemoveTrackEntry(size_t index) {
+bool TrackStore::RemoveTrackEntry(size_t index) {
   if (index >= trackEntries_.size()) return false;
   trackEntries_.erase(trackEntries_.begin() + static_cast<ptrdiff_t>(index));
   return true;

@@ -95,8 +95,8 @@ std::string KilometresText(uint32_t metres) {
 
 }  // namespace
 
-EntryRow EntryRowTexts(const SAVESTATE& entry, int number) {
-  const TRACKHEADER& h = entry.header;
+EntryRow EntryRowTexts(const TrackEntry& entry, int number) {
+  const TrackHeader& h = entry.header;
   // The elapsed field is unsigned on disk but a track whose clock went back holds a negative
   // difference; it is shown signed, as it was computed.
   const int elapsed = static_cast<int>(h.elapsedSeconds);
@@ -116,7 +116,7 @@ EntryRow EntryRowTexts(const SAVESTATE& entry, int number) {
   };
 }
 
-PointRow PointRowTexts(const SAVELOG& point, int number) {
+PointRow PointRowTexts(const TrackPoint& point, int number) {
   return PointRow{
       IntText(number),
       DateText(point.Year(), point.Month(), point.Day()),

@@ -32,9 +32,9 @@ using EntryRow = std::array<std::string, 7>;
 using PointRow = std::array<std::string, 8>;
 
 // Texts of one track or day row; `number` is the 1-based row number.
-EntryRow EntryRowTexts(const SAVESTATE& entry, int number);
+EntryRow EntryRowTexts(const TrackEntry& entry, int number);
 // Texts of one point row, with the date and time as the point holds them.
-PointRow PointRowTexts(const SAVELOG& point, int number);
+PointRow PointRowTexts(const TrackPoint& point, int number);
 
 class IListView {
  public:
@@ -49,7 +49,7 @@ class IListView {
 class IEntryRows : public IListView {
  public:
   virtual int RowCount() const = 0;
-  virtual void InsertRow(int index, const SAVESTATE& entry, int number) = 0;
+  virtual void InsertRow(int index, const TrackEntry& entry, int number) = 0;
 };
 
 // A list of points. Points arrive in batches so that a view over the store's point vector can
@@ -57,7 +57,7 @@ class IEntryRows : public IListView {
 // The points hold UTC date-times; the rows show them in `zone` (LocalTimes::Shown).
 class IPointRows : public IListView {
  public:
-  virtual void AppendPointRows(std::span<const SAVELOG> points, int firstNumber,
+  virtual void AppendPointRows(std::span<const TrackPoint> points, int firstNumber,
                                const LocalZone& zone) = 0;
 };
 

@@ -15,9 +15,9 @@
 #include "base/message_box.h"
 #include "base/result.h"
 #include "store/local_zone.h"
-#include "store/savelog.h"
 #include "store/store_messages.h"
 #include "store/track_header.h"
+#include "store/track_point.h"
 #include "store/track_rows.h"
 
 namespace tavrin {
@@ -68,12 +68,12 @@ Result<void> CheckTrackFolder(const std::filesystem::path& folder);
 // what failed, 0 when tracks can be written there.
 int TrackWriteError(const std::string& folder);
 
-class CTrackStore {
+class TrackStore {
  public:
-  explicit CTrackStore(MessageBoxFn messageBox = nullptr);
-  ~CTrackStore();
-  CTrackStore(const CTrackStore&) = delete;
-  CTrackStore& operator=(const CTrackStore&) = delete;
+  explicit TrackStore(MessageBoxFn messageBox = nullptr);
+  ~TrackStore();
+  TrackStore(const TrackStore&) = delete;
+  TrackStore& operator=(const TrackStore&) = delete;
 
   // Problems with single track files go here, with the file and the reason, instead of as a bare
   // message box text: the window shows the box and the reason, the command line prints both.
@@ -92,7 +92,7 @@ class CTrackStore {
   const LocalZone& Zone() const { return zone_; }
 
   // "<data folder>/20yymmdd_hhmmss.bt0" from the header's first date-time (UTC).
-  std::string TrackFileName(const TRACKHEADER& header) const;
+  std::string TrackFileName(const TrackHeader& header) const;
   // "<data folder>/20yymmdd.bt1": names a day; no such file is ever made.
   std::string DayEntryName(const DateTime6& date) const;
 
@@ -107,21 +107,21 @@ class CTrackStore {
   // Starts a track named from the entry's first date-time and writes its header. The points go
   // into "<name>.part" first; the track file itself only changes when the track is closed, so
   // a download that fails never damages a stored track.
-  Result<void> OpenTrackFile(SAVESTATE& entry);
+  Result<void> OpenTrackFile(TrackEntry& entry);
   // Writes one point after the previous one; returns the metres from the previous point.
-  uint32_t AppendPoint(const SAVELOG& point);
+  uint32_t AppendPoint(const TrackPoint& point);
   // Seconds from the previous point (0 when none); empty when a date-time is not a calendar
   // date-time.
-  std::optional<long long> PointGapSeconds(const SAVELOG& point) const;
+  std::optional<long long> PointGapSeconds(const TrackPoint& point) const;
   // Makes what has been written so far durable: the points, then a header that counts them, so
   // that a crash loses nothing written before this call.
-  Result<void> CheckpointTrackFile(const SAVESTATE& entry, uint32_t count);
+  Result<void> CheckpointTrackFile(const TrackEntry& entry, uint32_t count);
   // Finishes the track: with count > 0 the header gets the count, the last date-time from the
   // previous point and the elapsed seconds. The result says which copy of the track now
   // stands under its name.
-  TrackSaved CloseTrackFile(SAVESTATE entry, uint32_t count, TrackEnd end = TrackEnd::Complete);
+  TrackSaved CloseTrackFile(TrackEntry entry, uint32_t count, TrackEnd end = TrackEnd::Complete);
   bool IsWriting() const { return writeFd_ >= 0; }
-  const SAVELOG& PreviousPoint() const { return previous_; }
+  const TrackPoint& PreviousPoint() const { return previous_; }
   // Puts the unfinished tracks that a killed download left in the data folder under their
   // names, under the rule for tracks cut short, and tells the user of each. Run at start-up.
   void RecoverInterruptedTracks();
@@ -129,39 +129,39 @@ class CTrackStore {
   // ---- reading and changing track files
   // The file's header as a track entry. A count beyond the records the file holds is cut to
   // them (and reported); a file that is no track file is reported and gives nothing.
-  std::optional<SAVESTATE> ReadTrackHeader(const std::string& path);
+  std::optional<TrackEntry> ReadTrackHeader(const std::string& path);
   // Appends the points among the first `pointCount` records of the entry's file (deleted ones
   // and records without a real date-time left out, the rest in UTC as stored) to `out`. False
   // when the file cannot be read or none of its counted records is a point.
-  bool ReadTrackPoints(const SAVESTATE& entry, PointVector& out);
+  bool ReadTrackPoints(const TrackEntry& entry, PointVector& out);
   // Sets the deleted mark of the points at the given positions in the file.
-  bool MarkPointsDeleted(const SAVESTATE& entry, std::span<const size_t> positions);
+  bool MarkPointsDeleted(const TrackEntry& entry, std::span<const size_t> positions);
   // Drops the deleted points from the entry's file and updates the entry to match. The file is
   // rewritten beside the old one and renamed over it, so a failure leaves the old track whole.
   // `alsoDrop` names more points to drop, by their place among the points the track shows (the
   // rows of its points list, from 0, in ascending order); nothing is written into the old file.
-  bool CompactTrackFile(SAVESTATE& entry, std::span<const size_t> alsoDrop = {});
+  bool CompactTrackFile(TrackEntry& entry, std::span<const size_t> alsoDrop = {});
   // The points of the point list, not marked deleted, whose date-times in the store's zone lie
   // from `from` to `to` (both included), into the export point list; returns how many.
   size_t SelectTimeWindow(const DateTime& from, const DateTime& to);
   // Starts a new track that never replaces a stored one: it takes a free name that still sorts
   // by its first date-time (the same "_02" rule as a download's).
-  Result<void> OpenNewTrackFile(SAVESTATE& entry);
-  bool DeleteTrackFile(const SAVESTATE& entry);
+  Result<void> OpenNewTrackFile(TrackEntry& entry);
+  bool DeleteTrackFile(const TrackEntry& entry);
 
   // ---- lists
   void ListTracks(IEntryRows* list, bool byDay);
   void ListTracksInPeriod(IEntryRows* list, bool byDay, CalendarDate from, CalendarDate to);
-  void ShowEntryRow(IEntryRows& list, int index, const SAVESTATE& entry) const;
+  void ShowEntryRow(IEntryRows& list, int index, const TrackEntry& entry) const;
   // With a list: fills the point list and the list. Without: fills the export point list.
   // Either list holds the points in UTC, as the files do; the rows show them in the store's zone.
-  bool LoadTrackPoints(const SAVESTATE& entry, IPointRows* list);
-  bool LoadDayPoints(const SAVESTATE& day, IPointRows* list);
-  bool DeleteDay(size_t index, const SAVESTATE& day);
+  bool LoadTrackPoints(const TrackEntry& entry, IPointRows* list);
+  bool LoadDayPoints(const TrackEntry& day, IPointRows* list);
+  bool DeleteDay(size_t index, const TrackEntry& day);
   bool RemoveTrackEntry(size_t index);
 
-  const std::vector<SAVESTATE>& TrackEntries() const { return trackEntries_; }
-  const std::vector<SAVESTATE>& DayEntries() const { return dayEntries_; }
+  const std::vector<TrackEntry>& TrackEntries() const { return trackEntries_; }
+  const std::vector<TrackEntry>& DayEntries() const { return dayEntries_; }
   const PointVector& PointList() const { return pointList_; }
   const PointVector& ExportPointList() const { return exportPointList_; }
   PointVector& ExportPointList() { return exportPointList_; }
@@ -174,11 +174,11 @@ class CTrackStore {
   std::vector<std::string> TrackFileNames(int folderFd) const;
   void ListFiles(IEntryRows* list, bool byDay, const std::optional<CalendarDate>& from,
                  const std::optional<CalendarDate>& to);
-  void AddToDay(Listing& listing, IEntryRows* list, SAVESTATE track);
+  void AddToDay(Listing& listing, IEntryRows* list, TrackEntry track);
   void CloseDay(Listing& listing, IEntryRows* list);
-  std::string FreeTrackName(const TRACKHEADER& header) const;
+  std::string FreeTrackName(const TrackHeader& header) const;
   bool FlushPoints();
-  Result<void> WriteHeader(const TRACKHEADER& header);
+  Result<void> WriteHeader(const TrackHeader& header);
   uint32_t WrittenPoints() const;
   void NoteWriteError(int error);
   TrackSaved PutInPlace(const std::string& track, uint32_t saved, TrackEnd end) const;
@@ -186,12 +186,12 @@ class CTrackStore {
   void RecoverPart(const std::string& name);
   std::optional<uint32_t> MakeHonest(int fd) const;
   PointVector& TargetPoints(IPointRows* list);
-  bool ReadPointsFrom(int fd, off_t size, const SAVESTATE& entry, PointVector& out);
+  bool ReadPointsFrom(int fd, off_t size, const TrackEntry& entry, PointVector& out);
   // Tells of the records of a read that were no points and of a failed read; false when the read
   // gave nothing usable.
   bool ReportRecords(const std::string& path, const RecordTally& tally, size_t loaded) const;
-  std::optional<std::vector<SAVELOG>> KeptPoints(int fd, off_t size, const SAVESTATE& entry,
-                                                 std::span<const size_t> alsoDrop) const;
+  std::optional<std::vector<TrackPoint>> KeptPoints(int fd, off_t size, const TrackEntry& entry,
+                                                    std::span<const size_t> alsoDrop) const;
 
   MessageBoxFn messageBox_;
   TrackFileProblemFn reporter_;
@@ -202,16 +202,16 @@ class CTrackStore {
   int writeFd_ = -1;       // the ".part" file of the track being written, locked while open
   off_t writeEnd_ = 0;     // where the next point goes
   std::string writePath_;  // the track's name; the points go to writePath_ + ".part"
-  SAVESTATE writeEntry_;   // as opened, to close a track that nobody else closes
+  TrackEntry writeEntry_;  // as opened, to close a track that nobody else closes
   uint32_t appended_ = 0;  // points appended since the open
-  SAVELOG previous_{};
-  SAVELOG lastWritten_{};               // the last point that reached the file
-  std::vector<SAVELOG> pendingPoints_;  // appended but not yet written
-  int writeError_ = 0;                  // first errno of a failed write to the open file
-  std::set<std::string> takenNames_;    // names handed out since BeginDownload
+  TrackPoint previous_{};
+  TrackPoint lastWritten_{};               // the last point that reached the file
+  std::vector<TrackPoint> pendingPoints_;  // appended but not yet written
+  int writeError_ = 0;                     // first errno of a failed write to the open file
+  std::set<std::string> takenNames_;       // names handed out since BeginDownload
 
-  std::vector<SAVESTATE> trackEntries_;
-  std::vector<SAVESTATE> dayEntries_;
+  std::vector<TrackEntry> trackEntries_;
+  std::vector<TrackEntry> dayEntries_;
   PointVector pointList_;
   PointVector exportPointList_;
 };

@@ -61,7 +61,7 @@ std::optional<StoredCopy> FindStoredCopy(const std::string& path) {
   UniqueFd fd = OpenFile(path, O_RDONLY | O_NONBLOCK);
   struct stat info {};
   if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  TRACKHEADER header;
+  TrackHeader header;
   if (ReadAt(fd.Get(), &header, sizeof header, 0) != kTrackHeaderBytes ||
       header.marker != kTrackMarker) {
     return std::nullopt;
@@ -74,7 +74,7 @@ std::optional<StoredCopy> FindStoredCopy(const std::string& path) {
 
 // Count, last date-time and drive time of a header whose last point is `last`. False when a
 // date-time is not a calendar date-time: the drive time is then 0.
-bool FinishHeader(TRACKHEADER& h, uint32_t count, const SAVELOG& last) {
+bool FinishHeader(TrackHeader& h, uint32_t count, const TrackPoint& last) {
   h.pointCount = count;
   h.lastDateTime = ToDateTime6(last.GetDateTime());
   const auto first = ToCalendarSeconds(FromDateTime6(h.firstDateTime));
@@ -112,7 +112,7 @@ int TrackWriteError(const std::string& folder) {
   int error = fd < 0 ? errno : 0;
   if (fd >= 0) {
     // As much as a track's header, so that a folder without a free block is found too.
-    const TRACKHEADER header{};
+    const TrackHeader header{};
     if (auto written = WriteAt(fd, &header, sizeof header, 0); !written) {
       error = written.Error().systemError;
     }
@@ -122,7 +122,7 @@ int TrackWriteError(const std::string& folder) {
   return error;
 }
 
-Result<void> CTrackStore::CheckTracksCanBeWritten() const {
+Result<void> TrackStore::CheckTracksCanBeWritten() const {
   const int error = TrackWriteError(dataFolder_);
   if (error == 0) return {};
   return SystemFailure(error, "Cannot store tracks in the data folder " + dataFolder_ +
@@ -130,7 +130,7 @@ Result<void> CTrackStore::CheckTracksCanBeWritten() const {
                                   ").");
 }
 
-std::string CTrackStore::FreeTrackName(const TRACKHEADER& header) const {
+std::string TrackStore::FreeTrackName(const TrackHeader& header) const {
   const std::string base = TrackFileName(header);
   for (int n = 1; n <= kMostTracksInOneSecond; ++n) {
     const std::string name = NumberedTrackName(base, n);
@@ -139,7 +139,7 @@ std::string CTrackStore::FreeTrackName(const TRACKHEADER& header) const {
   return base;
 }
 
-Result<void> CTrackStore::OpenNewTrackFile(SAVESTATE& entry) {
+Result<void> TrackStore::OpenNewTrackFile(TrackEntry& entry) {
   // Names on the disk count as taken, so that the name handed out is the first free one.
   const std::string base = TrackFileName(entry.header);
   for (int n = 1; n <= kMostTracksInOneSecond; ++n) {
@@ -154,10 +154,10 @@ Result<void> CTrackStore::OpenNewTrackFile(SAVESTATE& entry) {
                  " is taken. Delete some of those tracks and try again."};
 }
 
-Result<void> CTrackStore::OpenTrackFile(SAVESTATE& entry) {
+Result<void> TrackStore::OpenTrackFile(TrackEntry& entry) {
   if (IsWriting()) CloseTrackFile(writeEntry_, appended_, TrackEnd::CutShort);
-  previous_ = SAVELOG{};
-  lastWritten_ = SAVELOG{};
+  previous_ = TrackPoint{};
+  lastWritten_ = TrackPoint{};
   pendingPoints_.clear();
   writeError_ = 0;
   appended_ = 0;
@@ -185,7 +185,7 @@ Result<void> CTrackStore::OpenTrackFile(SAVESTATE& entry) {
   return {};
 }
 
-uint32_t CTrackStore::AppendPoint(const SAVELOG& point) {
+uint32_t TrackStore::AppendPoint(const TrackPoint& point) {
   const uint32_t meters = DistanceMeters(previous_, point);
   previous_ = point;
   if (IsWriting()) {
@@ -196,22 +196,22 @@ uint32_t CTrackStore::AppendPoint(const SAVELOG& point) {
   return meters;
 }
 
-std::optional<long long> CTrackStore::PointGapSeconds(const SAVELOG& point) const {
+std::optional<long long> TrackStore::PointGapSeconds(const TrackPoint& point) const {
   return SecondsBetween(previous_, point);
 }
 
-void CTrackStore::NoteWriteError(int error) {
+void TrackStore::NoteWriteError(int error) {
   if (writeError_ == 0) writeError_ = error != 0 ? error : EIO;
 }
 
 // After the first failed write nothing more is written: the file keeps an unbroken run of
 // points from the start of the track, which is what its header may count.
-bool CTrackStore::FlushPoints() {
+bool TrackStore::FlushPoints() {
   if (pendingPoints_.empty() || !IsWriting() || writeError_ != 0) {
     pendingPoints_.clear();
     return writeError_ == 0;
   }
-  const size_t bytes = pendingPoints_.size() * sizeof(SAVELOG);
+  const size_t bytes = pendingPoints_.size() * sizeof(TrackPoint);
   if (auto written = WriteAt(writeFd_, pendingPoints_.data(), bytes, writeEnd_)) {
     writeEnd_ += static_cast<off_t>(bytes);
     lastWritten_ = pendingPoints_.back();
@@ -222,28 +222,28 @@ bool CTrackStore::FlushPoints() {
   return writeError_ == 0;
 }
 
-uint32_t CTrackStore::WrittenPoints() const {
+uint32_t TrackStore::WrittenPoints() const {
   return RecordsIn(writeEnd_);
 }
 
-Result<void> CTrackStore::WriteHeader(const TRACKHEADER& header) {
+Result<void> TrackStore::WriteHeader(const TrackHeader& header) {
   return WriteAt(writeFd_, &header, sizeof header, 0);
 }
 
-Result<void> CTrackStore::CheckpointTrackFile(const SAVESTATE& entry, uint32_t count) {
+Result<void> TrackStore::CheckpointTrackFile(const TrackEntry& entry, uint32_t count) {
   if (!IsWriting()) return SystemFailure(EBADF);
   FlushPoints();
   // The header goes out only after the points it counts are on disk.
   if (::fdatasync(writeFd_) != 0) NoteWriteError(errno);
   const uint32_t saved = std::min(count, WrittenPoints());
-  TRACKHEADER header = entry.header;
+  TrackHeader header = entry.header;
   if (saved > 0) FinishHeader(header, saved, lastWritten_);
   if (auto written = WriteHeader(header); !written) NoteWriteError(written.Error().systemError);
   if (writeError_ != 0) return SystemFailure(writeError_);
   return {};
 }
 
-TrackSaved CTrackStore::CloseTrackFile(SAVESTATE entry, uint32_t count, TrackEnd end) {
+TrackSaved TrackStore::CloseTrackFile(TrackEntry entry, uint32_t count, TrackEnd end) {
   if (!IsWriting()) return TrackSaved{TrackSaved::Outcome::NothingSaved, entry.path};
   FlushPoints();
   const uint32_t saved = std::min(count, WrittenPoints());
@@ -271,7 +271,7 @@ TrackSaved CTrackStore::CloseTrackFile(SAVESTATE entry, uint32_t count, TrackEnd
   return result;
 }
 
-TrackSaved CTrackStore::PutInPlace(const std::string& track, uint32_t saved, TrackEnd end) const {
+TrackSaved TrackStore::PutInPlace(const std::string& track, uint32_t saved, TrackEnd end) const {
   TrackSaved result;
   result.path = track;
   result.points = saved;
@@ -296,13 +296,13 @@ TrackSaved CTrackStore::PutInPlace(const std::string& track, uint32_t saved, Tra
   return result;
 }
 
-void CTrackStore::ShowNotice(const std::string& text) const {
+void TrackStore::ShowNotice(const std::string& text) const {
   if (messageBox_) messageBox_(text, MsgIcon::Warning, MsgButtons::Ok);
 }
 
 // ---- what a killed download left behind
 
-void CTrackStore::RecoverInterruptedTracks() {
+void TrackStore::RecoverInterruptedTracks() {
   std::vector<std::string> parts, staleCopies;
   if (DIR* dir = ::opendir(dataFolder_.c_str())) {
     while (const dirent* item = ::readdir(dir)) {
@@ -324,7 +324,7 @@ void CTrackStore::RecoverInterruptedTracks() {
   }
 }
 
-void CTrackStore::RecoverPart(const std::string& name) {
+void TrackStore::RecoverPart(const std::string& name) {
   const std::string part = dataFolder_ + "/" + name;
   UniqueFd fd = OpenFile(part, O_RDWR | O_NONBLOCK);
   // A download that runs now holds the lock: its file is not left over.
@@ -354,9 +354,9 @@ void CTrackStore::RecoverPart(const std::string& name) {
 
 // Cuts an unfinished track file to the points its header may count and makes that durable.
 // Returns the count (0 for a file that is no track), or nothing when the file could not be fixed.
-std::optional<uint32_t> CTrackStore::MakeHonest(int fd) const {
+std::optional<uint32_t> TrackStore::MakeHonest(int fd) const {
   struct stat info {};
-  TRACKHEADER header;
+  TrackHeader header;
   const bool readable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
                         ReadAt(fd, &header, sizeof header, 0) == kTrackHeaderBytes &&
                         header.marker == kTrackMarker;
@@ -364,7 +364,7 @@ std::optional<uint32_t> CTrackStore::MakeHonest(int fd) const {
       readable ? std::min<size_t>(header.pointCount, StoredRecords(fd, info.st_size)) : 0);
   if (count == 0) return 0;
   if (count < header.pointCount) {
-    SAVELOG last;
+    TrackPoint last;
     if (ReadAt(fd, &last, sizeof last, kTrackHeaderBytes + (count - 1) * kTrackRecordBytes) !=
         kTrackRecordBytes) {
       return std::nullopt;

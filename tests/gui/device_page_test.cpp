@@ -14,8 +14,8 @@
 #include "../support/folder_conditions.h"
 #include "../support/pty_pair.h"
 #include "emulator/memory_file.h"
-#include "gui/device/device_ctrl_dlg.h"
-#include "gui/records/record_ctrl_dlg.h"
+#include "gui/device/device_page.h"
+#include "gui/records/track_record_page.h"
 #include "window_fixture.h"
 
 namespace tavrin::test {
@@ -93,8 +93,8 @@ TEST_F(DevicePage, ReadingEverythingAgainKeepsATrackWhosePointsTheUserDeleted) {
   ASSERT_EQ(gui.PressAndWait("readNewTracks", Operation::Read)->outcome, Outcome::Done);
   const std::filesystem::path first = dir.Path() / "DataLog/20240501_080000.bt0";
   const auto pointsOf = [](const std::filesystem::path& track) {
-    CTrackStore store;
-    return store.ReadTrackHeader(track.string()).value_or(SAVESTATE{}).header.pointCount;
+    TrackStore store;
+    return store.ReadTrackHeader(track.string()).value_or(TrackEntry{}).header.pointCount;
   };
   const uint32_t whole = pointsOf(first);
   ASSERT_GT(whole, 10u);
@@ -105,7 +105,7 @@ TEST_F(DevicePage, ReadingEverythingAgainKeepsATrackWhosePointsTheUserDeleted) {
   gui.Find<QRadioButton>("byTracks")->click();
   auto* all = gui.Find<QCheckBox>("selectAllTracks");
   if (!all->isChecked()) all->click();
-  auto* page = gui.window->RecordPage();
+  auto* page = gui.window->RecordTab();
   page->LoadRecord(0);
   auto* points = gui.Find<QTableView>("pointList");
   points->selectionModel()->select(
@@ -150,7 +150,7 @@ TEST_F(DevicePage, ReadNewTracksFillsTheListAndWritesTheFiles) {
     return p > 0 && p < 1000;
   })) << "the progress moved during the read";
   EXPECT_EQ(gui.window->ProgressPosition(), 0);
-  EXPECT_EQ(gui.window->DevicePage()->TrackList().RowCount(), 5);
+  EXPECT_EQ(gui.window->DeviceTab()->TrackList().RowCount(), 5);
   EXPECT_EQ(TrackFiles().size(), 5u);
   EXPECT_EQ(TrackFiles().front().filename(), "20240501_080000.bt0");
   // Nothing new is left: the page says so instead of reading.
@@ -244,11 +244,11 @@ TEST_F(DevicePage, ClosingTheWindowDuringADownloadKeepsWhatArrived) {
   const auto files = TrackFiles();
   ASSERT_FALSE(files.empty());
   for (const auto& file : files) EXPECT_EQ(file.extension(), ".bt0") << "no unfinished file left";
-  CTrackStore store;
+  TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
   store.ListTracks(nullptr, false);
   uint32_t points = 0;
-  for (const SAVESTATE& entry : store.TrackEntries()) points += entry.header.pointCount;
+  for (const TrackEntry& entry : store.TrackEntries()) points += entry.header.pointCount;
   EXPECT_GT(points, 600u);
 }
 
@@ -256,7 +256,7 @@ TEST_F(DevicePage, ClosingTheWindowDuringADownloadKeepsWhatArrived) {
 // points, when the read ends.
 TEST_F(DevicePage, OnlyTracksWithPointsAreListedDuringARead) {
   ConnectAndReadOptions();
-  gui::CTrackListModel& list = gui.window->DevicePage()->TrackList();
+  gui::TrackListModel& list = gui.window->DeviceTab()->TrackList();
   std::vector<std::string> empty;  // rows listed without a point, as "first / last"
   QObject watching;
   QObject::connect(&list, &QAbstractItemModel::rowsInserted, &watching,
@@ -291,11 +291,11 @@ TEST_F(DevicePage, DisconnectingDuringAReadSaysWhatWasKept) {
   EXPECT_EQ(read->outcome, Outcome::Stopped);
   EXPECT_EQ(gui.window->ProgressPosition(), 0);
 
-  CTrackStore store;
+  TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
   store.ListTracks(nullptr, false);
   uint32_t points = 0;
-  for (const SAVESTATE& entry : store.TrackEntries()) points += entry.header.pointCount;
+  for (const TrackEntry& entry : store.TrackEntries()) points += entry.header.pointCount;
   const size_t files = store.TrackEntries().size();
   ASSERT_GT(points, 600u);
   EXPECT_EQ(read->points, points);
@@ -382,7 +382,7 @@ TEST_F(DevicePage, AFolderThatFillsUpStopsTheReadAndTheTracksStayNew) {
   EXPECT_NE(told.find("still new on the logger"), std::string::npos) << told;
   EXPECT_NE(told.find("Read New Tracks"), std::string::npos) << told;
   EXPECT_EQ(gui.window->ProgressPosition(), 0);
-  EXPECT_EQ(gui.window->DevicePage()->TrackList().RowCount(), 1);
+  EXPECT_EQ(gui.window->DeviceTab()->TrackList().RowCount(), 1);
 
   ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
   EXPECT_EQ(Text("numberOfTrackPoints"), " 3000/3000");
@@ -390,14 +390,14 @@ TEST_F(DevicePage, AFolderThatFillsUpStopsTheReadAndTheTracksStayNew) {
   ASSERT_TRUE(again);
   EXPECT_EQ(again->outcome, Outcome::Done);
   EXPECT_EQ(again->points, 3000u);
-  CTrackStore store;
+  TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
   store.ListTracks(nullptr, false);
   PointVector stored;
-  for (const SAVESTATE& entry : store.TrackEntries()) store.ReadTrackPoints(entry, stored);
+  for (const TrackEntry& entry : store.TrackEntries()) store.ReadTrackPoints(entry, stored);
   const auto expected = ExpectedRecords(memory, kReadNewBinary);
   ASSERT_EQ(stored.size(), expected.size());
-  EXPECT_EQ(std::memcmp(stored.data(), expected.data(), expected.size() * sizeof(SAVELOG)), 0);
+  EXPECT_EQ(std::memcmp(stored.data(), expected.data(), expected.size() * sizeof(TrackPoint)), 0);
 }
 
 // A logger that falls silent during a read: after the window's silence limit the read ends as
@@ -529,7 +529,7 @@ TEST_F(DevicePage, EscapeAndReturnDoNotCloseTheWindow) {
 
 TEST_F(DevicePage, TheConnectionImageFlashesWhileBytesArrive) {
   std::vector<ConnectionImage> images;
-  QObject::connect(&gui.window->Host(), &gui::CQtSessionHost::connectionImage,
+  QObject::connect(&gui.window->Host(), &gui::QtSessionHost::connectionImage,
                    [&](ConnectionImage image) { images.push_back(image); });
   ConnectAndReadOptions();
   ASSERT_TRUE(

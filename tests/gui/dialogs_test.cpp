@@ -13,11 +13,11 @@
 
 #include "../support/scripted_link.h"
 #include "../support/session_test_host.h"
-#include "gui/device/date_time_dlg.h"
-#include "gui/device/dev_bypass_dlg.h"
-#include "gui/device/dev_info_dlg.h"
-#include "gui/options/env_set_dlg.h"
-#include "gui/window/tvr_app.h"
+#include "gui/device/bypass_dialog.h"
+#include "gui/device/device_settings_dialog.h"
+#include "gui/device/read_period_dialog.h"
+#include "gui/options/software_options_dialog.h"
+#include "gui/window/application.h"
 #include "protocol/nmea.h"
 #include "window_fixture.h"
 
@@ -51,7 +51,7 @@ class DeviceSettings : public ::testing::Test {
 
   DeviceState device = Stored();
   BoxLog boxes;
-  gui::CDevInfoDlg dialog{device, boxes.Fn()};
+  gui::DeviceSettingsDialog dialog{device, boxes.Fn()};
 };
 
 TEST_F(DeviceSettings, ValuesBeyondTheStatedRangesAreRefusedWithAWord) {
@@ -100,7 +100,7 @@ TEST_F(DeviceSettings, DefaultThenCancelChangesNothing) {
 }
 
 TEST(ReadPeriod, OkAtOnceGivesTheWholeDayAndCalendarsSetTheDates) {
-  gui::CDateTimeDlg dialog(QDate(2024, 3, 3));
+  gui::ReadPeriodDialog dialog(QDate(2024, 3, 3));
   EXPECT_EQ(dialog.Period().from, (DateTime{24, 3, 3, 0, 0, 0}));
   EXPECT_EQ(dialog.Period().to, (DateTime{24, 3, 3, 23, 59, 59}));
   dialog.findChild<QCalendarWidget*>("endDate")->setSelectedDate(QDate(2024, 3, 5));
@@ -111,15 +111,15 @@ TEST(ReadPeriod, OkAtOnceGivesTheWholeDayAndCalendarsSetTheDates) {
 
 TEST(Bypass, SendsTheUsersSentenceAndEndsBypassWhenClosed) {
   BoxLog boxes;
-  CTrackStore store;
+  TrackStore store;
   test::SessionTestHost host;
-  CLoggerSession session(host, store);
+  LoggerSession session(host, store);
   auto owned = std::make_unique<ScriptedLink>();
   ScriptedLink& link = *owned;
   session.AttachLink(std::move(owned));
-  gui::CDevByPassDlg dialog(session, boxes.Fn());
+  gui::BypassDialog dialog(session, boxes.Fn());
   int closed = 0;
-  QObject::connect(&dialog, &gui::CDevByPassDlg::closed, [&] { ++closed; });
+  QObject::connect(&dialog, &gui::BypassDialog::closed, [&] { ++closed; });
   dialog.show();
   auto* text = dialog.findChild<QLineEdit*>("bypassText");
   text->setText("ABC");
@@ -176,20 +176,20 @@ class SoftwareOptions : public ::testing::Test {
 
 TEST_F(SoftwareOptions, TheComputersZoneIsChosenTheFirstTime) {
   settings.localTime = -1;
-  gui::CEnvSetDlg dialog(settings, "/data", Zones(), Zones()[3], nullptr);
+  gui::SoftwareOptionsDialog dialog(settings, "/data", Zones(), Zones()[3], nullptr);
   EXPECT_EQ(settings.localTime, 3);
   EXPECT_EQ(dialog.findChild<QComboBox*>("timeZone")->currentText(), "(UTC+09:00) Asia/Seoul");
   settings.localTime = -1;
   auto unknown = Zones()[3];
   unknown.standardName = "Asia/Nowhere";
-  gui::CEnvSetDlg other(settings, "/data", Zones(), unknown, nullptr);
+  gui::SoftwareOptionsDialog other(settings, "/data", Zones(), unknown, nullptr);
   EXPECT_EQ(settings.localTime, 0) << "the westernmost when none matches";
 }
 
 TEST_F(SoftwareOptions, DaylightSavingOnAHalfHourZoneGivesSixAndAHalfHours) {
   settings.localTime = 2;
   settings.localTimeOffset = 0;
-  gui::CEnvSetDlg dialog(settings, "/data", Zones(), Zones()[0], nullptr);
+  gui::SoftwareOptionsDialog dialog(settings, "/data", Zones(), Zones()[0], nullptr);
   dialog.findChild<QCheckBox*>("daylightSaving")->setChecked(true);
   dialog.findChild<QPushButton*>("ok")->click();
   EXPECT_EQ(settings.localTimeOffset, 330);
@@ -203,12 +203,12 @@ TEST_F(SoftwareOptions, WithoutAZoneTheOffsetStaysAndAnIndexBeyondTheListsIsKept
   settings.localTime = 9;  // beyond the list
   settings.localTimeOffset = 540;
   settings.units = 3;
-  gui::CEnvSetDlg dialog(settings, "/data", Zones(), Zones()[0], nullptr);
+  gui::SoftwareOptionsDialog dialog(settings, "/data", Zones(), Zones()[0], nullptr);
   dialog.findChild<QPushButton*>("ok")->click();
   EXPECT_EQ(settings.localTime, 9);
   EXPECT_EQ(settings.localTimeOffset, 540);
   EXPECT_EQ(settings.units, -1) << "no selection saves -1";
-  gui::CEnvSetDlg empty(settings, "/data", {}, Zones()[0], nullptr);
+  gui::SoftwareOptionsDialog empty(settings, "/data", {}, Zones()[0], nullptr);
   empty.findChild<QPushButton*>("ok")->click();
   EXPECT_EQ(settings.localTimeOffset, 540);
 }

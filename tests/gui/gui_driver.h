@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/window/tvr_dlg.h"
+#include "gui/window/main_window.h"
 
 // Readable QString values in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -53,8 +53,8 @@ class GuiDriver {
     setup.openDocument = [this](const std::string& path) { opened.push_back(path); };
     setup.portCheckMs = 100;
     if (adjust) adjust(setup);
-    window = std::make_unique<gui::CTVRDlg>(std::move(setup));
-    QObject::connect(&window->Host(), &gui::CQtSessionHost::operationEnded,
+    window = std::make_unique<gui::MainWindow>(std::move(setup));
+    QObject::connect(&window->Host(), &gui::QtSessionHost::operationEnded,
                      [this](const OperationEnd& end) { ends.push_back(end); });
   }
 
@@ -123,7 +123,7 @@ class GuiDriver {
     return false;
   }
 
-  std::unique_ptr<gui::CTVRDlg> window;
+  std::unique_ptr<gui::MainWindow> window;
   std::vector<Box> boxes;
   std::vector<OperationEnd> ends;
   bool yes = true;  // the answer to questions

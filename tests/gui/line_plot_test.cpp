@@ -17,21 +17,21 @@ std::vector<PlotValue> Speeds(size_t count, const std::function<float(size_t)>& 
 }
 
 // The page's settings for its speed graph.
-void AsOnThePage(CLinePlot& plot) {
+void AsOnThePage(LinePlot& plot) {
   plot.SetXAxisTitle("Time");
   plot.SetYAxisTitle("Speed");
   plot.SetXDivisions(10);
   plot.SetXDecimals(0);
 }
 
-QImage Rendered(CLinePlot& plot) {
+QImage Rendered(LinePlot& plot) {
   QImage image(plot.size(), QImage::Format_RGB32);
   plot.render(&image);
   return image;
 }
 
 TEST(LinePlot, AFreshPlotShowsItsDefaultGridAndNoReadout) {
-  CLinePlot plot;
+  LinePlot plot;
   const QStringList x = plot.XLabels(), y = plot.YLabels();
   ASSERT_EQ(x.size(), 22);
   EXPECT_EQ(x.front(), "0.0");
@@ -43,7 +43,7 @@ TEST(LinePlot, AFreshPlotShowsItsDefaultGridAndNoReadout) {
 }
 
 TEST(LinePlot, ATrackWidensTheRangesWhichNeverNarrowAgain) {
-  CLinePlot plot;
+  LinePlot plot;
   AsOnThePage(plot);
   const auto track = Speeds(300, [](size_t i) { return static_cast<float>(i % 46); });
   EXPECT_EQ(plot.AddSeries(track.data(), track.size(), "Speed", QColor(0, 0, 255), 0), 0);
@@ -62,7 +62,7 @@ TEST(LinePlot, ATrackWidensTheRangesWhichNeverNarrowAgain) {
 }
 
 TEST(LinePlot, AnEmptySeriesKeepsTheRangesAndReadsZero) {
-  CLinePlot plot;
+  LinePlot plot;
   plot.AddSeries(nullptr, 0, "Speed", QColor(0, 0, 255), 0);
   EXPECT_EQ(plot.YMax(), 10.0f);
   EXPECT_EQ(plot.XMax(), 1000.0f);
@@ -70,7 +70,7 @@ TEST(LinePlot, AnEmptySeriesKeepsTheRangesAndReadsZero) {
 }
 
 TEST(LinePlot, TheSelectionFollowsTheSeriesThatRemain) {
-  CLinePlot plot;
+  LinePlot plot;
   const auto a = Speeds(3, [](size_t) { return 1.0f; });
   plot.AddSeries(a.data(), a.size(), "A", Qt::red, 0);
   plot.AddSeries(a.data(), a.size(), "B", Qt::blue, 0);
@@ -83,7 +83,7 @@ TEST(LinePlot, TheSelectionFollowsTheSeriesThatRemain) {
 }
 
 TEST(LinePlot, TheReducedDrawingMatchesTheFullOnePixelForPixel) {
-  CLinePlot plot;
+  LinePlot plot;
   AsOnThePage(plot);
   plot.resize(420, 260);
   // Far more points than pixel columns, jumping about, with flat runs and spikes.
@@ -110,7 +110,7 @@ TEST(LinePlot, TheReducedDrawingMatchesTheFullOnePixelForPixel) {
 }
 
 TEST(LinePlot, APlotTooNarrowForItsMarginsDrawsNoLine) {
-  CLinePlot plot;
+  LinePlot plot;
   plot.resize(40, 200);
   const auto track = Speeds(100, [](size_t) { return 5.0f; });
   plot.AddSeries(track.data(), track.size(), "Speed", QColor(0, 0, 255), 0);

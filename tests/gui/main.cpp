@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "gui/window/tvr_app.h"
+#include "gui/window/application.h"
 
 // Under the sanitizers: the web engine (Chromium inside Qt) frees some of its objects with a
 // delete of another size, and keeps others, and the libudev monitor it starts, to the end of the

@@ -11,7 +11,7 @@
 #include <QWebEngineView>
 #include <fstream>
 
-#include "gui/records/record_ctrl_dlg.h"
+#include "gui/records/track_record_page.h"
 #include "window_fixture.h"
 
 namespace tavrin::test {
@@ -28,9 +28,9 @@ class RecordPage : public WindowTest {
   // A track of `count` points one second apart from 2024-05-`day` `hour`:00:00 UTC, speeds 10,
   // 20, 30, ...
   std::string AddTrack(int day, int hour, int count) {
-    std::vector<SAVELOG> points;
+    std::vector<TrackPoint> points;
     for (int i = 0; i < count; ++i) {
-      SAVELOG p = Point(24, 5, day, hour, 0, i);
+      TrackPoint p = Point(24, 5, day, hour, 0, i);
       p.speed = static_cast<uint8_t>(10 * (i + 1));
       points.push_back(p);
     }
@@ -42,7 +42,7 @@ class RecordPage : public WindowTest {
         points);
     return path;
   }
-  gui::CRecordCtrlDlg& Page() { return *gui.window->RecordPage(); }
+  gui::TrackRecordPage& Page() { return *gui.window->RecordTab(); }
   void ShowAll(bool byTracks) {
     gui.Find<QRadioButton>(byTracks ? "byTracks" : "byDays")->click();
     auto* all = gui.Find<QCheckBox>("selectAllTracks");
@@ -140,7 +140,7 @@ TEST_F(RecordPage, ANewTrackFromSelectedPointsIsWrittenInUtcBesideItsSource) {
   gui.Press("createSelectedTrack");
   const std::filesystem::path made = dir.Path() / "DataLog/20240501_080000_02.bt0";
   ASSERT_TRUE(std::filesystem::exists(made)) << "the source keeps its name and its points";
-  CTrackStore store;
+  TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
   const auto source = store.ReadTrackHeader((dir.Path() / "DataLog/20240501_080000.bt0").string());
   ASSERT_TRUE(source);
@@ -168,14 +168,14 @@ TEST_F(RecordPage, DeletingPointsTwiceRemovesTheRightOnesWithoutWritingInPlace) 
   ASSERT_EQ(Page().PointList().rowCount(), 8);
   selectRows(1, 1);  // now the point with speed 40
   gui.Press("deleteSelectedPoints");
-  CTrackStore store;
+  TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
   const auto entry = store.ReadTrackHeader((dir.Path() / "DataLog/20240501_080000.bt0").string());
   ASSERT_TRUE(entry);
   PointVector points;
   ASSERT_TRUE(store.ReadTrackPoints(*entry, points));
   std::vector<int> speeds;
-  for (const SAVELOG& p : points) speeds.push_back(p.speed);
+  for (const TrackPoint& p : points) speeds.push_back(p.speed);
   EXPECT_EQ(speeds, (std::vector<int>{10, 50, 60, 70, 80, 90, 100}));
   EXPECT_EQ(Cell(0, 6), "7");
   EXPECT_EQ(TrackFiles().size(), 3u) << "no temporary file left";
@@ -183,7 +183,7 @@ TEST_F(RecordPage, DeletingPointsTwiceRemovesTheRightOnesWithoutWritingInPlace) 
 
 TEST_F(RecordPage, DeletingPointsKeepsTheDistanceOfThePointsThatRemainAndNothingSelectedIsNoEdit) {
   // Ten points going north 0.001 degree (about 111 m) a second.
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   for (int i = 0; i < 10; ++i) points.push_back(Point(24, 6, 3, 10, 0, i, 37.5f + 0.001f * i));
   const std::string path = (dir.Path() / "DataLog/20240603_100000.bt0").string();
   WriteTrackFile(path, Header(points[0], 10, 9, 999), points);
@@ -191,9 +191,9 @@ TEST_F(RecordPage, DeletingPointsKeepsTheDistanceOfThePointsThatRemainAndNothing
   ASSERT_EQ(Page().RecordList().RowCount(), 4);
   Page().LoadRecord(3);
   const auto header = [&] {
-    CTrackStore store;
+    TrackStore store;
     EXPECT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-    return store.ReadTrackHeader(path).value_or(SAVESTATE{}).header;
+    return store.ReadTrackHeader(path).value_or(TrackEntry{}).header;
   };
 
   gui.Press("deleteSelectedPoints");  // no point selected
@@ -206,7 +206,7 @@ TEST_F(RecordPage, DeletingPointsKeepsTheDistanceOfThePointsThatRemainAndNothing
       QItemSelection(Page().PointList().index(7, 0), Page().PointList().index(9, 7)),
       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   gui.Press("deleteSelectedPoints");
-  const TRACKHEADER after = header();
+  const TrackHeader after = header();
   EXPECT_EQ(after.pointCount, 7u);
   EXPECT_EQ(after.elapsedSeconds, 6u);
   EXPECT_NEAR(after.distance, 6 * 111.2, 6.0) << "six steps of about 111 m remain";
@@ -298,10 +298,10 @@ TEST_F(RecordPage, WithAMapKeyTheMapIsThePagesOwn) {
   keyed.Find<QTabWidget>("tabs")->setCurrentIndex(1);
   keyed.Find<QRadioButton>("byTracks")->click();
   keyed.Find<QCheckBox>("selectAllTracks")->click();
-  keyed.window->RecordPage()->LoadRecord(0);
+  keyed.window->RecordTab()->LoadRecord(0);
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "DataLog/KML/Tvr_OpenStreetMap.html"));
   keyed.Press("googleMaps");
-  QWebEngineView* view = keyed.window->RecordPage()->MapView();
+  QWebEngineView* view = keyed.window->RecordTab()->MapView();
   ASSERT_NE(view, nullptr);
   GuiDriver::WaitFor([&] { return !view->url().isEmpty(); }, 30000);
   EXPECT_EQ(view->url().fileName(), "Tvr_GoogleMap.html");

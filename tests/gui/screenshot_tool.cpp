@@ -12,10 +12,10 @@
 #include <QWebEngineView>
 #include <cstdio>
 
-#include "gui/device/dev_info_dlg.h"
-#include "gui/options/env_set_dlg.h"
-#include "gui/records/record_ctrl_dlg.h"
-#include "gui/window/tvr_app.h"
+#include "gui/device/device_settings_dialog.h"
+#include "gui/options/software_options_dialog.h"
+#include "gui/records/track_record_page.h"
+#include "gui/window/application.h"
 #include "gui_driver.h"
 
 namespace {
@@ -37,13 +37,13 @@ bool SaveRecordPage(test::GuiDriver& gui, const QString& out) {
   bool ok = Save(*gui.window, out + "/records_by_day.png");
   gui.Find<QRadioButton>("byTracks")->click();
   ok = Save(*gui.window, out + "/records_by_track.png") && ok;
-  gui.window->RecordPage()->LoadRecord(0);
+  gui.window->RecordTab()->LoadRecord(0);
   ok = Save(*gui.window, out + "/track_points.png") && ok;
   gui.Press("speedGraphButton");
   ok = Save(*gui.window, out + "/speed_graph.png") && ok;
   gui.Press("googleMaps");
   bool loaded = false;
-  QObject::connect(gui.window->RecordPage()->MapView(), &QWebEngineView::loadFinished,
+  QObject::connect(gui.window->RecordTab()->MapView(), &QWebEngineView::loadFinished,
                    [&](bool) { loaded = true; });
   test::GuiDriver::WaitFor([&] { return loaded; }, 30000);
   test::GuiDriver::WaitFor([] { return false; }, 3000);  // let the tiles come, where they can
@@ -76,15 +76,16 @@ int main(int argc, char** argv) {
   if (!read) return Fail("the read did not end");
   bool ok = Save(*gui.window, out + "/device_control.png");
 
-  gui::CDevInfoDlg settings(gui.window->Session().DeviceInfo(), nullptr, gui.window.get());
+  gui::DeviceSettingsDialog settings(gui.window->Session().DeviceInfo(), nullptr, gui.window.get());
   settings.show();
   ok = Save(settings, out + "/device_settings.png") && ok;
   settings.close();
 
   Settings edited = gui.window->AppSettings();
   const QDateTime now = QDateTime::currentDateTimeUtc();
-  gui::CEnvSetDlg options(edited, QString::fromStdString(gui.window->Store().DataFolder()),
-                          gui::TimeZoneList(now), gui::SystemTimeZone(now), gui.window.get());
+  gui::SoftwareOptionsDialog options(
+      edited, QString::fromStdString(gui.window->Store().DataFolder()), gui::TimeZoneList(now),
+      gui::SystemTimeZone(now), gui.window.get());
   options.show();
   ok = Save(options, out + "/software_options.png") && ok;
   options.close();

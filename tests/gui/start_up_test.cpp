@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "../support/fake_system.h"
-#include "gui/device/device_ctrl_dlg.h"
+#include "gui/device/device_page.h"
 #include "gui_driver.h"
 #include "test_support.h"
 
@@ -103,7 +103,7 @@ TEST(DataFolder, TheFolderChosenInSoftwareOptionsIsUsedAtOnceAndAtTheNextStart) 
   TempDir dir;
   const auto chosen = dir.Path() / "Tracks";
   std::filesystem::create_directories(chosen);
-  const SAVELOG first = Point(24, 5, 1, 8, 0, 0);
+  const TrackPoint first = Point(24, 5, 1, 8, 0, 0);
   WriteTrackFile((chosen / "20240501_080000.bt0").string(), Header(first, 1, 0, 0), {first});
   FakeSystem ports;
   {
@@ -112,7 +112,7 @@ TEST(DataFolder, TheFolderChosenInSoftwareOptionsIsUsedAtOnceAndAtTheNextStart) 
     gui.fillDialog = ChooseFolder(chosen.string());
     ASSERT_TRUE(gui.Press("softwareOptions"));
     EXPECT_EQ(gui.window->Store().DataFolder(), chosen.string());
-    EXPECT_EQ(gui.window->DevicePage()->TrackList().RowCount(), 1)
+    EXPECT_EQ(gui.window->DeviceTab()->TrackList().RowCount(), 1)
         << "the page lists the new folder";
     EXPECT_TRUE(gui.boxes.empty()) << Joined(gui.boxes);
   }
@@ -165,7 +165,7 @@ TEST(DataFolder, BadTrackFilesAreToldOnceEachInOneBoxNotAtEveryTabSwitch) {
     std::ofstream(dir / ("DataLog/2024050" + std::to_string(i) + "_080000.bt0"))
         << "no track " << i;
   }
-  const SAVELOG first = Point(24, 6, 1, 8, 0, 0);
+  const TrackPoint first = Point(24, 6, 1, 8, 0, 0);
   WriteTrackFile(dir / "DataLog/20240601_080000.bt0", Header(first, 1, 0, 0), {first});
   FakeSystem ports;
   GuiDriver gui(PathsIn(dir), ports.Discovery());

@@ -12,8 +12,8 @@
 #include <fstream>
 
 #include "../support/fake_system.h"
-#include "gui/options/env_set_dlg.h"
-#include "gui/records/record_ctrl_dlg.h"
+#include "gui/options/software_options_dialog.h"
+#include "gui/records/track_record_page.h"
 #include "gui_driver.h"
 #include "settings/ini_file.h"
 
@@ -30,10 +30,10 @@ class ZoneWindow : public ::testing::Test {
   std::string SettingsFile() const { return dir / "TVR.ini"; }
 
   // A track of the given UTC points, named by its first one.
-  void AddTrack(const std::vector<SAVELOG>& points) {
+  void AddTrack(const std::vector<TrackPoint>& points) {
     const auto count = static_cast<uint32_t>(points.size());
-    const TRACKHEADER header = Header(points.front(), count, count - 1, 0);
-    CTrackStore names;
+    const TrackHeader header = Header(points.front(), count, count - 1, 0);
+    TrackStore names;
     ASSERT_TRUE(names.PrepareDataFolder(DataFolder()));
     WriteTrackFile(names.TrackFileName(header), header, points);
   }
@@ -59,7 +59,7 @@ class ZoneWindow : public ::testing::Test {
     auto* all = gui->Find<QCheckBox>("selectAllTracks");
     if (!all->isChecked()) all->click();
   }
-  gui::CRecordCtrlDlg& Page() { return *gui->window->RecordPage(); }
+  gui::TrackRecordPage& Page() { return *gui->window->RecordTab(); }
   QString RecordCell(int row, int column) {
     return Page()
         .RecordList()
@@ -192,7 +192,7 @@ TEST_F(ZoneWindow, TheListKeepsTheSavedZoneByNameAndSummerTimeFollowsTheBox) {
 // twice. A track cut from points of both hours keeps each point's own UTC time.
 TEST_F(ZoneWindow, ANewTrackAcrossTheAutumnChangeIsWrittenInExactUtc) {
   std::ofstream(SettingsFile()) << "[MAIN]\r\nTimeZoneName=America/New_York\r\n";
-  std::vector<SAVELOG> utc;
+  std::vector<TrackPoint> utc;
   for (int minute = 0; minute <= 120; minute += 10) {
     utc.push_back(Point(24, 11, 3, 5 + minute / 60, minute % 60, minute % 7));
   }
@@ -209,7 +209,7 @@ TEST_F(ZoneWindow, ANewTrackAcrossTheAutumnChangeIsWrittenInExactUtc) {
   gui->Press("createSelectedTrack");
 
   const std::filesystem::path made = DataFolder() / "20241103_050000_02.bt0";
-  CTrackStore store;
+  TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(DataFolder()));
   const auto entry = store.ReadTrackHeader(made.string());
   ASSERT_TRUE(entry) << "no track " << made;
@@ -231,7 +231,7 @@ TEST(SoftwareOptionsZone, ChoosingAZoneTicksDaylightSavingWhereItKeepsSummerTime
   Settings settings;
   settings.localTime = 0;  // stale: the name decides
   settings.timeZoneName = "Asia/Kolkata";
-  gui::CEnvSetDlg dialog(settings, "/data", zones, zones[0], nullptr);
+  gui::SoftwareOptionsDialog dialog(settings, "/data", zones, zones[0], nullptr);
   auto* list = dialog.findChild<QComboBox*>("timeZone");
   auto* daylight = dialog.findChild<QCheckBox*>("daylightSaving");
   EXPECT_EQ(list->currentText(), "(UTC+05:30) Asia/Kolkata");

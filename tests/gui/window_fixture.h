@@ -30,7 +30,7 @@ class WindowTest : public ::testing::Test {
           link = fresh.get();
           return std::unique_ptr<ILoggerLink>(std::move(fresh));
         });
-    QObject::connect(&gui.window->Host(), &gui::CQtSessionHost::progress,
+    QObject::connect(&gui.window->Host(), &gui::QtSessionHost::progress,
                      [this](int position) { progress.push_back(position); });
   }
 
@@ -42,7 +42,7 @@ class WindowTest : public ::testing::Test {
     return paths;
   }
 
-  CLoggerSession& Session() { return gui.window->Session(); }
+  LoggerSession& Session() { return gui.window->Session(); }
   // Connects to the emulated logger and reads its information.
   void ConnectAndReadOptions() {
     gui.ChoosePort("emulated");

@@ -11,7 +11,7 @@ class CliExport : public test::ExportTest {
   CliExport() {
     std::ofstream(dir / "TVR.ini") << "[MAIN]\r\nLocalTimeOffset=540\r\n[PROGRAM]\r\n"
                                       "GoogleMapLicense=key-123\r\n";
-    std::vector<SAVELOG> points;
+    std::vector<TrackPoint> points;
     for (int s = 0; s < 5; ++s) points.push_back(test::At({24, 5, 1, 23, 0, s}, 37.5f, 127.0f));
     test::WriteTrackFile(TrackPath(), test::Header(points[0], 5, 4, 0), points);
   }

@@ -17,10 +17,10 @@ using test::Lines;
 using Files = std::map<std::string, std::vector<uint8_t>>;
 
 // `part` stands in `all` as one unbroken run.
-bool IsRunOf(const std::vector<SAVELOG>& part, const std::vector<SAVELOG>& all) {
+bool IsRunOf(const std::vector<TrackPoint>& part, const std::vector<TrackPoint>& all) {
   if (part.empty() || part.size() > all.size()) return false;
   for (size_t at = 0; at + part.size() <= all.size(); ++at) {
-    if (std::memcmp(&all[at], part.data(), part.size() * sizeof(SAVELOG)) == 0) return true;
+    if (std::memcmp(&all[at], part.data(), part.size() * sizeof(TrackPoint)) == 0) return true;
   }
   return false;
 }
@@ -101,7 +101,7 @@ class CliFaults : public test::CliDevice, public ::testing::WithParamInterface<b
   }
 
   // The points of the stored tracks, in name order, as the next start of tavrin sees them.
-  std::vector<SAVELOG> StoredPoints() { return PointsOf(StoredPaths()); }
+  std::vector<TrackPoint> StoredPoints() { return PointsOf(StoredPaths()); }
 };
 
 TEST_P(CliFaults, AReadAgainThatFailsNeverTouchesTheStoredTracks) {
@@ -138,7 +138,7 @@ TEST_P(CliFaults, AFirstReadThatFailsKeepsEveryPointThatArrived) {
     }
     for (const auto& [name, bytes] : OnDisk()) {
       EXPECT_TRUE(name.ends_with(".bt0")) << fault.name << " left " << name;
-      TRACKHEADER h;
+      TrackHeader h;
       ASSERT_GE(bytes.size(), sizeof h) << name;
       std::memcpy(&h, bytes.data(), sizeof h);
       EXPECT_EQ(bytes.size(), 64u + 16u * h.pointCount) << fault.name << ": " << name;

@@ -65,31 +65,31 @@ class CliDevice : public ::testing::Test {
   }
 
   // The points of the given track files, in order.
-  std::vector<SAVELOG> PointsOf(const std::vector<std::string>& paths) {
-    CTrackStore store;
+  std::vector<TrackPoint> PointsOf(const std::vector<std::string>& paths) {
+    TrackStore store;
     PointVector points;
     for (const std::string& path : paths) {
       const auto entry = store.ReadTrackHeader(path);
       EXPECT_TRUE(entry) << path;
       if (entry) store.ReadTrackPoints(*entry, points);
     }
-    return std::vector<SAVELOG>(points.begin(), points.end());
+    return std::vector<TrackPoint>(points.begin(), points.end());
   }
-  std::vector<SAVELOG> Expected(int mode, size_t from = 0, size_t to = SIZE_MAX) const {
+  std::vector<TrackPoint> Expected(int mode, size_t from = 0, size_t to = SIZE_MAX) const {
     return test::ExpectedRecords(memory, mode, from, to);
   }
   // Every track file in the data folder, in name order.
   std::vector<std::string> StoredPaths() {
-    CTrackStore store;
+    TrackStore store;
     EXPECT_TRUE(store.PrepareDataFolder(dir / "DataLog"));
     store.ListTracks(nullptr, false);
     std::vector<std::string> paths;
     for (const auto& entry : store.TrackEntries()) paths.push_back(entry.path);
     return paths;
   }
-  static bool Same(const std::vector<SAVELOG>& a, const std::vector<SAVELOG>& b) {
+  static bool Same(const std::vector<TrackPoint>& a, const std::vector<TrackPoint>& b) {
     return a.size() == b.size() &&
-           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(SAVELOG)) == 0);
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(TrackPoint)) == 0);
   }
 
   emulator::LoggerMemory memory = test::SampleMemory();

@@ -55,14 +55,14 @@ class CliInput : public ::testing::Test {
 
   // A track of `count` points a second apart from the given UTC start.
   std::string WriteTrack(DateTime start, uint32_t count) {
-    std::vector<SAVELOG> points;
+    std::vector<TrackPoint> points;
     for (uint32_t i = 0; i < count; ++i) {
       points.push_back(test::Point(start.year, start.month, start.day, start.hour, start.minute,
                                    static_cast<int>(i)));
     }
-    CTrackStore store;
+    TrackStore store;
     EXPECT_TRUE(store.PrepareDataFolder(dataFolder));
-    const TRACKHEADER h = test::Header(points.front(), count, count - 1, 0);
+    const TrackHeader h = test::Header(points.front(), count, count - 1, 0);
     const std::string path = store.TrackFileName(h);
     test::WriteTrackFile(path, h, points);
     return path;
@@ -97,7 +97,7 @@ TEST_F(CliInput, BadTrackFilesAreNamedAndTheGoodOnesStillServed) {
   std::filesystem::create_symlink(dir / "gone.bt0", dataFolder + "/" + bad[4].name);
   // 268 million points claimed over never-written space.
   const std::string sparse = dataFolder + "/" + bad[5].name;
-  TRACKHEADER h = test::Header(test::Point(24, 5, 2, 8, 0, 0), 1u << 28, 0, 0);
+  TrackHeader h = test::Header(test::Point(24, 5, 2, 8, 0, 0), 1u << 28, 0, 0);
   h.lastDateTime = DateTime6{24, 5, 9, 8, 0, 0};
   std::ofstream(sparse, std::ios::binary).write(reinterpret_cast<const char*>(&h), sizeof h);
   ASSERT_EQ(::truncate(sparse.c_str(), 64 + 16 * (off_t{1} << 28)), 0);
@@ -155,7 +155,7 @@ TEST_F(CliInput, BadTrackFilesAreNamedAndTheGoodOnesStillServed) {
 
 TEST_F(CliInput, ReadingBadFilesLeavesTheirPointsOutAndSaysHowMany) {
   const std::string path = WriteTrack({24, 5, 1, 8, 5, 0}, 4);
-  const SAVELOG zero{};
+  const TrackPoint zero{};
   std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
       .seekp(64 + 16)
       .write(reinterpret_cast<const char*>(&zero), sizeof zero);

@@ -47,22 +47,22 @@ class Download : public ::testing::Test {
   }
 
   // Every point of every track file, in file order.
-  std::vector<SAVELOG> Stored() {
+  std::vector<TrackPoint> Stored() {
     store.ListTracks(nullptr, false);
     PointVector all;
-    for (const SAVESTATE& entry : store.TrackEntries()) store.ReadTrackPoints(entry, all);
-    return std::vector<SAVELOG>(all.begin(), all.end());
+    for (const TrackEntry& entry : store.TrackEntries()) store.ReadTrackPoints(entry, all);
+    return std::vector<TrackPoint>(all.begin(), all.end());
   }
 
-  std::vector<SAVELOG> Expected(int mode, size_t from = 0, size_t to = SIZE_MAX) const {
+  std::vector<TrackPoint> Expected(int mode, size_t from = 0, size_t to = SIZE_MAX) const {
     return test::ExpectedRecords(memory, mode, from, to);
   }
 
-  static void ExpectSameRecords(const std::vector<SAVELOG>& stored,
-                                const std::vector<SAVELOG>& expected) {
+  static void ExpectSameRecords(const std::vector<TrackPoint>& stored,
+                                const std::vector<TrackPoint>& expected) {
     ASSERT_EQ(stored.size(), expected.size());
     for (size_t i = 0; i < stored.size(); ++i) {
-      ASSERT_EQ(std::memcmp(&stored[i], &expected[i], sizeof(SAVELOG)), 0) << "record " << i;
+      ASSERT_EQ(std::memcmp(&stored[i], &expected[i], sizeof(TrackPoint)), 0) << "record " << i;
     }
   }
 
@@ -71,8 +71,8 @@ class Download : public ::testing::Test {
   std::string memoryFile;
   test::MessageLog storeMessages;
   test::SessionTestHost host;
-  CTrackStore store;
-  CLoggerSession session;
+  TrackStore store;
+  LoggerSession session;
   std::unique_ptr<test::EmulatorProcess> process;
 };
 
@@ -109,7 +109,7 @@ TEST_F(Download, ASecondReadOfNewTracksFindsNothing) {
 TEST_F(Download, AFlippedByteLosesOnlyThatPointAndIsReported) {
   Start({"--flip-item", "1000"});
   ASSERT_TRUE(Read(kCmdReadAllBinary));
-  std::vector<SAVELOG> expected = Expected(kReadAllBinary);
+  std::vector<TrackPoint> expected = Expected(kReadAllBinary);
   expected.erase(expected.begin() + 999);
   ExpectSameRecords(Stored(), expected);
   EXPECT_EQ(session.DamagedItems(), 1);
@@ -119,7 +119,7 @@ TEST_F(Download, AFlippedByteLosesOnlyThatPointAndIsReported) {
 TEST_F(Download, ADroppedItemLosesNothingElse) {
   Start({"--drop-item", "10", "--control", "sentences"});
   ASSERT_TRUE(Read(kCmdReadAllNmea));
-  std::vector<SAVELOG> expected = Expected(kReadAllNmea);
+  std::vector<TrackPoint> expected = Expected(kReadAllNmea);
   expected.erase(expected.begin() + 9);
   ExpectSameRecords(Stored(), expected);
 }

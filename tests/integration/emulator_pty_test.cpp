@@ -89,12 +89,12 @@ bool IsControl(const Item& item) {
 
 // A host's read: the command, then an acknowledgement after the information answer, after each
 // Next Sector and after Success. Returns the decoded points.
-std::vector<SAVELOG> Download(Port& port, int mode) {
+std::vector<TrackPoint> Download(Port& port, int mode) {
   const std::string m = std::to_string(mode);
   port.Send("PSRF200," + m + ",0,0,0,0,0");
   const auto info = port.Receive(1);
   EXPECT_EQ(info.size(), 1u);
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   for (int block = 0; block < 1000; ++block) {
     port.Send("PSRF200," + m + ",2,0,0,0,0");
     const auto items = port.ReceiveUntil(IsControl);
@@ -114,10 +114,11 @@ std::vector<SAVELOG> Download(Port& port, int mode) {
   return points;
 }
 
-void ExpectHostRecords(const std::vector<SAVELOG>& got, std::span<const SAVELOG> memory, int mode) {
+void ExpectHostRecords(const std::vector<TrackPoint>& got, std::span<const TrackPoint> memory,
+                       int mode) {
   ASSERT_EQ(got.size(), memory.size());
   for (size_t i = 0; i < got.size(); ++i) {
-    const SAVELOG want = HostRecord(memory[i], mode);
+    const TrackPoint want = HostRecord(memory[i], mode);
     EXPECT_EQ(std::memcmp(&got[i], &want, sizeof want), 0) << "record " << i;
   }
 }

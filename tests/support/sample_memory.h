@@ -39,9 +39,9 @@ inline emulator::LoggerMemory SampleMemory() {
 }
 
 // What the host must store for memory points [from, to) read in `mode`.
-inline std::vector<SAVELOG> ExpectedRecords(const emulator::LoggerMemory& memory, int mode,
-                                            size_t from = 0, size_t to = SIZE_MAX) {
-  std::vector<SAVELOG> records;
+inline std::vector<TrackPoint> ExpectedRecords(const emulator::LoggerMemory& memory, int mode,
+                                               size_t from = 0, size_t to = SIZE_MAX) {
+  std::vector<TrackPoint> records;
   for (size_t i = from; i < std::min(to, memory.points.size()); ++i) {
     records.push_back(emulator::HostRecord(memory.points[i], mode));
   }

@@ -79,7 +79,7 @@ class BasicSessionTestHost : public ISessionHost {
   }
 
   Loop loop;
-  CLoggerSession* session = nullptr;
+  LoggerSession* session = nullptr;
   std::vector<std::string> statuses;
   std::vector<int> progress;
   std::vector<Message> messages;

@@ -28,14 +28,14 @@ using test::Point;
 constexpr auto kPatience = std::chrono::seconds(20);
 constexpr char kGoodName[] = "20240501_080500.bt0";
 
-std::vector<SAVELOG> Points(int count) {
-  std::vector<SAVELOG> points;
+std::vector<TrackPoint> Points(int count) {
+  std::vector<TrackPoint> points;
   for (int i = 0; i < count; ++i) points.push_back(Point(24, 5, 1, 8, 5 + i / 60, i % 60));
   return points;
 }
 
-TRACKHEADER HeaderFor(const std::vector<SAVELOG>& points, uint32_t count) {
-  TRACKHEADER h = Header(points.front(), count, 0, 0);
+TrackHeader HeaderFor(const std::vector<TrackPoint>& points, uint32_t count) {
+  TrackHeader h = Header(points.front(), count, 0, 0);
   h.lastDateTime = ToDateTime6(points.back().GetDateTime());
   return h;
 }
@@ -46,12 +46,12 @@ void WriteBytes(const std::string& path, const void* data, size_t size) {
 }
 
 // A header with `count` and the given records, byte for byte.
-void WriteRecords(const std::string& path, const TRACKHEADER& header,
-                  const std::vector<SAVELOG>& records) {
-  std::vector<char> bytes(sizeof header + records.size() * sizeof(SAVELOG));
+void WriteRecords(const std::string& path, const TrackHeader& header,
+                  const std::vector<TrackPoint>& records) {
+  std::vector<char> bytes(sizeof header + records.size() * sizeof(TrackPoint));
   std::memcpy(bytes.data(), &header, sizeof header);
   if (!records.empty()) {
-    std::memcpy(bytes.data() + sizeof header, records.data(), records.size() * sizeof(SAVELOG));
+    std::memcpy(bytes.data() + sizeof header, records.data(), records.size() * sizeof(TrackPoint));
   }
   WriteBytes(path, bytes.data(), bytes.size());
 }
@@ -103,7 +103,7 @@ const std::vector<BadFile>& BadFiles() {
       {"a truncated header",
        [](const std::string& path) {
          const auto points = Points(3);
-         const TRACKHEADER h = HeaderFor(points, 3);
+         const TrackHeader h = HeaderFor(points, 3);
          WriteBytes(path, &h, 20);
        },
        kDataError, "The file is 20 bytes, shorter than a track header", false, 0, true, false, 0},
@@ -117,7 +117,7 @@ const std::vector<BadFile>& BadFiles() {
       {"a wrong marker",
        [](const std::string& path) {
          const auto points = Points(3);
-         TRACKHEADER h = HeaderFor(points, 3);
+         TrackHeader h = HeaderFor(points, 3);
          h.marker = 0x7F;
          WriteRecords(path, h, points);
        },
@@ -137,7 +137,7 @@ const std::vector<BadFile>& BadFiles() {
       {"an impossible first date in the header",
        [](const std::string& path) {
          const auto points = Points(3);
-         TRACKHEADER h = HeaderFor(points, 3);
+         TrackHeader h = HeaderFor(points, 3);
          h.firstDateTime = DateTime6{24, 2, 30, 8, 5, 0};
          WriteRecords(path, h, points);
        },
@@ -146,7 +146,7 @@ const std::vector<BadFile>& BadFiles() {
       {"an impossible last date in the header",
        [](const std::string& path) {
          const auto points = Points(3);
-         TRACKHEADER h = HeaderFor(points, 3);
+         TrackHeader h = HeaderFor(points, 3);
          h.lastDateTime = DateTime6{24, 5, 1, 25, 0, 0};
          WriteRecords(path, h, points);
        },
@@ -166,8 +166,8 @@ const std::vector<BadFile>& BadFiles() {
       {"zeroed records",
        [](const std::string& path) {
          auto points = Points(4);
-         points[1] = SAVELOG{};
-         points[2] = SAVELOG{};
+         points[1] = TrackPoint{};
+         points[2] = TrackPoint{};
          WriteRecords(path, HeaderFor(points, 4), points);
        },
        kDataError, "2 of its 4 records are not track points (2 zeroed; the first is record 2)",
@@ -175,7 +175,7 @@ const std::vector<BadFile>& BadFiles() {
       {"nothing but zeroed records",
        [](const std::string& path) {
          const auto points = Points(3);
-         WriteRecords(path, HeaderFor(points, 3), std::vector<SAVELOG>(3));
+         WriteRecords(path, HeaderFor(points, 3), std::vector<TrackPoint>(3));
        },
        kDataError, "nothing of it can be used", true, 3, false, false, 0},
       {"a folder", [](const std::string& path) { std::filesystem::create_directory(path); },
@@ -204,7 +204,7 @@ class BadTrackFiles : public ::testing::Test {
   test::TempDir dir;
   test::MessageLog messages;
   ProblemLog log;
-  CTrackStore store;
+  TrackStore store;
 };
 
 TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
@@ -232,11 +232,11 @@ TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
 
     log.problems.clear();
     if (bad.listed) {
-      const SAVESTATE entry = store.TrackEntries()[1];
+      const TrackEntry entry = store.TrackEntries()[1];
       EXPECT_EQ(entry.header.pointCount, bad.listedCount);
       EXPECT_EQ(store.LoadTrackPoints(entry, nullptr), bad.loads);
       EXPECT_EQ(store.ExportPointList().size(), bad.points);
-      for (const SAVELOG& p : store.ExportPointList()) {
+      for (const TrackPoint& p : store.ExportPointList()) {
         EXPECT_EQ(p.GetDateTime().month, 5);
         EXPECT_EQ(p.GetDateTime().day, 1);
         EXPECT_LT(p.GetDateTime().hour, 24);
@@ -251,7 +251,7 @@ TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
     }
     if (std::strcmp(bad.message, kFileOpenError) == 0) {
       // An entry listed before the file went bad: loading tells of it and does not wait.
-      SAVESTATE stale = store.TrackEntries()[0];
+      TrackEntry stale = store.TrackEntries()[0];
       stale.path = path;
       log.problems.clear();
       bool loaded = true;
@@ -282,7 +282,7 @@ TEST_F(BadTrackFiles, FiveBadFilesGiveFiveDifferentLinesThatNameThem) {
 }
 
 TEST_F(BadTrackFiles, WithoutAReporterTheMessageBoxGetsTheShortText) {
-  CTrackStore plain(messages.Fn());
+  TrackStore plain(messages.Fn());
   EXPECT_TRUE(plain.PrepareDataFolder(dir.Path()));
   std::filesystem::create_directory(dir / "20240501_090000.bt0");
   plain.ListTracks(nullptr, false);
@@ -293,7 +293,7 @@ TEST_F(BadTrackFiles, WithoutAReporterTheMessageBoxGetsTheShortText) {
 TEST_F(BadTrackFiles, APeriodListingGoesOnPastAFileThatCannotBeOpened) {
   std::filesystem::create_symlink(dir / "gone", dir / "20240501_070000.bt0");
   const auto points = Points(2);
-  TRACKHEADER later = HeaderFor(points, 2);
+  TrackHeader later = HeaderFor(points, 2);
   later.firstDateTime = DateTime6{24, 5, 1, 9, 0, 0};
   WriteRecords(dir / "20240501_090000.bt0", later, points);
   test::EntryRowsRecorder rows;
@@ -323,13 +323,13 @@ TEST_F(BadTrackFiles, AHugeSparseFileIsReadWithinWhatItHolds) {
   const std::string path = dir / "20240501_090000.bt0";
   const auto points = Points(1);
   const uint32_t claimed = 1u << 28;
-  const TRACKHEADER h = HeaderFor(points, claimed);
+  const TrackHeader h = HeaderFor(points, claimed);
   WriteBytes(path, &h, sizeof h);
   ASSERT_EQ(::truncate(path.c_str(), 64 + 16 * static_cast<off_t>(claimed)), 0);
 
   ASSERT_TRUE(EndsInTime([&] { store.ListTracks(nullptr, false); }, path));
   ASSERT_EQ(store.TrackEntries().size(), 2u);
-  SAVESTATE entry = store.TrackEntries()[1];
+  TrackEntry entry = store.TrackEntries()[1];
   bool loaded = true;
   ASSERT_TRUE(EndsInTime([&] { loaded = store.LoadTrackPoints(entry, nullptr); }, path));
   EXPECT_FALSE(loaded);
@@ -355,17 +355,17 @@ TEST_F(BadTrackFiles, RecordsPastTheCountNeverComeBack) {
   const std::string path = dir / "20240501_090000.bt0";
   const auto five = Points(5);
   WriteRecords(path, HeaderFor(five, 5), five);
-  const std::vector<SAVELOG> three(five.begin(), five.begin() + 3);
-  const TRACKHEADER shorter = HeaderFor(three, 3);
+  const std::vector<TrackPoint> three(five.begin(), five.begin() + 3);
+  const TrackHeader shorter = HeaderFor(three, 3);
   std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
       .write(reinterpret_cast<const char*>(&shorter), sizeof shorter);
 
-  SAVESTATE entry = *store.ReadTrackHeader(path);
+  TrackEntry entry = *store.ReadTrackHeader(path);
   const size_t deleted[] = {1};
   ASSERT_TRUE(store.MarkPointsDeleted(entry, deleted));
   const auto seconds = [](const PointVector& points) {
     std::vector<int> out;
-    for (const SAVELOG& p : points) out.push_back(p.Second());
+    for (const TrackPoint& p : points) out.push_back(p.Second());
     return out;
   };
   ASSERT_TRUE(store.LoadTrackPoints(entry, nullptr));
@@ -385,7 +385,7 @@ TEST_F(BadTrackFiles, MarksPastTheTrackAreRefusedAndWriteNothing) {
   const auto five = Points(5);
   WriteRecords(path, HeaderFor(five, 3), five);
   const auto before = test::ReadBytes(path);
-  const SAVESTATE entry = *store.ReadTrackHeader(path);
+  const TrackEntry entry = *store.ReadTrackHeader(path);
   const size_t positions[] = {0, 3};  // record 3 is past the count
   EXPECT_FALSE(store.MarkPointsDeleted(entry, positions));
   EXPECT_EQ(test::ReadBytes(path), before);
@@ -405,26 +405,28 @@ namespace {
 // The four-at-a-time test of a chunk must agree with the record-by-record rule on every field's
 // edges, in every lane.
 TEST(RecordChecks, AChunkIsAllLiveExactlyWhenEveryRecordIs) {
-  const SAVELOG good = test::Point(24, 5, 28, 23, 59, 59);
-  std::vector<SAVELOG> odd;
+  const TrackPoint good = test::Point(24, 5, 28, 23, 59, 59);
+  std::vector<TrackPoint> odd;
   const auto with = [&](auto change) {
-    SAVELOG r = good;
+    TrackPoint r = good;
     change(r);
     odd.push_back(r);
   };
-  with([](SAVELOG& r) { r.SetDeleted(true); });
-  with([](SAVELOG& r) { r = SAVELOG{}; });
-  for (int month : {0, 13, 15}) with([&](SAVELOG& r) { r.monthFix = (r.monthFix & 0xF0) | month; });
-  for (int year : {100, 127}) with([&](SAVELOG& r) { r.dateTime = (r.dateTime & ~0x7Fu) | year; });
+  with([](TrackPoint& r) { r.SetDeleted(true); });
+  with([](TrackPoint& r) { r = TrackPoint{}; });
+  for (int month : {0, 13, 15})
+    with([&](TrackPoint& r) { r.monthFix = (r.monthFix & 0xF0) | month; });
+  for (int year : {100, 127})
+    with([&](TrackPoint& r) { r.dateTime = (r.dateTime & ~0x7Fu) | year; });
   for (const DateTime& t :
        {DateTime{24, 5, 0, 1, 1, 1}, DateTime{24, 5, 29, 1, 1, 1}, DateTime{24, 5, 31, 1, 1, 1},
         DateTime{24, 5, 1, 24, 1, 1}, DateTime{24, 5, 1, 63, 1, 1}, DateTime{24, 5, 1, 1, 60, 1},
         DateTime{24, 5, 1, 1, 1, 60}, DateTime{24, 5, 1, 1, 1, 63}}) {
-    with([&](SAVELOG& r) { r.SetDateTime(t); });
+    with([&](TrackPoint& r) { r.SetDateTime(t); });
   }
   for (size_t count : {1u, 4u, 7u}) {
     for (size_t lane = 0; lane < count; ++lane) {
-      std::vector<SAVELOG> chunk(count, good);
+      std::vector<TrackPoint> chunk(count, good);
       EXPECT_TRUE(AllLivePoints(chunk.data(), count));
       for (size_t k = 0; k < odd.size(); ++k) {
         chunk[lane] = odd[k];

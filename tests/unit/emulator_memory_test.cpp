@@ -121,7 +121,7 @@ TEST(DemoMemory, DaysOfDrivesAroundOneCity) {
   EXPECT_LT(m.points.size(), m.Capacity());
   std::map<int, int> drivesPerDay;
   for (size_t i = 0; i < m.points.size(); ++i) {
-    const SAVELOG& p = m.points[i];
+    const TrackPoint& p = m.points[i];
     ASSERT_TRUE(ToCalendarSeconds(p.GetDateTime())) << i;
     EXPECT_LE(p.speed, 130) << i;
     EXPECT_LT(std::hypot(p.latitude - 37.5665, p.longitude - 126.978), 0.25) << i;

@@ -114,8 +114,8 @@ class Line {
 
 // `count` points one second apart from 2024-05-01 08:00:00, cycling through the fix kinds
 // (start, none, 2D, 3D), with positions, speeds and headings that differ from point to point.
-inline std::vector<SAVELOG> Points(int count, int firstSecond = 8 * 3600) {
-  std::vector<SAVELOG> points;
+inline std::vector<TrackPoint> Points(int count, int firstSecond = 8 * 3600) {
+  std::vector<TrackPoint> points;
   for (int i = 0; i < count; ++i) {
     const int s = firstSecond + i;
     const DateTime t{24, 5, 1 + s / 86400, s / 3600 % 24, s / 60 % 60, s % 60};

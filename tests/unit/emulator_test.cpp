@@ -34,12 +34,12 @@ Answer ControlOf(const Item& item) {
   return code == 0 ? Answer::kSuccess : code == 4 ? Answer::kTimeOver : Answer::kOther;
 }
 
-SAVELOG Decode(const Item& item) {
+TrackPoint Decode(const Item& item) {
   EXPECT_TRUE(item.frame ? FrameChecksumOk(item.bytes) : SentenceChecksumOk(item.Text()));
   return item.frame ? *DecodePointFrame(item.bytes) : DecodeRmc(SplitFields(item.Text()));
 }
 
-bool SameRecord(const SAVELOG& a, const SAVELOG& b) {
+bool SameRecord(const TrackPoint& a, const TrackPoint& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
@@ -53,7 +53,7 @@ std::string Ack(int mode) {
 struct Download {
   std::vector<std::string> info;  // fields of the Tracking Data Information answer
   std::vector<std::vector<Item>> blocks;
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   Answer end = Answer::kOther;
 };
 
@@ -86,13 +86,13 @@ Download RunRead(Line& line, const std::string& command) {
   }
 }
 
-std::vector<SAVELOG> Expected(std::span<const SAVELOG> points, int mode) {
-  std::vector<SAVELOG> records;
-  for (const SAVELOG& p : points) records.push_back(HostRecord(p, mode));
+std::vector<TrackPoint> Expected(std::span<const TrackPoint> points, int mode) {
+  std::vector<TrackPoint> records;
+  for (const TrackPoint& p : points) records.push_back(HostRecord(p, mode));
   return records;
 }
 
-void ExpectSameRecords(const std::vector<SAVELOG>& got, const std::vector<SAVELOG>& want) {
+void ExpectSameRecords(const std::vector<TrackPoint>& got, const std::vector<TrackPoint>& want) {
   ASSERT_EQ(got.size(), want.size());
   for (size_t i = 0; i < got.size(); ++i) {
     EXPECT_TRUE(SameRecord(got[i], want[i])) << "record " << i;
@@ -467,11 +467,11 @@ TEST(EmulatorFaults, HangUpAfterSector) {
 }
 
 TEST(HostRecords, FixKindsAndReservedBitsAsTheHostStoresThem) {
-  SAVELOG p = MakePoint(DateTime{24, 12, 31, 23, 59, 58}, kFix2D, -33.9f, 151.2f, 255, 358);
+  TrackPoint p = MakePoint(DateTime{24, 12, 31, 23, 59, 58}, kFix2D, -33.9f, 151.2f, 255, 358);
   p.monthFix |= 0x80;
   p.mark = 0x81;
   p.dateTime |= 0x80;
-  const SAVELOG binary = HostRecord(p, kReadAllBinary);
+  const TrackPoint binary = HostRecord(p, kReadAllBinary);
   EXPECT_EQ(binary.monthFix, 0x40 | (3 << 4) | 12);
   EXPECT_EQ(binary.mark, 0);
   EXPECT_EQ(binary.dateTime & 0x80, 0u);

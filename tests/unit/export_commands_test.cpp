@@ -15,11 +15,11 @@ class ExportCommands : public test::ExportTest {
 
   // A track of `count` points a second apart, starting at the given UTC time.
   std::string AddTrack(DateTime start, int count) {
-    std::vector<SAVELOG> points;
+    std::vector<TrackPoint> points;
     for (int i = 0; i < count; ++i) {
       points.push_back(At({start.year, start.month, start.day, start.hour, start.minute, i}, 1, 2));
     }
-    const TRACKHEADER header = test::Header(points.front(), count, count - 1, 0);
+    const TrackHeader header = test::Header(points.front(), count, count - 1, 0);
     const std::string path = store.TrackFileName(header);
     test::WriteTrackFile(path, header, points);
     return path;
@@ -27,7 +27,7 @@ class ExportCommands : public test::ExportTest {
 
   std::vector<std::string> Run(ExportKind kind, bool byDay, std::vector<bool> ticked) {
     store.ListTracks(nullptr, byDay);
-    CKMLCreator writer = Writer();
+    ExportWriter writer = Writer();
     return ExportTicked(
         store, writer, {kind, byDay, std::move(ticked), "/opt/tavrin"},
         [this](const std::string& text) { status.push_back(text); }, messages.Fn());
@@ -38,7 +38,7 @@ class ExportCommands : public test::ExportTest {
     return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
   }
 
-  CTrackStore store;
+  TrackStore store;
   std::vector<std::string> status;
 };
 
@@ -87,7 +87,7 @@ TEST_F(ExportCommands, RecordThatCannotBeLoadedIsNotWrittenWithAnotherRecordsPoi
   const std::string gone = AddTrack({24, 5, 2, 8, 0, 0}, 5);
   store.ListTracks(nullptr, false);
   std::filesystem::remove(gone);
-  CKMLCreator writer = Writer();
+  ExportWriter writer = Writer();
   const auto written = ExportTicked(store, writer, {ExportKind::Log, false, {true, true, true}, ""},
                                     nullptr, messages.Fn());
   EXPECT_EQ(written, std::vector<std::string>{dir / "DORVALE/20240501_080000.log"});
@@ -103,8 +103,8 @@ TEST_F(ExportCommands, EveryWriterReportsAFileItCannotCreateAndOpensNothing) {
   for (const char* folder : {"KML", "TXT", "DORVALE", "GPX"}) {
     std::ofstream(dir / folder) << "in the way";
   }
-  const SAVELOG point = At({15, 1, 2, 3, 4, 5}, 1, 2);
-  CKMLCreator writer = Writer();
+  const TrackPoint point = At({15, 1, 2, 3, 4, 5}, 1, 2);
+  ExportWriter writer = Writer();
   for (ExportKind kind : {ExportKind::Kml, ExportKind::Txt, ExportKind::Log, ExportKind::Gpx}) {
     const auto written = WriteExport(writer, kind, TrackPath(), "/opt/tavrin", {&point, 1});
     ASSERT_FALSE(written);

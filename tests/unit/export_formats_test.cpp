@@ -12,7 +12,7 @@
 #include <limits>
 
 #include "export/export_paths.h"
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "export_test_support.h"
 
 namespace tavrin {
@@ -26,8 +26,8 @@ enum class Reader { None, Xml, Html, GpxSchema };
 struct Format {
   const char* name;
   const char* file;  // where the export goes, under the track's folder
-  std::function<Result<std::string>(CKMLCreator&, const std::string& trackFile,
-                                    std::span<const SAVELOG>)>
+  std::function<Result<std::string>(ExportWriter&, const std::string& trackFile,
+                                    std::span<const TrackPoint>)>
       make;
   Reader lint;
   const char* gpsbabelFormat;  // nullptr when gpsbabel does not read it
@@ -36,27 +36,27 @@ struct Format {
 
 const Format kFormats[] = {
     {"KML", "KML/20150102_030405.kml",
-     [](CKMLCreator& w, const std::string& track, std::span<const SAVELOG> points) {
+     [](ExportWriter& w, const std::string& track, std::span<const TrackPoint> points) {
        return w.MakeKml(track, "/opt/tavrin", points);
      },
      Reader::Xml, "kml", false},
     {"NMEA text", "TXT/20150102_030405.txt",
-     [](CKMLCreator& w, const std::string& track, std::span<const SAVELOG> points) {
+     [](ExportWriter& w, const std::string& track, std::span<const TrackPoint> points) {
        return w.MakeTxt(points, track);
      },
      Reader::None, "nmea", false},
     {"track log", "DORVALE/20150102_030405.log",
-     [](CKMLCreator& w, const std::string& track, std::span<const SAVELOG> points) {
+     [](ExportWriter& w, const std::string& track, std::span<const TrackPoint> points) {
        return w.MakeLog(points, track);
      },
      Reader::None, "nmea", false},
     {"GPX", "GPX/20150102_030405.gpx",
-     [](CKMLCreator& w, const std::string& track, std::span<const SAVELOG> points) {
+     [](ExportWriter& w, const std::string& track, std::span<const TrackPoint> points) {
        return w.MakeGpx(points, track);
      },
      Reader::GpxSchema, "gpx", false},
     {"map page", "KML/Tvr_GoogleMap.html",
-     [](CKMLCreator& w, const std::string& track, std::span<const SAVELOG> points) {
+     [](ExportWriter& w, const std::string& track, std::span<const TrackPoint> points) {
        return w.MakeMapPage(std::filesystem::path(track).parent_path().string(), 726, 412, points);
      },
      Reader::Html, nullptr, true},
@@ -79,8 +79,8 @@ void ExpectReadersAccept(const Format& format, const std::string& path) {
 }
 
 // `count` points a second apart along a short line.
-std::vector<SAVELOG> Track(int count) {
-  std::vector<SAVELOG> points;
+std::vector<TrackPoint> Track(int count) {
+  std::vector<TrackPoint> points;
   for (int i = 0; i < count; ++i) {
     points.push_back(At({15, 1, 2, 3, 4 + i / 60, i % 60}, 37.5f + i * 1e-4f, 127.25f + i * 1e-4f));
   }
@@ -137,17 +137,17 @@ TEST_F(ExportFormats, AFailedReExportLeavesTheEarlierFileAsItWas) {
   constexpr int kExportFailed = 3;
   for (const Format& format : kFormats) {
     SCOPED_TRACE(format.name);
-    const std::vector<SAVELOG> first = Track(3);
-    CKMLCreator writer = Writer();
+    const std::vector<TrackPoint> first = Track(3);
+    ExportWriter writer = Writer();
     const auto path = format.make(writer, TrackPath(), first);
     ASSERT_EQ(path, dir / format.file);
     const std::string before = test::ReadText(*path);
 
     // The second export is far larger than the files may grow.
-    const std::vector<SAVELOG> longer = Track(5000);
+    const std::vector<TrackPoint> longer = Track(5000);
     const ChildRun run = RunWithFileSizeLimit(4096, [&](std::string& said) {
       test::MessageLog messages;
-      CKMLCreator limited(messages.Fn());
+      ExportWriter limited(messages.Fn());
       const bool written = format.make(limited, TrackPath(), longer).Ok();
       for (const std::string& text : messages.texts) said += text + "\n";
       return written ? 0 : kExportFailed;
@@ -168,7 +168,7 @@ TEST_F(ExportFormats, AFailedReExportLeavesTheEarlierFileAsItWas) {
 TEST_F(ExportFormats, AFinishedExportReplacesTheEarlierOneAndLeavesNothingElse) {
   for (const Format& format : kFormats) {
     SCOPED_TRACE(format.name);
-    CKMLCreator writer = Writer();
+    ExportWriter writer = Writer();
     const auto first = format.make(writer, TrackPath(), Track(2));
     ASSERT_TRUE(first);
     const std::string before = test::ReadText(*first);
@@ -182,7 +182,7 @@ TEST_F(ExportFormats, AFinishedExportReplacesTheEarlierOneAndLeavesNothingElse) 
 }
 
 // How the map page writes a position, and the start of each point of its line.
-std::string MapPosition(const SAVELOG& point) {
+std::string MapPosition(const TrackPoint& point) {
   char text[64];
   std::snprintf(text, sizeof text, "%f, %f", point.latitude, point.longitude);
   return text;
@@ -190,7 +190,7 @@ std::string MapPosition(const SAVELOG& point) {
 const std::string kLinePoint = "            new google.maps.latlng(";
 
 // True when `read` lies within a millionth of a degree of the point.
-bool SamePosition(const test::ReadPoint& read, const SAVELOG& point) {
+bool SamePosition(const test::ReadPoint& read, const TrackPoint& point) {
   return std::fabs(read.latitude - point.latitude) < 1e-6 &&
          std::fabs(read.longitude - point.longitude) < 1e-6;
 }
@@ -199,13 +199,13 @@ constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
 TEST_F(ExportFormats, PointsWithoutAValidPositionAreLeftOutWithOneWarning) {
-  const std::vector<SAVELOG> good = Track(4);
-  const std::vector<SAVELOG> points = {
+  const std::vector<TrackPoint> good = Track(4);
+  const std::vector<TrackPoint> points = {
       At({15, 1, 2, 3, 3, 58}, kNan, 127.25f),  // first, so Start must skip it
       good[0],
       At({15, 1, 2, 3, 3, 59}, 37.5f, kInf),
       good[1],
-      SAVELOG{},  // a zeroed record
+      TrackPoint{},  // a zeroed record
       good[2],
       At({15, 1, 2, 3, 4, 30}, -kInf, kNan),
       At({15, 1, 2, 3, 4, 31}, 90.5f, 127.25f),  // off the globe
@@ -215,7 +215,7 @@ TEST_F(ExportFormats, PointsWithoutAValidPositionAreLeftOutWithOneWarning) {
   for (const Format& format : kFormats) {
     SCOPED_TRACE(format.name);
     messages.texts.clear();
-    CKMLCreator writer = Writer();
+    ExportWriter writer = Writer();
     const auto path = format.make(writer, TrackPath(), points);
     ASSERT_EQ(path, dir / format.file);
     ASSERT_EQ(messages.texts.size(), 1u);
@@ -231,13 +231,13 @@ TEST_F(ExportFormats, PointsWithoutAValidPositionAreLeftOutWithOneWarning) {
     if (format.gpsbabelFormat) {
       // Every good point is read back, and nothing else.
       const auto read = test::GpsbabelReads(format.gpsbabelFormat, *path);
-      for (const SAVELOG& point : good) {
+      for (const TrackPoint& point : good) {
         EXPECT_TRUE(std::any_of(read.begin(), read.end(),
                                 [&](const test::ReadPoint& r) { return SamePosition(r, point); }));
       }
       for (const test::ReadPoint& r : read) {
         EXPECT_TRUE(std::any_of(good.begin(), good.end(),
-                                [&](const SAVELOG& point) { return SamePosition(r, point); }))
+                                [&](const TrackPoint& point) { return SamePosition(r, point); }))
             << r.latitude << ", " << r.longitude;
       }
     } else {
@@ -248,7 +248,7 @@ TEST_F(ExportFormats, PointsWithoutAValidPositionAreLeftOutWithOneWarning) {
         line.push_back(text.substr(start, text.find(')', start) - start));
       }
       std::vector<std::string> expected;
-      for (const SAVELOG& point : good) expected.push_back(MapPosition(point));
+      for (const TrackPoint& point : good) expected.push_back(MapPosition(point));
       expected.push_back(expected.back());
       EXPECT_EQ(line, expected);
     }
@@ -259,7 +259,7 @@ TEST_F(ExportFormats, PointsWithoutAValidPositionAreLeftOutWithOneWarning) {
 // 01:59 twice. The store shows the points in New York time, and yet every format with UTC times
 // holds each point's own instant, those of the repeated hour too.
 TEST_F(ExportFormats, AcrossTheAutumnChangeEachPointKeepsItsOwnUtcTime) {
-  std::vector<SAVELOG> utc;
+  std::vector<TrackPoint> utc;
   for (int minute = 0; minute <= 120; minute += 5) {
     utc.push_back(At({24, 11, 3, 5 + minute / 60, minute % 60, minute % 7}, 40.7f + minute * 1e-4f,
                      -74.0f + minute * 1e-4f));
@@ -268,7 +268,7 @@ TEST_F(ExportFormats, AcrossTheAutumnChangeEachPointKeepsItsOwnUtcTime) {
   ASSERT_TRUE(york);
   const PointVector loaded = LoadThroughStore(utc, *york);
   ASSERT_EQ(loaded.size(), utc.size());
-  CKMLCreator writer = Writer(*york);
+  ExportWriter writer = Writer(*york);
   for (const Format& format : kFormats) {
     if (format.gpsbabelFormat == nullptr) continue;  // the map page holds no times
     SCOPED_TRACE(format.name);
@@ -279,7 +279,7 @@ TEST_F(ExportFormats, AcrossTheAutumnChangeEachPointKeepsItsOwnUtcTime) {
       if (!read.time.empty()) times.push_back(read.time);
     }
     std::vector<std::string> expected;
-    for (const SAVELOG& point : utc) expected.push_back(test::IsoTime(point.GetDateTime()));
+    for (const TrackPoint& point : utc) expected.push_back(test::IsoTime(point.GetDateTime()));
     if (std::string(format.gpsbabelFormat) == "kml") {
       // Start, the placemarks, then Stop.
       expected.insert(expected.begin(), expected.front());
@@ -295,12 +295,12 @@ TEST_F(ExportFormats, AcrossTheAutumnChangeEachPointKeepsItsOwnUtcTime) {
 }
 
 TEST_F(ExportFormats, ATrackWithoutAnyValidPositionGivesNoFileAndSaysSo) {
-  const std::vector<SAVELOG> points = {SAVELOG{}, At({15, 1, 2, 3, 4, 5}, kNan, 127.25f),
-                                       At({15, 1, 2, 3, 4, 6}, 37.5f, -kInf)};
+  const std::vector<TrackPoint> points = {TrackPoint{}, At({15, 1, 2, 3, 4, 5}, kNan, 127.25f),
+                                          At({15, 1, 2, 3, 4, 6}, 37.5f, -kInf)};
   for (const Format& format : kFormats) {
     SCOPED_TRACE(format.name);
     messages.texts.clear();
-    CKMLCreator writer = Writer();
+    ExportWriter writer = Writer();
     const auto path = format.make(writer, TrackPath(), points);
     ASSERT_EQ(messages.texts.size(), 1u);
     const std::string& said = messages.texts[0];

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "test_support.h"
 
 namespace tavrin::test {
@@ -132,8 +132,8 @@ struct OpenedLog {
 };
 
 // A point as the logger records it, for the export tests.
-inline SAVELOG At(DateTime dt, float lat, float lon, int fix = kFix3D, int speed = 10,
-                  int heading = 90) {
+inline TrackPoint At(DateTime dt, float lat, float lon, int fix = kFix3D, int speed = 10,
+                     int heading = 90) {
   return MakePoint(dt, fix, lat, lon, speed, heading);
 }
 
@@ -146,17 +146,17 @@ class ExportTest : public ::testing::Test {
   }
 
   // A writer that reports to the recorders; `zone` is the store's, which names show times in.
-  CKMLCreator Writer(const LocalZone& zone, const std::string& mapKey = "") {
-    return CKMLCreator(messages.Fn(), opened.Fn(), {zone, "", mapKey});
+  ExportWriter Writer(const LocalZone& zone, const std::string& mapKey = "") {
+    return ExportWriter(messages.Fn(), opened.Fn(), {zone, "", mapKey});
   }
-  CKMLCreator Writer(int offsetMinutes = 0, const std::string& mapKey = "") {
+  ExportWriter Writer(int offsetMinutes = 0, const std::string& mapKey = "") {
     return Writer(LocalZone::Fixed(offsetMinutes), mapKey);
   }
 
   // Writes the points (UTC, as the logger gave them) as a track file and loads it the way an
   // export command does, with the store showing times in `zone`.
-  PointVector LoadThroughStore(const std::vector<SAVELOG>& points, const LocalZone& zone) {
-    CTrackStore store(messages.Fn());
+  PointVector LoadThroughStore(const std::vector<TrackPoint>& points, const LocalZone& zone) {
+    TrackStore store(messages.Fn());
     EXPECT_TRUE(store.PrepareDataFolder(dir.Path()));
     store.SetTimeZone(zone);
     const uint32_t count = static_cast<uint32_t>(points.size());
@@ -165,7 +165,7 @@ class ExportTest : public ::testing::Test {
     EXPECT_TRUE(entry && store.LoadTrackPoints(*entry, nullptr));
     return store.ExportPointList();
   }
-  PointVector LoadThroughStore(const std::vector<SAVELOG>& points, int offsetMinutes) {
+  PointVector LoadThroughStore(const std::vector<TrackPoint>& points, int offsetMinutes) {
     return LoadThroughStore(points, LocalZone::Fixed(offsetMinutes));
   }
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "export_test_support.h"
 
 namespace tavrin {
@@ -13,16 +13,17 @@ using test::At;
 
 class GpxExport : public test::ExportTest {
  protected:
-  Result<std::string> Gpx(std::span<const SAVELOG> points, int offsetMinutes = 0) {
+  Result<std::string> Gpx(std::span<const TrackPoint> points, int offsetMinutes = 0) {
     return Writer(offsetMinutes).MakeGpx(points, TrackPath());
   }
 };
 
 TEST_F(GpxExport, TrackMatchesTheGoldenFileAndValidates) {
-  const std::vector<SAVELOG> points = {At({15, 1, 2, 3, 4, 5}, 37.5f, 127.25f, 0, 36, 90),
-                                       At({15, 1, 2, 3, 4, 6}, 37.5001f, 127.2501f, kFix3D, 0, 358),
-                                       At({15, 1, 2, 3, 4, 7}, 37.5002f, 127.2502f, kFix2D, 255, 0),
-                                       At({15, 1, 2, 3, 4, 8}, 37.5003f, 127.2503f, kFixNone)};
+  const std::vector<TrackPoint> points = {
+      At({15, 1, 2, 3, 4, 5}, 37.5f, 127.25f, 0, 36, 90),
+      At({15, 1, 2, 3, 4, 6}, 37.5001f, 127.2501f, kFix3D, 0, 358),
+      At({15, 1, 2, 3, 4, 7}, 37.5002f, 127.2502f, kFix2D, 255, 0),
+      At({15, 1, 2, 3, 4, 8}, 37.5003f, 127.2503f, kFixNone)};
   const auto path = Gpx(points);
   ASSERT_TRUE(path);
   EXPECT_EQ(*path, dir / "GPX/20150102_030405.gpx");
@@ -39,12 +40,12 @@ TEST_F(GpxExport, EmptyTrackIsStillAValidFile) {
 }
 
 TEST_F(GpxExport, DamagedPointsNeverMakeTheFileInvalid) {
-  std::vector<SAVELOG> points = {At({15, 1, 2, 3, 4, 5}, 10, 180.0f),    // east edge: -180
-                                 At({15, 1, 2, 3, 4, 6}, -90, -180.0f),  // south-west corner
-                                 At({15, 2, 30, 3, 4, 7}, 10, 20),       // no such date
-                                 At({15, 1, 2, 3, 4, 8}, NAN, 20),       // no position
-                                 At({15, 1, 2, 3, 4, 9}, 91, 20),        // off the globe
-                                 At({15, 1, 2, 3, 4, 10}, 10, 20, kFix3D, 10, 400)};  // course
+  std::vector<TrackPoint> points = {At({15, 1, 2, 3, 4, 5}, 10, 180.0f),    // east edge: -180
+                                    At({15, 1, 2, 3, 4, 6}, -90, -180.0f),  // south-west corner
+                                    At({15, 2, 30, 3, 4, 7}, 10, 20),       // no such date
+                                    At({15, 1, 2, 3, 4, 8}, NAN, 20),       // no position
+                                    At({15, 1, 2, 3, 4, 9}, 91, 20),        // off the globe
+                                    At({15, 1, 2, 3, 4, 10}, 10, 20, kFix3D, 10, 400)};  // course
   const auto path = Gpx(points);
   ASSERT_TRUE(path);
   test::ExpectValidGpx(*path);
@@ -57,7 +58,7 @@ TEST_F(GpxExport, DamagedPointsNeverMakeTheFileInvalid) {
 }
 
 TEST_F(GpxExport, GpsbabelReadsUtcTimesAndPositionsBack) {
-  std::vector<SAVELOG> utc;
+  std::vector<TrackPoint> utc;
   for (int i = 0; i < 120; ++i) {
     utc.push_back(At({16, 2, 29, 23, 58 + i / 60, i % 60}, -41.28f + i * 3e-4f, 174.77f - i * 3e-4f,
                      kFix3D, i, 2 * i));

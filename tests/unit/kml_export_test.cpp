@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "export_test_support.h"
 
 namespace tavrin {
@@ -10,7 +10,7 @@ using test::At;
 
 class KmlExport : public test::ExportTest {
  protected:
-  Result<std::string> Export(std::span<const SAVELOG> points,
+  Result<std::string> Export(std::span<const TrackPoint> points,
                              const std::string& programFolder = "/opt/tavrin",
                              const std::string& trackFile = "", int offsetMinutes = 0) {
     return Writer(offsetMinutes)
@@ -28,7 +28,7 @@ std::vector<std::string> StyleUrls(const std::string& kml) {
 }
 
 TEST_F(KmlExport, DocumentMatchesTheGoldenFileAndTheDocumentedLines) {
-  const std::vector<SAVELOG> points = {
+  const std::vector<TrackPoint> points = {
       At({15, 1, 2, 3, 4, 5}, -33.5f, 151.25f, kFix3D, 10, 90),
       At({15, 1, 2, 3, 4, 6}, -33.5001f, 151.2501f, kFix2D, 2, 0),
       At({15, 1, 2, 3, 4, 7}, -33.5002f, 151.2502f, kFixNone, 30, 358)};
@@ -50,7 +50,7 @@ TEST_F(KmlExport, DocumentMatchesTheGoldenFileAndTheDocumentedLines) {
 }
 
 TEST_F(KmlExport, StyleFollowsFixAndSpeed) {
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   for (const auto& [fix, speed] : std::vector<std::pair<int, int>>{
            {kFix3D, 2}, {kFix3D, 3}, {kFix2D, 2}, {kFix2D, 3}, {kFixNone, 200}, {0, 200}}) {
     points.push_back(At({15, 1, 2, 3, 4, 5}, 1, 2, fix, speed));
@@ -63,7 +63,7 @@ TEST_F(KmlExport, StyleFollowsFixAndSpeed) {
 }
 
 TEST_F(KmlExport, OnePointGivesStartPositionStopAndASingleTuple) {
-  const SAVELOG point = At({15, 1, 2, 3, 4, 5}, 37.5f, 127.25f);
+  const TrackPoint point = At({15, 1, 2, 3, 4, 5}, 37.5f, 127.25f);
   const auto path = Export({&point, 1});
   ASSERT_TRUE(path);
   const std::string kml = test::ReadText(*path);
@@ -84,7 +84,7 @@ TEST_F(KmlExport, OutsideNamesAreEscapedAndLongFoldersWrittenWhole) {
   // A folder far longer than a 256-unit line, with markup characters and non-ASCII letters.
   const std::string folder = "/opt/Tavrin & <Co> Ünïcode/" + std::string(400, 'x');
   const std::string track = TrackPath("R&D <1>\xFF.bt0");
-  const SAVELOG point = At({15, 1, 2, 3, 4, 5}, 37.5f, 127.25f);
+  const TrackPoint point = At({15, 1, 2, 3, 4, 5}, 37.5f, 127.25f);
   const auto path = Export({&point, 1}, folder, track);
   ASSERT_TRUE(path);
   const std::string kml = test::ReadText(*path);
@@ -97,8 +97,8 @@ TEST_F(KmlExport, OutsideNamesAreEscapedAndLongFoldersWrittenWhole) {
 
 TEST_F(KmlExport, TimeStampsAreUtcWhileNamesKeepLocalTime) {
   // 2014-12-31 20:30:00 UTC is 2015-01-01 06:00:00 at +9:30.
-  const std::vector<SAVELOG> utc = {At({14, 12, 31, 20, 30, 0}, 37.5f, 127.25f),
-                                    At({14, 12, 31, 20, 30, 1}, 37.5001f, 127.2501f)};
+  const std::vector<TrackPoint> utc = {At({14, 12, 31, 20, 30, 0}, 37.5f, 127.25f),
+                                       At({14, 12, 31, 20, 30, 1}, 37.5001f, 127.2501f)};
   const PointVector loaded = LoadThroughStore(utc, 570);
   const auto path = Export(loaded, "/opt/tavrin", "", 570);
   ASSERT_TRUE(path);
@@ -111,7 +111,7 @@ TEST_F(KmlExport, TimeStampsAreUtcWhileNamesKeepLocalTime) {
   ASSERT_EQ(read.size(), 6u);
   const size_t expected[] = {0, 0, 1, 1, 0, 1};
   for (size_t i = 0; i < read.size(); ++i) {
-    const SAVELOG& p = utc[expected[i]];
+    const TrackPoint& p = utc[expected[i]];
     EXPECT_NEAR(read[i].latitude, p.latitude, 1e-6);
     EXPECT_NEAR(read[i].longitude, p.longitude, 1e-6);
     if (i < 4) {

@@ -130,7 +130,7 @@ TEST(LocalZone, TheComputersZoneIsNamedFromTz) {
 
 TEST(LocalTimes, ManyPointsMatchOneByOneAcrossTheAutumnChangeAndMidnight) {
   // 04:58 to 07:01 UTC on 3 November 2024, every 7 seconds: New York leaves summer time at 06:00.
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   for (int s = 0; s < 123 * 60; s += 7) {
     points.push_back(test::Point(24, 11, 3, 4 + (58 + s / 60) / 60, (58 + s / 60) % 60, s % 60));
   }
@@ -141,14 +141,14 @@ TEST(LocalTimes, ManyPointsMatchOneByOneAcrossTheAutumnChangeAndMidnight) {
   const auto york = LocalZone::Named("America/New_York", true);
   ASSERT_TRUE(york);
   LocalTimes shown(*york);
-  for (const SAVELOG& point : points) {
-    const SAVELOG expected = [&] {
-      SAVELOG p = point;
+  for (const TrackPoint& point : points) {
+    const TrackPoint expected = [&] {
+      TrackPoint p = point;
       p.SetDateTime(york->ToLocal(point.GetDateTime()));
       return p;
     }();
-    const SAVELOG actual = shown.Shown(point);
-    ASSERT_EQ(std::memcmp(&expected, &actual, sizeof(SAVELOG)), 0)
+    const TrackPoint actual = shown.Shown(point);
+    ASSERT_EQ(std::memcmp(&expected, &actual, sizeof(TrackPoint)), 0)
         << FormatDateTime(point.GetDateTime()) << " shown as "
         << FormatDateTime(actual.GetDateTime());
   }

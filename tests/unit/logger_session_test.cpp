@@ -49,7 +49,7 @@ class Session : public ::testing::Test {
   }
 
   // A binary read with Tracking Data Information for `first`, acknowledged after 100 ms.
-  void StartBinaryRead(const SAVELOG& first) {
+  void StartBinaryRead(const TrackPoint& first) {
     session.SendCommand(kCmdReadAllBinary);
     EXPECT_EQ(Sent(), MakeSentence("PSRF200,1,0,0,0,0,0"));
     const DateTime t = first.GetDateTime();
@@ -59,30 +59,30 @@ class Session : public ::testing::Test {
     Answer(body);
     EXPECT_EQ(Sent(), MakeSentence("PSRF200,1,2,0,0,0,0"));  // the acknowledgement
   }
-  void SendPoints(const std::vector<SAVELOG>& points) {
+  void SendPoints(const std::vector<TrackPoint>& points) {
     std::string bytes;
-    for (const SAVELOG& p : points) bytes += Bytes(EncodePointFrame(p));
+    for (const TrackPoint& p : points) bytes += Bytes(EncodePointFrame(p));
     FromLogger(bytes);
   }
   void EndRead() {
     FromLogger(Bytes(EncodeControlFrame(kFrameEndOfMessage)));
     ASSERT_TRUE(host.RunUntil([&] { return !session.TransferActive(); }));
   }
-  std::vector<SAVELOG> TrackPoints(size_t index) {
+  std::vector<TrackPoint> TrackPoints(size_t index) {
     store.ListTracks(nullptr, false);
     PointVector points;
     EXPECT_LT(index, store.TrackEntries().size());
     if (index < store.TrackEntries().size())
       store.ReadTrackPoints(store.TrackEntries()[index], points);
-    return std::vector<SAVELOG>(points.begin(), points.end());
+    return std::vector<TrackPoint>(points.begin(), points.end());
   }
 
   test::TempDir dir;
   test::MessageLog storeMessages;
   test::VirtualSessionTestHost host;
   test::ScriptedLink* link = nullptr;  // owned by the session
-  CTrackStore store;
-  CLoggerSession session;
+  TrackStore store;
+  LoggerSession session;
 };
 
 TEST_F(Session, CommandsGoOutWithTheirChecksumsAndStatusTexts) {
@@ -244,7 +244,7 @@ TEST_F(Session, LowerCaseChecksumDigitsAreAccepted) {
 
 TEST_F(Session, BinaryDownloadWritesTheTrackAndReportsProgress) {
   Answer("GPBT,,,,,0,0,12,1,100,32,1,2,200,100");
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   for (int s = 0; s < 100; ++s) {
     points.push_back(Point(15, 3, 5, 8, 30 + s / 60, s % 60, 37.5f + s * 1e-4f, 127.0f,
                            s ? kFix3D : kFixTrackStart));
@@ -262,13 +262,13 @@ TEST_F(Session, BinaryDownloadWritesTheTrackAndReportsProgress) {
   EXPECT_TRUE(host.SawMessage("Read done."));
   const auto stored = TrackPoints(0);
   ASSERT_EQ(stored.size(), 100u);
-  EXPECT_EQ(std::memcmp(stored.data(), points.data(), sizeof(SAVELOG) * 100), 0);
+  EXPECT_EQ(std::memcmp(stored.data(), points.data(), sizeof(TrackPoint) * 100), 0);
   EXPECT_EQ(session.WrittenTracks(), std::vector<std::string>{dir / "20150305_083000.bt0"});
   EXPECT_EQ(store.TrackEntries()[0].header.pointCount, 100u);
 }
 
 TEST_F(Session, TracksSplitAtStartPointsAndLongGaps) {
-  const std::vector<SAVELOG> points = {
+  const std::vector<TrackPoint> points = {
       Point(24, 1, 1, 10, 0, 0, 1, 1, kFixTrackStart),  // first after the information: no split
       Point(24, 1, 1, 10, 0, 1),
       Point(24, 1, 1, 10, 10, 1),                        // 600 s later: same track
@@ -290,7 +290,7 @@ TEST_F(Session, TracksSplitAtStartPointsAndLongGaps) {
 }
 
 TEST_F(Session, NmeaPointsAreStoredOnlyDuringADownload) {
-  const SAVELOG p = Point(24, 1, 1, 10, 0, 0, -33.5f, 151.25f, kFixNone);
+  const TrackPoint p = Point(24, 1, 1, 10, 0, 0, -33.5f, 151.25f, kFixNone);
   FromLogger(EncodeRmc(p));  // outside a download: ignored
   session.SendCommand(kCmdReadAllNmea);
   EXPECT_EQ(Sent(), MakeSentence("PSRF200,2,0,0,0,0,0"));
@@ -350,8 +350,8 @@ TEST_F(Session, StoppingAReadKeepsItsPointsUnlessAStoredCopyHasMore) {
   EXPECT_FALSE(session.DownloadInProgress());
   EXPECT_EQ(TrackPoints(0).size(), 1u);
 
-  const std::vector<SAVELOG> whole = {Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1),
-                                      Point(24, 1, 1, 10, 0, 2)};
+  const std::vector<TrackPoint> whole = {Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1),
+                                         Point(24, 1, 1, 10, 0, 2)};
   StartBinaryRead(whole[0]);
   SendPoints(whole);
   EndRead();
@@ -455,8 +455,8 @@ TEST_F(Session, DamagedItemsAreCountedAndReportedAfterTheRead) {
 }
 
 TEST_F(Session, ATrackThatLostAnItemDoesNotReplaceAFullerStoredCopy) {
-  const std::vector<SAVELOG> whole = {Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1),
-                                      Point(24, 1, 1, 10, 0, 2)};
+  const std::vector<TrackPoint> whole = {Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1),
+                                         Point(24, 1, 1, 10, 0, 2)};
   StartBinaryRead(whole[0]);
   SendPoints(whole);
   EndRead();

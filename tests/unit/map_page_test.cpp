@@ -1,7 +1,7 @@
 // The map page: the track's line and markers, and the view chosen from its extent.
 #include <gtest/gtest.h>
 
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "export_test_support.h"
 
 namespace tavrin {
@@ -11,7 +11,7 @@ using test::At;
 
 class MapPage : public test::ExportTest {
  protected:
-  std::string Page(std::span<const SAVELOG> points, const std::string& key = "") {
+  std::string Page(std::span<const TrackPoint> points, const std::string& key = "") {
     const auto path = Writer(0, key).MakeMapPage(dir.Path().string(), 726, 412, points);
     EXPECT_EQ(path, dir / "KML/Tvr_GoogleMap.html");
     EXPECT_TRUE(opened.paths.empty());  // the page shows it; the writer never opens it
@@ -22,8 +22,8 @@ class MapPage : public test::ExportTest {
 
   // The mapOptions line for a track from (lat, lon) spanning the given degrees.
   std::string ViewOf(float lat, float lon, float height, float width) {
-    const std::vector<SAVELOG> corners = {At({15, 1, 2, 3, 4, 5}, lat, lon),
-                                          At({15, 1, 2, 3, 4, 6}, lat + height, lon + width)};
+    const std::vector<TrackPoint> corners = {At({15, 1, 2, 3, 4, 5}, lat, lon),
+                                             At({15, 1, 2, 3, 4, 6}, lat + height, lon + width)};
     const std::string page = Page(corners);
     const size_t at = page.find("var mapOptions");
     return page.substr(at, page.find('\r', at) - at);
@@ -31,8 +31,8 @@ class MapPage : public test::ExportTest {
 };
 
 TEST_F(MapPage, PageMatchesTheGoldenFileWithTheLastPointTwice) {
-  const std::vector<SAVELOG> points = {At({15, 1, 2, 3, 4, 5}, 37.5f, 127.25f),
-                                       At({15, 1, 2, 3, 4, 6}, 37.5004f, 127.2508f)};
+  const std::vector<TrackPoint> points = {At({15, 1, 2, 3, 4, 5}, 37.5f, 127.25f),
+                                          At({15, 1, 2, 3, 4, 6}, 37.5004f, 127.2508f)};
   const std::string page = Page(points);
   test::ExpectGolden(dir / "KML/Tvr_GoogleMap.html", "map_page.html");
   EXPECT_NE(page.find("            new google.maps.LatLng(37.500401, 127.250801),\r\n"
@@ -58,7 +58,7 @@ TEST_F(MapPage, ZoomAndCentreFollowTheExtent) {
 }
 
 TEST_F(MapPage, OnePointIsCentredAtTheClosestZoom) {
-  const SAVELOG point = At({15, 1, 2, 3, 4, 5}, -33.5f, 151.25f);
+  const TrackPoint point = At({15, 1, 2, 3, 4, 5}, -33.5f, 151.25f);
   const std::string page = Page({&point, 1});
   EXPECT_NE(page.find("var latlngS = new google.maps.LatLng(-33.500000, 151.250000);\r\n"
                       "        var trackCoordinates = [\r\n"

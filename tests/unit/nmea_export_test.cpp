@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "export/kml_creator.h"
+#include "export/export_writer.h"
 #include "export_test_support.h"
 
 namespace tavrin {
@@ -13,18 +13,19 @@ using test::At;
 
 class NmeaExport : public test::ExportTest {
  protected:
-  Result<std::string> Txt(std::span<const SAVELOG> points, int offsetMinutes = 0) {
+  Result<std::string> Txt(std::span<const TrackPoint> points, int offsetMinutes = 0) {
     return Writer(offsetMinutes).MakeTxt(points, TrackPath());
   }
-  Result<std::string> Log(std::span<const SAVELOG> points) {
+  Result<std::string> Log(std::span<const TrackPoint> points) {
     return Writer().MakeLog(points, TrackPath());
   }
 };
 
 TEST_F(NmeaExport, SentencesAreByteForByteAsDocumented) {
-  const std::vector<SAVELOG> points = {At({15, 1, 2, 3, 4, 5}, 37.5f, 127.25f, kFix3D, 10, 90),
-                                       At({14, 12, 31, 23, 59, 59}, -33.5f, -70.75f, kFix3D, 0, 0),
-                                       At({14, 12, 31, 23, 59, 59}, 0.0f, 0.0f, kFixNone, 0, 0)};
+  const std::vector<TrackPoint> points = {
+      At({15, 1, 2, 3, 4, 5}, 37.5f, 127.25f, kFix3D, 10, 90),
+      At({14, 12, 31, 23, 59, 59}, -33.5f, -70.75f, kFix3D, 0, 0),
+      At({14, 12, 31, 23, 59, 59}, 0.0f, 0.0f, kFixNone, 0, 0)};
   const auto path = Txt(points);
   ASSERT_TRUE(path);
   EXPECT_EQ(*path, dir / "TXT/20150102_030405.txt");
@@ -45,7 +46,7 @@ TEST_F(NmeaExport, EmptyTrackGivesAnEmptyFileThatIsStillOpened) {
 }
 
 TEST_F(NmeaExport, LogHoldsTheSameBytesAsTheTextAndIsReplacedOnExport) {
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   for (int s = 0; s < 50; ++s) points.push_back(At({20, 6, 1, 12, 0, s}, 47.1f + s * 1e-4f, 8.5f));
   const auto log = Log({points.data(), 10});
   const auto replaced = Log(points);
@@ -61,7 +62,7 @@ TEST_F(NmeaExport, TimesAreUtcAndGpsbabelReadsTheTrackBack) {
   std::mt19937 random(11);
   std::uniform_real_distribution<float> lat(-89.9f, 89.9f), lon(-179.9f, 179.9f);
   std::uniform_int_distribution<int> byte(0, 179);
-  std::vector<SAVELOG> utc;
+  std::vector<TrackPoint> utc;
   for (int i = 0; i < 300; ++i) {
     DateTime t{23, 12, 31, 23, 58, 0};
     t.second = i % 60;

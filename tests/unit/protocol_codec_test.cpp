@@ -141,7 +141,7 @@ TEST(DateFields, DdmmyyAndHhmmssBothWays) {
 TEST(Rmc, DecodesPositionSpeedCourseAndDate) {
   const auto fields =
       SplitFields("$GPRMC,083000.000,A,3723.2475,S,12158.3416,W,10.0,359.9,050315,,,A*00\r\n");
-  const SAVELOG p = DecodeRmc(fields);
+  const TrackPoint p = DecodeRmc(fields);
   EXPECT_NEAR(p.latitude, -37.387458, 1e-6);
   EXPECT_NEAR(p.longitude, -121.97236, 1e-5);
   EXPECT_EQ(p.speed, 18);     // 18.52 km/h truncated
@@ -159,15 +159,15 @@ TEST(Rmc, StatusDecidesTheFixKind) {
   EXPECT_EQ(kind("S").FixKind(), kFixTrackStart);
   EXPECT_EQ(kind("V").FixKind(), kFixNone);
   EXPECT_EQ(kind("A").FixKind(), kFix3D);
-  const SAVELOG empty = kind("");
+  const TrackPoint empty = kind("");
   EXPECT_EQ(empty.FixKind(), kFixTrackStart);
   EXPECT_EQ(empty.monthFix & 0x40, 0);
 }
 
 TEST(Rmc, AbsurdFieldsDoNotOverflow) {
-  const SAVELOG p = DecodeRmc(SplitFields("$GPRMC,0,A,99999999,S,0,E,0,0,010124*00\r\n"));
+  const TrackPoint p = DecodeRmc(SplitFields("$GPRMC,0,A,99999999,S,0,E,0,0,010124*00\r\n"));
   EXPECT_EQ(p.latitude, 0.0f);
-  const SAVELOG huge = DecodeRmc(SplitFields("$GPRMC,1e19,A,0,N,0,E,1e300,1e300,-1e19*00\r\n"));
+  const TrackPoint huge = DecodeRmc(SplitFields("$GPRMC,1e19,A,0,N,0,E,1e300,1e300,-1e19*00\r\n"));
   EXPECT_EQ(huge.Hour(), 0);
   EXPECT_EQ(huge.speed, 0);
   EXPECT_EQ(huge.Day(), 0);
@@ -192,7 +192,7 @@ TEST(Frames, MaskRestoresEveryHighBit) {
   f[17] = 0x7F;
   f[18] = 0x7F;
   f[19] = 0x01;
-  const SAVELOG p = *DecodePointFrame(f);
+  const TrackPoint p = *DecodePointFrame(f);
   // Bytes 2-4 keep only six bits of time, so look at the bytes that land whole.
   uint8_t lat[4];
   std::memcpy(lat, &p.latitude, 4);
@@ -210,20 +210,20 @@ TEST(Frames, PointsSurviveTheWireInBothForms) {
       hour(0, 23), sixty(0, 59);
   // $GPRMC carries a two-digit year, so the years stay below 100.
   for (int i = 0; i < 2000; ++i) {
-    SAVELOG p = MakePoint(DateTime{year(random), month(random), day(random), hour(random),
-                                   sixty(random), sixty(random)},
-                          i % 7 == 0 ? kFixTrackStart : kFix3D, lat(random), lon(random), 0, 0);
+    TrackPoint p = MakePoint(DateTime{year(random), month(random), day(random), hour(random),
+                                      sixty(random), sixty(random)},
+                             i % 7 == 0 ? kFixTrackStart : kFix3D, lat(random), lon(random), 0, 0);
     p.speed = static_cast<uint8_t>(byte(random));
     p.heading = static_cast<uint8_t>(byte(random) % 180);
     const auto frame = EncodePointFrame(p);
     for (size_t k = 1; k + 1 < frame.size(); ++k) ASSERT_NE(frame[k], kFrameEnd);
     ASSERT_TRUE(FrameChecksumOk(frame));
-    const SAVELOG fromFrame = *DecodePointFrame(frame);
+    const TrackPoint fromFrame = *DecodePointFrame(frame);
     ASSERT_EQ(std::memcmp(&fromFrame, &p, sizeof p), 0) << i;
 
     const std::string rmc = EncodeRmc(p);
     ASSERT_TRUE(SentenceChecksumOk(rmc)) << rmc;
-    const SAVELOG fromRmc = DecodeRmc(SplitFields(rmc));
+    const TrackPoint fromRmc = DecodeRmc(SplitFields(rmc));
     ASSERT_EQ(std::memcmp(&fromRmc, &p, sizeof p), 0) << rmc;
   }
 }

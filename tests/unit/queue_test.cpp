@@ -1,4 +1,4 @@
-#include "serial/cqueue.h"
+#include "serial/receive_queue.h"
 
 #include <gtest/gtest.h>
 
@@ -10,22 +10,22 @@ namespace tavrin {
 namespace {
 
 TEST(Queue, HoldsAtMostOneLessThanItsSize) {
-  auto q = std::make_unique<CQueue>();
+  auto q = std::make_unique<ReceiveQueue>();
   uint8_t b;
   EXPECT_EQ(q->Count(), 0);
   EXPECT_FALSE(q->TakeByte(b));
-  std::vector<uint8_t> chunk(CQueue::kSize - 1, 0x5A);
-  EXPECT_FALSE(q->PutChunk(chunk.data(), CQueue::kSize));  // never fills the last position
+  std::vector<uint8_t> chunk(ReceiveQueue::kSize - 1, 0x5A);
+  EXPECT_FALSE(q->PutChunk(chunk.data(), ReceiveQueue::kSize));  // never fills the last position
   ASSERT_TRUE(q->PutChunk(chunk.data(), chunk.size()));
-  EXPECT_EQ(q->Count(), CQueue::kSize - 1);
+  EXPECT_EQ(q->Count(), ReceiveQueue::kSize - 1);
   EXPECT_EQ(q->FreeSpace(), 1);
   EXPECT_FALSE(q->PutByte(1));  // free space must be greater than the chunk
-  EXPECT_EQ(q->Count(), CQueue::kSize - 1);
+  EXPECT_EQ(q->Count(), ReceiveQueue::kSize - 1);
 }
 
 TEST(Queue, CountsAndKeepsOrderAcrossTheWrap) {
-  auto q = std::make_unique<CQueue>();
-  std::vector<uint8_t> filler(CQueue::kSize - 4, 0);
+  auto q = std::make_unique<ReceiveQueue>();
+  std::vector<uint8_t> filler(ReceiveQueue::kSize - 4, 0);
   ASSERT_TRUE(q->PutChunk(filler.data(), filler.size()));
   uint8_t b;
   for (size_t i = 0; i < filler.size(); ++i) ASSERT_TRUE(q->TakeByte(b));
@@ -43,7 +43,7 @@ TEST(Queue, CountsAndKeepsOrderAcrossTheWrap) {
 // Run under the thread sanitizer too (make tsan): one producer, one consumer, every byte
 // arrives once and in order.
 TEST(Queue, OneProducerOneConsumerLoseNothing) {
-  auto q = std::make_unique<CQueue>();
+  auto q = std::make_unique<ReceiveQueue>();
   constexpr int kBytes = 2'000'000;
   std::thread producer([&] {
     uint8_t chunk[700];

@@ -15,7 +15,7 @@ struct ReaderCase {
 };
 
 std::vector<std::string> Assemble(const std::vector<std::string>& chunks) {
-  CResponseReader reader;
+  ResponseReader reader;
   std::vector<std::string> items;
   for (const std::string& chunk : chunks) {
     for (char c : chunk) {
@@ -56,8 +56,8 @@ TEST(ResponseReader, CutsItemsOutOfTheStream) {
 }
 
 TEST(ResponseReader, AnItemIsHandedOverWithTheAssemblyAlreadyFree) {
-  CResponseReader reader;
-  std::optional<CResponseReader::Item> item;
+  ResponseReader reader;
+  std::optional<ResponseReader::Item> item;
   for (char c : std::string("$A*41\r\n")) item = reader.Push(static_cast<uint8_t>(c));
   ASSERT_TRUE(item);
   EXPECT_FALSE(reader.Collecting());

@@ -31,8 +31,8 @@ class SerialSession : public ::testing::Test {
   test::MessageLog storeMessages;
   test::PtyPair pty;
   test::SessionTestHost host;
-  CTrackStore store;
-  CLoggerSession session;
+  TrackStore store;
+  LoggerSession session;
 };
 
 TEST_F(SerialSession, CommandsAndAnswersCrossThePort) {
@@ -85,7 +85,7 @@ TEST_F(SerialSession, AHangUpKeepsEveryPointReceived) {
 }
 
 TEST_F(SerialSession, APortThatCannotBeOpenedSaysWhy) {
-  CLoggerSession other(host, store);
+  LoggerSession other(host, store);
   other.SetPort("/dev/does-not-exist", 115200);
   EXPECT_FALSE(other.ConnectDevice(true));
   EXPECT_NE(other.OpenError().find("no such device"), std::string::npos);

@@ -54,18 +54,18 @@ class EmulatedLogger : public ::testing::Test {
     return ended && host.Ended(operation)->outcome == Outcome::Done;
   }
 
-  std::vector<SAVELOG> Stored() {
+  std::vector<TrackPoint> Stored() {
     store.ListTracks(nullptr, false);
     PointVector all;
-    for (const SAVESTATE& entry : store.TrackEntries()) store.ReadTrackPoints(entry, all);
-    return std::vector<SAVELOG>(all.begin(), all.end());
+    for (const TrackEntry& entry : store.TrackEntries()) store.ReadTrackPoints(entry, all);
+    return std::vector<TrackPoint>(all.begin(), all.end());
   }
   void ExpectStored(int mode, size_t from = 0, size_t to = SIZE_MAX) {
     const auto stored = Stored();
     const auto expected = test::ExpectedRecords(memory, mode, from, to);
     ASSERT_EQ(stored.size(), expected.size());
     for (size_t i = 0; i < stored.size(); ++i) {
-      ASSERT_EQ(std::memcmp(&stored[i], &expected[i], sizeof(SAVELOG)), 0) << "record " << i;
+      ASSERT_EQ(std::memcmp(&stored[i], &expected[i], sizeof(TrackPoint)), 0) << "record " << i;
     }
   }
 
@@ -73,8 +73,8 @@ class EmulatedLogger : public ::testing::Test {
   test::TempDir dir;
   test::MessageLog storeMessages;
   test::VirtualSessionTestHost host;
-  CTrackStore store;
-  CLoggerSession session;
+  TrackStore store;
+  LoggerSession session;
   emulator::EmulatorLink* link = nullptr;  // owned by the session
 };
 
@@ -167,7 +167,7 @@ TEST_F(EmulatedLogger, ADamagedItemIsCountedAndOnlyThatPointIsLost) {
   expected.erase(expected.begin() + 999);
   const auto stored = Stored();
   ASSERT_EQ(stored.size(), expected.size());
-  EXPECT_EQ(std::memcmp(stored.data(), expected.data(), stored.size() * sizeof(SAVELOG)), 0);
+  EXPECT_EQ(std::memcmp(stored.data(), expected.data(), stored.size() * sizeof(TrackPoint)), 0);
 }
 
 TEST_F(EmulatedLogger, ASilentLoggerEndsTheReadWhenTheHostGivesUp) {

@@ -55,8 +55,8 @@ class Outcomes : public ::testing::Test {
   test::TempDir dir;
   test::MessageLog storeMessages;
   test::VirtualSessionTestHost host;
-  CTrackStore store;
-  CLoggerSession session;
+  TrackStore store;
+  LoggerSession session;
   test::ScriptedLink* link = nullptr;  // owned by the session
 };
 

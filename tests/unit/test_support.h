@@ -74,7 +74,7 @@ class EntryRowsRecorder : public IEntryRows {
  public:
   void RemoveAllRows() override { rows.clear(); }
   int RowCount() const override { return static_cast<int>(rows.size()); }
-  void InsertRow(int index, const SAVESTATE& entry, int number) override {
+  void InsertRow(int index, const TrackEntry& entry, int number) override {
     rows.insert(rows.begin() + index, EntryRowTexts(entry, number));
   }
   std::vector<EntryRow> rows;
@@ -83,7 +83,7 @@ class EntryRowsRecorder : public IEntryRows {
 class PointRowsRecorder : public IPointRows {
  public:
   void RemoveAllRows() override { rows.clear(); }
-  void AppendPointRows(std::span<const SAVELOG> points, int firstNumber,
+  void AppendPointRows(std::span<const TrackPoint> points, int firstNumber,
                        const LocalZone& zone) override {
     LocalTimes shown(zone);
     for (size_t i = 0; i < points.size(); ++i) {
@@ -93,14 +93,14 @@ class PointRowsRecorder : public IPointRows {
   std::vector<PointRow> rows;
 };
 
-inline SAVELOG Point(int year, int month, int day, int hour, int minute, int second,
-                     float lat = 37.5f, float lon = 127.0f, int fix = kFix3D) {
+inline TrackPoint Point(int year, int month, int day, int hour, int minute, int second,
+                        float lat = 37.5f, float lon = 127.0f, int fix = kFix3D) {
   return MakePoint(DateTime{year, month, day, hour, minute, second}, fix, lat, lon, 40, 90);
 }
 
-inline TRACKHEADER Header(const SAVELOG& first, uint32_t count, uint32_t elapsed,
+inline TrackHeader Header(const TrackPoint& first, uint32_t count, uint32_t elapsed,
                           uint32_t distance) {
-  TRACKHEADER h;
+  TrackHeader h;
   h.marker = kTrackMarker;
   h.memorySize = 32;
   h.saveBySpeed = 12;
@@ -114,13 +114,13 @@ inline TRACKHEADER Header(const SAVELOG& first, uint32_t count, uint32_t elapsed
 }
 
 // Writes a header and the given records exactly as they stand.
-inline void WriteTrackFile(const std::string& path, TRACKHEADER header,
-                           const std::vector<SAVELOG>& points) {
+inline void WriteTrackFile(const std::string& path, TrackHeader header,
+                           const std::vector<TrackPoint>& points) {
   if (!points.empty()) header.lastDateTime = ToDateTime6(points.back().GetDateTime());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(&header), sizeof header);
   out.write(reinterpret_cast<const char*>(points.data()),
-            static_cast<std::streamsize>(points.size() * sizeof(SAVELOG)));
+            static_cast<std::streamsize>(points.size() * sizeof(TrackPoint)));
 }
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {

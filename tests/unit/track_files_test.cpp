@@ -20,18 +20,18 @@ class TrackFiles : public ::testing::Test {
   }
 
   // Writes a track the way a download does and returns its closed entry.
-  SAVESTATE WriteTrack(const std::vector<SAVELOG>& points) {
-    SAVESTATE entry;
+  TrackEntry WriteTrack(const std::vector<TrackPoint>& points) {
+    TrackEntry entry;
     entry.header = Header(points.front(), 0, 0, 0);
     SetNoteGroup(entry.header.noteGroup1, "Hike");
     EXPECT_TRUE(store.OpenTrackFile(entry));
-    for (const SAVELOG& p : points) entry.header.distance += store.AppendPoint(p);
+    for (const TrackPoint& p : points) entry.header.distance += store.AppendPoint(p);
     EXPECT_TRUE(store.CloseTrackFile(entry, static_cast<uint32_t>(points.size())).Kept());
     return *store.ReadTrackHeader(entry.path);
   }
 
-  TRACKHEADER HeaderOnDisk(const std::string& path) {
-    TRACKHEADER h;
+  TrackHeader HeaderOnDisk(const std::string& path) {
+    TrackHeader h;
     const auto bytes = ReadBytes(path);
     EXPECT_GE(bytes.size(), sizeof h);
     std::memcpy(&h, bytes.data(), sizeof h);
@@ -40,20 +40,20 @@ class TrackFiles : public ::testing::Test {
 
   test::TempDir dir;
   test::MessageLog messages;
-  CTrackStore store;
+  TrackStore store;
 };
 
 TEST_F(TrackFiles, DownloadWritesHeaderAndPointsExactly) {
   test::ScopedTimeZone zone("Asia/Seoul");  // names and stored times stay UTC
-  const std::vector<SAVELOG> points = {Point(15, 3, 7, 8, 5, 9, 10.0f, 5.0f),
-                                       Point(15, 3, 7, 8, 5, 10, 10.01f, 5.0f),
-                                       Point(15, 3, 7, 8, 6, 0, 10.02f, 5.0f)};
-  const SAVESTATE entry = WriteTrack(points);
+  const std::vector<TrackPoint> points = {Point(15, 3, 7, 8, 5, 9, 10.0f, 5.0f),
+                                          Point(15, 3, 7, 8, 5, 10, 10.01f, 5.0f),
+                                          Point(15, 3, 7, 8, 6, 0, 10.02f, 5.0f)};
+  const TrackEntry entry = WriteTrack(points);
 
   EXPECT_EQ(entry.path, store.DataFolder() + "/20150307_080509.bt0");
   const auto bytes = ReadBytes(entry.path);
   ASSERT_EQ(bytes.size(), 64u + 48u);
-  const TRACKHEADER& h = entry.header;
+  const TrackHeader& h = entry.header;
   EXPECT_EQ(h.marker, 0xF3);
   EXPECT_EQ(h.pointCount, 3u);
   EXPECT_EQ(h.elapsedSeconds, 51u);
@@ -68,11 +68,11 @@ TEST_F(TrackFiles, DownloadWritesHeaderAndPointsExactly) {
 }
 
 TEST_F(TrackFiles, FileClosedWithoutPointsKeepsItsOpeningHeader) {
-  SAVESTATE entry;
+  TrackEntry entry;
   entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
   ASSERT_TRUE(store.OpenTrackFile(entry));
   store.CloseTrackFile(entry, 0);
-  const TRACKHEADER h = HeaderOnDisk(entry.path);
+  const TrackHeader h = HeaderOnDisk(entry.path);
   EXPECT_EQ(h.pointCount, 0u);
   EXPECT_EQ(h.lastDateTime, (DateTime6{}));
   EXPECT_EQ(ReadBytes(entry.path).size(), 64u);
@@ -80,10 +80,10 @@ TEST_F(TrackFiles, FileClosedWithoutPointsKeepsItsOpeningHeader) {
 }
 
 TEST_F(TrackFiles, ReadingTheSameTrackAgainReplacesTheStoredFileWhole) {
-  std::vector<SAVELOG> longTrack;
+  std::vector<TrackPoint> longTrack;
   for (int s = 0; s < 5; ++s) longTrack.push_back(Point(20, 6, 1, 12, 0, s));
   WriteTrack(longTrack);
-  const SAVESTATE entry = WriteTrack({longTrack[0], longTrack[1]});
+  const TrackEntry entry = WriteTrack({longTrack[0], longTrack[1]});
   EXPECT_EQ(ReadBytes(entry.path).size(), 64u + 2 * 16u);  // nothing of the older track is left
   PointVector read;
   ASSERT_TRUE(store.ReadTrackPoints(entry, read));
@@ -91,14 +91,14 @@ TEST_F(TrackFiles, ReadingTheSameTrackAgainReplacesTheStoredFileWhole) {
 }
 
 TEST_F(TrackFiles, CheckpointMakesPointsReadableBeforeTheTrackIsClosed) {
-  SAVESTATE entry;
+  TrackEntry entry;
   entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
   ASSERT_TRUE(store.OpenTrackFile(entry));
   for (int s = 0; s < 10; ++s)
     entry.header.distance += store.AppendPoint(Point(20, 6, 1, 12, 0, s));
   ASSERT_TRUE(store.CheckpointTrackFile(entry, 10));
   // As if the program died here: the unfinished file counts every point written so far.
-  const TRACKHEADER h = HeaderOnDisk(entry.path + ".part");
+  const TrackHeader h = HeaderOnDisk(entry.path + ".part");
   EXPECT_EQ(h.pointCount, 10u);
   EXPECT_EQ(h.elapsedSeconds, 9u);
   EXPECT_EQ(ReadBytes(entry.path + ".part").size(), 64u + 160u);
@@ -112,7 +112,7 @@ TEST_F(TrackFiles, AppendWithoutOpenFileStillTracksThePreviousPoint) {
 }
 
 TEST_F(TrackFiles, InvalidLastDateTimeKeepsThePointsAndSaysSo) {
-  SAVESTATE entry;
+  TrackEntry entry;
   entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
   ASSERT_TRUE(store.OpenTrackFile(entry));
   store.AppendPoint(Point(20, 6, 1, 12, 0, 0));
@@ -120,20 +120,20 @@ TEST_F(TrackFiles, InvalidLastDateTimeKeepsThePointsAndSaysSo) {
   const TrackSaved saved = store.CloseTrackFile(entry, 2);
   EXPECT_TRUE(saved.Kept());
   EXPECT_FALSE(saved.datesValid);
-  const TRACKHEADER h = HeaderOnDisk(entry.path);
+  const TrackHeader h = HeaderOnDisk(entry.path);
   EXPECT_EQ(h.pointCount, 2u);
   EXPECT_EQ(h.elapsedSeconds, 0u);
 }
 
 TEST_F(TrackFiles, ReaderSkipsDeletedPointsKeepsUtcAndStopsAtCount) {
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   for (int s = 0; s < 6; ++s) points.push_back(Point(20, 12, 31, 23, 30, s));
   points[1].SetDeleted(true);
   points[4].SetDeleted(true);
   const std::string path = store.DataFolder() + "/20201231_233000.bt0";
   WriteTrackFile(path, Header(points[0], 4, 5, 0), points);
   store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(60));
-  SAVESTATE entry = *store.ReadTrackHeader(path);
+  TrackEntry entry = *store.ReadTrackHeader(path);
   PointVector read;
   ASSERT_TRUE(store.ReadTrackPoints(entry, read));
   // The count covers records 0-3, the deleted one among them; records 4 and 5 are not the track.
@@ -152,7 +152,7 @@ TEST_F(TrackFiles, BadFilesAreReportedWithTheirReasons) {
   EXPECT_FALSE(store.ReadTrackHeader(wrongMarker));
   EXPECT_FALSE(store.ReadTrackHeader(store.DataFolder() + "/missing.bt0"));
   PointVector points;
-  SAVESTATE missing;
+  TrackEntry missing;
   missing.path = store.DataFolder() + "/missing.bt0";
   EXPECT_FALSE(store.ReadTrackPoints(missing, points));
   EXPECT_EQ(messages.texts,
@@ -162,12 +162,12 @@ TEST_F(TrackFiles, BadFilesAreReportedWithTheirReasons) {
 }
 
 TEST_F(TrackFiles, CompactionDropsDeletedPointsAndRewritesTheHeader) {
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   for (int s = 0; s < 5; ++s) points.push_back(Point(20, 6, 1, 12, 0, 10 * s));
   const std::string path = store.DataFolder() + "/20200601_120000.bt0";
   WriteTrackFile(path, Header(points[0], 5, 40, 999), points);
   store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(540));
-  SAVESTATE entry = *store.ReadTrackHeader(path);
+  TrackEntry entry = *store.ReadTrackHeader(path);
   const size_t positions[] = {0, 4};
   ASSERT_TRUE(store.MarkPointsDeleted(entry, positions));
 
@@ -175,7 +175,7 @@ TEST_F(TrackFiles, CompactionDropsDeletedPointsAndRewritesTheHeader) {
   const auto bytes = ReadBytes(path);
   ASSERT_EQ(bytes.size(), 64u + 3 * 16u);
   EXPECT_EQ(std::memcmp(bytes.data() + 64, &points[1], 48), 0);
-  const TRACKHEADER h = HeaderOnDisk(path);
+  const TrackHeader h = HeaderOnDisk(path);
   EXPECT_EQ(h.pointCount, 3u);
   EXPECT_EQ(h.distance, 0u);
   EXPECT_EQ(h.elapsedSeconds, 20u);
@@ -189,42 +189,42 @@ TEST_F(TrackFiles, CompactionDropsDeletedPointsAndRewritesTheHeader) {
 }
 
 TEST_F(TrackFiles, CompactionLeavesOutRecordsBeyondTheCount) {
-  std::vector<SAVELOG> points;
+  std::vector<TrackPoint> points;
   for (int s = 0; s < 6; ++s) points.push_back(Point(20, 6, 1, 12, 0, s));
   points[1].SetDeleted(true);
   const std::string path = store.DataFolder() + "/20200601_120000.bt0";
   // Count 3 over six records: the last three are left over from an older, longer file. The
   // deleted point is one of the three, so two remain.
   WriteTrackFile(path, Header(points[0], 3, 3, 0), points);
-  SAVESTATE entry = *store.ReadTrackHeader(path);
+  TrackEntry entry = *store.ReadTrackHeader(path);
   ASSERT_TRUE(store.CompactTrackFile(entry));
   EXPECT_EQ(ReadBytes(path).size(), 64u + 2 * 16u);
   EXPECT_EQ(HeaderOnDisk(path).lastDateTime, (DateTime6{20, 6, 1, 12, 0, 2}));
 }
 
 TEST_F(TrackFiles, CompactionWithEveryPointDeletedKeepsTheDates) {
-  std::vector<SAVELOG> points = {Point(20, 6, 1, 12, 0, 0), Point(20, 6, 1, 12, 0, 1)};
+  std::vector<TrackPoint> points = {Point(20, 6, 1, 12, 0, 0), Point(20, 6, 1, 12, 0, 1)};
   points[0].SetDeleted(true);
   points[1].SetDeleted(true);
   const std::string path = store.DataFolder() + "/20200601_120000.bt0";
   WriteTrackFile(path, Header(points[0], 2, 1, 5), points);
-  SAVESTATE entry = *store.ReadTrackHeader(path);
+  TrackEntry entry = *store.ReadTrackHeader(path);
   ASSERT_TRUE(store.CompactTrackFile(entry));
-  const TRACKHEADER h = HeaderOnDisk(path);
+  const TrackHeader h = HeaderOnDisk(path);
   EXPECT_EQ(ReadBytes(path).size(), 64u);
   EXPECT_EQ(h.pointCount, 0u);
   EXPECT_EQ(h.firstDateTime, (DateTime6{20, 6, 1, 12, 0, 0}));
 }
 
 TEST_F(TrackFiles, CompactionRefusesInvalidDatesAndChangesNothing) {
-  std::vector<SAVELOG> points = {Point(20, 6, 1, 12, 0, 0), Point(20, 6, 1, 12, 0, 1),
-                                 Point(20, 6, 1, 30, 0, 2), Point(20, 6, 1, 12, 0, 3)};
+  std::vector<TrackPoint> points = {Point(20, 6, 1, 12, 0, 0), Point(20, 6, 1, 12, 0, 1),
+                                    Point(20, 6, 1, 30, 0, 2), Point(20, 6, 1, 12, 0, 3)};
   points[1].SetDeleted(true);
   const std::string path = store.DataFolder() + "/20200601_120000.bt0";
   WriteTrackFile(path, Header(points[0], 4, 3, 0), points);
   const auto before = ReadBytes(path);
-  SAVESTATE entry = *store.ReadTrackHeader(path);
-  const SAVESTATE entryBefore = entry;
+  TrackEntry entry = *store.ReadTrackHeader(path);
+  const TrackEntry entryBefore = entry;
   EXPECT_FALSE(store.CompactTrackFile(entry));
   EXPECT_EQ(ReadBytes(path), before);
   EXPECT_EQ(entry.header.pointCount, entryBefore.header.pointCount);
@@ -232,13 +232,13 @@ TEST_F(TrackFiles, CompactionRefusesInvalidDatesAndChangesNothing) {
 }
 
 TEST_F(TrackFiles, CompactionThatCannotWriteLeavesTheOldTrackWhole) {
-  std::vector<SAVELOG> points = {Point(20, 6, 1, 12, 0, 0), Point(20, 6, 1, 12, 0, 1)};
+  std::vector<TrackPoint> points = {Point(20, 6, 1, 12, 0, 0), Point(20, 6, 1, 12, 0, 1)};
   points[0].SetDeleted(true);
   const std::string path = store.DataFolder() + "/20200601_120000.bt0";
   WriteTrackFile(path, Header(points[0], 2, 1, 0), points);
   const auto before = ReadBytes(path);
   std::filesystem::create_directory(path + ".new");  // the temporary file cannot be made
-  SAVESTATE entry = *store.ReadTrackHeader(path);
+  TrackEntry entry = *store.ReadTrackHeader(path);
   EXPECT_FALSE(store.CompactTrackFile(entry));
   EXPECT_EQ(ReadBytes(path), before);
   EXPECT_EQ(entry.header.pointCount, 2u);
@@ -247,7 +247,7 @@ TEST_F(TrackFiles, CompactionThatCannotWriteLeavesTheOldTrackWhole) {
 }
 
 TEST_F(TrackFiles, CompactionOfAMissingFileSaysSo) {
-  SAVESTATE entry;
+  TrackEntry entry;
   entry.path = store.DataFolder() + "/20200601_120000.bt0";
   EXPECT_FALSE(store.CompactTrackFile(entry));
   EXPECT_EQ(messages.texts, std::vector<std::string>{"Error.. Cannot find file."});

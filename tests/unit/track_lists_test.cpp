@@ -17,13 +17,13 @@ class TrackLists : public ::testing::Test {
 
   // A track starting at the given UTC time with `count` points a second apart.
   std::string AddTrack(DateTime start, uint32_t count, uint32_t distance, uint16_t selection = 0) {
-    std::vector<SAVELOG> points;
+    std::vector<TrackPoint> points;
     for (uint32_t i = 0; i < count; ++i) {
       DateTime t = start;
       t.second += static_cast<int>(i);
       points.push_back(Point(t.year, t.month, t.day, t.hour, t.minute, t.second));
     }
-    TRACKHEADER h = Header(points.front(), count, count - 1, distance);
+    TrackHeader h = Header(points.front(), count, count - 1, distance);
     h.selectionMarker = selection;
     const std::string path = store.TrackFileName(h);
     WriteTrackFile(path, h, points);
@@ -32,7 +32,7 @@ class TrackLists : public ::testing::Test {
 
   test::TempDir dir;
   test::MessageLog messages;
-  CTrackStore store;
+  TrackStore store;
   test::EntryRowsRecorder rows;
 };
 
@@ -49,7 +49,7 @@ TEST_F(TrackLists, ByTrackListsFilesInNameOrderWithTheirRowTexts) {
 }
 
 TEST_F(TrackLists, EntryRowFormatsDriveTimeAndSpeed) {
-  SAVESTATE entry;
+  TrackEntry entry;
   entry.header.elapsedSeconds = 3725;
   entry.header.distance = 12345;
   entry.averageSpeed = AverageSpeedKmh(12345, 3725);
@@ -212,7 +212,7 @@ TEST_F(TrackLists, DeletingADayRemovesItsFilesAndRenumbersLaterDays) {
   AddTrack({24, 5, 3, 8, 0, 0}, 2, 0);
   store.ListTracks(nullptr, true);
   ASSERT_EQ(store.DayEntries().size(), 3u);
-  const SAVESTATE second = store.DayEntries()[1];
+  const TrackEntry second = store.DayEntries()[1];
   ASSERT_TRUE(store.DeleteDay(1, second));
   EXPECT_EQ(store.TrackEntries().size(), 3u);
   ASSERT_EQ(store.DayEntries().size(), 2u);

@@ -20,8 +20,8 @@ using test::Point;
 using test::ReadBytes;
 
 // `count` points one second apart from 2020-06-01 12:00:00.
-std::vector<SAVELOG> Track(int count, int startHour = 12) {
-  std::vector<SAVELOG> points;
+std::vector<TrackPoint> Track(int count, int startHour = 12) {
+  std::vector<TrackPoint> points;
   for (int i = 0; i < count; ++i) {
     points.push_back(Point(20, 6, 1, startHour, i / 60 % 60, i % 60, 37.0f + i * 1e-4f, 127.0f));
   }
@@ -33,12 +33,12 @@ class TrackWriting : public ::testing::Test {
   TrackWriting() : store(messages.Fn()) { EXPECT_TRUE(store.PrepareDataFolder(folder)); }
 
   // Writes `points` as one track of a download and closes it the given way.
-  TrackSaved Write(const std::vector<SAVELOG>& points, TrackEnd end, uint32_t checkpointAt = 0) {
-    SAVESTATE entry;
+  TrackSaved Write(const std::vector<TrackPoint>& points, TrackEnd end, uint32_t checkpointAt = 0) {
+    TrackEntry entry;
     entry.header = Header(points.front(), 0, 0, 0);
     EXPECT_TRUE(store.OpenTrackFile(entry));
     uint32_t count = 0;
-    for (const SAVELOG& p : points) {
+    for (const TrackPoint& p : points) {
       entry.header.distance += store.AppendPoint(p);
       if (++count == checkpointAt) {
         EXPECT_TRUE(store.CheckpointTrackFile(entry, count));
@@ -47,12 +47,12 @@ class TrackWriting : public ::testing::Test {
     return store.CloseTrackFile(entry, count, end);
   }
 
-  std::vector<SAVELOG> Stored(const std::string& name) {
-    CTrackStore reader;
+  std::vector<TrackPoint> Stored(const std::string& name) {
+    TrackStore reader;
     const auto entry = reader.ReadTrackHeader(folder + "/" + name);
     PointVector points;
     if (entry) reader.ReadTrackPoints(*entry, points);
-    return std::vector<SAVELOG>(points.begin(), points.end());
+    return std::vector<TrackPoint>(points.begin(), points.end());
   }
   std::vector<std::string> FilesInFolder() const {
     std::vector<std::string> names;
@@ -62,24 +62,24 @@ class TrackWriting : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-  static bool Same(const std::vector<SAVELOG>& a, const std::vector<SAVELOG>& b) {
+  static bool Same(const std::vector<TrackPoint>& a, const std::vector<TrackPoint>& b) {
     return a.size() == b.size() &&
-           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(SAVELOG)) == 0);
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(TrackPoint)) == 0);
   }
 
   test::TempDir dir;
   std::string folder = dir / "DataLog";
   test::MessageLog messages;
-  CTrackStore store;
+  TrackStore store;
 };
 
 constexpr char kName[] = "20200601_120000.bt0";
 
 TEST_F(TrackWriting, PointsGoToAPartFileThatNoListingShowsUntilTheTrackIsClosed) {
-  SAVESTATE entry;
+  TrackEntry entry;
   entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
   ASSERT_TRUE(store.OpenTrackFile(entry));
-  for (const SAVELOG& p : Track(10)) entry.header.distance += store.AppendPoint(p);
+  for (const TrackPoint& p : Track(10)) entry.header.distance += store.AppendPoint(p);
   EXPECT_TRUE(store.CheckpointTrackFile(entry, 10));
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{std::string(kName) + ".part"});
   store.ListTracks(nullptr, false);
@@ -117,12 +117,12 @@ TEST_F(TrackWriting, WhichCopyOfATrackIsKept) {
     store.BeginDownload();
     if (c.stored >= 0) Write(Track(c.stored), TrackEnd::Complete);
     store.BeginDownload();
-    std::vector<SAVELOG> points = Track(std::max(c.read, 1));
+    std::vector<TrackPoint> points = Track(std::max(c.read, 1));
     points.resize(static_cast<size_t>(c.read));
-    SAVESTATE entry;
+    TrackEntry entry;
     entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
     ASSERT_TRUE(store.OpenTrackFile(entry)) << c.what;
-    for (const SAVELOG& p : points) store.AppendPoint(p);
+    for (const TrackPoint& p : points) store.AppendPoint(p);
     const TrackSaved saved = store.CloseTrackFile(entry, static_cast<uint32_t>(c.read), c.end);
     EXPECT_EQ(saved.outcome, c.outcome) << c.what;
     if (c.onDisk < 0) {
@@ -137,8 +137,8 @@ TEST_F(TrackWriting, WhichCopyOfATrackIsKept) {
 TEST_F(TrackWriting, TwoTracksStartingInTheSameSecondGetTwoFilesInOrder) {
   store.BeginDownload();
   Write(Track(3), TrackEnd::Complete);
-  std::vector<SAVELOG> second = Track(5);
-  for (SAVELOG& p : second) p.latitude += 1;
+  std::vector<TrackPoint> second = Track(5);
+  for (TrackPoint& p : second) p.latitude += 1;
   Write(second, TrackEnd::Complete);
   EXPECT_EQ(FilesInFolder(), (std::vector<std::string>{kName, "20200601_120000_02.bt0"}));
   store.ListTracks(nullptr, false);
@@ -177,11 +177,11 @@ TEST_F(TrackWriting, AFullDiskKeepsAnHonestFileOfThePointsThatFit) {
   // The checkpoint wrote 3000 points; the next block of 4096 does not fit.
   EXPECT_EQ(status, 3);
   const auto bytes = ReadBytes(folder + "/" + kName);
-  TRACKHEADER h;
+  TrackHeader h;
   ASSERT_GE(bytes.size(), sizeof h);
   std::memcpy(&h, bytes.data(), sizeof h);
   EXPECT_EQ(bytes.size(), 64u + 16u * h.pointCount);
-  EXPECT_TRUE(Same(Stored(kName), std::vector<SAVELOG>(points.begin(), points.begin() + 3000)));
+  EXPECT_TRUE(Same(Stored(kName), std::vector<TrackPoint>(points.begin(), points.begin() + 3000)));
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{kName});
 }
 
@@ -198,7 +198,7 @@ TEST_F(TrackWriting, AFullDiskNeverCostsAStoredTrack) {
 
 TEST_F(TrackWriting, AHeaderThatCannotBeWrittenFailsTheOpenCleanly) {
   const int status = WithFileSizeLimit(10, [&] {
-    SAVESTATE entry;
+    TrackEntry entry;
     entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
     const bool opened = store.OpenTrackFile(entry).Ok();
     return !opened && !store.IsWriting() ? 0 : 1;
@@ -208,11 +208,11 @@ TEST_F(TrackWriting, AHeaderThatCannotBeWrittenFailsTheOpenCleanly) {
 }
 
 // A download killed after a checkpoint: the child exits without closing anything.
-void KilledAfterCheckpoint(CTrackStore& store, const std::vector<SAVELOG>& points,
+void KilledAfterCheckpoint(TrackStore& store, const std::vector<TrackPoint>& points,
                            uint32_t checkpointAt) {
   if (::fork() == 0) {
     store.BeginDownload();
-    SAVESTATE entry;
+    TrackEntry entry;
     entry.header = Header(points.front(), 0, 0, 0);
     EXPECT_TRUE(store.OpenTrackFile(entry));
     for (uint32_t i = 0; i < points.size(); ++i) {
@@ -230,7 +230,7 @@ TEST_F(TrackWriting, TheNextStartRecoversWhatAKilledDownloadLeft) {
   KilledAfterCheckpoint(store, Track(500), 300);
   KilledAfterCheckpoint(store, Track(50, 13), 0);  // nothing made durable: nothing to recover
   ASSERT_EQ(FilesInFolder().size(), 2u);
-  CTrackStore next(messages.Fn());
+  TrackStore next(messages.Fn());
   EXPECT_TRUE(next.PrepareDataFolder(folder));
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{kName});
   EXPECT_TRUE(Same(Stored(kName), Track(300)));
@@ -242,13 +242,13 @@ TEST_F(TrackWriting, RecoveryKeepsAFullerStoredTrackAndLeavesARunningDownloadAlo
   Write(Track(600), TrackEnd::Complete);
   KilledAfterCheckpoint(store, Track(500), 300);
   // Another download is writing a track right now.
-  SAVESTATE running;
+  TrackEntry running;
   running.header = Header(Point(20, 6, 1, 14, 0, 0), 0, 0, 0);
   ASSERT_TRUE(store.OpenTrackFile(running));
   store.AppendPoint(Point(20, 6, 1, 14, 0, 0));
   EXPECT_TRUE(store.CheckpointTrackFile(running, 1));
 
-  CTrackStore next(messages.Fn());
+  TrackStore next(messages.Fn());
   EXPECT_TRUE(next.PrepareDataFolder(folder));
   EXPECT_TRUE(Same(Stored(kName), Track(600)));
   EXPECT_EQ(FilesInFolder(), (std::vector<std::string>{kName, "20200601_140000.bt0.part"}));

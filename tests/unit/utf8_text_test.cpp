@@ -101,7 +101,7 @@ TEST(Utf8Text, EncodesWhatItDecodes) {
 // Track headers take note groups through the same decoder as the exports: every byte that is not
 // part of a character stands as one U+FFFD.
 TEST(Utf8Text, NoteGroupsReadBadBytesAsTheExportsDo) {
-  TRACKHEADER header{};
+  TrackHeader header{};
   SetNoteGroup(header.noteGroup1,
                "A\xED\xA0\x80"
                "B");  // a surrogate

@@ -7,9 +7,9 @@
 
 namespace tavrin::gui {
 
-class CComboList : public IComboList {
+class ComboList : public IComboList {
  public:
-  explicit CComboList(QComboBox& box) : box_(box) {}
+  explicit ComboList(QComboBox& box) : box_(box) {}
   void Reset() override { box_.clear(); }
   void Add(const std::string& text) override { box_.addItem(QString::fromStdString(text)); }
   int Count() const override { return box_.count(); }

@@ -4,24 +4,24 @@
 
 namespace tavrin::gui {
 
-CTrackListModel::CTrackListModel(QObject* parent) : QAbstractTableModel(parent) {
+TrackListModel::TrackListModel(QObject* parent) : QAbstractTableModel(parent) {
   columns_.assign(kEntryColumns.begin(), kEntryColumns.end());
 }
 
-void CTrackListModel::SetColumns(std::span<const ListColumn> columns, unsigned /*styleBits*/) {
+void TrackListModel::SetColumns(std::span<const ListColumn> columns, unsigned /*styleBits*/) {
   beginResetModel();
   columns_.assign(columns.begin(), columns.end());
   endResetModel();
 }
 
-void CTrackListModel::RemoveAllRows() {
+void TrackListModel::RemoveAllRows() {
   if (rows_.empty()) return;
   beginResetModel();
   rows_.clear();
   endResetModel();
 }
 
-void CTrackListModel::InsertRow(int index, const SAVESTATE& entry, int number) {
+void TrackListModel::InsertRow(int index, const TrackEntry& entry, int number) {
   // -1 (or anything past the end) appends, as a list view does.
   const int at = index < 0 ? RowCount() : std::min(index, RowCount());
   beginInsertRows({}, at, at);
@@ -29,15 +29,15 @@ void CTrackListModel::InsertRow(int index, const SAVESTATE& entry, int number) {
   endInsertRows();
 }
 
-int CTrackListModel::rowCount(const QModelIndex& parent) const {
+int TrackListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : RowCount();
 }
 
-int CTrackListModel::columnCount(const QModelIndex& parent) const {
+int TrackListModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(columns_.size());
 }
 
-QVariant CTrackListModel::data(const QModelIndex& index, int role) const {
+QVariant TrackListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= RowCount() || index.column() >= columnCount()) return {};
   if (role == Qt::TextAlignmentRole) {
     const bool centre = columns_[static_cast<size_t>(index.column())].align == ColumnAlign::Centre;
@@ -52,48 +52,48 @@ QVariant CTrackListModel::data(const QModelIndex& index, int role) const {
   return QString::fromStdString(texts[static_cast<size_t>(index.column())]);
 }
 
-QVariant CTrackListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant TrackListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section < 0 || section >= columnCount()) return {};
   return QString::fromUtf8(columns_[static_cast<size_t>(section)].title);
 }
 
-bool CTrackListModel::IsTicked(int row) const {
+bool TrackListModel::IsTicked(int row) const {
   return row >= 0 && row < RowCount() && rows_[static_cast<size_t>(row)].ticked;
 }
 
-void CTrackListModel::SetTicked(int row, bool ticked) {
+void TrackListModel::SetTicked(int row, bool ticked) {
   if (row < 0 || row >= RowCount()) return;
   rows_[static_cast<size_t>(row)].ticked = ticked;
   emit dataChanged(index(row, 0), index(row, 0), {Qt::CheckStateRole});
 }
 
-void CTrackListModel::RemoveRow(int row) {
+void TrackListModel::RemoveRow(int row) {
   if (row < 0 || row >= RowCount()) return;
   beginRemoveRows({}, row, row);
   rows_.erase(rows_.begin() + row);
   endRemoveRows();
 }
 
-void CTrackListModel::ReplaceRow(int row, const SAVESTATE& entry) {
+void TrackListModel::ReplaceRow(int row, const TrackEntry& entry) {
   if (row < 0 || row >= RowCount()) return;
   rows_[static_cast<size_t>(row)].entry = entry;
   emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
-Qt::ItemFlags CTrackListModel::flags(const QModelIndex& index) const {
+Qt::ItemFlags TrackListModel::flags(const QModelIndex& index) const {
   Qt::ItemFlags flags = QAbstractTableModel::flags(index);
   if (checkable_ && index.column() == 0) flags |= Qt::ItemIsUserCheckable;
   return flags;
 }
 
-bool CTrackListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+bool TrackListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (!checkable_ || role != Qt::CheckStateRole || index.column() != 0) return false;
   SetTicked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
   return true;
 }
 
-int CTrackListModel::ColumnWidth(int column) const {
+int TrackListModel::ColumnWidth(int column) const {
   if (column < 0 || column >= columnCount()) return 0;
   return columns_[static_cast<size_t>(column)].width;
 }

@@ -10,17 +10,17 @@
 
 namespace tavrin::gui {
 
-class CTrackListModel : public QAbstractTableModel, public IEntryRows {
+class TrackListModel : public QAbstractTableModel, public IEntryRows {
   Q_OBJECT
 
  public:
-  explicit CTrackListModel(QObject* parent = nullptr);
+  explicit TrackListModel(QObject* parent = nullptr);
 
   // IEntryRows
   void SetColumns(std::span<const ListColumn> columns, unsigned styleBits) override;
   void RemoveAllRows() override;
   int RowCount() const override { return static_cast<int>(rows_.size()); }
-  void InsertRow(int index, const SAVESTATE& entry, int number) override;
+  void InsertRow(int index, const TrackEntry& entry, int number) override;
 
   // QAbstractTableModel
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -36,7 +36,7 @@ class CTrackListModel : public QAbstractTableModel, public IEntryRows {
   void SetTicked(int row, bool ticked);
   void RemoveRow(int row);
   // Shows `entry` in place of the row's record (its figures changed), keeping its tick.
-  void ReplaceRow(int row, const SAVESTATE& entry);
+  void ReplaceRow(int row, const TrackEntry& entry);
 
   // QAbstractTableModel, for the check boxes
   Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -44,7 +44,7 @@ class CTrackListModel : public QAbstractTableModel, public IEntryRows {
 
  private:
   struct Row {
-    SAVESTATE entry;
+    TrackEntry entry;
     int number;
     bool ticked = false;
   };

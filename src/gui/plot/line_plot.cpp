@@ -31,19 +31,19 @@ QString Format(unsigned decimals, double value) {
 
 }  // namespace
 
-CLinePlot::CLinePlot(QWidget* parent) : QWidget(parent) {
+LinePlot::LinePlot(QWidget* parent) : QWidget(parent) {
   setObjectName("speedGraph");
   setWindowTitle(QStringLiteral("LinePlot"));
   setAccessibleName(QStringLiteral("Speed graph"));
   setAttribute(Qt::WA_OpaquePaintEvent);  // the whole picture is painted: nothing to erase first
 }
 
-int CLinePlot::AddSeries(const PlotValue* values, size_t count, const QString& name, QColor colour,
-                         int style) {
-  if (count >= CPlotData::kMostValues) return -1;
+int LinePlot::AddSeries(const PlotValue* values, size_t count, const QString& name, QColor colour,
+                        int style) {
+  if (count >= PlotSeries::kMostValues) return -1;
   series_.emplace_back(name, colour, style, values, count);
   selected_ = SeriesCount() - 1;
-  const CPlotData& added = series_.back();
+  const PlotSeries& added = series_.back();
   if (!xLocked_) {
     xMin_ = std::min(xMin_, added.MinX());
     xMax_ = std::max(xMax_, added.MaxX());
@@ -58,7 +58,7 @@ int CLinePlot::AddSeries(const PlotValue* values, size_t count, const QString& n
   return selected_;
 }
 
-bool CLinePlot::RemoveFirstSeries() {
+bool LinePlot::RemoveFirstSeries() {
   if (series_.empty()) return false;
   series_.erase(series_.begin());
   if (selected_ >= 0) {
@@ -69,55 +69,55 @@ bool CLinePlot::RemoveFirstSeries() {
   return true;
 }
 
-void CLinePlot::MarkAllDirty() {
-  for (CPlotData& s : series_) s.MarkDirty();
+void LinePlot::MarkAllDirty() {
+  for (PlotSeries& s : series_) s.MarkDirty();
 }
 
-void CLinePlot::resizeEvent(QResizeEvent* event) {
+void LinePlot::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   MarkAllDirty();
   update();
 }
 
-QString CLinePlot::Readout() const {
+QString LinePlot::Readout() const {
   if (selected_ < 0 || selected_ >= SeriesCount()) return {};
-  const CPlotData& s = series_[static_cast<size_t>(selected_)];
+  const PlotSeries& s = series_[static_cast<size_t>(selected_)];
   return QString::asprintf("Mean: %0.3f    Min: %0.3f    Max: %0.3f", s.MeanY(), s.MinY(),
                            s.MaxY());
 }
 
-QStringList CLinePlot::XLabels() const {
+QStringList LinePlot::XLabels() const {
   QStringList labels;
   const double step = (static_cast<double>(xMax_) - xMin_) / xDivisions_;
   for (int i = 0; i <= xDivisions_; ++i) labels << Format(xDecimals_, i * step + xMin_);
   return labels;
 }
 
-QStringList CLinePlot::YLabels() const {
+QStringList LinePlot::YLabels() const {
   QStringList labels;
   const double step = (static_cast<double>(yMax_) - yMin_) / yDivisions_;
   for (int i = 0; i <= yDivisions_; ++i) labels << Format(yDecimals_, i * step + yMin_);
   return labels;
 }
 
-int CLinePlot::CaptionHeight() const {
+int LinePlot::CaptionHeight() const {
   return style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
 }
 
-QFont CLinePlot::LabelFont() const {
+QFont LinePlot::LabelFont() const {
   QFont font = this->font();
   font.setPixelSize(std::max(1, static_cast<int>(CaptionHeight() * 0.75)));
   return font;
 }
 
-QFont CLinePlot::TitleFont() const {
+QFont LinePlot::TitleFont() const {
   QFont font = this->font();
   font.setPixelSize(std::max(1, CaptionHeight()));
   font.setBold(true);
   return font;
 }
 
-void CLinePlot::paintEvent(QPaintEvent*) {
+void LinePlot::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QColor window = palette().color(QPalette::Base);
   painter.fillRect(rect(), window);
@@ -130,7 +130,7 @@ void CLinePlot::paintEvent(QPaintEvent*) {
   const QString low = QString::asprintf("%0.f", yMin_), high = QString::asprintf("%0.f", yMax_);
   const int n = static_cast<int>(std::max(low.size(), high.size())) + 3;
   int longestName = 0;
-  for (const CPlotData& s : series_) longestName = std::max<int>(longestName, s.Name().size());
+  for (const PlotSeries& s : series_) longestName = std::max<int>(longestName, s.Name().size());
   const PlotLayout layout =
       LayOut({0, 0, width(), height()}, CaptionHeight(), labels.horizontalAdvance(QString(n, '9')),
              labels.height(), SeriesCount(), longestName);
@@ -143,7 +143,7 @@ void CLinePlot::paintEvent(QPaintEvent*) {
   DrawSeries(painter, layout);
 }
 
-void CLinePlot::DrawFrameAndTexts(QPainter& painter, const PlotLayout& layout) const {
+void LinePlot::DrawFrameAndTexts(QPainter& painter, const PlotLayout& layout) const {
   painter.setPen(palette().color(QPalette::Text));
   painter.setFont(TitleFont());
   painter.save();
@@ -166,7 +166,7 @@ void CLinePlot::DrawFrameAndTexts(QPainter& painter, const PlotLayout& layout) c
   }
 }
 
-void CLinePlot::DrawGrid(QPainter& painter, const PlotLayout& layout) const {
+void LinePlot::DrawGrid(QPainter& painter, const PlotLayout& layout) const {
   const PlotRect& a = layout.plot;
   const double dx = static_cast<double>(a.right - a.left) / xDivisions_;
   const double dy = static_cast<double>(a.bottom - a.top) / yDivisions_;
@@ -196,7 +196,7 @@ void CLinePlot::DrawGrid(QPainter& painter, const PlotLayout& layout) const {
   painter.drawPolyline(frame, 5);
 }
 
-void CLinePlot::DrawLock(QPainter& painter, const PlotRect& box, bool locked) const {
+void LinePlot::DrawLock(QPainter& painter, const PlotRect& box, bool locked) const {
   const int gx = (box.left + box.right) / 2, gy = (box.top + box.bottom) / 2;
   painter.fillRect(QRect(QPoint(gx - 5, gy - 2), QPoint(gx + 5, gy + 6)), Qt::black);
   painter.setPen(QPen(Qt::black, 1));
@@ -207,13 +207,13 @@ void CLinePlot::DrawLock(QPainter& painter, const PlotRect& box, bool locked) co
   painter.drawPolyline(shackle, 4);
 }
 
-void CLinePlot::DrawLegend(QPainter& painter, const PlotLayout& layout) {
+void LinePlot::DrawLegend(QPainter& painter, const PlotLayout& layout) {
   if (SeriesCount() < 2) return;
   const int cy = QFontMetrics(LabelFont()).height();
   const int r = layout.rowHeight;
   painter.setFont(LabelFont());
   for (int j = 0; j < SeriesCount(); ++j) {
-    CPlotData& s = series_[static_cast<size_t>(j)];
+    PlotSeries& s = series_[static_cast<size_t>(j)];
     const PlotRect row{layout.legend.left, layout.legend.top + j * r, layout.legend.right,
                        layout.legend.top + (j + 1) * r - 1};
     s.legendRow = ToQRect(row);
@@ -233,13 +233,13 @@ void CLinePlot::DrawLegend(QPainter& painter, const PlotLayout& layout) {
   }
 }
 
-void CLinePlot::DrawSeries(QPainter& painter, const PlotLayout& layout) {
+void LinePlot::DrawSeries(QPainter& painter, const PlotLayout& layout) {
   const PlotRect& a = layout.plot;
   painter.setClipRect(ToQRect(a));
   painter.setRenderHint(QPainter::Antialiasing, false);
   const double kx = (a.right - a.left) / (static_cast<double>(xMax_) - xMin_);
   const double ky = (a.bottom - a.top) / (static_cast<double>(yMax_) - yMin_);
-  for (CPlotData& s : series_) {
+  for (PlotSeries& s : series_) {
     const std::vector<QPoint>& all = s.ScreenPoints(a.left, a.bottom, kx, ky, xMin_, yMin_);
     const std::vector<QPoint>& drawn = reduced_ ? s.ReducedPoints() : all;
     if (drawn.empty()) continue;

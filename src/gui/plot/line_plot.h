@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "gui/plot/plot_data.h"
+#include "gui/plot/plot_series.h"
 
 namespace tavrin::gui {
 
@@ -33,11 +33,11 @@ struct PlotLayout {
 PlotLayout LayOut(PlotRect client, int captionHeight, int labelWidth, int labelHeight,
                   int seriesCount, int longestName);
 
-class CLinePlot : public QWidget {
+class LinePlot : public QWidget {
   Q_OBJECT
 
  public:
-  explicit CLinePlot(QWidget* parent = nullptr);
+  explicit LinePlot(QWidget* parent = nullptr);
 
   void SetXAxisTitle(const QString& title) { xTitle_ = title; }
   void SetYAxisTitle(const QString& title) { yTitle_ = title; }
@@ -98,7 +98,7 @@ class CLinePlot : public QWidget {
   float yMin_ = 0, yMax_ = 10;
   int selected_ = -1;
   bool xLocked_ = false, yLocked_ = false;
-  std::vector<CPlotData> series_;
+  std::vector<PlotSeries> series_;
   bool reduced_ = true;
   size_t pointsDrawn_ = 0;
 };

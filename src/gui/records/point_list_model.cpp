@@ -4,11 +4,11 @@
 
 namespace tavrin::gui {
 
-CPointListModel::CPointListModel(QObject* parent) : QAbstractTableModel(parent) {
+PointListModel::PointListModel(QObject* parent) : QAbstractTableModel(parent) {
   columns_.assign(kPointColumns.begin(), kPointColumns.end());
 }
 
-void CPointListModel::SetSource(const PointVector* points) {
+void PointListModel::SetSource(const PointVector* points) {
   beginResetModel();
   source_ = points;
   rows_ = 0;
@@ -16,27 +16,27 @@ void CPointListModel::SetSource(const PointVector* points) {
   endResetModel();
 }
 
-void CPointListModel::MarkDeleted(int row) {
+void PointListModel::MarkDeleted(int row) {
   const auto at = std::lower_bound(deleted_.begin(), deleted_.end(), row);
   if (at == deleted_.end() || *at != row) deleted_.insert(at, row);
   emit dataChanged(index(row, 3), index(row, 3));
 }
 
-void CPointListModel::SetColumns(std::span<const ListColumn> columns, unsigned) {
+void PointListModel::SetColumns(std::span<const ListColumn> columns, unsigned) {
   beginResetModel();
   columns_.assign(columns.begin(), columns.end());
   endResetModel();
 }
 
-void CPointListModel::RemoveAllRows() {
+void PointListModel::RemoveAllRows() {
   beginResetModel();
   rows_ = 0;
   deleted_.clear();
   endResetModel();
 }
 
-void CPointListModel::AppendPointRows(std::span<const SAVELOG> points, int firstNumber,
-                                      const LocalZone& zone) {
+void PointListModel::AppendPointRows(std::span<const TrackPoint> points, int firstNumber,
+                                     const LocalZone& zone) {
   // Rows come in order from the start of the source vector; anything else has no place here.
   if (points.empty() || firstNumber != rows_ + 1 || source_ == nullptr) return;
   shown_ = LocalTimes(zone);
@@ -48,15 +48,15 @@ void CPointListModel::AppendPointRows(std::span<const SAVELOG> points, int first
   endInsertRows();
 }
 
-int CPointListModel::rowCount(const QModelIndex& parent) const {
+int PointListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : rows_;
 }
 
-int CPointListModel::columnCount(const QModelIndex& parent) const {
+int PointListModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(columns_.size());
 }
 
-QVariant CPointListModel::data(const QModelIndex& index, int role) const {
+QVariant PointListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || source_ == nullptr || index.row() >= rows_ ||
       static_cast<size_t>(index.row()) >= source_->size()) {
     return {};
@@ -75,13 +75,13 @@ QVariant CPointListModel::data(const QModelIndex& index, int role) const {
   return QString::fromStdString(texts[column]);
 }
 
-QVariant CPointListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant PointListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section < 0 || section >= columnCount()) return {};
   return QString::fromUtf8(columns_[static_cast<size_t>(section)].title);
 }
 
-int CPointListModel::ColumnWidth(int column) const {
+int PointListModel::ColumnWidth(int column) const {
   return column >= 0 && column < columnCount() ? columns_[static_cast<size_t>(column)].width : 0;
 }
 

@@ -9,11 +9,11 @@
 
 namespace tavrin::gui {
 
-class CPointListModel : public QAbstractTableModel, public IPointRows {
+class PointListModel : public QAbstractTableModel, public IPointRows {
   Q_OBJECT
 
  public:
-  explicit CPointListModel(QObject* parent = nullptr);
+  explicit PointListModel(QObject* parent = nullptr);
 
   // The vector the rows stand for: row i is point i of it. The store fills the vector and then
   // hands the rows over in order, so the two always agree.
@@ -24,7 +24,7 @@ class CPointListModel : public QAbstractTableModel, public IPointRows {
   // IPointRows
   void SetColumns(std::span<const ListColumn> columns, unsigned styleBits) override;
   void RemoveAllRows() override;
-  void AppendPointRows(std::span<const SAVELOG> points, int firstNumber,
+  void AppendPointRows(std::span<const TrackPoint> points, int firstNumber,
                        const LocalZone& zone) override;
 
   // QAbstractTableModel

@@ -19,8 +19,8 @@ class IPageOwner {
  public:
   virtual ~IPageOwner() = default;
 
-  virtual CLoggerSession& Session() = 0;
-  virtual CTrackStore& Store() = 0;
+  virtual LoggerSession& Session() = 0;
+  virtual TrackStore& Store() = 0;
   virtual const Settings& AppSettings() const = 0;
   virtual const PortDiscovery& Ports() const = 0;
 

@@ -4,35 +4,35 @@
 
 namespace tavrin::gui {
 
-CQtSessionHost::CQtSessionHost(MessageBoxFn messageBox, PeriodQuestion askPeriod, QObject* parent)
+QtSessionHost::QtSessionHost(MessageBoxFn messageBox, PeriodQuestion askPeriod, QObject* parent)
     : QObject(parent), messageBox_(std::move(messageBox)), askPeriod_(std::move(askPeriod)) {
   qRegisterMetaType<tavrin::DeviceNotice>();
   qRegisterMetaType<tavrin::ConnectionImage>();
   qRegisterMetaType<tavrin::OperationEnd>();
 }
 
-CQtSessionHost::~CQtSessionHost() {
+QtSessionHost::~QtSessionHost() {
   session_ = nullptr;
 }
 
-void CQtSessionHost::SetStatusText(const std::string& text) {
+void QtSessionHost::SetStatusText(const std::string& text) {
   emit statusText(QString::fromStdString(text));
 }
 
-void CQtSessionHost::SetProgress(int position) {
+void QtSessionHost::SetProgress(int position) {
   emit progress(position);
 }
 
-MsgAnswer CQtSessionHost::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) {
+MsgAnswer QtSessionHost::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) {
   if (!messageBox_) return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
   return messageBox_(text, icon, buttons);
 }
 
-void CQtSessionHost::NotifyDeviceInfo(DeviceNotice what) {
+void QtSessionHost::NotifyDeviceInfo(DeviceNotice what) {
   emit deviceInfo(what);
 }
 
-QTimer& CQtSessionHost::TimerFor(SessionTimer timer) {
+QTimer& QtSessionHost::TimerFor(SessionTimer timer) {
   QTimer*& slot = timers_[timer];
   if (slot == nullptr) {
     slot = new QTimer(this);
@@ -45,33 +45,33 @@ QTimer& CQtSessionHost::TimerFor(SessionTimer timer) {
   return *slot;
 }
 
-void CQtSessionHost::StartTimer(SessionTimer timer, int milliseconds) {
+void QtSessionHost::StartTimer(SessionTimer timer, int milliseconds) {
   TimerFor(timer).start(milliseconds);
 }
 
-void CQtSessionHost::StopTimer(SessionTimer timer) {
+void QtSessionHost::StopTimer(SessionTimer timer) {
   TimerFor(timer).stop();
 }
 
-std::optional<ReadPeriod> CQtSessionHost::AskReadPeriod() {
+std::optional<ReadPeriod> QtSessionHost::AskReadPeriod() {
   return askPeriod_ ? askPeriod_() : std::nullopt;
 }
 
-void CQtSessionHost::SetConnectionImage(ConnectionImage image) {
+void QtSessionHost::SetConnectionImage(ConnectionImage image) {
   emit connectionImage(image);
 }
 
-void CQtSessionHost::ConnectionLost() {
+void QtSessionHost::ConnectionLost() {
   emit connectionLost();
 }
 
-void CQtSessionHost::OperationEnded(const OperationEnd& end) {
+void QtSessionHost::OperationEnded(const OperationEnd& end) {
   emit operationEnded(end);
 }
 
 // Called by the link, possibly on its watch thread: the work is queued onto this object's
 // thread, and done there only while a session is attached.
-void CQtSessionHost::PostDataArrived() {
+void QtSessionHost::PostDataArrived() {
   QMetaObject::invokeMethod(
       this,
       [this] {
@@ -80,7 +80,7 @@ void CQtSessionHost::PostDataArrived() {
       Qt::QueuedConnection);
 }
 
-void CQtSessionHost::PostConnectionLost() {
+void QtSessionHost::PostConnectionLost() {
   QMetaObject::invokeMethod(
       this,
       [this] {

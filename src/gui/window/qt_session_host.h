@@ -18,15 +18,15 @@ namespace tavrin::gui {
 
 using PeriodQuestion = std::function<std::optional<ReadPeriod>()>;
 
-class CQtSessionHost : public QObject, public ISessionHost {
+class QtSessionHost : public QObject, public ISessionHost {
   Q_OBJECT
 
  public:
-  CQtSessionHost(MessageBoxFn messageBox, PeriodQuestion askPeriod, QObject* parent = nullptr);
-  ~CQtSessionHost() override;
+  QtSessionHost(MessageBoxFn messageBox, PeriodQuestion askPeriod, QObject* parent = nullptr);
+  ~QtSessionHost() override;
 
   // The session the posted work goes to; null stops all further handling (the window closes).
-  void Attach(CLoggerSession* session) { session_ = session; }
+  void Attach(LoggerSession* session) { session_ = session; }
   void SetDeviceTrackList(IEntryRows* list) { trackList_ = list; }
   void SetMessageBox(MessageBoxFn messageBox) { messageBox_ = std::move(messageBox); }
   void SetPeriodQuestion(PeriodQuestion askPeriod) { askPeriod_ = std::move(askPeriod); }
@@ -57,7 +57,7 @@ class CQtSessionHost : public QObject, public ISessionHost {
  private:
   QTimer& TimerFor(SessionTimer timer);
 
-  CLoggerSession* session_ = nullptr;
+  LoggerSession* session_ = nullptr;
   IEntryRows* trackList_ = nullptr;
   MessageBoxFn messageBox_;
   PeriodQuestion askPeriod_;

@@ -1,0 +1,142 @@
+#include "gui/device/device_page.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QVBoxLayout>
+
+#include "gui/device/combo_list.h"
+#include "gui/device/option_lists.h"
+
+namespace tavrin::gui {
+
+DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), owner_(owner) {
+  setObjectName("deviceControlPage");
+  auto* left = new QVBoxLayout;
+  left->addWidget(MakeCommunicationGroup());
+  left->addWidget(MakeInformationGroup());
+  left->addStretch();
+  auto* middle = new QVBoxLayout;
+  middle->addWidget(MakeOptionsGroup());
+  middle->addWidget(
+      MakeButton("softwareOptions", "Software Options", &DevicePage::OnSoftwareOptions));
+  middle->addStretch();
+  auto* right = new QVBoxLayout;
+  right->addWidget(MakeControlGroup());
+  right->addStretch();
+  auto* top = new QHBoxLayout;
+  top->addLayout(left, 3);
+  top->addLayout(middle, 3);
+  top->addLayout(right, 3);
+
+  trackView_ = new QTableView;
+  trackView_->setObjectName("trackList");
+  trackView_->setAccessibleName(QStringLiteral("Stored tracks"));
+  trackView_->setModel(&trackList_);
+  trackView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  trackView_->setShowGrid(true);  // the list shows grid lines on this page
+  trackView_->verticalHeader()->hide();
+  auto* page = new QVBoxLayout(this);
+  page->addLayout(top);
+  page->addWidget(trackView_, 1);
+
+  SetupEntryColumns(trackList_, kStyleGridLines);
+  for (int c = 0; c < trackList_.columnCount(); ++c) {
+    trackView_->setColumnWidth(c, trackList_.ColumnWidth(c));
+  }
+  const Settings& settings = owner_.AppSettings();
+  FillOptionLists(settings.saveSpeed, settings.saveTime, settings.saveDistance);
+  ComboList ports(*portList_), bauds(*baudList_);
+  owner_.Ports().ListUsbPorts(&ports, &bauds);
+  ApplyEnablingRule(false);
+  portWatcher_ = std::make_unique<PortChangeWatcher>(owner_.Ports());
+  owner_.Store().ListTracks(&trackList_, false);
+}
+
+DevicePage::~DevicePage() {
+  trackList_.RemoveAllRows();
+}
+
+void DevicePage::PageActivated() {
+  owner_.Store().ListTracks(&trackList_, false);
+}
+
+void DevicePage::ApplyEnablingRule(bool connected) {
+  for (QWidget* w : std::initializer_list<QWidget*>{usbPort_, comPort_, portList_, baudList_}) {
+    w->setEnabled(!connected);
+  }
+  for (QPushButton* button : deviceButtons_) button->setEnabled(connected);
+}
+
+void DevicePage::FillOptionLists(int speed, int time, int distance) {
+  FillOptionList(*speedList_, kSpeedOptions, speed);
+  FillOptionList(*timeList_, kTimeOptions, time);
+  FillOptionList(*distanceList_, kDistanceOptions, distance);
+}
+
+void DevicePage::ShowDeviceInfo(DeviceNotice what) {
+  const DeviceState& d = owner_.Session().DeviceInfo();
+  if (what == DeviceNotice::FullInfo) {
+    FillOptionLists(d.saveBySpeed, d.saveByTime, d.saveByDistance);
+    for (size_t i = 0; i < notes_.size(); ++i) {
+      notes_[i]->setText(QString::fromStdString(d.noteGroups[i]));
+    }
+    memorySize_->setText(QString::asprintf(" %u Mbit", d.memorySize));
+    capacity_ = static_cast<double>(d.Capacity());
+  }
+  ShowPointCounts();
+}
+
+// Nothing one logger told may stay on the page for the next: its notes would be written into
+// the other by OK in Device Settings.
+void DevicePage::ClearDeviceFields() {
+  for (QLineEdit* note : notes_) note->clear();
+  for (QLineEdit* figure : {trackPoints_, memorySize_, remainedMemory_}) figure->clear();
+  capacity_ = 0;
+  const Settings& settings = owner_.AppSettings();
+  FillOptionLists(settings.saveSpeed, settings.saveTime, settings.saveDistance);
+}
+
+void DevicePage::ShowPointCounts() {
+  const DeviceState& d = owner_.Session().DeviceInfo();
+  trackPoints_->setText(QString::asprintf(" %u/%u", d.newPoints, d.usedPoints));
+  if (capacity_ <= 0) return;  // no device information yet: nothing to measure against
+  // The product is taken in 32 bits, as the logger's own figures are.
+  const auto used = static_cast<double>(static_cast<uint32_t>(d.usedPoints * 100u));
+  const int remaining = static_cast<int>(100.0 - used / capacity_);
+  remainedMemory_->setText(QString::asprintf(" %d %c", remaining, '%'));
+}
+
+void DevicePage::OnConnectionLost() {
+  ClearDeviceFields();
+  connect_->setText(QStringLiteral("Connect"));
+  ApplyEnablingRule(false);
+  ListPortsAgain();
+}
+
+void DevicePage::CheckPortChanges() {
+  const auto mode = portWatcher_->Poll();
+  // While connected the box shows the port in use; the list is made again on disconnecting.
+  if (!mode || owner_.Session().IsConnected()) return;
+  ComboList ports(*portList_);
+  owner_.Ports().RescanPorts(&ports, *mode, ShownKind());
+}
+
+PortKind DevicePage::ShownKind() const {
+  return usbPort_->isChecked() ? PortKind::Usb : PortKind::Serial;
+}
+
+// After a connection: the ports of the chosen kind as they are now, the one just used chosen
+// again while it is there.
+void DevicePage::ListPortsAgain() {
+  ComboList ports(*portList_);
+  if (ShownKind() == PortKind::Usb) {
+    owner_.Ports().ListUsbPorts(&ports, nullptr);
+  } else {
+    owner_.Ports().ListSerialPorts(nullptr, &ports);
+  }
+  const int used = portList_->findText(connectedPort_, Qt::MatchFixedString);
+  const int spaced = portList_->findText(QLatin1Char(' ') + connectedPort_, Qt::MatchFixedString);
+  if (used >= 0 || spaced >= 0) portList_->setCurrentIndex(used >= 0 ? used : spaced);
+}
+
+}  // namespace tavrin::gui

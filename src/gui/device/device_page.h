@@ -1,0 +1,103 @@
+// The Device Control page: the port to connect on, the logger's options, note groups and memory
+// figures, the read, erase and stop commands, and the list of stored tracks. Every device action
+// is one call of the session; what comes back arrives through the window's host.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "gui/device/track_list_model.h"
+#include "gui/window/page_owner.h"
+
+namespace tavrin::gui {
+
+class DevicePage : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit DevicePage(IPageOwner& owner, QWidget* parent = nullptr);
+  ~DevicePage() override;
+
+  TrackListModel& TrackList() { return trackList_; }
+  // The tab became the shown one: list the stored tracks again.
+  void PageActivated();
+  // The session's notices 5 (all device information) and 6 (point counts).
+  void ShowDeviceInfo(DeviceNotice what);
+  // The line went down: the page goes back to its disconnected state.
+  void OnConnectionLost();
+  // Looks for ports that came or went (the window's timer calls it).
+  void CheckPortChanges();
+
+ private:
+  // Layout (device_page_layout.cpp).
+  QWidget* MakeCommunicationGroup();
+  QWidget* MakeInformationGroup();
+  QWidget* MakeOptionsGroup();
+  QWidget* MakeControlGroup();
+  QPushButton* MakeButton(const char* objectName, const char* caption, void (DevicePage::*slot)());
+
+  // Handlers (device_page_actions.cpp).
+  void OnUsbPort();
+  void OnComPort();
+  void OnConnect();
+  void OnDeviceSettings();
+  void OnReadOptions();
+  void OnSetOptions();
+  void OnReadNewTracks();
+  void OnGetAllTracks();
+  void OnEraseAllTracks();
+  void OnStopReading();
+  void OnGetDateTime();
+  void OnBypassMode();
+  void OnSoftwareOptions();
+
+  void Connect();
+  void Disconnect();
+  void ApplyEnablingRule(bool connected);
+  bool Busy();
+  bool ReadTestPasses() const;
+  bool TracksCanBeStored();
+  void ReportReadCutShort();
+  void ShowPointCounts();
+  void ClearDeviceFields();
+  PortKind ShownKind() const;
+  void ListPortsAgain();
+  void FillOptionLists(int speed, int time, int distance);
+  void Status(const std::string& text) { owner_.SetStatusText(text); }
+  std::string PortText() const;
+
+  IPageOwner& owner_;
+  TrackListModel trackList_;
+  std::unique_ptr<PortChangeWatcher> portWatcher_;
+  double capacity_ = 0;  // points the logger holds, from the last device information
+
+  QRadioButton* usbPort_ = nullptr;
+  QRadioButton* comPort_ = nullptr;
+  QComboBox* portList_ = nullptr;
+  QComboBox* baudList_ = nullptr;
+  QPushButton* connect_ = nullptr;
+  std::array<QLineEdit*, 4> notes_{};
+  QComboBox* speedList_ = nullptr;
+  QComboBox* timeList_ = nullptr;
+  QComboBox* distanceList_ = nullptr;
+  QCheckBox* nmea_ = nullptr;
+  QLineEdit* trackPoints_ = nullptr;
+  QLineEdit* memorySize_ = nullptr;
+  QLineEdit* remainedMemory_ = nullptr;
+  QTableView* trackView_ = nullptr;
+  std::vector<QPushButton*> deviceButtons_;  // enabled only while connected
+  QPushButton* getDateTime_ = nullptr;
+  QPushButton* bypass_ = nullptr;
+  QString connectedPort_;
+  int connectedBaud_ = 0;
+};
+
+}  // namespace tavrin::gui

@@ -1,0 +1,207 @@
+// What the Device Control page's buttons do.
+#include <QThread>
+
+#include "gui/device/combo_list.h"
+#include "gui/device/device_page.h"
+#include "gui/device/device_settings_dialog.h"
+#include "gui/device/option_lists.h"
+#include "gui/device/read_period_dialog.h"
+
+namespace tavrin::gui {
+namespace {
+
+constexpr char kBusy[] = "Reading data.";
+constexpr char kNothingToRead[] = "Reading data or Empty track data.";
+
+}  // namespace
+
+bool DevicePage::Busy() {
+  if (!owner_.Session().DownloadInProgress()) return false;
+  owner_.ShowMessage(kBusy, MsgIcon::Warning, MsgButtons::Ok);
+  return true;
+}
+
+bool DevicePage::ReadTestPasses() const {
+  const DeviceState& d = owner_.Session().DeviceInfo();
+  return d.usedPoints != 0 && d.positionA != 0 && d.positionB != 0 && d.usedPoints < d.Capacity();
+}
+
+void DevicePage::OnUsbPort() {
+  ComboList ports(*portList_), bauds(*baudList_);
+  owner_.Ports().ListUsbPorts(&ports, &bauds);
+  Status("Select USB Connect.");
+}
+
+void DevicePage::OnComPort() {
+  ComboList ports(*portList_), bauds(*baudList_);
+  owner_.Ports().ListSerialPorts(&bauds, &ports);
+  Status("Select COM Port(Serial) Connect.");
+}
+
+void DevicePage::OnConnect() {
+  if (owner_.Session().IsConnected()) {
+    Disconnect();
+  } else {
+    Connect();
+  }
+}
+
+std::string DevicePage::PortText() const {
+  return connectedPort_.toStdString() + "(" + std::to_string(connectedBaud_) + ").";
+}
+
+void DevicePage::Connect() {
+  if (portList_->currentIndex() < 0) {
+    owner_.ShowMessage("There is no connected port.", MsgIcon::Warning, MsgButtons::Ok);
+    return;
+  }
+  // The entry names the port (ttyACM0, or an emulated logger's pty path); the device path is
+  // found again now, as the device may have come back under the same name.
+  const QString name = portList_->currentText().trimmed();
+  const auto port = owner_.Ports().Find(name.toStdString());
+  const std::string device = port ? port->devicePath : name.toStdString();
+  const int baud = baudList_->currentText().trimmed().toInt();
+  LoggerSession& session = owner_.Session();
+  session.SetPort(device, static_cast<uint32_t>(baud));
+  if (!session.ConnectDevice(true)) {
+    // The reason and the remedy: no such device, permission denied, busy, not a serial port.
+    owner_.ShowMessage(session.OpenError(), MsgIcon::Error, MsgButtons::Ok);
+    return;
+  }
+  ClearDeviceFields();
+  connectedPort_ = name;
+  connectedBaud_ = baud;
+  connect_->setText(QStringLiteral("Disconnect"));
+  ApplyEnablingRule(true);
+  Status("Connected " + PortText());
+}
+
+void DevicePage::Disconnect() {
+  // A read in progress is stopped as the stop command does, keeping what arrived.
+  const bool reading = owner_.Session().TransferActive();
+  owner_.Session().ConnectDevice(false);
+  ClearDeviceFields();
+  connect_->setText(QStringLiteral("Connect"));
+  ApplyEnablingRule(false);
+  ListPortsAgain();
+  Status("Disconnected " + PortText());
+  if (reading) ReportReadCutShort();
+}
+
+// As the command line tells of a read it stops: cut short, and what of it was kept.
+void DevicePage::ReportReadCutShort() {
+  const LoggerSession& session = owner_.Session();
+  const std::string text = "Disconnected " + PortText() + " The read was cut short " +
+                           SectorsText(session.SectorsReceived()) + ". " + session.SavedSummary() +
+                           " Connect again and read the tracks again to get the rest.";
+  Status(text);
+  owner_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
+}
+
+// A read into a folder that cannot take its track files would lose them, and a read of new
+// tracks would leave the logger counting them as read: the folder is tried first.
+bool DevicePage::TracksCanBeStored() {
+  const auto writable = owner_.Store().CheckTracksCanBeWritten();
+  if (writable) return true;
+  owner_.ShowMessage(writable.Error().reason +
+                         " Make the folder writable or free some disk space, then read again. "
+                         "Nothing was read from the logger.",
+                     MsgIcon::Error, MsgButtons::Ok);
+  return false;
+}
+
+void DevicePage::OnDeviceSettings() {
+  if (Busy()) return;
+  LoggerSession& session = owner_.Session();
+  DeviceSettingsDialog dialog(
+      session.DeviceInfo(),
+      [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
+        return owner_.ShowMessage(text, icon, buttons);
+      },
+      this);
+  if (owner_.RunDialog(dialog) != QDialog::Accepted) return;
+  const DeviceState& d = session.DeviceInfo();
+  FillOptionLists(d.saveBySpeed, d.saveByTime, d.saveByDistance);
+  session.SendCommand(kCmdSetOptions);
+  QThread::msleep(10);  // the logger takes the two sentences apart more surely with a pause
+  session.SendCommand(kCmdSetNotes);
+}
+
+void DevicePage::OnReadOptions() {
+  if (Busy()) return;
+  owner_.Session().SendCommand(kCmdGetInfo);
+  Status("Load Setting(Env) form Memory.");
+}
+
+void DevicePage::OnSetOptions() {
+  if (Busy()) return;
+  DeviceState& d = owner_.Session().DeviceInfo();
+  // A "U-" entry keeps the value the logger already has.
+  if (const auto v = ChosenTableValue(*speedList_, kSpeedOptions)) {
+    d.saveBySpeed = static_cast<uint8_t>(*v);
+  }
+  if (const auto v = ChosenTableValue(*timeList_, kTimeOptions)) {
+    d.saveByTime = static_cast<uint8_t>(*v);
+  }
+  if (const auto v = ChosenTableValue(*distanceList_, kDistanceOptions)) {
+    d.saveByDistance = static_cast<uint16_t>(*v);
+  }
+  owner_.Session().SendCommand(kCmdSetOptions);
+  Status("Save Setting(Env) to Memory.");
+}
+
+void DevicePage::OnReadNewTracks() {
+  if (Busy()) return;
+  if (owner_.Session().DeviceInfo().newPoints == 0 || !ReadTestPasses()) {
+    owner_.ShowMessage(kNothingToRead, MsgIcon::Information, MsgButtons::Ok);
+    return;
+  }
+  if (!TracksCanBeStored()) return;
+  owner_.Session().SendCommand(nmea_->isChecked() ? kCmdReadNewNmea : kCmdReadNewBinary);
+}
+
+void DevicePage::OnGetAllTracks() {
+  if (Busy()) return;
+  if (!ReadTestPasses()) {
+    owner_.ShowMessage(kNothingToRead, MsgIcon::Information, MsgButtons::Ok);
+    return;
+  }
+  if (!TracksCanBeStored()) return;
+  if (owner_.ShowMessage("Recommend \"Get New of Memory\".\r\nExecute \"Get All of Memory\"?",
+                         MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
+    return;
+  }
+  owner_.Session().SendCommand(nmea_->isChecked() ? kCmdReadAllNmea : kCmdReadAllBinary);
+}
+
+void DevicePage::OnEraseAllTracks() {
+  if (Busy()) return;
+  // A declined question leaves the session's own word on the status line.
+  if (owner_.Session().SendCommand(kCmdErase)) Status("Delete data in Memory.");
+}
+
+void DevicePage::OnStopReading() {
+  owner_.Session().SendCommand(kCmdEnd);
+  Status("Stop to read memory.");
+}
+
+void DevicePage::OnGetDateTime() {
+  if (Busy()) return;
+  if (!ReadTestPasses()) {
+    owner_.ShowMessage(kNothingToRead, MsgIcon::Information, MsgButtons::Ok);
+    return;
+  }
+  if (!TracksCanBeStored()) return;
+  // The session asks for the period through the window's Read period dialog.
+  owner_.Session().SendCommand(nmea_->isChecked() ? kCmdReadPeriodNmea : kCmdReadPeriodBinary);
+}
+
+void DevicePage::OnBypassMode() {
+  owner_.OpenBypassDialog();
+}
+
+void DevicePage::OnSoftwareOptions() {
+  owner_.OpenSoftwareOptions();
+}
+
+}  // namespace tavrin::gui

@@ -1,0 +1,165 @@
+#include "gui/device/device_settings_dialog.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+#include "protocol/logger_session.h"
+#include "protocol/note_group.h"
+
+namespace tavrin::gui {
+namespace {
+
+QLineEdit* NumberField(const char* objectName, const QString& accessibleName) {
+  auto* field = new QLineEdit;
+  field->setObjectName(objectName);
+  field->setAccessibleName(accessibleName);
+  // Digits only, as many as the largest value has and one more, so that a value too large is
+  // refused with a word rather than cut off unseen.
+  field->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), field));
+  return field;
+}
+
+QLabel* Label(const char* text, QWidget* buddy = nullptr) {
+  auto* label = new QLabel(QString::fromUtf8(text));
+  if (buddy != nullptr) label->setBuddy(buddy);
+  return label;
+}
+
+}  // namespace
+
+DeviceSettingsDialog::DeviceSettingsDialog(DeviceState& device, MessageBoxFn messageBox,
+                                           QWidget* parent)
+    : QDialog(parent), device_(device), messageBox_(std::move(messageBox)) {
+  setObjectName("deviceSettingsDialog");
+  setWindowTitle(QStringLiteral("Device Settings"));
+  auto* defaults = new QPushButton(QStringLiteral("DEFAULT"));
+  defaults->setObjectName("default");
+  defaults->setAutoDefault(false);
+  connect(defaults, &QPushButton::clicked, this, &DeviceSettingsDialog::OnDefault);
+  auto* ok = new QPushButton(QStringLiteral("OK"));
+  ok->setObjectName("ok");
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &DeviceSettingsDialog::accept);
+  auto* cancel = new QPushButton(QStringLiteral("CANCLE"));
+  cancel->setObjectName("cancel");
+  cancel->setAutoDefault(false);
+  connect(cancel, &QPushButton::clicked, this, &DeviceSettingsDialog::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(defaults);
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(MakeOptionsGroup());
+  layout->addWidget(MakeNotesGroup());
+  layout->addLayout(buttons);
+
+  speed_->setText(QString::number(device_.saveBySpeed));
+  time_->setText(QString::number(device_.saveByTime));
+  distance_->setText(QString::number(device_.saveByDistance));
+  for (size_t i = 0; i < notes_.size(); ++i) {
+    notes_[i]->setText(QString::fromStdString(device_.noteGroups[i]));
+  }
+}
+
+QWidget* DeviceSettingsDialog::MakeOptionsGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Waypoint Save Options"));
+  speed_ = NumberField("speed", QStringLiteral("Save by Speed"));
+  time_ = NumberField("time", QStringLiteral("Save by Time"));
+  distance_ = NumberField("distance", QStringLiteral("Save by Distance"));
+  auto* grid = new QGridLayout(group);
+  const struct {
+    const char* label;
+    QLineEdit* field;
+    const char* unit;
+    const char* range;
+  } rows[] = {
+      {"1. Save by Speed :", speed_, "Km/h", "(According to Speed 0~255Km/h)"},
+      {"2. Save by Time :", time_, "Sec", "(According to Time 0~255 second)"},
+      {"3. Save by Distance :", distance_, "M", "(According to Distance 0~65535m)"},
+  };
+  int row = 0;
+  for (const auto& r : rows) {
+    grid->addWidget(Label(r.label, r.field), row, 0);
+    grid->addWidget(r.field, row, 1);
+    grid->addWidget(Label(r.unit), row, 2);
+    grid->addWidget(Label(r.range), row, 3);
+    ++row;
+  }
+  return group;
+}
+
+QWidget* DeviceSettingsDialog::MakeNotesGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Note Information"));
+  auto* grid = new QGridLayout(group);
+  auto* heading = Label("Group1     Group2     Group3       Group4");
+  grid->addWidget(heading, 0, 0, 1, 4);
+  const char* names[] = {"group1", "group2", "group3", "group4"};
+  for (size_t i = 0; i < notes_.size(); ++i) {
+    notes_[i] = new QLineEdit;
+    notes_[i]->setObjectName(names[i]);
+    notes_[i]->setAccessibleName(QStringLiteral("Group%1").arg(i + 1));
+    notes_[i]->setMaxLength(7);
+    grid->addWidget(notes_[i], 1, static_cast<int>(i));
+  }
+  heading->setBuddy(notes_[0]);
+  grid->addWidget(Label("Each group can write maximum 5 letters."), 2, 0, 1, 4);
+  grid->addWidget(Label("Here must write digit and alphabet only."), 3, 0, 1, 4);
+  grid->addWidget(Label("Do not write Symbol. (!#$%^&*...)"), 4, 0, 1, 4);
+  return group;
+}
+
+void DeviceSettingsDialog::OnDefault() {
+  speed_->setText(QStringLiteral("12"));
+  time_->setText(QStringLiteral("1"));
+  distance_->setText(QStringLiteral("100"));
+  for (size_t i = 0; i < notes_.size(); ++i)
+    notes_[i]->setText(QStringLiteral("INFO%1").arg(i + 1));
+}
+
+std::optional<int> DeviceSettingsDialog::ValueIn(QLineEdit* field, int most, const char* what,
+                                                 const char* unit) {
+  const QString text = field->text().trimmed();
+  bool number = false;
+  const int value = text.isEmpty() ? 0 : text.toInt(&number);
+  if (text.isEmpty() || (number && value >= 0 && value <= most)) return value;
+  messageBox_(std::string(what) + " takes a whole number from 0 to " + std::to_string(most) + " " +
+                  unit + "; " + text.toStdString() + " is too large. Nothing was stored.",
+              MsgIcon::Error, MsgButtons::Ok);
+  field->setFocus();
+  field->selectAll();
+  return std::nullopt;
+}
+
+void DeviceSettingsDialog::accept() {
+  // The ranges the labels state are checked before anything is stored: the logger keeps 8 and
+  // 16 bits, and 300 km/h must not become 44 without a word.
+  const auto speed = ValueIn(speed_, 255, "Save by Speed", "Km/h");
+  if (!speed) return;
+  const auto time = ValueIn(time_, 255, "Save by Time", "seconds");
+  if (!time) return;
+  const auto distance = ValueIn(distance_, 65535, "Save by Distance", "metres");
+  if (!distance) return;
+  device_.saveBySpeed = static_cast<uint8_t>(*speed);
+  device_.saveByTime = static_cast<uint8_t>(*time);
+  device_.saveByDistance = static_cast<uint16_t>(*distance);
+  NoteGroups groups;
+  for (size_t i = 0; i < notes_.size(); ++i) {
+    groups[i] = notes_[i]->text().toStdString();
+    if (!CheckNoteGroup(groups[i], kNoteGroupLetters, messageBox_)) {
+      messageBox_("Error in Information.", MsgIcon::Error, MsgButtons::Ok);
+      notes_[i]->setFocus();
+      return;
+    }
+  }
+  device_.noteGroups = groups;
+  QDialog::accept();
+}
+
+}  // namespace tavrin::gui

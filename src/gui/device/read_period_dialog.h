@@ -1,0 +1,34 @@
+// "Select Date and Time for Read": a start and an end date on two calendars and a time of day
+// for each, in UTC, for a read of the tracks of a period.
+#pragma once
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QDialog>
+#include <array>
+
+#include "protocol/session_host.h"
+
+namespace tavrin::gui {
+
+class ReadPeriodDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `today` is the computer's local date, which both calendars start on.
+  explicit ReadPeriodDialog(QDate today, QWidget* parent = nullptr);
+
+  // The chosen period; the start is not checked to lie before the end.
+  ReadPeriod Period() const;
+
+ private:
+  QWidget* MakeSide(const char* heading, const char* name, QCalendarWidget*& calendar,
+                    std::array<QComboBox*, 3>& times, int hour, int minuteAndSecond);
+
+  QCalendarWidget* startDate_ = nullptr;
+  QCalendarWidget* endDate_ = nullptr;
+  std::array<QComboBox*, 3> startTime_{};  // hour, minute, second
+  std::array<QComboBox*, 3> endTime_{};
+};
+
+}  // namespace tavrin::gui

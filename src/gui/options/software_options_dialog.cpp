@@ -1,0 +1,174 @@
+#include "gui/options/software_options_dialog.h"
+
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/window/widget_helpers.h"
+
+namespace tavrin::gui {
+namespace {
+
+// Selects `index` when the list has it; a stored index beyond the list leaves no selection.
+void SelectIfThere(QComboBox& list, int index) {
+  list.setCurrentIndex(index >= 0 && index < list.count() ? index : -1);
+}
+
+}  // namespace
+
+SoftwareOptionsDialog::SoftwareOptionsDialog(Settings& settings, const QString& dataFolder,
+                                             std::vector<TimeZoneEntry> zones,
+                                             const TimeZoneEntry& system, QWidget* parent)
+    : QDialog(parent), settings_(settings), zones_(std::move(zones)) {
+  setObjectName("softwareOptionsDialog");
+  setWindowTitle(QStringLiteral("Software Options"));
+  auto* ok = NamedButton("ok", "OK");
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &SoftwareOptionsDialog::accept);
+  auto* cancel = NamedButton("cancel", "CANCLE");
+  connect(cancel, &QPushButton::clicked, this, &SoftwareOptionsDialog::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(MakeTimeZoneGroup());
+  layout->addWidget(MakeUserGroup());
+  layout->addWidget(MakeFolderGroup(dataFolder));
+  layout->addWidget(MakeProgramGroup());
+  layout->addLayout(buttons);
+  FillTimeZones(system);
+}
+
+QWidget* SoftwareOptionsDialog::MakeTimeZoneGroup() {
+  auto* group = new QGroupBox(QStringLiteral(" Timezone  "));
+  timeZone_ = new QComboBox;
+  timeZone_->setObjectName("timeZone");
+  timeZone_->setMinimumContentsLength(32);
+  daylightSaving_ = new QCheckBox(QStringLiteral("Daylight saving"));
+  daylightSaving_->setObjectName("daylightSaving");
+  daylightSaving_->setChecked(settings_.daylightSaving != 0);
+  auto* row = new QHBoxLayout(group);
+  row->addWidget(LabelFor("Local Time", timeZone_));
+  row->addWidget(timeZone_, 1);
+  row->addWidget(daylightSaving_);
+  return group;
+}
+
+QWidget* SoftwareOptionsDialog::MakeUserGroup() {
+  auto* group = new QGroupBox(QStringLiteral(" User Options "));
+  language_ = new QComboBox;
+  language_->setObjectName("language");
+  language_->addItem(QStringLiteral("ENG   "));
+  SelectIfThere(*language_, settings_.language);
+  units_ = new QComboBox;
+  units_->setObjectName("units");
+  units_->addItem(QStringLiteral("Metric"));
+  SelectIfThere(*units_, settings_.units);
+  auto* row = new QHBoxLayout(group);
+  row->addWidget(LabelFor("Language", language_));
+  row->addWidget(language_, 1);
+  row->addSpacing(24);
+  row->addWidget(LabelFor("Units", units_));
+  row->addWidget(units_, 1);
+  return group;
+}
+
+QWidget* SoftwareOptionsDialog::MakeFolderGroup(const QString& dataFolder) {
+  auto* group = new QGroupBox(QStringLiteral(" Folder "));
+  folder_ = new QLineEdit(dataFolder);
+  folder_->setObjectName("dataFolder");
+  auto* browse = NamedButton("browseFolder", "Browse");
+  browse->setAccessibleName(QStringLiteral("Browse for the track record folder"));
+  connect(browse, &QPushButton::clicked, this, &SoftwareOptionsDialog::OnBrowseFolder);
+  auto* grid = new QGridLayout(group);
+  grid->addWidget(LabelFor("Track record data path(for Save and Read)", folder_), 0, 0, 1, 2);
+  grid->addWidget(folder_, 1, 0);
+  grid->addWidget(browse, 1, 1);
+  return group;
+}
+
+QWidget* SoftwareOptionsDialog::MakeProgramGroup() {
+  auto* group = new QGroupBox(QStringLiteral(" External program "));
+  program_ = new QLineEdit(settings_.googleEarthPath.empty()
+                               ? QString::fromUtf8(kDefaultGoogleEarthPath)
+                               : QString::fromStdString(settings_.googleEarthPath));
+  program_->setObjectName("googleEarthPath");
+  // KML files open in the program the desktop gives them, so this path is shown and kept but
+  // cannot be changed.
+  program_->setEnabled(false);
+  auto* browse = NamedButton("browseProgram", "Browse");
+  browse->setAccessibleName(QStringLiteral("Browse for the Google Earth program"));
+  browse->setEnabled(false);
+  licenseKey_ = new QLineEdit(QString::fromStdString(settings_.googleMapLicense));
+  licenseKey_->setObjectName("licenseKey");
+  auto* grid = new QGridLayout(group);
+  grid->addWidget(LabelFor("Google Earth Program path", program_), 0, 0, 1, 3);
+  grid->addWidget(program_, 1, 0, 1, 2);
+  grid->addWidget(browse, 1, 2);
+  grid->addWidget(new QLabel(QStringLiteral("License key need to Google map(Free register).")), 2,
+                  0, 1, 3);
+  grid->addWidget(new QLabel(QStringLiteral("Please register at Google to receive the license.")),
+                  3, 0, 1, 3);
+  grid->addWidget(
+      new QLabel(QStringLiteral("http://code.google.com/intl/en/apis/maps/signup.html")), 4, 0, 1,
+      3);
+  grid->addWidget(LabelFor("License Key", licenseKey_), 5, 0);
+  grid->addWidget(licenseKey_, 5, 1, 1, 2);
+  return group;
+}
+
+void SoftwareOptionsDialog::FillTimeZones(const TimeZoneEntry& system) {
+  for (const TimeZoneEntry& zone : zones_) timeZone_->addItem(zone.display);
+  // The first time the dialog opens, the computer's own zone is chosen for the user.
+  if (settings_.localTime == -1) settings_.localTime = PreselectedIndex(zones_, system);
+  // A saved zone is found by its name: a newer database or another zone of the computer moves
+  // zones in the list, and the place alone would then pick a neighbour.
+  const int saved = settings_.timeZoneName.empty()
+                        ? settings_.localTime
+                        : IndexOfZone(zones_, QByteArray::fromStdString(settings_.timeZoneName));
+  SelectIfThere(*timeZone_, saved);
+  // Choosing a zone ticks "Daylight saving" where that zone keeps summer time.
+  connect(timeZone_, &QComboBox::activated, this, [this](int index) {
+    if (index < 0 || index >= static_cast<int>(zones_.size())) return;
+    daylightSaving_->setChecked(
+        ZoneHasSummerTime(zones_[static_cast<size_t>(index)].id.toStdString()));
+  });
+}
+
+void SoftwareOptionsDialog::OnBrowseFolder() {
+  const QString chosen = QFileDialog::getExistingDirectory(
+      this, QStringLiteral("Track record data path"), folder_->text());
+  if (!chosen.isEmpty()) folder_->setText(chosen);
+}
+
+void SoftwareOptionsDialog::accept() {
+  const std::string folder = folder_->text().trimmed().toStdString();
+  if (folderCheck_ && !folderCheck_(folder).empty()) {
+    folder_->setFocus();
+    folder_->selectAll();
+    return;
+  }
+  const int zone = timeZone_->currentIndex();
+  // Without a chosen zone (an empty list, or a stored index beyond it) the offset stays as it
+  // was rather than being read from outside the list.
+  if (zone >= 0 && zone < static_cast<int>(zones_.size())) {
+    const TimeZoneEntry& chosen = zones_[static_cast<size_t>(zone)];
+    settings_.localTime = zone;
+    settings_.localTimeOffset = -chosen.bias;
+    settings_.timeZoneName = chosen.id.toStdString();
+  }
+  settings_.daylightSaving = daylightSaving_->isChecked() ? 1 : 0;
+  settings_.language = language_->currentIndex();
+  settings_.units = units_->currentIndex();
+  settings_.userDataPath = folder;
+  settings_.googleEarthPath = program_->text().toStdString();
+  settings_.googleMapLicense = licenseKey_->text().toStdString();
+  QDialog::accept();
+}
+
+}  // namespace tavrin::gui

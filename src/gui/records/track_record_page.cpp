@@ -1,0 +1,155 @@
+#include "gui/records/track_record_page.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+#include "export/export_commands.h"
+
+namespace tavrin::gui {
+namespace {
+
+// The size the map page is written for.
+constexpr int kMapPageWidth = 726;
+constexpr int kMapPageHeight = 412;
+
+QTableView* ListView(const char* objectName, const QString& name, QAbstractItemModel* model) {
+  auto* view = new QTableView;
+  view->setObjectName(objectName);
+  view->setAccessibleName(name);
+  view->setModel(model);
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setShowGrid(true);
+  view->verticalHeader()->hide();
+  view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+  return view;
+}
+
+}  // namespace
+
+TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
+    : QWidget(parent), owner_(owner) {
+  setObjectName("trackRecordPage");
+  records_.SetCheckable(true);
+  points_.SetSource(&owner_.Store().PointList());
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(MakeListModeGroup());
+  left->addWidget(MakePeriodGroup());
+  left->addWidget(MakeTrackDataGroup());
+  left->addStretch();
+  left->addWidget(
+      MakeButton("softwareOptions", "Software Options", &TrackRecordPage::OnSoftwareOptions));
+
+  recordView_ = ListView("recordList", QStringLiteral("Track records"), &records_);
+  recordView_->setSelectionMode(QAbstractItemView::SingleSelection);
+  recordView_->setMaximumHeight(190);
+  connect(recordView_, &QTableView::doubleClicked, this, &TrackRecordPage::OnRecordActivated);
+  pointView_ = ListView("pointList", QStringLiteral("Track points"), &points_);
+  pointView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  graph_ = new LinePlot;
+  graph_->SetXAxisTitle(QStringLiteral("Time"));
+  graph_->SetYAxisTitle(QStringLiteral("Speed"));
+  graph_->SetXDivisions(10);
+  graph_->SetXDecimals(0);
+  views_ = new QStackedWidget;
+  views_->setObjectName("views");
+  views_->addWidget(pointView_);
+  views_->addWidget(graph_);
+
+  auto* right = new QVBoxLayout;
+  right->addWidget(recordView_);
+  right->addWidget(MakeRecordButtons());
+  right->addWidget(MakeViewButtons());
+  right->addWidget(views_, 1);
+  auto* page = new QHBoxLayout(this);
+  page->addLayout(left);
+  page->addLayout(right, 1);
+
+  SetupEntryColumns(records_, kStyleGridLines | kStyleCheckBoxes);
+  SetupPointColumns(points_, kStyleGridLines);
+  for (int c = 0; c < records_.columnCount(); ++c) {
+    recordView_->setColumnWidth(c, records_.ColumnWidth(c) + (c == 0 ? 24 : 0));
+  }
+  for (int c = 0; c < points_.columnCount(); ++c)
+    pointView_->setColumnWidth(c, points_.ColumnWidth(c));
+  SetModeControls(true);
+}
+
+TrackRecordPage::~TrackRecordPage() {
+  records_.RemoveAllRows();
+  points_.RemoveAllRows();
+  // What the exports left behind goes with the page.
+  CleanExportFolders(owner_.Store().DataFolder());
+}
+
+void TrackRecordPage::PageActivated() {
+  RefreshRecordList();
+}
+
+void TrackRecordPage::OnTrackData() {
+  views_->setCurrentWidget(pointView_);
+  Status("View List type.");
+}
+
+void TrackRecordPage::WriteMapPages(const PointVector& points) {
+  const Settings& settings = owner_.AppSettings();
+  ExportOptions options;
+  options.zone = owner_.Store().Zone();
+  options.mapKey = settings.googleMapLicense;
+  ExportWriter writer(
+      [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
+        return owner_.ShowMessage(text, icon, buttons);
+      },
+      nullptr, options);
+  const std::string& folder = owner_.Store().DataFolder();
+  mapPagesWritten_ = true;
+  (void)writer.MakeMapPage(folder, kMapPageWidth, kMapPageHeight, points);  // it tells failures
+  // The map service draws nothing without a key: the view shows the page that needs none.
+  if (settings.googleMapLicense.empty()) (void)writer.MakeOpenMapPage(folder, points);
+}
+
+// The view is made the first time it is wanted, so that the window starts without the web
+// engine; it is sent to the page once and refreshed after, as the page file is rewritten.
+void TrackRecordPage::OnGoogleMaps() {
+  if (map_ == nullptr) {
+    map_ = new QWebEngineView;
+    map_->setObjectName("mapView");
+    map_->setAccessibleName(QStringLiteral("Map"));
+    views_->addWidget(map_);
+  }
+  views_->setCurrentWidget(map_);
+  // Nothing loaded yet: the map shows no track.
+  if (!mapPagesWritten_)
+    WriteMapPages(selectedRow_ == -1 ? PointVector{} : owner_.Store().PointList());
+  if (!mapPageLoaded_) {
+    mapPageLoaded_ = true;
+    const bool withKey = !owner_.AppSettings().googleMapLicense.empty();
+    const std::string page = owner_.Store().DataFolder() + "/" + kKmlFolder + "/" +
+                             (withKey ? kMapPageName : kOpenMapPageName);
+    map_->load(QUrl::fromLocalFile(QString::fromStdString(page)));
+    ++mapNavigations_;
+  } else {
+    map_->reload();
+    ++mapRefreshes_;
+  }
+}
+
+void TrackRecordPage::OnSpeedGraph() {
+  graph_->RemoveFirstSeries();
+  const PointVector& points =
+      windowActive_ ? owner_.Store().ExportPointList() : owner_.Store().PointList();
+  std::vector<PlotValue> speeds(points.size());
+  for (size_t i = 0; i < points.size(); ++i) {
+    speeds[i] = {static_cast<float>(i), static_cast<float>(points[i].speed)};
+  }
+  graph_->AddSeries(speeds.data(), speeds.size(), QStringLiteral("Speed"), QColor(0, 0, 255), 0);
+  views_->setCurrentWidget(graph_);
+}
+
+void TrackRecordPage::OnSoftwareOptions() {
+  owner_.OpenSoftwareOptions();
+}
+
+}  // namespace tavrin::gui

@@ -1,0 +1,133 @@
+// The Track Record page: the stored tracks listed by day or by track, filtered by a day or a
+// period, one record loaded into the points list and the speed graph, the deletions, and the
+// exports of the ticked records.
+#pragma once
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QWidget>
+
+#include "export/export_commands.h"
+
+class QWebEngineView;
+#include "gui/device/track_list_model.h"
+#include "gui/plot/line_plot.h"
+#include "gui/records/point_list_model.h"
+#include "gui/window/page_owner.h"
+
+namespace tavrin::gui {
+
+class TrackRecordPage : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TrackRecordPage(IPageOwner& owner, QWidget* parent = nullptr);
+  ~TrackRecordPage() override;
+
+  // The tab became the shown one: the list is read again from the data folder.
+  void PageActivated();
+  // Tracks are now kept in another folder: nothing of the old one stays loaded or listed.
+  void DataFolderChanged();
+  // Loads the record at `row` of the record list, as a double-click does.
+  void LoadRecord(int row);
+
+  TrackListModel& RecordList() { return records_; }
+  PointListModel& PointList() { return points_; }
+  LinePlot& SpeedGraph() { return *graph_; }
+  // The map view, once "Google Maps" made it; how often it was sent to the page and refreshed.
+  QWebEngineView* MapView() { return map_; }
+  int MapNavigations() const { return mapNavigations_; }
+  int MapRefreshes() const { return mapRefreshes_; }
+  int SelectedRow() const { return selectedRow_; }
+  bool ByDays() const { return byDays_->isChecked(); }
+
+ private:
+  // Layout (track_record_page_layout.cpp).
+  QWidget* MakeListModeGroup();
+  QWidget* MakePeriodGroup();
+  QWidget* MakeTrackDataGroup();
+  QWidget* MakeRecordButtons();
+  QWidget* MakeViewButtons();
+  QPushButton* MakeButton(const char* objectName, const char* caption,
+                          void (TrackRecordPage::*slot)());
+
+  // Lists and loading (track_record_page_lists.cpp).
+  void OnByDays();
+  void OnByTracks();
+  void SetModeControls(bool byDays);
+  void RefreshRecordList();
+  void OnCalendarDay();
+  void OnConformSelected();
+  void PeriodFilter();
+  void OnRecordActivated(const QModelIndex& index);
+  void SetWindowControls(const TrackEntry& record);
+  void ClearLoadedRecord();
+
+  // Views.
+  void OnTrackData();
+  void OnGoogleMaps();
+  void OnSpeedGraph();
+  // Writes the map page for `points` (and the page needing no key, without one).
+  void WriteMapPages(const PointVector& points);
+
+  // Track editing (track_record_page_editing.cpp).
+  void OnConformTrack();
+  void OnCreateTrack();
+  void OnDeletePoints();
+  std::vector<size_t> SelectedPointRows() const;
+
+  // Commands (track_record_page_commands.cpp).
+  size_t TickedTrackCount() const;
+  void OnDeleteTicked();
+  void OnDeleteAll();
+  void OnExport(ExportKind kind);
+  void OnSoftwareOptions();
+  void Status(const std::string& text) { owner_.SetStatusText(text); }
+
+  IPageOwner& owner_;
+  TrackListModel records_;
+  PointListModel points_;
+  int selectedRow_ = -1;
+  TrackEntry loaded_;
+  bool windowActive_ = false;
+
+  QRadioButton* byDays_ = nullptr;
+  QRadioButton* byTracks_ = nullptr;
+  QCheckBox* selectAll_ = nullptr;
+  QCalendarWidget* calendar_ = nullptr;
+  QLabel* startLabel_ = nullptr;
+  QLabel* endLabel_ = nullptr;
+  QDateEdit* periodStart_ = nullptr;
+  QDateEdit* periodEnd_ = nullptr;
+  QPushButton* conformSelected_ = nullptr;
+  QDateEdit* windowStart_ = nullptr;
+  QDateEdit* windowEnd_ = nullptr;
+  QComboBox* startHour_ = nullptr;
+  QComboBox* startMinute_ = nullptr;
+  QComboBox* endHour_ = nullptr;
+  QComboBox* endMinute_ = nullptr;
+  QPushButton* conformTrack_ = nullptr;
+  QPushButton* createTrack_ = nullptr;
+  QPushButton* deletePoints_ = nullptr;
+  QPushButton* deleteAll_ = nullptr;
+  QTableView* recordView_ = nullptr;
+  QTableView* pointView_ = nullptr;
+  QLineEdit* fileName_ = nullptr;
+  QStackedWidget* views_ = nullptr;
+  LinePlot* graph_ = nullptr;
+  QWebEngineView* map_ = nullptr;
+  bool mapPagesWritten_ = false;  // for the data folder in use
+  bool mapPageLoaded_ = false;    // the view shows the page of the data folder in use
+  int mapNavigations_ = 0;
+  int mapRefreshes_ = 0;
+};
+
+}  // namespace tavrin::gui

@@ -1,0 +1,103 @@
+// Deleting records and exporting the ticked ones.
+#include <algorithm>
+
+#include "gui/records/track_record_page.h"
+
+namespace tavrin::gui {
+namespace {
+
+constexpr char kNothingSelected[] = "Nothing selected Track Record.";
+constexpr char kCannotDelete[] = "Error.. Cannot Deleted file.";
+
+}  // namespace
+
+// The track files that deleting the ticked rows removes: a day's row stands for its tracks.
+size_t TrackRecordPage::TickedTrackCount() const {
+  const TrackStore& store = owner_.Store();
+  size_t tracks = 0;
+  for (int row = 0; row < records_.RowCount(); ++row) {
+    if (!records_.IsTicked(row)) continue;
+    if (!ByDays()) {
+      ++tracks;
+    } else if (static_cast<size_t>(row) < store.DayEntries().size()) {
+      const TrackEntry& day = store.DayEntries()[static_cast<size_t>(row)];
+      tracks += static_cast<size_t>(std::max(day.endTrack - day.firstTrack, 0));
+    }
+  }
+  return tracks;
+}
+
+void TrackRecordPage::OnDeleteTicked() {
+  const size_t tracks = TickedTrackCount();
+  if (tracks == 0) {
+    owner_.ShowMessage(kNothingSelected, MsgIcon::Error, MsgButtons::Ok);
+    return;
+  }
+  const std::string count = tracks == 1 ? "1 track file is deleted."
+                                        : std::to_string(tracks) + " track files are deleted.";
+  if (owner_.ShowMessage("Do you delete selected track record?\r\n" + count, MsgIcon::Question,
+                         MsgButtons::YesNo) != MsgAnswer::Yes) {
+    return;
+  }
+  ClearLoadedRecord();
+  fileName_->clear();
+  TrackStore& store = owner_.Store();
+  // From the last row up, so that removing a row moves none still to be done.
+  for (int row = records_.RowCount() - 1; row >= 0; --row) {
+    if (!records_.IsTicked(row)) continue;
+    bool deleted = false;
+    if (ByDays()) {
+      const TrackEntry day = store.DayEntries().at(static_cast<size_t>(row));
+      store.LoadDayPoints(day, nullptr);
+      deleted = store.DeleteDay(static_cast<size_t>(row), day);
+    } else {
+      deleted = store.DeleteTrackFile(store.TrackEntries().at(static_cast<size_t>(row))) &&
+                store.RemoveTrackEntry(static_cast<size_t>(row));
+    }
+    if (deleted) {
+      records_.RemoveRow(row);
+    } else {
+      owner_.ShowMessage(kCannotDelete, MsgIcon::Error, MsgButtons::Ok);
+    }
+  }
+  Status("Deleted file.");
+}
+
+void TrackRecordPage::OnDeleteAll() {
+  TrackStore& store = owner_.Store();
+  if (store.TrackEntries().empty()) return;
+  if (owner_.ShowMessage("Do you deleted all Track?", MsgIcon::Question, MsgButtons::YesNo) !=
+      MsgAnswer::Yes) {
+    return;
+  }
+  for (const TrackEntry& entry : std::vector<TrackEntry>(store.TrackEntries())) {
+    if (!store.DeleteTrackFile(entry)) {
+      owner_.ShowMessage(kCannotDelete, MsgIcon::Error, MsgButtons::Ok);
+    }
+  }
+  store.ListTracks(&records_, ByDays());
+  ClearLoadedRecord();
+  fileName_->clear();
+  Status("Deleted all files.");
+}
+
+void TrackRecordPage::OnExport(ExportKind kind) {
+  ExportCommand command;
+  command.kind = kind;
+  command.byDay = ByDays();
+  command.programFolder = owner_.ProgramFolder();
+  for (int row = 0; row < records_.RowCount(); ++row)
+    command.ticked.push_back(records_.IsTicked(row));
+  const MessageBoxFn boxes = [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
+    return owner_.ShowMessage(text, icon, buttons);
+  };
+  ExportOptions options;
+  options.zone = owner_.Store().Zone();
+  options.mapKey = owner_.AppSettings().googleMapLicense;
+  ExportWriter writer(
+      boxes, [this](const std::string& path) { owner_.OpenDocument(path); }, options);
+  ExportTicked(
+      owner_.Store(), writer, command, [this](const std::string& text) { Status(text); }, boxes);
+}
+
+}  // namespace tavrin::gui

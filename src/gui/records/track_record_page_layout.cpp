@@ -1,0 +1,183 @@
+// The Track Record page's controls and their places.
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "gui/records/track_record_page.h"
+
+#include "gui/window/widget_helpers.h"
+
+namespace tavrin::gui {
+namespace {
+
+QComboBox* NumberList(const char* objectName, int count, int selected, const QString& name) {
+  auto* list = new QComboBox;
+  list->setObjectName(objectName);
+  list->setAccessibleName(name);
+  for (int i = 0; i < count; ++i) list->addItem(QString::asprintf(" %d", i));
+  list->setCurrentIndex(selected);
+  return list;
+}
+
+QDateEdit* DatePicker(const char* objectName, const QString& name, bool longFormat) {
+  auto* picker = new QDateEdit;
+  picker->setObjectName(objectName);
+  picker->setAccessibleName(name);
+  picker->setCalendarPopup(true);
+  picker->setDisplayFormat(longFormat ? QStringLiteral("dddd, MMMM d, yyyy")
+                                      : QStringLiteral("yyyy-MM-dd"));
+  picker->setDate(QDate::currentDate());
+  // The whole date stays readable, beside the drop-down arrow.
+  picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(picker->text()) + 48);
+  return picker;
+}
+
+}  // namespace
+
+QPushButton* TrackRecordPage::MakeButton(const char* objectName, const char* caption,
+                                         void (TrackRecordPage::*slot)()) {
+  auto* button = new QPushButton(QString::fromUtf8(caption));
+  button->setObjectName(objectName);
+  button->setAutoDefault(false);
+  connect(button, &QPushButton::clicked, this, slot);
+  return button;
+}
+
+QWidget* TrackRecordPage::MakeListModeGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Select Data List"));
+  byDays_ = new QRadioButton(QStringLiteral("By Days"));
+  byDays_->setObjectName("byDays");
+  byTracks_ = new QRadioButton(QStringLiteral("By Tracks"));
+  byTracks_->setObjectName("byTracks");
+  auto* modes = new QButtonGroup(group);
+  modes->addButton(byDays_);
+  modes->addButton(byTracks_);
+  byDays_->setChecked(true);
+  // Toggled, not clicked: a screen reader's toggle action and the keyboard change them too.
+  connect(byDays_, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) OnByDays();
+  });
+  connect(byTracks_, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) OnByTracks();
+  });
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(byDays_);
+  layout->addWidget(byTracks_);
+  return group;
+}
+
+QWidget* TrackRecordPage::MakePeriodGroup() {
+  auto* group = new QGroupBox(QStringLiteral(" Select a Period of Time "));
+  selectAll_ = new QCheckBox(QStringLiteral("Select All Tracks"));
+  selectAll_->setObjectName("selectAllTracks");
+  connect(selectAll_, &QCheckBox::toggled, this, &TrackRecordPage::RefreshRecordList);
+  calendar_ = new QCalendarWidget;
+  calendar_->setObjectName("dayCalendar");
+  calendar_->setAccessibleName(QStringLiteral("Day"));
+  calendar_->setMaximumWidth(260);
+  connect(calendar_, &QCalendarWidget::selectionChanged, this, &TrackRecordPage::OnCalendarDay);
+  periodStart_ = DatePicker("periodStart", QStringLiteral("Start of Period of Day"), true);
+  periodEnd_ = DatePicker("periodEnd", QStringLiteral("End of Period of Day"), true);
+  startLabel_ = LabelFor(" Start of Period of Day", periodStart_);
+  endLabel_ = LabelFor(" End of Period of Day", periodEnd_);
+  conformSelected_ =
+      MakeButton("conformSelected", "Conform Selected", &TrackRecordPage::OnConformSelected);
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(selectAll_);
+  layout->addWidget(calendar_);
+  layout->addWidget(startLabel_);
+  layout->addWidget(periodStart_);
+  layout->addWidget(endLabel_);
+  layout->addWidget(periodEnd_);
+  layout->addWidget(conformSelected_);
+  return group;
+}
+
+QWidget* TrackRecordPage::MakeTrackDataGroup() {
+  auto* group = new QGroupBox(QStringLiteral(" Track Data "));
+  windowStart_ = DatePicker("windowStartDate", QStringLiteral("Date of Start"), false);
+  windowEnd_ = DatePicker("windowEndDate", QStringLiteral("Date of End"), false);
+  startHour_ = NumberList("windowStartHour", 24, 0, QStringLiteral("Start hour"));
+  startMinute_ = NumberList("windowStartMinute", 60, 0, QStringLiteral("Start minute"));
+  endHour_ = NumberList("windowEndHour", 24, 23, QStringLiteral("End hour"));
+  endMinute_ = NumberList("windowEndMinute", 60, 59, QStringLiteral("End minute"));
+  conformTrack_ = MakeButton("conformTrackSelected", "Conform Track Selected",
+                             &TrackRecordPage::OnConformTrack);
+  auto* edit = new QGroupBox(QStringLiteral(" Edit Track  "));
+  createTrack_ = MakeButton("createSelectedTrack", "Create selected Track data",
+                            &TrackRecordPage::OnCreateTrack);
+  deletePoints_ = MakeButton("deleteSelectedPoints", "Delete selected Track data",
+                             &TrackRecordPage::OnDeletePoints);
+  auto* editLayout = new QVBoxLayout(edit);
+  editLayout->addWidget(createTrack_);
+  editLayout->addWidget(deletePoints_);
+  auto* hint = new QLabel(QStringLiteral("Edit Track Data when \"By Tracks\" Selected"));
+  hint->setWordWrap(true);
+  editLayout->addWidget(hint);
+  auto* grid = new QGridLayout(group);
+  grid->addWidget(LabelFor("Date of Start  /     Hour      Minute", windowStart_), 0, 0, 1, 3);
+  grid->addWidget(windowStart_, 1, 0);
+  grid->addWidget(startHour_, 1, 1);
+  grid->addWidget(startMinute_, 1, 2);
+  grid->addWidget(LabelFor("Date of End  /     Hour      Minute", windowEnd_), 2, 0, 1, 3);
+  grid->addWidget(windowEnd_, 3, 0);
+  grid->addWidget(endHour_, 3, 1);
+  grid->addWidget(endMinute_, 3, 2);
+  grid->addWidget(conformTrack_, 4, 0, 1, 3);
+  grid->addWidget(edit, 5, 0, 1, 3);
+  return group;
+}
+
+QWidget* TrackRecordPage::MakeRecordButtons() {
+  auto* row = new QWidget;
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(
+      MakeButton("deleteSelectTrack", "Delete Select Track", &TrackRecordPage::OnDeleteTicked));
+  deleteAll_ = MakeButton("deleteAllTracks", "Delete All Tracks", &TrackRecordPage::OnDeleteAll);
+  layout->addWidget(deleteAll_);
+  layout->addStretch();
+  const struct {
+    const char* name;
+    const char* caption;
+    ExportKind kind;
+    bool shown;
+  } exports[] = {{"exportKml", "Export to Google Earth (KML)", ExportKind::Kml, true},
+                 {"exportDorvale", "Export to Dorvale", ExportKind::Log, false},
+                 {"exportNmea", "Export to NMEA Data (GPRMC)", ExportKind::Txt, true},
+                 {"exportGpx", "Export to GPX", ExportKind::Gpx, true}};
+  for (const auto& e : exports) {
+    auto* button = new QPushButton(QString::fromUtf8(e.caption));
+    button->setObjectName(e.name);
+    button->setAutoDefault(false);
+    button->setVisible(e.shown);
+    button->setMinimumWidth(button->sizeHint().width());  // the caption is never cut
+    const ExportKind kind = e.kind;
+    connect(button, &QPushButton::clicked, this, [this, kind] { OnExport(kind); });
+    layout->addWidget(button);
+  }
+  return row;
+}
+
+QWidget* TrackRecordPage::MakeViewButtons() {
+  auto* row = new QWidget;
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(MakeButton("trackData", "Track Data", &TrackRecordPage::OnTrackData));
+  layout->addWidget(MakeButton("googleMaps", "Google Maps", &TrackRecordPage::OnGoogleMaps));
+  layout->addWidget(MakeButton("speedGraphButton", "Speed Graph", &TrackRecordPage::OnSpeedGraph));
+  layout->addStretch();
+  fileName_ = new QLineEdit;
+  fileName_->setObjectName("selectedFile");
+  fileName_->setReadOnly(true);
+  fileName_->setMinimumWidth(240);
+  auto* label = LabelFor("Selected Tracking Log file", fileName_);
+  fileName_->setAccessibleName(label->text());
+  layout->addWidget(label);
+  layout->addWidget(fileName_);
+  return row;
+}
+
+}  // namespace tavrin::gui

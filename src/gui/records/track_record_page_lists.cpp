@@ -1,0 +1,144 @@
+// The record list's modes and filters, and loading one record.
+#include <filesystem>
+
+#include "gui/records/track_record_page.h"
+
+namespace tavrin::gui {
+namespace {
+
+CalendarDate DateOf(const QDate& date) {
+  return CalendarDate{date.year(), date.month(), date.day()};
+}
+
+std::string DateText(const QDate& date) {
+  return std::to_string(date.year()) + "-" + std::to_string(date.month()) + "-" +
+         std::to_string(date.day());
+}
+
+}  // namespace
+
+void TrackRecordPage::SetModeControls(bool byDays) {
+  calendar_->setVisible(!byDays);
+  for (QWidget* w : std::initializer_list<QWidget*>{startLabel_, endLabel_, periodStart_,
+                                                    periodEnd_, conformSelected_}) {
+    w->setVisible(byDays);
+  }
+  createTrack_->setEnabled(!byDays);
+  deletePoints_->setEnabled(!byDays);
+  conformTrack_->setEnabled(byDays);
+}
+
+void TrackRecordPage::ClearLoadedRecord() {
+  selectedRow_ = -1;
+  points_.RemoveAllRows();
+}
+
+void TrackRecordPage::DataFolderChanged() {
+  ClearLoadedRecord();
+  fileName_->clear();
+  RefreshRecordList();
+  // The map's page is written into the new folder, and shown from there, when next wanted.
+  mapPagesWritten_ = false;
+  mapPageLoaded_ = false;
+}
+
+void TrackRecordPage::OnByDays() {
+  SetModeControls(true);
+  RefreshRecordList();
+  ClearLoadedRecord();
+  Status("View by a day.");
+}
+
+void TrackRecordPage::OnByTracks() {
+  SetModeControls(false);
+  RefreshRecordList();
+  ClearLoadedRecord();
+  Status("View by a track.");
+}
+
+void TrackRecordPage::RefreshRecordList() {
+  const bool all = selectAll_->isChecked();
+  deleteAll_->setEnabled(all);
+  TrackStore& store = owner_.Store();
+  if (!ByDays()) {
+    calendar_->setEnabled(!all);
+    if (all) {
+      store.ListTracks(&records_, false);
+      Status("View all track.");
+    } else {
+      const QDate day = calendar_->selectedDate();
+      store.ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
+      Status("Selected " + DateText(day) + ".");
+    }
+  } else {
+    for (QWidget* w : std::initializer_list<QWidget*>{startLabel_, endLabel_, periodStart_,
+                                                      periodEnd_, conformSelected_}) {
+      w->setEnabled(!all);
+    }
+    PeriodFilter();
+  }
+  windowActive_ = false;
+}
+
+void TrackRecordPage::OnCalendarDay() {
+  if (selectAll_->isChecked() || owner_.Session().DownloadInProgress()) return;
+  const QDate day = calendar_->selectedDate();
+  owner_.Store().ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
+  Status("Selected " + DateText(day) + ".");
+}
+
+void TrackRecordPage::OnConformSelected() {
+  PeriodFilter();
+}
+
+void TrackRecordPage::PeriodFilter() {
+  TrackStore& store = owner_.Store();
+  if (selectAll_->isChecked()) {
+    store.ListTracks(&records_, true);
+    Status("View all.");
+    return;
+  }
+  const QDate from = periodStart_->date(), to = periodEnd_->date();
+  // A start after the end is not refused: the period then holds nothing.
+  store.ListTracksInPeriod(&records_, true, DateOf(from), DateOf(to));
+  Status("Selected    " + DateText(from) + " ~ " + DateText(to) + ".");
+}
+
+void TrackRecordPage::OnRecordActivated(const QModelIndex& index) {
+  if (index.isValid()) LoadRecord(index.row());
+}
+
+void TrackRecordPage::LoadRecord(int row) {
+  TrackStore& store = owner_.Store();
+  const auto& entries = ByDays() ? store.DayEntries() : store.TrackEntries();
+  if (row < 0 || static_cast<size_t>(row) >= entries.size()) return;
+  selectedRow_ = row;
+  Status("Loading track data.");
+  loaded_ = entries[static_cast<size_t>(row)];
+  points_.SetSource(&store.PointList());
+  if (ByDays()) {
+    store.LoadDayPoints(loaded_, &points_);
+  } else {
+    store.LoadTrackPoints(loaded_, &points_);
+  }
+  fileName_->setText(
+      QString::fromStdString(std::filesystem::path(loaded_.path).filename().string()));
+  SetWindowControls(loaded_);
+  records_.SetTicked(row, true);  // the exports take the loaded record
+  Status("Load track data.");
+  windowActive_ = false;
+  WriteMapPages(store.PointList());
+}
+
+void TrackRecordPage::SetWindowControls(const TrackEntry& record) {
+  const DateTime6& first = record.header.firstDateTime;
+  const DateTime6& last = record.header.lastDateTime;
+  windowStart_->setDate(QDate(2000 + first[0], first[1], first[2]));
+  windowEnd_->setDate(QDate(2000 + last[0], last[1], last[2]));
+  startHour_->setCurrentIndex(first[3]);
+  startMinute_->setCurrentIndex(first[4]);
+  endHour_->setCurrentIndex(last[3]);
+  endMinute_->setCurrentIndex(last[4]);
+}
+
+}  // namespace tavrin::gui

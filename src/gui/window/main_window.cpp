@@ -1,0 +1,354 @@
+#include "gui/window/main_window.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QTimeZone>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "export/export_commands.h"
+#include "gui/device/bypass_dialog.h"
+#include "gui/device/device_page.h"
+#include "gui/device/read_period_dialog.h"
+#include "gui/options/software_options_dialog.h"
+#include "gui/records/track_record_page.h"
+#include "gui/window/about_dialog.h"
+#include "gui/window/connection_images.h"
+#include "gui/window/message_boxes.h"
+
+namespace tavrin::gui {
+namespace {
+
+constexpr int kDevicePage = 0;
+
+// The status line holds one line: the protocol's texts end in CR LF, which a single-line
+// control does not show.
+QString OneLine(const std::string& text) {
+  QString line = QString::fromStdString(text).left(kStatusTextLimit);
+  line.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QLatin1Char(' '));
+  return line.trimmed();
+}
+
+// The zone a settings file written before zones were kept by name chose: the one at its
+// LocalTime place in the Software Options list. Empty when the file names its zone, or chose
+// none.
+std::string SettingsListedZone(const Settings& settings) {
+  if (!settings.timeZoneName.empty()) return {};
+  return ListedZoneName(settings.localTime, QDateTime::currentDateTimeUtc());
+}
+
+}  // namespace
+
+MainWindow::MainWindow(WindowSetup setup)
+    : setup_(std::move(setup)),
+      store_([this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
+        return ShowMessage(text, icon, buttons);
+      }),
+      host_([this](const std::string& text, MsgIcon icon,
+                   MsgButtons buttons) { return ShowMessage(text, icon, buttons); },
+            nullptr),
+      session_(host_, store_) {
+  setObjectName("mainWindow");
+  setWindowTitle(QString::fromUtf8(kProgramCaption));
+  setWindowIcon(ProgramIcon());
+  if (!setup_.messageBox) setup_.messageBox = QtMessageBoxes(this);
+  if (!setup_.ports) setup_.ports = PortDiscovery::ForThisSystem();
+  host_.SetPeriodQuestion(setup_.askPeriod ? setup_.askPeriod : [this] {
+    ReadPeriodDialog dialog(QDate::currentDate(), this);
+    return RunDialog(dialog) == QDialog::Accepted ? std::optional(dialog.Period()) : std::nullopt;
+  });
+  host_.Attach(&session_);
+  store_.SetProblemReporter([this](const TrackFileProblem& p) { NoteTrackFileProblem(p); });
+  // The status row comes first: everything after may report on the status line.
+  QWidget* statusRow = BuildStatusRow();
+  session_.SetSilenceLimit(setup_.loggerSilenceMs);
+  LoadSettingsFile();
+  UseStartUpDataFolder();
+
+  BuildMenu();
+  tabs_ = new QTabWidget;
+  tabs_->setObjectName("tabs");
+  tabs_->setAccessibleName(QStringLiteral("Pages"));
+  devicePage_ = new DevicePage(*this);
+  recordPage_ = new TrackRecordPage(*this);
+  tabs_->addTab(devicePage_, QStringLiteral(" Device Control "));
+  tabs_->addTab(recordPage_, QStringLiteral("  Track Record  "));
+  host_.SetDeviceTrackList(&devicePage_->TrackList());
+  auto* central = new QWidget;
+  auto* layout = new QVBoxLayout(central);
+  layout->addWidget(tabs_, 1);
+  layout->addWidget(statusRow);
+  setCentralWidget(central);
+
+  connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::OnTabChanged);
+  connect(&host_, &QtSessionHost::statusText, this,
+          [this](const QString& text) { SetStatusText(text.toStdString()); });
+  connect(&host_, &QtSessionHost::progress, progress_, &QProgressBar::setValue);
+  connect(&host_, &QtSessionHost::connectionImage, this, &MainWindow::ShowConnectionImage);
+  connect(&host_, &QtSessionHost::deviceInfo, devicePage_, &DevicePage::ShowDeviceInfo);
+  connect(&host_, &QtSessionHost::connectionLost, devicePage_, &DevicePage::OnConnectionLost);
+  connect(&portCheck_, &QTimer::timeout, devicePage_, &DevicePage::CheckPortChanges);
+  portCheck_.start(setup_.portCheckMs);
+  ShowPage(kDevicePage);
+  resize(1100, 780);
+}
+
+MainWindow::~MainWindow() {
+  ShutDown();
+  // The pages go before the store and the session they use, which are members of this window
+  // and end before its child widgets otherwise would.
+  host_.SetDeviceTrackList(nullptr);
+  delete takeCentralWidget();
+  devicePage_ = nullptr;
+  recordPage_ = nullptr;
+}
+
+void MainWindow::LoadSettingsFile() {
+  std::vector<std::string> warnings;
+  settings_ = LoadSettings(setup_.paths.settingsFile, SystemStandardOffsetMinutes(), warnings);
+  store_.SetTimeZone(ChooseLocalZone(settings_, SettingsListedZone(settings_), warnings));
+  if (warnings.empty()) return;
+  SetStatusText(warnings.front());
+  // Told once the window is up, so that the box has a window to stand over.
+  std::string text = "The settings file " + setup_.paths.settingsFile.string() +
+                     " holds values this program cannot use:";
+  for (const std::string& warning : warnings) text += "\n" + warning;
+  QTimer::singleShot(0, this,
+                     [this, text] { ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok); });
+}
+
+// The folder chosen in Software Options, or the program's own DataLog. One that cannot be used
+// is told once the window is up, and Software Options opens so that the user can choose another.
+void MainWindow::UseStartUpDataFolder() {
+  const std::filesystem::path folder = settings_.userDataPath.empty()
+                                           ? setup_.paths.dataFolder
+                                           : std::filesystem::path(settings_.userDataPath);
+  auto prepared = store_.PrepareDataFolder(folder);
+  if (prepared) return;
+  const std::string text = prepared.Error().reason +
+                           "\nSoftware Options opens now: choose a data folder there and press OK.";
+  QTimer::singleShot(0, this, [this, text] {
+    ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+    OpenSoftwareOptions();
+  });
+}
+
+// Tracks are kept in `folder` from now on; both pages list what it holds.
+bool MainWindow::ChangeDataFolder(const std::string& folder) {
+  const std::string previous = store_.DataFolder();
+  if (auto prepared = store_.PrepareDataFolder(folder); !prepared) {
+    ShowMessage(prepared.Error().reason, MsgIcon::Error, MsgButtons::Ok);
+    (void)store_.PrepareDataFolder(previous);  // it was in use a moment ago
+    return false;
+  }
+  CleanExportFolders(previous);
+  toldProblems_.clear();
+  devicePage_->PageActivated();
+  recordPage_->DataFolderChanged();
+  SetStatusText("Track records are kept in " + folder + " from now on.");
+  return true;
+}
+
+// A listing meets every bad file each time it runs: the user hears of each one once, all of
+// them in one box after the listing, and again only for another data folder.
+void MainWindow::NoteTrackFileProblem(const TrackFileProblem& problem) {
+  // What the user asked for (loading a track) is always answered.
+  if (problem.inListing && !toldProblems_.insert(problem.Line()).second) return;
+  pendingProblems_.push_back(problem);
+  if (pendingProblems_.size() == 1) {
+    QTimer::singleShot(0, this, &MainWindow::TellTrackFileProblems);
+  }
+}
+
+void MainWindow::TellTrackFileProblems() {
+  if (pendingProblems_.empty()) return;
+  constexpr size_t kLinesShown = 12;
+  const size_t count = pendingProblems_.size();
+  std::string text = count == 1
+                         ? "A track file cannot be used as it is:"
+                         : std::to_string(count) + " track files cannot be used as they are:";
+  for (size_t i = 0; i < count && i < kLinesShown; ++i) text += "\n" + pendingProblems_[i].Line();
+  if (count > kLinesShown) {
+    text += "\n... and " + std::to_string(count - kLinesShown) +
+            " more; tavrin list prints every one of them.";
+  }
+  SetStatusText(count == 1 ? pendingProblems_[0].Line()
+                           : std::to_string(count) + " track files in " + store_.DataFolder() +
+                                 " cannot be used as they are.");
+  pendingProblems_.clear();
+  ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
+}
+
+void MainWindow::BuildMenu() {
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  QAction* about = help->addAction(QStringLiteral("About Tavrin Lite"));
+  about->setObjectName("aboutAction");
+  connect(about, &QAction::triggered, this, &MainWindow::ShowAbout);
+}
+
+QWidget* MainWindow::BuildStatusRow() {
+  auto* row = new QWidget;
+  imageLabel_ = new QLabel;
+  imageLabel_->setObjectName("connectionImage");
+  imageLabel_->setFixedSize(20, 20);
+  statusLine_ = new QLabel(QStringLiteral("Ready"));
+  statusLine_->setObjectName("statusLine");
+  // A screen reader reads a label's name: the name is the status text itself.
+  statusLine_->setAccessibleName(statusLine_->text());
+  statusLine_->setAccessibleDescription(QStringLiteral("Status line"));
+  statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  statusLine_->setFocusPolicy(Qt::TabFocus);  // reachable, so that a screen reader reads it
+  statusLine_->setMinimumWidth(200);
+  statusLine_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  progress_ = new QProgressBar;
+  progress_->setObjectName("progress");
+  progress_->setAccessibleName(QStringLiteral("Progress"));
+  progress_->setRange(0, 1000);
+  progress_->setValue(0);
+  progress_->setTextVisible(false);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(imageLabel_);
+  layout->addWidget(statusLine_, 1);
+  layout->addWidget(progress_, 1);
+  ShowConnectionImage(ConnectionImage::Disconnected);
+  return row;
+}
+
+void MainWindow::SetStatusText(const std::string& text) {
+  const QString line = OneLine(text);
+  statusLine_->setText(line);
+  statusLine_->setAccessibleName(line);
+}
+
+MsgAnswer MainWindow::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) {
+  return setup_.messageBox(text, icon, buttons);
+}
+
+int MainWindow::RunDialog(QDialog& dialog) {
+  return setup_.runDialog ? setup_.runDialog(dialog) : dialog.exec();
+}
+
+void MainWindow::ShowConnectionImage(ConnectionImage image) {
+  image_ = image;
+  imageLabel_->setPixmap(ConnectionPixmap(image));
+  imageLabel_->setAccessibleName(ConnectionImageName(image));
+}
+
+void MainWindow::OnTabChanged(int index) {
+  if (index == currentPage_) return;
+  if (session_.DownloadInProgress()) {
+    ShowMessage("Reading data.", MsgIcon::Warning, MsgButtons::Ok);
+    const QSignalBlocker quiet(tabs_);
+    tabs_->setCurrentIndex(currentPage_);
+    return;
+  }
+  ShowPage(index);
+}
+
+void MainWindow::ShowPage(int index) {
+  currentPage_ = index;
+  if (index == kDevicePage) {
+    devicePage_->PageActivated();
+  } else {
+    recordPage_->PageActivated();
+  }
+  tabs_->widget(index)->setFocus();
+}
+
+void MainWindow::OpenSoftwareOptions() {
+  // The data folder must not change under a running download.
+  if (session_.DownloadInProgress()) {
+    ShowMessage("Reading data.", MsgIcon::Warning, MsgButtons::Ok);
+    return;
+  }
+  const QDateTime now = QDateTime::currentDateTimeUtc();
+  Settings edited = settings_;
+  // The list shows the zone the times are shown in, found by its name, also when the settings
+  // file kept only the zone's place in the list.
+  const QByteArray shownZone = QByteArray::fromStdString(store_.Zone().Name());
+  if (edited.timeZoneName.empty() && QTimeZone(shownZone).isValid()) {
+    edited.timeZoneName = shownZone.toStdString();
+  }
+  SoftwareOptionsDialog dialog(edited, QString::fromStdString(store_.DataFolder()),
+                               TimeZoneList(now, QByteArray::fromStdString(edited.timeZoneName)),
+                               SystemTimeZone(now), this);
+  dialog.SetFolderCheck([this](const std::string& folder) -> std::string {
+    if (auto usable = CheckTrackFolder(folder); !usable) {
+      ShowMessage(usable.Error().reason, MsgIcon::Error, MsgButtons::Ok);
+      return usable.Error().reason;
+    }
+    return {};
+  });
+  const bool accepted = RunDialog(dialog) == QDialog::Accepted;
+  // Choosing the computer's zone on first opening is kept in memory even after CANCLE.
+  settings_.localTime = edited.localTime;
+  if (!accepted) return;
+  settings_ = edited;
+  if (auto saved = SaveSettings(setup_.paths.settingsFile, settings_); !saved) {
+    ShowMessage(saved.Error().reason, MsgIcon::Error, MsgButtons::Ok);
+  }
+  std::vector<std::string> warnings;
+  store_.SetTimeZone(ChooseLocalZone(settings_, {}, warnings));
+  for (const std::string& warning : warnings) SetStatusText(warning);
+  if (!settings_.userDataPath.empty() && settings_.userDataPath != store_.DataFolder()) {
+    (void)ChangeDataFolder(settings_.userDataPath);  // it tells a failure itself
+  }
+}
+
+void MainWindow::OpenBypassDialog() {
+  if (bypass_) return;  // one at a time
+  bypass_ = new BypassDialog(
+      session_,
+      [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
+        return ShowMessage(text, icon, buttons);
+      },
+      this);
+  bypass_->setAttribute(Qt::WA_DeleteOnClose);
+  bypass_->show();
+}
+
+void MainWindow::OpenDocument(const std::string& path) {
+  if (setup_.openDocument) {
+    setup_.openDocument(path);
+  } else {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  }
+}
+
+void MainWindow::ShowAbout() {
+  AboutDialog about(this);
+  RunDialog(about);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // Neither key closes the main window.
+  if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+      event->key() == Qt::Key_Enter) {
+    event->accept();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  ShutDown();
+  event->accept();
+}
+
+// Closing ends a download the way Stop does, keeping its points; nothing the line brings is
+// handled afterwards.
+void MainWindow::ShutDown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  portCheck_.stop();
+  if (bypass_) bypass_->close();
+  if (session_.IsConnected()) session_.ConnectDevice(false);
+  host_.Attach(nullptr);
+}
+
+}  // namespace tavrin::gui

@@ -1,0 +1,112 @@
+// The main window: the two pages in their tabs, the status line with the connection image, the
+// progress bar, and the owner of the settings, the track store, the session and its host.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "gui/device/bypass_dialog.h"
+#include "gui/window/page_owner.h"
+#include "gui/window/qt_session_host.h"
+#include "settings/app_paths.h"
+
+namespace tavrin::gui {
+
+class DevicePage;
+class TrackRecordPage;
+
+inline constexpr char kProgramCaption[] = "Tavrin Lite V1.1.0";
+inline constexpr int kStatusTextLimit = 255;
+
+// What a window is built from; tests hand in their own folders, ports and answers.
+struct WindowSetup {
+  AppPaths paths = DefaultAppPaths();
+  std::optional<PortDiscovery> ports;                    // empty: this computer's ports
+  MessageBoxFn messageBox;                               // empty: real message boxes
+  std::function<int(QDialog&)> runDialog;                // empty: QDialog::exec
+  std::function<std::optional<ReadPeriod>()> askPeriod;  // empty: the Read period dialog
+  int portCheckMs = 1000;  // how often to look for ports that came or went
+  // How long a read waits for the logger's next byte before it ends as "stopped answering", as
+  // the command line's --timeout does by default.
+  int loggerSilenceMs = 10000;
+  std::function<void(const std::string&)> openDocument;  // empty: the desktop's program
+};
+
+class MainWindow : public QMainWindow, public IPageOwner {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(WindowSetup setup = {});
+  ~MainWindow() override;
+
+  // IPageOwner
+  LoggerSession& Session() override { return session_; }
+  TrackStore& Store() override { return store_; }
+  const Settings& AppSettings() const override { return settings_; }
+  const PortDiscovery& Ports() const override { return *setup_.ports; }
+  void SetStatusText(const std::string& text) override;
+  MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
+  int RunDialog(QDialog& dialog) override;
+  void OpenSoftwareOptions() override;
+  void OpenBypassDialog() override;
+  std::string ProgramFolder() const override {
+    return ResourceFolder(setup_.paths.programFolder).string();
+  }
+  void OpenDocument(const std::string& path) override;
+
+  QtSessionHost& Host() { return host_; }
+  DevicePage* DeviceTab() { return devicePage_; }
+  TrackRecordPage* RecordTab() { return recordPage_; }
+  BypassDialog* Bypass() { return bypass_; }
+  QString StatusText() const { return statusLine_->text(); }
+  int ProgressPosition() const { return progress_->value(); }
+  ConnectionImage Image() const { return image_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenu();
+  QWidget* BuildStatusRow();
+  void LoadSettingsFile();
+  void UseStartUpDataFolder();
+  void NoteTrackFileProblem(const TrackFileProblem& problem);
+  void TellTrackFileProblems();
+  bool ChangeDataFolder(const std::string& folder);
+  void OnTabChanged(int index);
+  void ShowPage(int index);
+  void ShowConnectionImage(ConnectionImage image);
+  void ShowAbout();
+  void ShutDown();
+
+  WindowSetup setup_;
+  Settings settings_;
+  TrackStore store_;
+  QtSessionHost host_;
+  LoggerSession session_;
+  QTabWidget* tabs_ = nullptr;
+  DevicePage* devicePage_ = nullptr;
+  TrackRecordPage* recordPage_ = nullptr;
+  QLabel* imageLabel_ = nullptr;
+  QLabel* statusLine_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QPointer<BypassDialog> bypass_;
+  QTimer portCheck_;
+  int currentPage_ = -1;
+  ConnectionImage image_ = ConnectionImage::Disconnected;
+  bool shutDown_ = false;
+  std::vector<TrackFileProblem> pendingProblems_;  // to be told together, once the work is done
+  std::set<std::string> toldProblems_;             // told already, for the present data folder
+};
+
+}  // namespace tavrin::gui
