@@ -64,6 +64,7 @@ class DevicePage : public QWidget {
   void ApplyEnablingRule(bool connected);
   bool Busy();
   bool ReadTestPasses() const;
+  bool ReadMayStart(bool newTracksOnly);
   bool TracksCanBeStored();
   void ReportReadCutShort();
   void ShowPointCounts();

@@ -150,23 +150,25 @@ void DevicePage::OnSetOptions() {
   Status("Save Setting(Env) to Memory.");
 }
 
-void DevicePage::OnReadNewTracks() {
-  if (Busy()) return;
-  if (owner_.Session().DeviceInfo().newPoints == 0 || !ReadTestPasses()) {
+// What every read checks before it asks the logger: no read running, figures that describe a
+// memory that can be read (with new points, for new tracks), a data folder that takes tracks.
+bool DevicePage::ReadMayStart(bool newTracksOnly) {
+  if (Busy()) return false;
+  const bool noNewPoints = newTracksOnly && owner_.Session().DeviceInfo().newPoints == 0;
+  if (noNewPoints || !ReadTestPasses()) {
     owner_.ShowMessage(kNothingToRead, MsgIcon::Information, MsgButtons::Ok);
-    return;
+    return false;
   }
-  if (!TracksCanBeStored()) return;
+  return TracksCanBeStored();
+}
+
+void DevicePage::OnReadNewTracks() {
+  if (!ReadMayStart(true)) return;
   owner_.Session().SendCommand(nmea_->isChecked() ? kCmdReadNewNmea : kCmdReadNewBinary);
 }
 
 void DevicePage::OnGetAllTracks() {
-  if (Busy()) return;
-  if (!ReadTestPasses()) {
-    owner_.ShowMessage(kNothingToRead, MsgIcon::Information, MsgButtons::Ok);
-    return;
-  }
-  if (!TracksCanBeStored()) return;
+  if (!ReadMayStart(false)) return;
   if (owner_.ShowMessage("Recommend \"Get New of Memory\".\r\nExecute \"Get All of Memory\"?",
                          MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
     return;
@@ -186,12 +188,7 @@ void DevicePage::OnStopReading() {
 }
 
 void DevicePage::OnGetDateTime() {
-  if (Busy()) return;
-  if (!ReadTestPasses()) {
-    owner_.ShowMessage(kNothingToRead, MsgIcon::Information, MsgButtons::Ok);
-    return;
-  }
-  if (!TracksCanBeStored()) return;
+  if (!ReadMayStart(false)) return;
   // The session asks for the period through the window's Read period dialog.
   owner_.Session().SendCommand(nmea_->isChecked() ? kCmdReadPeriodNmea : kCmdReadPeriodBinary);
 }
