@@ -23,7 +23,7 @@ core=(
   gpsbabel libxml2-utils libjs-leaflet
 )
 gui=(
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-webengine-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev
   fonts-nanum xvfb xauth
 )
 package=(dpkg-dev desktop-file-utils appstream lintian udev)
