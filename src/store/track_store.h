@@ -171,8 +171,6 @@ class TrackStore {
   // leaves `points` and the list as they were.
   bool LoadTrackPoints(const TrackEntry& entry, PointVector& points, IPointRows* list = nullptr);
   bool LoadDayPoints(const TrackEntry& day, PointVector& points, IPointRows* list = nullptr);
-  bool DeleteDay(size_t index, const TrackEntry& day);
-  bool RemoveTrackEntry(size_t index);
 
   const std::vector<TrackEntry>& TrackEntries() const { return trackEntries_; }
   const std::vector<TrackEntry>& DayEntries() const { return dayEntries_; }
@@ -188,6 +186,8 @@ class TrackStore {
   void AddToDay(Listing& listing, IEntryRows* list, TrackEntry track);
   void CloseDay(Listing& listing, IEntryRows* list);
   std::string FreeTrackName(const TrackHeader& header) const;
+  bool DeleteDay(size_t index, const TrackEntry& day);
+  bool RemoveTrackEntry(size_t index);
   bool FlushPoints();
   Result<void> WriteHeader(const TrackHeader& header);
   uint32_t WrittenPoints() const;

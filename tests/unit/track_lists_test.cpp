@@ -215,7 +215,6 @@ TEST_F(TrackLists, DeletingADayRemovesItsFilesAndRenumbersLaterDays) {
   AddTrack({24, 5, 3, 8, 0, 0}, 2, 0);
   store.ListTracks(nullptr, true);
   ASSERT_EQ(store.DayEntries().size(), 3u);
-  const TrackEntry second = store.DayEntries()[1];
   ASSERT_TRUE(store.DeleteListedEntry(1, true));
   EXPECT_EQ(store.TrackEntries().size(), 3u);
   ASSERT_EQ(store.DayEntries().size(), 2u);
@@ -234,19 +233,19 @@ TEST_F(TrackLists, DeletingADayStopsAtAFileThatCannotBeDeleted) {
   AddTrack({24, 5, 1, 9, 0, 0}, 2, 0);
   store.ListTracks(nullptr, true);
   std::filesystem::remove(first);
-  EXPECT_FALSE(store.DeleteDay(0, store.DayEntries()[0]));
+  EXPECT_FALSE(store.DeleteListedEntry(0, true));
   EXPECT_EQ(store.DayEntries().size(), 1u);
-  EXPECT_FALSE(store.DeleteDay(5, store.DayEntries()[0]));
+  EXPECT_FALSE(store.DeleteListedEntry(5, true));
 }
 
 TEST_F(TrackLists, RemovingAnEntryMovesTheLaterOnesDown) {
   AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
   AddTrack({24, 5, 1, 9, 0, 0}, 3, 0);
   store.ListTracks(nullptr, false);
-  EXPECT_TRUE(store.RemoveTrackEntry(0));
+  EXPECT_TRUE(store.DeleteListedEntry(0, false));
   ASSERT_EQ(store.TrackEntries().size(), 1u);
   EXPECT_EQ(store.TrackEntries()[0].header.pointCount, 3u);
-  EXPECT_FALSE(store.RemoveTrackEntry(1));
+  EXPECT_FALSE(store.DeleteListedEntry(1, false));
 }
 
 TEST_F(TrackLists, ShowEntryRowInsertsAtTheGivenRow) {
