@@ -72,7 +72,7 @@ int RunCut(const GlobalOptions& global, const CutOptions& options) {
               << " (local time). tavrin points shows the times of its points.\n";
     return kExitFailure;
   }
-  if (!context.Prepare(true)) return kExitFailure;
+  if (!context.Prepare()) return kExitFailure;
   const auto created = store.CreateTrack(*entry, cut);
   const int error = !created ? created.Error().systemError : created->error;
   if (!created || !created->Kept()) {
