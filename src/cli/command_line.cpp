@@ -149,6 +149,19 @@ std::optional<DateTime> ParseLoggerTime(const std::string& text, std::string& wh
   return time;
 }
 
+std::optional<DateTime> ParseShownTime(const std::string& text, std::string& why) {
+  std::string logger = text;
+  if (logger.size() == 19 && (logger[10] == ' ' || logger[10] == '\t')) logger[10] = 'T';
+  const auto time = ParseLoggerTime(logger, why);
+  if (!time && why.find("UTC") == std::string::npos) {
+    why.replace(0, logger.size() + 2, "'" + text + "'");  // the text as it was given
+  } else if (!time) {
+    why = "'" + text +
+          "' is not a date and time written YYYY-MM-DD hh:mm:ss, such as 2024-05-01 08:00:00";
+  }
+  return time;
+}
+
 bool After(const DateTime& from, const DateTime& to) {
   return from > to;
 }

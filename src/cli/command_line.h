@@ -23,6 +23,9 @@ CLI::Validator PositiveSeconds(double most);
 std::optional<CalendarDate> ParseDate(const std::string& text, std::string& why);
 // "YYYY-MM-DDThh:mm:ss" (UTC) within the years the logger keeps (2000-2099).
 std::optional<DateTime> ParseLoggerTime(const std::string& text, std::string& why);
+// "YYYY-MM-DD hh:mm:ss" as tavrin points shows a point's date and time (a 'T' or a tab between
+// them is taken too), within the years the logger keeps; the zone is the caller's to say.
+std::optional<DateTime> ParseShownTime(const std::string& text, std::string& why);
 // True when `from` comes after `to`.
 bool After(const DateTime& from, const DateTime& to);
 

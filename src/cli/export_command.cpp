@@ -84,9 +84,9 @@ Result<std::vector<std::string>> ExportMapPages(TrackStore& store, ExportWriter&
 Result<std::string> ExportOne(TrackStore& store, ExportWriter& writer, ExportKind kind,
                               const std::string& file) {
   const auto entry = store.ReadTrackHeader(file);
-  if (!entry || !store.LoadTrackPoints(*entry, nullptr)) return Failure{file + " cannot be read."};
-  return WriteExport(writer, kind, file, ResourceFolder(ProgramFolder()).string(),
-                     store.ExportPointList());
+  PointVector points;
+  if (!entry || !store.LoadTrackPoints(*entry, points)) return Failure{file + " cannot be read."};
+  return WriteExport(writer, kind, file, ResourceFolder(ProgramFolder()).string(), points);
 }
 
 bool PrepareOutFolder(const std::string& folder) {

@@ -93,7 +93,8 @@ int RunPoints(const GlobalOptions& global, const std::string& file) {
   auto entry = context.Store().ReadTrackHeader(file);
   if (!entry) return kExitFailure;
   PrintedPointRows rows;
-  const bool loaded = context.Store().LoadTrackPoints(*entry, &rows);
+  PointVector points;
+  const bool loaded = context.Store().LoadTrackPoints(*entry, points, &rows);
   return loaded && context.FileProblems() == 0 ? kExitOk : kExitFailure;
 }
 

@@ -7,6 +7,7 @@
 #include "cli/cli_context.h"
 #include "cli/command_line.h"
 #include "cli/device_commands.h"
+#include "cli/edit_commands.h"
 #include "cli/export_command.h"
 #include "cli/list_commands.h"
 
@@ -14,7 +15,9 @@ int main(int argc, char** argv) {
   using namespace tavrin::cli;
   // Past a file-size limit a write should fail and be reported, not kill the program.
   std::signal(SIGXFSZ, SIG_IGN);
-  CLI::App app{"Tavrin Lite command line: download, list and export the tracks of a GPS logger."};
+  CLI::App app{
+      "Tavrin Lite command line: download, list, cut, delete and export the tracks of a GPS "
+      "logger."};
   app.set_version_flag("--version", std::string("tavrin ") + tavrin::kVersionAndBuild);
   GlobalOptions global;
   app.add_option("--data", global.dataFolder,
@@ -29,11 +32,13 @@ int main(int argc, char** argv) {
   AddListCommands(app, global, run);
   AddDeviceCommands(app, global, run);
   AddExportCommand(app, global, run);
+  AddEditCommands(app, global, run);
 
   app.footer(
       "Exit status: 0 when everything was done; 1 when the port, the logger or a file failed, "
       "or when list, points or export met a bad track file (every good one is still listed or "
-      "exported); 2 when the command line cannot be used as written; 3 when read finished but "
+      "exported), cut found no point in its window or delete no track on its day; 2 when the "
+      "command line cannot be used as written; 3 when read finished but "
       "items were damaged on the line (read again).");
 
   const std::vector<std::string> args(argv + 1, argv + argc);

@@ -49,6 +49,7 @@ std::vector<std::string> ExportTicked(TrackStore& store, ExportWriter& writer,
   if (status) status(ExportStatusText(command.kind));
   const std::vector<TrackEntry>& entries =
       command.byDay ? store.DayEntries() : store.TrackEntries();
+  PointVector points;  // one record's at a time
   for (size_t row = 0; row < command.ticked.size(); ++row) {
     if (!command.ticked[row]) continue;
     if (row >= entries.size()) {
@@ -60,13 +61,12 @@ std::vector<std::string> ExportTicked(TrackStore& store, ExportWriter& writer,
       break;
     }
     const TrackEntry& entry = entries[row];
-    // A failed load has told the user; the export point list then still holds the previous
-    // record, which must not be written under this record's name.
+    // A failed load has told the user; the points then still hold the previous record, which
+    // must not be written under this record's name.
     const bool loaded =
-        command.byDay ? store.LoadDayPoints(entry, nullptr) : store.LoadTrackPoints(entry, nullptr);
+        command.byDay ? store.LoadDayPoints(entry, points) : store.LoadTrackPoints(entry, points);
     if (!loaded) continue;
-    auto path = WriteExport(writer, command.kind, entry.path, command.programFolder,
-                            store.ExportPointList());
+    auto path = WriteExport(writer, command.kind, entry.path, command.programFolder, points);
     if (path) written.push_back(std::move(*path));
   }
   writer.CloseFile();

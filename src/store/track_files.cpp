@@ -216,19 +216,44 @@ bool TrackStore::CompactTrackFile(TrackEntry& entry, std::span<const size_t> als
   return true;
 }
 
-size_t TrackStore::SelectTimeWindow(const DateTime& from, const DateTime& to) {
-  exportPointList_.clear();
-  LocalTimes local(zone_);
-  for (const TrackPoint& point : pointList_) {
+PointVector PointsInTimeWindow(std::span<const TrackPoint> points, const LocalZone& zone,
+                               const DateTime& from, const DateTime& to) {
+  PointVector window;
+  LocalTimes local(zone);
+  for (const TrackPoint& point : points) {
     if (point.IsDeleted()) continue;
     const DateTime t = local.Of(point);
-    if (from <= t && t <= to) exportPointList_.push_back(point);
+    if (from <= t && t <= to) window.push_back(point);
   }
-  return exportPointList_.size();
+  return window;
+}
+
+Result<TrackSaved> TrackStore::CreateTrack(const TrackEntry& source,
+                                           std::span<const TrackPoint> points) {
+  if (points.empty()) return Failure{"No point is selected for the new track."};
+  TrackEntry entry = source;
+  entry.header.firstDateTime = ToDateTime6(points.front().GetDateTime());
+  entry.header.distance = 0;
+  entry.header.selectionMarker = kSelectionMarker;
+  BeginDownload();
+  if (auto opened = OpenNewTrackFile(entry); !opened) return opened.Error();
+  AppendPoint(points.front());
+  for (size_t i = 1; i < points.size(); ++i) entry.header.distance += AppendPoint(points[i]);
+  return CloseTrackFile(entry, static_cast<uint32_t>(points.size()), TrackEnd::Complete);
 }
 
 bool TrackStore::DeleteTrackFile(const TrackEntry& entry) {
   return ::unlink(entry.path.c_str()) == 0;
+}
+
+bool TrackStore::DeleteListedEntry(size_t index, bool byDay) {
+  if (byDay) {
+    if (index >= dayEntries_.size()) return false;
+    const TrackEntry day = dayEntries_[index];
+    return DeleteDay(index, day);
+  }
+  if (index >= trackEntries_.size()) return false;
+  return DeleteTrackFile(trackEntries_[index]) && RemoveTrackEntry(index);
 }
 
 }  // namespace tavrin

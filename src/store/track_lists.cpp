@@ -210,10 +210,6 @@ void TrackStore::Report(const TrackFileProblem& problem) const {
 
 // ---- points
 
-PointVector& TrackStore::TargetPoints(IPointRows* list) {
-  return list ? pointList_ : exportPointList_;
-}
-
 bool TrackStore::ReadTrackPoints(const TrackEntry& entry, PointVector& out) {
   OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDONLY, kCannotFindFile);
   if (file.problem) {
@@ -279,23 +275,21 @@ bool TrackStore::ReportRecords(const std::string& path, const RecordTally& tally
   return loaded > 0 || tally.NotPoints() == 0;
 }
 
-bool TrackStore::LoadTrackPoints(const TrackEntry& entry, IPointRows* list) {
+bool TrackStore::LoadTrackPoints(const TrackEntry& entry, PointVector& points, IPointRows* list) {
   OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDONLY, kCannotFindFile);
   if (file.problem) {
     Report(*file.problem);  // the lists and rows stay as they were
     return false;
   }
   if (list) list->RemoveAllRows();
-  PointVector& points = TargetPoints(list);
   points.clear();
   const bool usable = ReadPointsFrom(file.fd.Get(), file.size, entry, points);
   if (list) list->AppendPointRows(points, 1, zone_);
   return usable;
 }
 
-bool TrackStore::LoadDayPoints(const TrackEntry& day, IPointRows* list) {
+bool TrackStore::LoadDayPoints(const TrackEntry& day, PointVector& points, IPointRows* list) {
   if (list) list->RemoveAllRows();
-  PointVector& points = TargetPoints(list);
   points.clear();
   const auto end = std::min<size_t>(std::max(day.endTrack, 0), trackEntries_.size());
   for (size_t i = std::max(day.firstTrack, 0); i < end; ++i) {

@@ -1,5 +1,6 @@
 // The track store: the data folder of track files, the track being written during a download,
-// and the lists of tracks, days and points that the pages show and the exports read.
+// and the catalogue of the stored tracks and days. The points a page shows or an export writes
+// belong to their caller, which loads them through the store.
 #pragma once
 
 #include <sys/types.h>
@@ -59,6 +60,11 @@ struct CalendarDate {
 };
 
 struct RecordTally;
+
+// The points not marked deleted whose date-times in `zone` lie from `from` to `to` (both
+// included), in their order. The points stay in UTC; only the comparison is local.
+PointVector PointsInTimeWindow(std::span<const TrackPoint> points, const LocalZone& zone,
+                               const DateTime& from, const DateTime& to);
 
 // Whether track files can be kept in `folder`: makes it when missing, then makes and removes a
 // file in it. Permission bits do not stop root and a read-only mount passes access(), so only a
@@ -141,30 +147,33 @@ class TrackStore {
   // `alsoDrop` names more points to drop, by their place among the points the track shows (the
   // rows of its points list, from 0, in ascending order); nothing is written into the old file.
   bool CompactTrackFile(TrackEntry& entry, std::span<const size_t> alsoDrop = {});
-  // The points of the point list, not marked deleted, whose date-times in the store's zone lie
-  // from `from` to `to` (both included), into the export point list; returns how many.
-  size_t SelectTimeWindow(const DateTime& from, const DateTime& to);
   // Starts a new track that never replaces a stored one: it takes a free name that still sorts
   // by its first date-time (the same "_02" rule as a download's).
   Result<void> OpenNewTrackFile(TrackEntry& entry);
+  // Writes `points` (UTC, in recording order, at least one) as a new track cut from `source`:
+  // in exact UTC, marked as cut out, under a free name (OpenNewTrackFile), so that it never
+  // replaces the track it came from or any other. Fails only when the file cannot be started;
+  // what closing it did is in the result.
+  Result<TrackSaved> CreateTrack(const TrackEntry& source, std::span<const TrackPoint> points);
   bool DeleteTrackFile(const TrackEntry& entry);
+  // Deletes the track files of row `index` of the last listing (a day's row stands for all its
+  // tracks) and takes the row out of the lists. False when the row is not listed or a file could
+  // not be deleted.
+  bool DeleteListedEntry(size_t index, bool byDay);
 
   // ---- lists
   void ListTracks(IEntryRows* list, bool byDay);
   void ListTracksInPeriod(IEntryRows* list, bool byDay, CalendarDate from, CalendarDate to);
   void ShowEntryRow(IEntryRows& list, int index, const TrackEntry& entry) const;
-  // With a list: fills the point list and the list. Without: fills the export point list.
-  // Either list holds the points in UTC, as the files do; the rows show them in the store's zone.
-  bool LoadTrackPoints(const TrackEntry& entry, IPointRows* list);
-  bool LoadDayPoints(const TrackEntry& day, IPointRows* list);
-  bool DeleteDay(size_t index, const TrackEntry& day);
-  bool RemoveTrackEntry(size_t index);
+  // Puts the points of a track, or of a listed day's tracks, into `points` in their place of
+  // what it held, and shows them in `list` when one is given. The points stay in UTC, as the
+  // files hold them; the rows show them in the store's zone. A track file that cannot be opened
+  // leaves `points` and the list as they were.
+  bool LoadTrackPoints(const TrackEntry& entry, PointVector& points, IPointRows* list = nullptr);
+  bool LoadDayPoints(const TrackEntry& day, PointVector& points, IPointRows* list = nullptr);
 
   const std::vector<TrackEntry>& TrackEntries() const { return trackEntries_; }
   const std::vector<TrackEntry>& DayEntries() const { return dayEntries_; }
-  const PointVector& PointList() const { return pointList_; }
-  const PointVector& ExportPointList() const { return exportPointList_; }
-  PointVector& ExportPointList() { return exportPointList_; }
 
  private:
   struct Listing;
@@ -177,6 +186,8 @@ class TrackStore {
   void AddToDay(Listing& listing, IEntryRows* list, TrackEntry track);
   void CloseDay(Listing& listing, IEntryRows* list);
   std::string FreeTrackName(const TrackHeader& header) const;
+  bool DeleteDay(size_t index, const TrackEntry& day);
+  bool RemoveTrackEntry(size_t index);
   bool FlushPoints();
   Result<void> WriteHeader(const TrackHeader& header);
   uint32_t WrittenPoints() const;
@@ -185,7 +196,6 @@ class TrackStore {
   void ShowNotice(const std::string& text) const;
   void RecoverPart(const std::string& name);
   std::optional<uint32_t> MakeHonest(int fd) const;
-  PointVector& TargetPoints(IPointRows* list);
   bool ReadPointsFrom(int fd, off_t size, const TrackEntry& entry, PointVector& out);
   // Tells of the records of a read that were no points and of a failed read; false when the read
   // gave nothing usable.
@@ -212,8 +222,6 @@ class TrackStore {
 
   std::vector<TrackEntry> trackEntries_;
   std::vector<TrackEntry> dayEntries_;
-  PointVector pointList_;
-  PointVector exportPointList_;
 };
 
 }  // namespace tavrin

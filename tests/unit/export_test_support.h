@@ -162,8 +162,9 @@ class ExportTest : public ::testing::Test {
     const uint32_t count = static_cast<uint32_t>(points.size());
     WriteTrackFile(TrackPath(), Header(points.front(), count, count - 1, 0), points);
     const auto entry = store.ReadTrackHeader(TrackPath());
-    EXPECT_TRUE(entry && store.LoadTrackPoints(*entry, nullptr));
-    return store.ExportPointList();
+    PointVector loaded;
+    EXPECT_TRUE(entry && store.LoadTrackPoints(*entry, loaded));
+    return loaded;
   }
   PointVector LoadThroughStore(const std::vector<TrackPoint>& points, int offsetMinutes) {
     return LoadThroughStore(points, LocalZone::Fixed(offsetMinutes));

@@ -130,13 +130,14 @@ TEST_F(TrackLists, WithoutASettingsFileEachDateShowsTheComputersOffsetOnIt) {
   EXPECT_EQ(rows.rows[1][2], "2024-05-01 23:30:01");
 
   test::PointRowsRecorder points;
-  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[1], &points));
+  PointVector loaded;
+  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[1], loaded, &points));
   ASSERT_EQ(points.rows.size(), 4u);
   EXPECT_EQ(points.rows[0][1], "2024-05-01");
   EXPECT_EQ(points.rows[0][2], "04:05:00");
   EXPECT_EQ(points.rows[3][1], "2024-05-01");
   EXPECT_EQ(points.rows[3][2], "23:30:01");
-  EXPECT_EQ(store.PointList()[0].GetDateTime(), (DateTime{24, 5, 1, 8, 5, 0})) << "kept in UTC";
+  EXPECT_EQ(loaded[0].GetDateTime(), (DateTime{24, 5, 1, 8, 5, 0})) << "kept in UTC";
 
   store.ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
   EXPECT_EQ(rows.rows.size(), 2u);
@@ -179,27 +180,29 @@ TEST_F(TrackLists, LoadingADayNumbersPointsAcrossItsTracks) {
   AddTrack({24, 5, 1, 9, 0, 0}, 4, 0);
   store.ListTracks(nullptr, true);
   test::PointRowsRecorder points;
-  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[0], &points));
+  PointVector shown, exported;
+  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[0], shown, &points));
   ASSERT_EQ(points.rows.size(), 7u);
   EXPECT_EQ(points.rows[6],
             (PointRow{"7", "2024-05-01", "09:00:03", "A", "37.5000", "127.0000", "90", "40"}));
-  EXPECT_EQ(store.PointList().size(), 7u);
-  EXPECT_TRUE(store.ExportPointList().empty());
+  EXPECT_EQ(shown.size(), 7u);
+  EXPECT_TRUE(exported.empty());
 
-  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[0], nullptr));
-  EXPECT_EQ(store.ExportPointList().size(), 7u);
-  EXPECT_EQ(store.PointList().size(), 7u);  // the shown list is left alone
+  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[0], exported));
+  EXPECT_EQ(exported.size(), 7u);
+  EXPECT_EQ(shown.size(), 7u);  // the shown list is left alone
 }
 
 TEST_F(TrackLists, LoadingAMissingTrackKeepsTheShownPoints) {
   const std::string path = AddTrack({24, 5, 1, 8, 0, 0}, 3, 0);
   store.ListTracks(nullptr, false);
   test::PointRowsRecorder points;
-  ASSERT_TRUE(store.LoadTrackPoints(store.TrackEntries()[0], &points));
+  PointVector shown;
+  ASSERT_TRUE(store.LoadTrackPoints(store.TrackEntries()[0], shown, &points));
   std::filesystem::remove(path);
-  EXPECT_FALSE(store.LoadTrackPoints(store.TrackEntries()[0], &points));
+  EXPECT_FALSE(store.LoadTrackPoints(store.TrackEntries()[0], shown, &points));
   EXPECT_EQ(points.rows.size(), 3u);
-  EXPECT_EQ(store.PointList().size(), 3u);
+  EXPECT_EQ(shown.size(), 3u);
   EXPECT_EQ(messages.texts, std::vector<std::string>{"Error.. Cannot find file."});
 }
 
@@ -212,8 +215,7 @@ TEST_F(TrackLists, DeletingADayRemovesItsFilesAndRenumbersLaterDays) {
   AddTrack({24, 5, 3, 8, 0, 0}, 2, 0);
   store.ListTracks(nullptr, true);
   ASSERT_EQ(store.DayEntries().size(), 3u);
-  const TrackEntry second = store.DayEntries()[1];
-  ASSERT_TRUE(store.DeleteDay(1, second));
+  ASSERT_TRUE(store.DeleteListedEntry(1, true));
   EXPECT_EQ(store.TrackEntries().size(), 3u);
   ASSERT_EQ(store.DayEntries().size(), 2u);
   EXPECT_EQ(store.DayEntries()[1].firstTrack, 2);
@@ -221,8 +223,9 @@ TEST_F(TrackLists, DeletingADayRemovesItsFilesAndRenumbersLaterDays) {
   EXPECT_FALSE(std::filesystem::exists(store.DataFolder() + "/20240502_090000.bt0"));
   EXPECT_TRUE(std::filesystem::exists(store.DataFolder() + "/20240503_080000.bt0"));
   // What is left still loads.
-  EXPECT_TRUE(store.LoadDayPoints(store.DayEntries()[1], nullptr));
-  EXPECT_EQ(store.ExportPointList().size(), 2u);
+  PointVector left;
+  EXPECT_TRUE(store.LoadDayPoints(store.DayEntries()[1], left));
+  EXPECT_EQ(left.size(), 2u);
 }
 
 TEST_F(TrackLists, DeletingADayStopsAtAFileThatCannotBeDeleted) {
@@ -230,19 +233,19 @@ TEST_F(TrackLists, DeletingADayStopsAtAFileThatCannotBeDeleted) {
   AddTrack({24, 5, 1, 9, 0, 0}, 2, 0);
   store.ListTracks(nullptr, true);
   std::filesystem::remove(first);
-  EXPECT_FALSE(store.DeleteDay(0, store.DayEntries()[0]));
+  EXPECT_FALSE(store.DeleteListedEntry(0, true));
   EXPECT_EQ(store.DayEntries().size(), 1u);
-  EXPECT_FALSE(store.DeleteDay(5, store.DayEntries()[0]));
+  EXPECT_FALSE(store.DeleteListedEntry(5, true));
 }
 
 TEST_F(TrackLists, RemovingAnEntryMovesTheLaterOnesDown) {
   AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
   AddTrack({24, 5, 1, 9, 0, 0}, 3, 0);
   store.ListTracks(nullptr, false);
-  EXPECT_TRUE(store.RemoveTrackEntry(0));
+  EXPECT_TRUE(store.DeleteListedEntry(0, false));
   ASSERT_EQ(store.TrackEntries().size(), 1u);
   EXPECT_EQ(store.TrackEntries()[0].header.pointCount, 3u);
-  EXPECT_FALSE(store.RemoveTrackEntry(1));
+  EXPECT_FALSE(store.DeleteListedEntry(1, false));
 }
 
 TEST_F(TrackLists, ShowEntryRowInsertsAtTheGivenRow) {

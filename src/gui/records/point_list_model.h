@@ -1,4 +1,4 @@
-// The points list: rows over one of the store's point vectors, formatted only when a view asks
+// The points list: rows over a vector of points the page holds, formatted only when a view asks
 // for them. Loading a million points adds a million rows to a count, not a million items.
 #pragma once
 

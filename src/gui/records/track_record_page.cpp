@@ -32,7 +32,7 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
     : QWidget(parent), owner_(owner) {
   setObjectName("trackRecordPage");
   records_.SetCheckable(true);
-  points_.SetSource(&owner_.Store().PointList());
+  points_.SetSource(&loaded_.points);
 
   auto* left = new QVBoxLayout;
   left->addWidget(MakeListModeGroup());
@@ -121,8 +121,7 @@ void TrackRecordPage::OnGoogleMaps() {
   }
   views_->setCurrentWidget(map_);
   // Nothing loaded yet: the map shows no track.
-  if (!mapPagesWritten_)
-    WriteMapPages(selectedRow_ == -1 ? PointVector{} : owner_.Store().PointList());
+  if (!mapPagesWritten_) WriteMapPages(selectedRow_ == -1 ? PointVector{} : loaded_.points);
   if (!mapPageLoaded_) {
     mapPageLoaded_ = true;
     const bool withKey = !owner_.AppSettings().googleMapLicense.empty();
@@ -138,8 +137,7 @@ void TrackRecordPage::OnGoogleMaps() {
 
 void TrackRecordPage::OnSpeedGraph() {
   graph_->RemoveFirstSeries();
-  const PointVector& points =
-      windowActive_ ? owner_.Store().ExportPointList() : owner_.Store().PointList();
+  const PointVector& points = loaded_.Shown();
   std::vector<PlotValue> speeds(points.size());
   for (size_t i = 0; i < points.size(); ++i) {
     speeds[i] = {static_cast<float>(i), static_cast<float>(points[i].speed)};

@@ -20,6 +20,7 @@
 class QWebEngineView;
 #include "gui/device/track_list_model.h"
 #include "gui/plot/line_plot.h"
+#include "gui/records/loaded_track.h"
 #include "gui/records/point_list_model.h"
 #include "gui/window/page_owner.h"
 
@@ -96,8 +97,7 @@ class TrackRecordPage : public QWidget {
   TrackListModel records_;
   PointListModel points_;
   int selectedRow_ = -1;
-  TrackEntry loaded_;
-  bool windowActive_ = false;
+  LoadedTrack loaded_;
 
   QRadioButton* byDays_ = nullptr;
   QRadioButton* byTracks_ = nullptr;

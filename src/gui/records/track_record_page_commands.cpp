@@ -45,16 +45,12 @@ void TrackRecordPage::OnDeleteTicked() {
   // From the last row up, so that removing a row moves none still to be done.
   for (int row = records_.RowCount() - 1; row >= 0; --row) {
     if (!records_.IsTicked(row)) continue;
-    bool deleted = false;
+    // A day's tracks are read once first, so that a missing one is told of as when it is shown.
     if (ByDays()) {
-      const TrackEntry day = store.DayEntries().at(static_cast<size_t>(row));
-      store.LoadDayPoints(day, nullptr);
-      deleted = store.DeleteDay(static_cast<size_t>(row), day);
-    } else {
-      deleted = store.DeleteTrackFile(store.TrackEntries().at(static_cast<size_t>(row))) &&
-                store.RemoveTrackEntry(static_cast<size_t>(row));
+      PointVector unused;
+      store.LoadDayPoints(store.DayEntries().at(static_cast<size_t>(row)), unused);
     }
-    if (deleted) {
+    if (store.DeleteListedEntry(static_cast<size_t>(row), ByDays())) {
       records_.RemoveRow(row);
     } else {
       owner_.ShowMessage(kCannotDelete, MsgIcon::Error, MsgButtons::Ok);

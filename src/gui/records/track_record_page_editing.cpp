@@ -24,8 +24,8 @@ std::vector<size_t> TrackRecordPage::SelectedPointRows() const {
 
 void TrackRecordPage::OnConformTrack() {
   if (selectedRow_ == -1) return;
-  const DateTime first = FromDateTime6(loaded_.header.firstDateTime);
-  const DateTime last = FromDateTime6(loaded_.header.lastDateTime);
+  const DateTime first = FromDateTime6(loaded_.entry.header.firstDateTime);
+  const DateTime last = FromDateTime6(loaded_.entry.header.lastDateTime);
   const DateTime from = At(windowStart_->date(), startHour_->currentIndex(),
                            startMinute_->currentIndex(), first.second);
   const DateTime to =
@@ -33,17 +33,17 @@ void TrackRecordPage::OnConformTrack() {
   const bool accepted = from <= to && first <= from && from <= last && first <= to && to <= last;
   if (!accepted) {
     // A window outside the record puts the whole record back, without a word.
-    SetWindowControls(loaded_);
+    SetWindowControls(loaded_.entry);
     records_.SetTicked(selectedRow_, true);
     return;
   }
-  TrackStore& store = owner_.Store();
-  points_.SetSource(&store.ExportPointList());
-  store.SelectTimeWindow(from, to);
-  points_.AppendPointRows(store.ExportPointList(), 1, store.Zone());
+  const LocalZone& zone = owner_.Store().Zone();
+  points_.SetSource(&loaded_.window);
+  loaded_.window = PointsInTimeWindow(loaded_.points, zone, from, to);
+  points_.AppendPointRows(loaded_.window, 1, zone);
   Status("Load data by set time.");
-  windowActive_ = true;
-  WriteMapPages(store.ExportPointList());
+  loaded_.windowActive = true;
+  WriteMapPages(loaded_.window);
 }
 
 // The new track is written in UTC like every track file, as the point list holds it (so that a
@@ -53,26 +53,18 @@ void TrackRecordPage::OnCreateTrack() {
   if (selectedRow_ == -1) return;
   const std::vector<size_t> rows = SelectedPointRows();
   TrackStore& store = owner_.Store();
-  const PointVector& points = store.PointList();
+  const PointVector& points = loaded_.points;
   if (rows.empty() || rows.back() >= points.size()) return;
   std::vector<TrackPoint> selected;
   for (const size_t row : rows) selected.push_back(points[row]);
-  TrackEntry entry = loaded_;
-  entry.header.firstDateTime = ToDateTime6(selected.front().GetDateTime());
-  entry.header.distance = 0;
-  entry.header.selectionMarker = kSelectionMarker;
-  store.BeginDownload();
-  if (auto opened = store.OpenNewTrackFile(entry); !opened) {
-    owner_.ShowMessage(opened.Error().reason.empty()
-                           ? "Cannot create the track file: " + opened.Error().SystemText() + "."
-                           : opened.Error().reason,
+  const auto created = store.CreateTrack(loaded_.entry, selected);
+  if (!created) {
+    owner_.ShowMessage(created.Error().reason.empty()
+                           ? "Cannot create the track file: " + created.Error().SystemText() + "."
+                           : created.Error().reason,
                        MsgIcon::Error, MsgButtons::Ok);
     return;
   }
-  store.AppendPoint(selected.front());
-  for (size_t i = 1; i < selected.size(); ++i)
-    entry.header.distance += store.AppendPoint(selected[i]);
-  store.CloseTrackFile(entry, static_cast<uint32_t>(selected.size()), TrackEnd::Complete);
   store.ListTracks(&records_, false);
 }
 
@@ -87,12 +79,12 @@ void TrackRecordPage::OnDeletePoints() {
     return;
   }
   TrackStore& store = owner_.Store();
-  if (!store.CompactTrackFile(loaded_, rows)) return;
-  records_.ReplaceRow(selectedRow_, loaded_);
-  points_.SetSource(&store.PointList());
-  store.LoadTrackPoints(loaded_, &points_);
+  if (!store.CompactTrackFile(loaded_.entry, rows)) return;
+  records_.ReplaceRow(selectedRow_, loaded_.entry);
+  points_.SetSource(&loaded_.points);
+  store.LoadTrackPoints(loaded_.entry, loaded_.points, &points_);
   pointView_->clearSelection();
-  windowActive_ = false;
+  loaded_.windowActive = false;
 }
 
 }  // namespace tavrin::gui

@@ -77,7 +77,7 @@ void TrackRecordPage::RefreshRecordList() {
     }
     PeriodFilter();
   }
-  windowActive_ = false;
+  loaded_.windowActive = false;
 }
 
 void TrackRecordPage::OnCalendarDay() {
@@ -114,20 +114,20 @@ void TrackRecordPage::LoadRecord(int row) {
   if (row < 0 || static_cast<size_t>(row) >= entries.size()) return;
   selectedRow_ = row;
   Status("Loading track data.");
-  loaded_ = entries[static_cast<size_t>(row)];
-  points_.SetSource(&store.PointList());
+  loaded_.entry = entries[static_cast<size_t>(row)];
+  points_.SetSource(&loaded_.points);
   if (ByDays()) {
-    store.LoadDayPoints(loaded_, &points_);
+    store.LoadDayPoints(loaded_.entry, loaded_.points, &points_);
   } else {
-    store.LoadTrackPoints(loaded_, &points_);
+    store.LoadTrackPoints(loaded_.entry, loaded_.points, &points_);
   }
   fileName_->setText(
-      QString::fromStdString(std::filesystem::path(loaded_.path).filename().string()));
-  SetWindowControls(loaded_);
+      QString::fromStdString(std::filesystem::path(loaded_.entry.path).filename().string()));
+  SetWindowControls(loaded_.entry);
   records_.SetTicked(row, true);  // the exports take the loaded record
   Status("Load track data.");
-  windowActive_ = false;
-  WriteMapPages(store.PointList());
+  loaded_.windowActive = false;
+  WriteMapPages(loaded_.points);
 }
 
 void TrackRecordPage::SetWindowControls(const TrackEntry& record) {
