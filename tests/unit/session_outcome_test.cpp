@@ -99,6 +99,30 @@ TEST_F(Outcomes, OptionsAndNotesGoOutFromWhatTheCallCarries) {
                              {Operation::Options, Outcome::Failed}}));
 }
 
+// The device settings send the note groups a moment after the options: the session waits on its
+// own timer, so that the window's thread never sleeps, and a closed line takes the wait with it.
+TEST_F(Outcomes, ANoteGroupsSentenceQueuedAfterTheOptionsGoesOutOnceThePauseIsOver) {
+  CommandInputs options;
+  options.saveOptions = SaveOptions{30, 5, 250};
+  CommandInputs notes;
+  notes.noteGroups = NoteGroups{"HOME", "", "", ""};
+  session.SendCommand(Command::SetOptions, options);
+  session.SendCommandAfter(10, Command::SetNotes, notes);
+  EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,9,30,5,250,0,0")) << "the notes wait";
+  EXPECT_EQ(session.DeviceInfo().noteGroups[0], "");
+  host.loop.RunFor(std::chrono::milliseconds(50));
+  EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF209,HOME,,,"));
+  EXPECT_EQ(session.DeviceInfo().noteGroups[0], "HOME");
+
+  notes.noteGroups = NoteGroups{"AWAY", "", "", ""};
+  session.SendCommandAfter(10, Command::SetNotes, notes);
+  ASSERT_TRUE(session.ConnectDevice(false));
+  host.loop.RunFor(std::chrono::milliseconds(50));
+  EXPECT_EQ(link->TakeSent(), "") << "nothing goes out after the disconnect";
+  EXPECT_EQ(Ends(),
+            (EndList{{Operation::Options, Outcome::Done}, {Operation::Notes, Outcome::Done}}));
+}
+
 TEST_F(Outcomes, EraseIsRefusedDoneOrFailed) {
   host.okCancelAnswer = MsgAnswer::Cancel;
   session.SendCommand(Command::Erase);
