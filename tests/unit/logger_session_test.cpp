@@ -85,6 +85,14 @@ class Session : public ::testing::Test {
   LoggerSession session;
 };
 
+// A bare number is no command: the logger's command numbers are reached only by name.
+template <typename Number>
+constexpr bool kSentBy = requires(LoggerSession& session, Number number) {
+  session.SendCommand(number);
+};
+static_assert(!kSentBy<int>);
+static_assert(kSentBy<Command>);
+
 TEST_F(Session, CommandsGoOutWithTheirChecksumsAndStatusTexts) {
   session.SendCommand(Command::ReadNewBinary);
   EXPECT_EQ(link->TakeSent(), "$PSRF200,5,0,0,0,0,0*20\r\n");
