@@ -37,12 +37,13 @@ struct Result {
   bool ok = false;
 };
 
-Result Run(const fs::path& folder, const std::string& memoryFile, int command, int baud) {
+Result Run(const fs::path& folder, const std::string& memoryFile, Command command, int baud) {
   std::vector<std::string> args = {"--pty", "--memory", memoryFile};
   if (baud) args.insert(args.end(), {"--baud", std::to_string(baud)});
   test::EmulatorProcess process(EMULATOR, args, (folder / "run").string());
   const std::string pty = process.FirstLine();
-  const fs::path data = folder / ("data-" + std::to_string(command) + "-" + std::to_string(baud));
+  const fs::path data =
+      folder / ("data-" + std::to_string(static_cast<int>(command)) + "-" + std::to_string(baud));
   test::SessionTestHost host;
   TrackStore store;
   if (!store.PrepareDataFolder(data)) std::abort();
@@ -54,7 +55,7 @@ Result Run(const fs::path& folder, const std::string& memoryFile, int command, i
     std::fprintf(stderr, "cannot open %s: %s\n", pty.c_str(), session.OpenError().c_str());
     return result;
   }
-  session.SendCommand(kCmdGetInfo);
+  session.SendCommand(Command::GetInfo);
   host.RunUntil([&] { return !host.deviceNotices.empty(); }, 60000);
   const uint64_t before = session.BytesReceived();
   const double cpuBefore = CpuSeconds();
@@ -98,10 +99,10 @@ int main(int argc, char** argv) {
   const int sectors = static_cast<int>((memory.points.size() + kSectorPoints - 1) / kSectorPoints);
   std::printf("full logger: %zu points in %d sectors of %d\n", memory.points.size(), sectors,
               kSectorPoints);
-  Report("unpaced binary", Run(folder, memoryFile, kCmdReadAllBinary, 0), 0, sectors);
-  Report("unpaced NMEA", Run(folder, memoryFile, kCmdReadAllNmea, 0), 0, sectors);
+  Report("unpaced binary", Run(folder, memoryFile, Command::ReadAllBinary, 0), 0, sectors);
+  Report("unpaced NMEA", Run(folder, memoryFile, Command::ReadAllNmea, 0), 0, sectors);
   if (paced) {
-    Report("paced 230400 binary", Run(folder, memoryFile, kCmdReadAllBinary, 230400), 230400,
+    Report("paced 230400 binary", Run(folder, memoryFile, Command::ReadAllBinary, 230400), 230400,
            sectors);
   }
   fs::remove_all(folder);

@@ -57,7 +57,7 @@ void DrainAndStore(benchmark::State& state, bool nmea) {
     host.session = &session;
     session.SetPort(pty.SlavePath(), 230400);
     session.ConnectDevice(true);
-    session.SendCommand(nmea ? kCmdReadAllNmea : kCmdReadAllBinary);
+    session.SendCommand(nmea ? Command::ReadAllNmea : Command::ReadAllBinary);
     pty.Read(200);
     const int mode = nmea ? kReadAllNmea : kReadAllBinary;
     pty.Write(MakeSentence("PSRF200," + std::to_string(mode) + ",1,10524,0,1,1"));

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "../tests/support/scripted_link.h"
@@ -39,7 +40,6 @@ class QuietHost : public ISessionHost {
     return ReadPeriod{{24, 5, 1, 0, 0, 0}, {24, 5, 31, 23, 59, 59}};
   }
   void SetConnectionImage(ConnectionImage) override {}
-  IEntryRows* DeviceTrackList() override { return nullptr; }
   void Pause(int) override {}
   void PostDataArrived() override { dataPosted = true; }
   void PostConnectionLost() override { lostPosted = true; }
@@ -87,18 +87,12 @@ class DataFolder {
   std::string path_;
 };
 
-// What the session may have been asked just before the answers come; 0 is nothing.
-constexpr int kCommandsBefore[] = {
-    0,
-    kCmdGetInfo,
-    kCmdErase,
-    kCmdReadAllBinary,
-    kCmdReadAllNmea,
-    kCmdReadNewBinary,
-    kCmdReadNewNmea,
-    kCmdReadPeriodBinary,
-    kCmdReadPeriodNmea,
-    kCmdEnd,
+// What the session may have been asked just before the answers come; empty is nothing.
+constexpr std::optional<Command> kCommandsBefore[] = {
+    std::nullopt,           Command::GetInfo,          Command::Erase,
+    Command::ReadAllBinary, Command::ReadAllNmea,      Command::ReadNewBinary,
+    Command::ReadNewNmea,   Command::ReadPeriodBinary, Command::ReadPeriodNmea,
+    Command::End,
 };
 
 }  // namespace
@@ -115,8 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto owned = std::make_unique<test::ScriptedLink>();
     test::ScriptedLink& link = *owned;
     session.AttachLink(std::move(owned));
-    const int command = kCommandsBefore[data[0] % std::size(kCommandsBefore)];
-    if (command != 0) session.SendCommand(command);
+    const std::optional<Command> command = kCommandsBefore[data[0] % std::size(kCommandsBefore)];
+    if (command) session.SendCommand(*command);
     const size_t piece = (data[1] & 0x3f) + 1u;
     const std::string answers(reinterpret_cast<const char*>(data + 2), size - 2);
     for (size_t at = 0; at < answers.size(); at += piece) {

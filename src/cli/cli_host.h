@@ -29,7 +29,6 @@ class CliHost : public ISessionHost {
   // The command line passes the period with the read command.
   std::optional<ReadPeriod> AskReadPeriod() override { return std::nullopt; }
   void SetConnectionImage(ConnectionImage) override {}
-  IEntryRows* DeviceTrackList() override { return nullptr; }
   void ConnectionLost() override { lost_ = true; }
   void OperationEnded(const OperationEnd& end) override { ended_.push_back(end); }
   void PostDataArrived() override;

@@ -98,10 +98,10 @@ bool ParsePeriod(const std::vector<std::string>& texts, std::optional<ReadPeriod
   return true;
 }
 
-int ReadCommandFor(const ReadOptions& o) {
-  if (o.readNew) return o.nmea ? kCmdReadNewNmea : kCmdReadNewBinary;
-  if (o.readAll) return o.nmea ? kCmdReadAllNmea : kCmdReadAllBinary;
-  return o.nmea ? kCmdReadPeriodNmea : kCmdReadPeriodBinary;
+Command ReadCommandFor(const ReadOptions& o) {
+  if (o.readNew) return o.nmea ? Command::ReadNewNmea : Command::ReadNewBinary;
+  if (o.readAll) return o.nmea ? Command::ReadAllNmea : Command::ReadAllBinary;
+  return o.nmea ? Command::ReadPeriodNmea : Command::ReadPeriodBinary;
 }
 
 int RunRead(const GlobalOptions& global, const ReadOptions& o) {
@@ -133,7 +133,7 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
   const auto ended =
       device.WaitQuietly([&] { return device.Host().Ended(Operation::Read, before).has_value(); });
   if (ended == DeviceConnection::Ended::Interrupted) {
-    if (session.IsConnected()) session.SendCommand(kCmdEnd);
+    if (session.IsConnected()) session.SendCommand(Command::End);
     Fail("stopped by the user. " + session.SavedSummary());
   } else if (ended == DeviceConnection::Ended::Silent) {
     session.OnLoggerSilent();
@@ -199,7 +199,7 @@ int RunSetOptions(const GlobalOptions& global, const SetOptions& o) {
     if (o.distance) options.byDistance = static_cast<uint16_t>(*o.distance);
     CommandInputs inputs;
     inputs.saveOptions = options;
-    if (!device.RunOperation(Operation::Options, kCmdSetOptions, inputs,
+    if (!device.RunOperation(Operation::Options, Command::SetOptions, inputs,
                              "the save options to be written")) {
       return kExitFailure;
     }
@@ -208,7 +208,7 @@ int RunSetOptions(const GlobalOptions& global, const SetOptions& o) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     CommandInputs inputs;
     inputs.noteGroups = groups;
-    if (!device.RunOperation(Operation::Notes, kCmdSetNotes, inputs,
+    if (!device.RunOperation(Operation::Notes, Command::SetNotes, inputs,
                              "the note groups to be written")) {
       return kExitFailure;
     }
@@ -233,14 +233,15 @@ int RunErase(const GlobalOptions& global, const EraseOptions& o) {
   DeviceConnection device(global, port);
   if (!device.Connect()) return kExitFailure;
   device.Host().AnswerYes(true);
-  return device.RunOperation(Operation::Erase, kCmdErase, {}, "the erase to finish") ? kExitOk
-                                                                                     : kExitFailure;
+  return device.RunOperation(Operation::Erase, Command::Erase, {}, "the erase to finish")
+             ? kExitOk
+             : kExitFailure;
 }
 
 int RunStop(const GlobalOptions& global, const PortOptions& port) {
   DeviceConnection device(global, port);
   if (!device.Connect()) return kExitFailure;
-  return device.RunOperation(Operation::Stop, kCmdEnd, {}, "the stop command to be sent")
+  return device.RunOperation(Operation::Stop, Command::End, {}, "the stop command to be sent")
              ? kExitOk
              : kExitFailure;
 }

@@ -83,8 +83,8 @@ bool DeviceConnection::Wait(const std::function<bool()>& done, const char* what)
   return false;
 }
 
-bool DeviceConnection::RunOperation(Operation operation, int command, const CommandInputs& inputs,
-                                    const char* what) {
+bool DeviceConnection::RunOperation(Operation operation, Command command,
+                                    const CommandInputs& inputs, const char* what) {
   const size_t before = host_.EndedCount();
   session_.SendCommand(command, inputs);
   const auto ended = [&] { return host_.Ended(operation, before).has_value(); };
@@ -93,7 +93,7 @@ bool DeviceConnection::RunOperation(Operation operation, int command, const Comm
 }
 
 bool DeviceConnection::ReadInfo() {
-  return RunOperation(Operation::Info, kCmdGetInfo, {}, "the device information");
+  return RunOperation(Operation::Info, Command::GetInfo, {}, "the device information");
 }
 
 }  // namespace tavrin::cli

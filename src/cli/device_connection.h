@@ -29,7 +29,7 @@ class DeviceConnection {
   // stderr.
   bool ReadInfo();
   // Sends `command` and waits until its operation ends; true when it ended as done.
-  bool RunOperation(Operation operation, int command, const CommandInputs& inputs,
+  bool RunOperation(Operation operation, Command command, const CommandInputs& inputs,
                     const char* what);
   // Waits until `done` while the logger keeps talking; false with the reason on stderr.
   bool Wait(const std::function<bool()>& done, const char* what);

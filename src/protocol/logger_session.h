@@ -22,23 +22,23 @@
 
 namespace tavrin {
 
-// Command numbers of SendCommand.
-enum Command : int {
-  kCmdNack = 0,
-  kCmdAck = 1,
-  kCmdGetInfo = 2,
-  kCmdSetOptions = 3,
-  kCmdSetNotes = 4,
-  kCmdErase = 5,
-  kCmdEnd = 6,
-  kCmdBypassStart = 7,
-  kCmdBypassEnd = 8,
-  kCmdReadAllNmea = 10,
-  kCmdReadPeriodNmea = 11,
-  kCmdReadAllBinary = 12,
-  kCmdReadPeriodBinary = 13,
-  kCmdReadNewNmea = 14,
-  kCmdReadNewBinary = 15,
+// What SendCommand can ask of the logger. Each command keeps the number it has always had.
+enum class Command : int {
+  Nack = 0,
+  Ack = 1,
+  GetInfo = 2,
+  SetOptions = 3,
+  SetNotes = 4,
+  Erase = 5,
+  End = 6,
+  BypassStart = 7,
+  BypassEnd = 8,
+  ReadAllNmea = 10,
+  ReadPeriodNmea = 11,
+  ReadAllBinary = 12,
+  ReadPeriodBinary = 13,
+  ReadNewNmea = 14,
+  ReadNewBinary = 15,
 };
 
 constexpr int kAckDelayMs = 100;
@@ -47,9 +47,9 @@ constexpr int kActivityFlashMs = 80;
 // What a command carries. What is left empty comes from the device fields (options, note
 // groups) or from the host's question (the period), as the device page's buttons do it.
 struct CommandInputs {
-  std::optional<SaveOptions> saveOptions;  // kCmdSetOptions
-  std::optional<NoteGroups> noteGroups;    // kCmdSetNotes
-  std::optional<ReadPeriod> period;        // kCmdReadPeriodNmea, kCmdReadPeriodBinary
+  std::optional<SaveOptions> saveOptions{};  // Command::SetOptions
+  std::optional<NoteGroups> noteGroups{};    // Command::SetNotes
+  std::optional<ReadPeriod> period{};        // Command::ReadPeriodNmea, Command::ReadPeriodBinary
 };
 
 // Opens the link for a port name and baud rate; ConnectDevice uses it. The serial port's opener
@@ -96,8 +96,12 @@ class LoggerSession {
   // ---- commands
   // True when the command went out; false when the user declined it, its inputs were refused or
   // it could not be written (its operation then ends with that outcome).
-  bool SendCommand(int number) { return SendCommand(number, CommandInputs{}); }
-  bool SendCommand(int number, const CommandInputs& inputs);
+  bool SendCommand(Command command) { return SendCommand(command, CommandInputs{}); }
+  bool SendCommand(Command command, const CommandInputs& inputs);
+  // Sends `command` once `milliseconds` have passed (SessionTimer::Queued), for a logger that
+  // takes two sentences apart more surely with a pause between them. One command waits at a
+  // time; closing, losing or replacing the link drops it unsent.
+  void SendCommandAfter(int milliseconds, Command command, CommandInputs inputs);
   // Fills in the checksum of a sentence ending in "*hh\r\n" and writes it, retrying twice.
   // False when it could not be written.
   bool SendSentence(std::string sentence);
@@ -114,7 +118,6 @@ class LoggerSession {
   void SetSilenceLimit(int milliseconds) { silenceMs_ = milliseconds; }
 
   // ---- state
-  DeviceState& DeviceInfo() { return deviceState_; }
   const DeviceState& DeviceInfo() const { return deviceState_; }
   bool InfoComplete() const { return infoComplete_; }
   uint8_t ReadModeValue() const { return readMode_; }
@@ -179,11 +182,13 @@ class LoggerSession {
   void OnErase(int code, long long a);
 
   // Commands.
-  bool SendCommand(int number, CommandInputs inputs, bool fromUser);
-  bool PrepareCommand(int number, CommandInputs& inputs);
+  bool SendCommand(Command command, CommandInputs inputs, bool fromUser);
+  bool PrepareCommand(Command command, CommandInputs& inputs);
   bool NoteGroupsAccepted(const NoteGroups& groups);
-  std::string BuildCommand(int number, const CommandInputs& inputs);
+  std::string BuildCommand(Command command, const CommandInputs& inputs);
   void AfterSending(Operation operation, bool written);
+  void SendQueuedCommand();
+  void DropQueuedCommand();
   // Ends the download of a read that stops early; the open track keeps what arrived.
   void EndDownloadCutShort();
   // Ends a running transfer, keeping what arrived, without telling the host; false when none ran.
@@ -234,6 +239,12 @@ class LoggerSession {
   bool trackOpenDeferred_ = false;    // the start was impossible: the first point names the track
   bool currentTrackDamaged_ = false;  // an item of the open track was dropped for its checksum
   int silenceMs_ = 0;                 // 0: the host watches for a silent logger
+
+  struct QueuedCommand {
+    Command command;
+    CommandInputs inputs;
+  };
+  std::optional<QueuedCommand> queued_;  // waits for SessionTimer::Queued
 };
 
 }  // namespace tavrin

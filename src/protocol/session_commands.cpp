@@ -69,8 +69,9 @@ bool LoggerSession::ConnectDevice(bool open) {
   if (!open) {
     // Disconnecting in the middle of a read stops it first, as the stop command does, so the
     // logger is not left sending and the open track keeps what arrived.
-    if (transferActive_ && IsConnected()) SendCommand(kCmdEnd, {}, false);
+    if (transferActive_ && IsConnected()) SendCommand(Command::End, {}, false);
     EndPendingOperations(Outcome::Stopped);
+    DropQueuedCommand();
     if (!link_ || !link_->Close()) return false;
     deviceState_ = DeviceState{};
     host_.SetConnectionImage(ConnectionImage::Disconnected);
@@ -99,6 +100,7 @@ void LoggerSession::AttachLink(std::unique_ptr<ILoggerLink> link) {
     EndOperation(Operation::Read, Outcome::Stopped);
   }
   EndPendingOperations(Outcome::Stopped);
+  DropQueuedCommand();
   ResetProtocolState();
   link_ = std::move(link);
   link_->SetTrace(trace_);
@@ -112,7 +114,7 @@ namespace {
 // empty where the sentence is made from what the command carries), the read mode it sets and
 // the user's operation it is.
 struct CommandEntry {
-  int number;
+  Command command;
   const char* status;  // "" shows nothing
   const char* sentence;
   uint8_t readMode;                    // 0: the read mode stays
@@ -120,35 +122,35 @@ struct CommandEntry {
 };
 
 constexpr CommandEntry kCommands[] = {
-    {kCmdNack, "", "$PSRF200,%d,3,0,0,0,0*hh\r\n", 0, std::nullopt},
-    {kCmdAck, "", "$PSRF200,%d,2,0,0,0,0*hh\r\n", 0, std::nullopt},
-    {kCmdGetInfo, ">>> Get GPBT Message(Options).\r\n", "$PSRF202,1,0,0,0,0,0*hh\r\n", 0,
+    {Command::Nack, "", "$PSRF200,%d,3,0,0,0,0*hh\r\n", 0, std::nullopt},
+    {Command::Ack, "", "$PSRF200,%d,2,0,0,0,0*hh\r\n", 0, std::nullopt},
+    {Command::GetInfo, ">>> Get GPBT Message(Options).\r\n", "$PSRF202,1,0,0,0,0,0*hh\r\n", 0,
      Operation::Info},
-    {kCmdSetOptions, ">>> Set GPBT Message(Options).\r\n", "", 0, Operation::Options},
-    {kCmdSetNotes, ">>> Set GPBT Message(Information).\r\n", "", 0, Operation::Notes},
-    {kCmdErase, ">>> All Erase Flash memory.\r\n", "$PSRF200,4,0,0,0,0,0*hh\r\n", 0,
+    {Command::SetOptions, ">>> Set GPBT Message(Options).\r\n", "", 0, Operation::Options},
+    {Command::SetNotes, ">>> Set GPBT Message(Information).\r\n", "", 0, Operation::Notes},
+    {Command::Erase, ">>> All Erase Flash memory.\r\n", "$PSRF200,4,0,0,0,0,0*hh\r\n", 0,
      Operation::Erase},
-    {kCmdEnd, ">>> Set End Command.\r\n", "$PSRF203,0*hh\r\n", 0, Operation::Stop},
-    {kCmdBypassStart, ">>> Bypass Mode Start.\r\n", "$PSRF201,1,Bypass Test*hh\r\n", 0,
+    {Command::End, ">>> Set End Command.\r\n", "$PSRF203,0*hh\r\n", 0, Operation::Stop},
+    {Command::BypassStart, ">>> Bypass Mode Start.\r\n", "$PSRF201,1,Bypass Test*hh\r\n", 0,
      std::nullopt},
-    {kCmdBypassEnd, ">>> Bypass Mode Finished.\r\n", "$PSRF201,0*hh\r\n", 0, std::nullopt},
-    {kCmdReadAllNmea, ">>> Get All Tracking data by NMEA.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
+    {Command::BypassEnd, ">>> Bypass Mode Finished.\r\n", "$PSRF201,0*hh\r\n", 0, std::nullopt},
+    {Command::ReadAllNmea, ">>> Get All Tracking data by NMEA.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
      kReadAllNmea, Operation::Read},
-    {kCmdReadAllBinary, ">>> Get All Tracking data by Binary.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
-     kReadAllBinary, Operation::Read},
-    {kCmdReadNewNmea, ">>> Get new Tracking data by NMEA.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
+    {Command::ReadAllBinary, ">>> Get All Tracking data by Binary.\r\n",
+     "$PSRF200,%d,0,0,0,0,0*hh\r\n", kReadAllBinary, Operation::Read},
+    {Command::ReadNewNmea, ">>> Get new Tracking data by NMEA.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
      kReadNewNmea, Operation::Read},
-    {kCmdReadNewBinary, ">>> Get new Tracking data by Binary.\r\n", "$PSRF200,%d,0,0,0,0,0*hh\r\n",
-     kReadNewBinary, Operation::Read},
-    {kCmdReadPeriodNmea, ">>> Get Selected Tracking data by NMEA.\r\n", "", kReadPeriodNmea,
+    {Command::ReadNewBinary, ">>> Get new Tracking data by Binary.\r\n",
+     "$PSRF200,%d,0,0,0,0,0*hh\r\n", kReadNewBinary, Operation::Read},
+    {Command::ReadPeriodNmea, ">>> Get Selected Tracking data by NMEA.\r\n", "", kReadPeriodNmea,
      Operation::Read},
-    {kCmdReadPeriodBinary, ">>> Get Selected Tracking data by Binary.\r\n", "", kReadPeriodBinary,
-     Operation::Read},
+    {Command::ReadPeriodBinary, ">>> Get Selected Tracking data by Binary.\r\n", "",
+     kReadPeriodBinary, Operation::Read},
 };
 
-const CommandEntry* FindCommand(int number) {
-  for (const CommandEntry& command : kCommands) {
-    if (command.number == number) return &command;
+const CommandEntry* FindCommand(Command command) {
+  for (const CommandEntry& entry : kCommands) {
+    if (entry.command == command) return &entry;
   }
   return nullptr;
 }
@@ -168,29 +170,29 @@ bool LoggerSession::NoteGroupsAccepted(const NoteGroups& groups) {
 
 // The checks, questions and state changes that come before a command goes out; false when it
 // must not go out. Inputs the call did not carry are filled in here.
-bool LoggerSession::PrepareCommand(int number, CommandInputs& inputs) {
-  switch (number) {
-    case kCmdSetOptions:
+bool LoggerSession::PrepareCommand(Command command, CommandInputs& inputs) {
+  switch (command) {
+    case Command::SetOptions:
       if (!inputs.saveOptions) {
         inputs.saveOptions = SaveOptions{deviceState_.saveBySpeed, deviceState_.saveByTime,
                                          deviceState_.saveByDistance};
       }
       break;
-    case kCmdSetNotes:
+    case Command::SetNotes:
       if (!inputs.noteGroups) inputs.noteGroups = deviceState_.noteGroups;
       if (!NoteGroupsAccepted(*inputs.noteGroups)) return false;
       break;
-    case kCmdErase:
+    case Command::Erase:
       if (host_.ShowMessage("Do you remove all Flash memory?", MsgIcon::Warning,
                             MsgButtons::OkCancel) != MsgAnswer::Ok) {
         return false;
       }
       break;
-    case kCmdEnd:
+    case Command::End:
       if (FinishTransferEarly()) EndOperation(Operation::Read, Outcome::Stopped);
       break;
-    case kCmdReadPeriodNmea:
-    case kCmdReadPeriodBinary:
+    case Command::ReadPeriodNmea:
+    case Command::ReadPeriodBinary:
       if (!inputs.period) inputs.period = host_.AskReadPeriod();
       if (!inputs.period) return false;
       break;
@@ -198,49 +200,49 @@ bool LoggerSession::PrepareCommand(int number, CommandInputs& inputs) {
       break;
   }
   // The next $GPBT answer is taken over in full after these.
-  if (number == kCmdGetInfo || number == kCmdSetNotes || number == kCmdErase) {
+  if (command == Command::GetInfo || command == Command::SetNotes || command == Command::Erase) {
     infoComplete_ = false;
   }
   return true;
 }
 
-std::string LoggerSession::BuildCommand(int number, const CommandInputs& inputs) {
-  switch (number) {
-    case kCmdSetOptions: {
+std::string LoggerSession::BuildCommand(Command command, const CommandInputs& inputs) {
+  switch (command) {
+    case Command::SetOptions: {
       const SaveOptions& o = *inputs.saveOptions;
       return Format("$PSRF200,9,%u,%u,%u,0,0*hh\r\n", o.bySpeed, o.byTime, o.byDistance);
     }
-    case kCmdSetNotes: {
+    case Command::SetNotes: {
       const NoteGroups& g = *inputs.noteGroups;
       return "$PSRF209," + g[0] + "," + g[1] + "," + g[2] + "," + g[3] + "*hh\r\n";
     }
-    case kCmdReadPeriodNmea:
-    case kCmdReadPeriodBinary:
+    case Command::ReadPeriodNmea:
+    case Command::ReadPeriodBinary:
       return Format("$PSRF200,%d,0,", readMode_) + PeriodFields(*inputs.period) + "*hh\r\n";
     default:
-      return Format(FindCommand(number)->sentence, readMode_);
+      return Format(FindCommand(command)->sentence, readMode_);
   }
 }
 
-bool LoggerSession::SendCommand(int number, const CommandInputs& inputs) {
-  return SendCommand(number, inputs, true);
+bool LoggerSession::SendCommand(Command command, const CommandInputs& inputs) {
+  return SendCommand(command, inputs, true);
 }
 
 // `fromUser` is false for the commands the session sends on its own account (acknowledgements,
 // the stop that ends a silent read): they end no operation of the user's.
-bool LoggerSession::SendCommand(int number, CommandInputs inputs, bool fromUser) {
-  const CommandEntry* command = FindCommand(number);
-  if (command == nullptr) return false;  // not a command: nothing is sent
-  if (!PrepareCommand(number, inputs)) {
-    if (fromUser && command->operation) EndOperation(*command->operation, Outcome::Refused);
+bool LoggerSession::SendCommand(Command command, CommandInputs inputs, bool fromUser) {
+  const CommandEntry* entry = FindCommand(command);
+  if (entry == nullptr) return false;  // not a command: nothing is sent
+  if (!PrepareCommand(command, inputs)) {
+    if (fromUser && entry->operation) EndOperation(*entry->operation, Outcome::Refused);
     return false;
   }
-  if (command->readMode != 0) {
-    readMode_ = command->readMode;
+  if (entry->readMode != 0) {
+    readMode_ = entry->readMode;
     BeginTransfer();
   }
-  std::string sentence = BuildCommand(number, inputs);
-  if (*command->status != '\0') Status(command->status);
+  std::string sentence = BuildCommand(command, inputs);
+  if (*entry->status != '\0') Status(entry->status);
   const bool written = SendSentence(std::move(sentence));
   // What was sent is what the logger now holds.
   if (written && inputs.saveOptions) {
@@ -249,8 +251,25 @@ bool LoggerSession::SendCommand(int number, CommandInputs inputs, bool fromUser)
     deviceState_.saveByDistance = inputs.saveOptions->byDistance;
   }
   if (written && inputs.noteGroups) deviceState_.noteGroups = *inputs.noteGroups;
-  if (fromUser && command->operation) AfterSending(*command->operation, written);
+  if (fromUser && entry->operation) AfterSending(*entry->operation, written);
   return written;
+}
+
+void LoggerSession::SendCommandAfter(int milliseconds, Command command, CommandInputs inputs) {
+  queued_ = QueuedCommand{command, std::move(inputs)};
+  host_.StartTimer(SessionTimer::Queued, milliseconds);
+}
+
+void LoggerSession::SendQueuedCommand() {
+  if (!queued_) return;
+  const QueuedCommand queued = std::move(*queued_);
+  queued_.reset();
+  SendCommand(queued.command, queued.inputs);
+}
+
+void LoggerSession::DropQueuedCommand() {
+  queued_.reset();
+  host_.StopTimer(SessionTimer::Queued);
 }
 
 // Commands that the logger answers leave their operation waiting; the others end here.
@@ -297,7 +316,6 @@ void LoggerSession::BeginTransfer() {
 void LoggerSession::EndDownloadCutShort() {
   downloading_ = false;
   CloseCurrentTrack(TrackEnd::CutShort);
-  store_.ListTracks(host_.DeviceTrackList(), false);
 }
 
 bool LoggerSession::FinishTransferEarly() {

@@ -127,8 +127,7 @@ void LoggerSession::OnSuccess(bool fromFrame) {
   // The end of a read that was stopped because a track file failed: taking it would tell the
   // logger that the read succeeded after all.
   if (!transferActive_ && !fileTrouble_.empty()) return;
-  const bool closing = downloading_;
-  if (closing) {
+  if (downloading_) {
     host_.SetProgress(1000);
     downloading_ = false;
     CloseCurrentTrack(TrackEnd::Complete);
@@ -136,8 +135,7 @@ void LoggerSession::OnSuccess(bool fromFrame) {
   // The acknowledgement tells the logger that the read succeeded, and it then counts the tracks
   // as read: the last track is put in place first, and if it could not be, the read is stopped
   // instead.
-  if (fileTrouble_.empty()) SendCommand(kCmdAck);
-  if (closing) store_.ListTracks(host_.DeviceTrackList(), false);
+  if (fileTrouble_.empty()) SendCommand(Command::Ack);
   if (StopIfTrackFileFailed()) return;
   const bool wasReading = transferActive_;
   transferActive_ = false;
@@ -164,7 +162,7 @@ void LoggerSession::ReportDamage() {
 
 void LoggerSession::OnTimeOver() {
   Status("<<< Time Over : Don't Receive Message.\r\n");
-  SendCommand(kCmdAck);
+  SendCommand(Command::Ack);
   const bool wasReading = FinishTransferEarly();
   std::string text = "Error is Connection program to Device.";
   if (wasReading) {
@@ -204,8 +202,8 @@ void LoggerSession::StartNewTrackFile(const TrackPoint& first) {
   trackPointCount_ = 0;
 }
 
-// The track is listed when the read ends, with its points; a row before them would show a
-// track of no points and no end.
+// The host hears of the track when its file is put in place, with its points; a row before
+// them would show a track of no points and no end.
 void LoggerSession::OpenCurrentTrackFile() {
   trackOpenDeferred_ = false;
   const auto opened = store_.OpenTrackFile(current_);
@@ -226,6 +224,7 @@ TrackSaved LoggerSession::CloseCurrentTrack(TrackEnd end) {
   if (saved.outcome == TrackSaved::Outcome::Saved) {
     writtenTracks_.push_back(saved.path);
     pointsSaved_ += saved.points;
+    host_.TrackFileSaved(saved.entry);
   } else if (saved.outcome == TrackSaved::Outcome::StoredCopyKept) {
     storedCopiesKept_.push_back(saved);
   }
@@ -268,7 +267,7 @@ bool LoggerSession::StopIfTrackFileFailed() {
   // The stop command keeps the points written so far, and the logger never hears that the read
   // succeeded: what it did not deliver stays new on it.
   FinishTransferEarly();
-  if (IsConnected()) SendCommand(kCmdEnd, {}, false);
+  if (IsConnected()) SendCommand(Command::End, {}, false);
   std::string text = fileTrouble_ + " The read was stopped there";
   text += newTracks ? ", before the logger was told that it succeeded, so the tracks that were "
                       "not saved are still new on the logger. "

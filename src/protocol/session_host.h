@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "base/message_box.h"
+#include "store/track_header.h"
 #include "store/track_point.h"
-#include "store/track_rows.h"
 
 namespace tavrin {
 
@@ -20,6 +20,7 @@ enum class SessionTimer : int {
   Ack = 12,       // 100 ms: send the acknowledgement
   Activity = 13,  // 80 ms: end the receive flash of the connection image
   Silence = 14,   // the silence limit of a read: the logger has stopped answering
+  Queued = 15,    // the pause before a command sent with SendCommandAfter
 };
 
 // What NotifyDeviceInfo reports, with the device page's notice codes.
@@ -80,8 +81,9 @@ class ISessionHost {
   // The period of a period read; empty when the user cancelled.
   virtual std::optional<ReadPeriod> AskReadPeriod() = 0;
   virtual void SetConnectionImage(ConnectionImage image) = 0;
-  // The device page's track list; null when there is none.
-  virtual IEntryRows* DeviceTrackList() = 0;
+  // A read put a track file in place: `entry` is the track as its file now holds it. Lists
+  // of tracks are the front end's own; the session only tells.
+  virtual void TrackFileSaved(const TrackEntry& entry) { (void)entry; }
   // The connection ended without being asked to (cable pulled, device gone).
   virtual void ConnectionLost() {}
   // An operation ended, after the session has shown what it shows about it.

@@ -39,9 +39,11 @@ void LoggerSession::OnTimer(SessionTimer timer) {
   if (timer == SessionTimer::Ack) {
     // A read that has ended (stopped, or its track file failed) asks for nothing more, even when
     // a Next Sector was still on its way.
-    if (transferActive_) SendCommand(kCmdAck);
+    if (transferActive_) SendCommand(Command::Ack);
   } else if (timer == SessionTimer::Silence) {
     OnLoggerSilent();
+  } else if (timer == SessionTimer::Queued) {
+    SendQueuedCommand();
   } else if (timer == SessionTimer::Activity) {
     host_.SetConnectionImage(IsConnected() ? ConnectionImage::Connected
                                            : ConnectionImage::Disconnected);
@@ -109,6 +111,7 @@ void LoggerSession::OnConnectionLost() {
   OnDataArrived();  // whatever arrived before the line went down still counts
   const std::string device = link_->Name();
   link_->Close();
+  DropQueuedCommand();
   const bool wasReading = FinishTransferEarly();
   host_.StopTimer(SessionTimer::Ack);
   host_.SetConnectionImage(ConnectionImage::Disconnected);
@@ -133,7 +136,7 @@ void LoggerSession::OnLoggerSilent() {
   const bool anythingCame = transferPoints_ > 0 || sectorsReceived_ > 0;
   FinishTransferEarly();
   // A logger that wakes up again must not go on sending.
-  if (IsConnected()) SendCommand(kCmdEnd, {}, false);
+  if (IsConnected()) SendCommand(Command::End, {}, false);
   host_.StopTimer(SessionTimer::Ack);
   host_.SetProgress(0);
   const std::string text =

@@ -48,6 +48,7 @@ struct TrackSaved {
   bool storedEdited = false;  // StoredCopyKept: the user deleted points of the copy that stays
   int error = 0;              // errno of the first failed write or of the rename, 0 if none
   bool datesValid = true;     // false when the drive time could not be computed (set to 0)
+  TrackEntry entry{};         // Saved: the track as it now stands in its file
   bool Kept() const { return outcome == Outcome::Saved; }
 };
 

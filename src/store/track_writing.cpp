@@ -265,6 +265,10 @@ TrackSaved TrackStore::CloseTrackFile(TrackEntry entry, uint32_t count, TrackEnd
   TrackSaved result = PutInPlace(writePath_, saved, effectiveEnd);
   if (result.error == 0) result.error = writeError_;
   result.datesValid = datesValid;
+  if (result.outcome == TrackSaved::Outcome::Saved) {
+    entry.averageSpeed = AverageSpeedKmh(entry.header.distance, entry.header.elapsedSeconds);
+    result.entry = std::move(entry);
+  }
   ::close(writeFd_);  // after the rename, so the ".part" is never unlocked while it exists
   writeFd_ = -1;
   writeError_ = 0;

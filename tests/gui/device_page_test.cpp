@@ -141,6 +141,14 @@ TEST_F(DevicePage, AValueOutsideTheTableGetsItsOwnEntryAndIsKept) {
 
 TEST_F(DevicePage, ReadNewTracksFillsTheListAndWritesTheFiles) {
   ConnectAndReadOptions();
+  // The list takes the read's tracks together once the download is over, not one by one while
+  // the logger is still sending.
+  std::vector<int> rowsWhileReading;
+  QObject::connect(&gui.window->Host(), &gui::QtSessionHost::progress, [&](int position) {
+    if (position > 0 && position < 1000) {
+      rowsWhileReading.push_back(gui.window->DeviceTab()->TrackList().RowCount());
+    }
+  });
   const auto read = gui.PressAndWait("readNewTracks", Operation::Read);
   ASSERT_TRUE(read);
   EXPECT_EQ(read->outcome, Outcome::Done);
@@ -150,6 +158,10 @@ TEST_F(DevicePage, ReadNewTracksFillsTheListAndWritesTheFiles) {
     return p > 0 && p < 1000;
   })) << "the progress moved during the read";
   EXPECT_EQ(gui.window->ProgressPosition(), 0);
+  ASSERT_FALSE(rowsWhileReading.empty());
+  EXPECT_EQ(std::count(rowsWhileReading.begin(), rowsWhileReading.end(), 0),
+            static_cast<long>(rowsWhileReading.size()))
+      << "the list grew during the read";
   EXPECT_EQ(gui.window->DeviceTab()->TrackList().RowCount(), 5);
   EXPECT_EQ(TrackFiles().size(), 5u);
   EXPECT_EQ(TrackFiles().front().filename(), "20240501_080000.bt0");

@@ -62,7 +62,7 @@ TEST_F(DeviceSettings, ValuesBeyondTheStatedRangesAreRefusedWithAWord) {
   EXPECT_EQ(boxes.texts[0],
             "Save by Speed takes a whole number from 0 to 255 Km/h; 300 is too large. Nothing was "
             "stored.");
-  EXPECT_EQ(device.saveBySpeed, 12) << "not 300 cut to 8 bits";
+  EXPECT_EQ(dialog.ChosenOptions().bySpeed, 12) << "not 300 cut to 8 bits";
   Set("speed", "255");
   Set("distance", "65536");
   Press("ok");
@@ -70,8 +70,8 @@ TEST_F(DeviceSettings, ValuesBeyondTheStatedRangesAreRefusedWithAWord) {
   Set("distance", "65535");
   Press("ok");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(device.saveBySpeed, 255);
-  EXPECT_EQ(device.saveByDistance, 65535);
+  EXPECT_EQ(dialog.ChosenOptions().bySpeed, 255);
+  EXPECT_EQ(dialog.ChosenOptions().byDistance, 65535);
 }
 
 TEST_F(DeviceSettings, NoteGroupsAreCheckedLengthFirstAndKeptWhenRefused) {
@@ -83,11 +83,11 @@ TEST_F(DeviceSettings, NoteGroupsAreCheckedLengthFirstAndKeptWhenRefused) {
   Press("ok");
   EXPECT_EQ(boxes.texts[2], "사용할수 없는 글자가 존재합니다.\r\n 알파벳과 숫자만 허용됩니다.");
   EXPECT_EQ(boxes.icons[2], MsgIcon::Error);
-  EXPECT_EQ(device.noteGroups[0], "OLD1") << "refused groups store nothing";
+  EXPECT_EQ(dialog.ChosenNoteGroups()[0], "OLD1") << "refused groups store nothing";
   Set("group2", "AB12");
   Press("ok");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(device.noteGroups, (NoteGroups{"OLD1", "AB12", "", ""}));
+  EXPECT_EQ(dialog.ChosenNoteGroups(), (NoteGroups{"OLD1", "AB12", "", ""}));
 }
 
 TEST_F(DeviceSettings, DefaultThenCancelChangesNothing) {
@@ -95,8 +95,8 @@ TEST_F(DeviceSettings, DefaultThenCancelChangesNothing) {
   EXPECT_EQ(dialog.findChild<QLineEdit*>("group4")->text(), "INFO4");
   EXPECT_EQ(dialog.findChild<QLineEdit*>("distance")->text(), "100");
   Press("cancel");
-  EXPECT_EQ(device.noteGroups[0], "OLD1");
-  EXPECT_EQ(device.saveBySpeed, 12);
+  EXPECT_EQ(dialog.ChosenNoteGroups()[0], "OLD1");
+  EXPECT_EQ(dialog.ChosenOptions().bySpeed, 12);
 }
 
 TEST(ReadPeriod, OkAtOnceGivesTheWholeDayAndCalendarsSetTheDates) {

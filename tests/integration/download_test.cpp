@@ -36,12 +36,12 @@ class Download : public ::testing::Test {
     ASSERT_FALSE(pty.empty()) << process->Errors();
     session.SetPort(pty, 230400);
     ASSERT_TRUE(session.ConnectDevice(true)) << session.OpenError();
-    session.SendCommand(kCmdGetInfo);
+    session.SendCommand(Command::GetInfo);
     ASSERT_TRUE(host.RunUntil([&] { return !host.deviceNotices.empty(); }, 5000));
   }
 
   // Reads with `command` until the transfer ends (or `patienceMs` passes).
-  bool Read(int command, int patienceMs = 20000) {
+  bool Read(Command command, int patienceMs = 20000) {
     session.SendCommand(command);
     return host.RunUntil([&] { return !session.TransferActive(); }, patienceMs);
   }
@@ -79,7 +79,7 @@ class Download : public ::testing::Test {
 TEST_F(Download, BinaryReadEqualsTheLoggersMemory) {
   Start();
   EXPECT_EQ(session.DeviceInfo().usedPoints, 3000u);
-  ASSERT_TRUE(Read(kCmdReadAllBinary));
+  ASSERT_TRUE(Read(Command::ReadAllBinary));
   EXPECT_TRUE(host.SawMessage("Read done."));
   ExpectSameRecords(Stored(), Expected(kReadAllBinary));
   EXPECT_EQ(store.TrackEntries().size(), 5u);  // four start points and one long pause
@@ -90,25 +90,25 @@ TEST_F(Download, BinaryReadEqualsTheLoggersMemory) {
 
 TEST_F(Download, NmeaReadEqualsTheLoggersMemory) {
   Start();
-  ASSERT_TRUE(Read(kCmdReadAllNmea));
+  ASSERT_TRUE(Read(Command::ReadAllNmea));
   EXPECT_TRUE(host.SawMessage("Read Done."));
   ExpectSameRecords(Stored(), Expected(kReadAllNmea));
 }
 
 TEST_F(Download, ASecondReadOfNewTracksFindsNothing) {
   Start();
-  ASSERT_TRUE(Read(kCmdReadNewBinary));
+  ASSERT_TRUE(Read(Command::ReadNewBinary));
   EXPECT_EQ(Stored().size(), 3000u);
-  session.SendCommand(kCmdGetInfo);
+  session.SendCommand(Command::GetInfo);
   host.RunUntil([&] { return host.deviceNotices.size() >= 2; }, 5000);
   EXPECT_EQ(session.DeviceInfo().newPoints, 0u);
-  ASSERT_TRUE(Read(kCmdReadNewBinary));
+  ASSERT_TRUE(Read(Command::ReadNewBinary));
   EXPECT_TRUE(session.WrittenTracks().empty());
 }
 
 TEST_F(Download, AFlippedByteLosesOnlyThatPointAndIsReported) {
   Start({"--flip-item", "1000"});
-  ASSERT_TRUE(Read(kCmdReadAllBinary));
+  ASSERT_TRUE(Read(Command::ReadAllBinary));
   std::vector<TrackPoint> expected = Expected(kReadAllBinary);
   expected.erase(expected.begin() + 999);
   ExpectSameRecords(Stored(), expected);
@@ -118,7 +118,7 @@ TEST_F(Download, AFlippedByteLosesOnlyThatPointAndIsReported) {
 
 TEST_F(Download, ADroppedItemLosesNothingElse) {
   Start({"--drop-item", "10", "--control", "sentences"});
-  ASSERT_TRUE(Read(kCmdReadAllNmea));
+  ASSERT_TRUE(Read(Command::ReadAllNmea));
   std::vector<TrackPoint> expected = Expected(kReadAllNmea);
   expected.erase(expected.begin() + 9);
   ExpectSameRecords(Stored(), expected);
@@ -126,7 +126,7 @@ TEST_F(Download, ADroppedItemLosesNothingElse) {
 
 TEST_F(Download, AHangUpKeepsEveryPointReceived) {
   Start({"--hangup-after-sector", "3"});
-  Read(kCmdReadAllBinary);
+  Read(Command::ReadAllBinary);
   EXPECT_EQ(host.connectionsLost, 1);
   EXPECT_FALSE(session.IsConnected());
   ExpectSameRecords(Stored(), Expected(kReadAllBinary, 0, 3 * kPointsPerSector));
@@ -134,15 +134,15 @@ TEST_F(Download, AHangUpKeepsEveryPointReceived) {
 
 TEST_F(Download, ALoggerThatFallsSilentCanBeStopped) {
   Start({"--stop-after-sector", "2"});
-  EXPECT_FALSE(Read(kCmdReadAllBinary, 1500));  // nothing more comes
-  session.SendCommand(kCmdEnd);
+  EXPECT_FALSE(Read(Command::ReadAllBinary, 1500));  // nothing more comes
+  session.SendCommand(Command::End);
   // The first track was complete; the second, cut short, keeps the points of both sectors.
   ExpectSameRecords(Stored(), Expected(kReadAllBinary, 0, 2 * test::kPointsPerSector));
 }
 
 TEST_F(Download, AnAcknowledgementTooLateIsATimeOver) {
   Start({"--ack-timeout", "30"});
-  Read(kCmdReadAllBinary);
+  Read(Command::ReadAllBinary);
   ASSERT_FALSE(host.messages.empty());
   EXPECT_EQ(host.messages.back().text.rfind("Error is Connection program to Device.", 0), 0u);
   EXPECT_TRUE(Stored().empty());
@@ -151,7 +151,7 @@ TEST_F(Download, AnAcknowledgementTooLateIsATimeOver) {
 TEST_F(Download, APeriodReadTakesOnlyItsPoints) {
   Start();
   host.period = ReadPeriod{{24, 5, 1, 8, 10, 0}, {24, 5, 1, 8, 19, 59}};
-  ASSERT_TRUE(Read(kCmdReadPeriodBinary));
+  ASSERT_TRUE(Read(Command::ReadPeriodBinary));
   ExpectSameRecords(Stored(), Expected(kReadPeriodBinary, 600, 1200));
 }
 

@@ -39,7 +39,10 @@ class BasicSessionTestHost : public ISessionHost {
   void StopTimer(SessionTimer timer) override { loop.StopTimer(static_cast<int>(timer)); }
   std::optional<ReadPeriod> AskReadPeriod() override { return period; }
   void SetConnectionImage(ConnectionImage image) override { images.push_back(image); }
-  IEntryRows* DeviceTrackList() override { return &trackList; }
+  // A row for each track the session reports saved, as a front end's list would show it.
+  void TrackFileSaved(const TrackEntry& entry) override {
+    trackList.InsertRow(trackList.RowCount(), entry, trackList.RowCount() + 1);
+  }
   void ConnectionLost() override { ++connectionsLost; }
   void OperationEnded(const OperationEnd& end) override { ends.push_back(end); }
   void Pause(int milliseconds) override { pauses.push_back(milliseconds); }

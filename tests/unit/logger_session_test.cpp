@@ -50,7 +50,7 @@ class Session : public ::testing::Test {
 
   // A binary read with Tracking Data Information for `first`, acknowledged after 100 ms.
   void StartBinaryRead(const TrackPoint& first) {
-    session.SendCommand(kCmdReadAllBinary);
+    session.SendCommand(Command::ReadAllBinary);
     EXPECT_EQ(Sent(), MakeSentence("PSRF200,1,0,0,0,0,0"));
     const DateTime t = first.GetDateTime();
     char body[64];
@@ -85,48 +85,50 @@ class Session : public ::testing::Test {
   LoggerSession session;
 };
 
+// A bare number is no command: the logger's command numbers are reached only by name.
+template <typename Number>
+constexpr bool kSentBy = requires(LoggerSession& session, Number number) {
+  session.SendCommand(number);
+};
+static_assert(!kSentBy<int>);
+static_assert(kSentBy<Command>);
+
 TEST_F(Session, CommandsGoOutWithTheirChecksumsAndStatusTexts) {
-  session.SendCommand(kCmdReadNewBinary);
+  session.SendCommand(Command::ReadNewBinary);
   EXPECT_EQ(link->TakeSent(), "$PSRF200,5,0,0,0,0,0*20\r\n");
   EXPECT_EQ(host.statuses.back(), ">>> Get new Tracking data by Binary.\r\n");
-  session.SendCommand(kCmdAck);
+  session.SendCommand(Command::Ack);
   EXPECT_EQ(link->TakeSent(), "$PSRF200,5,2,0,0,0,0*22\r\n");
-  session.SendCommand(kCmdEnd);
+  session.SendCommand(Command::End);
   EXPECT_EQ(link->TakeSent(), "$PSRF203,0*3A\r\n");
-  session.SendCommand(kCmdGetInfo);
+  session.SendCommand(Command::GetInfo);
   EXPECT_EQ(link->TakeSent(), "$PSRF202,1,0,0,0,0,0*26\r\n");
-  session.DeviceInfo().saveBySpeed = 12;
-  session.DeviceInfo().saveByTime = 1;
-  session.DeviceInfo().saveByDistance = 100;
-  session.SendCommand(kCmdSetOptions);
+  session.SendCommand(Command::SetOptions, {.saveOptions = SaveOptions{12, 1, 100}});
   EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,9,12,1,100,0,0"));
   host.period = ReadPeriod{{15, 3, 5, 8, 0, 0}, {15, 3, 6, 18, 30, 0}};
-  session.SendCommand(kCmdReadPeriodNmea);
+  session.SendCommand(Command::ReadPeriodNmea);
   EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,8,0,050315,080000,060315,183000"));
   EXPECT_EQ(session.ReadModeValue(), kReadPeriodNmea);
-  session.SendCommand(kCmdBypassStart);
+  session.SendCommand(Command::BypassStart);
   EXPECT_EQ(link->TakeSent(), "$PSRF201,1,Bypass Test*29\r\n");
   EXPECT_EQ(host.statuses.back(), ">>> Bypass Mode Start.\r\n");
-  session.SendCommand(kCmdBypassEnd);
+  session.SendCommand(Command::BypassEnd);
   EXPECT_EQ(link->TakeSent(), "$PSRF201,0*38\r\n");
   EXPECT_EQ(host.statuses.back(), ">>> Bypass Mode Finished.\r\n");
-  session.SendCommand(kCmdNack);
+  session.SendCommand(Command::Nack);
   EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,8,3,0,0,0,0"));  // in the last read's mode
-  session.SendCommand(9);                                            // not a command
+  session.SendCommand(static_cast<Command>(9));                      // not a command
   EXPECT_EQ(link->TakeSent(), "");
 }
 
 TEST_F(Session, NoteGroupsAreCheckedBeforeAnythingIsSent) {
-  session.DeviceInfo().noteGroups = {"ABCDE", "", "x", "12345"};
-  session.SendCommand(kCmdSetNotes);
+  const auto notes = [](NoteGroups groups) { return CommandInputs{.noteGroups = groups}; };
+  session.SendCommand(Command::SetNotes, notes({"ABCDE", "", "x", "12345"}));
   EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF209,ABCDE,,x,12345"));
 
-  session.DeviceInfo().noteGroups = {"ABCDEF", "", "", ""};
-  session.SendCommand(kCmdSetNotes);
-  session.DeviceInfo().noteGroups = {"A-B", "", "", ""};
-  session.SendCommand(kCmdSetNotes);
-  session.DeviceInfo().noteGroups = {"가", "", "", ""};
-  session.SendCommand(kCmdSetNotes);
+  session.SendCommand(Command::SetNotes, notes({"ABCDEF", "", "", ""}));
+  session.SendCommand(Command::SetNotes, notes({"A-B", "", "", ""}));
+  session.SendCommand(Command::SetNotes, notes({"가", "", "", ""}));
   EXPECT_EQ(link->TakeSent(), "");
   ASSERT_EQ(host.messages.size(), 3u);
   EXPECT_EQ(host.messages[0].text, "글자 개수가 너무 많습니다.");
@@ -137,10 +139,10 @@ TEST_F(Session, NoteGroupsAreCheckedBeforeAnythingIsSent) {
 
 TEST_F(Session, EraseAsksFirstAndReportsItsProgress) {
   host.okCancelAnswer = MsgAnswer::Cancel;
-  session.SendCommand(kCmdErase);
+  session.SendCommand(Command::Erase);
   EXPECT_EQ(link->TakeSent(), "");
   host.okCancelAnswer = MsgAnswer::Ok;
-  session.SendCommand(kCmdErase);
+  session.SendCommand(Command::Erase);
   EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,4,0,0,0,0,0"));
   Answer("PSRF200,4,1,1,0,0,0");
   Answer("PSRF200,4,32,32,0,0,0");
@@ -165,7 +167,7 @@ TEST_F(Session, EraseProgressStaysOnItsScaleWhateverTheSectorNumber) {
 
 TEST_F(Session, WithoutAPortACommandIsTriedThreeTimes) {
   session.ConnectDevice(false);
-  session.SendCommand(kCmdGetInfo);
+  session.SendCommand(Command::GetInfo);
   EXPECT_EQ(host.pauses, (std::vector<int>{200, 200, 200}));
   EXPECT_EQ(host.statuses.back(), ">>> Retry Send.\r\n");
   EXPECT_EQ(std::count(host.statuses.begin(), host.statuses.end(), ">>> Retry Send.\r\n"), 2);
@@ -292,7 +294,7 @@ TEST_F(Session, TracksSplitAtStartPointsAndLongGaps) {
 TEST_F(Session, NmeaPointsAreStoredOnlyDuringADownload) {
   const TrackPoint p = Point(24, 1, 1, 10, 0, 0, -33.5f, 151.25f, kFixNone);
   FromLogger(EncodeRmc(p));  // outside a download: ignored
-  session.SendCommand(kCmdReadAllNmea);
+  session.SendCommand(Command::ReadAllNmea);
   EXPECT_EQ(Sent(), MakeSentence("PSRF200,2,0,0,0,0,0"));
   Answer("PSRF200,2,1,10124,100000,1,1");
   EXPECT_EQ(Sent(), MakeSentence("PSRF200,2,2,0,0,0,0"));
@@ -345,7 +347,7 @@ TEST_F(Session, ALineThatDiesRightAfterTheTrackInformationLeavesNoFile) {
 TEST_F(Session, StoppingAReadKeepsItsPointsUnlessAStoredCopyHasMore) {
   StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
   SendPoints({Point(24, 1, 1, 10, 0, 0)});
-  session.SendCommand(kCmdEnd);
+  session.SendCommand(Command::End);
   EXPECT_EQ(Sent(), MakeSentence("PSRF203,0"));
   EXPECT_FALSE(session.DownloadInProgress());
   EXPECT_EQ(TrackPoints(0).size(), 1u);
@@ -360,7 +362,7 @@ TEST_F(Session, StoppingAReadKeepsItsPointsUnlessAStoredCopyHasMore) {
 
   StartBinaryRead(whole[0]);
   SendPoints({whole[0], whole[1]});
-  session.SendCommand(kCmdEnd);
+  session.SendCommand(Command::End);
   EXPECT_EQ(TrackPoints(0).size(), 3u);
   EXPECT_TRUE(session.WrittenTracks().empty());
   EXPECT_NE(session.SavedSummary().find("20240101_100000.bt0 has more points (3) than this read "
@@ -428,7 +430,7 @@ TEST_F(Session, ImpossibleDatesAreLeftOutAndReportedOnceARead) {
 }
 
 TEST_F(Session, AnImpossibleStartNamesTheTrackAfterItsFirstPoint) {
-  session.SendCommand(kCmdReadAllBinary);
+  session.SendCommand(Command::ReadAllBinary);
   Sent();
   Answer("PSRF200,1,1,320124,250000,3,4");  // the 32nd at 25 o'clock
   Sent();

@@ -36,7 +36,7 @@ class SerialSession : public ::testing::Test {
 };
 
 TEST_F(SerialSession, CommandsAndAnswersCrossThePort) {
-  session.SendCommand(kCmdGetInfo);
+  session.SendCommand(Command::GetInfo);
   EXPECT_EQ(pty.Read(), "$PSRF202,1,0,0,0,0,0*26\r\n");
   pty.Write(MakeSentence("GPBT,AB1,CD,,,0,0,12,1,100,16,5,6,1000,200"));
   ASSERT_TRUE(host.RunUntil([&] { return host.Ended(Operation::Info).has_value(); }));
@@ -51,7 +51,7 @@ TEST_F(SerialSession, TheTraceRecordsBothDirectionsInHex) {
   ASSERT_TRUE(opened);
   std::unique_ptr<ByteTrace> trace = std::move(*opened);
   session.SetTrace(trace.get());
-  session.SendCommand(kCmdEnd);
+  session.SendCommand(Command::End);
   pty.Write(MakeSentence("PSRF200,9,0"));
   host.RunUntil([&] { return !host.statuses.empty() && host.statuses.back().starts_with("<<<"); });
   session.SetTrace(nullptr);
@@ -64,7 +64,7 @@ TEST_F(SerialSession, TheTraceRecordsBothDirectionsInHex) {
 }
 
 TEST_F(SerialSession, AHangUpKeepsEveryPointReceived) {
-  session.SendCommand(kCmdReadAllBinary);
+  session.SendCommand(Command::ReadAllBinary);
   pty.Read();
   pty.Write(MakeSentence("PSRF200,1,1,010124,100000,3,4"));
   std::string points;

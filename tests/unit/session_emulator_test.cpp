@@ -36,11 +36,11 @@ class EmulatedLogger : public ::testing::Test {
     host.loop.AddDeadlineSource(
         {[this] { return link->NextDeadline(); }, [this] { link->Poll(); }});
     session.AttachLink(std::move(fresh));
-    ASSERT_TRUE(Run(Operation::Info, kCmdGetInfo));
+    ASSERT_TRUE(Run(Operation::Info, Command::GetInfo));
   }
 
   // Sends `command` and runs until its operation ends (or a minute of loop time passes).
-  bool Run(Operation operation, int command, const CommandInputs& inputs = {}) {
+  bool Run(Operation operation, Command command, const CommandInputs& inputs = {}) {
     const size_t before = host.ends.size();
     session.SendCommand(command, inputs);
     const bool ended = host.RunUntil(
@@ -86,22 +86,22 @@ TEST_F(EmulatedLogger, InformationAndBothReadFormatsEqualTheMemory) {
   EXPECT_EQ(d.noteGroups[0], "TEST");
   EXPECT_EQ(session.PortDevice(), "Emulated logger");
 
-  ASSERT_TRUE(Run(Operation::Read, kCmdReadAllBinary));
+  ASSERT_TRUE(Run(Operation::Read, Command::ReadAllBinary));
   ExpectStored(kReadAllBinary);
   const OperationEnd end = *host.Ended(Operation::Read);
   EXPECT_EQ(end.points, 3000u);
   EXPECT_EQ(end.tracks, 5);  // four start points and one long pause
   EXPECT_EQ(end.damagedItems, 0);
 
-  ASSERT_TRUE(Run(Operation::Read, kCmdReadAllNmea));
+  ASSERT_TRUE(Run(Operation::Read, Command::ReadAllNmea));
   ExpectStored(kReadAllNmea);  // the same tracks, replaced whole
 }
 
 TEST_F(EmulatedLogger, NewTracksAreReadOnce) {
   Connect();
-  ASSERT_TRUE(Run(Operation::Read, kCmdReadNewBinary));
+  ASSERT_TRUE(Run(Operation::Read, Command::ReadNewBinary));
   EXPECT_EQ(host.Ended(Operation::Read)->points, 3000u);
-  ASSERT_TRUE(Run(Operation::Info, kCmdGetInfo));
+  ASSERT_TRUE(Run(Operation::Info, Command::GetInfo));
   EXPECT_EQ(session.DeviceInfo().newPoints, 0u);
 }
 
@@ -109,7 +109,7 @@ TEST_F(EmulatedLogger, APeriodReadTakesOnlyItsPoints) {
   Connect();
   CommandInputs inputs;
   inputs.period = ReadPeriod{{24, 5, 1, 8, 10, 0}, {24, 5, 1, 8, 19, 59}};
-  ASSERT_TRUE(Run(Operation::Read, kCmdReadPeriodBinary, inputs));
+  ASSERT_TRUE(Run(Operation::Read, Command::ReadPeriodBinary, inputs));
   ExpectStored(kReadPeriodBinary, 600, 1200);
 }
 
@@ -117,16 +117,16 @@ TEST_F(EmulatedLogger, OptionsNotesAndEraseReachTheMemory) {
   Connect();
   CommandInputs inputs;
   inputs.saveOptions = SaveOptions{20, 3, 50};
-  ASSERT_TRUE(Run(Operation::Options, kCmdSetOptions, inputs));
+  ASSERT_TRUE(Run(Operation::Options, Command::SetOptions, inputs));
   inputs.noteGroups = NoteGroups{"HOME", "", "X1", ""};
-  ASSERT_TRUE(Run(Operation::Notes, kCmdSetNotes, inputs));
+  ASSERT_TRUE(Run(Operation::Notes, Command::SetNotes, inputs));
   EXPECT_EQ(link->Memory().options, (SaveOptions{20, 3, 50}));
   EXPECT_EQ(link->Memory().notes, (NoteGroups{"HOME", "", "X1", ""}));
 
-  ASSERT_TRUE(Run(Operation::Erase, kCmdErase));
+  ASSERT_TRUE(Run(Operation::Erase, Command::Erase));
   EXPECT_TRUE(link->Memory().points.empty());
   EXPECT_NE(std::find(host.progress.begin(), host.progress.end(), 1000), host.progress.end());
-  ASSERT_TRUE(Run(Operation::Info, kCmdGetInfo));
+  ASSERT_TRUE(Run(Operation::Info, Command::GetInfo));
   EXPECT_EQ(session.DeviceInfo().usedPoints, 0u);
 }
 
@@ -134,7 +134,7 @@ TEST_F(EmulatedLogger, AHangUpEndsTheReadAsALostConnectionKeepingWhatArrived) {
   emulator::Faults faults;
   faults.hangUpAfterSector = 3;
   Connect(faults);
-  EXPECT_FALSE(Run(Operation::Read, kCmdReadAllBinary));
+  EXPECT_FALSE(Run(Operation::Read, Command::ReadAllBinary));
   EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::ConnectionLost);
   EXPECT_FALSE(session.IsConnected());
   ExpectStored(kReadAllBinary, 0, 3 * kPointsPerSector);
@@ -144,7 +144,7 @@ TEST_F(EmulatedLogger, TheLoggersTimeOverEndsTheReadKeepingWhatArrived) {
   emulator::Faults faults;
   faults.timeOverAfterSector = 2;
   Connect(faults);
-  EXPECT_FALSE(Run(Operation::Read, kCmdReadAllBinary));
+  EXPECT_FALSE(Run(Operation::Read, Command::ReadAllBinary));
   EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::TimeOver);
   EXPECT_EQ(host.Ended(Operation::Read)->points, 2u * kPointsPerSector);
   ExpectStored(kReadAllBinary, 0, 2 * kPointsPerSector);
@@ -152,7 +152,7 @@ TEST_F(EmulatedLogger, TheLoggersTimeOverEndsTheReadKeepingWhatArrived) {
 
 TEST_F(EmulatedLogger, AnAcknowledgementTooLateIsATimeOver) {
   Connect({}, std::chrono::milliseconds(30));  // the session acknowledges after 100 ms
-  EXPECT_FALSE(Run(Operation::Read, kCmdReadAllBinary));
+  EXPECT_FALSE(Run(Operation::Read, Command::ReadAllBinary));
   EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::TimeOver);
   EXPECT_TRUE(Stored().empty());
 }
@@ -161,7 +161,7 @@ TEST_F(EmulatedLogger, ADamagedItemIsCountedAndOnlyThatPointIsLost) {
   emulator::Faults faults;
   faults.items.flipItem = 1000;
   Connect(faults);
-  ASSERT_TRUE(Run(Operation::Read, kCmdReadAllBinary));
+  ASSERT_TRUE(Run(Operation::Read, Command::ReadAllBinary));
   EXPECT_EQ(host.Ended(Operation::Read)->damagedItems, 1);
   auto expected = test::ExpectedRecords(memory, kReadAllBinary);
   expected.erase(expected.begin() + 999);
@@ -174,7 +174,7 @@ TEST_F(EmulatedLogger, ASilentLoggerEndsTheReadWhenTheHostGivesUp) {
   emulator::Faults faults;
   faults.stopAfterSector = 2;
   Connect(faults);
-  EXPECT_FALSE(Run(Operation::Read, kCmdReadAllBinary));
+  EXPECT_FALSE(Run(Operation::Read, Command::ReadAllBinary));
   EXPECT_FALSE(host.Ended(Operation::Read)) << "nothing ends a read the logger just abandons";
   session.OnLoggerSilent();
   EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::Failed);
@@ -185,7 +185,7 @@ TEST_F(EmulatedLogger, ASilentLoggerEndsTheReadWhenTheHostGivesUp) {
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path()));
   session.SetSilenceLimit(5000);
   Connect(faults);
-  EXPECT_FALSE(Run(Operation::Read, kCmdReadAllBinary));
+  EXPECT_FALSE(Run(Operation::Read, Command::ReadAllBinary));
   ASSERT_TRUE(host.Ended(Operation::Read));
   EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::Failed);
   EXPECT_EQ(host.messages.back().text.rfind("The logger stopped answering after 2 sectors.", 0), 0u)
@@ -220,7 +220,7 @@ TEST_F(EmulatedLogger, ATrackFileThatCannotBeWrittenStopsTheReadAndTheTracksStay
     Connect();
     {
       const test::ScopedFileSizeLimit full(64 + 16 * c.room);
-      EXPECT_FALSE(Run(Operation::Read, kCmdReadNewBinary));
+      EXPECT_FALSE(Run(Operation::Read, Command::ReadNewBinary));
     }
     const OperationEnd end = *host.Ended(Operation::Read);
     EXPECT_EQ(end.outcome, Outcome::Failed);
@@ -241,7 +241,7 @@ TEST_F(EmulatedLogger, ATrackFileThatCannotBeWrittenStopsTheReadAndTheTracksStay
     EXPECT_EQ(link->Memory().newFrom, 0u) << "the logger counts the points as read";
     ExpectStored(kReadNewBinary, 0, c.kept);
 
-    ASSERT_TRUE(Run(Operation::Read, kCmdReadNewBinary));
+    ASSERT_TRUE(Run(Operation::Read, Command::ReadNewBinary));
     EXPECT_EQ(host.Ended(Operation::Read)->points, c.points);
     ExpectStored(kReadNewBinary);
   }

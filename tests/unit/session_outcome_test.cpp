@@ -42,7 +42,7 @@ class Outcomes : public ::testing::Test {
   }
   // A binary read of `points` one second apart from `hour`:00:00, not yet ended.
   void ReadPoints(int points, int hour = 10) {
-    session.SendCommand(kCmdReadAllBinary);
+    session.SendCommand(Command::ReadAllBinary);
     Answer("PSRF200,1,1,010124," + std::to_string(hour) + "0000,1," + std::to_string(points));
     std::string frames;
     for (int s = 0; s < points; ++s) {
@@ -61,11 +61,11 @@ class Outcomes : public ::testing::Test {
 };
 
 TEST_F(Outcomes, InfoEndsWithTheFullAnswerOrAFlashError) {
-  session.SendCommand(kCmdGetInfo);
+  session.SendCommand(Command::GetInfo);
   EXPECT_TRUE(host.ends.empty());
   Answer("GPBT,AB1,CD,,,0,0,12,1,100,16,5,6,1000,200");
   Answer("GPBT,AB1,CD,,,0,0,12,1,100,16,5,6,1000,300");  // counts only: no second end
-  session.SendCommand(kCmdGetInfo);
+  session.SendCommand(Command::GetInfo);
   Answer("PSRF200,3,0");
   EXPECT_EQ(Ends(),
             (EndList{{Operation::Info, Outcome::Done}, {Operation::Info, Outcome::Failed}}));
@@ -74,24 +74,24 @@ TEST_F(Outcomes, InfoEndsWithTheFullAnswerOrAFlashError) {
 TEST_F(Outcomes, OptionsAndNotesGoOutFromWhatTheCallCarries) {
   CommandInputs options;
   options.saveOptions = SaveOptions{30, 5, 250};
-  session.SendCommand(kCmdSetOptions, options);
+  session.SendCommand(Command::SetOptions, options);
   EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,9,30,5,250,0,0"));
   EXPECT_EQ(session.DeviceInfo().saveByDistance, 250);  // what the logger now holds
 
   CommandInputs notes;
   notes.noteGroups = NoteGroups{"A1", "", "B2", ""};
-  session.SendCommand(kCmdSetNotes, notes);
+  session.SendCommand(Command::SetNotes, notes);
   EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF209,A1,,B2,"));
   EXPECT_EQ(session.DeviceInfo().noteGroups[2], "B2");
 
   notes.noteGroups = NoteGroups{"A-1", "", "", ""};
-  session.SendCommand(kCmdSetNotes, notes);
+  session.SendCommand(Command::SetNotes, notes);
   EXPECT_EQ(link->TakeSent(), "");
   EXPECT_EQ(session.DeviceInfo().noteGroups[0], "A1");  // a refused group changes nothing
 
   link->FailWrites();
   options.saveOptions = SaveOptions{1, 1, 1};
-  session.SendCommand(kCmdSetOptions, options);
+  session.SendCommand(Command::SetOptions, options);
   EXPECT_EQ(session.DeviceInfo().saveByDistance, 250);
   EXPECT_EQ(Ends(), (EndList{{Operation::Options, Outcome::Done},
                              {Operation::Notes, Outcome::Done},
@@ -99,15 +99,39 @@ TEST_F(Outcomes, OptionsAndNotesGoOutFromWhatTheCallCarries) {
                              {Operation::Options, Outcome::Failed}}));
 }
 
+// The device settings send the note groups a moment after the options: the session waits on its
+// own timer, so that the window's thread never sleeps, and a closed line takes the wait with it.
+TEST_F(Outcomes, ANoteGroupsSentenceQueuedAfterTheOptionsGoesOutOnceThePauseIsOver) {
+  CommandInputs options;
+  options.saveOptions = SaveOptions{30, 5, 250};
+  CommandInputs notes;
+  notes.noteGroups = NoteGroups{"HOME", "", "", ""};
+  session.SendCommand(Command::SetOptions, options);
+  session.SendCommandAfter(10, Command::SetNotes, notes);
+  EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,9,30,5,250,0,0")) << "the notes wait";
+  EXPECT_EQ(session.DeviceInfo().noteGroups[0], "");
+  host.loop.RunFor(std::chrono::milliseconds(50));
+  EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF209,HOME,,,"));
+  EXPECT_EQ(session.DeviceInfo().noteGroups[0], "HOME");
+
+  notes.noteGroups = NoteGroups{"AWAY", "", "", ""};
+  session.SendCommandAfter(10, Command::SetNotes, notes);
+  ASSERT_TRUE(session.ConnectDevice(false));
+  host.loop.RunFor(std::chrono::milliseconds(50));
+  EXPECT_EQ(link->TakeSent(), "") << "nothing goes out after the disconnect";
+  EXPECT_EQ(Ends(),
+            (EndList{{Operation::Options, Outcome::Done}, {Operation::Notes, Outcome::Done}}));
+}
+
 TEST_F(Outcomes, EraseIsRefusedDoneOrFailed) {
   host.okCancelAnswer = MsgAnswer::Cancel;
-  session.SendCommand(kCmdErase);
+  session.SendCommand(Command::Erase);
   host.okCancelAnswer = MsgAnswer::Ok;
-  session.SendCommand(kCmdErase);
+  session.SendCommand(Command::Erase);
   Answer("PSRF200,4,32,32,0,0,0");
   EXPECT_EQ(host.ends.size(), 1u) << "progress is not an end";
   Answer("PSRF200,4,0,0,0,0,0");
-  session.SendCommand(kCmdErase);
+  session.SendCommand(Command::Erase);
   Answer("PSRF200,3,1");
   EXPECT_EQ(Ends(), (EndList{{Operation::Erase, Outcome::Refused},
                              {Operation::Erase, Outcome::Done},
@@ -132,7 +156,7 @@ TEST_F(Outcomes, AReadEndsDoneWithItsCounts) {
 TEST_F(Outcomes, AReadThatDoesNotFinishSaysHowItEnded) {
   // Each read is of another track, so that each keeps its points.
   ReadPoints(2, 10);
-  session.SendCommand(kCmdEnd);  // the user stops it
+  session.SendCommand(Command::End);  // the user stops it
   ReadPoints(2, 11);
   FromLogger(EncodeControlFrame(kFrameTimeOver));
   ReadPoints(2, 12);
@@ -158,19 +182,19 @@ TEST_F(Outcomes, AReadThatDoesNotFinishSaysHowItEnded) {
 TEST_F(Outcomes, APeriodComesWithTheCallOrFromTheHostsQuestion) {
   CommandInputs inputs;
   inputs.period = ReadPeriod{{15, 3, 5, 8, 0, 0}, {15, 3, 6, 18, 30, 0}};
-  session.SendCommand(kCmdReadPeriodBinary, inputs);
+  session.SendCommand(Command::ReadPeriodBinary, inputs);
   EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,7,0,050315,080000,060315,183000"));
-  session.SendCommand(kCmdEnd);
+  session.SendCommand(Command::End);
   link->TakeSent();
   host.ends.clear();
-  session.SendCommand(kCmdReadPeriodBinary);  // the host's question is cancelled
+  session.SendCommand(Command::ReadPeriodBinary);  // the host's question is cancelled
   EXPECT_EQ(link->TakeSent(), "");
   EXPECT_EQ(Ends(), (EndList{{Operation::Read, Outcome::Refused}}));
   EXPECT_FALSE(session.TransferActive());
 }
 
 TEST_F(Outcomes, ALostLineEndsWhatWaitsForAnAnswer) {
-  session.SendCommand(kCmdGetInfo);
+  session.SendCommand(Command::GetInfo);
   ReadPoints(3);
   link->HangUp();
   host.loop.RunFor(std::chrono::milliseconds(10));
@@ -178,7 +202,7 @@ TEST_F(Outcomes, ALostLineEndsWhatWaitsForAnAnswer) {
                              {Operation::Info, Outcome::ConnectionLost}}));
   EXPECT_EQ(host.ends[0].points, 3u);
   host.ends.clear();
-  session.SendCommand(kCmdGetInfo);  // nothing to write to
+  session.SendCommand(Command::GetInfo);  // nothing to write to
   EXPECT_EQ(Ends(), (EndList{{Operation::Info, Outcome::Failed}}));
 }
 

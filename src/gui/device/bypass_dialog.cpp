@@ -44,8 +44,9 @@ BypassDialog::BypassDialog(LoggerSession& session, MessageBoxFn messageBox, QWid
   auto* test = NamedButton("bypassTest", "Bypass Test");
   auto* end = NamedButton("bypassEnd", "Bypass END");
   connect(send, &QPushButton::clicked, this, &BypassDialog::OnSendCommand);
-  connect(test, &QPushButton::clicked, this, [this] { session_.SendCommand(kCmdBypassStart); });
-  connect(end, &QPushButton::clicked, this, [this] { session_.SendCommand(kCmdBypassEnd); });
+  connect(test, &QPushButton::clicked, this,
+          [this] { session_.SendCommand(Command::BypassStart); });
+  connect(end, &QPushButton::clicked, this, [this] { session_.SendCommand(Command::BypassEnd); });
   auto* row = new QHBoxLayout;
   row->addWidget(text_, 1);
   row->addWidget(send);
@@ -72,7 +73,7 @@ void BypassDialog::OnSendCommand() {
 void BypassDialog::closeEvent(QCloseEvent* event) {
   if (!ended_) {
     ended_ = true;
-    session_.SendCommand(kCmdBypassEnd);
+    session_.SendCommand(Command::BypassEnd);
     emit closed();
   }
   event->accept();

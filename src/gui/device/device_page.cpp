@@ -57,7 +57,23 @@ DevicePage::~DevicePage() {
 }
 
 void DevicePage::PageActivated() {
+  ListTracksAgain();
+}
+
+void DevicePage::ListTracksAgain() {
+  tracksSaved_ = false;
   owner_.Store().ListTracks(&trackList_, false);
+}
+
+// A list that grows track by track while the logger is still sending would show a read that
+// seems over: the tracks of a read are listed together, once the download has ended.
+void DevicePage::OnTrackFileSaved(const TrackEntry& /*entry*/) {
+  tracksSaved_ = true;
+  if (!owner_.Session().DownloadInProgress()) ListTracksAgain();
+}
+
+void DevicePage::OnOperationEnded(const OperationEnd& end) {
+  if (end.operation == Operation::Read && tracksSaved_) ListTracksAgain();
 }
 
 void DevicePage::ApplyEnablingRule(bool connected) {

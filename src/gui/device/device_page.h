@@ -33,6 +33,10 @@ class DevicePage : public QWidget {
   void ShowDeviceInfo(DeviceNotice what);
   // The line went down: the page goes back to its disconnected state.
   void OnConnectionLost();
+  // A read put a track file in place; the list shows it when the download is over.
+  void OnTrackFileSaved(const TrackEntry& entry);
+  // An operation of the session ended: a read that saved tracks lists them.
+  void OnOperationEnded(const OperationEnd& end);
   // Looks for ports that came or went (the window's timer calls it).
   void CheckPortChanges();
 
@@ -72,13 +76,16 @@ class DevicePage : public QWidget {
   PortKind ShownKind() const;
   void ListPortsAgain();
   void FillOptionLists(int speed, int time, int distance);
+  SaveOptions ChosenSaveOptions() const;
+  void ListTracksAgain();
   void Status(const std::string& text) { owner_.SetStatusText(text); }
   std::string PortText() const;
 
   IPageOwner& owner_;
   TrackListModel trackList_;
   std::unique_ptr<PortChangeWatcher> portWatcher_;
-  double capacity_ = 0;  // points the logger holds, from the last device information
+  double capacity_ = 0;       // points the logger holds, from the last device information
+  bool tracksSaved_ = false;  // a read saved tracks that the list does not show yet
 
   QRadioButton* usbPort_ = nullptr;
   QRadioButton* comPort_ = nullptr;

@@ -1,6 +1,4 @@
 // What the Device Control page's buttons do.
-#include <QThread>
-
 #include "gui/device/combo_list.h"
 #include "gui/device/device_page.h"
 #include "gui/device/device_settings_dialog.h"
@@ -12,6 +10,8 @@ namespace {
 
 constexpr char kBusy[] = "Reading data.";
 constexpr char kNothingToRead[] = "Reading data or Empty track data.";
+// The logger takes the options and the note groups apart more surely with a pause between them.
+constexpr int kNotesAfterOptionsMs = 10;
 
 }  // namespace
 
@@ -120,34 +120,39 @@ void DevicePage::OnDeviceSettings() {
       },
       this);
   if (owner_.RunDialog(dialog) != QDialog::Accepted) return;
-  const DeviceState& d = session.DeviceInfo();
-  FillOptionLists(d.saveBySpeed, d.saveByTime, d.saveByDistance);
-  session.SendCommand(kCmdSetOptions);
-  QThread::msleep(10);  // the logger takes the two sentences apart more surely with a pause
-  session.SendCommand(kCmdSetNotes);
+  const SaveOptions& options = dialog.ChosenOptions();
+  FillOptionLists(options.bySpeed, options.byTime, options.byDistance);
+  session.SendCommand(Command::SetOptions, {.saveOptions = options});
+  session.SendCommandAfter(kNotesAfterOptionsMs, Command::SetNotes,
+                           {.noteGroups = dialog.ChosenNoteGroups()});
 }
 
 void DevicePage::OnReadOptions() {
   if (Busy()) return;
-  owner_.Session().SendCommand(kCmdGetInfo);
+  owner_.Session().SendCommand(Command::GetInfo);
   Status("Load Setting(Env) form Memory.");
 }
 
 void DevicePage::OnSetOptions() {
   if (Busy()) return;
-  DeviceState& d = owner_.Session().DeviceInfo();
-  // A "U-" entry keeps the value the logger already has.
+  owner_.Session().SendCommand(Command::SetOptions, {.saveOptions = ChosenSaveOptions()});
+  Status("Save Setting(Env) to Memory.");
+}
+
+// The options in the three lists; a "U-" entry keeps the value the logger already has.
+SaveOptions DevicePage::ChosenSaveOptions() const {
+  const DeviceState& d = owner_.Session().DeviceInfo();
+  SaveOptions options{d.saveBySpeed, d.saveByTime, d.saveByDistance};
   if (const auto v = ChosenTableValue(*speedList_, kSpeedOptions)) {
-    d.saveBySpeed = static_cast<uint8_t>(*v);
+    options.bySpeed = static_cast<uint8_t>(*v);
   }
   if (const auto v = ChosenTableValue(*timeList_, kTimeOptions)) {
-    d.saveByTime = static_cast<uint8_t>(*v);
+    options.byTime = static_cast<uint8_t>(*v);
   }
   if (const auto v = ChosenTableValue(*distanceList_, kDistanceOptions)) {
-    d.saveByDistance = static_cast<uint16_t>(*v);
+    options.byDistance = static_cast<uint16_t>(*v);
   }
-  owner_.Session().SendCommand(kCmdSetOptions);
-  Status("Save Setting(Env) to Memory.");
+  return options;
 }
 
 // What every read checks before it asks the logger: no read running, figures that describe a
@@ -164,7 +169,7 @@ bool DevicePage::ReadMayStart(bool newTracksOnly) {
 
 void DevicePage::OnReadNewTracks() {
   if (!ReadMayStart(true)) return;
-  owner_.Session().SendCommand(nmea_->isChecked() ? kCmdReadNewNmea : kCmdReadNewBinary);
+  owner_.Session().SendCommand(nmea_->isChecked() ? Command::ReadNewNmea : Command::ReadNewBinary);
 }
 
 void DevicePage::OnGetAllTracks() {
@@ -173,24 +178,25 @@ void DevicePage::OnGetAllTracks() {
                          MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
     return;
   }
-  owner_.Session().SendCommand(nmea_->isChecked() ? kCmdReadAllNmea : kCmdReadAllBinary);
+  owner_.Session().SendCommand(nmea_->isChecked() ? Command::ReadAllNmea : Command::ReadAllBinary);
 }
 
 void DevicePage::OnEraseAllTracks() {
   if (Busy()) return;
   // A declined question leaves the session's own word on the status line.
-  if (owner_.Session().SendCommand(kCmdErase)) Status("Delete data in Memory.");
+  if (owner_.Session().SendCommand(Command::Erase)) Status("Delete data in Memory.");
 }
 
 void DevicePage::OnStopReading() {
-  owner_.Session().SendCommand(kCmdEnd);
+  owner_.Session().SendCommand(Command::End);
   Status("Stop to read memory.");
 }
 
 void DevicePage::OnGetDateTime() {
   if (!ReadMayStart(false)) return;
   // The session asks for the period through the window's Read period dialog.
-  owner_.Session().SendCommand(nmea_->isChecked() ? kCmdReadPeriodNmea : kCmdReadPeriodBinary);
+  owner_.Session().SendCommand(nmea_->isChecked() ? Command::ReadPeriodNmea
+                                                  : Command::ReadPeriodBinary);
 }
 
 void DevicePage::OnBypassMode() {

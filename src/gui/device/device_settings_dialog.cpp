@@ -33,9 +33,12 @@ QLabel* Label(const char* text, QWidget* buddy = nullptr) {
 
 }  // namespace
 
-DeviceSettingsDialog::DeviceSettingsDialog(DeviceState& device, MessageBoxFn messageBox,
+DeviceSettingsDialog::DeviceSettingsDialog(const DeviceState& device, MessageBoxFn messageBox,
                                            QWidget* parent)
-    : QDialog(parent), device_(device), messageBox_(std::move(messageBox)) {
+    : QDialog(parent),
+      options_{device.saveBySpeed, device.saveByTime, device.saveByDistance},
+      noteGroups_(device.noteGroups),
+      messageBox_(std::move(messageBox)) {
   setObjectName("deviceSettingsDialog");
   setWindowTitle(QStringLiteral("Device Settings"));
   auto* defaults = new QPushButton(QStringLiteral("DEFAULT"));
@@ -60,11 +63,11 @@ DeviceSettingsDialog::DeviceSettingsDialog(DeviceState& device, MessageBoxFn mes
   layout->addWidget(MakeNotesGroup());
   layout->addLayout(buttons);
 
-  speed_->setText(QString::number(device_.saveBySpeed));
-  time_->setText(QString::number(device_.saveByTime));
-  distance_->setText(QString::number(device_.saveByDistance));
+  speed_->setText(QString::number(options_.bySpeed));
+  time_->setText(QString::number(options_.byTime));
+  distance_->setText(QString::number(options_.byDistance));
   for (size_t i = 0; i < notes_.size(); ++i) {
-    notes_[i]->setText(QString::fromStdString(device_.noteGroups[i]));
+    notes_[i]->setText(QString::fromStdString(noteGroups_[i]));
   }
 }
 
@@ -146,9 +149,6 @@ void DeviceSettingsDialog::accept() {
   if (!time) return;
   const auto distance = ValueIn(distance_, 65535, "Save by Distance", "metres");
   if (!distance) return;
-  device_.saveBySpeed = static_cast<uint8_t>(*speed);
-  device_.saveByTime = static_cast<uint8_t>(*time);
-  device_.saveByDistance = static_cast<uint16_t>(*distance);
   NoteGroups groups;
   for (size_t i = 0; i < notes_.size(); ++i) {
     groups[i] = notes_[i]->text().toStdString();
@@ -158,7 +158,9 @@ void DeviceSettingsDialog::accept() {
       return;
     }
   }
-  device_.noteGroups = groups;
+  options_ = SaveOptions{static_cast<uint8_t>(*speed), static_cast<uint8_t>(*time),
+                         static_cast<uint16_t>(*distance)};
+  noteGroups_ = groups;
   QDialog::accept();
 }
 

@@ -1,5 +1,6 @@
-// "Device Settings": the logger's three save options and four note groups, edited in the
-// session's device fields. OK stores them there; the page then sends them to the logger.
+// "Device Settings": the logger's three save options and four note groups, shown as the logger
+// last told them. OK keeps what was entered, once every value is valid; the page then sends it
+// to the logger. The session's device fields change only when the sentences are written.
 #pragma once
 
 #include <QDialog>
@@ -15,9 +16,14 @@ class DeviceSettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  DeviceSettingsDialog(DeviceState& device, MessageBoxFn messageBox, QWidget* parent = nullptr);
+  DeviceSettingsDialog(const DeviceState& device, MessageBoxFn messageBox,
+                       QWidget* parent = nullptr);
 
   void accept() override;
+
+  // What OK kept; the values the dialog was opened with until then.
+  const SaveOptions& ChosenOptions() const { return options_; }
+  const NoteGroups& ChosenNoteGroups() const { return noteGroups_; }
 
  private:
   QWidget* MakeOptionsGroup();
@@ -26,7 +32,8 @@ class DeviceSettingsDialog : public QDialog {
   // The number in `field` when it lies in 0..most; otherwise tells the user and gives nothing.
   std::optional<int> ValueIn(QLineEdit* field, int most, const char* what, const char* unit);
 
-  DeviceState& device_;
+  SaveOptions options_;
+  NoteGroups noteGroups_;
   MessageBoxFn messageBox_;
   QLineEdit* speed_ = nullptr;
   QLineEdit* time_ = nullptr;

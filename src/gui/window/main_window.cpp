@@ -77,7 +77,6 @@ MainWindow::MainWindow(WindowSetup setup)
   recordPage_ = new TrackRecordPage(*this);
   tabs_->addTab(devicePage_, QStringLiteral(" Device Control "));
   tabs_->addTab(recordPage_, QStringLiteral("  Track Record  "));
-  host_.SetDeviceTrackList(&devicePage_->TrackList());
   auto* central = new QWidget;
   auto* layout = new QVBoxLayout(central);
   layout->addWidget(tabs_, 1);
@@ -91,6 +90,8 @@ MainWindow::MainWindow(WindowSetup setup)
   connect(&host_, &QtSessionHost::connectionImage, this, &MainWindow::ShowConnectionImage);
   connect(&host_, &QtSessionHost::deviceInfo, devicePage_, &DevicePage::ShowDeviceInfo);
   connect(&host_, &QtSessionHost::connectionLost, devicePage_, &DevicePage::OnConnectionLost);
+  connect(&host_, &QtSessionHost::trackFileSaved, devicePage_, &DevicePage::OnTrackFileSaved);
+  connect(&host_, &QtSessionHost::operationEnded, devicePage_, &DevicePage::OnOperationEnded);
   connect(&portCheck_, &QTimer::timeout, devicePage_, &DevicePage::CheckPortChanges);
   portCheck_.start(setup_.portCheckMs);
   ShowPage(kDevicePage);
@@ -101,7 +102,6 @@ MainWindow::~MainWindow() {
   ShutDown();
   // The pages go before the store and the session they use, which are members of this window
   // and end before its child widgets otherwise would.
-  host_.SetDeviceTrackList(nullptr);
   delete takeCentralWidget();
   devicePage_ = nullptr;
   recordPage_ = nullptr;

@@ -69,6 +69,10 @@ void QtSessionHost::OperationEnded(const OperationEnd& end) {
   emit operationEnded(end);
 }
 
+void QtSessionHost::TrackFileSaved(const TrackEntry& entry) {
+  emit trackFileSaved(entry);
+}
+
 // Called by the link, possibly on its watch thread: the work is queued onto this object's
 // thread, and done there only while a session is attached.
 void QtSessionHost::PostDataArrived() {

@@ -27,7 +27,6 @@ class QtSessionHost : public QObject, public ISessionHost {
 
   // The session the posted work goes to; null stops all further handling (the window closes).
   void Attach(LoggerSession* session) { session_ = session; }
-  void SetDeviceTrackList(IEntryRows* list) { trackList_ = list; }
   void SetMessageBox(MessageBoxFn messageBox) { messageBox_ = std::move(messageBox); }
   void SetPeriodQuestion(PeriodQuestion askPeriod) { askPeriod_ = std::move(askPeriod); }
 
@@ -40,7 +39,7 @@ class QtSessionHost : public QObject, public ISessionHost {
   void StopTimer(SessionTimer timer) override;
   std::optional<ReadPeriod> AskReadPeriod() override;
   void SetConnectionImage(ConnectionImage image) override;
-  IEntryRows* DeviceTrackList() override { return trackList_; }
+  void TrackFileSaved(const TrackEntry& entry) override;
   void ConnectionLost() override;
   void OperationEnded(const OperationEnd& end) override;
   void PostDataArrived() override;
@@ -53,12 +52,12 @@ class QtSessionHost : public QObject, public ISessionHost {
   void connectionImage(tavrin::ConnectionImage image);
   void connectionLost();
   void operationEnded(const tavrin::OperationEnd& end);
+  void trackFileSaved(const tavrin::TrackEntry& entry);
 
  private:
   QTimer& TimerFor(SessionTimer timer);
 
   LoggerSession* session_ = nullptr;
-  IEntryRows* trackList_ = nullptr;
   MessageBoxFn messageBox_;
   PeriodQuestion askPeriod_;
   std::map<SessionTimer, QTimer*> timers_;
