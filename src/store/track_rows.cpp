@@ -129,12 +129,12 @@ PointRow PointRowTexts(const TrackPoint& point, int number) {
   };
 }
 
-void SetupEntryColumns(IListView& list, unsigned extraStyle) {
-  list.SetColumns(kEntryColumns, extraStyle | kStyleFullRowSelect);
+void SetupEntryColumns(IListView& list) {
+  list.SetColumns(kEntryColumns);
 }
 
-void SetupPointColumns(IListView& list, unsigned existingStyle) {
-  list.SetColumns(kPointColumns, existingStyle | kStyleGridLines | kStyleFullRowSelect);
+void SetupPointColumns(IListView& list) {
+  list.SetColumns(kPointColumns);
 }
 
 }  // namespace tavrin

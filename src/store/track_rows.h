@@ -20,11 +20,6 @@ struct ListColumn {
   ColumnAlign align;
 };
 
-// Extended list styles a list may be asked for.
-constexpr unsigned kStyleFullRowSelect = 0x20;
-constexpr unsigned kStyleGridLines = 0x01;
-constexpr unsigned kStyleCheckBoxes = 0x04;
-
 extern const std::array<ListColumn, 7> kEntryColumns;
 extern const std::array<ListColumn, 8> kPointColumns;
 
@@ -39,7 +34,7 @@ PointRow PointRowTexts(const TrackPoint& point, int number);
 class IListView {
  public:
   virtual ~IListView() = default;
-  virtual void SetColumns(std::span<const ListColumn> /*columns*/, unsigned /*styleBits*/) {}
+  virtual void SetColumns(std::span<const ListColumn> /*columns*/) {}
   virtual void RemoveAllRows() = 0;
 };
 
@@ -61,7 +56,7 @@ class IPointRows : public IListView {
                                const LocalZone& zone) = 0;
 };
 
-void SetupEntryColumns(IListView& list, unsigned extraStyle);
-void SetupPointColumns(IListView& list, unsigned existingStyle);
+void SetupEntryColumns(IListView& list);
+void SetupPointColumns(IListView& list);
 
 }  // namespace tavrin

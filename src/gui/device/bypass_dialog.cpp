@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/window/widget_helpers.h"
+#include "gui/common/widget_helpers.h"
 
 namespace tavrin::gui {
 namespace {

@@ -4,8 +4,8 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 
-#include "gui/device/combo_list.h"
 #include "gui/device/option_lists.h"
+#include "gui/models/combo_list.h"
 
 namespace tavrin::gui {
 
@@ -39,7 +39,7 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   page->addLayout(top);
   page->addWidget(trackView_, 1);
 
-  SetupEntryColumns(trackList_, kStyleGridLines);
+  SetupEntryColumns(trackList_);
   for (int c = 0; c < trackList_.columnCount(); ++c) {
     trackView_->setColumnWidth(c, trackList_.ColumnWidth(c));
   }

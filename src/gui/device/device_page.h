@@ -14,8 +14,8 @@
 #include <array>
 #include <memory>
 
-#include "gui/device/track_list_model.h"
-#include "gui/window/page_owner.h"
+#include "gui/common/page_owner.h"
+#include "gui/models/track_list_model.h"
 
 namespace tavrin::gui {
 

@@ -1,9 +1,9 @@
 // What the Device Control page's buttons do.
-#include "gui/device/combo_list.h"
 #include "gui/device/device_page.h"
 #include "gui/device/device_settings_dialog.h"
 #include "gui/device/option_lists.h"
 #include "gui/device/read_period_dialog.h"
+#include "gui/models/combo_list.h"
 
 namespace tavrin::gui {
 namespace {

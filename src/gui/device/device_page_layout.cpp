@@ -10,7 +10,7 @@
 #include "gui/device/device_page.h"
 #include "gui/device/option_lists.h"
 
-#include "gui/window/widget_helpers.h"
+#include "gui/common/widget_helpers.h"
 
 namespace tavrin::gui {
 namespace {

@@ -67,8 +67,8 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   page->addLayout(left);
   page->addLayout(right, 1);
 
-  SetupEntryColumns(records_, kStyleGridLines | kStyleCheckBoxes);
-  SetupPointColumns(points_, kStyleGridLines);
+  SetupEntryColumns(records_);
+  SetupPointColumns(points_);
   for (int c = 0; c < records_.columnCount(); ++c) {
     recordView_->setColumnWidth(c, records_.ColumnWidth(c) + (c == 0 ? 24 : 0));
   }

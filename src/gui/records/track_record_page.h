@@ -18,11 +18,11 @@
 #include "export/export_commands.h"
 
 class QWebEngineView;
-#include "gui/device/track_list_model.h"
+#include "gui/common/page_owner.h"
+#include "gui/models/point_list_model.h"
+#include "gui/models/track_list_model.h"
 #include "gui/plot/line_plot.h"
 #include "gui/records/loaded_track.h"
-#include "gui/records/point_list_model.h"
-#include "gui/window/page_owner.h"
 
 namespace tavrin::gui {
 

@@ -7,7 +7,7 @@
 
 #include "gui/records/track_record_page.h"
 
-#include "gui/window/widget_helpers.h"
+#include "gui/common/widget_helpers.h"
 
 namespace tavrin::gui {
 namespace {

@@ -12,8 +12,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include "gui/common/message_boxes.h"
 #include "gui/window/main_window.h"
-#include "gui/window/message_boxes.h"
 
 namespace tavrin::gui {
 

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "export/export_commands.h"
+#include "gui/common/message_boxes.h"
 #include "gui/device/bypass_dialog.h"
 #include "gui/device/device_page.h"
 #include "gui/device/read_period_dialog.h"
@@ -18,7 +19,6 @@
 #include "gui/records/track_record_page.h"
 #include "gui/window/about_dialog.h"
 #include "gui/window/connection_images.h"
-#include "gui/window/message_boxes.h"
 
 namespace tavrin::gui {
 namespace {

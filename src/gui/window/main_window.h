@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "gui/common/page_owner.h"
 #include "gui/device/bypass_dialog.h"
-#include "gui/window/page_owner.h"
 #include "gui/window/qt_session_host.h"
 #include "settings/app_paths.h"
 

@@ -17,7 +17,7 @@ class TrackListModel : public QAbstractTableModel, public IEntryRows {
   explicit TrackListModel(QObject* parent = nullptr);
 
   // IEntryRows
-  void SetColumns(std::span<const ListColumn> columns, unsigned styleBits) override;
+  void SetColumns(std::span<const ListColumn> columns) override;
   void RemoveAllRows() override;
   int RowCount() const override { return static_cast<int>(rows_.size()); }
   void InsertRow(int index, const TrackEntry& entry, int number) override;

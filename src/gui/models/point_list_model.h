@@ -22,7 +22,7 @@ class PointListModel : public QAbstractTableModel, public IPointRows {
   void MarkDeleted(int row);
 
   // IPointRows
-  void SetColumns(std::span<const ListColumn> columns, unsigned styleBits) override;
+  void SetColumns(std::span<const ListColumn> columns) override;
   void RemoveAllRows() override;
   void AppendPointRows(std::span<const TrackPoint> points, int firstNumber,
                        const LocalZone& zone) override;

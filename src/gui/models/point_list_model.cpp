@@ -1,4 +1,4 @@
-#include "gui/records/point_list_model.h"
+#include "gui/models/point_list_model.h"
 
 #include <algorithm>
 
@@ -22,7 +22,7 @@ void PointListModel::MarkDeleted(int row) {
   emit dataChanged(index(row, 3), index(row, 3));
 }
 
-void PointListModel::SetColumns(std::span<const ListColumn> columns, unsigned) {
+void PointListModel::SetColumns(std::span<const ListColumn> columns) {
   beginResetModel();
   columns_.assign(columns.begin(), columns.end());
   endResetModel();

@@ -1,4 +1,4 @@
-#include "gui/window/message_boxes.h"
+#include "gui/common/message_boxes.h"
 
 #include <QMessageBox>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "gui/device/track_list_model.h"
+#include "gui/models/track_list_model.h"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@ TrackListModel::TrackListModel(QObject* parent) : QAbstractTableModel(parent) {
   columns_.assign(kEntryColumns.begin(), kEntryColumns.end());
 }
 
-void TrackListModel::SetColumns(std::span<const ListColumn> columns, unsigned /*styleBits*/) {
+void TrackListModel::SetColumns(std::span<const ListColumn> columns) {
   beginResetModel();
   columns_.assign(columns.begin(), columns.end());
   endResetModel();
