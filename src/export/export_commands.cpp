@@ -26,7 +26,7 @@ Result<std::string> WriteExport(ExportWriter& writer, ExportKind kind, const std
                                 std::span<const TrackPoint> points) {
   switch (kind) {
     case ExportKind::Kml:
-      return writer.MakeKml(trackFile, programFolder, points);
+      return writer.MakeKml(points, trackFile, programFolder);
     case ExportKind::Txt:
       return writer.MakeTxt(points, trackFile);
     case ExportKind::Log:

@@ -59,8 +59,8 @@ class ExportWriter {
   // user is told how many; a track that has nothing else gives no file.
 
   // KML document of the track, then opened. Refuses an empty point list.
-  Result<std::string> MakeKml(const std::string& trackFile, const std::string& programFolder,
-                              std::span<const TrackPoint> points);
+  Result<std::string> MakeKml(std::span<const TrackPoint> points, const std::string& trackFile,
+                              const std::string& programFolder);
   // One $GPRMC sentence per point, then opened.
   Result<std::string> MakeTxt(std::span<const TrackPoint> points, const std::string& trackFile);
   // The same sentences as MakeTxt in the track log folder; not opened.

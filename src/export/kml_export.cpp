@@ -38,9 +38,9 @@ const char* StyleFor(const TrackPoint& point) {
 
 }  // namespace
 
-Result<std::string> ExportWriter::MakeKml(const std::string& trackFile,
-                                          const std::string& programFolder,
-                                          std::span<const TrackPoint> allPoints) {
+Result<std::string> ExportWriter::MakeKml(std::span<const TrackPoint> allPoints,
+                                          const std::string& trackFile,
+                                          const std::string& programFolder) {
   if (allPoints.empty()) {
     // The Start and Stop placemarks need a first and a last point.
     ShowMessage("Track " + NameOf(trackFile) +

@@ -151,7 +151,7 @@ std::vector<std::string> PortDiscovery::PortEntries(PortKind kind) const {
   return entries;
 }
 
-void PortDiscovery::ListSerialPorts(IComboList* baudList, IComboList* portList) const {
+void PortDiscovery::ListSerialPorts(IComboList* portList, IComboList* baudList) const {
   if (portList) {
     portList->Reset();
     for (const std::string& entry : PortEntries(PortKind::Serial)) portList->Add(entry);

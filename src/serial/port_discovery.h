@@ -61,7 +61,7 @@ class PortDiscovery {
   std::optional<PortInfo> Find(const std::string& nameOrPath) const;
 
   // The serial way: every port with a leading space, the six serial rates with 115200 chosen.
-  void ListSerialPorts(IComboList* baudList, IComboList* portList) const;
+  void ListSerialPorts(IComboList* portList, IComboList* baudList) const;
   // The USB way: only the logger's ports, no leading space, and the single USB rate.
   void ListUsbPorts(IComboList* portList, IComboList* baudList) const;
   // After a device arrived (the ports of this kind that are new are added and the first of

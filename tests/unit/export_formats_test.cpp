@@ -37,7 +37,7 @@ struct Format {
 const Format kFormats[] = {
     {"KML", "KML/20150102_030405.kml",
      [](ExportWriter& w, const std::string& track, std::span<const TrackPoint> points) {
-       return w.MakeKml(track, "/opt/tavrin", points);
+       return w.MakeKml(points, track, "/opt/tavrin");
      },
      Reader::Xml, "kml", false},
     {"NMEA text", "TXT/20150102_030405.txt",

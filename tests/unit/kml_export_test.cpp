@@ -14,7 +14,7 @@ class KmlExport : public test::ExportTest {
                              const std::string& programFolder = "/opt/tavrin",
                              const std::string& trackFile = "", int offsetMinutes = 0) {
     return Writer(offsetMinutes)
-        .MakeKml(trackFile.empty() ? TrackPath() : trackFile, programFolder, points);
+        .MakeKml(points, trackFile.empty() ? TrackPath() : trackFile, programFolder);
   }
 };
 

@@ -62,7 +62,7 @@ TEST(PortDiscovery, UsbListShowsOnlyThePluggedInLogger) {
 TEST(PortDiscovery, SerialListShowsEveryPortWithALeadingSpace) {
   FakeSystem system;
   FakeCombo ports, bauds;
-  system.Discovery().ListSerialPorts(&bauds, &ports);
+  system.Discovery().ListSerialPorts(&ports, &bauds);
   EXPECT_EQ(ports.items, (std::vector<std::string>{" ttyACM0", " ttyS0", " ttyUSB0"}));
   EXPECT_EQ(bauds.items,
             (std::vector<std::string>{" 4800", " 9600", " 19200", " 38400", " 57600", " 115200"}));
@@ -73,7 +73,7 @@ TEST(PortDiscovery, ArrivalAddsTheNewPortAndChoosesItAndRemovalRebuilds) {
   FakeSystem system;
   system.Unplug("ttyACM0");
   FakeCombo ports;
-  system.Discovery().ListSerialPorts(nullptr, &ports);
+  system.Discovery().ListSerialPorts(&ports, nullptr);
   ASSERT_EQ(ports.items, (std::vector<std::string>{" ttyS0", " ttyUSB0"}));
   system.AddUsbTty("ttyACM0", "1-1", "0e8d", "3329");
   system.Discovery().RescanPorts(&ports, RescanMode::Arrival, PortKind::Serial);

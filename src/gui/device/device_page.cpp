@@ -148,7 +148,7 @@ void DevicePage::ListPortsAgain() {
   if (ShownKind() == PortKind::Usb) {
     owner_.Ports().ListUsbPorts(&ports, nullptr);
   } else {
-    owner_.Ports().ListSerialPorts(nullptr, &ports);
+    owner_.Ports().ListSerialPorts(&ports, nullptr);
   }
   const int used = portList_->findText(connectedPort_, Qt::MatchFixedString);
   const int spaced = portList_->findText(QLatin1Char(' ') + connectedPort_, Qt::MatchFixedString);

@@ -34,7 +34,7 @@ void DevicePage::OnUsbPort() {
 
 void DevicePage::OnComPort() {
   ComboList ports(*portList_), bauds(*baudList_);
-  owner_.Ports().ListSerialPorts(&bauds, &ports);
+  owner_.Ports().ListSerialPorts(&ports, &bauds);
   Status("Select COM Port(Serial) Connect.");
 }
 
