@@ -1,0 +1,73 @@
+cmake_policy(SET CMP0057 NEW)  # IN_LIST
+# Fails when a file includes a project header from a folder its layer may not use.
+#   cmake -DSOURCE=src -DLAYERS=core|gui -P check_layers.cmake
+# A folder may include its own headers and those listed for it, lowest layer first.
+#
+# LAYERS=core, the folders of src/ (the front ends, cli, emulator and gui, may include any core
+# folder; the core never includes a front end):
+#   base      (nothing)
+#   store     base
+#   serial    base
+#   settings  base store
+#   protocol  base serial store
+#   export    base protocol store
+#
+# LAYERS=gui, the folders of src/gui/ (each may also include any core folder):
+#   common    (nothing of the window)
+#   models    common
+#   plot      common
+#   options   common models
+#   device    common models
+#   records   common models plot
+#   window    every window folder: it makes the pages and their dialogs
+if(LAYERS STREQUAL "core")
+  set(root "${SOURCE}")
+  set(prefix "")
+  set(folders base store serial settings protocol export)
+  set(allowed_base "base")
+  set(allowed_store "store;base")
+  set(allowed_serial "serial;base")
+  set(allowed_settings "settings;base;store")
+  set(allowed_protocol "protocol;base;serial;store")
+  set(allowed_export "export;base;protocol;store")
+elseif(LAYERS STREQUAL "gui")
+  set(root "${SOURCE}/gui")
+  set(prefix "gui/")
+  set(folders common models plot options device records window)
+  set(allowed_common "common")
+  set(allowed_models "models;common")
+  set(allowed_plot "plot;common")
+  set(allowed_options "options;common;models")
+  set(allowed_device "device;common;models")
+  set(allowed_records "records;common;models;plot")
+  set(allowed_window "window;common;models;plot;options;device;records")
+  # A new window folder must find its place in the table.
+  file(GLOB children LIST_DIRECTORIES true "${root}/*")
+  foreach(path IN LISTS children)
+    get_filename_component(name "${path}" NAME)
+    if(IS_DIRECTORY "${path}" AND NOT name IN_LIST folders)
+      message(FATAL_ERROR "${path}: a window folder the layer table does not know")
+    endif()
+  endforeach()
+else()
+  message(FATAL_ERROR "LAYERS must be core or gui")
+endif()
+
+set(offenders "")
+foreach(folder IN LISTS folders)
+  file(GLOB_RECURSE files "${root}/${folder}/*.h" "${root}/${folder}/*.cpp")
+  foreach(file IN LISTS files)
+    file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"${prefix}[a-z]+/")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"${prefix}([a-z]+)/.*" "\\1" used "${line}")
+      if(NOT used IN_LIST allowed_${folder})
+        list(APPEND offenders "${file}: ${line}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(offenders)
+  string(REPLACE ";" "\n" report "${offenders}")
+  message(FATAL_ERROR "a folder reaches above its layer:\n${report}")
+endif()
+message(STATUS "every ${LAYERS} folder includes only its own layer and those below")
