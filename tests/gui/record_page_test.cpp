@@ -255,6 +255,25 @@ TEST_F(RecordPage, AScreenReadersToggleSwitchesTheListModeAndReadsTheStatusLine)
   EXPECT_TRUE(gui.Find<QWidget>("dayCalendar")->isEnabled()) << "the list follows the box";
 }
 
+TEST_F(RecordPage, TabLeavesTheListsAndDeletedRowsLeaveNoGapInTheNumbers) {
+  ShowAll(true);
+  gui.window->show();
+  QApplication::setActiveWindow(gui.window.get());
+  auto* records = gui.Find<QTableView>("recordList");
+  records->setFocus();
+  records->setCurrentIndex(Page().RecordList().index(0, 1));
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return records->hasFocus(); }, 2000));
+  QTest::keyClick(records, Qt::Key_Tab);
+  EXPECT_FALSE(records->hasFocus()) << "Tab moves on to the buttons after the list";
+  EXPECT_EQ(records->currentIndex().column(), 1) << "and not from cell to cell";
+
+  Page().RecordList().SetTicked(0, true);
+  gui.Press("deleteSelectTrack");
+  ASSERT_EQ(Page().RecordList().RowCount(), 2);
+  EXPECT_EQ(Cell(0, 0), "0001");
+  EXPECT_EQ(Cell(1, 0), "0002");
+}
+
 // The number of points of the line the map page drew, asked of the page in the web engine.
 int LinePoints(QWebEngineView& view) {
   int points = -1;

@@ -29,6 +29,7 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   top->addLayout(right, 3);
 
   trackView_ = new QTableView;
+  trackView_->setTabKeyNavigation(false);  // Tab leaves the list; arrows move within it
   trackView_->setObjectName("trackList");
   trackView_->setAccessibleName(QStringLiteral("Stored tracks"));
   trackView_->setModel(&trackList_);

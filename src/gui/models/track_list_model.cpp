@@ -73,6 +73,9 @@ void TrackListModel::RemoveRow(int row) {
   beginRemoveRows({}, row, row);
   rows_.erase(rows_.begin() + row);
   endRemoveRows();
+  // The rows after it move up a place and take its number: no gap in the numbers.
+  for (size_t i = static_cast<size_t>(row); i < rows_.size(); ++i) --rows_[i].number;
+  if (row < RowCount()) emit dataChanged(index(row, 0), index(RowCount() - 1, 0));
 }
 
 void TrackListModel::ReplaceRow(int row, const TrackEntry& entry) {

@@ -16,6 +16,8 @@ constexpr int kMapPageHeight = 412;
 
 QTableView* ListView(const char* objectName, const QString& name, QAbstractItemModel* model) {
   auto* view = new QTableView;
+  // Arrows move within a list; Tab leaves it for the buttons after it.
+  view->setTabKeyNavigation(false);
   view->setObjectName(objectName);
   view->setAccessibleName(name);
   view->setModel(model);
