@@ -21,7 +21,18 @@
 namespace tavrin::test {
 namespace {
 
-using DevicePage = WindowTest;
+class DevicePage : public WindowTest {
+ protected:
+  // Reads the logger's figures, then its new tracks, and checks that the whole memory came.
+  void ReadEveryNewTrack(int ms = 20000) {
+    ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
+    EXPECT_EQ(Text("numberOfTrackPoints"), " 3000/3000");
+    const auto read = gui.PressAndWait("readNewTracks", Operation::Read, ms);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->outcome, Outcome::Done);
+    EXPECT_EQ(read->points, 3000u);
+  }
+};
 
 TEST_F(DevicePage, ConnectAndReadOptionsShowTheLoggersValues) {
   gui.ChoosePort("emulated");
@@ -363,12 +374,7 @@ TEST_F(DevicePage, ADataFolderThatCannotTakeTracksIsFoundBeforeTheLoggerIsAsked)
       EXPECT_EQ(gui.ends.size(), since) << "an operation was started";
     }
   }
-  ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
-  EXPECT_EQ(Text("numberOfTrackPoints"), " 3000/3000");
-  const auto read = gui.PressAndWait("readNewTracks", Operation::Read);
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->outcome, Outcome::Done);
-  EXPECT_EQ(read->points, 3000u);
+  ASSERT_NO_FATAL_FAILURE(ReadEveryNewTrack());
   EXPECT_EQ(TrackFiles().size(), 5u);
   if (!readOnlyNotTried.empty()) GTEST_SKIP() << "no read-only folder: " << readOnlyNotTried;
 }
@@ -396,12 +402,7 @@ TEST_F(DevicePage, AFolderThatFillsUpStopsTheReadAndTheTracksStayNew) {
   EXPECT_EQ(gui.window->ProgressPosition(), 0);
   EXPECT_EQ(gui.window->DeviceTab()->TrackList().RowCount(), 1);
 
-  ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
-  EXPECT_EQ(Text("numberOfTrackPoints"), " 3000/3000");
-  const auto again = gui.PressAndWait("readNewTracks", Operation::Read);
-  ASSERT_TRUE(again);
-  EXPECT_EQ(again->outcome, Outcome::Done);
-  EXPECT_EQ(again->points, 3000u);
+  ASSERT_NO_FATAL_FAILURE(ReadEveryNewTrack());
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
   store.ListTracks(nullptr, false);
@@ -491,12 +492,7 @@ TEST_F(DevicePage, DownloadsFromTheEmulatorProgramOverAPseudoTerminal) {
   gui.ChoosePort(QString::fromStdString(pty));
   ASSERT_TRUE(gui.Press("connect"));
   ASSERT_TRUE(Session().IsConnected()) << (gui.boxes.empty() ? "" : gui.boxes.back().text);
-  ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
-  EXPECT_EQ(Text("numberOfTrackPoints"), " 3000/3000");
-  const auto read = gui.PressAndWait("readNewTracks", Operation::Read, 60000);
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->outcome, Outcome::Done);
-  EXPECT_EQ(read->points, 3000u);
+  ASSERT_NO_FATAL_FAILURE(ReadEveryNewTrack(60000));
   EXPECT_EQ(TrackFiles().size(), 5u);
   ASSERT_TRUE(gui.Press("connect"));
   EXPECT_EQ(gui.window->StatusText().toStdString(), "Disconnected " + pty + "(230400).");

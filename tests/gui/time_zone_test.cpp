@@ -99,6 +99,15 @@ class ZoneWindow : public ::testing::Test {
     gui->Press("softwareOptions");
     gui->fillDialog = nullptr;
   }
+  // Presses OK in Software Options; the zone the list showed.
+  QString OkInOptions() {
+    QString shown;
+    InOptions([&](QDialog& dialog) {
+      shown = dialog.findChild<QComboBox*>("timeZone")->currentText();
+      dialog.findChild<QPushButton*>("ok")->click();
+    });
+    return shown;
+  }
   std::optional<std::string> SavedKey(const char* key) const {
     return IniFile::Load(SettingsFile()).Get("MAIN", key);
   }
@@ -129,12 +138,7 @@ TEST_F(ZoneWindow, AnOlderSettingsFileMeansTheZoneAtItsPlaceInTheList) {
   EXPECT_EQ(ShownTimes(1), NewYorkTimes());
 
   // OK in Software Options keeps that zone, now by its name.
-  QString shownZone;
-  InOptions([&](QDialog& dialog) {
-    shownZone = dialog.findChild<QComboBox*>("timeZone")->currentText();
-    dialog.findChild<QPushButton*>("ok")->click();
-  });
-  EXPECT_EQ(shownZone, "(UTC-05:00) America/New_York");
+  EXPECT_EQ(OkInOptions(), "(UTC-05:00) America/New_York");
   EXPECT_EQ(SavedKey("TimeZoneName"), "America/New_York");
   EXPECT_EQ(SavedKey("LocalTimeOffset"), "-300");
 }
@@ -149,12 +153,7 @@ TEST_F(ZoneWindow, AnOlderFileWhosePlaceMovedKeepsTheZoneItsTimesAreShownIn) {
   AddWinterAndSummerTracks();
   OpenOnTracks();
   EXPECT_EQ(ShownTimes(1), NewYorkTimes());
-  QString shownZone;
-  InOptions([&](QDialog& dialog) {
-    shownZone = dialog.findChild<QComboBox*>("timeZone")->currentText();
-    dialog.findChild<QPushButton*>("ok")->click();
-  });
-  EXPECT_EQ(shownZone, "(UTC-05:00) America/New_York");
+  EXPECT_EQ(OkInOptions(), "(UTC-05:00) America/New_York");
   EXPECT_EQ(SavedKey("TimeZoneName"), "America/New_York");
 }
 
