@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The two commands a newcomer needs:
 #   make run    installs what is missing, builds, and runs the program
 #   make test   installs what is missing, builds, and runs every test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end downloads of a full 32-Mbit logger (258,048 points) from tavrin-emulator over a
 // pseudo-terminal: unpaced, and paced at 230,400 baud against the line's own limit (bytes x 10 /
 // baud, plus the 100 ms the host waits before each acknowledgement). Prints its figures.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Export benchmark: a track of POINTS points (default 1,000,000) exported with `tavrin export` to
 # KML, NMEA text and GPX, each beside gpsbabel converting the same points (read from our NMEA
 # text) to the same format, and beside a plain write of as many bytes as our file has, in 1 MiB

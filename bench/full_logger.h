@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A full 32-Mbit logger for the benchmarks: 258,047 points one second apart, a track start
 // every hour, as full as a memory the logger still reads gets.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's figures: start-up to the first painted window, the longest stall of the GUI
 // thread's event loop while a full 32-Mbit logger (258,047 points) downloads unpaced from
 // tavrin-emulator over a pseudo-terminal, loading a 1,000,000-point track into the Track Record

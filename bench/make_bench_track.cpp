@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a track file of many points for the export benchmark: one point a second from
 // 2020-01-01 00:00:00 UTC, moving steadily north-east, with varying speed, heading and fix.
 #include <cstdio>

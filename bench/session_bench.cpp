@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast the session drains the receive queue and stores points into track files: a writer
 // thread plays the logger on a pseudo-terminal and sends a whole logger's worth of points
 // without pauses; the session handles them on its event loop as it would in the program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Track store benchmarks, each beside the bare cost of the same file work with plain POSIX
 // calls: listing 10,000 track files, loading a 1,000,000-point track, showing its times in a
 // zone, compacting it.

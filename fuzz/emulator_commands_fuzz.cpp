@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands from the line as the emulated logger meets them: arbitrary bytes go to the engine's
 // receive path (reads and their acknowledgements, erase, save options, note groups, end), with
 // the input's first byte choosing a fault to play, and time runs on so that erase steps and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes from the line: the reader cuts them into items and every decoder the session
 // uses takes what comes out; nothing may crash or read outside an item.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answers from the line as the logger session meets them: arbitrary bytes arrive on a link in
 // pieces and go through the whole dispatch — the drain, the reader, every handler ($GPBT, erase
 // progress and flash errors, read answers, points), the acknowledgements the timers send and a

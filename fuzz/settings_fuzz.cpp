@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary settings files: reading never fails, and setting a key keeps every other line.
 #include <cstdint>
 #include <cstdlib>

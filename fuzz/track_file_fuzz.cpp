@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the track file readers and to compaction: no input may crash them,
 // and a compacted file must read back as the points that were not deleted.
 #include <unistd.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the window's three connection images (src/gui/window/images).
 
 A 20 x 20 pixel lamp beside the status line: grey with a dark slash when no logger is connected,

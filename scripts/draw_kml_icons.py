@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the six position icons the KML export refers to (src/export/kml_icons).
 
 A dot for a point at rest and an arrow pointing north (Google Earth turns it to the point's

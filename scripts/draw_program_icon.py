@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the program's icon (packaging/icons): a map-green rounded square with a red track
 ending in a white-ringed dot, as SVG and as PNGs of the hicolor sizes, from one geometry.
 Standard library only; the files are committed, so this runs only when the icon changes.

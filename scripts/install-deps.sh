@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Tavrin Lite needs on a Debian machine, in groups:
 #
 #   scripts/install-deps.sh [core|gui|package|fuzz|all]...

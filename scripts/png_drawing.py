@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the drawing scripts share: a pixel averaged from a grid of samples, and a PNG file of
 8-bit RGBA rows written with the standard library alone."""
 import struct

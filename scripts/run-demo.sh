@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tries Tavrin Lite. With a display it opens the desktop window; when no logger is attached it
 # first starts the emulated logger with a few demo days, which the window lists among the USB
 # ports. Without a display it runs end to end in the terminal instead: the logger's figures, a

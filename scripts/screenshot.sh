@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the window for a person to look at: starts the emulated logger with its demo days
 # and the window under a virtual X server, connects, downloads, and saves PNGs of the Device
 # Control page, the device settings dialog, the Software Options dialog and a Korean message box.

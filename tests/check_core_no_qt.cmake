@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when any file in a core folder of src/ includes a Qt header. Whole folders are read, so a
 # file added to the core is checked without being listed anywhere.
 if(NOT SOURCE OR NOT FOLDERS)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 cmake_policy(SET CMP0057 NEW)  # IN_LIST
 # Fails when a file includes a project header from a folder its layer may not use.
 #   cmake -DSOURCE=src -DLAYERS=core|gui -P check_layers.cmake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the core asks the user something or tells them of a failure without knowing about
 // windows: the GUI shows a real message box, the command line prints, tests record.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the core reports a failure: a Result holds either the value asked for or a Failure, which
 // says in words a user can act on what went wrong, with the system's error number when one
 // caused it. Functions that fail return a Result; they do not leave the reason in errno, in an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every tavrin command shares: the folders, the settings and the track store.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger session's host on the command line: an event loop of its own for the posted
 // data-arrived calls and the one-shot timers, progress on stderr, and questions answered by
 // flags instead of by waiting on stdin.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checks that keep a mistyped command line from doing something else than was meant: plain
 // decimal numbers only, real calendar dates, periods in order, and a word on what went wrong when
 // a command or an option is not where it belongs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrin ports, info, read, set-options, erase, stop, bypass: every device operation of the
 // window, without one.
 #pragma once

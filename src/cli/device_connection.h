@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One connection to the logger for one command: the store, the session, its host and the port.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrin cut and tavrin delete: the track editing of the Track Record page, for scripts.
 #pragma once
 

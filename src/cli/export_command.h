@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrin export: writes track files as KML, NMEA text, track logs, GPX or the map page.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrin list, tavrin points: the stored tracks and their points as tab-separated rows.
 #pragma once
 

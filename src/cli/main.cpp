@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrin: the command-line front end of Tavrin Lite.
 #include <CLI/CLI.hpp>
 #include <csignal>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cuts what the host writes into command sentences: each runs from "$" to LF and must carry a
 // good checksum. Bytes outside a sentence, sentences with a bad checksum and overlong ones are
 // dropped, as the logger drops them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulated logger inside the program: a link that hands what the session writes straight to
 // the emulator's engine and its answers straight back, with no device and no thread. The tests
 // drive the session through it, and the window offers it as the built-in logger.

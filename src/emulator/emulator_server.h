@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serves the logger emulator on a pseudo-terminal: reads what the host writes, feeds the engine,
 // writes its answers at the chosen pace and tells it when they have left.
 #pragma once

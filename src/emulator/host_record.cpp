@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "emulator/host_record.h"
 
 #include "emulator/read_selection.h"

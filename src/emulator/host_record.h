@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the host stores for a point of the logger's memory, so that tests can compare downloaded
 // track files record for record with the memory they came from.
 #pragma once

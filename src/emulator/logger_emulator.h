@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger's side of the serial line, free of any file descriptor: bytes from the host go in
 // through Receive, answers go out through a sink, and Poll drives the erase steps and the wait for
 // acknowledgements. A server (or a test) feeds it and tells it when its output has left.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger's flash memory as the emulator keeps it: the recorded points in recording order, the
 // point from which a read of new tracks starts, the save options and note groups the host writes,
 // and the geometry (size, sector length) that decides capacity and the sectors of a read.

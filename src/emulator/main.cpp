@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrin-emulator: the GPS logger's side of the serial line on a pseudo-terminal, for testing the
 // host without a device.
 #include <signal.h>

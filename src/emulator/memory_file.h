@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulator's memory as a readable JSON file:
 //   {"memoryMbit":32,"pointsPerSector":4096,"saveBySpeed":12,"saveByTime":1,
 //    "saveByDistance":100,"notes":["AB1","","",""],"newFrom":0,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "emulator/paced_writer.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the logger's output to a non-blocking descriptor, never dropping a byte: what the
 // descriptor does not take now waits for the next Flush. With a baud rate the output is paced
 // like a serial line (ten bits a byte) by a token bucket, so bytes leave in small bursts rather

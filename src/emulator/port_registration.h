@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lets a host find running emulators: each one leaves a file <pid>.port holding its slave path
 // and a newline in a folder of the user's runtime directory, and removes it when it ends.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "emulator/pseudo_terminal.h"
 
 #include <fcntl.h>

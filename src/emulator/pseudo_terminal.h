@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pseudo-terminal whose slave side a host program opens as its serial port. The slave is put
 // in raw mode (no echo, no CR/LF translation) and one slave descriptor stays open here, so the
 // master keeps working while the host closes and reopens the port.

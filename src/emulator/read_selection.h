@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The six read commands and the points each one selects from the memory: all points, the new
 // points, or the points of a period given in the command.
 #pragma once

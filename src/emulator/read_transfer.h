@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One read of tracks as the logger sends it: the selected points cut into sectors, the bytes of
 // the information answer, of each sector and of the control answers in the form the read mode
 // (or the control option) asks for, with the item faults applied.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export buttons of the Track Record page without the page: export every ticked record, one
 // file each, and clear the export folders when the page goes away.
 #pragma once

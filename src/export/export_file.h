@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text the exports produce and the file it goes to. A track of a million points becomes
 // hundreds of megabytes of KML, so numbers are formatted with std::to_chars straight into one
 // growing buffer that is written out in large blocks. Every Append... gives the same characters

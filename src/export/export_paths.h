@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where an export of a track file goes: the parts of the track file's path it is named from.
 #pragma once
 

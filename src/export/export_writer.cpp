@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every export shares: where its file goes, creating and finishing it, telling the user of
 // failures, and opening the result.
 #include "export/export_writer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export writer: turns the track store's export point list into the files other programs
 // read. One writer serves a whole export command and writes one file per track: KML for Google
 // Earth, NMEA $GPRMC text, the track log, GPX 1.1, and the HTML map page of the Track Record page.

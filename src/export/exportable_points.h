@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which points an export writes. A position that is not a number or lies off the globe breaks
 // the file for its readers (one LatLng(nan, inf) stops the whole map page from drawing), and a
 // zeroed record would put the track at 0°, 0°; every format leaves such points out the same way

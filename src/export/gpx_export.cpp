@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPX 1.1: the exchange format nearly every other GPS program reads. One track with one segment,
 // every point with its UTC time. GPX has no speed or course in a track point, so they travel in
 // Garmin's TrackPointExtension, which the schema lets through and many programs read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // KML for Google Earth: six icon styles by fix and motion, a placemark for every point between a
 // Start and a Stop placemark, and the whole track as one line.
 #include "export/export_paths.h"

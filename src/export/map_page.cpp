@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HTML map page of the Track Record page: the track as a red line on the web map with START
 // and END markers, framed to fit.
 #include "export/export_writer.h"

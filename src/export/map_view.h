@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the map page frames a track: the centre of its extent and a zoom level that fits it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text from outside the program (file and folder names, the user's map key) made safe to stand
 // inside an XML or HTML document or a URL.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NMEA 0183 text: one $GPRMC sentence per point, as a GPS receiver would have sent it.
 #include <cmath>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map page without a map key: the track as a red line with START and END markers, drawn by
 // Leaflet (from the distribution's package) on OpenStreetMap tiles, framed like the other page.
 #include "export/export_writer.h"

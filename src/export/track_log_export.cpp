@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track log: the NMEA text's sentences, kept in the DORVALE folder and not opened.
 #include "export/export_paths.h"
 #include "export/export_writer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the logger last told about itself: options, note groups and memory figures.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small event loop for front ends without a GUI toolkit (the command line, tests): tasks
 // posted from any thread and one-shot timers by id, run on the thread that calls Run*. It
 // sleeps while there is nothing to do.

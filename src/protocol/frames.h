@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger's binary frames: 0xC0, a type byte, a payload, a checksum byte near the end and
 // 0xC9. Point data travels as 7-bit bytes with their high bits gathered in a three-byte mask, so
 // 0xC9 never appears inside a frame.

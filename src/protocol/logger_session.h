@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversation with the logger: the link it is handed and everything the protocol remembers
 // between messages — read mode, device options and note groups, memory figures, the assembly
 // of incoming items and the track being downloaded. It runs on one thread (the window's or the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NMEA-style sentences as the logger and the host exchange them: "$", a comma-separated body,
 // "*", two hexadecimal checksum digits (XOR of the body), CR LF.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rule for a note group the logger can hold: at most five characters, each an ASCII letter or
 // digit. The host checks it before it sends one, the command line before it connects, and the
 // emulator refuses what breaks it, as the logger does; each says so in its own words.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The read modes of the read commands, as the host sends them and the logger echoes them in its
 // answers. Odd modes carry points as binary frames, even modes as $GPRMC sentences.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cuts the byte stream from the logger into items: "$" sentences up to their LF and binary
 // frames from 0xC0 up to 0xC9. Bytes outside an item are skipped; an item that reaches 128 bytes
 // without its end is dropped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Connecting, the command catalogue and the sending of sentences.
 #include <cstdio>
 

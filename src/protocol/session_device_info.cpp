@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger's account of itself ($GPBT), flash memory errors and erase progress.
 #include <algorithm>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track download: the logger's read answers, its points, and the track files they go into.
 #include <unistd.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the logger session needs from the program around it: the window, the command line and
 // the tests each implement this. The session reaches the outside through nothing else.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drain of the receive queue: items are assembled, checked and handed to their handlers.
 #include <cstring>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A trace of every byte that crosses the serial line, with direction and time, for bug reports.
 #pragma once
 

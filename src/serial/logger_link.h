@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line to the logger as the session sees it: bytes go out through Write, bytes that arrive
 // wait until the session takes them, and the link announces arrivals and a hang-up through the
 // events it was started with. A serial port is one link; the tests and the built-in emulated

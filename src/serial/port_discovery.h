@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which serial ports exist, and which of them is the logger: the tty devices under
 // /sys/class/tty that have a device behind them, the USB identity of the device above each, and
 // the pseudo-terminals that a running logger emulator has registered.

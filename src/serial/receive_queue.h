@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive queue between the serial watch thread (the only producer) and the session's
 // thread (the only consumer): a 16 KiB ring without locks. One position always stays free, so
 // equal indices mean empty.

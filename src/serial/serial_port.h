@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial port the logger sits on: a tty device (USB ACM, USB serial, 16550 or a
 // pseudo-terminal) in raw 8N1 mode, and a watch thread that moves arriving bytes into the
 // receive queue and tells the session's thread about them. It is the session's link to a real

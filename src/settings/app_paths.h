@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program keeps its files: the track folder DataLog and TVR.ini live beside the
 // program when its folder is writable and not an installation's bin folder, otherwise in the
 // user's XDG data and config folders.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small INI file reader and writer that changes only the keys it is asked to set and keeps
 // every other line (comments, unknown keys, hand-written values) exactly as it was.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's settings, kept in TVR.ini beside the program.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/local_zone.h"
 
 #include <cctz/civil_time.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's time zone: what the store adds to the UTC date-times of points and headers when it
 // shows them. A zone of the IANA time-zone database gives each date the offset that zone had on
 // it (summer time included); a fixed offset gives one offset all year.

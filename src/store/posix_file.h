@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file descriptor that closes itself, and whole-buffer reads and writes that survive signals
 // and short transfers.
 #pragma once

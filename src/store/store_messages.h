@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track store's own message texts, shared by its file and list operations, and the record
 // of what is wrong with one track file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What keeps a bad track file from hanging, crashing or flooding the readers: a file is opened
 // without waiting and must be a regular file, a header's count is bounded by the records the file
 // really holds, and a record is a point only when it carries a real date-time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Track files: a 64-byte header, then the points in recording order.
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 64-byte header of a track file and the track store's list entry.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track store's lists: tracks and days built from the track files' headers, and the points
 // of the track or day the user opens.
 #include <dirent.h>

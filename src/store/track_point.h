@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One recorded track point, bit for bit as the logger, the track files and the lists hold it,
 // and the small computations done on points: calendar fields, time gaps, distances and the
 // shift of a date-time into the user's time zone.

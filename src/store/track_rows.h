@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rows the track store shows: what each column is called and what each cell says. The store
 // hands rows to a small list interface; the GUI's models, the command line and the tests each
 // implement it.

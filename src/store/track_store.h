@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track store: the data folder of track files, the track being written during a download,
 // and the catalogue of the stored tracks and days. The points a page shows or an export writes
 // belong to their caller, which loads them through the store.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the tracks of a download. Points go into "<track>.part" beside the track file; only a
 // finished (or deliberately kept) track is renamed over its name, after its bytes are on disk.
 // So a read that is stopped, times out, loses its line, fills the disk or is killed never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-8 text as the logger's note groups, the settings file and the exports hold it: counting and
 // cutting by characters, and decoding to code points.
 #pragma once

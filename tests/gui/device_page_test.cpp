@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Device Control page driven as a user drives it, against the emulated logger in the same
 // process.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialogs' own checks and messages, the time-zone list, the single-instance lock and what a
 // screen reader is told.
 #include <poll.h>
@@ -236,16 +237,18 @@ TEST_F(Window, CaptionTabsAndAboutBox) {
   EXPECT_EQ(gui.window->StatusText(), "Ready");
   gui.window->SetStatusText(std::string(300, 'x') + "\r\n");
   EXPECT_EQ(gui.window->StatusText().size(), 255) << "the status line holds 255 characters";
-  QString about, build;
+  QString about, build, licence;
   gui.fillDialog = [&](QDialog& dialog) {
     about = dialog.windowTitle() + " " + dialog.findChild<QLabel*>("aboutText")->text();
     build = dialog.findChild<QLabel*>("buildText")->text();
+    licence = dialog.findChild<QLabel*>("licenceText")->text();
     return static_cast<int>(QDialog::Accepted);
   };
   gui.window->findChild<QAction*>("aboutAction")->trigger();
   EXPECT_EQ(about, "About Tavrin Lite V1.1.0");
   EXPECT_TRUE(build.startsWith("Version 1.1.0 (commit ")) << build.toStdString();
   EXPECT_TRUE(build.contains("\nQt 6.")) << build.toStdString();
+  EXPECT_TRUE(licence.contains("GPL-3.0-or-later")) << licence.toStdString();
 }
 
 TEST_F(Window, EveryControlIsNamedForScreenReaders) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives a real main window the way a user would: buttons pressed by object name, message boxes
 // answered through the window's message-box function, modal dialogs handed to a function that
 // fills them in, and waits that end when the session reports an operation's end. Used by the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The speed graph: its ranges, labels and readout for the cases the page meets, and the
 // per-column reduction, which must draw exactly what drawing every point draws.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's tests run on Qt's offscreen platform, with the zone pinned like every other test.
 #include <gtest/gtest.h>
 

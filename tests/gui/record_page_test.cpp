@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Track Record page over real track files: the two list modes and their filters, loading a
 // record into the points list and the speed graph, deleting records and exporting the ticked ones.
 #include <QAccessible>

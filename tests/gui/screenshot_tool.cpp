@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the window's pictures for a person to look at: connects to the logger on PORT, reads its
 // options, downloads its new tracks, and saves the Device Control page, the device settings
 // dialog and the Software Options dialog as PNGs in OUT_DIR. scripts/screenshot.sh runs it under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window does with the settings file and the data folder it starts with: values it
 // cannot use, the folder chosen in Software Options, and a folder that cannot keep tracks.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window shows every date-time with the offset the user's zone had at that date: the
 // computer's zone when there is no settings file, the zone an older settings file chose by its
 // place in the list, the zone saved by name; and it writes new tracks in exact UTC.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window over a temporary data folder and a fake computer's ports, with the emulated
 // logger reachable in the same process under the port name "emulated".
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tavrin command against tavrin-emulator on a pseudo-terminal, as a script would use them.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrin cut and tavrin delete as a user runs them, on real track files in a data folder, with a
 // settings zone nine hours east of UTC so that local and UTC days differ.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrin export as a user runs it: real track files, a settings file, the program's output.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bad days of a download, run as a user meets them: tavrin read against tavrin-emulator on a
 // pseudo-terminal, stopped by every fault the line, the user, the disk or the kernel can bring.
 // What is on disk afterwards is checked record for record: no stored track is ever lost, and a

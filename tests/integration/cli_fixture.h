@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tavrin command against tavrin-emulator on a pseudo-terminal: a fixture that starts the
 // emulator on a memory of its own and runs the real tavrin with a data folder of its own.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrin given bad input as a user gives it: bad track files in the data folder, mistyped values
 // on the command line, a data folder it cannot use, a settings file with impossible values.
 #include <gtest/gtest.h>

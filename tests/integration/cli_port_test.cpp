@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tavrin command on a port whose other end is a plain pseudo-terminal: what leaves the
 // machine when a command is written just before the port is closed.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session downloads from the real tavrin-emulator over a pseudo-terminal, and the track files
 // it writes are compared record for record with the emulator's memory.
 #include <gtest/gtest.h>

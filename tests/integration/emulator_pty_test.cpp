@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrin-emulator as a host meets it: a separate process on a real pseudo-terminal, found through
 // its first line of output and its registration file.
 #include <gtest/gtest.h>

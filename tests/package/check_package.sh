@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a build folder and checks it as a user's machine would meet it:
 # unpacked anywhere, its programs run and find their files; its desktop entry, AppStream file,
 # udev rule and the package itself pass their checkers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fork and exec that the test helpers starting our programs share: a child with its standard
 // streams on the descriptors given, and its exit status told the way a shell tells it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the real tavrin-emulator as a separate process for the life of the object.
 #pragma once
 

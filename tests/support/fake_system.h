@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A computer's serial ports as port discovery sees them, built in a temporary folder: sysfs
 // entries for USB and platform ttys, their /dev paths and an emulator registry.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folders that refuse track files the way a user's disk does, for the tests of reads that cannot
 // store what they get. Root writes through permission bits, so these use what stops root too: a
 // file size limit (a full disk, always at hand) and a read-only file system mounted over the

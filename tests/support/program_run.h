@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a program of ours as a user would, with its output caught in files.
 #pragma once
 

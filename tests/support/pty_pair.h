@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pseudo-terminal for tests: the session opens the slave path like any serial device, the
 // test plays the logger on the master side.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A logger memory for tests that download: a few thousand points in several tracks.
 #pragma once
 

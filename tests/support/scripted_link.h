@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A link on which the test plays the logger: bytes handed to FromLogger arrive at the session as
 // from a line, and what the session writes waits in Sent until the test takes it.
 #pragma once

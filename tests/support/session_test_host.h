@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A session host for tests: records what the session shows and runs its timers and posted
 // events on an EventLoop, or on a VirtualLoop whose clock moves only when nothing else is left.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An event loop on a clock of its own: posted tasks run at once, and when none wait the clock
 // jumps to the next timer or deadline. Session tests run on it without sleeping, however long
 // the timers; it has EventLoop's calls, so a test host works on either.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Track files that are not what a track file should be. Each one is told of with its name and
 // reason, every good file beside it is still listed and loaded, and no read hangs or grows past
 // what the file holds.

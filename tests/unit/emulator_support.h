@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test helpers for the logger emulator: a line to the engine that takes no time, a splitter of
 // what the logger sends into sentences and frames, and small memories to read.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export buttons' loop over the ticked records, and the clean-up of the export folders.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every export format shares: a failed export never costs the earlier file of its name, and
 // points without a valid position are left out the same way everywhere.
 #include <gtest/gtest.h>

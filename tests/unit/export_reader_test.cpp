@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outside readers the export tests rely on: when one is missing, the test says which and
 // what to do, instead of failing on output it could not parse.
 #include <gtest/gtest-spi.h>

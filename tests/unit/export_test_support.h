@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the export tests: reading what was written, golden files, and the outside programs
 // (xmllint, gpsbabel) that must accept our files.
 #pragma once

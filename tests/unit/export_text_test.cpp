@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces every export is made of: number formatting that must equal printf's, escaping of
 // outside text, and the map page's zoom steps.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPX 1.1: must validate against the published schema and read back the same in gpsbabel.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zones of the time-zone database against the offsets each had on a date: summer time starting
 // and ending, summer time that is not an hour, the standard offset all year without it, and the
 // computer's own zone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session against a logger the test plays byte by byte on an in-process link, on a loop whose
 // clock moves only when nothing else is left to run: no device, no sleeps.
 #include "protocol/logger_session.h"

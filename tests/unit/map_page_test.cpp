@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map page: the track's line and markers, and the view chosen from its extent.
 #include <gtest/gtest.h>
 

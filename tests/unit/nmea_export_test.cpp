@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The NMEA text and the track log: $GPRMC sentences that GPS programs read like a receiver's.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "serial/receive_queue.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session over a serial port: a real pseudo-terminal, with the test playing the logger on
 // the master side and the port's watch thread delivering what arrives.
 #include <gtest/gtest.h>

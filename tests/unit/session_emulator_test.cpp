@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session against the emulator's engine on an in-process link: whole downloads, erases and
 // the logger's faults, compared record for record with the emulated memory, on a loop whose
 // clock jumps ahead instead of sleeping.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How each operation ends, as the host hears it: never from a status text, always from one
 // OperationEnded call with the operation, the outcome and a read's counts.
 #include <gtest/gtest.h>

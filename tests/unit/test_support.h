@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared helpers for the unit tests: a temporary folder, list and message recorders, and a way
 // to write track files byte by byte.
 #pragma once

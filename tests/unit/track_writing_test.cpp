@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing tracks safely: a read that ends early, a full disk or a killed program never costs a
 // stored track, and never leaves a file whose header claims points it does not hold.
 #include <gtest/gtest.h>

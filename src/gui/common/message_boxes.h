@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's message boxes: the core's text, icon and buttons shown as a QMessageBox, and the
 // answer handed back. Tests hand the window a recording function instead.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the pages and dialogs reach through the main window: the session, the store, the
 // settings, the status line, message boxes, modal dialogs and the window's own commands. The
 // main window implements it; a page holds no protocol logic and no state of the window's.

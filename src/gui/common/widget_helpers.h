@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small helpers the pages and dialogs share for their controls.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Device bypass control": switches the logger's pass-through mode on and off and sends one
 // $PSRF201 sentence with a text of the user's. Modeless and one at a time; closing it ends the
 // bypass mode.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Device Control page: the port to connect on, the logger's options, note groups and memory
 // figures, the read, erase and stop commands, and the list of stored tracks. Every device action
 // is one call of the session; what comes back arrives through the window's host.

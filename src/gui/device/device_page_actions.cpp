@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the Device Control page's buttons do.
 #include "gui/device/device_page.h"
 #include "gui/device/device_settings_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Device Control page's controls and their places.
 #include <QButtonGroup>
 #include <QGridLayout>

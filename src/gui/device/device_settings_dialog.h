@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Device Settings": the logger's three save options and four note groups, shown as the logger
 // last told them. OK keeps what was entered, once every value is valid; the page then sends it
 // to the logger. The session's device fields change only when the sentences are written.

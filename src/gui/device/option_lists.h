@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three save-option lists of the device page: each offers its table of values, and a value
 // the logger holds that is not in the table gets one more entry, " U-<value> ...".
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/device/read_period_dialog.h"
 
 #include <QGridLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Select Date and Time for Read": a start and an end date on two calendars and a time of day
 // for each, in UTC, for a read of the tracks of a period.
 #pragma once

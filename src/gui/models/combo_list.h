@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A QComboBox as port discovery sees a drop-down list.
 #pragma once
 

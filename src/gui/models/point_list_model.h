@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The points list: rows over a vector of points the page holds, formatted only when a view asks
 // for them. Loading a million points adds a million rows to a count, not a million items.
 #pragma once

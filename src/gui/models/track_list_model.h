@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device page's track list (and the plain track list of the record tab until it has its
 // own page): the store's rows as a Qt table model. Rows arrive as entries and are formatted only
 // when a view asks for them, so a folder of thousands of tracks lists at once.

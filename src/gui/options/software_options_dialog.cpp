@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/options/software_options_dialog.h"
 
 #include <QFileDialog>

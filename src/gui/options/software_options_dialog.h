@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Software Options": the time zone the track times are shown in, whether its summer time
 // applies, language and units, the track folder, the Google Earth program and the map key. OK
 // writes them into the settings the window keeps; the window then saves the file and hands the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/options/time_zone_list.h"
 
 #include <QTimeZone>

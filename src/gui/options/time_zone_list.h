@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The time zones the Software Options dialog offers, from the IANA time-zone database: each with
 // its standard offset as a bias (minutes west of UTC, as the settings keep it), sorted from the
 // furthest west to the furthest east and, within one offset, by name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line plot control: series drawn as lines on a grid with tick labels, axis titles, two
 // axis-lock glyphs, a legend from two series on, and the mean, minimum and maximum of the
 // selected series. It widens its ranges to every series it is given and never narrows them.

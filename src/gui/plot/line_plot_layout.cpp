@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plot's layout arithmetic: where the titles, labels, legend, readout and grid go.
 #include "gui/plot/line_plot.h"
 

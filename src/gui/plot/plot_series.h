@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One series of the line plot: its values, their extremes and mean, and the window points they
 // were last drawn at.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record loaded into the Track Record page: the track or day it is, its points, and the points
 // of the time window when one is set. The page owns it; the store only reads the files for it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/records/track_record_page.h"
 
 #include <QHBoxLayout>

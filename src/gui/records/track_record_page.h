@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Track Record page: the stored tracks listed by day or by track, filtered by a day or a
 // period, one record loaded into the points list and the speed graph, the deletions, and the
 // exports of the ticked records.

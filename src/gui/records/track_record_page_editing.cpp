@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The time window, a new track from selected points, and deleting selected points.
 #include <QItemSelectionModel>
 #include <algorithm>

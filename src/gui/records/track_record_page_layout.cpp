@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Track Record page's controls and their places.
 #include <QButtonGroup>
 #include <QGridLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record list's modes and filters, and loading one record.
 #include <filesystem>
 

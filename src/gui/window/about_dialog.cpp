@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/window/about_dialog.h"
 
 #include <QHBoxLayout>
@@ -23,6 +24,14 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
                      .arg(QString::fromUtf8(kVersionAndBuild), QString::fromUtf8(qVersion())));
   build->setObjectName("buildText");
   build->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* licence = new QLabel(QStringLiteral(
+      "Free software under the GNU General Public License, version 3 or later "
+      "(<a href=\"https://www.gnu.org/licenses/gpl-3.0.html\">GPL-3.0-or-later</a>): you may "
+      "copy, change and pass it on under its terms. It comes with NO WARRANTY."));
+  licence->setObjectName("licenceText");
+  licence->setWordWrap(true);
+  licence->setTextFormat(Qt::RichText);
+  licence->setOpenExternalLinks(true);
   auto* ok = new QPushButton(QStringLiteral("OK"));
   ok->setObjectName("ok");
   ok->setDefault(true);
@@ -33,6 +42,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(row);
   layout->addWidget(build);
+  layout->addWidget(licence);
   layout->addWidget(ok, 0, Qt::AlignRight);
 }
 

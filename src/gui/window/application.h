@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program: one instance per user, its main window, and the end when the window closes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/window/connection_images.h"
 
 // The images are compiled into the window's static library, whose resources a program must

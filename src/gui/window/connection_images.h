@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures of the window: the three connection images beside the status line and the
 // program's icon.
 #pragma once

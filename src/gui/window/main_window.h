@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the two pages in their tabs, the status line with the connection image, the
 // progress bar, and the owner of the settings, the track store, the session and its host.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger session's host in the window: posted arrivals and hang-ups are queued onto the GUI
 // thread, the session's timers are single-shot QTimers by id, message boxes and the period
 // question go through functions the window (or a test) hands in, and everything the pages show
