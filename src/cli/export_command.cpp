@@ -1,21 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/export_command.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <memory>
 
+#include "export/desktop_opener.h"
 #include "export/export_commands.h"
 #include "export/export_paths.h"
 #include "settings/app_paths.h"
-#include "store/posix_file.h"
-
-extern char** environ;
 
 namespace tavrin::cli {
 namespace {
@@ -30,24 +25,6 @@ struct ExportArguments {
   bool open = false;
   std::vector<std::string> files;
 };
-
-// Hands the file to the desktop's opener and waits only for xdg-open itself, which returns as
-// soon as the application has been started.
-void OpenWithDesktop(const std::string& path) {
-  const char* argv[] = {"xdg-open", path.c_str(), nullptr};
-  pid_t pid;
-  const int error =
-      ::posix_spawnp(&pid, "xdg-open", nullptr, nullptr, const_cast<char* const*>(argv), environ);
-  int status = 0;
-  if (error == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-      WEXITSTATUS(status) == 0) {
-    return;
-  }
-  std::cerr << "tavrin export: could not open " << path
-            << (error ? ": " + ErrnoText(error) : std::string())
-            << ". Install xdg-utils (xdg-open) "
-            << "or open the file yourself.\n";
-}
 
 // One map page of the points of all the files, one after another, beside the first file. A file
 // that cannot be read is told of and left off the page; the good ones are drawn. Without a map
@@ -106,16 +83,21 @@ int RunExport(const GlobalOptions& global, const ExportArguments& args) {
   TrackStore& store = context.Store();
   const ExportOptions options{store.Zone(), args.outFolder, context.GetSettings().googleMapLicense};
   ExportWriter writer(StderrMessages(), nullptr, options);
-  const auto announce = [&args](const std::string& path) {
+  bool allOpened = true;
+  const auto announce = [&args, &allOpened](const std::string& path) {
     std::cout << path << std::endl;
-    if (args.open) OpenWithDesktop(path);
+    if (!args.open) return;
+    const OpenerOutcome opened = OpenWithDesktop(path);
+    if (opened.Succeeded()) return;
+    std::cerr << "tavrin export: " << OpenerFailureText(path, opened) << "\n";
+    allOpened = false;
   };
 
   if (args.format == "map") {
     const auto pages = ExportMapPages(store, writer, args.files, !options.mapKey.empty());
     if (!pages) return kExitFailure;
     for (const std::string& page : *pages) announce(page);
-    return context.FileProblems() > 0 ? kExitFailure : kExitOk;
+    return context.FileProblems() > 0 || !allOpened ? kExitFailure : kExitOk;
   }
   static const std::map<std::string, ExportKind> kKinds = {{"kml", ExportKind::Kml},
                                                            {"nmea", ExportKind::Txt},
@@ -130,7 +112,7 @@ int RunExport(const GlobalOptions& global, const ExportArguments& args) {
       allWritten = false;
     }
   }
-  return allWritten && context.FileProblems() == 0 ? kExitOk : kExitFailure;
+  return allWritten && allOpened && context.FileProblems() == 0 ? kExitOk : kExitFailure;
 }
 
 }  // namespace

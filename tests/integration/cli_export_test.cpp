@@ -69,5 +69,55 @@ TEST_F(CliExport, OutFolderTakesEveryFileAndFailuresSetTheExitCode) {
   EXPECT_EQ(Tavrin("svg " + test::Quote(TrackPath())).exitCode, 2);
 }
 
+// --open with a stand-in for xdg-open that records the file and ends with the status it is given,
+// and with no xdg-open at all: a file that no program took is told of and fails the command.
+TEST_F(CliExport, OpenSaysWhatIsMissingWhenNoProgramTakesTheFile) {
+  const std::filesystem::path stubs = dir / "stubs";
+  std::filesystem::create_directories(stubs);
+  std::filesystem::create_directories(dir / "empty");
+  const std::string opened = dir / "opened";
+  std::ofstream(stubs / "xdg-open") << "#!/bin/sh\necho \"$1\" >> " << test::Quote(opened)
+                                    << "\nexit $(/bin/cat " << test::Quote(dir / "status") << ")\n";
+  std::filesystem::permissions(stubs / "xdg-open", std::filesystem::perms::owner_all);
+  const std::string kml = dir / "KML/20150102_030405.kml";
+  const std::string stubPath = "PATH=" + test::Quote(stubs);
+  const auto run = [&](const std::string& path, const std::string& status) {
+    std::ofstream(dir / "status") << status << "\n";
+    return test::RunTool(path + " " + test::Quote(TAVRIN_CLI) + " --data " +
+                         test::Quote(dir / "DataLog") + " --config " +
+                         test::Quote(dir / "TVR.ini") + " export kml --open " +
+                         test::Quote(TrackPath()));
+  };
+
+  auto result = run(stubPath, "0");
+  EXPECT_EQ(result.exitCode, 0) << result.output;
+  EXPECT_EQ(result.output, kml + "\n");
+  EXPECT_EQ(test::ReadText(opened), kml + "\n") << "xdg-open is given the file written";
+
+  result = run(stubPath, "3");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.output.find("Could not open " + kml +
+                               ": there is no program for KML files on this computer. Install "
+                               "one, such as Google Earth or Marble, or open the file yourself"),
+            std::string::npos)
+      << result.output;
+
+  result = run(stubPath, "4");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.output.find("the program for KML files did not start (xdg-open ended with "
+                               "status 4)"),
+            std::string::npos)
+      << result.output;
+
+  result = run("PATH=" + test::Quote(dir / "empty"), "0");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.output.find(": xdg-open, which hands files to the desktop's programs, is not "
+                               "installed. Install xdg-utils"),
+            std::string::npos)
+      << result.output;
+  EXPECT_EQ(result.output.find("No such file or directory"), std::string::npos) << result.output;
+  EXPECT_TRUE(std::filesystem::exists(kml)) << "the file is written all the same";
+}
+
 }  // namespace
 }  // namespace tavrin

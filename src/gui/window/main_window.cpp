@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/window/main_window.h"
 
+#include <cerrno>
+
 #include <QCloseEvent>
 #include <QDate>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QProcess>
 #include <QTimeZone>
-#include <QUrl>
 #include <QVBoxLayout>
 
+#include "export/desktop_opener.h"
 #include "export/export_commands.h"
 #include "gui/common/message_boxes.h"
 #include "gui/device/bypass_dialog.h"
@@ -316,9 +318,29 @@ void MainWindow::OpenBypassDialog() {
 void MainWindow::OpenDocument(const std::string& path) {
   if (setup_.openDocument) {
     setup_.openDocument(path);
-  } else {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    return;
   }
+  // xdg-open says by its exit status whether a program took the file; Qt's own opener only says
+  // whether xdg-open started, so a missing program for KML files would pass without a word.
+  auto* opener = new QProcess(this);
+  opener->setProgram(QString::fromUtf8(kDesktopOpener));
+  opener->setArguments({QString::fromStdString(path)});
+  opener->setStandardOutputFile(QProcess::nullDevice());
+  opener->setStandardErrorFile(QProcess::nullDevice());
+  const auto tell = [this, path](const OpenerOutcome& outcome) {
+    if (!outcome.Succeeded())
+      ShowMessage(OpenerFailureText(path, outcome), MsgIcon::Warning, MsgButtons::Ok);
+  };
+  connect(opener, &QProcess::errorOccurred, this, [opener, tell](QProcess::ProcessError error) {
+    if (error != QProcess::FailedToStart) return;
+    tell({ENOENT, 0});
+    opener->deleteLater();
+  });
+  connect(opener, &QProcess::finished, this, [opener, tell](int status, QProcess::ExitStatus how) {
+    tell({0, how == QProcess::NormalExit ? status : 128});
+    opener->deleteLater();
+  });
+  opener->start();
 }
 
 void MainWindow::ShowAbout() {
