@@ -171,8 +171,8 @@ class LoggerSession {
   bool StopIfTrackFileFailed();
   void WatchForSilence();
   void ReportBadDate(const std::string& text);
-  void ReportDamage();
-  void ReportStoredCopiesKept();
+  void ReportReadEnd(const std::string& done);
+  std::string NothingReadText() const;
   std::string StoredCopiesText() const;
   void BeginTransfer();
 

@@ -140,25 +140,42 @@ void LoggerSession::OnSuccess(bool fromFrame) {
   if (StopIfTrackFileFailed()) return;
   const bool wasReading = transferActive_;
   transferActive_ = false;
-  host_.ShowMessage(fromFrame ? "Read done." : "Read Done.", MsgIcon::Warning, MsgButtons::Ok);
+  const std::string done = fromFrame ? "Read done." : "Read Done.";
   host_.SetProgress(0);
-  if (!wasReading) return;
-  ReportDamage();
+  if (!wasReading) {
+    host_.ShowMessage(done, MsgIcon::Warning, MsgButtons::Ok);
+    return;
+  }
+  ReportReadEnd(done);
   EndOperation(Operation::Read, readFailed_ ? Outcome::Failed : Outcome::Done);
 }
 
-void LoggerSession::ReportDamage() {
-  if (damagedItems_ == 0) {
-    ReportStoredCopiesKept();
-    return;
+// One box ends a read: what it found, then what went wrong on the way, so that "done" is never
+// read before the warning that some points are missing.
+void LoggerSession::ReportReadEnd(const std::string& done) {
+  std::string text = transferPoints_ == 0 ? NothingReadText() : done;
+  if (damagedItems_ > 0) {
+    text += " " + std::to_string(damagedItems_) +
+            (damagedItems_ == 1 ? " item was" : " items were") +
+            " damaged on the line and dropped during the read, so some points may be missing. "
+            "Read all tracks again to get them.";
+    badDateReported_ = true;
   }
-  const std::string text =
-      std::to_string(damagedItems_) + (damagedItems_ == 1 ? " item was" : " items were") +
-      " damaged on the line and dropped during the read, so some points may be missing. Read "
-      "all tracks again to get them." +
-      StoredCopiesText();
-  Status(text);
+  text += StoredCopiesText();
+  if (text != done) Status(text);
   host_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
+}
+
+std::string LoggerSession::NothingReadText() const {
+  if (readMode_ == kReadPeriodBinary || readMode_ == kReadPeriodNmea) {
+    return "The logger holds no track point in the chosen period, so nothing was read. Choose "
+           "another period, or get all tracks.";
+  }
+  if (readMode_ == kReadNewBinary || readMode_ == kReadNewNmea) {
+    return "The logger holds no new track point, so nothing was read. Get All Tracks (tavrin "
+           "read --all) reads the tracks read before again.";
+  }
+  return "The logger holds no track point, so nothing was read.";
 }
 
 void LoggerSession::OnTimeOver() {
@@ -308,14 +325,6 @@ std::string LoggerSession::SavedSummary() const {
                      std::to_string(pointsSaved_) + " are" + where;
   }
   return text + StoredCopiesText();
-}
-
-// A read that ends well may still have left stored tracks as they were; the user hears which.
-void LoggerSession::ReportStoredCopiesKept() {
-  if (storedCopiesKept_.empty()) return;
-  const std::string text = "Read done." + StoredCopiesText();
-  Status(text);
-  host_.ShowMessage(text, MsgIcon::Information, MsgButtons::Ok);
 }
 
 std::string LoggerSession::StoredCopiesText() const {

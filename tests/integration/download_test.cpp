@@ -114,7 +114,7 @@ TEST_F(Download, AFlippedByteLosesOnlyThatPointAndIsReported) {
   expected.erase(expected.begin() + 999);
   ExpectSameRecords(Stored(), expected);
   EXPECT_EQ(session.DamagedItems(), 1);
-  EXPECT_EQ(host.messages.back().text.rfind("1 item was damaged", 0), 0u);
+  EXPECT_EQ(host.messages.back().text.rfind("Read done. 1 item was damaged", 0), 0u);
 }
 
 TEST_F(Download, ADroppedItemLosesNothingElse) {

@@ -452,8 +452,11 @@ TEST_F(Session, DamagedItemsAreCountedAndReportedAfterTheRead) {
   EndRead();
   EXPECT_EQ(session.DamagedItems(), 1);
   ASSERT_FALSE(host.messages.empty());
-  EXPECT_EQ(host.messages.back().text.rfind("1 item was damaged", 0), 0u);
+  // One box: the warning comes with "Read done.", never after it.
+  EXPECT_EQ(host.messages.back().text.rfind("Read done. 1 item was damaged", 0), 0u)
+      << host.messages.back().text;
   EXPECT_EQ(host.messages.back().icon, MsgIcon::Warning);
+  for (const auto& message : host.messages) EXPECT_NE(message.text, "Read done.");
   EXPECT_EQ(TrackPoints(0).size(), 2u);  // the intact ones
 }
 
@@ -479,9 +482,9 @@ TEST_F(Session, ATrackThatLostAnItemDoesNotReplaceAFullerStoredCopy) {
 TEST_F(Session, AnItemBegunInANestedDrainIsNotLost) {
   StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
   const std::string gpbt = MakeSentence("GPBT,AB,,,,0,0,12,1,100,32,1,2,500,7");
-  // While the "Read done." box is open the nested loop takes the first half of a sentence.
+  // While the box that ends the read is open the nested loop takes the first half of a sentence.
   host.onMessage = [&](const std::string& text) {
-    if (text != "Read done.") return;
+    if (text != "The logger holds no track point, so nothing was read.") return;
     link->FromLogger(gpbt.substr(0, 20));
     host.RunUntil([&] { return false; }, 50);
   };

@@ -114,6 +114,29 @@ TEST_F(EmulatedLogger, APeriodReadTakesOnlyItsPoints) {
   ExpectStored(kReadPeriodBinary, 600, 1200);
 }
 
+// A read that finds nothing says so in place of "Read done.", whichever read it was.
+TEST_F(EmulatedLogger, AReadThatFindsNothingSaysSoInsteadOfDone) {
+  Connect();
+  CommandInputs inputs;
+  inputs.period = ReadPeriod{{30, 1, 1, 0, 0, 0}, {30, 1, 2, 0, 0, 0}};
+  ASSERT_TRUE(Run(Operation::Read, Command::ReadPeriodBinary, inputs));
+  EXPECT_EQ(host.Ended(Operation::Read)->outcome, Outcome::Done);
+  ASSERT_FALSE(host.messages.empty());
+  EXPECT_EQ(host.messages.back().text,
+            "The logger holds no track point in the chosen period, so nothing was read. Choose "
+            "another period, or get all tracks.");
+
+  ASSERT_TRUE(Run(Operation::Read, Command::ReadNewBinary));
+  EXPECT_EQ(host.Ended(Operation::Read)->points, 3000u);
+  EXPECT_EQ(host.messages.back().text, "Read done.");
+  ASSERT_TRUE(Run(Operation::Read, Command::ReadNewBinary));
+  EXPECT_EQ(host.messages.back().text.rfind("The logger holds no new track point, so nothing was "
+                                            "read.",
+                                            0),
+            0u)
+      << host.messages.back().text;
+}
+
 TEST_F(EmulatedLogger, OptionsNotesAndEraseReachTheMemory) {
   Connect();
   CommandInputs inputs;
