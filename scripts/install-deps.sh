@@ -21,7 +21,7 @@ core=(
   build-essential cmake ninja-build pkg-config git clang-format
   libcli11-dev nlohmann-json3-dev libcctz-dev tzdata
   libgtest-dev libgmock-dev libbenchmark-dev
-  gpsbabel libxml2-utils libjs-leaflet
+  gpsbabel libxml2-utils libjs-leaflet help2man
 )
 gui=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev

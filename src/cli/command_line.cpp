@@ -11,6 +11,14 @@
 #include "store/track_point.h"
 
 namespace tavrin::cli {
+
+std::string HelpAllFormatter::make_expanded(const CLI::App* command) const {
+  std::string text = CLI::Formatter::make_expanded(command);
+  if (command->get_name().empty()) return text;  // a group of options within a command
+  const size_t end = text.find('\n');
+  const std::string path = command->get_parent() ? command->get_parent()->get_name() + " " : "";
+  return path + text.substr(0, end) + ":" + text.substr(end);
+}
 namespace {
 
 // The options of tavrin itself that take a value.

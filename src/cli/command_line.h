@@ -14,6 +14,13 @@
 
 namespace tavrin::cli {
 
+// --help-all with a heading "tavrin NAME:" over each command's options, so that the manual page
+// made from it (help2man) gives each command a section of its own.
+class HelpAllFormatter : public CLI::Formatter {
+ public:
+  std::string make_expanded(const CLI::App* command) const override;
+};
+
 // Validators run on the text before CLI11 converts it, which would otherwise take "0x10" as 16
 // and "inf" as a time-out.
 CLI::Validator WholeNumber();

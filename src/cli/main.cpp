@@ -18,8 +18,13 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   CLI::App app{
       "Tavrin Lite command line: download, list, cut, delete and export the tracks of a GPS "
-      "logger."};
-  app.set_version_flag("--version", std::string("tavrin ") + tavrin::kVersionAndBuild);
+      "logger.",
+      "tavrin"};
+  app.set_version_flag("--version",
+                       std::string("tavrin ") + tavrin::kVersionAndBuild + tavrin::kLicenceNotice);
+  // Every command's options at once: the manual page is made from it, so it cannot fall behind.
+  app.set_help_all_flag("--help-all", "Print the help of every command and exit");
+  app.formatter(std::make_shared<HelpAllFormatter>());
   GlobalOptions global;
   app.add_option("--data", global.dataFolder,
                  "Folder of the track files (default: DataLog of the program)");

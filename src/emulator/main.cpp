@@ -169,8 +169,10 @@ int Run(const Arguments& a) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"tavrin-emulator: the GPS logger's side of the serial line, on a pseudo-terminal."};
-  app.set_version_flag("--version", std::string("tavrin-emulator ") + tavrin::kVersionAndBuild);
+  CLI::App app{"tavrin-emulator: the GPS logger's side of the serial line, on a pseudo-terminal.",
+               "tavrin-emulator"};
+  app.set_version_flag("--version", std::string("tavrin-emulator ") + tavrin::kVersionAndBuild +
+                                        tavrin::kLicenceNotice);
   Arguments arguments;
   AddOptions(app, arguments);
   try {

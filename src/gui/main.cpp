@@ -11,10 +11,15 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: tavrin-lite [--version | --self-test]\n"
-    "The desktop manager of a GPS track logger.\n"
+    "Usage: tavrin-lite [--help | --version | --self-test]\n"
+    "The desktop manager of a GPS track logger: download its tracks, list them, show them on a\n"
+    "map and in a speed graph, cut them and export them.\n"
+    "\n"
+    "Options:\n"
+    "  --help       print this help and exit\n"
     "  --version    print the version and what it was built from\n"
-    "  --self-test  open the window, and close it as soon as it is painted (exit 0)\n";
+    "  --self-test  open the window, and close it as soon as it is painted: exit status 0, or 1\n"
+    "               when no paint came within 30 seconds\n";
 
 }  // namespace
 
@@ -22,7 +27,7 @@ int main(int argc, char** argv) {
   bool selfTest = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("tavrin-lite %s\n", tavrin::kVersionAndBuild);
+      std::printf("tavrin-lite %s%s\n", tavrin::kVersionAndBuild, tavrin::kLicenceNotice);
       return 0;
     }
     if (std::strcmp(argv[i], "--help") == 0) {

@@ -54,6 +54,9 @@ echo "== lintian"
 report=$(lintian "$deb" 2>&1 | grep -v "root privileges" || true)
 echo "$report"
 if echo "$report" | grep -q "^E: "; then fail "lintian reports errors"; fi
+if echo "$report" | grep -qiE "^W: .*(copyright|licen)"; then fail "lintian warns about the licence"; fi
+grep -q "^License: GPL-3.0-or-later" "$work/root/usr/share/doc/tavrin-lite/copyright" ||
+  fail "the copyright file does not name GPL-3.0-or-later"
 
 echo "== the udev rule"
 rule="$work/root/usr/lib/udev/rules.d/70-tavrin-lite.rules"
