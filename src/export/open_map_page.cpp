@@ -57,8 +57,11 @@ Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
   PrintUtf8("          L.marker(track[0], {title: 'START'}).addTo(map);\r\n");
   PrintUtf8("          L.marker(track[track.length - 1], {title: 'END'}).addTo(map);\r\n");
   PrintUtf8("          window.tavrinLinePoints = line.getLatLngs().length;\r\n");
-  // The view takes in the whole track, however far it goes, at the closest zoom that does.
-  PrintUtf8("          map.fitBounds(line.getBounds(), {padding: [24, 24], maxZoom: 17});\r\n");
+  // The view takes in the whole track, however far it goes, at the closest zoom that does; the
+  // markers stand above their points, so the top keeps room for them.
+  PrintUtf8(
+      "          map.fitBounds(line.getBounds(), {paddingTopLeft: [24, 48], "
+      "paddingBottomRight: [24, 16], maxZoom: 17});\r\n");
   PrintUtf8("        } else {\r\n");
   PrintUtf8("          map.setView([%f, %f], %d);\r\n", view.latitude, view.longitude, view.zoom);
   PrintUtf8("        }\r\n      }\r\n    </script>\r\n  </body>\r\n</html>\r\n");
