@@ -117,7 +117,14 @@ QStringList LinePlot::YLabels() const {
 }
 
 std::vector<int> LinePlot::XTicks() const {
-  const Frame frame = FrameNow();
+  return XTicksOf(FrameNow());
+}
+
+std::vector<int> LinePlot::YTicks() const {
+  return YTicksOf(FrameNow());
+}
+
+std::vector<int> LinePlot::XTicksOf(const Frame& frame) {
   const PlotRect& a = frame.layout.plot;
   const int q = frame.layout.q;
   const double dx = static_cast<double>(a.right - a.left) / frame.x.divisions;
@@ -128,8 +135,7 @@ std::vector<int> LinePlot::XTicks() const {
   return ticks;
 }
 
-std::vector<int> LinePlot::YTicks() const {
-  const Frame frame = FrameNow();
+std::vector<int> LinePlot::YTicksOf(const Frame& frame) {
   const PlotRect& a = frame.layout.plot;
   const int q = frame.layout.q;
   const double dy = static_cast<double>(a.bottom - a.top) / frame.y.divisions;
@@ -240,7 +246,7 @@ void LinePlot::DrawGrid(QPainter& painter, const Frame& frame) const {
   const QPen text(palette().color(QPalette::Text));
   painter.setFont(LabelFont());
   const QFontMetrics metrics(painter.font());
-  const std::vector<int> xTicks = XTicks(), yTicks = YTicks();
+  const std::vector<int> xTicks = XTicksOf(frame), yTicks = YTicksOf(frame);
   const QStringList xLabels = frame.x.Labels(), yLabels = frame.y.Labels();
   // The axes leave room for every label; where a plot is too small even for the coarsest grid,
   // a label that would cover the one before it is left out.

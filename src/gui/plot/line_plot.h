@@ -121,6 +121,8 @@ class LinePlot : public QWidget {
     PlotAxis x, y;
   };
   Frame FrameNow() const;
+  static std::vector<int> XTicksOf(const Frame& frame);
+  static std::vector<int> YTicksOf(const Frame& frame);
   void Widen(const PlotSeries& added);
   void MarkAllDirty();
   int CaptionHeight() const;

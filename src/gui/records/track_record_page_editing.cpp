@@ -69,8 +69,9 @@ void TrackRecordPage::OnCreateTrack() {
     return;
   }
   if (!created->Kept()) {
-    owner_.ShowMessage("Cannot create the track file " + created->path + ": " +
-                           std::strerror(created->error) +
+    const std::string why =
+        created->error != 0 ? std::strerror(created->error) : "it was not put in place";
+    owner_.ShowMessage("Cannot create the track file " + created->path + ": " + why +
                            ". Check that the data folder can be written and try again.",
                        MsgIcon::Error, MsgButtons::Ok);
     return;
