@@ -219,6 +219,10 @@ TEST(RecordMap, WithAKeyAndNoServiceThePageSaysSoAndLeadsToTheMapWithoutAKey) {
   ASSERT_TRUE(GuiDriver::WaitFor([&] { return loaded; }, 30000));
   EXPECT_EQ(view->url().fileName(), "Tvr_OpenStreetMap.html");
   EXPECT_EQ(Evaluate(*view, "window.tavrinLinePoints").toInt(), 12);
+  // "Google Maps" tries the map service again.
+  ASSERT_EQ(ShowMap(gui), view);
+  EXPECT_EQ(view->url().fileName(), "Tvr_GoogleMap.html");
+  EXPECT_TRUE(Evaluate(*view, "window.tavrinMapUnreachable").toBool());
 }
 
 }  // namespace

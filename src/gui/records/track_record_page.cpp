@@ -126,12 +126,15 @@ void TrackRecordPage::OnGoogleMaps() {
   views_->setCurrentWidget(map_);
   // Nothing loaded yet: the map shows no track.
   if (!mapPagesWritten_) WriteMapPages(selectedRow_ == -1 ? PointVector{} : loaded_.points);
-  if (!mapPageLoaded_) {
+  const bool withKey = !owner_.AppSettings().googleMapLicense.empty();
+  const QUrl page = QUrl::fromLocalFile(
+      QString::fromStdString(owner_.Store().DataFolder() + "/" + kKmlFolder + "/" +
+                             (withKey ? kMapPageName : kOpenMapPageName)));
+  // A view that left the page (by its link to the map without a key, when the map service was
+  // out of reach) is sent back to it, so that the button tries the service again.
+  if (!mapPageLoaded_ || map_->url() != page) {
     mapPageLoaded_ = true;
-    const bool withKey = !owner_.AppSettings().googleMapLicense.empty();
-    const std::string page = owner_.Store().DataFolder() + "/" + kKmlFolder + "/" +
-                             (withKey ? kMapPageName : kOpenMapPageName);
-    map_->load(QUrl::fromLocalFile(QString::fromStdString(page)));
+    map_->load(page);
     ++mapNavigations_;
   } else {
     map_->reload();
