@@ -27,11 +27,11 @@ struct ExportArguments {
 };
 
 // One map page of the points of all the files, one after another, beside the first file. A file
-// that cannot be read is told of and left off the page; the good ones are drawn. Without a map
-// key the web map service draws nothing, so the page that needs no key is written beside it.
+// that cannot be read is told of and left off the page; the good ones are drawn. The page that
+// needs no key is written beside it: without a map key the web map service draws nothing, and
+// with one the page offers it when the service cannot be reached.
 Result<std::vector<std::string>> ExportMapPages(TrackStore& store, ExportWriter& writer,
-                                                const std::vector<std::string>& files,
-                                                bool withKey) {
+                                                const std::vector<std::string>& files) {
   PointVector points;
   size_t drawn = 0;
   for (const std::string& file : files) {
@@ -51,7 +51,6 @@ Result<std::vector<std::string>> ExportMapPages(TrackStore& store, ExportWriter&
   auto page = writer.MakeMapPage(folder, kMapWidth, kMapHeight, points);
   if (!page) return page.Error();
   std::vector<std::string> pages{*page};
-  if (withKey) return pages;
   auto open = writer.MakeOpenMapPage(folder, points);
   if (!open) return open.Error();
   pages.push_back(*open);
@@ -94,7 +93,7 @@ int RunExport(const GlobalOptions& global, const ExportArguments& args) {
   };
 
   if (args.format == "map") {
-    const auto pages = ExportMapPages(store, writer, args.files, !options.mapKey.empty());
+    const auto pages = ExportMapPages(store, writer, args.files);
     if (!pages) return kExitFailure;
     for (const std::string& page : *pages) announce(page);
     return context.FileProblems() > 0 || !allOpened ? kExitFailure : kExitOk;

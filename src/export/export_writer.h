@@ -132,6 +132,7 @@ class ExportWriter {
 
   // ---- map page (map_page.cpp)
   void WriteMapPageHead();
+  void WriteMapUnreachable();
   MapView WriteMapTrackPoints(std::span<const TrackPoint> points);
   void WriteMapTrackLine();
   void WriteMapPageEnd(int width, int height);

@@ -62,7 +62,26 @@ void ExportWriter::WriteMapPageHead() {
   PrintUtf8("    <meta charset=\"utf-8\">\r\n");
   PrintUtf8("    <script src=\"%s\"></script>\r\n", XmlText(script).c_str());
   PrintUtf8("    <script>\r\n");
+  WriteMapUnreachable();
   PrintUtf8("      function AowFunc(){\r\n");
+  // Without the network the service's script never came: the page says so in the map's place
+  // instead of staying white.
+  PrintUtf8("        if (typeof google === 'undefined') { TavrinMapUnreachable(); return; }\r\n");
+}
+
+// What the map area shows when the map service could not be reached, with a way to the page
+// that needs neither the service nor a key (written beside this one).
+void ExportWriter::WriteMapUnreachable() {
+  PrintUtf8("      window.tavrinMapUnreachable = false;\r\n");
+  PrintUtf8("      function TavrinMapUnreachable(){\r\n");
+  PrintUtf8("        window.tavrinMapUnreachable = true;\r\n");
+  PrintUtf8(
+      "        document.getElementById('map-canvas').innerHTML = '<p style=\"font: 10pt "
+      "sans-serif; margin: 12px\">The map service could not be reached. Check the network "
+      "connection and press Google Maps again, or <a id=\"open-map\" href=\"%s\">show the "
+      "track on the map that needs no key<\\/a>.<\\/p>';\r\n",
+      kOpenMapPageName);
+  PrintUtf8("      }\r\n");
 }
 
 // The start, the array of every point and the end; returns the view that frames them.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The map page without a map key: the track as a red line with START and END markers, drawn by
-// Leaflet (from the distribution's package) on OpenStreetMap tiles, framed like the other page.
+// Leaflet (from the distribution's package) on OpenStreetMap tiles, the view fitted to the track.
 #include "export/export_writer.h"
 #include "export/map_view.h"
 
@@ -30,15 +30,13 @@ Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
       "</style>\r\n");
   PrintUtf8("  </head>\r\n  <body>\r\n    <div id=\"map-canvas\"></div>\r\n    <script>\r\n");
   PrintUtf8("      var track = [\r\n");
-  MapExtent extent;
   for (const TrackPoint& point : points) {
     file_.Append("        [");
     file_.AppendCoordinates(point.latitude, ", ", point.longitude);
     file_.Append("],\r\n");
     file_.EndPiece();
-    extent.Add(point.latitude, point.longitude);
   }
-  const MapView view = extent.View();
+  const MapView view;  // shown without a track
   PrintUtf8("      ];\r\n");
   PrintUtf8("      window.tavrinLinePoints = 0;\r\n");
   PrintUtf8("      if (typeof L === 'undefined') {\r\n");
@@ -46,8 +44,7 @@ Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
       "        document.body.textContent = 'Leaflet is missing: install the Debian package "
       "libjs-leaflet to see the map.';\r\n");
   PrintUtf8("      } else {\r\n");
-  PrintUtf8("        var map = L.map('map-canvas').setView([%f, %f], %d);\r\n", view.latitude,
-            view.longitude, view.zoom);
+  PrintUtf8("        var map = L.map('map-canvas');\r\n");
   PrintUtf8(
       "        L.tileLayer('https://{s}.tile.openstreetmap.org/{z}/{x}/{y}.png', "
       "{maxZoom: 19, attribution: '%s'}).addTo(map);\r\n",
@@ -60,6 +57,13 @@ Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
   PrintUtf8("          L.marker(track[0], {title: 'START'}).addTo(map);\r\n");
   PrintUtf8("          L.marker(track[track.length - 1], {title: 'END'}).addTo(map);\r\n");
   PrintUtf8("          window.tavrinLinePoints = line.getLatLngs().length;\r\n");
+  // The view takes in the whole track, however far it goes, at the closest zoom that does; the
+  // markers stand above their points, so the top keeps room for them.
+  PrintUtf8(
+      "          map.fitBounds(line.getBounds(), {paddingTopLeft: [24, 48], "
+      "paddingBottomRight: [24, 16], maxZoom: 17});\r\n");
+  PrintUtf8("        } else {\r\n");
+  PrintUtf8("          map.setView([%f, %f], %d);\r\n", view.latitude, view.longitude, view.zoom);
   PrintUtf8("        }\r\n      }\r\n    </script>\r\n  </body>\r\n</html>\r\n");
   auto written = FinishFile(path);
   if (written) ReportLeftOut(exportable, "", *written);

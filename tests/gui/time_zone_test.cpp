@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "../support/fake_system.h"
+#include "gui/device/device_page.h"
 #include "gui/options/software_options_dialog.h"
 #include "gui/records/track_record_page.h"
 #include "gui_driver.h"
@@ -179,13 +180,76 @@ TEST_F(ZoneWindow, TheListKeepsTheSavedZoneByNameAndSummerTimeFollowsTheBox) {
   EXPECT_EQ(SavedKey("Daylightsaving"), "0");
   EXPECT_EQ(SavedKey("TimeZoneName"), "America/New_York");
   EXPECT_NE(SavedKey("LocalTime"), "0") << "the zone's own place in today's list";
-  // OK leaves the lists as they are; showing every track again lists them in the new zone.
-  auto* all = gui->Find<QCheckBox>("selectAllTracks");
-  all->click();
-  all->click();
   EXPECT_EQ(ShownTimes(1), (std::vector<QString>{"2024-01-15 08:00:00", "2024-05-01 03:05:00",
                                                  "2024-05-01 03:05:00", "2024-05-01 03:05:01",
                                                  "2024-05-01 03:05:02"}));
+}
+
+// OK in Software Options with another zone shows everything in it at once: both pages' lists,
+// the loaded record's points, the time window's controls (on the same points) and the graph.
+TEST_F(ZoneWindow, AnotherZoneShowsTheListsTheLoadedPointsAndTheTimeWindowInIt) {
+  std::ofstream(SettingsFile()) << "[MAIN]\r\nTimeZoneName=America/New_York\r\n";
+  AddWinterAndSummerTracks();
+  // 10 March 2024, 14:00 to 14:50 UTC, a point every ten minutes at 10, 20, ... 60 km/h: 10:00
+  // in New York (summer time began at 07:00 UTC), 23:00 in Tokyo.
+  std::vector<TrackPoint> march;
+  for (int i = 0; i < 6; ++i) {
+    march.push_back(Point(24, 3, 10, 14, 10 * i, 0));
+    march.back().speed = static_cast<uint8_t>(10 * (i + 1));
+  }
+  AddTrack(march);
+  OpenOnTracks();
+  Page().LoadRecord(2);
+  EXPECT_EQ(PointCell(0, 2), "04:05:00");
+  const auto toTokyo = [&] {
+    InOptions([&](QDialog& dialog) {
+      auto* list = dialog.findChild<QComboBox*>("timeZone");
+      const int tokyo = list->findText("Asia/Tokyo", Qt::MatchEndsWith);
+      ASSERT_GE(tokyo, 0);
+      list->setCurrentIndex(tokyo);
+      emit list->activated(tokyo);
+      dialog.findChild<QPushButton*>("ok")->click();
+    });
+  };
+  toTokyo();
+  EXPECT_EQ(RecordCell(0, 1), "2024-01-15 22:00:00");
+  EXPECT_EQ(RecordCell(1, 1), "2024-03-10 23:00:00");
+  EXPECT_EQ(RecordCell(2, 1), "2024-05-01 17:05:00");
+  ASSERT_EQ(Page().PointList().rowCount(), 3) << "the summer track stays loaded";
+  EXPECT_EQ(PointCell(0, 1) + " " + PointCell(0, 2), "2024-05-01 17:05:00");
+  EXPECT_EQ(gui->Find<QComboBox>("windowStartHour")->currentIndex(), 17);
+  gui::TrackListModel& deviceList = gui->window->DeviceTab()->TrackList();
+  ASSERT_EQ(deviceList.RowCount(), 3);
+  EXPECT_EQ(deviceList.data(deviceList.index(2, 1), Qt::DisplayRole).toString(),
+            "2024-05-01 17:05:00");
+
+  // By day, with a time window on the graph: back to New York, then Tokyo again.
+  InOptions([&](QDialog& dialog) {
+    auto* list = dialog.findChild<QComboBox*>("timeZone");
+    const int york = list->findText("America/New_York", Qt::MatchEndsWith);
+    list->setCurrentIndex(york);
+    emit list->activated(york);
+    dialog.findChild<QPushButton*>("ok")->click();
+  });
+  gui->Find<QRadioButton>("byDays")->click();
+  Page().LoadRecord(1);  // 10 March
+  ASSERT_EQ(Page().PointList().rowCount(), 6);
+  EXPECT_EQ(gui->Find<QComboBox>("windowStartHour")->currentIndex(), 10);
+  gui->Find<QComboBox>("windowStartMinute")->setCurrentIndex(20);
+  gui->Press("conformTrackSelected");
+  ASSERT_EQ(Page().PointList().rowCount(), 4);
+  gui->Press("speedGraphButton");
+  ASSERT_EQ(Page().SpeedGraph().Readout(), "Mean: 45.000    Min: 30.000    Max: 60.000");
+  toTokyo();
+  EXPECT_EQ(RecordCell(1, 1), "2024-03-10 23:00:00");
+  ASSERT_EQ(Page().PointList().rowCount(), 4) << "the same points in the window";
+  EXPECT_EQ(PointCell(0, 1) + " " + PointCell(0, 2), "2024-03-10 23:20:00");
+  EXPECT_EQ(gui->Find<QComboBox>("windowStartHour")->currentIndex(), 23);
+  EXPECT_EQ(gui->Find<QComboBox>("windowStartMinute")->currentIndex(), 20);
+  EXPECT_EQ(gui->Find<QComboBox>("windowEndHour")->currentIndex(), 23);
+  EXPECT_EQ(gui->Find<QComboBox>("windowEndMinute")->currentIndex(), 50);
+  EXPECT_EQ(Page().SpeedGraph().Readout(), "Mean: 45.000    Min: 30.000    Max: 60.000");
+  EXPECT_TRUE(Page().SpeedGraph().isVisibleTo(gui->window.get()));
 }
 
 // New York leaves summer time at 06:00 UTC on 3 November 2024: its clocks show 01:00 to 01:59

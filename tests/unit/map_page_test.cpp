@@ -75,6 +75,7 @@ TEST_F(MapPage, NoPointsShowTheDefaultMapOnly) {
   const std::string page = Page({});
   EXPECT_NE(
       page.find("      function AowFunc(){\r\n"
+                "        if (typeof google === 'undefined') { TavrinMapUnreachable(); return; }\r\n"
                 "        var mapOptions = { zoom: 4, center: new "
                 "google.maps.LatLng(37.400000, 126.967000) };\r\n"
                 "        var map = new google.maps.Map(document.getElementById('map-canvas'), "

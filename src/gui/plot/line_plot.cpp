@@ -26,10 +26,6 @@ void TextAt(QPainter& painter, int x, int y, const QString& text, Qt::Alignment 
                    Qt::AlignLeft | Qt::AlignBottom, text);
 }
 
-QString Format(unsigned decimals, double value) {
-  return QString::asprintf("%0.*f", static_cast<int>(decimals), value);
-}
-
 }  // namespace
 
 LinePlot::LinePlot(QWidget* parent) : QWidget(parent) {
@@ -44,19 +40,44 @@ int LinePlot::AddSeries(const PlotValue* values, size_t count, const QString& na
   if (count >= PlotSeries::kMostValues) return -1;
   series_.emplace_back(name, colour, style, values, count);
   selected_ = SeriesCount() - 1;
-  const PlotSeries& added = series_.back();
-  if (!xLocked_) {
-    xMin_ = std::min(xMin_, added.MinX());
-    xMax_ = std::max(xMax_, added.MaxX());
-  }
-  if (!yLocked_) {
-    yMin_ = std::min(yMin_, added.MinY());
-    yMax_ = std::max(yMax_, added.MaxY());
-  }
+  if (series_.back().Count() > 0) Widen(series_.back());
   MarkAllDirty();
   update();
   emit seriesChanged();
   return selected_;
+}
+
+// The first series after a clear takes the ranges over from the defaults; the rest only widen
+// them, so that a shorter series drawn over a longer one keeps the scale it is compared on.
+void LinePlot::Widen(const PlotSeries& added) {
+  const bool first = !rangesSet_;
+  rangesSet_ = true;
+  if (!xLocked_) {
+    xMin_ = first ? added.MinX() : std::min(xMin_, added.MinX());
+    xMax_ = first ? added.MaxX() : std::max(xMax_, added.MaxX());
+  }
+  if (!yLocked_) {
+    yMin_ = first ? added.MinY() : std::min(yMin_, added.MinY());
+    yMax_ = first ? added.MaxY() : std::max(yMax_, added.MaxY());
+  }
+}
+
+void LinePlot::Clear() {
+  const bool hadSelection = selected_ >= 0;
+  series_.clear();
+  selected_ = -1;
+  rangesSet_ = false;
+  if (!xLocked_) {
+    xMin_ = kDefaultXMin;
+    xMax_ = kDefaultXMax;
+  }
+  if (!yLocked_) {
+    yMin_ = kDefaultYMin;
+    yMax_ = kDefaultYMax;
+  }
+  MarkAllDirty();
+  update();
+  if (hadSelection) emit seriesChanged();
 }
 
 bool LinePlot::RemoveFirstSeries() {
@@ -88,17 +109,74 @@ QString LinePlot::Readout() const {
 }
 
 QStringList LinePlot::XLabels() const {
-  QStringList labels;
-  const double step = (static_cast<double>(xMax_) - xMin_) / xDivisions_;
-  for (int i = 0; i <= xDivisions_; ++i) labels << Format(xDecimals_, i * step + xMin_);
-  return labels;
+  return FrameNow().x.Labels();
 }
 
 QStringList LinePlot::YLabels() const {
-  QStringList labels;
-  const double step = (static_cast<double>(yMax_) - yMin_) / yDivisions_;
-  for (int i = 0; i <= yDivisions_; ++i) labels << Format(yDecimals_, i * step + yMin_);
-  return labels;
+  return FrameNow().y.Labels();
+}
+
+std::vector<int> LinePlot::XTicks() const {
+  return XTicksOf(FrameNow());
+}
+
+std::vector<int> LinePlot::YTicks() const {
+  return YTicksOf(FrameNow());
+}
+
+std::vector<int> LinePlot::XTicksOf(const Frame& frame) {
+  const PlotRect& a = frame.layout.plot;
+  const int q = frame.layout.q;
+  const double dx = static_cast<double>(a.right - a.left) / frame.x.divisions;
+  std::vector<int> ticks;
+  for (int i = 0; i <= frame.x.divisions; ++i) {
+    ticks.push_back(static_cast<int>(std::trunc(i * dx + (a.left - q))) + q);
+  }
+  return ticks;
+}
+
+std::vector<int> LinePlot::YTicksOf(const Frame& frame) {
+  const PlotRect& a = frame.layout.plot;
+  const int q = frame.layout.q;
+  const double dy = static_cast<double>(a.bottom - a.top) / frame.y.divisions;
+  std::vector<int> ticks;
+  for (int i = 0; i <= frame.y.divisions; ++i) {
+    ticks.push_back(static_cast<int>(std::trunc((a.bottom + q) - i * dy)) - q);
+  }
+  return ticks;
+}
+
+int LinePlot::XLabelBaseline() const {
+  return FrameNow().layout.labels.bottom;
+}
+
+int LinePlot::YLabelRight() const {
+  return FrameNow().layout.labels.right;
+}
+
+// The plot's height does not depend on the room the y labels take, so the y axis is chosen
+// first, its widest label sets that room, and the width left decides the x axis.
+LinePlot::Frame LinePlot::FrameNow() const {
+  const QFontMetrics metrics(LabelFont());
+  int longestName = 0;
+  for (const PlotSeries& s : series_) longestName = std::max<int>(longestName, s.Name().size());
+  const PlotRect client{0, 0, width(), height()};
+  Frame frame;
+  const PlotLayout tall =
+      LayOut(client, CaptionHeight(), 0, metrics.height(), SeriesCount(), longestName);
+  frame.y = ChooseAxis(yMin_, yMax_, yDivisions_, yDecimals_, tall.plot.bottom - tall.plot.top,
+                       [&](const QString&) { return metrics.height() + 1; });
+  int widest = 0;
+  for (const QString& label : frame.y.Labels()) {
+    widest = std::max(widest, metrics.horizontalAdvance(label));
+  }
+  frame.layout = LayOut(client, CaptionHeight(), widest + metrics.horizontalAdvance('9'),
+                        metrics.height(), SeriesCount(), longestName);
+  frame.x = ChooseAxis(xMin_, xMax_, xDivisions_, xDecimals_,
+                       frame.layout.plot.right - frame.layout.plot.left, [&](const QString& label) {
+                         return metrics.horizontalAdvance(label) + metrics.horizontalAdvance(' ');
+                       });
+  return frame;
 }
 
 int LinePlot::CaptionHeight() const {
@@ -122,29 +200,23 @@ void LinePlot::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QColor window = palette().color(QPalette::Base);
   painter.fillRect(rect(), window);
-  QStyleOptionFrame frame;
-  frame.initFrom(this);
-  frame.state |= QStyle::State_Sunken;
-  frame.lineWidth = 2;
-  style()->drawPrimitive(QStyle::PE_Frame, &frame, &painter, this);
-  const QFontMetrics labels(LabelFont());
-  const QString low = QString::asprintf("%0.f", yMin_), high = QString::asprintf("%0.f", yMax_);
-  const int n = static_cast<int>(std::max(low.size(), high.size())) + 3;
-  int longestName = 0;
-  for (const PlotSeries& s : series_) longestName = std::max<int>(longestName, s.Name().size());
-  const PlotLayout layout =
-      LayOut({0, 0, width(), height()}, CaptionHeight(), labels.horizontalAdvance(QString(n, '9')),
-             labels.height(), SeriesCount(), longestName);
+  QStyleOptionFrame border;
+  border.initFrom(this);
+  border.state |= QStyle::State_Sunken;
+  border.lineWidth = 2;
+  style()->drawPrimitive(QStyle::PE_Frame, &border, &painter, this);
+  const Frame frame = FrameNow();
   pointsDrawn_ = 0;
-  if (layout.plot.left >= layout.plot.right) return;
+  if (frame.layout.plot.left >= frame.layout.plot.right) return;
   painter.setBackgroundMode(Qt::OpaqueMode);
   painter.setBackground(window);
-  DrawFrameAndTexts(painter, layout);
-  DrawLegend(painter, layout);
-  DrawSeries(painter, layout);
+  DrawFrameAndTexts(painter, frame);
+  DrawLegend(painter, frame.layout);
+  DrawSeries(painter, frame);
 }
 
-void LinePlot::DrawFrameAndTexts(QPainter& painter, const PlotLayout& layout) const {
+void LinePlot::DrawFrameAndTexts(QPainter& painter, const Frame& frame) const {
+  const PlotLayout& layout = frame.layout;
   painter.setPen(palette().color(QPalette::Text));
   painter.setFont(TitleFont());
   painter.save();
@@ -155,7 +227,7 @@ void LinePlot::DrawFrameAndTexts(QPainter& painter, const PlotLayout& layout) co
   painter.restore();
   TextAt(painter, (layout.xTitle.left + layout.xTitle.right) / 2, layout.xTitle.bottom, xTitle_,
          Qt::AlignHCenter);
-  DrawGrid(painter, layout);
+  DrawGrid(painter, frame);
   DrawLock(painter, layout.xLock, xLocked_);
   DrawLock(painter, layout.yLock, yLocked_);
   const QString readout = Readout();
@@ -167,34 +239,51 @@ void LinePlot::DrawFrameAndTexts(QPainter& painter, const PlotLayout& layout) co
   }
 }
 
-void LinePlot::DrawGrid(QPainter& painter, const PlotLayout& layout) const {
+void LinePlot::DrawGrid(QPainter& painter, const Frame& frame) const {
+  const PlotLayout& layout = frame.layout;
   const PlotRect& a = layout.plot;
-  const double dx = static_cast<double>(a.right - a.left) / xDivisions_;
-  const double dy = static_cast<double>(a.bottom - a.top) / yDivisions_;
   const QPen grid(QColor(220, 220, 220), 1);
   const QPen text(palette().color(QPalette::Text));
   painter.setFont(LabelFont());
-  const QStringList xLabels = XLabels(), yLabels = YLabels();
-  for (int i = 0; i <= xDivisions_; ++i) {
-    const int xi = static_cast<int>(std::trunc(i * dx + (a.left - layout.q))) + layout.q;
-    painter.setPen(text);
-    TextAt(painter, xi, layout.labels.bottom, xLabels[i], Qt::AlignRight);
+  const QFontMetrics metrics(painter.font());
+  const std::vector<int> xTicks = XTicksOf(frame), yTicks = YTicksOf(frame);
+  const QStringList xLabels = frame.x.Labels(), yLabels = frame.y.Labels();
+  // The axes leave room for every label; where a plot is too small even for the coarsest grid,
+  // a label that would cover the one before it is left out.
+  QRect lastLabel;
+  for (size_t i = 0; i < xTicks.size(); ++i) {
+    const int xi = xTicks[i];
+    const QRect label(xi - metrics.horizontalAdvance(xLabels[i]),
+                      layout.labels.bottom - metrics.height(),
+                      metrics.horizontalAdvance(xLabels[i]), metrics.height());
+    if (i == 0 || !label.intersects(lastLabel)) {
+      painter.setPen(text);
+      TextAt(painter, xi, layout.labels.bottom, xLabels[i], Qt::AlignRight);
+      lastLabel = label;
+    }
     painter.setPen(grid);
     painter.drawLine(xi, a.top, xi, a.bottom);
   }
   int yTop = a.bottom;
-  for (int i = 0; i <= yDivisions_; ++i) {
-    const int yi = static_cast<int>(std::trunc((a.bottom + layout.q) - i * dy)) - layout.q;
-    painter.setPen(text);
-    TextAt(painter, layout.labels.right, yi, yLabels[i], Qt::AlignRight);
+  lastLabel = QRect();
+  for (size_t i = 0; i < yTicks.size(); ++i) {
+    const int yi = yTicks[i];
+    const QRect label(layout.labels.right - metrics.horizontalAdvance(yLabels[i]),
+                      yi - metrics.height(), metrics.horizontalAdvance(yLabels[i]),
+                      metrics.height());
+    if (i == 0 || !label.intersects(lastLabel)) {
+      painter.setPen(text);
+      TextAt(painter, layout.labels.right, yi, yLabels[i], Qt::AlignRight);
+      lastLabel = label;
+    }
     painter.setPen(grid);
     painter.drawLine(a.left, yi, a.right, yi);
     yTop = yi;
   }
   painter.setPen(QPen(Qt::black, 1));
-  const QPoint frame[] = {
+  const QPoint border[] = {
       {a.left, yTop}, {a.right, yTop}, {a.right, a.bottom}, {a.left, a.bottom}, {a.left, yTop}};
-  painter.drawPolyline(frame, 5);
+  painter.drawPolyline(border, 5);
 }
 
 void LinePlot::DrawLock(QPainter& painter, const PlotRect& box, bool locked) const {
@@ -234,14 +323,16 @@ void LinePlot::DrawLegend(QPainter& painter, const PlotLayout& layout) {
   }
 }
 
-void LinePlot::DrawSeries(QPainter& painter, const PlotLayout& layout) {
-  const PlotRect& a = layout.plot;
+void LinePlot::DrawSeries(QPainter& painter, const Frame& frame) {
+  const PlotRect& a = frame.layout.plot;
   painter.setClipRect(ToQRect(a));
   painter.setRenderHint(QPainter::Antialiasing, false);
-  const double kx = (a.right - a.left) / (static_cast<double>(xMax_) - xMin_);
-  const double ky = (a.bottom - a.top) / (static_cast<double>(yMax_) - yMin_);
+  const double kx = (a.right - a.left) / (frame.x.Last() - frame.x.First());
+  const double ky = (a.bottom - a.top) / (frame.y.Last() - frame.y.First());
+  const auto xFirst = static_cast<float>(frame.x.First());
+  const auto yFirst = static_cast<float>(frame.y.First());
   for (PlotSeries& s : series_) {
-    const std::vector<QPoint>& all = s.ScreenPoints(a.left, a.bottom, kx, ky, xMin_, yMin_);
+    const std::vector<QPoint>& all = s.ScreenPoints(a.left, a.bottom, kx, ky, xFirst, yFirst);
     const std::vector<QPoint>& drawn = reduced_ ? s.ReducedPoints() : all;
     if (drawn.empty()) continue;
     painter.setPen(QPen(s.Colour(), 1));

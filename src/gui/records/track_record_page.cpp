@@ -109,8 +109,9 @@ void TrackRecordPage::WriteMapPages(const PointVector& points) {
   const std::string& folder = owner_.Store().DataFolder();
   mapPagesWritten_ = true;
   (void)writer.MakeMapPage(folder, kMapPageWidth, kMapPageHeight, points);  // it tells failures
-  // The map service draws nothing without a key: the view shows the page that needs none.
-  if (settings.googleMapLicense.empty()) (void)writer.MakeOpenMapPage(folder, points);
+  // The map service draws nothing without a key: the view shows the page that needs none. With
+  // a key that page is still written, for the map page to offer when the service is out of reach.
+  (void)writer.MakeOpenMapPage(folder, points);
 }
 
 // The view is made the first time it is wanted, so that the window starts without the web
@@ -125,12 +126,15 @@ void TrackRecordPage::OnGoogleMaps() {
   views_->setCurrentWidget(map_);
   // Nothing loaded yet: the map shows no track.
   if (!mapPagesWritten_) WriteMapPages(selectedRow_ == -1 ? PointVector{} : loaded_.points);
-  if (!mapPageLoaded_) {
+  const bool withKey = !owner_.AppSettings().googleMapLicense.empty();
+  const QUrl page = QUrl::fromLocalFile(
+      QString::fromStdString(owner_.Store().DataFolder() + "/" + kKmlFolder + "/" +
+                             (withKey ? kMapPageName : kOpenMapPageName)));
+  // A view that left the page (by its link to the map without a key, when the map service was
+  // out of reach) is sent back to it, so that the button tries the service again.
+  if (!mapPageLoaded_ || map_->url() != page) {
     mapPageLoaded_ = true;
-    const bool withKey = !owner_.AppSettings().googleMapLicense.empty();
-    const std::string page = owner_.Store().DataFolder() + "/" + kKmlFolder + "/" +
-                             (withKey ? kMapPageName : kOpenMapPageName);
-    map_->load(QUrl::fromLocalFile(QString::fromStdString(page)));
+    map_->load(page);
     ++mapNavigations_;
   } else {
     map_->reload();
@@ -139,6 +143,13 @@ void TrackRecordPage::OnGoogleMaps() {
 }
 
 void TrackRecordPage::OnSpeedGraph() {
+  DrawSpeedGraph();
+  views_->setCurrentWidget(graph_);
+}
+
+// The series of the record shown replaces the one before; the ranges widen to it, and start
+// afresh only when another record is loaded (ShowNewRecordInGraph).
+void TrackRecordPage::DrawSpeedGraph() {
   graph_->RemoveFirstSeries();
   const PointVector& points = loaded_.Shown();
   std::vector<PlotValue> speeds(points.size());
@@ -146,7 +157,13 @@ void TrackRecordPage::OnSpeedGraph() {
     speeds[i] = {static_cast<float>(i), static_cast<float>(points[i].speed)};
   }
   graph_->AddSeries(speeds.data(), speeds.size(), QStringLiteral("Speed"), QColor(0, 0, 255), 0);
-  views_->setCurrentWidget(graph_);
+}
+
+// Another record's speeds are drawn on their own ranges, not within those of the one before;
+// a graph on screen shows the new record at once.
+void TrackRecordPage::ShowNewRecordInGraph() {
+  graph_->Clear();
+  if (views_->currentWidget() == graph_ && selectedRow_ != -1) DrawSpeedGraph();
 }
 
 void TrackRecordPage::OnSoftwareOptions() {

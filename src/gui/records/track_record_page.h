@@ -40,6 +40,8 @@ class TrackRecordPage : public QWidget {
   void DataFolderChanged();
   // Loads the record at `row` of the record list, as a double-click does.
   void LoadRecord(int row);
+  // Date-times are now shown in another zone: the lists and the loaded record follow it.
+  void ZoneChanged();
 
   TrackListModel& RecordList() { return records_; }
   PointListModel& PointList() { return points_; }
@@ -71,18 +73,26 @@ class TrackRecordPage : public QWidget {
   void PeriodFilter();
   void OnRecordActivated(const QModelIndex& index);
   void SetWindowControls(const TrackEntry& record);
+  std::string FirstTrackOfLoaded() const;
+  // The row of the day whose tracks hold the track file `track`, or -1.
+  int RowOfDayHolding(const std::string& track) const;
   void ClearLoadedRecord();
 
   // Views.
   void OnTrackData();
   void OnGoogleMaps();
   void OnSpeedGraph();
+  void DrawSpeedGraph();
+  void ShowNewRecordInGraph();
   // Writes the map page for `points` (and the page needing no key, without one).
   void WriteMapPages(const PointVector& points);
 
   // Track editing (track_record_page_editing.cpp).
   void OnConformTrack();
   void OnCreateTrack();
+  void ShowCreatedTrack(const std::string& path);
+  // The row of the track file `path` in the list by tracks, or -1.
+  int RowOfTrack(const std::string& path) const;
   void OnDeletePoints();
   std::vector<size_t> SelectedPointRows() const;
 

@@ -2,6 +2,8 @@
 // The time window, a new track from selected points, and deleting selected points.
 #include <QItemSelectionModel>
 #include <algorithm>
+#include <cstring>
+#include <filesystem>
 
 #include "gui/records/track_record_page.h"
 
@@ -66,7 +68,40 @@ void TrackRecordPage::OnCreateTrack() {
                        MsgIcon::Error, MsgButtons::Ok);
     return;
   }
-  store.ListTracks(&records_, false);
+  if (!created->Kept()) {
+    const std::string why =
+        created->error != 0 ? std::strerror(created->error) : "it was not put in place";
+    owner_.ShowMessage("Cannot create the track file " + created->path + ": " + why +
+                           ". Check that the data folder can be written and try again.",
+                       MsgIcon::Error, MsgButtons::Ok);
+    return;
+  }
+  ShowCreatedTrack(created->path);
+}
+
+// The list keeps its filter (the calendar's day, or every track) and shows the new track
+// selected; the loaded record stays the one the track was cut from.
+void TrackRecordPage::ShowCreatedTrack(const std::string& path) {
+  const std::string loadedPath = loaded_.entry.path;
+  RefreshRecordList();
+  selectedRow_ = RowOfTrack(loadedPath);
+  if (selectedRow_ != -1) records_.SetTicked(selectedRow_, true);  // the exports take it
+  const int row = RowOfTrack(path);
+  if (row != -1) {
+    recordView_->selectRow(row);
+    recordView_->scrollTo(records_.index(row, 0));
+  }
+  const std::string name = std::filesystem::path(path).filename().string();
+  Status(row != -1 ? "Created " + name + "."
+                   : "Created " + name + ", on a day the list does not show.");
+}
+
+int TrackRecordPage::RowOfTrack(const std::string& path) const {
+  const std::vector<TrackEntry>& entries = owner_.Store().TrackEntries();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].path == path) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 // The selected points are dropped by rewriting the track beside its file and renaming it over

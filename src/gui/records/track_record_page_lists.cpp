@@ -32,6 +32,7 @@ void TrackRecordPage::SetModeControls(bool byDays) {
 void TrackRecordPage::ClearLoadedRecord() {
   selectedRow_ = -1;
   points_.RemoveAllRows();
+  ShowNewRecordInGraph();
 }
 
 void TrackRecordPage::DataFolderChanged() {
@@ -41,6 +42,54 @@ void TrackRecordPage::DataFolderChanged() {
   // The map's page is written into the new folder, and shown from there, when next wanted.
   mapPagesWritten_ = false;
   mapPageLoaded_ = false;
+}
+
+// Listings shift the headers into the zone and the point rows show it, so a new zone lists the
+// records again and loads the record shown again: its points, the time window's controls and the
+// graph then follow the zone. A time window stays on the same points, its controls in the zone.
+void TrackRecordPage::ZoneChanged() {
+  const std::string track = selectedRow_ == -1 ? std::string() : FirstTrackOfLoaded();
+  const bool windowActive = loaded_.windowActive;
+  const PointVector window = loaded_.window;
+  RefreshRecordList();
+  if (track.empty()) return;
+  const int row = ByDays() ? RowOfDayHolding(track) : RowOfTrack(track);
+  if (row == -1) {  // the record's day left the period listed
+    ClearLoadedRecord();
+    fileName_->clear();
+    return;
+  }
+  LoadRecord(row);
+  if (windowActive && !window.empty()) {
+    const LocalZone& zone = owner_.Store().Zone();
+    const DateTime from = zone.ToLocal(window.front().GetDateTime());
+    const DateTime to = zone.ToLocal(window.back().GetDateTime());
+    windowStart_->setDate(QDate(2000 + from.year, from.month, from.day));
+    startHour_->setCurrentIndex(from.hour);
+    startMinute_->setCurrentIndex(from.minute);
+    windowEnd_->setDate(QDate(2000 + to.year, to.month, to.day));
+    endHour_->setCurrentIndex(to.hour);
+    endMinute_->setCurrentIndex(to.minute);
+    OnConformTrack();
+    if (views_->currentWidget() == graph_) DrawSpeedGraph();
+  }
+}
+
+// The loaded track, or the first track of the loaded day, by its file.
+std::string TrackRecordPage::FirstTrackOfLoaded() const {
+  if (!ByDays()) return loaded_.entry.path;
+  const std::vector<TrackEntry>& tracks = owner_.Store().TrackEntries();
+  const auto first = static_cast<size_t>(loaded_.entry.firstTrack);
+  return first < tracks.size() ? tracks[first].path : std::string();
+}
+
+int TrackRecordPage::RowOfDayHolding(const std::string& track) const {
+  const int index = RowOfTrack(track);
+  const std::vector<TrackEntry>& days = owner_.Store().DayEntries();
+  for (size_t i = 0; i < days.size(); ++i) {
+    if (days[i].firstTrack <= index && index < days[i].endTrack) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 void TrackRecordPage::OnByDays() {
@@ -128,6 +177,7 @@ void TrackRecordPage::LoadRecord(int row) {
   records_.SetTicked(row, true);  // the exports take the loaded record
   Status("Load track data.");
   loaded_.windowActive = false;
+  ShowNewRecordInGraph();
   WriteMapPages(loaded_.points);
 }
 

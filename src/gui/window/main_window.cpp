@@ -36,6 +36,13 @@ QString OneLine(const std::string& text) {
   return line.trimmed();
 }
 
+// Two zones show every instant alike: the same database zone and summer-time rule, or the same
+// fixed offset.
+bool SameZone(const LocalZone& a, const LocalZone& b) {
+  return a.Name() == b.Name() && a.SummerTime() == b.SummerTime() &&
+         (!a.Name().empty() || a.OffsetMinutesAt(0) == b.OffsetMinutesAt(0));
+}
+
 // The zone a settings file written before zones were kept by name chose: the one at its
 // LocalTime place in the Software Options list. Empty when the file names its zone, or chose
 // none.
@@ -296,7 +303,12 @@ void MainWindow::OpenSoftwareOptions() {
     ShowMessage(saved.Error().reason, MsgIcon::Error, MsgButtons::Ok);
   }
   std::vector<std::string> warnings;
+  const LocalZone before = store_.Zone();
   store_.SetTimeZone(ChooseLocalZone(settings_, {}, warnings));
+  if (!SameZone(before, store_.Zone())) {
+    devicePage_->PageActivated();  // its list shows the tracks' date-times
+    recordPage_->ZoneChanged();
+  }
   for (const std::string& warning : warnings) SetStatusText(warning);
   if (!settings_.userDataPath.empty() && settings_.userDataPath != store_.DataFolder()) {
     (void)ChangeDataFolder(settings_.userDataPath);  // it tells a failure itself

@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the Track Record page shows of a record as records change: the speed graph on the ranges
+// of the record loaded, the map framed on the whole track and telling when its service is out of
+// reach, and the list after a new track was cut from the points.
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QWebEngineView>
+#include <fstream>
+
+#include "gui/records/track_record_page.h"
+#include "window_fixture.h"
+
+namespace tavrin::test {
+namespace {
+
+// A point `seconds` after 2024-05-01 00:00:00 UTC.
+TrackPoint PointAfter(long seconds, float lat, float lon) {
+  const long day = seconds / 86400, rest = seconds % 86400;
+  return MakePoint(DateTime{24, 5, 1 + static_cast<int>(day), static_cast<int>(rest / 3600),
+                            static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60)},
+                   kFix3D, lat, lon, 40, 90);
+}
+
+class RecordViews : public WindowTest {
+ protected:
+  RecordViews() { gui.Find<QTabWidget>("tabs")->setCurrentIndex(1); }
+
+  // Writes a track of `count` points, `step` seconds apart from `start` seconds after 1 May,
+  // with the given speeds and positions.
+  void AddTrack(long start, long step, size_t count, const std::function<int(size_t)>& speed,
+                const std::function<std::pair<float, float>(size_t)>& place = nullptr) {
+    std::vector<TrackPoint> points;
+    for (size_t i = 0; i < count; ++i) {
+      const auto [lat, lon] = place ? place(i) : std::pair{37.5f, 127.0f};
+      TrackPoint p = PointAfter(start + static_cast<long>(i) * step, lat, lon);
+      p.speed = static_cast<uint8_t>(speed(i));
+      points.push_back(p);
+    }
+    const TrackHeader header =
+        Header(points[0], static_cast<uint32_t>(count), static_cast<uint32_t>(count - 1), 0);
+    TrackStore names;
+    ASSERT_TRUE(names.PrepareDataFolder(dir.Path() / "DataLog"));
+    WriteTrackFile(names.TrackFileName(header), header, points);
+  }
+  gui::TrackRecordPage& Page() { return *gui.window->RecordTab(); }
+  void ShowAll(bool byTracks) {
+    gui.Find<QRadioButton>(byTracks ? "byTracks" : "byDays")->click();
+    auto* all = gui.Find<QCheckBox>("selectAllTracks");
+    if (!all->isChecked()) all->click();
+  }
+  void SelectPoints(int first, int last) {
+    gui.Find<QTableView>("pointList")
+        ->selectionModel()
+        ->select(
+            QItemSelection(Page().PointList().index(first, 0), Page().PointList().index(last, 7)),
+            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+};
+
+TEST_F(RecordViews, AnotherTrackLoadedUnderTheGraphIsDrawnOnItsOwnRanges) {
+  AddTrack(0, 1, 100000, [](size_t i) { return static_cast<int>(i % 200); });  // 1 and 2 May
+  AddTrack(3 * 86400 + 8 * 3600, 60, 50, [](size_t i) { return static_cast<int>(10 + i); });
+  ShowAll(true);
+  Page().LoadRecord(0);
+  ASSERT_TRUE(gui.Press("speedGraphButton"));
+  const gui::LinePlot& graph = Page().SpeedGraph();
+  EXPECT_EQ(graph.XMax(), 99999.0f);
+  EXPECT_EQ(graph.YMax(), 199.0f);
+  // The graph stays shown while the 50-point track is loaded.
+  Page().LoadRecord(1);
+  EXPECT_EQ(graph.Readout(), "Mean: 34.500    Min: 10.000    Max: 59.000");
+  EXPECT_EQ(graph.XMin(), 0.0f);
+  EXPECT_EQ(graph.XMax(), 49.0f);
+  EXPECT_EQ(graph.YMin(), 10.0f);
+  EXPECT_EQ(graph.YMax(), 59.0f);
+  EXPECT_EQ(graph.XLabels().back(), "50");
+  EXPECT_TRUE(graph.isVisibleTo(gui.window.get()));
+
+  // By day, a time window of the same record is drawn within the record's ranges.
+  ShowAll(false);
+  Page().LoadRecord(1);  // 4 May: 08:00 to 08:49, a point a minute
+  ASSERT_TRUE(gui.Press("speedGraphButton"));
+  EXPECT_EQ(graph.XMax(), 49.0f);
+  gui.Find<QComboBox>("windowStartMinute")->setCurrentIndex(30);
+  ASSERT_TRUE(gui.Press("conformTrackSelected"));
+  ASSERT_EQ(Page().PointList().rowCount(), 20);
+  ASSERT_TRUE(gui.Press("speedGraphButton"));
+  EXPECT_EQ(graph.Readout(), "Mean: 49.500    Min: 40.000    Max: 59.000");
+  EXPECT_EQ(graph.XMax(), 49.0f) << "the ranges only widen while one record is shown";
+  EXPECT_EQ(graph.YMin(), 10.0f);
+}
+
+TEST_F(RecordViews, ANewTrackIsShownSelectedInTheDayListed) {
+  AddTrack(8 * 3600, 1, 10, [](size_t i) { return static_cast<int>(10 * (i + 1)); });
+  AddTrack(12 * 3600, 1, 5, [](size_t) { return 30; });
+  AddTrack(86400 + 9 * 3600, 1, 7, [](size_t) { return 40; });
+  gui.Find<QRadioButton>("byTracks")->click();
+  auto* calendar = gui.Find<QCalendarWidget>("dayCalendar");
+  calendar->setSelectedDate(QDate(2024, 5, 1));
+  ASSERT_EQ(Page().RecordList().RowCount(), 2);
+  Page().LoadRecord(0);
+  SelectPoints(0, 3);
+  ASSERT_TRUE(gui.Press("createSelectedTrack"));
+  EXPECT_EQ(gui.window->StatusText(), "Created 20240501_080000_02.bt0.");
+  EXPECT_EQ(calendar->selectedDate(), QDate(2024, 5, 1));
+  ASSERT_EQ(Page().RecordList().RowCount(), 3) << "1 May's tracks, the new one among them";
+  const auto selected = gui.Find<QTableView>("recordList")->selectionModel()->selectedRows();
+  ASSERT_EQ(selected.size(), 1);
+  EXPECT_EQ(Page()
+                .RecordList()
+                .data(Page().RecordList().index(selected[0].row(), 1), Qt::DisplayRole)
+                .toString(),
+            "2024-05-01 08:00:00");
+  EXPECT_EQ(gui.window->Store().TrackEntries().at(static_cast<size_t>(selected[0].row())).path,
+            (dir.Path() / "DataLog/20240501_080000_02.bt0").string());
+  EXPECT_EQ(Page()
+                .RecordList()
+                .data(Page().RecordList().index(selected[0].row(), 6), Qt::DisplayRole)
+                .toString(),
+            "4");
+}
+
+// What a script of the shown page returns, asked in the web engine.
+QVariant Evaluate(QWebEngineView& view, const QString& script) {
+  QVariant result;
+  bool answered = false;
+  view.page()->runJavaScript(script, [&](const QVariant& v) {
+    result = v;
+    answered = true;
+  });
+  GuiDriver::WaitFor([&] { return answered; }, 10000);
+  return result;
+}
+
+// Presses "Google Maps" and waits for the page to load.
+QWebEngineView* ShowMap(GuiDriver& gui) {
+  gui.Press("googleMaps");
+  QWebEngineView* view = gui.window->RecordTab()->MapView();
+  if (view == nullptr) return nullptr;
+  bool loaded = false;
+  const QMetaObject::Connection waiting =
+      QObject::connect(view, &QWebEngineView::loadFinished, [&](bool) { loaded = true; });
+  const bool done = GuiDriver::WaitFor([&] { return loaded; }, 30000);
+  QObject::disconnect(waiting);
+  return done ? view : nullptr;
+}
+
+TEST_F(RecordViews, TheMapWithoutAKeyTakesInTheWholeOfALongTrack) {
+  // From Busan to past Pyongyang and on to the north-east: nine degrees each way.
+  AddTrack(
+      8 * 3600, 10, 200, [](size_t) { return 60; },
+      [](size_t i) {
+        return std::pair{35.0f + 0.045f * static_cast<float>(i),
+                         129.0f - 0.03f * static_cast<float>(i) + (i > 150 ? 0.2f * (i - 150) : 0)};
+      });
+  ShowAll(true);
+  Page().LoadRecord(0);
+  QWebEngineView* view = ShowMap(gui);
+  ASSERT_NE(view, nullptr) << "the web engine loads the page";
+  ASSERT_EQ(view->url().fileName(), "Tvr_OpenStreetMap.html");
+  const QVariantList seen =
+      Evaluate(*view,
+               "(function() { var b = map.getBounds(); return [b.contains(track[0]), "
+               "b.contains(track[track.length - 1]), b.contains(line.getBounds()), "
+               "map.getZoom()]; })()")
+          .toList();
+  ASSERT_EQ(seen.size(), 4);
+  EXPECT_TRUE(seen[0].toBool()) << "START in view";
+  EXPECT_TRUE(seen[1].toBool()) << "END in view";
+  EXPECT_TRUE(seen[2].toBool()) << "the whole line in view, at zoom " << seen[3].toInt();
+}
+
+TEST(RecordMap, WithAKeyAndNoServiceThePageSaysSoAndLeadsToTheMapWithoutAKey) {
+  TempDir dir;
+  FakeSystem ports;
+  std::ofstream(dir / "TVR.ini") << "[PROGRAM]\r\nGoogleMapLicense=key-123\r\n";
+  std::filesystem::create_directories(dir.Path() / "DataLog");
+  std::vector<TrackPoint> points;
+  for (int i = 0; i < 12; ++i) points.push_back(Point(24, 5, 1, 8, 0, i, 37.5f + 0.001f * i));
+  WriteTrackFile((dir.Path() / "DataLog/20240501_080000.bt0").string(),
+                 Header(points[0], 12, 11, 0), points);
+  AppPaths paths;
+  paths.programFolder = dir.Path();
+  paths.dataFolder = dir.Path() / "DataLog";
+  paths.settingsFile = dir.Path() / "TVR.ini";
+  GuiDriver gui(paths, ports.Discovery());
+  gui.Find<QTabWidget>("tabs")->setCurrentIndex(1);
+  gui.Find<QRadioButton>("byTracks")->click();
+  gui.Find<QCheckBox>("selectAllTracks")->click();
+  gui.window->RecordTab()->LoadRecord(0);
+  // The service's address is put on a closed port of this computer: refused at once, as a lookup
+  // fails without a network, whatever network the test runs on.
+  const std::filesystem::path page = dir.Path() / "DataLog/KML/Tvr_GoogleMap.html";
+  std::string text;
+  {
+    std::ifstream in(page, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const size_t at = text.find("https://maps.googleapis.com/");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, std::string("https://maps.googleapis.com/").size(), "http://127.0.0.1:9/");
+  std::ofstream(page, std::ios::binary) << text;
+
+  QWebEngineView* view = ShowMap(gui);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->url().fileName(), "Tvr_GoogleMap.html");
+  EXPECT_TRUE(Evaluate(*view, "window.tavrinMapUnreachable").toBool());
+  const QString shown =
+      Evaluate(*view, "document.getElementById('map-canvas').innerText").toString();
+  EXPECT_TRUE(shown.startsWith("The map service could not be reached.")) << shown.toStdString();
+  // The page's link leads to the map that needs no key, with the track on it.
+  bool loaded = false;
+  QObject::connect(view, &QWebEngineView::loadFinished, [&](bool) { loaded = true; });
+  Evaluate(*view, "document.getElementById('open-map').click()");
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return loaded; }, 30000));
+  EXPECT_EQ(view->url().fileName(), "Tvr_OpenStreetMap.html");
+  EXPECT_EQ(Evaluate(*view, "window.tavrinLinePoints").toInt(), 12);
+  // "Google Maps" tries the map service again.
+  ASSERT_EQ(ShowMap(gui), view);
+  EXPECT_EQ(view->url().fileName(), "Tvr_GoogleMap.html");
+  EXPECT_TRUE(Evaluate(*view, "window.tavrinMapUnreachable").toBool());
+}
+
+}  // namespace
+}  // namespace tavrin::test
