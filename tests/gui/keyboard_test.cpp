@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QWebEngineView>
 #include <map>
 
 #include "../support/session_test_host.h"
@@ -45,9 +46,9 @@ void Activate(QWidget& window) {
 }
 
 // Tab pressed on the focus widget from the control named `first` on, until the focus comes back
-// to it: the names of the controls it reached, in order. Tab that moves within one control (a
-// date field goes from day to month to year) reaches it once.
-QStringList TabChain(QWidget& window, const char* first) {
+// to it or reaches the control named `last`: the names of the controls it reached, in order. Tab
+// that moves within one control (a date field goes from day to month to year) reaches it once.
+QStringList TabChain(QWidget& window, const char* first, const QString& last = {}) {
   auto* start = window.findChild<QWidget*>(QString::fromUtf8(first));
   if (start == nullptr) return {QStringLiteral("<no control %1>").arg(first)};
   start->setFocus(Qt::TabFocusReason);
@@ -61,6 +62,7 @@ QStringList TabChain(QWidget& window, const char* first) {
     if (next == nullptr) return names << QStringLiteral("<focus lost>");
     if (next == startFocus) break;
     if (next != at) names << NameOf(next);
+    if (names.back() == last) break;
     at = next;
   }
   return names;
@@ -247,6 +249,18 @@ TEST_F(Keyboard, TabGoesThroughTheTrackRecordPageInReadingOrderInBothLists) {
   allTracks.removeAll("pointList");
   allTracks.insert(allTracks.indexOf("deleteSelectTrack") + 1, "deleteAllTracks");
   EXPECT_EQ(TabChain(*gui.window, "byTracks"), allTracks);
+}
+
+// The map view is made when first wanted, long after the page: it still comes where it stands,
+// after the buttons and the file name above it, not after the status line at the window's end.
+// (Tab within the map goes through the map page's own links, in the web engine.)
+TEST_F(Keyboard, TheMapViewTakesItsPlaceUnderTheViewButtons) {
+  ShowRecordPage();
+  gui.Press("googleMaps");
+  ASSERT_NE(gui.window->RecordTab()->MapView(), nullptr);
+  EXPECT_EQ(
+      TabChain(*gui.window, "trackData", "mapView"),
+      QStringList({"trackData", "googleMaps", "speedGraphButton", "selectedFile", "mapView"}));
 }
 
 TEST_F(Keyboard, NoTwoControlsOfAPageAnswerTheSameAltLetter) {

@@ -122,7 +122,6 @@ void TrackRecordPage::OnGoogleMaps() {
     map_->setObjectName("mapView");
     map_->setAccessibleName(QStringLiteral("Map"));
     views_->addWidget(map_);
-    QWidget::setTabOrder(graph_, map_);
   }
   views_->setCurrentWidget(map_);
   // Nothing loaded yet: the map shows no track.
@@ -138,6 +137,7 @@ void TrackRecordPage::OnGoogleMaps() {
     map_->reload();
     ++mapRefreshes_;
   }
+  KeepMapInTabOrder();
 }
 
 void TrackRecordPage::OnSpeedGraph() {

@@ -63,6 +63,7 @@ class TrackRecordPage : public QWidget {
   // Tab follows the page as it reads: the left column top to bottom, then the lists, buttons and
   // views on the right.
   void SetTabOrderOfControls();
+  void KeepMapInTabOrder();
 
   // Lists and loading (track_record_page_lists.cpp).
   void OnByDays();

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <QWebEngineView>
 
 #include "gui/records/track_record_page.h"
 
@@ -194,6 +195,14 @@ void TrackRecordPage::SetTabOrderOfControls() {
   SetTabOrder({recordView_, named("deleteSelectTrack"), deleteAll_, named("exportKml"),
                named("exportDorvale"), named("exportNmea"), named("exportGpx"), named("trackData"),
                named("googleMaps"), named("speedGraphButton"), fileName_, pointView_, graph_});
+}
+
+// The part of the map view that takes the keys is made with its page, long after the page's
+// other controls, and Qt puts it at the end of the window's Tab chain, after the status line: it
+// belongs where the points list stands, under the view buttons.
+void TrackRecordPage::KeepMapInTabOrder() {
+  QWidget* keys = map_->focusProxy() != nullptr ? map_->focusProxy() : map_;
+  QWidget::setTabOrder(pointView_, keys);
 }
 
 }  // namespace tavrin::gui
