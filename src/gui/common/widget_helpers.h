@@ -39,7 +39,8 @@ inline QPushButton* NamedButton(const char* objectName, const char* caption) {
 }
 
 // Tab goes through `widgets` in this order, as the page reads: top to bottom, left to right.
-// Qt's own order is the order the widgets were made in, which the layout code does not keep.
+// Qt's own order is the order in which the widgets joined the window: it follows the layout code
+// rather than the page, and a widget made later joins at the window's end.
 inline void SetTabOrder(std::initializer_list<QWidget*> widgets) {
   QWidget* previous = nullptr;
   for (QWidget* widget : widgets) {

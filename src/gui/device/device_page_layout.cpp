@@ -156,33 +156,16 @@ void DevicePage::SetTabOrderOfControls() {
   const auto named = [this](const char* objectName) {
     return findChild<QWidget*>(QString::fromUtf8(objectName));
   };
-  SetTabOrder({usbPort_,
-               comPort_,
-               portList_,
-               baudList_,
-               connect_,
-               notes_[0],
-               notes_[1],
-               notes_[2],
-               notes_[3],
-               named("deviceSettings"),
-               speedList_,
-               timeList_,
-               distanceList_,
-               named("readOptions"),
-               named("setOptions"),
-               named("softwareOptions"),
-               nmea_,
-               named("readNewTracks"),
-               named("getAllTracks"),
-               named("eraseAllTracks"),
-               named("stopReading"),
-               getDateTime_,
-               bypass_,
-               trackPoints_,
-               memorySize_,
-               remainedMemory_,
-               trackView_});
+  // The left column: the port, then the logger's notes.
+  SetTabOrder({usbPort_, comPort_, portList_, baudList_, connect_, notes_[0], notes_[1], notes_[2],
+               notes_[3], named("deviceSettings"), speedList_});
+  // The middle column: the save options, then Software Options under them.
+  SetTabOrder({speedList_, timeList_, distanceList_, named("readOptions"), named("setOptions"),
+               named("softwareOptions"), nmea_});
+  // The right column: the reads and the memory figures; then the list across the page.
+  SetTabOrder({nmea_, named("readNewTracks"), named("getAllTracks"), named("eraseAllTracks"),
+               named("stopReading"), getDateTime_, bypass_, trackPoints_, memorySize_,
+               remainedMemory_, trackView_});
 }
 
 }  // namespace tavrin::gui
