@@ -52,7 +52,7 @@ TEST_F(DevicePage, ConnectAndReadOptionsShowTheLoggersValues) {
   // Connected: the port choice is locked, the device actions are open.
   EXPECT_FALSE(gui.Find<QWidget>("portList")->isEnabled());
   EXPECT_TRUE(gui.Find<QWidget>("readNewTracks")->isEnabled());
-  EXPECT_EQ(gui.Find<QPushButton>("connect")->text(), "Disconnect");
+  EXPECT_EQ(gui.Caption("connect"), "Disconnect");
 }
 
 TEST_F(DevicePage, OptionsAndNotesWrittenComeBackOnTheNextRead) {
@@ -335,7 +335,7 @@ TEST_F(DevicePage, DisconnectingDuringAReadSaysWhatWasKept) {
                                                          "was cut short",
                                                          0),
             0u);
-  EXPECT_EQ(gui.Find<QPushButton>("connect")->text(), "Connect");
+  EXPECT_EQ(gui.Caption("connect"), "Connect");
 }
 
 // A data folder that cannot take track files is found before the logger is asked for anything,
@@ -449,7 +449,7 @@ TEST_F(DevicePage, ALoggerThatLeavesTheLineSetsThePageBackToDisconnected) {
   ASSERT_FALSE(gui.boxes.empty());
   EXPECT_EQ(gui.boxes.back().text.rfind("The connection to the logger on emulated was lost", 0), 0u)
       << gui.boxes.back().text;
-  EXPECT_EQ(gui.Find<QPushButton>("connect")->text(), "Connect");
+  EXPECT_EQ(gui.Caption("connect"), "Connect");
   EXPECT_TRUE(gui.Find<QWidget>("portList")->isEnabled());
   EXPECT_FALSE(gui.Find<QWidget>("readNewTracks")->isEnabled());
   EXPECT_EQ(gui.window->Image(), ConnectionImage::Disconnected);
@@ -465,7 +465,7 @@ TEST_F(DevicePage, ConnectFailuresSayWhy) {
   EXPECT_NE(gui.boxes.back().text.find("no such device"), std::string::npos);
   EXPECT_EQ(gui.boxes.back().icon, MsgIcon::Error);
   EXPECT_FALSE(Session().IsConnected());
-  EXPECT_EQ(gui.Find<QPushButton>("connect")->text(), "Connect");
+  EXPECT_EQ(gui.Caption("connect"), "Connect");
 }
 
 TEST_F(DevicePage, APortAnotherProgramHoldsIsBusy) {

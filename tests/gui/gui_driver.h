@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/common/widget_helpers.h"
 #include "gui/window/main_window.h"
 
 // Readable QString values in test failures.
@@ -73,6 +74,12 @@ class GuiDriver {
       }
     }
     return false;
+  }
+  // The caption of the button as the user reads it, without the mark of its Alt+letter.
+  QString Caption(const char* objectName) const {
+    auto* button = Find<QAbstractButton>(objectName);
+    return button != nullptr ? gui::ShownText(button->text())
+                             : QStringLiteral("<no button %1>").arg(objectName);
   }
   // Chooses the port entry that names `port`, adding it when the list lacks it.
   void ChoosePort(const QString& port) {

@@ -13,7 +13,9 @@
 #include <QWebEngineView>
 #include <cstdio>
 
+#include "gui/device/bypass_dialog.h"
 #include "gui/device/device_settings_dialog.h"
+#include "gui/device/read_period_dialog.h"
 #include "gui/options/software_options_dialog.h"
 #include "gui/records/track_record_page.h"
 #include "gui/window/application.h"
@@ -90,6 +92,16 @@ int main(int argc, char** argv) {
   options.show();
   ok = Save(options, out + "/software_options.png") && ok;
   options.close();
+
+  // The period a read asks for, and the bypass dialog, to set their Tab order against.
+  gui::ReadPeriodDialog period(QDate::currentDate(), gui.window.get());
+  period.show();
+  ok = Save(period, out + "/read_period.png") && ok;
+  period.close();
+  gui::BypassDialog bypass(gui.window->Session(), nullptr, gui.window.get());
+  bypass.show();
+  ok = Save(bypass, out + "/bypass.png") && ok;
+  bypass.hide();  // closing it would send the end of bypass to the logger
 
   // A box with the Korean texts, to see that they render.
   QMessageBox korean(

@@ -4,14 +4,28 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <initializer_list>
 
 namespace tavrin::gui {
 
-// A label that names `field` for the keyboard (its buddy) and for screen readers.
+// A caption as the user reads it: the `&` that marks its Alt+letter is not shown, and `&&`
+// shows one `&`.
+inline QString ShownText(const QString& caption) {
+  QString shown;
+  shown.reserve(caption.size());
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == u'&' && i + 1 < caption.size()) ++i;
+    shown += caption[i];
+  }
+  return shown;
+}
+
+// A label that names `field` for the keyboard (its buddy: the label's Alt+letter moves to the
+// field) and for screen readers.
 inline QLabel* LabelFor(const char* text, QWidget* field) {
   auto* label = new QLabel(QString::fromUtf8(text));
   label->setBuddy(field);
-  field->setAccessibleName(label->text().trimmed());
+  field->setAccessibleName(ShownText(label->text()).trimmed());
   return label;
 }
 
@@ -22,6 +36,17 @@ inline QPushButton* NamedButton(const char* objectName, const char* caption) {
   button->setObjectName(objectName);
   button->setAutoDefault(false);
   return button;
+}
+
+// Tab goes through `widgets` in this order, as the page reads: top to bottom, left to right.
+// Qt's own order is the order in which the widgets joined the window: it follows the layout code
+// rather than the page, and a widget made later joins at the window's end.
+inline void SetTabOrder(std::initializer_list<QWidget*> widgets) {
+  QWidget* previous = nullptr;
+  for (QWidget* widget : widgets) {
+    if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
 }
 
 }  // namespace tavrin::gui

@@ -38,12 +38,12 @@ BypassDialog::BypassDialog(LoggerSession& session, MessageBoxFn messageBox, QWid
   text_ = new QLineEdit;
   text_->setObjectName("bypassText");
   text_->setMaxLength(127);
-  auto* data = new QLabel(QStringLiteral("Data: $PSRF201,1,%s*hh<CR><LF> - %s: edit only"));
+  auto* data = new QLabel(QStringLiteral("&Data: $PSRF201,1,%s*hh<CR><LF> - %s: edit only"));
   data->setBuddy(text_);
   text_->setAccessibleName(QStringLiteral("Bypass text"));
-  auto* send = NamedButton("sendCmd", "Send Cmd");
-  auto* test = NamedButton("bypassTest", "Bypass Test");
-  auto* end = NamedButton("bypassEnd", "Bypass END");
+  auto* send = NamedButton("sendCmd", "&Send Cmd");
+  auto* test = NamedButton("bypassTest", "Bypass &Test");
+  auto* end = NamedButton("bypassEnd", "Bypass &END");
   connect(send, &QPushButton::clicked, this, &BypassDialog::OnSendCommand);
   connect(test, &QPushButton::clicked, this,
           [this] { session_.SendCommand(Command::BypassStart); });
@@ -60,6 +60,7 @@ BypassDialog::BypassDialog(LoggerSession& session, MessageBoxFn messageBox, QWid
   layout->addWidget(data);
   layout->addLayout(row);
   layout->addLayout(buttons);
+  SetTabOrder({text_, send, test, end});
 }
 
 void BypassDialog::OnSendCommand() {

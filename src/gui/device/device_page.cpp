@@ -19,7 +19,7 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   auto* middle = new QVBoxLayout;
   middle->addWidget(MakeOptionsGroup());
   middle->addWidget(
-      MakeButton("softwareOptions", "Software Options", &DevicePage::OnSoftwareOptions));
+      MakeButton("softwareOptions", "Soft&ware Options", &DevicePage::OnSoftwareOptions));
   middle->addStretch();
   auto* right = new QVBoxLayout;
   right->addWidget(MakeControlGroup());
@@ -49,6 +49,7 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   FillOptionLists(settings.saveSpeed, settings.saveTime, settings.saveDistance);
   ComboList ports(*portList_), bauds(*baudList_);
   owner_.Ports().ListUsbPorts(&ports, &bauds);
+  SetTabOrderOfControls();
   ApplyEnablingRule(false);
   portWatcher_ = std::make_unique<PortChangeWatcher>(owner_.Ports());
   owner_.Store().ListTracks(&trackList_, false);
@@ -126,7 +127,7 @@ void DevicePage::ShowPointCounts() {
 
 void DevicePage::OnConnectionLost() {
   ClearDeviceFields();
-  connect_->setText(QStringLiteral("Connect"));
+  connect_->setText(QStringLiteral("&Connect"));
   ApplyEnablingRule(false);
   ListPortsAgain();
 }

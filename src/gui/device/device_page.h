@@ -48,6 +48,8 @@ class DevicePage : public QWidget {
   QWidget* MakeOptionsGroup();
   QWidget* MakeControlGroup();
   QPushButton* MakeButton(const char* objectName, const char* caption, void (DevicePage::*slot)());
+  // Tab follows the page as it reads: the left column, the middle, the right, then the list.
+  void SetTabOrderOfControls();
 
   // Handlers (device_page_actions.cpp).
   void OnUsbPort();

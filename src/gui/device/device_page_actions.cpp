@@ -72,7 +72,7 @@ void DevicePage::Connect() {
   ClearDeviceFields();
   connectedPort_ = name;
   connectedBaud_ = baud;
-  connect_->setText(QStringLiteral("Disconnect"));
+  connect_->setText(QStringLiteral("Dis&connect"));
   ApplyEnablingRule(true);
   Status("Connected " + PortText());
 }
@@ -82,7 +82,7 @@ void DevicePage::Disconnect() {
   const bool reading = owner_.Session().TransferActive();
   owner_.Session().ConnectDevice(false);
   ClearDeviceFields();
-  connect_->setText(QStringLiteral("Connect"));
+  connect_->setText(QStringLiteral("&Connect"));
   ApplyEnablingRule(false);
   ListPortsAgain();
   Status("Disconnected " + PortText());

@@ -44,9 +44,9 @@ QPushButton* DevicePage::MakeButton(const char* objectName, const char* caption,
 
 QWidget* DevicePage::MakeCommunicationGroup() {
   auto* group = new QGroupBox(QStringLiteral(" Communication Setting "));
-  usbPort_ = new QRadioButton(QStringLiteral("USB Port"));
+  usbPort_ = new QRadioButton(QStringLiteral("&USB Port"));
   usbPort_->setObjectName("usbPort");
-  comPort_ = new QRadioButton(QStringLiteral("COM Port (for Q-750+)"));
+  comPort_ = new QRadioButton(QStringLiteral("COM Port (for &Q-750+)"));
   comPort_->setObjectName("comPort");
   auto* kinds = new QButtonGroup(group);
   kinds->addButton(usbPort_);
@@ -61,14 +61,14 @@ QWidget* DevicePage::MakeCommunicationGroup() {
   });
   portList_ = DropDown("portList");
   baudList_ = DropDown("baudList");
-  connect_ = MakeButton("connect", "Connect", &DevicePage::OnConnect);
+  connect_ = MakeButton("connect", "&Connect", &DevicePage::OnConnect);
 
   auto* grid = new QGridLayout(group);
   grid->addWidget(usbPort_, 0, 0, 1, 2);
   grid->addWidget(comPort_, 1, 0, 1, 2);
-  grid->addWidget(LabelFor("COM Port", portList_), 2, 0);
+  grid->addWidget(LabelFor("COM &Port", portList_), 2, 0);
   grid->addWidget(portList_, 2, 1);
-  grid->addWidget(LabelFor("BAUD Rate", baudList_), 3, 0);
+  grid->addWidget(LabelFor("&BAUD Rate", baudList_), 3, 0);
   grid->addWidget(baudList_, 3, 1);
   grid->addWidget(connect_, 4, 0, 1, 2);
   return group;
@@ -79,7 +79,7 @@ QWidget* DevicePage::MakeInformationGroup() {
   const char* names[] = {"note1", "note2", "note3", "note4"};
   for (size_t i = 0; i < notes_.size(); ++i) notes_[i] = ReadOnlyField(names[i]);
   auto* grid = new QGridLayout(group);
-  grid->addWidget(LabelFor("Note", notes_[0]), 0, 0);
+  grid->addWidget(LabelFor("&Note", notes_[0]), 0, 0);
   // Groups 1 and 2 above, 3 and 4 below.
   grid->addWidget(notes_[0], 0, 1);
   grid->addWidget(notes_[1], 0, 2);
@@ -89,7 +89,7 @@ QWidget* DevicePage::MakeInformationGroup() {
     notes_[i]->setAccessibleName(QStringLiteral("Note %1").arg(i + 1));
   }
   notes_[0]->setAccessibleName(QStringLiteral("Note 1"));
-  auto* settings = MakeButton("deviceSettings", "Device Settings", &DevicePage::OnDeviceSettings);
+  auto* settings = MakeButton("deviceSettings", "De&vice Settings", &DevicePage::OnDeviceSettings);
   deviceButtons_.push_back(settings);
   grid->addWidget(settings, 2, 1, 1, 2);
   return group;
@@ -101,14 +101,14 @@ QWidget* DevicePage::MakeOptionsGroup() {
   timeList_ = DropDown("saveByTime");
   distanceList_ = DropDown("saveByDistance");
   auto* grid = new QGridLayout(group);
-  grid->addWidget(LabelFor("1. Save by Speed :", speedList_), 0, 0);
+  grid->addWidget(LabelFor("&1. Save by Speed :", speedList_), 0, 0);
   grid->addWidget(speedList_, 0, 1);
-  grid->addWidget(LabelFor("2. Save by Time :", timeList_), 1, 0);
+  grid->addWidget(LabelFor("&2. Save by Time :", timeList_), 1, 0);
   grid->addWidget(timeList_, 1, 1);
-  grid->addWidget(LabelFor("3. Save by Distance :", distanceList_), 2, 0);
+  grid->addWidget(LabelFor("&3. Save by Distance :", distanceList_), 2, 0);
   grid->addWidget(distanceList_, 2, 1);
-  auto* read = MakeButton("readOptions", "Read Options", &DevicePage::OnReadOptions);
-  auto* set = MakeButton("setOptions", "Set Options", &DevicePage::OnSetOptions);
+  auto* read = MakeButton("readOptions", "&Read Options", &DevicePage::OnReadOptions);
+  auto* set = MakeButton("setOptions", "Set &Options", &DevicePage::OnSetOptions);
   deviceButtons_.push_back(read);
   deviceButtons_.push_back(set);
   auto* buttons = new QHBoxLayout;
@@ -120,15 +120,15 @@ QWidget* DevicePage::MakeOptionsGroup() {
 
 QWidget* DevicePage::MakeControlGroup() {
   auto* group = new QGroupBox(QStringLiteral(" Device Control "));
-  nmea_ = new QCheckBox(QStringLiteral("Data by NMEA"));
+  nmea_ = new QCheckBox(QStringLiteral("D&ata by NMEA"));
   nmea_->setObjectName("dataByNmea");
   nmea_->setEnabled(false);  // every read asks for binary frames, which carry more per byte
-  auto* readNew = MakeButton("readNewTracks", "Read New Tracks", &DevicePage::OnReadNewTracks);
-  auto* getAll = MakeButton("getAllTracks", "Get All Tracks", &DevicePage::OnGetAllTracks);
-  auto* erase = MakeButton("eraseAllTracks", "Erase All Tracks", &DevicePage::OnEraseAllTracks);
-  auto* stop = MakeButton("stopReading", "Stop Reading Memory", &DevicePage::OnStopReading);
-  getDateTime_ = MakeButton("getDateTime", "Get DateTime", &DevicePage::OnGetDateTime);
-  bypass_ = MakeButton("bypassMode", "By Pass Mode", &DevicePage::OnBypassMode);
+  auto* readNew = MakeButton("readNewTracks", "Read New &Tracks", &DevicePage::OnReadNewTracks);
+  auto* getAll = MakeButton("getAllTracks", "&Get All Tracks", &DevicePage::OnGetAllTracks);
+  auto* erase = MakeButton("eraseAllTracks", "&Erase All Tracks", &DevicePage::OnEraseAllTracks);
+  auto* stop = MakeButton("stopReading", "&Stop Reading Memory", &DevicePage::OnStopReading);
+  getDateTime_ = MakeButton("getDateTime", "Get &DateTime", &DevicePage::OnGetDateTime);
+  bypass_ = MakeButton("bypassMode", "B&y Pass Mode", &DevicePage::OnBypassMode);
   bypass_->hide();
   for (QPushButton* b : {readNew, getAll, erase, stop, getDateTime_}) deviceButtons_.push_back(b);
   trackPoints_ = ReadOnlyField("numberOfTrackPoints");
@@ -143,13 +143,29 @@ QWidget* DevicePage::MakeControlGroup() {
   grid->addWidget(stop, 2, 1);
   grid->addWidget(getDateTime_, 3, 0);
   grid->addWidget(bypass_, 3, 1);
-  grid->addWidget(LabelFor("Number of Track Points", trackPoints_), 4, 0);
+  grid->addWidget(LabelFor("Number of Trac&k Points", trackPoints_), 4, 0);
   grid->addWidget(trackPoints_, 4, 1);
-  grid->addWidget(LabelFor("Memory Size", memorySize_), 5, 0);
+  grid->addWidget(LabelFor("&Memory Size", memorySize_), 5, 0);
   grid->addWidget(memorySize_, 5, 1);
-  grid->addWidget(LabelFor("Remained Memory", remainedMemory_), 6, 0);
+  grid->addWidget(LabelFor("Rema&ined Memory", remainedMemory_), 6, 0);
   grid->addWidget(remainedMemory_, 6, 1);
   return group;
+}
+
+void DevicePage::SetTabOrderOfControls() {
+  const auto named = [this](const char* objectName) {
+    return findChild<QWidget*>(QString::fromUtf8(objectName));
+  };
+  // The left column: the port, then the logger's notes.
+  SetTabOrder({usbPort_, comPort_, portList_, baudList_, connect_, notes_[0], notes_[1], notes_[2],
+               notes_[3], named("deviceSettings"), speedList_});
+  // The middle column: the save options, then Software Options under them.
+  SetTabOrder({speedList_, timeList_, distanceList_, named("readOptions"), named("setOptions"),
+               named("softwareOptions"), nmea_});
+  // The right column: the reads and the memory figures; then the list across the page.
+  SetTabOrder({nmea_, named("readNewTracks"), named("getAllTracks"), named("eraseAllTracks"),
+               named("stopReading"), getDateTime_, bypass_, trackPoints_, memorySize_,
+               remainedMemory_, trackView_});
 }
 
 }  // namespace tavrin::gui

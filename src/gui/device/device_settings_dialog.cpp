@@ -9,6 +9,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "gui/common/widget_helpers.h"
 #include "protocol/logger_session.h"
 #include "protocol/note_group.h"
 
@@ -42,15 +43,15 @@ DeviceSettingsDialog::DeviceSettingsDialog(const DeviceState& device, MessageBox
       messageBox_(std::move(messageBox)) {
   setObjectName("deviceSettingsDialog");
   setWindowTitle(QStringLiteral("Device Settings"));
-  auto* defaults = new QPushButton(QStringLiteral("DEFAULT"));
+  auto* defaults = new QPushButton(QStringLiteral("&DEFAULT"));
   defaults->setObjectName("default");
   defaults->setAutoDefault(false);
   connect(defaults, &QPushButton::clicked, this, &DeviceSettingsDialog::OnDefault);
-  auto* ok = new QPushButton(QStringLiteral("OK"));
+  auto* ok = new QPushButton(QStringLiteral("&OK"));
   ok->setObjectName("ok");
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &DeviceSettingsDialog::accept);
-  auto* cancel = new QPushButton(QStringLiteral("CANCLE"));
+  auto* cancel = new QPushButton(QStringLiteral("&CANCLE"));
   cancel->setObjectName("cancel");
   cancel->setAutoDefault(false);
   connect(cancel, &QPushButton::clicked, this, &DeviceSettingsDialog::reject);
@@ -63,6 +64,9 @@ DeviceSettingsDialog::DeviceSettingsDialog(const DeviceState& device, MessageBox
   layout->addWidget(MakeOptionsGroup());
   layout->addWidget(MakeNotesGroup());
   layout->addLayout(buttons);
+  // Top to bottom, left to right: the options, the four groups, then the buttons.
+  SetTabOrder(
+      {speed_, time_, distance_, notes_[0], notes_[1], notes_[2], notes_[3], defaults, ok, cancel});
 
   speed_->setText(QString::number(options_.bySpeed));
   time_->setText(QString::number(options_.byTime));
@@ -84,9 +88,9 @@ QWidget* DeviceSettingsDialog::MakeOptionsGroup() {
     const char* unit;
     const char* range;
   } rows[] = {
-      {"1. Save by Speed :", speed_, "Km/h", "(According to Speed 0~255Km/h)"},
-      {"2. Save by Time :", time_, "Sec", "(According to Time 0~255 second)"},
-      {"3. Save by Distance :", distance_, "M", "(According to Distance 0~65535m)"},
+      {"&1. Save by Speed :", speed_, "Km/h", "(According to Speed 0~255Km/h)"},
+      {"&2. Save by Time :", time_, "Sec", "(According to Time 0~255 second)"},
+      {"&3. Save by Distance :", distance_, "M", "(According to Distance 0~65535m)"},
   };
   int row = 0;
   for (const auto& r : rows) {
@@ -102,7 +106,7 @@ QWidget* DeviceSettingsDialog::MakeOptionsGroup() {
 QWidget* DeviceSettingsDialog::MakeNotesGroup() {
   auto* group = new QGroupBox(QStringLiteral("Note Information"));
   auto* grid = new QGridLayout(group);
-  auto* heading = Label("Group1     Group2     Group3       Group4");
+  auto* heading = Label("&Group1     Group2     Group3       Group4");
   grid->addWidget(heading, 0, 0, 1, 4);
   const char* names[] = {"group1", "group2", "group3", "group4"};
   for (size_t i = 0; i < notes_.size(); ++i) {

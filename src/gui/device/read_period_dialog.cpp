@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/common/widget_helpers.h"
+
 namespace tavrin::gui {
 namespace {
 
@@ -36,15 +38,15 @@ ReadPeriodDialog::ReadPeriodDialog(QDate today, QWidget* parent) : QDialog(paren
   setObjectName("readPeriodDialog");
   setWindowTitle(QStringLiteral("Select Date and Time for Read"));
   auto* sides = new QHBoxLayout;
-  sides->addWidget(MakeSide("<< Start date and Time >>", "start", startDate_, startTime_, 0, 0));
-  sides->addWidget(MakeSide("<< End date and Time >>", "end", endDate_, endTime_, 23, 59));
+  sides->addWidget(MakeSide("<< &Start date and Time >>", "start", startDate_, startTime_, 0, 0));
+  sides->addWidget(MakeSide("<< &End date and Time >>", "end", endDate_, endTime_, 23, 59));
   startDate_->setSelectedDate(today);
   endDate_->setSelectedDate(today);
-  auto* ok = new QPushButton(QStringLiteral("OK"));
+  auto* ok = new QPushButton(QStringLiteral("&OK"));
   ok->setObjectName("ok");
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  auto* cancel = new QPushButton(QStringLiteral("CANCLE"));
+  auto* cancel = new QPushButton(QStringLiteral("&CANCLE"));
   cancel->setObjectName("cancel");
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
@@ -54,6 +56,9 @@ ReadPeriodDialog::ReadPeriodDialog(QDate today, QWidget* parent) : QDialog(paren
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(sides);
   layout->addLayout(buttons);
+  // The start side, then the end side, each its day and then its time; then the buttons.
+  SetTabOrder({startDate_, startTime_[0], startTime_[1], startTime_[2], endDate_, endTime_[0],
+               endTime_[1], endTime_[2], ok, cancel});
 }
 
 QWidget* ReadPeriodDialog::MakeSide(const char* heading, const char* name,
@@ -64,7 +69,7 @@ QWidget* ReadPeriodDialog::MakeSide(const char* heading, const char* name,
   calendar->setObjectName(QStringLiteral("%1Date").arg(name));
   auto* title = new QLabel(QString::fromUtf8(heading));
   title->setBuddy(calendar);
-  calendar->setAccessibleName(title->text());
+  calendar->setAccessibleName(ShownText(title->text()));
   times[0] = NumberList(24, hour, QStringLiteral("%1 hour").arg(name));
   times[1] = NumberList(60, minuteAndSecond, QStringLiteral("%1 minute").arg(name));
   times[2] = NumberList(60, minuteAndSecond, QStringLiteral("%1 second").arg(name));

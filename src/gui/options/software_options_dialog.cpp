@@ -27,10 +27,10 @@ SoftwareOptionsDialog::SoftwareOptionsDialog(Settings& settings, const QString& 
     : QDialog(parent), settings_(settings), zones_(std::move(zones)) {
   setObjectName("softwareOptionsDialog");
   setWindowTitle(QStringLiteral("Software Options"));
-  auto* ok = NamedButton("ok", "OK");
+  auto* ok = NamedButton("ok", "&OK");
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &SoftwareOptionsDialog::accept);
-  auto* cancel = NamedButton("cancel", "CANCLE");
+  auto* cancel = NamedButton("cancel", "&CANCLE");
   connect(cancel, &QPushButton::clicked, this, &SoftwareOptionsDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -42,6 +42,7 @@ SoftwareOptionsDialog::SoftwareOptionsDialog(Settings& settings, const QString& 
   layout->addWidget(MakeFolderGroup(dataFolder));
   layout->addWidget(MakeProgramGroup());
   layout->addLayout(buttons);
+  SetTabOrderOfControls(ok, cancel);
   FillTimeZones(system);
 }
 
@@ -50,11 +51,11 @@ QWidget* SoftwareOptionsDialog::MakeTimeZoneGroup() {
   timeZone_ = new QComboBox;
   timeZone_->setObjectName("timeZone");
   timeZone_->setMinimumContentsLength(32);
-  daylightSaving_ = new QCheckBox(QStringLiteral("Daylight saving"));
+  daylightSaving_ = new QCheckBox(QStringLiteral("&Daylight saving"));
   daylightSaving_->setObjectName("daylightSaving");
   daylightSaving_->setChecked(settings_.daylightSaving != 0);
   auto* row = new QHBoxLayout(group);
-  row->addWidget(LabelFor("Local Time", timeZone_));
+  row->addWidget(LabelFor("&Local Time", timeZone_));
   row->addWidget(timeZone_, 1);
   row->addWidget(daylightSaving_);
   return group;
@@ -71,10 +72,10 @@ QWidget* SoftwareOptionsDialog::MakeUserGroup() {
   units_->addItem(QStringLiteral("Metric"));
   SelectIfThere(*units_, settings_.units);
   auto* row = new QHBoxLayout(group);
-  row->addWidget(LabelFor("Language", language_));
+  row->addWidget(LabelFor("Lan&guage", language_));
   row->addWidget(language_, 1);
   row->addSpacing(24);
-  row->addWidget(LabelFor("Units", units_));
+  row->addWidget(LabelFor("&Units", units_));
   row->addWidget(units_, 1);
   return group;
 }
@@ -83,11 +84,11 @@ QWidget* SoftwareOptionsDialog::MakeFolderGroup(const QString& dataFolder) {
   auto* group = new QGroupBox(QStringLiteral(" Folder "));
   folder_ = new QLineEdit(dataFolder);
   folder_->setObjectName("dataFolder");
-  auto* browse = NamedButton("browseFolder", "Browse");
+  auto* browse = NamedButton("browseFolder", "&Browse");
   browse->setAccessibleName(QStringLiteral("Browse for the track record folder"));
   connect(browse, &QPushButton::clicked, this, &SoftwareOptionsDialog::OnBrowseFolder);
   auto* grid = new QGridLayout(group);
-  grid->addWidget(LabelFor("Track record data path(for Save and Read)", folder_), 0, 0, 1, 2);
+  grid->addWidget(LabelFor("&Track record data path(for Save and Read)", folder_), 0, 0, 1, 2);
   grid->addWidget(folder_, 1, 0);
   grid->addWidget(browse, 1, 1);
   return group;
@@ -118,9 +119,18 @@ QWidget* SoftwareOptionsDialog::MakeProgramGroup() {
   grid->addWidget(
       new QLabel(QStringLiteral("http://code.google.com/intl/en/apis/maps/signup.html")), 4, 0, 1,
       3);
-  grid->addWidget(LabelFor("License Key", licenseKey_), 5, 0);
+  grid->addWidget(LabelFor("License &Key", licenseKey_), 5, 0);
   grid->addWidget(licenseKey_, 5, 1, 1, 2);
   return group;
+}
+
+// Top to bottom, left to right, group after group, then the buttons.
+void SoftwareOptionsDialog::SetTabOrderOfControls(QWidget* ok, QWidget* cancel) {
+  const auto named = [this](const char* objectName) {
+    return findChild<QWidget*>(QString::fromUtf8(objectName));
+  };
+  SetTabOrder({timeZone_, daylightSaving_, language_, units_, folder_, named("browseFolder"),
+               program_, named("browseProgram"), licenseKey_, ok, cancel});
 }
 
 void SoftwareOptionsDialog::FillTimeZones(const TimeZoneEntry& system) {

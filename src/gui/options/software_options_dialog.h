@@ -45,6 +45,7 @@ class SoftwareOptionsDialog : public QDialog {
   QWidget* MakeUserGroup();
   QWidget* MakeFolderGroup(const QString& dataFolder);
   QWidget* MakeProgramGroup();
+  void SetTabOrderOfControls(QWidget* ok, QWidget* cancel);
   void FillTimeZones(const TimeZoneEntry& system);
   void OnBrowseFolder();
 

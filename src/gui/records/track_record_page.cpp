@@ -43,7 +43,7 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   left->addWidget(MakeTrackDataGroup());
   left->addStretch();
   left->addWidget(
-      MakeButton("softwareOptions", "Software Options", &TrackRecordPage::OnSoftwareOptions));
+      MakeButton("softwareOptions", "Soft&ware Options", &TrackRecordPage::OnSoftwareOptions));
 
   recordView_ = ListView("recordList", QStringLiteral("Track records"), &records_);
   recordView_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -77,6 +77,7 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   }
   for (int c = 0; c < points_.columnCount(); ++c)
     pointView_->setColumnWidth(c, points_.ColumnWidth(c));
+  SetTabOrderOfControls();
   SetModeControls(true);
 }
 
@@ -140,6 +141,7 @@ void TrackRecordPage::OnGoogleMaps() {
     map_->reload();
     ++mapRefreshes_;
   }
+  KeepMapInTabOrder();
 }
 
 void TrackRecordPage::OnSpeedGraph() {

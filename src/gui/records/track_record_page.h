@@ -62,6 +62,10 @@ class TrackRecordPage : public QWidget {
   QWidget* MakeViewButtons();
   QPushButton* MakeButton(const char* objectName, const char* caption,
                           void (TrackRecordPage::*slot)());
+  // Tab follows the page as it reads: the left column top to bottom, then the lists, buttons and
+  // views on the right.
+  void SetTabOrderOfControls();
+  void KeepMapInTabOrder();
 
   // Lists and loading (track_record_page_lists.cpp).
   void OnByDays();

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <QWebEngineView>
 
 #include "gui/records/track_record_page.h"
 
@@ -48,9 +49,9 @@ QPushButton* TrackRecordPage::MakeButton(const char* objectName, const char* cap
 
 QWidget* TrackRecordPage::MakeListModeGroup() {
   auto* group = new QGroupBox(QStringLiteral("Select Data List"));
-  byDays_ = new QRadioButton(QStringLiteral("By Days"));
+  byDays_ = new QRadioButton(QStringLiteral("By &Days"));
   byDays_->setObjectName("byDays");
-  byTracks_ = new QRadioButton(QStringLiteral("By Tracks"));
+  byTracks_ = new QRadioButton(QStringLiteral("By &Tracks"));
   byTracks_->setObjectName("byTracks");
   auto* modes = new QButtonGroup(group);
   modes->addButton(byDays_);
@@ -71,7 +72,7 @@ QWidget* TrackRecordPage::MakeListModeGroup() {
 
 QWidget* TrackRecordPage::MakePeriodGroup() {
   auto* group = new QGroupBox(QStringLiteral(" Select a Period of Time "));
-  selectAll_ = new QCheckBox(QStringLiteral("Select All Tracks"));
+  selectAll_ = new QCheckBox(QStringLiteral("&Select All Tracks"));
   selectAll_->setObjectName("selectAllTracks");
   connect(selectAll_, &QCheckBox::toggled, this, &TrackRecordPage::RefreshRecordList);
   calendar_ = new QCalendarWidget;
@@ -81,10 +82,10 @@ QWidget* TrackRecordPage::MakePeriodGroup() {
   connect(calendar_, &QCalendarWidget::selectionChanged, this, &TrackRecordPage::OnCalendarDay);
   periodStart_ = DatePicker("periodStart", QStringLiteral("Start of Period of Day"), true);
   periodEnd_ = DatePicker("periodEnd", QStringLiteral("End of Period of Day"), true);
-  startLabel_ = LabelFor(" Start of Period of Day", periodStart_);
-  endLabel_ = LabelFor(" End of Period of Day", periodEnd_);
+  startLabel_ = LabelFor(" Start of &Period of Day", periodStart_);
+  endLabel_ = LabelFor(" End of Period of Da&y", periodEnd_);
   conformSelected_ =
-      MakeButton("conformSelected", "Conform Selected", &TrackRecordPage::OnConformSelected);
+      MakeButton("conformSelected", "C&onform Selected", &TrackRecordPage::OnConformSelected);
   auto* layout = new QVBoxLayout(group);
   layout->addWidget(selectAll_);
   layout->addWidget(calendar_);
@@ -107,9 +108,9 @@ QWidget* TrackRecordPage::MakeTrackDataGroup() {
   conformTrack_ = MakeButton("conformTrackSelected", "Conform Track Selected",
                              &TrackRecordPage::OnConformTrack);
   auto* edit = new QGroupBox(QStringLiteral(" Edit Track  "));
-  createTrack_ = MakeButton("createSelectedTrack", "Create selected Track data",
+  createTrack_ = MakeButton("createSelectedTrack", "&Create selected Track data",
                             &TrackRecordPage::OnCreateTrack);
-  deletePoints_ = MakeButton("deleteSelectedPoints", "Delete selected Track data",
+  deletePoints_ = MakeButton("deleteSelectedPoints", "D&elete selected Track data",
                              &TrackRecordPage::OnDeletePoints);
   auto* editLayout = new QVBoxLayout(edit);
   editLayout->addWidget(createTrack_);
@@ -118,11 +119,11 @@ QWidget* TrackRecordPage::MakeTrackDataGroup() {
   hint->setWordWrap(true);
   editLayout->addWidget(hint);
   auto* grid = new QGridLayout(group);
-  grid->addWidget(LabelFor("Date of Start  /     Hour      Minute", windowStart_), 0, 0, 1, 3);
+  grid->addWidget(LabelFor("Date o&f Start  /     Hour      Minute", windowStart_), 0, 0, 1, 3);
   grid->addWidget(windowStart_, 1, 0);
   grid->addWidget(startHour_, 1, 1);
   grid->addWidget(startMinute_, 1, 2);
-  grid->addWidget(LabelFor("Date of End  /     Hour      Minute", windowEnd_), 2, 0, 1, 3);
+  grid->addWidget(LabelFor("Date of End  /     Ho&ur      Minute", windowEnd_), 2, 0, 1, 3);
   grid->addWidget(windowEnd_, 3, 0);
   grid->addWidget(endHour_, 3, 1);
   grid->addWidget(endMinute_, 3, 2);
@@ -136,8 +137,8 @@ QWidget* TrackRecordPage::MakeRecordButtons() {
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(
-      MakeButton("deleteSelectTrack", "Delete Select Track", &TrackRecordPage::OnDeleteTicked));
-  deleteAll_ = MakeButton("deleteAllTracks", "Delete All Tracks", &TrackRecordPage::OnDeleteAll);
+      MakeButton("deleteSelectTrack", "Delete Se&lect Track", &TrackRecordPage::OnDeleteTicked));
+  deleteAll_ = MakeButton("deleteAllTracks", "Delete &All Tracks", &TrackRecordPage::OnDeleteAll);
   layout->addWidget(deleteAll_);
   layout->addStretch();
   const struct {
@@ -145,10 +146,10 @@ QWidget* TrackRecordPage::MakeRecordButtons() {
     const char* caption;
     ExportKind kind;
     bool shown;
-  } exports[] = {{"exportKml", "Export to Google Earth (KML)", ExportKind::Kml, true},
-                 {"exportDorvale", "Export to Dorvale", ExportKind::Log, false},
-                 {"exportNmea", "Export to NMEA Data (GPRMC)", ExportKind::Txt, true},
-                 {"exportGpx", "Export to GPX", ExportKind::Gpx, true}};
+  } exports[] = {{"exportKml", "Export to Google Earth (&KML)", ExportKind::Kml, true},
+                 {"exportDorvale", "Export to Dor&vale", ExportKind::Log, false},
+                 {"exportNmea", "Export to &NMEA Data (GPRMC)", ExportKind::Txt, true},
+                 {"exportGpx", "Export to GP&X", ExportKind::Gpx, true}};
   for (const auto& e : exports) {
     auto* button = new QPushButton(QString::fromUtf8(e.caption));
     button->setObjectName(e.name);
@@ -166,19 +167,42 @@ QWidget* TrackRecordPage::MakeViewButtons() {
   auto* row = new QWidget;
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(MakeButton("trackData", "Track Data", &TrackRecordPage::OnTrackData));
-  layout->addWidget(MakeButton("googleMaps", "Google Maps", &TrackRecordPage::OnGoogleMaps));
-  layout->addWidget(MakeButton("speedGraphButton", "Speed Graph", &TrackRecordPage::OnSpeedGraph));
+  layout->addWidget(MakeButton("trackData", "T&rack Data", &TrackRecordPage::OnTrackData));
+  layout->addWidget(MakeButton("googleMaps", "Google &Maps", &TrackRecordPage::OnGoogleMaps));
+  layout->addWidget(MakeButton("speedGraphButton", "Speed &Graph", &TrackRecordPage::OnSpeedGraph));
   layout->addStretch();
   fileName_ = new QLineEdit;
   fileName_->setObjectName("selectedFile");
   fileName_->setReadOnly(true);
   fileName_->setMinimumWidth(240);
-  auto* label = LabelFor("Selected Tracking Log file", fileName_);
-  fileName_->setAccessibleName(label->text());
+  auto* label = LabelFor("Selected Track&ing Log file", fileName_);
+  fileName_->setAccessibleName(ShownText(label->text()));
   layout->addWidget(label);
   layout->addWidget(fileName_);
   return row;
+}
+
+void TrackRecordPage::SetTabOrderOfControls() {
+  const auto named = [this](const char* objectName) {
+    return findChild<QWidget*>(QString::fromUtf8(objectName));
+  };
+  // The left column: the list mode, the day or period, the time window and the editing.
+  SetTabOrder({byDays_, byTracks_, selectAll_, calendar_, periodStart_, periodEnd_,
+               conformSelected_, windowStart_, startHour_, startMinute_, windowEnd_, endHour_,
+               endMinute_, conformTrack_, createTrack_, deletePoints_, named("softwareOptions"),
+               recordView_});
+  // The right column: the records, the buttons under them, the views.
+  SetTabOrder({recordView_, named("deleteSelectTrack"), deleteAll_, named("exportKml"),
+               named("exportDorvale"), named("exportNmea"), named("exportGpx"), named("trackData"),
+               named("googleMaps"), named("speedGraphButton"), fileName_, pointView_, graph_});
+}
+
+// The part of the map view that takes the keys is made with its page, long after the page's
+// other controls, and Qt puts it at the end of the window's Tab chain, after the status line: it
+// belongs where the points list stands, under the view buttons.
+void TrackRecordPage::KeepMapInTabOrder() {
+  QWidget* keys = map_->focusProxy() != nullptr ? map_->focusProxy() : map_;
+  QWidget::setTabOrder(pointView_, keys);
 }
 
 }  // namespace tavrin::gui

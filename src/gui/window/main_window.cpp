@@ -195,7 +195,7 @@ void MainWindow::TellTrackFileProblems() {
 
 void MainWindow::BuildMenu() {
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  QAction* about = help->addAction(QStringLiteral("About Tavrin Lite"));
+  QAction* about = help->addAction(QStringLiteral("&About Tavrin Lite"));
   about->setObjectName("aboutAction");
   connect(about, &QAction::triggered, this, &MainWindow::ShowAbout);
 }
