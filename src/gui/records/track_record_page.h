@@ -60,6 +60,7 @@ class TrackRecordPage : public QWidget {
   QWidget* MakeViewButtons();
   QPushButton* MakeButton(const char* objectName, const char* caption,
                           void (TrackRecordPage::*slot)());
+  void SetRecordColumnWidths();
 
   // Lists and loading (track_record_page_lists.cpp).
   void OnByDays();
@@ -72,6 +73,7 @@ class TrackRecordPage : public QWidget {
   void OnRecordActivated(const QModelIndex& index);
   void SetWindowControls(const TrackEntry& record);
   void ClearLoadedRecord();
+  void ShowNewestDay();
 
   // Views.
   void OnTrackData();
@@ -99,10 +101,12 @@ class TrackRecordPage : public QWidget {
   PointListModel points_;
   int selectedRow_ = -1;
   LoadedTrack loaded_;
+  bool dayPicked_ = false;  // the user chose a day or a period, which the filters keep
 
   QRadioButton* byDays_ = nullptr;
   QRadioButton* byTracks_ = nullptr;
   QCheckBox* selectAll_ = nullptr;
+  QStackedWidget* modeControls_ = nullptr;  // the calendar or the period, by the list's mode
   QCalendarWidget* calendar_ = nullptr;
   QLabel* startLabel_ = nullptr;
   QLabel* endLabel_ = nullptr;
