@@ -132,7 +132,7 @@ TEST(WindowPlace, APlaceSavedOffTheScreenIsPulledBackInside) {
   }
 }
 
-// Every button, box and label of `page` is at least as wide as its caption needs.
+// Every button, box, label and list heading of `page` is as large as its caption needs.
 void ExpectCaptionsWhole(QWidget& page, const char* name) {
   SCOPED_TRACE(name);
   int checked = 0;
@@ -140,12 +140,25 @@ void ExpectCaptionsWhole(QWidget& page, const char* name) {
     if (!button->isVisible() || button->text().isEmpty()) continue;
     ++checked;
     EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+    EXPECT_GE(button->height(), button->minimumSizeHint().height()) << button->text().toStdString();
   }
   for (QLabel* label : page.findChildren<QLabel*>()) {
-    if (!label->isVisible() || label->wordWrap() || label->text().isEmpty()) continue;
+    if (!label->isVisible() || label->text().isEmpty()) continue;
     if (label->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored) continue;  // elided
     ++checked;
-    EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+    const std::string text = label->text().toStdString();
+    if (!label->wordWrap()) EXPECT_GE(label->width(), label->sizeHint().width()) << text;
+    const int height =
+        label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
+    EXPECT_GE(label->height(), height) << text;
+  }
+  for (QTableView* list : page.findChildren<QTableView*>()) {
+    if (!list->isVisible()) continue;
+    for (int c = 0; c < list->model()->columnCount(); ++c) {
+      ++checked;
+      EXPECT_GE(list->columnWidth(c), list->horizontalHeader()->sectionSizeHint(c))
+          << list->model()->headerData(c, Qt::Horizontal).toString().toStdString();
+    }
   }
   EXPECT_GT(checked, 10);
 }

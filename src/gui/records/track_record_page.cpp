@@ -7,6 +7,7 @@
 #include <QWebEngineView>
 
 #include "export/export_commands.h"
+#include "gui/common/widget_helpers.h"
 
 namespace tavrin::gui {
 namespace {
@@ -74,7 +75,7 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   SetupPointColumns(points_);
   SetRecordColumnWidths();
   for (int c = 0; c < points_.columnCount(); ++c)
-    pointView_->setColumnWidth(c, points_.ColumnWidth(c));
+    pointView_->setColumnWidth(c, ColumnWidthFor(*pointView_, c, points_.ColumnWidth(c)));
   SetModeControls(true);
   for (QDateEdit* edit : {periodStart_, periodEnd_}) {
     connect(edit, &QDateEdit::dateChanged, this, [this] { dayPicked_ = true; });

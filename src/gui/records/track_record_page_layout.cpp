@@ -125,8 +125,9 @@ QWidget* TrackRecordPage::MakeTrackDataGroup() {
   auto* editLayout = new QVBoxLayout(edit);
   editLayout->addWidget(createTrack_);
   editLayout->addWidget(deletePoints_);
+  // One line, which the column is made wide enough for: a wrapped line would need more height
+  // than the window's smallest size gives it.
   auto* hint = new QLabel(QStringLiteral("Edit Track Data when \"By Tracks\" Selected"));
-  hint->setWordWrap(true);
   editLayout->addWidget(hint);
   auto* grid = new QGridLayout(group);
   grid->addWidget(LabelFor("Date of Start  /     Hour      Minute", windowStart_), 0, 0, 1, 3);
@@ -193,8 +194,8 @@ QWidget* TrackRecordPage::MakeViewButtons() {
 }
 
 // The check box shares the first column with the row's number; the column widens only when
-// the two need more than its width. The list is never narrower than its columns, so it never
-// scrolls sideways.
+// the two, or a heading, need more than its width. The list is never narrower than its columns,
+// so it never scrolls sideways.
 void TrackRecordPage::SetRecordColumnWidths() {
   const QStyle* style = recordView_->style();
   const int checkedNumber = style->pixelMetric(QStyle::PM_IndicatorWidth) +
@@ -203,8 +204,9 @@ void TrackRecordPage::SetRecordColumnWidths() {
                             2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
   int columns = 0;
   for (int c = 0; c < records_.columnCount(); ++c) {
-    const int width =
-        c == 0 ? std::max(records_.ColumnWidth(c), checkedNumber) : records_.ColumnWidth(c);
+    const int width = ColumnWidthFor(
+        *recordView_, c,
+        c == 0 ? std::max(records_.ColumnWidth(c), checkedNumber) : records_.ColumnWidth(c));
     recordView_->setColumnWidth(c, width);
     columns += width;
   }
