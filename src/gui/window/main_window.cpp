@@ -55,26 +55,28 @@ int PulledInside(int start, int length, int areaStart, int areaLength) {
   return std::max(std::min(start, areaStart + areaLength - length), areaStart);
 }
 
-// Where the window opens: the saved place and size pulled inside `area` with room for the title
-// bar (a smaller screen, a monitor that is gone), or else the preferred size, at most 90 % of
-// the area, centred. Never smaller than `minimum`. The place is that of the frame's corner, the
-// size that of the window's own area.
+// Where the window opens: the saved place and size, or else the preferred size, at most 90 % of
+// the area, centred; pulled inside `area` (a smaller screen, a monitor that is gone) with its
+// title bar, and never smaller than `minimum`. The place is that of the frame's corner, the size
+// that of the window's own area, below the title bar.
 QRect WindowPlace(const std::optional<WindowGeometry>& saved, const QRect& area,
                   const QSize& minimum) {
+  QSize size;
+  QPoint corner;
   if (saved) {
-    const int width = Bounded(saved->width, minimum.width(), area.width());
-    const int height = Bounded(saved->height, minimum.height(), area.height() - kTitleBarRoom);
-    return {PulledInside(saved->x, width, area.x(), area.width()),
-            PulledInside(saved->y, height + kTitleBarRoom, area.y(), area.height()), width, height};
+    size = {Bounded(saved->width, minimum.width(), area.width()),
+            Bounded(saved->height, minimum.height(), area.height() - kTitleBarRoom)};
+    corner = {saved->x, saved->y};
+  } else {
+    size = {Bounded(kPreferredSize.width(), minimum.width(), area.width() * kScreenPercent / 100),
+            Bounded(kPreferredSize.height(), minimum.height(),
+                    area.height() * kScreenPercent / 100 - kTitleBarRoom)};
+    corner = {area.x() + (area.width() - size.width()) / 2,
+              area.y() + (area.height() - size.height() - kTitleBarRoom) / 2};
   }
-  const int width =
-      Bounded(kPreferredSize.width(), minimum.width(), area.width() * kScreenPercent / 100);
-  const int height =
-      Bounded(kPreferredSize.height(), minimum.height(), area.height() * kScreenPercent / 100);
-  QRect place(0, 0, width, height);
-  place.moveCenter(area.center());
-  return {PulledInside(place.x(), width, area.x(), area.width()),
-          PulledInside(place.y(), height, area.y(), area.height()), width, height};
+  return {PulledInside(corner.x(), size.width(), area.x(), area.width()),
+          PulledInside(corner.y(), size.height() + kTitleBarRoom, area.y(), area.height()),
+          size.width(), size.height()};
 }
 
 // The zone a settings file written before zones were kept by name chose: the one at its
