@@ -25,7 +25,7 @@ core=(
 )
 gui=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev
-  fonts-nanum xvfb xauth
+  fonts-dejavu-core fonts-nanum xvfb xauth
 )
 package=(dpkg-dev desktop-file-utils appstream lintian udev)
 fuzz=(clang libclang-rt-14-dev)

@@ -2,7 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the window for a person to look at: starts the emulated logger with its demo days
 # and the window under a virtual X server, connects, downloads, and saves PNGs of the Device
-# Control page, the device settings dialog, the Software Options dialog and a Korean message box.
+# Control page, the device settings dialog, the Software Options dialog, a Korean message box
+# and the Track Record page. The main pages are taken again on a laptop's 1366 x 768 screen
+# (OUT_DIR/1366x768) and at twice the scale (QT_SCALE_FACTOR=2 on a 2732 x 1536 screen, the same
+# room in the program's pixels; OUT_DIR/scale2).
 #   scripts/screenshot.sh OUT_DIR [BUILD_FOLDER]
 set -euo pipefail
 out=${1:?usage: scripts/screenshot.sh OUT_DIR [BUILD_FOLDER]}
@@ -16,8 +19,30 @@ command -v xvfb-run >/dev/null || { echo "screenshot: xvfb-run is missing (Debia
 
 work=$(mktemp -d)
 trap 'kill "${EMULATOR_PID:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
-coproc EMULATOR { exec "$emulator" --pty --demo; }
-read -r port <&"${EMULATOR[0]}"
-mkdir -p "$out"
-xvfb-run -a -s "-screen 0 1280x1024x24" "$tool" "$(realpath -m "$out")" "$port" "$work/DataLog"
-ls -l "$out"/*.png
+
+# shoot FOLDER SCREEN [VARIABLE=VALUE... --] [TOOL OPTION...]: one run of the tool against a fresh
+# demo logger, whose new tracks each run reads.
+shoot() {
+  local folder=$1 screen=$2
+  shift 2
+  local environment=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+    environment+=("$1")
+    shift
+  done
+  [ $# -gt 0 ] && shift
+  rm -rf "$work/DataLog"
+  coproc EMULATOR { exec "$emulator" --pty --demo; }
+  local port
+  read -r port <&"${EMULATOR[0]}"
+  mkdir -p "$folder"
+  xvfb-run -a -s "-screen 0 ${screen}x24" env "${environment[@]}" \
+    "$tool" "$(realpath -m "$folder")" "$port" "$work/DataLog" "$@"
+  kill "$EMULATOR_PID" 2>/dev/null || true
+  wait "$EMULATOR_PID" 2>/dev/null || true
+}
+
+shoot "$out" 1280x1024 --
+shoot "$out/1366x768" 1366x768 -- --main-pages
+shoot "$out/scale2" 2732x1536 QT_SCALE_FACTOR=2 -- --main-pages
+ls -l "$out"/*.png "$out"/1366x768/*.png "$out"/scale2/*.png

@@ -31,6 +31,7 @@ constexpr IntKey kDaylightSaving{"Daylightsaving", 0, 1};
 // The options dialog saves -1 for a list left without a selection; it reads back as "none".
 constexpr IntKey kLanguage{"Language", -1, INT32_MAX};
 constexpr IntKey kUnits{"Units", -1, INT32_MAX};
+constexpr char kWindowGeometry[] = "WindowGeometry";
 
 std::string RangeText(const IntKey& key) {
   if (key.max == INT32_MAX) return "a whole number from " + std::to_string(key.min) + " up";
@@ -60,6 +61,27 @@ std::string OffsetText(int minutes) {
   std::snprintf(text, sizeof text, "UTC%c%02d:%02d", minutes < 0 ? '-' : '+', magnitude / 60,
                 magnitude % 60);
   return text;
+}
+
+// "x,y,width,height": four whole numbers, the size above zero.
+std::optional<WindowGeometry> ParseWindowGeometry(const std::string& text) {
+  int numbers[4];
+  size_t start = 0;
+  for (int i = 0; i < 4; ++i) {
+    const size_t comma = i < 3 ? text.find(',', start) : text.size();
+    if (comma == std::string::npos) return std::nullopt;
+    const auto number = IniFile::ParseInt(text.substr(start, comma - start));
+    if (!number) return std::nullopt;
+    numbers[i] = *number;
+    start = comma + 1;
+  }
+  if (numbers[2] <= 0 || numbers[3] <= 0) return std::nullopt;
+  return WindowGeometry{numbers[0], numbers[1], numbers[2], numbers[3]};
+}
+
+std::string WindowGeometryText(const WindowGeometry& g) {
+  return std::to_string(g.x) + "," + std::to_string(g.y) + "," + std::to_string(g.width) + "," +
+         std::to_string(g.height);
 }
 
 }  // namespace
@@ -102,6 +124,9 @@ Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes
   s.daylightSaving = ReadInt(ini, kDaylightSaving, DefaultDaylightSaving(s.timeZoneName), warnings);
   s.language = ReadInt(ini, kLanguage, 0, warnings);
   s.units = ReadInt(ini, kUnits, 0, warnings);
+  if (const auto geometry = ini.Get(kMain, kWindowGeometry)) {
+    s.windowGeometry = ParseWindowGeometry(*geometry);
+  }
   s.userDataPath = CutToCharacters(ini.GetString(kProgram, "UserDataPath", ""), kTextLimit);
   s.googleEarthPath = CutToCharacters(ini.GetString(kProgram, "GoogleEarthPath", ""), kTextLimit);
   s.googleMapLicense = CutToCharacters(ini.GetString(kProgram, "GoogleMapLicense", ""), kTextLimit);
@@ -146,6 +171,14 @@ Result<void> SaveSettings(const std::filesystem::path& file, const Settings& s) 
   ini.Set(kProgram, "UserDataPath", s.userDataPath);
   ini.Set(kProgram, "GoogleEarthPath", s.googleEarthPath);
   ini.Set(kProgram, "GoogleMapLicense", s.googleMapLicense);
+  return ini.Save(file);
+}
+
+Result<void> SaveWindowGeometry(const std::filesystem::path& file, const WindowGeometry& geometry) {
+  std::error_code error;
+  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
+  IniFile ini = IniFile::Load(file);
+  ini.Set(kMain, kWindowGeometry, WindowGeometryText(geometry));
   return ini.Save(file);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,16 @@
 #include "store/track_point.h"
 
 namespace tavrin {
+
+// Where the main window stood when it was last closed: the top-left corner of its frame and the
+// size inside the frame, in the desktop's pixels.
+struct WindowGeometry {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const WindowGeometry&, const WindowGeometry&) = default;
+};
 
 struct Settings {
   // [MAIN]
@@ -27,6 +38,10 @@ struct Settings {
   std::string timeZoneName;
   int language = 0;
   int units = 0;
+  // WindowGeometry=x,y,width,height; empty before the window was first closed, and for a value
+  // that is not four whole numbers with a size above zero (the window then opens at its default
+  // place and size, and writes a good value when it closes, so there is nothing to tell).
+  std::optional<WindowGeometry> windowGeometry;
   // [PROGRAM]
   std::string userDataPath;
   std::string googleEarthPath;
@@ -74,5 +89,7 @@ LocalZone ChooseLocalZone(const Settings& settings, const std::string& listedZon
 
 // Writes the keys the Software Options dialog changes and leaves every other line alone.
 Result<void> SaveSettings(const std::filesystem::path& file, const Settings& settings);
+// Writes WindowGeometry alone, as the window closes.
+Result<void> SaveWindowGeometry(const std::filesystem::path& file, const WindowGeometry& geometry);
 
 }  // namespace tavrin

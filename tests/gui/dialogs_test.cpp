@@ -100,6 +100,32 @@ TEST_F(DeviceSettings, DefaultThenCancelChangesNothing) {
   EXPECT_EQ(dialog.ChosenOptions().bySpeed, 12);
 }
 
+TEST_F(DeviceSettings, EachGroupHeadingStandsOverItsOwnField) {
+  dialog.show();
+  QApplication::processEvents();
+  std::vector<std::pair<int, int>> fields;  // x ranges in the dialog
+  for (const char* name : {"group1", "group2", "group3", "group4"}) {
+    auto* field = dialog.findChild<QLineEdit*>(name);
+    const int left = field->mapTo(&dialog, QPoint(0, 0)).x();
+    fields.emplace_back(left, left + field->width());
+  }
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const QString heading = QStringLiteral("Group%1").arg(i + 1);
+    SCOPED_TRACE(heading.toStdString());
+    QLabel* label = nullptr;
+    for (QLabel* l : dialog.findChildren<QLabel*>()) {
+      if (gui::ShownText(l->text()) == heading) label = l;
+    }
+    ASSERT_NE(label, nullptr) << "a heading of its own";
+    const int left = label->mapTo(&dialog, QPoint(0, 0)).x();
+    const int right = left + label->fontMetrics().horizontalAdvance(heading);
+    for (size_t j = 0; j < fields.size(); ++j) {
+      const bool overlaps = left < fields[j].second && fields[j].first < right;
+      EXPECT_EQ(overlaps, i == j) << "field " << j + 1;
+    }
+  }
+}
+
 TEST(ReadPeriod, OkAtOnceGivesTheWholeDayAndCalendarsSetTheDates) {
   gui::ReadPeriodDialog dialog(QDate(2024, 3, 3));
   EXPECT_EQ(dialog.Period().from, (DateTime{24, 3, 3, 0, 0, 0}));

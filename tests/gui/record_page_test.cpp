@@ -12,6 +12,7 @@
 #include <QWebEngineView>
 #include <fstream>
 
+#include "emulator/demo_memory.h"
 #include "gui/records/track_record_page.h"
 #include "window_fixture.h"
 
@@ -88,6 +89,78 @@ TEST_F(RecordPage, TheDayAndPeriodFiltersListWhatFallsInThem) {
   gui.Find<QDateEdit>("periodStart")->setDate(QDate(2024, 5, 3));
   gui.Press("conformSelected");
   EXPECT_EQ(Page().RecordList().RowCount(), 0) << "a start after the end holds nothing";
+}
+
+// Newer tracks arrive (as from a download) and the page is shown again.
+TEST_F(RecordPage, ItOpensOnTheNewestDayWithTracksAndThenKeepsTheDayOrPeriodTheUserPicked) {
+  auto* tabs = gui.Find<QTabWidget>("tabs");
+  auto* calendar = gui.Find<QCalendarWidget>("dayCalendar");
+  auto* start = gui.Find<QDateEdit>("periodStart");
+  auto* end = gui.Find<QDateEdit>("periodEnd");
+  // The fixture opened the page with tracks of 1 and 2 May stored and none of today.
+  ASSERT_TRUE(Page().ByDays());
+  ASSERT_EQ(Page().RecordList().RowCount(), 1);
+  EXPECT_EQ(Cell(0, 1), "2024-05-02 09:00:00");
+  EXPECT_EQ(start->date(), QDate(2024, 5, 2));
+  EXPECT_EQ(end->date(), QDate(2024, 5, 2));
+  gui.Find<QRadioButton>("byTracks")->click();
+  ASSERT_EQ(Page().RecordList().RowCount(), 1);
+  EXPECT_EQ(Cell(0, 1), "2024-05-02 09:00:00");
+
+  calendar->setSelectedDate(QDate(2024, 5, 1));
+  EXPECT_EQ(Page().RecordList().RowCount(), 2);
+  AddTrack(3, 10, 4);
+  tabs->setCurrentIndex(0);
+  tabs->setCurrentIndex(1);
+  EXPECT_EQ(calendar->selectedDate(), QDate(2024, 5, 1));
+  EXPECT_EQ(Page().RecordList().RowCount(), 2) << "the day the user picked stays";
+
+  gui.Find<QRadioButton>("byDays")->click();
+  start->setDate(QDate(2024, 5, 1));
+  end->setDate(QDate(2024, 5, 1));
+  gui.Press("conformSelected");
+  AddTrack(4, 10, 4);
+  tabs->setCurrentIndex(0);
+  tabs->setCurrentIndex(1);
+  EXPECT_EQ(start->date(), QDate(2024, 5, 1));
+  ASSERT_EQ(Page().RecordList().RowCount(), 1) << "the period the user set stays";
+  EXPECT_EQ(Cell(0, 1), "2024-05-01 08:00:00");
+}
+
+TEST_F(RecordPage, SwitchingBetweenDaysAndTracksMovesNothingSideways) {
+  gui.window->show();
+  auto* list = gui.Find<QTableView>("recordList");
+  std::vector<int> listStarts;
+  for (const char* mode : {"byTracks", "byDays", "byTracks"}) {
+    gui.Find<QRadioButton>(mode)->click();
+    QApplication::sendPostedEvents();
+    QApplication::processEvents();
+    listStarts.push_back(list->mapTo(gui.window.get(), QPoint(0, 0)).x());
+  }
+  EXPECT_EQ(listStarts[0], listStarts[1]) << "by tracks, then by days";
+  EXPECT_EQ(listStarts[1], listStarts[2]);
+}
+
+class EmptyRecordPage : public WindowTest {
+ protected:
+  EmptyRecordPage() { memory = emulator::DemoMemory(); }
+};
+
+TEST_F(EmptyRecordPage, AfterADownloadThePageOpensOnTheNewestDayItBrought) {
+  auto* tabs = gui.Find<QTabWidget>("tabs");
+  tabs->setCurrentIndex(1);
+  EXPECT_EQ(gui.window->RecordTab()->RecordList().RowCount(), 0);
+  tabs->setCurrentIndex(0);
+  ConnectAndReadOptions();
+  const auto read = gui.PressAndWait("readNewTracks", Operation::Read);
+  ASSERT_TRUE(read && read->outcome == Outcome::Done);
+  tabs->setCurrentIndex(1);
+  gui::TrackListModel& records = gui.window->RecordTab()->RecordList();
+  ASSERT_EQ(records.RowCount(), 1) << "one day of tracks came";
+  const QDate newest = gui.Find<QDateEdit>("periodStart")->date();
+  EXPECT_NE(newest, QDate::currentDate());
+  EXPECT_EQ(records.data(records.index(0, 1), Qt::DisplayRole).toString().left(10),
+            newest.toString(Qt::ISODate));
 }
 
 TEST_F(RecordPage, LoadingARecordFillsThePointsListAndTheGraph) {

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the window's pictures for a person to look at: connects to the logger on PORT, reads its
 // options, downloads its new tracks, and saves the Device Control page, the device settings
-// dialog and the Software Options dialog as PNGs in OUT_DIR. scripts/screenshot.sh runs it under
-// Xvfb against tavrin-emulator.
-//   gui_screenshots OUT_DIR PORT DATA_DIR
+// dialog, the Software Options dialog, a Korean message box and the Track Record page with its
+// map as PNGs in OUT_DIR; with --main-pages only the two pages, without the dialogs and the map.
+// scripts/screenshot.sh runs it under Xvfb against tavrin-emulator.
+//   gui_screenshots OUT_DIR PORT DATA_DIR [--main-pages]
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QTabWidget>
 #include <QWebEngineView>
 #include <cstdio>
+#include <cstring>
 
 #include "gui/device/bypass_dialog.h"
 #include "gui/device/device_settings_dialog.h"
@@ -32,9 +34,9 @@ bool Save(QWidget& widget, const QString& file) {
   return saved;
 }
 
-// The Track Record page: the lists by day and by track, then the first track as points and as
-// its speed graph.
-bool SaveRecordPage(test::GuiDriver& gui, const QString& out) {
+// The Track Record page: the lists by day and by track, then the first track as points, as its
+// speed graph and, when `withMap`, on the map.
+bool SaveRecordPage(test::GuiDriver& gui, const QString& out, bool withMap) {
   gui.Find<QTabWidget>("tabs")->setCurrentIndex(1);
   gui.Find<QCheckBox>("selectAllTracks")->click();
   bool ok = Save(*gui.window, out + "/records_by_day.png");
@@ -44,6 +46,7 @@ bool SaveRecordPage(test::GuiDriver& gui, const QString& out) {
   ok = Save(*gui.window, out + "/track_points.png") && ok;
   gui.Press("speedGraphButton");
   ok = Save(*gui.window, out + "/speed_graph.png") && ok;
+  if (!withMap) return ok;
   gui.Press("googleMaps");
   bool loaded = false;
   QObject::connect(gui.window->RecordTab()->MapView(), &QWebEngineView::loadFinished,
@@ -64,7 +67,10 @@ int main(int argc, char** argv) {
   tavrin::gui::PrepareWebEngine();
   QApplication app(argc, argv);
   gui::UseKoreanFallbackFont();
-  if (argc != 4) return Fail("usage: gui_screenshots OUT_DIR PORT DATA_DIR");
+  const bool mainPages = argc == 5 && std::strcmp(argv[4], "--main-pages") == 0;
+  if (argc != 4 && !mainPages) {
+    return Fail("usage: gui_screenshots OUT_DIR PORT DATA_DIR [--main-pages]");
+  }
   const QString out = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(out);
   AppPaths paths;
@@ -78,6 +84,11 @@ int main(int argc, char** argv) {
   const auto read = gui.PressAndWait("readNewTracks", Operation::Read, 120000);
   if (!read) return Fail("the read did not end");
   bool ok = Save(*gui.window, out + "/device_control.png");
+  if (mainPages) {
+    ok = SaveRecordPage(gui, out, false) && ok;
+    gui.window->close();
+    return ok ? 0 : 1;
+  }
 
   gui::DeviceSettingsDialog settings(gui.window->Session().DeviceInfo(), nullptr, gui.window.get());
   settings.show();
@@ -111,7 +122,7 @@ int main(int argc, char** argv) {
   korean.show();
   ok = Save(korean, out + "/korean_message.png") && ok;
   korean.close();
-  ok = SaveRecordPage(gui, out) && ok;
+  ok = SaveRecordPage(gui, out, true) && ok;
   gui.window->close();
   return ok ? 0 : 1;
 }

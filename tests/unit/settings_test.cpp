@@ -172,6 +172,30 @@ TEST(SettingsFile, LongTextValuesAreCutAt255Characters) {
   EXPECT_EQ(LoadSettings(dir / "TVR.ini", 0).userDataPath.size(), 255u);
 }
 
+// The window's place is one key of its own: written alone as the window closes, kept by the
+// Software Options' save, and a value the window cannot use reads as none.
+TEST(SettingsFile, TheWindowGeometryIsWrittenAloneAndReadBack) {
+  test::TempDir dir;
+  const std::string file = dir / "TVR.ini";
+  std::ofstream(file) << "[MAIN]\r\nSaveSpeed=25\r\n";
+  EXPECT_FALSE(LoadSettings(file, 0).windowGeometry.has_value());
+  ASSERT_TRUE(SaveWindowGeometry(file, WindowGeometry{-5, 40, 1000, 700}));
+  EXPECT_EQ(ReadText(file), "[MAIN]\r\nSaveSpeed=25\r\nWindowGeometry=-5,40,1000,700\r\n");
+  Settings s = LoadSettings(file, 0);
+  EXPECT_EQ(s.windowGeometry, (WindowGeometry{-5, 40, 1000, 700}));
+  s.units = 1;
+  ASSERT_TRUE(SaveSettings(file, s));
+  EXPECT_EQ(LoadSettings(file, 0).windowGeometry, (WindowGeometry{-5, 40, 1000, 700}));
+
+  for (const char* bad : {"1,2,3", "1,2,3,4,5", "a,2,3,4", "1,2,0,4", "1,2,3,-4", "", "1,,3,4"}) {
+    SCOPED_TRACE(bad);
+    std::ofstream(file, std::ios::trunc) << "[MAIN]\nWindowGeometry=" << bad << "\n";
+    std::vector<std::string> warnings;
+    EXPECT_FALSE(LoadSettings(file, 0, warnings).windowGeometry.has_value());
+    EXPECT_TRUE(warnings.empty()) << "the window writes a good value when it closes";
+  }
+}
+
 // 12:00 UTC on 1 July and 15 January 2024.
 constexpr long long kJuly2024 = 1719835200;
 constexpr long long kJanuary2024 = 1705320000;

@@ -2,8 +2,11 @@
 // Small helpers the pages and dialogs share for their controls.
 #pragma once
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
+#include <algorithm>
 #include <initializer_list>
 
 namespace tavrin::gui {
@@ -47,6 +50,12 @@ inline void SetTabOrder(std::initializer_list<QWidget*> widgets) {
     if (previous != nullptr) QWidget::setTabOrder(previous, widget);
     previous = widget;
   }
+}
+
+// The width of a list's column: the width it asks for, or what its heading needs when that is
+// more, so that no heading is cut in the program's font.
+inline int ColumnWidthFor(const QTableView& view, int column, int asked) {
+  return std::max(asked, view.horizontalHeader()->sectionSizeHint(column));
 }
 
 }  // namespace tavrin::gui

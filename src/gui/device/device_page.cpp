@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 
+#include "gui/common/widget_helpers.h"
 #include "gui/device/option_lists.h"
 #include "gui/models/combo_list.h"
 
@@ -43,7 +44,7 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
 
   SetupEntryColumns(trackList_);
   for (int c = 0; c < trackList_.columnCount(); ++c) {
-    trackView_->setColumnWidth(c, trackList_.ColumnWidth(c));
+    trackView_->setColumnWidth(c, ColumnWidthFor(*trackView_, c, trackList_.ColumnWidth(c)));
   }
   const Settings& settings = owner_.AppSettings();
   FillOptionLists(settings.saveSpeed, settings.saveTime, settings.saveDistance);

@@ -106,17 +106,19 @@ QWidget* DeviceSettingsDialog::MakeOptionsGroup() {
 QWidget* DeviceSettingsDialog::MakeNotesGroup() {
   auto* group = new QGroupBox(QStringLiteral("Note Information"));
   auto* grid = new QGridLayout(group);
-  auto* heading = Label("&Group1     Group2     Group3       Group4");
-  grid->addWidget(heading, 0, 0, 1, 4);
   const char* names[] = {"group1", "group2", "group3", "group4"};
   for (size_t i = 0; i < notes_.size(); ++i) {
     notes_[i] = new QLineEdit;
     notes_[i]->setObjectName(names[i]);
     notes_[i]->setAccessibleName(QStringLiteral("Group%1").arg(i + 1));
     notes_[i]->setMaxLength(7);
+    // Each heading stands over its own field, in the field's column.
+    // The first heading's letter leads into the groups; the others' letters are taken.
+    auto* heading = new QLabel(i == 0 ? QStringLiteral("&Group1") : notes_[i]->accessibleName());
+    heading->setBuddy(notes_[i]);
+    grid->addWidget(heading, 0, static_cast<int>(i));
     grid->addWidget(notes_[i], 1, static_cast<int>(i));
   }
-  heading->setBuddy(notes_[0]);
   grid->addWidget(Label("Each group can write maximum 5 letters."), 2, 0, 1, 4);
   grid->addWidget(Label("Here must write digit and alphabet only."), 3, 0, 1, 4);
   grid->addWidget(Label("Do not write Symbol. (!#$%^&*...)"), 4, 0, 1, 4);

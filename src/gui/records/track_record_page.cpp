@@ -7,6 +7,7 @@
 #include <QWebEngineView>
 
 #include "export/export_commands.h"
+#include "gui/common/widget_helpers.h"
 
 namespace tavrin::gui {
 namespace {
@@ -72,13 +73,14 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
 
   SetupEntryColumns(records_);
   SetupPointColumns(points_);
-  for (int c = 0; c < records_.columnCount(); ++c) {
-    recordView_->setColumnWidth(c, records_.ColumnWidth(c) + (c == 0 ? 24 : 0));
-  }
+  SetRecordColumnWidths();
   for (int c = 0; c < points_.columnCount(); ++c)
-    pointView_->setColumnWidth(c, points_.ColumnWidth(c));
+    pointView_->setColumnWidth(c, ColumnWidthFor(*pointView_, c, points_.ColumnWidth(c)));
   SetTabOrderOfControls();
   SetModeControls(true);
+  for (QDateEdit* edit : {periodStart_, periodEnd_}) {
+    connect(edit, &QDateEdit::dateChanged, this, [this] { dayPicked_ = true; });
+  }
 }
 
 TrackRecordPage::~TrackRecordPage() {
@@ -89,7 +91,27 @@ TrackRecordPage::~TrackRecordPage() {
 }
 
 void TrackRecordPage::PageActivated() {
+  if (!dayPicked_) ShowNewestDay();
   RefreshRecordList();
+}
+
+// Until the user picks a day, the filters stand on the newest day that has tracks: after a
+// download, today often has none, and the page would look empty.
+void TrackRecordPage::ShowNewestDay() {
+  TrackStore& store = owner_.Store();
+  store.ListTracks(nullptr, false);
+  QDate newest;
+  for (const TrackEntry& track : store.TrackEntries()) {
+    const DateTime6& first = track.header.firstDateTime;
+    const QDate day(2000 + first[0], first[1], first[2]);
+    if (day.isValid() && (!newest.isValid() || day > newest)) newest = day;
+  }
+  if (!newest.isValid()) return;
+  // Not a choice of the user's.
+  const QSignalBlocker quietCalendar(calendar_), quietStart(periodStart_), quietEnd(periodEnd_);
+  calendar_->setSelectedDate(newest);
+  periodStart_->setDate(newest);
+  periodEnd_->setDate(newest);
 }
 
 void TrackRecordPage::OnTrackData() {

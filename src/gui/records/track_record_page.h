@@ -66,6 +66,7 @@ class TrackRecordPage : public QWidget {
   // views on the right.
   void SetTabOrderOfControls();
   void KeepMapInTabOrder();
+  void SetRecordColumnWidths();
 
   // Lists and loading (track_record_page_lists.cpp).
   void OnByDays();
@@ -81,6 +82,7 @@ class TrackRecordPage : public QWidget {
   // The row of the day whose tracks hold the track file `track`, or -1.
   int RowOfDayHolding(const std::string& track) const;
   void ClearLoadedRecord();
+  void ShowNewestDay();
 
   // Views.
   void OnTrackData();
@@ -113,10 +115,12 @@ class TrackRecordPage : public QWidget {
   PointListModel points_;
   int selectedRow_ = -1;
   LoadedTrack loaded_;
+  bool dayPicked_ = false;  // the user chose a day or a period, which the filters keep
 
   QRadioButton* byDays_ = nullptr;
   QRadioButton* byTracks_ = nullptr;
   QCheckBox* selectAll_ = nullptr;
+  QStackedWidget* modeControls_ = nullptr;  // the calendar or the period, by the list's mode
   QCalendarWidget* calendar_ = nullptr;
   QLabel* startLabel_ = nullptr;
   QLabel* endLabel_ = nullptr;

@@ -4,8 +4,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <algorithm>
 
 #include "gui/records/track_record_page.h"
 
@@ -64,7 +66,8 @@ QWidget* TrackRecordPage::MakeListModeGroup() {
   connect(byTracks_, &QRadioButton::toggled, this, [this](bool on) {
     if (on) OnByTracks();
   });
-  auto* layout = new QVBoxLayout(group);
+  // Side by side: the column's height is what a laptop's screen lacks, not its width.
+  auto* layout = new QHBoxLayout(group);
   layout->addWidget(byDays_);
   layout->addWidget(byTracks_);
   return group;
@@ -86,14 +89,22 @@ QWidget* TrackRecordPage::MakePeriodGroup() {
   endLabel_ = LabelFor(" End of Period of Da&y", periodEnd_);
   conformSelected_ =
       MakeButton("conformSelected", "C&onform Selected", &TrackRecordPage::OnConformSelected);
+  auto* period = new QWidget;
+  auto* periodLayout = new QVBoxLayout(period);
+  periodLayout->setContentsMargins(0, 0, 0, 0);
+  for (QWidget* w : std::initializer_list<QWidget*>{startLabel_, periodStart_, endLabel_,
+                                                    periodEnd_, conformSelected_}) {
+    periodLayout->addWidget(w);
+  }
+  periodLayout->addStretch();
+  // The day (by tracks) and the period (by days) take turns in one place as large as the larger
+  // of them, so that switching modes moves nothing on the page.
+  modeControls_ = new QStackedWidget;
+  modeControls_->addWidget(calendar_);
+  modeControls_->addWidget(period);
   auto* layout = new QVBoxLayout(group);
   layout->addWidget(selectAll_);
-  layout->addWidget(calendar_);
-  layout->addWidget(startLabel_);
-  layout->addWidget(periodStart_);
-  layout->addWidget(endLabel_);
-  layout->addWidget(periodEnd_);
-  layout->addWidget(conformSelected_);
+  layout->addWidget(modeControls_);
   return group;
 }
 
@@ -115,8 +126,9 @@ QWidget* TrackRecordPage::MakeTrackDataGroup() {
   auto* editLayout = new QVBoxLayout(edit);
   editLayout->addWidget(createTrack_);
   editLayout->addWidget(deletePoints_);
+  // One line, which the column is made wide enough for: a wrapped line would need more height
+  // than the window's smallest size gives it.
   auto* hint = new QLabel(QStringLiteral("Edit Track Data when \"By Tracks\" Selected"));
-  hint->setWordWrap(true);
   editLayout->addWidget(hint);
   auto* grid = new QGridLayout(group);
   grid->addWidget(LabelFor("Date o&f Start  /     Hour      Minute", windowStart_), 0, 0, 1, 3);
@@ -203,6 +215,27 @@ void TrackRecordPage::SetTabOrderOfControls() {
 void TrackRecordPage::KeepMapInTabOrder() {
   QWidget* keys = map_->focusProxy() != nullptr ? map_->focusProxy() : map_;
   QWidget::setTabOrder(pointView_, keys);
+}
+
+// The check box shares the first column with the row's number; the column widens only when
+// the two, or a heading, need more than its width. The list is never narrower than its columns,
+// so it never scrolls sideways.
+void TrackRecordPage::SetRecordColumnWidths() {
+  const QStyle* style = recordView_->style();
+  const int checkedNumber = style->pixelMetric(QStyle::PM_IndicatorWidth) +
+                            style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) +
+                            recordView_->fontMetrics().horizontalAdvance(QStringLiteral("0000")) +
+                            2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+  int columns = 0;
+  for (int c = 0; c < records_.columnCount(); ++c) {
+    const int width = ColumnWidthFor(
+        *recordView_, c,
+        c == 0 ? std::max(records_.ColumnWidth(c), checkedNumber) : records_.ColumnWidth(c));
+    recordView_->setColumnWidth(c, width);
+    columns += width;
+  }
+  recordView_->setMinimumWidth(columns + 2 * recordView_->frameWidth() +
+                               style->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
 }  // namespace tavrin::gui

@@ -19,11 +19,7 @@ std::string DateText(const QDate& date) {
 }  // namespace
 
 void TrackRecordPage::SetModeControls(bool byDays) {
-  calendar_->setVisible(!byDays);
-  for (QWidget* w : std::initializer_list<QWidget*>{startLabel_, endLabel_, periodStart_,
-                                                    periodEnd_, conformSelected_}) {
-    w->setVisible(byDays);
-  }
+  modeControls_->setCurrentWidget(byDays ? periodStart_->parentWidget() : calendar_);
   createTrack_->setEnabled(!byDays);
   deletePoints_->setEnabled(!byDays);
   conformTrack_->setEnabled(byDays);
@@ -131,6 +127,7 @@ void TrackRecordPage::RefreshRecordList() {
 }
 
 void TrackRecordPage::OnCalendarDay() {
+  dayPicked_ = true;
   if (selectAll_->isChecked() || owner_.Session().DownloadInProgress()) return;
   const QDate day = calendar_->selectedDate();
   owner_.Store().ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
@@ -138,6 +135,7 @@ void TrackRecordPage::OnCalendarDay() {
 }
 
 void TrackRecordPage::OnConformSelected() {
+  dayPicked_ = true;
   PeriodFilter();
 }
 

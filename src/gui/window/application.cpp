@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QFontInfo>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -50,7 +51,15 @@ void PrepareWebEngine() {
 
 void UseKoreanFallbackFont() {
   QFont font = QApplication::font();
-  font.setFamilies({font.family(), QStringLiteral("NanumGothic"), QStringLiteral("Nanum Gothic")});
+  // The desktop's font is often a name that only fontconfig resolves ("Sans Serif"). In a list
+  // of families Qt passes over such a name, and every Latin text would be drawn in the Korean
+  // font, whose point at the usual sizes sits below the line like a comma ("7,84Km"). The list
+  // starts with the family the name stands for instead, and DejaVu Sans, whose point reads as
+  // one at every size, stands in for a Korean font chosen as the desktop's own.
+  QString shown = QFontInfo(font).family();
+  if (shown.startsWith(QStringLiteral("Nanum"))) shown = QStringLiteral("DejaVu Sans");
+  font.setFamilies({shown, QStringLiteral("DejaVu Sans"), QStringLiteral("NanumGothic"),
+                    QStringLiteral("Nanum Gothic")});
   QApplication::setFont(font);
 }
 

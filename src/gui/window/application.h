@@ -29,7 +29,8 @@ std::string InstanceLockPath();
 // and, for root (which its sandbox refuses), no sandbox.
 void PrepareWebEngine();
 
-// Some texts of the program are Korean: a Korean font stands behind the desktop's own.
+// Some texts of the program are Korean: a Korean font stands behind the desktop's own, which
+// draws every Latin text.
 void UseKoreanFallbackFont();
 
 class Application {

@@ -5,12 +5,15 @@
 
 #include <QCloseEvent>
 #include <QDate>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScreen>
 #include <QTimeZone>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "export/desktop_opener.h"
 #include "export/export_commands.h"
@@ -41,6 +44,48 @@ QString OneLine(const std::string& text) {
 bool SameZone(const LocalZone& a, const LocalZone& b) {
   return a.Name() == b.Name() && a.SummerTime() == b.SummerTime() &&
          (!a.Name().empty() || a.OffsetMinutesAt(0) == b.OffsetMinutesAt(0));
+}
+
+// The size the window was laid out for, which it takes where the screen has room.
+constexpr QSize kPreferredSize(1100, 780);
+// Without a saved size, the window leaves room around it on a small screen.
+constexpr int kScreenPercent = 90;
+// What the desktop adds above the window's own area: its title bar.
+constexpr int kTitleBarRoom = 40;
+
+// At most `most`, but never below `least` (the window's minimum wins over a small screen).
+int Bounded(int value, int least, int most) {
+  return std::max(std::min(value, most), least);
+}
+
+// The start of a span of `length` that begins at `start` as near as it can while it stays inside
+// [areaStart, areaStart + areaLength); a span longer than the area begins where the area does.
+int PulledInside(int start, int length, int areaStart, int areaLength) {
+  return std::max(std::min(start, areaStart + areaLength - length), areaStart);
+}
+
+// Where the window opens: the saved place and size, or else the preferred size, at most 90 % of
+// the area, centred; pulled inside `area` (a smaller screen, a monitor that is gone) with its
+// title bar, and never smaller than `minimum`. The place is that of the frame's corner, the size
+// that of the window's own area, below the title bar.
+QRect WindowPlace(const std::optional<WindowGeometry>& saved, const QRect& area,
+                  const QSize& minimum) {
+  QSize size;
+  QPoint corner;
+  if (saved) {
+    size = {Bounded(saved->width, minimum.width(), area.width()),
+            Bounded(saved->height, minimum.height(), area.height() - kTitleBarRoom)};
+    corner = {saved->x, saved->y};
+  } else {
+    size = {Bounded(kPreferredSize.width(), minimum.width(), area.width() * kScreenPercent / 100),
+            Bounded(kPreferredSize.height(), minimum.height(),
+                    area.height() * kScreenPercent / 100 - kTitleBarRoom)};
+    corner = {area.x() + (area.width() - size.width()) / 2,
+              area.y() + (area.height() - size.height() - kTitleBarRoom) / 2};
+  }
+  return {PulledInside(corner.x(), size.width(), area.x(), area.width()),
+          PulledInside(corner.y(), size.height() + kTitleBarRoom, area.y(), area.height()),
+          size.width(), size.height()};
 }
 
 // The zone a settings file written before zones were kept by name chose: the one at its
@@ -89,6 +134,10 @@ MainWindow::MainWindow(WindowSetup setup)
   tabs_->addTab(recordPage_, QStringLiteral("  Track Record  "));
   auto* central = new QWidget;
   auto* layout = new QVBoxLayout(central);
+  // Little above and below the tabs: a laptop's screen has no height to spare.
+  const QMargins sides = layout->contentsMargins();
+  layout->setContentsMargins(sides.left(), 2, sides.right(), 2);
+  layout->setSpacing(4);
   layout->addWidget(tabs_, 1);
   layout->addWidget(statusRow);
   setCentralWidget(central);
@@ -105,7 +154,7 @@ MainWindow::MainWindow(WindowSetup setup)
   connect(&portCheck_, &QTimer::timeout, devicePage_, &DevicePage::CheckPortChanges);
   portCheck_.start(setup_.portCheckMs);
   ShowPage(kDevicePage);
-  resize(1100, 780);
+  PlaceOnScreen();
 }
 
 MainWindow::~MainWindow() {
@@ -115,6 +164,34 @@ MainWindow::~MainWindow() {
   delete takeCentralWidget();
   devicePage_ = nullptr;
   recordPage_ = nullptr;
+}
+
+// The window's size and place: within the screen's free area, as it was left when it fits.
+void MainWindow::PlaceOnScreen() {
+  const std::optional<WindowGeometry>& saved = settings_.windowGeometry;
+  QRect area;
+  if (setup_.screenArea) {
+    area = *setup_.screenArea;
+  } else {
+    // The screen the window was last closed on, when it is still there.
+    QScreen* screen = saved ? QGuiApplication::screenAt(
+                                  QPoint(saved->x + saved->width / 2, saved->y + saved->height / 2))
+                            : nullptr;
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;  // nothing to show on: the size does not matter
+    area = screen->availableGeometry();
+  }
+  const QRect place = WindowPlace(saved, area, minimumSizeHint());
+  resize(place.size());
+  move(place.topLeft());
+}
+
+// Kept in the settings file for the next start. A failed write loses only the place: the
+// window opens at its default place next time, and the user has nothing to do about it.
+void MainWindow::SaveGeometry() {
+  const QRect normal = isMaximized() || isFullScreen() ? normalGeometry() : QRect(pos(), size());
+  (void)SaveWindowGeometry(setup_.paths.settingsFile,
+                           WindowGeometry{normal.x(), normal.y(), normal.width(), normal.height()});
 }
 
 void MainWindow::LoadSettingsFile() {
@@ -233,6 +310,8 @@ void MainWindow::SetStatusText(const std::string& text) {
   const QString line = OneLine(text);
   statusLine_->setText(line);
   statusLine_->setAccessibleName(line);
+  // A long text is cut at the line's end; its tool tip shows all of it.
+  statusLine_->setToolTip(line);
 }
 
 MsgAnswer MainWindow::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) {
@@ -371,6 +450,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  SaveGeometry();
   ShutDown();
   event->accept();
 }

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QProgressBar>
+#include <QRect>
 #include <QTabWidget>
 #include <QTimer>
 #include <functional>
@@ -40,6 +41,9 @@ struct WindowSetup {
   // the command line's --timeout does by default.
   int loggerSilenceMs = 10000;
   std::function<void(const std::string&)> openDocument;  // empty: the desktop's program
+  // The part of the screen a window may take (without panels and docks); empty: that of the
+  // screen the window opens on.
+  std::optional<QRect> screenArea;
 };
 
 class MainWindow : public QMainWindow, public IPageOwner {
@@ -79,6 +83,8 @@ class MainWindow : public QMainWindow, public IPageOwner {
  private:
   void BuildMenu();
   QWidget* BuildStatusRow();
+  void PlaceOnScreen();
+  void SaveGeometry();
   void LoadSettingsFile();
   void UseStartUpDataFolder();
   void NoteTrackFileProblem(const TrackFileProblem& problem);
