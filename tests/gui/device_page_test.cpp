@@ -37,9 +37,11 @@ class DevicePage : public WindowTest {
 
 TEST_F(DevicePage, ConnectAndReadOptionsShowTheLoggersValues) {
   gui.ChoosePort("emulated");
+  const size_t since = gui.ends.size();
   ASSERT_TRUE(gui.Press("connect"));
   EXPECT_EQ(gui.window->StatusText(), "Connected emulated(230400).");
-  const auto info = gui.PressAndWait("readOptions", Operation::Info);
+  // Connecting asks the logger what it holds, so that a read may follow at once.
+  const auto info = gui.WaitForEnd(Operation::Info, since);
   ASSERT_TRUE(info && info->outcome == Outcome::Done);
   EXPECT_EQ(Text("saveBySpeed"), " 12 Km/h");
   EXPECT_EQ(Text("saveByTime"), " 1 sec");

@@ -74,6 +74,9 @@ void DevicePage::Connect() {
   connectedBaud_ = baud;
   connect_->setText(QStringLiteral("Dis&connect"));
   ApplyEnablingRule(true);
+  // The page shows at once what the logger holds: without it a read right after connecting was
+  // refused as "Empty track data" though the logger was full of tracks.
+  session.SendCommand(Command::GetInfo);
   Status("Connected " + PortText());
 }
 
