@@ -150,7 +150,9 @@ void ExpectCaptionsWhole(QWidget& page, const char* name) {
     if (label->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored) continue;  // elided
     ++checked;
     const std::string text = label->text().toStdString();
-    if (!label->wordWrap()) EXPECT_GE(label->width(), label->sizeHint().width()) << text;
+    if (!label->wordWrap()) {
+      EXPECT_GE(label->width(), label->sizeHint().width()) << text;
+    }
     const int height =
         label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
     EXPECT_GE(label->height(), height) << text;
