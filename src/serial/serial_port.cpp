@@ -68,7 +68,11 @@ bool Configure(int fd, unsigned speed) {
   tty.c_cc[VTIME] = 0;
   if (::cfsetispeed(&tty, speed) != 0 || ::cfsetospeed(&tty, speed) != 0) return false;
   if (::tcsetattr(fd, TCSANOW, &tty) != 0) return false;
-  ::tcflush(fd, TCIOFLUSH);
+  // Stale bytes coming in are dropped; bytes going out are not: they may be the last command of
+  // the program that had the port before (an acknowledgement, the note groups), still on their
+  // way. On a pseudo-terminal an output flush throws away what the other side has not taken yet,
+  // and under load that lost the end of the previous run.
+  ::tcflush(fd, TCIFLUSH);
   return true;
 }
 
