@@ -75,8 +75,11 @@ class ExportWriter {
   // their levels of detail and draws at each zoom only the points that zoom needs; it sets
   // window.tavrinLinePoints to the number of the track's points and window.tavrinDrawnVertices
   // to the number of points its line holds for the view shown.
+  // `line`, when given, is EncodeMapLine of the points' exportable ones (ExportablePoints), for a
+  // caller that keeps it to hand the page later tracks without loading it again.
   Result<std::string> MakeOpenMapPage(const std::string& dataFolder,
-                                      std::span<const TrackPoint> points);
+                                      std::span<const TrackPoint> points,
+                                      const std::string* line = nullptr);
   Result<std::string> MakeMapPage(const std::string& dataFolder, int width, int height,
                                   std::span<const TrackPoint> points);
 

@@ -141,7 +141,8 @@ void ExportWriter::AppendScriptLines(std::string_view script) {
 }
 
 Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
-                                                  std::span<const TrackPoint> allPoints) {
+                                                  std::span<const TrackPoint> allPoints,
+                                                  const std::string* line) {
   const ExportablePoints exportable(allPoints);
   const std::span<const TrackPoint> points = exportable.Points();
   const std::string path = OutputPath(dataFolder, kKmlFolder, kOpenMapPageName);
@@ -184,7 +185,7 @@ Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
               points.front().longitude, points.back().latitude, points.back().longitude);
   }
   file_.Append("        TavrinShowTrack('");
-  file_.Append(EncodeMapLine(points));
+  file_.Append(line != nullptr ? *line : EncodeMapLine(points));
   PrintUtf8("', %zu);\r\n", points.size());
   PrintUtf8("      }\r\n    </script>\r\n  </body>\r\n</html>\r\n");
   auto written = FinishFile(path);

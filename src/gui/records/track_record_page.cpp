@@ -7,6 +7,8 @@
 #include <QWebEngineView>
 
 #include "export/export_commands.h"
+#include "export/exportable_points.h"
+#include "export/map_line.h"
 
 namespace tavrin::gui {
 namespace {
@@ -112,7 +114,10 @@ void TrackRecordPage::WriteMapPages(const PointVector& points) {
   (void)writer.MakeMapPage(folder, kMapPageWidth, kMapPageHeight, points);  // it tells failures
   // The map service draws nothing without a key: the view shows the page that needs none. With
   // a key that page is still written, for the map page to offer when the service is out of reach.
-  (void)writer.MakeOpenMapPage(folder, points);
+  const ExportablePoints exportable(points);
+  mapLine_ = EncodeMapLine(exportable.Points());
+  mapLinePoints_ = exportable.Points().size();
+  (void)writer.MakeOpenMapPage(folder, points, &mapLine_);
 }
 
 // The view is made the first time it is wanted, so that the window starts without the web
@@ -123,6 +128,8 @@ void TrackRecordPage::OnGoogleMaps() {
     map_->setObjectName("mapView");
     map_->setAccessibleName(QStringLiteral("Map"));
     views_->addWidget(map_);
+    connect(map_, &QWebEngineView::loadStarted, this, [this] { mapPageReady_ = false; });
+    connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) { mapPageReady_ = ok; });
   }
   views_->setCurrentWidget(map_);
   // Nothing loaded yet: the map shows no track.
@@ -137,6 +144,13 @@ void TrackRecordPage::OnGoogleMaps() {
     mapPageLoaded_ = true;
     map_->load(page);
     ++mapNavigations_;
+  } else if (!withKey && mapPageReady_) {
+    // The page that needs no key takes the track in place of the one it shows: a million points
+    // are a few megabytes of numbers, and the web engine keeps its page, tiles and canvas.
+    map_->page()->runJavaScript(QStringLiteral("TavrinShowTrack('%1', %2);")
+                                    .arg(QString::fromLatin1(mapLine_))
+                                    .arg(static_cast<qulonglong>(mapLinePoints_)));
+    ++mapRefreshes_;
   } else {
     map_->reload();
     ++mapRefreshes_;
