@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <future>
 
 #include "export/export_commands.h"
 #include "export/exportable_points.h"
@@ -111,12 +112,16 @@ void TrackRecordPage::WriteMapPages(const PointVector& points) {
       nullptr, options);
   const std::string& folder = owner_.Store().DataFolder();
   mapPagesWritten_ = true;
+  // The line's levels of detail are worked out on another core while the page with a key is
+  // written: for a million points each takes a good part of the load.
+  const ExportablePoints exportable(points);
+  std::future<std::string> line =
+      std::async(std::launch::async, [&exportable] { return EncodeMapLine(exportable.Points()); });
   (void)writer.MakeMapPage(folder, kMapPageWidth, kMapPageHeight, points);  // it tells failures
+  mapLine_ = line.get();
+  mapLinePoints_ = exportable.Points().size();
   // The map service draws nothing without a key: the view shows the page that needs none. With
   // a key that page is still written, for the map page to offer when the service is out of reach.
-  const ExportablePoints exportable(points);
-  mapLine_ = EncodeMapLine(exportable.Points());
-  mapLinePoints_ = exportable.Points().size();
   (void)writer.MakeOpenMapPage(folder, points, &mapLine_);
 }
 
