@@ -25,15 +25,20 @@ constexpr std::string_view kLineScript = R"(      window.tavrinLinePoints = 0;
       window.tavrinDrawnVertices = 0;
       var map = null, line = null, startMarker = null, endMarker = null;
       var trackBounds = null, startPoint = null, endPoint = null;
-      var trackLat = new Float64Array(0), trackLon = new Float64Array(0);
+      // Positions in whole ten-millionths of a degree, as the program sends them.
+      var trackLat = new Int32Array(0), trackLon = new Int32Array(0);
       var trackLevel = new Uint8Array(0);
       // Each point: its level (the coarsest zoom that draws it), then its steps in latitude and
       // longitude from the point before, in 1e-7 degrees, zigzag-coded 7 bits a byte.
       function TavrinDecodeLine(data) {
-        var bytes = atob(data), at = 0, count = 0, lat = 0, lon = 0;
-        var most = Math.floor(bytes.length / 3);
-        var lats = new Float64Array(most), lons = new Float64Array(most);
-        var levels = new Uint8Array(most);
+        var bytes = atob(data), at = 0, count = 0, lat = 0, lon = 0, ends = 0;
+        // Each point has three bytes below 128: its level and the last byte of each step.
+        for (var b = 0; b < bytes.length; ++b) {
+          if (bytes.charCodeAt(b) < 128) ++ends;
+        }
+        trackLat = new Int32Array(ends / 3);
+        trackLon = new Int32Array(ends / 3);
+        trackLevel = new Uint8Array(ends / 3);
         function Step() {
           var value = 0, scale = 1, b;
           do {
@@ -44,16 +49,16 @@ constexpr std::string_view kLineScript = R"(      window.tavrinLinePoints = 0;
           return value % 2 ? -(value + 1) / 2 : value / 2;
         }
         while (at < bytes.length) {
-          levels[count] = bytes.charCodeAt(at++);
+          trackLevel[count] = bytes.charCodeAt(at++);
           lat += Step();
           lon += Step();
-          lats[count] = lat / 1e7;
-          lons[count] = lon / 1e7;
+          trackLat[count] = lat;
+          trackLon[count] = lon;
           ++count;
         }
-        trackLat = lats.subarray(0, count);
-        trackLon = lons.subarray(0, count);
-        trackLevel = levels.subarray(0, count);
+      }
+      function TavrinLatLng(k) {
+        return [trackLat[k] / 1e7, trackLon[k] / 1e7];
       }
       // The points of the shown zoom's level, in the stretches that come near the view: a
       // segment is drawn when its box meets the view widened by half its size each way, so
@@ -61,8 +66,8 @@ constexpr std::string_view kLineScript = R"(      window.tavrinLinePoints = 0;
       function TavrinDrawLine() {
         var zoom = Math.min(Math.ceil(map.getZoom()), tavrinDeepestZoom);
         var view = map.getBounds().pad(0.5);
-        var south = view.getSouth(), north = view.getNorth();
-        var west = view.getWest(), east = view.getEast();
+        var south = view.getSouth() * 1e7, north = view.getNorth() * 1e7;
+        var west = view.getWest() * 1e7, east = view.getEast() * 1e7;
         var stretches = [], stretch = null, drawn = 0, last = -1;
         for (var k = 0; k < trackLevel.length; ++k) {
           if (trackLevel[k] > zoom) continue;
@@ -75,18 +80,18 @@ constexpr std::string_view kLineScript = R"(      window.tavrinLinePoints = 0;
               stretch = null;
             } else {
               if (stretch === null) {
-                stretch = [[trackLat[last], trackLon[last]]];
+                stretch = [TavrinLatLng(last)];
                 stretches.push(stretch);
                 ++drawn;
               }
-              stretch.push([trackLat[k], trackLon[k]]);
+              stretch.push(TavrinLatLng(k));
               ++drawn;
             }
           }
           last = k;
         }
         if (trackLevel.length === 1) {
-          stretches = [[[trackLat[0], trackLon[0]]]];
+          stretches = [[TavrinLatLng(0)]];
           drawn = 1;
         }
         line.setLatLngs(stretches);
@@ -108,16 +113,16 @@ constexpr std::string_view kLineScript = R"(      window.tavrinLinePoints = 0;
           map.setView(tavrinViewWithoutTrack.centre, tavrinViewWithoutTrack.zoom);
           return;
         }
-        var south = 90, north = -90, west = 180, east = -180;
+        var south = 900000000, north = -900000000, west = 1800000000, east = -1800000000;
         for (var k = 0; k < count; ++k) {
           south = Math.min(south, trackLat[k]);
           north = Math.max(north, trackLat[k]);
           west = Math.min(west, trackLon[k]);
           east = Math.max(east, trackLon[k]);
         }
-        trackBounds = L.latLngBounds([south, west], [north, east]);
-        startPoint = [trackLat[0], trackLon[0]];
-        endPoint = [trackLat[count - 1], trackLon[count - 1]];
+        trackBounds = L.latLngBounds([south / 1e7, west / 1e7], [north / 1e7, east / 1e7]);
+        startPoint = TavrinLatLng(0);
+        endPoint = TavrinLatLng(count - 1);
         startMarker = L.marker(startPoint, {title: 'START'}).addTo(map);
         endMarker = L.marker(endPoint, {title: 'END'}).addTo(map);
         // The view takes in the whole track, however far it goes, at the closest zoom that

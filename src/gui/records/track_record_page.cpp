@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/records/track_record_page.h"
 
+#include <malloc.h>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
@@ -123,6 +124,9 @@ void TrackRecordPage::WriteMapPages(const PointVector& points) {
   // The map service draws nothing without a key: the view shows the page that needs none. With
   // a key that page is still written, for the map page to offer when the service is out of reach.
   (void)writer.MakeOpenMapPage(folder, points, &mapLine_);
+  // Writing a million points' pages leaves tens of megabytes of freed buffers that the allocator
+  // would keep for later: they go back to the system.
+  malloc_trim(0);
 }
 
 // The view is made the first time it is wanted, so that the window starts without the web
