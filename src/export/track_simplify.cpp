@@ -64,7 +64,10 @@ std::vector<std::uint8_t> DetailLevels(std::span<const WorldPixel> line) {
     double farthest2 = -1;
     for (std::size_t k = segment.first + 1; k < segment.last; ++k) {
       const double d2 = SquaredDistanceToSegment(line[k], line[segment.first], line[segment.last]);
-      if (d2 > farthest2) farthest2 = d2, farthest = k;
+      if (d2 > farthest2) {
+        farthest2 = d2;
+        farthest = k;
+      }
     }
     const std::uint8_t needed = ZoomThatNeeds(farthest2);
     // Everything between the ends lies within the finest tolerance of the segment.
