@@ -62,6 +62,7 @@ package: deps
 bench: build
 	$(BUILD)/bench/store_bench
 	$(BUILD)/bench/session_bench
+	$(BUILD)/bench/map_bench
 	$(BUILD)/bench/download_bench
 	$(BUILD)/bench/gui_bench
 	bench/export_bench.sh $(BUILD)

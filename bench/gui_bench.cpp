@@ -3,9 +3,15 @@
 // thread's event loop while a full 32-Mbit logger (258,047 points) downloads unpaced from
 // tavrin-emulator over a pseudo-terminal, loading a 1,000,000-point track into the Track Record
 // page (points list and speed graph), one repaint of the speed graph, and the window process's
-// peak memory. Offscreen unless a display is set. Prints its figures; asserts nothing.
+// peak memory. Then the map, each case in a fresh process as a user starts it: for 1,000 and
+// 1,000,000 points (and a million that wander, the map's hardest case), the time from the
+// double-click to the point list and from there to the map drawn, the same for the next record
+// loaded, and the proportional memory (PSS) of the whole process tree, the web engine's
+// processes included. Offscreen unless a display is set. Prints its figures; asserts nothing.
 //   gui_bench
+//   gui_bench --map POINTS [wander]    the map figures of one track only
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +24,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "../tests/gui/gui_driver.h"
 #include "../tests/support/emulator_process.h"
@@ -69,9 +80,134 @@ fs::path MakeWorkFolder() {
   return pattern;
 }
 
+// The proportional memory of this process and all its descendants (the web engine's), from
+// /proc/PID/smaps_rollup, in MiB; `processes` gets how many there are, `own` this process's part.
+double TreePssMiB(int* processes, double* own) {
+  std::multimap<pid_t, pid_t> children;
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    // "pid (command) state ppid ...": the command may hold spaces and parentheses.
+    std::istringstream rest(line.substr(line.rfind(')') + 2));
+    char state = 0;
+    pid_t parent = 0;
+    rest >> state >> parent;
+    children.insert({parent, static_cast<pid_t>(std::stol(name))});
+  }
+  std::vector<pid_t> tree{::getpid()};
+  for (size_t k = 0; k < tree.size(); ++k) {
+    const auto [first, last] = children.equal_range(tree[k]);
+    for (auto it = first; it != last; ++it) tree.push_back(it->second);
+  }
+  double kib = 0;
+  for (pid_t pid : tree) {
+    std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
+    std::string key;
+    double value = 0;
+    while (rollup >> key) {
+      if (key == "Pss:" && rollup >> value) {
+        kib += value;
+        if (pid == ::getpid()) *own = value / 1024.0;
+        break;
+      }
+    }
+  }
+  *processes = static_cast<int>(tree.size());
+  return kib / 1024.0;
+}
+
+// What a script of the map's page returns.
+QVariant Evaluate(QWebEngineView& view, const QString& script) {
+  QVariant result;
+  bool answered = false;
+  view.page()->runJavaScript(script, [&](const QVariant& v) {
+    result = v;
+    answered = true;
+  });
+  test::GuiDriver::WaitFor([&] { return answered; }, 120000);
+  return result;
+}
+
+// Waits until the page holds a line of `points` points and has drawn two frames since.
+void WaitForMapDrawn(QWebEngineView& view, long points) {
+  test::GuiDriver::WaitFor(
+      [&] { return Evaluate(view, "window.tavrinLinePoints").toLongLong() == points; }, 120000);
+  Evaluate(view,
+           "window.benchFrames = false; requestAnimationFrame(function() { "
+           "requestAnimationFrame(function() { window.benchFrames = true; }); }); true");
+  test::GuiDriver::WaitFor([&] { return Evaluate(view, "window.benchFrames").toBool(); }, 120000);
+}
+
+// Double-clicks the record and presses "Google Maps"; prints the time to the list and from the
+// list to the map drawn.
+void TimeRecordToMap(test::GuiDriver& gui, long points, const char* which) {
+  gui::TrackRecordPage& page = *gui.window->RecordTab();
+  if (page.MapView() != nullptr) Evaluate(*page.MapView(), "window.tavrinLinePoints = -1; true");
+  QElapsedTimer clock;
+  clock.start();
+  page.LoadRecord(0);
+  QApplication::processEvents();
+  const qint64 listMs = clock.elapsed();
+  gui.Press("googleMaps");
+  WaitForMapDrawn(*page.MapView(), points);
+  const qint64 mapMs = clock.elapsed() - listMs;
+  std::printf(
+      "  %s: point list %lld ms, then the map drawn %lld ms later (%d points in its line)\n", which,
+      static_cast<long long>(listMs), static_cast<long long>(mapMs),
+      Evaluate(*page.MapView(), "window.tavrinDrawnVertices").toInt());
+}
+
+int MapFigures(const fs::path& work, long points, bool wander) {
+  AppPaths paths;
+  paths.dataFolder = work / "DataLog";
+  paths.settingsFile = work / "TVR.ini";
+  fs::create_directories(paths.dataFolder);
+  const std::string track = (paths.dataFolder / "20200101_000000.bt0").string();
+  const std::string make = std::string(MAKE_TRACK) + " " + track + " " + std::to_string(points);
+  if (std::system((make + (wander ? " wander" : "")).c_str()) != 0) return 1;
+  test::GuiDriver gui(paths);
+  gui.window->show();
+  gui.Find<QTabWidget>("tabs")->setCurrentIndex(1);
+  gui.Find<QRadioButton>("byTracks")->click();
+  gui.Find<QCheckBox>("selectAllTracks")->click();
+  std::printf("the map of %ld points%s:\n", points, wander ? " that wander" : "");
+  TimeRecordToMap(gui, points, "first record, the web engine starting");
+  TimeRecordToMap(gui, points, "the record loaded again, the web engine running");
+  // Let the web engine settle before its memory is counted.
+  QElapsedTimer settle;
+  settle.start();
+  test::GuiDriver::WaitFor([&] { return settle.elapsed() > 1500; }, 5000);
+  int processes = 0;
+  double own = 0;
+  const double pss = TreePssMiB(&processes, &own);
+  std::printf(
+      "  proportional memory (PSS) of the process tree: %.0f MiB in %d processes (the window's "
+      "%.0f MiB, the web engine's %.0f MiB)\n",
+      pss, processes, own, pss - own);
+  const auto page = fs::file_size(paths.dataFolder / "KML/Tvr_OpenStreetMap.html");
+  std::printf("  the page without a key: %.2f MB\n", static_cast<double>(page) / 1e6);
+  gui.window->close();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 3 && std::string(argv[1]) == "--map") {
+    if (std::getenv("DISPLAY") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    tavrin::gui::PrepareWebEngine();
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    const fs::path work = MakeWorkFolder();
+    const int status =
+        MapFigures(work, std::atol(argv[2]), argc >= 4 && std::string(argv[3]) == "wander");
+    std::error_code ignored;
+    fs::remove_all(work, ignored);
+    return status;
+  }
   const auto started = std::chrono::steady_clock::now();
   if (std::getenv("DISPLAY") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   tavrin::gui::PrepareWebEngine();
@@ -141,19 +277,6 @@ int main(int argc, char** argv) {
       "graph drawn %lld ms; one repaint of the graph %.2f ms (%zu points drawn)\n",
       page.PointList().rowCount(), static_cast<long long>(listMs), static_cast<long long>(loadMs),
       repaintMs, page.SpeedGraph().PointsDrawn());
-  // The map of the million points, drawn by the web engine.
-  QElapsedTimer map;
-  map.start();
-  gui.Press("googleMaps");
-  bool loaded = false;
-  QObject::connect(page.MapView(), &QWebEngineView::loadFinished, [&](bool) { loaded = true; });
-  test::GuiDriver::WaitFor([&] { return loaded; }, 120000);
-  int linePoints = -1;
-  page.MapView()->page()->runJavaScript(QStringLiteral("window.tavrinLinePoints"),
-                                        [&](const QVariant& v) { linePoints = v.toInt(); });
-  test::GuiDriver::WaitFor([&] { return linePoints >= 0; }, 120000);
-  std::printf("the map of those points drawn by the web engine: %lld ms (%d points in its line)\n",
-              static_cast<long long>(map.elapsed()), linePoints);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("peak memory of the window process: %.1f MiB\n",
@@ -161,5 +284,11 @@ int main(int argc, char** argv) {
   gui.window->close();
   std::error_code ignored;
   fs::remove_all(work, ignored);
+  // The map, each in a process of its own so that its web engine starts afresh.
+  const std::string self = fs::canonical("/proc/self/exe").string();
+  for (const char* map : {" --map 1000", " --map 1000000", " --map 1000000 wander"}) {
+    std::fflush(stdout);
+    if (std::system((self + map).c_str()) != 0) return 1;
+  }
   return 0;
 }

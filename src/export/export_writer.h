@@ -71,10 +71,15 @@ class ExportWriter {
   // The map page KML/Tvr_GoogleMap.html under the data folder; not opened.
   // The same track drawn with Leaflet on OpenStreetMap tiles, KML/Tvr_OpenStreetMap.html under
   // the data folder, for users without a map key (the web map service draws nothing without
-  // one). Same centre and zoom; it fills the view. The page sets window.tavrinLinePoints to the
-  // number of points of the line it drew.
+  // one). It fills the view, fitted to the track. The page holds the points as numbers with
+  // their levels of detail and draws at each zoom only the points that zoom needs; it sets
+  // window.tavrinLinePoints to the number of the track's points and window.tavrinDrawnVertices
+  // to the number of points its line holds for the view shown.
+  // `line`, when given, is EncodeMapLine of the points' exportable ones (ExportablePoints), for a
+  // caller that keeps it to hand the page later tracks without loading it again.
   Result<std::string> MakeOpenMapPage(const std::string& dataFolder,
-                                      std::span<const TrackPoint> points);
+                                      std::span<const TrackPoint> points,
+                                      const std::string* line = nullptr);
   Result<std::string> MakeMapPage(const std::string& dataFolder, int width, int height,
                                   std::span<const TrackPoint> points);
 
@@ -136,6 +141,8 @@ class ExportWriter {
   MapView WriteMapTrackPoints(std::span<const TrackPoint> points);
   void WriteMapTrackLine();
   void WriteMapPageEnd(int width, int height);
+  // ---- map page without a key (open_map_page.cpp)
+  void AppendScriptLines(std::string_view script);
 
   MessageBoxFn messageBox_;
   mutable std::string lastShown_;  // the last text told to the user, for a failure to carry

@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The map page without a map key: the track as a red line with START and END markers, drawn by
 // Leaflet (from the distribution's package) on OpenStreetMap tiles, the view fitted to the track.
+// The page holds the points once, as numbers with their levels of detail (map_line.h), and hands
+// the map at each zoom only the points that change its picture, drawn by one canvas.
+#include <string_view>
+
 #include "export/export_writer.h"
+#include "export/map_line.h"
 #include "export/map_view.h"
+#include "export/track_simplify.h"
 
 namespace tavrin {
 namespace {
@@ -11,10 +17,137 @@ namespace {
 constexpr char kAttribution[] =
     "&copy; <a href=\"https://www.openstreetmap.org/copyright\">OpenStreetMap<\\/a> contributors";
 
+// The page's functions. TavrinShowTrack(data, pointCount) puts a track on the map, replacing the
+// one shown: the page calls it with the track it was written for, and the window with the next
+// track it loads, without loading the page again. window.tavrinLinePoints is the number of the
+// track's points, window.tavrinDrawnVertices the number of points the line holds at the moment.
+constexpr std::string_view kLineScript = R"(      window.tavrinLinePoints = 0;
+      window.tavrinDrawnVertices = 0;
+      var map = null, line = null, startMarker = null, endMarker = null;
+      var trackBounds = null, startPoint = null, endPoint = null;
+      // Positions in whole ten-millionths of a degree, as the program sends them.
+      var trackLat = new Int32Array(0), trackLon = new Int32Array(0);
+      var trackLevel = new Uint8Array(0);
+      // Each point: its level (the coarsest zoom that draws it), then its steps in latitude and
+      // longitude from the point before, in 1e-7 degrees, zigzag-coded 7 bits a byte.
+      function TavrinDecodeLine(data) {
+        var bytes = atob(data), at = 0, count = 0, lat = 0, lon = 0, ends = 0;
+        // Each point has three bytes below 128: its level and the last byte of each step.
+        for (var b = 0; b < bytes.length; ++b) {
+          if (bytes.charCodeAt(b) < 128) ++ends;
+        }
+        trackLat = new Int32Array(ends / 3);
+        trackLon = new Int32Array(ends / 3);
+        trackLevel = new Uint8Array(ends / 3);
+        function Step() {
+          var value = 0, scale = 1, b;
+          do {
+            b = bytes.charCodeAt(at++);
+            value += (b & 127) * scale;
+            scale *= 128;
+          } while (b >= 128);
+          return value % 2 ? -(value + 1) / 2 : value / 2;
+        }
+        while (at < bytes.length) {
+          trackLevel[count] = bytes.charCodeAt(at++);
+          lat += Step();
+          lon += Step();
+          trackLat[count] = lat;
+          trackLon[count] = lon;
+          ++count;
+        }
+      }
+      function TavrinLatLng(k) {
+        return [trackLat[k] / 1e7, trackLon[k] / 1e7];
+      }
+      // The points of the shown zoom's level, in the stretches that come near the view: a
+      // segment is drawn when its box meets the view widened by half its size each way, so
+      // that lines crossing the edge are drawn and a small move needs no new line.
+      function TavrinDrawLine() {
+        var zoom = Math.min(Math.ceil(map.getZoom()), tavrinDeepestZoom);
+        var view = map.getBounds().pad(0.5);
+        var south = view.getSouth() * 1e7, north = view.getNorth() * 1e7;
+        var west = view.getWest() * 1e7, east = view.getEast() * 1e7;
+        var stretches = [], stretch = null, drawn = 0, last = -1;
+        for (var k = 0; k < trackLevel.length; ++k) {
+          if (trackLevel[k] > zoom) continue;
+          if (last >= 0) {
+            var near = Math.max(trackLat[last], trackLat[k]) >= south &&
+                Math.min(trackLat[last], trackLat[k]) <= north &&
+                Math.max(trackLon[last], trackLon[k]) >= west &&
+                Math.min(trackLon[last], trackLon[k]) <= east;
+            if (!near) {
+              stretch = null;
+            } else {
+              if (stretch === null) {
+                stretch = [TavrinLatLng(last)];
+                stretches.push(stretch);
+                ++drawn;
+              }
+              stretch.push(TavrinLatLng(k));
+              ++drawn;
+            }
+          }
+          last = k;
+        }
+        if (trackLevel.length === 1) {
+          stretches = [[TavrinLatLng(0)]];
+          drawn = 1;
+        }
+        line.setLatLngs(stretches);
+        window.tavrinDrawnVertices = drawn;
+      }
+      function TavrinShowTrack(data, pointCount) {
+        TavrinDecodeLine(data);
+        window.tavrinLinePoints = pointCount;
+        if (startMarker !== null) {
+          startMarker.remove();
+          endMarker.remove();
+          startMarker = endMarker = null;
+        }
+        var count = trackLevel.length;
+        if (count === 0) {
+          trackBounds = startPoint = endPoint = null;
+          line.setLatLngs([]);
+          window.tavrinDrawnVertices = 0;
+          map.setView(tavrinViewWithoutTrack.centre, tavrinViewWithoutTrack.zoom);
+          return;
+        }
+        var south = 900000000, north = -900000000, west = 1800000000, east = -1800000000;
+        for (var k = 0; k < count; ++k) {
+          south = Math.min(south, trackLat[k]);
+          north = Math.max(north, trackLat[k]);
+          west = Math.min(west, trackLon[k]);
+          east = Math.max(east, trackLon[k]);
+        }
+        trackBounds = L.latLngBounds([south / 1e7, west / 1e7], [north / 1e7, east / 1e7]);
+        startPoint = TavrinLatLng(0);
+        endPoint = TavrinLatLng(count - 1);
+        startMarker = L.marker(startPoint, {title: 'START'}).addTo(map);
+        endMarker = L.marker(endPoint, {title: 'END'}).addTo(map);
+        // The view takes in the whole track, however far it goes, at the closest zoom that
+        // does; the markers stand above their points, so the top keeps room for them.
+        map.fitBounds(trackBounds, {paddingTopLeft: [24, 48], paddingBottomRight: [24, 16],
+                                    maxZoom: 17});
+        TavrinDrawLine();
+      }
+)";
+
 }  // namespace
 
+// The page's lines end in CR LF, as every map page's do.
+void ExportWriter::AppendScriptLines(std::string_view script) {
+  while (!script.empty()) {
+    const std::string_view::size_type end = script.find('\n');
+    file_.Append(script.substr(0, end));
+    file_.Append("\r\n");
+    script = end == std::string_view::npos ? std::string_view{} : script.substr(end + 1);
+  }
+}
+
 Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
-                                                  std::span<const TrackPoint> allPoints) {
+                                                  std::span<const TrackPoint> allPoints,
+                                                  const std::string* line) {
   const ExportablePoints exportable(allPoints);
   const std::span<const TrackPoint> points = exportable.Points();
   const std::string path = OutputPath(dataFolder, kKmlFolder, kOpenMapPageName);
@@ -29,42 +162,37 @@ Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
       "    <style>html, body, #map-canvas { margin: 0; width: 100%%; height: 100%%; }"
       "</style>\r\n");
   PrintUtf8("  </head>\r\n  <body>\r\n    <div id=\"map-canvas\"></div>\r\n    <script>\r\n");
-  PrintUtf8("      var track = [\r\n");
-  for (const TrackPoint& point : points) {
-    file_.Append("        [");
-    file_.AppendCoordinates(point.latitude, ", ", point.longitude);
-    file_.Append("],\r\n");
-    file_.EndPiece();
-  }
   const MapView view;  // shown without a track
-  PrintUtf8("      ];\r\n");
-  PrintUtf8("      window.tavrinLinePoints = 0;\r\n");
+  PrintUtf8("      var tavrinDeepestZoom = %d;\r\n", kDeepestDetailZoom);
+  PrintUtf8("      var tavrinViewWithoutTrack = {centre: [%f, %f], zoom: %d};\r\n", view.latitude,
+            view.longitude, view.zoom);
+  AppendScriptLines(kLineScript);
   PrintUtf8("      if (typeof L === 'undefined') {\r\n");
   PrintUtf8(
       "        document.body.textContent = 'Leaflet is missing: install the Debian package "
       "libjs-leaflet to see the map.';\r\n");
   PrintUtf8("      } else {\r\n");
-  PrintUtf8("        var map = L.map('map-canvas');\r\n");
+  // One canvas draws the line, not an SVG path of every segment.
+  PrintUtf8("        map = L.map('map-canvas', {preferCanvas: true});\r\n");
   PrintUtf8(
       "        L.tileLayer('https://{s}.tile.openstreetmap.org/{z}/{x}/{y}.png', "
-      "{maxZoom: 19, attribution: '%s'}).addTo(map);\r\n",
-      kAttribution);
+      "{maxZoom: %d, attribution: '%s'}).addTo(map);\r\n",
+      kDeepestDetailZoom, kAttribution);
   PrintUtf8("        L.Icon.Default.imagePath = 'file://%s/images/';\r\n", kLeafletFolder);
-  PrintUtf8("        if (track.length > 0) {\r\n");
+  // The levels already leave out what moves the picture by less than half a pixel: Leaflet
+  // draws every point it is handed.
   PrintUtf8(
-      "          var line = L.polyline(track, {color: '#FF0000', weight: 2, opacity: 1.0})"
-      ".addTo(map);\r\n");
-  PrintUtf8("          L.marker(track[0], {title: 'START'}).addTo(map);\r\n");
-  PrintUtf8("          L.marker(track[track.length - 1], {title: 'END'}).addTo(map);\r\n");
-  PrintUtf8("          window.tavrinLinePoints = line.getLatLngs().length;\r\n");
-  // The view takes in the whole track, however far it goes, at the closest zoom that does; the
-  // markers stand above their points, so the top keeps room for them.
-  PrintUtf8(
-      "          map.fitBounds(line.getBounds(), {paddingTopLeft: [24, 48], "
-      "paddingBottomRight: [24, 16], maxZoom: 17});\r\n");
-  PrintUtf8("        } else {\r\n");
-  PrintUtf8("          map.setView([%f, %f], %d);\r\n", view.latitude, view.longitude, view.zoom);
-  PrintUtf8("        }\r\n      }\r\n    </script>\r\n  </body>\r\n</html>\r\n");
+      "        line = L.polyline([], {color: '#FF0000', weight: 2, opacity: 1.0, "
+      "smoothFactor: 0}).addTo(map);\r\n");
+  PrintUtf8("        map.on('moveend', TavrinDrawLine);\r\n");
+  if (!points.empty()) {
+    PrintUtf8("        // START at %f, %f; END at %f, %f.\r\n", points.front().latitude,
+              points.front().longitude, points.back().latitude, points.back().longitude);
+  }
+  file_.Append("        TavrinShowTrack('");
+  file_.Append(line != nullptr ? *line : EncodeMapLine(points));
+  PrintUtf8("', %zu);\r\n", points.size());
+  PrintUtf8("      }\r\n    </script>\r\n  </body>\r\n</html>\r\n");
   auto written = FinishFile(path);
   if (written) ReportLeftOut(exportable, "", *written);
   return written;

@@ -4,12 +4,15 @@
 // reach, and the list after a new track was cut from the points.
 #include <QCalendarWidget>
 #include <QCheckBox>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QWebEngineView>
+#include <cmath>
 #include <fstream>
+#include <set>
 
 #include "gui/records/track_record_page.h"
 #include "window_fixture.h"
@@ -164,14 +167,181 @@ TEST_F(RecordViews, TheMapWithoutAKeyTakesInTheWholeOfALongTrack) {
   ASSERT_EQ(view->url().fileName(), "Tvr_OpenStreetMap.html");
   const QVariantList seen =
       Evaluate(*view,
-               "(function() { var b = map.getBounds(); return [b.contains(track[0]), "
-               "b.contains(track[track.length - 1]), b.contains(line.getBounds()), "
-               "map.getZoom()]; })()")
+               "(function() { var b = map.getBounds(); return [b.contains(startPoint), "
+               "b.contains(endPoint), b.contains(trackBounds), map.getZoom()]; })()")
           .toList();
   ASSERT_EQ(seen.size(), 4);
   EXPECT_TRUE(seen[0].toBool()) << "START in view";
   EXPECT_TRUE(seen[1].toBool()) << "END in view";
   EXPECT_TRUE(seen[2].toBool()) << "the whole line in view, at zoom " << seen[3].toInt();
+}
+
+// A long track that bends at many scales: a wide curve with a wiggle along it, a point every
+// metre or so, each two metres to one side or the other of the curve, so that every point is a
+// corner that the deepest zoom must draw while the fitted view needs only the curve.
+std::pair<float, float> ZigZagAlongACurve(size_t i, size_t count) {
+  const double t = static_cast<double>(i) / static_cast<double>(count);
+  const double side = i % 2 == 0 ? 2e-5 : -2e-5;
+  return {static_cast<float>(37.0 + 1.5 * t + 0.3 * std::sin(40 * t) + side),
+          static_cast<float>(120.0 + 12.0 * t)};
+}
+
+// The points of the line the map holds now, as whole ten-millionths of a degree, as the page
+// decodes them, of those that lie within the view shown.
+std::set<std::pair<long long, long long>> DrawnInView(QWebEngineView& view) {
+  const QVariantList drawn =
+      Evaluate(view,
+               "(function() { var b = map.getBounds(), seen = []; "
+               "line.getLatLngs().forEach(function(stretch) { stretch.forEach(function(p) { "
+               "if (b.contains(p)) seen.push(Math.round(p.lat * 1e7), Math.round(p.lng * 1e7)); "
+               "}); }); return seen; })()")
+          .toList();
+  std::set<std::pair<long long, long long>> points;
+  for (qsizetype k = 0; k + 1 < drawn.size(); k += 2) {
+    points.insert({drawn[k].toLongLong(), drawn[k + 1].toLongLong()});
+  }
+  return points;
+}
+
+TEST_F(RecordViews, TheMapOfAMillionPointsDrawsWhatItsZoomShowsAndEveryPointUpClose) {
+  constexpr size_t kCount = 1000000;
+  AddTrack(
+      0, 1, kCount, [](size_t) { return 40; },
+      [](size_t i) { return ZigZagAlongACurve(i, kCount); });
+  ShowAll(true);
+  Page().LoadRecord(0);
+  const auto pageSize =
+      std::filesystem::file_size(dir.Path() / "DataLog/KML/Tvr_OpenStreetMap.html");
+  EXPECT_LT(pageSize, 10u * 1000 * 1000) << "the page holds the points as numbers";
+  QWebEngineView* view = ShowMap(gui);
+  ASSERT_NE(view, nullptr) << "the web engine loads the page";
+  EXPECT_EQ(Evaluate(*view, "window.tavrinLinePoints").toInt(), 1000000);
+  const int fitted = Evaluate(*view, "window.tavrinDrawnVertices").toInt();
+  EXPECT_GT(fitted, 50) << "the curve is drawn";
+  EXPECT_LT(fitted, 20000) << "what the fitted view can show, not every point, at zoom "
+                           << Evaluate(*view, "map.getZoom()").toInt();
+
+  // At the deepest zoom, on a stretch in the middle, every point of the track there is drawn.
+  const auto [lat, lon] = ZigZagAlongACurve(kCount / 2, kCount);
+  Evaluate(*view, QString("map.setView([%1, %2], 19, {animate: false}); true")
+                      .arg(static_cast<double>(lat), 0, 'f', 7)
+                      .arg(static_cast<double>(lon), 0, 'f', 7));
+  ASSERT_EQ(Evaluate(*view, "map.getZoom()").toInt(), 19);
+  const QVariantList bounds =
+      Evaluate(*view,
+               "(function() { var b = map.getBounds(); return [b.getSouth(), b.getNorth(), "
+               "b.getWest(), b.getEast()]; })()")
+          .toList();
+  ASSERT_EQ(bounds.size(), 4);
+  const std::set<std::pair<long long, long long>> drawn = DrawnInView(*view);
+  // A hair inside the view's edges, so that rounding cannot put a point on either side.
+  const double margin = 1e-6;
+  size_t inView = 0, missing = 0;
+  for (size_t i = 0; i < kCount; ++i) {
+    const auto [pLat, pLon] = ZigZagAlongACurve(i, kCount);
+    if (pLat < bounds[0].toDouble() + margin || pLat > bounds[1].toDouble() - margin ||
+        pLon < bounds[2].toDouble() + margin || pLon > bounds[3].toDouble() - margin) {
+      continue;
+    }
+    ++inView;
+    if (!drawn.contains({std::llround(static_cast<double>(pLat) * 1e7),
+                         std::llround(static_cast<double>(pLon) * 1e7)})) {
+      ++missing;
+    }
+  }
+  EXPECT_GT(inView, 100u) << "the stretch shown holds points";
+  EXPECT_EQ(missing, 0u) << "of " << inView << " points in view";
+  EXPECT_LT(Evaluate(*view, "window.tavrinDrawnVertices").toInt(), 100000)
+      << "only the stretch near the view is drawn";
+}
+
+// The canvas that draws the line, as an image, once the page has drawn its next frames.
+QImage LineCanvas(QWebEngineView& view) {
+  Evaluate(view,
+           "window.tavrinFramesDrawn = false; requestAnimationFrame(function() { "
+           "requestAnimationFrame(function() { window.tavrinFramesDrawn = true; }); }); true");
+  GuiDriver::WaitFor([&] { return Evaluate(view, "window.tavrinFramesDrawn").toBool(); }, 10000);
+  const QString url =
+      Evaluate(view, "document.querySelector('.leaflet-overlay-pane canvas').toDataURL()")
+          .toString();
+  const QString prefix = "data:image/png;base64,";
+  if (!url.startsWith(prefix)) return {};
+  return QImage::fromData(QByteArray::fromBase64(url.mid(prefix.size()).toLatin1()), "PNG");
+}
+
+bool IsLinePixel(const QImage& image, int x, int y) {
+  const QColor c = image.pixelColor(x, y);
+  return c.alpha() >= 128 && c.red() >= 128 && c.green() < 128;
+}
+
+// The pixels of `line` that no pixel of `other` lies next to (or on).
+int PixelsAwayFrom(const QImage& line, const QImage& other, int* linePixels) {
+  int away = 0;
+  *linePixels = 0;
+  for (int y = 0; y < line.height(); ++y) {
+    for (int x = 0; x < line.width(); ++x) {
+      if (!IsLinePixel(line, x, y)) continue;
+      ++*linePixels;
+      bool near = false;
+      for (int dy = -1; dy <= 1 && !near; ++dy) {
+        for (int dx = -1; dx <= 1 && !near; ++dx) {
+          const int nx = x + dx, ny = y + dy;
+          near = nx >= 0 && ny >= 0 && nx < other.width() && ny < other.height() &&
+                 IsLinePixel(other, nx, ny);
+        }
+      }
+      if (!near) ++away;
+    }
+  }
+  return away;
+}
+
+TEST_F(RecordViews, TheLevelsDrawTheSameLineAsEveryPointToAPixel) {
+  constexpr size_t kCount = 20000;
+  const auto place = [](size_t i) {
+    const double t = static_cast<double>(i) / kCount;
+    return std::pair{static_cast<float>(37.0 + 0.05 * std::sin(7 * t) + 0.002 * std::sin(300 * t) +
+                                        0.0001 * std::sin(5000 * t)),
+                     static_cast<float>(127.0 + 0.08 * t + 0.0003 * std::cos(2100 * t))};
+  };
+  AddTrack(
+      0, 1, kCount, [](size_t) { return 40; }, place);
+  ShowAll(true);
+  Page().LoadRecord(0);
+  gui.window->show();
+  QWebEngineView* view = ShowMap(gui);
+  ASSERT_NE(view, nullptr) << "the web engine loads the page";
+  // The whole track drawn as the page drew lines before: every point handed to Leaflet.
+  QString everyPoint = "[";
+  for (size_t i = 0; i < kCount; ++i) {
+    const auto [lat, lon] = place(i);
+    everyPoint += QString("[%1,%2],")
+                      .arg(static_cast<double>(lat), 0, 'f', 7)
+                      .arg(static_cast<double>(lon), 0, 'f', 7);
+  }
+  everyPoint += "]";
+  const int fitted = Evaluate(*view, "map.getZoom()").toInt();
+  const QString middle = QString("[%1, %2]")
+                             .arg(static_cast<double>(place(kCount / 2).first), 0, 'f', 7)
+                             .arg(static_cast<double>(place(kCount / 2).second), 0, 'f', 7);
+  for (const int zoom : {fitted, fitted + 3}) {
+    SCOPED_TRACE(testing::Message() << "zoom " << zoom);
+    Evaluate(*view, QString("map.setView(%1, %2, {animate: false}); true").arg(middle).arg(zoom));
+    EXPECT_LT(Evaluate(*view, "window.tavrinDrawnVertices").toInt(), static_cast<int>(kCount));
+    const QImage levels = LineCanvas(*view);
+    Evaluate(*view, "window.everyPoint = L.polyline(" + everyPoint +
+                        ", {color: '#FF0000', weight: 2, opacity: 1.0, smoothFactor: 0})"
+                        ".addTo(map); line.remove(); true");
+    const QImage full = LineCanvas(*view);
+    Evaluate(*view, "line.addTo(map); window.everyPoint.remove(); true");
+    ASSERT_FALSE(levels.isNull());
+    ASSERT_EQ(levels.size(), full.size());
+    int levelPixels = 0, fullPixels = 0;
+    EXPECT_EQ(PixelsAwayFrom(levels, full, &levelPixels), 0);
+    EXPECT_EQ(PixelsAwayFrom(full, levels, &fullPixels), 0);
+    EXPECT_GT(levelPixels, 500) << "the line is drawn";
+    EXPECT_GT(fullPixels, 500);
+  }
 }
 
 TEST(RecordMap, WithAKeyAndNoServiceThePageSaysSoAndLeadsToTheMapWithoutAKey) {

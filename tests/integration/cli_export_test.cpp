@@ -60,7 +60,8 @@ TEST_F(CliExport, WithoutAMapKeyTheMapNeedingNoKeyIsWrittenBeside) {
   EXPECT_NE(page.find("file:///usr/share/javascript/leaflet/leaflet.js"), std::string::npos);
   EXPECT_NE(page.find("color: '#FF0000'"), std::string::npos);
   EXPECT_NE(page.find("OpenStreetMap<\\/a> contributors"), std::string::npos);
-  EXPECT_NE(page.find("        [37.500000, 127.000000],"), std::string::npos) << page;
+  EXPECT_NE(page.find("START at 37.500000, 127.000000;"), std::string::npos) << page;
+  EXPECT_NE(page.find("preferCanvas: true"), std::string::npos);
   test::ExpectXmllintAccepts(dir / "KML/Tvr_OpenStreetMap.html", "--html");
 }
 

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/records/track_record_page.h"
 
+#include <malloc.h>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <future>
 
 #include "export/export_commands.h"
+#include "export/exportable_points.h"
+#include "export/map_line.h"
 #include "gui/common/widget_helpers.h"
 
 namespace tavrin::gui {
@@ -131,10 +135,20 @@ void TrackRecordPage::WriteMapPages(const PointVector& points) {
       nullptr, options);
   const std::string& folder = owner_.Store().DataFolder();
   mapPagesWritten_ = true;
+  // The line's levels of detail are worked out on another core while the page with a key is
+  // written: for a million points each takes a good part of the load.
+  const ExportablePoints exportable(points);
+  std::future<std::string> line =
+      std::async(std::launch::async, [&exportable] { return EncodeMapLine(exportable.Points()); });
   (void)writer.MakeMapPage(folder, kMapPageWidth, kMapPageHeight, points);  // it tells failures
+  mapLine_ = line.get();
+  mapLinePoints_ = exportable.Points().size();
   // The map service draws nothing without a key: the view shows the page that needs none. With
   // a key that page is still written, for the map page to offer when the service is out of reach.
-  (void)writer.MakeOpenMapPage(folder, points);
+  (void)writer.MakeOpenMapPage(folder, points, &mapLine_);
+  // Writing a million points' pages leaves tens of megabytes of freed buffers that the allocator
+  // would keep for later: they go back to the system.
+  malloc_trim(0);
 }
 
 // The view is made the first time it is wanted, so that the window starts without the web
@@ -145,6 +159,8 @@ void TrackRecordPage::OnGoogleMaps() {
     map_->setObjectName("mapView");
     map_->setAccessibleName(QStringLiteral("Map"));
     views_->addWidget(map_);
+    connect(map_, &QWebEngineView::loadStarted, this, [this] { mapPageReady_ = false; });
+    connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) { mapPageReady_ = ok; });
   }
   views_->setCurrentWidget(map_);
   // Nothing loaded yet: the map shows no track.
@@ -159,6 +175,13 @@ void TrackRecordPage::OnGoogleMaps() {
     mapPageLoaded_ = true;
     map_->load(page);
     ++mapNavigations_;
+  } else if (!withKey && mapPageReady_) {
+    // The page that needs no key takes the track in place of the one it shows: a million points
+    // are a few megabytes of numbers, and the web engine keeps its page, tiles and canvas.
+    map_->page()->runJavaScript(QStringLiteral("TavrinShowTrack('%1', %2);")
+                                    .arg(QString::fromLatin1(mapLine_))
+                                    .arg(static_cast<qulonglong>(mapLinePoints_)));
+    ++mapRefreshes_;
   } else {
     map_->reload();
     ++mapRefreshes_;

@@ -46,7 +46,8 @@ class TrackRecordPage : public QWidget {
   TrackListModel& RecordList() { return records_; }
   PointListModel& PointList() { return points_; }
   LinePlot& SpeedGraph() { return *graph_; }
-  // The map view, once "Google Maps" made it; how often it was sent to the page and refreshed.
+  // The map view, once "Google Maps" made it; how often it was sent to the page and refreshed
+  // (the page without a key takes the new track without loading again).
   QWebEngineView* MapView() { return map_; }
   int MapNavigations() const { return mapNavigations_; }
   int MapRefreshes() const { return mapRefreshes_; }
@@ -145,6 +146,11 @@ class TrackRecordPage : public QWidget {
   QWebEngineView* map_ = nullptr;
   bool mapPagesWritten_ = false;  // for the data folder in use
   bool mapPageLoaded_ = false;    // the view shows the page of the data folder in use
+  bool mapPageReady_ = false;     // and has finished loading it
+  // The line of the points the map pages were last written for (EncodeMapLine), and how many
+  // points it has: what the page without a key takes in place of its track.
+  std::string mapLine_;
+  size_t mapLinePoints_ = 0;
   int mapNavigations_ = 0;
   int mapRefreshes_ = 0;
 };
