@@ -131,6 +131,10 @@ class GuiDriver {
     return false;
   }
 
+  // The window goes first: closing it ends what is still pending (an information request that
+  // Connect sent, say), and those ends and boxes are recorded in the members below.
+  ~GuiDriver() { window.reset(); }
+
   std::unique_ptr<gui::MainWindow> window;
   std::vector<Box> boxes;
   std::vector<OperationEnd> ends;
