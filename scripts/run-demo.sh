@@ -21,7 +21,7 @@ if [ -z "$port" ]; then
 fi
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$window" ]; then
-  echo "== the window: choose $port under USB Port, then Connect, Read Options, Read New Tracks" >&2
+  echo "== the window: choose $port under USB Port, then Connect and Read New Tracks" >&2
   "$window"
   exit
 fi
