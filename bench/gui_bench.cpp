@@ -121,14 +121,7 @@ double TreePssMiB(int* processes, double* own) {
 
 // What a script of the map's page returns.
 QVariant Evaluate(QWebEngineView& view, const QString& script) {
-  QVariant result;
-  bool answered = false;
-  view.page()->runJavaScript(script, [&](const QVariant& v) {
-    result = v;
-    answered = true;
-  });
-  test::GuiDriver::WaitFor([&] { return answered; }, 120000);
-  return result;
+  return test::GuiDriver::RunPageScript(view, script, 120000);
 }
 
 // Waits until the page holds a line of `points` points and has drawn two frames since.

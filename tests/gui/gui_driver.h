@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
+#include <QWebEngineView>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -103,6 +104,18 @@ class GuiDriver {
       QTest::qWait(1);
     }
     return true;
+  }
+  // What a script run in the page of `view` returns; an invalid value when no answer came
+  // within `ms`.
+  static QVariant RunPageScript(QWebEngineView& view, const QString& script, int ms = 10000) {
+    QVariant result;
+    bool answered = false;
+    view.page()->runJavaScript(script, [&](const QVariant& v) {
+      result = v;
+      answered = true;
+    });
+    WaitFor([&] { return answered; }, ms);
+    return result;
   }
   // Waits for the next end of `operation` after the `since`-th end.
   std::optional<OperationEnd> WaitForEnd(Operation operation, size_t since, int ms = 20000) {

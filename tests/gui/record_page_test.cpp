@@ -350,14 +350,8 @@ TEST_F(RecordPage, TabLeavesTheListsAndDeletedRowsLeaveNoGapInTheNumbers) {
 
 // The number of points of the line the map page drew, asked of the page in the web engine.
 int LinePoints(QWebEngineView& view) {
-  int points = -1;
-  bool answered = false;
-  view.page()->runJavaScript(QStringLiteral("window.tavrinLinePoints"), [&](const QVariant& v) {
-    points = v.isValid() ? v.toInt() : -2;
-    answered = true;
-  });
-  GuiDriver::WaitFor([&] { return answered; }, 10000);
-  return points;
+  const QVariant points = GuiDriver::RunPageScript(view, QStringLiteral("window.tavrinLinePoints"));
+  return points.isValid() ? points.toInt() : -2;
 }
 
 TEST_F(RecordPage, TheMapIsOpenedOnceThenRefreshedAndDrawsTheWholeTrack) {

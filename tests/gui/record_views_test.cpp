@@ -129,14 +129,7 @@ TEST_F(RecordViews, ANewTrackIsShownSelectedInTheDayListed) {
 
 // What a script of the shown page returns, asked in the web engine.
 QVariant Evaluate(QWebEngineView& view, const QString& script) {
-  QVariant result;
-  bool answered = false;
-  view.page()->runJavaScript(script, [&](const QVariant& v) {
-    result = v;
-    answered = true;
-  });
-  GuiDriver::WaitFor([&] { return answered; }, 10000);
-  return result;
+  return GuiDriver::RunPageScript(view, script);
 }
 
 // Presses "Google Maps" and waits for the page to load.
