@@ -80,8 +80,12 @@ class ExportWriter {
   Result<std::string> MakeOpenMapPage(const std::string& dataFolder,
                                       std::span<const TrackPoint> points,
                                       const std::string* line = nullptr);
+  // A long track's page holds its points as numbers with their levels of detail, as the page
+  // without a key does, and draws at each zoom only the points that zoom needs; `line` as for
+  // MakeOpenMapPage.
   Result<std::string> MakeMapPage(const std::string& dataFolder, int width, int height,
-                                  std::span<const TrackPoint> points);
+                                  std::span<const TrackPoint> points,
+                                  const std::string* line = nullptr);
 
   // Appends printf-formatted text to the open file. Pieces of any length are written whole.
   void PrintUtf8(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -136,10 +140,12 @@ class ExportWriter {
   void WriteGpxPoint(const TrackPoint& point);
 
   // ---- map page (map_page.cpp)
-  void WriteMapPageHead();
+  void WriteMapPageHead(bool listed);
   void WriteMapUnreachable();
   MapView WriteMapTrackPoints(std::span<const TrackPoint> points);
+  MapView WriteMapTrackEnds(std::span<const TrackPoint> points, const std::string* line);
   void WriteMapTrackLine();
+  void WriteMapTrackMarkers();
   void WriteMapPageEnd(int width, int height);
   // ---- map page without a key (open_map_page.cpp)
   void AppendScriptLines(std::string_view script);

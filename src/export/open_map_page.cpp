@@ -7,6 +7,7 @@
 
 #include "export/export_writer.h"
 #include "export/map_line.h"
+#include "export/map_line_script.h"
 #include "export/map_view.h"
 #include "export/track_simplify.h"
 
@@ -19,83 +20,21 @@ constexpr char kAttribution[] =
 
 // The page's functions. TavrinShowTrack(data, pointCount) puts a track on the map, replacing the
 // one shown: the page calls it with the track it was written for, and the window with the next
-// track it loads, without loading the page again. window.tavrinLinePoints is the number of the
-// track's points, window.tavrinDrawnVertices the number of points the line holds at the moment.
-constexpr std::string_view kLineScript = R"(      window.tavrinLinePoints = 0;
-      window.tavrinDrawnVertices = 0;
-      var map = null, line = null, startMarker = null, endMarker = null;
+// track it loads, without loading the page again.
+constexpr std::string_view kLeafletLineScript =
+    R"(      var map = null, line = null, startMarker = null, endMarker = null;
       var trackBounds = null, startPoint = null, endPoint = null;
-      // Positions in whole ten-millionths of a degree, as the program sends them.
-      var trackLat = new Int32Array(0), trackLon = new Int32Array(0);
-      var trackLevel = new Uint8Array(0);
-      // Each point: its level (the coarsest zoom that draws it), then its steps in latitude and
-      // longitude from the point before, in 1e-7 degrees, zigzag-coded 7 bits a byte.
-      function TavrinDecodeLine(data) {
-        var bytes = atob(data), at = 0, count = 0, lat = 0, lon = 0, ends = 0;
-        // Each point has three bytes below 128: its level and the last byte of each step.
-        for (var b = 0; b < bytes.length; ++b) {
-          if (bytes.charCodeAt(b) < 128) ++ends;
-        }
-        trackLat = new Int32Array(ends / 3);
-        trackLon = new Int32Array(ends / 3);
-        trackLevel = new Uint8Array(ends / 3);
-        function Step() {
-          var value = 0, scale = 1, b;
-          do {
-            b = bytes.charCodeAt(at++);
-            value += (b & 127) * scale;
-            scale *= 128;
-          } while (b >= 128);
-          return value % 2 ? -(value + 1) / 2 : value / 2;
-        }
-        while (at < bytes.length) {
-          trackLevel[count] = bytes.charCodeAt(at++);
-          lat += Step();
-          lon += Step();
-          trackLat[count] = lat;
-          trackLon[count] = lon;
-          ++count;
-        }
-      }
       function TavrinLatLng(k) {
         return [trackLat[k] / 1e7, trackLon[k] / 1e7];
       }
-      // The points of the shown zoom's level, in the stretches that come near the view: a
-      // segment is drawn when its box meets the view widened by half its size each way, so
-      // that lines crossing the edge are drawn and a small move needs no new line.
+      // The view widened by half its size each way, so that lines crossing the edge are drawn
+      // and a small move needs no new line.
       function TavrinDrawLine() {
         var zoom = Math.min(Math.ceil(map.getZoom()), tavrinDeepestZoom);
         var view = map.getBounds().pad(0.5);
-        var south = view.getSouth() * 1e7, north = view.getNorth() * 1e7;
-        var west = view.getWest() * 1e7, east = view.getEast() * 1e7;
-        var stretches = [], stretch = null, drawn = 0, last = -1;
-        for (var k = 0; k < trackLevel.length; ++k) {
-          if (trackLevel[k] > zoom) continue;
-          if (last >= 0) {
-            var near = Math.max(trackLat[last], trackLat[k]) >= south &&
-                Math.min(trackLat[last], trackLat[k]) <= north &&
-                Math.max(trackLon[last], trackLon[k]) >= west &&
-                Math.min(trackLon[last], trackLon[k]) <= east;
-            if (!near) {
-              stretch = null;
-            } else {
-              if (stretch === null) {
-                stretch = [TavrinLatLng(last)];
-                stretches.push(stretch);
-                ++drawn;
-              }
-              stretch.push(TavrinLatLng(k));
-              ++drawn;
-            }
-          }
-          last = k;
-        }
-        if (trackLevel.length === 1) {
-          stretches = [[TavrinLatLng(0)]];
-          drawn = 1;
-        }
-        line.setLatLngs(stretches);
-        window.tavrinDrawnVertices = drawn;
+        line.setLatLngs(TavrinStretches(zoom, view.getSouth() * 1e7, view.getNorth() * 1e7,
+                                        view.getWest() * 1e7, view.getEast() * 1e7,
+                                        TavrinLatLng));
       }
       function TavrinShowTrack(data, pointCount) {
         TavrinDecodeLine(data);
@@ -166,7 +105,8 @@ Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
   PrintUtf8("      var tavrinDeepestZoom = %d;\r\n", kDeepestDetailZoom);
   PrintUtf8("      var tavrinViewWithoutTrack = {centre: [%f, %f], zoom: %d};\r\n", view.latitude,
             view.longitude, view.zoom);
-  AppendScriptLines(kLineScript);
+  AppendScriptLines(kMapLineDecoder);
+  AppendScriptLines(kLeafletLineScript);
   PrintUtf8("      if (typeof L === 'undefined') {\r\n");
   PrintUtf8(
       "        document.body.textContent = 'Leaflet is missing: install the Debian package "

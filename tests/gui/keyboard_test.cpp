@@ -257,7 +257,10 @@ TEST_F(Keyboard, TabGoesThroughTheTrackRecordPageInReadingOrderInBothLists) {
 TEST_F(Keyboard, TheMapViewTakesItsPlaceUnderTheViewButtons) {
   ShowRecordPage();
   gui.Press("googleMaps");
-  ASSERT_NE(gui.window->RecordTab()->MapView(), nullptr);
+  QWebEngineView* map = gui.window->RecordTab()->MapView();
+  ASSERT_NE(map, nullptr);
+  // The view takes its page once the page is written.
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return !map->url().isEmpty(); }, 30000));
   EXPECT_EQ(
       TabChain(*gui.window, "trackData", "mapView"),
       QStringList({"trackData", "googleMaps", "speedGraphButton", "selectedFile", "mapView"}));

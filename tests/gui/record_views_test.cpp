@@ -196,6 +196,29 @@ std::set<std::pair<long long, long long>> DrawnInView(QWebEngineView& view) {
   return points;
 }
 
+// How many of the curve's points within `bounds` (south, north, west, east) are not among
+// `drawn`; `inView` is set to how many lie within.
+size_t MissingInView(const std::set<std::pair<long long, long long>>& drawn,
+                     const QVariantList& bounds, size_t count, size_t* inView) {
+  // A hair inside the view's edges, so that rounding cannot put a point on either side.
+  const double margin = 1e-6;
+  size_t missing = 0;
+  *inView = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const auto [pLat, pLon] = ZigZagAlongACurve(i, count);
+    if (pLat < bounds[0].toDouble() + margin || pLat > bounds[1].toDouble() - margin ||
+        pLon < bounds[2].toDouble() + margin || pLon > bounds[3].toDouble() - margin) {
+      continue;
+    }
+    ++*inView;
+    if (!drawn.contains({std::llround(static_cast<double>(pLat) * 1e7),
+                         std::llround(static_cast<double>(pLon) * 1e7)})) {
+      ++missing;
+    }
+  }
+  return missing;
+}
+
 TEST_F(RecordViews, TheMapOfAMillionPointsDrawsWhatItsZoomShowsAndEveryPointUpClose) {
   constexpr size_t kCount = 1000000;
   AddTrack(
@@ -203,6 +226,7 @@ TEST_F(RecordViews, TheMapOfAMillionPointsDrawsWhatItsZoomShowsAndEveryPointUpCl
       [](size_t i) { return ZigZagAlongACurve(i, kCount); });
   ShowAll(true);
   Page().LoadRecord(0);
+  Page().FinishMapPages();
   const auto pageSize =
       std::filesystem::file_size(dir.Path() / "DataLog/KML/Tvr_OpenStreetMap.html");
   EXPECT_LT(pageSize, 10u * 1000 * 1000) << "the page holds the points as numbers";
@@ -226,22 +250,8 @@ TEST_F(RecordViews, TheMapOfAMillionPointsDrawsWhatItsZoomShowsAndEveryPointUpCl
                "b.getWest(), b.getEast()]; })()")
           .toList();
   ASSERT_EQ(bounds.size(), 4);
-  const std::set<std::pair<long long, long long>> drawn = DrawnInView(*view);
-  // A hair inside the view's edges, so that rounding cannot put a point on either side.
-  const double margin = 1e-6;
-  size_t inView = 0, missing = 0;
-  for (size_t i = 0; i < kCount; ++i) {
-    const auto [pLat, pLon] = ZigZagAlongACurve(i, kCount);
-    if (pLat < bounds[0].toDouble() + margin || pLat > bounds[1].toDouble() - margin ||
-        pLon < bounds[2].toDouble() + margin || pLon > bounds[3].toDouble() - margin) {
-      continue;
-    }
-    ++inView;
-    if (!drawn.contains({std::llround(static_cast<double>(pLat) * 1e7),
-                         std::llround(static_cast<double>(pLon) * 1e7)})) {
-      ++missing;
-    }
-  }
+  size_t inView = 0;
+  const size_t missing = MissingInView(DrawnInView(*view), bounds, kCount, &inView);
   EXPECT_GT(inView, 100u) << "the stretch shown holds points";
   EXPECT_EQ(missing, 0u) << "of " << inView << " points in view";
   EXPECT_LT(Evaluate(*view, "window.tavrinDrawnVertices").toInt(), 100000)
@@ -355,6 +365,7 @@ TEST(RecordMap, WithAKeyAndNoServiceThePageSaysSoAndLeadsToTheMapWithoutAKey) {
   gui.Find<QRadioButton>("byTracks")->click();
   gui.Find<QCheckBox>("selectAllTracks")->click();
   gui.window->RecordTab()->LoadRecord(0);
+  gui.window->RecordTab()->FinishMapPages();
   // The service's address is put on a closed port of this computer: refused at once, as a lookup
   // fails without a network, whatever network the test runs on.
   const std::filesystem::path page = dir.Path() / "DataLog/KML/Tvr_GoogleMap.html";
@@ -386,6 +397,147 @@ TEST(RecordMap, WithAKeyAndNoServiceThePageSaysSoAndLeadsToTheMapWithoutAKey) {
   ASSERT_EQ(ShowMap(gui), view);
   EXPECT_EQ(view->url().fileName(), "Tvr_GoogleMap.html");
   EXPECT_TRUE(Evaluate(*view, "window.tavrinMapUnreachable").toBool());
+}
+
+}  // namespace
+}  // namespace tavrin::test
+
+namespace tavrin::test {
+namespace {
+
+// The map service's script as far as the page uses it, so that the page's own drawing can be
+// watched without the network: a Mercator map of the page's size that reports its view, lines
+// and markers that it only records.
+constexpr char kServiceStandIn[] = R"(
+window.serviceLines = [];
+window.serviceMarkers = [];
+var google = {maps: {
+  LatLng: function(lat, lng) { this.lat = function() { return lat; };
+                               this.lng = function() { return lng; }; },
+  Map: function(element, options) {
+    var self = this, listeners = [];
+    self.zoom = options.zoom;
+    self.centre = options.center;
+    self.getZoom = function() { return self.zoom; };
+    function X(lng) { return (lng + 180) / 360; }
+    function Y(lat) { var s = Math.sin(lat * Math.PI / 180);
+                      return 0.5 - Math.log((1 + s) / (1 - s)) / (4 * Math.PI); }
+    function Lng(x) { return x * 360 - 180; }
+    function Lat(y) { return Math.atan(Math.sinh(Math.PI * (1 - 2 * y))) * 180 / Math.PI; }
+    self.getBounds = function() {
+      var world = 256 * Math.pow(2, self.zoom);
+      var halfW = element.clientWidth / 2 / world, halfH = element.clientHeight / 2 / world;
+      var x = X(self.centre.lng()), y = Y(self.centre.lat());
+      var sw = new google.maps.LatLng(Lat(y + halfH), Lng(x - halfW));
+      var ne = new google.maps.LatLng(Lat(y - halfH), Lng(x + halfW));
+      return {getSouthWest: function() { return sw; }, getNorthEast: function() { return ne; }};
+    };
+    self.addListener = function(name, fn) { if (name === 'idle') listeners.push(fn); };
+    self.moveTo = function(lat, lng, zoom) {
+      self.centre = new google.maps.LatLng(lat, lng);
+      self.zoom = zoom;
+      listeners.forEach(function(fn) { fn(); });
+    };
+    window.serviceMap = self;
+    setTimeout(function() { listeners.forEach(function(fn) { fn(); }); }, 0);
+  },
+  Polyline: function(options) {
+    var self = this;
+    self.path = options.path;
+    self.map = options.map || null;
+    self.setMap = function(map) { self.map = map; };
+    window.serviceLines.push(self);
+  },
+  Marker: function(options) { window.serviceMarkers.push(options.title); }
+}};
+)";
+
+// The points of the lines on the map, as whole ten-millionths of a degree.
+std::set<std::pair<long long, long long>> ServiceLinePoints(QWebEngineView& view) {
+  const QVariantList drawn =
+      GuiDriver::RunPageScript(
+          view,
+          "(function() { var seen = []; window.serviceLines.forEach(function(line) { "
+          "if (line.map) line.path.forEach(function(p) { "
+          "seen.push(Math.round(p.lat() * 1e7), Math.round(p.lng() * 1e7)); }); }); "
+          "return seen; })()")
+          .toList();
+  std::set<std::pair<long long, long long>> points;
+  for (qsizetype k = 0; k + 1 < drawn.size(); k += 2) {
+    points.insert({drawn[k].toLongLong(), drawn[k + 1].toLongLong()});
+  }
+  return points;
+}
+
+TEST(RecordMap, WithAKeyALongTrackIsHeldAsNumbersAndDrawnAsTheZoomNeeds) {
+  TempDir dir;
+  FakeSystem ports;
+  std::ofstream(dir / "TVR.ini") << "[PROGRAM]\r\nGoogleMapLicense=key-123\r\n";
+  std::filesystem::create_directories(dir.Path() / "DataLog");
+  constexpr size_t kCount = 1000000;
+  std::vector<TrackPoint> points;
+  points.reserve(kCount);
+  for (size_t i = 0; i < kCount; ++i) {
+    const auto [lat, lon] = ZigZagAlongACurve(i, kCount);
+    points.push_back(PointAfter(static_cast<long>(i), lat, lon));
+  }
+  WriteTrackFile((dir.Path() / "DataLog/20240501_000000.bt0").string(),
+                 Header(points[0], kCount, kCount - 1, 0), points);
+  AppPaths paths;
+  paths.programFolder = dir.Path();
+  paths.dataFolder = dir.Path() / "DataLog";
+  paths.settingsFile = dir.Path() / "TVR.ini";
+  GuiDriver gui(paths, ports.Discovery());
+  gui.Find<QTabWidget>("tabs")->setCurrentIndex(1);
+  gui.Find<QRadioButton>("byTracks")->click();
+  gui.Find<QCheckBox>("selectAllTracks")->click();
+  gui.window->RecordTab()->LoadRecord(0);
+  gui.window->RecordTab()->FinishMapPages();
+  const std::filesystem::path page = dir.Path() / "DataLog/KML/Tvr_GoogleMap.html";
+  EXPECT_LT(std::filesystem::file_size(page), 10u * 1000 * 1000)
+      << "the page holds the points as numbers";
+  std::string text;
+  {
+    std::ifstream in(page, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const size_t at = text.find("https://maps.googleapis.com/maps/api/js?v=3.exp&amp;key=key-123");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, text.find('"', at) - at, "service.js");
+  std::ofstream(page, std::ios::binary) << text;
+  std::ofstream(dir.Path() / "DataLog/KML/service.js") << kServiceStandIn;
+
+  QWebEngineView* view = ShowMap(gui);
+  ASSERT_NE(view, nullptr) << "the web engine loads the page";
+  ASSERT_TRUE(GuiDriver::WaitFor(
+      [&] { return Evaluate(*view, "window.tavrinDrawnVertices").toInt() > 0; }, 30000));
+  EXPECT_EQ(Evaluate(*view, "window.tavrinLinePoints").toInt(), 1000000);
+  EXPECT_EQ(Evaluate(*view, "window.serviceMarkers.join()").toString(), "START,END");
+  const int fitted = Evaluate(*view, "window.tavrinDrawnVertices").toInt();
+  EXPECT_GT(fitted, 50) << "the curve is drawn";
+  EXPECT_LT(fitted, 20000) << "what the fitted view can show, not every point, at zoom "
+                           << Evaluate(*view, "serviceMap.getZoom()").toInt();
+
+  // At the deepest zoom, on a stretch in the middle, every point of the track there is drawn.
+  const auto [lat, lon] = ZigZagAlongACurve(kCount / 2, kCount);
+  Evaluate(*view, QString("serviceMap.moveTo(%1, %2, 19); true")
+                      .arg(static_cast<double>(lat), 0, 'f', 7)
+                      .arg(static_cast<double>(lon), 0, 'f', 7));
+  const QVariantList bounds =
+      Evaluate(*view,
+               "(function() { var b = serviceMap.getBounds(); return [b.getSouthWest().lat(), "
+               "b.getNorthEast().lat(), b.getSouthWest().lng(), b.getNorthEast().lng()]; })()")
+          .toList();
+  ASSERT_EQ(bounds.size(), 4);
+  size_t inView = 0;
+  const size_t missing = MissingInView(ServiceLinePoints(*view), bounds, kCount, &inView);
+  EXPECT_GT(inView, 100u) << "the stretch shown holds points";
+  EXPECT_EQ(missing, 0u) << "of " << inView << " points in view";
+  EXPECT_LT(Evaluate(*view, "window.tavrinDrawnVertices").toInt(), 100000)
+      << "only the stretch near the view is drawn";
+  EXPECT_EQ(Evaluate(*view, "window.serviceLines.filter(function(l) { return l.map; }).length > 0")
+                .toBool(),
+            true);
 }
 
 }  // namespace

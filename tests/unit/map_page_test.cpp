@@ -91,5 +91,32 @@ TEST_F(MapPage, MapKeyIsAddedToTheScriptAddressEncoded) {
             std::string::npos);
 }
 
+// Up to ten thousand points the page lists them as the service's points; beyond, it holds them
+// as numbers with the levels of detail, and the view and the markers are the same as listed.
+TEST_F(MapPage, ALongTrackIsHeldAsNumbersWithTheSameViewAndMarkers) {
+  std::vector<TrackPoint> points;
+  for (int i = 0; i < 10000; ++i) {
+    points.push_back(At({15, 1, 2, 3, 4, 5}, 37.5f + 0.0001f * static_cast<float>(i % 100),
+                        127.0f + 0.0001f * static_cast<float>(i / 100)));
+  }
+  points.push_back(points.back());  // the same extent and ends
+  const std::string listed = Page({points.data(), 10000});
+  EXPECT_EQ(listed.find("TavrinDecodeLine('"), std::string::npos);
+  const std::string held = Page(points);
+  EXPECT_NE(held.find("        TavrinDecodeLine('"), std::string::npos);
+  EXPECT_NE(held.find("        window.tavrinLinePoints = 10001;\r\n"), std::string::npos);
+  EXPECT_NE(held.find("        map.addListener('idle', TavrinDrawLine);\r\n"), std::string::npos);
+  EXPECT_EQ(held.find("var trackCoordinates"), std::string::npos);
+  EXPECT_LT(held.size(), listed.size() / 4);
+  for (const char* same : {"var mapOptions", "var latlngS", "var latlngE", "var markerS"}) {
+    const auto LineOf = [same](const std::string& page) {
+      const size_t at = page.find(same);
+      return at == std::string::npos ? std::string("none")
+                                     : page.substr(at, page.find('\r', at) - at);
+    };
+    EXPECT_EQ(LineOf(held), LineOf(listed)) << same;
+  }
+}
+
 }  // namespace
 }  // namespace tavrin

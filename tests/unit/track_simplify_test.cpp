@@ -106,10 +106,9 @@ TEST(DetailLevels, AShallowBendAppearsFromTheZoomWhereItSpansHalfAPixel) {
   EXPECT_EQ(DetailLevels(line), (std::vector<std::uint8_t>{0, 6, 0}));
 }
 
-TEST(DetailLevels, EveryPointLeftOutLiesWithinHalfAPixelOfTheLineDrawnAtEveryZoom) {
-  // Steps of about a metre at the equator (zoom 0 pixels: 156 km), so that the coarse zooms drop
-  // nearly everything and the deepest keep most of it.
-  const std::vector<WorldPixel> line = RandomWalk(20000, 1.0 / 156000, 7);
+// Every left-out point of a line of `count` points lies within half a pixel, at every zoom, of
+// the segment drawn past it; each zoom keeps what the coarser ones keep.
+void ExpectWithinHalfAPixelAtEveryZoom(const std::vector<WorldPixel>& line) {
   const std::vector<std::uint8_t> levels = DetailLevels(line);
   ASSERT_EQ(levels.size(), line.size());
   EXPECT_EQ(levels.front(), 0);
@@ -127,9 +126,22 @@ TEST(DetailLevels, EveryPointLeftOutLiesWithinHalfAPixelOfTheLineDrawnAtEveryZoo
     EXPECT_GE(kept.size(), coarserCount);
     coarserCount = kept.size();
   }
+}
+
+TEST(DetailLevels, EveryPointLeftOutLiesWithinHalfAPixelOfTheLineDrawnAtEveryZoom) {
+  // Steps of about a metre at the equator (zoom 0 pixels: 156 km), so that the coarse zooms drop
+  // nearly everything and the deepest keep most of it.
+  const std::vector<WorldPixel> line = RandomWalk(20000, 1.0 / 156000, 7);
+  ExpectWithinHalfAPixelAtEveryZoom(line);
   // The whole walk spans some twenty screen pixels at zoom 12 and thousands at zoom 19.
+  const std::vector<std::uint8_t> levels = DetailLevels(line);
   EXPECT_LT(PointsAtZoom(levels, 12).size(), 200u);
   EXPECT_GT(PointsAtZoom(levels, kDeepestDetailZoom).size(), 5000u);
+}
+
+// A long line is worked out on two threads, each taking part of the segments.
+TEST(DetailLevels, ALongLineSharedBetweenThreadsKeepsTheSameBound) {
+  ExpectWithinHalfAPixelAtEveryZoom(RandomWalk(300000, 1.0 / 156000, 11));
 }
 
 TrackPoint At(float latitude, float longitude) {

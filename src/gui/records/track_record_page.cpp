@@ -1,24 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/records/track_record_page.h"
 
-#include <malloc.h>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
-#include <QWebEngineView>
-#include <future>
 
 #include "export/export_commands.h"
-#include "export/exportable_points.h"
-#include "export/map_line.h"
 #include "gui/common/widget_helpers.h"
 
 namespace tavrin::gui {
 namespace {
-
-// The size the map page is written for.
-constexpr int kMapPageWidth = 726;
-constexpr int kMapPageHeight = 412;
 
 QTableView* ListView(const char* objectName, const QString& name, QAbstractItemModel* model) {
   auto* view = new QTableView;
@@ -88,6 +79,8 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
 }
 
 TrackRecordPage::~TrackRecordPage() {
+  // The map's pages may still be being written into the folders that go with the page.
+  if (mapPagesWork_.valid()) mapPagesWork_.wait();
   records_.RemoveAllRows();
   points_.RemoveAllRows();
   // What the exports left behind goes with the page.
@@ -121,72 +114,6 @@ void TrackRecordPage::ShowNewestDay() {
 void TrackRecordPage::OnTrackData() {
   views_->setCurrentWidget(pointView_);
   Status("View List type.");
-}
-
-void TrackRecordPage::WriteMapPages(const PointVector& points) {
-  const Settings& settings = owner_.AppSettings();
-  ExportOptions options;
-  options.zone = owner_.Store().Zone();
-  options.mapKey = settings.googleMapLicense;
-  ExportWriter writer(
-      [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
-        return owner_.ShowMessage(text, icon, buttons);
-      },
-      nullptr, options);
-  const std::string& folder = owner_.Store().DataFolder();
-  mapPagesWritten_ = true;
-  // The line's levels of detail are worked out on another core while the page with a key is
-  // written: for a million points each takes a good part of the load.
-  const ExportablePoints exportable(points);
-  std::future<std::string> line =
-      std::async(std::launch::async, [&exportable] { return EncodeMapLine(exportable.Points()); });
-  (void)writer.MakeMapPage(folder, kMapPageWidth, kMapPageHeight, points);  // it tells failures
-  mapLine_ = line.get();
-  mapLinePoints_ = exportable.Points().size();
-  // The map service draws nothing without a key: the view shows the page that needs none. With
-  // a key that page is still written, for the map page to offer when the service is out of reach.
-  (void)writer.MakeOpenMapPage(folder, points, &mapLine_);
-  // Writing a million points' pages leaves tens of megabytes of freed buffers that the allocator
-  // would keep for later: they go back to the system.
-  malloc_trim(0);
-}
-
-// The view is made the first time it is wanted, so that the window starts without the web
-// engine; it is sent to the page once and refreshed after, as the page file is rewritten.
-void TrackRecordPage::OnGoogleMaps() {
-  if (map_ == nullptr) {
-    map_ = new QWebEngineView;
-    map_->setObjectName("mapView");
-    map_->setAccessibleName(QStringLiteral("Map"));
-    views_->addWidget(map_);
-    connect(map_, &QWebEngineView::loadStarted, this, [this] { mapPageReady_ = false; });
-    connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) { mapPageReady_ = ok; });
-  }
-  views_->setCurrentWidget(map_);
-  // Nothing loaded yet: the map shows no track.
-  if (!mapPagesWritten_) WriteMapPages(selectedRow_ == -1 ? PointVector{} : loaded_.points);
-  const bool withKey = !owner_.AppSettings().googleMapLicense.empty();
-  const QUrl page = QUrl::fromLocalFile(
-      QString::fromStdString(owner_.Store().DataFolder() + "/" + kKmlFolder + "/" +
-                             (withKey ? kMapPageName : kOpenMapPageName)));
-  // A view that left the page (by its link to the map without a key, when the map service was
-  // out of reach) is sent back to it, so that the button tries the service again.
-  if (!mapPageLoaded_ || map_->url() != page) {
-    mapPageLoaded_ = true;
-    map_->load(page);
-    ++mapNavigations_;
-  } else if (!withKey && mapPageReady_) {
-    // The page that needs no key takes the track in place of the one it shows: a million points
-    // are a few megabytes of numbers, and the web engine keeps its page, tiles and canvas.
-    map_->page()->runJavaScript(QStringLiteral("TavrinShowTrack('%1', %2);")
-                                    .arg(QString::fromLatin1(mapLine_))
-                                    .arg(static_cast<qulonglong>(mapLinePoints_)));
-    ++mapRefreshes_;
-  } else {
-    map_->reload();
-    ++mapRefreshes_;
-  }
-  KeepMapInTabOrder();
 }
 
 void TrackRecordPage::OnSpeedGraph() {

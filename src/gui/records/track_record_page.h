@@ -15,6 +15,9 @@
 #include <QStackedWidget>
 #include <QTableView>
 #include <QWidget>
+#include <future>
+#include <string>
+#include <vector>
 
 #include "export/export_commands.h"
 
@@ -53,6 +56,21 @@ class TrackRecordPage : public QWidget {
   int MapRefreshes() const { return mapRefreshes_; }
   int SelectedRow() const { return selectedRow_; }
   bool ByDays() const { return byDays_->isChecked(); }
+  // Waits for the map's pages of the record loaded last, which are written on another thread.
+  void FinishMapPages();
+
+  // What writing the map's pages gave: the line for the page without a key, and the messages
+  // for the user, which only the window's thread may show.
+  struct MapPages {
+    struct Message {
+      std::string text;
+      MsgIcon icon;
+      MsgButtons buttons;
+    };
+    std::string line;
+    size_t linePoints = 0;
+    std::vector<Message> messages;
+  };
 
  private:
   // Layout (track_record_page_layout.cpp).
@@ -91,8 +109,11 @@ class TrackRecordPage : public QWidget {
   void OnSpeedGraph();
   void DrawSpeedGraph();
   void ShowNewRecordInGraph();
-  // Writes the map page for `points` (and the page needing no key, without one).
+  // Starts writing the map page for `points` and the page needing no key
+  // (track_record_page_map.cpp).
   void WriteMapPages(const PointVector& points);
+  void CollectMapPages(unsigned generation);
+  void ShowMapPage();
 
   // Track editing (track_record_page_editing.cpp).
   void OnConformTrack();
@@ -151,6 +172,9 @@ class TrackRecordPage : public QWidget {
   // points it has: what the page without a key takes in place of its track.
   std::string mapLine_;
   size_t mapLinePoints_ = 0;
+  std::future<MapPages> mapPagesWork_;
+  unsigned mapPagesGeneration_ = 0;  // of the pages last asked for
+  bool mapWaitsForPages_ = false;    // the view is shown and its page not yet written
   int mapNavigations_ = 0;
   int mapRefreshes_ = 0;
 };

@@ -36,6 +36,8 @@ void TrackRecordPage::DataFolderChanged() {
   fileName_->clear();
   RefreshRecordList();
   // The map's page is written into the new folder, and shown from there, when next wanted.
+  mapWaitsForPages_ = false;
+  FinishMapPages();
   mapPagesWritten_ = false;
   mapPageLoaded_ = false;
 }

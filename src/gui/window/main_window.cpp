@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/window/main_window.h"
 
+#include <malloc.h>
 #include <cerrno>
 
 #include <QCloseEvent>
@@ -28,6 +29,15 @@
 
 namespace tavrin::gui {
 namespace {
+
+// A million points' list, its map line and pages are buffers of tens of megabytes, some made on
+// another thread. Left to itself the allocator keeps such freed buffers in the thread's heap
+// for later, and the window holds them for as long as it runs; taken straight from the system,
+// they go back to it when freed.
+void GiveLargeBuffersBackWhenFreed() {
+  static const bool set = mallopt(M_MMAP_THRESHOLD, 1 << 20) != 0;
+  (void)set;
+}
 
 constexpr int kDevicePage = 0;
 
@@ -107,6 +117,7 @@ MainWindow::MainWindow(WindowSetup setup)
                    MsgButtons buttons) { return ShowMessage(text, icon, buttons); },
             nullptr),
       session_(host_, store_) {
+  GiveLargeBuffersBackWhenFreed();
   setObjectName("mainWindow");
   setWindowTitle(QString::fromUtf8(kProgramCaption));
   setWindowIcon(ProgramIcon());

@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The map view of the Track Record page and the pages it shows. The pages are written on another
+// thread after each load, so that a long track's list is not kept waiting for its map: the view
+// waits for them only when it is wanted.
+#include <malloc.h>
+#include <QWebEngineView>
+
+#include "export/export_commands.h"
+#include "export/exportable_points.h"
+#include "export/map_line.h"
+#include "gui/records/track_record_page.h"
+
+namespace tavrin::gui {
+namespace {
+
+// The size the map page is written for.
+constexpr int kMapPageWidth = 726;
+constexpr int kMapPageHeight = 412;
+
+struct MapPagesJob {
+  std::string folder;
+  ExportOptions options;
+  PointVector points;  // a copy: the loaded record may change while the pages are written
+};
+
+// Writes both pages; what would have been a message box is kept for the window's thread.
+TrackRecordPage::MapPages WriteBothPages(const MapPagesJob& job) {
+  TrackRecordPage::MapPages pages;
+  ExportWriter writer(
+      [&pages](const std::string& text, MsgIcon icon, MsgButtons buttons) {
+        pages.messages.push_back({text, icon, buttons});
+        return MsgAnswer::Ok;
+      },
+      nullptr, job.options);
+  const ExportablePoints exportable(job.points);
+  pages.line = EncodeMapLine(exportable.Points());
+  pages.linePoints = exportable.Points().size();
+  // Each tells its failures.
+  (void)writer.MakeMapPage(job.folder, kMapPageWidth, kMapPageHeight, job.points, &pages.line);
+  // The map service draws nothing without a key: the view shows the page that needs none. With
+  // a key that page is still written, for the map page to offer when the service is out of reach.
+  (void)writer.MakeOpenMapPage(job.folder, job.points, &pages.line);
+  return pages;
+}
+
+}  // namespace
+
+void TrackRecordPage::WriteMapPages(const PointVector& points) {
+  MapPagesJob job;
+  job.folder = owner_.Store().DataFolder();
+  job.options.zone = owner_.Store().Zone();
+  job.options.mapKey = owner_.AppSettings().googleMapLicense;
+  job.points = points;
+  mapPagesWritten_ = false;
+  const unsigned generation = ++mapPagesGeneration_;
+  // Pages still being written for the record before are finished first, so that they cannot
+  // land over these; their result is stale and dropped.
+  if (mapPagesWork_.valid()) mapPagesWork_.wait();
+  mapPagesWork_ = std::async(std::launch::async, [this, job = std::move(job), generation] {
+    MapPages pages = WriteBothPages(job);
+    QMetaObject::invokeMethod(
+        this, [this, generation] { CollectMapPages(generation); }, Qt::QueuedConnection);
+    return pages;
+  });
+}
+
+void TrackRecordPage::CollectMapPages(unsigned generation) {
+  if (generation == mapPagesGeneration_) FinishMapPages();
+}
+
+void TrackRecordPage::FinishMapPages() {
+  if (!mapPagesWork_.valid()) return;
+  MapPages pages = mapPagesWork_.get();
+  mapLine_ = std::move(pages.line);
+  mapLinePoints_ = pages.linePoints;
+  mapPagesWritten_ = true;
+  for (const MapPages::Message& message : pages.messages) {
+    owner_.ShowMessage(message.text, message.icon, message.buttons);
+  }
+  // Writing a million points' pages leaves tens of megabytes of freed buffers that the allocator
+  // would keep for later: they go back to the system.
+  malloc_trim(0);
+  if (mapWaitsForPages_) {
+    mapWaitsForPages_ = false;
+    if (views_->currentWidget() == map_) ShowMapPage();
+  }
+}
+
+// The view is made the first time it is wanted, so that the window starts without the web
+// engine; it is sent to the page once and refreshed after, as the page file is rewritten. While
+// the pages are still being written the view is shown empty, and the web engine starts
+// meanwhile; the page follows as soon as they are written.
+void TrackRecordPage::OnGoogleMaps() {
+  if (map_ == nullptr) {
+    map_ = new QWebEngineView;
+    map_->setObjectName("mapView");
+    map_->setAccessibleName(QStringLiteral("Map"));
+    views_->addWidget(map_);
+    connect(map_, &QWebEngineView::loadStarted, this, [this] { mapPageReady_ = false; });
+    connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) { mapPageReady_ = ok; });
+  }
+  views_->setCurrentWidget(map_);
+  KeepMapInTabOrder();
+  // Nothing loaded yet: the map shows no track.
+  if (!mapPagesWritten_ && !mapPagesWork_.valid()) {
+    WriteMapPages(selectedRow_ == -1 ? PointVector{} : loaded_.points);
+  }
+  if (mapPagesWork_.valid()) {
+    mapWaitsForPages_ = true;  // FinishMapPages shows the page
+    return;
+  }
+  ShowMapPage();
+}
+
+void TrackRecordPage::ShowMapPage() {
+  const bool withKey = !owner_.AppSettings().googleMapLicense.empty();
+  const QUrl page = QUrl::fromLocalFile(
+      QString::fromStdString(owner_.Store().DataFolder() + "/" + kKmlFolder + "/" +
+                             (withKey ? kMapPageName : kOpenMapPageName)));
+  // A view that left the page (by its link to the map without a key, when the map service was
+  // out of reach) is sent back to it, so that the button tries the service again.
+  if (!mapPageLoaded_ || map_->url() != page) {
+    mapPageLoaded_ = true;
+    map_->load(page);
+    ++mapNavigations_;
+  } else if (!withKey && mapPageReady_) {
+    // The page that needs no key takes the track in place of the one it shows: a million points
+    // are a few megabytes of numbers, and the web engine keeps its page, tiles and canvas.
+    map_->page()->runJavaScript(QStringLiteral("TavrinShowTrack('%1', %2);")
+                                    .arg(QString::fromLatin1(mapLine_))
+                                    .arg(static_cast<qulonglong>(mapLinePoints_)));
+    ++mapRefreshes_;
+  } else {
+    map_->reload();
+    ++mapRefreshes_;
+  }
+  // Loading gives the view the widget that takes the keys.
+  KeepMapInTabOrder();
+}
+
+}  // namespace tavrin::gui
