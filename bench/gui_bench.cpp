@@ -7,9 +7,13 @@
 // 1,000,000 points (and a million that wander, the map's hardest case), the time from the
 // double-click to the point list and from there to the map drawn, the same for the next record
 // loaded, and the proportional memory (PSS) of the whole process tree, the web engine's
-// processes included. Offscreen unless a display is set. Prints its figures; asserts nothing.
+// processes included. Last, the page without a key that `tavrin export map` writes for a
+// million points that wander: its size, and the time a web engine started afresh takes from
+// opening it to the line drawn. Offscreen unless a display is set. Prints its figures; asserts
+// nothing.
 //   gui_bench
 //   gui_bench --map POINTS [wander]    the map figures of one track only
+//   gui_bench --page POINTS [wander]   the exported page only
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -186,17 +190,44 @@ int MapFigures(const fs::path& work, long points, bool wander) {
   return 0;
 }
 
+// Writes the track, exports its map with the command-line tool and opens the page without a key
+// in a view of its own.
+int ExportedPageFigures(const fs::path& work, long points, bool wander) {
+  const fs::path track = work / "20200101_000000.bt0";
+  const std::string make = std::string(MAKE_TRACK) + " " + track.string() + " " +
+                           std::to_string(points) + (wander ? " wander" : "");
+  const std::string exportMap =
+      std::string(TAVRIN_CLI) + " export map " + track.string() + " > /dev/null";
+  if (std::system(make.c_str()) != 0 || std::system(exportMap.c_str()) != 0) return 1;
+  const fs::path page = work / "KML/Tvr_OpenStreetMap.html";
+  QWebEngineView view;
+  view.resize(1000, 700);
+  view.show();
+  QElapsedTimer clock;
+  clock.start();
+  view.load(QUrl::fromLocalFile(QString::fromStdString(page.string())));
+  WaitForMapDrawn(view, points);
+  std::printf(
+      "the page `tavrin export map` writes for %ld points%s: %.2f MB, opened and drawn by a web "
+      "engine started afresh in %lld ms\n",
+      points, wander ? " that wander" : "", static_cast<double>(fs::file_size(page)) / 1e6,
+      static_cast<long long>(clock.elapsed()));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 3 && std::string(argv[1]) == "--map") {
+  if (argc >= 3 && (std::string(argv[1]) == "--map" || std::string(argv[1]) == "--page")) {
     if (std::getenv("DISPLAY") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     tavrin::gui::PrepareWebEngine();
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     const fs::path work = MakeWorkFolder();
-    const int status =
-        MapFigures(work, std::atol(argv[2]), argc >= 4 && std::string(argv[3]) == "wander");
+    const bool wander = argc >= 4 && std::string(argv[3]) == "wander";
+    const int status = std::string(argv[1]) == "--map"
+                           ? MapFigures(work, std::atol(argv[2]), wander)
+                           : ExportedPageFigures(work, std::atol(argv[2]), wander);
     std::error_code ignored;
     fs::remove_all(work, ignored);
     return status;
@@ -279,7 +310,8 @@ int main(int argc, char** argv) {
   fs::remove_all(work, ignored);
   // The map, each in a process of its own so that its web engine starts afresh.
   const std::string self = fs::canonical("/proc/self/exe").string();
-  for (const char* map : {" --map 1000", " --map 1000000", " --map 1000000 wander"}) {
+  for (const char* map :
+       {" --map 1000", " --map 1000000", " --map 1000000 wander", " --page 1000000 wander"}) {
     std::fflush(stdout);
     if (std::system((self + map).c_str()) != 0) return 1;
   }

@@ -10,6 +10,8 @@
 #include "export/desktop_opener.h"
 #include "export/export_commands.h"
 #include "export/export_paths.h"
+#include "export/exportable_points.h"
+#include "export/map_line.h"
 #include "settings/app_paths.h"
 
 namespace tavrin::cli {
@@ -48,10 +50,13 @@ Result<std::vector<std::string>> ExportMapPages(TrackStore& store, ExportWriter&
     return Failure{why};
   }
   const std::string folder = FolderOf(files.front());
-  auto page = writer.MakeMapPage(folder, kMapWidth, kMapHeight, points);
+  // Both pages hold a long track's line with its levels of detail: worked out once.
+  const ExportablePoints exportable(points);
+  const std::string line = EncodeMapLine(exportable.Points());
+  auto page = writer.MakeMapPage(folder, kMapWidth, kMapHeight, points, &line);
   if (!page) return page.Error();
   std::vector<std::string> pages{*page};
-  auto open = writer.MakeOpenMapPage(folder, points);
+  auto open = writer.MakeOpenMapPage(folder, points, &line);
   if (!open) return open.Error();
   pages.push_back(*open);
   return pages;
