@@ -386,6 +386,11 @@ TEST_F(RecordPage, TheMapIsOpenedOnceThenRefreshedAndDrawsTheWholeTrack) {
   EXPECT_EQ(started, 0) << "the page is not loaded again";
   EXPECT_EQ(Page().MapNavigations(), 1);
   EXPECT_EQ(Page().MapRefreshes(), 1);
+  // A record loaded while the map is shown is shown on it, as the list and the graph show theirs.
+  Page().LoadRecord(0);
+  EXPECT_TRUE(GuiDriver::WaitFor([&] { return LinePoints(*view) == 10; }, 30000))
+      << LinePoints(*view) << " points on the map";
+  EXPECT_EQ(Page().MapRefreshes(), 2);
 }
 
 TEST_F(RecordPage, WithAMapKeyTheMapIsThePagesOwn) {

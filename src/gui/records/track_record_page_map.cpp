@@ -52,6 +52,9 @@ void TrackRecordPage::WriteMapPages(const PointVector& points) {
   job.options.mapKey = owner_.AppSettings().googleMapLicense;
   job.points = points;
   mapPagesWritten_ = false;
+  // A map on screen shows the new points as soon as their pages are written, as the list and
+  // the graph show theirs.
+  mapWaitsForPages_ = map_ != nullptr && views_->currentWidget() == map_;
   const unsigned generation = ++mapPagesGeneration_;
   // Pages still being written for the record before are finished first, so that they cannot
   // land over these; their result is stale and dropped.
