@@ -66,6 +66,7 @@ bench: build
 	$(BUILD)/bench/download_bench
 	$(BUILD)/bench/gui_bench
 	bench/export_bench.sh $(BUILD)
+	bench/geotag_bench.sh $(BUILD)
 
 # Each fuzzer for a minute (FUZZ_SECONDS) on its own corpus folder, starting from the inputs kept
 # in fuzz/corpus/<fuzzer>/ (inputs that once found a fault), which are run first.
