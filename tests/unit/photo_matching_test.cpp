@@ -113,6 +113,10 @@ TEST(PhotoMatching, TheShortWayRoundAcrossTheDateLine) {
       TimelineOf({{At(10, 0, 0, -17.0f, 179.9f), At(10, 0, 10, -17.0f, -179.9f)}});
   EXPECT_NEAR(timeline.Match(Utc(10, 0, 5), 60).position.longitude, 180.0, 1e-4);
   EXPECT_NEAR(timeline.Match(Utc(10, 0, 8), 60).position.longitude, -179.94, 1e-4);
+  // And westwards.
+  const auto west = TimelineOf({{At(11, 0, 0, -17.0f, -179.9f), At(11, 0, 10, -17.0f, 179.9f)}});
+  EXPECT_NEAR(west.Match(Utc(11, 0, 2), 60).position.longitude, -179.94, 1e-4);
+  EXPECT_NEAR(west.Match(Utc(11, 0, 8), 60).position.longitude, 179.94, 1e-4);
 }
 
 }  // namespace
