@@ -66,11 +66,14 @@ bench: build
 	$(BUILD)/bench/download_bench
 	$(BUILD)/bench/gui_bench
 	bench/export_bench.sh $(BUILD)
+	bench/geotag_bench.sh $(BUILD)
 
 # Each fuzzer for a minute (FUZZ_SECONDS) on its own corpus folder, starting from the inputs kept
-# in fuzz/corpus/<fuzzer>/ (inputs that once found a fault), which are run first.
+# in fuzz/corpus/<fuzzer>/ (inputs that once found a fault, and the photos the geotagging tests
+# make for photo_reader_fuzz), which are run first.
 FUZZ_SECONDS ?= 60
-FUZZERS = track_file_fuzz settings_fuzz reader_fuzz session_answers_fuzz emulator_commands_fuzz
+FUZZERS = track_file_fuzz settings_fuzz reader_fuzz session_answers_fuzz emulator_commands_fuzz \
+  photo_reader_fuzz
 fuzz: deps-fuzz
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G $(GENERATOR) -DTAVRIN_FUZZ=ON -DBUILD_TESTING=OFF -DTAVRIN_BENCH=OFF
 	cmake --build build-fuzz

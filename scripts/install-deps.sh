@@ -6,7 +6,8 @@
 #
 #   core  the core library, the command-line tool and the emulator: compiler, build tools,
 #         libraries, the test and benchmark frameworks, clang-format, and the outside readers
-#         that the export tests run (gpsbabel, xmllint)
+#         that the export and geotagging tests run (gpsbabel, xmllint, exiftool), with
+#         ImageMagick, which draws the tests' photos
 #   gui   what the desktop window adds: Qt 6, OpenGL, fonts, and a virtual X server for its tests
 #   package  what building and checking the Debian package adds: the checkers of desktop
 #         entries, AppStream files, packages and udev rules
@@ -19,9 +20,9 @@ set -euo pipefail
 
 core=(
   build-essential cmake ninja-build pkg-config git clang-format
-  libcli11-dev nlohmann-json3-dev libcctz-dev tzdata
+  libcli11-dev nlohmann-json3-dev libcctz-dev tzdata libexiv2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  gpsbabel libxml2-utils libjs-leaflet help2man
+  gpsbabel libxml2-utils libimage-exiftool-perl imagemagick libjs-leaflet help2man
 )
 gui=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev

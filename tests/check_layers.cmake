@@ -12,6 +12,7 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 #   settings  base store
 #   protocol  base serial store
 #   export    base protocol store
+#   photos    base settings store
 #
 # LAYERS=gui, the folders of src/gui/ (each may also include any core folder):
 #   common    (nothing of the window)
@@ -24,13 +25,14 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 if(LAYERS STREQUAL "core")
   set(root "${SOURCE}")
   set(prefix "")
-  set(folders base store serial settings protocol export)
+  set(folders base store serial settings protocol export photos)
   set(allowed_base "base")
   set(allowed_store "store;base")
   set(allowed_serial "serial;base")
   set(allowed_settings "settings;base;store")
   set(allowed_protocol "protocol;base;serial;store")
   set(allowed_export "export;base;protocol;store")
+  set(allowed_photos "photos;base;settings;store")
 elseif(LAYERS STREQUAL "gui")
   set(root "${SOURCE}/gui")
   set(prefix "gui/")

@@ -10,6 +10,7 @@
 #include "cli/device_commands.h"
 #include "cli/edit_commands.h"
 #include "cli/export_command.h"
+#include "cli/geotag_command.h"
 #include "cli/list_commands.h"
 
 int main(int argc, char** argv) {
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   CLI::App app{
       "Tavrin Lite command line: download, list, cut, delete and export the tracks of a GPS "
-      "logger.",
+      "logger, and geotag photos from them.",
       "tavrin"};
   app.set_version_flag("--version",
                        std::string("tavrin ") + tavrin::kVersionAndBuild + tavrin::kLicenceNotice);
@@ -39,11 +40,13 @@ int main(int argc, char** argv) {
   AddDeviceCommands(app, global, run);
   AddExportCommand(app, global, run);
   AddEditCommands(app, global, run);
+  AddGeotagCommand(app, global, run);
 
   app.footer(
       "Exit status: 0 when everything was done; 1 when the port, the logger or a file failed, "
       "or when list, points or export met a bad track file (every good one is still listed or "
-      "exported), cut found no point in its window or delete no track on its day; 2 when the "
+      "exported) or geotag failed to tag a photo, cut found no point in its window or delete no "
+      "track on its day; 2 when the "
       "command line cannot be used as written; 3 when read finished but "
       "items were damaged on the line (read again).");
 

@@ -45,6 +45,10 @@ icon=$(grep -o '<href>[^<]*kml_icons[^<]*</href>' "$kml" | head -1 | sed 's/<[^>
 case "$icon" in "$work/root/usr/share/tavrin-lite/kml_icons/"*) ;; *) fail "the KML names $icon";; esac
 [ -f "$icon" ] || fail "the KML's icon $icon is missing"
 QT_QPA_PLATFORM=offscreen "$bin/tavrin-lite" --self-test >/dev/null 2>&1 || fail "tavrin-lite --self-test"
+# Geotagging reads and writes photos through exiv2's shared library: the package must depend on it.
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "$depends" | grep -q "libexiv2-" || fail "the package does not depend on exiv2's library: $depends"
+"$bin/tavrin" geotag --help | grep -q -- "--clock-photo" || fail "tavrin geotag --help"
 
 echo "== the desktop entry and the AppStream file"
 desktop-file-validate "$work"/root/usr/share/applications/*.desktop
