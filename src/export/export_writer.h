@@ -42,6 +42,8 @@ inline constexpr const char* kGpxFolder = "GPX";
 inline constexpr const char* kMapPageName = "Tvr_GoogleMap.html";
 // The map page for users without a map key, beside the other: Leaflet and OpenStreetMap tiles.
 inline constexpr const char* kOpenMapPageName = "Tvr_OpenStreetMap.html";
+// The same map with the photos the Photos dialog matched.
+inline constexpr const char* kPhotoMapPageName = "Tvr_Photos.html";
 // Where Debian's libjs-leaflet keeps Leaflet; the page loads it from there, so that the line and
 // markers draw without a network.
 inline constexpr const char* kLeafletFolder = "/usr/share/javascript/leaflet";
@@ -77,9 +79,12 @@ class ExportWriter {
   // to the number of points its line holds for the view shown.
   // `line`, when given, is EncodeMapLine of the points' exportable ones (ExportablePoints), for a
   // caller that keeps it to hand the page later tracks without loading it again.
+  // `fileName` names another page of the same kind in that folder (the Photos dialog's).
+  // TavrinShowPhotos(photos) on the page puts photos on it as their thumbnails.
   Result<std::string> MakeOpenMapPage(const std::string& dataFolder,
                                       std::span<const TrackPoint> points,
-                                      const std::string* line = nullptr);
+                                      const std::string* line = nullptr,
+                                      const char* fileName = kOpenMapPageName);
   // A long track's page holds its points as numbers with their levels of detail, as the page
   // without a key does, and draws at each zoom only the points that zoom needs; `line` as for
   // MakeOpenMapPage.

@@ -70,6 +70,30 @@ constexpr std::string_view kLeafletLineScript =
                                     maxZoom: 17});
         TavrinDrawLine();
       }
+      // Photos as their thumbnails at the places they were taken, each naming its file and time
+      // when pointed at: [{lat, lon, name, time, thumb}], thumb a data URL or empty.
+      var photoMarkers = [];
+      window.tavrinPhotoMarkers = 0;
+      function TavrinShowPhotos(photos) {
+        photoMarkers.forEach(function(marker) { marker.remove(); });
+        photoMarkers = photos.map(function(photo) {
+          var picture = document.createElement('div');
+          picture.className = 'tavrin-photo';
+          if (photo.thumb) {
+            var image = document.createElement('img');
+            image.src = photo.thumb;
+            image.alt = photo.name;
+            picture.appendChild(image);
+          }
+          var icon = L.divIcon({html: picture, className: '', iconSize: [44, 44],
+                                iconAnchor: [22, 22]});
+          var label = document.createElement('div');
+          label.textContent = photo.name + ' ' + photo.time;
+          return L.marker([photo.lat, photo.lon], {icon: icon, title: photo.name})
+              .bindTooltip(label).addTo(map);
+        });
+        window.tavrinPhotoMarkers = photoMarkers.length;
+      }
 )";
 
 }  // namespace
@@ -86,10 +110,11 @@ void ExportWriter::AppendScriptLines(std::string_view script) {
 
 Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
                                                   std::span<const TrackPoint> allPoints,
-                                                  const std::string* line) {
+                                                  const std::string* line,
+                                                  const char* fileName) {
   const ExportablePoints exportable(allPoints);
   const std::span<const TrackPoint> points = exportable.Points();
-  const std::string path = OutputPath(dataFolder, kKmlFolder, kOpenMapPageName);
+  const std::string path = OutputPath(dataFolder, kKmlFolder, fileName);
   if (!CreateFile(path, "Can't create MAP file")) return Told();
   PrintUtf8("<!DOCTYPE html>\r\n<html>\r\n  <head>\r\n");
   PrintUtf8("    <title>GPS Track OpenStreetMap</title>\r\n");
@@ -98,7 +123,10 @@ Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
   PrintUtf8("    <link rel=\"stylesheet\" href=\"file://%s/leaflet.css\">\r\n", kLeafletFolder);
   PrintUtf8("    <script src=\"file://%s/leaflet.js\"></script>\r\n", kLeafletFolder);
   PrintUtf8(
-      "    <style>html, body, #map-canvas { margin: 0; width: 100%%; height: 100%%; }"
+      "    <style>html, body, #map-canvas { margin: 0; width: 100%%; height: 100%%; }\r\n"
+      "      .tavrin-photo { width: 40px; height: 40px; border: 2px solid #fff; background: "
+      "#0050c8; box-shadow: 0 0 3px #000; }\r\n"
+      "      .tavrin-photo img { width: 40px; height: 40px; object-fit: cover; display: block; }"
       "</style>\r\n");
   PrintUtf8("  </head>\r\n  <body>\r\n    <div id=\"map-canvas\"></div>\r\n    <script>\r\n");
   const MapView view;  // shown without a track

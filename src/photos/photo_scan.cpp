@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 
+#include "photos/exiv2_access.h"
 #include "photos/photo_time.h"
 #include "photos/photo_writing.h"
 
@@ -163,6 +164,12 @@ std::string FormatPosition(const GeoPosition& position) {
   char text[64];
   std::snprintf(text, sizeof text, "%.7f %.7f", position.latitude, position.longitude);
   return text;
+}
+
+void PrepareForThreads() {
+  SilenceExiv2();
+  static const bool ready = Exiv2::XmpParser::initialize();
+  (void)ready;
 }
 
 }  // namespace tavrin::photos

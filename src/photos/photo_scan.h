@@ -66,6 +66,10 @@ void WritePhotos(std::vector<PhotoItem>& items, const GeotagOptions& options,
                  const GeotagProgressFn& progress = nullptr,
                  const std::atomic<bool>* stop = nullptr);
 
+// Makes exiv2 ready for photos read and written on other threads: its XMP parser is set up once,
+// here, on the calling thread.
+void PrepareForThreads();
+
 // "37.5000000 127.0000000": the position as the command line prints it.
 std::string FormatPosition(const GeoPosition& position);
 

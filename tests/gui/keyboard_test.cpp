@@ -199,7 +199,7 @@ TEST_F(Keyboard, TabGoesThroughTheTrackRecordPageInReadingOrderInBothLists) {
           "windowEndDate",    "windowEndHour",   "windowEndMinute",   "conformTrackSelected",
           "softwareOptions",  "recordList",      "deleteSelectTrack", "exportKml",
           "exportNmea",       "exportGpx",       "trackData",         "googleMaps",
-          "speedGraphButton", "selectedFile",    "pointList"} +
+          "speedGraphButton", "photosButton",    "selectedFile",      "pointList"} +
       kAfterPage;
   EXPECT_EQ(TabChain(*gui.window, "byDays"), byDays);
   QStringList reachable = ReachableControls(Page(1), *gui.window) + kAfterPage;
@@ -230,6 +230,7 @@ TEST_F(Keyboard, TabGoesThroughTheTrackRecordPageInReadingOrderInBothLists) {
                                            "trackData",
                                            "googleMaps",
                                            "speedGraphButton",
+                                           "photosButton",
                                            "selectedFile",
                                            "pointList"} +
                                kAfterPage;
@@ -261,9 +262,9 @@ TEST_F(Keyboard, TheMapViewTakesItsPlaceUnderTheViewButtons) {
   ASSERT_NE(map, nullptr);
   // The view takes its page once the page is written.
   ASSERT_TRUE(GuiDriver::WaitFor([&] { return !map->url().isEmpty(); }, 30000));
-  EXPECT_EQ(
-      TabChain(*gui.window, "trackData", "mapView"),
-      QStringList({"trackData", "googleMaps", "speedGraphButton", "selectedFile", "mapView"}));
+  EXPECT_EQ(TabChain(*gui.window, "trackData", "mapView"),
+            QStringList({"trackData", "googleMaps", "speedGraphButton", "photosButton",
+                         "selectedFile", "mapView"}));
 }
 
 TEST_F(Keyboard, NoTwoControlsOfAPageAnswerTheSameAltLetter) {

@@ -7,6 +7,7 @@
 
 #include "export/export_commands.h"
 #include "gui/common/widget_helpers.h"
+#include "gui/records/photos_dialog.h"
 
 namespace tavrin::gui {
 namespace {
@@ -138,6 +139,11 @@ void TrackRecordPage::DrawSpeedGraph() {
 void TrackRecordPage::ShowNewRecordInGraph() {
   graph_->Clear();
   if (views_->currentWidget() == graph_ && selectedRow_ != -1) DrawSpeedGraph();
+}
+
+void TrackRecordPage::OnPhotos() {
+  PhotosDialog dialog(owner_, this);
+  owner_.RunDialog(dialog);
 }
 
 void TrackRecordPage::OnSoftwareOptions() {

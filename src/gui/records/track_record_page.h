@@ -107,6 +107,8 @@ class TrackRecordPage : public QWidget {
   void OnTrackData();
   void OnGoogleMaps();
   void OnSpeedGraph();
+  // The Photos dialog: photos matched to the stored tracks, their positions written.
+  void OnPhotos();
   void DrawSpeedGraph();
   void ShowNewRecordInGraph();
   // Starts writing the map page for `points` and the page needing no key

@@ -182,11 +182,14 @@ QWidget* TrackRecordPage::MakeViewButtons() {
   layout->addWidget(MakeButton("trackData", "T&rack Data", &TrackRecordPage::OnTrackData));
   layout->addWidget(MakeButton("googleMaps", "Google &Maps", &TrackRecordPage::OnGoogleMaps));
   layout->addWidget(MakeButton("speedGraphButton", "Speed &Graph", &TrackRecordPage::OnSpeedGraph));
+  layout->addWidget(MakeButton("photosButton", "Photos...", &TrackRecordPage::OnPhotos));
   layout->addStretch();
   fileName_ = new QLineEdit;
   fileName_->setObjectName("selectedFile");
   fileName_->setReadOnly(true);
-  fileName_->setMinimumWidth(240);
+  // Room for a track file's name, "20240503_081000.bt0", and a little more.
+  fileName_->setMinimumWidth(
+      fileName_->fontMetrics().horizontalAdvance(QStringLiteral("00000000_000000.bt0__")) + 12);
   auto* label = LabelFor("Selected Track&ing Log file", fileName_);
   fileName_->setAccessibleName(ShownText(label->text()));
   layout->addWidget(label);
@@ -206,7 +209,8 @@ void TrackRecordPage::SetTabOrderOfControls() {
   // The right column: the records, the buttons under them, the views.
   SetTabOrder({recordView_, named("deleteSelectTrack"), deleteAll_, named("exportKml"),
                named("exportDorvale"), named("exportNmea"), named("exportGpx"), named("trackData"),
-               named("googleMaps"), named("speedGraphButton"), fileName_, pointView_, graph_});
+               named("googleMaps"), named("speedGraphButton"), named("photosButton"), fileName_,
+               pointView_, graph_});
 }
 
 // The part of the map view that takes the keys is made with its page, long after the page's

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "gui/models/photo_list_model.h"
+
+#include <filesystem>
+
+#include "photos/photo_time.h"
+
+namespace tavrin::gui {
+namespace {
+
+enum Column { kPhoto, kTaken, kPosition, kResult, kColumns };
+
+}  // namespace
+
+PhotoListModel::PhotoListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void PhotoListModel::SetItems(std::vector<photos::PhotoItem> items) {
+  beginResetModel();
+  items_ = std::move(items);
+  endResetModel();
+}
+
+QString PhotoListModel::ResultText(const photos::PhotoItem& item) {
+  using photos::PhotoState;
+  switch (item.state) {
+    case PhotoState::ToTag:
+      return item.toSidecar ? QStringLiteral("to tag, in its XMP sidecar")
+                            : QStringLiteral("to tag");
+    case PhotoState::Tagged:
+      return item.toSidecar ? QStringLiteral("tagged, in its XMP sidecar")
+                            : QStringLiteral("tagged");
+    case PhotoState::AlreadyTagged:
+      return QStringLiteral(
+          "already has a position; left as it is (tick Overwrite positions to "
+          "replace it)");
+    case PhotoState::OutOfRange:
+    case PhotoState::Failed:
+      break;
+  }
+  // The core words its reasons for the command line; the window names its own field.
+  QString reason = QString::fromStdString(item.reason);
+  reason.replace(QStringLiteral("allowed with --max-gap"), QStringLiteral("allowed by Max gap"));
+  return reason;
+}
+
+int PhotoListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(items_.size());
+}
+
+int PhotoListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant PhotoListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const photos::PhotoItem& item = items_[static_cast<size_t>(index.row())];
+  if (role == Qt::ToolTipRole && index.column() == kPhoto) {
+    return QString::fromStdString(item.path);
+  }
+  if (role == Qt::ToolTipRole && index.column() == kResult) return ResultText(item);
+  if (role != Qt::DisplayRole) return {};
+  switch (index.column()) {
+    case kPhoto:
+      return QString::fromStdString(std::filesystem::path(item.path).filename().string());
+    case kTaken:
+      return item.utcSeconds ? QString::fromStdString(photos::FormatUtc(*item.utcSeconds))
+                             : QString();
+    case kPosition:
+      return item.position ? QString::fromStdString(photos::FormatPosition(*item.position))
+                           : QString();
+    case kResult:
+      return ResultText(item);
+    default:
+      return {};
+  }
+}
+
+QVariant PhotoListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  static const char* const kHeadings[kColumns] = {"Photo", "Taken (UTC)", "Position", "Result"};
+  return section >= 0 && section < kColumns ? QString::fromUtf8(kHeadings[section]) : QVariant();
+}
+
+}  // namespace tavrin::gui

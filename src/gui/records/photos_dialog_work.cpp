@@ -1,0 +1,388 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the Photos dialog does: the fields read into the options, the photos read and matched or
+// written on another thread, and the matches put on the map.
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QInputDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrl>
+#include <QWebEngineView>
+#include <filesystem>
+#include <memory>
+
+#include "export/export_writer.h"
+#include "gui/records/photos_dialog.h"
+#include "photos/photo_time.h"
+#include "store/track_store.h"
+
+namespace tavrin::gui {
+namespace {
+
+using photos::PhotoItem;
+using photos::PhotoState;
+
+// A thumbnail of the photo for its marker, as a data URL; empty when Qt cannot read the image
+// (most raw files).
+QString Thumbnail(const std::string& path) {
+  QImageReader reader(QString::fromStdString(path));
+  reader.setAutoTransform(true);
+  const QSize full = reader.size();
+  if (full.isValid()) reader.setScaledSize(full.scaled(88, 88, Qt::KeepAspectRatioByExpanding));
+  const QImage image = reader.read();
+  if (image.isNull()) return {};
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "JPEG", 80);
+  return QStringLiteral("data:image/jpeg;base64,") + QString::fromLatin1(bytes.toBase64());
+}
+
+// "+00:01:30": the seconds a clock offset field shows, whole seconds.
+QString OffsetText(double seconds) {
+  const long long whole = std::llround(std::abs(seconds));
+  return QStringLiteral("%1%2:%3:%4")
+      .arg(seconds < 0 ? '-' : '+')
+      .arg(whole / 3600, 2, 10, QChar('0'))
+      .arg(whole / 60 % 60, 2, 10, QChar('0'))
+      .arg(whole % 60, 2, 10, QChar('0'));
+}
+
+// The zone of the field: a database zone, UTC or a fixed +HH:MM.
+std::optional<LocalZone> ZoneOfText(const std::string& text) {
+  if (text == "UTC") return LocalZone();
+  if (const auto minutes = photos::ParseUtcOffset(text)) return LocalZone::Fixed(*minutes);
+  if (IsTimeZoneName(text)) return LocalZone::Named(text, true);
+  return std::nullopt;
+}
+
+long long UtcSecondsOf(const DateTime6& time) {
+  return photos::CivilSeconds(2000 + time[0], time[1], time[2], time[3], time[4], time[5]);
+}
+
+}  // namespace
+
+void PhotosDialog::Tell(const std::string& text, MsgIcon icon) {
+  owner_.ShowMessage(text, icon, MsgButtons::Ok);
+}
+
+std::optional<photos::GeotagOptions> PhotosDialog::OptionsFromFields() {
+  photos::GeotagOptions options;
+  const std::string zoneText = zone_->currentText().trimmed().toStdString();
+  const auto zone = ZoneOfText(zoneText);
+  if (!zone) {
+    Tell("Camera zone: \"" + zoneText +
+         "\" is no time zone. Give a zone such as Europe/Berlin, or an offset such as +02:00.");
+    zone_->setFocus();
+    return std::nullopt;
+  }
+  options.cameraZone = *zone;
+  std::string why;
+  const auto offset = photos::ParseClockOffset(offset_->text().trimmed().toStdString(), why);
+  if (!offset) {
+    Tell("Clock offset: " + why +
+         ". Give it as +HH:MM:SS, for example +00:01:30 for a camera "
+         "90 seconds slow.");
+    offset_->setFocus();
+    return std::nullopt;
+  }
+  options.clockOffsetSeconds = *offset;
+  options.maxGapSeconds = maxGap_->value();
+  options.overwrite = overwrite_->isChecked();
+  options.sidecar = sidecar_->isChecked();
+  return options;
+}
+
+void PhotosDialog::FindPositions() {
+  if (Busy()) return;
+  const QString folder = folder_->text().trimmed();
+  if (folder.isEmpty()) {
+    Tell("Choose the folder of the photos first: type it under Photo folder, or press Choose.",
+         MsgIcon::Information);
+    folder_->setFocus();
+    return;
+  }
+  if (!QFileInfo(folder).isDir()) {
+    Tell("The folder " + folder.toStdString() +
+         " cannot be found. Check its name, or press Choose to pick it.");
+    folder_->setFocus();
+    return;
+  }
+  const auto options = OptionsFromFields();
+  if (!options) return;
+  auto timeline = photos::LoadStoredTimeline(owner_.Store());
+  if (!timeline) {
+    Tell(
+        "No stored track has a point with a position, so no photo can be placed. Read the "
+        "logger's tracks first, or choose the data folder that holds them in Software "
+        "Options.");
+    return;
+  }
+  const photos::FoundPhotos found =
+      photos::FindPhotos({folder.toStdString()}, subfolders_->isChecked());
+  photos_.SetItems({});
+  thumbnails_.clear();
+  if (found.files.empty()) {
+    summary_->setText(QStringLiteral("No photos (JPEG, raw, HEIF or TIFF files) in %1%2.")
+                          .arg(QDir::toNativeSeparators(folder),
+                               subfolders_->isChecked() ? QString()
+                                                        : QStringLiteral(" (tick Subfolders "
+                                                                         "too to look deeper)")));
+    ShowBusy(false, {});
+    return;
+  }
+  timeline_ = std::make_shared<const photos::TrackTimeline>(std::move(*timeline));
+  stale_ = false;
+  usedOptions_ = *options;
+  PlanOnOtherThread(found.files, *options);
+}
+
+void PhotosDialog::PlanOnOtherThread(std::vector<std::string> files,
+                                     photos::GeotagOptions options) {
+  stop_ = false;
+  writing_ = false;
+  ShowBusy(true, QStringLiteral("Reading %1 photos...").arg(files.size()));
+  std::shared_ptr<const photos::TrackTimeline> timeline = timeline_;
+  work_ = std::async(std::launch::async, [this, files = std::move(files), options, timeline] {
+    WorkResult result;
+    for (size_t k = 0; k < files.size(); ++k) {
+      if (stop_) {
+        result.stopped = true;
+        break;
+      }
+      result.items.push_back(photos::PlanPhoto(files[k], *timeline, options));
+      result.thumbnails.push_back(result.items.back().position ? Thumbnail(files[k]) : QString());
+      QMetaObject::invokeMethod(
+          this, [this, done = k + 1, total = files.size()] { Progress(done, total); },
+          Qt::QueuedConnection);
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { WorkDone(); }, Qt::QueuedConnection);
+    return result;
+  });
+}
+
+void PhotosDialog::WritePositions() {
+  if (Busy()) return;
+  const auto& items = photos_.Items();
+  const auto toTag = std::count_if(items.begin(), items.end(), [](const PhotoItem& item) {
+    return item.state == PhotoState::ToTag;
+  });
+  if (toTag == 0) {
+    Tell("No photo in the list is to be tagged. Press Find positions after choosing a folder.",
+         MsgIcon::Information);
+    return;
+  }
+  const std::string question =
+      "Write the positions into " + std::to_string(toTag) + " photo(s)? " +
+      (usedOptions_.sidecar ? "Each position goes into an XMP sidecar beside its photo."
+                            : "Each photo gets its position; nothing else in it changes (raw "
+                              "files get an XMP sidecar).");
+  if (owner_.ShowMessage(question, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
+    return;
+  }
+  WriteOnOtherThread(items, usedOptions_);
+}
+
+void PhotosDialog::WriteOnOtherThread(std::vector<PhotoItem> items, photos::GeotagOptions options) {
+  stop_ = false;
+  writing_ = true;
+  ShowBusy(true, QStringLiteral("Writing positions..."));
+  work_ = std::async(std::launch::async, [this, items = std::move(items), options]() mutable {
+    photos::WritePhotos(
+        items, options,
+        [this](size_t done, size_t total) {
+          QMetaObject::invokeMethod(
+              this, [this, done, total] { Progress(done, total); }, Qt::QueuedConnection);
+        },
+        &stop_);
+    WorkResult result;
+    result.items = std::move(items);
+    result.stopped = stop_;
+    QMetaObject::invokeMethod(
+        this, [this] { WorkDone(); }, Qt::QueuedConnection);
+    return result;
+  });
+}
+
+void PhotosDialog::Progress(size_t done, size_t total) {
+  if (!Busy()) return;
+  progress_->setRange(0, static_cast<int>(total));
+  progress_->setValue(static_cast<int>(done));
+  summary_->setText(QStringLiteral("%1 %2 of %3 photos...")
+                        .arg(writing_ ? QStringLiteral("Writing") : QStringLiteral("Reading"))
+                        .arg(done)
+                        .arg(total));
+}
+
+void PhotosDialog::WorkDone() {
+  if (!work_.valid()) return;
+  WorkResult result = work_.get();
+  const bool planned = !writing_;
+  photos_.SetItems(std::move(result.items));
+  if (planned) thumbnails_ = std::move(result.thumbnails);
+  ShowBusy(false, {});
+  Summarise(result.stopped);
+  if (planned) WriteMapPage();
+  list_->resizeColumnToContents(0);
+}
+
+void PhotosDialog::MarkStale() {
+  if (Busy() || photos_.Items().empty() || stale_) return;
+  stale_ = true;
+  ShowBusy(false, {});
+  summary_->setText(
+      QStringLiteral("The fields changed: press Find positions to match the photos "
+                     "again before writing."));
+}
+
+void PhotosDialog::StopWork() {
+  stop_ = true;
+  if (work_.valid()) {
+    work_.wait();
+    WorkDone();
+  }
+}
+
+void PhotosDialog::Summarise(bool stopped) {
+  size_t toTag = 0, tagged = 0, outOfRange = 0, alreadyTagged = 0, failed = 0;
+  for (const PhotoItem& item : photos_.Items()) {
+    switch (item.state) {
+      case PhotoState::ToTag:
+        ++toTag;
+        break;
+      case PhotoState::Tagged:
+        ++tagged;
+        break;
+      case PhotoState::OutOfRange:
+        ++outOfRange;
+        break;
+      case PhotoState::AlreadyTagged:
+        ++alreadyTagged;
+        break;
+      case PhotoState::Failed:
+        ++failed;
+        break;
+    }
+  }
+  QString text =
+      writing_ ? QStringLiteral("Tagged: %1").arg(tagged) : QStringLiteral("To tag: %1").arg(toTag);
+  if (writing_ && toTag > 0) text += QStringLiteral(", not written: %1").arg(toTag);
+  text += QStringLiteral(", out of range: %1, already tagged: %2, failed: %3.")
+              .arg(outOfRange)
+              .arg(alreadyTagged)
+              .arg(failed);
+  if (stopped) text = QStringLiteral("Stopped. ") + text;
+  summary_->setText(text);
+  owner_.SetStatusText(summary_->text().toStdString());
+}
+
+// The tracks that hold the matched photos, as one line in time order.
+std::vector<TrackPoint> PhotosDialog::TrackPointsNearPhotos() {
+  std::vector<double> times;
+  for (const PhotoItem& item : photos_.Items()) {
+    if (item.position && item.utcSeconds) times.push_back(*item.utcSeconds);
+  }
+  std::vector<TrackPoint> line;
+  if (times.empty()) return line;
+  TrackStore& store = owner_.Store();
+  const double gap = usedOptions_.maxGapSeconds;
+  PointVector points;
+  for (const TrackEntry& entry : store.TrackEntries()) {
+    const double first = static_cast<double>(UtcSecondsOf(entry.header.firstDateTime)) - gap;
+    const double last = static_cast<double>(UtcSecondsOf(entry.header.lastDateTime)) + gap;
+    const bool holdsOne =
+        std::any_of(times.begin(), times.end(), [&](double t) { return first <= t && t <= last; });
+    points.clear();
+    if (holdsOne && store.ReadTrackPoints(entry, points)) {
+      line.insert(line.end(), points.begin(), points.end());
+    }
+  }
+  return line;
+}
+
+void PhotosDialog::WriteMapPage() {
+  ExportOptions options;
+  options.zone = owner_.Store().Zone();
+  ExportWriter writer(
+      [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
+        return owner_.ShowMessage(text, icon, buttons);
+      },
+      nullptr, options);
+  const auto page = writer.MakeOpenMapPage(owner_.Store().DataFolder(), TrackPointsNearPhotos(),
+                                           nullptr, kPhotoMapPageName);
+  if (page) map_->load(QUrl::fromLocalFile(QString::fromStdString(*page)));
+}
+
+void PhotosDialog::ShowOnMap() {
+  QJsonArray markers;
+  const auto& items = photos_.Items();
+  for (size_t k = 0; k < items.size(); ++k) {
+    if (!items[k].position || !items[k].utcSeconds) continue;
+    QJsonObject marker;
+    marker["lat"] = items[k].position->latitude;
+    marker["lon"] = items[k].position->longitude;
+    marker["name"] =
+        QString::fromStdString(std::filesystem::path(items[k].path).filename().string());
+    marker["time"] = QString::fromStdString(photos::FormatUtc(*items[k].utcSeconds));
+    marker["thumb"] = k < thumbnails_.size() ? thumbnails_[k] : QString();
+    markers.append(marker);
+  }
+  map_->page()->runJavaScript(
+      QStringLiteral("TavrinShowPhotos(%1);")
+          .arg(QString::fromUtf8(QJsonDocument(markers).toJson(QJsonDocument::Compact))));
+}
+
+void PhotosDialog::OffsetFromClockPhoto() {
+  if (Busy()) return;
+  const QModelIndexList rows = list_->selectionModel()->selectedRows();
+  if (rows.isEmpty()) {
+    Tell(
+        "Choose the photo of a clock in the list first, then press From a clock photo and "
+        "give the time the clock showed.",
+        MsgIcon::Information);
+    return;
+  }
+  const std::string path = photos_.Items()[static_cast<size_t>(rows.front().row())].path;
+  const std::string zoneText = zone_->currentText().trimmed().toStdString();
+  const auto zone = ZoneOfText(zoneText);
+  if (!zone) {
+    Tell("Camera zone: \"" + zoneText +
+         "\" is no time zone. Give a zone such as Europe/Berlin, or an offset such as +02:00.");
+    return;
+  }
+  QInputDialog ask(this);
+  ask.setObjectName("clockTimeDialog");
+  ask.setWindowTitle(QStringLiteral("Clock photo"));
+  ask.setLabelText(
+      QStringLiteral("The time the clock in %1 showed, YYYY-MM-DD hh:mm:ss in the camera's zone "
+                     "(or ending in Z for UTC):")
+          .arg(QString::fromStdString(std::filesystem::path(path).filename().string())));
+  if (owner_.RunDialog(ask) != QDialog::Accepted) return;
+  const auto facts = photos::ReadPhotoFacts(path);
+  // The time is read in the photo's own zone when it names one.
+  const LocalZone photoZone = facts && facts->time && facts->time->offsetMinutes
+                                  ? LocalZone::Fixed(*facts->time->offsetMinutes)
+                                  : *zone;
+  std::string why;
+  const auto trueTime =
+      photos::ParseTrueTime(ask.textValue().trimmed().toStdString(), photoZone, why);
+  if (!trueTime) {
+    Tell("The clock's time: " + why +
+         ". Give it as YYYY-MM-DD hh:mm:ss, for example "
+         "2024-05-01 10:30:05.");
+    return;
+  }
+  const auto offset = photos::ClockOffsetFromPhoto(path, *trueTime, *zone);
+  if (!offset) {
+    Tell(offset.Error().reason + ".");
+    return;
+  }
+  offset_->setText(OffsetText(*offset));
+  FindPositions();
+}
+
+}  // namespace tavrin::gui
