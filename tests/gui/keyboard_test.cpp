@@ -20,6 +20,7 @@
 #include "gui/device/device_settings_dialog.h"
 #include "gui/device/read_period_dialog.h"
 #include "gui/options/software_options_dialog.h"
+#include "gui/records/photos_dialog.h"
 #include "gui/records/track_record_page.h"
 #include "window_fixture.h"
 
@@ -308,6 +309,26 @@ TEST_F(Keyboard, AltLettersPressButtonsAndReachTheFieldsLabelsName) {
       << "Alt+G shows the speed graph";
   PressAlt(window, Qt::Key_D);
   EXPECT_TRUE(GuiDriver::WaitFor([&] { return gui.window->RecordTab()->ByDays(); }, 5000));
+}
+
+TEST_F(Keyboard, ThePhotosDialogReadsInOrderAndItsLettersReachItsFields) {
+  gui::PhotosDialog photos(*gui.window);
+  // Write positions and Stop wait for photos to write. The map passes Tab on through the page it
+  // shows, in its own time: the walk ends there, and Close follows it.
+  const QStringList order = {"photoFolder",   "choosePhotoFolder", "photoSubfolders",
+                             "findPositions", "photoZone",         "photoClockOffset",
+                             "clockPhoto",    "photoMaxGap",       "photoOverwrite",
+                             "photoSidecar",  "photoList",         "photoMap"};
+  Activate(photos);
+  EXPECT_EQ(TabChain(photos, "photoFolder", "photoMap"), order);
+  EXPECT_EQ(TabChain(photos, "closePhotos", "photoFolder"),
+            QStringList({"closePhotos", "photoFolder"}));
+  EXPECT_EQ(SharedKeys(Mnemonics(photos)), QStringList{});
+  photos.findChild<QWidget*>("photoFolder")->setFocus();
+  PressAlt(photos, Qt::Key_O);
+  EXPECT_EQ(FocusName(), "photoClockOffset");
+  PressAlt(photos, Qt::Key_L);
+  EXPECT_EQ(FocusName(), "photoFolder");
 }
 
 // Each dialog, walked with Tab from its first control, and its letters.

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the window's pictures for a person to look at: connects to the logger on PORT, reads its
 // options, downloads its new tracks, and saves the Device Control page, the device settings
-// dialog, the Software Options dialog, a Korean message box and the Track Record page with its
-// map as PNGs in OUT_DIR; with --main-pages only the two pages, without the dialogs and the map.
+// dialog, the Software Options dialog, a Korean message box, the Track Record page with its map
+// and the Photos dialog over photos taken along the first track as PNGs in OUT_DIR; with
+// --main-pages only the two pages, without the dialogs and the map.
 // scripts/screenshot.sh runs it under Xvfb against tavrin-emulator.
 //   gui_screenshots OUT_DIR PORT DATA_DIR [--main-pages]
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -15,13 +17,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../support/photo_samples.h"
 #include "gui/device/bypass_dialog.h"
 #include "gui/device/device_settings_dialog.h"
 #include "gui/device/read_period_dialog.h"
 #include "gui/options/software_options_dialog.h"
+#include "gui/records/photos_dialog.h"
 #include "gui/records/track_record_page.h"
 #include "gui/window/application.h"
 #include "gui_driver.h"
+#include "photos/photo_time.h"
 
 namespace {
 
@@ -54,6 +59,45 @@ bool SaveRecordPage(test::GuiDriver& gui, const QString& out, bool withMap) {
   test::GuiDriver::WaitFor([&] { return loaded; }, 30000);
   test::GuiDriver::WaitFor([] { return false; }, 3000);  // let the tiles come, where they can
   return Save(*gui.window, out + "/map.png") && ok;
+}
+
+// Five photos taken along the first stored track, matched and shown on the Photos dialog's map.
+bool SavePhotosDialog(test::GuiDriver& gui, const QString& out) {
+  TrackStore& store = gui.window->Store();
+  store.ListTracks(nullptr, false);
+  PointVector points;
+  if (store.TrackEntries().empty() || !store.ReadTrackPoints(store.TrackEntries()[0], points) ||
+      points.size() < 10) {
+    return false;
+  }
+  const std::filesystem::path folder = std::filesystem::path(out.toStdString()) / "photos";
+  std::filesystem::create_directories(folder);
+  for (int k = 1; k <= 5; ++k) {
+    const TrackPoint& point = points[points.size() * static_cast<size_t>(k) / 6];
+    char name[32], time[32];
+    std::snprintf(name, sizeof name, "IMG_%04d.jpg", 100 + k);
+    std::snprintf(time, sizeof time, "%04d:%02d:%02d %02d:%02d:%02d", 2000 + point.Year(),
+                  point.Month(), point.Day(), point.Hour(), point.Minute(), point.Second());
+    if (!test::MakePhoto((folder / name).string(), test::CaptureTime{time, "", "+00:00"},
+                         "320x240")) {
+      return false;
+    }
+  }
+  gui::PhotosDialog dialog(*gui.window, gui.window.get());
+  dialog.show();
+  dialog.findChild<QLineEdit*>("photoFolder")->setText(QString::fromStdString(folder.string()));
+  dialog.FindPositions();
+  test::GuiDriver::WaitFor([&] { return !dialog.Busy(); }, 30000);
+  test::GuiDriver::WaitFor(
+      [&] {
+        return test::GuiDriver::RunPageScript(*dialog.MapView(), "window.tavrinPhotoMarkers")
+                   .toInt() == 5;
+      },
+      30000);
+  test::GuiDriver::WaitFor([] { return false; }, 3000);  // let the tiles come, where they can
+  const bool ok = Save(dialog, out + "/photos.png");
+  std::filesystem::remove_all(folder);
+  return ok;
 }
 
 int Fail(const char* what) {
@@ -123,6 +167,7 @@ int main(int argc, char** argv) {
   ok = Save(korean, out + "/korean_message.png") && ok;
   korean.close();
   ok = SaveRecordPage(gui, out, true) && ok;
+  ok = SavePhotosDialog(gui, out) && ok;
   gui.window->close();
   return ok ? 0 : 1;
 }

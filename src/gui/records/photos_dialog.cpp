@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QSplitter>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
@@ -61,8 +62,11 @@ PhotosDialog::PhotosDialog(IPageOwner& owner, QWidget* parent) : QDialog(parent)
   map_->setAccessibleName(QStringLiteral("Map of the photos"));
   map_->setMinimumSize(320, 240);
   connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) {
-    if (ok) ShowOnMap();
+    if (ok && photosOnMap_) ShowOnMap();
   });
+  map_->setHtml(QStringLiteral(
+      "<p style=\"font: 10pt sans-serif; margin: 12px\">Choose the folder of the photos and "
+      "press Find positions: each photo that can be placed shows here beside its track.</p>"));
   auto* split = new QSplitter;
   split->addWidget(list_);
   split->addWidget(map_);
@@ -137,7 +141,9 @@ QWidget* PhotosDialog::MakeCameraRow() {
   offset_->setObjectName("photoClockOffset");
   offset_->setToolTip(
       QStringLiteral("Added to the camera's times: a camera 90 seconds slow needs +00:01:30"));
-  offset_->setMaximumWidth(offset_->fontMetrics().horizontalAdvance("+000:00:00") + 16);
+  // Room for "-00:00:00" and the field's frame, whatever the font.
+  offset_->setFixedWidth(offset_->fontMetrics().horizontalAdvance(QStringLiteral("-00:00:00")) +
+                         2 * offset_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 16);
   clockPhoto_ = NamedButton("clockPhoto", "From a &clock photo...");
   clockPhoto_->setToolTip(
       QStringLiteral("Choose a photo of a clock in the list, then give the time the clock showed"));

@@ -88,8 +88,9 @@ class PhotosDialog : public QDialog {
   std::atomic<bool> stop_{false};
   photos::GeotagOptions usedOptions_;  // of the photos listed
   std::shared_ptr<const photos::TrackTimeline> timeline_;
-  bool writing_ = false;  // the work is writing, not reading
-  bool stale_ = false;    // the fields changed since the photos were matched
+  bool writing_ = false;      // the work is writing, not reading
+  bool stale_ = false;        // the fields changed since the photos were matched
+  bool photosOnMap_ = false;  // the view shows the map page, not the word before it
 
   QLineEdit* folder_ = nullptr;
   QPushButton* chooseFolder_ = nullptr;

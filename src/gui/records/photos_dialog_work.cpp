@@ -314,7 +314,9 @@ void PhotosDialog::WriteMapPage() {
       nullptr, options);
   const auto page = writer.MakeOpenMapPage(owner_.Store().DataFolder(), TrackPointsNearPhotos(),
                                            nullptr, kPhotoMapPageName);
-  if (page) map_->load(QUrl::fromLocalFile(QString::fromStdString(*page)));
+  if (!page) return;
+  photosOnMap_ = true;
+  map_->load(QUrl::fromLocalFile(QString::fromStdString(*page)));
 }
 
 void PhotosDialog::ShowOnMap() {
