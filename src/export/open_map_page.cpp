@@ -110,8 +110,7 @@ void ExportWriter::AppendScriptLines(std::string_view script) {
 
 Result<std::string> ExportWriter::MakeOpenMapPage(const std::string& dataFolder,
                                                   std::span<const TrackPoint> allPoints,
-                                                  const std::string* line,
-                                                  const char* fileName) {
+                                                  const std::string* line, const char* fileName) {
   const ExportablePoints exportable(allPoints);
   const std::span<const TrackPoint> points = exportable.Points();
   const std::string path = OutputPath(dataFolder, kKmlFolder, fileName);

@@ -8,11 +8,11 @@
 #include <QHeaderView>
 #include <QSplitter>
 #include <QStyle>
+#include <QTimeZone>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
 #include "gui/common/widget_helpers.h"
-#include "gui/options/time_zone_list.h"
 #include "store/track_store.h"
 
 namespace tavrin::gui {
@@ -130,8 +130,9 @@ QWidget* PhotosDialog::MakeCameraRow() {
   zone_->setInsertPolicy(QComboBox::NoInsert);
   zone_->addItem(ZoneText(owner_.Store().Zone()));
   zone_->addItem(QStringLiteral("UTC"));
-  for (const TimeZoneEntry& entry : TimeZoneList(QDateTime::currentDateTimeUtc())) {
-    zone_->addItem(QString::fromLatin1(entry.id));
+  // The region zones of the database, by name; a fixed +HH:MM can be typed.
+  for (const QByteArray& id : QTimeZone::availableTimeZoneIds()) {
+    if (id.contains('/') && !id.startsWith("Etc/")) zone_->addItem(QString::fromLatin1(id));
   }
   zone_->completer()->setCompletionMode(QCompleter::PopupCompletion);
   zone_->setToolTip(
