@@ -13,7 +13,7 @@ namespace {
 constexpr char kUsage[] =
     "Usage: tavrin-lite [--help | --version | --self-test]\n"
     "The desktop manager of a GPS track logger: download its tracks, list them, show them on a\n"
-    "map and in a speed graph, cut them and export them.\n"
+    "map and in a speed graph, cut them, export them and place photos on them.\n"
     "\n"
     "Options:\n"
     "  --help       print this help and exit\n"
