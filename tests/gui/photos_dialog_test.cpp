@@ -180,6 +180,30 @@ TEST_F(PhotosDialogTest, FieldsAreCheckedAndAChangedFieldAsksForANewMatch) {
   });
 }
 
+// A camera keeps a small JPEG of each photo in its EXIF: the marker shows that one, without
+// reading the photo whole.
+TEST_F(PhotosDialogTest, TheThumbnailTheCameraKeptIsTheMarkersPicture) {
+  const auto photo = Photo("kept.jpg", "2024:05:01 10:01:02");
+  const std::filesystem::path thumb = dir.Path() / "thumb.jpg";
+  ASSERT_TRUE(DrawImage(thumb.string(), "32x24"));
+  {
+    auto image = Exiv2::ImageFactory::open(photo.string());
+    image->readMetadata();
+    Exiv2::ExifThumb(image->exifData()).setJpegThumbnail(thumb.string());
+    image->writeMetadata();
+  }
+  const QString expected =
+      "data:image/jpeg;base64," + QByteArray::fromStdString(FileBytes(thumb)).toBase64();
+  WithDialog([&](gui::PhotosDialog& dialog) {
+    FindIn(dialog, photos);
+    QWebEngineView* map = dialog.MapView();
+    ASSERT_TRUE(GuiDriver::WaitFor(
+        [&] { return GuiDriver::RunPageScript(*map, "window.tavrinPhotoMarkers").toInt() == 1; }));
+    EXPECT_EQ(GuiDriver::RunPageScript(*map, "document.querySelector('.tavrin-photo img').src"),
+              expected);
+  });
+}
+
 // A photo of a clock that showed 10:01:32 while the camera wrote 10:01:02: the camera is 30 s
 // slow, and every photo is matched 30 s later.
 TEST_F(PhotosDialogTest, AClockPhotoSetsTheOffsetAndTheMatchFollows) {

@@ -16,6 +16,7 @@
 
 #include "export/export_writer.h"
 #include "gui/records/photos_dialog.h"
+#include "photos/photo_thumbnail.h"
 #include "photos/photo_time.h"
 #include "store/track_store.h"
 
@@ -25,9 +26,15 @@ namespace {
 using photos::PhotoItem;
 using photos::PhotoState;
 
-// A thumbnail of the photo for its marker, as a data URL; empty when Qt cannot read the image
-// (most raw files).
+// A thumbnail of the photo for its marker, as a data URL: the one the camera keeps in the photo,
+// else the photo made small (Qt reads a JPEG at an eighth of its size without decoding it
+// whole); empty when neither can be had (most raw files).
 QString Thumbnail(const std::string& path) {
+  const std::string embedded = photos::EmbeddedThumbnail(path);
+  if (!embedded.empty()) {
+    return QStringLiteral("data:image/jpeg;base64,") +
+           QString::fromLatin1(QByteArray::fromStdString(embedded).toBase64());
+  }
   QImageReader reader(QString::fromStdString(path));
   reader.setAutoTransform(true);
   const QSize full = reader.size();
