@@ -87,8 +87,13 @@ FoundPhotos FindPhotos(const std::vector<std::string>& paths, bool recursive) {
     const auto status = fs::status(path, error);
     if (fs::is_directory(status)) {
       AddFolder(path, recursive, found.files);
-    } else if (fs::exists(status)) {
+    } else if (fs::is_regular_file(status)) {
       found.files.push_back(path);
+    } else if (fs::exists(status)) {
+      // Reading a pipe would wait for a writer, a device for ever.
+      found.problems.push_back(path +
+                               " is not a photo file (it is a pipe, a device or a socket); name "
+                               "a photo or a folder of photos.");
     } else {
       found.problems.push_back(path + " does not exist; check the path.");
     }

@@ -366,6 +366,19 @@ TEST_F(CliGeotag, PhotosThatCannotBeTaggedAreNamedAndStayByteForByte) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "photos"), {}), 4);
 }
 
+// A named pipe given as a photo would wait for a writer for ever: it is refused at once.
+TEST_F(CliGeotag, APipeOrADeviceNamedAsAPhotoIsRefusedWithoutWaiting) {
+  const std::string pipe = dir / "photos/camera.jpg";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  const auto run =
+      test::RunProgramWithin(Command({"--zone", "+00:00", pipe, "/dev/null"}), dir.Path(),
+                             std::chrono::seconds(20));
+  ASSERT_FALSE(run.timedOut) << "tavrin geotag waited on the pipe";
+  EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+  EXPECT_NE(run.err.find(pipe + " is not a photo file"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("/dev/null is not a photo file"), std::string::npos) << run.err;
+}
+
 TEST_F(CliGeotag, AFullDiskLeavesThePhotoAsItWas) {
   const auto photo = Photo("photo.jpg", {"2024:05:01 10:00:10", "", ""}, "400x300");
   const auto before = test::ReadBytes(photo);
