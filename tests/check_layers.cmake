@@ -13,6 +13,7 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 #   protocol  base serial store
 #   export    base protocol store
 #   photos    base settings store
+#   import    base store
 #
 # LAYERS=gui, the folders of src/gui/ (each may also include any core folder):
 #   common    (nothing of the window)
@@ -25,7 +26,7 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 if(LAYERS STREQUAL "core")
   set(root "${SOURCE}")
   set(prefix "")
-  set(folders base store serial settings protocol export photos)
+  set(folders base store serial settings protocol export photos import)
   set(allowed_base "base")
   set(allowed_store "store;base")
   set(allowed_serial "serial;base")
@@ -33,6 +34,7 @@ if(LAYERS STREQUAL "core")
   set(allowed_protocol "protocol;base;serial;store")
   set(allowed_export "export;base;protocol;store")
   set(allowed_photos "photos;base;settings;store")
+  set(allowed_import "import;base;store")
 elseif(LAYERS STREQUAL "gui")
   set(root "${SOURCE}/gui")
   set(prefix "gui/")

@@ -11,6 +11,7 @@
 #include "cli/edit_commands.h"
 #include "cli/export_command.h"
 #include "cli/geotag_command.h"
+#include "cli/import_command.h"
 #include "cli/list_commands.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   CLI::App app{
       "Tavrin Lite command line: download, list, cut, delete and export the tracks of a GPS "
-      "logger, and geotag photos from them.",
+      "logger, import track files of other devices, and geotag photos from them.",
       "tavrin"};
   app.set_version_flag("--version",
                        std::string("tavrin ") + tavrin::kVersionAndBuild + tavrin::kLicenceNotice);
@@ -41,11 +42,13 @@ int main(int argc, char** argv) {
   AddExportCommand(app, global, run);
   AddEditCommands(app, global, run);
   AddGeotagCommand(app, global, run);
+  AddImportCommand(app, global, run);
 
   app.footer(
       "Exit status: 0 when everything was done; 1 when the port, the logger or a file failed, "
       "or when list, points or export met a bad track file (every good one is still listed or "
-      "exported) or geotag failed to tag a photo, cut found no point in its window or delete no "
+      "exported), import skipped a point or a file, geotag failed to tag a photo, cut found no "
+      "point in its window or delete no "
       "track on its day; 2 when the "
       "command line cannot be used as written; 3 when read finished but "
       "items were damaged on the line (read again).");

@@ -368,10 +368,7 @@ void LoggerSession::WritePoint(const TrackPoint& point) {
     current_.header.firstDateTime = ToDateTime6(point.GetDateTime());
     OpenCurrentTrackFile();
   } else if (trackPointCount_ > 0) {
-    const bool trackStart = point.FixKind() == kFixTrackStart;
-    if (trackStart || store_.PointGapSeconds(point).value_or(0) > kTrackGapSeconds) {
-      StartNewTrackFile(point);
-    }
+    if (StartsNewTrack(store_.PreviousPoint(), point)) StartNewTrackFile(point);
   }
   current_.header.distance += store_.AppendPoint(point);
   ++trackPointCount_;

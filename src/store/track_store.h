@@ -26,6 +26,10 @@ namespace tavrin {
 
 constexpr long long kTrackGapSeconds = 600;  // a longer silence starts a new track
 
+// Whether `point` begins a new track after `previous`: it is marked as a track start, or more
+// than kTrackGapSeconds passed since `previous`. A download and an import cut tracks alike.
+bool StartsNewTrack(const TrackPoint& previous, const TrackPoint& point);
+
 // How the track being written came to an end.
 enum class TrackEnd {
   Complete,  // the logger sent the whole track

@@ -197,6 +197,11 @@ uint32_t TrackStore::AppendPoint(const TrackPoint& point) {
   return meters;
 }
 
+bool StartsNewTrack(const TrackPoint& previous, const TrackPoint& point) {
+  return point.FixKind() == kFixTrackStart ||
+         SecondsBetween(previous, point).value_or(0) > kTrackGapSeconds;
+}
+
 std::optional<long long> TrackStore::PointGapSeconds(const TrackPoint& point) const {
   return SecondsBetween(previous_, point);
 }

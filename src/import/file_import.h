@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What importing one file did, for the front ends to show.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavrin::imports {
+
+struct FileImport {
+  std::string file;
+  std::vector<std::string> trackFiles;  // written, in the order of their points
+  uint64_t points = 0;                  // points written into them
+  std::vector<std::string> duplicates;  // stored tracks that held a track of the file already
+  std::vector<std::string> dropped;     // what the file held that track files cannot, once each
+  // Points or sentences that were skipped, each kind once, with the file, the first line and
+  // how many there were.
+  std::vector<std::string> skipped;
+  std::vector<std::string> notes;      // nothing lost that the file meant: repeated points
+  std::optional<std::string> failure;  // why the file, or the rest of it, was not imported
+  bool stopped = false;                // the user stopped the import within this file
+
+  bool Failed() const { return failure.has_value() || !skipped.empty(); }
+};
+
+}  // namespace tavrin::imports

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// GPX 1.0 and 1.1: the points of tracks (all their segments), of routes and of waypoint lists,
+// each with its time; speed and course from GPX 1.0's elements or a track-point extension.
+#pragma once
+
+#include <memory>
+
+#include "import/imported_point.h"
+
+namespace tavrin::imports {
+
+std::unique_ptr<TrackReader> MakeGpxReader(PointSink& sink);
+
+}  // namespace tavrin::imports

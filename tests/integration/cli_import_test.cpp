@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// tavrin import as a user runs it: the track files it prints, the summary and exit status, the
+// imported tracks through points and export, and a table of bad files, each refused with a
+// clear word while the stored tracks stay byte for byte as they were.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string_view>
+
+#include "../support/program_run.h"
+#include "test_support.h"
+
+namespace tavrin {
+namespace {
+
+using namespace std::chrono_literals;
+
+class CliImport : public ::testing::Test {
+ protected:
+  CliImport() { std::ofstream(dir / "TVR.ini") << "[MAIN]\r\nLocalTimeOffset=0\r\n"; }
+
+  test::ProgramResult Tavrin(std::vector<std::string> words) {
+    std::vector<std::string> argv = {TAVRIN_CLI, "--data", dir / "DataLog", "--config",
+                                     dir / "TVR.ini"};
+    argv.insert(argv.end(), words.begin(), words.end());
+    // A file that made the import hang would end the test here instead of stalling the suite.
+    return test::RunProgramWithin(argv, dir.Path(), 120s);
+  }
+
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = dir / name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+
+  // Every file of the data folder with a hash of its bytes.
+  std::map<std::string, size_t> Stored() {
+    std::map<std::string, size_t> files;
+    for (const auto& item : std::filesystem::directory_iterator(dir / "DataLog")) {
+      const auto bytes = test::ReadBytes(item.path().string());
+      files[item.path().filename().string()] = std::hash<std::string_view>{}(
+          std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    }
+    return files;
+  }
+
+  test::TempDir dir;
+};
+
+const std::string kGoodGpx =
+    "<?xml version=\"1.0\"?>\n"
+    "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>\n"
+    "<trkpt lat=\"48.1\" lon=\"11.5\"><ele>520</ele><time>2024-03-05T10:00:00Z</time></trkpt>\n"
+    "<trkpt lat=\"48.101\" lon=\"11.5\"><time>2024-03-05T10:00:10Z</time></trkpt>\n"
+    "<trkpt lat=\"48.2\" lon=\"11.5\"><time>2024-03-05T11:00:00Z</time></trkpt>\n"
+    "<trkpt lat=\"48.201\" lon=\"11.5\"><time>2024-03-05T11:00:10Z</time></trkpt>\n"
+    "</trkseg></trk></gpx>\n";
+
+TEST_F(CliImport, PrintsTheTrackFilesItWroteAndTheyServePointsAndExport) {
+  const std::string file = Write("ride.gpx", kGoodGpx);
+  const auto run = Tavrin({"import", file});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, (dir / "DataLog/20240305_100000.bt0") + "\n" +
+                         (dir / "DataLog/20240305_110000.bt0") +
+                         "\nImported: 2 tracks, 4 points; stored already: 0; files with "
+                         "problems: 0 of 1\n");
+  EXPECT_EQ(run.err,
+            "tavrin import: ride.gpx: track files hold no elevation; the file's are left out.\n");
+
+  const auto points = Tavrin({"points", dir / "DataLog/20240305_110000.bt0"});
+  EXPECT_EQ(points.exitCode, 0) << points.err;
+  EXPECT_NE(points.out.find("48.201"), std::string::npos) << points.out;
+  const auto exported =
+      Tavrin({"export", "--out", dir / "out", "gpx", dir / "DataLog/20240305_100000.bt0"});
+  EXPECT_EQ(exported.exitCode, 0) << exported.err;
+  EXPECT_TRUE(std::filesystem::exists(dir / "out/20240305_100000.gpx")) << exported.out;
+
+  // The same file again makes no copies.
+  const auto stored = Stored();
+  const auto again = Tavrin({"import", file});
+  EXPECT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_EQ(again.out,
+            "Imported: 0 tracks, 0 points; stored already: 2; files with problems: 0 of 1\n");
+  EXPECT_NE(again.err.find("is stored already as " + (dir / "DataLog/20240305_100000.bt0")),
+            std::string::npos)
+      << again.err;
+  EXPECT_EQ(Stored(), stored);
+}
+
+std::string Nested(int levels) {
+  std::string text = "<gpx>";
+  for (int i = 0; i < levels; ++i) text += "<a>";
+  for (int i = 0; i < levels; ++i) text += "</a>";
+  return text + "</gpx>";
+}
+
+std::string EntityBomb() {
+  std::string text = "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [\n<!ENTITY lol \"lol\">\n";
+  for (int i = 1; i <= 9; ++i) {
+    text += "<!ENTITY lol" + std::to_string(i) + " \"";
+    for (int k = 0; k < 10; ++k)
+      text += "&lol" + (i == 1 ? std::string() : std::to_string(i - 1)) + ";";
+    text += "\">\n";
+  }
+  return text + "]>\n<gpx>&lol9;</gpx>\n";
+}
+
+// Each bad file is refused with words that name it and say what is wrong; nothing stored
+// changes, and the good file given with them is still imported.
+TEST_F(CliImport, BadFilesAreRefusedClearlyAndNothingStoredChanges) {
+  ASSERT_EQ(Tavrin({"import", Write("first.gpx", kGoodGpx)}).exitCode, 0);
+  const auto stored = Stored();
+  ASSERT_EQ(stored.size(), 2u);
+
+  struct Case {
+    std::string name;
+    std::string expected;  // in what tavrin import says on stderr
+  };
+  const std::string noTime =
+      "<gpx version=\"1.1\"><trk><trkseg><trkpt lat=\"1\" lon=\"2\"></trkpt></trkseg></trk></gpx>";
+  const std::string point = "<trkpt lat=\"48\" lon=\"11\"><time>";
+  const std::vector<Case> cases = {
+      {Write("text.gpx", "Dear diary, today I drove to the lake.\n"),
+       "text.gpx is no GPX, KML or NMEA file"},
+      {Write("broken.gpx", "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"></trk></gpx>"),
+       "broken.gpx, line 1: this is not well-formed XML (mismatched tag)"},
+      {Write("notime.gpx", noTime), "notime.gpx, none of its 1 points has a time"},
+      {Write("old.gpx", "<gpx>" + point + "1999-12-31T23:59:59Z</time></trkpt></gpx>"),
+       "old.gpx, line 1: a point was skipped: its time is before 2000"},
+      {Write("future.gpx", "<gpx>" + point + "2100-01-01T00:00:00Z</time></trkpt></gpx>"),
+       "future.gpx, line 1: a point was skipped: its time is after 2099"},
+      {Write("offglobe.gpx",
+             "<gpx><trkpt lat=\"95\" lon=\"11\"><time>2024-03-05T10:00:00Z</time></trkpt></gpx>"),
+       "offglobe.gpx, line 1: a point was skipped: its position is off the globe"},
+      {Write("cut.gpx", kGoodGpx.substr(0, kGoodGpx.size() / 2)),
+       "the file ends in the middle (it was cut short)"},
+      {Write("empty.gpx", ""), "empty.gpx is empty (0 bytes)"},
+      {Write("bomb.gpx", EntityBomb()), "bomb.gpx, line 3: it declares entities"},
+      {Write("deep.gpx", Nested(100000)), "deep.gpx, line 1: its elements nest deeper than 256"},
+      {dir / "sparse.gpx", "sparse.gpx holds binary data"},
+      {dir / "fifo.nmea", "fifo.nmea is no regular file"},
+      {dir / "folder.kml", "folder.kml is a folder"},
+      {dir / "missing.gpx", "missing.gpx cannot be opened (No such file or directory)"},
+      {Write("badsum.nmea", "$GPRMC,100000,A,4800.0000,N,01100.0000,E,10.0,90.0,050324,,*00\r\n"),
+       "badsum.nmea, line 1: a point was skipped: its checksum is wrong"},
+      {Write("line.kml",
+             "<kml><Placemark><LineString><coordinates>11,48 12,49</coordinates></LineString>"
+             "</Placemark></kml>"),
+       "line.kml, it holds positions but no times"},
+  };
+  std::filesystem::resize_file(Write("sparse.gpx", ""), 2ull << 30);  // 2 GB of nothing
+  ASSERT_EQ(::mkfifo((dir / "fifo.nmea").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir / "folder.kml");
+
+  for (const Case& c : cases) {
+    const auto run = Tavrin({"import", c.name});
+    EXPECT_FALSE(run.timedOut) << c.name;
+    EXPECT_EQ(run.exitCode, 1) << c.name << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.expected), std::string::npos) << c.name << ": " << run.err;
+    EXPECT_NE(run.out.find("files with problems: 1 of 1"), std::string::npos) << run.out;
+    EXPECT_EQ(Stored(), stored) << c.name;
+  }
+  // A bad file among good ones spoils nothing else.
+  const auto mixed = Tavrin({"import", dir / "empty.gpx", Write("second.gpx", [] {
+                               std::string text = kGoodGpx;
+                               return text.replace(text.find("2024-03-05T10"), 13, "2024-03-06T10");
+                             }())});
+  EXPECT_EQ(mixed.exitCode, 1);
+  EXPECT_NE(mixed.out.find("20240306_100000.bt0"), std::string::npos) << mixed.out;
+}
+
+TEST_F(CliImport, NeedsAFileAndSaysSoInItsHelp) {
+  const auto none = Tavrin({"import"});
+  EXPECT_EQ(none.exitCode, 2);
+  const auto help = Tavrin({"import", "--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--all-or-nothing"), std::string::npos) << help.out;
+}
+
+}  // namespace
+}  // namespace tavrin

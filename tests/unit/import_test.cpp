@@ -1,0 +1,387 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Importing track files: our own exports of the demo logger's tracks read back, files gpsbabel
+// wrote, tracks cut at gaps, duplicates, and what a file holds that a track file cannot.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "emulator/demo_memory.h"
+#include "export/export_writer.h"
+#include "import/track_import.h"
+#include "test_support.h"
+
+namespace tavrin {
+namespace {
+
+using imports::FileImport;
+using imports::ImportFiles;
+
+// The drives of the demo logger: each begins with a track start.
+std::vector<std::vector<TrackPoint>> DemoDrives() {
+  std::vector<std::vector<TrackPoint>> drives;
+  for (const TrackPoint& point : emulator::DemoMemory().points) {
+    if (point.FixKind() == kFixTrackStart || drives.empty()) drives.emplace_back();
+    drives.back().push_back(point);
+  }
+  return drives;
+}
+
+std::vector<TrackPoint> StoredPoints(const std::vector<std::string>& paths) {
+  TrackStore store;
+  PointVector points;
+  for (const std::string& path : paths) {
+    const auto entry = store.ReadTrackHeader(path);
+    EXPECT_TRUE(entry) << path;
+    if (entry) {
+      EXPECT_TRUE(store.ReadTrackPoints(*entry, points)) << path;
+    }
+  }
+  return {points.begin(), points.end()};
+}
+
+int HeadingDifference(int a, int b) {
+  const int d = std::abs(a - b) % 360;
+  return std::min(d, 360 - d);
+}
+
+struct Tolerance {
+  double degrees;
+  int kmh;
+  int headingDegrees;
+  bool fixKinds;  // the format carries the fix
+};
+
+void ExpectSamePoints(const std::vector<TrackPoint>& got, const std::vector<TrackPoint>& want,
+                      const Tolerance& tolerance, const std::string& what) {
+  ASSERT_EQ(got.size(), want.size()) << what;
+  for (size_t i = 0; i < want.size(); ++i) {
+    const TrackPoint &g = got[i], &w = want[i];
+    ASSERT_EQ(FormatDateTime(g.GetDateTime()), FormatDateTime(w.GetDateTime()))
+        << what << " #" << i;
+    ASSERT_NEAR(g.latitude, w.latitude, tolerance.degrees) << what << " #" << i;
+    ASSERT_NEAR(g.longitude, w.longitude, tolerance.degrees) << what << " #" << i;
+    ASSERT_LE(std::abs(g.speed - w.speed), tolerance.kmh) << what << " #" << i;
+    ASSERT_LE(HeadingDifference(g.HeadingDegrees(), w.HeadingDegrees()), tolerance.headingDegrees)
+        << what << " #" << i;
+    if (tolerance.fixKinds && w.FixKind() != kFixTrackStart) {
+      ASSERT_EQ(g.FixKind(), w.FixKind()) << what << " #" << i;
+    }
+  }
+}
+
+class Import : public ::testing::Test {
+ protected:
+  Import() { EXPECT_TRUE(store.PrepareDataFolder(dir / "DataLog")); }
+
+  FileImport ImportOne(const std::string& path, imports::ImportOptions options = {}) {
+    const std::vector<std::string> files{path};
+    auto results = ImportFiles(store, files, options);
+    EXPECT_EQ(results.size(), 1u);
+    return results.empty() ? FileImport{} : results.front();
+  }
+
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = dir / name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+
+  test::TempDir dir;
+  test::MessageLog messages;
+  TrackStore store{messages.Fn()};
+};
+
+// Every track of the demo logger, exported by us and imported again, gives the same points: the
+// times exact, positions within the float a track file holds (NMEA: four decimals of a minute),
+// speeds within 1 km/h.
+TEST_F(Import, OurExportsOfEveryDemoTrackComeBackAsTheSamePoints) {
+  ExportOptions exportOptions;
+  exportOptions.outputFolder = dir / "exports";
+  exportOptions.zone = LocalZone::Fixed(120);  // the KML names go local; its times stay UTC
+  std::filesystem::create_directories(exportOptions.outputFolder);
+  ExportWriter writer(messages.Fn(), nullptr, exportOptions);
+  const auto drives = DemoDrives();
+  ASSERT_GE(drives.size(), 6u);
+  for (size_t d = 0; d < drives.size(); ++d) {
+    const std::string track = "drive" + std::to_string(d) + ".bt0";
+    const std::vector<std::pair<std::string, Result<std::string>>> files = {
+        {"GPX", writer.MakeGpx(drives[d], track)},
+        {"KML", writer.MakeKml(drives[d], track, dir.Path().string())},
+        {"NMEA", writer.MakeTxt(drives[d], track)}};
+    for (const auto& [format, file] : files) {
+      ASSERT_TRUE(file) << file.Error().reason;
+      test::TempDir folder;
+      TrackStore fresh;
+      ASSERT_TRUE(fresh.PrepareDataFolder(folder / "DataLog"));
+      const auto results = ImportFiles(fresh, std::vector<std::string>{*file});
+      ASSERT_EQ(results.size(), 1u);
+      const FileImport& result = results.front();
+      EXPECT_FALSE(result.failure) << *result.failure;
+      EXPECT_TRUE(result.skipped.empty()) << result.skipped.front();
+      ASSERT_EQ(result.trackFiles.size(), 1u) << format << " " << d;
+      EXPECT_EQ(result.points, drives[d].size());
+      const Tolerance tolerance{format == "NMEA" ? 2e-6 : 1e-5, 1, format == "KML" ? 2 : 2,
+                                format == "GPX"};
+      ExpectSamePoints(StoredPoints(result.trackFiles), drives[d], tolerance,
+                       format + " of drive " + std::to_string(d));
+    }
+  }
+}
+
+// tests/data/import/points.csv, as scripts/make_import_samples.sh gave it to gpsbabel.
+struct SamplePoint {
+  DateTime time;
+  double latitude, longitude, speedKmh;
+  int course;
+};
+
+std::vector<SamplePoint> SamplePoints() {
+  std::ifstream in(std::string(TAVRIN_TEST_DATA) + "/import/points.csv");
+  std::string line;
+  std::getline(in, line);  // the column names
+  std::vector<SamplePoint> points;
+  while (std::getline(in, line)) {
+    SamplePoint p{};
+    int year, month, day, hour, minute, second;
+    double speed;
+    EXPECT_EQ(
+        std::sscanf(line.c_str(), "%lf,%lf,%d/%d/%d,%d:%d:%d,%lf,%d", &p.latitude, &p.longitude,
+                    &year, &month, &day, &hour, &minute, &second, &speed, &p.course),
+        10)
+        << line;
+    p.time = DateTime{year - 2000, month, day, hour, minute, second};
+    p.speedKmh = speed * 3.6;
+    points.push_back(p);
+  }
+  return points;
+}
+
+TEST_F(Import, FilesThatGpsbabelWroteGiveThePointsTheyWereMadeFrom) {
+  const auto want = SamplePoints();
+  ASSERT_EQ(want.size(), 30u);
+  struct Case {
+    const char* file;
+    bool speeds;  // the format carries them: compared within 1 km/h
+    // gpsbabel's KML writes a heading of its own, worked out from the positions, not the course
+    // it was given.
+    bool courses;
+  };
+  for (const Case& c :
+       {Case{"gpsbabel-1.0.gpx", true, true}, Case{"gpsbabel-1.1.gpx", false, false},
+        Case{"gpsbabel.kml", true, false}, Case{"gpsbabel.nmea", true, true}}) {
+    test::TempDir folder;
+    TrackStore fresh;
+    ASSERT_TRUE(fresh.PrepareDataFolder(folder / "DataLog"));
+    const auto results = ImportFiles(
+        fresh, std::vector<std::string>{std::string(TAVRIN_TEST_DATA) + "/import/" + c.file});
+    const FileImport& result = results.front();
+    EXPECT_FALSE(result.failure) << c.file << ": " << result.failure.value_or("");
+    EXPECT_TRUE(result.skipped.empty()) << c.file;
+    // Two drives 700 seconds apart: two tracks, named after their first points.
+    ASSERT_EQ(result.trackFiles.size(), 2u) << c.file;
+    EXPECT_EQ(std::filesystem::path(result.trackFiles[0]).filename(), "20240305_120000.bt0");
+    EXPECT_EQ(std::filesystem::path(result.trackFiles[1]).filename(), "20240305_121155.bt0");
+    const auto got = StoredPoints(result.trackFiles);
+    ASSERT_EQ(got.size(), want.size()) << c.file;
+    for (size_t i = 0; i < want.size(); ++i) {
+      EXPECT_EQ(got[i].GetDateTime(), want[i].time) << c.file << " #" << i;
+      // NMEA has three decimals of a minute here: within 1e-5 degrees.
+      EXPECT_NEAR(got[i].latitude, want[i].latitude, 1e-5) << c.file << " #" << i;
+      EXPECT_NEAR(got[i].longitude, want[i].longitude, 1e-5) << c.file << " #" << i;
+      EXPECT_EQ(got[i].FixKind(), kFix3D) << c.file << " #" << i;
+      if (c.speeds) EXPECT_NEAR(got[i].speed, want[i].speedKmh, 1.0) << c.file << " #" << i;
+      if (c.courses) {
+        EXPECT_LE(HeadingDifference(got[i].HeadingDegrees(), want[i].course), 2)
+            << c.file << " #" << i;
+      }
+    }
+  }
+}
+
+std::string Gpx(const std::string& points) {
+  return "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" "
+         "xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><name>Ride</name><trkseg>\n" +
+         points + "</trkseg></trk></gpx>\n";
+}
+
+std::string GpxPoint(double lat, double lon, const std::string& time,
+                     const std::string& more = "") {
+  std::ostringstream text;
+  text.precision(9);
+  text << "<trkpt lat=\"" << lat << "\" lon=\"" << lon << "\"><time>" << time << "</time>" << more
+       << "</trkpt>\n";
+  return text.str();
+}
+
+TEST_F(Import, PointsAreCutIntoTracksWhereMoreThan600SecondsPassAndNamedByTheirFirstTime) {
+  const std::string path =
+      Write("gaps.gpx", Gpx(GpxPoint(48, 11, "2024-03-05T10:00:00Z") +
+                            GpxPoint(48.001, 11, "2024-03-05T10:10:00Z") +  // 600 s: the same track
+                            GpxPoint(48.002, 11, "2024-03-05T10:20:01Z") +  // 601 s: a new one
+                            GpxPoint(48.003, 11, "2024-03-05T12:20:01+02:00")));  // 10:20:01 again
+  const FileImport result = ImportOne(path);
+  ASSERT_EQ(result.trackFiles.size(), 2u);
+  EXPECT_EQ(std::filesystem::path(result.trackFiles[0]).filename(), "20240305_100000.bt0");
+  EXPECT_EQ(std::filesystem::path(result.trackFiles[1]).filename(), "20240305_102001.bt0");
+  EXPECT_EQ(result.points, 3u);
+  ASSERT_EQ(result.notes.size(), 2u);  // the track's name, and the repeated point
+  EXPECT_NE(result.notes[1].find("1 point repeats"), std::string::npos) << result.notes[1];
+  const auto entry = store.ReadTrackHeader(result.trackFiles[0]);
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->header.pointCount, 2u);
+  EXPECT_EQ(entry->header.elapsedSeconds, 600u);
+  EXPECT_EQ(entry->header.marker, kTrackMarker);
+}
+
+TEST_F(Import, SpeedAndHeadingComeFromTheFileOrElseFromTheNeighbouringPoints) {
+  // 0.001 degrees of latitude is 111.2 m: in 10 s, 40 km/h due north.
+  const std::string path = Write(
+      "speed.gpx",
+      Gpx(GpxPoint(48, 11, "2024-03-05T10:00:00Z") + GpxPoint(48.001, 11, "2024-03-05T10:00:10Z") +
+          GpxPoint(48.002, 11, "2024-03-05T10:00:20Z",
+                   "<extensions><gpxtpx:TrackPointExtension xmlns:gpxtpx=\"x\">"
+                   "<gpxtpx:speed>25</gpxtpx:speed><gpxtpx:course>271</gpxtpx:course>"
+                   "</gpxtpx:TrackPointExtension></extensions>")));
+  const FileImport result = ImportOne(path);
+  const auto points = StoredPoints(result.trackFiles);
+  ASSERT_EQ(points.size(), 3u);
+  EXPECT_EQ(points[0].speed, 40);
+  EXPECT_EQ(points[1].speed, 40);
+  EXPECT_EQ(points[0].HeadingDegrees(), 0);
+  EXPECT_EQ(points[2].speed, 90);  // 25 m/s
+  EXPECT_EQ(points[2].HeadingDegrees(), 272);
+}
+
+TEST_F(Import, WhatTrackFilesCannotHoldIsSaidOnce) {
+  const std::string path = Write(
+      "more.gpx", Gpx(GpxPoint(48, 11, "2024-03-05T10:00:00Z", "<ele>500</ele><name>a</name>") +
+                      GpxPoint(48.001, 11, "2024-03-05T10:00:10Z",
+                               "<ele>501</ele><extensions><hr>120</hr></extensions>")));
+  const FileImport result = ImportOne(path);
+  EXPECT_EQ(result.points, 2u);
+  EXPECT_EQ(result.dropped,
+            (std::vector<std::string>{"elevation", "heart rate", "names and descriptions"}));
+  ASSERT_EQ(result.notes.size(), 1u);
+  EXPECT_EQ(result.notes[0],
+            "more.gpx: track files hold no elevation, heart rate, names and descriptions; the "
+            "file's are left out.");
+}
+
+TEST_F(Import, ATrackStoredAlreadyIsSkippedAndNamesStayFree) {
+  const std::string path = Write("twice.gpx", Gpx(GpxPoint(48, 11, "2024-03-05T10:00:00Z") +
+                                                  GpxPoint(48.001, 11, "2024-03-05T10:00:10Z")));
+  const FileImport first = ImportOne(path);
+  ASSERT_EQ(first.trackFiles.size(), 1u);
+  const auto bytes = test::ReadBytes(first.trackFiles[0]);
+  const FileImport second = ImportOne(path);
+  EXPECT_TRUE(second.trackFiles.empty());
+  EXPECT_EQ(second.duplicates, first.trackFiles);
+  EXPECT_FALSE(second.Failed());
+  EXPECT_EQ(test::ReadBytes(first.trackFiles[0]), bytes);
+  // Another track that starts in the same second gets the next free name.
+  const std::string other = Write("other.gpx", Gpx(GpxPoint(48, 11, "2024-03-05T10:00:00Z") +
+                                                   GpxPoint(49, 11, "2024-03-05T10:00:10Z")));
+  const FileImport third = ImportOne(other);
+  ASSERT_EQ(third.trackFiles.size(), 1u);
+  EXPECT_EQ(std::filesystem::path(third.trackFiles[0]).filename(), "20240305_100000_02.bt0");
+  EXPECT_EQ(test::ReadBytes(first.trackFiles[0]), bytes);
+}
+
+TEST_F(Import, RoutesWaypointsGpx10AndKmlTracksAreReadToo) {
+  const std::string gpx10 =
+      Write("route.gpx",
+            "<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\"><rte>"
+            "<rtept lat=\"48\" lon=\"11\"><time>2024-03-05T10:00:00Z</time><speed>10</speed>"
+            "<course>90</course></rtept><rtept lat=\"48\" lon=\"11.001\"><time>2024-03-05T10:00:05Z"
+            "</time><fix>2d</fix></rtept></rte><wpt lat=\"-33.5\" lon=\"-70.25\"><time>"
+            "2024-03-05T11:00:00.250Z</time></wpt></gpx>");
+  const FileImport route = ImportOne(gpx10);
+  const auto points = StoredPoints(route.trackFiles);
+  ASSERT_EQ(points.size(), 3u);
+  EXPECT_EQ(points[0].speed, 36);
+  EXPECT_EQ(points[0].HeadingDegrees(), 90);
+  EXPECT_EQ(points[1].FixKind(), kFix2D);
+  EXPECT_EQ(points[2].latitude, -33.5f);
+  EXPECT_EQ(points[2].GetDateTime(), (DateTime{24, 3, 5, 11, 0, 0}));
+
+  const std::string kml = Write(
+      "track.kml",
+      "<kml xmlns=\"http://www.opengis.net/kml/2.2\" "
+      "xmlns:gx=\"http://www.google.com/kml/ext/2.2\">"
+      "<Placemark><gx:Track><when>2024-03-05T10:00:00Z</when><when>2024-03-05T10:00:01Z</when>"
+      "<gx:coord>11 48 0</gx:coord><gx:coord>11.0001 48.0001 0</gx:coord></gx:Track></Placemark>"
+      "</kml>");
+  const FileImport track = ImportOne(kml);
+  const auto kmlPoints = StoredPoints(track.trackFiles);
+  ASSERT_EQ(kmlPoints.size(), 2u);
+  EXPECT_EQ(kmlPoints[1].longitude, 11.0001f);
+  EXPECT_EQ(kmlPoints[1].GetDateTime(), (DateTime{24, 3, 5, 10, 0, 1}));
+}
+
+TEST_F(Import, NmeaSentencesWithBadChecksumsAreCountedAndSkipped) {
+  const std::string path =
+      Write("log.nmea",
+            "$GPRMC,100000,A,4800.0000,N,01100.0000,E,10.0,90.0,050324,,*18\r\n"
+            "$GPRMC,100001,A,4800.0010,N,01100.0000,E,10.0,90.0,050324,,*00\r\n"  // wrong checksum
+            "$GPGGA,100002,4800.0020,N,01100.0000,E,0,00,0.0,,M,,M,,*7E\r\n"
+            "$GPRMC,100002,A,4800.0020,N,01100.0000,E,10.0,90.0,050324,,*18\r\n"
+            "$GPRMC,100003,A,4800.0030,N,01100.0000,E,10.0,90.0,050324,,*18\r\n");
+  const FileImport result = ImportOne(path);
+  EXPECT_EQ(result.points, 3u);
+  ASSERT_EQ(result.skipped.size(), 1u);
+  EXPECT_EQ(result.skipped[0], "log.nmea, line 2: a point was skipped: its checksum is wrong.");
+  const auto points = StoredPoints(result.trackFiles);
+  ASSERT_EQ(points.size(), 3u);
+  EXPECT_EQ(points[0].speed, 19);            // 10 knots
+  EXPECT_EQ(points[1].FixKind(), kFixNone);  // the GGA of that second had no fix
+  EXPECT_EQ(points[2].FixKind(), kFix3D);
+}
+
+TEST_F(Import, AllOrNothingLeavesAFileWithABadPointOut) {
+  const std::string path = Write("bad.gpx", Gpx(GpxPoint(48, 11, "2024-03-05T10:00:00Z") +
+                                                GpxPoint(91, 11, "2024-03-05T10:00:10Z")));
+  imports::ImportOptions options;
+  options.allOrNothing = true;
+  const FileImport none = ImportOne(path, options);
+  EXPECT_TRUE(none.trackFiles.empty());
+  EXPECT_TRUE(none.Failed());
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "DataLog"));
+  const FileImport some = ImportOne(path);
+  EXPECT_EQ(some.points, 1u);
+  ASSERT_EQ(some.skipped.size(), 1u);
+  EXPECT_NE(some.skipped[0].find("bad.gpx, line 4: a point was skipped: its position is off the "
+                                 "globe"),
+            std::string::npos)
+      << some.skipped[0];
+}
+
+TEST_F(Import, AStopLeavesEveryTrackWholeOrUnwritten) {
+  std::string points;
+  for (int i = 0; i < 40000; ++i) {
+    char time[32];
+    std::snprintf(time, sizeof time, "2024-03-05T%02d:%02d:%02dZ", 10 + i / 3600, i / 60 % 60,
+                  i % 60);
+    points += GpxPoint(48 + i * 1e-5, 11, time);
+  }
+  const std::string path = Write("long.gpx", Gpx(points));
+  std::atomic<bool> stop = false;
+  imports::ImportOptions options;
+  options.stop = &stop;
+  uint64_t lastDone = 0, lastTotal = 0;
+  options.progress = [&](uint64_t done, uint64_t total) {
+    lastDone = done;
+    lastTotal = total;
+    stop = true;  // after the first piece
+  };
+  const FileImport result = ImportOne(path, options);
+  EXPECT_TRUE(result.stopped);
+  EXPECT_GT(lastDone, 0u);
+  EXPECT_LT(lastDone, lastTotal);
+  EXPECT_TRUE(result.trackFiles.empty());
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "DataLog"));  // no track, no ".part"
+}
+
+}  // namespace
+}  // namespace tavrin
