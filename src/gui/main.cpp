@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tavrin-lite: the desktop program.
 #include <QApplication>
+#include <QFileInfo>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -11,7 +12,7 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: tavrin-lite [--help | --version | --self-test]\n"
+    "Usage: tavrin-lite [--help | --version | --self-test] [FILE...]\n"
     "The desktop manager of a GPS track logger: download its tracks, list them, show them on a\n"
     "map and in a speed graph, cut them, export them and place photos on them.\n"
     "\n"
@@ -19,7 +20,10 @@ constexpr char kUsage[] =
     "  --help       print this help and exit\n"
     "  --version    print the version and what it was built from\n"
     "  --self-test  open the window, and close it as soon as it is painted: exit status 0, or 1\n"
-    "               when no paint came within 30 seconds\n";
+    "               when no paint came within 30 seconds\n"
+    "\n"
+    "Each FILE (GPX, KML or NMEA text of another device) is imported into the stored tracks and\n"
+    "the first track it gives is shown; when the window runs already, it takes the files.\n";
 
 }  // namespace
 
@@ -36,6 +40,10 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[i], "--self-test") == 0) selfTest = true;
   }
+  QStringList files;
+  for (int i = 1; i < argc; ++i) {
+    if (argv[i][0] != '-') files << QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath();
+  }
   // Past a file size limit a write fails and the read says so, instead of the program dying.
   std::signal(SIGXFSZ, SIG_IGN);
   tavrin::gui::PrepareWebEngine();
@@ -46,5 +54,5 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromUtf8(tavrin::kVersion));
   QApplication::setDesktopFileName(QStringLiteral("io.github.tavrinlite.TavrinLite"));
   tavrin::gui::UseKoreanFallbackFont();
-  return tavrin::gui::Application().Run(selfTest);
+  return tavrin::gui::Application().Run(selfTest, files);
 }

@@ -194,13 +194,13 @@ TEST_F(Keyboard, TabGoesThroughTheTrackRecordPageInReadingOrderInBothLists) {
   ShowRecordPage();
   // By days: the period of days on the left; the editing buttons wait for a track.
   const QStringList byDays =
-      QStringList{
-          "byDays",           "selectAllTracks", "periodStart",       "periodEnd",
-          "conformSelected",  "windowStartDate", "windowStartHour",   "windowStartMinute",
-          "windowEndDate",    "windowEndHour",   "windowEndMinute",   "conformTrackSelected",
-          "softwareOptions",  "recordList",      "deleteSelectTrack", "exportKml",
-          "exportNmea",       "exportGpx",       "trackData",         "googleMaps",
-          "speedGraphButton", "photosButton",    "selectedFile",      "pointList"} +
+      QStringList{"byDays",          "selectAllTracks",  "periodStart",     "periodEnd",
+                  "conformSelected", "windowStartDate",  "windowStartHour", "windowStartMinute",
+                  "windowEndDate",   "windowEndHour",    "windowEndMinute", "conformTrackSelected",
+                  "importTracks",    "softwareOptions",  "recordList",      "deleteSelectTrack",
+                  "exportKml",       "exportNmea",       "exportGpx",       "trackData",
+                  "googleMaps",      "speedGraphButton", "photosButton",    "selectedFile",
+                  "pointList"} +
       kAfterPage;
   EXPECT_EQ(TabChain(*gui.window, "byDays"), byDays);
   QStringList reachable = ReachableControls(Page(1), *gui.window) + kAfterPage;
@@ -222,6 +222,7 @@ TEST_F(Keyboard, TabGoesThroughTheTrackRecordPageInReadingOrderInBothLists) {
                                            "windowEndMinute",
                                            "createSelectedTrack",
                                            "deleteSelectedPoints",
+                                           "importTracks",
                                            "softwareOptions",
                                            "recordList",
                                            "deleteSelectTrack",

@@ -39,8 +39,7 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   left->addWidget(MakePeriodGroup());
   left->addWidget(MakeTrackDataGroup());
   left->addStretch();
-  left->addWidget(
-      MakeButton("softwareOptions", "Soft&ware Options", &TrackRecordPage::OnSoftwareOptions));
+  left->addLayout(MakeImportAndOptionsRow());
 
   recordView_ = ListView("recordList", QStringLiteral("Track records"), &records_);
   recordView_->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "export/export_commands.h"
+#include "import/file_import.h"
 
 class QWebEngineView;
 #include "gui/common/page_owner.h"
@@ -56,6 +58,11 @@ class TrackRecordPage : public QWidget {
   int MapRefreshes() const { return mapRefreshes_; }
   int SelectedRow() const { return selectedRow_; }
   bool ByDays() const { return byDays_->isChecked(); }
+  // Imports GPX, KML and NMEA files into the data folder with progress and Stop, lists the new
+  // tracks and loads the first; returns its track file, or "" when none was written.
+  std::string ImportTrackFiles(const QStringList& files);
+  // What the last import gave, file by file.
+  const std::vector<imports::FileImport>& LastImport() const { return lastImport_; }
   // Waits for the map's pages of the record loaded last, which are written on another thread.
   void FinishMapPages();
 
@@ -79,6 +86,7 @@ class TrackRecordPage : public QWidget {
   QWidget* MakeTrackDataGroup();
   QWidget* MakeRecordButtons();
   QWidget* MakeViewButtons();
+  QHBoxLayout* MakeImportAndOptionsRow();
   QPushButton* MakeButton(const char* objectName, const char* caption,
                           void (TrackRecordPage::*slot)());
   // Tab follows the page as it reads: the left column top to bottom, then the lists, buttons and
@@ -109,6 +117,9 @@ class TrackRecordPage : public QWidget {
   void OnSpeedGraph();
   // The Photos dialog: photos matched to the stored tracks, their positions written.
   void OnPhotos();
+  // Importing other devices' tracks (track_record_page_import.cpp).
+  void OnImportTracks();
+  void ShowImportedTrack(const std::string& path);
   void DrawSpeedGraph();
   void ShowNewRecordInGraph();
   // Starts writing the map page for `points` and the page needing no key
@@ -177,6 +188,7 @@ class TrackRecordPage : public QWidget {
   std::future<MapPages> mapPagesWork_;
   unsigned mapPagesGeneration_ = 0;  // of the pages last asked for
   bool mapWaitsForPages_ = false;    // the view is shown and its page not yet written
+  std::vector<imports::FileImport> lastImport_;
   int mapNavigations_ = 0;
   int mapRefreshes_ = 0;
 };

@@ -175,6 +175,20 @@ QWidget* TrackRecordPage::MakeRecordButtons() {
   return row;
 }
 
+// Under the left column: the tracks of other devices come in, and the program's options.
+QHBoxLayout* TrackRecordPage::MakeImportAndOptionsRow() {
+  auto* row = new QHBoxLayout;
+  // Every letter of its caption is taken on this page: Ctrl+I instead.
+  QPushButton* import =
+      MakeButton("importTracks", "Import Tracks...", &TrackRecordPage::OnImportTracks);
+  import->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+  import->setToolTip(QStringLiteral("Import the GPX, KML or NMEA files of other devices (Ctrl+I)"));
+  row->addWidget(import);
+  row->addWidget(
+      MakeButton("softwareOptions", "Soft&ware Options", &TrackRecordPage::OnSoftwareOptions));
+  return row;
+}
+
 QWidget* TrackRecordPage::MakeViewButtons() {
   auto* row = new QWidget;
   auto* layout = new QHBoxLayout(row);
@@ -204,8 +218,8 @@ void TrackRecordPage::SetTabOrderOfControls() {
   // The left column: the list mode, the day or period, the time window and the editing.
   SetTabOrder({byDays_, byTracks_, selectAll_, calendar_, periodStart_, periodEnd_,
                conformSelected_, windowStart_, startHour_, startMinute_, windowEnd_, endHour_,
-               endMinute_, conformTrack_, createTrack_, deletePoints_, named("softwareOptions"),
-               recordView_});
+               endMinute_, conformTrack_, createTrack_, deletePoints_, named("importTracks"),
+               named("softwareOptions"), recordView_});
   // The right column: the records, the buttons under them, the views.
   SetTabOrder({recordView_, named("deleteSelectTrack"), deleteAll_, named("exportKml"),
                named("exportDorvale"), named("exportNmea"), named("exportGpx"), named("trackData"),

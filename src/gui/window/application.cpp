@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFont>
 #include <QFontInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -76,19 +78,62 @@ class QuitWhenPainted : public QObject {
 
 }  // namespace
 
-int Application::Run(bool selfTest) {
+std::string FileHandOverPath() {
+  const std::string lock = InstanceLockPath();
+  return lock.substr(0, lock.rfind('/') + 1) + "tavrin-lite.files";
+}
+
+bool HandFilesToRunningWindow(const QStringList& files, const std::string& path) {
+  QLocalSocket socket;
+  socket.connectToServer(QString::fromStdString(path));
+  if (!socket.waitForConnected(3000)) return false;
+  for (const QString& file : files) socket.write((file + QLatin1Char('\n')).toUtf8());
+  socket.flush();
+  const bool written = socket.bytesToWrite() == 0 || socket.waitForBytesWritten(3000);
+  socket.disconnectFromServer();
+  if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(3000);
+  return written;
+}
+
+FileHandOver::FileHandOver(MainWindow& window, const std::string& path) : window_(window) {
+  const QString name = QString::fromStdString(path);
+  // A socket left by a run that crashed is in the way: this run holds the lock, so it is stale.
+  QLocalServer::removeServer(name);
+  if (!server_.listen(name)) return;
+  connect(&server_, &QLocalServer::newConnection, this, [this] {
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+      connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+        QStringList files;
+        for (const QByteArray& line : socket->readAll().split('\n')) {
+          if (!line.isEmpty()) files << QString::fromUtf8(line);
+        }
+        socket->deleteLater();
+        window_.raise();
+        window_.activateWindow();
+        window_.OpenTrackFiles(files);
+      });
+    }
+  });
+}
+
+int Application::Run(bool selfTest, const QStringList& files) {
   const auto lock = InstanceLock::Acquire(InstanceLockPath());
   if (!lock) {
+    // Files opened from the file manager go to the window that runs already.
+    if (!files.isEmpty() && HandFilesToRunningWindow(files, FileHandOverPath())) return 0;
     QtMessageBoxes(nullptr)("Running program", MsgIcon::Warning, MsgButtons::Ok);
     return 1;
   }
   MainWindow window;
+  FileHandOver handOver(window, FileHandOverPath());
   QuitWhenPainted quit;
   if (selfTest) {
     window.installEventFilter(&quit);
     QTimer::singleShot(30000, qApp, [] { QApplication::exit(1); });
   }
   window.show();
+  if (!files.isEmpty())
+    QTimer::singleShot(0, &window, [&window, files] { window.OpenTrackFiles(files); });
   return QApplication::exec();
 }
 

@@ -6,13 +6,19 @@
 
 #include <QCloseEvent>
 #include <QDate>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProcess>
 #include <QScreen>
 #include <QTimeZone>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -119,6 +125,7 @@ MainWindow::MainWindow(WindowSetup setup)
       session_(host_, store_) {
   GiveLargeBuffersBackWhenFreed();
   setObjectName("mainWindow");
+  setAcceptDrops(true);
   setWindowTitle(QString::fromUtf8(kProgramCaption));
   setWindowIcon(ProgramIcon());
   if (!setup_.messageBox) setup_.messageBox = QtMessageBoxes(this);
@@ -458,6 +465,45 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QMainWindow::keyPressEvent(event);
+}
+
+bool MainWindow::IsTrackFileName(const QString& name) {
+  static const QStringList kSuffixes = {"gpx", "kml", "nmea", "nma", "txt", "log"};
+  return kSuffixes.contains(QFileInfo(name).suffix().toLower());
+}
+
+namespace {
+
+// The local files of a drop that the window imports.
+QStringList DroppedTrackFiles(const QMimeData* data) {
+  QStringList files;
+  if (data == nullptr || !data->hasUrls()) return files;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile() && MainWindow::IsTrackFileName(url.toLocalFile())) {
+      files << url.toLocalFile();
+    }
+  }
+  return files;
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedTrackFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QStringList files = DroppedTrackFiles(event->mimeData());
+  if (files.isEmpty()) return;
+  event->acceptProposedAction();
+  // The drop's own event ends first; the import then runs with the window's events going on.
+  QTimer::singleShot(0, this, [this, files] { OpenTrackFiles(files); });
+}
+
+void MainWindow::OpenTrackFiles(const QStringList& files) {
+  if (files.isEmpty()) return;
+  tabs_->setCurrentWidget(recordPage_);
+  recordPage_->ImportTrackFiles(files);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -75,10 +75,18 @@ class MainWindow : public QMainWindow, public IPageOwner {
   QString StatusText() const { return statusLine_->text(); }
   int ProgressPosition() const { return progress_->value(); }
   ConnectionImage Image() const { return image_; }
+  // Imports track files of other devices (GPX, KML, NMEA) on the Track Record page, which it
+  // shows, and loads the first track they gave; as a drop on the window or the program's
+  // command line does.
+  void OpenTrackFiles(const QStringList& files);
+  // Whether a file of that name is one the window imports when dropped.
+  static bool IsTrackFileName(const QString& name);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildMenu();

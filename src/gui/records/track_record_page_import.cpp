@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Importing the track files of other devices and programs (GPX, KML, NMEA text) from the Track
+// Record page: its button, a drop on the window and the program's command line all come here.
+// The import runs on another thread over a store of its own on the same data folder, while a
+// modal progress box with Stop keeps the page, and the page's store, still.
+#include <QApplication>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QProgressDialog>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <atomic>
+#include <future>
+
+#include "gui/records/track_record_page.h"
+#include "import/track_import.h"
+
+namespace tavrin::gui {
+namespace {
+
+using imports::FileImport;
+
+// What the import's thread hands back: the files' results, and the messages its store would
+// have shown, which only the window's thread may show.
+struct ImportOutcome {
+  std::vector<FileImport> results;
+  std::vector<std::string> messages;
+};
+
+ImportOutcome ImportOnThisThread(const std::string& folder, const std::vector<std::string>& files,
+                                 const imports::ImportOptions& options) {
+  ImportOutcome outcome;
+  TrackStore store([&outcome](const std::string& text, MsgIcon, MsgButtons) {
+    outcome.messages.push_back(text);
+    return MsgAnswer::Ok;
+  });
+  if (auto prepared = store.PrepareDataFolder(folder); !prepared) {
+    outcome.messages.push_back("The data folder " + folder + " cannot be used (" +
+                               prepared.Error().SystemText() +
+                               "). Choose another one in Software Options; nothing was imported.");
+    return outcome;
+  }
+  if (auto writable = store.CheckTracksCanBeWritten(); !writable) {
+    outcome.messages.push_back("No track can be stored in the data folder " + folder + ": " +
+                               writable.Error().reason +
+                               " Make it writable or free some space, or choose another folder "
+                               "in Software Options; nothing was imported.");
+    return outcome;
+  }
+  outcome.results = imports::ImportFiles(store, files, options);
+  return outcome;
+}
+
+// "2 tracks, 7,200 points": counts as the status line says them.
+std::string Counted(uint64_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// The status line after an import: what came in, and once what track files cannot hold.
+std::string ImportStatus(const std::vector<FileImport>& results, bool stopped) {
+  size_t tracks = 0, duplicates = 0;
+  uint64_t points = 0;
+  std::vector<std::string> dropped;
+  for (const FileImport& result : results) {
+    tracks += result.trackFiles.size();
+    duplicates += result.duplicates.size();
+    points += result.points;
+    for (const std::string& what : result.dropped) {
+      if (std::find(dropped.begin(), dropped.end(), what) == dropped.end()) {
+        dropped.push_back(what);
+      }
+    }
+  }
+  std::string text = (stopped ? "Import stopped: " : "Imported ") +
+                     Counted(tracks, "track", "tracks") + ", " +
+                     Counted(points, "point", "points") + " from " +
+                     Counted(results.size(), "file", "files") + ".";
+  if (duplicates > 0) text += " Stored already, skipped: " + std::to_string(duplicates) + ".";
+  if (!dropped.empty()) {
+    std::string list;
+    for (const std::string& what : dropped) list += (list.empty() ? "" : ", ") + what;
+    text += " Not kept (track files cannot hold it): " + list + ".";
+  }
+  return text;
+}
+
+// Every problem of the files, each naming its file: for one box at the end.
+std::string ImportProblems(const std::vector<FileImport>& results) {
+  std::string text;
+  for (const FileImport& result : results) {
+    for (const std::string& line : result.skipped) text += line + "\n";
+    if (result.failure) text += *result.failure + "\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+// The filters move to the day of the imported track (unless every track is listed), and the
+// track is loaded, as a double-click on it would.
+void TrackRecordPage::ShowImportedTrack(const std::string& path) {
+  TrackStore& store = owner_.Store();
+  store.ListTracks(nullptr, false);
+  for (const TrackEntry& track : store.TrackEntries()) {
+    if (track.path != path) continue;
+    const DateTime6& first = track.header.firstDateTime;
+    const QDate day(2000 + first[0], first[1], first[2]);
+    if (!day.isValid()) break;
+    const QSignalBlocker quietCalendar(calendar_), quietStart(periodStart_), quietEnd(periodEnd_);
+    calendar_->setSelectedDate(day);
+    periodStart_->setDate(day);
+    periodEnd_->setDate(day);
+    break;
+  }
+  RefreshRecordList();
+  const int row = ByDays() ? RowOfDayHolding(path) : RowOfTrack(path);
+  if (row == -1) return;
+  recordView_->selectRow(row);
+  recordView_->scrollTo(records_.index(row, 0));
+  LoadRecord(row);
+}
+
+void TrackRecordPage::OnImportTracks() {
+  QFileDialog chooser(this, QStringLiteral("Import Tracks"));
+  chooser.setObjectName("importChooser");
+  chooser.setFileMode(QFileDialog::ExistingFiles);
+  chooser.setNameFilters({QStringLiteral("Track files (*.gpx *.kml *.nmea *.nma *.txt *.log)"),
+                          QStringLiteral("GPX (*.gpx)"), QStringLiteral("KML (*.kml)"),
+                          QStringLiteral("NMEA text (*.nmea *.nma *.txt *.log)"),
+                          QStringLiteral("All files (*)")});
+  if (owner_.RunDialog(chooser) != QDialog::Accepted) return;
+  ImportTrackFiles(chooser.selectedFiles());
+}
+
+std::string TrackRecordPage::ImportTrackFiles(const QStringList& files) {
+  if (files.isEmpty()) return {};
+  // A read writes into the same folder under names the import would also choose from.
+  if (owner_.Session().TransferActive() || owner_.Session().DownloadInProgress()) {
+    owner_.ShowMessage(
+        "The logger's tracks are being read: import the files when the read has "
+        "ended. Nothing was imported.",
+        MsgIcon::Information, MsgButtons::Ok);
+    return {};
+  }
+  std::vector<std::string> paths;
+  for (const QString& file : files) paths.push_back(file.toStdString());
+  Status("Importing tracks.");
+
+  std::atomic<bool> stop{false};
+  std::atomic<uint64_t> done{0}, total{0};
+  imports::ImportOptions options;
+  options.stop = &stop;
+  options.progress = [&done, &total](uint64_t bytes, uint64_t all) {
+    done = bytes;
+    total = all;
+  };
+  QProgressDialog progress(QStringLiteral("Importing tracks..."), QStringLiteral("Stop"), 0, 1000,
+                           this);
+  progress.setObjectName("importProgress");
+  progress.setWindowTitle(QStringLiteral("Import Tracks"));
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(300);
+  progress.setAutoClose(false);
+  progress.setAutoReset(false);
+  progress.setValue(0);
+  const std::string folder = owner_.Store().DataFolder();
+  std::future<ImportOutcome> work =
+      std::async(std::launch::async, [&] { return ImportOnThisThread(folder, paths, options); });
+  // The window's events go on (the box paints, Stop answers) while the thread imports.
+  QEventLoop waiting;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &waiting, [&] {
+    if (progress.wasCanceled()) stop = true;
+    if (total > 0) progress.setValue(static_cast<int>(done * 1000 / total));
+    if (work.wait_for(std::chrono::seconds(0)) == std::future_status::ready) waiting.quit();
+  });
+  poll.start(25);
+  waiting.exec();
+  const ImportOutcome outcome = work.get();
+  progress.close();
+
+  for (const std::string& message : outcome.messages) {
+    owner_.ShowMessage(message, MsgIcon::Warning, MsgButtons::Ok);
+  }
+  const bool stopped = stop;
+  std::string first;
+  for (const FileImport& result : outcome.results) {
+    if (first.empty() && !result.trackFiles.empty()) first = result.trackFiles.front();
+  }
+  lastImport_ = outcome.results;
+  // The list shows the new tracks at once: the first of them, loaded.
+  if (!first.empty()) ShowImportedTrack(first);
+  Status(ImportStatus(outcome.results, stopped));
+  if (const std::string problems = ImportProblems(outcome.results); !problems.empty()) {
+    owner_.ShowMessage(
+        "Some of the files could not be imported whole; what was good in them was "
+        "imported:\n" +
+            problems +
+            "Check the files, or import them again from the program that made "
+            "them.",
+        MsgIcon::Warning, MsgButtons::Ok);
+  }
+  return first;
+}
+
+}  // namespace tavrin::gui
