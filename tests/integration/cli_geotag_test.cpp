@@ -370,9 +370,8 @@ TEST_F(CliGeotag, PhotosThatCannotBeTaggedAreNamedAndStayByteForByte) {
 TEST_F(CliGeotag, APipeOrADeviceNamedAsAPhotoIsRefusedWithoutWaiting) {
   const std::string pipe = dir / "photos/camera.jpg";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
-  const auto run =
-      test::RunProgramWithin(Command({"--zone", "+00:00", pipe, "/dev/null"}), dir.Path(),
-                             std::chrono::seconds(20));
+  const auto run = test::RunProgramWithin(Command({"--zone", "+00:00", pipe, "/dev/null"}),
+                                          dir.Path(), std::chrono::seconds(20));
   ASSERT_FALSE(run.timedOut) << "tavrin geotag waited on the pipe";
   EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
   EXPECT_NE(run.err.find(pipe + " is not a photo file"), std::string::npos) << run.err;
