@@ -89,8 +89,8 @@ TEST_F(WindowImport, TheButtonsChooserImportsListsAndLoadsTheFirstNewTrack) {
   EXPECT_EQ(Page().SelectedRow(), 0);
   EXPECT_EQ(Page().PointList().rowCount(), 120);
   EXPECT_EQ(gui.window->StatusText().toStdString(),
-            "Imported 1 track, 120 points from 1 file. Not kept (track files cannot hold it): "
-            "elevation, names and descriptions.");
+            "Imported 1 track, 120 points from 1 file; not kept: elevation, names and "
+            "descriptions.");
 
   // The same file again makes no second copy, and says so.
   gui.window->OpenTrackFiles({QString::fromStdString(walk)});

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the window's pictures for a person to look at: connects to the logger on PORT, reads its
 // options, downloads its new tracks, and saves the Device Control page, the device settings
-// dialog, the Software Options dialog, a Korean message box, the Track Record page with its map
-// and the Photos dialog over photos taken along the first track as PNGs in OUT_DIR; with
-// --main-pages only the two pages, without the dialogs and the map.
+// dialog, the Software Options dialog, a Korean message box, the Track Record page with its map,
+// the Photos dialog over photos taken along the first track and a phone's GPX walk imported, as
+// PNGs in OUT_DIR; with --main-pages only the two pages, without the dialogs and the map.
 // scripts/screenshot.sh runs it under Xvfb against tavrin-emulator.
 //   gui_screenshots OUT_DIR PORT DATA_DIR [--main-pages]
 #include <QApplication>
@@ -14,8 +14,10 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QWebEngineView>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 #include "../support/photo_samples.h"
 #include "gui/device/bypass_dialog.h"
@@ -100,6 +102,41 @@ bool SavePhotosDialog(test::GuiDriver& gui, const QString& out) {
   return ok;
 }
 
+// A walk a phone recorded as GPX near the first track, imported: the page lists it and shows its
+// points, and the status line says what came in.
+bool SaveImport(test::GuiDriver& gui, const QString& out) {
+  const std::filesystem::path file = std::filesystem::path(out.toStdString()) / "phone_walk.gpx";
+  {
+    std::ofstream gpx(file);
+    gpx << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"a "
+           "phone\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n<trk><name>Walk</name>"
+           "<trkseg>\n";
+    for (int i = 0; i < 900; ++i) {
+      char point[160];
+      std::snprintf(point, sizeof point,
+                    "<trkpt lat=\"%.6f\" lon=\"%.6f\"><ele>40</ele><time>2024-05-04T09:%02d:%02dZ"
+                    "</time></trkpt>\n",
+                    37.565 + 0.00001 * i, 126.978 + 0.000012 * i + 0.0004 * std::sin(i / 60.0),
+                    i / 60, i % 60);
+      gpx << point;
+    }
+    gpx << "</trkseg></trk>\n</gpx>\n";
+  }
+  gui.window->OpenTrackFiles({QString::fromStdString(file.string())});
+  // The map shows the new track once its pages are written.
+  test::GuiDriver::WaitFor(
+      [&] {
+        return test::GuiDriver::RunPageScript(*gui.window->RecordTab()->MapView(),
+                                              "window.tavrinLinePoints")
+                   .toInt() == 900;
+      },
+      30000);
+  test::GuiDriver::WaitFor([] { return false; }, 1500);  // the view draws the new line
+  const bool ok = Save(*gui.window, out + "/import.png");
+  std::filesystem::remove(file);
+  return ok;
+}
+
 int Fail(const char* what) {
   std::fprintf(stderr, "gui_screenshots: %s\n", what);
   return 1;
@@ -168,6 +205,7 @@ int main(int argc, char** argv) {
   korean.close();
   ok = SaveRecordPage(gui, out, true) && ok;
   ok = SavePhotosDialog(gui, out) && ok;
+  ok = SaveImport(gui, out) && ok;
   gui.window->close();
   return ok ? 0 : 1;
 }

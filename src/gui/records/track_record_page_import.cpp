@@ -79,7 +79,8 @@ std::string ImportStatus(const std::vector<FileImport>& results, bool stopped) {
   if (!dropped.empty()) {
     std::string list;
     for (const std::string& what : dropped) list += (list.empty() ? "" : ", ") + what;
-    text += " Not kept (track files cannot hold it): " + list + ".";
+    text.back() = ';';
+    text += " not kept: " + list + ".";
   }
   return text;
 }
