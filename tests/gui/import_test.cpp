@@ -92,9 +92,12 @@ TEST_F(WindowImport, TheButtonsChooserImportsListsAndLoadsTheFirstNewTrack) {
             "Imported 1 track, 120 points from 1 file; not kept: elevation, names and "
             "descriptions.");
 
-  // The same file again makes no second copy, and says so.
+  // The same file again makes no second copy, says so, and shows the stored one.
+  gui.Find<QRadioButton>("byTracks")->click();
+  ASSERT_EQ(Page().PointList().rowCount(), 0);
   gui.window->OpenTrackFiles({QString::fromStdString(walk)});
   EXPECT_EQ(StoredTracks().size(), 1u);
+  EXPECT_EQ(Page().PointList().rowCount(), 120);
   EXPECT_NE(gui.window->StatusText().indexOf("Stored already, skipped: 1"), -1)
       << gui.window->StatusText().toStdString();
 }

@@ -185,12 +185,15 @@ std::string TrackRecordPage::ImportTrackFiles(const QStringList& files) {
   }
   const bool stopped = stop;
   std::string first;
+  std::string stored;
   for (const FileImport& result : outcome.results) {
     if (first.empty() && !result.trackFiles.empty()) first = result.trackFiles.front();
+    if (stored.empty() && !result.duplicates.empty()) stored = result.duplicates.front();
   }
   lastImport_ = outcome.results;
-  // The list shows the new tracks at once: the first of them, loaded.
-  if (!first.empty()) ShowImportedTrack(first);
+  // The list shows the new tracks at once: the first of them, loaded; a file stored already
+  // shows where it is.
+  if (!first.empty() || !stored.empty()) ShowImportedTrack(first.empty() ? stored : first);
   Status(ImportStatus(outcome.results, stopped));
   if (const std::string problems = ImportProblems(outcome.results); !problems.empty()) {
     owner_.ShowMessage(
