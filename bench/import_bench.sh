@@ -34,4 +34,4 @@ echo "import of a $points-point GPX ($(stat -c %s "$gpx") bytes) into $imported 
 printf '%-10s %10s %12s\n' reader seconds peak_MB
 printf '%-10s %10.2f %12.1f\n' tavrin "$ours_s" "$(awk -v k="$ours_kb" 'BEGIN { print k / 1024 }')"
 printf '%-10s %10.2f %12.1f\n' gpsbabel "$babel_s" "$(awk -v k="$babel_kb" 'BEGIN { print k / 1024 }')"
-awk -v a="$babel_s" -v b="$ours_s" 'BEGIN { printf "speed-up: %.1fx\n", b > 0 ? a / b : 0 }'
+awk -v a="$babel_s" -v b="$ours_s" 'BEGIN { printf "speed-up: %.1fx\n", (b > 0) ? a / b : 0 }'
