@@ -42,11 +42,11 @@ double Bearing(const ImportedPoint& a, const ImportedPoint& b) {
 TrackPoint ToTrackPoint(const ImportedPoint& p) {
   // Clamped before rounding: a file may give any speed, and a track point holds 0-255 km/h.
   const int speed =
-      p.speedKmh < 0
+      !(p.speedKmh >= 0)  // none given, or not a number
           ? 0
           : static_cast<int>(std::lround(std::min<double>(p.speedKmh, kFastestStoredKmh)));
   // Headings are kept in steps of 2 degrees; 360 is north again.
-  const int heading = p.headingDegrees < 0 || p.headingDegrees > 360
+  const int heading = !(p.headingDegrees >= 0 && p.headingDegrees <= 360)
                           ? 0
                           : static_cast<int>(std::lround(p.headingDegrees / 2)) * 2 % 360;
   return MakePoint(UtcDateTime(p.utcSeconds), p.fixKind, static_cast<float>(p.latitude),
