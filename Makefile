@@ -67,6 +67,7 @@ bench: build
 	$(BUILD)/bench/gui_bench
 	bench/export_bench.sh $(BUILD)
 	bench/geotag_bench.sh $(BUILD)
+	bench/import_bench.sh $(BUILD)
 
 # Each fuzzer for a minute (FUZZ_SECONDS) on its own corpus folder, starting from the inputs kept
 # in fuzz/corpus/<fuzzer>/ (inputs that once found a fault, and the photos the geotagging tests

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "import/kml_reader.h"
 
+#include <charconv>
+#include <cmath>
 #include <deque>
-#include <regex>
-#include <sstream>
 
 #include "import/xml_stream.h"
 
@@ -20,40 +20,61 @@ struct Coordinates {
   bool hasAltitude = false;
 };
 
-std::optional<Coordinates> ParseCoordinates(std::string text, char separator) {
-  for (char& c : text) {
-    if (c == separator || c == '\t' || c == '\r' || c == '\n') c = ' ';
+std::optional<Coordinates> ParseCoordinates(std::string_view text, char separator) {
+  std::string_view parts[3];
+  size_t count = 0;
+  const auto isGap = [separator](char c) {
+    return c == separator || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+  };
+  size_t at = 0;
+  while (at < text.size()) {
+    while (at < text.size() && isGap(text[at])) ++at;
+    if (at == text.size()) break;
+    const size_t from = at;
+    while (at < text.size() && !isGap(text[at])) ++at;
+    if (count == 3) return std::nullopt;  // more than one position
+    parts[count++] = text.substr(from, at - from);
   }
-  std::istringstream in(text);
-  std::string lon, lat, alt, extra;
-  if (!(in >> lon >> lat)) return std::nullopt;
-  const bool hasAltitude = static_cast<bool>(in >> alt);
-  if (in >> extra) return std::nullopt;  // more than one position
-  const auto longitude = ParseNumber(lon), latitude = ParseNumber(lat);
-  if (!longitude || !latitude) return std::nullopt;
-  const auto altitude = hasAltitude ? ParseNumber(alt) : std::optional<double>(0);
-  if (!altitude) return std::nullopt;
+  if (count < 2) return std::nullopt;
+  const auto longitude = ParseNumber(parts[0]), latitude = ParseNumber(parts[1]);
+  const auto altitude = count == 3 ? ParseNumber(parts[2]) : std::optional<double>(0);
+  if (!longitude || !latitude || !altitude) return std::nullopt;
   return Coordinates{*longitude, *latitude, *altitude != 0};
+}
+
+// The number after `label` in `text` ("Speed: 22.4 mph"), and the word after it.
+struct Labelled {
+  double value = 0;
+  std::string_view unit;
+};
+
+std::optional<Labelled> FindLabelled(std::string_view text, std::string_view label) {
+  const size_t at = text.find(label);
+  if (at == std::string_view::npos) return std::nullopt;
+  std::string_view rest = text.substr(at + label.size());
+  while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  Labelled found;
+  const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), found.value);
+  if (error != std::errc() || !std::isfinite(found.value) || found.value < 0) return std::nullopt;
+  rest.remove_prefix(static_cast<size_t>(end - rest.data()));
+  while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  found.unit = rest.substr(0, rest.find_first_of(" ,<\r\n"));
+  return found;
 }
 
 // The speed and heading a placemark's description tells, as ours ("Heading:90, Speed:36km/h")
 // and gpsbabel's ("Speed: 22.4 mph", "Heading: 90.0") write them.
-void ReadDescription(const std::string& text, ImportedPoint& point) {
-  static const std::regex speed(R"(Speed:\s*([0-9]+(?:\.[0-9]+)?)\s*(km/h|mph|m/s|knots|kts)?)");
-  static const std::regex heading(R"(Heading:\s*([0-9]+(?:\.[0-9]+)?))");
-  std::smatch match;
-  if (std::regex_search(text, match, speed)) {
-    const double value = std::stod(match[1].str());
-    const std::string unit = match[2].str();
-    const double factor = unit == "mph"                      ? kKmhPerMph
-                          : unit == "m/s"                    ? kKmhPerMetrePerSecond
-                          : unit == "knots" || unit == "kts" ? kKmhPerKnot
-                                                             : 1.0;
-    point.speedKmh = static_cast<float>(value * factor);
+void ReadDescription(std::string_view text, ImportedPoint& point) {
+  if (const auto speed = FindLabelled(text, "Speed:")) {
+    const std::string_view unit = speed->unit;
+    const double factor = unit.starts_with("mph")   ? kKmhPerMph
+                          : unit.starts_with("m/s") ? kKmhPerMetrePerSecond
+                          : unit.starts_with("knots") || unit.starts_with("kts") ? kKmhPerKnot
+                                                                                 : 1.0;
+    point.speedKmh = static_cast<float>(speed->value * factor);
   }
-  if (std::regex_search(text, match, heading)) {
-    const double value = std::stod(match[1].str());
-    if (value <= 360) point.headingDegrees = static_cast<float>(value);
+  if (const auto heading = FindLabelled(text, "Heading:"); heading && heading->value <= 360) {
+    point.headingDegrees = static_cast<float>(heading->value);
   }
 }
 

@@ -24,7 +24,9 @@ using ImportProgressFn = std::function<void(uint64_t done, uint64_t total)>;
 struct ImportOptions {
   // A file with any point that had to be skipped gives no track at all.
   bool allOrNothing = false;
+  // Read before each 1 MiB piece and each file; set from any thread.
   const std::atomic<bool>* stop = nullptr;
+  // Called on the importing thread after each piece.
   ImportProgressFn progress;
 };
 

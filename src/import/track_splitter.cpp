@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 
 #include "import/duplicate_check.h"
@@ -40,13 +39,15 @@ double Bearing(const ImportedPoint& a, const ImportedPoint& b) {
 }
 
 TrackPoint ToTrackPoint(const ImportedPoint& p) {
+  // Clamped before rounding: a file may give any speed, and a track point holds 0-255 km/h.
   const int speed =
-      p.speedKmh < 0
+      !(p.speedKmh >= 0)  // none given, or not a number
           ? 0
-          : static_cast<int>(std::min<double>(std::lround(p.speedKmh), kFastestStoredKmh));
+          : static_cast<int>(std::lround(std::min<double>(p.speedKmh, kFastestStoredKmh)));
   // Headings are kept in steps of 2 degrees; 360 is north again.
-  const int heading =
-      p.headingDegrees < 0 ? 0 : static_cast<int>(std::lround(p.headingDegrees / 2)) * 2 % 360;
+  const int heading = !(p.headingDegrees >= 0 && p.headingDegrees <= 360)
+                          ? 0
+                          : static_cast<int>(std::lround(p.headingDegrees / 2)) * 2 % 360;
   return MakePoint(UtcDateTime(p.utcSeconds), p.fixKind, static_cast<float>(p.latitude),
                    static_cast<float>(p.longitude), speed, heading);
 }
@@ -58,11 +59,26 @@ std::string FileName(const std::string& path) {
 }  // namespace
 
 DateTime UtcDateTime(long long utcSeconds) {
-  const std::time_t t = static_cast<std::time_t>(utcSeconds);
-  std::tm tm{};
-  ::gmtime_r(&t, &tm);
-  return DateTime{
-      tm.tm_year + 1900 - 2000, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+  // Days since 1970 to a civil date (the proleptic Gregorian calendar), without the C library's
+  // locking: a million points call this a million times.
+  const long long days = (utcSeconds >= 0 ? utcSeconds : utcSeconds - 86399) / 86400;
+  const long long secondOfDay = utcSeconds - days * 86400;
+  const long long z = days + 719468;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long long dayOfEra = z - era * 146097;
+  const long long yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const long long mp = (5 * dayOfYear + 2) / 153;
+  const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  const long long year = yearOfEra + era * 400 + (month <= 2);
+  return DateTime{static_cast<int>(year - 2000),
+                  month,
+                  day,
+                  static_cast<int>(secondOfDay / 3600),
+                  static_cast<int>(secondOfDay / 60 % 60),
+                  static_cast<int>(secondOfDay % 60)};
 }
 
 void FillMotion(std::vector<ImportedPoint>& track) {
@@ -99,11 +115,10 @@ void TrackSplitter::Point(const ImportedPoint& point) {
   }
   const TrackPoint converted = ToTrackPoint(point);
   if (havePrevious_) {
-    const auto seconds = SecondsBetween(previous_, converted);
-    if (seconds && *seconds <= 0) {
+    if (point.utcSeconds <= previousSeconds_) {
       // Files repeat points (a KML's start and end marks, a track written twice): the first
       // copy stands, and gets the speed a later copy tells.
-      if (*seconds == 0 && !track_.empty() && track_.back().speedKmh < 0) {
+      if (point.utcSeconds == previousSeconds_ && !track_.empty() && track_.back().speedKmh < 0) {
         track_.back().speedKmh = point.speedKmh;
         track_.back().headingDegrees = point.headingDegrees;
       }
@@ -113,6 +128,7 @@ void TrackSplitter::Point(const ImportedPoint& point) {
     if (StartsNewTrack(previous_, converted)) EndTrack();
   }
   previous_ = converted;
+  previousSeconds_ = point.utcSeconds;
   havePrevious_ = true;
   track_.push_back(point);
 }

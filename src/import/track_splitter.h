@@ -61,6 +61,7 @@ class TrackSplitter final : public PointSink {
   std::vector<ImportedPoint> track_;
   std::vector<std::vector<ImportedPoint>> held_;
   TrackPoint previous_{};
+  long long previousSeconds_ = 0;
   bool havePrevious_ = false;
   size_t repeated_ = 0;
   bool writeFailed_ = false;

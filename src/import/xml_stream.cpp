@@ -9,12 +9,11 @@
 namespace tavrin::imports {
 namespace {
 
-// Namespaced names arrive as "URI\x1Flocal"; the readers go by the local name only.
-constexpr char kNamespaceSeparator = '\x1F';
-
+// The readers go by an element's local name: "speed" for "gpxtpx:speed". Namespace processing
+// is left off, as it costs much of the parsing and the names' prefixes say enough.
 std::string_view LocalName(const char* name) {
-  const char* cut = std::strrchr(name, kNamespaceSeparator);
-  return cut ? std::string_view(cut + 1) : std::string_view(name);
+  const char* colon = std::strchr(name, ':');
+  return colon ? std::string_view(colon + 1) : std::string_view(name);
 }
 
 }  // namespace
@@ -31,7 +30,7 @@ struct XmlStream::Parser {
 XmlStream::XmlStream(XmlHandler& handler) : parser_(std::make_unique<Parser>()) {
   Parser& p = *parser_;
   p.handler = &handler;
-  p.xml = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
+  p.xml = XML_ParserCreate(nullptr);
   XML_SetUserData(p.xml, &p);
   // Nothing outside the file is ever read, and parameter entities are not expanded.
   XML_SetParamEntityParsing(p.xml, XML_PARAM_ENTITY_PARSING_NEVER);
@@ -45,11 +44,6 @@ XmlStream::XmlStream(XmlHandler& handler) : parser_(std::make_unique<Parser>()) 
                          " levels, which no track file does";
           XML_StopParser(self.xml, XML_FALSE);
           return;
-        }
-        // Attribute names become local names in place, so the handler sees "lat" for "lat".
-        for (const XML_Char** a = attributes; *a; a += 2) {
-          const char* cut = std::strrchr(*a, kNamespaceSeparator);
-          if (cut) *a = cut + 1;
         }
         self.handler->Start(LocalName(name), attributes);
       },

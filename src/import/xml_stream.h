@@ -14,10 +14,11 @@
 namespace tavrin::imports {
 
 // Elements arrive by their local name: "trkpt" whether the file writes it with a prefix or not.
+// Attributes keep their names as written ("lat").
 class XmlHandler {
  public:
   virtual ~XmlHandler() = default;
-  // `attributes` alternate local name and value and end with nullptr.
+  // `attributes` alternate name and value and end with nullptr.
   virtual void Start(std::string_view name, const char** attributes) = 0;
   virtual void End(std::string_view name) = 0;
   virtual void Text(std::string_view text) = 0;
@@ -38,7 +39,7 @@ class XmlStream {
   long Line() const;
   // Ends the reading from within a handler; Feed fails with `why`.
   void Refuse(std::string why);
-  // The local name of an attribute, or nullptr.
+  // The value of the attribute of that name, or nullptr.
   static const char* Attribute(const char** attributes, std::string_view name);
 
  private:

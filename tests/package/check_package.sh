@@ -49,6 +49,9 @@ QT_QPA_PLATFORM=offscreen "$bin/tavrin-lite" --self-test >/dev/null 2>&1 || fail
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "$depends" | grep -q "libexiv2-" || fail "the package does not depend on exiv2's library: $depends"
 "$bin/tavrin" geotag --help | grep -q -- "--clock-photo" || fail "tavrin geotag --help"
+# Imported GPX and KML files are read by expat's shared library.
+echo "$depends" | grep -q "libexpat1" || fail "the package does not depend on expat's library: $depends"
+"$bin/tavrin" import --help | grep -q -- "--all-or-nothing" || fail "tavrin import --help"
 
 echo "== the desktop entry and the AppStream file"
 desktop-file-validate "$work"/root/usr/share/applications/*.desktop
