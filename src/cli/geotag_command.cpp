@@ -106,29 +106,16 @@ void PrintProgress(size_t done, size_t total) {
 }
 
 int Report(const std::vector<PhotoItem>& items, bool dryRun, size_t pathProblems) {
-  size_t tagged = 0, outOfRange = 0, alreadyTagged = 0, failed = 0;
   for (const PhotoItem& item : items) {
     const std::string line = item.path + "\t" + ShownTime(item) + "\t" + Outcome(item, dryRun);
     std::cout << line << "\n";
     if (item.state == PhotoState::Failed) std::cerr << "tavrin geotag: " << item.reason << "\n";
-    switch (item.state) {
-      case PhotoState::Tagged:
-        ++tagged;
-        break;
-      case PhotoState::ToTag:
-        tagged += dryRun ? 1 : 0;
-        break;
-      case PhotoState::OutOfRange:
-        ++outOfRange;
-        break;
-      case PhotoState::AlreadyTagged:
-        ++alreadyTagged;
-        break;
-      case PhotoState::Failed:
-        ++failed;
-        break;
-    }
   }
+  const PhotoCounts counts = CountPhotos(items);
+  // A dry run counts the photos it would tag.
+  const size_t tagged = counts.tagged + (dryRun ? counts.toTag : 0);
+  const size_t outOfRange = counts.outOfRange, alreadyTagged = counts.alreadyTagged,
+               failed = counts.failed;
   std::cout << (dryRun ? "Would tag: " : "Tagged: ") << tagged << ", out of range: " << outOfRange
             << ", already tagged: " << alreadyTagged << ", failed: " << failed
             << (dryRun ? " (dry run: nothing was written)" : "") << "\n";

@@ -171,6 +171,30 @@ std::string FormatPosition(const GeoPosition& position) {
   return text;
 }
 
+PhotoCounts CountPhotos(const std::vector<PhotoItem>& items) {
+  PhotoCounts counts;
+  for (const PhotoItem& item : items) {
+    switch (item.state) {
+      case PhotoState::ToTag:
+        ++counts.toTag;
+        break;
+      case PhotoState::Tagged:
+        ++counts.tagged;
+        break;
+      case PhotoState::OutOfRange:
+        ++counts.outOfRange;
+        break;
+      case PhotoState::AlreadyTagged:
+        ++counts.alreadyTagged;
+        break;
+      case PhotoState::Failed:
+        ++counts.failed;
+        break;
+    }
+  }
+  return counts;
+}
+
 void PrepareForThreads() {
   SilenceExiv2();
   static const bool ready = Exiv2::XmpParser::initialize();

@@ -66,6 +66,16 @@ void WritePhotos(std::vector<PhotoItem>& items, const GeotagOptions& options,
                  const GeotagProgressFn& progress = nullptr,
                  const std::atomic<bool>* stop = nullptr);
 
+// How many photos stand in each state.
+struct PhotoCounts {
+  size_t toTag = 0;
+  size_t tagged = 0;
+  size_t outOfRange = 0;
+  size_t alreadyTagged = 0;
+  size_t failed = 0;
+};
+PhotoCounts CountPhotos(const std::vector<PhotoItem>& items);
+
 // Makes exiv2 ready for photos read and written on other threads: its XMP parser is set up once,
 // here, on the calling thread.
 void PrepareForThreads();

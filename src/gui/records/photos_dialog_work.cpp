@@ -255,26 +255,9 @@ void PhotosDialog::StopWork() {
 }
 
 void PhotosDialog::Summarise(bool stopped) {
-  size_t toTag = 0, tagged = 0, outOfRange = 0, alreadyTagged = 0, failed = 0;
-  for (const PhotoItem& item : photos_.Items()) {
-    switch (item.state) {
-      case PhotoState::ToTag:
-        ++toTag;
-        break;
-      case PhotoState::Tagged:
-        ++tagged;
-        break;
-      case PhotoState::OutOfRange:
-        ++outOfRange;
-        break;
-      case PhotoState::AlreadyTagged:
-        ++alreadyTagged;
-        break;
-      case PhotoState::Failed:
-        ++failed;
-        break;
-    }
-  }
+  const photos::PhotoCounts counts = photos::CountPhotos(photos_.Items());
+  const size_t toTag = counts.toTag, tagged = counts.tagged, outOfRange = counts.outOfRange,
+               alreadyTagged = counts.alreadyTagged, failed = counts.failed;
   QString text =
       writing_ ? QStringLiteral("Tagged: %1").arg(tagged) : QStringLiteral("To tag: %1").arg(toTag);
   if (writing_ && toTag > 0) text += QStringLiteral(", not written: %1").arg(toTag);
