@@ -17,10 +17,6 @@
 namespace tavrin::cli {
 namespace {
 
-// The map page is drawn at the size the Track Record page shows it.
-constexpr int kMapWidth = 726;
-constexpr int kMapHeight = 412;
-
 struct ExportArguments {
   std::string format;
   std::string outFolder;
@@ -53,7 +49,7 @@ Result<std::vector<std::string>> ExportMapPages(TrackStore& store, ExportWriter&
   // Both pages hold a long track's line with its levels of detail: worked out once.
   const ExportablePoints exportable(points);
   const std::string line = EncodeMapLine(exportable.Points());
-  auto page = writer.MakeMapPage(folder, kMapWidth, kMapHeight, points, &line);
+  auto page = writer.MakeMapPage(folder, kMapPageWidth, kMapPageHeight, points, &line);
   if (!page) return page.Error();
   std::vector<std::string> pages{*page};
   auto open = writer.MakeOpenMapPage(folder, points, &line);

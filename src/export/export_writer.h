@@ -40,6 +40,9 @@ inline constexpr const char* kTxtFolder = "TXT";
 inline constexpr const char* kLogFolder = "DORVALE";
 inline constexpr const char* kGpxFolder = "GPX";
 inline constexpr const char* kMapPageName = "Tvr_GoogleMap.html";
+// The size the map page is drawn at: that of the Track Record page's view.
+inline constexpr int kMapPageWidth = 726;
+inline constexpr int kMapPageHeight = 412;
 // The map page for users without a map key, beside the other: Leaflet and OpenStreetMap tiles.
 inline constexpr const char* kOpenMapPageName = "Tvr_OpenStreetMap.html";
 // The same map with the photos the Photos dialog matched.

@@ -13,10 +13,6 @@
 namespace tavrin::gui {
 namespace {
 
-// The size the map page is written for.
-constexpr int kMapPageWidth = 726;
-constexpr int kMapPageHeight = 412;
-
 struct MapPagesJob {
   std::string folder;
   ExportOptions options;
