@@ -167,10 +167,10 @@ std::vector<std::uint8_t> DetailLevels(std::span<const WorldPixel> line) {
   // A long line is shared between two threads: each segment touches only the points between its
   // ends, whose own levels are settled before it is split off.
   SplitWidestUntil(line, levels, pending, 16);
-  auto [mine, theirs] = ShareByWidth(std::move(pending));
+  auto shares = ShareByWidth(std::move(pending));
   std::thread other(
-      [&line, &levels, &theirs] { SimplifySegments(line, levels, std::move(theirs)); });
-  SimplifySegments(line, levels, std::move(mine));
+      [&line, &levels, &shares] { SimplifySegments(line, levels, std::move(shares.second)); });
+  SimplifySegments(line, levels, std::move(shares.first));
   other.join();
   return levels;
 }
