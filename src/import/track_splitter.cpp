@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/civil_date.h"
 #include "import/duplicate_check.h"
 
 namespace tavrin::imports {
@@ -59,23 +60,13 @@ std::string FileName(const std::string& path) {
 }  // namespace
 
 DateTime UtcDateTime(long long utcSeconds) {
-  // Days since 1970 to a civil date (the proleptic Gregorian calendar), without the C library's
-  // locking: a million points call this a million times.
-  const long long days = (utcSeconds >= 0 ? utcSeconds : utcSeconds - 86399) / 86400;
+  // Without the C library's locking: a million points call this a million times.
+  const long long days = DaysOfSeconds(utcSeconds);
   const long long secondOfDay = utcSeconds - days * 86400;
-  const long long z = days + 719468;
-  const long long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long long dayOfEra = z - era * 146097;
-  const long long yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const long long mp = (5 * dayOfYear + 2) / 153;
-  const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  const long long year = yearOfEra + era * 400 + (month <= 2);
-  return DateTime{static_cast<int>(year - 2000),
-                  month,
-                  day,
+  const CivilDate date = CivilDateOfDays(days);
+  return DateTime{static_cast<int>(date.year - 2000),
+                  date.month,
+                  date.day,
                   static_cast<int>(secondOfDay / 3600),
                   static_cast<int>(secondOfDay / 60 % 60),
                   static_cast<int>(secondOfDay % 60)};

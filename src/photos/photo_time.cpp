@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <regex>
 
+#include "base/civil_date.h"
 #include "photos/exiv2_access.h"
 
 namespace tavrin::photos {
@@ -138,22 +139,12 @@ std::string FormatUtc(double utcSeconds) {
     ++seconds;
     hundredths = 0;
   }
-  // civil_from_days, the inverse of CivilSeconds.
-  long long days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+  const long long days = DaysOfSeconds(seconds);
   const long long secondOfDay = seconds - days * 86400;
-  days += 719468;
-  const long long era = (days >= 0 ? days : days - 146096) / 146097;
-  const long long dayOfEra = days - era * 146097;
-  const long long yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const long long mp = (5 * dayOfYear + 2) / 153;
-  const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  const CivilDate date = CivilDateOfDays(days);
   char text[48];
-  std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02lld:%02lld:%02lld", year, month, day,
-                secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60);
+  std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02lld:%02lld:%02lld", date.year, date.month,
+                date.day, secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60);
   std::string result = text;
   if (hundredths != 0) {
     std::snprintf(text, sizeof text, ".%02d", hundredths);
