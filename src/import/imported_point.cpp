@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/civil_date.h"
+
 namespace tavrin::imports {
 namespace {
 
@@ -23,16 +25,6 @@ int Digits(std::string_view text, size_t at, size_t count) {
     value = value * 10 + (text[i] - '0');
   }
   return value;
-}
-
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-long long DaysFromCivil(long long year, unsigned month, unsigned day) {
-  year -= month <= 2;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-  const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
 }
 
 }  // namespace
@@ -70,8 +62,8 @@ std::optional<long long> ParseIsoTime(std::string_view text) {
       return std::nullopt;
     }
   }
-  return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 +
-         hour * 3600LL + minute * 60LL + second - offsetSeconds;
+  return DaysOfCivilDate(year, month, day) * 86400 + hour * 3600LL + minute * 60LL + second -
+         offsetSeconds;
 }
 
 std::optional<double> ParseNumber(std::string_view text) {

@@ -121,14 +121,7 @@ std::optional<CameraTime> ParseCameraTime(const std::string& dateTime, const std
 }
 
 long long CivilSeconds(int year, int month, int day, int hour, int minute, int second) {
-  // Days from 1970-01-01 in the proleptic Gregorian calendar (Howard Hinnant's days_from_civil).
-  const int y = year - (month <= 2 ? 1 : 0);
-  const int era = (y >= 0 ? y : y - 399) / 400;
-  const int yearOfEra = y - era * 400;
-  const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  const long long days = static_cast<long long>(era) * 146097 + dayOfEra - 719468;
-  return days * 86400 + hour * 3600LL + minute * 60LL + second;
+  return DaysOfCivilDate(year, month, day) * 86400 + hour * 3600LL + minute * 60LL + second;
 }
 
 std::string FormatUtc(double utcSeconds) {

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <limits>
 
+#include "base/civil_date.h"
+
 namespace tavrin {
 namespace {
 
@@ -127,16 +129,10 @@ std::optional<long long> ToCalendarSeconds(const DateTime& dt) {
   const bool inRange = dt.year >= 0 && dt.month >= 1 && dt.month <= 12 && dt.day >= 1 &&
                        dt.day <= 31 && IsTimeOfDay(dt.hour, dt.minute, dt.second);
   if (!inRange) return std::nullopt;
-  std::tm t{};
-  t.tm_year = 100 + dt.year;
-  t.tm_mon = dt.month - 1;
-  t.tm_mday = dt.day;
-  t.tm_hour = dt.hour;
-  t.tm_min = dt.minute;
-  t.tm_sec = dt.second;
-  const std::time_t seconds = ::timegm(&t);
-  if (seconds == static_cast<std::time_t>(-1)) return std::nullopt;
-  return static_cast<long long>(seconds);
+  // By arithmetic rather than timegm(): a download or an import of a million points asks this
+  // twice a point. A day past the month's end counts on into the next month, as timegm() does.
+  return DaysOfCivilDate(2000 + dt.year, dt.month, dt.day) * 86400 + dt.hour * 3600LL +
+         dt.minute * 60LL + dt.second;
 }
 
 std::optional<long long> SecondsBetween(const TrackPoint& previous, const TrackPoint& next) {
