@@ -37,10 +37,7 @@ struct GeotagArguments {
 // --zone: a zone of the time-zone database ("Europe/Berlin") or a fixed "+HH:MM".
 std::optional<LocalZone> CameraZone(const std::string& text, const LocalZone& fallback) {
   if (text.empty()) return fallback;
-  if (const auto minutes = ParseUtcOffset(text)) return LocalZone::Fixed(*minutes);
-  if (IsTimeZoneName(text)) {
-    if (auto zone = LocalZone::Named(text, true)) return zone;
-  }
+  if (auto zone = ParseCameraZone(text)) return zone;
   std::cerr << "tavrin geotag: --zone " << text
             << " is no time zone; give a zone such as Europe/Berlin or an offset such as "
                "+02:00.\n";
@@ -59,12 +56,7 @@ std::optional<double> ClockOffset(const GeotagArguments& args, const LocalZone& 
     return offset;
   }
   if (args.clockPhoto.empty()) return 0.0;
-  const auto facts = ReadPhotoFacts(args.clockPhoto);
-  // The true time is read in the photo's own zone when it names one.
-  const LocalZone photoZone = facts && facts->time && facts->time->offsetMinutes
-                                  ? LocalZone::Fixed(*facts->time->offsetMinutes)
-                                  : zone;
-  const auto trueTime = ParseTrueTime(args.clockTime, photoZone, why);
+  const auto trueTime = ParseTrueTime(args.clockTime, ClockPhotoZone(args.clockPhoto, zone), why);
   if (!trueTime) {
     std::cerr << "tavrin geotag: --clock-time: " << why << ".\n";
     return std::nullopt;

@@ -87,6 +87,20 @@ Result<double> ClockOffsetFromPhoto(const std::string& path, double trueUtc,
   return trueUtc - CameraTimeToUtc(*facts->time, cameraZone);
 }
 
+std::optional<LocalZone> ParseCameraZone(const std::string& text) {
+  if (text == "UTC") return LocalZone();
+  if (const auto minutes = ParseUtcOffset(text)) return LocalZone::Fixed(*minutes);
+  if (IsTimeZoneName(text)) return LocalZone::Named(text, true);
+  return std::nullopt;
+}
+
+LocalZone ClockPhotoZone(const std::string& path, const LocalZone& cameraZone) {
+  const auto facts = ReadPhotoFacts(path);
+  return facts && facts->time && facts->time->offsetMinutes
+             ? LocalZone::Fixed(*facts->time->offsetMinutes)
+             : cameraZone;
+}
+
 std::optional<int> ParseUtcOffset(const std::string& text) {
   static const std::regex kOffset(R"(([+-])(\d\d):(\d\d))");
   std::smatch parts;

@@ -76,4 +76,12 @@ Result<double> ClockOffsetFromPhoto(const std::string& path, double trueUtc,
 // "+HH:MM" or "-HH:MM" as minutes east of UTC (the form of OffsetTimeOriginal and of --zone).
 std::optional<int> ParseUtcOffset(const std::string& text);
 
+// The zone a camera's clock was set to, as the user names it: a zone of the database
+// ("Europe/Berlin"), "UTC", or a fixed "+HH:MM". Empty for anything else.
+std::optional<LocalZone> ParseCameraZone(const std::string& text);
+
+// The zone the true time of a clock photo is read in: the photo's own OffsetTimeOriginal when it
+// has one, else the camera's zone.
+LocalZone ClockPhotoZone(const std::string& path, const LocalZone& cameraZone);
+
 }  // namespace tavrin::photos

@@ -58,14 +58,6 @@ QString OffsetText(double seconds) {
       .arg(whole % 60, 2, 10, QChar('0'));
 }
 
-// The zone of the field: a database zone, UTC or a fixed +HH:MM.
-std::optional<LocalZone> ZoneOfText(const std::string& text) {
-  if (text == "UTC") return LocalZone();
-  if (const auto minutes = photos::ParseUtcOffset(text)) return LocalZone::Fixed(*minutes);
-  if (IsTimeZoneName(text)) return LocalZone::Named(text, true);
-  return std::nullopt;
-}
-
 long long UtcSecondsOf(const DateTime6& time) {
   return photos::CivilSeconds(2000 + time[0], time[1], time[2], time[3], time[4], time[5]);
 }
@@ -79,7 +71,7 @@ void PhotosDialog::Tell(const std::string& text, MsgIcon icon) {
 std::optional<photos::GeotagOptions> PhotosDialog::OptionsFromFields() {
   photos::GeotagOptions options;
   const std::string zoneText = zone_->currentText().trimmed().toStdString();
-  const auto zone = ZoneOfText(zoneText);
+  const auto zone = photos::ParseCameraZone(zoneText);
   if (!zone) {
     Tell("Camera zone: \"" + zoneText +
          "\" is no time zone. Give a zone such as Europe/Berlin, or an offset such as +02:00.");
@@ -340,7 +332,7 @@ void PhotosDialog::OffsetFromClockPhoto() {
   }
   const std::string path = photos_.Items()[static_cast<size_t>(rows.front().row())].path;
   const std::string zoneText = zone_->currentText().trimmed().toStdString();
-  const auto zone = ZoneOfText(zoneText);
+  const auto zone = photos::ParseCameraZone(zoneText);
   if (!zone) {
     Tell("Camera zone: \"" + zoneText +
          "\" is no time zone. Give a zone such as Europe/Berlin, or an offset such as +02:00.");
@@ -354,14 +346,9 @@ void PhotosDialog::OffsetFromClockPhoto() {
                      "(or ending in Z for UTC):")
           .arg(QString::fromStdString(std::filesystem::path(path).filename().string())));
   if (owner_.RunDialog(ask) != QDialog::Accepted) return;
-  const auto facts = photos::ReadPhotoFacts(path);
-  // The time is read in the photo's own zone when it names one.
-  const LocalZone photoZone = facts && facts->time && facts->time->offsetMinutes
-                                  ? LocalZone::Fixed(*facts->time->offsetMinutes)
-                                  : *zone;
   std::string why;
-  const auto trueTime =
-      photos::ParseTrueTime(ask.textValue().trimmed().toStdString(), photoZone, why);
+  const auto trueTime = photos::ParseTrueTime(ask.textValue().trimmed().toStdString(),
+                                              photos::ClockPhotoZone(path, *zone), why);
   if (!trueTime) {
     Tell("The clock's time: " + why +
          ". Give it as YYYY-MM-DD hh:mm:ss, for example "

@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "export/export_commands.h"
-#include "import/file_import.h"
 
 class QWebEngineView;
 #include "gui/common/page_owner.h"
@@ -61,8 +60,6 @@ class TrackRecordPage : public QWidget {
   // Imports GPX, KML and NMEA files into the data folder with progress and Stop, lists the new
   // tracks and loads the first; returns its track file, or "" when none was written.
   std::string ImportTrackFiles(const QStringList& files);
-  // What the last import gave, file by file.
-  const std::vector<imports::FileImport>& LastImport() const { return lastImport_; }
   // Waits for the map's pages of the record loaded last, which are written on another thread.
   void FinishMapPages();
 
@@ -188,7 +185,6 @@ class TrackRecordPage : public QWidget {
   std::future<MapPages> mapPagesWork_;
   unsigned mapPagesGeneration_ = 0;  // of the pages last asked for
   bool mapWaitsForPages_ = false;    // the view is shown and its page not yet written
-  std::vector<imports::FileImport> lastImport_;
   int mapNavigations_ = 0;
   int mapRefreshes_ = 0;
 };

@@ -190,7 +190,6 @@ std::string TrackRecordPage::ImportTrackFiles(const QStringList& files) {
     if (first.empty() && !result.trackFiles.empty()) first = result.trackFiles.front();
     if (stored.empty() && !result.duplicates.empty()) stored = result.duplicates.front();
   }
-  lastImport_ = outcome.results;
   // The list shows the new tracks at once: the first of them, loaded; a file stored already
   // shows where it is.
   if (!first.empty() || !stored.empty()) ShowImportedTrack(first.empty() ? stored : first);
