@@ -86,7 +86,7 @@ std::string Outcome(const PhotoItem& item, bool dryRun) {
     case PhotoState::AlreadyTagged:
       return item.reason;
     case PhotoState::Failed:
-      return "failed: " + item.reason;
+      return (dryRun ? "would fail: " : "failed: ") + item.reason;
   }
   return {};
 }
@@ -151,6 +151,8 @@ int RunGeotag(const GlobalOptions& global, const GeotagArguments& args) {
         }));
     const bool showProgress = toWrite >= kProgressFrom && ::isatty(STDERR_FILENO);
     WritePhotos(items, options, showProgress ? GeotagProgressFn(PrintProgress) : nullptr);
+  } else {
+    CheckPhotos(items);
   }
   return Report(items, args.dryRun, found.problems.size());
 }

@@ -71,9 +71,9 @@ void AddFolder(const fs::path& folder, bool recursive, std::vector<std::string>&
 
 bool HasPhotoExtension(const std::string& path) {
   static const std::set<std::string> kExtensions = {
-      ".jpg", ".jpeg", ".jpe", ".cr2",  ".cr3",  ".crw", ".nef",  ".nrw", ".arw", ".srf",
-      ".sr2", ".orf",  ".rw2", ".raf",  ".pef",  ".dng", ".srw",  ".rwl", ".3fr", ".erf",
-      ".kdc", ".mrw",  ".x3f", ".heic", ".heif", ".hif", ".avif", ".tif", ".tiff"};
+      ".jpg", ".jpeg", ".jpe", ".mpo", ".cr2",  ".cr3",  ".crw", ".nef",  ".nrw", ".arw",
+      ".srf", ".sr2",  ".orf", ".rw2", ".raf",  ".pef",  ".dng", ".srw",  ".rwl", ".3fr",
+      ".erf", ".kdc",  ".mrw", ".x3f", ".heic", ".heif", ".hif", ".avif", ".tif", ".tiff"};
   std::string extension = fs::path(path).extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -162,6 +162,19 @@ void WritePhotos(std::vector<PhotoItem>& items, const GeotagOptions& options,
       item.reason = written.Error().reason;
     }
     if (progress) progress(++done, total);
+  }
+}
+
+void CheckPhotos(std::vector<PhotoItem>& items) {
+  for (PhotoItem& item : items) {
+    if (item.state != PhotoState::ToTag) continue;
+    const Result<void> checked =
+        item.toSidecar ? CheckSidecar(item.path, *item.position, *item.utcSeconds)
+                       : CheckPositionInPhoto(item.path, *item.position, *item.utcSeconds);
+    if (!checked) {
+      item.state = PhotoState::Failed;
+      item.reason = checked.Error().reason;
+    }
   }
 }
 

@@ -66,6 +66,11 @@ void WritePhotos(std::vector<PhotoItem>& items, const GeotagOptions& options,
                  const GeotagProgressFn& progress = nullptr,
                  const std::atomic<bool>* stop = nullptr);
 
+// A dry run: each photo in state ToTag meets what writing it would (the photo and its folder
+// writable, the file whole and taggable, room for the copy); one that would fail becomes Failed
+// with the words the run would give. Nothing is written.
+void CheckPhotos(std::vector<PhotoItem>& items);
+
 // How many photos stand in each state.
 struct PhotoCounts {
   size_t toTag = 0;

@@ -15,13 +15,12 @@ namespace {
 // logger's own resolution, and 60" still fits the rational's 32 bits.
 constexpr long long kSecondParts = 100000;
 
-std::string DegreesMinutesSeconds(double degrees) {
+std::vector<uint32_t> DegreesMinutesSeconds(double degrees) {
   const long long parts = std::llround(std::fabs(degrees) * 3600.0 * kSecondParts);
-  const long long whole = parts / (3600 * kSecondParts);
-  const long long minutes = parts / (60 * kSecondParts) % 60;
-  const long long seconds = parts % (60 * kSecondParts);
-  return std::to_string(whole) + "/1 " + std::to_string(minutes) + "/1 " + std::to_string(seconds) +
-         "/" + std::to_string(kSecondParts);
+  const auto whole = static_cast<uint32_t>(parts / (3600 * kSecondParts));
+  const auto minutes = static_cast<uint32_t>(parts / (60 * kSecondParts) % 60);
+  const auto seconds = static_cast<uint32_t>(parts % (60 * kSecondParts));
+  return {whole, 1, minutes, 1, seconds, static_cast<uint32_t>(kSecondParts)};
 }
 
 // "37,30.12345678N": degrees and decimal minutes, as XMP writes a GPS coordinate.
@@ -37,11 +36,8 @@ std::string XmpCoordinate(double degrees, char positive, char negative) {
 std::string Hundredths(double value) {
   return std::to_string(std::llround(std::fabs(value) * 100)) + "/100";
 }
-
-void SetExif(Exiv2::ExifData& exif, const char* key, Exiv2::TypeId type, const std::string& text) {
-  Exiv2::Value::AutoPtr value = Exiv2::Value::create(type);
-  value->read(text);
-  exif[key].setValue(value.get());
+std::vector<uint32_t> HundredthsRational(double value) {
+  return {static_cast<uint32_t>(std::llround(std::fabs(value) * 100)), 100};
 }
 
 struct UtcParts {
@@ -61,8 +57,19 @@ UtcParts SplitUtc(double utcSeconds) {
   return parts;
 }
 
-std::optional<double> DegreesOf(const Exiv2::Exifdatum& datum, const std::string& ref) {
-  if (datum.count() != 3) return std::nullopt;
+// The reference letter of a coordinate ("N"), or 0 when missing or empty.
+char Reference(const Exiv2::ExifData& exif, const char* key) {
+  const auto found = exif.findKey(Exiv2::ExifKey(key));
+  if (found == exif.end()) return 0;
+  const std::string text = found->toString();
+  return text.empty() ? 0 : text[0];
+}
+
+// A coordinate without its reference letter, or with a zero denominator, is no position: it is
+// what a camera leaves before it has a fix.
+std::optional<double> DegreesOf(const Exiv2::Exifdatum& datum, char ref, char positive,
+                                char negative) {
+  if (datum.count() != 3 || (ref != positive && ref != negative)) return std::nullopt;
   double degrees = 0;
   double unit = 1;
   for (long i = 0; i < 3; ++i, unit *= 60) {
@@ -70,7 +77,7 @@ std::optional<double> DegreesOf(const Exiv2::Exifdatum& datum, const std::string
     if (part.second == 0) return std::nullopt;
     degrees += static_cast<double>(part.first) / part.second / unit;
   }
-  return ref == "S" || ref == "W" ? -degrees : degrees;
+  return ref == negative ? -degrees : degrees;
 }
 
 std::optional<double> XmpDegrees(const std::string& text) {
@@ -84,27 +91,29 @@ std::optional<double> XmpDegrees(const std::string& text) {
 
 }  // namespace
 
-void SetExifPosition(Exiv2::ExifData& exif, const GeoPosition& position, double utcSeconds) {
+std::vector<TiffField> GpsFields(const GeoPosition& position, double utcSeconds) {
   const UtcParts utc = SplitUtc(utcSeconds);
-  SetExif(exif, "Exif.GPSInfo.GPSVersionID", Exiv2::unsignedByte, "2 3 0 0");
-  SetExif(exif, "Exif.GPSInfo.GPSLatitudeRef", Exiv2::asciiString,
-          position.latitude < 0 ? "S" : "N");
-  SetExif(exif, "Exif.GPSInfo.GPSLatitude", Exiv2::unsignedRational,
-          DegreesMinutesSeconds(position.latitude));
-  SetExif(exif, "Exif.GPSInfo.GPSLongitudeRef", Exiv2::asciiString,
-          position.longitude < 0 ? "W" : "E");
-  SetExif(exif, "Exif.GPSInfo.GPSLongitude", Exiv2::unsignedRational,
-          DegreesMinutesSeconds(position.longitude));
-  SetExif(exif, "Exif.GPSInfo.GPSMapDatum", Exiv2::asciiString, "WGS-84");
-  SetExif(exif, "Exif.GPSInfo.GPSDateStamp", Exiv2::asciiString, utc.date);
-  SetExif(exif, "Exif.GPSInfo.GPSTimeStamp", Exiv2::unsignedRational,
-          std::to_string(utc.hour) + "/1 " + std::to_string(utc.minute) + "/1 " +
-              std::to_string(utc.thousandths) + "/1000");
-  SetExif(exif, "Exif.GPSInfo.GPSSpeedRef", Exiv2::asciiString, "K");
-  SetExif(exif, "Exif.GPSInfo.GPSSpeed", Exiv2::unsignedRational, Hundredths(position.speedKmh));
-  SetExif(exif, "Exif.GPSInfo.GPSTrackRef", Exiv2::asciiString, "T");
-  SetExif(exif, "Exif.GPSInfo.GPSTrack", Exiv2::unsignedRational,
-          Hundredths(position.headingDegrees));
+  const auto text = [](uint16_t tag, std::string value) {
+    return TiffField{tag, TiffType::Ascii, {}, std::move(value)};
+  };
+  const auto rational = [](uint16_t tag, std::vector<uint32_t> numbers) {
+    return TiffField{tag, TiffType::Rational, std::move(numbers), {}};
+  };
+  return {
+      {0x0000, TiffType::Byte, {2, 3, 0, 0}, {}},  // GPSVersionID
+      text(0x0001, position.latitude < 0 ? "S" : "N"),
+      rational(0x0002, DegreesMinutesSeconds(position.latitude)),
+      text(0x0003, position.longitude < 0 ? "W" : "E"),
+      rational(0x0004, DegreesMinutesSeconds(position.longitude)),
+      rational(0x0007, {static_cast<uint32_t>(utc.hour), 1, static_cast<uint32_t>(utc.minute), 1,
+                        static_cast<uint32_t>(utc.thousandths), 1000}),  // GPSTimeStamp
+      text(0x000C, "K"),                                                 // GPSSpeedRef
+      rational(0x000D, HundredthsRational(position.speedKmh)),
+      text(0x000E, "T"),  // GPSTrackRef
+      rational(0x000F, HundredthsRational(position.headingDegrees)),
+      text(0x0012, "WGS-84"),  // GPSMapDatum
+      text(0x001D, utc.date),  // GPSDateStamp
+  };
 }
 
 void SetXmpPosition(Exiv2::XmpData& xmp, const GeoPosition& position, double utcSeconds) {
@@ -123,13 +132,10 @@ std::optional<LatLon> ExifPosition(const Exiv2::ExifData& exif) {
   const auto latitude = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitude"));
   const auto longitude = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLongitude"));
   if (latitude == exif.end() || longitude == exif.end()) return std::nullopt;
-  const auto latitudeRef = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitudeRef"));
-  const auto longitudeRef = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLongitudeRef"));
-  const auto lat =
-      DegreesOf(*latitude, latitudeRef == exif.end() ? "N" : latitudeRef->toString().substr(0, 1));
-  const auto lon = DegreesOf(
-      *longitude, longitudeRef == exif.end() ? "E" : longitudeRef->toString().substr(0, 1));
-  if (!lat || !lon) return std::nullopt;
+  const auto lat = DegreesOf(*latitude, Reference(exif, "Exif.GPSInfo.GPSLatitudeRef"), 'N', 'S');
+  const auto lon = DegreesOf(*longitude, Reference(exif, "Exif.GPSInfo.GPSLongitudeRef"), 'E', 'W');
+  // Cameras write zeros as a placeholder before they have a fix.
+  if (!lat || !lon || (*lat == 0 && *lon == 0)) return std::nullopt;
   return LatLon{*lat, *lon};
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/civil_date.h"
 #include "photos/exiv2_access.h"
+#include "photos/photo_tags.h"
 
 namespace tavrin::photos {
 namespace {
@@ -40,8 +41,7 @@ PhotoFacts FactsOf(const Exiv2::ExifData& exif) {
   facts.time = ParseCameraTime(ExifText(exif, "Exif.Photo.DateTimeOriginal"),
                                ExifText(exif, "Exif.Photo.SubSecTimeOriginal"),
                                ExifText(exif, "Exif.Photo.OffsetTimeOriginal"));
-  facts.hasPosition = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitude")) != exif.end() &&
-                      exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLongitude")) != exif.end();
+  facts.hasPosition = ExifPosition(exif).has_value();
   return facts;
 }
 

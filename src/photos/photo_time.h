@@ -29,7 +29,7 @@ struct CameraTime {
 // What the photo's metadata says that matters for tagging it.
 struct PhotoFacts {
   std::optional<CameraTime> time;  // empty when the photo has no DateTimeOriginal
-  bool hasPosition = false;        // it carries GPSLatitude and GPSLongitude already
+  bool hasPosition = false;        // its GPS block holds a position, not a placeholder
   bool isJpeg = false;             // written in place; other formats get a sidecar
 };
 

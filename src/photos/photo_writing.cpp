@@ -2,12 +2,16 @@
 #include "photos/photo_writing.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
+#include <map>
 
+#include "photos/exif_gps_block.h"
 #include "photos/photo_files.h"
 #include "photos/photo_tags.h"
 #include "store/posix_file.h"
@@ -23,75 +27,153 @@ bool SamePosition(const std::optional<LatLon>& read, const GeoPosition& written)
          std::fabs(read->longitude - written.longitude) <= kReadBackTolerance;
 }
 
-// Root may write anything, so the permission bits are read rather than tried: a photo nobody
-// may write is one its owner wants left alone.
-Result<struct stat> WritableFile(const std::string& path) {
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) {
-    return SystemFailure(errno, path + " cannot be read: " + ErrnoText(errno) + ".");
-  }
-  if (!S_ISREG(status.st_mode)) return Failure{path + " is not a regular file; it was left alone."};
-  if ((status.st_mode & 0222) == 0) {
-    return Failure{path +
-                   " is read-only and was left as it is. Make it writable (chmod u+w) to tag it, "
-                   "or write a sidecar with --sidecar."};
-  }
-  return status;
-}
-
-std::vector<uint8_t> BytesOf(Exiv2::BasicIo& io) {
-  io.open();
-  io.seek(0, Exiv2::BasicIo::beg);
-  const Exiv2::DataBuf buffer = io.read(io.size());
-  io.close();
-  return std::vector<uint8_t>(buffer.pData_, buffer.pData_ + buffer.size_);
-}
-
-// The tagged copy, made and checked in memory.
-Result<std::vector<uint8_t>> TaggedJpeg(const std::string& path,
-                                        const std::vector<uint8_t>& original,
-                                        const GeoPosition& position, double utcSeconds) {
-  const auto scan = JpegScanStart(original);
-  if (!JpegIsWhole(original)) {
-    return Failure{path +
-                   " is not a whole JPEG (its image data is missing or cut short); it was left "
-                   "as it is."};
-  }
-  SilenceExiv2();
-  try {
-    auto image = Exiv2::ImageFactory::open(original.data(), static_cast<long>(original.size()));
-    image->readMetadata();
-    SetExifPosition(image->exifData(), position, utcSeconds);
-    image->writeMetadata();
-    std::vector<uint8_t> tagged = BytesOf(image->io());
-
-    auto check = Exiv2::ImageFactory::open(tagged.data(), static_cast<long>(tagged.size()));
-    check->readMetadata();
-    const auto taggedScan = JpegScanStart(tagged);
-    const bool sameImage = taggedScan && tagged.size() - *taggedScan == original.size() - *scan &&
-                           std::equal(tagged.begin() + static_cast<long>(*taggedScan), tagged.end(),
-                                      original.begin() + static_cast<long>(*scan));
-    if (!sameImage || !SamePosition(ExifPosition(check->exifData()), position)) {
-      return Failure{path + " did not read back as written; it was left as it is."};
-    }
-    return tagged;
-  } catch (const Exiv2::AnyError& error) {
-    return Failure{path + " cannot be tagged (" + error.what() + "); it was left as it is."};
-  } catch (const std::exception& error) {
-    return Failure{path + " cannot be tagged (" + error.what() + "); it was left as it is."};
-  }
-}
-
 std::string WriteFailure(const std::string& path, const Failure& failure) {
   return path + " could not be written (" + failure.reason +
          "); it was left as it is. Free some space or check the folder's permissions, then run "
          "again.";
 }
 
+// Root may write anything, so the permission bits are read as well as tried: a photo or a
+// folder nobody may write is one its owner wants left alone.
+Result<void> MayWrite(const std::string& path, const struct stat& status, const std::string& what) {
+  if ((status.st_mode & 0222) == 0) {
+    return Failure{what +
+                   " is read-only and was left as it is. Make it writable (chmod u+w) to tag it, "
+                   "or write a sidecar with --sidecar."};
+  }
+  if (::access(path.c_str(), W_OK) != 0) {
+    const int error = errno;
+    return SystemFailure(error, what + " cannot be written (" + ErrnoText(error) +
+                                    "); it was left as it is. Make it writable to tag it, or "
+                                    "write a sidecar with --sidecar.");
+  }
+  return {};
+}
+
+Result<struct stat> WritableFile(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) {
+    return SystemFailure(errno, path + " cannot be read: " + ErrnoText(errno) + ".");
+  }
+  if (!S_ISREG(status.st_mode)) return Failure{path + " is not a regular file; it was left alone."};
+  if (auto writable = MayWrite(path, status, path); !writable) return writable.Error();
+  return status;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  return folder.empty() ? "." : folder;
+}
+
+// The tagged copy is written beside the photo and renamed over it: its folder must take it.
+Result<void> FolderTakesCopy(const std::string& path, size_t copySize) {
+  const std::string folder = FolderOf(path);
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) != 0) {
+    return SystemFailure(errno, path + " cannot be tagged: its folder " + folder +
+                                    " cannot be read (" + ErrnoText(errno) + ").");
+  }
+  if (auto writable = MayWrite(folder, status, path + "'s folder " + folder); !writable) {
+    return writable.Error();
+  }
+  struct statvfs space {};
+  if (::statvfs(folder.c_str(), &space) == 0) {
+    const auto blocks = ::geteuid() == 0 ? space.f_bfree : space.f_bavail;
+    if (static_cast<unsigned long long>(blocks) * space.f_frsize < copySize) {
+      return SystemFailure(ENOSPC, WriteFailure(path, SystemFailure(ENOSPC, ErrnoText(ENOSPC))));
+    }
+  }
+  return {};
+}
+
+// What exiv2 reads of every EXIF tag outside the GPS block: what tagging must leave as it was.
+// Two tags are ours to change: the pointer to the GPS block, and Canon's pointer to its decision
+// data, which moves with the data it points at.
+std::map<std::string, std::string> OtherExif(const Exiv2::ExifData& exif) {
+  std::map<std::string, std::string> tags;
+  for (const Exiv2::Exifdatum& datum : exif) {
+    const std::string key = datum.key();
+    if (datum.groupName() == "GPSInfo" || key == "Exif.Image.GPSTag" ||
+        key == "Exif.Canon.OriginalDecisionDataOffset") {
+      continue;
+    }
+    tags[key] += datum.toString() + "\n";
+  }
+  return tags;
+}
+
+// Every tag the photo had reads as before; a photo without EXIF gains only the first directory's
+// required tags.
+bool SameOtherTags(const Exiv2::ExifData& before, const Exiv2::ExifData& after) {
+  auto was = OtherExif(before);
+  auto is = OtherExif(after);
+  // Canon's notes as a whole hold the moved pointer; exiv2 reads each of their tags, which are
+  // compared one by one.
+  if (before.findKey(Exiv2::ExifKey("Exif.Canon.OriginalDecisionDataOffset")) != before.end()) {
+    was.erase("Exif.Photo.MakerNote");
+    is.erase("Exif.Photo.MakerNote");
+  }
+  if (was.empty()) {
+    for (const char* added : {"Exif.Image.XResolution", "Exif.Image.YResolution",
+                              "Exif.Image.ResolutionUnit", "Exif.Image.YCbCrPositioning"}) {
+      is.erase(added);
+    }
+  }
+  return is == was;
+}
+
+bool SameImageData(std::span<const uint8_t> tagged, std::span<const uint8_t> original) {
+  const auto scan = JpegScanStart(original);
+  const auto taggedScan = JpegScanStart(tagged);
+  return scan && taggedScan && tagged.size() - *taggedScan == original.size() - *scan &&
+         std::equal(tagged.begin() + static_cast<long>(*taggedScan), tagged.end(),
+                    original.begin() + static_cast<long>(*scan));
+}
+
 }  // namespace
 
-Result<void> WritePositionInPhoto(const std::string& path, const GeoPosition& position,
-                                  double utcSeconds, bool keepModificationTime) {
+Result<std::vector<uint8_t>> TaggedJpeg(const std::string& path, std::span<const uint8_t> original,
+                                        const GeoPosition& position, double utcSeconds) {
+  if (!JpegIsWhole(original)) {
+    return Failure{path +
+                   " is not a whole JPEG (its image data is missing or cut short); it was left "
+                   "as it is."};
+  }
+  auto tagged = WithGpsBlock(original, GpsFields(position, utcSeconds));
+  if (!tagged) {
+    return Failure{path + " cannot be tagged in place: " + tagged.Error().reason +
+                   "; it was left as it is. To place it anyway, write a sidecar with --sidecar."};
+  }
+  // Read back by exiv2, which knows the makers' notes: every tag but the GPS block as before.
+  SilenceExiv2();
+  try {
+    auto before = Exiv2::ImageFactory::open(original.data(), static_cast<long>(original.size()));
+    before->readMetadata();
+    auto after = Exiv2::ImageFactory::open(tagged->data(), static_cast<long>(tagged->size()));
+    after->readMetadata();
+    if (!SameImageData(*tagged, original) ||
+        !SamePosition(ExifPosition(after->exifData()), position) ||
+        !SameOtherTags(before->exifData(), after->exifData())) {
+      return Failure{path + " did not read back as written; it was left as it is."};
+    }
+  } catch (const Exiv2::AnyError& error) {
+    return Failure{path + " cannot be tagged (" + error.what() + "); it was left as it is."};
+  } catch (const std::exception& error) {
+    return Failure{path + " cannot be tagged (" + error.what() + "); it was left as it is."};
+  }
+  return tagged;
+}
+
+namespace {
+
+struct PreparedPhoto {
+  struct stat status {};
+  std::vector<uint8_t> tagged;
+};
+
+// Everything writing the photo will meet, short of writing it.
+Result<PreparedPhoto> PreparePhoto(const std::string& path, const GeoPosition& position,
+                                   double utcSeconds) {
   auto status = WritableFile(path);
   if (!status) return status.Error();
   auto original = ReadWholeFile(path);
@@ -101,7 +183,25 @@ Result<void> WritePositionInPhoto(const std::string& path, const GeoPosition& po
   }
   auto tagged = TaggedJpeg(path, *original, position, utcSeconds);
   if (!tagged) return tagged.Error();
-  if (auto replaced = ReplaceFile(path, *tagged, &*status, keepModificationTime); !replaced) {
+  if (auto room = FolderTakesCopy(path, tagged->size()); !room) return room.Error();
+  return PreparedPhoto{*status, std::move(*tagged)};
+}
+
+}  // namespace
+
+Result<void> CheckPositionInPhoto(const std::string& path, const GeoPosition& position,
+                                  double utcSeconds) {
+  auto prepared = PreparePhoto(path, position, utcSeconds);
+  if (!prepared) return prepared.Error();
+  return {};
+}
+
+Result<void> WritePositionInPhoto(const std::string& path, const GeoPosition& position,
+                                  double utcSeconds, bool keepModificationTime) {
+  auto prepared = PreparePhoto(path, position, utcSeconds);
+  if (!prepared) return prepared.Error();
+  if (auto replaced = ReplaceFile(path, prepared->tagged, &prepared->status, keepModificationTime);
+      !replaced) {
     return SystemFailure(replaced.Error().systemError, WriteFailure(path, replaced.Error()));
   }
   return {};
@@ -142,37 +242,62 @@ bool SidecarHasPosition(const std::string& photoPath) {
   return xmp && XmpPosition(*xmp).has_value();
 }
 
-Result<void> WriteSidecar(const std::string& photoPath, const GeoPosition& position,
-                          double utcSeconds) {
-  const std::string sidecar = SidecarPath(photoPath);
+namespace {
+
+struct PreparedSidecar {
   std::optional<struct stat> existing;
+  std::string packet;
+};
+
+Result<PreparedSidecar> PrepareSidecar(const std::string& photoPath, const GeoPosition& position,
+                                       double utcSeconds) {
+  PreparedSidecar prepared;
+  const std::string sidecar = SidecarPath(photoPath);
   std::error_code error;
   if (std::filesystem::exists(sidecar, error)) {
     auto status = WritableFile(sidecar);
     if (!status) return status.Error();
-    existing = *status;
+    prepared.existing = *status;
   }
   auto xmp = ReadSidecar(sidecar);
   if (!xmp) return xmp.Error();
-  std::string packet;
   try {
     SetXmpPosition(*xmp, position, utcSeconds);
     if (Exiv2::XmpParser::encode(
-            packet, *xmp,
+            prepared.packet, *xmp,
             Exiv2::XmpParser::omitPacketWrapper | Exiv2::XmpParser::useCompactFormat) != 0) {
       return Failure{sidecar + " could not be made; nothing was written."};
     }
     Exiv2::XmpData check;
-    if (Exiv2::XmpParser::decode(check, packet) != 0 ||
+    if (Exiv2::XmpParser::decode(check, prepared.packet) != 0 ||
         !SamePosition(XmpPosition(check), position)) {
       return Failure{sidecar + " did not read back as written; nothing was written."};
     }
   } catch (const Exiv2::AnyError& problem) {
     return Failure{sidecar + " could not be made (" + problem.what() + "); nothing was written."};
   }
-  const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(packet.data()),
-                                       packet.size());
-  if (auto replaced = ReplaceFile(sidecar, bytes, existing ? &*existing : nullptr, false);
+  if (auto room = FolderTakesCopy(sidecar, prepared.packet.size()); !room) return room.Error();
+  return prepared;
+}
+
+}  // namespace
+
+Result<void> CheckSidecar(const std::string& photoPath, const GeoPosition& position,
+                          double utcSeconds) {
+  auto prepared = PrepareSidecar(photoPath, position, utcSeconds);
+  if (!prepared) return prepared.Error();
+  return {};
+}
+
+Result<void> WriteSidecar(const std::string& photoPath, const GeoPosition& position,
+                          double utcSeconds) {
+  auto prepared = PrepareSidecar(photoPath, position, utcSeconds);
+  if (!prepared) return prepared.Error();
+  const std::string sidecar = SidecarPath(photoPath);
+  const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(prepared->packet.data()),
+                                       prepared->packet.size());
+  if (auto replaced =
+          ReplaceFile(sidecar, bytes, prepared->existing ? &*prepared->existing : nullptr, false);
       !replaced) {
     return SystemFailure(replaced.Error().systemError, WriteFailure(sidecar, replaced.Error()));
   }

@@ -10,6 +10,7 @@
 
 #include "../support/photo_samples.h"
 #include "../support/program_run.h"
+#include "exiftool_tags.h"
 #include "export_test_support.h"
 #include "photos/photo_time.h"
 
@@ -51,37 +52,8 @@ Expected ExpectedAt(const StoredTrack& track, double seconds) {
           a.longitude + share * (static_cast<double>(b.longitude) - a.longitude)};
 }
 
-std::map<std::string, std::string> ExiftoolTags(const std::string& path,
-                                                const std::string& options = "") {
-  std::map<std::string, std::string> tags;
-  if (!test::ReaderInstalled("exiftool", "libimage-exiftool-perl")) return tags;
-  const auto run = test::RunTool("exiftool -a -G1 -s -n " + options + " " + test::Quote(path));
-  EXPECT_EQ(run.exitCode, 0) << run.output;
-  std::istringstream lines(run.output);
-  for (std::string line; std::getline(lines, line);) {
-    const size_t colon = line.find(": ");
-    if (colon == std::string::npos) continue;
-    // "[GPS]           GPSLatitude        : 37.5" gives "[GPS] GPSLatitude".
-    std::istringstream words(line.substr(0, colon));
-    std::string group, name;
-    words >> group >> name;
-    tags[group + " " + name] = line.substr(colon + 2);
-  }
-  return tags;
-}
-
-// The tags of a photo that tagging must not change: all but its GPS tags, the file system's
-// figures and what exiftool works out from the others.
-std::map<std::string, std::string> OtherTags(const std::string& path) {
-  auto tags = ExiftoolTags(path);
-  std::erase_if(tags, [](const auto& tag) {
-    for (const char* group : {"[GPS]", "[System]", "[ExifTool]", "[Composite]"}) {
-      if (tag.first.rfind(group, 0) == 0) return true;
-    }
-    return false;
-  });
-  return tags;
-}
+using test::ExiftoolTags;
+using test::OtherTags;
 
 class CliGeotag : public ::testing::Test {
  protected:

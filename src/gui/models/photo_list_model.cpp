@@ -40,6 +40,8 @@ QString PhotoListModel::ResultText(const photos::PhotoItem& item) {
   // The core words its reasons for the command line; the window names its own field.
   QString reason = QString::fromStdString(item.reason);
   reason.replace(QStringLiteral("allowed with --max-gap"), QStringLiteral("allowed by Max gap"));
+  reason.replace(QStringLiteral("write a sidecar with --sidecar"),
+                 QStringLiteral("tick XMP sidecar files"));
   return reason;
 }
 

@@ -1,0 +1,456 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "photos/exif_gps_block.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+namespace tavrin::photos {
+namespace {
+
+constexpr uint16_t kMakeTag = 0x010F;
+constexpr uint16_t kXResolutionTag = 0x011A;
+constexpr uint16_t kYResolutionTag = 0x011B;
+constexpr uint16_t kResolutionUnitTag = 0x0128;
+constexpr uint16_t kThumbnailOffsetTag = 0x0201;
+constexpr uint16_t kThumbnailLengthTag = 0x0202;
+constexpr uint16_t kYCbCrPositioningTag = 0x0213;
+constexpr uint16_t kExifDirectoryTag = 0x8769;
+constexpr uint16_t kGpsDirectoryTag = 0x8825;
+constexpr uint16_t kMakerNoteTag = 0x927C;
+constexpr uint16_t kInteropDirectoryTag = 0xA005;
+// Canon's maker note points at its original decision data (after the image) from the start of
+// the file: the one offset that moves when the EXIF segment grows.
+constexpr uint16_t kCanonDecisionDataTag = 0x0083;
+
+constexpr uint16_t kTypeLong = 4;
+constexpr uint16_t kTypeDirectory = 13;
+constexpr size_t kEntrySize = 12;
+constexpr std::array<uint8_t, 6> kExifHeader = {'E', 'x', 'i', 'f', 0, 0};
+constexpr size_t kLargestSegment = 0xFFFF;  // its length field counts itself, not the marker
+
+const char* const kNotLaidOut = "its EXIF block is not laid out as a JPEG's should be";
+
+// A segment from its 0xFF marker byte to the end of its payload.
+struct Segment {
+  uint8_t marker = 0;
+  size_t start = 0;
+  size_t end = 0;
+  size_t PayloadStart() const { return start + 4; }
+};
+
+// The segments before the image data; empty when the bytes do not lead there.
+std::optional<std::vector<Segment>> SegmentsBeforeScan(std::span<const uint8_t> bytes) {
+  if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return std::nullopt;
+  std::vector<Segment> segments;
+  size_t at = 2;
+  while (at + 3 < bytes.size()) {
+    if (bytes[at] != 0xFF) return std::nullopt;
+    const uint8_t marker = bytes[at + 1];
+    if (marker == 0xFF) {  // fill byte before a marker
+      ++at;
+      continue;
+    }
+    if (marker == 0xDA) return segments;
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+      at += 2;
+      continue;
+    }
+    if (marker == 0xD8 || marker == 0xD9) return std::nullopt;
+    const size_t length = (static_cast<size_t>(bytes[at + 2]) << 8) | bytes[at + 3];
+    if (length < 2 || at + 2 + length > bytes.size()) return std::nullopt;
+    segments.push_back({marker, at, at + 2 + length});
+    at += 2 + length;
+  }
+  return std::nullopt;
+}
+
+class ByteOrder {
+ public:
+  explicit ByteOrder(bool little) : little_(little) {}
+  bool Little() const { return little_; }
+
+  uint16_t U16(std::span<const uint8_t> bytes, size_t at) const {
+    return little_ ? static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8)
+                   : static_cast<uint16_t>(bytes[at] << 8 | bytes[at + 1]);
+  }
+  uint32_t U32(std::span<const uint8_t> bytes, size_t at) const {
+    const uint32_t low = U16(bytes, at + (little_ ? 0 : 2));
+    const uint32_t high = U16(bytes, at + (little_ ? 2 : 0));
+    return high << 16 | low;
+  }
+  void Put16(std::span<uint8_t> bytes, size_t at, uint16_t value) const {
+    bytes[at + (little_ ? 0 : 1)] = static_cast<uint8_t>(value);
+    bytes[at + (little_ ? 1 : 0)] = static_cast<uint8_t>(value >> 8);
+  }
+  void Put32(std::span<uint8_t> bytes, size_t at, uint32_t value) const {
+    Put16(bytes, at + (little_ ? 0 : 2), static_cast<uint16_t>(value));
+    Put16(bytes, at + (little_ ? 2 : 0), static_cast<uint16_t>(value >> 16));
+  }
+  void Add16(std::vector<uint8_t>& bytes, uint16_t value) const {
+    bytes.resize(bytes.size() + 2);
+    Put16(bytes, bytes.size() - 2, value);
+  }
+  void Add32(std::vector<uint8_t>& bytes, uint32_t value) const {
+    bytes.resize(bytes.size() + 4);
+    Put32(bytes, bytes.size() - 4, value);
+  }
+
+ private:
+  bool little_;
+};
+
+struct Entry {
+  size_t at = 0;  // where its 12 bytes start
+  uint16_t tag = 0;
+  uint16_t type = 0;
+  uint32_t count = 0;
+  uint32_t value = 0;  // the value itself when it fits, else where it is
+};
+
+struct Directory {
+  std::vector<Entry> entries;
+  uint32_t next = 0;
+  const Entry* Find(uint16_t tag) const {
+    const auto found = std::find_if(entries.begin(), entries.end(),
+                                    [tag](const Entry& entry) { return entry.tag == tag; });
+    return found == entries.end() ? nullptr : &*found;
+  }
+};
+
+std::optional<Directory> ReadDirectory(std::span<const uint8_t> tiff, const ByteOrder& order,
+                                       uint64_t at) {
+  if (at + 2 > tiff.size()) return std::nullopt;
+  const size_t count = order.U16(tiff, at);
+  if (at + 2 + count * kEntrySize + 4 > tiff.size()) return std::nullopt;
+  Directory directory;
+  for (size_t i = 0; i < count; ++i) {
+    const size_t entry = at + 2 + i * kEntrySize;
+    directory.entries.push_back({entry, order.U16(tiff, entry), order.U16(tiff, entry + 2),
+                                 order.U32(tiff, entry + 4), order.U32(tiff, entry + 8)});
+  }
+  directory.next = order.U32(tiff, at + 2 + count * kEntrySize);
+  return directory;
+}
+
+// The bytes of one value of a TIFF type, by its number; 0 for a type no reader knows, which all
+// of them skip.
+uint64_t TypeSize(uint16_t type) {
+  static constexpr std::array<uint8_t, 14> kSizes = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+  return type < kSizes.size() ? kSizes[type] : 0;
+}
+
+// Whether the value of every entry lies inside the block: what lies outside it would move when
+// the block grows.
+bool ValuesInside(const Directory& directory, size_t blockSize) {
+  return std::all_of(directory.entries.begin(), directory.entries.end(), [&](const Entry& entry) {
+    const uint64_t size = TypeSize(entry.type) * entry.count;
+    return size <= 4 || static_cast<uint64_t>(entry.value) + size <= blockSize;
+  });
+}
+
+// The EXIF block as it is found: its byte order and the directories whose values we check.
+struct Block {
+  ByteOrder order{true};
+  uint32_t firstAt = 0;
+  Directory first;
+  std::optional<Directory> exif;
+};
+
+std::optional<Directory> SubDirectory(std::span<const uint8_t> tiff, const ByteOrder& order,
+                                      const Directory& parent, uint16_t tag, bool& broken) {
+  const Entry* pointer = parent.Find(tag);
+  if (pointer == nullptr) return std::nullopt;
+  auto directory = ReadDirectory(tiff, order, pointer->value);
+  if (!directory) broken = true;
+  return directory;
+}
+
+Result<Block> ReadBlock(std::span<const uint8_t> tiff) {
+  if (tiff.size() < 8 || tiff[0] != tiff[1] || (tiff[0] != 'I' && tiff[0] != 'M')) {
+    return Failure{kNotLaidOut};
+  }
+  Block block;
+  block.order = ByteOrder(tiff[0] == 'I');
+  if (block.order.U16(tiff, 2) != 42) return Failure{kNotLaidOut};
+  block.firstAt = block.order.U32(tiff, 4);
+  auto first = ReadDirectory(tiff, block.order, block.firstAt);
+  if (!first) return Failure{kNotLaidOut};
+  block.first = std::move(*first);
+  bool broken = false;
+  block.exif = SubDirectory(tiff, block.order, block.first, kExifDirectoryTag, broken);
+  std::optional<Directory> interop;
+  if (block.exif)
+    interop = SubDirectory(tiff, block.order, *block.exif, kInteropDirectoryTag, broken);
+  std::optional<Directory> thumbnail;
+  if (block.first.next != 0) {
+    thumbnail = ReadDirectory(tiff, block.order, block.first.next);
+    broken = broken || !thumbnail;
+  }
+  if (broken) return Failure{kNotLaidOut};
+
+  bool inside = ValuesInside(block.first, tiff.size());
+  for (const auto* directory : {&block.exif, &interop, &thumbnail}) {
+    if (*directory) inside = inside && ValuesInside(**directory, tiff.size());
+  }
+  if (thumbnail) {
+    const Entry* offset = thumbnail->Find(kThumbnailOffsetTag);
+    const Entry* length = thumbnail->Find(kThumbnailLengthTag);
+    if (offset && length) {
+      inside = inside && static_cast<uint64_t>(offset->value) + length->value <= tiff.size();
+    }
+  }
+  if (!inside) {
+    return Failure{"its EXIF points at data outside its EXIF segment, which would move"};
+  }
+  return block;
+}
+
+std::vector<uint8_t> ValueBytes(const TiffField& field, const ByteOrder& order) {
+  std::vector<uint8_t> bytes;
+  switch (field.type) {
+    case TiffType::Byte:
+      for (uint32_t number : field.numbers) bytes.push_back(static_cast<uint8_t>(number));
+      break;
+    case TiffType::Ascii:
+      bytes.assign(field.text.begin(), field.text.end());
+      bytes.push_back(0);
+      break;
+    case TiffType::Short:
+      for (uint32_t number : field.numbers) order.Add16(bytes, static_cast<uint16_t>(number));
+      break;
+    case TiffType::Long:
+    case TiffType::Rational:
+      for (uint32_t number : field.numbers) order.Add32(bytes, number);
+      break;
+  }
+  return bytes;
+}
+
+uint32_t CountOf(const TiffField& field) {
+  switch (field.type) {
+    case TiffType::Ascii:
+      return static_cast<uint32_t>(field.text.size() + 1);
+    case TiffType::Rational:
+      return static_cast<uint32_t>(field.numbers.size() / 2);
+    default:
+      return static_cast<uint32_t>(field.numbers.size());
+  }
+}
+
+size_t Even(size_t size) {
+  return size + (size & 1);
+}
+
+// The bytes a directory of these fields takes with its values.
+size_t DirectorySize(const std::vector<TiffField>& fields, const ByteOrder& order) {
+  size_t size = 2 + fields.size() * kEntrySize + 4;
+  for (const TiffField& field : fields) {
+    const size_t bytes = ValueBytes(field, order).size();
+    if (bytes > 4) size += Even(bytes);
+  }
+  return size;
+}
+
+// Appends a directory of `fields` (sorted by tag, as readers expect) and the values that do not
+// fit in their entries; `tiff` must end on an even offset.
+void AppendDirectory(std::vector<uint8_t>& tiff, std::vector<TiffField> fields,
+                     const ByteOrder& order) {
+  std::sort(fields.begin(), fields.end(),
+            [](const TiffField& a, const TiffField& b) { return a.tag < b.tag; });
+  std::vector<uint8_t> values;
+  const size_t valuesAt = tiff.size() + 2 + fields.size() * kEntrySize + 4;
+  order.Add16(tiff, static_cast<uint16_t>(fields.size()));
+  for (const TiffField& field : fields) {
+    std::vector<uint8_t> bytes = ValueBytes(field, order);
+    order.Add16(tiff, field.tag);
+    order.Add16(tiff, static_cast<uint16_t>(field.type));
+    order.Add32(tiff, CountOf(field));
+    if (bytes.size() <= 4) {
+      bytes.resize(4, 0);
+      tiff.insert(tiff.end(), bytes.begin(), bytes.end());
+    } else {
+      order.Add32(tiff, static_cast<uint32_t>(valuesAt + values.size()));
+      values.insert(values.end(), bytes.begin(), bytes.end());
+      values.resize(Even(values.size()), 0);
+    }
+  }
+  order.Add32(tiff, 0);  // no directory follows
+  tiff.insert(tiff.end(), values.begin(), values.end());
+}
+
+// Within the first directory, a copy with the GPS entry added where its tag belongs.
+void AppendFirstDirectoryWithGps(std::vector<uint8_t>& tiff, std::span<const uint8_t> original,
+                                 const Block& block, uint32_t gpsAt) {
+  const ByteOrder& order = block.order;
+  const auto& entries = block.first.entries;
+  order.Add16(tiff, static_cast<uint16_t>(entries.size() + 1));
+  bool added = false;
+  const auto addGps = [&] {
+    order.Add16(tiff, kGpsDirectoryTag);
+    order.Add16(tiff, kTypeLong);
+    order.Add32(tiff, 1);
+    order.Add32(tiff, gpsAt);
+    added = true;
+  };
+  for (const Entry& entry : entries) {
+    if (!added && entry.tag > kGpsDirectoryTag) addGps();
+    tiff.insert(tiff.end(), original.begin() + static_cast<long>(entry.at),
+                original.begin() + static_cast<long>(entry.at + kEntrySize));
+  }
+  if (!added) addGps();
+  order.Add32(tiff, block.first.next);
+}
+
+std::string TextOf(std::span<const uint8_t> tiff, const Entry& entry) {
+  if (entry.type != 2) return {};
+  if (entry.count <= 4) {
+    std::string text(4, '\0');
+    for (size_t i = 0; i < 4; ++i) text[i] = static_cast<char>(tiff[entry.at + 8 + i]);
+    return text.substr(0, entry.count);
+  }
+  if (static_cast<uint64_t>(entry.value) + entry.count > tiff.size()) return {};
+  return std::string(tiff.begin() + entry.value, tiff.begin() + entry.value + entry.count);
+}
+
+// Canon's maker note finds its original decision data by its position in the file; when the
+// EXIF segment before it grows by `growth`, that position is moved with it.
+void MoveCanonDecisionData(std::vector<uint8_t>& tiff, const Block& block, size_t segmentEnd,
+                           int64_t growth) {
+  const Entry* make = block.first.Find(kMakeTag);
+  if (growth == 0 || make == nullptr || TextOf(tiff, *make).rfind("Canon", 0) != 0 || !block.exif) {
+    return;
+  }
+  const Entry* note = block.exif->Find(kMakerNoteTag);
+  if (note == nullptr) return;
+  const auto canon = ReadDirectory(tiff, block.order, note->value);
+  if (!canon) return;
+  const Entry* pointer = canon->Find(kCanonDecisionDataTag);
+  if (pointer == nullptr || pointer->type != kTypeLong || pointer->count != 1 ||
+      pointer->value < segmentEnd) {
+    return;
+  }
+  const int64_t moved = static_cast<int64_t>(pointer->value) + growth;
+  if (moved > 0 && moved <= UINT32_MAX) {
+    block.order.Put32(tiff, pointer->at + 8, static_cast<uint32_t>(moved));
+  }
+}
+
+// The block with `gps` as its GPS directory, after its last byte.
+std::vector<uint8_t> AddGpsDirectory(std::span<const uint8_t> original, const Block& block,
+                                     const std::vector<TiffField>& gps) {
+  std::vector<uint8_t> tiff(original.begin(), original.end());
+  tiff.resize(Even(tiff.size()), 0);
+  const ByteOrder& order = block.order;
+  if (const Entry* pointer = block.first.Find(kGpsDirectoryTag)) {
+    // Only the one entry that leads to the GPS directory changes.
+    if (pointer->type != kTypeLong && pointer->type != kTypeDirectory) {
+      order.Put16(tiff, pointer->at + 2, kTypeLong);
+    }
+    order.Put32(tiff, pointer->at + 4, 1);
+    order.Put32(tiff, pointer->at + 8, static_cast<uint32_t>(tiff.size()));
+  } else {
+    const size_t firstAt = tiff.size();
+    const size_t gpsAt = firstAt + 2 + (block.first.entries.size() + 1) * kEntrySize + 4;
+    AppendFirstDirectoryWithGps(tiff, original, block, static_cast<uint32_t>(gpsAt));
+    order.Put32(tiff, 4, static_cast<uint32_t>(firstAt));
+  }
+  AppendDirectory(tiff, gps, order);
+  return tiff;
+}
+
+TiffField Rational(uint16_t tag, uint32_t numerator, uint32_t denominator) {
+  return {tag, TiffType::Rational, {numerator, denominator}, {}};
+}
+TiffField Short(uint16_t tag, uint32_t value) {
+  return {tag, TiffType::Short, {value}, {}};
+}
+
+// A photo without EXIF gets a block of its own, with the first directory's required tags: the
+// resolution the JFIF header states (72 dpi when it states none) and centred chroma samples.
+std::vector<uint8_t> NewBlock(std::span<const uint8_t> jpeg, const std::vector<Segment>& segments,
+                              const std::vector<TiffField>& gps) {
+  uint32_t unit = 2, x = 72, y = 72;
+  for (const Segment& segment : segments) {
+    const auto payload = jpeg.subspan(segment.PayloadStart(), segment.end - segment.PayloadStart());
+    static constexpr std::array<uint8_t, 5> kJfif = {'J', 'F', 'I', 'F', 0};
+    if (segment.marker == 0xE0 && payload.size() >= 12 &&
+        std::equal(kJfif.begin(), kJfif.end(), payload.begin()) && payload[7] >= 1 &&
+        payload[7] <= 2 && (payload[8] | payload[9]) != 0 && (payload[10] | payload[11]) != 0) {
+      unit = payload[7] + 1u;  // JFIF: 1 dots per inch, 2 per cm; TIFF: 2 inches, 3 cm
+      x = static_cast<uint32_t>(payload[8] << 8 | payload[9]);
+      y = static_cast<uint32_t>(payload[10] << 8 | payload[11]);
+      break;
+    }
+  }
+  const ByteOrder order(false);
+  std::vector<uint8_t> tiff = {'M', 'M', 0, 42};
+  order.Add32(tiff, 8);
+  std::vector<TiffField> first = {Rational(kXResolutionTag, x, 1),
+                                  Rational(kYResolutionTag, y, 1),
+                                  Short(kResolutionUnitTag, unit),
+                                  Short(kYCbCrPositioningTag, 1),
+                                  {kGpsDirectoryTag, TiffType::Long, {0}, {}}};
+  first.back().numbers[0] = static_cast<uint32_t>(8 + DirectorySize(first, order));
+  AppendDirectory(tiff, first, order);
+  AppendDirectory(tiff, gps, order);
+  return tiff;
+}
+
+bool IsExifSegment(std::span<const uint8_t> jpeg, const Segment& segment) {
+  return segment.marker == 0xE1 && segment.end - segment.PayloadStart() >= kExifHeader.size() &&
+         std::equal(kExifHeader.begin(), kExifHeader.begin() + 4,
+                    jpeg.begin() + static_cast<long>(segment.PayloadStart()));
+}
+
+}  // namespace
+
+Result<std::vector<uint8_t>> WithGpsBlock(std::span<const uint8_t> jpeg,
+                                          const std::vector<TiffField>& gps) {
+  const auto segments = SegmentsBeforeScan(jpeg);
+  if (!segments) return Failure{"its segments do not lead to its image data as a JPEG's should"};
+  const auto exif = std::find_if(segments->begin(), segments->end(),
+                                 [&](const Segment& s) { return IsExifSegment(jpeg, s); });
+  std::vector<uint8_t> tiff;
+  size_t replaceFrom = 0, replaceTo = 0;
+  if (exif != segments->end()) {
+    const size_t tiffAt = exif->PayloadStart() + kExifHeader.size();
+    if (!std::equal(kExifHeader.begin(), kExifHeader.end(),
+                    jpeg.begin() + static_cast<long>(exif->PayloadStart()))) {
+      return Failure{kNotLaidOut};
+    }
+    const auto original = jpeg.subspan(tiffAt, exif->end - tiffAt);
+    const auto block = ReadBlock(original);
+    if (!block) return block.Error();
+    tiff = AddGpsDirectory(original, *block, gps);
+    const int64_t growth =
+        static_cast<int64_t>(tiff.size()) - static_cast<int64_t>(original.size());
+    MoveCanonDecisionData(tiff, *block, exif->end, growth);
+    replaceFrom = exif->start;
+    replaceTo = exif->end;
+  } else {
+    tiff = NewBlock(jpeg, *segments, gps);
+    // After the JFIF header, which must come first; before everything else.
+    replaceFrom = 2;
+    for (const Segment& segment : *segments) {
+      if (segment.marker != 0xE0) break;
+      replaceFrom = segment.end;
+    }
+    replaceTo = replaceFrom;
+  }
+  const size_t length = 2 + kExifHeader.size() + tiff.size();
+  if (length > kLargestSegment) {
+    return Failure{"its EXIF block would grow past the 64 KB a JPEG segment can hold"};
+  }
+  std::vector<uint8_t> out;
+  out.reserve(jpeg.size() - (replaceTo - replaceFrom) + 2 + length);
+  out.insert(out.end(), jpeg.begin(), jpeg.begin() + static_cast<long>(replaceFrom));
+  out.insert(out.end(),
+             {0xFF, 0xE1, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
+  out.insert(out.end(), kExifHeader.begin(), kExifHeader.end());
+  out.insert(out.end(), tiff.begin(), tiff.end());
+  out.insert(out.end(), jpeg.begin() + static_cast<long>(replaceTo), jpeg.end());
+  return out;
+}
+
+}  // namespace tavrin::photos
