@@ -74,7 +74,7 @@ bench: build
 # make for photo_reader_fuzz), which are run first.
 FUZZ_SECONDS ?= 60
 FUZZERS = track_file_fuzz settings_fuzz reader_fuzz session_answers_fuzz emulator_commands_fuzz \
-  photo_reader_fuzz gpx_import_fuzz kml_import_fuzz nmea_import_fuzz
+  photo_reader_fuzz photo_writer_fuzz gpx_import_fuzz kml_import_fuzz nmea_import_fuzz
 fuzz: deps-fuzz
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G $(GENERATOR) -DTAVRIN_FUZZ=ON -DBUILD_TESTING=OFF -DTAVRIN_BENCH=OFF
 	cmake --build build-fuzz

@@ -149,6 +149,36 @@ bool ValuesInside(const Directory& directory, size_t blockSize) {
   });
 }
 
+// A maker's notes are no standard: most are a directory after a header of a few bytes, whose
+// values are found from the block's start or from the notes' own start. Where one of these
+// places reads as a sound directory (known types, tags in order, inside the notes), it is taken.
+std::optional<Directory> MakerNoteDirectory(std::span<const uint8_t> tiff, const ByteOrder& order,
+                                            const Entry& note) {
+  const uint64_t start = note.value;
+  const uint64_t end = start + note.count;
+  if (note.count <= 4 || end > tiff.size()) return std::nullopt;
+  for (const uint64_t header : {0, 6, 8, 10, 12, 14, 18, 22}) {
+    const uint64_t at = start + header;
+    if (at + 2 > end) break;
+    const size_t count = order.U16(tiff, at);
+    if (count == 0 || count > 512 || at + 2 + count * kEntrySize > end) continue;
+    auto directory = ReadDirectory(tiff.first(end), order, at);
+    // Some makers leave out the link to a next directory; the entries are what matter here.
+    if (!directory)
+      directory = ReadDirectory(tiff.first(std::min<uint64_t>(end + 4, tiff.size())), order, at);
+    if (!directory) continue;
+    uint16_t previous = 0;
+    bool sound = true;
+    for (size_t i = 0; i < directory->entries.size() && sound; ++i) {
+      const Entry& entry = directory->entries[i];
+      sound = TypeSize(entry.type) > 0 && entry.count > 0 && (i == 0 || entry.tag > previous);
+      previous = entry.tag;
+    }
+    if (sound) return directory;
+  }
+  return std::nullopt;
+}
+
 // The EXIF block as it is found: its byte order and the directories whose values we check.
 struct Block {
   ByteOrder order{true};
@@ -192,6 +222,13 @@ Result<Block> ReadBlock(std::span<const uint8_t> tiff) {
   bool inside = ValuesInside(block.first, tiff.size());
   for (const auto* directory : {&block.exif, &interop, &thumbnail}) {
     if (*directory) inside = inside && ValuesInside(**directory, tiff.size());
+  }
+  if (const Entry* note = block.exif ? block.exif->Find(kMakerNoteTag) : nullptr) {
+    // A maker's value beyond the block is found by its distance from the block, which growing
+    // the block would change.
+    if (const auto notes = MakerNoteDirectory(tiff, block.order, *note)) {
+      inside = inside && ValuesInside(*notes, tiff.size());
+    }
   }
   if (thumbnail) {
     const Entry* offset = thumbnail->Find(kThumbnailOffsetTag);

@@ -137,6 +137,16 @@ TEST(ExifGpsBlock, BlocksThatCannotGrowSafelyAreRefused) {
          for (int i = 0; i < 4; ++i) found[8 + i] = static_cast<uint8_t>(wanted >> (8 * i));
        },
        "outside its EXIF segment"},
+      {"maker notes that point past the EXIF segment",
+       [&](std::vector<uint8_t>& jpeg) {
+         // Canon's ImageType: tag 6, ASCII, 32 bytes, found past the segment's end.
+         const uint8_t entry[] = {0x06, 0x00, 0x02, 0x00, 0x20, 0x00, 0x00, 0x00};
+         const auto found = std::search(jpeg.begin(), jpeg.end(), entry, entry + 8);
+         ASSERT_NE(found, jpeg.end());
+         found[8] = 0xF0;
+         found[9] = 0xFF;
+       },
+       "outside its EXIF segment"},
       {"a segment that would pass 64 KB",
        [&](std::vector<uint8_t>& jpeg) {
          const size_t grow = 0xFFFF - (exif.end - exif.start - 2) - 10;
