@@ -110,8 +110,8 @@ int DeleteTracks(CliContext& context, const std::vector<std::string>& tracks) {
 }
 
 // The row of the listing by day that stands for `date` (a local date).
-std::optional<size_t> DayRow(const TrackStore& store, const CalendarDate& date) {
-  const std::vector<TrackEntry>& days = store.DayEntries();
+std::optional<size_t> DayRow(const TrackListing& listing, const CalendarDate& date) {
+  const std::vector<TrackEntry>& days = listing.days;
   for (size_t i = 0; i < days.size(); ++i) {
     const DateTime6& first = days[i].header.firstDateTime;
     if (first[0] + 2000 == date.year && first[1] == date.month && first[2] == date.day) return i;
@@ -130,17 +130,18 @@ int DeleteDay(CliContext& context, const std::string& text) {
   if (ended && *ended != kExitOk) return *ended;
   TrackStore& store = context.Store();
   // A data folder that was never made holds no day.
-  if (!ended) store.ListTracks(nullptr, true);
-  const auto row = ended ? std::nullopt : DayRow(store, *date);
+  TrackListing listing;
+  if (!ended) listing = store.ListTracks(nullptr, true);
+  const auto row = ended ? std::nullopt : DayRow(listing, *date);
   if (!row) {
     std::cerr << "tavrin delete: no track was recorded on " << text
               << " (local time). tavrin list --by-day shows the days.\n";
     return kExitFailure;
   }
-  const TrackEntry day = store.DayEntries()[*row];
+  const auto tracks = listing.TracksOfRow(*row);
   std::vector<std::string> paths;
-  for (int i = day.firstTrack; i < day.endTrack; ++i) paths.push_back(store.TrackEntries()[i].path);
-  const bool deleted = store.DeleteListedEntry(*row, true);
+  for (const TrackEntry& track : tracks) paths.push_back(track.path);
+  const bool deleted = store.DeleteTrackFiles(tracks);
   for (const std::string& path : paths) {
     if (!std::filesystem::exists(path)) {
       PrintPath(path);

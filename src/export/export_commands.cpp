@@ -38,9 +38,9 @@ Result<std::string> WriteExport(ExportWriter& writer, ExportKind kind, const std
   return Failure{"Unknown export kind."};
 }
 
-std::vector<std::string> ExportTicked(TrackStore& store, ExportWriter& writer,
-                                      const ExportCommand& command, const StatusFn& status,
-                                      const MessageBoxFn& messageBox) {
+std::vector<std::string> ExportTicked(TrackStore& store, const TrackListing& listing,
+                                      ExportWriter& writer, const ExportCommand& command,
+                                      const StatusFn& status, const MessageBoxFn& messageBox) {
   std::vector<std::string> written;
   // Nothing ticked is nothing to export, and must not be reported as an export done.
   if (std::find(command.ticked.begin(), command.ticked.end(), true) == command.ticked.end()) {
@@ -48,24 +48,22 @@ std::vector<std::string> ExportTicked(TrackStore& store, ExportWriter& writer,
     return written;
   }
   if (status) status(ExportStatusText(command.kind));
-  const std::vector<TrackEntry>& entries =
-      command.byDay ? store.DayEntries() : store.TrackEntries();
   PointVector points;  // one record's at a time
   for (size_t row = 0; row < command.ticked.size(); ++row) {
     if (!command.ticked[row]) continue;
-    if (row >= entries.size()) {
-      // The rows no longer match the store's list: stop rather than export the wrong record.
+    if (row >= listing.RowCount() || listing.byDay != command.byDay) {
+      // The rows do not match the listing: stop rather than export the wrong record.
       if (messageBox) {
         messageBox("The record list is out of date. List the tracks again and export once more.",
                    MsgIcon::Error, MsgButtons::Ok);
       }
       break;
     }
-    const TrackEntry& entry = entries[row];
+    const TrackEntry& entry = *listing.Row(row);
     // A failed load has told the user; the points then still hold the previous record, which
     // must not be written under this record's name.
-    const bool loaded =
-        command.byDay ? store.LoadDayPoints(entry, points) : store.LoadTrackPoints(entry, points);
+    const bool loaded = command.byDay ? store.LoadDayPoints(listing.TracksOfRow(row), points)
+                                      : store.LoadTrackPoints(entry, points);
     if (!loaded) continue;
     auto path = WriteExport(writer, command.kind, entry.path, command.programFolder, points);
     if (path) written.push_back(std::move(*path));

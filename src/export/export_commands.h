@@ -28,17 +28,18 @@ Result<std::string> WriteExport(ExportWriter& writer, ExportKind kind, const std
 struct ExportCommand {
   ExportKind kind = ExportKind::Kml;
   bool byDay = false;         // the record list shows days rather than tracks
-  std::vector<bool> ticked;   // one flag per row of the record list
+  std::vector<bool> ticked;   // one flag per row of the caller's listing
   std::string programFolder;  // the folder that holds kml_icons
 };
 
 using StatusFn = std::function<void(const std::string&)>;
 
-// Loads each ticked record into the store's export point list and writes it, in row order.
-// Returns the files written. A record that cannot be loaded or written is reported and skipped.
-std::vector<std::string> ExportTicked(TrackStore& store, ExportWriter& writer,
-                                      const ExportCommand& command, const StatusFn& status,
-                                      const MessageBoxFn& messageBox);
+// Loads the tracks of each ticked row of `listing` (the caller's own) and writes them, one file a
+// row, in row order. Returns the files written. A record that cannot be loaded or written is
+// reported and skipped.
+std::vector<std::string> ExportTicked(TrackStore& store, const TrackListing& listing,
+                                      ExportWriter& writer, const ExportCommand& command,
+                                      const StatusFn& status, const MessageBoxFn& messageBox);
 
 // Deletes the files in the KML, TXT, DORVALE and GPX folders under the data folder. What cannot
 // be deleted (sub-folders, files in use) stays; the folders themselves stay too.

@@ -115,10 +115,13 @@ PositionMatch TrackTimeline::Match(double utcSeconds, double maxGapSeconds) cons
 }
 
 Result<TrackTimeline> LoadStoredTimeline(TrackStore& store) {
-  store.ListTracks(nullptr, false);
+  return LoadStoredTimeline(store, store.ListTracks(nullptr, false).tracks);
+}
+
+Result<TrackTimeline> LoadStoredTimeline(TrackStore& store, std::span<const TrackEntry> tracks) {
   TrackTimeline timeline;
   PointVector points;
-  for (const TrackEntry& entry : store.TrackEntries()) {
+  for (const TrackEntry& entry : tracks) {
     points.clear();
     if (store.ReadTrackPoints(entry, points)) timeline.Add(points);
   }

@@ -13,7 +13,8 @@
 
 namespace tavrin {
 class TrackStore;
-}
+struct TrackEntry;
+}  // namespace tavrin
 
 namespace tavrin::photos {
 
@@ -81,5 +82,7 @@ class TrackTimeline {
 // Every stored track of the store's data folder, read through the store. Tracks that cannot be
 // read are told of by the store and left out.
 Result<TrackTimeline> LoadStoredTimeline(TrackStore& store);
+// The same over the tracks of a listing the caller keeps.
+Result<TrackTimeline> LoadStoredTimeline(TrackStore& store, std::span<const TrackEntry> tracks);
 
 }  // namespace tavrin::photos

@@ -247,14 +247,4 @@ bool TrackStore::DeleteTrackFile(const TrackEntry& entry) {
   return ::unlink(entry.path.c_str()) == 0;
 }
 
-bool TrackStore::DeleteListedEntry(size_t index, bool byDay) {
-  if (byDay) {
-    if (index >= dayEntries_.size()) return false;
-    const TrackEntry day = dayEntries_[index];
-    return DeleteDay(index, day);
-  }
-  if (index >= trackEntries_.size()) return false;
-  return DeleteTrackFile(trackEntries_[index]) && RemoveTrackEntry(index);
-}
-
 }  // namespace tavrin

@@ -18,6 +18,7 @@ namespace tavrin {
 struct TrackStore::Listing {
   TrackEntry openDay;
   bool dayOpen = false;
+  TrackListing rows;  // what the listing hands back
 };
 
 namespace {
@@ -102,31 +103,31 @@ std::vector<std::string> TrackStore::TrackFileNames(int folderFd) const {
   return names;
 }
 
-void TrackStore::ListTracks(IEntryRows* list, bool byDay) {
-  ListFiles(list, byDay, std::nullopt, std::nullopt);
+TrackListing TrackStore::ListTracks(IEntryRows* list, bool byDay) {
+  return ListFiles(list, byDay, std::nullopt, std::nullopt);
 }
 
-void TrackStore::ListTracksInPeriod(IEntryRows* list, bool byDay, CalendarDate from,
-                                    CalendarDate to) {
-  ListFiles(list, byDay, from, to);
+TrackListing TrackStore::ListTracksInPeriod(IEntryRows* list, bool byDay, CalendarDate from,
+                                            CalendarDate to) {
+  return ListFiles(list, byDay, from, to);
 }
 
-void TrackStore::ListFiles(IEntryRows* list, bool byDay, const std::optional<CalendarDate>& from,
-                           const std::optional<CalendarDate>& to) {
+TrackListing TrackStore::ListFiles(IEntryRows* list, bool byDay,
+                                   const std::optional<CalendarDate>& from,
+                                   const std::optional<CalendarDate>& to) {
   listing_ = true;
   struct ListingEnds {
     bool& listing;
     ~ListingEnds() { listing = false; }
   } ends{listing_};
   if (list) list->RemoveAllRows();
-  trackEntries_.clear();
-  if (byDay) dayEntries_.clear();
   const bool period = from.has_value();
   Listing listing;
+  listing.rows.byDay = byDay;
   const UniqueFd folder = OpenFile(dataFolder_, O_RDONLY | O_DIRECTORY);
-  if (!folder.Valid()) return;
+  if (!folder.Valid()) return std::move(listing.rows);
   const std::vector<std::string> names = TrackFileNames(folder.Get());
-  trackEntries_.reserve(names.size());
+  listing.rows.tracks.reserve(names.size());
   for (const std::string& name : names) {
     TrackEntry entry;
     std::optional<TrackFileProblem> problem;
@@ -148,10 +149,11 @@ void TrackStore::ListFiles(IEntryRows* list, bool byDay, const std::optional<Cal
       AddToDay(listing, list, std::move(entry));
     } else {
       if (list) ShowEntryRow(*list, -1, entry);
-      trackEntries_.push_back(std::move(entry));
+      listing.rows.tracks.push_back(std::move(entry));
     }
   }
   if (byDay && listing.dayOpen) CloseDay(listing, list);
+  return std::move(listing.rows);
 }
 
 void TrackStore::AddToDay(Listing& listing, IEntryRows* list, TrackEntry track) {
@@ -164,24 +166,24 @@ void TrackStore::AddToDay(Listing& listing, IEntryRows* list, TrackEntry track) 
     day.elapsedSeconds += track.header.elapsedSeconds;
     day.distance += track.header.distance;
     day.lastDateTime = track.header.lastDateTime;
-    trackEntries_.push_back(std::move(track));
+    listing.rows.tracks.push_back(std::move(track));
     return;
   }
   if (listing.dayOpen) CloseDay(listing, list);
   listing.openDay = TrackEntry{};
   listing.openDay.header = track.header;
-  listing.openDay.firstTrack = static_cast<int32_t>(trackEntries_.size());
+  listing.openDay.firstTrack = static_cast<int32_t>(listing.rows.tracks.size());
   listing.openDay.path = DayEntryName(track.header.firstDateTime);
   listing.dayOpen = true;
-  trackEntries_.push_back(std::move(track));
+  listing.rows.tracks.push_back(std::move(track));
 }
 
 void TrackStore::CloseDay(Listing& listing, IEntryRows* list) {
   TrackEntry& day = listing.openDay;
-  day.endTrack = static_cast<int32_t>(trackEntries_.size());
+  day.endTrack = static_cast<int32_t>(listing.rows.tracks.size());
   day.averageSpeed = AverageSpeedKmh(day.header.distance, day.header.elapsedSeconds);
   if (list) ShowEntryRow(*list, -1, day);
-  dayEntries_.push_back(day);
+  listing.rows.days.push_back(day);
   listing.dayOpen = false;
 }
 
@@ -289,20 +291,19 @@ bool TrackStore::LoadTrackPoints(const TrackEntry& entry, PointVector& points, I
   return usable;
 }
 
-bool TrackStore::LoadDayPoints(const TrackEntry& day, PointVector& points, IPointRows* list) {
+bool TrackStore::LoadDayPoints(std::span<const TrackEntry> tracks, PointVector& points,
+                               IPointRows* list) {
   if (list) list->RemoveAllRows();
   points.clear();
-  const auto end = std::min<size_t>(std::max(day.endTrack, 0), trackEntries_.size());
-  for (size_t i = std::max(day.firstTrack, 0); i < end; ++i) {
+  for (const TrackEntry& track : tracks) {
     const size_t before = points.size();
-    OpenedTrackFile file =
-        OpenTrackFileChecked(-1, nullptr, trackEntries_[i].path, O_RDONLY, kCannotFindFile);
+    OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, track.path, O_RDONLY, kCannotFindFile);
     if (file.problem) {
       Report(*file.problem);
       return false;  // the points loaded so far stay
     }
     // A track that gives no point has been reported; the day goes on with its other tracks.
-    ReadPointsFrom(file.fd.Get(), file.size, trackEntries_[i], points);
+    ReadPointsFrom(file.fd.Get(), file.size, track, points);
     if (list) {
       list->AppendPointRows(std::span(points).subspan(before), static_cast<int>(before) + 1, zone_);
     }
@@ -310,29 +311,10 @@ bool TrackStore::LoadDayPoints(const TrackEntry& day, PointVector& points, IPoin
   return true;
 }
 
-// ---- removing
-
-bool TrackStore::DeleteDay(size_t index, const TrackEntry& day) {
-  const bool valid = index < dayEntries_.size() && day.firstTrack >= 0 &&
-                     day.firstTrack <= day.endTrack &&
-                     static_cast<size_t>(day.endTrack) <= trackEntries_.size();
-  if (!valid) return false;
-  for (int32_t i = day.firstTrack; i < day.endTrack; ++i) {
-    if (::unlink(trackEntries_[i].path.c_str()) != 0) return false;
+bool TrackStore::DeleteTrackFiles(std::span<const TrackEntry> tracks) {
+  for (const TrackEntry& track : tracks) {
+    if (!DeleteTrackFile(track)) return false;
   }
-  const int32_t removed = day.endTrack - day.firstTrack;
-  trackEntries_.erase(trackEntries_.begin() + day.firstTrack, trackEntries_.begin() + day.endTrack);
-  dayEntries_.erase(dayEntries_.begin() + static_cast<ptrdiff_t>(index));
-  for (size_t i = index; i < dayEntries_.size(); ++i) {
-    dayEntries_[i].firstTrack -= removed;
-    dayEntries_[i].endTrack -= removed;
-  }
-  return true;
-}
-
-bool TrackStore::RemoveTrackEntry(size_t index) {
-  if (index >= trackEntries_.size()) return false;
-  trackEntries_.erase(trackEntries_.begin() + static_cast<ptrdiff_t>(index));
   return true;
 }
 

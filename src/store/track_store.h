@@ -19,6 +19,7 @@
 #include "store/local_zone.h"
 #include "store/store_messages.h"
 #include "store/track_header.h"
+#include "store/track_listing.h"
 #include "store/track_point.h"
 #include "store/track_rows.h"
 
@@ -162,24 +163,24 @@ class TrackStore {
   // what closing it did is in the result.
   Result<TrackSaved> CreateTrack(const TrackEntry& source, std::span<const TrackPoint> points);
   bool DeleteTrackFile(const TrackEntry& entry);
-  // Deletes the track files of row `index` of the last listing (a day's row stands for all its
-  // tracks) and takes the row out of the lists. False when the row is not listed or a file could
-  // not be deleted.
-  bool DeleteListedEntry(size_t index, bool byDay);
+  // Deletes the files of the tracks, in their order; false, at the first that could not be
+  // deleted (the ones before it are gone).
+  bool DeleteTrackFiles(std::span<const TrackEntry> tracks);
 
   // ---- lists
-  void ListTracks(IEntryRows* list, bool byDay);
-  void ListTracksInPeriod(IEntryRows* list, bool byDay, CalendarDate from, CalendarDate to);
+  // The stored tracks (by day: and their days), as a listing of the caller's own; each row is
+  // also shown in `list` when one is given.
+  TrackListing ListTracks(IEntryRows* list, bool byDay);
+  TrackListing ListTracksInPeriod(IEntryRows* list, bool byDay, CalendarDate from, CalendarDate to);
   void ShowEntryRow(IEntryRows& list, int index, const TrackEntry& entry) const;
   // Puts the points of a track, or of a listed day's tracks, into `points` in their place of
   // what it held, and shows them in `list` when one is given. The points stay in UTC, as the
   // files hold them; the rows show them in the store's zone. A track file that cannot be opened
   // leaves `points` and the list as they were.
   bool LoadTrackPoints(const TrackEntry& entry, PointVector& points, IPointRows* list = nullptr);
-  bool LoadDayPoints(const TrackEntry& day, PointVector& points, IPointRows* list = nullptr);
-
-  const std::vector<TrackEntry>& TrackEntries() const { return trackEntries_; }
-  const std::vector<TrackEntry>& DayEntries() const { return dayEntries_; }
+  // A day's points are those of its tracks (TrackListing::TracksOfRow), one after the other.
+  bool LoadDayPoints(std::span<const TrackEntry> tracks, PointVector& points,
+                     IPointRows* list = nullptr);
 
  private:
   struct Listing;
@@ -187,13 +188,11 @@ class TrackStore {
   void ShowError(const std::string& text) const;
   void Report(const TrackFileProblem& problem) const;
   std::vector<std::string> TrackFileNames(int folderFd) const;
-  void ListFiles(IEntryRows* list, bool byDay, const std::optional<CalendarDate>& from,
-                 const std::optional<CalendarDate>& to);
+  TrackListing ListFiles(IEntryRows* list, bool byDay, const std::optional<CalendarDate>& from,
+                         const std::optional<CalendarDate>& to);
   void AddToDay(Listing& listing, IEntryRows* list, TrackEntry track);
   void CloseDay(Listing& listing, IEntryRows* list);
   std::string FreeTrackName(const TrackHeader& header) const;
-  bool DeleteDay(size_t index, const TrackEntry& day);
-  bool RemoveTrackEntry(size_t index);
   bool FlushPoints();
   Result<void> WriteHeader(const TrackHeader& header);
   uint32_t WrittenPoints() const;
@@ -225,9 +224,6 @@ class TrackStore {
   std::vector<TrackPoint> pendingPoints_;  // appended but not yet written
   int writeError_ = 0;                     // first errno of a failed write to the open file
   std::set<std::string> takenNames_;       // names handed out since BeginDownload
-
-  std::vector<TrackEntry> trackEntries_;
-  std::vector<TrackEntry> dayEntries_;
 };
 
 }  // namespace tavrin

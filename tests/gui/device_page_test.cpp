@@ -262,6 +262,7 @@ TEST_F(DevicePage, DuringADownloadTheTabsAndTheDeviceActionsWait) {
 }
 
 TEST_F(DevicePage, ClosingTheWindowDuringADownloadKeepsWhatArrived) {
+  TrackListing listing;
   ConnectAndReadOptions();
   ASSERT_TRUE(gui.Press("readNewTracks"));
   ASSERT_TRUE(GuiDriver::WaitFor([&] { return Session().ReceivedCount() > 600; }));
@@ -272,9 +273,9 @@ TEST_F(DevicePage, ClosingTheWindowDuringADownloadKeepsWhatArrived) {
   for (const auto& file : files) EXPECT_EQ(file.extension(), ".bt0") << "no unfinished file left";
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-  store.ListTracks(nullptr, false);
+  listing = store.ListTracks(nullptr, false);
   uint32_t points = 0;
-  for (const TrackEntry& entry : store.TrackEntries()) points += entry.header.pointCount;
+  for (const TrackEntry& entry : listing.tracks) points += entry.header.pointCount;
   EXPECT_GT(points, 600u);
 }
 
@@ -305,6 +306,7 @@ TEST_F(DevicePage, OnlyTracksWithPointsAreListedDuringARead) {
 // Disconnecting stops a read as Stop does, and says so with what was kept, as the command line
 // does; the figures are those on the disk.
 TEST_F(DevicePage, DisconnectingDuringAReadSaysWhatWasKept) {
+  TrackListing listing;
   ConnectAndReadOptions();
   ASSERT_TRUE(gui.Press("readNewTracks"));
   ASSERT_TRUE(GuiDriver::WaitFor(
@@ -319,10 +321,10 @@ TEST_F(DevicePage, DisconnectingDuringAReadSaysWhatWasKept) {
 
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-  store.ListTracks(nullptr, false);
+  listing = store.ListTracks(nullptr, false);
   uint32_t points = 0;
-  for (const TrackEntry& entry : store.TrackEntries()) points += entry.header.pointCount;
-  const size_t files = store.TrackEntries().size();
+  for (const TrackEntry& entry : listing.tracks) points += entry.header.pointCount;
+  const size_t files = listing.tracks.size();
   ASSERT_GT(points, 600u);
   EXPECT_EQ(read->points, points);
   ASSERT_EQ(gui.boxes.size(), 1u);
@@ -385,6 +387,7 @@ TEST_F(DevicePage, ADataFolderThatCannotTakeTracksIsFoundBeforeTheLoggerIsAsked)
 // A folder that fills up during a read stops it at the track file that cannot be written, before
 // the logger counts the tracks as read; with room again, Read New Tracks gets every track.
 TEST_F(DevicePage, AFolderThatFillsUpStopsTheReadAndTheTracksStayNew) {
+  TrackListing listing;
   ConnectAndReadOptions();
   {
     // Room for 600 points a track: the first sector's points reach the disk, the rest of the
@@ -408,9 +411,9 @@ TEST_F(DevicePage, AFolderThatFillsUpStopsTheReadAndTheTracksStayNew) {
   ASSERT_NO_FATAL_FAILURE(ReadEveryNewTrack());
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-  store.ListTracks(nullptr, false);
+  listing = store.ListTracks(nullptr, false);
   PointVector stored;
-  for (const TrackEntry& entry : store.TrackEntries()) store.ReadTrackPoints(entry, stored);
+  for (const TrackEntry& entry : listing.tracks) store.ReadTrackPoints(entry, stored);
   const auto expected = ExpectedRecords(memory, kReadNewBinary);
   ASSERT_EQ(stored.size(), expected.size());
   EXPECT_EQ(std::memcmp(stored.data(), expected.data(), expected.size() * sizeof(TrackPoint)), 0);

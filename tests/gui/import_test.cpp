@@ -194,6 +194,7 @@ TEST_F(WindowImport, BadFilesAreToldOfWithoutHangingAndStoredTracksStayAsTheyWer
 // Stop during a long import: every track file that came in is whole, and the status line says
 // the import was stopped.
 TEST_F(WindowImport, StoppingALongImportKeepsWhatCameInWhole) {
+  TrackListing listing;
   std::string days;
   std::vector<QString> paths;
   for (int day = 1; day <= 9; ++day) {
@@ -216,9 +217,9 @@ TEST_F(WindowImport, StoppingALongImportKeepsWhatCameInWhole) {
   // Each stored track reads back whole, its header agreeing with its points.
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-  store.ListTracks(nullptr, false);
-  EXPECT_LT(store.TrackEntries().size(), 9u) << "the import was stopped before its end";
-  for (const TrackEntry& entry : store.TrackEntries()) {
+  listing = store.ListTracks(nullptr, false);
+  EXPECT_LT(listing.tracks.size(), 9u) << "the import was stopped before its end";
+  for (const TrackEntry& entry : listing.tracks) {
     PointVector points;
     ASSERT_TRUE(store.ReadTrackPoints(entry, points)) << entry.path;
     EXPECT_EQ(points.size(), 20000u) << entry.path;

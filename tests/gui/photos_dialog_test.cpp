@@ -4,6 +4,7 @@
 // the list and as thumbnails on the map, and their positions written and read back by exiftool.
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QWebEngineView>
@@ -14,6 +15,7 @@
 #include "../support/photo_samples.h"
 #include "export_test_support.h"
 #include "gui/records/photos_dialog.h"
+#include "gui/records/track_record_page.h"
 #include "photos/photo_time.h"
 #include "window_fixture.h"
 
@@ -262,6 +264,31 @@ TEST_F(PhotosDialogTest, StoppingLeavesEachPhotoWrittenOrUntouchedAsTheListSays)
       EXPECT_TRUE(dialog.Summary().startsWith("Stopped. ")) << dialog.Summary().toStdString();
     }
   });
+}
+
+// Matching photos lists every stored track; the page's own list, and what its rows delete, stay
+// as the page shows them.
+TEST_F(PhotosDialogTest, FindingPositionsLeavesThePagesRowsOnTheirOwnTracks) {
+  const std::filesystem::path older = dir.Path() / "DataLog/20240430_090000.bt0";
+  const std::vector<TrackPoint> olderPoints = {Point(24, 4, 30, 9, 0, 0),
+                                               Point(24, 4, 30, 9, 0, 5)};
+  WriteTrackFile(older.string(), Header(olderPoints[0], 2, 5, 0), olderPoints);
+  // The page as it opens: the newest day, by days.
+  gui.Find<QRadioButton>("byDays")->click();
+  gui.Find<QPushButton>("conformSelected")->click();
+  auto& records = gui.window->RecordTab()->RecordList();
+  ASSERT_EQ(records.RowCount(), 1);
+  ASSERT_EQ(records.data(records.index(0, 1), Qt::DisplayRole).toString().left(10), "2024-05-01");
+
+  Photo("in_track.jpg", "2024:05:01 10:01:02");
+  WithDialog([&](gui::PhotosDialog& dialog) { FindIn(dialog, photos); });
+
+  records.SetTicked(0, true);
+  gui.yes = true;
+  ASSERT_TRUE(gui.Press("deleteSelectTrack"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "DataLog/20240501_100000.bt0"))
+      << "the day shown and ticked is deleted";
+  EXPECT_TRUE(std::filesystem::exists(older)) << "the day not shown stays";
 }
 
 }  // namespace

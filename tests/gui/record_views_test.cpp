@@ -118,7 +118,7 @@ TEST_F(RecordViews, ANewTrackIsShownSelectedInTheDayListed) {
                 .data(Page().RecordList().index(selected[0].row(), 1), Qt::DisplayRole)
                 .toString(),
             "2024-05-01 08:00:00");
-  EXPECT_EQ(gui.window->Store().TrackEntries().at(static_cast<size_t>(selected[0].row())).path,
+  EXPECT_EQ(Page().Listing().tracks.at(static_cast<size_t>(selected[0].row())).path,
             (dir.Path() / "DataLog/20240501_080000_02.bt0").string());
   EXPECT_EQ(Page()
                 .RecordList()

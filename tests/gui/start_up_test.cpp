@@ -9,6 +9,7 @@
 
 #include "../support/fake_system.h"
 #include "gui/device/device_page.h"
+#include "gui/records/track_record_page.h"
 #include "gui_driver.h"
 #include "test_support.h"
 
@@ -184,7 +185,7 @@ TEST(DataFolder, BadTrackFilesAreToldOnceEachInOneBoxNotAtEveryTabSwitch) {
     SettleStartUp();
   }
   EXPECT_EQ(gui.boxes.size(), 1u) << "the same files are not told again:\n" << Joined(gui.boxes);
-  EXPECT_EQ(gui.window->Store().TrackEntries().size(), 1u) << "the good track is listed";
+  EXPECT_EQ(gui.window->RecordTab()->Listing().tracks.size(), 1u) << "the good track is listed";
 }
 
 TEST(DataFolder, TheGoogleEarthPathIsShownButCannotBeChanged) {

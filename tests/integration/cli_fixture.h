@@ -83,9 +83,9 @@ class CliDevice : public ::testing::Test {
   std::vector<std::string> StoredPaths() {
     TrackStore store;
     EXPECT_TRUE(store.PrepareDataFolder(dir / "DataLog"));
-    store.ListTracks(nullptr, false);
+    const TrackListing listing = store.ListTracks(nullptr, false);
     std::vector<std::string> paths;
-    for (const auto& entry : store.TrackEntries()) paths.push_back(entry.path);
+    for (const auto& entry : listing.tracks) paths.push_back(entry.path);
     return paths;
   }
   static bool Same(const std::vector<TrackPoint>& a, const std::vector<TrackPoint>& b) {

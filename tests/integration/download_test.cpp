@@ -49,9 +49,9 @@ class Download : public ::testing::Test {
 
   // Every point of every track file, in file order.
   std::vector<TrackPoint> Stored() {
-    store.ListTracks(nullptr, false);
+    listing = store.ListTracks(nullptr, false);
     PointVector all;
-    for (const TrackEntry& entry : store.TrackEntries()) store.ReadTrackPoints(entry, all);
+    for (const TrackEntry& entry : listing.tracks) store.ReadTrackPoints(entry, all);
     return std::vector<TrackPoint>(all.begin(), all.end());
   }
 
@@ -73,6 +73,7 @@ class Download : public ::testing::Test {
   test::MessageLog storeMessages;
   test::SessionTestHost host;
   TrackStore store;
+  TrackListing listing;  // the last listing of the stored tracks
   LoggerSession session;
   std::unique_ptr<test::EmulatorProcess> process;
 };
@@ -83,9 +84,9 @@ TEST_F(Download, BinaryReadEqualsTheLoggersMemory) {
   ASSERT_TRUE(Read(Command::ReadAllBinary));
   EXPECT_TRUE(host.SawMessage("Read done."));
   ExpectSameRecords(Stored(), Expected(kReadAllBinary));
-  EXPECT_EQ(store.TrackEntries().size(), 5u);  // four start points and one long pause
-  EXPECT_EQ(store.TrackEntries()[0].header.saveByDistance, 100);
-  EXPECT_EQ(NoteGroupText(store.TrackEntries()[0].header.noteGroup1), "TEST");
+  EXPECT_EQ(listing.tracks.size(), 5u);  // four start points and one long pause
+  EXPECT_EQ(listing.tracks[0].header.saveByDistance, 100);
+  EXPECT_EQ(NoteGroupText(listing.tracks[0].header.noteGroup1), "TEST");
   EXPECT_EQ(session.DamagedItems(), 0);
 }
 

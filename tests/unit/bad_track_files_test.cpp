@@ -209,6 +209,7 @@ class BadTrackFiles : public ::testing::Test {
 };
 
 TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
+  TrackListing listing;
   PointVector loadedPoints;  // one vector for every load: a failed load leaves it as it was
   for (const BadFile& bad : BadFiles()) {
     SCOPED_TRACE(bad.what);
@@ -218,9 +219,10 @@ TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
     log.problems.clear();
 
     test::EntryRowsRecorder rows;
-    ASSERT_TRUE(EndsInTime([&] { store.ListTracks(&rows, false); }, path)) << "listing hangs";
+    ASSERT_TRUE(EndsInTime([&] { listing = store.ListTracks(&rows, false); }, path))
+        << "listing hangs";
     ASSERT_EQ(rows.rows.size(), bad.listed ? 2u : 1u);
-    EXPECT_EQ(store.TrackEntries()[0].path, dir / kGoodName);
+    EXPECT_EQ(listing.tracks[0].path, dir / kGoodName);
     ASSERT_EQ(log.problems.size(), bad.toldWhenListed ? 1u : 0u);
     if (bad.toldWhenListed) {
       EXPECT_EQ(log.problems[0].path, path);
@@ -229,12 +231,12 @@ TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
           << log.problems[0].detail;
     }
     // The good file loads as before.
-    ASSERT_TRUE(store.LoadTrackPoints(store.TrackEntries()[0], loadedPoints));
+    ASSERT_TRUE(store.LoadTrackPoints(listing.tracks[0], loadedPoints));
     EXPECT_EQ(loadedPoints.size(), 3u);
 
     log.problems.clear();
     if (bad.listed) {
-      const TrackEntry entry = store.TrackEntries()[1];
+      const TrackEntry entry = listing.tracks[1];
       EXPECT_EQ(entry.header.pointCount, bad.listedCount);
       EXPECT_EQ(store.LoadTrackPoints(entry, loadedPoints), bad.loads);
       EXPECT_EQ(loadedPoints.size(), bad.points);
@@ -253,7 +255,7 @@ TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
     }
     if (std::strcmp(bad.message, kFileOpenError) == 0) {
       // An entry listed before the file went bad: loading tells of it and does not wait.
-      TrackEntry stale = store.TrackEntries()[0];
+      TrackEntry stale = listing.tracks[0];
       stale.path = path;
       log.problems.clear();
       bool loaded = true;
@@ -268,11 +270,12 @@ TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
 }
 
 TEST_F(BadTrackFiles, FiveBadFilesGiveFiveDifferentLinesThatNameThem) {
+  TrackListing listing;
   for (int i = 0; i < 5; ++i) {
     const std::string path = dir / ("20240502_00000" + std::to_string(i) + ".bt0");
     std::ofstream(path) << std::string(static_cast<size_t>(10 + i), 'x');
   }
-  store.ListTracks(nullptr, false);
+  listing = store.ListTracks(nullptr, false);
   ASSERT_EQ(log.problems.size(), 5u);
   std::set<std::string> lines;
   for (const TrackFileProblem& problem : log.problems) lines.insert(problem.Line());
@@ -284,37 +287,40 @@ TEST_F(BadTrackFiles, FiveBadFilesGiveFiveDifferentLinesThatNameThem) {
 }
 
 TEST_F(BadTrackFiles, WithoutAReporterTheMessageBoxGetsTheShortText) {
+  TrackListing listing;
   TrackStore plain(messages.Fn());
   EXPECT_TRUE(plain.PrepareDataFolder(dir.Path()));
   std::filesystem::create_directory(dir / "20240501_090000.bt0");
-  plain.ListTracks(nullptr, false);
+  listing = plain.ListTracks(nullptr, false);
   EXPECT_EQ(messages.texts, std::vector<std::string>{kFileOpenError});
-  EXPECT_EQ(plain.TrackEntries().size(), 1u);
+  EXPECT_EQ(listing.tracks.size(), 1u);
 }
 
 TEST_F(BadTrackFiles, APeriodListingGoesOnPastAFileThatCannotBeOpened) {
+  TrackListing listing;
   std::filesystem::create_symlink(dir / "gone", dir / "20240501_070000.bt0");
   const auto points = Points(2);
   TrackHeader later = HeaderFor(points, 2);
   later.firstDateTime = DateTime6{24, 5, 1, 9, 0, 0};
   WriteRecords(dir / "20240501_090000.bt0", later, points);
   test::EntryRowsRecorder rows;
-  store.ListTracksInPeriod(&rows, true, {2024, 5, 1}, {2024, 5, 1});
-  EXPECT_EQ(store.TrackEntries().size(), 2u);
-  ASSERT_EQ(store.DayEntries().size(), 1u);
-  EXPECT_EQ(store.DayEntries()[0].header.pointCount, 5u);
+  listing = store.ListTracksInPeriod(&rows, true, {2024, 5, 1}, {2024, 5, 1});
+  EXPECT_EQ(listing.tracks.size(), 2u);
+  ASSERT_EQ(listing.days.size(), 1u);
+  EXPECT_EQ(listing.days[0].header.pointCount, 5u);
   ASSERT_EQ(log.problems.size(), 1u);
   EXPECT_STREQ(log.problems[0].message, kFileOpenError);
 }
 
 TEST_F(BadTrackFiles, AFileWithoutReadPermissionIsToldOf) {
+  TrackListing listing;
   if (::geteuid() == 0) GTEST_SKIP() << "root reads a file whatever its permission bits say";
   const std::string path = dir / "20240501_090000.bt0";
   const auto points = Points(2);
   WriteRecords(path, HeaderFor(points, 2), points);
   ::chmod(path.c_str(), 0);
-  store.ListTracks(nullptr, false);
-  EXPECT_EQ(store.TrackEntries().size(), 1u);
+  listing = store.ListTracks(nullptr, false);
+  EXPECT_EQ(listing.tracks.size(), 1u);
   ASSERT_EQ(log.problems.size(), 1u);
   EXPECT_NE(log.problems[0].detail.find("Give yourself permission to read it"), std::string::npos);
 }
@@ -322,6 +328,7 @@ TEST_F(BadTrackFiles, AFileWithoutReadPermissionIsToldOf) {
 // A header that claims 268 million points over a 4 GB file that holds nothing but never-written
 // space: nothing may grow with the claim.
 TEST_F(BadTrackFiles, AHugeSparseFileIsReadWithinWhatItHolds) {
+  TrackListing listing;
   const std::string path = dir / "20240501_090000.bt0";
   const auto points = Points(1);
   const uint32_t claimed = 1u << 28;
@@ -329,9 +336,9 @@ TEST_F(BadTrackFiles, AHugeSparseFileIsReadWithinWhatItHolds) {
   WriteBytes(path, &h, sizeof h);
   ASSERT_EQ(::truncate(path.c_str(), 64 + 16 * static_cast<off_t>(claimed)), 0);
 
-  ASSERT_TRUE(EndsInTime([&] { store.ListTracks(nullptr, false); }, path));
-  ASSERT_EQ(store.TrackEntries().size(), 2u);
-  TrackEntry entry = store.TrackEntries()[1];
+  ASSERT_TRUE(EndsInTime([&] { listing = store.ListTracks(nullptr, false); }, path));
+  ASSERT_EQ(listing.tracks.size(), 2u);
+  TrackEntry entry = listing.tracks[1];
   bool loaded = true;
   PointVector loadedPoints;
   ASSERT_TRUE(EndsInTime([&] { loaded = store.LoadTrackPoints(entry, loadedPoints); }, path));

@@ -27,10 +27,10 @@ class ExportCommands : public test::ExportTest {
   }
 
   std::vector<std::string> Run(ExportKind kind, bool byDay, std::vector<bool> ticked) {
-    store.ListTracks(nullptr, byDay);
+    const TrackListing listing = store.ListTracks(nullptr, byDay);
     ExportWriter writer = Writer();
     return ExportTicked(
-        store, writer, {kind, byDay, std::move(ticked), "/opt/tavrin"},
+        store, listing, writer, {kind, byDay, std::move(ticked), "/opt/tavrin"},
         [this](const std::string& text) { status.push_back(text); }, messages.Fn());
   }
 
@@ -86,11 +86,12 @@ TEST_F(ExportCommands, AnEmptyListOrNothingTickedIsRefusedAndWritesNothing) {
 TEST_F(ExportCommands, RecordThatCannotBeLoadedIsNotWrittenWithAnotherRecordsPoints) {
   AddTrack({24, 5, 1, 8, 0, 0}, 3);
   const std::string gone = AddTrack({24, 5, 2, 8, 0, 0}, 5);
-  store.ListTracks(nullptr, false);
+  const TrackListing listing = store.ListTracks(nullptr, false);
   std::filesystem::remove(gone);
   ExportWriter writer = Writer();
-  const auto written = ExportTicked(store, writer, {ExportKind::Log, false, {true, true, true}, ""},
-                                    nullptr, messages.Fn());
+  const auto written =
+      ExportTicked(store, listing, writer, {ExportKind::Log, false, {true, true, true}, ""},
+                   nullptr, messages.Fn());
   EXPECT_EQ(written, std::vector<std::string>{dir / "DORVALE/20240501_080000.log"});
   EXPECT_FALSE(std::filesystem::exists(dir / "DORVALE/20240502_080000.log"));
   // The missing file, then the third row, which the store does not hold.

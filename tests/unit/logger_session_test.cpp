@@ -70,11 +70,10 @@ class Session : public ::testing::Test {
     ASSERT_TRUE(host.RunUntil([&] { return !session.TransferActive(); }));
   }
   std::vector<TrackPoint> TrackPoints(size_t index) {
-    store.ListTracks(nullptr, false);
+    listing = store.ListTracks(nullptr, false);
     PointVector points;
-    EXPECT_LT(index, store.TrackEntries().size());
-    if (index < store.TrackEntries().size())
-      store.ReadTrackPoints(store.TrackEntries()[index], points);
+    EXPECT_LT(index, listing.tracks.size());
+    if (index < listing.tracks.size()) store.ReadTrackPoints(listing.tracks[index], points);
     return std::vector<TrackPoint>(points.begin(), points.end());
   }
 
@@ -83,6 +82,7 @@ class Session : public ::testing::Test {
   test::VirtualSessionTestHost host;
   test::ScriptedLink* link = nullptr;  // owned by the session
   TrackStore store;
+  TrackListing listing;  // the last listing of the stored tracks
   LoggerSession session;
 };
 
@@ -267,7 +267,7 @@ TEST_F(Session, BinaryDownloadWritesTheTrackAndReportsProgress) {
   ASSERT_EQ(stored.size(), 100u);
   EXPECT_EQ(std::memcmp(stored.data(), points.data(), sizeof(TrackPoint) * 100), 0);
   EXPECT_EQ(session.WrittenTracks(), std::vector<std::string>{dir / "20150305_083000.bt0"});
-  EXPECT_EQ(store.TrackEntries()[0].header.pointCount, 100u);
+  EXPECT_EQ(listing.tracks[0].header.pointCount, 100u);
 }
 
 TEST_F(Session, TracksSplitAtStartPointsAndLongGaps) {
@@ -283,12 +283,12 @@ TEST_F(Session, TracksSplitAtStartPointsAndLongGaps) {
   StartBinaryRead(points[0]);
   SendPoints(points);
   EndRead();
-  store.ListTracks(nullptr, false);
-  ASSERT_EQ(store.TrackEntries().size(), 3u);
-  EXPECT_EQ(store.TrackEntries()[0].header.pointCount, 3u);
-  EXPECT_EQ(store.TrackEntries()[1].header.pointCount, 2u);
-  EXPECT_EQ(store.TrackEntries()[1].header.firstDateTime, (DateTime6{24, 1, 1, 10, 20, 2}));
-  EXPECT_EQ(store.TrackEntries()[2].header.pointCount, 2u);
+  listing = store.ListTracks(nullptr, false);
+  ASSERT_EQ(listing.tracks.size(), 3u);
+  EXPECT_EQ(listing.tracks[0].header.pointCount, 3u);
+  EXPECT_EQ(listing.tracks[1].header.pointCount, 2u);
+  EXPECT_EQ(listing.tracks[1].header.firstDateTime, (DateTime6{24, 1, 1, 10, 20, 2}));
+  EXPECT_EQ(listing.tracks[2].header.pointCount, 2u);
   EXPECT_EQ(session.WrittenTracks().size(), 3u);
 }
 

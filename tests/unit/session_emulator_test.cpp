@@ -56,9 +56,9 @@ class EmulatedLogger : public ::testing::Test {
   }
 
   std::vector<TrackPoint> Stored() {
-    store.ListTracks(nullptr, false);
+    listing = store.ListTracks(nullptr, false);
     PointVector all;
-    for (const TrackEntry& entry : store.TrackEntries()) store.ReadTrackPoints(entry, all);
+    for (const TrackEntry& entry : listing.tracks) store.ReadTrackPoints(entry, all);
     return std::vector<TrackPoint>(all.begin(), all.end());
   }
   void ExpectStored(int mode, size_t from = 0, size_t to = SIZE_MAX) {
@@ -75,6 +75,7 @@ class EmulatedLogger : public ::testing::Test {
   test::MessageLog storeMessages;
   test::VirtualSessionTestHost host;
   TrackStore store;
+  TrackListing listing;  // the last listing of the stored tracks
   LoggerSession session;
   emulator::EmulatorLink* link = nullptr;  // owned by the session
 };

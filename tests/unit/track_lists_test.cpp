@@ -31,6 +31,14 @@ class TrackLists : public ::testing::Test {
     return path;
   }
 
+  // Deletes the files of a listed row and takes the row out, as the record page does.
+  bool DeleteRow(TrackListing& listing, size_t row) {
+    const auto tracks = listing.TracksOfRow(row);
+    if (tracks.empty() || !store.DeleteTrackFiles(tracks)) return false;
+    listing.RemoveRow(row);
+    return true;
+  }
+
   test::TempDir dir;
   test::MessageLog messages;
   TrackStore store;
@@ -38,15 +46,16 @@ class TrackLists : public ::testing::Test {
 };
 
 TEST_F(TrackLists, ByTrackListsFilesInNameOrderWithTheirRowTexts) {
+  TrackListing listing;
   AddTrack({24, 5, 2, 8, 0, 0}, 3, 2500);
   AddTrack({24, 5, 1, 9, 30, 0}, 2, 12345);
-  store.ListTracks(&rows, false);
+  listing = store.ListTracks(&rows, false);
   ASSERT_EQ(rows.rows.size(), 2u);
   EXPECT_EQ(rows.rows[0], (EntryRow{"0001", "2024-05-01 09:30:00", "2024-05-01 09:30:01", "0:0:1",
                                     "12.35Km", "44442.0Km/h", "2"}));
   EXPECT_EQ(rows.rows[1][0], "0002");
-  EXPECT_EQ(store.TrackEntries().size(), 2u);
-  EXPECT_TRUE(store.DayEntries().empty());
+  EXPECT_EQ(listing.tracks.size(), 2u);
+  EXPECT_TRUE(listing.days.empty());
 }
 
 TEST_F(TrackLists, EntryRowFormatsDriveTimeAndSpeed) {
@@ -65,13 +74,14 @@ TEST_F(TrackLists, EntryRowFormatsDriveTimeAndSpeed) {
 }
 
 TEST_F(TrackLists, ByDaySumsTheTracksOfEachDay) {
+  TrackListing listing;
   AddTrack({24, 5, 1, 8, 0, 0}, 3, 1000);
   AddTrack({24, 5, 1, 12, 0, 0}, 4, 2000);
   AddTrack({24, 5, 1, 18, 0, 0}, 5, 3000);
   AddTrack({24, 5, 2, 7, 0, 0}, 2, 500);
-  store.ListTracks(&rows, true);
+  listing = store.ListTracks(&rows, true);
   ASSERT_EQ(rows.rows.size(), 2u);
-  const auto& days = store.DayEntries();
+  const auto& days = listing.days;
   ASSERT_EQ(days.size(), 2u);
   EXPECT_EQ(days[0].firstTrack, 0);
   EXPECT_EQ(days[0].endTrack, 3);
@@ -83,40 +93,43 @@ TEST_F(TrackLists, ByDaySumsTheTracksOfEachDay) {
   EXPECT_EQ(rows.rows[0][3], "0:0:9");  // sum of drive times, not the span
   EXPECT_EQ(rows.rows[0][4], "6.00Km");
   EXPECT_EQ(rows.rows[0][6], "12");
-  EXPECT_EQ(store.TrackEntries().size(), 4u);
+  EXPECT_EQ(listing.tracks.size(), 4u);
 }
 
 TEST_F(TrackLists, SelectionTracksAreLeftOutOfTheirDayUnlessTheyOpenIt) {
+  TrackListing listing;
   AddTrack({24, 5, 1, 8, 0, 0}, 3, 1000);
   AddTrack({24, 5, 1, 8, 0, 1}, 2, 400, kSelectionMarker);  // cut from the first
   AddTrack({24, 5, 2, 8, 0, 0}, 2, 700, kSelectionMarker);  // first of its day
-  store.ListTracks(&rows, true);
-  ASSERT_EQ(store.DayEntries().size(), 2u);
-  EXPECT_EQ(store.DayEntries()[0].header.pointCount, 3u);
-  EXPECT_EQ(store.DayEntries()[0].endTrack, 1);
-  EXPECT_EQ(store.DayEntries()[1].header.pointCount, 2u);
-  EXPECT_EQ(store.TrackEntries().size(), 2u);
+  listing = store.ListTracks(&rows, true);
+  ASSERT_EQ(listing.days.size(), 2u);
+  EXPECT_EQ(listing.days[0].header.pointCount, 3u);
+  EXPECT_EQ(listing.days[0].endTrack, 1);
+  EXPECT_EQ(listing.days[1].header.pointCount, 2u);
+  EXPECT_EQ(listing.tracks.size(), 2u);
 
-  store.ListTracks(&rows, false);
+  listing = store.ListTracks(&rows, false);
   EXPECT_EQ(rows.rows.size(), 3u);
 }
 
 TEST_F(TrackLists, TimeZoneMovesTracksToTheirLocalDay) {
+  TrackListing listing;
   AddTrack({24, 5, 1, 20, 0, 0}, 2, 0);  // 05:00 on the 2nd in UTC+9
   AddTrack({24, 5, 2, 1, 0, 0}, 2, 0);
   store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(540));
-  store.ListTracks(&rows, true);
-  ASSERT_EQ(store.DayEntries().size(), 1u);
+  listing = store.ListTracks(&rows, true);
+  ASSERT_EQ(listing.days.size(), 1u);
   EXPECT_EQ(rows.rows[0][1], "2024-05-02 05:00:00");
-  store.ListTracksInPeriod(&rows, false, {2024, 5, 2}, {2024, 5, 2});
+  listing = store.ListTracksInPeriod(&rows, false, {2024, 5, 2}, {2024, 5, 2});
   EXPECT_EQ(rows.rows.size(), 2u);
-  store.ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
+  listing = store.ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
   EXPECT_TRUE(rows.rows.empty());
 }
 
 // The computer in New York and no settings file: every date-time is shown with the offset New
 // York had on its date, which also decides the day a track is grouped and filtered under.
 TEST_F(TrackLists, WithoutASettingsFileEachDateShowsTheComputersOffsetOnIt) {
+  TrackListing listing;
   test::ScopedTimeZone york("America/New_York");
   AddTrack({24, 1, 15, 13, 0, 0}, 2, 0);  // 08:00 EST
   AddTrack({24, 5, 1, 8, 5, 0}, 2, 0);    // 04:05 EDT
@@ -124,7 +137,7 @@ TEST_F(TrackLists, WithoutASettingsFileEachDateShowsTheComputersOffsetOnIt) {
   std::vector<std::string> warnings;
   const Settings settings = LoadSettings(dir / "TVR.ini", SystemStandardOffsetMinutes(), warnings);
   store.SetTimeZone(ChooseLocalZone(settings, "", warnings));
-  store.ListTracks(&rows, true);
+  listing = store.ListTracks(&rows, true);
   ASSERT_EQ(rows.rows.size(), 2u);
   EXPECT_EQ(rows.rows[0][1], "2024-01-15 08:00:00");
   EXPECT_EQ(rows.rows[1][1], "2024-05-01 04:05:00");
@@ -132,7 +145,7 @@ TEST_F(TrackLists, WithoutASettingsFileEachDateShowsTheComputersOffsetOnIt) {
 
   test::PointRowsRecorder points;
   PointVector loaded;
-  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[1], loaded, &points));
+  ASSERT_TRUE(store.LoadDayPoints(listing.TracksOfRow(1), loaded, &points));
   ASSERT_EQ(points.rows.size(), 4u);
   EXPECT_EQ(points.rows[0][1], "2024-05-01");
   EXPECT_EQ(points.rows[0][2], "04:05:00");
@@ -140,120 +153,129 @@ TEST_F(TrackLists, WithoutASettingsFileEachDateShowsTheComputersOffsetOnIt) {
   EXPECT_EQ(points.rows[3][2], "23:30:01");
   EXPECT_EQ(loaded[0].GetDateTime(), (DateTime{24, 5, 1, 8, 5, 0})) << "kept in UTC";
 
-  store.ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
+  listing = store.ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
   EXPECT_EQ(rows.rows.size(), 2u);
-  store.ListTracksInPeriod(&rows, false, {2024, 5, 2}, {2024, 5, 2});
+  listing = store.ListTracksInPeriod(&rows, false, {2024, 5, 2}, {2024, 5, 2});
   EXPECT_TRUE(rows.rows.empty());
   EXPECT_TRUE(warnings.empty());
 }
 
 TEST_F(TrackLists, PeriodIncludesBothEndsAndComparesFullDates) {
+  TrackListing listing;
   AddTrack({23, 12, 31, 10, 0, 0}, 2, 0);
   AddTrack({24, 1, 1, 10, 0, 0}, 2, 0);
   AddTrack({24, 1, 31, 10, 0, 0}, 2, 0);
   AddTrack({24, 2, 1, 10, 0, 0}, 2, 0);
-  store.ListTracksInPeriod(&rows, false, {2024, 1, 1}, {2024, 1, 31});
+  listing = store.ListTracksInPeriod(&rows, false, {2024, 1, 1}, {2024, 1, 31});
   ASSERT_EQ(rows.rows.size(), 2u);
   EXPECT_EQ(rows.rows[0][1], "2024-01-01 10:00:00");
   EXPECT_EQ(rows.rows[1][1], "2024-01-31 10:00:00");
-  store.ListTracksInPeriod(&rows, true, {2023, 12, 31}, {2024, 2, 1});
-  EXPECT_EQ(store.DayEntries().size(), 4u);
+  listing = store.ListTracksInPeriod(&rows, true, {2023, 12, 31}, {2024, 2, 1});
+  EXPECT_EQ(listing.days.size(), 4u);
 }
 
 TEST_F(TrackLists, BadFilesAreSkippedWithAMessage) {
+  TrackListing listing;
   AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
   std::ofstream(store.DataFolder() + "/20240501_090000.bt0") << "short";
   std::ofstream(store.DataFolder() + "/notes.txt") << "not a track";
-  store.ListTracks(&rows, false);
+  listing = store.ListTracks(&rows, false);
   EXPECT_EQ(rows.rows.size(), 1u);
   EXPECT_EQ(messages.texts, std::vector<std::string>{"Unknown Data file(Data Error)."});
 }
 
 TEST_F(TrackLists, EmptyFolderListsNothing) {
-  store.ListTracks(&rows, true);
+  TrackListing listing;
+  listing = store.ListTracks(&rows, true);
   EXPECT_TRUE(rows.rows.empty());
-  EXPECT_TRUE(store.TrackEntries().empty());
-  EXPECT_TRUE(store.DayEntries().empty());
+  EXPECT_TRUE(listing.tracks.empty());
+  EXPECT_TRUE(listing.days.empty());
 }
 
 TEST_F(TrackLists, LoadingADayNumbersPointsAcrossItsTracks) {
+  TrackListing listing;
   AddTrack({24, 5, 1, 8, 0, 0}, 3, 0);
   AddTrack({24, 5, 1, 9, 0, 0}, 4, 0);
-  store.ListTracks(nullptr, true);
+  listing = store.ListTracks(nullptr, true);
   test::PointRowsRecorder points;
   PointVector shown, exported;
-  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[0], shown, &points));
+  ASSERT_TRUE(store.LoadDayPoints(listing.TracksOfRow(0), shown, &points));
   ASSERT_EQ(points.rows.size(), 7u);
   EXPECT_EQ(points.rows[6],
             (PointRow{"7", "2024-05-01", "09:00:03", "A", "37.5000", "127.0000", "90", "40"}));
   EXPECT_EQ(shown.size(), 7u);
   EXPECT_TRUE(exported.empty());
 
-  ASSERT_TRUE(store.LoadDayPoints(store.DayEntries()[0], exported));
+  ASSERT_TRUE(store.LoadDayPoints(listing.TracksOfRow(0), exported));
   EXPECT_EQ(exported.size(), 7u);
   EXPECT_EQ(shown.size(), 7u);  // the shown list is left alone
 }
 
 TEST_F(TrackLists, LoadingAMissingTrackKeepsTheShownPoints) {
+  TrackListing listing;
   const std::string path = AddTrack({24, 5, 1, 8, 0, 0}, 3, 0);
-  store.ListTracks(nullptr, false);
+  listing = store.ListTracks(nullptr, false);
   test::PointRowsRecorder points;
   PointVector shown;
-  ASSERT_TRUE(store.LoadTrackPoints(store.TrackEntries()[0], shown, &points));
+  ASSERT_TRUE(store.LoadTrackPoints(listing.tracks[0], shown, &points));
   std::filesystem::remove(path);
-  EXPECT_FALSE(store.LoadTrackPoints(store.TrackEntries()[0], shown, &points));
+  EXPECT_FALSE(store.LoadTrackPoints(listing.tracks[0], shown, &points));
   EXPECT_EQ(points.rows.size(), 3u);
   EXPECT_EQ(shown.size(), 3u);
   EXPECT_EQ(messages.texts, std::vector<std::string>{"Error.. Cannot find file."});
 }
 
 TEST_F(TrackLists, DeletingADayRemovesItsFilesAndRenumbersLaterDays) {
+  TrackListing listing;
   AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
   AddTrack({24, 5, 1, 9, 0, 0}, 2, 0);
   AddTrack({24, 5, 2, 8, 0, 0}, 2, 0);
   AddTrack({24, 5, 2, 9, 0, 0}, 2, 0);
   AddTrack({24, 5, 2, 10, 0, 0}, 2, 0);
   AddTrack({24, 5, 3, 8, 0, 0}, 2, 0);
-  store.ListTracks(nullptr, true);
-  ASSERT_EQ(store.DayEntries().size(), 3u);
-  ASSERT_TRUE(store.DeleteListedEntry(1, true));
-  EXPECT_EQ(store.TrackEntries().size(), 3u);
-  ASSERT_EQ(store.DayEntries().size(), 2u);
-  EXPECT_EQ(store.DayEntries()[1].firstTrack, 2);
-  EXPECT_EQ(store.DayEntries()[1].endTrack, 3);
+  listing = store.ListTracks(nullptr, true);
+  ASSERT_EQ(listing.days.size(), 3u);
+  ASSERT_TRUE(DeleteRow(listing, 1));
+  EXPECT_EQ(listing.tracks.size(), 3u);
+  ASSERT_EQ(listing.days.size(), 2u);
+  EXPECT_EQ(listing.days[1].firstTrack, 2);
+  EXPECT_EQ(listing.days[1].endTrack, 3);
   EXPECT_FALSE(std::filesystem::exists(store.DataFolder() + "/20240502_090000.bt0"));
   EXPECT_TRUE(std::filesystem::exists(store.DataFolder() + "/20240503_080000.bt0"));
   // What is left still loads.
   PointVector left;
-  EXPECT_TRUE(store.LoadDayPoints(store.DayEntries()[1], left));
+  EXPECT_TRUE(store.LoadDayPoints(listing.TracksOfRow(1), left));
   EXPECT_EQ(left.size(), 2u);
 }
 
 TEST_F(TrackLists, DeletingADayStopsAtAFileThatCannotBeDeleted) {
+  TrackListing listing;
   const std::string first = AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
   AddTrack({24, 5, 1, 9, 0, 0}, 2, 0);
-  store.ListTracks(nullptr, true);
+  listing = store.ListTracks(nullptr, true);
   std::filesystem::remove(first);
-  EXPECT_FALSE(store.DeleteListedEntry(0, true));
-  EXPECT_EQ(store.DayEntries().size(), 1u);
-  EXPECT_FALSE(store.DeleteListedEntry(5, true));
+  EXPECT_FALSE(DeleteRow(listing, 0));
+  EXPECT_EQ(listing.days.size(), 1u);
+  EXPECT_FALSE(DeleteRow(listing, 5));
 }
 
 TEST_F(TrackLists, RemovingAnEntryMovesTheLaterOnesDown) {
+  TrackListing listing;
   AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
   AddTrack({24, 5, 1, 9, 0, 0}, 3, 0);
-  store.ListTracks(nullptr, false);
-  EXPECT_TRUE(store.DeleteListedEntry(0, false));
-  ASSERT_EQ(store.TrackEntries().size(), 1u);
-  EXPECT_EQ(store.TrackEntries()[0].header.pointCount, 3u);
-  EXPECT_FALSE(store.DeleteListedEntry(1, false));
+  listing = store.ListTracks(nullptr, false);
+  EXPECT_TRUE(DeleteRow(listing, 0));
+  ASSERT_EQ(listing.tracks.size(), 1u);
+  EXPECT_EQ(listing.tracks[0].header.pointCount, 3u);
+  EXPECT_FALSE(DeleteRow(listing, 1));
 }
 
 TEST_F(TrackLists, ShowEntryRowInsertsAtTheGivenRow) {
+  TrackListing listing;
   AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
   AddTrack({24, 5, 1, 9, 0, 0}, 3, 0);
-  store.ListTracks(&rows, false);
-  store.ShowEntryRow(rows, 1, store.TrackEntries()[1]);
+  listing = store.ListTracks(&rows, false);
+  store.ShowEntryRow(rows, 1, listing.tracks[1]);
   ASSERT_EQ(rows.rows.size(), 3u);
   EXPECT_EQ(rows.rows[1][0], "0002");
   EXPECT_EQ(rows.rows[1][6], "3");

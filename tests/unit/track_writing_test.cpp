@@ -77,14 +77,15 @@ class TrackWriting : public ::testing::Test {
 constexpr char kName[] = "20200601_120000.bt0";
 
 TEST_F(TrackWriting, PointsGoToAPartFileThatNoListingShowsUntilTheTrackIsClosed) {
+  TrackListing listing;
   TrackEntry entry;
   entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
   ASSERT_TRUE(store.OpenTrackFile(entry));
   for (const TrackPoint& p : Track(10)) entry.header.distance += store.AppendPoint(p);
   EXPECT_TRUE(store.CheckpointTrackFile(entry, 10));
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{std::string(kName) + ".part"});
-  store.ListTracks(nullptr, false);
-  EXPECT_TRUE(store.TrackEntries().empty());
+  listing = store.ListTracks(nullptr, false);
+  EXPECT_TRUE(listing.tracks.empty());
   EXPECT_TRUE(store.CloseTrackFile(entry, 10).Kept());
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{kName});
   EXPECT_TRUE(Same(Stored(kName), Track(10)));
@@ -136,15 +137,16 @@ TEST_F(TrackWriting, WhichCopyOfATrackIsKept) {
 }
 
 TEST_F(TrackWriting, TwoTracksStartingInTheSameSecondGetTwoFilesInOrder) {
+  TrackListing listing;
   store.BeginDownload();
   Write(Track(3), TrackEnd::Complete);
   std::vector<TrackPoint> second = Track(5);
   for (TrackPoint& p : second) p.latitude += 1;
   Write(second, TrackEnd::Complete);
   EXPECT_EQ(FilesInFolder(), (std::vector<std::string>{kName, "20200601_120000_02.bt0"}));
-  store.ListTracks(nullptr, false);
-  ASSERT_EQ(store.TrackEntries().size(), 2u);
-  EXPECT_EQ(store.TrackEntries()[1].header.pointCount, 5u);
+  listing = store.ListTracks(nullptr, false);
+  ASSERT_EQ(listing.tracks.size(), 2u);
+  EXPECT_EQ(listing.tracks[1].header.pointCount, 5u);
   // The same read again writes the same two names over the old ones.
   store.BeginDownload();
   Write(Track(3), TrackEnd::Complete);

@@ -86,7 +86,8 @@ class PhotosDialog : public QDialog {
   std::vector<QString> thumbnails_;  // of the rows, for the map
   std::future<WorkResult> work_;
   std::atomic<bool> stop_{false};
-  photos::GeotagOptions usedOptions_;  // of the photos listed
+  photos::GeotagOptions usedOptions_;     // of the photos listed
+  std::vector<TrackEntry> storedTracks_;  // the tracks the photos were matched against
   std::shared_ptr<const photos::TrackTimeline> timeline_;
   bool writing_ = false;      // the work is writing, not reading
   bool stale_ = false;        // the fields changed since the photos were matched

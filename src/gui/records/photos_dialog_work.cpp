@@ -112,7 +112,8 @@ void PhotosDialog::FindPositions() {
   }
   const auto options = OptionsFromFields();
   if (!options) return;
-  auto timeline = photos::LoadStoredTimeline(owner_.Store());
+  storedTracks_ = owner_.Store().ListTracks(nullptr, false).tracks;
+  auto timeline = photos::LoadStoredTimeline(owner_.Store(), storedTracks_);
   if (!timeline) {
     Tell(
         "No stored track has a point with a position, so no photo can be placed. Read the "
@@ -273,7 +274,7 @@ std::vector<TrackPoint> PhotosDialog::TrackPointsNearPhotos() {
   TrackStore& store = owner_.Store();
   const double gap = usedOptions_.maxGapSeconds;
   PointVector points;
-  for (const TrackEntry& entry : store.TrackEntries()) {
+  for (const TrackEntry& entry : storedTracks_) {
     const double first = static_cast<double>(UtcSecondsOf(entry.header.firstDateTime)) - gap;
     const double last = static_cast<double>(UtcSecondsOf(entry.header.lastDateTime)) + gap;
     const bool holdsOne =

@@ -96,9 +96,8 @@ void TrackRecordPage::PageActivated() {
 // download, today often has none, and the page would look empty.
 void TrackRecordPage::ShowNewestDay() {
   TrackStore& store = owner_.Store();
-  store.ListTracks(nullptr, false);
   QDate newest;
-  for (const TrackEntry& track : store.TrackEntries()) {
+  for (const TrackEntry& track : store.ListTracks(nullptr, false).tracks) {
     const DateTime6& first = track.header.firstDateTime;
     const QDate day(2000 + first[0], first[1], first[2]);
     if (day.isValid() && (!newest.isValid() || day > newest)) newest = day;

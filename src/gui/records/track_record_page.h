@@ -48,6 +48,8 @@ class TrackRecordPage : public QWidget {
   void ZoneChanged();
 
   TrackListModel& RecordList() { return records_; }
+  // The tracks (and days) the record list shows, row for row.
+  const TrackListing& Listing() const { return listing_; }
   PointListModel& PointList() { return points_; }
   LinePlot& SpeedGraph() { return *graph_; }
   // The map view, once "Google Maps" made it; how often it was sent to the page and refreshed
@@ -144,6 +146,7 @@ class TrackRecordPage : public QWidget {
 
   IPageOwner& owner_;
   TrackListModel records_;
+  TrackListing listing_;  // what records_ shows, row for row
   PointListModel points_;
   int selectedRow_ = -1;
   LoadedTrack loaded_;

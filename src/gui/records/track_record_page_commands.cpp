@@ -14,16 +14,9 @@ constexpr char kCannotDelete[] = "Error.. Cannot Deleted file.";
 
 // The track files that deleting the ticked rows removes: a day's row stands for its tracks.
 size_t TrackRecordPage::TickedTrackCount() const {
-  const TrackStore& store = owner_.Store();
   size_t tracks = 0;
   for (int row = 0; row < records_.RowCount(); ++row) {
-    if (!records_.IsTicked(row)) continue;
-    if (!ByDays()) {
-      ++tracks;
-    } else if (static_cast<size_t>(row) < store.DayEntries().size()) {
-      const TrackEntry& day = store.DayEntries()[static_cast<size_t>(row)];
-      tracks += static_cast<size_t>(std::max(day.endTrack - day.firstTrack, 0));
-    }
+    if (records_.IsTicked(row)) tracks += listing_.TracksOfRow(static_cast<size_t>(row)).size();
   }
   return tracks;
 }
@@ -46,12 +39,14 @@ void TrackRecordPage::OnDeleteTicked() {
   // From the last row up, so that removing a row moves none still to be done.
   for (int row = records_.RowCount() - 1; row >= 0; --row) {
     if (!records_.IsTicked(row)) continue;
+    const auto tracks = listing_.TracksOfRow(static_cast<size_t>(row));
     // A day's tracks are read once first, so that a missing one is told of as when it is shown.
     if (ByDays()) {
       PointVector unused;
-      store.LoadDayPoints(store.DayEntries().at(static_cast<size_t>(row)), unused);
+      store.LoadDayPoints(tracks, unused);
     }
-    if (store.DeleteListedEntry(static_cast<size_t>(row), ByDays())) {
+    if (!tracks.empty() && store.DeleteTrackFiles(tracks)) {
+      listing_.RemoveRow(static_cast<size_t>(row));
       records_.RemoveRow(row);
     } else {
       owner_.ShowMessage(kCannotDelete, MsgIcon::Error, MsgButtons::Ok);
@@ -62,17 +57,17 @@ void TrackRecordPage::OnDeleteTicked() {
 
 void TrackRecordPage::OnDeleteAll() {
   TrackStore& store = owner_.Store();
-  if (store.TrackEntries().empty()) return;
+  if (listing_.tracks.empty()) return;
   if (owner_.ShowMessage("Do you deleted all Track?", MsgIcon::Question, MsgButtons::YesNo) !=
       MsgAnswer::Yes) {
     return;
   }
-  for (const TrackEntry& entry : std::vector<TrackEntry>(store.TrackEntries())) {
+  for (const TrackEntry& entry : listing_.tracks) {
     if (!store.DeleteTrackFile(entry)) {
       owner_.ShowMessage(kCannotDelete, MsgIcon::Error, MsgButtons::Ok);
     }
   }
-  store.ListTracks(&records_, ByDays());
+  listing_ = store.ListTracks(&records_, ByDays());
   ClearLoadedRecord();
   fileName_->clear();
   Status("Deleted all files.");
@@ -94,7 +89,8 @@ void TrackRecordPage::OnExport(ExportKind kind) {
   ExportWriter writer(
       boxes, [this](const std::string& path) { owner_.OpenDocument(path); }, options);
   ExportTicked(
-      owner_.Store(), writer, command, [this](const std::string& text) { Status(text); }, boxes);
+      owner_.Store(), listing_, writer, command, [this](const std::string& text) { Status(text); },
+      boxes);
 }
 
 }  // namespace tavrin::gui

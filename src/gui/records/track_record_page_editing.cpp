@@ -97,11 +97,7 @@ void TrackRecordPage::ShowCreatedTrack(const std::string& path) {
 }
 
 int TrackRecordPage::RowOfTrack(const std::string& path) const {
-  const std::vector<TrackEntry>& entries = owner_.Store().TrackEntries();
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].path == path) return static_cast<int>(i);
-  }
-  return -1;
+  return listing_.byDay ? -1 : listing_.RowHolding(path);
 }
 
 // The selected points are dropped by rewriting the track beside its file and renaming it over

@@ -101,8 +101,7 @@ std::string ImportProblems(const std::vector<FileImport>& results) {
 // track is loaded, as a double-click on it would.
 void TrackRecordPage::ShowImportedTrack(const std::string& path) {
   TrackStore& store = owner_.Store();
-  store.ListTracks(nullptr, false);
-  for (const TrackEntry& track : store.TrackEntries()) {
+  for (const TrackEntry& track : store.ListTracks(nullptr, false).tracks) {
     if (track.path != path) continue;
     const DateTime6& first = track.header.firstDateTime;
     const QDate day(2000 + first[0], first[1], first[2]);

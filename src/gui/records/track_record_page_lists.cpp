@@ -76,18 +76,12 @@ void TrackRecordPage::ZoneChanged() {
 // The loaded track, or the first track of the loaded day, by its file.
 std::string TrackRecordPage::FirstTrackOfLoaded() const {
   if (!ByDays()) return loaded_.entry.path;
-  const std::vector<TrackEntry>& tracks = owner_.Store().TrackEntries();
   const auto first = static_cast<size_t>(loaded_.entry.firstTrack);
-  return first < tracks.size() ? tracks[first].path : std::string();
+  return first < listing_.tracks.size() ? listing_.tracks[first].path : std::string();
 }
 
 int TrackRecordPage::RowOfDayHolding(const std::string& track) const {
-  const int index = RowOfTrack(track);
-  const std::vector<TrackEntry>& days = owner_.Store().DayEntries();
-  for (size_t i = 0; i < days.size(); ++i) {
-    if (days[i].firstTrack <= index && index < days[i].endTrack) return static_cast<int>(i);
-  }
-  return -1;
+  return listing_.byDay ? listing_.RowHolding(track) : -1;
 }
 
 void TrackRecordPage::OnByDays() {
@@ -111,11 +105,11 @@ void TrackRecordPage::RefreshRecordList() {
   if (!ByDays()) {
     calendar_->setEnabled(!all);
     if (all) {
-      store.ListTracks(&records_, false);
+      listing_ = store.ListTracks(&records_, false);
       Status("View all track.");
     } else {
       const QDate day = calendar_->selectedDate();
-      store.ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
+      listing_ = store.ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
       Status("Selected " + DateText(day) + ".");
     }
   } else {
@@ -132,7 +126,7 @@ void TrackRecordPage::OnCalendarDay() {
   dayPicked_ = true;
   if (selectAll_->isChecked() || owner_.Session().DownloadInProgress()) return;
   const QDate day = calendar_->selectedDate();
-  owner_.Store().ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
+  listing_ = owner_.Store().ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
   Status("Selected " + DateText(day) + ".");
 }
 
@@ -144,13 +138,13 @@ void TrackRecordPage::OnConformSelected() {
 void TrackRecordPage::PeriodFilter() {
   TrackStore& store = owner_.Store();
   if (selectAll_->isChecked()) {
-    store.ListTracks(&records_, true);
+    listing_ = store.ListTracks(&records_, true);
     Status("View all.");
     return;
   }
   const QDate from = periodStart_->date(), to = periodEnd_->date();
   // A start after the end is not refused: the period then holds nothing.
-  store.ListTracksInPeriod(&records_, true, DateOf(from), DateOf(to));
+  listing_ = store.ListTracksInPeriod(&records_, true, DateOf(from), DateOf(to));
   Status("Selected    " + DateText(from) + " ~ " + DateText(to) + ".");
 }
 
@@ -160,14 +154,13 @@ void TrackRecordPage::OnRecordActivated(const QModelIndex& index) {
 
 void TrackRecordPage::LoadRecord(int row) {
   TrackStore& store = owner_.Store();
-  const auto& entries = ByDays() ? store.DayEntries() : store.TrackEntries();
-  if (row < 0 || static_cast<size_t>(row) >= entries.size()) return;
+  if (row < 0 || static_cast<size_t>(row) >= listing_.RowCount()) return;
   selectedRow_ = row;
   Status("Loading track data.");
-  loaded_.entry = entries[static_cast<size_t>(row)];
+  loaded_.entry = *listing_.Row(static_cast<size_t>(row));
   points_.SetSource(&loaded_.points);
   if (ByDays()) {
-    store.LoadDayPoints(loaded_.entry, loaded_.points, &points_);
+    store.LoadDayPoints(listing_.TracksOfRow(static_cast<size_t>(row)), loaded_.points, &points_);
   } else {
     store.LoadTrackPoints(loaded_.entry, loaded_.points, &points_);
   }
