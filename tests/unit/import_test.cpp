@@ -3,10 +3,12 @@
 // wrote, tracks cut at gaps, duplicates, and what a file holds that a track file cannot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
+#include "base/civil_date.h"
 #include "emulator/demo_memory.h"
 #include "export/export_writer.h"
 #include "import/track_import.h"
@@ -388,6 +390,106 @@ TEST_F(Import, AStopLeavesEveryTrackWholeOrUnwritten) {
   EXPECT_LT(lastDone, lastTotal);
   EXPECT_TRUE(result.trackFiles.empty());
   EXPECT_TRUE(std::filesystem::is_empty(dir / "DataLog"));  // no track, no ".part"
+}
+
+// A point as gpsbabel read it: its second (a fraction cut off, as a track point keeps it) and
+// position.
+struct ReadPoint {
+  long long second;
+  double latitude, longitude;
+};
+
+long long SecondOf(const DateTime& time) {
+  return DaysOfCivilDate(2000 + time.year, time.month, time.day) * 86400 + time.hour * 3600LL +
+         time.minute * 60 + time.second;
+}
+
+// tests/data/real_tracks/FILE.gpsbabel.csv: unicsv, whose columns differ with what the file has.
+std::vector<ReadPoint> GpsbabelReading(const std::string& file) {
+  std::ifstream in(std::string(TAVRIN_TEST_DATA) + "/real_tracks/" + file + ".gpsbabel.csv");
+  std::string line;
+  std::getline(in, line);
+  if (line.ends_with('\r')) line.pop_back();
+  std::vector<std::string> names;
+  for (std::istringstream header(line); std::getline(header, line, ',');) names.push_back(line);
+  const auto column = [&names](const std::string& name) {
+    const auto found = std::find(names.begin(), names.end(), name);
+    EXPECT_NE(found, names.end()) << name;
+    return static_cast<size_t>(found - names.begin());
+  };
+  const size_t lat = column("Latitude"), lon = column("Longitude"), date = column("Date"),
+               time = column("Time");
+  std::vector<ReadPoint> points;
+  while (std::getline(in, line)) {
+    if (line.ends_with('\r')) line.pop_back();
+    std::vector<std::string> fields;
+    for (std::istringstream row(line); std::getline(row, line, ',');) fields.push_back(line);
+    if (fields.size() < names.size()) fields.resize(names.size());
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    EXPECT_EQ(std::sscanf(fields[date].c_str(), "%d/%d/%d", &year, &month, &day), 3) << line;
+    EXPECT_EQ(std::sscanf(fields[time].c_str(), "%d:%d:%d", &hour, &minute, &second), 3) << line;
+    points.push_back({SecondOf(DateTime{year - 2000, month, day, hour, minute, second}),
+                      std::stod(fields[lat]), std::stod(fields[lon])});
+  }
+  return points;
+}
+
+// Real logs of loggers and receivers: what is stored is gpsbabel's reading of the file's tracks,
+// second for second. A track point holds one position a second: of a logger's several positions
+// in one second the first is stored, and the others are said, not lost unseen.
+TEST_F(Import, RealDevicesLogsGiveThePointsGpsbabelReadsOfTheirTracks) {
+  struct Case {
+    const char* file;
+    // Sentences whose time field holds letters: gpsbabel makes them midnight, we skip them as
+    // bad sentences.
+    size_t garbageTimes = 0;
+  };
+  for (const Case& c :
+       {Case{"gpsbabel__reference_track_mtk_logger_m241.gpx"},
+        Case{"gpsd__test_daemon_ublox-8.log"}, Case{"gpsbabel__reference_track_nmea_utf16"},
+        Case{"gpsd__test_daemon_haicom-305N.log"},
+        Case{"gpsbabel__reference_track_nmeadatetime.nmea", 3}}) {
+    std::vector<ReadPoint> want = GpsbabelReading(c.file);
+    ASSERT_FALSE(want.empty()) << c.file;
+    const size_t midnights = static_cast<size_t>(
+        std::erase_if(want, [](const ReadPoint& p) { return p.second % 86400 == 0; }));
+    EXPECT_EQ(midnights, c.garbageTimes) << c.file;
+    std::stable_sort(want.begin(), want.end(),
+                     [](const ReadPoint& a, const ReadPoint& b) { return a.second < b.second; });
+    size_t otherPositions = 0;
+    want.erase(std::unique(want.begin(), want.end(),
+                           [&otherPositions](const ReadPoint& a, const ReadPoint& b) {
+                             if (a.second != b.second) return false;
+                             otherPositions += std::fabs(a.latitude - b.latitude) > 2e-5 ||
+                                               std::fabs(a.longitude - b.longitude) > 2e-5;
+                             return true;
+                           }),
+               want.end());
+
+    test::TempDir folder;
+    TrackStore fresh;
+    ASSERT_TRUE(fresh.PrepareDataFolder(folder / "DataLog"));
+    const auto results = ImportFiles(
+        fresh, std::vector<std::string>{std::string(TAVRIN_TEST_DATA) + "/real_tracks/" + c.file});
+    const FileImport& result = results.front();
+    EXPECT_FALSE(result.failure) << c.file << ": " << result.failure.value_or("");
+    EXPECT_EQ(result.Failed(), c.garbageTimes > 0) << c.file;
+    std::vector<TrackPoint> got = StoredPoints(result.trackFiles);
+    std::stable_sort(got.begin(), got.end(), [](const TrackPoint& a, const TrackPoint& b) {
+      return SecondOf(a.GetDateTime()) < SecondOf(b.GetDateTime());
+    });
+    ASSERT_EQ(got.size(), want.size()) << c.file;
+    for (size_t i = 0; i < want.size(); ++i) {
+      ASSERT_EQ(SecondOf(got[i].GetDateTime()), want[i].second) << c.file << " #" << i;
+      ASSERT_NEAR(got[i].latitude, want[i].latitude, 2e-5) << c.file << " #" << i;
+      ASSERT_NEAR(got[i].longitude, want[i].longitude, 2e-5) << c.file << " #" << i;
+    }
+    const bool saysOtherPositions =
+        std::any_of(result.notes.begin(), result.notes.end(), [](const std::string& note) {
+          return note.find("another position in a second") != std::string::npos;
+        });
+    EXPECT_EQ(saysOtherPositions, otherPositions > 0) << c.file;
+  }
 }
 
 }  // namespace
