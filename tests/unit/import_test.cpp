@@ -84,6 +84,14 @@ class Import : public ::testing::Test {
     return results.empty() ? FileImport{} : results.front();
   }
 
+  // Into a data folder of its own, where nothing is stored already.
+  FileImport ImportAfresh(const std::string& path) {
+    TrackStore fresh;
+    EXPECT_TRUE(fresh.PrepareDataFolder(dir / ("DataLog" + std::to_string(++folders_))));
+    auto results = ImportFiles(fresh, std::vector<std::string>{path});
+    return results.empty() ? FileImport{} : results.front();
+  }
+
   std::string Write(const std::string& name, const std::string& text) {
     const std::string path = dir / name;
     std::ofstream(path, std::ios::binary) << text;
@@ -93,6 +101,7 @@ class Import : public ::testing::Test {
   test::TempDir dir;
   test::MessageLog messages;
   TrackStore store{messages.Fn()};
+  int folders_ = 0;
 };
 
 // Every track of the demo logger, exported by us and imported again, gives the same points: the
@@ -490,6 +499,206 @@ TEST_F(Import, RealDevicesLogsGiveThePointsGpsbabelReadsOfTheirTracks) {
         });
     EXPECT_EQ(saysOtherPositions, otherPositions > 0) << c.file;
   }
+}
+
+// "$BODY*HH\r\n", its checksum worked out.
+std::string Sentence(const std::string& body) {
+  uint8_t sum = 0;
+  for (const char c : body) sum ^= static_cast<uint8_t>(c);
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "*%02X\r\n", sum);
+  return "$" + body + hex;
+}
+
+// A fix of 2024-03-05 10:00:SS, moving north.
+std::string Rmc(int second, const std::string& time = "", const std::string& status = "A") {
+  char body[96];
+  std::snprintf(body, sizeof body, "GPRMC,%s,%s,48%02d.0000,N,01100.0000,E,10.0,0.0,050324,,",
+                time.empty() ? ("1000" + std::to_string(10 + second)).c_str() : time.c_str(),
+                status.c_str(), second);
+  return Sentence(body);
+}
+
+std::string SixFixes() {
+  std::string text;
+  for (int second = 0; second < 6; ++second) text += Rmc(second);
+  return text;
+}
+
+bool HasNote(const FileImport& result, const std::string& words) {
+  return std::any_of(result.notes.begin(), result.notes.end(), [&words](const std::string& note) {
+    return note.find(words) != std::string::npos;
+  });
+}
+
+std::string AllNotes(const FileImport& result) {
+  std::string text;
+  for (const std::string& note : result.notes) text += note + "\n";
+  for (const std::string& line : result.skipped) text += line + "\n";
+  return text;
+}
+
+// Loggers and capture tools write more than sentences: what is no sentence is left out and
+// counted, and the file is no worse for it.
+TEST_F(Import, NmeaLogsWithCommentsNotesAndCutOffSentencesAreRead) {
+  const std::string fixes = SixFixes();
+  const std::string before = Rmc(9, "095959");
+  const std::string lastHalf = before.substr(before.find(",N,") + 3);  // "01100.0000,E,...*hh"
+  struct Case {
+    std::string name, text, note;
+  };
+  const std::vector<Case> cases = {
+      {"comments.log", "# Name: a logger\r\n#\r\n# Date: 2024-03-05\r\n" + fixes,
+       "comments.log, line 1: 3 lines are left out (the first here): no NMEA sentence"},
+      {"note.log",
+       fixes.substr(0, fixes.size() / 2) + "stopped at the lights\r\n\r\n" +
+           fixes.substr(fixes.size() / 2),
+       "note.log, line 4: 1 line is left out: no NMEA sentence"},
+      {"capture.log", lastHalf + fixes + "$GPRMC,100016,A,4806.00",
+       "capture.log, line 8: 1 line is left out: the file ends in the middle of this sentence"},
+  };
+  for (const Case& c : cases) {
+    const FileImport result = ImportAfresh(Write(c.name, c.text));
+    EXPECT_FALSE(result.Failed()) << c.name << "\n" << AllNotes(result);
+    EXPECT_EQ(result.points, 6u) << c.name;
+    EXPECT_TRUE(HasNote(result, c.note)) << c.name << "\n" << AllNotes(result);
+  }
+  // A cut-off sentence inside a log is a fault of the receiver or the line, not of the capture.
+  const FileImport cut = ImportAfresh(Write("cut.log", "$GPRMC,100016,A,4806.00\r\n" + fixes));
+  EXPECT_EQ(cut.points, 6u);
+  ASSERT_EQ(cut.skipped.size(), 1u);
+  EXPECT_EQ(cut.skipped[0], "cut.log, line 1: a point was skipped: the sentence has no checksum.");
+}
+
+std::string Utf16(const std::string& ascii, bool bigEndian, bool mark) {
+  std::string text;
+  if (mark) text = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char c : ascii) {
+    text += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  }
+  return text;
+}
+
+TEST_F(Import, Utf16NmeaOfEitherByteOrderIsRead) {
+  const std::string fixes = "# from a Windows program\r\n" + SixFixes();
+  for (const bool bigEndian : {false, true}) {
+    for (const bool mark : {true, false}) {
+      const std::string name =
+          std::string(bigEndian ? "be" : "le") + (mark ? "-bom" : "") + ".nmea";
+      test::TempDir folder;
+      TrackStore fresh;
+      ASSERT_TRUE(fresh.PrepareDataFolder(folder / "DataLog"));
+      const auto results =
+          ImportFiles(fresh, std::vector<std::string>{Write(name, Utf16(fixes, bigEndian, mark))});
+      const FileImport& result = results.front();
+      EXPECT_FALSE(result.Failed()) << name << ": " << result.failure.value_or("");
+      const auto points = StoredPoints(result.trackFiles);
+      ASSERT_EQ(points.size(), 6u) << name;
+      EXPECT_EQ(points[5].GetDateTime(), (DateTime{24, 3, 5, 10, 0, 15})) << name;
+      EXPECT_NEAR(points[5].latitude, 48 + 5 / 60.0, 1e-5) << name;
+      // The byte-order mark is no line of its own; the comment is.
+      EXPECT_TRUE(HasNote(result, name + ", line 1: 1 line is left out")) << AllNotes(result);
+    }
+  }
+}
+
+TEST_F(Import, VoidFixesAreLeftOutAndOddTimeFieldsAreReadOrSkipped) {
+  const FileImport fixes =
+      ImportOne(Write("void.nmea", Rmc(0) + Rmc(1, "", "V") + Rmc(2) + Rmc(3, "", "V") + Rmc(4)));
+  EXPECT_FALSE(fixes.Failed()) << AllNotes(fixes);
+  EXPECT_EQ(fixes.points, 3u);
+  EXPECT_TRUE(HasNote(fixes,
+                      "void.nmea, line 2: 2 lines are left out (the first here): a $GPRMC "
+                      "sentence without a fix (status V)"))
+      << AllNotes(fixes);
+  const FileImport none = ImportOne(Write("nofix.nmea", Rmc(0, "", "V") + Rmc(1, "", "V")));
+  EXPECT_EQ(none.points, 0u);
+  EXPECT_NE(none.failure.value_or("").find("receiver had no fix"), std::string::npos)
+      << none.failure.value_or("");
+
+  // Blanks around the digits and any fraction of a second are read; letters are garbage.
+  const FileImport times =
+      ImportOne(Write("times.nmea", Rmc(0, " 100010") + Rmc(1, "100011 ") + Rmc(2, "100012.") +
+                                        Rmc(3, "100013.250") + Rmc(4, "100014.x") +
+                                        Rmc(5, "10001x") + Rmc(6, ".1")));
+  const auto points = StoredPoints(times.trackFiles);
+  ASSERT_EQ(points.size(), 4u);
+  EXPECT_EQ(points[0].GetDateTime(), (DateTime{24, 3, 5, 10, 0, 10}));
+  EXPECT_EQ(points[3].GetDateTime(), (DateTime{24, 3, 5, 10, 0, 13}));
+  ASSERT_EQ(times.skipped.size(), 1u);
+  EXPECT_EQ(times.skipped[0],
+            "times.nmea, line 5: 3 points were skipped (the first here): its time or date is no "
+            "time of day and date.");
+}
+
+// A receiver's binary messages before its sentences, or a long header, do not make a log
+// something else; a file that shows no sentence at all in its first MiBs is refused.
+TEST_F(Import, WhatAFileIsIsLookedForBeyondItsFirstBytes) {
+  std::string binary(3000, '\0');
+  for (size_t i = 0; i < binary.size(); i += 7) binary[i] = static_cast<char>(0xB5 + i % 40);
+  const FileImport result = ImportOne(Write("ublox.log", binary + "\r\n" + SixFixes()));
+  EXPECT_FALSE(result.Failed()) << AllNotes(result);
+  EXPECT_EQ(result.points, 6u);
+
+  using imports::SniffFormat;
+  const auto undecided = SniffFormat("# only comments so far\n", false);  // more may tell
+  ASSERT_TRUE(undecided);
+  EXPECT_FALSE(*undecided);
+  const auto comments = SniffFormat("# only comments\n# and more\n", true);
+  ASSERT_FALSE(comments);
+  EXPECT_NE(comments.Error().reason.find("is no GPX, KML or NMEA file"), std::string::npos);
+  const auto zeros = SniffFormat(std::string(1 << 20, '\0'), true);
+  ASSERT_FALSE(zeros);
+  EXPECT_NE(zeros.Error().reason.find("holds binary data"), std::string::npos);
+  const auto found = SniffFormat("# header\n  $GNRMC,1", false);
+  ASSERT_TRUE(found && *found);
+  EXPECT_EQ((*found)->format, imports::TrackFormat::Nmea);
+}
+
+// A logger writes its marked points (timed waypoints) first and the track they were marked on
+// after them; a GPX file's track may also come out of time order.
+TEST_F(Import, TracksAreTakenOnTheirOwnBesideWaypointsAndRoutes) {
+  std::string track;
+  for (int s : {0, 1, 2, 4, 3, 5, 6, 7, 8, 9}) {  // one pair swapped
+    track += GpxPoint(48 + s * 1e-4, 11, "2024-03-05T10:00:0" + std::to_string(s) + "Z");
+  }
+  track += GpxPoint(48 + 9e-4, 11, "2024-03-05T10:00:09Z");  // written twice
+  const std::string path = Write(
+      "logger.gpx",
+      "<gpx version=\"1.0\">"
+      "<wpt lat=\"48.0005\" lon=\"11\"><time>2024-03-05T10:00:05Z</time><name>WP1</name></wpt>"
+      "<wpt lat=\"48.5\" lon=\"11.5\"><time>2024-03-05T10:00:09Z</time></wpt>"
+      "<wpt lat=\"48.6\" lon=\"11.6\"><name>home</name></wpt>"
+      "<rte><rtept lat=\"47\" lon=\"10\"/></rte>"
+      "<trk><trkseg>\n" +
+          track + "</trkseg></trk></gpx>");
+  const FileImport result = ImportOne(path);
+  EXPECT_FALSE(result.Failed()) << AllNotes(result);
+  ASSERT_EQ(result.trackFiles.size(), 1u);
+  const auto points = StoredPoints(result.trackFiles);
+  ASSERT_EQ(points.size(), 10u);
+  for (int s = 0; s < 10; ++s) {
+    EXPECT_EQ(points[s].GetDateTime(), (DateTime{24, 3, 5, 10, 0, s})) << s;
+    EXPECT_NEAR(points[s].latitude, 48 + s * 1e-4, 1e-5) << s;
+  }
+  EXPECT_EQ(result.dropped, (std::vector<std::string>{"names and descriptions", "waypoints",
+                                                      "waypoints and routes without times"}));
+  EXPECT_TRUE(HasNote(result, "the points of 1 track are not in time order")) << AllNotes(result);
+  EXPECT_TRUE(HasNote(result, "1 point repeats the time and position of another and is kept once"))
+      << AllNotes(result);
+
+  // A KML's placemarks beside its <gx:Track> are marks too.
+  const FileImport kml = ImportOne(Write(
+      "marks.kml",
+      "<kml xmlns:gx=\"http://www.google.com/kml/ext/2.2\">"
+      "<Placemark><TimeStamp><when>2024-03-06T10:00:01Z</when></TimeStamp><Point><coordinates>"
+      "12,49</coordinates></Point></Placemark>"
+      "<Placemark><gx:Track><when>2024-03-06T10:00:00Z</when><when>2024-03-06T10:00:02Z</when>"
+      "<gx:coord>11 48 0</gx:coord><gx:coord>11.0001 48.0001 0</gx:coord></gx:Track></Placemark>"
+      "</kml>"));
+  EXPECT_FALSE(kml.Failed()) << AllNotes(kml);
+  EXPECT_EQ(kml.points, 2u);
+  EXPECT_EQ(kml.dropped, (std::vector<std::string>{"waypoints"}));
 }
 
 }  // namespace
