@@ -231,8 +231,10 @@ Result<std::optional<Sniffed>> SniffFormat(std::string_view start, bool whole) {
   }
   if (text[first] == '<') {
     auto format = XmlFormat(text.substr(first, kSniffBytes));
-    if (!format) return format.Error();
-    return std::optional<Sniffed>(Sniffed{*format, encoding});
+    if (format) return std::optional<Sniffed>(Sniffed{*format, encoding});
+    // A log may begin with a note such as "<start>".
+    if (!HoldsSentence(text)) return format.Error();
+    return std::optional<Sniffed>(Sniffed{TrackFormat::Nmea, encoding});
   }
   if (HoldsSentence(text)) return std::optional<Sniffed>(Sniffed{TrackFormat::Nmea, encoding});
   if (!whole) return std::optional<Sniffed>();

@@ -650,6 +650,9 @@ TEST_F(Import, WhatAFileIsIsLookedForBeyondItsFirstBytes) {
   const auto zeros = SniffFormat(std::string(1 << 20, '\0'), true);
   ASSERT_FALSE(zeros);
   EXPECT_NE(zeros.Error().reason.find("holds binary data"), std::string::npos);
+  const auto noted = SniffFormat("<log started>\n$GNRMC,1", false);
+  ASSERT_TRUE(noted && *noted);
+  EXPECT_EQ((*noted)->format, imports::TrackFormat::Nmea);
   const auto found = SniffFormat("# header\n  $GNRMC,1", false);
   ASSERT_TRUE(found && *found);
   EXPECT_EQ((*found)->format, imports::TrackFormat::Nmea);
