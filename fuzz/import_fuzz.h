@@ -18,15 +18,20 @@ namespace tavrin::imports {
 class CheckingSink final : public PointSink {
  public:
   explicit CheckingSink(PointSink& next) : next_(next) {}
-  void Point(const ImportedPoint& point) override {
+  void Point(const ImportedPoint& point, PointList list) override {
     if (!std::isfinite(point.latitude) || !std::isfinite(point.longitude)) std::abort();
     if (point.fixKind > kFix3D) std::abort();
-    next_.Point(point);
+    next_.Point(point, list);
   }
+  void ListEnds(PointList list) override { next_.ListEnds(list); }
   void Dropped(std::string_view what) override { next_.Dropped(what); }
   void Skipped(long line, std::string_view why) override {
     if (line < 0) std::abort();
     next_.Skipped(line, why);
+  }
+  void LeftOut(long line, std::string_view why) override {
+    if (line < 0) std::abort();
+    next_.LeftOut(line, why);
   }
 
  private:

@@ -82,14 +82,17 @@ void AddImportCommand(CLI::App& app, const GlobalOptions& global, std::function<
   auto args = std::make_shared<ImportArguments>();
   CLI::App* command = app.add_subcommand(
       "import",
-      "Imports track files of other devices and programs: GPX 1.0 and 1.1 (tracks, routes and "
-      "waypoints with times), KML (placemarks with a time stamp, gx:Track) and NMEA text "
-      "($GPRMC/$GNRMC, with $GPGGA fixes). The points are cut into tracks where more than 600 "
-      "seconds pass between two, as a read cuts them, and each track is stored under the name of "
-      "its first point's time; speed and heading come from the file or else from the "
-      "neighbouring points. A track that is stored already is skipped. What track files cannot "
-      "hold (elevation, heart rate, names) is left out, and said once. Prints each track file "
-      "it wrote and a summary; bad points are skipped and named with their file and line. "
+      "Imports track files of other devices and programs: GPX 1.0 and 1.1 (tracks), KML "
+      "(gx:Track) and NMEA text ($GPRMC/$GNRMC, with $GPGGA fixes; in UTF-8 or UTF-16; comment "
+      "lines, notes, cut-off sentences and fixes without a position are left out and counted). "
+      "Routes and waypoints with times (and KML placemarks with a time stamp) are imported only "
+      "from a file without a track. Each track is put in time order, a second keeps one point, "
+      "and the points are cut into tracks where more than 600 seconds pass between two, as a read "
+      "cuts them; each track is stored under the name of its first point's time; speed and "
+      "heading come from the file or else from the neighbouring points. A track that is stored "
+      "already is skipped. What track files cannot hold (elevation, heart rate, names, untimed "
+      "waypoints) is left out, and said once. Prints each track file it wrote and a summary; bad "
+      "points are skipped and named with their file and line, and make the exit status 1. "
       "Example: tavrin import ride.gpx walk.kml");
   command->add_option("FILE", args->files, "GPX, KML or NMEA text files")->required();
   command->add_flag("--all-or-nothing", args->allOrNothing,

@@ -15,10 +15,12 @@ struct FileImport {
   uint64_t points = 0;                  // points written into them
   std::vector<std::string> duplicates;  // stored tracks that held a track of the file already
   std::vector<std::string> dropped;     // what the file held that track files cannot, once each
-  // Points or sentences that were skipped, each kind once, with the file, the first line and
-  // how many there were.
+  // Points or sentences that were meant to be read and were lost, each kind once, with the file,
+  // the first line and how many there were: the file has problems.
   std::vector<std::string> skipped;
-  std::vector<std::string> notes;      // nothing lost that the file meant: repeated points
+  // Nothing lost that a track file could hold: what it cannot hold, lines that are no sentences,
+  // fixes without a position, repeats, points put in time order.
+  std::vector<std::string> notes;
   std::optional<std::string> failure;  // why the file, or the rest of it, was not imported
   bool stopped = false;                // the user stopped the import within this file
 

@@ -32,6 +32,9 @@ class GpxReader final : public TrackReader, XmlHandler {
     }
     text_.clear();
     if (name == "trkpt" || name == "rtept" || name == "wpt") {
+      list_ = name == "trkpt"   ? PointList::Track
+              : name == "rtept" ? PointList::Route
+                                : PointList::Waypoints;
       StartPoint(attributes);
     } else if (inPoint_) {
       ++pointDepth_;
@@ -44,6 +47,10 @@ class GpxReader final : public TrackReader, XmlHandler {
     } else if (inPoint_) {
       --pointDepth_;
       PointChild(name);
+    } else if (name == "trk") {
+      sink_.ListEnds(PointList::Track);
+    } else if (name == "rte") {
+      sink_.ListEnds(PointList::Route);
     } else if (name == "name" || name == "desc" || name == "cmt") {
       sink_.Dropped("names and descriptions");
     }
@@ -110,10 +117,15 @@ class GpxReader final : public TrackReader, XmlHandler {
       sink_.Skipped(point_.line, "its time is no date-time such as 2024-03-05T12:00:00Z");
     } else if (!hasTime_) {
       ++pointsWithoutTime_;
-      sink_.Skipped(point_.line, "it has no time");
+      // A planned route or a marked place need no time; a point of a recorded track does.
+      if (list_ == PointList::Track) {
+        sink_.Skipped(point_.line, "it has no time");
+      } else {
+        sink_.Dropped("waypoints and routes without times");
+      }
     } else {
       ++pointsWithTime_;
-      sink_.Point(point_);
+      sink_.Point(point_, list_);
     }
   }
 
@@ -124,6 +136,7 @@ class GpxReader final : public TrackReader, XmlHandler {
   bool inPoint_ = false;
   int pointDepth_ = 0;
   ImportedPoint point_;
+  PointList list_ = PointList::Track;
   bool positionGiven_ = false;
   bool hasTime_ = false;
   bool badTime_ = false;

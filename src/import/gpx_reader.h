@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// GPX 1.0 and 1.1: the points of tracks (all their segments), of routes and of waypoint lists,
-// each with its time; speed and course from GPX 1.0's elements or a track-point extension.
+// GPX 1.0 and 1.1: the points of tracks (all their segments) with their times, and of routes and
+// waypoints with the times they may have; speed and course from GPX 1.0's elements or a
+// track-point extension.
 #pragma once
 
 #include <memory>

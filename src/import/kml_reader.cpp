@@ -137,6 +137,7 @@ class KmlReader final : public TrackReader, XmlHandler {
       ReadDescription(text_, placemark_);
     } else if (name == "Track") {
       --inTrack_;
+      sink_.ListEnds(PointList::Track);
     } else if (name == "Placemark") {
       EndPlacemark();
     } else if (name == "name" && inPlacemark_) {
@@ -185,7 +186,7 @@ class KmlReader final : public TrackReader, XmlHandler {
     point.longitude = c->longitude;
     point.line = line;
     ++timedPoints_;
-    sink_.Point(point);
+    sink_.Point(point, PointList::Track);
   }
 
   void EndPlacemark() {
@@ -200,7 +201,8 @@ class KmlReader final : public TrackReader, XmlHandler {
     placemark_.latitude = placemarkPosition_->latitude;
     placemark_.longitude = placemarkPosition_->longitude;
     ++timedPoints_;
-    sink_.Point(placemark_);
+    // A placemark marks one place; a file's placemarks are its track only when it has no other.
+    sink_.Point(placemark_, PointList::Waypoints);
   }
 
   struct TrackTime {

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// KML: placemarks of one position with a time (<TimeStamp><when>, or the older
-// <TimeInstant><timePosition>), and <gx:Track>s of <when>s and <gx:coord>s. A line of positions
-// without times (<LineString>) says nothing of when it was driven and is left out.
+// KML: <gx:Track>s of <when>s and <gx:coord>s, and placemarks of one position with a time
+// (<TimeStamp><when>, or the older <TimeInstant><timePosition>), which are the track only of a
+// file without <gx:Track>. A line of positions without times (<LineString>) says nothing of when
+// it was driven and is left out.
 #pragma once
 
 #include <memory>

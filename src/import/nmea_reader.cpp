@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/civil_date.h"
+
 namespace tavrin::imports {
 namespace {
 
@@ -51,6 +53,34 @@ std::optional<double> Degrees(std::string_view text, std::string_view hemisphere
   return std::nullopt;
 }
 
+// Seconds of the day of a time field: "hhmmss" with any fraction of a second (cut off), blanks
+// around it allowed. Anything else in it is garbage, not a time.
+std::optional<int> SecondOfDay(std::string_view field) {
+  while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+  while (!field.empty() && field.back() == ' ') field.remove_suffix(1);
+  if (field.size() < 6) return std::nullopt;
+  const int hour = TwoDigits(field, 0), minute = TwoDigits(field, 2), second = TwoDigits(field, 4);
+  if (!IsTimeOfDay(hour, minute, second)) return std::nullopt;
+  std::string_view fraction = field.substr(6);
+  if (!fraction.empty()) {
+    if (fraction.front() != '.') return std::nullopt;
+    fraction.remove_prefix(1);
+    for (const char c : fraction) {
+      if (c < '0' || c > '9') return std::nullopt;
+    }
+  }
+  return hour * 3600 + minute * 60 + second;
+}
+
+// A sentence's address: a talker of two letters and a type ("GPRMC", "GNGGA", "GLRMC").
+bool IsSentenceOf(std::string_view address, std::string_view type) {
+  return address.size() == 5 && address[0] >= 'A' && address[0] <= 'Z' && address[1] >= 'A' &&
+         address[1] <= 'Z' && address.substr(2) == type;
+}
+
+constexpr std::string_view kNoSentence =
+    "no NMEA sentence (a comment, a note, a sentence cut off, or bytes of another kind)";
+
 class NmeaReader final : public TrackReader {
  public:
   explicit NmeaReader(PointSink& sink) : sink_(sink) {}
@@ -65,43 +95,60 @@ class NmeaReader final : public TrackReader {
     }
     if (!last) return {};
     EndLine();
+    // A capture ends where it was stopped, in the middle of a sentence as likely as not.
+    if (unfinished_) sink_.LeftOut(*unfinished_, "the file ends in the middle of this sentence");
+    unfinished_.reset();
     Flush();
-    if (points_ == 0) {
-      return Failure{sentences_ == 0 ? "it holds no NMEA sentence with a checked position and "
-                                       "time ($GPRMC or $GNRMC)"
-                                     : "none of its $GPRMC or $GNRMC sentences has a valid time "
-                                       "and position"};
+    if (points_ > 0) return {};
+    if (voidFixes_ > 0 && sentences_ == voidFixes_) {
+      return Failure{
+          "each of its $GPRMC sentences says the receiver had no fix (status V), so "
+          "none holds a position"};
     }
-    return {};
+    return Failure{sentences_ == 0 ? "it holds no NMEA sentence with a checked position and "
+                                     "time ($GPRMC or $GNRMC)"
+                                   : "none of its $GPRMC or $GNRMC sentences has a valid time "
+                                     "and position"};
   }
 
  private:
   void EndLine() {
     ++lineNumber_;
     std::string_view text = line_;
-    while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.remove_suffix(1);
-    if (!text.empty()) Sentence(text);
+    if (lineNumber_ == 1 && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    if (!text.empty()) Line(text);
     line_.clear();
   }
 
-  void Sentence(std::string_view text) {
+  void Line(std::string_view text) {
+    // A sentence without its checksum is cut off: at the file's end by the capture, and
+    // anywhere else by a fault of the receiver or the line.
+    if (unfinished_) sink_.Skipped(*unfinished_, "the sentence has no checksum");
+    unfinished_.reset();
+    if (text[0] != '$') return sink_.LeftOut(lineNumber_, kNoSentence);
+    const std::string_view address = text.substr(1, text.find(',') - 1);
+    // Sentences of other kinds (satellites, proprietary ones) hold nothing a point needs, and a
+    // fault in one of them loses nothing.
+    const bool rmc = IsSentenceOf(address, "RMC"), gga = IsSentenceOf(address, "GGA");
+    if (!rmc && !gga) return;
     if (text.size() > kLongestSentence) return Skip("the line is too long for a sentence");
-    if (text[0] != '$') return Skip("the line is no NMEA sentence (it does not begin with $)");
     const size_t star = text.rfind('*');
     if (star == std::string_view::npos || star + 3 != text.size()) {
-      return Skip("the sentence has no checksum");
+      unfinished_ = lineNumber_;
+      return;
     }
     const int high = HexDigit(text[star + 1]), low = HexDigit(text[star + 2]);
     uint8_t sum = 0;
     for (size_t i = 1; i < star; ++i) sum ^= static_cast<uint8_t>(text[i]);
     if (high < 0 || low < 0 || sum != high * 16 + low) return Skip("its checksum is wrong");
-    const std::string_view body = text.substr(1, star - 1);
-    const auto fields = Fields(body);
-    const std::string_view type = fields[0];
-    if (type == "GPRMC" || type == "GNRMC") {
+    const auto fields = Fields(text.substr(1, star - 1));
+    if (rmc) {
       ++sentences_;
       Rmc(fields);
-    } else if (type == "GPGGA" || type == "GNGGA") {
+    } else {
       Gga(fields);
     }
   }
@@ -110,11 +157,16 @@ class NmeaReader final : public TrackReader {
 
   void Rmc(const std::vector<std::string_view>& f) {
     if (f.size() < 10) return Skip("the $GPRMC sentence has too few fields");
-    const std::string_view time = f[1], date = f[9];
-    const int hour = TwoDigits(time, 0), minute = TwoDigits(time, 2), second = TwoDigits(time, 4);
+    // A receiver without a fix writes its last position or none; neither is where it was.
+    if (f[2] == "V") {
+      ++voidFixes_;
+      return sink_.LeftOut(lineNumber_,
+                           "a $GPRMC sentence without a fix (status V), so without a position");
+    }
+    const std::string_view date = f[9];
+    const auto second = SecondOfDay(f[1]);
     const int day = TwoDigits(date, 0), month = TwoDigits(date, 2), year = TwoDigits(date, 4);
-    if (date.size() != 6 || !IsCalendarDate(2000 + year, month, day) ||
-        !IsTimeOfDay(hour, minute, second)) {
+    if (!second || date.size() != 6 || !IsCalendarDate(2000 + year, month, day)) {
       return Skip("its time or date is no time of day and date");
     }
     const auto latitude = Degrees(f[3], f[4], 2, 'N', 'S');
@@ -122,10 +174,7 @@ class NmeaReader final : public TrackReader {
     if (!latitude || !longitude) return Skip("its position is no latitude and longitude");
     Flush();
     ImportedPoint point;
-    char iso[32];
-    std::snprintf(iso, sizeof iso, "20%02d-%02d-%02dT%02d:%02d:%02dZ", year, month, day, hour,
-                  minute, second);
-    point.utcSeconds = *ParseIsoTime(iso);
+    point.utcSeconds = DaysOfCivilDate(2000 + year, month, day) * 86400 + *second;
     point.latitude = *latitude;
     point.longitude = *longitude;
     point.fixKind = f[2] == "A" ? kFix3D : kFixNone;
@@ -137,17 +186,21 @@ class NmeaReader final : public TrackReader {
     }
     point.line = lineNumber_;
     pending_ = point;
-    pendingTime_ = std::string(time.substr(0, 6));
-    if (ggaTime_ == pendingTime_) ApplyFix();
+    pendingSecond_ = *second;
+    if (ggaSecond_ == pendingSecond_) ApplyFix();
   }
 
   // A GGA of the same second says whether there was a fix; its altitude has no place.
   void Gga(const std::vector<std::string_view>& f) {
-    if (f.size() < 10) return;
-    ggaTime_ = std::string(f[1].substr(0, 6));
+    if (f.size() < 10) return Skip("the $GPGGA sentence has too few fields");
+    // Receivers write GGAs without a time before their first fix.
+    if (f[1].find_first_not_of(' ') == std::string_view::npos) return;
+    const auto second = SecondOfDay(f[1]);
+    if (!second) return Skip("its time is no time of day");
+    ggaSecond_ = *second;
     ggaQuality_ = f[6] == "0" ? kFixNone : kFix3D;
     if (!f[9].empty()) sink_.Dropped("elevation");
-    if (pending_ && ggaTime_ == pendingTime_) ApplyFix();
+    if (pending_ && ggaSecond_ == pendingSecond_) ApplyFix();
   }
 
   void ApplyFix() {
@@ -157,18 +210,20 @@ class NmeaReader final : public TrackReader {
   void Flush() {
     if (!pending_) return;
     ++points_;
-    sink_.Point(*pending_);
+    sink_.Point(*pending_, PointList::Track);
     pending_.reset();
   }
 
   PointSink& sink_;
   std::string line_;
   long lineNumber_ = 0;
+  std::optional<long> unfinished_;  // the line of a sentence without its checksum
   size_t sentences_ = 0;
+  size_t voidFixes_ = 0;
   size_t points_ = 0;
   std::optional<ImportedPoint> pending_;
-  std::string pendingTime_;
-  std::string ggaTime_;
+  int pendingSecond_ = -1;
+  int ggaSecond_ = -2;
   int ggaQuality_ = kFix3D;
 };
 

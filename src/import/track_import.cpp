@@ -54,14 +54,16 @@ Result<OpenedFile> OpenTrackFileToImport(const std::string& path) {
   return opened;
 }
 
-std::unique_ptr<TrackReader> MakeReader(TrackFormat format, PointSink& sink) {
-  switch (format) {
+// XML says its encoding itself, and expat reads UTF-16 as well.
+std::unique_ptr<TrackReader> MakeReader(const Sniffed& sniffed, PointSink& sink) {
+  switch (sniffed.format) {
     case TrackFormat::Gpx:
       return MakeGpxReader(sink);
     case TrackFormat::Kml:
       return MakeKmlReader(sink);
     case TrackFormat::Nmea:
-      return MakeNmeaReader(sink);
+      if (sniffed.encoding == TextEncoding::Utf8) return MakeNmeaReader(sink);
+      return MakeUtf16Reader(sniffed.encoding, MakeNmeaReader(sink));
   }
   return nullptr;
 }
@@ -102,6 +104,7 @@ class FileImporter {
   // False when the file could not be read to its end.
   bool Read(OpenedFile& file, TrackSplitter& splitter, FileImport& result) {
     std::unique_ptr<TrackReader> reader;
+    std::string start;
     std::string buffer(kPieceBytes, '\0');
     uint64_t offset = 0;
     const uint64_t startDone = done_;
@@ -117,17 +120,28 @@ class FileImporter {
         return false;
       }
       const bool last = got == 0 || offset + static_cast<uint64_t>(got) >= file.size;
-      const std::string_view piece(buffer.data(), static_cast<size_t>(got));
+      std::string_view piece(buffer.data(), static_cast<size_t>(got));
+      offset += static_cast<uint64_t>(got);
       if (!reader) {
-        const auto format = SniffFormat(piece.substr(0, kSniffBytes));
-        if (!format) {
-          result.failure = result.file + " " + format.Error().reason + ".";
+        // The first pieces are kept until they tell what the file is, then read as one.
+        const bool gathering = !start.empty();
+        if (gathering) start.append(piece);
+        const std::string_view seen = gathering ? std::string_view(start) : piece;
+        const auto sniffed = SniffFormat(seen, last || seen.size() >= kMostBytesBeforeASentence);
+        if (!sniffed) {
+          result.failure = result.file + " " + sniffed.Error().reason + ".";
           return false;
         }
-        reader = MakeReader(*format, splitter);
+        if (!*sniffed) {
+          if (!gathering) start.assign(piece);
+          continue;
+        }
+        reader = MakeReader(**sniffed, splitter);
+        piece = seen;
       }
-      offset += static_cast<uint64_t>(got);
-      if (auto fed = reader->Feed(piece, last); !fed) {
+      const auto fed = reader->Feed(piece, last);
+      std::string().swap(start);
+      if (!fed) {
         result.failure = result.file + ", " + fed.Error().reason + ".";
         return false;
       }
@@ -145,6 +159,53 @@ class FileImporter {
   uint64_t total_;
 };
 
+// The root element decides; declarations and comments may come before it.
+Result<TrackFormat> XmlFormat(std::string_view start) {
+  size_t at = 0;
+  while ((at = start.find('<', at)) != std::string_view::npos) {
+    const std::string_view rest = start.substr(at + 1);
+    if (!rest.starts_with('?') && !rest.starts_with('!')) {
+      const size_t colon = rest.find_first_of(":> \t\r\n/");
+      std::string_view name = rest.substr(0, colon);
+      if (colon != std::string_view::npos && rest[colon] == ':') {
+        name = rest.substr(colon + 1, rest.find_first_of("> \t\r\n/", colon) - colon - 1);
+      }
+      if (name == "gpx") return TrackFormat::Gpx;
+      if (name == "kml") return TrackFormat::Kml;
+      return Failure{"is XML, but neither GPX nor KML (its first element is <" +
+                     std::string(name.substr(0, 40)) + ">)"};
+    }
+    ++at;
+  }
+  return Failure{"begins as XML but has no element in its first " + std::to_string(kSniffBytes) +
+                 " bytes; it is no GPX or KML file we can read"};
+}
+
+bool IsAddressCharacter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// A line that begins, after blanks, as an NMEA sentence does: "$", an address of capitals and
+// digits, a comma.
+bool BeginsSentence(std::string_view line) {
+  const size_t dollar = line.find_first_not_of(" \t");
+  if (dollar == std::string_view::npos || line[dollar] != '$') return false;
+  size_t at = dollar + 1;
+  while (at < line.size() && IsAddressCharacter(line[at])) ++at;
+  return at - dollar - 1 >= 3 && at < line.size() && line[at] == ',';
+}
+
+bool HoldsSentence(std::string_view text) {
+  size_t from = 0;
+  while (from < text.size()) {
+    const size_t end = text.find('\n', from);
+    if (BeginsSentence(text.substr(from, end - from))) return true;
+    if (end == std::string_view::npos) break;
+    from = end + 1;
+  }
+  return false;
+}
+
 uint64_t FileSize(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)
@@ -154,40 +215,36 @@ uint64_t FileSize(const std::string& path) {
 
 }  // namespace
 
-Result<TrackFormat> SniffFormat(std::string_view start) {
-  if (start.find('\0') != std::string_view::npos) {
-    return Failure{"holds binary data, so it is no GPX, KML or NMEA file"};
+Result<std::optional<Sniffed>> SniffFormat(std::string_view start, bool whole) {
+  const TextEncoding encoding = DetectEncoding(start);
+  std::string decoded;
+  std::string_view text = start;
+  if (encoding != TextEncoding::Utf8) {
+    Utf16Decoder(encoding).Decode(start, decoded);
+    text = decoded;
   }
-  if (start.starts_with("\xEF\xBB\xBF")) start.remove_prefix(3);
-  const size_t first = start.find_first_not_of(" \t\r\n");
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  const size_t first = text.find_first_not_of(" \t\r\n");
   if (first == std::string_view::npos) {
+    if (!whole) return std::optional<Sniffed>();
     return Failure{"holds only blank space: there is nothing to import"};
   }
-  if (start[first] == '$') return TrackFormat::Nmea;
-  if (start[first] == '<') {
-    // The root element decides; declarations and comments may come before it.
-    size_t at = first;
-    while ((at = start.find('<', at)) != std::string_view::npos) {
-      const std::string_view rest = start.substr(at + 1);
-      if (!rest.starts_with('?') && !rest.starts_with('!')) {
-        const size_t colon = rest.find_first_of(":> \t\r\n/");
-        std::string_view name = rest.substr(0, colon);
-        if (colon != std::string_view::npos && rest[colon] == ':') {
-          name = rest.substr(colon + 1, rest.find_first_of("> \t\r\n/", colon) - colon - 1);
-        }
-        if (name == "gpx") return TrackFormat::Gpx;
-        if (name == "kml") return TrackFormat::Kml;
-        return Failure{"is XML, but neither GPX nor KML (its first element is <" +
-                       std::string(name.substr(0, 40)) + ">)"};
-      }
-      ++at;
-    }
-    return Failure{"begins as XML but has no element in its first " + std::to_string(kSniffBytes) +
-                   " bytes; it is no GPX or KML file we can read"};
+  if (text[first] == '<') {
+    auto format = XmlFormat(text.substr(first, kSniffBytes));
+    if (format) return std::optional<Sniffed>(Sniffed{*format, encoding});
+    // A log may begin with a note such as "<start>".
+    if (!HoldsSentence(text)) return format.Error();
+    return std::optional<Sniffed>(Sniffed{TrackFormat::Nmea, encoding});
+  }
+  if (HoldsSentence(text)) return std::optional<Sniffed>(Sniffed{TrackFormat::Nmea, encoding});
+  if (!whole) return std::optional<Sniffed>();
+  if (encoding == TextEncoding::Utf8 && text.find('\0') != std::string_view::npos) {
+    return Failure{"holds binary data, so it is no GPX, KML or NMEA file"};
   }
   return Failure{
-      "is no GPX, KML or NMEA file (it begins with neither an XML element nor an NMEA "
-      "sentence)"};
+      "is no GPX, KML or NMEA file (it holds neither an XML element nor an NMEA "
+      "sentence in its first " +
+      std::to_string(std::min(text.size(), kMostBytesBeforeASentence)) + " bytes)"};
 }
 
 std::vector<FileImport> ImportFiles(TrackStore& store, std::span<const std::string> files,

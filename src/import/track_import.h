@@ -7,11 +7,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "import/file_import.h"
+#include "import/text_encoding.h"
 #include "store/track_store.h"
 
 namespace tavrin::imports {
@@ -30,8 +32,19 @@ struct ImportOptions {
   ImportProgressFn progress;
 };
 
-// What the file holds, from its first bytes; empty, with the reason, for none of ours.
-Result<TrackFormat> SniffFormat(std::string_view start);
+struct Sniffed {
+  TrackFormat format;
+  TextEncoding encoding = TextEncoding::Utf8;
+};
+
+// NMEA logs may begin with anything (comments, a note, half a sentence, a receiver's binary
+// messages), so their first sentence is looked for this far into the file; a file of anything
+// else is refused when this much of it holds none.
+constexpr size_t kMostBytesBeforeASentence = 4 << 20;
+
+// What the file holds, from its first bytes: empty while they do not tell and more may come
+// (`whole` is false), the reason for a file that is none of ours.
+Result<std::optional<Sniffed>> SniffFormat(std::string_view start, bool whole);
 
 // Imports each file in turn into `store`, whose data folder must be prepared. The store's
 // message box and problem reporter hear of bad stored track files met by the duplicate check.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "import/track_splitter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -72,7 +73,7 @@ DateTime UtcDateTime(long long utcSeconds) {
                   static_cast<int>(secondOfDay % 60)};
 }
 
-void FillMotion(std::vector<ImportedPoint>& track) {
+void FillMotion(std::span<ImportedPoint> track) {
   for (size_t i = 0; i < track.size(); ++i) {
     ImportedPoint& point = track[i];
     if (point.speedKmh >= 0 && point.headingDegrees >= 0) continue;
@@ -89,71 +90,171 @@ void FillMotion(std::vector<ImportedPoint>& track) {
   }
 }
 
+void SortByTime(std::vector<ImportedPoint>& points) {
+  const auto earlier = [](const ImportedPoint& a, const ImportedPoint& b) {
+    return a.utcSeconds != b.utcSeconds ? a.utcSeconds < b.utcSeconds : a.order < b.order;
+  };
+  // The file's order is the time order nearly always, and then nothing moves.
+  if (std::is_sorted(points.begin(), points.end(), earlier)) return;
+  std::sort(points.begin(), points.end(), earlier);
+}
+
 TrackSplitter::TrackSplitter(TrackStore& store, FileImport& result, bool holdTracks)
     : store_(store), result_(result), holdTracks_(holdTracks) {}
 
-void TrackSplitter::Point(const ImportedPoint& point) {
+bool TrackSplitter::Storable(const ImportedPoint& point) {
   if (point.utcSeconds < kFirstStorableSecond) {
-    return Skipped(point.line, "its time is before 2000, which track files cannot hold");
+    Skipped(point.line, "its time is before 2000, which track files cannot hold");
+    return false;
   }
   if (point.utcSeconds > kLastStorableSecond) {
-    return Skipped(point.line, "its time is after 2099, which track files cannot hold");
+    Skipped(point.line, "its time is after 2099, which track files cannot hold");
+    return false;
   }
   if (!(std::fabs(point.latitude) <= 90) || !(std::fabs(point.longitude) <= 180)) {
-    return Skipped(point.line,
-                   "its position is off the globe (latitude beyond 90 or longitude beyond 180 "
-                   "degrees)");
+    Skipped(point.line,
+            "its position is off the globe (latitude beyond 90 or longitude beyond 180 degrees)");
+    return false;
   }
-  const TrackPoint converted = ToTrackPoint(point);
-  if (havePrevious_) {
-    if (point.utcSeconds <= previousSeconds_) {
-      // Files repeat points (a KML's start and end marks, a track written twice): the first
-      // copy stands, and gets the speed a later copy tells.
-      if (point.utcSeconds == previousSeconds_ && !track_.empty() && track_.back().speedKmh < 0) {
-        track_.back().speedKmh = point.speedKmh;
-        track_.back().headingDegrees = point.headingDegrees;
-      }
-      ++repeated_;
-      return;
-    }
-    if (StartsNewTrack(previous_, converted)) EndTrack();
+  return true;
+}
+
+void TrackSplitter::Point(const ImportedPoint& point, PointList list) {
+  if (list == PointList::Track && !hasTrack_) FirstTrackPoint();
+  if (list != PointList::Track && hasTrack_) {
+    Dropped(list == PointList::Route ? "routes" : "waypoints");
+    return;
   }
-  previous_ = converted;
-  previousSeconds_ = point.utcSeconds;
-  havePrevious_ = true;
-  track_.push_back(point);
+  // Routes and waypoints are checked only once they are known to be imported.
+  if (list == PointList::Track && !Storable(point)) return;
+  std::vector<ImportedPoint>& points = list == PointList::Track   ? track_
+                                       : list == PointList::Route ? route_
+                                                                  : waypoints_;
+  points.push_back(point);
+  points.back().order = order_++;
+}
+
+// The routes and waypoints held so far are not the file's track after all.
+void TrackSplitter::FirstTrackPoint() {
+  hasTrack_ = true;
+  if (!route_.empty() || !routes_.empty()) Dropped("routes");
+  if (!waypoints_.empty()) Dropped("waypoints");
+  std::vector<ImportedPoint>().swap(route_);
+  std::vector<std::vector<ImportedPoint>>().swap(routes_);
+  std::vector<ImportedPoint>().swap(waypoints_);
+}
+
+void TrackSplitter::ListEnds(PointList list) {
+  if (list == PointList::Track) {
+    EndList(track_);
+  } else if (list == PointList::Route && !route_.empty()) {
+    routes_.push_back(std::move(route_));
+    route_.clear();
+  }
 }
 
 void TrackSplitter::Dropped(std::string_view what) {
   dropped_.emplace(what);
 }
 
-void TrackSplitter::Skipped(long line, std::string_view why) {
-  auto found = skipped_.find(why);
-  if (found == skipped_.end()) found = skipped_.emplace(std::string(why), SkippedKind{line}).first;
+void TrackSplitter::Count(CountsByKind& counts, long line, std::string_view why) {
+  auto found = counts.find(why);
+  if (found == counts.end()) found = counts.emplace(std::string(why), LineCount{line}).first;
   ++found->second.count;
 }
 
+void TrackSplitter::Skipped(long line, std::string_view why) {
+  Count(skipped_, line, why);
+}
+
+void TrackSplitter::LeftOut(long line, std::string_view why) {
+  Count(leftOut_, line, why);
+}
+
 void TrackSplitter::Finish() {
-  EndTrack();
-}
-
-void TrackSplitter::EndTrack() {
-  if (track_.empty()) return;
-  if (holdTracks_) {
-    held_.push_back(std::move(track_));
-  } else {
-    WriteTrack(track_);
+  EndList(track_);
+  if (hasTrack_) return;
+  ListEnds(PointList::Route);
+  for (auto& route : routes_) {
+    std::erase_if(route, [this](const ImportedPoint& p) { return !Storable(p); });
+    EndList(route);
   }
-  track_.clear();
+  std::erase_if(waypoints_, [this](const ImportedPoint& p) { return !Storable(p); });
+  EndList(waypoints_);
 }
 
-void TrackSplitter::WriteHeld() {
-  for (auto& track : held_) WriteTrack(track);
+void TrackSplitter::Discard() {
+  track_.clear();
+  route_.clear();
+  routes_.clear();
+  waypoints_.clear();
   held_.clear();
 }
 
-void TrackSplitter::WriteTrack(std::vector<ImportedPoint>& track) {
+// One track or route of the file, or its waypoints: in time order, each second once, then
+// written (or held) as the tracks its gaps cut it into.
+void TrackSplitter::EndList(std::vector<ImportedPoint>& points) {
+  if (points.empty()) return;
+  if (!std::is_sorted(points.begin(), points.end(),
+                      [](const ImportedPoint& a, const ImportedPoint& b) {
+                        return a.utcSeconds < b.utcSeconds;
+                      })) {
+    ++unorderedLists_;
+    SortByTime(points);
+  }
+  DropRepeats(points);
+  if (holdTracks_) {
+    held_.push_back(std::move(points));
+  } else {
+    WriteList(points);
+  }
+  // Given back, not kept: the next list may be small.
+  std::vector<ImportedPoint>().swap(points);
+}
+
+// A second holds one point. A repeat of the same position is the same fix written twice (a KML's
+// marks, a log's sentences); another position in the same second cannot both be right, and the
+// first stands.
+void TrackSplitter::DropRepeats(std::vector<ImportedPoint>& points) {
+  size_t kept = 1;
+  for (size_t i = 1; i < points.size(); ++i) {
+    const ImportedPoint& point = points[i];
+    ImportedPoint& last = points[kept - 1];
+    if (point.utcSeconds != last.utcSeconds) {
+      points[kept++] = point;
+    } else if (std::fabs(point.latitude - last.latitude) <= kSamePositionDegrees &&
+               std::fabs(point.longitude - last.longitude) <= kSamePositionDegrees) {
+      // The first copy stands, and gets the speed a later copy tells.
+      if (last.speedKmh < 0) last.speedKmh = point.speedKmh;
+      if (last.headingDegrees < 0) last.headingDegrees = point.headingDegrees;
+      ++repeated_;
+    } else {
+      if (otherPosition_.count++ == 0) otherPosition_.firstLine = point.line;
+    }
+  }
+  points.resize(kept);
+}
+
+void TrackSplitter::WriteList(std::span<ImportedPoint> points) {
+  size_t first = 0;
+  TrackPoint previous = ToTrackPoint(points.front());
+  for (size_t i = 1; i < points.size(); ++i) {
+    const TrackPoint point = ToTrackPoint(points[i]);
+    if (StartsNewTrack(previous, point)) {
+      WriteTrack(points.subspan(first, i - first));
+      first = i;
+    }
+    previous = point;
+  }
+  WriteTrack(points.subspan(first));
+}
+
+void TrackSplitter::WriteHeld() {
+  for (auto& list : held_) WriteList(list);
+  held_.clear();
+}
+
+void TrackSplitter::WriteTrack(std::span<ImportedPoint> track) {
   if (writeFailed_) return;  // one failure a file: the folder will not take the rest either
   FillMotion(track);
   std::vector<TrackPoint> points;
@@ -189,6 +290,14 @@ void TrackSplitter::WriteTrack(std::vector<ImportedPoint>& track) {
   }
 }
 
+namespace {
+
+std::string Counted(size_t count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+}  // namespace
+
 void TrackSplitter::Summarise() {
   const std::string file = FileName(result_.file);
   if (!dropped_.empty()) {
@@ -204,11 +313,27 @@ void TrackSplitter::Summarise() {
                                   " points were skipped (the first here): " + why + ".";
     result_.skipped.push_back(text);
   }
+  for (const auto& [why, kind] : leftOut_) {
+    result_.notes.push_back(file + ", line " + std::to_string(kind.firstLine) + ": " +
+                            Counted(kind.count, "line is", "lines are") + " left out" +
+                            (kind.count == 1 ? "" : " (the first here)") + ": " + why + ".");
+  }
+  if (unorderedLists_ > 0) {
+    result_.notes.push_back(file + ": the points of " +
+                            Counted(unorderedLists_, "track are", "tracks are") +
+                            " not in time order in the file; they are stored in time order.");
+  }
   if (repeated_ > 0) {
-    result_.notes.push_back(file + ": " + std::to_string(repeated_) +
-                            (repeated_ == 1 ? " point repeats" : " points repeat") +
-                            " the time of a point before, or go back before it, and " +
-                            (repeated_ == 1 ? "is" : "are") + " left out.");
+    result_.notes.push_back(file + ": " + Counted(repeated_, "point repeats", "points repeat") +
+                            " the time and position of another and " +
+                            (repeated_ == 1 ? "is" : "are") + " kept once.");
+  }
+  if (otherPosition_.count > 0) {
+    result_.notes.push_back(
+        file + ", line " + std::to_string(otherPosition_.firstLine) + ": " +
+        Counted(otherPosition_.count, "point gives", "points give") +
+        " another position in a second that has a point already; a track point holds one "
+        "position a second, and the first given is kept.");
   }
 }
 

@@ -191,6 +191,34 @@ TEST_F(WindowImport, BadFilesAreToldOfWithoutHangingAndStoredTracksStayAsTheyWer
   }
 }
 
+// A logger's GPX with its waypoints first, and a receiver's log with comments and void fixes:
+// nothing of either that a track file holds is lost, and no box says otherwise. A log whose
+// sentences had garbage for times is one with problems, and the box tells all of that file.
+TEST_F(WindowImport, RealLogsComeInWholeAndOnlyLossesAreCalledProblems) {
+  const std::string data = std::string(TAVRIN_TEST_DATA) + "/real_tracks/";
+  const size_t boxes = gui.boxes.size();
+  gui.window->OpenTrackFiles(
+      {QString::fromStdString(data + "gpsbabel__reference_track_mtk_logger_m241.gpx"),
+       QString::fromStdString(data + "gpsd__test_daemon_haicom-305N.log")});
+  EXPECT_EQ(gui.boxes.size(), boxes) << gui.boxes.back().text;
+  EXPECT_EQ(gui.window->StatusText().toStdString(),
+            "Imported 2 tracks, 1189 points from 2 files; not kept: elevation, names and "
+            "descriptions, waypoints.");
+
+  gui.window->OpenTrackFiles(
+      {QString::fromStdString(data + "gpsbabel__reference_track_nmeadatetime.nmea")});
+  ASSERT_EQ(gui.boxes.size(), boxes + 1);
+  const std::string& told = gui.boxes.back().text;
+  EXPECT_NE(told.find("gpsbabel__reference_track_nmeadatetime.nmea, line 17: 3 points were "
+                      "skipped (the first here): its time or date is no time of day and date."),
+            std::string::npos)
+      << told;
+  EXPECT_NE(told.find("track files hold no elevation"), std::string::npos) << told;
+  EXPECT_EQ(gui.window->StatusText().toStdString(),
+            "Imported 1 track, 16 points from 1 file; not kept: elevation. Files with problems: 1 "
+            "of 1.");
+}
+
 // Stop during a long import: every track file that came in is whole, and the status line says
 // the import was stopped.
 TEST_F(WindowImport, StoppingALongImportKeepsWhatCameInWhole) {

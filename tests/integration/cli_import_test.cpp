@@ -146,6 +146,12 @@ TEST_F(CliImport, BadFilesAreRefusedClearlyAndNothingStoredChanges) {
       {dir / "missing.gpx", "missing.gpx cannot be opened (No such file or directory)"},
       {Write("badsum.nmea", "$GPRMC,100000,A,4800.0000,N,01100.0000,E,10.0,90.0,050324,,*00\r\n"),
        "badsum.nmea, line 1: a point was skipped: its checksum is wrong"},
+      {Write("comments.nmea", "# Name: a logger\n# Date: 2024-03-05\n#\n"),
+       "comments.nmea is no GPX, KML or NMEA file"},
+      {Write("long.txt", std::string(5 << 20, 'x') + "\n$GPRMC,100000,A,4800.0000,N,01100.0000,"
+                                                     "E,10.0,90.0,050324,,*18\n"),
+       "long.txt is no GPX, KML or NMEA file (it holds neither an XML element nor an NMEA "
+       "sentence in its first"},
       {Write("line.kml",
              "<kml><Placemark><LineString><coordinates>11,48 12,49</coordinates></LineString>"
              "</Placemark></kml>"),
@@ -170,6 +176,61 @@ TEST_F(CliImport, BadFilesAreRefusedClearlyAndNothingStoredChanges) {
                              }())});
   EXPECT_EQ(mixed.exitCode, 1);
   EXPECT_NE(mixed.out.find("20240306_100000.bt0"), std::string::npos) << mixed.out;
+}
+
+// Real logs: every timed track point is imported, what is no track point is said, and the exit
+// status tells a script whether anything was lost.
+TEST_F(CliImport, RealLogsImportWholeAndExitZero) {
+  struct Case {
+    std::string file;
+    std::string summary;
+    int exitCode;
+    std::string said;  // on stderr
+  };
+  const std::vector<Case> cases = {
+      {"gpsbabel__reference_track_mtk_logger_m241.gpx",
+       "Imported: 1 track, 1121 points; stored already: 0; files with problems: 0 of 1\n", 0,
+       "track files hold no elevation, names and descriptions, waypoints; the file's are left "
+       "out."},
+      {"gpsd__test_daemon_ublox-8.log",
+       "Imported: 1 track, 71 points; stored already: 0; files with problems: 0 of 1\n", 0,
+       "gpsd__test_daemon_ublox-8.log, line 1019: 1 line is left out: the file ends in the "
+       "middle of this sentence."},
+      {"gpsbabel__reference_track_nmea_utf16",
+       "Imported: 1 track, 154 points; stored already: 0; files with problems: 0 of 1\n", 0,
+       "gpsbabel__reference_track_nmea_utf16: track files hold no elevation"},
+      {"gpsd__test_daemon_haicom-305N.log",
+       "Imported: 1 track, 68 points; stored already: 0; files with problems: 0 of 1\n", 0,
+       "gpsd__test_daemon_haicom-305N.log, line 12: 6 lines are left out (the first here): a "
+       "$GPRMC sentence without a fix (status V), so without a position."},
+      // Three sentences' times hold letters: lost, and said so.
+      {"gpsbabel__reference_track_nmeadatetime.nmea",
+       "Imported: 1 track, 16 points; stored already: 0; files with problems: 1 of 1\n", 1,
+       "gpsbabel__reference_track_nmeadatetime.nmea, line 17: 3 points were skipped (the first "
+       "here): its time or date is no time of day and date."},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(dir / "DataLog");
+    const auto run = Tavrin({"import", std::string(TAVRIN_TEST_DATA) + "/real_tracks/" + c.file});
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.file << "\n" << run.err;
+    EXPECT_TRUE(run.out.ends_with(c.summary)) << c.file << "\n" << run.out;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << c.file << "\n" << run.err;
+  }
+}
+
+TEST_F(CliImport, UntimedWaypointsAndRoutesBesideATrackAreNoProblem) {
+  std::string gpx = kGoodGpx;
+  gpx.insert(gpx.find("<trk>"),
+             "<wpt lat=\"48\" lon=\"11\"><name>Home</name></wpt><rte><rtept lat=\"48\" "
+             "lon=\"11\"/><rtept lat=\"48.1\" lon=\"11.1\"/></rte>");
+  const auto run = Tavrin({"import", Write("planned.gpx", gpx)});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(run.out.ends_with(
+      "Imported: 2 tracks, 4 points; stored already: 0; files with problems: 0 of 1\n"))
+      << run.out;
+  EXPECT_EQ(run.err,
+            "tavrin import: planned.gpx: track files hold no elevation, names and descriptions, "
+            "waypoints and routes without times; the file's are left out.\n");
 }
 
 TEST_F(CliImport, NeedsAFileAndSaysSoInItsHelp) {

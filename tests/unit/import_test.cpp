@@ -3,10 +3,12 @@
 // wrote, tracks cut at gaps, duplicates, and what a file holds that a track file cannot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
+#include "base/civil_date.h"
 #include "emulator/demo_memory.h"
 #include "export/export_writer.h"
 #include "import/track_import.h"
@@ -82,6 +84,14 @@ class Import : public ::testing::Test {
     return results.empty() ? FileImport{} : results.front();
   }
 
+  // Into a data folder of its own, where nothing is stored already.
+  FileImport ImportAfresh(const std::string& path) {
+    TrackStore fresh;
+    EXPECT_TRUE(fresh.PrepareDataFolder(dir / ("DataLog" + std::to_string(++folders_))));
+    auto results = ImportFiles(fresh, std::vector<std::string>{path});
+    return results.empty() ? FileImport{} : results.front();
+  }
+
   std::string Write(const std::string& name, const std::string& text) {
     const std::string path = dir / name;
     std::ofstream(path, std::ios::binary) << text;
@@ -91,6 +101,7 @@ class Import : public ::testing::Test {
   test::TempDir dir;
   test::MessageLog messages;
   TrackStore store{messages.Fn()};
+  int folders_ = 0;
 };
 
 // Every track of the demo logger, exported by us and imported again, gives the same points: the
@@ -228,8 +239,11 @@ TEST_F(Import, PointsAreCutIntoTracksWhereMoreThan600SecondsPassAndNamedByTheirF
   EXPECT_EQ(std::filesystem::path(result.trackFiles[0]).filename(), "20240305_100000.bt0");
   EXPECT_EQ(std::filesystem::path(result.trackFiles[1]).filename(), "20240305_102001.bt0");
   EXPECT_EQ(result.points, 3u);
-  ASSERT_EQ(result.notes.size(), 2u);  // the track's name, and the repeated point
-  EXPECT_NE(result.notes[1].find("1 point repeats"), std::string::npos) << result.notes[1];
+  ASSERT_EQ(result.notes.size(), 2u);  // the track's name, and the second point of 10:20:01
+  EXPECT_NE(result.notes[1].find("line 6: 1 point gives another position in a second that has a "
+                                 "point already"),
+            std::string::npos)
+      << result.notes[1];
   const auto entry = store.ReadTrackHeader(result.trackFiles[0]);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->header.pointCount, 2u);
@@ -385,6 +399,309 @@ TEST_F(Import, AStopLeavesEveryTrackWholeOrUnwritten) {
   EXPECT_LT(lastDone, lastTotal);
   EXPECT_TRUE(result.trackFiles.empty());
   EXPECT_TRUE(std::filesystem::is_empty(dir / "DataLog"));  // no track, no ".part"
+}
+
+// A point as gpsbabel read it: its second (a fraction cut off, as a track point keeps it) and
+// position.
+struct ReadPoint {
+  long long second;
+  double latitude, longitude;
+};
+
+long long SecondOf(const DateTime& time) {
+  return DaysOfCivilDate(2000 + time.year, time.month, time.day) * 86400 + time.hour * 3600LL +
+         time.minute * 60 + time.second;
+}
+
+// tests/data/real_tracks/FILE.gpsbabel.csv: unicsv, whose columns differ with what the file has.
+std::vector<ReadPoint> GpsbabelReading(const std::string& file) {
+  std::ifstream in(std::string(TAVRIN_TEST_DATA) + "/real_tracks/" + file + ".gpsbabel.csv");
+  std::string line;
+  std::getline(in, line);
+  if (line.ends_with('\r')) line.pop_back();
+  std::vector<std::string> names;
+  for (std::istringstream header(line); std::getline(header, line, ',');) names.push_back(line);
+  const auto column = [&names](const std::string& name) {
+    const auto found = std::find(names.begin(), names.end(), name);
+    EXPECT_NE(found, names.end()) << name;
+    return static_cast<size_t>(found - names.begin());
+  };
+  const size_t lat = column("Latitude"), lon = column("Longitude"), date = column("Date"),
+               time = column("Time");
+  std::vector<ReadPoint> points;
+  while (std::getline(in, line)) {
+    if (line.ends_with('\r')) line.pop_back();
+    std::vector<std::string> fields;
+    for (std::istringstream row(line); std::getline(row, line, ',');) fields.push_back(line);
+    if (fields.size() < names.size()) fields.resize(names.size());
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    EXPECT_EQ(std::sscanf(fields[date].c_str(), "%d/%d/%d", &year, &month, &day), 3) << line;
+    EXPECT_EQ(std::sscanf(fields[time].c_str(), "%d:%d:%d", &hour, &minute, &second), 3) << line;
+    points.push_back({SecondOf(DateTime{year - 2000, month, day, hour, minute, second}),
+                      std::stod(fields[lat]), std::stod(fields[lon])});
+  }
+  return points;
+}
+
+// Real logs of loggers and receivers: what is stored is gpsbabel's reading of the file's tracks,
+// second for second. A track point holds one position a second: of a logger's several positions
+// in one second the first is stored, and the others are said, not lost unseen.
+TEST_F(Import, RealDevicesLogsGiveThePointsGpsbabelReadsOfTheirTracks) {
+  struct Case {
+    const char* file;
+    // Sentences whose time field holds letters: gpsbabel makes them midnight, we skip them as
+    // bad sentences.
+    size_t garbageTimes = 0;
+  };
+  for (const Case& c :
+       {Case{"gpsbabel__reference_track_mtk_logger_m241.gpx"},
+        Case{"gpsd__test_daemon_ublox-8.log"}, Case{"gpsbabel__reference_track_nmea_utf16"},
+        Case{"gpsd__test_daemon_haicom-305N.log"},
+        Case{"gpsbabel__reference_track_nmeadatetime.nmea", 3}}) {
+    std::vector<ReadPoint> want = GpsbabelReading(c.file);
+    ASSERT_FALSE(want.empty()) << c.file;
+    const size_t midnights = static_cast<size_t>(
+        std::erase_if(want, [](const ReadPoint& p) { return p.second % 86400 == 0; }));
+    EXPECT_EQ(midnights, c.garbageTimes) << c.file;
+    std::stable_sort(want.begin(), want.end(),
+                     [](const ReadPoint& a, const ReadPoint& b) { return a.second < b.second; });
+    size_t otherPositions = 0;
+    want.erase(std::unique(want.begin(), want.end(),
+                           [&otherPositions](const ReadPoint& a, const ReadPoint& b) {
+                             if (a.second != b.second) return false;
+                             otherPositions += std::fabs(a.latitude - b.latitude) > 2e-5 ||
+                                               std::fabs(a.longitude - b.longitude) > 2e-5;
+                             return true;
+                           }),
+               want.end());
+
+    test::TempDir folder;
+    TrackStore fresh;
+    ASSERT_TRUE(fresh.PrepareDataFolder(folder / "DataLog"));
+    const auto results = ImportFiles(
+        fresh, std::vector<std::string>{std::string(TAVRIN_TEST_DATA) + "/real_tracks/" + c.file});
+    const FileImport& result = results.front();
+    EXPECT_FALSE(result.failure) << c.file << ": " << result.failure.value_or("");
+    EXPECT_EQ(result.Failed(), c.garbageTimes > 0) << c.file;
+    std::vector<TrackPoint> got = StoredPoints(result.trackFiles);
+    std::stable_sort(got.begin(), got.end(), [](const TrackPoint& a, const TrackPoint& b) {
+      return SecondOf(a.GetDateTime()) < SecondOf(b.GetDateTime());
+    });
+    ASSERT_EQ(got.size(), want.size()) << c.file;
+    for (size_t i = 0; i < want.size(); ++i) {
+      ASSERT_EQ(SecondOf(got[i].GetDateTime()), want[i].second) << c.file << " #" << i;
+      ASSERT_NEAR(got[i].latitude, want[i].latitude, 2e-5) << c.file << " #" << i;
+      ASSERT_NEAR(got[i].longitude, want[i].longitude, 2e-5) << c.file << " #" << i;
+    }
+    const bool saysOtherPositions =
+        std::any_of(result.notes.begin(), result.notes.end(), [](const std::string& note) {
+          return note.find("another position in a second") != std::string::npos;
+        });
+    EXPECT_EQ(saysOtherPositions, otherPositions > 0) << c.file;
+  }
+}
+
+// "$BODY*HH\r\n", its checksum worked out.
+std::string Sentence(const std::string& body) {
+  uint8_t sum = 0;
+  for (const char c : body) sum ^= static_cast<uint8_t>(c);
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "*%02X\r\n", sum);
+  return "$" + body + hex;
+}
+
+// A fix of 2024-03-05 10:00:SS, moving north.
+std::string Rmc(int second, const std::string& time = "", const std::string& status = "A") {
+  char body[96];
+  std::snprintf(body, sizeof body, "GPRMC,%s,%s,48%02d.0000,N,01100.0000,E,10.0,0.0,050324,,",
+                time.empty() ? ("1000" + std::to_string(10 + second)).c_str() : time.c_str(),
+                status.c_str(), second);
+  return Sentence(body);
+}
+
+std::string SixFixes() {
+  std::string text;
+  for (int second = 0; second < 6; ++second) text += Rmc(second);
+  return text;
+}
+
+bool HasNote(const FileImport& result, const std::string& words) {
+  return std::any_of(result.notes.begin(), result.notes.end(), [&words](const std::string& note) {
+    return note.find(words) != std::string::npos;
+  });
+}
+
+std::string AllNotes(const FileImport& result) {
+  std::string text;
+  for (const std::string& note : result.notes) text += note + "\n";
+  for (const std::string& line : result.skipped) text += line + "\n";
+  return text;
+}
+
+// Loggers and capture tools write more than sentences: what is no sentence is left out and
+// counted, and the file is no worse for it.
+TEST_F(Import, NmeaLogsWithCommentsNotesAndCutOffSentencesAreRead) {
+  const std::string fixes = SixFixes();
+  const std::string before = Rmc(9, "095959");
+  const std::string lastHalf = before.substr(before.find(",N,") + 3);  // "01100.0000,E,...*hh"
+  struct Case {
+    std::string name, text, note;
+  };
+  const std::vector<Case> cases = {
+      {"comments.log", "# Name: a logger\r\n#\r\n# Date: 2024-03-05\r\n" + fixes,
+       "comments.log, line 1: 3 lines are left out (the first here): no NMEA sentence"},
+      {"note.log",
+       fixes.substr(0, fixes.size() / 2) + "stopped at the lights\r\n\r\n" +
+           fixes.substr(fixes.size() / 2),
+       "note.log, line 4: 1 line is left out: no NMEA sentence"},
+      {"capture.log", lastHalf + fixes + "$GPRMC,100016,A,4806.00",
+       "capture.log, line 8: 1 line is left out: the file ends in the middle of this sentence"},
+  };
+  for (const Case& c : cases) {
+    const FileImport result = ImportAfresh(Write(c.name, c.text));
+    EXPECT_FALSE(result.Failed()) << c.name << "\n" << AllNotes(result);
+    EXPECT_EQ(result.points, 6u) << c.name;
+    EXPECT_TRUE(HasNote(result, c.note)) << c.name << "\n" << AllNotes(result);
+  }
+  // A cut-off sentence inside a log is a fault of the receiver or the line, not of the capture.
+  const FileImport cut = ImportAfresh(Write("cut.log", "$GPRMC,100016,A,4806.00\r\n" + fixes));
+  EXPECT_EQ(cut.points, 6u);
+  ASSERT_EQ(cut.skipped.size(), 1u);
+  EXPECT_EQ(cut.skipped[0], "cut.log, line 1: a point was skipped: the sentence has no checksum.");
+}
+
+std::string Utf16(const std::string& ascii, bool bigEndian, bool mark) {
+  std::string text;
+  if (mark) text = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char c : ascii) {
+    text += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  }
+  return text;
+}
+
+TEST_F(Import, Utf16NmeaOfEitherByteOrderIsRead) {
+  const std::string fixes = "# from a Windows program\r\n" + SixFixes();
+  for (const bool bigEndian : {false, true}) {
+    for (const bool mark : {true, false}) {
+      const std::string name =
+          std::string(bigEndian ? "be" : "le") + (mark ? "-bom" : "") + ".nmea";
+      test::TempDir folder;
+      TrackStore fresh;
+      ASSERT_TRUE(fresh.PrepareDataFolder(folder / "DataLog"));
+      const auto results =
+          ImportFiles(fresh, std::vector<std::string>{Write(name, Utf16(fixes, bigEndian, mark))});
+      const FileImport& result = results.front();
+      EXPECT_FALSE(result.Failed()) << name << ": " << result.failure.value_or("");
+      const auto points = StoredPoints(result.trackFiles);
+      ASSERT_EQ(points.size(), 6u) << name;
+      EXPECT_EQ(points[5].GetDateTime(), (DateTime{24, 3, 5, 10, 0, 15})) << name;
+      EXPECT_NEAR(points[5].latitude, 48 + 5 / 60.0, 1e-5) << name;
+      // The byte-order mark is no line of its own; the comment is.
+      EXPECT_TRUE(HasNote(result, name + ", line 1: 1 line is left out")) << AllNotes(result);
+    }
+  }
+}
+
+TEST_F(Import, VoidFixesAreLeftOutAndOddTimeFieldsAreReadOrSkipped) {
+  const FileImport fixes =
+      ImportOne(Write("void.nmea", Rmc(0) + Rmc(1, "", "V") + Rmc(2) + Rmc(3, "", "V") + Rmc(4)));
+  EXPECT_FALSE(fixes.Failed()) << AllNotes(fixes);
+  EXPECT_EQ(fixes.points, 3u);
+  EXPECT_TRUE(HasNote(fixes,
+                      "void.nmea, line 2: 2 lines are left out (the first here): a $GPRMC "
+                      "sentence without a fix (status V)"))
+      << AllNotes(fixes);
+  const FileImport none = ImportOne(Write("nofix.nmea", Rmc(0, "", "V") + Rmc(1, "", "V")));
+  EXPECT_EQ(none.points, 0u);
+  EXPECT_NE(none.failure.value_or("").find("receiver had no fix"), std::string::npos)
+      << none.failure.value_or("");
+
+  // Blanks around the digits and any fraction of a second are read; letters are garbage.
+  const FileImport times =
+      ImportOne(Write("times.nmea", Rmc(0, " 100010") + Rmc(1, "100011 ") + Rmc(2, "100012.") +
+                                        Rmc(3, "100013.250") + Rmc(4, "100014.x") +
+                                        Rmc(5, "10001x") + Rmc(6, ".1")));
+  const auto points = StoredPoints(times.trackFiles);
+  ASSERT_EQ(points.size(), 4u);
+  EXPECT_EQ(points[0].GetDateTime(), (DateTime{24, 3, 5, 10, 0, 10}));
+  EXPECT_EQ(points[3].GetDateTime(), (DateTime{24, 3, 5, 10, 0, 13}));
+  ASSERT_EQ(times.skipped.size(), 1u);
+  EXPECT_EQ(times.skipped[0],
+            "times.nmea, line 5: 3 points were skipped (the first here): its time or date is no "
+            "time of day and date.");
+}
+
+// A receiver's binary messages before its sentences, or a long header, do not make a log
+// something else; a file that shows no sentence at all in its first MiBs is refused.
+TEST_F(Import, WhatAFileIsIsLookedForBeyondItsFirstBytes) {
+  std::string binary(3000, '\0');
+  for (size_t i = 0; i < binary.size(); i += 7) binary[i] = static_cast<char>(0xB5 + i % 40);
+  const FileImport result = ImportOne(Write("ublox.log", binary + "\r\n" + SixFixes()));
+  EXPECT_FALSE(result.Failed()) << AllNotes(result);
+  EXPECT_EQ(result.points, 6u);
+
+  using imports::SniffFormat;
+  const auto undecided = SniffFormat("# only comments so far\n", false);  // more may tell
+  ASSERT_TRUE(undecided);
+  EXPECT_FALSE(*undecided);
+  const auto comments = SniffFormat("# only comments\n# and more\n", true);
+  ASSERT_FALSE(comments);
+  EXPECT_NE(comments.Error().reason.find("is no GPX, KML or NMEA file"), std::string::npos);
+  const auto zeros = SniffFormat(std::string(1 << 20, '\0'), true);
+  ASSERT_FALSE(zeros);
+  EXPECT_NE(zeros.Error().reason.find("holds binary data"), std::string::npos);
+  const auto noted = SniffFormat("<log started>\n$GNRMC,1", false);
+  ASSERT_TRUE(noted && *noted);
+  EXPECT_EQ((*noted)->format, imports::TrackFormat::Nmea);
+  const auto found = SniffFormat("# header\n  $GNRMC,1", false);
+  ASSERT_TRUE(found && *found);
+  EXPECT_EQ((*found)->format, imports::TrackFormat::Nmea);
+}
+
+// A logger writes its marked points (timed waypoints) first and the track they were marked on
+// after them; a GPX file's track may also come out of time order.
+TEST_F(Import, TracksAreTakenOnTheirOwnBesideWaypointsAndRoutes) {
+  std::string track;
+  for (int s : {0, 1, 2, 4, 3, 5, 6, 7, 8, 9}) {  // one pair swapped
+    track += GpxPoint(48 + s * 1e-4, 11, "2024-03-05T10:00:0" + std::to_string(s) + "Z");
+  }
+  track += GpxPoint(48 + 9e-4, 11, "2024-03-05T10:00:09Z");  // written twice
+  const std::string path = Write(
+      "logger.gpx",
+      "<gpx version=\"1.0\">"
+      "<wpt lat=\"48.0005\" lon=\"11\"><time>2024-03-05T10:00:05Z</time><name>WP1</name></wpt>"
+      "<wpt lat=\"48.5\" lon=\"11.5\"><time>2024-03-05T10:00:09Z</time></wpt>"
+      "<wpt lat=\"48.6\" lon=\"11.6\"><name>home</name></wpt>"
+      "<rte><rtept lat=\"47\" lon=\"10\"/></rte>"
+      "<trk><trkseg>\n" +
+          track + "</trkseg></trk></gpx>");
+  const FileImport result = ImportOne(path);
+  EXPECT_FALSE(result.Failed()) << AllNotes(result);
+  ASSERT_EQ(result.trackFiles.size(), 1u);
+  const auto points = StoredPoints(result.trackFiles);
+  ASSERT_EQ(points.size(), 10u);
+  for (int s = 0; s < 10; ++s) {
+    EXPECT_EQ(points[s].GetDateTime(), (DateTime{24, 3, 5, 10, 0, s})) << s;
+    EXPECT_NEAR(points[s].latitude, 48 + s * 1e-4, 1e-5) << s;
+  }
+  EXPECT_EQ(result.dropped, (std::vector<std::string>{"names and descriptions", "waypoints",
+                                                      "waypoints and routes without times"}));
+  EXPECT_TRUE(HasNote(result, "the points of 1 track are not in time order")) << AllNotes(result);
+  EXPECT_TRUE(HasNote(result, "1 point repeats the time and position of another and is kept once"))
+      << AllNotes(result);
+
+  // A KML's placemarks beside its <gx:Track> are marks too.
+  const FileImport kml = ImportOne(Write(
+      "marks.kml",
+      "<kml xmlns:gx=\"http://www.google.com/kml/ext/2.2\">"
+      "<Placemark><TimeStamp><when>2024-03-06T10:00:01Z</when></TimeStamp><Point><coordinates>"
+      "12,49</coordinates></Point></Placemark>"
+      "<Placemark><gx:Track><when>2024-03-06T10:00:00Z</when><when>2024-03-06T10:00:02Z</when>"
+      "<gx:coord>11 48 0</gx:coord><gx:coord>11.0001 48.0001 0</gx:coord></gx:Track></Placemark>"
+      "</kml>"));
+  EXPECT_FALSE(kml.Failed()) << AllNotes(kml);
+  EXPECT_EQ(kml.points, 2u);
+  EXPECT_EQ(kml.dropped, (std::vector<std::string>{"waypoints"}));
 }
 
 }  // namespace

@@ -58,13 +58,14 @@ std::string Counted(uint64_t count, const char* one, const char* many) {
 
 // The status line after an import: what came in, and once what track files cannot hold.
 std::string ImportStatus(const std::vector<FileImport>& results, bool stopped) {
-  size_t tracks = 0, duplicates = 0;
+  size_t tracks = 0, duplicates = 0, failedFiles = 0;
   uint64_t points = 0;
   std::vector<std::string> dropped;
   for (const FileImport& result : results) {
     tracks += result.trackFiles.size();
     duplicates += result.duplicates.size();
     points += result.points;
+    failedFiles += result.Failed() ? 1 : 0;
     for (const std::string& what : result.dropped) {
       if (std::find(dropped.begin(), dropped.end(), what) == dropped.end()) {
         dropped.push_back(what);
@@ -82,15 +83,23 @@ std::string ImportStatus(const std::vector<FileImport>& results, bool stopped) {
     text.back() = ';';
     text += " not kept: " + list + ".";
   }
+  // As tavrin import counts them: files of which something a track file could hold was lost.
+  if (failedFiles > 0) {
+    text += " Files with problems: " + std::to_string(failedFiles) + " of " +
+            std::to_string(results.size()) + ".";
+  }
   return text;
 }
 
-// Every problem of the files, each naming its file: for one box at the end.
+// Every problem of the files, each naming its file, for one box at the end; with a file's
+// problems, what else of it was left out, so that the box tells all of that file.
 std::string ImportProblems(const std::vector<FileImport>& results) {
   std::string text;
   for (const FileImport& result : results) {
+    if (!result.Failed()) continue;
     for (const std::string& line : result.skipped) text += line + "\n";
     if (result.failure) text += *result.failure + "\n";
+    for (const std::string& note : result.notes) text += note + "\n";
   }
   return text;
 }
