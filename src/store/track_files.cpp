@@ -115,6 +115,7 @@ bool TrackStore::MarkPointsDeleted(const TrackEntry& entry, std::span<const size
       return false;
     }
   }
+  if (!positions.empty()) changes_.Tell({TrackChange::Compacted, {entry.path}});
   return true;
 }
 
@@ -214,6 +215,7 @@ bool TrackStore::CompactTrackFile(TrackEntry& entry, std::span<const size_t> als
   h.lastDateTime = zone_.ToLocal(h.lastDateTime);
   compacted.averageSpeed = AverageSpeedKmh(h.distance, h.elapsedSeconds);
   entry = compacted;
+  changes_.Tell({TrackChange::Compacted, {entry.path}});
   return true;
 }
 
@@ -243,8 +245,14 @@ Result<TrackSaved> TrackStore::CreateTrack(const TrackEntry& source,
   return CloseTrackFile(entry, static_cast<uint32_t>(points.size()), TrackEnd::Complete);
 }
 
-bool TrackStore::DeleteTrackFile(const TrackEntry& entry) {
+bool TrackStore::UnlinkTrackFile(const TrackEntry& entry) {
   return ::unlink(entry.path.c_str()) == 0;
+}
+
+bool TrackStore::DeleteTrackFile(const TrackEntry& entry) {
+  if (!UnlinkTrackFile(entry)) return false;
+  changes_.Tell({TrackChange::Deleted, {entry.path}});
+  return true;
 }
 
 }  // namespace tavrin

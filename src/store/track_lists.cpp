@@ -311,11 +311,19 @@ bool TrackStore::LoadDayPoints(std::span<const TrackEntry> tracks, PointVector& 
   return true;
 }
 
+// One notice for all the files, so that a day of tracks is one change to whoever listens.
 bool TrackStore::DeleteTrackFiles(std::span<const TrackEntry> tracks) {
+  TrackChangeNotice deleted{TrackChange::Deleted, {}};
+  bool all = true;
   for (const TrackEntry& track : tracks) {
-    if (!DeleteTrackFile(track)) return false;
+    if (!UnlinkTrackFile(track)) {
+      all = false;
+      break;
+    }
+    deleted.paths.push_back(track.path);
   }
-  return true;
+  if (!deleted.paths.empty()) changes_.Tell(deleted);
+  return all;
 }
 
 }  // namespace tavrin

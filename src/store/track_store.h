@@ -18,6 +18,7 @@
 #include "base/result.h"
 #include "store/local_zone.h"
 #include "store/store_messages.h"
+#include "store/track_changes.h"
 #include "store/track_header.h"
 #include "store/track_listing.h"
 #include "store/track_point.h"
@@ -91,6 +92,16 @@ class TrackStore {
   // Problems with single track files go here, with the file and the reason, instead of as a bare
   // message box text: the window shows the box and the reason, the command line prints both.
   void SetProblemReporter(TrackFileProblemFn reporter) { reporter_ = std::move(reporter); }
+
+  // ---- what changed
+  // The listener hears of every track file this store writes, compacts or deletes, and of
+  // imports told with TellImported. Returns the number StopListening takes.
+  int ListenForChanges(TrackChangeFn listener) { return changes_.Add(std::move(listener)); }
+  void StopListening(int id) { changes_.Remove(id); }
+  // Tracks another store (an import's, on its own thread) put into this store's folder.
+  void TellImported(std::vector<std::string> paths) {
+    changes_.Tell({TrackChange::Imported, std::move(paths)});
+  }
 
   // ---- data folder and time zone
   // Sets the folder of the track files, creates it when missing and recovers the tracks a
@@ -208,8 +219,11 @@ class TrackStore {
   std::optional<std::vector<TrackPoint>> KeptPoints(int fd, off_t size, const TrackEntry& entry,
                                                     std::span<const size_t> alsoDrop) const;
 
+  bool UnlinkTrackFile(const TrackEntry& entry);
+
   MessageBoxFn messageBox_;
   TrackFileProblemFn reporter_;
+  TrackChangeListeners changes_;
   bool listing_ = false;  // a listing runs: its problems are told as such
   std::string dataFolder_;
   LocalZone zone_;

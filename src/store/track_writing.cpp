@@ -278,6 +278,9 @@ TrackSaved TrackStore::CloseTrackFile(TrackEntry entry, uint32_t count, TrackEnd
   ::close(writeFd_);  // after the rename, so the ".part" is never unlocked while it exists
   writeFd_ = -1;
   writeError_ = 0;
+  if (result.outcome == TrackSaved::Outcome::Saved) {
+    changes_.Tell({TrackChange::Saved, {result.path}});
+  }
   return result;
 }
 
@@ -347,6 +350,7 @@ void TrackStore::RecoverPart(const std::string& name) {
   const std::string track = FileName(result.path);
   const std::string points = std::to_string(*count) + " points";
   if (result.outcome == TrackSaved::Outcome::Saved) {
+    changes_.Tell({TrackChange::Saved, {result.path}});
     ShowNotice("A download that was interrupted left track " + track + " unfinished. Its " +
                points +
                " saved before the interruption are now in the track list; read the tracks again "

@@ -282,4 +282,38 @@ TEST_F(TrackLists, ShowEntryRowInsertsAtTheGivenRow) {
 }
 
 }  // namespace
+// Whoever holds a listing hears of each change to the files, a day's deletion as one change.
+TEST_F(TrackLists, ListenersHearOfEachChangeToTheTrackFiles) {
+  std::vector<TrackChangeNotice> heard;
+  const int id =
+      store.ListenForChanges([&](const TrackChangeNotice& notice) { heard.push_back(notice); });
+  const std::string first = AddTrack({24, 5, 1, 8, 0, 0}, 4, 0);
+  const std::string second = AddTrack({24, 5, 1, 9, 0, 0}, 3, 0);
+  TrackListing listing = store.ListTracks(nullptr, false);
+  ASSERT_EQ(listing.tracks.size(), 2u);
+  EXPECT_TRUE(heard.empty()) << "listing changes nothing";
+
+  const size_t marked[] = {1};
+  ASSERT_TRUE(store.MarkPointsDeleted(listing.tracks[0], marked));
+  ASSERT_TRUE(store.CompactTrackFile(listing.tracks[0]));
+  PointVector points;
+  ASSERT_TRUE(store.ReadTrackPoints(listing.tracks[1], points));
+  const auto cut = store.CreateTrack(listing.tracks[1], std::span(points).first(2));
+  ASSERT_TRUE(cut && cut->Kept());
+  listing = store.ListTracks(nullptr, true);
+  ASSERT_EQ(listing.days.size(), 1u);
+  ASSERT_TRUE(store.DeleteTrackFiles(listing.TracksOfRow(0)));
+  store.StopListening(id);
+  ASSERT_TRUE(store.DeleteTrackFiles(store.ListTracks(nullptr, false).tracks));
+
+  ASSERT_EQ(heard.size(), 4u);
+  EXPECT_EQ(heard[0].change, TrackChange::Compacted);
+  EXPECT_EQ(heard[0].paths, std::vector<std::string>{first});
+  EXPECT_EQ(heard[1].change, TrackChange::Compacted);
+  EXPECT_EQ(heard[2].change, TrackChange::Saved);
+  EXPECT_EQ(heard[2].paths, std::vector<std::string>{cut->path});
+  EXPECT_EQ(heard[3].change, TrackChange::Deleted);
+  EXPECT_EQ(heard[3].paths, (std::vector<std::string>{first, second}));
+}
+
 }  // namespace tavrin

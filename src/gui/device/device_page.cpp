@@ -54,9 +54,12 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   ApplyEnablingRule(false);
   portWatcher_ = std::make_unique<PortChangeWatcher>(owner_.Ports());
   owner_.Store().ListTracks(&trackList_, false);
+  changesListener_ = owner_.Store().ListenForChanges(
+      [this](const TrackChangeNotice& notice) { OnTracksChanged(notice); });
 }
 
 DevicePage::~DevicePage() {
+  owner_.Store().StopListening(changesListener_);
   trackList_.RemoveAllRows();
 }
 
@@ -71,9 +74,13 @@ void DevicePage::ListTracksAgain() {
 
 // A list that grows track by track while the logger is still sending would show a read that
 // seems over: the tracks of a read are listed together, once the download has ended.
-void DevicePage::OnTrackFileSaved(const TrackEntry& /*entry*/) {
-  tracksSaved_ = true;
-  if (!owner_.Session().DownloadInProgress()) ListTracksAgain();
+void DevicePage::OnTracksChanged(const TrackChangeNotice& notice) {
+  if (notice.change == TrackChange::Saved) {
+    tracksSaved_ = true;
+    if (!owner_.Session().DownloadInProgress()) ListTracksAgain();
+  } else if (isVisible()) {
+    ListTracksAgain();  // a hidden page lists again when it is shown
+  }
 }
 
 void DevicePage::OnOperationEnded(const OperationEnd& end) {

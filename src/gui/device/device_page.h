@@ -34,8 +34,9 @@ class DevicePage : public QWidget {
   void ShowDeviceInfo(DeviceNotice what);
   // The line went down: the page goes back to its disconnected state.
   void OnConnectionLost();
-  // A read put a track file in place; the list shows it when the download is over.
-  void OnTrackFileSaved(const TrackEntry& entry);
+  // Track files changed: a read's tracks are listed when the download is over, other changes
+  // when the page is shown.
+  void OnTracksChanged(const TrackChangeNotice& notice);
   // An operation of the session ended: a read that saved tracks lists them.
   void OnOperationEnded(const OperationEnd& end);
   // Looks for ports that came or went (the window's timer calls it).
@@ -89,6 +90,7 @@ class DevicePage : public QWidget {
   std::unique_ptr<PortChangeWatcher> portWatcher_;
   double capacity_ = 0;       // points the logger holds, from the last device information
   bool tracksSaved_ = false;  // a read saved tracks that the list does not show yet
+  int changesListener_ = 0;   // the store's number for OnTracksChanged
 
   QRadioButton* usbPort_ = nullptr;
   QRadioButton* comPort_ = nullptr;

@@ -194,10 +194,14 @@ std::string TrackRecordPage::ImportTrackFiles(const QStringList& files) {
   const bool stopped = stop;
   std::string first;
   std::string stored;
+  std::vector<std::string> imported;
   for (const FileImport& result : outcome.results) {
     if (first.empty() && !result.trackFiles.empty()) first = result.trackFiles.front();
     if (stored.empty() && !result.duplicates.empty()) stored = result.duplicates.front();
+    imported.insert(imported.end(), result.trackFiles.begin(), result.trackFiles.end());
   }
+  // The import wrote through a store of its own; whoever listens to the window's hears of it.
+  if (!imported.empty()) owner_.Store().TellImported(std::move(imported));
   // The list shows the new tracks at once: the first of them, loaded; a file stored already
   // shows where it is.
   if (!first.empty() || !stored.empty()) ShowImportedTrack(first.empty() ? stored : first);

@@ -167,7 +167,6 @@ MainWindow::MainWindow(WindowSetup setup)
   connect(&host_, &QtSessionHost::connectionImage, this, &MainWindow::ShowConnectionImage);
   connect(&host_, &QtSessionHost::deviceInfo, devicePage_, &DevicePage::ShowDeviceInfo);
   connect(&host_, &QtSessionHost::connectionLost, devicePage_, &DevicePage::OnConnectionLost);
-  connect(&host_, &QtSessionHost::trackFileSaved, devicePage_, &DevicePage::OnTrackFileSaved);
   connect(&host_, &QtSessionHost::operationEnded, devicePage_, &DevicePage::OnOperationEnded);
   connect(&portCheck_, &QTimer::timeout, devicePage_, &DevicePage::CheckPortChanges);
   portCheck_.start(setup_.portCheckMs);

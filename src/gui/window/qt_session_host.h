@@ -53,7 +53,6 @@ class QtSessionHost : public QObject, public ISessionHost {
   void connectionImage(tavrin::ConnectionImage image);
   void connectionLost();
   void operationEnded(const tavrin::OperationEnd& end);
-  void trackFileSaved(const tavrin::TrackEntry& entry);
 
  private:
   QTimer& TimerFor(SessionTimer timer);
