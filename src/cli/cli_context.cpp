@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "settings/app_paths.h"
+#include "settings/program_settings.h"
 #include "store/posix_file.h"
 
 namespace tavrin::cli {
@@ -46,18 +47,15 @@ CliContext::CliContext(const GlobalOptions& options)
   const AppPaths defaults = DefaultAppPaths();
   const std::string settingsFile =
       options.settingsFile.empty() ? defaults.settingsFile.string() : options.settingsFile;
-  std::vector<std::string> warnings;
-  settings_ = LoadSettings(settingsFile, SystemStandardOffsetMinutes(), warnings);
   // The Software Options list that a file of an older version chose its zone from is the
   // window's; here such a file means the computer's zone when its offset agrees.
-  store_.SetTimeZone(ChooseLocalZone(settings_, {}, warnings));
-  for (const std::string& warning : warnings) {
+  ProgramSettings opened = OpenProgramSettings(settingsFile);
+  settings_ = std::move(opened.settings);
+  store_.SetTimeZone(std::move(opened.zone));
+  for (const std::string& warning : opened.warnings) {
     std::cerr << "tavrin: " << settingsFile << ": " << warning << "\n";
   }
-  // The folder the window's Software Options chose, so that both see the same tracks.
-  dataFolder_ = !options.dataFolder.empty()       ? options.dataFolder
-                : !settings_.userDataPath.empty() ? settings_.userDataPath
-                                                  : defaults.dataFolder.string();
+  dataFolder_ = ChosenDataFolder(settings_, defaults.dataFolder, options.dataFolder).string();
   store_.SetProblemReporter([this](const TrackFileProblem& problem) {
     ++fileProblems_;
     std::cerr << "tavrin: " << problem.Line() << "\n";

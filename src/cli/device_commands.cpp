@@ -112,20 +112,20 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
   DeviceConnection device(global, o.port);
   if (!device.Connect() || !device.ReadInfo()) return kExitFailure;
   LoggerSession& session = device.Session();
-  const DeviceState& d = session.DeviceInfo();
-  if (d.usedPoints == 0) {
-    Fail("the logger's memory is empty: there are no tracks to read.");
-    return kExitFailure;
-  }
-  if (!d.IsConsistent()) {
-    Fail(
-        "Reading data or Empty track data. The logger's memory figures do not add up (it may "
-        "still be scanning its memory); wait a moment and try again.");
-    return kExitFailure;
-  }
-  if (o.readNew && d.newPoints == 0) {
-    std::cerr << "tavrin: no new tracks on the logger.\n";
-    return kExitOk;
+  switch (session.DeviceInfo().WhatBlocksARead(o.readNew)) {
+    case DeviceState::ReadBlock::EmptyMemory:
+      Fail("the logger's memory is empty: there are no tracks to read.");
+      return kExitFailure;
+    case DeviceState::ReadBlock::FiguresDoNotAddUp:
+      Fail(
+          "Reading data or Empty track data. The logger's memory figures do not add up (it may "
+          "still be scanning its memory); wait a moment and try again.");
+      return kExitFailure;
+    case DeviceState::ReadBlock::NoNewTracks:
+      std::cerr << "tavrin: no new tracks on the logger.\n";
+      return kExitOk;
+    case DeviceState::ReadBlock::None:
+      break;
   }
   const size_t before = device.Host().EndedCount();
   CommandInputs inputs;

@@ -42,6 +42,15 @@ struct DeviceState {
   bool IsConsistent() const {
     return usedPoints != 0 && positionA != 0 && positionB != 0 && usedPoints < Capacity();
   }
+  // What keeps a read from starting, by these figures alone; None when it may start. The window,
+  // `tavrin read` and whatever else reads each say it in their own words.
+  enum class ReadBlock { None, EmptyMemory, FiguresDoNotAddUp, NoNewTracks };
+  ReadBlock WhatBlocksARead(bool newTracksOnly) const {
+    if (usedPoints == 0) return ReadBlock::EmptyMemory;
+    if (!IsConsistent()) return ReadBlock::FiguresDoNotAddUp;
+    if (newTracksOnly && newPoints == 0) return ReadBlock::NoNewTracks;
+    return ReadBlock::None;
+  }
 };
 
 }  // namespace tavrin

@@ -71,7 +71,6 @@ class DevicePage : public QWidget {
   void Disconnect();
   void ApplyEnablingRule(bool connected);
   bool Busy();
-  bool ReadTestPasses() const;
   bool ReadMayStart(bool newTracksOnly);
   bool TracksCanBeStored();
   void ReportReadCutShort();

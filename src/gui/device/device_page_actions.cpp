@@ -22,11 +22,6 @@ bool DevicePage::Busy() {
   return true;
 }
 
-bool DevicePage::ReadTestPasses() const {
-  const DeviceState& d = owner_.Session().DeviceInfo();
-  return d.usedPoints != 0 && d.positionA != 0 && d.positionB != 0 && d.usedPoints < d.Capacity();
-}
-
 void DevicePage::OnUsbPort() {
   ComboList ports(*portList_), bauds(*baudList_);
   owner_.Ports().ListUsbPorts(&ports, &bauds);
@@ -163,8 +158,9 @@ SaveOptions DevicePage::ChosenSaveOptions() const {
 // memory that can be read (with new points, for new tracks), a data folder that takes tracks.
 bool DevicePage::ReadMayStart(bool newTracksOnly) {
   if (Busy()) return false;
-  const bool noNewPoints = newTracksOnly && owner_.Session().DeviceInfo().newPoints == 0;
-  if (noNewPoints || !ReadTestPasses()) {
+  // The window says one thing for every reason the figures give.
+  if (owner_.Session().DeviceInfo().WhatBlocksARead(newTracksOnly) !=
+      DeviceState::ReadBlock::None) {
     owner_.ShowMessage(kNothingToRead, MsgIcon::Information, MsgButtons::Ok);
     return false;
   }

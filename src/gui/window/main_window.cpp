@@ -32,6 +32,7 @@
 #include "gui/records/track_record_page.h"
 #include "gui/window/about_dialog.h"
 #include "gui/window/connection_images.h"
+#include "settings/program_settings.h"
 
 namespace tavrin::gui {
 namespace {
@@ -212,9 +213,10 @@ void MainWindow::SaveGeometry() {
 }
 
 void MainWindow::LoadSettingsFile() {
-  std::vector<std::string> warnings;
-  settings_ = LoadSettings(setup_.paths.settingsFile, SystemStandardOffsetMinutes(), warnings);
-  store_.SetTimeZone(ChooseLocalZone(settings_, SettingsListedZone(settings_), warnings));
+  ProgramSettings opened = OpenProgramSettings(setup_.paths.settingsFile, SettingsListedZone);
+  settings_ = std::move(opened.settings);
+  store_.SetTimeZone(std::move(opened.zone));
+  const std::vector<std::string>& warnings = opened.warnings;
   if (warnings.empty()) return;
   SetStatusText(warnings.front());
   // Told once the window is up, so that the box has a window to stand over.
@@ -228,9 +230,7 @@ void MainWindow::LoadSettingsFile() {
 // The folder chosen in Software Options, or the program's own DataLog. One that cannot be used
 // is told once the window is up, and Software Options opens so that the user can choose another.
 void MainWindow::UseStartUpDataFolder() {
-  const std::filesystem::path folder = settings_.userDataPath.empty()
-                                           ? setup_.paths.dataFolder
-                                           : std::filesystem::path(settings_.userDataPath);
+  const std::filesystem::path folder = ChosenDataFolder(settings_, setup_.paths.dataFolder);
   auto prepared = store_.PrepareDataFolder(folder);
   if (prepared) return;
   const std::string text = prepared.Error().reason +
