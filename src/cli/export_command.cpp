@@ -100,8 +100,8 @@ int RunExport(const GlobalOptions& global, const ExportArguments& args) {
     return context.FileProblems() > 0 || !allOpened ? kExitFailure : kExitOk;
   }
   static const std::map<std::string, ExportKind> kKinds = {{"kml", ExportKind::Kml},
-                                                           {"nmea", ExportKind::Txt},
-                                                           {"log", ExportKind::Log},
+                                                           {"nmea", ExportKind::Nmea},
+                                                           {"log", ExportKind::TrackLog},
                                                            {"gpx", ExportKind::Gpx}};
   bool allWritten = true;
   for (const std::string& file : args.files) {

@@ -12,9 +12,9 @@ const char* ExportStatusText(ExportKind kind) {
   switch (kind) {
     case ExportKind::Kml:
       return "Track Record send to Google Earth.";
-    case ExportKind::Txt:
+    case ExportKind::Nmea:
       return "Track Record make Text File.";
-    case ExportKind::Log:
+    case ExportKind::TrackLog:
       return "Track Record send to Dorvale.";
     case ExportKind::Gpx:
       return "Track Record make GPX File.";
@@ -28,9 +28,9 @@ Result<std::string> WriteExport(ExportWriter& writer, ExportKind kind, const std
   switch (kind) {
     case ExportKind::Kml:
       return writer.MakeKml(points, trackFile, programFolder);
-    case ExportKind::Txt:
+    case ExportKind::Nmea:
       return writer.MakeTxt(points, trackFile);
-    case ExportKind::Log:
+    case ExportKind::TrackLog:
       return writer.MakeLog(points, trackFile);
     case ExportKind::Gpx:
       return writer.MakeGpx(points, trackFile);

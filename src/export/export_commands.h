@@ -14,7 +14,7 @@
 
 namespace tavrin {
 
-enum class ExportKind { Kml, Txt, Log, Gpx };
+enum class ExportKind { Kml, Nmea, TrackLog, Gpx };
 
 // The status line text each export command shows when the record list has rows.
 const char* ExportStatusText(ExportKind kind);

@@ -48,7 +48,7 @@ TEST_F(ExportCommands, TickedTracksAreWrittenInRowOrder) {
   AddTrack({24, 5, 1, 9, 0, 0}, 4);
   AddTrack({24, 5, 2, 8, 0, 0}, 5);
   AddTrack({24, 5, 3, 8, 0, 0}, 6);
-  const auto written = Run(ExportKind::Txt, false, {true, false, true, true});
+  const auto written = Run(ExportKind::Nmea, false, {true, false, true, true});
   const std::string txt = dir / "TXT/";
   EXPECT_EQ(written,
             (std::vector<std::string>{txt + "20240501_080000.txt", txt + "20240502_080000.txt",
@@ -90,7 +90,7 @@ TEST_F(ExportCommands, RecordThatCannotBeLoadedIsNotWrittenWithAnotherRecordsPoi
   std::filesystem::remove(gone);
   ExportWriter writer = Writer();
   const auto written =
-      ExportTicked(store, listing, writer, {ExportKind::Log, false, {true, true, true}, ""},
+      ExportTicked(store, listing, writer, {ExportKind::TrackLog, false, {true, true, true}, ""},
                    nullptr, messages.Fn());
   EXPECT_EQ(written, std::vector<std::string>{dir / "DORVALE/20240501_080000.log"});
   EXPECT_FALSE(std::filesystem::exists(dir / "DORVALE/20240502_080000.log"));
@@ -107,7 +107,8 @@ TEST_F(ExportCommands, EveryWriterReportsAFileItCannotCreateAndOpensNothing) {
   }
   const TrackPoint point = At({15, 1, 2, 3, 4, 5}, 1, 2);
   ExportWriter writer = Writer();
-  for (ExportKind kind : {ExportKind::Kml, ExportKind::Txt, ExportKind::Log, ExportKind::Gpx}) {
+  for (ExportKind kind :
+       {ExportKind::Kml, ExportKind::Nmea, ExportKind::TrackLog, ExportKind::Gpx}) {
     const auto written = WriteExport(writer, kind, TrackPath(), "/opt/tavrin", {&point, 1});
     ASSERT_FALSE(written);
     // The failure carries what the user was told.

@@ -159,8 +159,8 @@ QWidget* TrackRecordPage::MakeRecordButtons() {
     ExportKind kind;
     bool shown;
   } exports[] = {{"exportKml", "Export to Google Earth (&KML)", ExportKind::Kml, true},
-                 {"exportDorvale", "Export to Dor&vale", ExportKind::Log, false},
-                 {"exportNmea", "Export to &NMEA Data (GPRMC)", ExportKind::Txt, true},
+                 {"exportDorvale", "Export to Dor&vale", ExportKind::TrackLog, false},
+                 {"exportNmea", "Export to &NMEA Data (GPRMC)", ExportKind::Nmea, true},
                  {"exportGpx", "Export to GP&X", ExportKind::Gpx, true}};
   for (const auto& e : exports) {
     auto* button = new QPushButton(QString::fromUtf8(e.caption));
