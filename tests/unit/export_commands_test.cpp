@@ -2,7 +2,10 @@
 // The export buttons' loop over the ticked records, and the clean-up of the export folders.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "export/export_commands.h"
+#include "export/export_paths.h"
 #include "export_test_support.h"
 
 namespace tavrin {
@@ -123,6 +126,28 @@ TEST_F(ExportCommands, EveryWriterReportsAFileItCannotCreateAndOpensNothing) {
     EXPECT_EQ(messages.texts[i].rfind(texts[i], 0), 0u) << messages.texts[i];
   }
   EXPECT_TRUE(opened.paths.empty());
+}
+
+// The page's buttons, tavrin export's words and the clean-up all go by the rows: a row whose
+// writer writes elsewhere than its folder, or that shares a word or button with another, breaks
+// them.
+TEST_F(ExportCommands, EachFormatsRowFindsItAndItsWriterFillsItsFolderWhichCleaningEmpties) {
+  const TrackPoint point = At({15, 1, 2, 3, 4, 5}, 1, 2);
+  ExportWriter writer = Writer();
+  std::set<std::string> buttons;
+  for (const ExportFormat& format : ExportFormats()) {
+    EXPECT_EQ(&FormatOf(format.kind), &format) << format.commandName;
+    EXPECT_EQ(FindExportFormat(format.commandName), &format) << format.commandName;
+    EXPECT_TRUE(buttons.insert(format.buttonName).second) << format.buttonName;
+    const auto written = format.write(writer, {&point, 1}, TrackPath(), "/opt/tavrin");
+    ASSERT_TRUE(written) << format.commandName;
+    EXPECT_EQ(FolderOf(*written), dir / format.folder);
+  }
+  EXPECT_EQ(FindExportFormat("map"), nullptr);
+  CleanExportFolders(dir.Path().string());
+  for (const ExportFormat& format : ExportFormats()) {
+    EXPECT_TRUE(std::filesystem::is_empty(dir / format.folder)) << format.folder;
+  }
 }
 
 TEST_F(ExportCommands, CleaningEmptiesTheExportFoldersButKeepsFoldersAndTracks) {
