@@ -52,7 +52,7 @@ Result Run(const fs::path& folder, const std::string& memoryFile, Command comman
   host.session = &session;
   session.SetPort(pty, 230400);
   Result result;
-  if (!session.ConnectDevice(true)) {
+  if (!session.Connect()) {
     std::fprintf(stderr, "cannot open %s: %s\n", pty.c_str(), session.OpenError().c_str());
     return result;
   }
@@ -67,7 +67,7 @@ Result Run(const fs::path& folder, const std::string& memoryFile, Command comman
   result.cpuSeconds = CpuSeconds() - cpuBefore;
   result.bytes = session.BytesReceived() - before;
   result.points = session.ReceivedCount();
-  session.ConnectDevice(false);
+  session.Disconnect();
   fs::remove_all(data);
   return result;
 }

@@ -57,7 +57,7 @@ void DrainAndStore(benchmark::State& state, bool nmea) {
     LoggerSession session(host, store);
     host.session = &session;
     session.SetPort(pty.SlavePath(), 230400);
-    session.ConnectDevice(true);
+    session.Connect();
     session.SendCommand(nmea ? Command::ReadAllNmea : Command::ReadAllBinary);
     pty.Read(200);
     const int mode = nmea ? kReadAllNmea : kReadAllBinary;
@@ -74,7 +74,7 @@ void DrainAndStore(benchmark::State& state, bool nmea) {
 
     state.PauseTiming();
     if (session.ReceivedCount() != kPoints) state.SkipWithError("points missing");
-    session.ConnectDevice(false);
+    session.Disconnect();
     std::filesystem::remove_all(folder);
     state.ResumeTiming();
   }

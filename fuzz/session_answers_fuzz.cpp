@@ -93,7 +93,7 @@ constexpr std::optional<Command> kCommandsBefore[] = {
     std::nullopt,           Command::GetInfo,          Command::Erase,
     Command::ReadAllBinary, Command::ReadAllNmea,      Command::ReadNewBinary,
     Command::ReadNewNmea,   Command::ReadPeriodBinary, Command::ReadPeriodNmea,
-    Command::End,
+    Command::Stop,
 };
 
 }  // namespace

@@ -134,7 +134,7 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
   const auto ended =
       device.WaitQuietly([&] { return device.Host().Ended(Operation::Read, before).has_value(); });
   if (ended == DeviceConnection::Ended::Interrupted) {
-    if (session.IsConnected()) session.SendCommand(Command::End);
+    if (session.IsConnected()) session.SendCommand(Command::Stop);
     Fail("stopped by the user. " + session.SavedSummary());
   } else if (ended == DeviceConnection::Ended::Silent) {
     session.OnLoggerSilent();
@@ -242,7 +242,7 @@ int RunErase(const GlobalOptions& global, const EraseOptions& o) {
 int RunStop(const GlobalOptions& global, const PortOptions& port) {
   DeviceConnection device(global, port);
   if (!device.Connect()) return kExitFailure;
-  return device.RunOperation(Operation::Stop, Command::End, {}, "the stop command to be sent")
+  return device.RunOperation(Operation::Stop, Command::Stop, {}, "the stop command to be sent")
              ? kExitOk
              : kExitFailure;
 }

@@ -24,7 +24,7 @@ DeviceConnection::DeviceConnection(const GlobalOptions& global, const PortOption
 
 DeviceConnection::~DeviceConnection() {
   host_.FinishProgress();
-  session_.ConnectDevice(false);
+  session_.Disconnect();
 }
 
 std::chrono::milliseconds DeviceConnection::Silence() const {
@@ -50,7 +50,7 @@ bool DeviceConnection::Connect() {
     session_.SetTrace(trace_.get());
   }
   session_.SetPort(device, static_cast<uint32_t>(baud));
-  if (!session_.ConnectDevice(true)) {
+  if (!session_.Connect()) {
     Fail(session_.OpenError());
     return false;
   }

@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "export/desktop_opener.h"
 #include "export/export_commands.h"
+#include "export/export_formats.h"
 #include "export/export_paths.h"
 #include "export/exportable_points.h"
 #include "export/map_line.h"
@@ -99,13 +101,11 @@ int RunExport(const GlobalOptions& global, const ExportArguments& args) {
     for (const std::string& page : *pages) announce(page);
     return context.FileProblems() > 0 || !allOpened ? kExitFailure : kExitOk;
   }
-  static const std::map<std::string, ExportKind> kKinds = {{"kml", ExportKind::Kml},
-                                                           {"nmea", ExportKind::Txt},
-                                                           {"log", ExportKind::Log},
-                                                           {"gpx", ExportKind::Gpx}};
+  // The command line's check has let through only the formats' words and "map".
+  const ExportKind kind = FindExportFormat(args.format)->kind;
   bool allWritten = true;
   for (const std::string& file : args.files) {
-    if (const auto path = ExportOne(store, writer, kKinds.at(args.format), file)) {
+    if (const auto path = ExportOne(store, writer, kind, file)) {
       announce(*path);
     } else {
       std::cerr << "tavrin export: " << file << " was not exported.\n";
@@ -115,18 +115,44 @@ int RunExport(const GlobalOptions& global, const ExportArguments& args) {
   return allWritten && allOpened && context.FileProblems() == 0 ? kExitOk : kExitFailure;
 }
 
+// "a, b, c or d".
+std::string ListedInWords(const std::vector<std::string>& items) {
+  std::string text;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) text += i + 1 == items.size() ? " or " : ", ";
+    text += items[i];
+  }
+  return text;
+}
+
+// Each format's files with their folder, "KML (KML/)", then the map page.
+std::string ExportDescription() {
+  std::vector<std::string> kinds;
+  for (const ExportFormat& format : ExportFormats()) {
+    kinds.push_back(std::string(format.helpName) + " (" + format.folder + "/)");
+  }
+  return "Writes track files as " + ListedInWords(kinds) + " beside each track file, or one map " +
+         "page (" + kKmlFolder + "/" + kMapPageName + ") of all their points. Prints each file " +
+         "written.";
+}
+
+// The FORMAT words: each format's, then the map page's.
+std::vector<std::string> FormatWords() {
+  std::vector<std::string> words;
+  for (const ExportFormat& format : ExportFormats()) words.emplace_back(format.commandName);
+  words.emplace_back("map");
+  return words;
+}
+
 }  // namespace
 
 void AddExportCommand(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
   auto args = std::make_shared<ExportArguments>();
-  CLI::App* command = app.add_subcommand(
-      "export",
-      "Writes track files as KML (KML/), NMEA $GPRMC text (TXT/), track logs (DORVALE/) or "
-      "GPX 1.1 (GPX/) beside each track file, or one map page (KML/Tvr_GoogleMap.html) of all "
-      "their points. Prints each file written.");
-  command->add_option("FORMAT", args->format, "kml, nmea, log, gpx or map")
+  CLI::App* command = app.add_subcommand("export", ExportDescription());
+  const std::vector<std::string> words = FormatWords();
+  command->add_option("FORMAT", args->format, ListedInWords(words))
       ->required()
-      ->check(CLI::IsMember({"kml", "nmea", "log", "gpx", "map"}));
+      ->check(CLI::IsMember(words));
   command->add_option("FILE", args->files, "Track files (.bt0)")->required();
   command->add_option("--out", args->outFolder, "Write the files into this folder instead");
   command->add_flag("--open", args->open,

@@ -8,34 +8,10 @@
 
 namespace tavrin {
 
-const char* ExportStatusText(ExportKind kind) {
-  switch (kind) {
-    case ExportKind::Kml:
-      return "Track Record send to Google Earth.";
-    case ExportKind::Txt:
-      return "Track Record make Text File.";
-    case ExportKind::Log:
-      return "Track Record send to Dorvale.";
-    case ExportKind::Gpx:
-      return "Track Record make GPX File.";
-  }
-  return "";
-}
-
 Result<std::string> WriteExport(ExportWriter& writer, ExportKind kind, const std::string& trackFile,
                                 const std::string& programFolder,
                                 std::span<const TrackPoint> points) {
-  switch (kind) {
-    case ExportKind::Kml:
-      return writer.MakeKml(points, trackFile, programFolder);
-    case ExportKind::Txt:
-      return writer.MakeTxt(points, trackFile);
-    case ExportKind::Log:
-      return writer.MakeLog(points, trackFile);
-    case ExportKind::Gpx:
-      return writer.MakeGpx(points, trackFile);
-  }
-  return Failure{"Unknown export kind."};
+  return FormatOf(kind).write(writer, points, trackFile, programFolder);
 }
 
 std::vector<std::string> ExportTicked(TrackStore& store, const TrackListing& listing,
@@ -47,7 +23,7 @@ std::vector<std::string> ExportTicked(TrackStore& store, const TrackListing& lis
     if (messageBox) messageBox("Nothing selected Track Record.", MsgIcon::Error, MsgButtons::Ok);
     return written;
   }
-  if (status) status(ExportStatusText(command.kind));
+  if (status) status(FormatOf(command.kind).statusText);
   PointVector points;  // one record's at a time
   for (size_t row = 0; row < command.ticked.size(); ++row) {
     if (!command.ticked[row]) continue;
@@ -73,8 +49,8 @@ std::vector<std::string> ExportTicked(TrackStore& store, const TrackListing& lis
 }
 
 void CleanExportFolders(const std::string& dataFolder) {
-  for (const char* name : {kKmlFolder, kTxtFolder, kLogFolder, kGpxFolder}) {
-    const std::string folder = dataFolder + "/" + name;
+  for (const ExportFormat& format : ExportFormats()) {
+    const std::string folder = dataFolder + "/" + format.folder;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) continue;
     // Names first, deletions after: a folder should not change while it is being read.

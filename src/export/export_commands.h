@@ -9,18 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "export/export_formats.h"
 #include "export/export_writer.h"
 #include "store/track_store.h"
 
 namespace tavrin {
 
-enum class ExportKind { Kml, Txt, Log, Gpx };
-
-// The status line text each export command shows when the record list has rows.
-const char* ExportStatusText(ExportKind kind);
-
-// Writes one record's points in the given format; the program folder matters only for KML,
-// whose icon styles point into its kml_icons folder.
+// Writes one record's points in the given format (its row's writer); the program folder
+// matters only for KML, whose icon styles point into its kml_icons folder.
 Result<std::string> WriteExport(ExportWriter& writer, ExportKind kind, const std::string& trackFile,
                                 const std::string& programFolder,
                                 std::span<const TrackPoint> points);
@@ -41,7 +37,8 @@ std::vector<std::string> ExportTicked(TrackStore& store, const TrackListing& lis
                                       ExportWriter& writer, const ExportCommand& command,
                                       const StatusFn& status, const MessageBoxFn& messageBox);
 
-// Deletes the files in the KML, TXT, DORVALE and GPX folders under the data folder. What cannot
+// Deletes the files in each export format's folder (KML, TXT, DORVALE, GPX) under the data
+// folder. What cannot
 // be deleted (sub-folders, files in use) stays; the folders themselves stay too.
 void CleanExportFolders(const std::string& dataFolder);
 

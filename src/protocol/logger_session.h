@@ -31,7 +31,7 @@ enum class Command : int {
   SetOptions = 3,
   SetNotes = 4,
   Erase = 5,
-  End = 6,
+  Stop = 6,
   BypassStart = 7,
   BypassEnd = 8,
   ReadAllNmea = 10,
@@ -53,7 +53,7 @@ struct CommandInputs {
   std::optional<ReadPeriod> period{};        // Command::ReadPeriodNmea, Command::ReadPeriodBinary
 };
 
-// Opens the link for a port name and baud rate; ConnectDevice uses it. The serial port's opener
+// Opens the link for a port name and baud rate; Connect uses it. The serial port's opener
 // is the default; a test or the window's built-in logger hands in another.
 using LinkOpener =
     std::function<Result<std::unique_ptr<ILoggerLink>>(const std::string& device, uint32_t baud)>;
@@ -79,9 +79,11 @@ class LoggerSession {
     device_ = device;
     baud_ = baud;
   }
-  // Opens the port chosen by SetPort and takes it as the link (true), or closes the link
-  // (false). A failed open leaves the reason in OpenError().
-  bool ConnectDevice(bool open);
+  // Opens the port chosen by SetPort and takes it as the link. A failed open leaves the reason
+  // in OpenError().
+  bool Connect();
+  // Stops what runs and closes the link; false when there was no open link to close.
+  bool Disconnect();
   void SetLinkOpener(LinkOpener opener) { opener_ = std::move(opener); }
   // Takes `link` as the line to the logger, closing the one it had; the session is connected
   // while the link is open.

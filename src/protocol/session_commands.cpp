@@ -66,18 +66,7 @@ void LoggerSession::SetTrace(ByteTrace* trace) {
   if (link_) link_->SetTrace(trace);
 }
 
-bool LoggerSession::ConnectDevice(bool open) {
-  if (!open) {
-    // Disconnecting in the middle of a read stops it first, as the stop command does, so the
-    // logger is not left sending and the open track keeps what arrived.
-    if (transferActive_ && IsConnected()) SendCommand(Command::End, {}, false);
-    EndPendingOperations(Outcome::Stopped);
-    DropQueuedCommand();
-    if (!link_ || !link_->Close()) return false;
-    deviceState_ = DeviceState{};
-    host_.SetConnectionImage(ConnectionImage::Disconnected);
-    return true;
-  }
+bool LoggerSession::Connect() {
   auto link = opener_(device_, baud_);
   if (!link) {
     openError_ = link.Error().reason;
@@ -85,6 +74,18 @@ bool LoggerSession::ConnectDevice(bool open) {
   }
   openError_.clear();
   AttachLink(std::move(*link));
+  return true;
+}
+
+bool LoggerSession::Disconnect() {
+  // Disconnecting in the middle of a read stops it first, as the stop command does, so the
+  // logger is not left sending and the open track keeps what arrived.
+  if (transferActive_ && IsConnected()) SendCommand(Command::Stop, {}, false);
+  EndPendingOperations(Outcome::Stopped);
+  DropQueuedCommand();
+  if (!link_ || !link_->Close()) return false;
+  deviceState_ = DeviceState{};
+  host_.SetConnectionImage(ConnectionImage::Disconnected);
   return true;
 }
 
@@ -131,7 +132,7 @@ constexpr CommandEntry kCommands[] = {
     {Command::SetNotes, ">>> Set GPBT Message(Information).\r\n", "", 0, Operation::Notes},
     {Command::Erase, ">>> All Erase Flash memory.\r\n", "$PSRF200,4,0,0,0,0,0*hh\r\n", 0,
      Operation::Erase},
-    {Command::End, ">>> Set End Command.\r\n", "$PSRF203,0*hh\r\n", 0, Operation::Stop},
+    {Command::Stop, ">>> Set End Command.\r\n", "$PSRF203,0*hh\r\n", 0, Operation::Stop},
     {Command::BypassStart, ">>> Bypass Mode Start.\r\n", "$PSRF201,1,Bypass Test*hh\r\n", 0,
      std::nullopt},
     {Command::BypassEnd, ">>> Bypass Mode Finished.\r\n", "$PSRF201,0*hh\r\n", 0, std::nullopt},
@@ -189,7 +190,7 @@ bool LoggerSession::PrepareCommand(Command command, CommandInputs& inputs) {
         return false;
       }
       break;
-    case Command::End:
+    case Command::Stop:
       if (FinishTransferEarly()) EndOperation(Operation::Read, Outcome::Stopped);
       break;
     case Command::ReadPeriodNmea:

@@ -285,7 +285,7 @@ bool LoggerSession::StopIfTrackFileFailed() {
   // The stop command keeps the points written so far, and the logger never hears that the read
   // succeeded: what it did not deliver stays new on it.
   FinishTransferEarly();
-  if (IsConnected()) SendCommand(Command::End, {}, false);
+  if (IsConnected()) SendCommand(Command::Stop, {}, false);
   std::string text = fileTrouble_ + " The read was stopped there";
   text += newTracks ? ", before the logger was told that it succeeded, so the tracks that were "
                       "not saved are still new on the logger. "

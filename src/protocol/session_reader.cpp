@@ -137,7 +137,7 @@ void LoggerSession::OnLoggerSilent() {
   const bool anythingCame = transferPoints_ > 0 || sectorsReceived_ > 0;
   FinishTransferEarly();
   // A logger that wakes up again must not go on sending.
-  if (IsConnected()) SendCommand(Command::End, {}, false);
+  if (IsConnected()) SendCommand(Command::Stop, {}, false);
   host_.StopTimer(SessionTimer::Ack);
   host_.SetProgress(0);
   const std::string text =

@@ -36,7 +36,7 @@ class Download : public ::testing::Test {
     const std::string pty = process->FirstLine();
     ASSERT_FALSE(pty.empty()) << process->Errors();
     session.SetPort(pty, 230400);
-    ASSERT_TRUE(session.ConnectDevice(true)) << session.OpenError();
+    ASSERT_TRUE(session.Connect()) << session.OpenError();
     session.SendCommand(Command::GetInfo);
     ASSERT_TRUE(host.RunUntil([&] { return !host.deviceNotices.empty(); }, 5000));
   }
@@ -137,7 +137,7 @@ TEST_F(Download, AHangUpKeepsEveryPointReceived) {
 TEST_F(Download, ALoggerThatFallsSilentCanBeStopped) {
   Start({"--stop-after-sector", "2"});
   EXPECT_FALSE(Read(Command::ReadAllBinary, 1500));  // nothing more comes
-  session.SendCommand(Command::End);
+  session.SendCommand(Command::Stop);
   // The first track was complete; the second, cut short, keeps the points of both sectors.
   ExpectSameRecords(Stored(), Expected(kReadAllBinary, 0, 2 * test::kPointsPerSector));
 }

@@ -2,7 +2,10 @@
 // The export buttons' loop over the ticked records, and the clean-up of the export folders.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "export/export_commands.h"
+#include "export/export_paths.h"
 #include "export_test_support.h"
 
 namespace tavrin {
@@ -48,7 +51,7 @@ TEST_F(ExportCommands, TickedTracksAreWrittenInRowOrder) {
   AddTrack({24, 5, 1, 9, 0, 0}, 4);
   AddTrack({24, 5, 2, 8, 0, 0}, 5);
   AddTrack({24, 5, 3, 8, 0, 0}, 6);
-  const auto written = Run(ExportKind::Txt, false, {true, false, true, true});
+  const auto written = Run(ExportKind::Nmea, false, {true, false, true, true});
   const std::string txt = dir / "TXT/";
   EXPECT_EQ(written,
             (std::vector<std::string>{txt + "20240501_080000.txt", txt + "20240502_080000.txt",
@@ -90,7 +93,7 @@ TEST_F(ExportCommands, RecordThatCannotBeLoadedIsNotWrittenWithAnotherRecordsPoi
   std::filesystem::remove(gone);
   ExportWriter writer = Writer();
   const auto written =
-      ExportTicked(store, listing, writer, {ExportKind::Log, false, {true, true, true}, ""},
+      ExportTicked(store, listing, writer, {ExportKind::TrackLog, false, {true, true, true}, ""},
                    nullptr, messages.Fn());
   EXPECT_EQ(written, std::vector<std::string>{dir / "DORVALE/20240501_080000.log"});
   EXPECT_FALSE(std::filesystem::exists(dir / "DORVALE/20240502_080000.log"));
@@ -107,7 +110,8 @@ TEST_F(ExportCommands, EveryWriterReportsAFileItCannotCreateAndOpensNothing) {
   }
   const TrackPoint point = At({15, 1, 2, 3, 4, 5}, 1, 2);
   ExportWriter writer = Writer();
-  for (ExportKind kind : {ExportKind::Kml, ExportKind::Txt, ExportKind::Log, ExportKind::Gpx}) {
+  for (ExportKind kind :
+       {ExportKind::Kml, ExportKind::Nmea, ExportKind::TrackLog, ExportKind::Gpx}) {
     const auto written = WriteExport(writer, kind, TrackPath(), "/opt/tavrin", {&point, 1});
     ASSERT_FALSE(written);
     // The failure carries what the user was told.
@@ -122,6 +126,28 @@ TEST_F(ExportCommands, EveryWriterReportsAFileItCannotCreateAndOpensNothing) {
     EXPECT_EQ(messages.texts[i].rfind(texts[i], 0), 0u) << messages.texts[i];
   }
   EXPECT_TRUE(opened.paths.empty());
+}
+
+// The page's buttons, tavrin export's words and the clean-up all go by the rows: a row whose
+// writer writes elsewhere than its folder, or that shares a word or button with another, breaks
+// them.
+TEST_F(ExportCommands, EachFormatsRowFindsItAndItsWriterFillsItsFolderWhichCleaningEmpties) {
+  const TrackPoint point = At({15, 1, 2, 3, 4, 5}, 1, 2);
+  ExportWriter writer = Writer();
+  std::set<std::string> buttons;
+  for (const ExportFormat& format : ExportFormats()) {
+    EXPECT_EQ(&FormatOf(format.kind), &format) << format.commandName;
+    EXPECT_EQ(FindExportFormat(format.commandName), &format) << format.commandName;
+    EXPECT_TRUE(buttons.insert(format.buttonName).second) << format.buttonName;
+    const auto written = format.write(writer, {&point, 1}, TrackPath(), "/opt/tavrin");
+    ASSERT_TRUE(written) << format.commandName;
+    EXPECT_EQ(FolderOf(*written), dir / format.folder);
+  }
+  EXPECT_EQ(FindExportFormat("map"), nullptr);
+  CleanExportFolders(dir.Path().string());
+  for (const ExportFormat& format : ExportFormats()) {
+    EXPECT_TRUE(std::filesystem::is_empty(dir / format.folder)) << format.folder;
+  }
 }
 
 TEST_F(ExportCommands, CleaningEmptiesTheExportFoldersButKeepsFoldersAndTracks) {

@@ -100,7 +100,7 @@ TEST_F(Session, CommandsGoOutWithTheirChecksumsAndStatusTexts) {
   EXPECT_EQ(host.statuses.back(), ">>> Get new Tracking data by Binary.\r\n");
   session.SendCommand(Command::Ack);
   EXPECT_EQ(link->TakeSent(), "$PSRF200,5,2,0,0,0,0*22\r\n");
-  session.SendCommand(Command::End);
+  session.SendCommand(Command::Stop);
   EXPECT_EQ(link->TakeSent(), "$PSRF203,0*3A\r\n");
   session.SendCommand(Command::GetInfo);
   EXPECT_EQ(link->TakeSent(), "$PSRF202,1,0,0,0,0,0*26\r\n");
@@ -167,7 +167,7 @@ TEST_F(Session, EraseProgressStaysOnItsScaleWhateverTheSectorNumber) {
 }
 
 TEST_F(Session, WithoutAPortACommandIsTriedThreeTimes) {
-  session.ConnectDevice(false);
+  session.Disconnect();
   session.SendCommand(Command::GetInfo);
   EXPECT_EQ(host.pauses, (std::vector<int>{200, 200, 200}));
   EXPECT_EQ(host.statuses.back(), ">>> Retry Send.\r\n");
@@ -348,7 +348,7 @@ TEST_F(Session, ALineThatDiesRightAfterTheTrackInformationLeavesNoFile) {
 TEST_F(Session, StoppingAReadKeepsItsPointsUnlessAStoredCopyHasMore) {
   StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
   SendPoints({Point(24, 1, 1, 10, 0, 0)});
-  session.SendCommand(Command::End);
+  session.SendCommand(Command::Stop);
   EXPECT_EQ(Sent(), MakeSentence("PSRF203,0"));
   EXPECT_FALSE(session.DownloadInProgress());
   EXPECT_EQ(TrackPoints(0).size(), 1u);
@@ -363,7 +363,7 @@ TEST_F(Session, StoppingAReadKeepsItsPointsUnlessAStoredCopyHasMore) {
 
   StartBinaryRead(whole[0]);
   SendPoints({whole[0], whole[1]});
-  session.SendCommand(Command::End);
+  session.SendCommand(Command::Stop);
   EXPECT_EQ(TrackPoints(0).size(), 3u);
   EXPECT_TRUE(session.WrittenTracks().empty());
   EXPECT_NE(session.SavedSummary().find("20240101_100000.bt0 has more points (3) than this read "
@@ -390,7 +390,7 @@ TEST_F(Session, ALoggerThatFallsSilentEndsTheReadKeepingWhatArrived) {
 TEST_F(Session, DisconnectingDuringAReadStopsItLikeTheStopCommand) {
   StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
   SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1)});
-  ASSERT_TRUE(session.ConnectDevice(false));
+  ASSERT_TRUE(session.Disconnect());
   EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF203,0"));
   EXPECT_FALSE(session.DownloadInProgress());
   EXPECT_FALSE(store.IsWriting());
@@ -516,12 +516,12 @@ TEST_F(Session, ConnectOpensThePortThroughTheOpenerItWasGiven) {
         return std::unique_ptr<ILoggerLink>(std::make_unique<test::ScriptedLink>("built-in"));
       });
   session.SetPort("built-in", 230400);
-  ASSERT_TRUE(session.ConnectDevice(true));
+  ASSERT_TRUE(session.Connect());
   EXPECT_EQ(asked, "built-in@230400");
   EXPECT_EQ(session.PortDevice(), "built-in");
   EXPECT_EQ(host.images.back(), ConnectionImage::Connected);
   session.SetPort("gone", 9600);
-  EXPECT_FALSE(session.ConnectDevice(true));
+  EXPECT_FALSE(session.Connect());
   EXPECT_EQ(session.OpenError(), "Cannot open gone: no such device.");
   EXPECT_TRUE(session.IsConnected()) << "a failed open leaves the open link alone";
 }

@@ -25,7 +25,7 @@ class SerialSession : public ::testing::Test {
     EXPECT_TRUE(store.PrepareDataFolder(dir.Path()));
     host.session = &session;
     session.SetPort(pty.SlavePath(), 115200);
-    EXPECT_TRUE(session.ConnectDevice(true)) << session.OpenError();
+    EXPECT_TRUE(session.Connect()) << session.OpenError();
   }
 
   test::TempDir dir;
@@ -52,7 +52,7 @@ TEST_F(SerialSession, TheTraceRecordsBothDirectionsInHex) {
   ASSERT_TRUE(opened);
   std::unique_ptr<ByteTrace> trace = std::move(*opened);
   session.SetTrace(trace.get());
-  session.SendCommand(Command::End);
+  session.SendCommand(Command::Stop);
   pty.Write(MakeSentence("PSRF200,9,0"));
   host.RunUntil([&] { return !host.statuses.empty() && host.statuses.back().starts_with("<<<"); });
   session.SetTrace(nullptr);
@@ -88,17 +88,17 @@ TEST_F(SerialSession, AHangUpKeepsEveryPointReceived) {
 TEST_F(SerialSession, APortThatCannotBeOpenedSaysWhy) {
   LoggerSession other(host, store);
   other.SetPort("/dev/does-not-exist", 115200);
-  EXPECT_FALSE(other.ConnectDevice(true));
+  EXPECT_FALSE(other.Connect());
   EXPECT_NE(other.OpenError().find("no such device"), std::string::npos);
   other.SetPort(pty.SlavePath(), 115200);
-  EXPECT_FALSE(other.ConnectDevice(true));  // the first session holds it
+  EXPECT_FALSE(other.Connect());  // the first session holds it
   EXPECT_NE(other.OpenError().find("busy"), std::string::npos);
   other.SetPort((dir / "plain-file"), 115200);
   std::ofstream(dir / "plain-file") << "x";
-  EXPECT_FALSE(other.ConnectDevice(true));
+  EXPECT_FALSE(other.Connect());
   EXPECT_NE(other.OpenError().find("not a serial port"), std::string::npos);
   other.SetPort(pty.SlavePath(), 1234);
-  EXPECT_FALSE(other.ConnectDevice(true));
+  EXPECT_FALSE(other.Connect());
   EXPECT_NE(other.OpenError().find("rate is not supported"), std::string::npos);
   EXPECT_FALSE(other.IsConnected());
 }

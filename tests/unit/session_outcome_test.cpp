@@ -117,7 +117,7 @@ TEST_F(Outcomes, ANoteGroupsSentenceQueuedAfterTheOptionsGoesOutOnceThePauseIsOv
 
   notes.noteGroups = NoteGroups{"AWAY", "", "", ""};
   session.SendCommandAfter(10, Command::SetNotes, notes);
-  ASSERT_TRUE(session.ConnectDevice(false));
+  ASSERT_TRUE(session.Disconnect());
   host.loop.RunFor(std::chrono::milliseconds(50));
   EXPECT_EQ(link->TakeSent(), "") << "nothing goes out after the disconnect";
   EXPECT_EQ(Ends(),
@@ -157,7 +157,7 @@ TEST_F(Outcomes, AReadEndsDoneWithItsCounts) {
 TEST_F(Outcomes, AReadThatDoesNotFinishSaysHowItEnded) {
   // Each read is of another track, so that each keeps its points.
   ReadPoints(2, 10);
-  session.SendCommand(Command::End);  // the user stops it
+  session.SendCommand(Command::Stop);  // the user stops it
   ReadPoints(2, 11);
   FromLogger(EncodeControlFrame(kFrameTimeOver));
   ReadPoints(2, 12);
@@ -166,7 +166,7 @@ TEST_F(Outcomes, AReadThatDoesNotFinishSaysHowItEnded) {
   Answer("PSRF200,3,0");  // a flash error: the read goes on but does not end as done
   FromLogger(EncodeControlFrame(kFrameEndOfMessage));
   ReadPoints(2, 14);
-  ASSERT_TRUE(session.ConnectDevice(false));  // a disconnect stops it too, without a Stop end
+  ASSERT_TRUE(session.Disconnect());  // a disconnect stops it too, without a Stop end
   EXPECT_EQ(Ends(), (EndList{{Operation::Read, Outcome::Stopped},
                              {Operation::Stop, Outcome::Done},
                              {Operation::Read, Outcome::TimeOver},
@@ -185,7 +185,7 @@ TEST_F(Outcomes, APeriodComesWithTheCallOrFromTheHostsQuestion) {
   inputs.period = ReadPeriod{{15, 3, 5, 8, 0, 0}, {15, 3, 6, 18, 30, 0}};
   session.SendCommand(Command::ReadPeriodBinary, inputs);
   EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF200,7,0,050315,080000,060315,183000"));
-  session.SendCommand(Command::End);
+  session.SendCommand(Command::Stop);
   link->TakeSent();
   host.ends.clear();
   session.SendCommand(Command::ReadPeriodBinary);  // the host's question is cancelled

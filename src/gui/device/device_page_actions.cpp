@@ -59,7 +59,7 @@ void DevicePage::Connect() {
   const int baud = baudList_->currentText().trimmed().toInt();
   LoggerSession& session = owner_.Session();
   session.SetPort(device, static_cast<uint32_t>(baud));
-  if (!session.ConnectDevice(true)) {
+  if (!session.Connect()) {
     // The reason and the remedy: no such device, permission denied, busy, not a serial port.
     owner_.ShowMessage(session.OpenError(), MsgIcon::Error, MsgButtons::Ok);
     return;
@@ -78,7 +78,7 @@ void DevicePage::Connect() {
 void DevicePage::Disconnect() {
   // A read in progress is stopped as the stop command does, keeping what arrived.
   const bool reading = owner_.Session().TransferActive();
-  owner_.Session().ConnectDevice(false);
+  owner_.Session().Disconnect();
   ClearDeviceFields();
   connect_->setText(QStringLiteral("&Connect"));
   ApplyEnablingRule(false);
@@ -188,7 +188,7 @@ void DevicePage::OnEraseAllTracks() {
 }
 
 void DevicePage::OnStopReading() {
-  owner_.Session().SendCommand(Command::End);
+  owner_.Session().SendCommand(Command::Stop);
   Status("Stop to read memory.");
 }
 

@@ -11,6 +11,7 @@
 
 #include "gui/records/track_record_page.h"
 
+#include "export/export_formats.h"
 #include "gui/common/widget_helpers.h"
 
 namespace tavrin::gui {
@@ -153,22 +154,13 @@ QWidget* TrackRecordPage::MakeRecordButtons() {
   deleteAll_ = MakeButton("deleteAllTracks", "Delete &All Tracks", &TrackRecordPage::OnDeleteAll);
   layout->addWidget(deleteAll_);
   layout->addStretch();
-  const struct {
-    const char* name;
-    const char* caption;
-    ExportKind kind;
-    bool shown;
-  } exports[] = {{"exportKml", "Export to Google Earth (&KML)", ExportKind::Kml, true},
-                 {"exportDorvale", "Export to Dor&vale", ExportKind::Log, false},
-                 {"exportNmea", "Export to &NMEA Data (GPRMC)", ExportKind::Txt, true},
-                 {"exportGpx", "Export to GP&X", ExportKind::Gpx, true}};
-  for (const auto& e : exports) {
-    auto* button = new QPushButton(QString::fromUtf8(e.caption));
-    button->setObjectName(e.name);
+  for (const ExportFormat& format : ExportFormats()) {
+    auto* button = new QPushButton(QString::fromUtf8(format.caption));
+    button->setObjectName(format.buttonName);
     button->setAutoDefault(false);
-    button->setVisible(e.shown);
+    button->setVisible(format.buttonShown);
     button->setMinimumWidth(button->sizeHint().width());  // the caption is never cut
-    const ExportKind kind = e.kind;
+    const ExportKind kind = format.kind;
     connect(button, &QPushButton::clicked, this, [this, kind] { OnExport(kind); });
     layout->addWidget(button);
   }
@@ -221,10 +213,15 @@ void TrackRecordPage::SetTabOrderOfControls() {
                endMinute_, conformTrack_, createTrack_, deletePoints_, named("importTracks"),
                named("softwareOptions"), recordView_});
   // The right column: the records, the buttons under them, the views.
-  SetTabOrder({recordView_, named("deleteSelectTrack"), deleteAll_, named("exportKml"),
-               named("exportDorvale"), named("exportNmea"), named("exportGpx"), named("trackData"),
-               named("googleMaps"), named("speedGraphButton"), named("photosButton"), fileName_,
-               pointView_, graph_});
+  SetTabOrder({recordView_, named("deleteSelectTrack"), deleteAll_});
+  QWidget* previous = deleteAll_;
+  for (const ExportFormat& format : ExportFormats()) {
+    QWidget* button = named(format.buttonName);
+    QWidget::setTabOrder(previous, button);
+    previous = button;
+  }
+  SetTabOrder({previous, named("trackData"), named("googleMaps"), named("speedGraphButton"),
+               named("photosButton"), fileName_, pointView_, graph_});
 }
 
 // The part of the map view that takes the keys is made with its page, long after the page's

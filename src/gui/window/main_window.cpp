@@ -518,7 +518,7 @@ void MainWindow::ShutDown() {
   shutDown_ = true;
   portCheck_.stop();
   if (bypass_) bypass_->close();
-  if (session_.IsConnected()) session_.ConnectDevice(false);
+  if (session_.IsConnected()) session_.Disconnect();
   host_.Attach(nullptr);
 }
 
