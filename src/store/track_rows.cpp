@@ -5,27 +5,6 @@
 
 namespace tavrin {
 
-const std::array<ListColumn, 7> kEntryColumns = {{
-    {"No.", 70, ColumnAlign::Left},
-    {"First Date/Time", 150, ColumnAlign::Left},
-    {"Last Date/Time", 150, ColumnAlign::Left},
-    {"Drive Time", 80, ColumnAlign::Left},
-    {"Drive Distance", 80, ColumnAlign::Left},
-    {"Avg Speed", 80, ColumnAlign::Left},
-    {"Etc", 60, ColumnAlign::Left},
-}};
-
-const std::array<ListColumn, 8> kPointColumns = {{
-    {"No.", 70, ColumnAlign::Left},
-    {"Date", 80, ColumnAlign::Left},
-    {"Time", 80, ColumnAlign::Left},
-    {"State", 60, ColumnAlign::Centre},
-    {"Latitude", 80, ColumnAlign::Left},
-    {"Longitude", 80, ColumnAlign::Left},
-    {"Heading", 60, ColumnAlign::Left},
-    {"Speed", 60, ColumnAlign::Left},
-}};
-
 namespace {
 
 // Rows are formatted by the ten thousand when a folder is listed, so the integer fields are
@@ -128,14 +107,6 @@ PointRow PointRowTexts(const TrackPoint& point, int number) {
       IntText(point.HeadingDegrees()),
       IntText(point.speed),
   };
-}
-
-void SetupEntryColumns(IListView& list) {
-  list.SetColumns(kEntryColumns);
-}
-
-void SetupPointColumns(IListView& list) {
-  list.SetColumns(kPointColumns);
 }
 
 }  // namespace tavrin

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The rows the track store shows: what each column is called and what each cell says. The store
-// hands rows to a small list interface; the GUI's models, the command line and the tests each
-// implement it.
+// The rows the track store shows: what each cell says. The store hands rows to a small list
+// interface; the GUI's models, the command line and the tests each implement it. What each column
+// is called, and how wide it is, is each front end's own.
 #pragma once
 
 #include <array>
@@ -12,17 +12,6 @@
 #include "store/track_header.h"
 
 namespace tavrin {
-
-enum class ColumnAlign { Left, Centre };
-
-struct ListColumn {
-  const char* title;
-  int width;
-  ColumnAlign align;
-};
-
-extern const std::array<ListColumn, 7> kEntryColumns;
-extern const std::array<ListColumn, 8> kPointColumns;
 
 using EntryRow = std::array<std::string, 7>;
 using PointRow = std::array<std::string, 8>;
@@ -35,7 +24,6 @@ PointRow PointRowTexts(const TrackPoint& point, int number);
 class IListView {
  public:
   virtual ~IListView() = default;
-  virtual void SetColumns(std::span<const ListColumn> /*columns*/) {}
   virtual void RemoveAllRows() = 0;
 };
 
@@ -56,8 +44,5 @@ class IPointRows : public IListView {
   virtual void AppendPointRows(std::span<const TrackPoint> points, int firstNumber,
                                const LocalZone& zone) = 0;
 };
-
-void SetupEntryColumns(IListView& list);
-void SetupPointColumns(IListView& list);
 
 }  // namespace tavrin

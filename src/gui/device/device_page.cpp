@@ -42,7 +42,6 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   page->addLayout(top);
   page->addWidget(trackView_, 1);
 
-  SetupEntryColumns(trackList_);
   for (int c = 0; c < trackList_.columnCount(); ++c) {
     trackView_->setColumnWidth(c, ColumnWidthFor(*trackView_, c, trackList_.ColumnWidth(c)));
   }

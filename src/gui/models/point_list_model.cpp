@@ -23,12 +23,6 @@ void PointListModel::MarkDeleted(int row) {
   emit dataChanged(index(row, 3), index(row, 3));
 }
 
-void PointListModel::SetColumns(std::span<const ListColumn> columns) {
-  beginResetModel();
-  columns_.assign(columns.begin(), columns.end());
-  endResetModel();
-}
-
 void PointListModel::RemoveAllRows() {
   beginResetModel();
   rows_ = 0;

@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 
+#include "gui/models/list_columns.h"
 #include "store/track_rows.h"
 #include "store/track_store.h"
 
@@ -23,7 +24,6 @@ class PointListModel : public QAbstractTableModel, public IPointRows {
   void MarkDeleted(int row);
 
   // IPointRows
-  void SetColumns(std::span<const ListColumn> columns) override;
   void RemoveAllRows() override;
   void AppendPointRows(std::span<const TrackPoint> points, int firstNumber,
                        const LocalZone& zone) override;

@@ -9,12 +9,6 @@ TrackListModel::TrackListModel(QObject* parent) : QAbstractTableModel(parent) {
   columns_.assign(kEntryColumns.begin(), kEntryColumns.end());
 }
 
-void TrackListModel::SetColumns(std::span<const ListColumn> columns) {
-  beginResetModel();
-  columns_.assign(columns.begin(), columns.end());
-  endResetModel();
-}
-
 void TrackListModel::RemoveAllRows() {
   if (rows_.empty()) return;
   beginResetModel();

@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <vector>
 
+#include "gui/models/list_columns.h"
 #include "store/track_rows.h"
 
 namespace tavrin::gui {
@@ -18,7 +19,6 @@ class TrackListModel : public QAbstractTableModel, public IEntryRows {
   explicit TrackListModel(QObject* parent = nullptr);
 
   // IEntryRows
-  void SetColumns(std::span<const ListColumn> columns) override;
   void RemoveAllRows() override;
   int RowCount() const override { return static_cast<int>(rows_.size()); }
   void InsertRow(int index, const TrackEntry& entry, int number) override;

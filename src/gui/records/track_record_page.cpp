@@ -66,8 +66,6 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   page->addLayout(left);
   page->addLayout(right, 1);
 
-  SetupEntryColumns(records_);
-  SetupPointColumns(points_);
   SetRecordColumnWidths();
   for (int c = 0; c < points_.columnCount(); ++c)
     pointView_->setColumnWidth(c, ColumnWidthFor(*pointView_, c, points_.ColumnWidth(c)));
