@@ -64,9 +64,10 @@ Result<std::vector<std::string>> ExportMapPages(TrackStore& store, ExportWriter&
 Result<std::string> ExportOne(TrackStore& store, ExportWriter& writer, ExportKind kind,
                               const std::string& file) {
   const auto entry = store.ReadTrackHeader(file);
+  if (!entry) return Failure{file + " cannot be read."};
   PointVector points;
-  if (!entry || !store.LoadTrackPoints(*entry, points)) return Failure{file + " cannot be read."};
-  return WriteExport(writer, kind, file, ResourceFolder(ProgramFolder()).string(), points);
+  return ExportRecord(store, writer, kind, {file, std::span(&*entry, 1), false},
+                      ResourceFolder(ProgramFolder()).string(), points);
 }
 
 bool PrepareOutFolder(const std::string& folder) {

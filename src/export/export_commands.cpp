@@ -14,6 +14,19 @@ Result<std::string> WriteExport(ExportWriter& writer, ExportKind kind, const std
   return FormatOf(kind).write(writer, points, trackFile, programFolder);
 }
 
+Result<std::string> ExportRecord(TrackStore& store, ExportWriter& writer, ExportKind kind,
+                                 const ExportedRecord& record, const std::string& programFolder,
+                                 PointVector& points) {
+  // A failed load has told the user; the points then still hold the previous record, which must
+  // not be written under this record's name.
+  const bool loaded = record.day ? store.LoadDayPoints(record.tracks, points)
+                      : record.tracks.size() == 1
+                          ? store.LoadTrackPoints(record.tracks.front(), points)
+                          : false;
+  if (!loaded) return Failure{record.name + " cannot be read."};
+  return WriteExport(writer, kind, record.name, programFolder, points);
+}
+
 std::vector<std::string> ExportTicked(TrackStore& store, const TrackListing& listing,
                                       ExportWriter& writer, const ExportCommand& command,
                                       const StatusFn& status, const MessageBoxFn& messageBox) {
@@ -35,13 +48,8 @@ std::vector<std::string> ExportTicked(TrackStore& store, const TrackListing& lis
       }
       break;
     }
-    const TrackEntry& entry = *listing.Row(row);
-    // A failed load has told the user; the points then still hold the previous record, which
-    // must not be written under this record's name.
-    const bool loaded = command.byDay ? store.LoadDayPoints(listing.TracksOfRow(row), points)
-                                      : store.LoadTrackPoints(entry, points);
-    if (!loaded) continue;
-    auto path = WriteExport(writer, command.kind, entry.path, command.programFolder, points);
+    const ExportedRecord record{listing.Row(row)->path, listing.TracksOfRow(row), command.byDay};
+    auto path = ExportRecord(store, writer, command.kind, record, command.programFolder, points);
     if (path) written.push_back(std::move(*path));
   }
   writer.CloseFile();

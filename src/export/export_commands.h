@@ -21,6 +21,18 @@ Result<std::string> WriteExport(ExportWriter& writer, ExportKind kind, const std
                                 const std::string& programFolder,
                                 std::span<const TrackPoint> points);
 
+// One file of the tracks a record stands for: the track, or a day's tracks one after another,
+// named after `name` (the track file, or the day). The window's export buttons and `tavrin
+// export` both write through it. A track that cannot be read has been told of by the store.
+struct ExportedRecord {
+  std::string name;
+  std::span<const TrackEntry> tracks;
+  bool day = false;  // a day goes on past a track that gives no point, as a shown day does
+};
+Result<std::string> ExportRecord(TrackStore& store, ExportWriter& writer, ExportKind kind,
+                                 const ExportedRecord& record, const std::string& programFolder,
+                                 PointVector& points);
+
 struct ExportCommand {
   ExportKind kind = ExportKind::Kml;
   bool byDay = false;         // the record list shows days rather than tracks
