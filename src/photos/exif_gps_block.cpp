@@ -5,6 +5,8 @@
 #include <array>
 #include <optional>
 
+#include "photos/photo_files.h"
+
 namespace tavrin::photos {
 namespace {
 
@@ -31,39 +33,7 @@ constexpr size_t kLargestSegment = 0xFFFF;  // its length field counts itself, n
 
 const char* const kNotLaidOut = "its EXIF block is not laid out as a JPEG's should be";
 
-// A segment from its 0xFF marker byte to the end of its payload.
-struct Segment {
-  uint8_t marker = 0;
-  size_t start = 0;
-  size_t end = 0;
-  size_t PayloadStart() const { return start + 4; }
-};
-
-// The segments before the image data; empty when the bytes do not lead there.
-std::optional<std::vector<Segment>> SegmentsBeforeScan(std::span<const uint8_t> bytes) {
-  if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return std::nullopt;
-  std::vector<Segment> segments;
-  size_t at = 2;
-  while (at + 3 < bytes.size()) {
-    if (bytes[at] != 0xFF) return std::nullopt;
-    const uint8_t marker = bytes[at + 1];
-    if (marker == 0xFF) {  // fill byte before a marker
-      ++at;
-      continue;
-    }
-    if (marker == 0xDA) return segments;
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-      at += 2;
-      continue;
-    }
-    if (marker == 0xD8 || marker == 0xD9) return std::nullopt;
-    const size_t length = (static_cast<size_t>(bytes[at + 2]) << 8) | bytes[at + 3];
-    if (length < 2 || at + 2 + length > bytes.size()) return std::nullopt;
-    segments.push_back({marker, at, at + 2 + length});
-    at += 2 + length;
-  }
-  return std::nullopt;
-}
+using Segment = JpegSegment;
 
 class ByteOrder {
  public:
@@ -444,13 +414,14 @@ bool IsExifSegment(std::span<const uint8_t> jpeg, const Segment& segment) {
 
 Result<std::vector<uint8_t>> WithGpsBlock(std::span<const uint8_t> jpeg,
                                           const std::vector<TiffField>& gps) {
-  const auto segments = SegmentsBeforeScan(jpeg);
-  if (!segments) return Failure{"its segments do not lead to its image data as a JPEG's should"};
-  const auto exif = std::find_if(segments->begin(), segments->end(),
+  const auto layout = ReadJpegLayout(jpeg);
+  if (!layout) return Failure{"its segments do not lead to its image data as a JPEG's should"};
+  const std::vector<Segment>& segments = layout->segments;
+  const auto exif = std::find_if(segments.begin(), segments.end(),
                                  [&](const Segment& s) { return IsExifSegment(jpeg, s); });
   std::vector<uint8_t> tiff;
   size_t replaceFrom = 0, replaceTo = 0;
-  if (exif != segments->end()) {
+  if (exif != segments.end()) {
     const size_t tiffAt = exif->PayloadStart() + kExifHeader.size();
     if (!std::equal(kExifHeader.begin(), kExifHeader.end(),
                     jpeg.begin() + static_cast<long>(exif->PayloadStart()))) {
@@ -466,10 +437,10 @@ Result<std::vector<uint8_t>> WithGpsBlock(std::span<const uint8_t> jpeg,
     replaceFrom = exif->start;
     replaceTo = exif->end;
   } else {
-    tiff = NewBlock(jpeg, *segments, gps);
+    tiff = NewBlock(jpeg, segments, gps);
     // After the JFIF header, which must come first; before everything else.
     replaceFrom = 2;
-    for (const Segment& segment : *segments) {
+    for (const Segment& segment : segments) {
       if (segment.marker != 0xE0) break;
       replaceFrom = segment.end;
     }

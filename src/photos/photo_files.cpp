@@ -94,8 +94,9 @@ Result<void> ReplaceFile(const std::string& path, std::span<const uint8_t> bytes
   return {};
 }
 
-std::optional<size_t> JpegScanStart(std::span<const uint8_t> bytes) {
+std::optional<JpegLayout> ReadJpegLayout(std::span<const uint8_t> bytes) {
   if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return std::nullopt;
+  JpegLayout layout;
   size_t at = 2;
   while (at + 1 < bytes.size()) {
     if (bytes[at] != 0xFF) return std::nullopt;
@@ -104,18 +105,28 @@ std::optional<size_t> JpegScanStart(std::span<const uint8_t> bytes) {
       ++at;
       continue;
     }
-    if (marker == 0xDA) return at;
-    if (marker == 0xD9) return std::nullopt;  // the image ends before any image data
+    if (marker == 0xDA) {
+      layout.scanStart = at;
+      return layout;
+    }
+    if (marker == 0xD8 || marker == 0xD9) return std::nullopt;  // no image data before it
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
       at += 2;
       continue;
     }
     if (at + 3 >= bytes.size()) return std::nullopt;
     const size_t length = (static_cast<size_t>(bytes[at + 2]) << 8) | bytes[at + 3];
-    if (length < 2) return std::nullopt;
+    if (length < 2 || at + 2 + length > bytes.size()) return std::nullopt;
+    layout.segments.push_back({marker, at, at + 2 + length});
     at += 2 + length;
   }
   return std::nullopt;
+}
+
+std::optional<size_t> JpegScanStart(std::span<const uint8_t> bytes) {
+  const auto layout = ReadJpegLayout(bytes);
+  if (!layout) return std::nullopt;
+  return layout->scanStart;
 }
 
 bool JpegIsWhole(std::span<const uint8_t> bytes) {

@@ -24,8 +24,20 @@ Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 Result<void> ReplaceFile(const std::string& path, std::span<const uint8_t> bytes,
                          const struct stat* original, bool keepModificationTime);
 
-// Where the image data of a JPEG starts (its first start-of-scan marker); empty when the file is
-// no JPEG or its segments run past its end.
+// A segment of a JPEG's header, from its 0xFF marker byte to the end of its payload.
+struct JpegSegment {
+  uint8_t marker = 0;
+  size_t start = 0;
+  size_t end = 0;
+  size_t PayloadStart() const { return start + 4; }
+};
+// The segments before a JPEG's image data, and where that data starts (its first start-of-scan
+// marker); empty when the file is no JPEG or its segments do not lead there.
+struct JpegLayout {
+  std::vector<JpegSegment> segments;
+  size_t scanStart = 0;
+};
+std::optional<JpegLayout> ReadJpegLayout(std::span<const uint8_t> bytes);
 std::optional<size_t> JpegScanStart(std::span<const uint8_t> bytes);
 // A JPEG whose image data is all there: a start of scan, and an end-of-image marker after it.
 bool JpegIsWhole(std::span<const uint8_t> bytes);
