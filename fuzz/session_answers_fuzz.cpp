@@ -30,6 +30,7 @@ class QuietHost : public ISessionHost {
   MsgAnswer ShowMessage(const std::string&, MsgIcon, MsgButtons buttons) override {
     return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
   }
+  bool Confirm(SessionQuestion) override { return true; }
   void NotifyDeviceInfo(DeviceNotice) override {}
   void StartTimer(SessionTimer timer, int) override {
     if (timer == SessionTimer::Ack) ackDue = true;

@@ -24,6 +24,8 @@ class CliHost : public ISessionHost {
   void SetStatusText(const std::string& text) override;
   void SetProgress(int position) override;
   MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
+  // The command asked for --yes before it connected: the answer is that flag.
+  bool Confirm(SessionQuestion /*question*/) override { return answerYes_; }
   void NotifyDeviceInfo(DeviceNotice) override {}
   void StartTimer(SessionTimer timer, int milliseconds) override;
   void StopTimer(SessionTimer timer) override;

@@ -185,10 +185,7 @@ bool LoggerSession::PrepareCommand(Command command, CommandInputs& inputs) {
       if (!NoteGroupsAccepted(*inputs.noteGroups)) return false;
       break;
     case Command::Erase:
-      if (host_.ShowMessage("Do you remove all Flash memory?", MsgIcon::Warning,
-                            MsgButtons::OkCancel) != MsgAnswer::Ok) {
-        return false;
-      }
+      if (!host_.Confirm(SessionQuestion::EraseMemory)) return false;
       break;
     case Command::Stop:
       if (FinishTransferEarly()) EndOperation(Operation::Read, Outcome::Stopped);

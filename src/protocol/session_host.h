@@ -67,6 +67,12 @@ struct ReadPeriod {
   DateTime to;
 };
 
+// What the session asks before an operation that cannot be undone. Each front end puts it in its
+// own words and answers: the window asks the user, the command line answers with its flag.
+enum class SessionQuestion {
+  EraseMemory,  // erase the logger's whole memory?
+};
+
 class ISessionHost {
  public:
   virtual ~ISessionHost() = default;
@@ -75,6 +81,8 @@ class ISessionHost {
   virtual void SetProgress(int position) = 0;  // 0-1000
   // May run a nested event loop (a modal box); the session copes with being re-entered.
   virtual MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) = 0;
+  // True to go on. May run a nested event loop, as a box does.
+  virtual bool Confirm(SessionQuestion question) = 0;
   virtual void NotifyDeviceInfo(DeviceNotice what) = 0;
   // One-shot; starting a running timer restarts it.
   virtual void StartTimer(SessionTimer timer, int milliseconds) = 0;

@@ -30,6 +30,14 @@ class BasicSessionTestHost : public ISessionHost {
     if (buttons == MsgButtons::OkCancel) return okCancelAnswer;
     return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
   }
+  // Recorded as the window words it, so that a test reads one list of what was asked and told.
+  bool Confirm(SessionQuestion question) override {
+    if (question == SessionQuestion::EraseMemory) {
+      return ShowMessage("Do you remove all Flash memory?", MsgIcon::Warning,
+                         MsgButtons::OkCancel) == MsgAnswer::Ok;
+    }
+    return false;
+  }
   void NotifyDeviceInfo(DeviceNotice what) override { deviceNotices.push_back(what); }
   void StartTimer(SessionTimer timer, int milliseconds) override {
     loop.StartTimer(static_cast<int>(timer), std::chrono::milliseconds(milliseconds),

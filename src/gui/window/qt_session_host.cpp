@@ -29,6 +29,15 @@ MsgAnswer QtSessionHost::ShowMessage(const std::string& text, MsgIcon icon, MsgB
   return messageBox_(text, icon, buttons);
 }
 
+bool QtSessionHost::Confirm(SessionQuestion question) {
+  switch (question) {
+    case SessionQuestion::EraseMemory:
+      return ShowMessage("Do you remove all Flash memory?", MsgIcon::Warning,
+                         MsgButtons::OkCancel) == MsgAnswer::Ok;
+  }
+  return false;
+}
+
 void QtSessionHost::NotifyDeviceInfo(DeviceNotice what) {
   emit deviceInfo(what);
 }

@@ -35,6 +35,7 @@ class QtSessionHost : public QObject, public ISessionHost {
   void SetStatusText(const std::string& text) override;
   void SetProgress(int position) override;
   MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
+  bool Confirm(SessionQuestion question) override;
   void NotifyDeviceInfo(DeviceNotice what) override;
   void StartTimer(SessionTimer timer, int milliseconds) override;
   void StopTimer(SessionTimer timer) override;
