@@ -16,13 +16,14 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 #   import    base store
 #
 # LAYERS=gui, the folders of src/gui/ (each may also include any core folder):
+#   session   (nothing of the window: the session's host, on Qt Core alone)
 #   common    (nothing of the window)
 #   models    common
 #   plot      common
 #   options   common models
 #   device    common models
 #   records   common models plot
-#   window    every window folder: it makes the pages and their dialogs
+#   window    every window folder: it makes the pages and their dialogs, and the session's host
 if(LAYERS STREQUAL "core")
   set(root "${SOURCE}")
   set(prefix "")
@@ -38,14 +39,15 @@ if(LAYERS STREQUAL "core")
 elseif(LAYERS STREQUAL "gui")
   set(root "${SOURCE}/gui")
   set(prefix "gui/")
-  set(folders common models plot options device records window)
+  set(folders session common models plot options device records window)
+  set(allowed_session "session")
   set(allowed_common "common")
   set(allowed_models "models;common")
   set(allowed_plot "plot;common")
   set(allowed_options "options;common;models")
   set(allowed_device "device;common;models")
   set(allowed_records "records;common;models;plot")
-  set(allowed_window "window;common;models;plot;options;device;records")
+  set(allowed_window "window;session;common;models;plot;options;device;records")
   # A new window folder must find its place in the table.
   file(GLOB children LIST_DIRECTORIES true "${root}/*")
   foreach(path IN LISTS children)

@@ -18,7 +18,7 @@
 
 #include "gui/common/page_owner.h"
 #include "gui/device/bypass_dialog.h"
-#include "gui/window/qt_session_host.h"
+#include "gui/session/qt_session_host.h"
 #include "settings/app_paths.h"
 
 namespace tavrin::gui {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "gui/window/qt_session_host.h"
+#include "gui/session/qt_session_host.h"
 
 #include <QMetaObject>
 
