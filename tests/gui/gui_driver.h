@@ -44,6 +44,7 @@ class GuiDriver {
     setup.ports = std::move(ports);
     setup.messageBox = [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
       boxes.push_back({text, icon, buttons});
+      if (whileBoxShown) whileBoxShown();
       return buttons == MsgButtons::YesNo      ? (yes ? MsgAnswer::Yes : MsgAnswer::No)
              : buttons == MsgButtons::OkCancel ? (yes ? MsgAnswer::Ok : MsgAnswer::Cancel)
                                                : MsgAnswer::Ok;
@@ -152,6 +153,8 @@ class GuiDriver {
   std::vector<Box> boxes;
   std::vector<OperationEnd> ends;
   bool yes = true;  // the answer to questions
+  // Runs while a box is "shown": a real box runs an event loop of its own meanwhile.
+  std::function<void()> whileBoxShown;
   std::function<int(QDialog&)> fillDialog;
   int dialogsRun = 0;
   std::optional<ReadPeriod> period;

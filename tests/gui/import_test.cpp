@@ -6,11 +6,13 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUrl>
 #include <fstream>
 #include <map>
@@ -217,6 +219,21 @@ TEST_F(WindowImport, RealLogsComeInWholeAndOnlyLossesAreCalledProblems) {
   EXPECT_EQ(gui.window->StatusText().toStdString(),
             "Imported 1 track, 16 points from 1 file; not kept: elevation. Files with problems: 1 "
             "of 1.");
+}
+
+// A real box runs the window's events while it is shown: nothing the import left running may
+// fire then.
+TEST_F(WindowImport, TheBoxAfterAnImportRunsTheWindowsEventsSafely) {
+  gui.whileBoxShown = [] {
+    QEventLoop shown;
+    QTimer::singleShot(200, &shown, &QEventLoop::quit);
+    shown.exec();
+  };
+  const size_t boxes = gui.boxes.size();
+  gui.window->OpenTrackFiles({QString::fromStdString(
+      std::string(TAVRIN_TEST_DATA) + "/real_tracks/gpsbabel__reference_track_nmeadatetime.nmea")});
+  EXPECT_EQ(gui.boxes.size(), boxes + 1) << "the box of the file's problems, and the window lives";
+  EXPECT_EQ(gui.window->RecordTab()->Listing().tracks.size(), 1u);
 }
 
 // Stop during a long import: every track file that came in is whole, and the status line says

@@ -181,10 +181,14 @@ std::string TrackRecordPage::ImportTrackFiles(const QStringList& files) {
   QObject::connect(&poll, &QTimer::timeout, &waiting, [&] {
     if (progress.wasCanceled()) stop = true;
     if (total > 0) progress.setValue(static_cast<int>(done * 1000 / total));
-    if (work.wait_for(std::chrono::seconds(0)) == std::future_status::ready) waiting.quit();
+    if (work.valid() && work.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+      waiting.quit();
+    }
   });
   poll.start(25);
   waiting.exec();
+  // The boxes below run event loops of their own, in which this timer must not fire again.
+  poll.stop();
   const ImportOutcome outcome = work.get();
   progress.close();
 
