@@ -91,12 +91,9 @@ void FillMotion(std::span<ImportedPoint> track) {
 }
 
 void SortByTime(std::vector<ImportedPoint>& points) {
-  const auto earlier = [](const ImportedPoint& a, const ImportedPoint& b) {
+  std::sort(points.begin(), points.end(), [](const ImportedPoint& a, const ImportedPoint& b) {
     return a.utcSeconds != b.utcSeconds ? a.utcSeconds < b.utcSeconds : a.order < b.order;
-  };
-  // The file's order is the time order nearly always, and then nothing moves.
-  if (std::is_sorted(points.begin(), points.end(), earlier)) return;
-  std::sort(points.begin(), points.end(), earlier);
+  });
 }
 
 TrackSplitter::TrackSplitter(TrackStore& store, FileImport& result, bool holdTracks)
@@ -195,6 +192,7 @@ void TrackSplitter::Discard() {
 // written (or held) as the tracks its gaps cut it into.
 void TrackSplitter::EndList(std::vector<ImportedPoint>& points) {
   if (points.empty()) return;
+  // The file's order is the time order nearly always, and then nothing moves.
   if (!std::is_sorted(points.begin(), points.end(),
                       [](const ImportedPoint& a, const ImportedPoint& b) {
                         return a.utcSeconds < b.utcSeconds;

@@ -38,7 +38,6 @@ using Segment = JpegSegment;
 class ByteOrder {
  public:
   explicit ByteOrder(bool little) : little_(little) {}
-  bool Little() const { return little_; }
 
   uint16_t U16(std::span<const uint8_t> bytes, size_t at) const {
     return little_ ? static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8)
@@ -132,10 +131,9 @@ std::optional<Directory> MakerNoteDirectory(std::span<const uint8_t> tiff, const
     if (at + 2 > end) break;
     const size_t count = order.U16(tiff, at);
     if (count == 0 || count > 512 || at + 2 + count * kEntrySize > end) continue;
-    auto directory = ReadDirectory(tiff.first(end), order, at);
     // Some makers leave out the link to a next directory; the entries are what matter here.
-    if (!directory)
-      directory = ReadDirectory(tiff.first(std::min<uint64_t>(end + 4, tiff.size())), order, at);
+    const auto directory =
+        ReadDirectory(tiff.first(std::min<uint64_t>(end + 4, tiff.size())), order, at);
     if (!directory) continue;
     uint16_t previous = 0;
     bool sound = true;
@@ -152,7 +150,6 @@ std::optional<Directory> MakerNoteDirectory(std::span<const uint8_t> tiff, const
 // The EXIF block as it is found: its byte order and the directories whose values we check.
 struct Block {
   ByteOrder order{true};
-  uint32_t firstAt = 0;
   Directory first;
   std::optional<Directory> exif;
 };
@@ -173,8 +170,7 @@ Result<Block> ReadBlock(std::span<const uint8_t> tiff) {
   Block block;
   block.order = ByteOrder(tiff[0] == 'I');
   if (block.order.U16(tiff, 2) != 42) return Failure{kNotLaidOut};
-  block.firstAt = block.order.U32(tiff, 4);
-  auto first = ReadDirectory(tiff, block.order, block.firstAt);
+  auto first = ReadDirectory(tiff, block.order, block.order.U32(tiff, 4));
   if (!first) return Failure{kNotLaidOut};
   block.first = std::move(*first);
   bool broken = false;

@@ -33,19 +33,21 @@ std::string WriteFailure(const std::string& path, const Failure& failure) {
          "again.";
 }
 
+constexpr char kPhotoAdvice[] = "to tag it, or write a sidecar with --sidecar";
+constexpr char kFolderAdvice[] = "to tag the photos in it";
+
 // Root may write anything, so the permission bits are read as well as tried: a photo or a
 // folder nobody may write is one its owner wants left alone.
-Result<void> MayWrite(const std::string& path, const struct stat& status, const std::string& what) {
+Result<void> MayWrite(const std::string& path, const struct stat& status, const std::string& what,
+                      const char* advice) {
   if ((status.st_mode & 0222) == 0) {
-    return Failure{what +
-                   " is read-only and was left as it is. Make it writable (chmod u+w) to tag it, "
-                   "or write a sidecar with --sidecar."};
+    return Failure{what + " is read-only and was left as it is. Make it writable (chmod u+w) " +
+                   advice + "."};
   }
   if (::access(path.c_str(), W_OK) != 0) {
     const int error = errno;
     return SystemFailure(error, what + " cannot be written (" + ErrnoText(error) +
-                                    "); it was left as it is. Make it writable to tag it, or "
-                                    "write a sidecar with --sidecar.");
+                                    "); it was left as it is. Make it writable " + advice + ".");
   }
   return {};
 }
@@ -56,7 +58,9 @@ Result<struct stat> WritableFile(const std::string& path) {
     return SystemFailure(errno, path + " cannot be read: " + ErrnoText(errno) + ".");
   }
   if (!S_ISREG(status.st_mode)) return Failure{path + " is not a regular file; it was left alone."};
-  if (auto writable = MayWrite(path, status, path); !writable) return writable.Error();
+  if (auto writable = MayWrite(path, status, path, kPhotoAdvice); !writable) {
+    return writable.Error();
+  }
   return status;
 }
 
@@ -73,7 +77,8 @@ Result<void> FolderTakesCopy(const std::string& path, size_t copySize) {
     return SystemFailure(errno, path + " cannot be tagged: its folder " + folder +
                                     " cannot be read (" + ErrnoText(errno) + ").");
   }
-  if (auto writable = MayWrite(folder, status, path + "'s folder " + folder); !writable) {
+  if (auto writable = MayWrite(folder, status, path + "'s folder " + folder, kFolderAdvice);
+      !writable) {
     return writable.Error();
   }
   struct statvfs space {};
