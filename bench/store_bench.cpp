@@ -172,7 +172,7 @@ void BM_ListTracks(benchmark::State& state) {
   const bool byDay = state.range(0) != 0;
   const long long before = BytesRead();
   for (auto _ : state) {
-    store.ListTracks(&rows, byDay);
+    store.Catalogue().ListTracks(&rows, byDay);
   }
   ReportBytesPerFile(state, before, kTrackFiles);
   state.counters["rows"] = rows.RowCount();
@@ -204,10 +204,10 @@ void BM_LoadTrackPoints(benchmark::State& state) {
   TrackStore store;
   if (!store.PrepareDataFolder(data.bigFile.parent_path())) std::abort();
   store.SetTimeZone(*LocalZone::Named("America/New_York", true));
-  const TrackEntry entry = *store.ReadTrackHeader(data.bigFile.string());
+  const TrackEntry entry = *store.Files().ReadTrackHeader(data.bigFile.string());
   PointVector points;
   for (auto _ : state) {
-    store.LoadTrackPoints(entry, points);
+    store.Files().LoadTrackPoints(entry, points);
     benchmark::DoNotOptimize(points.data());
   }
   if (points.size() != kBigTrackPoints) state.SkipWithError("points missing");
@@ -269,9 +269,9 @@ void BM_CompactTrackFile(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     WriteBigWithDeletions(data, path);
-    TrackEntry entry = *store.ReadTrackHeader(path.string());
+    TrackEntry entry = *store.Files().ReadTrackHeader(path.string());
     state.ResumeTiming();
-    if (!store.CompactTrackFile(entry)) state.SkipWithError("compaction failed");
+    if (!store.Files().CompactTrackFile(entry)) state.SkipWithError("compaction failed");
   }
 }
 

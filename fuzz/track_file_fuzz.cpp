@@ -24,14 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tavrin::TrackStore store;
   if (!store.PrepareDataFolder(folder)) std::abort();
   store.SetTimeZoneOffset(tavrin::TimeZoneOffset::FromMinutes(size % 2 ? 540 : -210));
-  auto entry = store.ReadTrackHeader(path);
+  auto entry = store.Files().ReadTrackHeader(path);
   if (!entry) return 0;
   tavrin::PointVector before;
-  store.ReadTrackPoints(*entry, before);
-  store.ListTracks(nullptr, true);
-  if (store.CompactTrackFile(*entry)) {
+  store.Files().ReadTrackPoints(*entry, before);
+  store.Catalogue().ListTracks(nullptr, true);
+  if (store.Files().CompactTrackFile(*entry)) {
     tavrin::PointVector after;
-    store.ReadTrackPoints(*entry, after);
+    store.Files().ReadTrackPoints(*entry, after);
     if (after.size() != before.size()) std::abort();
   }
   return 0;

@@ -62,10 +62,10 @@ int RunCut(const GlobalOptions& global, const CutOptions& options) {
   if (!window) return kExitUsage;
   CliContext context(global);
   TrackStore& store = context.Store();
-  const auto entry = store.ReadTrackHeader(options.track);
+  const auto entry = store.Files().ReadTrackHeader(options.track);
   if (!entry) return kExitFailure;
   PointVector points;
-  if (!store.ReadTrackPoints(*entry, points)) return kExitFailure;
+  if (!store.Files().ReadTrackPoints(*entry, points)) return kExitFailure;
   const PointVector cut = PointsInTimeWindow(points, store.Zone(), window->first, window->second);
   if (cut.empty()) {
     std::cerr << "tavrin cut: no point of " << options.track << " lies from " << options.from
@@ -74,7 +74,7 @@ int RunCut(const GlobalOptions& global, const CutOptions& options) {
     return kExitFailure;
   }
   if (!context.Prepare()) return kExitFailure;
-  const auto created = store.CreateTrack(*entry, cut);
+  const auto created = store.Writer().CreateTrack(*entry, cut);
   const int error = !created ? created.Error().systemError : created->error;
   if (!created || !created->Kept()) {
     const std::string reason = !created && !created.Error().reason.empty()
@@ -95,10 +95,10 @@ int DeleteTracks(CliContext& context, const std::vector<std::string>& tracks) {
   TrackStore& store = context.Store();
   int failed = 0;
   for (const std::string& track : tracks) {
-    const auto entry = store.ReadTrackHeader(track);
+    const auto entry = store.Files().ReadTrackHeader(track);
     if (!entry) {
       ++failed;
-    } else if (store.DeleteTrackFile(*entry)) {
+    } else if (store.Files().DeleteTrackFile(*entry)) {
       PrintPath(track);
     } else {
       std::cerr << "tavrin delete: cannot delete " << track << ": " << ErrnoText(errno)
@@ -131,7 +131,7 @@ int DeleteDay(CliContext& context, const std::string& text) {
   TrackStore& store = context.Store();
   // A data folder that was never made holds no day.
   TrackListing listing;
-  if (!ended) listing = store.ListTracks(nullptr, true);
+  if (!ended) listing = store.Catalogue().ListTracks(nullptr, true);
   const auto row = ended ? std::nullopt : DayRow(listing, *date);
   if (!row) {
     std::cerr << "tavrin delete: no track was recorded on " << text
@@ -141,7 +141,7 @@ int DeleteDay(CliContext& context, const std::string& text) {
   const auto tracks = listing.TracksOfRow(*row);
   std::vector<std::string> paths;
   for (const TrackEntry& track : tracks) paths.push_back(track.path);
-  const bool deleted = store.DeleteTrackFiles(tracks);
+  const bool deleted = store.Files().DeleteTrackFiles(tracks);
   for (const std::string& path : paths) {
     if (!std::filesystem::exists(path)) {
       PrintPath(path);

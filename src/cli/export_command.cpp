@@ -35,8 +35,8 @@ Result<std::vector<std::string>> ExportMapPages(TrackStore& store, ExportWriter&
   PointVector points;
   size_t drawn = 0;
   for (const std::string& file : files) {
-    const auto entry = store.ReadTrackHeader(file);
-    if (entry && store.ReadTrackPoints(*entry, points)) {
+    const auto entry = store.Files().ReadTrackHeader(file);
+    if (entry && store.Files().ReadTrackPoints(*entry, points)) {
       ++drawn;
     } else {
       std::cerr << "tavrin export: " << file << " is left off the map page.\n";
@@ -63,7 +63,7 @@ Result<std::vector<std::string>> ExportMapPages(TrackStore& store, ExportWriter&
 // The store has told why a file could not be read.
 Result<std::string> ExportOne(TrackStore& store, ExportWriter& writer, ExportKind kind,
                               const std::string& file) {
-  const auto entry = store.ReadTrackHeader(file);
+  const auto entry = store.Files().ReadTrackHeader(file);
   if (!entry) return Failure{file + " cannot be read."};
   PointVector points;
   return ExportRecord(store, writer, kind, {file, std::span(&*entry, 1), false},

@@ -82,20 +82,21 @@ int RunList(const GlobalOptions& global, const ListOptions& options) {
   if (const auto ended = context.FindDataFolder()) return *ended;
   PrintedEntryRows rows;
   if (options.from.empty() && options.to.empty()) {
-    context.Store().ListTracks(&rows, options.byDay);
+    context.Store().Catalogue().ListTracks(&rows, options.byDay);
   } else {
-    context.Store().ListTracksInPeriod(&rows, options.byDay, period->first, period->second);
+    context.Store().Catalogue().ListTracksInPeriod(&rows, options.byDay, period->first,
+                                                   period->second);
   }
   return context.FileProblems() > 0 ? kExitFailure : kExitOk;
 }
 
 int RunPoints(const GlobalOptions& global, const std::string& file) {
   CliContext context(global);
-  auto entry = context.Store().ReadTrackHeader(file);
+  auto entry = context.Store().Files().ReadTrackHeader(file);
   if (!entry) return kExitFailure;
   PrintedPointRows rows;
   PointVector points;
-  const bool loaded = context.Store().LoadTrackPoints(*entry, points, &rows);
+  const bool loaded = context.Store().Files().LoadTrackPoints(*entry, points, &rows);
   return loaded && context.FileProblems() == 0 ? kExitOk : kExitFailure;
 }
 

@@ -19,9 +19,9 @@ Result<std::string> ExportRecord(TrackStore& store, ExportWriter& writer, Export
                                  PointVector& points) {
   // A failed load has told the user; the points then still hold the previous record, which must
   // not be written under this record's name.
-  const bool loaded = record.day ? store.LoadDayPoints(record.tracks, points)
+  const bool loaded = record.day ? store.Files().LoadDayPoints(record.tracks, points)
                       : record.tracks.size() == 1
-                          ? store.LoadTrackPoints(record.tracks.front(), points)
+                          ? store.Files().LoadTrackPoints(record.tracks.front(), points)
                           : false;
   if (!loaded) return Failure{record.name + " cannot be read."};
   return WriteExport(writer, kind, record.name, programFolder, points);

@@ -38,10 +38,10 @@ std::optional<std::string> FindStoredCopy(TrackStore& store, std::span<const Tra
     TrackEntry entry;
     entry.path = name;
     // Only the count is compared before any point is read.
-    const auto stored = store.ReadTrackHeader(name);
+    const auto stored = store.Files().ReadTrackHeader(name);
     if (!stored || stored->header.pointCount < points.size()) continue;
     PointVector storedPoints;
-    if (!store.ReadTrackPoints(*stored, storedPoints)) continue;
+    if (!store.Files().ReadTrackPoints(*stored, storedPoints)) continue;
     // A stored track that begins with these points holds them: a file cut short, imported
     // after the whole one, adds nothing.
     if (storedPoints.size() < points.size()) continue;

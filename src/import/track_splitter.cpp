@@ -265,7 +265,7 @@ void TrackSplitter::WriteTrack(std::span<ImportedPoint> track) {
   TrackEntry entry;
   entry.header.marker = kTrackMarker;
   entry.header.firstDateTime = ToDateTime6(points.front().GetDateTime());
-  if (auto opened = store_.OpenNewTrackFile(entry); !opened) {
+  if (auto opened = store_.Writer().OpenNewTrackFile(entry); !opened) {
     result_.failure =
         "Cannot write a track file into " + store_.DataFolder() + ": " +
         (opened.Error().reason.empty() ? opened.Error().SystemText() : opened.Error().reason) +
@@ -273,10 +273,11 @@ void TrackSplitter::WriteTrack(std::span<ImportedPoint> track) {
     writeFailed_ = true;
     return;
   }
-  store_.AppendPoint(points.front());
-  for (size_t i = 1; i < points.size(); ++i) entry.header.distance += store_.AppendPoint(points[i]);
-  const TrackSaved saved =
-      store_.CloseTrackFile(entry, static_cast<uint32_t>(points.size()), TrackEnd::Complete);
+  store_.Writer().AppendPoint(points.front());
+  for (size_t i = 1; i < points.size(); ++i)
+    entry.header.distance += store_.Writer().AppendPoint(points[i]);
+  const TrackSaved saved = store_.Writer().CloseTrackFile(
+      entry, static_cast<uint32_t>(points.size()), TrackEnd::Complete);
   if (saved.outcome == TrackSaved::Outcome::Saved && saved.error == 0) {
     result_.trackFiles.push_back(saved.path);
     result_.points += saved.points;

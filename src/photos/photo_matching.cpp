@@ -115,7 +115,7 @@ PositionMatch TrackTimeline::Match(double utcSeconds, double maxGapSeconds) cons
 }
 
 Result<TrackTimeline> LoadStoredTimeline(TrackStore& store) {
-  return LoadStoredTimeline(store, store.ListTracks(nullptr, false).tracks);
+  return LoadStoredTimeline(store, store.Catalogue().ListTracks(nullptr, false).tracks);
 }
 
 Result<TrackTimeline> LoadStoredTimeline(TrackStore& store, std::span<const TrackEntry> tracks) {
@@ -123,7 +123,7 @@ Result<TrackTimeline> LoadStoredTimeline(TrackStore& store, std::span<const Trac
   PointVector points;
   for (const TrackEntry& entry : tracks) {
     points.clear();
-    if (store.ReadTrackPoints(entry, points)) timeline.Add(points);
+    if (store.Files().ReadTrackPoints(entry, points)) timeline.Add(points);
   }
   timeline.Finish();
   if (timeline.Size() == 0) {

@@ -309,7 +309,7 @@ void LoggerSession::BeginTransfer() {
   badDateReported_ = false;
   currentTrackDamaged_ = false;
   readFailed_ = false;
-  store_.BeginDownload();
+  store_.Writer().BeginDownload();
 }
 
 void LoggerSession::EndDownloadCutShort() {

@@ -189,4 +189,54 @@ std::string RecordTally::Describe() const {
          std::to_string(firstBad + 1) + ")";
 }
 
+// Cuts a count beyond the records the file holds down to them, so that no reader, list or sum
+// goes past the file, and tells of records that follow a count of 0.
+static std::optional<TrackFileProblem> CheckCount(TrackEntry& entry, size_t stored) {
+  uint32_t& count = entry.header.pointCount;
+  if (count > stored) {
+    TrackFileProblem problem{
+        kDataError, entry.path,
+        "Its header counts " + std::to_string(count) + " points, but the file holds only " +
+            std::to_string(stored) +
+            "; only those are read. The file was cut short or never fully written; read the "
+            "track from the logger again if it still holds it."};
+    count = static_cast<uint32_t>(stored);
+    return problem;
+  }
+  if (count == 0 && stored > 0) {
+    return TrackFileProblem{kDataError, entry.path,
+                            "Its header counts no points, but " + std::to_string(stored) +
+                                " records follow it; they are left out. If a download of this "
+                                "track was cut short, read it from the logger again."};
+  }
+  return std::nullopt;
+}
+
+// Reads the header of a track file into `entry`. False when the file cannot be listed, with the
+// reason in `problem`; a file that can be listed may come with a problem too (see CheckCount).
+// `folderFd` and `name` open the file without walking the whole path again; -1 and the full path
+// work too.
+bool ReadTrackFileHeader(int folderFd, const char* name, std::string path, TrackEntry& entry,
+                         std::optional<TrackFileProblem>& problem) {
+  OpenedTrackFile file = OpenTrackFileChecked(folderFd, name, path, O_RDONLY, kFileOpenError);
+  if (file.problem) {
+    problem = std::move(file.problem);
+    return false;
+  }
+  const ssize_t got = ReadAt(file.fd.Get(), &entry.header, sizeof entry.header, 0);
+  if (got < 0) {
+    problem =
+        TrackFileProblem{kFileOpenError, path, "It cannot be read: " + ErrnoText(errno) + "."};
+    return false;
+  }
+  const off_t size = got < kTrackHeaderBytes ? got : file.size;
+  if (std::string fault = HeaderFault(entry.header, size); !fault.empty()) {
+    problem = TrackFileProblem{kDataError, path, std::move(fault)};
+    return false;
+  }
+  entry.path = std::move(path);
+  problem = CheckCount(entry, StoredRecords(file.fd.Get(), file.size));
+  return true;
+}
+
 }  // namespace tavrin

@@ -36,6 +36,13 @@ OpenedTrackFile OpenTrackFileChecked(int folderFd, const char* name, const std::
 // never-written space of a sparse file reads as zeros and holds no track.
 size_t StoredRecords(int fd, off_t size);
 
+// Reads the header of a track file into `entry`. False when the file cannot be listed, with the
+// reason in `problem`; a file that can be listed may come with a problem too (a count beyond the
+// records the file holds is cut to them, records after a count of 0 are told of). `folderFd` and
+// `name` open the file without walking the whole path again; -1 and the full path work too.
+bool ReadTrackFileHeader(int folderFd, const char* name, std::string path, TrackEntry& entry,
+                         std::optional<TrackFileProblem>& problem);
+
 // Why a header read from a file of `size` bytes cannot be listed; empty when it can.
 std::string HeaderFault(const TrackHeader& header, off_t size);
 

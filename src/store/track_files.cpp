@@ -12,7 +12,7 @@
 #include "store/posix_file.h"
 #include "store/store_messages.h"
 #include "store/track_file_checks.h"
-#include "store/track_store.h"
+#include "store/track_files.h"
 
 namespace tavrin {
 namespace {
@@ -30,70 +30,12 @@ std::string FileName(const std::string& path) {
 
 }  // namespace
 
-TrackStore::TrackStore(MessageBoxFn messageBox) : messageBox_(std::move(messageBox)) {}
-
-TrackStore::~TrackStore() {
-  // A track still open when the store goes away was cut short: keep what arrived.
-  if (IsWriting()) CloseTrackFile(writeEntry_, appended_, TrackEnd::CutShort);
-}
-
-void TrackStore::ShowError(const std::string& text) const {
-  if (messageBox_) messageBox_(text, MsgIcon::Error, MsgButtons::Ok);
-}
-
-Result<void> CheckTrackFolder(const std::filesystem::path& folder) {
-  const std::string name = folder.string();
-  if (name.empty())
-    return Failure{"No data folder is given. Choose a folder for the track records."};
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (!std::filesystem::is_directory(folder)) {
-    const int code = error ? error.value() : ENOTDIR;
-    return SystemFailure(code, "Cannot use the data folder " + name + ": " + std::strerror(code) +
-                                   ". Choose another data folder or check its permissions.");
-  }
-  if (const int code = TrackWriteError(name)) {
-    return SystemFailure(code, "Cannot store track records in " + name + ": " +
-                                   std::strerror(code) +
-                                   ". Choose another data folder or make this one writable.");
-  }
-  return {};
-}
-
-Result<void> TrackStore::PrepareDataFolder(const std::filesystem::path& dataFolder) {
-  dataFolder_ = dataFolder.string();
-  std::error_code error;
-  std::filesystem::create_directories(dataFolder, error);
-  if (!std::filesystem::is_directory(dataFolder)) {
-    const int code = error ? error.value() : ENOTDIR;
-    return SystemFailure(code, "Cannot use the data folder " + dataFolder_ + ": " +
-                                   std::strerror(code) +
-                                   ". Choose another data folder or check its permissions.");
-  }
-  RecoverInterruptedTracks();
-  return {};
-}
-
-std::string TrackStore::TrackFileName(const TrackHeader& header) const {
-  const DateTime6& t = header.firstDateTime;
-  char name[64];
-  std::snprintf(name, sizeof name, "/20%02u%02u%02u_%02u%02u%02u.bt0", t[0], t[1], t[2], t[3], t[4],
-                t[5]);
-  return dataFolder_ + name;
-}
-
-std::string TrackStore::DayEntryName(const DateTime6& date) const {
-  char name[32];
-  std::snprintf(name, sizeof name, "/20%02u%02u%02u.bt1", date[0], date[1], date[2]);
-  return dataFolder_ + name;
-}
-
 // ---- changing track files
 
-bool TrackStore::MarkPointsDeleted(const TrackEntry& entry, std::span<const size_t> positions) {
+bool TrackFiles::MarkPointsDeleted(const TrackEntry& entry, std::span<const size_t> positions) {
   OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDWR, kCannotFindFile);
   if (file.problem) {
-    Report(*file.problem);
+    folder_.Report(*file.problem);
     return false;
   }
   // A mark past the track's records would write into the old records after it, or grow the file.
@@ -101,27 +43,27 @@ bool TrackStore::MarkPointsDeleted(const TrackEntry& entry, std::span<const size
       std::min<size_t>(entry.header.pointCount, StoredRecords(file.fd.Get(), file.size));
   for (size_t position : positions) {
     if (position >= records) {
-      ShowError("Point " + std::to_string(position + 1) + " is not in " + FileName(entry.path) +
-                ", which holds " + std::to_string(records) +
-                " points. List the tracks again and load the track once more.");
+      folder_.ShowError("Point " + std::to_string(position + 1) + " is not in " +
+                        FileName(entry.path) + ", which holds " + std::to_string(records) +
+                        " points. List the tracks again and load the track once more.");
       return false;
     }
   }
   const uint8_t deleted = 0x80;
   for (size_t position : positions) {
     if (auto marked = WriteAt(file.fd.Get(), &deleted, 1, PointOffset(position) + 3); !marked) {
-      ShowError("Could not mark points deleted in " + FileName(entry.path) + ": " +
-                marked.Error().SystemText() + ".");
+      folder_.ShowError("Could not mark points deleted in " + FileName(entry.path) + ": " +
+                        marked.Error().SystemText() + ".");
       return false;
     }
   }
-  if (!positions.empty()) changes_.Tell({TrackChange::Compacted, {entry.path}});
+  if (!positions.empty()) folder_.changes.Tell({TrackChange::Compacted, {entry.path}});
   return true;
 }
 
 // The track's records that remain after the deleted ones are dropped: only the first
 // `pointCount` records, as for every reader, and never more than the file holds.
-std::optional<std::vector<TrackPoint>> TrackStore::KeptPoints(
+std::optional<std::vector<TrackPoint>> TrackFiles::KeptPoints(
     int fd, off_t size, const TrackEntry& entry, std::span<const size_t> alsoDrop) const {
   const size_t counted = std::min<size_t>(entry.header.pointCount, StoredRecords(fd, size));
   constexpr size_t kChunkPoints = 4096;
@@ -150,30 +92,30 @@ std::optional<std::vector<TrackPoint>> TrackStore::KeptPoints(
     if (records < batch) break;
   }
   if (tally.readError != 0) {
-    ShowError("Could not read " + FileName(entry.path) + ": " + ErrnoText(tally.readError) +
-              ". The track is unchanged.");
+    folder_.ShowError("Could not read " + FileName(entry.path) + ": " + ErrnoText(tally.readError) +
+                      ". The track is unchanged.");
     return std::nullopt;
   }
   // Dropping the records that are no points would lose what the user never chose to delete.
   if (tally.NotPoints() > 0) {
-    Report(TrackFileProblem{kDataError, entry.path,
-                            tally.Describe() +
-                                ". The deleted points were not removed, so that nothing else "
-                                "is lost with them; the track is unchanged."});
+    folder_.Report(TrackFileProblem{
+        kDataError, entry.path,
+        tally.Describe() + ". The deleted points were not removed, so that nothing else "
+                           "is lost with them; the track is unchanged."});
     return std::nullopt;
   }
   return kept;
 }
 
-bool TrackStore::CompactTrackFile(TrackEntry& entry, std::span<const size_t> alsoDrop) {
+bool TrackFiles::CompactTrackFile(TrackEntry& entry, std::span<const size_t> alsoDrop) {
   OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, entry.path, O_RDONLY, kCannotFindFile);
   if (file.problem) {
-    Report(*file.problem);
+    folder_.Report(*file.problem);
     return false;
   }
   TrackHeader onDisk{};
   if (ReadAt(file.fd.Get(), &onDisk, sizeof onDisk, 0) < 0) {
-    ShowError("Could not read " + FileName(entry.path) + ": " + ErrnoText(errno) + ".");
+    folder_.ShowError("Could not read " + FileName(entry.path) + ": " + ErrnoText(errno) + ".");
     return false;
   }
   auto points = KeptPoints(file.fd.Get(), file.size, entry, alsoDrop);
@@ -206,16 +148,16 @@ bool TrackStore::CompactTrackFile(TrackEntry& entry, std::span<const size_t> als
   std::memcpy(bytes.data(), &h, sizeof h);
   if (kept > 0) std::memcpy(bytes.data() + sizeof h, points->data(), kept * sizeof(TrackPoint));
   if (auto replaced = ReplaceFileAtomically(entry.path, bytes.data(), bytes.size()); !replaced) {
-    ShowError("Could not save " + FileName(entry.path) + ": " + replaced.Error().SystemText() +
-              ". The track is unchanged.");
+    folder_.ShowError("Could not save " + FileName(entry.path) + ": " +
+                      replaced.Error().SystemText() + ". The track is unchanged.");
     return false;
   }
   // The file holds UTC; the entry, like every listed entry, shows local date-times.
-  h.firstDateTime = zone_.ToLocal(h.firstDateTime);
-  h.lastDateTime = zone_.ToLocal(h.lastDateTime);
+  h.firstDateTime = folder_.zone.ToLocal(h.firstDateTime);
+  h.lastDateTime = folder_.zone.ToLocal(h.lastDateTime);
   compacted.averageSpeed = AverageSpeedKmh(h.distance, h.elapsedSeconds);
   entry = compacted;
-  changes_.Tell({TrackChange::Compacted, {entry.path}});
+  folder_.changes.Tell({TrackChange::Compacted, {entry.path}});
   return true;
 }
 
@@ -231,28 +173,25 @@ PointVector PointsInTimeWindow(std::span<const TrackPoint> points, const LocalZo
   return window;
 }
 
-Result<TrackSaved> TrackStore::CreateTrack(const TrackEntry& source,
-                                           std::span<const TrackPoint> points) {
-  if (points.empty()) return Failure{"No point is selected for the new track."};
-  TrackEntry entry = source;
-  entry.header.firstDateTime = ToDateTime6(points.front().GetDateTime());
-  entry.header.distance = 0;
-  entry.header.selectionMarker = kSelectionMarker;
-  BeginDownload();
-  if (auto opened = OpenNewTrackFile(entry); !opened) return opened.Error();
-  AppendPoint(points.front());
-  for (size_t i = 1; i < points.size(); ++i) entry.header.distance += AppendPoint(points[i]);
-  return CloseTrackFile(entry, static_cast<uint32_t>(points.size()), TrackEnd::Complete);
-}
-
-bool TrackStore::UnlinkTrackFile(const TrackEntry& entry) {
-  return ::unlink(entry.path.c_str()) == 0;
-}
-
-bool TrackStore::DeleteTrackFile(const TrackEntry& entry) {
-  if (!UnlinkTrackFile(entry)) return false;
-  changes_.Tell({TrackChange::Deleted, {entry.path}});
+bool TrackFiles::DeleteTrackFile(const TrackEntry& entry) {
+  if (::unlink(entry.path.c_str()) != 0) return false;
+  folder_.changes.Tell({TrackChange::Deleted, {entry.path}});
   return true;
+}
+
+// One notice for all the files, so that a day of tracks is one change to whoever listens.
+bool TrackFiles::DeleteTrackFiles(std::span<const TrackEntry> tracks) {
+  TrackChangeNotice deleted{TrackChange::Deleted, {}};
+  bool all = true;
+  for (const TrackEntry& track : tracks) {
+    if (::unlink(track.path.c_str()) != 0) {
+      all = false;
+      break;
+    }
+    deleted.paths.push_back(track.path);
+  }
+  if (!deleted.paths.empty()) folder_.changes.Tell(deleted);
+  return all;
 }
 
 }  // namespace tavrin

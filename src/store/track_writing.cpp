@@ -20,7 +20,7 @@
 
 #include "store/posix_file.h"
 #include "store/track_file_checks.h"
-#include "store/track_store.h"
+#include "store/track_writer.h"
 
 namespace tavrin {
 namespace {
@@ -107,32 +107,8 @@ std::string NumberedTrackName(const std::string& base, int n) {
 
 }  // namespace
 
-int TrackWriteError(const std::string& folder) {
-  std::string probe = folder + "/.tavrin-write-check-XXXXXX";
-  const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
-  int error = fd < 0 ? errno : 0;
-  if (fd >= 0) {
-    // As much as a track's header, so that a folder without a free block is found too.
-    const TrackHeader header{};
-    if (auto written = WriteAt(fd, &header, sizeof header, 0); !written) {
-      error = written.Error().systemError;
-    }
-    ::close(fd);
-    ::unlink(probe.c_str());
-  }
-  return error;
-}
-
-Result<void> TrackStore::CheckTracksCanBeWritten() const {
-  const int error = TrackWriteError(dataFolder_);
-  if (error == 0) return {};
-  return SystemFailure(error, "Cannot store tracks in the data folder " + dataFolder_ +
-                                  " (a test file could not be written there: " + ErrnoText(error) +
-                                  ").");
-}
-
-std::string TrackStore::FreeTrackName(const TrackHeader& header) const {
-  const std::string base = TrackFileName(header);
+std::string TrackWriter::FreeTrackName(const TrackHeader& header) const {
+  const std::string base = folder_.TrackFileName(header);
   for (int n = 1; n <= kMostTracksInOneSecond; ++n) {
     const std::string name = NumberedTrackName(base, n);
     if (!takenNames_.contains(name)) return name;
@@ -140,9 +116,9 @@ std::string TrackStore::FreeTrackName(const TrackHeader& header) const {
   return base;
 }
 
-Result<void> TrackStore::OpenNewTrackFile(TrackEntry& entry) {
+Result<void> TrackWriter::OpenNewTrackFile(TrackEntry& entry) {
   // Names on the disk count as taken, so that the name handed out is the first free one.
-  const std::string base = TrackFileName(entry.header);
+  const std::string base = folder_.TrackFileName(entry.header);
   for (int n = 1; n <= kMostTracksInOneSecond; ++n) {
     const std::string name = NumberedTrackName(base, n);
     std::error_code ignored;
@@ -155,7 +131,7 @@ Result<void> TrackStore::OpenNewTrackFile(TrackEntry& entry) {
                  " is taken. Delete some of those tracks and try again."};
 }
 
-Result<void> TrackStore::OpenTrackFile(TrackEntry& entry) {
+Result<void> TrackWriter::OpenTrackFile(TrackEntry& entry) {
   if (IsWriting()) CloseTrackFile(writeEntry_, appended_, TrackEnd::CutShort);
   previous_ = TrackPoint{};
   lastWritten_ = TrackPoint{};
@@ -186,7 +162,7 @@ Result<void> TrackStore::OpenTrackFile(TrackEntry& entry) {
   return {};
 }
 
-uint32_t TrackStore::AppendPoint(const TrackPoint& point) {
+uint32_t TrackWriter::AppendPoint(const TrackPoint& point) {
   const uint32_t meters = DistanceMeters(previous_, point);
   previous_ = point;
   if (IsWriting()) {
@@ -202,17 +178,17 @@ bool StartsNewTrack(const TrackPoint& previous, const TrackPoint& point) {
          SecondsBetween(previous, point).value_or(0) > kTrackGapSeconds;
 }
 
-std::optional<long long> TrackStore::PointGapSeconds(const TrackPoint& point) const {
+std::optional<long long> TrackWriter::PointGapSeconds(const TrackPoint& point) const {
   return SecondsBetween(previous_, point);
 }
 
-void TrackStore::NoteWriteError(int error) {
+void TrackWriter::NoteWriteError(int error) {
   if (writeError_ == 0) writeError_ = error != 0 ? error : EIO;
 }
 
 // After the first failed write nothing more is written: the file keeps an unbroken run of
 // points from the start of the track, which is what its header may count.
-bool TrackStore::FlushPoints() {
+bool TrackWriter::FlushPoints() {
   if (pendingPoints_.empty() || !IsWriting() || writeError_ != 0) {
     pendingPoints_.clear();
     return writeError_ == 0;
@@ -228,15 +204,15 @@ bool TrackStore::FlushPoints() {
   return writeError_ == 0;
 }
 
-uint32_t TrackStore::WrittenPoints() const {
+uint32_t TrackWriter::WrittenPoints() const {
   return RecordsIn(writeEnd_);
 }
 
-Result<void> TrackStore::WriteHeader(const TrackHeader& header) {
+Result<void> TrackWriter::WriteHeader(const TrackHeader& header) {
   return WriteAt(writeFd_, &header, sizeof header, 0);
 }
 
-Result<void> TrackStore::CheckpointTrackFile(const TrackEntry& entry, uint32_t count) {
+Result<void> TrackWriter::CheckpointTrackFile(const TrackEntry& entry, uint32_t count) {
   if (!IsWriting()) return SystemFailure(EBADF);
   FlushPoints();
   // The header goes out only after the points it counts are on disk.
@@ -249,7 +225,7 @@ Result<void> TrackStore::CheckpointTrackFile(const TrackEntry& entry, uint32_t c
   return {};
 }
 
-TrackSaved TrackStore::CloseTrackFile(TrackEntry entry, uint32_t count, TrackEnd end) {
+TrackSaved TrackWriter::CloseTrackFile(TrackEntry entry, uint32_t count, TrackEnd end) {
   if (!IsWriting()) return TrackSaved{TrackSaved::Outcome::NothingSaved, entry.path};
   FlushPoints();
   const uint32_t saved = std::min(count, WrittenPoints());
@@ -279,12 +255,12 @@ TrackSaved TrackStore::CloseTrackFile(TrackEntry entry, uint32_t count, TrackEnd
   writeFd_ = -1;
   writeError_ = 0;
   if (result.outcome == TrackSaved::Outcome::Saved) {
-    changes_.Tell({TrackChange::Saved, {result.path}});
+    folder_.changes.Tell({TrackChange::Saved, {result.path}});
   }
   return result;
 }
 
-TrackSaved TrackStore::PutInPlace(const std::string& track, uint32_t saved, TrackEnd end) const {
+TrackSaved TrackWriter::PutInPlace(const std::string& track, uint32_t saved, TrackEnd end) const {
   TrackSaved result;
   result.path = track;
   result.points = saved;
@@ -309,15 +285,30 @@ TrackSaved TrackStore::PutInPlace(const std::string& track, uint32_t saved, Trac
   return result;
 }
 
-void TrackStore::ShowNotice(const std::string& text) const {
-  if (messageBox_) messageBox_(text, MsgIcon::Warning, MsgButtons::Ok);
+TrackWriter::~TrackWriter() {
+  // A track still open when the writer goes away was cut short: keep what arrived.
+  if (IsWriting()) CloseTrackFile(writeEntry_, appended_, TrackEnd::CutShort);
+}
+
+Result<TrackSaved> TrackWriter::CreateTrack(const TrackEntry& source,
+                                            std::span<const TrackPoint> points) {
+  if (points.empty()) return Failure{"No point is selected for the new track."};
+  TrackEntry entry = source;
+  entry.header.firstDateTime = ToDateTime6(points.front().GetDateTime());
+  entry.header.distance = 0;
+  entry.header.selectionMarker = kSelectionMarker;
+  BeginDownload();
+  if (auto opened = OpenNewTrackFile(entry); !opened) return opened.Error();
+  AppendPoint(points.front());
+  for (size_t i = 1; i < points.size(); ++i) entry.header.distance += AppendPoint(points[i]);
+  return CloseTrackFile(entry, static_cast<uint32_t>(points.size()), TrackEnd::Complete);
 }
 
 // ---- what a killed download left behind
 
-void TrackStore::RecoverInterruptedTracks() {
+void TrackWriter::RecoverInterruptedTracks() {
   std::vector<std::string> parts, staleCopies;
-  if (DIR* dir = ::opendir(dataFolder_.c_str())) {
+  if (DIR* dir = ::opendir(folder_.path.c_str())) {
     while (const dirent* item = ::readdir(dir)) {
       const std::string name = item->d_name;
       if (EndsWith(name, std::string(".bt0") + kPartSuffix)) parts.push_back(name);
@@ -329,7 +320,7 @@ void TrackStore::RecoverInterruptedTracks() {
   for (const std::string& name : parts) RecoverPart(name);
   const std::time_t now = std::time(nullptr);
   for (const std::string& name : staleCopies) {
-    const std::string copy = dataFolder_ + "/" + name;
+    const std::string copy = folder_.path + "/" + name;
     struct stat info {};
     if (::stat(copy.c_str(), &info) == 0 && now - info.st_mtime > kStaleCopySeconds) {
       ::unlink(copy.c_str());  // the track itself was never touched by the crashed compaction
@@ -337,8 +328,8 @@ void TrackStore::RecoverInterruptedTracks() {
   }
 }
 
-void TrackStore::RecoverPart(const std::string& name) {
-  const std::string part = dataFolder_ + "/" + name;
+void TrackWriter::RecoverPart(const std::string& name) {
+  const std::string part = folder_.path + "/" + name;
   UniqueFd fd = OpenFile(part, O_RDWR | O_NONBLOCK);
   // A download that runs now holds the lock: its file is not left over.
   if (!fd.Valid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return;
@@ -350,25 +341,25 @@ void TrackStore::RecoverPart(const std::string& name) {
   const std::string track = FileName(result.path);
   const std::string points = std::to_string(*count) + " points";
   if (result.outcome == TrackSaved::Outcome::Saved) {
-    changes_.Tell({TrackChange::Saved, {result.path}});
-    ShowNotice("A download that was interrupted left track " + track + " unfinished. Its " +
-               points +
-               " saved before the interruption are now in the track list; read the tracks again "
-               "to get the rest.");
+    folder_.changes.Tell({TrackChange::Saved, {result.path}});
+    folder_.ShowNotice(
+        "A download that was interrupted left track " + track + " unfinished. Its " + points +
+        " saved before the interruption are now in the track list; read the tracks again "
+        "to get the rest.");
   } else if (result.outcome == TrackSaved::Outcome::StoredCopyKept) {
-    ShowNotice("A download that was interrupted left an unfinished copy of track " + track + " (" +
-               points + "). The stored track, with " + std::to_string(result.storedPoints) +
-               " points, is kept.");
+    folder_.ShowNotice("A download that was interrupted left an unfinished copy of track " + track +
+                       " (" + points + "). The stored track, with " +
+                       std::to_string(result.storedPoints) + " points, is kept.");
   } else if (result.outcome == TrackSaved::Outcome::Failed) {
-    ShowNotice("A download that was interrupted left track " + track +
-               " unfinished, and it cannot be put in place: " + ErrnoText(result.error) +
-               ". Its points stay in " + name + ".");
+    folder_.ShowNotice("A download that was interrupted left track " + track +
+                       " unfinished, and it cannot be put in place: " + ErrnoText(result.error) +
+                       ". Its points stay in " + name + ".");
   }
 }
 
 // Cuts an unfinished track file to the points its header may count and makes that durable.
 // Returns the count (0 for a file that is no track), or nothing when the file could not be fixed.
-std::optional<uint32_t> TrackStore::MakeHonest(int fd) const {
+std::optional<uint32_t> TrackWriter::MakeHonest(int fd) const {
   struct stat info {};
   TrackHeader header;
   const bool readable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&

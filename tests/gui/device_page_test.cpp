@@ -108,7 +108,7 @@ TEST_F(DevicePage, ReadingEverythingAgainKeepsATrackWhosePointsTheUserDeleted) {
   const std::filesystem::path first = dir.Path() / "DataLog/20240501_080000.bt0";
   const auto pointsOf = [](const std::filesystem::path& track) {
     TrackStore store;
-    return store.ReadTrackHeader(track.string()).value_or(TrackEntry{}).header.pointCount;
+    return store.Files().ReadTrackHeader(track.string()).value_or(TrackEntry{}).header.pointCount;
   };
   const uint32_t whole = pointsOf(first);
   ASSERT_GT(whole, 10u);
@@ -273,7 +273,7 @@ TEST_F(DevicePage, ClosingTheWindowDuringADownloadKeepsWhatArrived) {
   for (const auto& file : files) EXPECT_EQ(file.extension(), ".bt0") << "no unfinished file left";
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-  listing = store.ListTracks(nullptr, false);
+  listing = store.Catalogue().ListTracks(nullptr, false);
   uint32_t points = 0;
   for (const TrackEntry& entry : listing.tracks) points += entry.header.pointCount;
   EXPECT_GT(points, 600u);
@@ -321,7 +321,7 @@ TEST_F(DevicePage, DisconnectingDuringAReadSaysWhatWasKept) {
 
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-  listing = store.ListTracks(nullptr, false);
+  listing = store.Catalogue().ListTracks(nullptr, false);
   uint32_t points = 0;
   for (const TrackEntry& entry : listing.tracks) points += entry.header.pointCount;
   const size_t files = listing.tracks.size();
@@ -411,9 +411,9 @@ TEST_F(DevicePage, AFolderThatFillsUpStopsTheReadAndTheTracksStayNew) {
   ASSERT_NO_FATAL_FAILURE(ReadEveryNewTrack());
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-  listing = store.ListTracks(nullptr, false);
+  listing = store.Catalogue().ListTracks(nullptr, false);
   PointVector stored;
-  for (const TrackEntry& entry : listing.tracks) store.ReadTrackPoints(entry, stored);
+  for (const TrackEntry& entry : listing.tracks) store.Files().ReadTrackPoints(entry, stored);
   const auto expected = ExpectedRecords(memory, kReadNewBinary);
   ASSERT_EQ(stored.size(), expected.size());
   EXPECT_EQ(std::memcmp(stored.data(), expected.data(), expected.size() * sizeof(TrackPoint)), 0);

@@ -262,11 +262,11 @@ TEST_F(WindowImport, StoppingALongImportKeepsWhatCameInWhole) {
   // Each stored track reads back whole, its header agreeing with its points.
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-  listing = store.ListTracks(nullptr, false);
+  listing = store.Catalogue().ListTracks(nullptr, false);
   EXPECT_LT(listing.tracks.size(), 9u) << "the import was stopped before its end";
   for (const TrackEntry& entry : listing.tracks) {
     PointVector points;
-    ASSERT_TRUE(store.ReadTrackPoints(entry, points)) << entry.path;
+    ASSERT_TRUE(store.Files().ReadTrackPoints(entry, points)) << entry.path;
     EXPECT_EQ(points.size(), 20000u) << entry.path;
   }
   for (const auto& file : std::filesystem::directory_iterator(dir.Path() / "DataLog")) {

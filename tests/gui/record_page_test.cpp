@@ -216,10 +216,11 @@ TEST_F(RecordPage, ANewTrackFromSelectedPointsIsWrittenInUtcBesideItsSource) {
   ASSERT_TRUE(std::filesystem::exists(made)) << "the source keeps its name and its points";
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-  const auto source = store.ReadTrackHeader((dir.Path() / "DataLog/20240501_080000.bt0").string());
+  const auto source =
+      store.Files().ReadTrackHeader((dir.Path() / "DataLog/20240501_080000.bt0").string());
   ASSERT_TRUE(source);
   EXPECT_EQ(source->header.pointCount, 10u);
-  const auto created = store.ReadTrackHeader(made.string());
+  const auto created = store.Files().ReadTrackHeader(made.string());
   ASSERT_TRUE(created);
   EXPECT_EQ(created->header.pointCount, 4u);
   EXPECT_EQ(created->header.firstDateTime, (DateTime6{24, 5, 1, 8, 0, 0})) << "UTC, not 17:00";
@@ -244,10 +245,11 @@ TEST_F(RecordPage, DeletingPointsTwiceRemovesTheRightOnesWithoutWritingInPlace) 
   gui.Press("deleteSelectedPoints");
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-  const auto entry = store.ReadTrackHeader((dir.Path() / "DataLog/20240501_080000.bt0").string());
+  const auto entry =
+      store.Files().ReadTrackHeader((dir.Path() / "DataLog/20240501_080000.bt0").string());
   ASSERT_TRUE(entry);
   PointVector points;
-  ASSERT_TRUE(store.ReadTrackPoints(*entry, points));
+  ASSERT_TRUE(store.Files().ReadTrackPoints(*entry, points));
   std::vector<int> speeds;
   for (const TrackPoint& p : points) speeds.push_back(p.speed);
   EXPECT_EQ(speeds, (std::vector<int>{10, 50, 60, 70, 80, 90, 100}));
@@ -267,7 +269,7 @@ TEST_F(RecordPage, DeletingPointsKeepsTheDistanceOfThePointsThatRemainAndNothing
   const auto header = [&] {
     TrackStore store;
     EXPECT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
-    return store.ReadTrackHeader(path).value_or(TrackEntry{}).header;
+    return store.Files().ReadTrackHeader(path).value_or(TrackEntry{}).header;
   };
 
   gui.Press("deleteSelectedPoints");  // no point selected

@@ -66,9 +66,9 @@ bool SaveRecordPage(test::GuiDriver& gui, const QString& out, bool withMap) {
 // Five photos taken along the first stored track, matched and shown on the Photos dialog's map.
 bool SavePhotosDialog(test::GuiDriver& gui, const QString& out) {
   TrackStore& store = gui.window->Store();
-  const TrackListing listing = store.ListTracks(nullptr, false);
+  const TrackListing listing = store.Catalogue().ListTracks(nullptr, false);
   PointVector points;
-  if (listing.tracks.empty() || !store.ReadTrackPoints(listing.tracks[0], points) ||
+  if (listing.tracks.empty() || !store.Files().ReadTrackPoints(listing.tracks[0], points) ||
       points.size() < 10) {
     return false;
   }

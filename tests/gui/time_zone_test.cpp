@@ -275,10 +275,10 @@ TEST_F(ZoneWindow, ANewTrackAcrossTheAutumnChangeIsWrittenInExactUtc) {
   const std::filesystem::path made = DataFolder() / "20241103_050000_02.bt0";
   TrackStore store;
   ASSERT_TRUE(store.PrepareDataFolder(DataFolder()));
-  const auto entry = store.ReadTrackHeader(made.string());
+  const auto entry = store.Files().ReadTrackHeader(made.string());
   ASSERT_TRUE(entry) << "no track " << made;
   PointVector written;
-  ASSERT_TRUE(store.ReadTrackPoints(*entry, written));
+  ASSERT_TRUE(store.Files().ReadTrackPoints(*entry, written));
   ASSERT_EQ(written.size(), utc.size());
   for (size_t i = 0; i < utc.size(); ++i) {
     EXPECT_EQ(written[i].GetDateTime(), utc[i].GetDateTime()) << i;

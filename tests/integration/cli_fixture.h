@@ -70,9 +70,9 @@ class CliDevice : public ::testing::Test {
     TrackStore store;
     PointVector points;
     for (const std::string& path : paths) {
-      const auto entry = store.ReadTrackHeader(path);
+      const auto entry = store.Files().ReadTrackHeader(path);
       EXPECT_TRUE(entry) << path;
-      if (entry) store.ReadTrackPoints(*entry, points);
+      if (entry) store.Files().ReadTrackPoints(*entry, points);
     }
     return std::vector<TrackPoint>(points.begin(), points.end());
   }
@@ -83,7 +83,7 @@ class CliDevice : public ::testing::Test {
   std::vector<std::string> StoredPaths() {
     TrackStore store;
     EXPECT_TRUE(store.PrepareDataFolder(dir / "DataLog"));
-    const TrackListing listing = store.ListTracks(nullptr, false);
+    const TrackListing listing = store.Catalogue().ListTracks(nullptr, false);
     std::vector<std::string> paths;
     for (const auto& entry : listing.tracks) paths.push_back(entry.path);
     return paths;

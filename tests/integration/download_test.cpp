@@ -49,9 +49,9 @@ class Download : public ::testing::Test {
 
   // Every point of every track file, in file order.
   std::vector<TrackPoint> Stored() {
-    listing = store.ListTracks(nullptr, false);
+    listing = store.Catalogue().ListTracks(nullptr, false);
     PointVector all;
-    for (const TrackEntry& entry : listing.tracks) store.ReadTrackPoints(entry, all);
+    for (const TrackEntry& entry : listing.tracks) store.Files().ReadTrackPoints(entry, all);
     return std::vector<TrackPoint>(all.begin(), all.end());
   }
 

@@ -219,7 +219,7 @@ TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
     log.problems.clear();
 
     test::EntryRowsRecorder rows;
-    ASSERT_TRUE(EndsInTime([&] { listing = store.ListTracks(&rows, false); }, path))
+    ASSERT_TRUE(EndsInTime([&] { listing = store.Catalogue().ListTracks(&rows, false); }, path))
         << "listing hangs";
     ASSERT_EQ(rows.rows.size(), bad.listed ? 2u : 1u);
     EXPECT_EQ(listing.tracks[0].path, dir / kGoodName);
@@ -231,14 +231,14 @@ TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
           << log.problems[0].detail;
     }
     // The good file loads as before.
-    ASSERT_TRUE(store.LoadTrackPoints(listing.tracks[0], loadedPoints));
+    ASSERT_TRUE(store.Files().LoadTrackPoints(listing.tracks[0], loadedPoints));
     EXPECT_EQ(loadedPoints.size(), 3u);
 
     log.problems.clear();
     if (bad.listed) {
       const TrackEntry entry = listing.tracks[1];
       EXPECT_EQ(entry.header.pointCount, bad.listedCount);
-      EXPECT_EQ(store.LoadTrackPoints(entry, loadedPoints), bad.loads);
+      EXPECT_EQ(store.Files().LoadTrackPoints(entry, loadedPoints), bad.loads);
       EXPECT_EQ(loadedPoints.size(), bad.points);
       for (const TrackPoint& p : loadedPoints) {
         EXPECT_EQ(p.GetDateTime().month, 5);
@@ -251,7 +251,7 @@ TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
             << log.problems[0].detail;
       }
     } else {
-      EXPECT_FALSE(store.ReadTrackHeader(path));
+      EXPECT_FALSE(store.Files().ReadTrackHeader(path));
     }
     if (std::strcmp(bad.message, kFileOpenError) == 0) {
       // An entry listed before the file went bad: loading tells of it and does not wait.
@@ -259,7 +259,8 @@ TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
       stale.path = path;
       log.problems.clear();
       bool loaded = true;
-      ASSERT_TRUE(EndsInTime([&] { loaded = store.LoadTrackPoints(stale, loadedPoints); }, path))
+      ASSERT_TRUE(
+          EndsInTime([&] { loaded = store.Files().LoadTrackPoints(stale, loadedPoints); }, path))
           << "loading hangs";
       EXPECT_FALSE(loaded);
       ASSERT_EQ(log.problems.size(), 1u);
@@ -275,7 +276,7 @@ TEST_F(BadTrackFiles, FiveBadFilesGiveFiveDifferentLinesThatNameThem) {
     const std::string path = dir / ("20240502_00000" + std::to_string(i) + ".bt0");
     std::ofstream(path) << std::string(static_cast<size_t>(10 + i), 'x');
   }
-  listing = store.ListTracks(nullptr, false);
+  listing = store.Catalogue().ListTracks(nullptr, false);
   ASSERT_EQ(log.problems.size(), 5u);
   std::set<std::string> lines;
   for (const TrackFileProblem& problem : log.problems) lines.insert(problem.Line());
@@ -291,7 +292,7 @@ TEST_F(BadTrackFiles, WithoutAReporterTheMessageBoxGetsTheShortText) {
   TrackStore plain(messages.Fn());
   EXPECT_TRUE(plain.PrepareDataFolder(dir.Path()));
   std::filesystem::create_directory(dir / "20240501_090000.bt0");
-  listing = plain.ListTracks(nullptr, false);
+  listing = plain.Catalogue().ListTracks(nullptr, false);
   EXPECT_EQ(messages.texts, std::vector<std::string>{kFileOpenError});
   EXPECT_EQ(listing.tracks.size(), 1u);
 }
@@ -304,7 +305,7 @@ TEST_F(BadTrackFiles, APeriodListingGoesOnPastAFileThatCannotBeOpened) {
   later.firstDateTime = DateTime6{24, 5, 1, 9, 0, 0};
   WriteRecords(dir / "20240501_090000.bt0", later, points);
   test::EntryRowsRecorder rows;
-  listing = store.ListTracksInPeriod(&rows, true, {2024, 5, 1}, {2024, 5, 1});
+  listing = store.Catalogue().ListTracksInPeriod(&rows, true, {2024, 5, 1}, {2024, 5, 1});
   EXPECT_EQ(listing.tracks.size(), 2u);
   ASSERT_EQ(listing.days.size(), 1u);
   EXPECT_EQ(listing.days[0].header.pointCount, 5u);
@@ -319,7 +320,7 @@ TEST_F(BadTrackFiles, AFileWithoutReadPermissionIsToldOf) {
   const auto points = Points(2);
   WriteRecords(path, HeaderFor(points, 2), points);
   ::chmod(path.c_str(), 0);
-  listing = store.ListTracks(nullptr, false);
+  listing = store.Catalogue().ListTracks(nullptr, false);
   EXPECT_EQ(listing.tracks.size(), 1u);
   ASSERT_EQ(log.problems.size(), 1u);
   EXPECT_NE(log.problems[0].detail.find("Give yourself permission to read it"), std::string::npos);
@@ -336,12 +337,13 @@ TEST_F(BadTrackFiles, AHugeSparseFileIsReadWithinWhatItHolds) {
   WriteBytes(path, &h, sizeof h);
   ASSERT_EQ(::truncate(path.c_str(), 64 + 16 * static_cast<off_t>(claimed)), 0);
 
-  ASSERT_TRUE(EndsInTime([&] { listing = store.ListTracks(nullptr, false); }, path));
+  ASSERT_TRUE(EndsInTime([&] { listing = store.Catalogue().ListTracks(nullptr, false); }, path));
   ASSERT_EQ(listing.tracks.size(), 2u);
   TrackEntry entry = listing.tracks[1];
   bool loaded = true;
   PointVector loadedPoints;
-  ASSERT_TRUE(EndsInTime([&] { loaded = store.LoadTrackPoints(entry, loadedPoints); }, path));
+  ASSERT_TRUE(
+      EndsInTime([&] { loaded = store.Files().LoadTrackPoints(entry, loadedPoints); }, path));
   EXPECT_FALSE(loaded);
   EXPECT_TRUE(loadedPoints.empty());
   EXPECT_LE(loadedPoints.capacity(), 4096u) << "the point list grew with the claim";
@@ -352,7 +354,7 @@ TEST_F(BadTrackFiles, AHugeSparseFileIsReadWithinWhatItHolds) {
   // Compaction would drop records the user never deleted: it refuses and changes nothing.
   log.problems.clear();
   bool compacted = true;
-  ASSERT_TRUE(EndsInTime([&] { compacted = store.CompactTrackFile(entry); }, path));
+  ASSERT_TRUE(EndsInTime([&] { compacted = store.Files().CompactTrackFile(entry); }, path));
   EXPECT_FALSE(compacted);
   EXPECT_EQ(std::filesystem::file_size(path), 64 + 16 * static_cast<uintmax_t>(claimed));
   ASSERT_EQ(log.problems.size(), 1u);
@@ -370,23 +372,23 @@ TEST_F(BadTrackFiles, RecordsPastTheCountNeverComeBack) {
   std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
       .write(reinterpret_cast<const char*>(&shorter), sizeof shorter);
 
-  TrackEntry entry = *store.ReadTrackHeader(path);
+  TrackEntry entry = *store.Files().ReadTrackHeader(path);
   const size_t deleted[] = {1};
-  ASSERT_TRUE(store.MarkPointsDeleted(entry, deleted));
+  ASSERT_TRUE(store.Files().MarkPointsDeleted(entry, deleted));
   const auto seconds = [](const PointVector& points) {
     std::vector<int> out;
     for (const TrackPoint& p : points) out.push_back(p.Second());
     return out;
   };
   PointVector loadedPoints;
-  ASSERT_TRUE(store.LoadTrackPoints(entry, loadedPoints));
+  ASSERT_TRUE(store.Files().LoadTrackPoints(entry, loadedPoints));
   EXPECT_EQ(seconds(loadedPoints), (std::vector<int>{0, 2}));
 
-  ASSERT_TRUE(store.CompactTrackFile(entry));
+  ASSERT_TRUE(store.Files().CompactTrackFile(entry));
   EXPECT_EQ(std::filesystem::file_size(path), 64u + 2 * 16u);
   EXPECT_EQ(entry.header.pointCount, 2u);
   PointVector after;
-  ASSERT_TRUE(store.ReadTrackPoints(entry, after));
+  ASSERT_TRUE(store.Files().ReadTrackPoints(entry, after));
   EXPECT_EQ(seconds(after), (std::vector<int>{0, 2}));
   EXPECT_TRUE(log.problems.empty());
 }
@@ -396,12 +398,12 @@ TEST_F(BadTrackFiles, MarksPastTheTrackAreRefusedAndWriteNothing) {
   const auto five = Points(5);
   WriteRecords(path, HeaderFor(five, 3), five);
   const auto before = test::ReadBytes(path);
-  const TrackEntry entry = *store.ReadTrackHeader(path);
+  const TrackEntry entry = *store.Files().ReadTrackHeader(path);
   const size_t positions[] = {0, 3};  // record 3 is past the count
-  EXPECT_FALSE(store.MarkPointsDeleted(entry, positions));
+  EXPECT_FALSE(store.Files().MarkPointsDeleted(entry, positions));
   EXPECT_EQ(test::ReadBytes(path), before);
   const size_t far[] = {1'000'000};  // would grow the file
-  EXPECT_FALSE(store.MarkPointsDeleted(entry, far));
+  EXPECT_FALSE(store.Files().MarkPointsDeleted(entry, far));
   EXPECT_EQ(test::ReadBytes(path), before);
   ASSERT_EQ(messages.texts.size(), 2u);
   EXPECT_NE(messages.texts[0].find("Point 4 is not in 20240501_090000.bt0"), std::string::npos);

@@ -30,7 +30,7 @@ class ExportCommands : public test::ExportTest {
   }
 
   std::vector<std::string> Run(ExportKind kind, bool byDay, std::vector<bool> ticked) {
-    const TrackListing listing = store.ListTracks(nullptr, byDay);
+    const TrackListing listing = store.Catalogue().ListTracks(nullptr, byDay);
     ExportWriter writer = Writer();
     return ExportTicked(
         store, listing, writer, {kind, byDay, std::move(ticked), "/opt/tavrin"},
@@ -89,7 +89,7 @@ TEST_F(ExportCommands, AnEmptyListOrNothingTickedIsRefusedAndWritesNothing) {
 TEST_F(ExportCommands, RecordThatCannotBeLoadedIsNotWrittenWithAnotherRecordsPoints) {
   AddTrack({24, 5, 1, 8, 0, 0}, 3);
   const std::string gone = AddTrack({24, 5, 2, 8, 0, 0}, 5);
-  const TrackListing listing = store.ListTracks(nullptr, false);
+  const TrackListing listing = store.Catalogue().ListTracks(nullptr, false);
   std::filesystem::remove(gone);
   ExportWriter writer = Writer();
   const auto written =

@@ -162,9 +162,9 @@ class ExportTest : public ::testing::Test {
     store.SetTimeZone(zone);
     const uint32_t count = static_cast<uint32_t>(points.size());
     WriteTrackFile(TrackPath(), Header(points.front(), count, count - 1, 0), points);
-    const auto entry = store.ReadTrackHeader(TrackPath());
+    const auto entry = store.Files().ReadTrackHeader(TrackPath());
     PointVector loaded;
-    EXPECT_TRUE(entry && store.LoadTrackPoints(*entry, loaded));
+    EXPECT_TRUE(entry && store.Files().LoadTrackPoints(*entry, loaded));
     return loaded;
   }
   PointVector LoadThroughStore(const std::vector<TrackPoint>& points, int offsetMinutes) {

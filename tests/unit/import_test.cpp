@@ -34,10 +34,10 @@ std::vector<TrackPoint> StoredPoints(const std::vector<std::string>& paths) {
   TrackStore store;
   PointVector points;
   for (const std::string& path : paths) {
-    const auto entry = store.ReadTrackHeader(path);
+    const auto entry = store.Files().ReadTrackHeader(path);
     EXPECT_TRUE(entry) << path;
     if (entry) {
-      EXPECT_TRUE(store.ReadTrackPoints(*entry, points)) << path;
+      EXPECT_TRUE(store.Files().ReadTrackPoints(*entry, points)) << path;
     }
   }
   return {points.begin(), points.end()};
@@ -244,7 +244,7 @@ TEST_F(Import, PointsAreCutIntoTracksWhereMoreThan600SecondsPassAndNamedByTheirF
                                  "point already"),
             std::string::npos)
       << result.notes[1];
-  const auto entry = store.ReadTrackHeader(result.trackFiles[0]);
+  const auto entry = store.Files().ReadTrackHeader(result.trackFiles[0]);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->header.pointCount, 2u);
   EXPECT_EQ(entry->header.elapsedSeconds, 600u);

@@ -70,10 +70,10 @@ class Session : public ::testing::Test {
     ASSERT_TRUE(host.RunUntil([&] { return !session.TransferActive(); }));
   }
   std::vector<TrackPoint> TrackPoints(size_t index) {
-    listing = store.ListTracks(nullptr, false);
+    listing = store.Catalogue().ListTracks(nullptr, false);
     PointVector points;
     EXPECT_LT(index, listing.tracks.size());
-    if (index < listing.tracks.size()) store.ReadTrackPoints(listing.tracks[index], points);
+    if (index < listing.tracks.size()) store.Files().ReadTrackPoints(listing.tracks[index], points);
     return std::vector<TrackPoint>(points.begin(), points.end());
   }
 
@@ -283,7 +283,7 @@ TEST_F(Session, TracksSplitAtStartPointsAndLongGaps) {
   StartBinaryRead(points[0]);
   SendPoints(points);
   EndRead();
-  listing = store.ListTracks(nullptr, false);
+  listing = store.Catalogue().ListTracks(nullptr, false);
   ASSERT_EQ(listing.tracks.size(), 3u);
   EXPECT_EQ(listing.tracks[0].header.pointCount, 3u);
   EXPECT_EQ(listing.tracks[1].header.pointCount, 2u);
@@ -313,7 +313,7 @@ TEST_F(Session, NextSectorIsAcknowledgedAndMakesTheTrackDurable) {
   FromLogger(Bytes(EncodeControlFrame(kFrameNextSector)));
   EXPECT_EQ(host.statuses.back(), "<<< Next Sector:\r\n");
   // Before the transfer ends, the unfinished file on disk already counts both points.
-  const auto entry = store.ReadTrackHeader(dir / "20240101_100000.bt0.part");
+  const auto entry = store.Files().ReadTrackHeader(dir / "20240101_100000.bt0.part");
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->header.pointCount, 2u);
   EXPECT_EQ(Sent(), MakeSentence("PSRF200,1,2,0,0,0,0"));
@@ -393,7 +393,7 @@ TEST_F(Session, DisconnectingDuringAReadStopsItLikeTheStopCommand) {
   ASSERT_TRUE(session.Disconnect());
   EXPECT_EQ(link->TakeSent(), MakeSentence("PSRF203,0"));
   EXPECT_FALSE(session.DownloadInProgress());
-  EXPECT_FALSE(store.IsWriting());
+  EXPECT_FALSE(store.Writer().IsWriting());
   EXPECT_EQ(TrackPoints(0).size(), 2u);
   Attach();
   EXPECT_EQ(TrackPoints(0).size(), 2u);  // connecting again changes nothing on disk

@@ -56,9 +56,9 @@ class EmulatedLogger : public ::testing::Test {
   }
 
   std::vector<TrackPoint> Stored() {
-    listing = store.ListTracks(nullptr, false);
+    listing = store.Catalogue().ListTracks(nullptr, false);
     PointVector all;
-    for (const TrackEntry& entry : listing.tracks) store.ReadTrackPoints(entry, all);
+    for (const TrackEntry& entry : listing.tracks) store.Files().ReadTrackPoints(entry, all);
     return std::vector<TrackPoint>(all.begin(), all.end());
   }
   void ExpectStored(int mode, size_t from = 0, size_t to = SIZE_MAX) {

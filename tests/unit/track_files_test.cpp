@@ -25,10 +25,10 @@ class TrackFiles : public ::testing::Test {
     TrackEntry entry;
     entry.header = Header(points.front(), 0, 0, 0);
     SetNoteGroup(entry.header.noteGroup1, "Hike");
-    EXPECT_TRUE(store.OpenTrackFile(entry));
-    for (const TrackPoint& p : points) entry.header.distance += store.AppendPoint(p);
-    EXPECT_TRUE(store.CloseTrackFile(entry, static_cast<uint32_t>(points.size())).Kept());
-    return *store.ReadTrackHeader(entry.path);
+    EXPECT_TRUE(store.Writer().OpenTrackFile(entry));
+    for (const TrackPoint& p : points) entry.header.distance += store.Writer().AppendPoint(p);
+    EXPECT_TRUE(store.Writer().CloseTrackFile(entry, static_cast<uint32_t>(points.size())).Kept());
+    return *store.Files().ReadTrackHeader(entry.path);
   }
 
   TrackHeader HeaderOnDisk(const std::string& path) {
@@ -71,13 +71,13 @@ TEST_F(TrackFiles, DownloadWritesHeaderAndPointsExactly) {
 TEST_F(TrackFiles, FileClosedWithoutPointsKeepsItsOpeningHeader) {
   TrackEntry entry;
   entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
-  ASSERT_TRUE(store.OpenTrackFile(entry));
-  store.CloseTrackFile(entry, 0);
+  ASSERT_TRUE(store.Writer().OpenTrackFile(entry));
+  store.Writer().CloseTrackFile(entry, 0);
   const TrackHeader h = HeaderOnDisk(entry.path);
   EXPECT_EQ(h.pointCount, 0u);
   EXPECT_EQ(h.lastDateTime, (DateTime6{}));
   EXPECT_EQ(ReadBytes(entry.path).size(), 64u);
-  EXPECT_FALSE(store.IsWriting());
+  EXPECT_FALSE(store.Writer().IsWriting());
 }
 
 TEST_F(TrackFiles, ReadingTheSameTrackAgainReplacesTheStoredFileWhole) {
@@ -87,38 +87,38 @@ TEST_F(TrackFiles, ReadingTheSameTrackAgainReplacesTheStoredFileWhole) {
   const TrackEntry entry = WriteTrack({longTrack[0], longTrack[1]});
   EXPECT_EQ(ReadBytes(entry.path).size(), 64u + 2 * 16u);  // nothing of the older track is left
   PointVector read;
-  ASSERT_TRUE(store.ReadTrackPoints(entry, read));
+  ASSERT_TRUE(store.Files().ReadTrackPoints(entry, read));
   EXPECT_EQ(read.size(), 2u);
 }
 
 TEST_F(TrackFiles, CheckpointMakesPointsReadableBeforeTheTrackIsClosed) {
   TrackEntry entry;
   entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
-  ASSERT_TRUE(store.OpenTrackFile(entry));
+  ASSERT_TRUE(store.Writer().OpenTrackFile(entry));
   for (int s = 0; s < 10; ++s)
-    entry.header.distance += store.AppendPoint(Point(20, 6, 1, 12, 0, s));
-  ASSERT_TRUE(store.CheckpointTrackFile(entry, 10));
+    entry.header.distance += store.Writer().AppendPoint(Point(20, 6, 1, 12, 0, s));
+  ASSERT_TRUE(store.Writer().CheckpointTrackFile(entry, 10));
   // As if the program died here: the unfinished file counts every point written so far.
   const TrackHeader h = HeaderOnDisk(entry.path + ".part");
   EXPECT_EQ(h.pointCount, 10u);
   EXPECT_EQ(h.elapsedSeconds, 9u);
   EXPECT_EQ(ReadBytes(entry.path + ".part").size(), 64u + 160u);
-  store.CloseTrackFile(entry, 10);
+  store.Writer().CloseTrackFile(entry, 10);
 }
 
 TEST_F(TrackFiles, AppendWithoutOpenFileStillTracksThePreviousPoint) {
-  EXPECT_EQ(store.AppendPoint(Point(20, 1, 1, 0, 0, 0, 10.0f, 5.0f)), 0u);
-  EXPECT_EQ(store.AppendPoint(Point(20, 1, 1, 0, 0, 1, 10.01f, 5.0f)), 1111u);
-  EXPECT_EQ(store.PointGapSeconds(Point(20, 1, 1, 0, 10, 2)), 601);
+  EXPECT_EQ(store.Writer().AppendPoint(Point(20, 1, 1, 0, 0, 0, 10.0f, 5.0f)), 0u);
+  EXPECT_EQ(store.Writer().AppendPoint(Point(20, 1, 1, 0, 0, 1, 10.01f, 5.0f)), 1111u);
+  EXPECT_EQ(store.Writer().PointGapSeconds(Point(20, 1, 1, 0, 10, 2)), 601);
 }
 
 TEST_F(TrackFiles, InvalidLastDateTimeKeepsThePointsAndSaysSo) {
   TrackEntry entry;
   entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
-  ASSERT_TRUE(store.OpenTrackFile(entry));
-  store.AppendPoint(Point(20, 6, 1, 12, 0, 0));
-  store.AppendPoint(Point(20, 6, 1, 25, 0, 0));  // hour 25
-  const TrackSaved saved = store.CloseTrackFile(entry, 2);
+  ASSERT_TRUE(store.Writer().OpenTrackFile(entry));
+  store.Writer().AppendPoint(Point(20, 6, 1, 12, 0, 0));
+  store.Writer().AppendPoint(Point(20, 6, 1, 25, 0, 0));  // hour 25
+  const TrackSaved saved = store.Writer().CloseTrackFile(entry, 2);
   EXPECT_TRUE(saved.Kept());
   EXPECT_FALSE(saved.datesValid);
   const TrackHeader h = HeaderOnDisk(entry.path);
@@ -134,9 +134,9 @@ TEST_F(TrackFiles, ReaderSkipsDeletedPointsKeepsUtcAndStopsAtCount) {
   const std::string path = store.DataFolder() + "/20201231_233000.bt0";
   WriteTrackFile(path, Header(points[0], 4, 5, 0), points);
   store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(60));
-  TrackEntry entry = *store.ReadTrackHeader(path);
+  TrackEntry entry = *store.Files().ReadTrackHeader(path);
   PointVector read;
-  ASSERT_TRUE(store.ReadTrackPoints(entry, read));
+  ASSERT_TRUE(store.Files().ReadTrackPoints(entry, read));
   // The count covers records 0-3, the deleted one among them; records 4 and 5 are not the track.
   ASSERT_EQ(read.size(), 3u);  // points 0, 2, 3
   EXPECT_EQ(read[0].GetDateTime(), (DateTime{20, 12, 31, 23, 30, 0})) << "shifted only when shown";
@@ -149,13 +149,13 @@ TEST_F(TrackFiles, BadFilesAreReportedWithTheirReasons) {
   std::ofstream(shortFile) << std::string(20, '\xF3');
   const std::string wrongMarker = store.DataFolder() + "/20200101_000001.bt0";
   std::ofstream(wrongMarker) << std::string(64, 'x');
-  EXPECT_FALSE(store.ReadTrackHeader(shortFile));
-  EXPECT_FALSE(store.ReadTrackHeader(wrongMarker));
-  EXPECT_FALSE(store.ReadTrackHeader(store.DataFolder() + "/missing.bt0"));
+  EXPECT_FALSE(store.Files().ReadTrackHeader(shortFile));
+  EXPECT_FALSE(store.Files().ReadTrackHeader(wrongMarker));
+  EXPECT_FALSE(store.Files().ReadTrackHeader(store.DataFolder() + "/missing.bt0"));
   PointVector points;
   TrackEntry missing;
   missing.path = store.DataFolder() + "/missing.bt0";
-  EXPECT_FALSE(store.ReadTrackPoints(missing, points));
+  EXPECT_FALSE(store.Files().ReadTrackPoints(missing, points));
   EXPECT_EQ(messages.texts,
             (std::vector<std::string>{
                 "Unknown Data file(Data Error).", "Unknown Data file(Data Error).",
@@ -168,11 +168,11 @@ TEST_F(TrackFiles, CompactionDropsDeletedPointsAndRewritesTheHeader) {
   const std::string path = store.DataFolder() + "/20200601_120000.bt0";
   WriteTrackFile(path, Header(points[0], 5, 40, 999), points);
   store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(540));
-  TrackEntry entry = *store.ReadTrackHeader(path);
+  TrackEntry entry = *store.Files().ReadTrackHeader(path);
   const size_t positions[] = {0, 4};
-  ASSERT_TRUE(store.MarkPointsDeleted(entry, positions));
+  ASSERT_TRUE(store.Files().MarkPointsDeleted(entry, positions));
 
-  ASSERT_TRUE(store.CompactTrackFile(entry));
+  ASSERT_TRUE(store.Files().CompactTrackFile(entry));
   const auto bytes = ReadBytes(path);
   ASSERT_EQ(bytes.size(), 64u + 3 * 16u);
   EXPECT_EQ(std::memcmp(bytes.data() + 64, &points[1], 48), 0);
@@ -197,8 +197,8 @@ TEST_F(TrackFiles, CompactionLeavesOutRecordsBeyondTheCount) {
   // Count 3 over six records: the last three are left over from an older, longer file. The
   // deleted point is one of the three, so two remain.
   WriteTrackFile(path, Header(points[0], 3, 3, 0), points);
-  TrackEntry entry = *store.ReadTrackHeader(path);
-  ASSERT_TRUE(store.CompactTrackFile(entry));
+  TrackEntry entry = *store.Files().ReadTrackHeader(path);
+  ASSERT_TRUE(store.Files().CompactTrackFile(entry));
   EXPECT_EQ(ReadBytes(path).size(), 64u + 2 * 16u);
   EXPECT_EQ(HeaderOnDisk(path).lastDateTime, (DateTime6{20, 6, 1, 12, 0, 2}));
 }
@@ -209,8 +209,8 @@ TEST_F(TrackFiles, CompactionWithEveryPointDeletedKeepsTheDates) {
   points[1].SetDeleted(true);
   const std::string path = store.DataFolder() + "/20200601_120000.bt0";
   WriteTrackFile(path, Header(points[0], 2, 1, 5), points);
-  TrackEntry entry = *store.ReadTrackHeader(path);
-  ASSERT_TRUE(store.CompactTrackFile(entry));
+  TrackEntry entry = *store.Files().ReadTrackHeader(path);
+  ASSERT_TRUE(store.Files().CompactTrackFile(entry));
   const TrackHeader h = HeaderOnDisk(path);
   EXPECT_EQ(ReadBytes(path).size(), 64u);
   EXPECT_EQ(h.pointCount, 0u);
@@ -224,9 +224,9 @@ TEST_F(TrackFiles, CompactionRefusesInvalidDatesAndChangesNothing) {
   const std::string path = store.DataFolder() + "/20200601_120000.bt0";
   WriteTrackFile(path, Header(points[0], 4, 3, 0), points);
   const auto before = ReadBytes(path);
-  TrackEntry entry = *store.ReadTrackHeader(path);
+  TrackEntry entry = *store.Files().ReadTrackHeader(path);
   const TrackEntry entryBefore = entry;
-  EXPECT_FALSE(store.CompactTrackFile(entry));
+  EXPECT_FALSE(store.Files().CompactTrackFile(entry));
   EXPECT_EQ(ReadBytes(path), before);
   EXPECT_EQ(entry.header.pointCount, entryBefore.header.pointCount);
   EXPECT_EQ(messages.texts, std::vector<std::string>{"Unknown Data file(Data Error)."});
@@ -239,8 +239,8 @@ TEST_F(TrackFiles, CompactionThatCannotWriteLeavesTheOldTrackWhole) {
   WriteTrackFile(path, Header(points[0], 2, 1, 0), points);
   const auto before = ReadBytes(path);
   std::filesystem::create_directory(path + ".new");  // the temporary file cannot be made
-  TrackEntry entry = *store.ReadTrackHeader(path);
-  EXPECT_FALSE(store.CompactTrackFile(entry));
+  TrackEntry entry = *store.Files().ReadTrackHeader(path);
+  EXPECT_FALSE(store.Files().CompactTrackFile(entry));
   EXPECT_EQ(ReadBytes(path), before);
   EXPECT_EQ(entry.header.pointCount, 2u);
   ASSERT_EQ(messages.texts.size(), 1u);
@@ -250,7 +250,7 @@ TEST_F(TrackFiles, CompactionThatCannotWriteLeavesTheOldTrackWhole) {
 TEST_F(TrackFiles, CompactionOfAMissingFileSaysSo) {
   TrackEntry entry;
   entry.path = store.DataFolder() + "/20200601_120000.bt0";
-  EXPECT_FALSE(store.CompactTrackFile(entry));
+  EXPECT_FALSE(store.Files().CompactTrackFile(entry));
   EXPECT_EQ(messages.texts, std::vector<std::string>{"Error.. Cannot find file."});
 }
 

@@ -34,7 +34,7 @@ class TrackLists : public ::testing::Test {
   // Deletes the files of a listed row and takes the row out, as the record page does.
   bool DeleteRow(TrackListing& listing, size_t row) {
     const auto tracks = listing.TracksOfRow(row);
-    if (tracks.empty() || !store.DeleteTrackFiles(tracks)) return false;
+    if (tracks.empty() || !store.Files().DeleteTrackFiles(tracks)) return false;
     listing.RemoveRow(row);
     return true;
   }
@@ -49,7 +49,7 @@ TEST_F(TrackLists, ByTrackListsFilesInNameOrderWithTheirRowTexts) {
   TrackListing listing;
   AddTrack({24, 5, 2, 8, 0, 0}, 3, 2500);
   AddTrack({24, 5, 1, 9, 30, 0}, 2, 12345);
-  listing = store.ListTracks(&rows, false);
+  listing = store.Catalogue().ListTracks(&rows, false);
   ASSERT_EQ(rows.rows.size(), 2u);
   EXPECT_EQ(rows.rows[0], (EntryRow{"0001", "2024-05-01 09:30:00", "2024-05-01 09:30:01", "0:0:1",
                                     "12.35Km", "44442.0Km/h", "2"}));
@@ -79,7 +79,7 @@ TEST_F(TrackLists, ByDaySumsTheTracksOfEachDay) {
   AddTrack({24, 5, 1, 12, 0, 0}, 4, 2000);
   AddTrack({24, 5, 1, 18, 0, 0}, 5, 3000);
   AddTrack({24, 5, 2, 7, 0, 0}, 2, 500);
-  listing = store.ListTracks(&rows, true);
+  listing = store.Catalogue().ListTracks(&rows, true);
   ASSERT_EQ(rows.rows.size(), 2u);
   const auto& days = listing.days;
   ASSERT_EQ(days.size(), 2u);
@@ -101,14 +101,14 @@ TEST_F(TrackLists, SelectionTracksAreLeftOutOfTheirDayUnlessTheyOpenIt) {
   AddTrack({24, 5, 1, 8, 0, 0}, 3, 1000);
   AddTrack({24, 5, 1, 8, 0, 1}, 2, 400, kSelectionMarker);  // cut from the first
   AddTrack({24, 5, 2, 8, 0, 0}, 2, 700, kSelectionMarker);  // first of its day
-  listing = store.ListTracks(&rows, true);
+  listing = store.Catalogue().ListTracks(&rows, true);
   ASSERT_EQ(listing.days.size(), 2u);
   EXPECT_EQ(listing.days[0].header.pointCount, 3u);
   EXPECT_EQ(listing.days[0].endTrack, 1);
   EXPECT_EQ(listing.days[1].header.pointCount, 2u);
   EXPECT_EQ(listing.tracks.size(), 2u);
 
-  listing = store.ListTracks(&rows, false);
+  listing = store.Catalogue().ListTracks(&rows, false);
   EXPECT_EQ(rows.rows.size(), 3u);
 }
 
@@ -117,12 +117,12 @@ TEST_F(TrackLists, TimeZoneMovesTracksToTheirLocalDay) {
   AddTrack({24, 5, 1, 20, 0, 0}, 2, 0);  // 05:00 on the 2nd in UTC+9
   AddTrack({24, 5, 2, 1, 0, 0}, 2, 0);
   store.SetTimeZoneOffset(TimeZoneOffset::FromMinutes(540));
-  listing = store.ListTracks(&rows, true);
+  listing = store.Catalogue().ListTracks(&rows, true);
   ASSERT_EQ(listing.days.size(), 1u);
   EXPECT_EQ(rows.rows[0][1], "2024-05-02 05:00:00");
-  listing = store.ListTracksInPeriod(&rows, false, {2024, 5, 2}, {2024, 5, 2});
+  listing = store.Catalogue().ListTracksInPeriod(&rows, false, {2024, 5, 2}, {2024, 5, 2});
   EXPECT_EQ(rows.rows.size(), 2u);
-  listing = store.ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
+  listing = store.Catalogue().ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
   EXPECT_TRUE(rows.rows.empty());
 }
 
@@ -137,7 +137,7 @@ TEST_F(TrackLists, WithoutASettingsFileEachDateShowsTheComputersOffsetOnIt) {
   std::vector<std::string> warnings;
   const Settings settings = LoadSettings(dir / "TVR.ini", SystemStandardOffsetMinutes(), warnings);
   store.SetTimeZone(ChooseLocalZone(settings, "", warnings));
-  listing = store.ListTracks(&rows, true);
+  listing = store.Catalogue().ListTracks(&rows, true);
   ASSERT_EQ(rows.rows.size(), 2u);
   EXPECT_EQ(rows.rows[0][1], "2024-01-15 08:00:00");
   EXPECT_EQ(rows.rows[1][1], "2024-05-01 04:05:00");
@@ -145,7 +145,7 @@ TEST_F(TrackLists, WithoutASettingsFileEachDateShowsTheComputersOffsetOnIt) {
 
   test::PointRowsRecorder points;
   PointVector loaded;
-  ASSERT_TRUE(store.LoadDayPoints(listing.TracksOfRow(1), loaded, &points));
+  ASSERT_TRUE(store.Files().LoadDayPoints(listing.TracksOfRow(1), loaded, &points));
   ASSERT_EQ(points.rows.size(), 4u);
   EXPECT_EQ(points.rows[0][1], "2024-05-01");
   EXPECT_EQ(points.rows[0][2], "04:05:00");
@@ -153,9 +153,9 @@ TEST_F(TrackLists, WithoutASettingsFileEachDateShowsTheComputersOffsetOnIt) {
   EXPECT_EQ(points.rows[3][2], "23:30:01");
   EXPECT_EQ(loaded[0].GetDateTime(), (DateTime{24, 5, 1, 8, 5, 0})) << "kept in UTC";
 
-  listing = store.ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
+  listing = store.Catalogue().ListTracksInPeriod(&rows, false, {2024, 5, 1}, {2024, 5, 1});
   EXPECT_EQ(rows.rows.size(), 2u);
-  listing = store.ListTracksInPeriod(&rows, false, {2024, 5, 2}, {2024, 5, 2});
+  listing = store.Catalogue().ListTracksInPeriod(&rows, false, {2024, 5, 2}, {2024, 5, 2});
   EXPECT_TRUE(rows.rows.empty());
   EXPECT_TRUE(warnings.empty());
 }
@@ -166,11 +166,11 @@ TEST_F(TrackLists, PeriodIncludesBothEndsAndComparesFullDates) {
   AddTrack({24, 1, 1, 10, 0, 0}, 2, 0);
   AddTrack({24, 1, 31, 10, 0, 0}, 2, 0);
   AddTrack({24, 2, 1, 10, 0, 0}, 2, 0);
-  listing = store.ListTracksInPeriod(&rows, false, {2024, 1, 1}, {2024, 1, 31});
+  listing = store.Catalogue().ListTracksInPeriod(&rows, false, {2024, 1, 1}, {2024, 1, 31});
   ASSERT_EQ(rows.rows.size(), 2u);
   EXPECT_EQ(rows.rows[0][1], "2024-01-01 10:00:00");
   EXPECT_EQ(rows.rows[1][1], "2024-01-31 10:00:00");
-  listing = store.ListTracksInPeriod(&rows, true, {2023, 12, 31}, {2024, 2, 1});
+  listing = store.Catalogue().ListTracksInPeriod(&rows, true, {2023, 12, 31}, {2024, 2, 1});
   EXPECT_EQ(listing.days.size(), 4u);
 }
 
@@ -179,14 +179,14 @@ TEST_F(TrackLists, BadFilesAreSkippedWithAMessage) {
   AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
   std::ofstream(store.DataFolder() + "/20240501_090000.bt0") << "short";
   std::ofstream(store.DataFolder() + "/notes.txt") << "not a track";
-  listing = store.ListTracks(&rows, false);
+  listing = store.Catalogue().ListTracks(&rows, false);
   EXPECT_EQ(rows.rows.size(), 1u);
   EXPECT_EQ(messages.texts, std::vector<std::string>{"Unknown Data file(Data Error)."});
 }
 
 TEST_F(TrackLists, EmptyFolderListsNothing) {
   TrackListing listing;
-  listing = store.ListTracks(&rows, true);
+  listing = store.Catalogue().ListTracks(&rows, true);
   EXPECT_TRUE(rows.rows.empty());
   EXPECT_TRUE(listing.tracks.empty());
   EXPECT_TRUE(listing.days.empty());
@@ -196,17 +196,17 @@ TEST_F(TrackLists, LoadingADayNumbersPointsAcrossItsTracks) {
   TrackListing listing;
   AddTrack({24, 5, 1, 8, 0, 0}, 3, 0);
   AddTrack({24, 5, 1, 9, 0, 0}, 4, 0);
-  listing = store.ListTracks(nullptr, true);
+  listing = store.Catalogue().ListTracks(nullptr, true);
   test::PointRowsRecorder points;
   PointVector shown, exported;
-  ASSERT_TRUE(store.LoadDayPoints(listing.TracksOfRow(0), shown, &points));
+  ASSERT_TRUE(store.Files().LoadDayPoints(listing.TracksOfRow(0), shown, &points));
   ASSERT_EQ(points.rows.size(), 7u);
   EXPECT_EQ(points.rows[6],
             (PointRow{"7", "2024-05-01", "09:00:03", "A", "37.5000", "127.0000", "90", "40"}));
   EXPECT_EQ(shown.size(), 7u);
   EXPECT_TRUE(exported.empty());
 
-  ASSERT_TRUE(store.LoadDayPoints(listing.TracksOfRow(0), exported));
+  ASSERT_TRUE(store.Files().LoadDayPoints(listing.TracksOfRow(0), exported));
   EXPECT_EQ(exported.size(), 7u);
   EXPECT_EQ(shown.size(), 7u);  // the shown list is left alone
 }
@@ -214,12 +214,12 @@ TEST_F(TrackLists, LoadingADayNumbersPointsAcrossItsTracks) {
 TEST_F(TrackLists, LoadingAMissingTrackKeepsTheShownPoints) {
   TrackListing listing;
   const std::string path = AddTrack({24, 5, 1, 8, 0, 0}, 3, 0);
-  listing = store.ListTracks(nullptr, false);
+  listing = store.Catalogue().ListTracks(nullptr, false);
   test::PointRowsRecorder points;
   PointVector shown;
-  ASSERT_TRUE(store.LoadTrackPoints(listing.tracks[0], shown, &points));
+  ASSERT_TRUE(store.Files().LoadTrackPoints(listing.tracks[0], shown, &points));
   std::filesystem::remove(path);
-  EXPECT_FALSE(store.LoadTrackPoints(listing.tracks[0], shown, &points));
+  EXPECT_FALSE(store.Files().LoadTrackPoints(listing.tracks[0], shown, &points));
   EXPECT_EQ(points.rows.size(), 3u);
   EXPECT_EQ(shown.size(), 3u);
   EXPECT_EQ(messages.texts, std::vector<std::string>{"Error.. Cannot find file."});
@@ -233,7 +233,7 @@ TEST_F(TrackLists, DeletingADayRemovesItsFilesAndRenumbersLaterDays) {
   AddTrack({24, 5, 2, 9, 0, 0}, 2, 0);
   AddTrack({24, 5, 2, 10, 0, 0}, 2, 0);
   AddTrack({24, 5, 3, 8, 0, 0}, 2, 0);
-  listing = store.ListTracks(nullptr, true);
+  listing = store.Catalogue().ListTracks(nullptr, true);
   ASSERT_EQ(listing.days.size(), 3u);
   ASSERT_TRUE(DeleteRow(listing, 1));
   EXPECT_EQ(listing.tracks.size(), 3u);
@@ -244,7 +244,7 @@ TEST_F(TrackLists, DeletingADayRemovesItsFilesAndRenumbersLaterDays) {
   EXPECT_TRUE(std::filesystem::exists(store.DataFolder() + "/20240503_080000.bt0"));
   // What is left still loads.
   PointVector left;
-  EXPECT_TRUE(store.LoadDayPoints(listing.TracksOfRow(1), left));
+  EXPECT_TRUE(store.Files().LoadDayPoints(listing.TracksOfRow(1), left));
   EXPECT_EQ(left.size(), 2u);
 }
 
@@ -252,7 +252,7 @@ TEST_F(TrackLists, DeletingADayStopsAtAFileThatCannotBeDeleted) {
   TrackListing listing;
   const std::string first = AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
   AddTrack({24, 5, 1, 9, 0, 0}, 2, 0);
-  listing = store.ListTracks(nullptr, true);
+  listing = store.Catalogue().ListTracks(nullptr, true);
   std::filesystem::remove(first);
   EXPECT_FALSE(DeleteRow(listing, 0));
   EXPECT_EQ(listing.days.size(), 1u);
@@ -263,7 +263,7 @@ TEST_F(TrackLists, RemovingAnEntryMovesTheLaterOnesDown) {
   TrackListing listing;
   AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
   AddTrack({24, 5, 1, 9, 0, 0}, 3, 0);
-  listing = store.ListTracks(nullptr, false);
+  listing = store.Catalogue().ListTracks(nullptr, false);
   EXPECT_TRUE(DeleteRow(listing, 0));
   ASSERT_EQ(listing.tracks.size(), 1u);
   EXPECT_EQ(listing.tracks[0].header.pointCount, 3u);
@@ -274,8 +274,8 @@ TEST_F(TrackLists, ShowEntryRowInsertsAtTheGivenRow) {
   TrackListing listing;
   AddTrack({24, 5, 1, 8, 0, 0}, 2, 0);
   AddTrack({24, 5, 1, 9, 0, 0}, 3, 0);
-  listing = store.ListTracks(&rows, false);
-  store.ShowEntryRow(rows, 1, listing.tracks[1]);
+  listing = store.Catalogue().ListTracks(&rows, false);
+  store.Catalogue().ShowEntryRow(rows, 1, listing.tracks[1]);
   ASSERT_EQ(rows.rows.size(), 3u);
   EXPECT_EQ(rows.rows[1][0], "0002");
   EXPECT_EQ(rows.rows[1][6], "3");
@@ -285,26 +285,26 @@ TEST_F(TrackLists, ShowEntryRowInsertsAtTheGivenRow) {
 // Whoever holds a listing hears of each change to the files, a day's deletion as one change.
 TEST_F(TrackLists, ListenersHearOfEachChangeToTheTrackFiles) {
   std::vector<TrackChangeNotice> heard;
-  const int id =
-      store.ListenForChanges([&](const TrackChangeNotice& notice) { heard.push_back(notice); });
+  const int id = store.Catalogue().ListenForChanges(
+      [&](const TrackChangeNotice& notice) { heard.push_back(notice); });
   const std::string first = AddTrack({24, 5, 1, 8, 0, 0}, 4, 0);
   const std::string second = AddTrack({24, 5, 1, 9, 0, 0}, 3, 0);
-  TrackListing listing = store.ListTracks(nullptr, false);
+  TrackListing listing = store.Catalogue().ListTracks(nullptr, false);
   ASSERT_EQ(listing.tracks.size(), 2u);
   EXPECT_TRUE(heard.empty()) << "listing changes nothing";
 
   const size_t marked[] = {1};
-  ASSERT_TRUE(store.MarkPointsDeleted(listing.tracks[0], marked));
-  ASSERT_TRUE(store.CompactTrackFile(listing.tracks[0]));
+  ASSERT_TRUE(store.Files().MarkPointsDeleted(listing.tracks[0], marked));
+  ASSERT_TRUE(store.Files().CompactTrackFile(listing.tracks[0]));
   PointVector points;
-  ASSERT_TRUE(store.ReadTrackPoints(listing.tracks[1], points));
-  const auto cut = store.CreateTrack(listing.tracks[1], std::span(points).first(2));
+  ASSERT_TRUE(store.Files().ReadTrackPoints(listing.tracks[1], points));
+  const auto cut = store.Writer().CreateTrack(listing.tracks[1], std::span(points).first(2));
   ASSERT_TRUE(cut && cut->Kept());
-  listing = store.ListTracks(nullptr, true);
+  listing = store.Catalogue().ListTracks(nullptr, true);
   ASSERT_EQ(listing.days.size(), 1u);
-  ASSERT_TRUE(store.DeleteTrackFiles(listing.TracksOfRow(0)));
-  store.StopListening(id);
-  ASSERT_TRUE(store.DeleteTrackFiles(store.ListTracks(nullptr, false).tracks));
+  ASSERT_TRUE(store.Files().DeleteTrackFiles(listing.TracksOfRow(0)));
+  store.Catalogue().StopListening(id);
+  ASSERT_TRUE(store.Files().DeleteTrackFiles(store.Catalogue().ListTracks(nullptr, false).tracks));
 
   ASSERT_EQ(heard.size(), 4u);
   EXPECT_EQ(heard[0].change, TrackChange::Compacted);

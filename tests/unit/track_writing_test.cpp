@@ -37,22 +37,22 @@ class TrackWriting : public ::testing::Test {
   TrackSaved Write(const std::vector<TrackPoint>& points, TrackEnd end, uint32_t checkpointAt = 0) {
     TrackEntry entry;
     entry.header = Header(points.front(), 0, 0, 0);
-    EXPECT_TRUE(store.OpenTrackFile(entry));
+    EXPECT_TRUE(store.Writer().OpenTrackFile(entry));
     uint32_t count = 0;
     for (const TrackPoint& p : points) {
-      entry.header.distance += store.AppendPoint(p);
+      entry.header.distance += store.Writer().AppendPoint(p);
       if (++count == checkpointAt) {
-        EXPECT_TRUE(store.CheckpointTrackFile(entry, count));
+        EXPECT_TRUE(store.Writer().CheckpointTrackFile(entry, count));
       }
     }
-    return store.CloseTrackFile(entry, count, end);
+    return store.Writer().CloseTrackFile(entry, count, end);
   }
 
   std::vector<TrackPoint> Stored(const std::string& name) {
     TrackStore reader;
-    const auto entry = reader.ReadTrackHeader(folder + "/" + name);
+    const auto entry = reader.Files().ReadTrackHeader(folder + "/" + name);
     PointVector points;
-    if (entry) reader.ReadTrackPoints(*entry, points);
+    if (entry) reader.Files().ReadTrackPoints(*entry, points);
     return std::vector<TrackPoint>(points.begin(), points.end());
   }
   std::vector<std::string> FilesInFolder() const {
@@ -80,13 +80,13 @@ TEST_F(TrackWriting, PointsGoToAPartFileThatNoListingShowsUntilTheTrackIsClosed)
   TrackListing listing;
   TrackEntry entry;
   entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
-  ASSERT_TRUE(store.OpenTrackFile(entry));
-  for (const TrackPoint& p : Track(10)) entry.header.distance += store.AppendPoint(p);
-  EXPECT_TRUE(store.CheckpointTrackFile(entry, 10));
+  ASSERT_TRUE(store.Writer().OpenTrackFile(entry));
+  for (const TrackPoint& p : Track(10)) entry.header.distance += store.Writer().AppendPoint(p);
+  EXPECT_TRUE(store.Writer().CheckpointTrackFile(entry, 10));
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{std::string(kName) + ".part"});
-  listing = store.ListTracks(nullptr, false);
+  listing = store.Catalogue().ListTracks(nullptr, false);
   EXPECT_TRUE(listing.tracks.empty());
-  EXPECT_TRUE(store.CloseTrackFile(entry, 10).Kept());
+  EXPECT_TRUE(store.Writer().CloseTrackFile(entry, 10).Kept());
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{kName});
   EXPECT_TRUE(Same(Stored(kName), Track(10)));
 }
@@ -116,16 +116,17 @@ TEST_F(TrackWriting, WhichCopyOfATrackIsKept) {
   for (const Case& c : cases) {
     std::filesystem::remove_all(folder);
     EXPECT_TRUE(store.PrepareDataFolder(folder));
-    store.BeginDownload();
+    store.Writer().BeginDownload();
     if (c.stored >= 0) Write(Track(c.stored), TrackEnd::Complete);
-    store.BeginDownload();
+    store.Writer().BeginDownload();
     std::vector<TrackPoint> points = Track(std::max(c.read, 1));
     points.resize(static_cast<size_t>(c.read));
     TrackEntry entry;
     entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
-    ASSERT_TRUE(store.OpenTrackFile(entry)) << c.what;
-    for (const TrackPoint& p : points) store.AppendPoint(p);
-    const TrackSaved saved = store.CloseTrackFile(entry, static_cast<uint32_t>(c.read), c.end);
+    ASSERT_TRUE(store.Writer().OpenTrackFile(entry)) << c.what;
+    for (const TrackPoint& p : points) store.Writer().AppendPoint(p);
+    const TrackSaved saved =
+        store.Writer().CloseTrackFile(entry, static_cast<uint32_t>(c.read), c.end);
     EXPECT_EQ(saved.outcome, c.outcome) << c.what;
     if (c.onDisk < 0) {
       EXPECT_EQ(FilesInFolder(), std::vector<std::string>{}) << c.what;
@@ -138,17 +139,17 @@ TEST_F(TrackWriting, WhichCopyOfATrackIsKept) {
 
 TEST_F(TrackWriting, TwoTracksStartingInTheSameSecondGetTwoFilesInOrder) {
   TrackListing listing;
-  store.BeginDownload();
+  store.Writer().BeginDownload();
   Write(Track(3), TrackEnd::Complete);
   std::vector<TrackPoint> second = Track(5);
   for (TrackPoint& p : second) p.latitude += 1;
   Write(second, TrackEnd::Complete);
   EXPECT_EQ(FilesInFolder(), (std::vector<std::string>{kName, "20200601_120000_02.bt0"}));
-  listing = store.ListTracks(nullptr, false);
+  listing = store.Catalogue().ListTracks(nullptr, false);
   ASSERT_EQ(listing.tracks.size(), 2u);
   EXPECT_EQ(listing.tracks[1].header.pointCount, 5u);
   // The same read again writes the same two names over the old ones.
-  store.BeginDownload();
+  store.Writer().BeginDownload();
   Write(Track(3), TrackEnd::Complete);
   Write(second, TrackEnd::Complete);
   EXPECT_EQ(FilesInFolder().size(), 2u);
@@ -173,7 +174,7 @@ int WithFileSizeLimit(rlim_t limit, const std::function<int()>& body) {
 TEST_F(TrackWriting, AFullDiskKeepsAnHonestFileOfThePointsThatFit) {
   const auto points = Track(10000);
   const int status = WithFileSizeLimit(64 + 16 * 5000, [&] {
-    store.BeginDownload();
+    store.Writer().BeginDownload();
     const TrackSaved saved = Write(points, TrackEnd::Complete, 3000);
     return saved.Kept() && saved.error == EFBIG ? static_cast<int>(saved.points / 1000) : 99;
   });
@@ -191,7 +192,7 @@ TEST_F(TrackWriting, AFullDiskKeepsAnHonestFileOfThePointsThatFit) {
 TEST_F(TrackWriting, AFullDiskNeverCostsAStoredTrack) {
   Write(Track(6000), TrackEnd::Complete);
   WithFileSizeLimit(64 + 16 * 5000, [&] {
-    store.BeginDownload();
+    store.Writer().BeginDownload();
     Write(Track(9000), TrackEnd::Complete);
     return 0;
   });
@@ -203,8 +204,8 @@ TEST_F(TrackWriting, AHeaderThatCannotBeWrittenFailsTheOpenCleanly) {
   const int status = WithFileSizeLimit(10, [&] {
     TrackEntry entry;
     entry.header = Header(Point(20, 6, 1, 12, 0, 0), 0, 0, 0);
-    const bool opened = store.OpenTrackFile(entry).Ok();
-    return !opened && !store.IsWriting() ? 0 : 1;
+    const bool opened = store.Writer().OpenTrackFile(entry).Ok();
+    return !opened && !store.Writer().IsWriting() ? 0 : 1;
   });
   EXPECT_EQ(status, 0);
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{});
@@ -214,14 +215,14 @@ TEST_F(TrackWriting, AHeaderThatCannotBeWrittenFailsTheOpenCleanly) {
 void KilledAfterCheckpoint(TrackStore& store, const std::vector<TrackPoint>& points,
                            uint32_t checkpointAt) {
   if (::fork() == 0) {
-    store.BeginDownload();
+    store.Writer().BeginDownload();
     TrackEntry entry;
     entry.header = Header(points.front(), 0, 0, 0);
-    EXPECT_TRUE(store.OpenTrackFile(entry));
+    EXPECT_TRUE(store.Writer().OpenTrackFile(entry));
     for (uint32_t i = 0; i < points.size(); ++i) {
-      entry.header.distance += store.AppendPoint(points[i]);
+      entry.header.distance += store.Writer().AppendPoint(points[i]);
       if (i + 1 == checkpointAt) {
-        EXPECT_TRUE(store.CheckpointTrackFile(entry, checkpointAt));
+        EXPECT_TRUE(store.Writer().CheckpointTrackFile(entry, checkpointAt));
       }
     }
     ::_exit(0);
@@ -247,9 +248,9 @@ TEST_F(TrackWriting, RecoveryKeepsAFullerStoredTrackAndLeavesARunningDownloadAlo
   // Another download is writing a track right now.
   TrackEntry running;
   running.header = Header(Point(20, 6, 1, 14, 0, 0), 0, 0, 0);
-  ASSERT_TRUE(store.OpenTrackFile(running));
-  store.AppendPoint(Point(20, 6, 1, 14, 0, 0));
-  EXPECT_TRUE(store.CheckpointTrackFile(running, 1));
+  ASSERT_TRUE(store.Writer().OpenTrackFile(running));
+  store.Writer().AppendPoint(Point(20, 6, 1, 14, 0, 0));
+  EXPECT_TRUE(store.Writer().CheckpointTrackFile(running, 1));
 
   TrackStore next(messages.Fn());
   EXPECT_TRUE(next.PrepareDataFolder(folder));
@@ -257,7 +258,7 @@ TEST_F(TrackWriting, RecoveryKeepsAFullerStoredTrackAndLeavesARunningDownloadAlo
   EXPECT_EQ(FilesInFolder(), (std::vector<std::string>{kName, "20200601_140000.bt0.part"}));
   ASSERT_EQ(messages.texts.size(), 1u);
   EXPECT_NE(messages.texts[0].find("600 points, is kept"), std::string::npos) << messages.texts[0];
-  EXPECT_TRUE(store.CloseTrackFile(running, 1).Kept());
+  EXPECT_TRUE(store.Writer().CloseTrackFile(running, 1).Kept());
 }
 
 }  // namespace

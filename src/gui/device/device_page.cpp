@@ -52,13 +52,13 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   SetTabOrderOfControls();
   ApplyEnablingRule(false);
   portWatcher_ = std::make_unique<PortChangeWatcher>(owner_.Ports());
-  owner_.Store().ListTracks(&trackList_, false);
-  changesListener_ = owner_.Store().ListenForChanges(
+  owner_.Store().Catalogue().ListTracks(&trackList_, false);
+  changesListener_ = owner_.Store().Catalogue().ListenForChanges(
       [this](const TrackChangeNotice& notice) { OnTracksChanged(notice); });
 }
 
 DevicePage::~DevicePage() {
-  owner_.Store().StopListening(changesListener_);
+  owner_.Store().Catalogue().StopListening(changesListener_);
   trackList_.RemoveAllRows();
 }
 
@@ -68,7 +68,7 @@ void DevicePage::PageActivated() {
 
 void DevicePage::ListTracksAgain() {
   tracksSaved_ = false;
-  owner_.Store().ListTracks(&trackList_, false);
+  owner_.Store().Catalogue().ListTracks(&trackList_, false);
 }
 
 // A list that grows track by track while the logger is still sending would show a read that

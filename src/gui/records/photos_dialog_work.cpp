@@ -112,7 +112,7 @@ void PhotosDialog::FindPositions() {
   }
   const auto options = OptionsFromFields();
   if (!options) return;
-  storedTracks_ = owner_.Store().ListTracks(nullptr, false).tracks;
+  storedTracks_ = owner_.Store().Catalogue().ListTracks(nullptr, false).tracks;
   auto timeline = photos::LoadStoredTimeline(owner_.Store(), storedTracks_);
   if (!timeline) {
     Tell(
@@ -280,7 +280,7 @@ std::vector<TrackPoint> PhotosDialog::TrackPointsNearPhotos() {
     const bool holdsOne =
         std::any_of(times.begin(), times.end(), [&](double t) { return first <= t && t <= last; });
     points.clear();
-    if (holdsOne && store.ReadTrackPoints(entry, points)) {
+    if (holdsOne && store.Files().ReadTrackPoints(entry, points)) {
       line.insert(line.end(), points.begin(), points.end());
     }
   }

@@ -74,9 +74,12 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   for (QDateEdit* edit : {periodStart_, periodEnd_}) {
     connect(edit, &QDateEdit::dateChanged, this, [this] { dayPicked_ = true; });
   }
+  changesListener_ = owner_.Store().Catalogue().ListenForChanges(
+      [this](const TrackChangeNotice& notice) { OnTracksChanged(notice); });
 }
 
 TrackRecordPage::~TrackRecordPage() {
+  owner_.Store().Catalogue().StopListening(changesListener_);
   // The map's pages may still be being written into the folders that go with the page.
   if (mapPagesWork_.valid()) mapPagesWork_.wait();
   records_.RemoveAllRows();
@@ -95,7 +98,7 @@ void TrackRecordPage::PageActivated() {
 void TrackRecordPage::ShowNewestDay() {
   TrackStore& store = owner_.Store();
   QDate newest;
-  for (const TrackEntry& track : store.ListTracks(nullptr, false).tracks) {
+  for (const TrackEntry& track : store.Catalogue().ListTracks(nullptr, false).tracks) {
     const DateTime6& first = track.header.firstDateTime;
     const QDate day(2000 + first[0], first[1], first[2]);
     if (day.isValid() && (!newest.isValid() || day > newest)) newest = day;

@@ -99,9 +99,14 @@ class TrackRecordPage : public QWidget {
   void OnByTracks();
   void SetModeControls(bool byDays);
   void RefreshRecordList();
+  std::string ListAgain();
+  std::string ListPeriod();
+  // The list follows what changed among the stored tracks, whichever command changed them.
+  void OnTracksChanged(const TrackChangeNotice& notice);
+  void ForgetDeletedTracks(const std::vector<std::string>& paths);
+  void ShowCompactedTrack(const std::string& path);
   void OnCalendarDay();
   void OnConformSelected();
-  void PeriodFilter();
   void OnRecordActivated(const QModelIndex& index);
   void SetWindowControls(const TrackEntry& record);
   std::string FirstTrackOfLoaded() const;
@@ -149,6 +154,7 @@ class TrackRecordPage : public QWidget {
   TrackListing listing_;  // what records_ shows, row for row
   PointListModel points_;
   int selectedRow_ = -1;
+  int changesListener_ = 0;
   LoadedTrack loaded_;
   bool dayPicked_ = false;  // the user chose a day or a period, which the filters keep
 

@@ -43,12 +43,10 @@ void TrackRecordPage::OnDeleteTicked() {
     // A day's tracks are read once first, so that a missing one is told of as when it is shown.
     if (ByDays()) {
       PointVector unused;
-      store.LoadDayPoints(tracks, unused);
+      store.Files().LoadDayPoints(tracks, unused);
     }
-    if (!tracks.empty() && store.DeleteTrackFiles(tracks)) {
-      listing_.RemoveRow(static_cast<size_t>(row));
-      records_.RemoveRow(row);
-    } else {
+    // The row leaves the list with the notice of its deleted files (OnTracksChanged).
+    if (tracks.empty() || !store.Files().DeleteTrackFiles(tracks)) {
       owner_.ShowMessage(kCannotDelete, MsgIcon::Error, MsgButtons::Ok);
     }
   }
@@ -62,12 +60,16 @@ void TrackRecordPage::OnDeleteAll() {
       MsgAnswer::Yes) {
     return;
   }
-  for (const TrackEntry& entry : listing_.tracks) {
-    if (!store.DeleteTrackFile(entry)) {
+  // The list is made again once all are gone, not row by row as each file's notice comes.
+  const std::vector<TrackEntry> tracks = std::move(listing_.tracks);
+  listing_ = TrackListing{};
+  records_.RemoveAllRows();
+  for (const TrackEntry& entry : tracks) {
+    if (!store.Files().DeleteTrackFile(entry)) {
       owner_.ShowMessage(kCannotDelete, MsgIcon::Error, MsgButtons::Ok);
     }
   }
-  listing_ = store.ListTracks(&records_, ByDays());
+  listing_ = store.Catalogue().ListTracks(&records_, ByDays());
   ClearLoadedRecord();
   fileName_->clear();
   Status("Deleted all files.");

@@ -60,7 +60,7 @@ void TrackRecordPage::OnCreateTrack() {
   if (rows.empty() || rows.back() >= points.size()) return;
   std::vector<TrackPoint> selected;
   for (const size_t row : rows) selected.push_back(points[row]);
-  const auto created = store.CreateTrack(loaded_.entry, selected);
+  const auto created = store.Writer().CreateTrack(loaded_.entry, selected);
   if (!created) {
     owner_.ShowMessage(created.Error().reason.empty()
                            ? "Cannot create the track file: " + created.Error().SystemText() + "."
@@ -82,8 +82,8 @@ void TrackRecordPage::OnCreateTrack() {
 // The list keeps its filter (the calendar's day, or every track) and shows the new track
 // selected; the loaded record stays the one the track was cut from.
 void TrackRecordPage::ShowCreatedTrack(const std::string& path) {
+  // The list was made again with the notice of the new track (OnTracksChanged).
   const std::string loadedPath = loaded_.entry.path;
-  RefreshRecordList();
   selectedRow_ = RowOfTrack(loadedPath);
   if (selectedRow_ != -1) records_.SetTicked(selectedRow_, true);  // the exports take it
   const int row = RowOfTrack(path);
@@ -111,10 +111,10 @@ void TrackRecordPage::OnDeletePoints() {
     return;
   }
   TrackStore& store = owner_.Store();
-  if (!store.CompactTrackFile(loaded_.entry, rows)) return;
-  records_.ReplaceRow(selectedRow_, loaded_.entry);
+  // Its row shows the track anew with the notice of the change (OnTracksChanged).
+  if (!store.Files().CompactTrackFile(loaded_.entry, rows)) return;
   points_.SetSource(&loaded_.points);
-  store.LoadTrackPoints(loaded_.entry, loaded_.points, &points_);
+  store.Files().LoadTrackPoints(loaded_.entry, loaded_.points, &points_);
   pointView_->clearSelection();
   loaded_.windowActive = false;
 }

@@ -110,7 +110,7 @@ std::string ImportProblems(const std::vector<FileImport>& results) {
 // track is loaded, as a double-click on it would.
 void TrackRecordPage::ShowImportedTrack(const std::string& path) {
   TrackStore& store = owner_.Store();
-  for (const TrackEntry& track : store.ListTracks(nullptr, false).tracks) {
+  for (const TrackEntry& track : store.Catalogue().ListTracks(nullptr, false).tracks) {
     if (track.path != path) continue;
     const DateTime6& first = track.header.firstDateTime;
     const QDate day(2000 + first[0], first[1], first[2]);
@@ -205,7 +205,7 @@ std::string TrackRecordPage::ImportTrackFiles(const QStringList& files) {
     imported.insert(imported.end(), result.trackFiles.begin(), result.trackFiles.end());
   }
   // The import wrote through a store of its own; whoever listens to the window's hears of it.
-  if (!imported.empty()) owner_.Store().TellImported(std::move(imported));
+  if (!imported.empty()) owner_.Store().Catalogue().TellImported(std::move(imported));
   // The list shows the new tracks at once: the first of them, loaded; a file stored already
   // shows where it is.
   if (!first.empty() || !stored.empty()) ShowImportedTrack(first.empty() ? stored : first);

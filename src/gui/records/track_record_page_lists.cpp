@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record list's modes and filters, and loading one record.
+#include <algorithm>
 #include <filesystem>
 
 #include "gui/records/track_record_page.h"
@@ -99,53 +100,95 @@ void TrackRecordPage::OnByTracks() {
 }
 
 void TrackRecordPage::RefreshRecordList() {
+  Status(ListAgain());
+}
+
+// Lists the records the filters stand for; returns what the status line says of them.
+std::string TrackRecordPage::ListAgain() {
   const bool all = selectAll_->isChecked();
   deleteAll_->setEnabled(all);
-  TrackStore& store = owner_.Store();
-  if (!ByDays()) {
-    calendar_->setEnabled(!all);
-    if (all) {
-      listing_ = store.ListTracks(&records_, false);
-      Status("View all track.");
-    } else {
-      const QDate day = calendar_->selectedDate();
-      listing_ = store.ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
-      Status("Selected " + DateText(day) + ".");
-    }
-  } else {
+  loaded_.windowActive = false;
+  TrackCatalogue& catalogue = owner_.Store().Catalogue();
+  if (ByDays()) {
     for (QWidget* w : std::initializer_list<QWidget*>{startLabel_, endLabel_, periodStart_,
                                                       periodEnd_, conformSelected_}) {
       w->setEnabled(!all);
     }
-    PeriodFilter();
+    return ListPeriod();
   }
-  loaded_.windowActive = false;
+  calendar_->setEnabled(!all);
+  if (all) {
+    listing_ = catalogue.ListTracks(&records_, false);
+    return "View all track.";
+  }
+  const QDate day = calendar_->selectedDate();
+  listing_ = catalogue.ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
+  return "Selected " + DateText(day) + ".";
+}
+
+void TrackRecordPage::OnTracksChanged(const TrackChangeNotice& notice) {
+  switch (notice.change) {
+    case TrackChange::Deleted:
+      ForgetDeletedTracks(notice.paths);
+      break;
+    case TrackChange::Compacted:
+      for (const std::string& path : notice.paths) ShowCompactedTrack(path);
+      break;
+    case TrackChange::Saved:
+    case TrackChange::Imported:
+      // A download's tracks are listed when the page is next shown, once the read has ended.
+      if (!owner_.Session().DownloadInProgress()) ListAgain();
+      break;
+  }
+}
+
+// A row goes when all of its tracks are gone; the other rows keep their ticks.
+void TrackRecordPage::ForgetDeletedTracks(const std::vector<std::string>& paths) {
+  for (int row = records_.RowCount() - 1; row >= 0; --row) {
+    const auto held = listing_.TracksOfRow(static_cast<size_t>(row));
+    const bool gone = !held.empty() && std::all_of(held.begin(), held.end(), [&](const auto& t) {
+      return std::find(paths.begin(), paths.end(), t.path) != paths.end();
+    });
+    if (!gone) continue;
+    listing_.RemoveRow(static_cast<size_t>(row));
+    records_.RemoveRow(row);
+  }
+}
+
+// A day's row sums its tracks as they were listed; only a track's own row is shown anew.
+void TrackRecordPage::ShowCompactedTrack(const std::string& path) {
+  const int row = RowOfTrack(path);
+  if (row == -1) return;
+  const auto track = owner_.Store().Catalogue().ListedTrack(path);
+  if (!track) return;
+  listing_.tracks[static_cast<size_t>(row)] = *track;
+  records_.ReplaceRow(row, *track);
 }
 
 void TrackRecordPage::OnCalendarDay() {
   dayPicked_ = true;
   if (selectAll_->isChecked() || owner_.Session().DownloadInProgress()) return;
   const QDate day = calendar_->selectedDate();
-  listing_ = owner_.Store().ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
+  listing_ =
+      owner_.Store().Catalogue().ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
   Status("Selected " + DateText(day) + ".");
 }
 
 void TrackRecordPage::OnConformSelected() {
   dayPicked_ = true;
-  PeriodFilter();
+  Status(ListPeriod());
 }
 
-void TrackRecordPage::PeriodFilter() {
-  TrackStore& store = owner_.Store();
+std::string TrackRecordPage::ListPeriod() {
+  TrackCatalogue& catalogue = owner_.Store().Catalogue();
   if (selectAll_->isChecked()) {
-    listing_ = store.ListTracks(&records_, true);
-    Status("View all.");
-    return;
+    listing_ = catalogue.ListTracks(&records_, true);
+    return "View all.";
   }
   const QDate from = periodStart_->date(), to = periodEnd_->date();
   // A start after the end is not refused: the period then holds nothing.
-  listing_ = store.ListTracksInPeriod(&records_, true, DateOf(from), DateOf(to));
-  Status("Selected    " + DateText(from) + " ~ " + DateText(to) + ".");
+  listing_ = catalogue.ListTracksInPeriod(&records_, true, DateOf(from), DateOf(to));
+  return "Selected    " + DateText(from) + " ~ " + DateText(to) + ".";
 }
 
 void TrackRecordPage::OnRecordActivated(const QModelIndex& index) {
@@ -160,9 +203,10 @@ void TrackRecordPage::LoadRecord(int row) {
   loaded_.entry = *listing_.Row(static_cast<size_t>(row));
   points_.SetSource(&loaded_.points);
   if (ByDays()) {
-    store.LoadDayPoints(listing_.TracksOfRow(static_cast<size_t>(row)), loaded_.points, &points_);
+    store.Files().LoadDayPoints(listing_.TracksOfRow(static_cast<size_t>(row)), loaded_.points,
+                                &points_);
   } else {
-    store.LoadTrackPoints(loaded_.entry, loaded_.points, &points_);
+    store.Files().LoadTrackPoints(loaded_.entry, loaded_.points, &points_);
   }
   fileName_->setText(
       QString::fromStdString(std::filesystem::path(loaded_.entry.path).filename().string()));
