@@ -42,7 +42,7 @@ class CountingRows : public IEntryRows {
  public:
   void RemoveAllRows() override { rows_ = 0; }
   int RowCount() const override { return rows_; }
-  void InsertRow(int, const TrackEntry& entry, int number) override {
+  void InsertRow(int, const RowFigures& entry, int number) override {
     benchmark::DoNotOptimize(&entry);
     benchmark::DoNotOptimize(number);
     ++rows_;

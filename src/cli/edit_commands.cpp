@@ -111,7 +111,7 @@ int DeleteTracks(CliContext& context, const std::vector<std::string>& tracks) {
 
 // The row of the listing by day that stands for `date` (a local date).
 std::optional<size_t> DayRow(const TrackListing& listing, const CalendarDate& date) {
-  const std::vector<TrackEntry>& days = listing.days;
+  const std::vector<DayEntry>& days = listing.days;
   for (size_t i = 0; i < days.size(); ++i) {
     const DateTime6& first = days[i].header.firstDateTime;
     if (first[0] + 2000 == date.year && first[1] == date.month && first[2] == date.day) return i;

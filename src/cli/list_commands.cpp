@@ -26,7 +26,7 @@ class PrintedEntryRows : public IEntryRows {
  public:
   void RemoveAllRows() override { count_ = 0; }
   int RowCount() const override { return count_; }
-  void InsertRow(int, const TrackEntry& entry, int number) override {
+  void InsertRow(int, const RowFigures& entry, int number) override {
     PrintRow(EntryRowTexts(entry, number));
     ++count_;
   }

@@ -48,7 +48,10 @@ std::vector<std::string> ExportTicked(TrackStore& store, const TrackListing& lis
       }
       break;
     }
-    const ExportedRecord record{listing.Row(row)->path, listing.TracksOfRow(row), command.byDay};
+    // A day's file is named after the day, as if it were a track file in the data folder.
+    const std::string name =
+        command.byDay ? store.DataFolder() + "/" + listing.RowName(row) : listing.tracks[row].path;
+    const ExportedRecord record{name, listing.TracksOfRow(row), command.byDay};
     auto path = ExportRecord(store, writer, command.kind, record, command.programFolder, points);
     if (path) written.push_back(std::move(*path));
   }

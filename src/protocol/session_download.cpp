@@ -75,8 +75,9 @@ void LoggerSession::OnTrackingInformation(long long a, long long b, long long e,
   // not known, so a stored copy with more points wins.
   if (downloading_) CloseCurrentTrack(TrackEnd::CutShort);
   current_ = TrackEntry{};
-  current_.firstTrack = static_cast<int32_t>(e);
-  current_.endTrack = static_cast<int32_t>(f);
+  // The answer's last two fields number the logger's tracks; the track files do not keep them.
+  (void)e;
+  (void)f;
   const DateTime first = FromDdmmyyHhmmss(a, b);
   TrackHeader& h = current_.header;
   h.firstDateTime = ToDateTime6(first);

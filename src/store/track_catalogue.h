@@ -31,7 +31,7 @@ class TrackCatalogue {
   // also shown in `list` when one is given.
   TrackListing ListTracks(IEntryRows* list, bool byDay);
   TrackListing ListTracksInPeriod(IEntryRows* list, bool byDay, CalendarDate from, CalendarDate to);
-  void ShowEntryRow(IEntryRows& list, int index, const TrackEntry& entry) const;
+  void ShowEntryRow(IEntryRows& list, int index, const RowFigures& entry) const;
   // One track as a listing shows it (date-times in the zone, its average speed), for a list
   // that follows a change of one file; a file that cannot be listed is reported and gives none.
   std::optional<TrackEntry> ListedTrack(const std::string& path);
@@ -56,8 +56,8 @@ class TrackCatalogue {
   // The last date-time in the zone and the average speed; the first is shifted before, as a
   // period listing needs it alone.
   void FinishListedEntry(TrackEntry& entry) const;
-  // "<data folder>/20yymmdd.bt1": names a day; no such file is ever made.
-  std::string DayEntryName(const DateTime6& date) const;
+  // "20yymmdd.bt1": names a day; no such file is ever made.
+  static std::string DayName(const DateTime6& date);
 
   TrackFolder& folder_;
 };

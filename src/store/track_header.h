@@ -43,15 +43,17 @@ static_assert(offsetof(TrackHeader, selectionMarker) == 30);
 static_assert(offsetof(TrackHeader, noteGroup1) == 32);
 static_assert(offsetof(TrackHeader, noteGroup2) == 48);
 
-// One entry of the track store's lists: a track file, or a day that sums the tracks of a date.
-struct TrackEntry {
-  std::string path;  // track: the file; day: the day's name (no such file exists)
+// What a row of the lists shows of a track or of a day: a header's figures and the average speed.
+struct RowFigures {
   TrackHeader header{};
+  double averageSpeed = 0;  // km/h
+};
+
+// A stored track: its file, and what its header says.
+struct TrackEntry : RowFigures {
+  std::string path;
   char16_t noteGroup3[kNoteGroupUnits]{};  // spare: the logger's note groups 3 and 4
   char16_t noteGroup4[kNoteGroupUnits]{};
-  double averageSpeed = 0;  // km/h
-  int32_t firstTrack = 0;   // day only: index of its first track in the track entries
-  int32_t endTrack = 0;     // day only: one past its last track
 };
 
 // km/h from metres and seconds; 0 when no time passed.

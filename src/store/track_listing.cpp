@@ -5,16 +5,23 @@
 
 namespace tavrin {
 
-const TrackEntry* TrackListing::Row(size_t row) const {
-  const auto& rows = byDay ? days : tracks;
-  return row < rows.size() ? &rows[row] : nullptr;
+const RowFigures* TrackListing::Row(size_t row) const {
+  if (byDay) return row < days.size() ? &days[row] : nullptr;
+  return row < tracks.size() ? &tracks[row] : nullptr;
+}
+
+std::string TrackListing::RowName(size_t row) const {
+  if (row >= RowCount()) return {};
+  if (byDay) return days[row].name;
+  const std::string& path = tracks[row].path;
+  return path.substr(path.rfind('/') + 1);
 }
 
 std::span<const TrackEntry> TrackListing::TracksOfRow(size_t row) const {
   if (!byDay)
     return row < tracks.size() ? std::span(tracks).subspan(row, 1) : std::span(tracks).first(0);
   if (row >= days.size()) return {};
-  const TrackEntry& day = days[row];
+  const DayEntry& day = days[row];
   const auto first = static_cast<size_t>(std::max(day.firstTrack, 0));
   const auto end = std::min(static_cast<size_t>(std::max(day.endTrack, 0)), tracks.size());
   return first < end ? std::span(tracks).subspan(first, end - first) : std::span(tracks).first(0);

@@ -17,7 +17,7 @@
 namespace tavrin {
 
 struct TrackCatalogue::Listing {
-  TrackEntry openDay;
+  DayEntry openDay;
   bool dayOpen = false;
   TrackListing rows;  // what the listing hands back
 };
@@ -118,16 +118,16 @@ void TrackCatalogue::AddToDay(Listing& listing, IEntryRows* list, TrackEntry tra
     return;
   }
   if (listing.dayOpen) CloseDay(listing, list);
-  listing.openDay = TrackEntry{};
+  listing.openDay = DayEntry{};
   listing.openDay.header = track.header;
   listing.openDay.firstTrack = static_cast<int32_t>(listing.rows.tracks.size());
-  listing.openDay.path = DayEntryName(track.header.firstDateTime);
+  listing.openDay.name = DayName(track.header.firstDateTime);
   listing.dayOpen = true;
   listing.rows.tracks.push_back(std::move(track));
 }
 
 void TrackCatalogue::CloseDay(Listing& listing, IEntryRows* list) {
-  TrackEntry& day = listing.openDay;
+  DayEntry& day = listing.openDay;
   day.endTrack = static_cast<int32_t>(listing.rows.tracks.size());
   day.averageSpeed = AverageSpeedKmh(day.header.distance, day.header.elapsedSeconds);
   if (list) ShowEntryRow(*list, -1, day);
@@ -151,13 +151,13 @@ std::optional<TrackEntry> TrackCatalogue::ListedTrack(const std::string& path) {
   return entry;
 }
 
-std::string TrackCatalogue::DayEntryName(const DateTime6& date) const {
+std::string TrackCatalogue::DayName(const DateTime6& date) {
   char name[32];
-  std::snprintf(name, sizeof name, "/20%02u%02u%02u.bt1", date[0], date[1], date[2]);
-  return folder_.path + name;
+  std::snprintf(name, sizeof name, "20%02u%02u%02u.bt1", date[0], date[1], date[2]);
+  return name;
 }
 
-void TrackCatalogue::ShowEntryRow(IEntryRows& list, int index, const TrackEntry& entry) const {
+void TrackCatalogue::ShowEntryRow(IEntryRows& list, int index, const RowFigures& entry) const {
   const int row = index < 0 ? list.RowCount() : index;
   list.InsertRow(row, entry, row + 1);
 }

@@ -75,7 +75,7 @@ std::string KilometresText(uint32_t metres) {
 
 }  // namespace
 
-EntryRow EntryRowTexts(const TrackEntry& entry, int number) {
+EntryRow EntryRowTexts(const RowFigures& entry, int number) {
   const TrackHeader& h = entry.header;
   // The elapsed field is unsigned on disk but a track whose clock went back holds a negative
   // difference; it is shown signed, as it was computed.

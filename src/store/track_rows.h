@@ -17,7 +17,7 @@ using EntryRow = std::array<std::string, 7>;
 using PointRow = std::array<std::string, 8>;
 
 // Texts of one track or day row; `number` is the 1-based row number.
-EntryRow EntryRowTexts(const TrackEntry& entry, int number);
+EntryRow EntryRowTexts(const RowFigures& entry, int number);
 // Texts of one point row, with the date and time as the point holds them.
 PointRow PointRowTexts(const TrackPoint& point, int number);
 
@@ -27,13 +27,13 @@ class IListView {
   virtual void RemoveAllRows() = 0;
 };
 
-// A list of tracks or days. A row arrives as its entry and number; the list formats the cells
+// A list of tracks or days. A row arrives as its figures and number; the list formats the cells
 // with EntryRowTexts when it shows them, so that a folder of ten thousand tracks is listed
 // without formatting ten thousand rows nobody scrolls to.
 class IEntryRows : public IListView {
  public:
   virtual int RowCount() const = 0;
-  virtual void InsertRow(int index, const TrackEntry& entry, int number) = 0;
+  virtual void InsertRow(int index, const RowFigures& entry, int number) = 0;
 };
 
 // A list of points. Points arrive in batches so that a view over the store's point vector can

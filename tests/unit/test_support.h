@@ -75,7 +75,7 @@ class EntryRowsRecorder : public IEntryRows {
  public:
   void RemoveAllRows() override { rows.clear(); }
   int RowCount() const override { return static_cast<int>(rows.size()); }
-  void InsertRow(int index, const TrackEntry& entry, int number) override {
+  void InsertRow(int index, const RowFigures& entry, int number) override {
     rows.insert(rows.begin() + index, EntryRowTexts(entry, number));
   }
   std::vector<EntryRow> rows;

@@ -16,7 +16,7 @@ void TrackListModel::RemoveAllRows() {
   endResetModel();
 }
 
-void TrackListModel::InsertRow(int index, const TrackEntry& entry, int number) {
+void TrackListModel::InsertRow(int index, const RowFigures& entry, int number) {
   // -1 (or anything past the end) appends, as a list view does.
   const int at = index < 0 ? RowCount() : std::min(index, RowCount());
   beginInsertRows({}, at, at);
@@ -73,7 +73,7 @@ void TrackListModel::RemoveRow(int row) {
   if (row < RowCount()) emit dataChanged(index(row, 0), index(RowCount() - 1, 0));
 }
 
-void TrackListModel::ReplaceRow(int row, const TrackEntry& entry) {
+void TrackListModel::ReplaceRow(int row, const RowFigures& entry) {
   if (row < 0 || row >= RowCount()) return;
   rows_[static_cast<size_t>(row)].entry = entry;
   emit dataChanged(index(row, 0), index(row, columnCount() - 1));

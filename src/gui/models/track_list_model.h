@@ -21,7 +21,7 @@ class TrackListModel : public QAbstractTableModel, public IEntryRows {
   // IEntryRows
   void RemoveAllRows() override;
   int RowCount() const override { return static_cast<int>(rows_.size()); }
-  void InsertRow(int index, const TrackEntry& entry, int number) override;
+  void InsertRow(int index, const RowFigures& entry, int number) override;
 
   // QAbstractTableModel
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -37,7 +37,7 @@ class TrackListModel : public QAbstractTableModel, public IEntryRows {
   void SetTicked(int row, bool ticked);
   void RemoveRow(int row);
   // Shows `entry` in place of the row's record (its figures changed), keeping its tick.
-  void ReplaceRow(int row, const TrackEntry& entry);
+  void ReplaceRow(int row, const RowFigures& entry);
 
   // QAbstractTableModel, for the check boxes
   Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -45,7 +45,7 @@ class TrackListModel : public QAbstractTableModel, public IEntryRows {
 
  private:
   struct Row {
-    TrackEntry entry;
+    RowFigures entry;
     int number;
     bool ticked = false;
   };

@@ -8,9 +8,11 @@
 namespace tavrin::gui {
 
 struct LoadedTrack {
-  TrackEntry entry;    // as listed: its header shows local date-times
-  PointVector points;  // the record's points, in UTC as the files hold them
-  PointVector window;  // the points of the time window, while it is set
+  RowFigures record;       // the loaded track's or day's, as listed: local date-times
+  TrackEntry track;        // by tracks, the loaded track as listed; by days, none
+  std::string firstTrack;  // the file of the loaded track, or of the loaded day's first track
+  PointVector points;      // the record's points, in UTC as the files hold them
+  PointVector window;      // the points of the time window, while it is set
   bool windowActive = false;
 
   // What the speed graph draws: the window while one is set, else the whole record.

@@ -108,7 +108,7 @@ class TrackRecordPage : public QWidget {
   void OnCalendarDay();
   void OnConformSelected();
   void OnRecordActivated(const QModelIndex& index);
-  void SetWindowControls(const TrackEntry& record);
+  void SetWindowControls(const RowFigures& record);
   std::string FirstTrackOfLoaded() const;
   // The row of the day whose tracks hold the track file `track`, or -1.
   int RowOfDayHolding(const std::string& track) const;

@@ -27,8 +27,8 @@ std::vector<size_t> TrackRecordPage::SelectedPointRows() const {
 
 void TrackRecordPage::OnConformTrack() {
   if (selectedRow_ == -1) return;
-  const DateTime first = FromDateTime6(loaded_.entry.header.firstDateTime);
-  const DateTime last = FromDateTime6(loaded_.entry.header.lastDateTime);
+  const DateTime first = FromDateTime6(loaded_.record.header.firstDateTime);
+  const DateTime last = FromDateTime6(loaded_.record.header.lastDateTime);
   const DateTime from = At(windowStart_->date(), startHour_->currentIndex(),
                            startMinute_->currentIndex(), first.second);
   const DateTime to =
@@ -36,7 +36,7 @@ void TrackRecordPage::OnConformTrack() {
   const bool accepted = from <= to && first <= from && from <= last && first <= to && to <= last;
   if (!accepted) {
     // A window outside the record puts the whole record back, without a word.
-    SetWindowControls(loaded_.entry);
+    SetWindowControls(loaded_.record);
     records_.SetTicked(selectedRow_, true);
     return;
   }
@@ -60,7 +60,7 @@ void TrackRecordPage::OnCreateTrack() {
   if (rows.empty() || rows.back() >= points.size()) return;
   std::vector<TrackPoint> selected;
   for (const size_t row : rows) selected.push_back(points[row]);
-  const auto created = store.Writer().CreateTrack(loaded_.entry, selected);
+  const auto created = store.Writer().CreateTrack(loaded_.track, selected);
   if (!created) {
     owner_.ShowMessage(created.Error().reason.empty()
                            ? "Cannot create the track file: " + created.Error().SystemText() + "."
@@ -83,7 +83,7 @@ void TrackRecordPage::OnCreateTrack() {
 // selected; the loaded record stays the one the track was cut from.
 void TrackRecordPage::ShowCreatedTrack(const std::string& path) {
   // The list was made again with the notice of the new track (OnTracksChanged).
-  const std::string loadedPath = loaded_.entry.path;
+  const std::string loadedPath = loaded_.track.path;
   selectedRow_ = RowOfTrack(loadedPath);
   if (selectedRow_ != -1) records_.SetTicked(selectedRow_, true);  // the exports take it
   const int row = RowOfTrack(path);
@@ -112,9 +112,10 @@ void TrackRecordPage::OnDeletePoints() {
   }
   TrackStore& store = owner_.Store();
   // Its row shows the track anew with the notice of the change (OnTracksChanged).
-  if (!store.Files().CompactTrackFile(loaded_.entry, rows)) return;
+  if (!store.Files().CompactTrackFile(loaded_.track, rows)) return;
+  loaded_.record = loaded_.track;
   points_.SetSource(&loaded_.points);
-  store.Files().LoadTrackPoints(loaded_.entry, loaded_.points, &points_);
+  store.Files().LoadTrackPoints(loaded_.track, loaded_.points, &points_);
   pointView_->clearSelection();
   loaded_.windowActive = false;
 }

@@ -76,9 +76,7 @@ void TrackRecordPage::ZoneChanged() {
 
 // The loaded track, or the first track of the loaded day, by its file.
 std::string TrackRecordPage::FirstTrackOfLoaded() const {
-  if (!ByDays()) return loaded_.entry.path;
-  const auto first = static_cast<size_t>(loaded_.entry.firstTrack);
-  return first < listing_.tracks.size() ? listing_.tracks[first].path : std::string();
+  return loaded_.firstTrack;
 }
 
 int TrackRecordPage::RowOfDayHolding(const std::string& track) const {
@@ -200,17 +198,19 @@ void TrackRecordPage::LoadRecord(int row) {
   if (row < 0 || static_cast<size_t>(row) >= listing_.RowCount()) return;
   selectedRow_ = row;
   Status("Loading track data.");
-  loaded_.entry = *listing_.Row(static_cast<size_t>(row));
+  const auto index = static_cast<size_t>(row);
+  const auto tracks = listing_.TracksOfRow(index);
+  loaded_.record = *listing_.Row(index);
+  loaded_.track = ByDays() ? TrackEntry{} : listing_.tracks[index];
+  loaded_.firstTrack = tracks.empty() ? std::string() : tracks.front().path;
   points_.SetSource(&loaded_.points);
   if (ByDays()) {
-    store.Files().LoadDayPoints(listing_.TracksOfRow(static_cast<size_t>(row)), loaded_.points,
-                                &points_);
+    store.Files().LoadDayPoints(tracks, loaded_.points, &points_);
   } else {
-    store.Files().LoadTrackPoints(loaded_.entry, loaded_.points, &points_);
+    store.Files().LoadTrackPoints(loaded_.track, loaded_.points, &points_);
   }
-  fileName_->setText(
-      QString::fromStdString(std::filesystem::path(loaded_.entry.path).filename().string()));
-  SetWindowControls(loaded_.entry);
+  fileName_->setText(QString::fromStdString(listing_.RowName(index)));
+  SetWindowControls(loaded_.record);
   records_.SetTicked(row, true);  // the exports take the loaded record
   Status("Load track data.");
   loaded_.windowActive = false;
@@ -218,7 +218,7 @@ void TrackRecordPage::LoadRecord(int row) {
   WriteMapPages(loaded_.points);
 }
 
-void TrackRecordPage::SetWindowControls(const TrackEntry& record) {
+void TrackRecordPage::SetWindowControls(const RowFigures& record) {
   const DateTime6& first = record.header.firstDateTime;
   const DateTime6& last = record.header.lastDateTime;
   windowStart_->setDate(QDate(2000 + first[0], first[1], first[2]));
