@@ -14,6 +14,7 @@
 #include "../tests/support/scripted_link.h"
 #include "protocol/logger_session.h"
 #include "store/track_store.h"
+#include "wording/session_wording.h"
 
 namespace {
 
@@ -27,9 +28,8 @@ class QuietHost : public ISessionHost {
   void SetProgress(int position) override {
     if (position < 0 || position > 1000) std::abort();
   }
-  MsgAnswer ShowMessage(const std::string&, MsgIcon, MsgButtons buttons) override {
-    return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
-  }
+  // Worded as a front end words it, so that the figures of any answer are put into words too.
+  void Report(const SessionReport& report) override { (void)SessionReportText(report); }
   bool Confirm(SessionQuestion) override { return true; }
   void NotifyDeviceInfo(DeviceNotice) override {}
   void StartTimer(SessionTimer timer, int) override {

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "wording/session_wording.h"
+
 namespace tavrin::cli {
 namespace {
 
@@ -89,6 +91,13 @@ MsgAnswer CliHost::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons
     std::cerr << "tavrin: " << (icon == MsgIcon::Error ? "error: " : "") << line << "\n";
   }
   return MsgAnswer::Ok;
+}
+
+// The status line (shown with --verbose) before the box, in the window's order.
+void CliHost::Report(const SessionReport& report) {
+  const std::string text = SessionReportText(report);
+  if (report.OnStatusLine()) SetStatusText(text);
+  if (report.InBox()) ShowMessage(text, report.icon, MsgButtons::Ok);
 }
 
 std::optional<OperationEnd> CliHost::Ended(Operation operation, size_t since) const {

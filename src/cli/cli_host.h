@@ -23,7 +23,7 @@ class CliHost : public ISessionHost {
   // ISessionHost
   void SetStatusText(const std::string& text) override;
   void SetProgress(int position) override;
-  MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
+  void Report(const SessionReport& report) override;
   // The command asked for --yes before it connected: the answer is that flag.
   bool Confirm(SessionQuestion /*question*/) override { return answerYes_; }
   void NotifyDeviceInfo(DeviceNotice) override {}
@@ -36,6 +36,9 @@ class CliHost : public ISessionHost {
   void OperationEnded(const OperationEnd& end) override { ended_.push_back(end); }
   void PostDataArrived() override;
   void PostConnectionLost() override;
+
+  // A box's text on stderr when it is worth saying; an answer from the flags otherwise.
+  MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons);
 
   // The answer to the questions the session asks.
   void AnswerYes(bool yes) { answerYes_ = yes; }

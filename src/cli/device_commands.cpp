@@ -12,6 +12,7 @@
 #include "cli/device_connection.h"
 #include "protocol/note_group.h"
 #include "serial/port_discovery.h"
+#include "wording/session_wording.h"
 
 namespace tavrin::cli {
 namespace {
@@ -135,7 +136,7 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
       device.WaitQuietly([&] { return device.Host().Ended(Operation::Read, before).has_value(); });
   if (ended == DeviceConnection::Ended::Interrupted) {
     if (session.IsConnected()) session.SendCommand(Command::Stop);
-    Fail("stopped by the user. " + session.SavedSummary());
+    Fail("stopped by the user. " + SavedSummary(session.ReadSoFar()));
   } else if (ended == DeviceConnection::Ended::Silent) {
     session.OnLoggerSilent();
   }

@@ -59,14 +59,6 @@ using LinkOpener =
     std::function<Result<std::unique_ptr<ILoggerLink>>(const std::string& device, uint32_t baud)>;
 Result<std::unique_ptr<ILoggerLink>> OpenSerialLink(const std::string& device, uint32_t baud);
 
-// Checks a note group before it is sent: at most `limit` characters, ASCII letters and digits
-// only. Shows the reason through `show` and returns false otherwise. The device settings dialog
-// uses it too.
-bool CheckNoteGroup(const std::string& group, size_t limit, const MessageBoxFn& show);
-
-// "after 3 sectors", for messages about a read that stopped.
-std::string SectorsText(int sectors);
-
 class LoggerSession {
  public:
   LoggerSession(ISessionHost& host, TrackStore& store);
@@ -135,8 +127,8 @@ class LoggerSession {
   int SectorsReceived() const { return sectorsReceived_; }
   // Sentences and frames dropped for a bad checksum since the last read command.
   int DamagedItems() const { return damagedItems_; }
-  // One sentence on what the last read saved, for the message that ends a read early.
-  std::string SavedSummary() const;
+  // The figures of the last read so far, for the messages that tell how it ended.
+  ReadFigures ReadSoFar() const;
   // True from a read command until the transfer ends one way or another.
   bool TransferActive() const { return transferActive_; }
 
@@ -166,16 +158,15 @@ class LoggerSession {
   void StartNewTrackFile(const TrackPoint& first);
   void OpenCurrentTrackFile();
   TrackSaved CloseCurrentTrack(TrackEnd end);
-  // `what` went wrong with a track file; `advice` is what to do when the read ends anyway.
-  void ReportTrackFileTrouble(const std::string& what, const std::string& advice);
+  void ReportTrackFileTrouble(const TrackFileTrouble& trouble);
   // Ends a read whose track file failed before the logger is asked for more or told that the
   // read succeeded, so that the tracks not saved stay new on it; true when it did.
   bool StopIfTrackFileFailed();
   void WatchForSilence();
-  void ReportBadDate(const std::string& text);
-  void ReportReadEnd(const std::string& done);
-  std::string NothingReadText() const;
-  std::string StoredCopiesText() const;
+  void ReportBadDate(SessionReport report);
+  void ReportReadEnd(bool fromFrame);
+  // A report of `kind` with the read's figures so far.
+  SessionReport ReadReport(SessionReportKind kind, ReportPlace place, MsgIcon icon) const;
   void BeginTransfer();
 
   // Device answers.
@@ -235,8 +226,8 @@ class LoggerSession {
   uint32_t pointsSaved_ = 0;
   uint32_t transferPoints_ = 0;  // points received since the read command
   int sectorsReceived_ = 0;
-  std::vector<TrackSaved> storedCopiesKept_;
-  std::string fileTrouble_;           // the first track file of the read that failed, in words
+  std::vector<StoredCopyKept> storedCopiesKept_;
+  std::optional<TrackFileTrouble> fileTrouble_;  // the first track file of the read that failed
   bool endingRead_ = false;           // the read is ending for another reason: tell trouble now
   bool badDateReported_ = false;      // one box a read for impossible date-times
   bool trackOpenDeferred_ = false;    // the start was impossible: the first point names the track

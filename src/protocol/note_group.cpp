@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "protocol/session_reports.h"
 #include "store/utf8_text.h"
 
 namespace tavrin {
@@ -23,6 +24,18 @@ NoteGroupFaults FindNoteGroupFaults(std::string_view group, size_t limit) {
 
 bool IsValidNoteGroup(std::string_view group) {
   return !FindNoteGroupFaults(group).Any();
+}
+
+std::optional<SessionReport> NoteGroupRefusal(std::string_view group, size_t limit) {
+  const NoteGroupFaults faults = FindNoteGroupFaults(group, limit);
+  if (!faults.Any()) return std::nullopt;
+  SessionReport report;
+  report.kind = SessionReportKind::NoteGroupRefused;
+  report.place = ReportPlace::Box;
+  report.icon = MsgIcon::Error;
+  report.noteGroup = group;
+  report.noteGroupFaults = faults;
+  return report;
 }
 
 }  // namespace tavrin

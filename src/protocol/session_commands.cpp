@@ -13,10 +13,6 @@ namespace {
 constexpr int kRetryPauseMs = 200;
 constexpr int kRetries = 2;
 
-const char kTooManyCharacters[] = "글자 개수가 너무 많습니다.";
-const char kLettersAndDigitsOnly[] =
-    "사용할수 없는 글자가 존재합니다.\r\n 알파벳과 숫자만 허용됩니다.";
-
 std::string Format(const char* format, auto... args) {
   char text[160];
   std::snprintf(text, sizeof text, format, args...);
@@ -30,17 +26,6 @@ std::string PeriodFields(const ReadPeriod& p) {
 }
 
 }  // namespace
-
-bool CheckNoteGroup(const std::string& group, size_t limit, const MessageBoxFn& show) {
-  const NoteGroupFaults faults = FindNoteGroupFaults(group, limit);
-  // The length is told first, as the user sees the length before the characters.
-  const char* fault = faults.tooLong              ? kTooManyCharacters
-                      : faults.notLettersOrDigits ? kLettersAndDigitsOnly
-                                                  : nullptr;
-  if (fault == nullptr) return true;
-  if (show) show(fault, MsgIcon::Error, MsgButtons::Ok);
-  return false;
-}
 
 LoggerSession::LoggerSession(ISessionHost& host, TrackStore& store) : host_(host), store_(store) {}
 
@@ -161,11 +146,11 @@ const CommandEntry* FindCommand(Command command) {
 
 // Each group checked in order; the first refused one tells the user why.
 bool LoggerSession::NoteGroupsAccepted(const NoteGroups& groups) {
-  const MessageBoxFn show = [this](const std::string& text, MsgIcon icon, MsgButtons buttons) {
-    return host_.ShowMessage(text, icon, buttons);
-  };
   for (const std::string& group : groups) {
-    if (!CheckNoteGroup(group, kNoteGroupLetters, show)) return false;
+    if (const auto refusal = NoteGroupRefusal(group)) {
+      host_.Report(*refusal);
+      return false;
+    }
   }
   return true;
 }
@@ -305,7 +290,7 @@ void LoggerSession::BeginTransfer() {
   transferPoints_ = 0;
   sectorsReceived_ = 0;
   storedCopiesKept_.clear();
-  fileTrouble_.clear();
+  fileTrouble_.reset();
   badDateReported_ = false;
   currentTrackDamaged_ = false;
   readFailed_ = false;

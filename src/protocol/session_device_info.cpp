@@ -98,7 +98,12 @@ void LoggerSession::OnFlashError(int code) {
   Status(code == 0   ? "<<< Flash Memory Error(Type 1).\r\n"
          : code == 1 ? "<<< Flash Memory Error(Type 2).\r\n"
                      : "<<< Unknown Message(200,3)\r\n");
-  host_.ShowMessage("Error is Connection program to Device.", MsgIcon::Error, MsgButtons::Ok);
+  SessionReport report;
+  report.kind = SessionReportKind::FlashError;
+  report.place = ReportPlace::Box;
+  report.icon = MsgIcon::Error;
+  report.flashErrorCode = code;
+  host_.Report(report);
   host_.SetProgress(0);
   // A read goes on (later sectors may still arrive) but does not end as done; an erase or an
   // info request ends here.
@@ -113,7 +118,10 @@ void LoggerSession::OnErase(int code, long long a) {
   if (code == 0) {
     host_.SetProgress(1000);
     Status("<<< Flash Memory Erase Done.\r\n");
-    host_.ShowMessage("Deleted all Memory.", MsgIcon::Warning, MsgButtons::Ok);
+    SessionReport report;
+    report.kind = SessionReportKind::MemoryErased;
+    report.place = ReportPlace::Box;
+    host_.Report(report);
     host_.SetProgress(0);
     if (erasePending_) {
       erasePending_ = false;

@@ -2,9 +2,7 @@
 // The track download: the logger's read answers, its points, and the track files they go into.
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 #include "protocol/frames.h"
@@ -21,11 +19,6 @@ long long FieldValue(const std::vector<std::string_view>& fields, size_t index) 
 constexpr int kProgressEvery = 32;
 
 }  // namespace
-
-std::string SectorsText(int sectors) {
-  if (sectors == 0) return "before the first sector was complete";
-  return "after " + std::to_string(sectors) + (sectors == 1 ? " sector" : " sectors");
-}
 
 void LoggerSession::OnPsrf200(std::string_view line) {
   const auto fields = SplitFields(line);
@@ -93,9 +86,11 @@ void LoggerSession::OnTrackingInformation(long long a, long long b, long long e,
   // A track is named by its start; an impossible one would give a file no list can show.
   trackOpenDeferred_ = !IsCalendarDateTime(first);
   if (trackOpenDeferred_) {
-    ReportBadDate("The logger announced its track data with an impossible start date/time (" +
-                  FormatDateTime(first) + "). The track is named after its first point instead.");
-  } else if (fileTrouble_.empty()) {
+    SessionReport report;
+    report.kind = SessionReportKind::ImpossibleStartDateTime;
+    report.dateTime = first;
+    ReportBadDate(report);
+  } else if (!fileTrouble_) {
     OpenCurrentTrackFile();
   }
   downloading_ = true;
@@ -116,9 +111,8 @@ void LoggerSession::OnNextSector() {
     if (auto kept =
             store_.Writer().CheckpointTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
         !kept) {
-      ReportTrackFileTrouble("Could not write the track file " + current_.path + ": " +
-                                 kept.Error().SystemText() + ".",
-                             "Free some disk space and read the tracks again.");
+      ReportTrackFileTrouble(
+          {TrackFileFault::NotCheckpointed, current_.path, kept.Error().systemError, 0});
     }
   }
   if (StopIfTrackFileFailed()) return;
@@ -129,7 +123,7 @@ void LoggerSession::OnSuccess(bool fromFrame) {
   Status("<<< Success : End of Message.\r\n");
   // The end of a read that was stopped because a track file failed: taking it would tell the
   // logger that the read succeeded after all.
-  if (!transferActive_ && !fileTrouble_.empty()) return;
+  if (!transferActive_ && fileTrouble_) return;
   if (downloading_) {
     host_.SetProgress(1000);
     downloading_ = false;
@@ -138,59 +132,54 @@ void LoggerSession::OnSuccess(bool fromFrame) {
   // The acknowledgement tells the logger that the read succeeded, and it then counts the tracks
   // as read: the last track is put in place first, and if it could not be, the read is stopped
   // instead.
-  if (fileTrouble_.empty()) SendCommand(Command::Ack);
+  if (!fileTrouble_) SendCommand(Command::Ack);
   if (StopIfTrackFileFailed()) return;
   const bool wasReading = transferActive_;
   transferActive_ = false;
-  const std::string done = fromFrame ? "Read done." : "Read Done.";
   host_.SetProgress(0);
   if (!wasReading) {
-    host_.ShowMessage(done, MsgIcon::Warning, MsgButtons::Ok);
+    SessionReport report;
+    report.kind = SessionReportKind::SuccessWithoutRead;
+    report.place = ReportPlace::Box;
+    report.endedByFrame = fromFrame;
+    host_.Report(report);
     return;
   }
-  ReportReadEnd(done);
+  ReportReadEnd(fromFrame);
   EndOperation(Operation::Read, readFailed_ ? Outcome::Failed : Outcome::Done);
 }
 
 // One box ends a read: what it found, then what went wrong on the way, so that "done" is never
-// read before the warning that some points are missing.
-void LoggerSession::ReportReadEnd(const std::string& done) {
-  std::string text = transferPoints_ == 0 ? NothingReadText() : done;
-  if (damagedItems_ > 0) {
-    text += " " + std::to_string(damagedItems_) +
-            (damagedItems_ == 1 ? " item was" : " items were") +
-            " damaged on the line and dropped during the read, so some points may be missing. "
-            "Read all tracks again to get them.";
-    badDateReported_ = true;
+// read before the warning that some points are missing. A plain "done" stays off the status line.
+void LoggerSession::ReportReadEnd(bool fromFrame) {
+  SessionReport report = ReadReport(
+      transferPoints_ == 0 ? SessionReportKind::NothingRead : SessionReportKind::ReadDone,
+      ReportPlace::StatusLineAndBox, MsgIcon::Warning);
+  report.endedByFrame = fromFrame;
+  if (transferPoints_ != 0 && damagedItems_ == 0 && storedCopiesKept_.empty()) {
+    report.place = ReportPlace::Box;
   }
-  text += StoredCopiesText();
-  if (text != done) Status(text);
-  host_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
+  if (damagedItems_ > 0) badDateReported_ = true;
+  host_.Report(report);
 }
 
-std::string LoggerSession::NothingReadText() const {
-  if (readMode_ == kReadPeriodBinary || readMode_ == kReadPeriodNmea) {
-    return "The logger holds no track point in the chosen period, so nothing was read. Choose "
-           "another period, or get all tracks.";
-  }
-  if (readMode_ == kReadNewBinary || readMode_ == kReadNewNmea) {
-    return "The logger holds no new track point, so nothing was read. Get All Tracks (tavrin "
-           "read --all) reads the tracks read before again.";
-  }
-  return "The logger holds no track point, so nothing was read.";
+SessionReport LoggerSession::ReadReport(SessionReportKind kind, ReportPlace place,
+                                        MsgIcon icon) const {
+  SessionReport report;
+  report.kind = kind;
+  report.place = place;
+  report.icon = icon;
+  report.read = ReadSoFar();
+  return report;
 }
 
 void LoggerSession::OnTimeOver() {
   Status("<<< Time Over : Don't Receive Message.\r\n");
   SendCommand(Command::Ack);
   const bool wasReading = FinishTransferEarly();
-  std::string text = "Error is Connection program to Device.";
-  if (wasReading) {
-    text += "\r\nThe logger gave up waiting for this program " + SectorsText(sectorsReceived_) +
-            ". " + SavedSummary() +
-            " Check the cable and that nothing else uses the port, then read the tracks again.";
-  }
-  host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+  host_.Report(
+      ReadReport(wasReading ? SessionReportKind::ReadTimeOver : SessionReportKind::TimeOver,
+                 ReportPlace::Box, MsgIcon::Error));
   host_.SetProgress(0);
   if (wasReading) EndOperation(Operation::Read, Outcome::TimeOver);
 }
@@ -213,7 +202,7 @@ void LoggerSession::OnPointFrame(std::span<const uint8_t> frame) {
 
 void LoggerSession::StartNewTrackFile(const TrackPoint& first) {
   CloseCurrentTrack(TrackEnd::Complete);
-  if (!fileTrouble_.empty()) return;  // the read stops: no track is begun that would end at once
+  if (fileTrouble_) return;  // the read stops: no track is begun that would end at once
   current_.averageSpeed = 0.0;
   current_.header.firstDateTime = ToDateTime6(first.GetDateTime());
   current_.header.marker = kTrackMarker;
@@ -228,10 +217,8 @@ void LoggerSession::OpenCurrentTrackFile() {
   trackOpenDeferred_ = false;
   const auto opened = store_.Writer().OpenTrackFile(current_);
   if (opened) return;
-  ReportTrackFileTrouble("Cannot create the track file " + current_.path + ": " +
-                             opened.Error().SystemText() + ". Its points are not saved.",
-                         "Check the data folder and the free disk space, then read the tracks "
-                         "again.");
+  ReportTrackFileTrouble(
+      {TrackFileFault::NotCreated, current_.path, opened.Error().systemError, 0});
 }
 
 TrackSaved LoggerSession::CloseCurrentTrack(TrackEnd end) {
@@ -246,107 +233,69 @@ TrackSaved LoggerSession::CloseCurrentTrack(TrackEnd end) {
     pointsSaved_ += saved.points;
     host_.TrackFileSaved(saved.entry);
   } else if (saved.outcome == TrackSaved::Outcome::StoredCopyKept) {
-    storedCopiesKept_.push_back(saved);
+    storedCopiesKept_.push_back({name, saved.points, saved.storedPoints, saved.storedEdited});
   }
   if (saved.outcome == TrackSaved::Outcome::Failed) {
-    ReportTrackFileTrouble("Cannot put the track file " + saved.path +
-                               " in place: " + std::strerror(saved.error) + ". Its " +
-                               std::to_string(saved.points) + " points are kept in " + name +
-                               ".part and are saved at the next start.",
-                           "Check the data folder.");
+    ReportTrackFileTrouble({TrackFileFault::NotPutInPlace, saved.path, saved.error, saved.points});
   } else if (saved.error != 0) {
-    const std::string kept = saved.points == 0 ? "None of its points could be written."
-                                               : "The " + std::to_string(saved.points) +
-                                                     " points written before that are kept.";
-    ReportTrackFileTrouble("Could not write the track file " + saved.path + ": " +
-                               std::strerror(saved.error) + ". " + kept,
-                           "Free some disk space and read the tracks again.");
+    ReportTrackFileTrouble({TrackFileFault::NotWritten, saved.path, saved.error, saved.points});
   }
   if (!saved.datesValid) {
-    ReportBadDate("Track " + name +
-                  " has an invalid date/time; its drive time is set to 0. All of its points are "
-                  "kept.");
+    SessionReport report;
+    report.kind = SessionReportKind::ImpossibleTrackDateTime;
+    report.trackName = name;
+    ReportBadDate(report);
   }
   return saved;
 }
 
-void LoggerSession::ReportTrackFileTrouble(const std::string& what, const std::string& advice) {
+void LoggerSession::ReportTrackFileTrouble(const TrackFileTrouble& trouble) {
   readFailed_ = true;
-  Status(what + " " + advice);
-  if (!fileTrouble_.empty()) return;  // one box a read
-  fileTrouble_ = what;
+  const bool first = !fileTrouble_;  // one box a read
+  if (first) fileTrouble_ = trouble;
   // While the logger is still sending, the read is stopped first and one box tells both
   // (StopIfTrackFileFailed); a box now would let the logger go on meanwhile.
-  if (endingRead_) host_.ShowMessage(what + " " + advice, MsgIcon::Error, MsgButtons::Ok);
+  SessionReport report;
+  report.kind = SessionReportKind::TrackFileFailed;
+  report.place = first && endingRead_ ? ReportPlace::StatusLineAndBox : ReportPlace::StatusLine;
+  report.icon = MsgIcon::Error;
+  report.trouble = trouble;
+  host_.Report(report);
 }
 
 bool LoggerSession::StopIfTrackFileFailed() {
-  if (fileTrouble_.empty() || !transferActive_) return false;
+  if (!fileTrouble_ || !transferActive_) return false;
   host_.StopTimer(SessionTimer::Ack);
-  const bool newTracks = readMode_ == kReadNewBinary || readMode_ == kReadNewNmea;
   // The stop command keeps the points written so far, and the logger never hears that the read
   // succeeded: what it did not deliver stays new on it.
   FinishTransferEarly();
   if (IsConnected()) SendCommand(Command::Stop, {}, false);
-  std::string text = fileTrouble_ + " The read was stopped there";
-  text += newTracks ? ", before the logger was told that it succeeded, so the tracks that were "
-                      "not saved are still new on the logger. "
-                    : ". ";
-  text += SavedSummary();
-  text += newTracks ? " Free some disk space or make the data folder writable, then read the new "
-                      "tracks again (Read New Tracks, or tavrin read --new): they are fetched "
-                      "again."
-                    : " Free some disk space or make the data folder writable, then read the "
-                      "tracks again.";
-  Status(text);
-  host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+  SessionReport report = ReadReport(SessionReportKind::ReadStoppedByTrackFile,
+                                    ReportPlace::StatusLineAndBox, MsgIcon::Error);
+  report.trouble = *fileTrouble_;
+  host_.Report(report);
   EndOperation(Operation::Read, Outcome::Failed);
   return true;
 }
 
-void LoggerSession::ReportBadDate(const std::string& text) {
+void LoggerSession::ReportBadDate(SessionReport report) {
   if (badDateReported_) return;
   badDateReported_ = true;
-  Status(text);
-  host_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
+  report.place = ReportPlace::StatusLineAndBox;
+  report.icon = MsgIcon::Warning;
+  host_.Report(report);
 }
 
-std::string LoggerSession::SavedSummary() const {
-  std::string text;
-  if (transferPoints_ == 0) {
-    text = "No track point had arrived, so no track file was written.";
-  } else {
-    const size_t files = writtenTracks_.size();
-    const std::string where =
-        " saved in " + std::to_string(files) + (files == 1 ? " track file." : " track files.");
-    text = pointsSaved_ == transferPoints_
-               ? "The " + std::to_string(pointsSaved_) + " points received are" + where
-           : pointsSaved_ == 0
-               ? "None of the " + std::to_string(transferPoints_) + " points received is saved."
-               : "Of the " + std::to_string(transferPoints_) + " points received, " +
-                     std::to_string(pointsSaved_) + " are" + where;
-  }
-  return text + StoredCopiesText();
-}
-
-std::string LoggerSession::StoredCopiesText() const {
-  std::string text;
-  for (const TrackSaved& kept : storedCopiesKept_) {
-    const std::string name = std::filesystem::path(kept.path).filename().string();
-    if (kept.storedEdited) {
-      text += " The stored track " + name +
-              " holds your edits (points you deleted), so it is kept as it is and the logger's "
-              "copy (" +
-              std::to_string(kept.points) +
-              " points) is not stored. To take the logger's copy, delete the track on the Track "
-              "Record page and read it again.";
-    } else {
-      text += " The stored track " + name + " has more points (" +
-              std::to_string(kept.storedPoints) + ") than this read got (" +
-              std::to_string(kept.points) + "), so it is kept as it was.";
-    }
-  }
-  return text;
+ReadFigures LoggerSession::ReadSoFar() const {
+  ReadFigures read;
+  read.pointsReceived = transferPoints_;
+  read.pointsSaved = pointsSaved_;
+  read.filesWritten = writtenTracks_.size();
+  read.sectorsReceived = sectorsReceived_;
+  read.damagedItems = damagedItems_;
+  read.storedCopiesKept = storedCopiesKept_;
+  read.readMode = readMode_;
+  return read;
 }
 
 void LoggerSession::StorePoint(TrackPoint point) {
@@ -357,10 +306,11 @@ void LoggerSession::StorePoint(TrackPoint point) {
     if (StopIfTrackFileFailed()) return;
   } else {
     // No track could be cut or timed by such a point, and no reader would show it.
-    ReportBadDate("Point " + std::to_string(transferPoints_) +
-                  " of this read has an impossible date/time (" +
-                  FormatDateTime(point.GetDateTime()) +
-                  "). It is left out, and so is any other such point of this read.");
+    SessionReport report;
+    report.kind = SessionReportKind::ImpossiblePointDateTime;
+    report.pointNumber = transferPoints_;
+    report.dateTime = point.GetDateTime();
+    ReportBadDate(report);
   }
   ReportProgress();
 }

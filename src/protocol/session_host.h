@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "base/message_box.h"
+#include "protocol/session_reports.h"
 #include "store/track_header.h"
 #include "store/track_point.h"
 
@@ -77,10 +77,13 @@ class ISessionHost {
  public:
   virtual ~ISessionHost() = default;
 
+  // A line of the conversation on the line (">>> Get GPBT Message(Options).\r\n", "<<< ACK
+  // Message.\r\n", "Empty Memory."): fixed texts, and the receive count.
   virtual void SetStatusText(const std::string& text) = 0;
   virtual void SetProgress(int position) = 0;  // 0-1000
-  // May run a nested event loop (a modal box); the session copes with being re-entered.
-  virtual MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) = 0;
+  // An outcome the user is told of, to be put into words and shown where the report says. May
+  // run a nested event loop (a modal box); the session copes with being re-entered.
+  virtual void Report(const SessionReport& report) = 0;
   // True to go on. May run a nested event loop, as a box does.
   virtual bool Confirm(SessionQuestion question) = 0;
   virtual void NotifyDeviceInfo(DeviceNotice what) = 0;
@@ -95,7 +98,7 @@ class ISessionHost {
   virtual void TrackFileSaved(const TrackEntry& entry) { (void)entry; }
   // The connection ended without being asked to (cable pulled, device gone).
   virtual void ConnectionLost() {}
-  // An operation ended, after the session has shown what it shows about it.
+  // An operation ended, after the session has reported what it reports about it.
   virtual void OperationEnded(const OperationEnd& end) { (void)end; }
   // Blocks the session's thread; hosts in tests may shorten it.
   virtual void Pause(int milliseconds) {

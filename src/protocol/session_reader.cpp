@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The drain of the receive queue: items are assembled, checked and handed to their handlers.
-#include <cstring>
-
 #include "protocol/frames.h"
 #include "protocol/logger_session.h"
 #include "protocol/nmea.h"
@@ -117,13 +115,15 @@ void LoggerSession::OnConnectionLost() {
   host_.StopTimer(SessionTimer::Ack);
   host_.SetConnectionImage(ConnectionImage::Disconnected);
   host_.SetProgress(0);
-  std::string text = "The connection to the logger on " + device + " was lost";
-  text += wasReading ? " " + SectorsText(sectorsReceived_) + ". " + SavedSummary() +
-                           " Check the cable, connect again and read the tracks again."
-                     : ". Check the cable and connect again.";
-  Status(text);
+  SessionReport report = ReadReport(
+      wasReading ? SessionReportKind::ReadConnectionLost : SessionReportKind::ConnectionLost,
+      ReportPlace::StatusLine, MsgIcon::Error);
+  report.port = device;
+  host_.Report(report);
+  // The pages hear of the loss between the status line and the box, as they always have.
   host_.ConnectionLost();
-  host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+  report.place = ReportPlace::Box;
+  host_.Report(report);
   if (wasReading) EndOperation(Operation::Read, Outcome::ConnectionLost);
   EndPendingOperations(Outcome::ConnectionLost);
 }
@@ -140,14 +140,9 @@ void LoggerSession::OnLoggerSilent() {
   if (IsConnected()) SendCommand(Command::Stop, {}, false);
   host_.StopTimer(SessionTimer::Ack);
   host_.SetProgress(0);
-  const std::string text =
-      anythingCame ? "The logger stopped answering " + SectorsText(sectorsReceived_) + ". " +
-                         SavedSummary() + " Read the tracks again to get the rest."
-                   : "The logger did not answer the read command. " + SavedSummary() +
-                         " Check that the logger is switched on and that the port and baud rate "
-                         "are right.";
-  Status(text);
-  host_.ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
+  host_.Report(ReadReport(anythingCame ? SessionReportKind::LoggerStoppedAnswering
+                                       : SessionReportKind::LoggerDidNotAnswer,
+                          ReportPlace::StatusLineAndBox, MsgIcon::Error));
   EndOperation(Operation::Read, Outcome::Failed);
 }
 

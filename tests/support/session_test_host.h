@@ -11,6 +11,7 @@
 #include "protocol/event_loop.h"
 #include "protocol/logger_session.h"
 #include "virtual_loop.h"
+#include "wording/session_wording.h"
 
 namespace tavrin::test {
 
@@ -24,11 +25,17 @@ class BasicSessionTestHost : public ISessionHost {
 
   void SetStatusText(const std::string& text) override { statuses.push_back(text); }
   void SetProgress(int position) override { progress.push_back(position); }
-  MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override {
+  MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) {
     messages.push_back({text, icon});
     if (onMessage) onMessage(text);
     if (buttons == MsgButtons::OkCancel) return okCancelAnswer;
     return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+  }
+  // Worded as the front ends word it, and recorded as a status and a message, status first.
+  void Report(const SessionReport& report) override {
+    const std::string text = SessionReportText(report);
+    if (report.OnStatusLine()) SetStatusText(text);
+    if (report.InBox()) ShowMessage(text, report.icon, MsgButtons::Ok);
   }
   // Recorded as the window words it, so that a test reads one list of what was asked and told.
   bool Confirm(SessionQuestion question) override {

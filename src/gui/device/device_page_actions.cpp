@@ -5,6 +5,7 @@
 #include "gui/device/option_lists.h"
 #include "gui/device/read_period_dialog.h"
 #include "gui/models/combo_list.h"
+#include "wording/session_wording.h"
 
 namespace tavrin::gui {
 namespace {
@@ -91,7 +92,8 @@ void DevicePage::Disconnect() {
 void DevicePage::ReportReadCutShort() {
   const LoggerSession& session = owner_.Session();
   const std::string text = "Disconnected " + PortText() + " The read was cut short " +
-                           SectorsText(session.SectorsReceived()) + ". " + session.SavedSummary() +
+                           SectorsText(session.SectorsReceived()) + ". " +
+                           SavedSummary(session.ReadSoFar()) +
                            " Connect again and read the tracks again to get the rest.";
   Status(text);
   owner_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);

@@ -12,6 +12,8 @@
 #include "gui/common/widget_helpers.h"
 #include "protocol/logger_session.h"
 #include "protocol/note_group.h"
+#include "protocol/session_reports.h"
+#include "wording/session_wording.h"
 
 namespace tavrin::gui {
 namespace {
@@ -159,7 +161,8 @@ void DeviceSettingsDialog::accept() {
   NoteGroups groups;
   for (size_t i = 0; i < notes_.size(); ++i) {
     groups[i] = notes_[i]->text().toStdString();
-    if (!CheckNoteGroup(groups[i], kNoteGroupLetters, messageBox_)) {
+    if (const auto refusal = NoteGroupRefusal(groups[i])) {
+      messageBox_(SessionReportText(*refusal), refusal->icon, MsgButtons::Ok);
       messageBox_("Error in Information.", MsgIcon::Error, MsgButtons::Ok);
       notes_[i]->setFocus();
       return;

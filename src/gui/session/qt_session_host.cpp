@@ -3,6 +3,8 @@
 
 #include <QMetaObject>
 
+#include "wording/session_wording.h"
+
 namespace tavrin::gui {
 
 QtSessionHost::QtSessionHost(MessageBoxFn messageBox, PeriodQuestion askPeriod, QObject* parent)
@@ -27,6 +29,13 @@ void QtSessionHost::SetProgress(int position) {
 MsgAnswer QtSessionHost::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) {
   if (!messageBox_) return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
   return messageBox_(text, icon, buttons);
+}
+
+// The status line before the box, as the window has always shown them.
+void QtSessionHost::Report(const SessionReport& report) {
+  const std::string text = SessionReportText(report);
+  if (report.OnStatusLine()) SetStatusText(text);
+  if (report.InBox()) ShowMessage(text, report.icon, MsgButtons::Ok);
 }
 
 bool QtSessionHost::Confirm(SessionQuestion question) {

@@ -30,11 +30,12 @@ class QtSessionHost : public QObject, public ISessionHost {
   void Attach(LoggerSession* session) { session_ = session; }
   void SetMessageBox(MessageBoxFn messageBox) { messageBox_ = std::move(messageBox); }
   void SetPeriodQuestion(PeriodQuestion askPeriod) { askPeriod_ = std::move(askPeriod); }
+  MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons);
 
   // ISessionHost
   void SetStatusText(const std::string& text) override;
   void SetProgress(int position) override;
-  MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
+  void Report(const SessionReport& report) override;
   bool Confirm(SessionQuestion question) override;
   void NotifyDeviceInfo(DeviceNotice what) override;
   void StartTimer(SessionTimer timer, int milliseconds) override;
