@@ -196,7 +196,7 @@ class LoggerSession {
   void Status(const std::string& text) { host_.SetStatusText(text); }
 
   ISessionHost& host_;
-  TrackStore& store_;
+  TrackWriter& writer_;  // the session writes track files and does nothing else with the store
   std::unique_ptr<ILoggerLink> link_;
   LinkOpener opener_ = OpenSerialLink;
   std::string device_;

@@ -27,7 +27,8 @@ std::string PeriodFields(const ReadPeriod& p) {
 
 }  // namespace
 
-LoggerSession::LoggerSession(ISessionHost& host, TrackStore& store) : host_(host), store_(store) {}
+LoggerSession::LoggerSession(ISessionHost& host, TrackStore& store)
+    : host_(host), writer_(store.Writer()) {}
 
 LoggerSession::~LoggerSession() {
   if (link_) link_->Close();
@@ -294,7 +295,7 @@ void LoggerSession::BeginTransfer() {
   badDateReported_ = false;
   currentTrackDamaged_ = false;
   readFailed_ = false;
-  store_.Writer().BeginDownload();
+  writer_.BeginDownload();
 }
 
 void LoggerSession::EndDownloadCutShort() {

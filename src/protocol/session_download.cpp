@@ -108,8 +108,7 @@ void LoggerSession::OnNextSector() {
   // What came so far is made durable before the next sector is asked for: a crash now loses at
   // most the sector to come, and a track that cannot be written stops the read here.
   if (downloading_) {
-    if (auto kept =
-            store_.Writer().CheckpointTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
+    if (auto kept = writer_.CheckpointTrackFile(current_, static_cast<uint32_t>(trackPointCount_));
         !kept) {
       ReportTrackFileTrouble(
           {TrackFileFault::NotCheckpointed, current_.path, kept.Error().systemError, 0});
@@ -215,7 +214,7 @@ void LoggerSession::StartNewTrackFile(const TrackPoint& first) {
 // them would show a track of no points and no end.
 void LoggerSession::OpenCurrentTrackFile() {
   trackOpenDeferred_ = false;
-  const auto opened = store_.Writer().OpenTrackFile(current_);
+  const auto opened = writer_.OpenTrackFile(current_);
   if (opened) return;
   ReportTrackFileTrouble(
       {TrackFileFault::NotCreated, current_.path, opened.Error().systemError, 0});
@@ -226,7 +225,7 @@ TrackSaved LoggerSession::CloseCurrentTrack(TrackEnd end) {
   if (currentTrackDamaged_) end = TrackEnd::CutShort;
   currentTrackDamaged_ = false;
   const TrackSaved saved =
-      store_.Writer().CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_), end);
+      writer_.CloseTrackFile(current_, static_cast<uint32_t>(trackPointCount_), end);
   const std::string name = std::filesystem::path(saved.path).filename().string();
   if (saved.outcome == TrackSaved::Outcome::Saved) {
     writtenTracks_.push_back(saved.path);
@@ -320,9 +319,9 @@ void LoggerSession::WritePoint(const TrackPoint& point) {
     current_.header.firstDateTime = ToDateTime6(point.GetDateTime());
     OpenCurrentTrackFile();
   } else if (trackPointCount_ > 0) {
-    if (StartsNewTrack(store_.Writer().PreviousPoint(), point)) StartNewTrackFile(point);
+    if (StartsNewTrack(writer_.PreviousPoint(), point)) StartNewTrackFile(point);
   }
-  current_.header.distance += store_.Writer().AppendPoint(point);
+  current_.header.distance += writer_.AppendPoint(point);
   ++trackPointCount_;
 }
 
