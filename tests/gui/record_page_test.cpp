@@ -433,6 +433,27 @@ TEST_F(RecordPage, DeletingTickedRecordsAsksAndRemovesOnlyThose) {
   EXPECT_EQ(gui.window->StatusText(), "Deleted file.");
 }
 
+// What another view or a background reader does to the track files shows on the page: its rows
+// follow the store's notices, not only the page's own buttons.
+TEST_F(RecordPage, ChangesMadeElsewhereShowInTheListAndKeepTheTicks) {
+  ShowAll(true);
+  Page().RecordList().SetTicked(2, true);
+  TrackStore& store = gui.window->Store();
+  const auto listing = store.Catalogue().ListTracks(nullptr, false);
+  ASSERT_EQ(listing.tracks.size(), 3u);
+  ASSERT_TRUE(store.Files().DeleteTrackFiles(std::span(listing.tracks).first(1)));
+  ASSERT_EQ(Page().RecordList().RowCount(), 2);
+  EXPECT_EQ(Cell(0, 1), "2024-05-01 12:00:00");
+  EXPECT_TRUE(Page().RecordList().IsTicked(1)) << "the ticked track keeps its tick";
+  TrackEntry second = listing.tracks[1];
+  const std::vector<size_t> firstPoint{0};
+  ASSERT_TRUE(store.Files().CompactTrackFile(second, firstPoint));
+  EXPECT_EQ(Cell(0, 6), "4");
+  const std::vector<TrackPoint> cut{Point(24, 5, 3, 7, 0, 0), Point(24, 5, 3, 7, 0, 1)};
+  ASSERT_TRUE(store.Writer().CreateTrack(second, cut)->Kept());
+  EXPECT_EQ(Page().RecordList().RowCount(), 3);
+}
+
 TEST_F(RecordPage, DeleteAllTracksEmptiesTheFolder) {
   ShowAll(true);
   gui.Press("deleteAllTracks");
