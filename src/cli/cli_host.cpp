@@ -95,6 +95,8 @@ MsgAnswer CliHost::ShowMessage(const std::string& text, MsgIcon icon, MsgButtons
 
 // The status line (shown with --verbose) before the box, in the window's order.
 void CliHost::Report(const SessionReport& report) {
+  // A stop on the command line is the user's Ctrl-C, which the command words itself.
+  if (report.kind == SessionReportKind::ReadStoppedByUser) return;
   const std::string text = SessionReportText(report);
   if (report.OnStatusLine()) SetStatusText(text);
   if (report.InBox()) ShowMessage(text, report.icon, MsgButtons::Ok);

@@ -97,6 +97,10 @@ class LoggerSession {
   // takes two sentences apart more surely with a pause between them. One command waits at a
   // time; closing, losing or replacing the link drops it unsent.
   void SendCommandAfter(int milliseconds, Command command, CommandInputs inputs);
+  // Asks the logger for its memory figures again, without a word on the status line and without
+  // an operation: after a read, the counts the page shows would otherwise be those from before
+  // it. The answer comes as DeviceNotice::CountsOnly. False when it could not be sent.
+  bool AskForFiguresQuietly();
   // Fills in the checksum of a sentence ending in "*hh\r\n" and writes it, retrying twice.
   // False when it could not be written.
   bool SendSentence(std::string sentence);
@@ -185,6 +189,8 @@ class LoggerSession {
   void DropQueuedCommand();
   // Ends the download of a read that stops early; the open track keeps what arrived.
   void EndDownloadCutShort();
+  // Ends a read that a stop command ended; the user's own stop is told what it saved.
+  void EndStoppedRead(bool byUser);
   // Ends a running transfer, keeping what arrived, without telling the host; false when none ran.
   bool FinishTransferEarly();
 
@@ -205,9 +211,11 @@ class LoggerSession {
   ByteTrace* trace_ = nullptr;
   uint64_t bytesReceived_ = 0;
 
-  bool infoPending_ = false;   // an info command waits for the full $GPBT answer
-  bool erasePending_ = false;  // an erase waits for its end
-  bool readFailed_ = false;    // the logger or a track file failed during the read
+  bool infoPending_ = false;        // an info command waits for the full $GPBT answer
+  bool erasePending_ = false;       // an erase waits for its end
+  bool readFailed_ = false;         // the logger or a track file failed during the read
+  bool stoppingRead_ = false;       // the user's stop command is going out during a read
+  bool readStoppedByUser_ = false;  // the last read was ended by the user's stop
 
   DeviceState deviceState_;
   bool infoComplete_ = false;

@@ -174,7 +174,9 @@ bool LoggerSession::PrepareCommand(Command command, CommandInputs& inputs) {
       if (!host_.Confirm(SessionQuestion::EraseMemory)) return false;
       break;
     case Command::Stop:
-      if (FinishTransferEarly()) EndOperation(Operation::Read, Outcome::Stopped);
+      // The read's end is told once the stop has gone out: a box before it would leave the
+      // logger sending for as long as the box stands.
+      stoppingRead_ = FinishTransferEarly();
       break;
     case Command::ReadPeriodNmea:
     case Command::ReadPeriodBinary:
@@ -229,6 +231,7 @@ bool LoggerSession::SendCommand(Command command, CommandInputs inputs, bool from
   std::string sentence = BuildCommand(command, inputs);
   if (*entry->status != '\0') Status(entry->status);
   const bool written = SendSentence(std::move(sentence));
+  if (command == Command::Stop && stoppingRead_) EndStoppedRead(fromUser);
   // What was sent is what the logger now holds.
   if (written && inputs.saveOptions) {
     deviceState_.saveBySpeed = inputs.saveOptions->bySpeed;
@@ -238,6 +241,11 @@ bool LoggerSession::SendCommand(Command command, CommandInputs inputs, bool from
   if (written && inputs.noteGroups) deviceState_.noteGroups = *inputs.noteGroups;
   if (fromUser && entry->operation) AfterSending(*entry->operation, written);
   return written;
+}
+
+bool LoggerSession::AskForFiguresQuietly() {
+  if (!IsConnected()) return false;
+  return SendSentence(FindCommand(Command::GetInfo)->sentence);
 }
 
 void LoggerSession::SendCommandAfter(int milliseconds, Command command, CommandInputs inputs) {
@@ -295,7 +303,19 @@ void LoggerSession::BeginTransfer() {
   badDateReported_ = false;
   currentTrackDamaged_ = false;
   readFailed_ = false;
+  readStoppedByUser_ = false;
   writer_.BeginDownload();
+}
+
+// A stop the session sends on its own account (a disconnect) is told by whoever asked for it.
+void LoggerSession::EndStoppedRead(bool byUser) {
+  stoppingRead_ = false;
+  readStoppedByUser_ = true;
+  if (byUser) {
+    host_.Report(ReadReport(SessionReportKind::ReadStoppedByUser, ReportPlace::StatusLineAndBox,
+                            MsgIcon::Warning));
+  }
+  EndOperation(Operation::Read, Outcome::Stopped);
 }
 
 void LoggerSession::EndDownloadCutShort() {

@@ -136,6 +136,8 @@ void LoggerSession::OnSuccess(bool fromFrame) {
   const bool wasReading = transferActive_;
   transferActive_ = false;
   host_.SetProgress(0);
+  // After the user's stop the logger may still finish its message: the read did not succeed.
+  if (!wasReading && readStoppedByUser_) return;
   if (!wasReading) {
     SessionReport report;
     report.kind = SessionReportKind::SuccessWithoutRead;
@@ -290,6 +292,9 @@ ReadFigures LoggerSession::ReadSoFar() const {
   read.pointsReceived = transferPoints_;
   read.pointsSaved = pointsSaved_;
   read.filesWritten = writtenTracks_.size();
+  for (const std::string& path : writtenTracks_) {
+    read.trackNames.push_back(path.substr(path.rfind('/') + 1));
+  }
   read.sectorsReceived = sectorsReceived_;
   read.damagedItems = damagedItems_;
   read.storedCopiesKept = storedCopiesKept_;
@@ -327,8 +332,9 @@ void LoggerSession::WritePoint(const TrackPoint& point) {
 
 void LoggerSession::ReportProgress() {
   if (receivedCount_ % kProgressEvery != 0) return;
-  const uint32_t denominator =
-      readMode_ == kReadNewBinary ? deviceState_.newPoints : deviceState_.usedPoints;
+  const uint32_t denominator = readMode_ == kReadNewBinary || readMode_ == kReadNewNmea
+                                   ? deviceState_.newPoints
+                                   : deviceState_.usedPoints;
   if (denominator == 0) return;  // no device figures yet: nothing to measure against
   host_.SetProgress(static_cast<int>(static_cast<long long>(receivedCount_) * 1000 / denominator));
   char text[64];

@@ -28,6 +28,7 @@ enum class SessionReportKind {
   MemoryErased,             // the erase finished
   ConnectionLost,           // the line went down, no read running (port)
   ReadConnectionLost,       // the line went down during a read (port, read)
+  ReadStoppedByUser,        // the user's stop ended a read (read)
   LoggerStoppedAnswering,   // silent after sending something of the read (read)
   LoggerDidNotAnswer,       // silent from the read command on (read)
   TrackFileFailed,          // a track file of the read failed (trouble)
@@ -48,11 +49,12 @@ struct StoredCopyKept {
 
 // How far a read got: the figures of its messages.
 struct ReadFigures {
-  uint32_t pointsReceived = 0;  // points that arrived since the read command
-  uint32_t pointsSaved = 0;     // of those, the points in track files put in place
-  size_t filesWritten = 0;      // track files put in place
-  int sectorsReceived = 0;      // sectors the logger finished
-  int damagedItems = 0;         // sentences and frames dropped for a bad checksum
+  uint32_t pointsReceived = 0;          // points that arrived since the read command
+  uint32_t pointsSaved = 0;             // of those, the points in track files put in place
+  size_t filesWritten = 0;              // track files put in place
+  std::vector<std::string> trackNames;  // their names, without the folder, in order
+  int sectorsReceived = 0;              // sectors the logger finished
+  int damagedItems = 0;                 // sentences and frames dropped for a bad checksum
   std::vector<StoredCopyKept> storedCopiesKept;
   uint8_t readMode = 0;  // ReadMode of the read command
 };

@@ -2,6 +2,7 @@
 // The texts name the window's buttons and the command line's flags: both front ends show them.
 #include "wording/session_wording.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -153,6 +154,32 @@ std::string ReadCutShortText(const SessionReport& report) {
   }
 }
 
+// " They are in a.bt0 and b.bt0.": the first few track files a read wrote, by name.
+std::string TrackNamesText(const std::vector<std::string>& names) {
+  constexpr size_t kNamed = 5;
+  if (names.empty()) return {};
+  std::string text = names.size() == 1 ? " It is " : " They are ";
+  text += "in " + names[0];
+  const size_t named = std::min(names.size(), kNamed);
+  for (size_t i = 1; i < named; ++i) text += (i + 1 == names.size() ? " and " : ", ") + names[i];
+  if (names.size() > kNamed) text += " and " + Count(uint32_t(names.size() - kNamed)) + " more";
+  return text + ".";
+}
+
+// What the user's stop left: what arrived, where it is, and how to get the rest.
+std::string ReadStoppedText(const ReadFigures& read) {
+  std::string text = "The read was stopped " + SectorsText(read.sectorsReceived) + ". " +
+                     SavedSummary(read) + TrackNamesText(read.trackNames);
+  if (read.pointsSaved > 0) text += " The last track is cut short.";
+  if (NewTracksRead(read.readMode)) {
+    return text + " Read New Tracks (tavrin read --new) gets the rest.";
+  }
+  if (read.readMode == kReadPeriodBinary || read.readMode == kReadPeriodNmea) {
+    return text + " Read the period again to get the rest.";
+  }
+  return text + " Get All Tracks (tavrin read --all) gets the rest.";
+}
+
 std::string ImpossibleDateTimeText(const SessionReport& report) {
   switch (report.kind) {
     case SessionReportKind::ImpossibleStartDateTime:
@@ -216,6 +243,8 @@ std::string SessionReportText(const SessionReport& report) {
     case SessionReportKind::LoggerStoppedAnswering:
     case SessionReportKind::LoggerDidNotAnswer:
       return ReadCutShortText(report);
+    case SessionReportKind::ReadStoppedByUser:
+      return ReadStoppedText(report.read);
     case SessionReportKind::MemoryErased:
       return "Deleted all Memory.";
     case SessionReportKind::ConnectionLost:

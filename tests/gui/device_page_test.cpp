@@ -179,8 +179,11 @@ TEST_F(DevicePage, ReadNewTracksFillsTheListAndWritesTheFiles) {
   EXPECT_EQ(gui.window->DeviceTab()->TrackList().RowCount(), 5);
   EXPECT_EQ(TrackFiles().size(), 5u);
   EXPECT_EQ(TrackFiles().front().filename(), "20240501_080000.bt0");
-  // Nothing new is left: the page says so instead of reading.
-  ASSERT_EQ(gui.PressAndWait("readOptions", Operation::Info)->outcome, Outcome::Done);
+  // The figures follow the read without asking: nothing new is left, and the page says so
+  // instead of reading.
+  auto* figures = gui.Find<QLineEdit>("numberOfTrackPoints");
+  EXPECT_TRUE(gui.WaitFor([&] { return figures->text().startsWith(" 0/"); }, 5000))
+      << figures->text().toStdString();
   gui.Press("readNewTracks");
   EXPECT_TRUE(gui.SawBox("Reading data or Empty track data."));
 }
@@ -255,7 +258,13 @@ TEST_F(DevicePage, DuringADownloadTheTabsAndTheDeviceActionsWait) {
   EXPECT_EQ(read->outcome, Outcome::Stopped);
   EXPECT_GT(read->points, 0u);
   EXPECT_LT(read->points, 3000u);
-  EXPECT_EQ(gui.window->StatusText(), "Stop to read memory.");
+  // What arrived is told, where it is, and how to get the rest.
+  const std::string told = gui.window->StatusText().toStdString();
+  EXPECT_EQ(told.rfind("The read was stopped after ", 0), 0u) << told;
+  EXPECT_NE(told.find(" points received are saved in "), std::string::npos) << told;
+  EXPECT_NE(told.find("The last track is cut short. Read New Tracks"), std::string::npos) << told;
+  EXPECT_TRUE(gui.SawBox(told));
+  EXPECT_FALSE(gui.SawBox("Read done.")) << "the logger's end after a stop is no success";
   EXPECT_EQ(gui.window->ProgressPosition(), 0);
   tabs->setCurrentIndex(1);
   EXPECT_EQ(tabs->currentIndex(), 1);

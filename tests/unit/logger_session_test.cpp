@@ -346,6 +346,23 @@ TEST_F(Session, ALineThatDiesRightAfterTheTrackInformationLeavesNoFile) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.Path())) << "no file, not even an unfinished one";
 }
 
+// The user's stop is told like a disconnect, and an end of message the logger sends after it is
+// no success.
+TEST_F(Session, AStopSaysWhatWasKeptAndTheLoggersLateEndIsNoSuccess) {
+  StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
+  SendPoints({Point(24, 1, 1, 10, 0, 0), Point(24, 1, 1, 10, 0, 1)});
+  session.SendCommand(Command::Stop);
+  ASSERT_FALSE(host.messages.empty());
+  EXPECT_EQ(host.messages.back().text,
+            "The read was stopped before the first sector was complete. The 2 points received are "
+            "saved in 1 track file. It is in 20240101_100000.bt0. The last track is cut short. Get "
+            "All Tracks (tavrin read --all) gets the rest.");
+  EXPECT_EQ(host.statuses.back(), host.messages.back().text);
+  host.messages.clear();
+  FromLogger(Bytes(EncodeControlFrame(kFrameEndOfMessage)));
+  EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
+}
+
 TEST_F(Session, StoppingAReadKeepsItsPointsUnlessAStoredCopyHasMore) {
   StartBinaryRead(Point(24, 1, 1, 10, 0, 0));
   SendPoints({Point(24, 1, 1, 10, 0, 0)});

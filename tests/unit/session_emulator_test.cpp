@@ -138,6 +138,20 @@ TEST_F(EmulatedLogger, AReadThatFindsNothingSaysSoInsteadOfDone) {
       << host.messages.back().text;
 }
 
+// A read of new tracks measures its progress against the new points, by NMEA as by binary, so
+// that the bar reaches its end.
+TEST_F(EmulatedLogger, ANewReadByNmeaMeasuresItsProgressAgainstTheNewPoints) {
+  memory.newFrom = memory.points.size() / 3;  // a third was read before
+  Connect();
+  ASSERT_LT(session.DeviceInfo().newPoints, session.DeviceInfo().usedPoints);
+  ASSERT_TRUE(Run(Operation::Read, Command::ReadNewNmea));
+  int furthest = 0;  // during the read, before the end puts the bar at 1000
+  for (int position : host.progress) {
+    if (position < 1000) furthest = std::max(furthest, position);
+  }
+  EXPECT_GT(furthest, 950);
+}
+
 TEST_F(EmulatedLogger, OptionsNotesAndEraseReachTheMemory) {
   Connect();
   CommandInputs inputs;

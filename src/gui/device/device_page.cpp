@@ -82,8 +82,12 @@ void DevicePage::OnTracksChanged(const TrackChangeNotice& notice) {
   }
 }
 
+// Whatever ended a read, the memory figures shown are those from before it: they are asked for
+// again, as connecting does.
 void DevicePage::OnOperationEnded(const OperationEnd& end) {
-  if (end.operation == Operation::Read && tracksSaved_) ListTracksAgain();
+  if (end.operation != Operation::Read) return;
+  if (tracksSaved_) ListTracksAgain();
+  owner_.Session().AskForFiguresQuietly();
 }
 
 void DevicePage::ApplyEnablingRule(bool connected) {

@@ -189,9 +189,13 @@ void DevicePage::OnEraseAllTracks() {
   if (owner_.Session().SendCommand(Command::Erase)) Status("Delete data in Memory.");
 }
 
+// A read that the stop ends is summed up by the session after this line, on the status line and
+// in a box.
 void DevicePage::OnStopReading() {
+  const bool reading = owner_.Session().TransferActive();
+  if (reading) Status("Stop to read memory.");
   owner_.Session().SendCommand(Command::Stop);
-  Status("Stop to read memory.");
+  if (!reading) Status("Stop to read memory.");
 }
 
 void DevicePage::OnGetDateTime() {
