@@ -42,11 +42,11 @@ bool CheckSettingsOption(const GlobalOptions& options) {
   return false;
 }
 
-CliContext::CliContext(const GlobalOptions& options)
-    : dataFolderGiven_(!options.dataFolder.empty()), store_(StderrMessages()) {
+CliContext::CliContext(const GlobalOptions& options) : store_(StderrMessages()) {
   const AppPaths defaults = DefaultAppPaths();
-  const std::string settingsFile =
+  settingsFile_ =
       options.settingsFile.empty() ? defaults.settingsFile.string() : options.settingsFile;
+  const std::string& settingsFile = settingsFile_;
   // The Software Options list that a file of an older version chose its zone from is the
   // window's; here such a file means the computer's zone when its offset agrees.
   ProgramSettings opened = OpenProgramSettings(settingsFile);
@@ -56,25 +56,49 @@ CliContext::CliContext(const GlobalOptions& options)
     std::cerr << "tavrin: " << settingsFile << ": " << warning << "\n";
   }
   dataFolder_ = ChosenDataFolder(settings_, defaults.dataFolder, options.dataFolder).string();
+  origin_ = !options.dataFolder.empty()       ? FolderOrigin::Given
+            : !settings_.userDataPath.empty() ? FolderOrigin::SettingsFile
+                                              : FolderOrigin::Program;
+  store_.NameDataFolder(dataFolder_);
   store_.SetProblemReporter([this](const TrackFileProblem& problem) {
     ++fileProblems_;
     std::cerr << "tavrin: " << problem.Line() << "\n";
   });
 }
 
+std::string CliContext::FolderNamedIn() const {
+  return origin_ == FolderOrigin::SettingsFile
+             ? " (named in the settings file " + settingsFile_ + " as UserDataPath)"
+             : "";
+}
+
+std::string CliContext::ChooseAnotherFolder() const {
+  switch (origin_) {
+    case FolderOrigin::Given:
+      return "choose another folder with --data";
+    case FolderOrigin::SettingsFile:
+      return "choose another one in the window's Software Options, or as UserDataPath in " +
+             settingsFile_;
+    case FolderOrigin::Program:
+      break;
+  }
+  return "give another folder with --data";
+}
+
 bool CliContext::Prepare(bool storesTracks) {
   if (auto prepared = store_.PrepareDataFolder(dataFolder_); !prepared) {
-    std::cerr << "tavrin: cannot create the data folder " << dataFolder_ << ": "
-              << prepared.Error().SystemText() << ". Choose another one with --data.\n";
+    std::cerr << "tavrin: cannot create the data folder " << dataFolder_ << FolderNamedIn() << ": "
+              << prepared.Error().SystemText() << ". Check the path, or " << ChooseAnotherFolder()
+              << ".\n";
     return false;
   }
   if (!storesTracks) return true;
   if (auto writable = store_.CheckTracksCanBeWritten(); !writable) {
-    std::cerr << "tavrin: cannot store tracks in the data folder " << dataFolder_
+    std::cerr << "tavrin: cannot store tracks in the data folder " << dataFolder_ << FolderNamedIn()
               << " (a test file could not be written there: "
               << ErrnoText(writable.Error().systemError)
-              << "). Make it writable or free some space, or choose another folder with --data; "
-                 "nothing was read from the logger.\n";
+              << "). Make it writable or free some space, or " << ChooseAnotherFolder()
+              << "; nothing was read from the logger.\n";
     return false;
   }
   return true;
@@ -88,14 +112,14 @@ std::optional<ExitCode> CliContext::FindDataFolder() {
   }
   if (!std::filesystem::exists(dataFolder_, error)) {
     // Before the first read the program's own data folder does not exist: nothing to list.
-    if (!dataFolderGiven_) return kExitOk;
+    if (origin_ != FolderOrigin::Given) return kExitOk;
     std::cerr << "tavrin: the data folder " << dataFolder_
               << " does not exist. Check the --data path; tavrin read makes the folder when it "
                  "stores tracks.\n";
     return kExitUsage;
   }
-  std::cerr << "tavrin: the data folder " << dataFolder_
-            << " is not a folder. Give a folder with --data.\n";
+  std::cerr << "tavrin: the data folder " << dataFolder_ << FolderNamedIn()
+            << " is not a folder. Move that file away, or " << ChooseAnotherFolder() << ".\n";
   return kExitUsage;
 }
 

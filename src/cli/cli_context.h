@@ -50,10 +50,18 @@ class CliContext {
   const Settings& GetSettings() const { return settings_; }
   // Track files that were told of as bad, or read only in part, since the start.
   int FileProblems() const { return fileProblems_; }
+  // What the user can do about a data folder that cannot be used, by where it was named: with
+  // --data, in the settings file (which is named), or nowhere (the program's own).
+  std::string ChooseAnotherFolder() const;
 
  private:
+  enum class FolderOrigin { Given, SettingsFile, Program };
+  // " (named in the settings file F)" when it was, for the messages that name the folder.
+  std::string FolderNamedIn() const;
+
   std::string dataFolder_;
-  bool dataFolderGiven_;
+  FolderOrigin origin_;
+  std::string settingsFile_;
   Settings settings_;
   TrackStore store_;
   int fileProblems_ = 0;

@@ -47,8 +47,8 @@ int RunImport(const GlobalOptions& global, const ImportArguments& args) {
   if (!context.Prepare()) return kExitFailure;
   if (auto writable = context.Store().CheckTracksCanBeWritten(); !writable) {
     std::cerr << "tavrin import: " << writable.Error().reason
-              << " Make it writable or free some space, or choose another folder with --data; "
-                 "nothing was imported.\n";
+              << " Make it writable or free some space, or " << context.ChooseAnotherFolder()
+              << "; nothing was imported.\n";
     return kExitFailure;
   }
   uint64_t total = 0;

@@ -3,8 +3,7 @@
 
 #include <algorithm>
 
-#include <dirent.h>
-#include <unistd.h>
+#include "export/export_paths.h"
 
 namespace tavrin {
 
@@ -59,18 +58,11 @@ std::vector<std::string> ExportTicked(TrackStore& store, const TrackListing& lis
   return written;
 }
 
-void CleanExportFolders(const std::string& dataFolder) {
-  for (const ExportFormat& format : ExportFormats()) {
-    const std::string folder = dataFolder + "/" + format.folder;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) continue;
-    // Names first, deletions after: a folder should not change while it is being read.
-    std::vector<std::string> names;
-    while (const dirent* item = ::readdir(dir)) names.emplace_back(item->d_name);
-    ::closedir(dir);
-    // unlink refuses folders, and so "." and ".." and sub-folders stay.
-    for (const std::string& file : names) ::unlink((folder + "/" + file).c_str());
-  }
+std::string ExportDoneText(ExportKind kind, const std::vector<std::string>& written) {
+  const std::string done = FormatOf(kind).statusText;
+  if (written.size() == 1) return done + " " + written.front();
+  // The records of one listing are all in the data folder, so their exports share a folder.
+  return done + " " + std::to_string(written.size()) + " files in " + FolderOf(written.front());
 }
 
 }  // namespace tavrin

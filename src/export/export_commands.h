@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The export buttons of the Track Record page without the page: export every ticked record, one
-// file each, and clear the export folders when the page goes away.
+// file each.
 #pragma once
 
 #include <functional>
@@ -49,9 +49,8 @@ std::vector<std::string> ExportTicked(TrackStore& store, const TrackListing& lis
                                       ExportWriter& writer, const ExportCommand& command,
                                       const StatusFn& status, const MessageBoxFn& messageBox);
 
-// Deletes the files in each export format's folder (KML, TXT, DORVALE, GPX) under the data
-// folder. What cannot
-// be deleted (sub-folders, files in use) stays; the folders themselves stay too.
-void CleanExportFolders(const std::string& dataFolder);
+// The status line once an export has written the files `written` (at least one): the row's status
+// text and where they went, the file itself when there is one, else how many in which folder.
+std::string ExportDoneText(ExportKind kind, const std::vector<std::string>& written);
 
 }  // namespace tavrin

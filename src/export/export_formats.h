@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The export formats, one row each: what the command line calls it, where its files go, how the
-// Track Record page offers it and which writer makes it. The window's buttons, tavrin export's
-// choices and the clean-up of the export folders are all made from these rows, so that a format
-// is added in one place.
+// Track Record page offers it and which writer makes it. The window's buttons and tavrin
+// export's choices are made from these rows, so that a format is added in one place.
 #pragma once
 
 #include <span>
@@ -26,7 +25,7 @@ struct ExportFormat {
   ExportKind kind;
   const char* commandName;  // the FORMAT word of tavrin export
   const char* helpName;     // what tavrin export's help calls the files
-  const char* folder;       // beside the track files, and emptied when the page goes away
+  const char* folder;       // beside the track files; what is written there stays
   const char* buttonName;   // the object name of the Track Record page's button
   const char* caption;      // the button's caption, its mnemonic marked with '&'
   bool buttonShown;         // false: the button is made but hidden

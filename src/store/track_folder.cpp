@@ -8,10 +8,37 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string_view>
 
 #include "store/posix_file.h"
 
 namespace tavrin {
+namespace {
+
+constexpr std::string_view kMoveOut = "move it out of the data folder.";
+
+// Whether `file` lies in the data folder `folder`. The folder holding the file is compared,
+// not the file, so that a link in the data folder counts as there, wherever it points.
+bool InDataFolder(const std::string& folder, const std::string& file) {
+  if (folder.empty()) return true;  // no folder known: the reader's words stand
+  std::error_code error;
+  const auto here = std::filesystem::weakly_canonical(folder, error);
+  const auto parent = std::filesystem::absolute(file, error).parent_path();
+  return std::filesystem::weakly_canonical(parent, error) == here;
+}
+
+// The readers advise moving a bad file out of the data folder, where listings would meet it
+// again. A file named from elsewhere is not there to move: it is only of no use.
+std::string ForFileElsewhere(std::string detail) {
+  if (!detail.ends_with(kMoveOut)) return detail;
+  detail.erase(detail.size() - kMoveOut.size());
+  if (detail.ends_with(", or ")) return detail.erase(detail.size() - 5) + ".";
+  if (detail.ends_with(", so ")) return detail + "name another track file.";
+  return detail + "it cannot be used: name another track file.";
+}
+
+}  // namespace
 
 void TrackFolder::ShowError(const std::string& text) const {
   if (messageBox) messageBox(text, MsgIcon::Error, MsgButtons::Ok);
@@ -25,6 +52,7 @@ void TrackFolder::Report(const TrackFileProblem& problem) const {
   if (reporter) {
     TrackFileProblem told = problem;
     told.inListing = listing;
+    if (!InDataFolder(path, told.path)) told.detail = ForFileElsewhere(std::move(told.detail));
     reporter(told);
   } else {
     ShowError(problem.message);

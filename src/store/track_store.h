@@ -37,6 +37,9 @@ class TrackStore {
   // download that was killed left behind.
   Result<void> PrepareDataFolder(const std::filesystem::path& dataFolder);
   const std::string& DataFolder() const { return folder_.path; }
+  // Names the data folder without making it or recovering anything in it, for a command that
+  // only reads the track files it is given: their problems then say whether a file is in it.
+  void NameDataFolder(std::string dataFolder) { folder_.path = std::move(dataFolder); }
   // The zone the lists show date-times in. Headers are shifted into it when they are listed;
   // points stay in UTC in the point lists and are shifted only where they are shown.
   void SetTimeZone(LocalZone zone) { folder_.zone = std::move(zone); }

@@ -466,7 +466,7 @@ TEST_F(RecordPage, DeleteAllTracksEmptiesTheFolder) {
   EXPECT_TRUE(gui.boxes.empty()) << "nothing to delete: no question";
 }
 
-TEST_F(RecordPage, ExportsTakeTheTickedRowsAndGoWhenThePageCloses) {
+TEST_F(RecordPage, ExportsTakeTheTickedRowsAndStayWhenThePageCloses) {
   gui.Find<QRadioButton>("byTracks")->click();
   gui.Find<QCalendarWidget>("dayCalendar")->setSelectedDate(QDate(2030, 1, 1));
   gui.Press("exportNmea");
@@ -481,10 +481,12 @@ TEST_F(RecordPage, ExportsTakeTheTickedRowsAndGoWhenThePageCloses) {
   EXPECT_FALSE(std::filesystem::exists(txt / "20240501_120000.txt")) << "unticked";
   EXPECT_TRUE(std::filesystem::exists(txt / "20240502_090000.txt"));
   EXPECT_TRUE(std::filesystem::exists(dir / "DataLog/GPX/20240502_090000.gpx"));
+  EXPECT_EQ(gui.window->StatusText().toStdString(),
+            "Track Record make GPX File. 2 files in " + dir / "DataLog/GPX");
   EXPECT_EQ(gui.opened.size(), 4u) << "each export is opened";
   gui.window.reset();  // the page goes with the window
-  EXPECT_TRUE(std::filesystem::is_empty(txt));
-  EXPECT_TRUE(std::filesystem::is_empty(dir / "DataLog/GPX"));
+  EXPECT_TRUE(std::filesystem::exists(txt / "20240501_080000.txt"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "DataLog/GPX/20240502_090000.gpx"));
 }
 
 }  // namespace

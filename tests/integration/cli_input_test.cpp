@@ -288,6 +288,49 @@ TEST_F(CliInput, ListingAMissingDataFolderSaysSoAndMakesNothing) {
   EXPECT_FALSE(std::filesystem::exists(dir / "Datalog"));
 }
 
+// A data folder that the settings file names is told of as the settings file's: the user gave
+// no --data to correct.
+TEST_F(CliInput, ADataFolderFromTheSettingsFileIsToldOfWithThatFile) {
+  std::ofstream(dir / "a-file") << "not a folder";
+  const auto settingsNaming = [this](const std::string& folder) {
+    std::ofstream(settingsFile, std::ios::trunc)
+        << "[MAIN]\r\nLocalTimeOffset=0\r\n[PROGRAM]\r\nUserDataPath=" << folder << "\r\n";
+  };
+  settingsNaming(dir / "a-file");
+  const auto list = Tavrin({"list"}, {"--config", settingsFile});
+  settingsNaming(dir / "a-file/DataLog");
+  const auto import = Tavrin({"import", dir / "none.gpx"}, {"--config", settingsFile});
+  EXPECT_EQ(list.exitCode, 2);
+  EXPECT_EQ(import.exitCode, 1);
+  for (const std::string& err : {list.err, import.err}) {
+    EXPECT_TRUE(Contains(err, "(named in the settings file " + settingsFile + " as UserDataPath)"))
+        << err;
+    EXPECT_FALSE(Contains(err, "--data")) << err;
+  }
+  EXPECT_TRUE(Contains(list.err, "is not a folder")) << list.err;
+  EXPECT_TRUE(Contains(import.err, "cannot create the data folder")) << import.err;
+}
+
+// A bad track file named from outside the data folder is not there to be moved out of it.
+TEST_F(CliInput, ABadTrackFileOutsideTheDataFolderIsNotToldToBeMovedOutOfIt) {
+  std::filesystem::create_directory(dir / "elsewhere");
+  const std::string outside = dir / "elsewhere/20240501_090000.bt0";
+  const std::string inside = dataFolder + "/20240501_090000.bt0";
+  for (const std::string& file : {outside, inside}) std::ofstream(file) << std::string(20, 'x');
+  const std::string shortFile = "shorter than a track header (64 bytes); ";
+  for (const char* command : {"points", "export"}) {
+    std::vector<std::string> words = {command, outside};
+    if (words[0] == "export") words.insert(words.begin() + 1, "gpx");
+    const auto run = Tavrin(words);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, shortFile + "it cannot be used: name another track file."))
+        << run.err;
+    EXPECT_FALSE(Contains(run.err, "data folder")) << run.err;
+  }
+  const auto points = Tavrin({"points", inside});
+  EXPECT_TRUE(Contains(points.err, shortFile + "move it out of the data folder.")) << points.err;
+}
+
 // A data folder that cannot take track files is found before the logger is asked for anything:
 // the logger still counts all its points as new afterwards.
 class CliDataFolder : public CliInput {

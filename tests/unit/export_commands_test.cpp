@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The export buttons' loop over the ticked records, and the clean-up of the export folders.
+// The export buttons' loop over the ticked records, and the window's own pages that go with it.
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "export/export_commands.h"
 #include "export/export_paths.h"
+#include "export/viewing_pages.h"
 #include "export_test_support.h"
 
 namespace tavrin {
@@ -128,10 +129,9 @@ TEST_F(ExportCommands, EveryWriterReportsAFileItCannotCreateAndOpensNothing) {
   EXPECT_TRUE(opened.paths.empty());
 }
 
-// The page's buttons, tavrin export's words and the clean-up all go by the rows: a row whose
-// writer writes elsewhere than its folder, or that shares a word or button with another, breaks
-// them.
-TEST_F(ExportCommands, EachFormatsRowFindsItAndItsWriterFillsItsFolderWhichCleaningEmpties) {
+// The page's buttons and tavrin export's words go by the rows: a row whose writer writes elsewhere
+// than its folder, or that shares a word or button with another, breaks them.
+TEST_F(ExportCommands, EachFormatsRowFindsItAndItsWriterFillsItsFolder) {
   const TrackPoint point = At({15, 1, 2, 3, 4, 5}, 1, 2);
   ExportWriter writer = Writer();
   std::set<std::string> buttons;
@@ -144,24 +144,27 @@ TEST_F(ExportCommands, EachFormatsRowFindsItAndItsWriterFillsItsFolderWhichClean
     EXPECT_EQ(FolderOf(*written), dir / format.folder);
   }
   EXPECT_EQ(FindExportFormat("map"), nullptr);
-  CleanExportFolders(dir.Path().string());
-  for (const ExportFormat& format : ExportFormats()) {
-    EXPECT_TRUE(std::filesystem::is_empty(dir / format.folder)) << format.folder;
-  }
 }
 
-TEST_F(ExportCommands, CleaningEmptiesTheExportFoldersButKeepsFoldersAndTracks) {
+// Only the pages noted as the window's go, and only while they are the files noted: the exports,
+// the tracks and a page written again under the same name since all stay.
+TEST_F(ExportCommands, OnlyTheWindowsOwnPagesAreRemoved) {
   const std::string track = AddTrack({24, 5, 1, 8, 0, 0}, 3);
-  Run(ExportKind::Kml, false, {true});
-  Run(ExportKind::Gpx, false, {true});
-  EXPECT_TRUE(Writer().MakeMapPage(dir.Path().string(), 726, 412, {}));
-  std::filesystem::create_directories(dir / "TXT/kept");
-  CleanExportFolders(dir.Path().string());
-  for (const char* folder : {"KML", "GPX"}) {
-    EXPECT_TRUE(std::filesystem::is_empty(dir / folder)) << folder;
+  const auto kml = Run(ExportKind::Kml, false, {true});
+  const auto gpx = Run(ExportKind::Gpx, false, {true});
+  ViewingPages shown;
+  const auto page = Writer().MakeMapPage(dir.Path().string(), 726, 412, {});
+  const auto open = Writer().MakeOpenMapPage(dir.Path().string(), {});
+  ASSERT_TRUE(page && open);
+  shown.Keep(*page);
+  shown.Keep(*open);
+  ASSERT_TRUE(Writer().MakeOpenMapPage(dir.Path().string(), {}));  // as tavrin export map does
+  shown.RemoveAll();
+  EXPECT_FALSE(std::filesystem::exists(*page));
+  EXPECT_TRUE(std::filesystem::exists(*open)) << "written since by another";
+  for (const std::string& kept : {kml.at(0), gpx.at(0), track}) {
+    EXPECT_TRUE(std::filesystem::exists(kept)) << kept;
   }
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "TXT/kept"));
-  EXPECT_TRUE(std::filesystem::exists(track));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/message_box.h"
+#include "export/viewing_pages.h"
 #include "protocol/logger_session.h"
 #include "serial/port_discovery.h"
 #include "settings/settings.h"
@@ -34,6 +35,8 @@ class IPageOwner {
   virtual std::string ProgramFolder() const = 0;
   // Opens an export in the program the desktop has for it (Google Earth for KML).
   virtual void OpenDocument(const std::string& path) = 0;
+  // The pages written only to be shown in the window, which go when it closes.
+  virtual ViewingPages& WindowPages() = 0;
 
   virtual void OpenSoftwareOptions() = 0;
   virtual void OpenBypassDialog() = 0;

@@ -298,6 +298,7 @@ void PhotosDialog::WriteMapPage() {
   const auto page = writer.MakeOpenMapPage(owner_.Store().DataFolder(), TrackPointsNearPhotos(),
                                            nullptr, kPhotoMapPageName);
   if (!page) return;
+  owner_.WindowPages().Keep(*page);
   photosOnMap_ = true;
   map_->load(QUrl::fromLocalFile(QString::fromStdString(*page)));
 }

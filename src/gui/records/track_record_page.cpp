@@ -84,8 +84,8 @@ TrackRecordPage::~TrackRecordPage() {
   if (mapPagesWork_.valid()) mapPagesWork_.wait();
   records_.RemoveAllRows();
   points_.RemoveAllRows();
-  // What the exports left behind goes with the page.
-  CleanExportFolders(owner_.Store().DataFolder());
+  // The map pages were only for showing here; the exports are the user's and stay.
+  owner_.WindowPages().RemoveAll();
 }
 
 void TrackRecordPage::PageActivated() {

@@ -29,6 +29,10 @@ class QWebEngineView;
 #include "gui/plot/line_plot.h"
 #include "gui/records/loaded_track.h"
 
+namespace tavrin::imports {
+struct FileImport;
+}  // namespace tavrin::imports
+
 namespace tavrin::gui {
 
 class TrackRecordPage : public QWidget {
@@ -124,6 +128,9 @@ class TrackRecordPage : public QWidget {
   // Importing other devices' tracks (track_record_page_import.cpp).
   void OnImportTracks();
   void ShowImportedTrack(const std::string& path);
+  // Lists and loads what an import brought, says so on the status line and tells the files'
+  // problems; returns the first track file written.
+  std::string ShowImports(const std::vector<imports::FileImport>& results, bool stopped);
   void DrawSpeedGraph();
   void ShowNewRecordInGraph();
   // Starts writing the map page for `points` and the page needing no key

@@ -90,9 +90,11 @@ void TrackRecordPage::OnExport(ExportKind kind) {
   options.mapKey = owner_.AppSettings().googleMapLicense;
   ExportWriter writer(
       boxes, [this](const std::string& path) { owner_.OpenDocument(path); }, options);
-  ExportTicked(
+  const std::vector<std::string> written = ExportTicked(
       owner_.Store(), listing_, writer, command, [this](const std::string& text) { Status(text); },
       boxes);
+  // The user is told where to find what was written, to hand it on.
+  if (!written.empty()) Status(ExportDoneText(kind, written));
 }
 
 }  // namespace tavrin::gui

@@ -104,6 +104,49 @@ std::string ImportProblems(const std::vector<FileImport>& results) {
   return text;
 }
 
+// Imports `paths` into `folder` on another thread behind a modal progress box with Stop, the
+// window's events going on meanwhile; `stopped` tells whether the user pressed Stop.
+ImportOutcome ImportWithProgress(QWidget* parent, const std::string& folder,
+                                 const std::vector<std::string>& paths, bool& stopped) {
+  std::atomic<bool> stop{false};
+  std::atomic<uint64_t> done{0}, total{0};
+  imports::ImportOptions options;
+  options.stop = &stop;
+  options.progress = [&done, &total](uint64_t bytes, uint64_t all) {
+    done = bytes;
+    total = all;
+  };
+  QProgressDialog progress(QStringLiteral("Importing tracks..."), QStringLiteral("Stop"), 0, 1000,
+                           parent);
+  progress.setObjectName("importProgress");
+  progress.setWindowTitle(QStringLiteral("Import Tracks"));
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(300);
+  progress.setAutoClose(false);
+  progress.setAutoReset(false);
+  progress.setValue(0);
+  std::future<ImportOutcome> work =
+      std::async(std::launch::async, [&] { return ImportOnThisThread(folder, paths, options); });
+  // The window's events go on (the box paints, Stop answers) while the thread imports.
+  QEventLoop waiting;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &waiting, [&] {
+    if (progress.wasCanceled()) stop = true;
+    if (total > 0) progress.setValue(static_cast<int>(done * 1000 / total));
+    if (work.valid() && work.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+      waiting.quit();
+    }
+  });
+  poll.start(25);
+  waiting.exec();
+  // The boxes that follow run event loops of their own, in which this timer must not fire again.
+  poll.stop();
+  ImportOutcome outcome = work.get();
+  progress.close();
+  stopped = stop;
+  return outcome;
+}
+
 }  // namespace
 
 // The filters move to the day of the imported track (unless every track is listed), and the
@@ -154,52 +197,20 @@ std::string TrackRecordPage::ImportTrackFiles(const QStringList& files) {
   std::vector<std::string> paths;
   for (const QString& file : files) paths.push_back(file.toStdString());
   Status("Importing tracks.");
-
-  std::atomic<bool> stop{false};
-  std::atomic<uint64_t> done{0}, total{0};
-  imports::ImportOptions options;
-  options.stop = &stop;
-  options.progress = [&done, &total](uint64_t bytes, uint64_t all) {
-    done = bytes;
-    total = all;
-  };
-  QProgressDialog progress(QStringLiteral("Importing tracks..."), QStringLiteral("Stop"), 0, 1000,
-                           this);
-  progress.setObjectName("importProgress");
-  progress.setWindowTitle(QStringLiteral("Import Tracks"));
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setMinimumDuration(300);
-  progress.setAutoClose(false);
-  progress.setAutoReset(false);
-  progress.setValue(0);
-  const std::string folder = owner_.Store().DataFolder();
-  std::future<ImportOutcome> work =
-      std::async(std::launch::async, [&] { return ImportOnThisThread(folder, paths, options); });
-  // The window's events go on (the box paints, Stop answers) while the thread imports.
-  QEventLoop waiting;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &waiting, [&] {
-    if (progress.wasCanceled()) stop = true;
-    if (total > 0) progress.setValue(static_cast<int>(done * 1000 / total));
-    if (work.valid() && work.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-      waiting.quit();
-    }
-  });
-  poll.start(25);
-  waiting.exec();
-  // The boxes below run event loops of their own, in which this timer must not fire again.
-  poll.stop();
-  const ImportOutcome outcome = work.get();
-  progress.close();
-
+  bool stopped = false;
+  const ImportOutcome outcome =
+      ImportWithProgress(this, owner_.Store().DataFolder(), paths, stopped);
   for (const std::string& message : outcome.messages) {
     owner_.ShowMessage(message, MsgIcon::Warning, MsgButtons::Ok);
   }
-  const bool stopped = stop;
+  return ShowImports(outcome.results, stopped);
+}
+
+std::string TrackRecordPage::ShowImports(const std::vector<FileImport>& results, bool stopped) {
   std::string first;
   std::string stored;
   std::vector<std::string> imported;
-  for (const FileImport& result : outcome.results) {
+  for (const FileImport& result : results) {
     if (first.empty() && !result.trackFiles.empty()) first = result.trackFiles.front();
     if (stored.empty() && !result.duplicates.empty()) stored = result.duplicates.front();
     imported.insert(imported.end(), result.trackFiles.begin(), result.trackFiles.end());
@@ -209,8 +220,8 @@ std::string TrackRecordPage::ImportTrackFiles(const QStringList& files) {
   // The list shows the new tracks at once: the first of them, loaded; a file stored already
   // shows where it is.
   if (!first.empty() || !stored.empty()) ShowImportedTrack(first.empty() ? stored : first);
-  Status(ImportStatus(outcome.results, stopped));
-  if (const std::string problems = ImportProblems(outcome.results); !problems.empty()) {
+  Status(ImportStatus(results, stopped));
+  if (const std::string problems = ImportProblems(results); !problems.empty()) {
     owner_.ShowMessage(
         "Some of the files could not be imported whole; what was good in them was "
         "imported:\n" +

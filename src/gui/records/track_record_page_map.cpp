@@ -17,6 +17,7 @@ struct MapPagesJob {
   std::string folder;
   ExportOptions options;
   PointVector points;  // a copy: the loaded record may change while the pages are written
+  ViewingPages* shown = nullptr;  // the window's, which outlives the page and so this job
 };
 
 // Writes both pages; what would have been a message box is kept for the window's thread.
@@ -32,10 +33,13 @@ TrackRecordPage::MapPages WriteBothPages(const MapPagesJob& job) {
   pages.line = EncodeMapLine(exportable.Points());
   pages.linePoints = exportable.Points().size();
   // Each tells its failures.
-  (void)writer.MakeMapPage(job.folder, kMapPageWidth, kMapPageHeight, job.points, &pages.line);
+  const auto page =
+      writer.MakeMapPage(job.folder, kMapPageWidth, kMapPageHeight, job.points, &pages.line);
+  if (page) job.shown->Keep(*page);
   // The map service draws nothing without a key: the view shows the page that needs none. With
   // a key that page is still written, for the map page to offer when the service is out of reach.
-  (void)writer.MakeOpenMapPage(job.folder, job.points, &pages.line);
+  const auto open = writer.MakeOpenMapPage(job.folder, job.points, &pages.line);
+  if (open) job.shown->Keep(*open);
   return pages;
 }
 
@@ -47,6 +51,7 @@ void TrackRecordPage::WriteMapPages(const PointVector& points) {
   job.options.zone = owner_.Store().Zone();
   job.options.mapKey = owner_.AppSettings().googleMapLicense;
   job.points = points;
+  job.shown = &owner_.WindowPages();
   mapPagesWritten_ = false;
   // A map on screen shows the new points as soon as their pages are written, as the list and
   // the graph show theirs.

@@ -67,6 +67,7 @@ class MainWindow : public QMainWindow, public IPageOwner {
     return ResourceFolder(setup_.paths.programFolder).string();
   }
   void OpenDocument(const std::string& path) override;
+  ViewingPages& WindowPages() override { return windowPages_; }
 
   QtSessionHost& Host() { return host_; }
   DevicePage* DeviceTab() { return devicePage_; }
@@ -107,6 +108,7 @@ class MainWindow : public QMainWindow, public IPageOwner {
   WindowSetup setup_;
   Settings settings_;
   TrackStore store_;
+  ViewingPages windowPages_;
   QtSessionHost host_;
   LoggerSession session_;
   QTabWidget* tabs_ = nullptr;

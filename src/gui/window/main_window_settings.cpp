@@ -69,7 +69,8 @@ bool MainWindow::ChangeDataFolder(const std::string& folder) {
     (void)store_.PrepareDataFolder(previous);  // it was in use a moment ago
     return false;
   }
-  CleanExportFolders(previous);
+  // The pages shown from the folder left go with it; the exports stay for the user.
+  windowPages_.RemoveAll();
   toldProblems_.clear();
   devicePage_->PageActivated();
   recordPage_->DataFolderChanged();
