@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The catalogue of the stored tracks: which tracks and days the data folder holds, with which
 // figures, as listings that belong to whoever asked; and what changed, told to whoever listens.
-// The headers it lists are shifted into the folder's zone; the files keep UTC.
+// The headers it lists are shifted into the folder's zone; the files keep UTC. A file's records are
+// checked as the point reader checks them, once while the file stays as it is: a file with no
+// point is told of and not listed, one with some records that are no points is listed with the
+// figures of its points.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "store/record_verdicts.h"
 #include "store/track_changes.h"
 #include "store/track_folder.h"
 #include "store/track_listing.h"
@@ -51,6 +55,12 @@ class TrackCatalogue {
   std::vector<std::string> TrackFileNames(int folderFd) const;
   TrackListing ListFiles(IEntryRows* list, bool byDay, const std::optional<CalendarDate>& from,
                          const std::optional<CalendarDate>& to);
+  // Opens one track file and reads its header into `entry`; false, told of, when it cannot be
+  // listed.
+  bool ReadListedHeader(OpenedTrackFile& file, std::string path, TrackEntry& entry);
+  // Tells of the records of the file that are no points and gives the entry the figures of its
+  // points; false when it has none to list.
+  bool JudgeRecords(const OpenedTrackFile& file, TrackEntry& entry);
   void AddToDay(Listing& listing, IEntryRows* list, TrackEntry track);
   void CloseDay(Listing& listing, IEntryRows* list);
   // The last date-time in the zone and the average speed; the first is shifted before, as a
@@ -60,6 +70,7 @@ class TrackCatalogue {
   static std::string DayName(const DateTime6& date);
 
   TrackFolder& folder_;
+  RecordVerdicts verdicts_;
 };
 
 }  // namespace tavrin

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 namespace tavrin {
@@ -73,6 +74,9 @@ OpenedTrackFile OpenTrackFileChecked(int folderFd, const char* name, const std::
     return opened;
   }
   opened.size = info.st_size;
+  opened.mtimeNs =
+      static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+  opened.inode = info.st_ino;
   return opened;
 }
 
@@ -87,13 +91,19 @@ size_t StoredRecords(int fd, off_t size) {
 
 namespace {
 
-// Nonzero when the record is deleted or its date-time is not certainly a calendar one.
+constexpr float kMostLatitude = 90.0f;
+constexpr float kMostLongitude = 180.0f;
+
+// Nonzero when the record is deleted, its date-time is not certainly a calendar one or its
+// position is off the globe. A comparison with a NaN is false, so "not within" catches NaN too.
 uint32_t NotCertainlyLive(const TrackPoint& record) {
   const uint32_t w = record.dateTime;
   const uint32_t month = record.monthFix & 0x0Fu;
   const uint32_t day = (w >> 8) & 0x3Fu;
+  const uint32_t offGlobe = static_cast<uint32_t>(!(std::fabs(record.latitude) <= kMostLatitude)) |
+                            static_cast<uint32_t>(!(std::fabs(record.longitude) <= kMostLongitude));
   return (record.mark & 0x80u) | ((w & 0x7Fu) > 99u) | (month - 1u >= 12u) | (day - 1u >= 28u) |
-         (((w >> 14) & 0x3Fu) > 23u) | (((w >> 20) & 0x3Fu) > 59u) | ((w >> 26) > 59u);
+         (((w >> 14) & 0x3Fu) > 23u) | (((w >> 20) & 0x3Fu) > 59u) | ((w >> 26) > 59u) | offGlobe;
 }
 
 #if defined(__SSE2__)
@@ -102,8 +112,15 @@ __m128i Above(__m128i value, int mask, int limit) {
   return _mm_cmpgt_epi32(_mm_and_si128(value, _mm_set1_epi32(mask)), _mm_set1_epi32(limit));
 }
 
-// The same test for four records at once: the first words (month, fix, mark) and the
-// date-time words of the four are gathered into one register each.
+// Lanes whose |value| is not within `limit`; "not less or equal" is true for a NaN as well.
+__m128i NotWithin(__m128i value, float limit) {
+  const __m128 magnitude =
+      _mm_and_ps(_mm_castsi128_ps(value), _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
+  return _mm_castps_si128(_mm_cmpnle_ps(magnitude, _mm_set1_ps(limit)));
+}
+
+// The same test for four records at once: each word of the four (month, fix and mark; latitude;
+// date-time; longitude) is gathered into a register of its own.
 __m128i NotCertainlyLive4(const TrackPoint* r) {
   const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r));
   const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 1));
@@ -113,10 +130,13 @@ __m128i NotCertainlyLive4(const TrackPoint* r) {
   const __m128i abHigh = _mm_unpackhi_epi32(a, b), cdHigh = _mm_unpackhi_epi32(c, d);
   const __m128i first = _mm_unpacklo_epi64(abLow, cdLow);       // word 0 of each record
   const __m128i dateTime = _mm_unpacklo_epi64(abHigh, cdHigh);  // word 2 of each record
+  const __m128i offGlobe =
+      _mm_or_si128(NotWithin(_mm_unpackhi_epi64(abLow, cdLow), kMostLatitude),
+                   NotWithin(_mm_unpackhi_epi64(abHigh, cdHigh), kMostLongitude));
   const __m128i zero = _mm_setzero_si128();
   const __m128i month = _mm_and_si128(first, _mm_set1_epi32(0x0F));
   const __m128i day = _mm_and_si128(_mm_srli_epi32(dateTime, 8), _mm_set1_epi32(0x3F));
-  __m128i bad = _mm_cmplt_epi32(first, zero);  // the deleted mark is the word's top bit
+  __m128i bad = _mm_or_si128(offGlobe, _mm_cmplt_epi32(first, zero));  // deleted: the top bit
   bad = _mm_or_si128(bad, Above(dateTime, 0x7F, 99));
   bad = _mm_or_si128(bad, _mm_cmpeq_epi32(month, zero));
   bad = _mm_or_si128(bad, _mm_cmpgt_epi32(month, _mm_set1_epi32(12)));
@@ -147,8 +167,26 @@ bool IsZeroed(const TrackPoint& record) {
   return std::memcmp(&record, &kZero, sizeof record) == 0;
 }
 
+bool IsOnTheGlobe(const TrackPoint& record) {
+  return std::fabs(record.latitude) <= kMostLatitude &&
+         std::fabs(record.longitude) <= kMostLongitude;
+}
+
 bool IsTrackPoint(const TrackPoint& record) {
-  return IsCalendarDateTime(record.GetDateTime());
+  return IsCalendarDateTime(record.GetDateTime()) && IsOnTheGlobe(record);
+}
+
+size_t KeepPoints(TrackPoint* records, size_t count, size_t firstIndex, RecordTally& tally) {
+  // Nearly every chunk holds only live points: one pass without a branch finds that out.
+  if (AllLivePoints(records, count)) [[likely]]
+    return count;
+  size_t live = 0;
+  for (size_t i = 0; i < count; ++i) {
+    if (records[i].IsDeleted() || !tally.IsPoint(records[i], firstIndex + i)) continue;
+    if (live != i) records[live] = records[i];
+    ++live;
+  }
+  return live;
 }
 
 std::string HeaderFault(const TrackHeader& header, off_t size) {
@@ -174,19 +212,46 @@ std::string HeaderFault(const TrackHeader& header, off_t size) {
 
 void RecordTally::CountNotPoint(const TrackPoint& record, size_t index) {
   if (NotPoints() == 0) firstBad = index;
-  ++(IsZeroed(record) ? zeroed : badDates);
+  if (IsZeroed(record)) {
+    ++zeroed;
+  } else if (!IsCalendarDateTime(record.GetDateTime())) {
+    ++badDates;
+  } else {
+    ++offGlobe;
+  }
 }
 
 std::string RecordTally::Describe() const {
   std::string kinds;
   if (zeroed > 0) kinds = std::to_string(zeroed) + " zeroed";
-  if (badDates > 0) {
+  const auto add = [&kinds](size_t count, const char* kind) {
+    if (count == 0) return;
     if (!kinds.empty()) kinds += ", ";
-    kinds += std::to_string(badDates) + " with an impossible date/time";
-  }
+    kinds += std::to_string(count) + kind;
+  };
+  add(badDates, " with an impossible date/time");
+  add(offGlobe, " with a position off the globe");
   return std::to_string(NotPoints()) + " of its " + std::to_string(records) +
          " records are not track points (" + kinds + "; the first is record " +
          std::to_string(firstBad + 1) + ")";
+}
+
+std::optional<TrackFileProblem> RecordsProblem(const std::string& path, const RecordTally& tally,
+                                               size_t loaded) {
+  if (tally.NotPoints() == 0) return std::nullopt;
+  return TrackFileProblem{
+      kDataError, path,
+      tally.Describe() + (loaded > 0
+                              ? "; they are left out and the other points are used."
+                              : std::string("; nothing of it can be used, so ") + kMoveItOut)};
+}
+
+std::optional<TrackFileProblem> ReadFailure(const std::string& path, const RecordTally& tally) {
+  if (tally.readError == 0) return std::nullopt;
+  return TrackFileProblem{kDataError, path,
+                          "Reading it failed after " + std::to_string(tally.records) +
+                              " records: " + ErrnoText(tally.readError) +
+                              ". Copy the file off a failing disk or read the track again."};
 }
 
 // Cuts a count beyond the records the file holds down to them, so that no reader, list or sum
@@ -219,6 +284,11 @@ static std::optional<TrackFileProblem> CheckCount(TrackEntry& entry, size_t stor
 bool ReadTrackFileHeader(int folderFd, const char* name, std::string path, TrackEntry& entry,
                          std::optional<TrackFileProblem>& problem) {
   OpenedTrackFile file = OpenTrackFileChecked(folderFd, name, path, O_RDONLY, kFileOpenError);
+  return ReadTrackFileHeader(file, std::move(path), entry, problem);
+}
+
+bool ReadTrackFileHeader(OpenedTrackFile& file, std::string path, TrackEntry& entry,
+                         std::optional<TrackFileProblem>& problem) {
   if (file.problem) {
     problem = std::move(file.problem);
     return false;

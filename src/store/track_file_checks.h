@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What keeps a bad track file from hanging, crashing or flooding the readers: a file is opened
 // without waiting and must be a regular file, a header's count is bounded by the records the file
-// really holds, and a record is a point only when it carries a real date-time.
+// really holds, and a record is a point only when it carries a real date-time and a position on
+// the globe.
 #pragma once
 
 #include <sys/types.h>
@@ -23,6 +24,8 @@ constexpr off_t kTrackRecordBytes = sizeof(TrackPoint);
 struct OpenedTrackFile {
   UniqueFd fd;
   off_t size = 0;
+  long long mtimeNs = 0;  // with the size and the inode: whether the file changed since a look
+  ino_t inode = 0;
   std::optional<TrackFileProblem> problem;  // set when the file cannot be used at all
 };
 
@@ -42,16 +45,22 @@ size_t StoredRecords(int fd, off_t size);
 // `name` open the file without walking the whole path again; -1 and the full path work too.
 bool ReadTrackFileHeader(int folderFd, const char* name, std::string path, TrackEntry& entry,
                          std::optional<TrackFileProblem>& problem);
+// The same from a file opened (or not) by OpenTrackFileChecked, which stays open for its records.
+bool ReadTrackFileHeader(OpenedTrackFile& file, std::string path, TrackEntry& entry,
+                         std::optional<TrackFileProblem>& problem);
 
 // Why a header read from a file of `size` bytes cannot be listed; empty when it can.
 std::string HeaderFault(const TrackHeader& header, off_t size);
 
-// A record is a track point when it carries a real date-time; a zeroed record has none.
+// A record is a track point when it carries a real date-time (2000-2099) and a position on the
+// globe (|latitude| <= 90, |longitude| <= 180, both numbers); a zeroed record has no date-time.
 bool IsTrackPoint(const TrackPoint& record);
+bool IsOnTheGlobe(const TrackPoint& record);
 bool IsZeroed(const TrackPoint& record);
 
 // True when none of the records is deleted and each has a date-time before the 29th of its month
-// that the calendar has: the common case, tested four records at a time without a branch.
+// that the calendar has and a position on the globe: the common case, tested four records at a
+// time without a branch.
 bool AllLivePoints(const TrackPoint* records, size_t count);
 
 // What a read of a track's records met besides points.
@@ -59,10 +68,11 @@ struct RecordTally {
   size_t records = 0;   // records looked at
   size_t zeroed = 0;    // all sixteen bytes zero
   size_t badDates = 0;  // a date-time the calendar does not have
-  size_t firstBad = 0;  // index of the first record of either kind
+  size_t offGlobe = 0;  // a real date-time, but a position no place on Earth has
+  size_t firstBad = 0;  // index of the first record of any kind
   int readError = 0;    // errno of a failed read, 0 when none
 
-  size_t NotPoints() const { return zeroed + badDates; }
+  size_t NotPoints() const { return zeroed + badDates + offGlobe; }
   // True when the record at `index` is a track point; otherwise counts it.
   bool IsPoint(const TrackPoint& record, size_t index) {
     if (IsTrackPoint(record)) [[likely]]
@@ -72,8 +82,19 @@ struct RecordTally {
   }
   void CountNotPoint(const TrackPoint& record, size_t index);
   // "3 of its 10 records are not track points (2 zeroed, 1 with an impossible date/time; the
-  // first is record 4)"
+  // first is record 4)"; "1 with a position off the globe" is the third kind.
   std::string Describe() const;
 };
+
+// Keeps the points among `count` records in place at the front of `records` (deleted records and
+// those that are no points left out, the latter counted in `tally` from record `firstIndex` of
+// the file) and gives their number. Every reader of a track's records filters through this.
+size_t KeepPoints(TrackPoint* records, size_t count, size_t firstIndex, RecordTally& tally);
+
+// What a read whose records were tallied tells the user: the records that were no points
+// (`loaded` points were kept), then a read that failed; empty when there is nothing to tell.
+std::optional<TrackFileProblem> RecordsProblem(const std::string& path, const RecordTally& tally,
+                                               size_t loaded);
+std::optional<TrackFileProblem> ReadFailure(const std::string& path, const RecordTally& tally);
 
 }  // namespace tavrin

@@ -40,7 +40,7 @@ bool TrackFiles::MarkPointsDeleted(const TrackEntry& entry, std::span<const size
   }
   // A mark past the track's records would write into the old records after it, or grow the file.
   const size_t records =
-      std::min<size_t>(entry.header.pointCount, StoredRecords(file.fd.Get(), file.size));
+      std::min<size_t>(entry.RecordsToRead(), StoredRecords(file.fd.Get(), file.size));
   for (size_t position : positions) {
     if (position >= records) {
       folder_.ShowError("Point " + std::to_string(position + 1) + " is not in " +
@@ -65,7 +65,7 @@ bool TrackFiles::MarkPointsDeleted(const TrackEntry& entry, std::span<const size
 // `pointCount` records, as for every reader, and never more than the file holds.
 std::optional<std::vector<TrackPoint>> TrackFiles::KeptPoints(
     int fd, off_t size, const TrackEntry& entry, std::span<const size_t> alsoDrop) const {
-  const size_t counted = std::min<size_t>(entry.header.pointCount, StoredRecords(fd, size));
+  const size_t counted = std::min<size_t>(entry.RecordsToRead(), StoredRecords(fd, size));
   constexpr size_t kChunkPoints = 4096;
   std::vector<TrackPoint> chunk(std::min(counted, kChunkPoints));
   std::vector<TrackPoint> kept;
@@ -124,6 +124,7 @@ bool TrackFiles::CompactTrackFile(TrackEntry& entry, std::span<const size_t> als
   const size_t kept = points->size();
 
   TrackEntry compacted = entry;
+  compacted.countedRecords = 0;  // every record written is a point
   TrackHeader& h = compacted.header;
   h.distance = 0;
   h.pointCount = static_cast<uint32_t>(kept);

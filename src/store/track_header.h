@@ -52,6 +52,12 @@ struct RowFigures {
 // A stored track: its file, and what its header says.
 struct TrackEntry : RowFigures {
   std::string path;
+  // The records the track's points are read from, when the listing shows fewer points than them
+  // (some records are no points); 0: the header's count. Readers use RecordsToRead().
+  uint32_t countedRecords = 0;
+  uint32_t RecordsToRead() const {
+    return countedRecords != 0 ? countedRecords : header.pointCount;
+  }
   char16_t noteGroup3[kNoteGroupUnits]{};  // spare: the logger's note groups 3 and 4
   char16_t noteGroup4[kNoteGroupUnits]{};
 };

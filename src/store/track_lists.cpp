@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The track store's lists: tracks and days built from the track files' headers, and the points
-// of the track or day the user opens.
+// The track store's lists: tracks and days built from the track files' headers, each file's
+// records judged once while it stays unchanged.
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -77,21 +77,22 @@ TrackListing TrackCatalogue::ListFiles(IEntryRows* list, bool byDay,
   if (!folder.Valid()) return std::move(listing.rows);
   const std::vector<std::string> names = TrackFileNames(folder.Get());
   listing.rows.tracks.reserve(names.size());
+  if (!period) verdicts_.BeginListing();
   for (const std::string& name : names) {
+    std::string path = folder_.path + "/" + name;
+    OpenedTrackFile file =
+        OpenTrackFileChecked(folder.Get(), name.c_str(), path, O_RDONLY, kFileOpenError);
     TrackEntry entry;
-    std::optional<TrackFileProblem> problem;
     // A file that cannot be read is told of and skipped, in a period too: one bad file must not
     // hide the good ones after it.
-    const bool readable =
-        ReadTrackFileHeader(folder.Get(), name.c_str(), folder_.path + "/" + name, entry, problem);
-    if (problem) folder_.Report(*problem);
-    if (!readable) continue;
+    if (!ReadListedHeader(file, std::move(path), entry)) continue;
     // Each end with the offset of its own date: a track may start in summer time and end after.
     entry.header.firstDateTime = folder_.zone.ToLocal(entry.header.firstDateTime);
     if (period) {
       const CalendarDate first = DateOf(entry.header.firstDateTime);
       if (first < *from || *to < first) continue;
     }
+    if (!JudgeRecords(file, entry)) continue;
     FinishListedEntry(entry);
     if (byDay) {
       AddToDay(listing, list, std::move(entry));
@@ -100,8 +101,35 @@ TrackListing TrackCatalogue::ListFiles(IEntryRows* list, bool byDay,
       listing.rows.tracks.push_back(std::move(entry));
     }
   }
+  if (!period) verdicts_.ForgetUnmet();
   if (byDay && listing.dayOpen) CloseDay(listing, list);
   return std::move(listing.rows);
+}
+
+bool TrackCatalogue::ReadListedHeader(OpenedTrackFile& file, std::string path, TrackEntry& entry) {
+  std::optional<TrackFileProblem> problem;
+  const bool readable = ReadTrackFileHeader(file, std::move(path), entry, problem);
+  if (problem) folder_.Report(*problem);
+  return readable;
+}
+
+bool TrackCatalogue::JudgeRecords(const OpenedTrackFile& file, TrackEntry& entry) {
+  const RecordVerdict& verdict = verdicts_.Of(entry.path, file, entry.header.pointCount);
+  if (auto problem = RecordsProblem(entry.path, verdict.tally, verdict.points)) {
+    folder_.Report(*problem);
+  }
+  if (auto failure = ReadFailure(entry.path, verdict.tally)) folder_.Report(*failure);
+  if (verdict.Clean()) return true;  // the header's figures are those of its points
+  if (verdict.points == 0) return false;
+  // The figures of the points the reader gives; the first date-time stays the header's, as the
+  // file's name and its day follow it.
+  TrackHeader& h = entry.header;
+  entry.countedRecords = h.pointCount;
+  h.pointCount = verdict.points;
+  h.distance = verdict.distance;
+  h.elapsedSeconds = verdict.elapsedSeconds;
+  h.lastDateTime = verdict.lastDateTime;
+  return true;
 }
 
 void TrackCatalogue::AddToDay(Listing& listing, IEntryRows* list, TrackEntry track) {
@@ -141,11 +169,9 @@ void TrackCatalogue::FinishListedEntry(TrackEntry& entry) const {
 }
 
 std::optional<TrackEntry> TrackCatalogue::ListedTrack(const std::string& path) {
+  OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, path, O_RDONLY, kFileOpenError);
   TrackEntry entry;
-  std::optional<TrackFileProblem> problem;
-  const bool readable = ReadTrackFileHeader(-1, nullptr, path, entry, problem);
-  if (problem) folder_.Report(*problem);
-  if (!readable) return std::nullopt;
+  if (!ReadListedHeader(file, path, entry) || !JudgeRecords(file, entry)) return std::nullopt;
   entry.header.firstDateTime = folder_.zone.ToLocal(entry.header.firstDateTime);
   FinishListedEntry(entry);
   return entry;

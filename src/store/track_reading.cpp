@@ -12,12 +12,6 @@
 #include "store/track_files.h"
 
 namespace tavrin {
-namespace {
-
-const std::string kMoveOutText = "move it out of the data folder.";
-
-}  // namespace
-
 std::optional<TrackEntry> TrackFiles::ReadTrackHeader(const std::string& path) {
   TrackEntry entry;
   std::optional<TrackFileProblem> problem;
@@ -42,7 +36,7 @@ bool TrackFiles::ReadPointsFrom(int fd, off_t size, const TrackEntry& entry, Poi
   // Only the first `pointCount` records are the track: a shorter track written over a longer one
   // leaves the old records after them, deleted points among them or not. The file bounds the
   // count too, so a header that claims millions of points cannot grow `out` past the file.
-  const size_t counted = std::min<size_t>(entry.header.pointCount, StoredRecords(fd, size));
+  const size_t counted = std::min<size_t>(entry.RecordsToRead(), StoredRecords(fd, size));
   // Read straight into the tail of `out` in chunks small enough to stay in cache while they are
   // filtered. The points stay in UTC: a local time in the hour that repeats when summer time ends
   // could not be told back to its instant, and exports and new tracks need the instant.
@@ -59,16 +53,7 @@ bool TrackFiles::ReadPointsFrom(int fd, off_t size, const TrackEntry& entry, Poi
                kTrackHeaderBytes + static_cast<off_t>(tally.records) * kTrackRecordBytes);
     const size_t records = got > 0 ? static_cast<size_t>(got) / sizeof(TrackPoint) : 0;
     if (got < 0) tally.readError = errno;
-    size_t live = records;
-    // Nearly every chunk holds only live points: one pass without a branch finds that out.
-    if (!AllLivePoints(chunk, records)) {
-      live = 0;
-      for (size_t i = 0; i < records; ++i) {
-        if (chunk[i].IsDeleted() || !tally.IsPoint(chunk[i], tally.records + i)) continue;
-        if (live != i) chunk[live] = chunk[i];
-        ++live;
-      }
-    }
+    const size_t live = KeepPoints(chunk, records, tally.records, tally);
     out.resize(start + live);
     tally.records += records;
     if (records < batch) break;  // a read error, or the file shrank since it was opened
@@ -78,18 +63,9 @@ bool TrackFiles::ReadPointsFrom(int fd, off_t size, const TrackEntry& entry, Poi
 
 bool TrackFiles::ReportRecords(const std::string& path, const RecordTally& tally,
                                size_t loaded) const {
-  if (tally.NotPoints() > 0) {
-    folder_.Report(TrackFileProblem{
-        kDataError, path,
-        tally.Describe() + (loaded > 0 ? "; they are left out and the other points are used."
-                                       : "; nothing of it can be used, so " + kMoveOutText)});
-  }
-  if (tally.readError != 0) {
-    folder_.Report(
-        TrackFileProblem{kDataError, path,
-                         "Reading it failed after " + std::to_string(tally.records) +
-                             " records: " + ErrnoText(tally.readError) +
-                             ". Copy the file off a failing disk or read the track again."});
+  if (auto problem = RecordsProblem(path, tally, loaded)) folder_.Report(*problem);
+  if (auto failure = ReadFailure(path, tally)) {
+    folder_.Report(*failure);
     return false;
   }
   return loaded > 0 || tally.NotPoints() == 0;

@@ -118,9 +118,9 @@ TEST_F(CliInput, BadTrackFilesAreNamedAndTheGoodOnesStillServed) {
   EXPECT_EQ(list.exitCode, 1);
   expectBadNamed(list, "list");
   const auto rows = Lines(list.out);
-  ASSERT_EQ(rows.size(), 3u) << list.out;  // the good two and the part of the sparse one
+  ASSERT_EQ(rows.size(), 2u) << list.out;  // the good two: the sparse one holds no point
   EXPECT_TRUE(Contains(rows[0], "2024-05-01 08:05:00"));
-  EXPECT_TRUE(Contains(rows[2], "2024-05-03 09:00:00"));
+  EXPECT_TRUE(Contains(rows[1], "2024-05-03 09:00:00"));
   EXPECT_TRUE(Contains(list.err, bad[5].reason));
 
   for (const Bad& b : bad) {
@@ -155,18 +155,47 @@ TEST_F(CliInput, BadTrackFilesAreNamedAndTheGoodOnesStillServed) {
 }
 
 TEST_F(CliInput, ReadingBadFilesLeavesTheirPointsOutAndSaysHowMany) {
-  const std::string path = WriteTrack({24, 5, 1, 8, 5, 0}, 4);
-  const TrackPoint zero{};
-  std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
-      .seekp(64 + 16)
-      .write(reinterpret_cast<const char*>(&zero), sizeof zero);
+  const std::string path = WriteTrack({24, 5, 1, 8, 5, 0}, 6);
+  TrackPoint wild[3] = {};  // zeroed; then positions no place has, one dated 2041
+  wild[1] = test::Point(24, 5, 1, 8, 5, 3, -5.9e34f, 127.0f);
+  wild[2] = test::Point(41, 1, 1, 0, 0, 0, 37.5f, 1.6e24f);
+  std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+  for (int k : {1, 3, 5}) file.seekp(64 + 16 * k).write(reinterpret_cast<char*>(&wild[k / 2]), 16);
+  file.close();
+  const std::string empty = WriteTrack({24, 5, 2, 8, 0, 0}, 460);
+  std::fstream(empty, std::ios::binary | std::ios::in | std::ios::out)
+      .seekp(64)
+      .write(std::string(460 * 16, '\0').data(), 460 * 16);
+
   const auto points = Tavrin({"points", path});
   EXPECT_EQ(points.exitCode, 1);
-  EXPECT_EQ(Lines(points.out).size(), 3u);
-  EXPECT_TRUE(Contains(points.err, "1 of its 4 records are not track points (1 zeroed"))
+  EXPECT_EQ(Lines(points.out).size(), 3u) << points.out;
+  EXPECT_TRUE(Contains(points.err,
+                       "3 of its 6 records are not track points (1 zeroed, 2 with a "
+                       "position off the globe; the first is record 2)"))
       << points.err;
+  const auto gpx = Tavrin({"export", "gpx", "--out", dir / "out", path});
+  EXPECT_EQ(gpx.exitCode, 1);
+  std::string text;
+  for (const auto& item : std::filesystem::recursive_directory_iterator(dir / "out")) {
+    if (!item.is_regular_file()) continue;
+    std::ifstream in(item.path());
+    text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  size_t written = 0;
+  for (size_t at = text.find("<trkpt "); at != std::string::npos; at = text.find("<trkpt ", at + 1))
+    ++written;
+  EXPECT_EQ(written, 3u) << gpx.err << text;
+
+  // The listing says the same, leaves out the file with no point and shows the other's points.
   const auto list = Tavrin({"list"});
-  EXPECT_EQ(list.exitCode, 0) << "a listing reads headers only, and this one is sound";
+  EXPECT_EQ(list.exitCode, 1);
+  EXPECT_TRUE(Contains(list.err, path + ": Unknown Data file(Data Error). 3 of its 6 records"))
+      << list.err;
+  EXPECT_TRUE(Contains(list.err, "460 of its 460 records are not track points")) << list.err;
+  const auto rows = Lines(list.out);
+  ASSERT_EQ(rows.size(), 1u) << list.out;
+  EXPECT_TRUE(Contains(rows[0], "2024-05-01 08:05:04")) << "the last point's time: " << rows[0];
 }
 
 // Each mistyped value ends the command before anything is done, with status 2 and a word on

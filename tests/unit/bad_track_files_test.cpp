@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <set>
 #include <thread>
 
@@ -90,13 +91,14 @@ bool EndsInTime(const std::function<void()>& work, const std::string& path) {
 struct BadFile {
   const char* what;
   std::function<void(const std::string& path)> make;
-  const char* message;   // the short text
-  const char* reason;    // part of the detail
-  bool listed;           // still listed (with the count the file really holds)
-  uint32_t listedCount;  // when listed
-  bool toldWhenListed;   // a listing reads headers only; records are judged when loaded
-  bool loads;            // LoadTrackPoints' answer, when listed
-  size_t points;         // points loaded, when listed
+  const char* message;       // the short text
+  const char* reason;        // part of the detail
+  bool listed;               // still listed (with the count the file really holds)
+  uint32_t listedCount;      // when listed
+  bool toldWhenListed;       // told of by the listing, not only when loaded
+  bool loads;                // LoadTrackPoints' answer, when listed
+  size_t points;             // points loaded, when listed
+  bool headerReads = false;  // not listed, yet its header reads: its records are no points
 };
 
 const std::vector<BadFile>& BadFiles() {
@@ -163,7 +165,19 @@ const std::vector<BadFile>& BadFiles() {
        kDataError,
        "2 of its 4 records are not track points (2 with an impossible date/time; the first is "
        "record 2); they are left out",
-       true, 4, false, true, 2},
+       true, 2, true, true, 2},
+      {"positions off the globe",
+       [](const std::string& path) {
+         auto points = Points(5);
+         points[1].latitude = -5.9e34f;
+         points[2].longitude = 1.6e24f;
+         points[3].latitude = std::numeric_limits<float>::quiet_NaN();
+         WriteRecords(path, HeaderFor(points, 5), points);
+       },
+       kDataError,
+       "3 of its 5 records are not track points (3 with a position off the globe; the first is "
+       "record 2); they are left out",
+       true, 2, true, true, 2},
       {"zeroed records",
        [](const std::string& path) {
          auto points = Points(4);
@@ -172,13 +186,13 @@ const std::vector<BadFile>& BadFiles() {
          WriteRecords(path, HeaderFor(points, 4), points);
        },
        kDataError, "2 of its 4 records are not track points (2 zeroed; the first is record 2)",
-       true, 4, false, true, 2},
+       true, 2, true, true, 2},
       {"nothing but zeroed records",
        [](const std::string& path) {
          const auto points = Points(3);
          WriteRecords(path, HeaderFor(points, 3), std::vector<TrackPoint>(3));
        },
-       kDataError, "nothing of it can be used", true, 3, false, false, 0},
+       kDataError, "nothing of it can be used", false, 0, true, false, 0, true},
       {"a folder", [](const std::string& path) { std::filesystem::create_directory(path); },
        kFileOpenError, "It is a folder, not a track file", false, 0, true, false, 0},
       {"a FIFO", [](const std::string& path) { ::mkfifo(path.c_str(), 0644); }, kFileOpenError,
@@ -250,8 +264,11 @@ TEST_F(BadTrackFiles, EachIsToldOfWithItsNameAndReasonAndTheGoodFileStays) {
         EXPECT_NE(log.problems[0].detail.find(bad.reason), std::string::npos)
             << log.problems[0].detail;
       }
-    } else {
+    } else if (!bad.headerReads) {
       EXPECT_FALSE(store.Files().ReadTrackHeader(path));
+    } else {
+      EXPECT_FALSE(
+          store.Files().LoadTrackPoints(*store.Files().ReadTrackHeader(path), loadedPoints));
     }
     if (std::strcmp(bad.message, kFileOpenError) == 0) {
       // An entry listed before the file went bad: loading tells of it and does not wait.
@@ -338,8 +355,8 @@ TEST_F(BadTrackFiles, AHugeSparseFileIsReadWithinWhatItHolds) {
   ASSERT_EQ(::truncate(path.c_str(), 64 + 16 * static_cast<off_t>(claimed)), 0);
 
   ASSERT_TRUE(EndsInTime([&] { listing = store.Catalogue().ListTracks(nullptr, false); }, path));
-  ASSERT_EQ(listing.tracks.size(), 2u);
-  TrackEntry entry = listing.tracks[1];
+  ASSERT_EQ(listing.tracks.size(), 1u) << "none of its records is a point";
+  TrackEntry entry = *store.Files().ReadTrackHeader(path);
   bool loaded = true;
   PointVector loadedPoints;
   ASSERT_TRUE(
@@ -437,6 +454,16 @@ TEST(RecordChecks, AChunkIsAllLiveExactlyWhenEveryRecordIs) {
         DateTime{24, 5, 1, 1, 1, 60}, DateTime{24, 5, 1, 1, 1, 63}}) {
     with([&](TrackPoint& r) { r.SetDateTime(t); });
   }
+  const float inf = std::numeric_limits<float>::infinity();
+  for (float wild : {90.01f, -90.01f, -5.9e34f, inf, std::numeric_limits<float>::quiet_NaN()})
+    with([&](TrackPoint& r) { r.latitude = wild; });
+  for (float wild : {180.01f, -180.01f, 1.6e24f, -inf, -std::numeric_limits<float>::quiet_NaN()})
+    with([&](TrackPoint& r) { r.longitude = wild; });
+  // The globe's edges are on it.
+  TrackPoint corner = good;
+  corner.latitude = -90.0f;
+  corner.longitude = 180.0f;
+  EXPECT_TRUE(AllLivePoints(std::vector<TrackPoint>(5, corner).data(), 5));
   for (size_t count : {1u, 4u, 7u}) {
     for (size_t lane = 0; lane < count; ++lane) {
       std::vector<TrackPoint> chunk(count, good);

@@ -316,4 +316,88 @@ TEST_F(TrackLists, ListenersHearOfEachChangeToTheTrackFiles) {
   EXPECT_EQ(heard[3].paths, (std::vector<std::string>{first, second}));
 }
 
+// A listing shows what a file's records hold, not what its header claims: a file of zeroed
+// records is told of and left out; one with records that are no points is listed with the
+// figures of its points; a file replaced under the same name is judged again.
+class ListedRecords : public TrackLists {
+ protected:
+  ListedRecords() {
+    store.SetProblemReporter([this](const TrackFileProblem& p) { problems.push_back(p.detail); });
+  }
+
+  // Six points 0.01 degrees of latitude (1111 m) and a minute apart, with wild records after
+  // the third and at the end (dated 2041, as a damaged logger memory gives them).
+  std::vector<TrackPoint> MixedRecords() const {
+    std::vector<TrackPoint> records;
+    for (int i = 0; i < 6; ++i) records.push_back(Point(24, 5, 2, 8, i, 0, 37.5f + 0.01f * i));
+    records.insert(records.begin() + 3, Point(24, 5, 2, 8, 2, 30, -5.9e34f, 1.6e24f));
+    records.push_back(Point(41, 1, 1, 0, 0, 0, 37.5f, 1.6e24f));
+    return records;
+  }
+
+  std::vector<std::string> problems;
+};
+
+TEST_F(ListedRecords, FilesAreListedWithTheFiguresOfTheirPoints) {
+  const std::string sound = AddTrack({24, 5, 1, 8, 0, 0}, 3, 40);
+  const std::string zeroed = dir / "20240501_120000.bt0";
+  TrackHeader claims = Header(Point(24, 5, 1, 12, 0, 0), 460, 459, 4090);
+  claims.lastDateTime = DateTime6{24, 5, 1, 12, 7, 39};
+  WriteTrackFile(zeroed, claims, {});
+  std::ofstream(zeroed, std::ios::app).write(std::string(460 * 16, '\0').data(), 460 * 16);
+  const std::string mixed = dir / "20240502_080000.bt0";
+  const std::vector<TrackPoint> records = MixedRecords();
+  WriteTrackFile(mixed, Header(records[0], 8, 99999, 8150000), records);
+
+  const TrackListing listing = store.Catalogue().ListTracks(&rows, false);
+  ASSERT_EQ(listing.tracks.size(), 2u);
+  EXPECT_EQ(listing.tracks[0].path, sound);
+  EXPECT_EQ(listing.tracks[0].header.distance, 40u) << "a sound file keeps its header's figures";
+  const TrackHeader& h = listing.tracks[1].header;
+  EXPECT_EQ(listing.tracks[1].path, mixed);
+  EXPECT_EQ(h.pointCount, 6u);
+  EXPECT_NEAR(h.distance, 5 * 1111, 5);
+  EXPECT_EQ(h.elapsedSeconds, 300u);
+  EXPECT_EQ(h.lastDateTime, (DateTime6{24, 5, 2, 8, 5, 0}));
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0],
+            "460 of its 460 records are not track points (460 zeroed; the first is "
+            "record 1); nothing of it can be used, so move it out of the data folder.");
+  EXPECT_NE(
+      problems[1].find("2 of its 8 records are not track points (2 with a position off the globe"),
+      std::string::npos)
+      << problems[1];
+
+  // The points a load gives are the ones the listing counted.
+  PointVector points;
+  EXPECT_TRUE(store.Files().LoadTrackPoints(listing.tracks[1], points));
+  EXPECT_EQ(points.size(), 6u);
+  EXPECT_EQ(store.Catalogue().ListedTrack(mixed)->header.pointCount, 6u);
+  EXPECT_FALSE(store.Catalogue().ListedTrack(zeroed));
+}
+
+TEST_F(ListedRecords, AFileReplacedUnderItsNameIsJudgedAgain) {
+  const std::string path = dir / "20240502_080000.bt0";
+  std::vector<TrackPoint> records = MixedRecords();
+  WriteTrackFile(path, Header(records[0], 8, 0, 0), records);
+  EXPECT_EQ(store.Catalogue().ListTracks(nullptr, false).tracks.at(0).header.pointCount, 6u);
+
+  // Replaced as the store replaces files (a new file renamed over the old), the same size.
+  records[3] = Point(24, 5, 2, 8, 2, 30);
+  records[7] = Point(24, 5, 2, 8, 6, 0);
+  const std::string fresh = dir / ".fresh";
+  WriteTrackFile(fresh, Header(records[0], 8, 360, 0), records);
+  std::filesystem::rename(fresh, path);
+  problems.clear();
+  EXPECT_EQ(store.Catalogue().ListTracks(nullptr, false).tracks.at(0).header.pointCount, 8u);
+  EXPECT_TRUE(problems.empty()) << problems.front();
+
+  // Written over in place, with a different size.
+  records.resize(4);
+  records[2] = TrackPoint{};
+  WriteTrackFile(path, Header(records[0], 4, 0, 0), records);
+  EXPECT_EQ(store.Catalogue().ListTracks(nullptr, false).tracks.at(0).header.pointCount, 3u);
+  EXPECT_EQ(problems.size(), 1u);
+}
+
 }  // namespace tavrin
