@@ -8,6 +8,7 @@
 #include <QItemSelectionModel>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QStyle>
 #include <QTableView>
 #include <QWebEngineView>
 #include <fstream>
@@ -452,6 +453,27 @@ TEST_F(RecordPage, ChangesMadeElsewhereShowInTheListAndKeepTheTicks) {
   const std::vector<TrackPoint> cut{Point(24, 5, 3, 7, 0, 0), Point(24, 5, 3, 7, 0, 1)};
   ASSERT_TRUE(store.Writer().CreateTrack(second, cut)->Kept());
   EXPECT_EQ(Page().RecordList().RowCount(), 3);
+}
+
+TEST_F(RecordPage, AColumnIsAsWideAsItsWidestValue) {
+  constexpr int kPoints = 1'000'000;
+  std::vector<TrackPoint> points;
+  points.reserve(kPoints);
+  for (int i = 0; i < kPoints; ++i) {
+    points.push_back(Point(24, 5, 3 + i / 86400, i / 3600 % 24, i / 60 % 60, i % 60));
+  }
+  WriteTrackFile((dir.Path() / "DataLog" / "20240503_000000.bt0").string(),
+                 Header(points[0], kPoints, kPoints - 1, 0), points);
+  auto* view = gui.Find<QTableView>("recordList");
+  QFont large = view->font();  // as a desktop with large fonts shows it
+  large.setPixelSize(18);
+  view->setFont(large);
+  ShowAll(true);
+  ASSERT_EQ(Cell(3, 6), "1000000");
+  const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+  const int text = view->fontMetrics().horizontalAdvance(QStringLiteral("1000000")) + margins;
+  EXPECT_TRUE(GuiDriver::WaitFor([&] { return view->columnWidth(6) >= text; }, 2000))
+      << view->columnWidth(6) << " for a text of " << text;
 }
 
 TEST_F(RecordPage, DeleteAllTracksEmptiesTheFolder) {

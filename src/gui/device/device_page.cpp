@@ -35,6 +35,7 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   trackView_->setObjectName("trackList");
   trackView_->setAccessibleName(QStringLiteral("Stored tracks"));
   trackView_->setModel(&trackList_);
+  trackList_.KeepColumnsWide(trackView_);
   trackView_->setSelectionBehavior(QAbstractItemView::SelectRows);
   trackView_->setShowGrid(true);  // the list shows grid lines on this page
   trackView_->verticalHeader()->hide();

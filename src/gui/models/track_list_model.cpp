@@ -1,9 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/models/track_list_model.h"
 
+#include <QStyle>
+#include <QTimer>
 #include <algorithm>
+#include <memory>
 
 namespace tavrin::gui {
+namespace {
+
+// The figures a column's text grows with; a date-time's text is as wide for every value.
+void Widen(RowFigures& widest, const RowFigures& row) {
+  TrackHeader& w = widest.header;
+  const TrackHeader& h = row.header;
+  w.pointCount = std::max(w.pointCount, h.pointCount);
+  w.distance = std::max(w.distance, h.distance);
+  // Shown signed: the longest text is the largest magnitude either way.
+  const auto magnitude = [](uint32_t seconds) {
+    const int shown = static_cast<int>(seconds);
+    return shown < 0 ? static_cast<uint32_t>(-static_cast<int64_t>(shown)) : seconds;
+  };
+  w.elapsedSeconds = std::max(magnitude(w.elapsedSeconds), magnitude(h.elapsedSeconds));
+  widest.averageSpeed = std::max(widest.averageSpeed, row.averageSpeed);
+}
+
+}  // namespace
 
 TrackListModel::TrackListModel(QObject* parent) : QAbstractTableModel(parent) {
   columns_.assign(kEntryColumns.begin(), kEntryColumns.end());
@@ -13,6 +34,7 @@ void TrackListModel::RemoveAllRows() {
   if (rows_.empty()) return;
   beginResetModel();
   rows_.clear();
+  widest_ = RowFigures{};
   endResetModel();
 }
 
@@ -21,6 +43,7 @@ void TrackListModel::InsertRow(int index, const RowFigures& entry, int number) {
   const int at = index < 0 ? RowCount() : std::min(index, RowCount());
   beginInsertRows({}, at, at);
   rows_.insert(rows_.begin() + at, Row{entry, number});
+  Widen(widest_, entry);
   endInsertRows();
 }
 
@@ -76,6 +99,7 @@ void TrackListModel::RemoveRow(int row) {
 void TrackListModel::ReplaceRow(int row, const RowFigures& entry) {
   if (row < 0 || row >= RowCount()) return;
   rows_[static_cast<size_t>(row)].entry = entry;
+  Widen(widest_, entry);
   emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
@@ -89,6 +113,35 @@ bool TrackListModel::setData(const QModelIndex& index, const QVariant& value, in
   if (!checkable_ || role != Qt::CheckStateRole || index.column() != 0) return false;
   SetTicked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
   return true;
+}
+
+EntryRow TrackListModel::WidestTexts() const {
+  return EntryRowTexts(widest_, std::max(RowCount(), 1));
+}
+
+void TrackListModel::KeepColumnsWide(QTableView* view) {
+  auto fit = [this, view] {
+    const EntryRow texts = WidestTexts();
+    const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) +
+                        view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    for (int c = 1; c < columnCount(); ++c) {
+      const QString text = QString::fromStdString(texts[static_cast<size_t>(c)]);
+      const int needed = view->fontMetrics().horizontalAdvance(text) + margins;
+      if (needed > view->columnWidth(c)) view->setColumnWidth(c, needed);
+    }
+  };
+  // Once after a listing's rows, not once a row.
+  auto pending = std::make_shared<bool>(false);
+  auto later = [view, fit, pending] {
+    if (*pending) return;
+    *pending = true;
+    QTimer::singleShot(0, view, [fit, pending] {
+      *pending = false;
+      fit();
+    });
+  };
+  connect(this, &QAbstractItemModel::rowsInserted, view, later);
+  connect(this, &QAbstractItemModel::dataChanged, view, later);
 }
 
 int TrackListModel::ColumnWidth(int column) const {

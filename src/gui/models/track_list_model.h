@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QTableView>
 #include <vector>
 
 #include "gui/models/list_columns.h"
@@ -31,6 +32,12 @@ class TrackListModel : public QAbstractTableModel, public IEntryRows {
 
   // The width the store asks for each column, in pixels.
   int ColumnWidth(int column) const;
+  // Each column's widest text among the rows, made from the largest figures, so that a column
+  // can be widened to it without formatting every row.
+  EntryRow WidestTexts() const;
+  // A view of this model widens its columns to WidestTexts once the rows have changed; it never
+  // narrows them below the widths asked for.
+  void KeepColumnsWide(QTableView* view);
   // Rows with a check box in their first cell (the record list's), ticked or not.
   void SetCheckable(bool checkable) { checkable_ = checkable; }
   bool IsTicked(int row) const;
@@ -51,6 +58,7 @@ class TrackListModel : public QAbstractTableModel, public IEntryRows {
   };
   std::vector<ListColumn> columns_;
   std::vector<Row> rows_;
+  RowFigures widest_;  // the largest figure of each column among the rows
   bool checkable_ = false;
 };
 

@@ -42,6 +42,7 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   left->addLayout(MakeImportAndOptionsRow());
 
   recordView_ = ListView("recordList", QStringLiteral("Track records"), &records_);
+  records_.KeepColumnsWide(recordView_);
   recordView_->setSelectionMode(QAbstractItemView::SingleSelection);
   recordView_->setMaximumHeight(190);
   connect(recordView_, &QTableView::doubleClicked, this, &TrackRecordPage::OnRecordActivated);
