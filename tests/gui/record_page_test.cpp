@@ -7,8 +7,8 @@
 #include <QDateEdit>
 #include <QItemSelectionModel>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTableView>
 #include <QWebEngineView>
 #include <fstream>
