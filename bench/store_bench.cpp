@@ -142,19 +142,25 @@ void BM_ListBaseline_OpenRead64Close(benchmark::State& state) {
   ReportBytesPerFile(state, before, kTrackFiles);
 }
 
+// The folder read, its .bt0 names kept and sorted, as a listing finds its files.
+std::vector<std::string> SortedTrackNames(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  while (const dirent* item = ::readdir(dir)) {
+    const size_t n = std::strlen(item->d_name);
+    if (n > 4 && std::strcmp(item->d_name + n - 4, ".bt0") == 0) names.emplace_back(item->d_name);
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // The same, finding the files first: read the folder, keep the .bt0 names, sort them.
 void BM_ListBaseline_ReaddirSortOpenRead64Close(benchmark::State& state) {
   Fixture& data = Data();
   const long long before = BytesRead();
   for (auto _ : state) {
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(data.manyFolder.c_str());
-    while (const dirent* item = ::readdir(dir)) {
-      const size_t n = std::strlen(item->d_name);
-      if (n > 4 && std::strcmp(item->d_name + n - 4, ".bt0") == 0) names.emplace_back(item->d_name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
+    const std::vector<std::string> names = SortedTrackNames(data.manyFolder);
     const int folder = ::open(data.manyFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (const std::string& name : names) {
       char header[64];
@@ -174,14 +180,7 @@ void BM_ListBaseline_ReaddirSortReadWholeFiles(benchmark::State& state) {
   const long long before = BytesRead();
   std::vector<char> buffer(1 << 16);
   for (auto _ : state) {
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(data.manyFolder.c_str());
-    while (const dirent* item = ::readdir(dir)) {
-      const size_t n = std::strlen(item->d_name);
-      if (n > 4 && std::strcmp(item->d_name + n - 4, ".bt0") == 0) names.emplace_back(item->d_name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
+    const std::vector<std::string> names = SortedTrackNames(data.manyFolder);
     const int folder = ::open(data.manyFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (const std::string& name : names) {
       const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC);

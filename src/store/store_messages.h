@@ -11,6 +11,9 @@ namespace tavrin {
 inline constexpr char kCannotFindFile[] = "Error.. Cannot find file.";
 inline constexpr char kFileOpenError[] = "Unknown Data file(File Open Error).";
 inline constexpr char kDataError[] = "Unknown Data file(Data Error).";
+// How a problem's detail ends when the file is best taken out of the listings' way; a file named
+// from outside the data folder gets other words for it (TrackFolder::Report).
+inline constexpr char kMoveItOut[] = "move it out of the data folder.";
 
 // One problem with one track file. The window shows `message` in its box and `Line()` on the
 // status line; the command line prints `Line()`. Five bad files must read as five different

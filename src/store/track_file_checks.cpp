@@ -16,8 +16,6 @@
 namespace tavrin {
 namespace {
 
-constexpr char kMoveItOut[] = "move it out of the data folder.";
-
 std::string KindOf(mode_t mode) {
   if (S_ISDIR(mode)) return "a folder";
   if (S_ISFIFO(mode)) return "a FIFO";

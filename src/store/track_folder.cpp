@@ -16,7 +16,7 @@
 namespace tavrin {
 namespace {
 
-constexpr std::string_view kMoveOut = "move it out of the data folder.";
+constexpr std::string_view kMoveOut = kMoveItOut;
 
 // Whether `file` lies in the data folder `folder`. The folder holding the file is compared,
 // not the file, so that a link in the data folder counts as there, wherever it points.

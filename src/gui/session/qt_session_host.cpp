@@ -88,9 +88,6 @@ void QtSessionHost::OperationEnded(const OperationEnd& end) {
   emit operationEnded(end);
 }
 
-// The pages hear of saved tracks from the store itself, as they hear of every other change.
-void QtSessionHost::TrackFileSaved(const TrackEntry& /*entry*/) {}
-
 // Called by the link, possibly on its watch thread: the work is queued onto this object's
 // thread, and done there only while a session is attached.
 void QtSessionHost::PostDataArrived() {

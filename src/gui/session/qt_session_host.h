@@ -42,7 +42,6 @@ class QtSessionHost : public QObject, public ISessionHost {
   void StopTimer(SessionTimer timer) override;
   std::optional<ReadPeriod> AskReadPeriod() override;
   void SetConnectionImage(ConnectionImage image) override;
-  void TrackFileSaved(const TrackEntry& entry) override;
   void ConnectionLost() override;
   void OperationEnded(const OperationEnd& end) override;
   void PostDataArrived() override;
