@@ -217,6 +217,73 @@ TEST(LinePlot, LabelsAreExactValuesNotSumsOfSteps) {
   EXPECT_EQ(y.back(), "12.0") << "speeds up to 11.9";
 }
 
+// Rows of the image in which the series colour shows, within the plot's frame.
+std::vector<int> RowsOfTheLine(LinePlot& plot) {
+  const QImage image = Rendered(plot);
+  const QRect area = plot.PlotArea();
+  std::vector<int> rows;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      if (image.pixel(x, y) == qRgb(0, 0, 255)) {
+        rows.push_back(y);
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+TEST(LinePlot, ALineAtOneSpeedRunsInsideTheFrameOnAScaleAroundIt) {
+  for (const float speed : {0.0f, 50.0f}) {
+    LinePlot plot;
+    AsOnThePage(plot);
+    plot.resize(420, 260);
+    const auto track = Speeds(100, [speed](size_t) { return speed; });
+    plot.AddSeries(track.data(), track.size(), "Speed", QColor(0, 0, 255), 0);
+    const std::vector<int> rows = RowsOfTheLine(plot);
+    ASSERT_EQ(rows.size(), 1u) << speed << " km/h: one flat line, seen";
+    const QRect area = plot.PlotArea();
+    EXPECT_GT(rows.front(), area.top() + 2) << speed;
+    EXPECT_LT(rows.front(), area.bottom() - 2) << speed << ": off the frame's bottom";
+    const QStringList y = plot.YLabels();
+    EXPECT_LE(y.front().toDouble(), speed);
+    EXPECT_GT(y.back().toDouble(), speed) << "a scale above the line to read it on";
+    EXPECT_GE(y.front().toDouble(), 0.0) << "no speed below zero";
+  }
+}
+
+TEST(LinePlot, AClockAxisLabelsRoundTimesOfDayThatNeverOverlap) {
+  const auto clock = [](double x, double step) {
+    const long s = std::lround(x);
+    return step < 60 ? QString::asprintf("%02ld:%02ld:%02ld", s / 3600 % 24, s / 60 % 60, s % 60)
+                     : QString::asprintf("%02ld:%02ld", s / 3600 % 24, s / 60 % 60);
+  };
+  for (const long span : {40L, 600L, 3000L, 4 * 3600L, 30 * 3600L}) {
+    for (const QSize size : {QSize(260, 180), QSize(726, 300)}) {
+      LinePlot plot;
+      AsOnThePage(plot);
+      plot.SetXAxisClock(clock);
+      plot.resize(size);
+      std::vector<PlotValue> track;
+      for (long t = 0; t <= span; t += std::max(1L, span / 500)) {
+        track.push_back({static_cast<float>(8 * 3600 + 7 + t), 30});
+      }
+      plot.AddSeries(track.data(), track.size(), "Speed", QColor(0, 0, 255), 0);
+      const std::string what = std::to_string(span) + " s at " + std::to_string(size.width());
+      const QStringList x = plot.XLabels();
+      ASSERT_GE(x.size(), 2) << what;
+      for (const QString& label : x) {
+        EXPECT_TRUE(label.size() == 5 || (span < 120 && label.size() == 8)) << what;
+      }
+      EXPECT_LE(x.front(), "08:00:07") << what << ": the grid starts at or before the track";
+      const std::vector<QRect> boxes = LabelBoxes(plot);
+      for (size_t i = 0; i + 1 < static_cast<size_t>(x.size()); ++i) {
+        EXPECT_FALSE(boxes[i].intersects(boxes[i + 1])) << what << ": labels " << i;
+      }
+    }
+  }
+}
+
 TEST(PlotLayout, FollowsTheMarginArithmetic) {
   // Client 400 x 300, caption 20, labels 30 x 12, one series.
   const PlotLayout one = LayOut({0, 0, 400, 300}, 20, 30, 12, 1, 5);

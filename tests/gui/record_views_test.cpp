@@ -43,8 +43,13 @@ class RecordViews : public WindowTest {
       p.speed = static_cast<uint8_t>(speed(i));
       points.push_back(p);
     }
-    const TrackHeader header =
-        Header(points[0], static_cast<uint32_t>(count), static_cast<uint32_t>(count - 1), 0);
+    // The header's figures as the logger's download sums them.
+    uint32_t distance = 0;
+    for (size_t i = 1; i < count; ++i) distance += DistanceMeters(points[i - 1], points[i]);
+    TrackHeader header =
+        Header(points[0], static_cast<uint32_t>(count),
+               static_cast<uint32_t>(step * static_cast<long>(count - 1)), distance);
+    header.lastDateTime = ToDateTime6(points.back().GetDateTime());
     TrackStore names;
     ASSERT_TRUE(names.PrepareDataFolder(dir.Path() / "DataLog"));
     WriteTrackFile(names.TrackFileName(header), header, points);
@@ -64,36 +69,56 @@ class RecordViews : public WindowTest {
   }
 };
 
-TEST_F(RecordViews, AnotherTrackLoadedUnderTheGraphIsDrawnOnItsOwnRanges) {
+// The readout's mean as the list writes an average speed.
+std::string MeanAsListed(const gui::LinePlot& graph) {
+  const QString readout = graph.Readout();
+  const double mean = readout.section(' ', 1, 1).toDouble();
+  return QString::asprintf("%.1fKm/h", mean).toStdString();
+}
+
+TEST_F(RecordViews, TheGraphDrawsSpeedsOverTheTimeOfDayWithTheListsMeanOnEachRecordsRanges) {
   AddTrack(0, 1, 100000, [](size_t i) { return static_cast<int>(i % 200); });  // 1 and 2 May
-  AddTrack(3 * 86400 + 8 * 3600, 60, 50, [](size_t i) { return static_cast<int>(10 + i); });
+  // 4 May 08:00 to 08:49, a point a minute, 10 to 59 km/h by the logger, moving steadily north
+  // at about 12.4 km/h by the positions.
+  AddTrack(
+      3 * 86400 + 8 * 3600, 60, 50, [](size_t i) { return static_cast<int>(10 + i); },
+      [](size_t i) {
+        return std::pair{37.5f + 0.00186f * static_cast<float>(i), 127.0f};
+      });
   ShowAll(true);
   Page().LoadRecord(0);
   ASSERT_TRUE(gui.Press("speedGraphButton"));
   const gui::LinePlot& graph = Page().SpeedGraph();
-  EXPECT_EQ(graph.XMax(), 99999.0f);
+  EXPECT_EQ(graph.XMax() - graph.XMin(), 99999.0f) << "a point a second";
   EXPECT_EQ(graph.YMax(), 199.0f);
-  // The graph stays shown while the 50-point track is loaded.
+  // The graph stays shown while the 50-point track is loaded, on that track's ranges.
   Page().LoadRecord(1);
-  EXPECT_EQ(graph.Readout(), "Mean: 34.500    Min: 10.000    Max: 59.000");
-  EXPECT_EQ(graph.XMin(), 0.0f);
-  EXPECT_EQ(graph.XMax(), 49.0f);
+  const auto& records = Page().RecordList();
+  const std::string listed =
+      records.data(records.index(1, 5), Qt::DisplayRole).toString().toStdString();
+  ASSERT_NE(listed, "0.0Km/h");
+  EXPECT_EQ(MeanAsListed(graph), listed) << graph.Readout().toStdString();
+  EXPECT_TRUE(graph.Readout().endsWith("Min: 10.000    Max: 59.000"));
+  EXPECT_EQ(graph.XMax() - graph.XMin(), 49.0f * 60);
+  EXPECT_EQ(graph.XLabels().front(), "08:00");
+  EXPECT_EQ(graph.XLabels().back(), "08:50");
   EXPECT_EQ(graph.YMin(), 10.0f);
-  EXPECT_EQ(graph.YMax(), 59.0f);
-  EXPECT_EQ(graph.XLabels().back(), "50");
   EXPECT_TRUE(graph.isVisibleTo(gui.window.get()));
 
-  // By day, a time window of the same record is drawn within the record's ranges.
+  // By day, a time window of the same record is drawn within the record's ranges; its mean is
+  // that of its own points, here the same steady pace.
   ShowAll(false);
-  Page().LoadRecord(1);  // 4 May: 08:00 to 08:49, a point a minute
+  Page().LoadRecord(1);
   ASSERT_TRUE(gui.Press("speedGraphButton"));
-  EXPECT_EQ(graph.XMax(), 49.0f);
+  const float xMin = graph.XMin(), xMax = graph.XMax();
   gui.Find<QComboBox>("windowStartMinute")->setCurrentIndex(30);
   ASSERT_TRUE(gui.Press("conformTrackSelected"));
   ASSERT_EQ(Page().PointList().rowCount(), 20);
   ASSERT_TRUE(gui.Press("speedGraphButton"));
-  EXPECT_EQ(graph.Readout(), "Mean: 49.500    Min: 40.000    Max: 59.000");
-  EXPECT_EQ(graph.XMax(), 49.0f) << "the ranges only widen while one record is shown";
+  EXPECT_TRUE(graph.Readout().endsWith("Min: 40.000    Max: 59.000"));
+  EXPECT_EQ(MeanAsListed(graph), listed);
+  EXPECT_EQ(graph.XMin(), xMin) << "the ranges only widen while one record is shown";
+  EXPECT_EQ(graph.XMax(), xMax);
   EXPECT_EQ(graph.YMin(), 10.0f);
 }
 

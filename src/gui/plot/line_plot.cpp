@@ -7,12 +7,23 @@
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tavrin::gui {
 namespace {
 
 QRect ToQRect(const PlotRect& r) {
   return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+// The y range the grid spans: the values' own, but a single value is given room on both sides,
+// so that its line runs through the middle of the plot with a scale to read it on; a value at or
+// above zero keeps the scale from going below zero.
+std::pair<double, double> YRangeShown(float low, float high) {
+  if (low != high) return {low, high};
+  const double pad = std::max(1.0, std::fabs(static_cast<double>(low)) / 10);
+  const double bottom = low >= 0 ? std::max(0.0, low - pad) : low - pad;
+  return {bottom, high + pad};
 }
 
 // Writes `text` with its given horizontal edge (left, right or centre) at x and its bottom at y.
@@ -91,6 +102,12 @@ bool LinePlot::RemoveFirstSeries() {
   return true;
 }
 
+void LinePlot::SetSelectedMean(float mean) {
+  if (selected_ < 0 || selected_ >= SeriesCount()) return;
+  series_[static_cast<size_t>(selected_)].SetMeanY(mean);
+  update();
+}
+
 void LinePlot::MarkAllDirty() {
   for (PlotSeries& s : series_) s.MarkDirty();
 }
@@ -136,7 +153,7 @@ std::vector<int> LinePlot::XTicksOf(const Frame& frame) {
 }
 
 std::vector<int> LinePlot::YTicksOf(const Frame& frame) {
-  const PlotRect& a = frame.layout.plot;
+  const PlotRect& a = frame.grid;
   const int q = frame.layout.q;
   const double dy = static_cast<double>(a.bottom - a.top) / frame.y.divisions;
   std::vector<int> ticks;
@@ -164,7 +181,8 @@ LinePlot::Frame LinePlot::FrameNow() const {
   Frame frame;
   const PlotLayout tall =
       LayOut(client, CaptionHeight(), 0, metrics.height(), SeriesCount(), longestName);
-  frame.y = ChooseAxis(yMin_, yMax_, yDivisions_, yDecimals_, tall.plot.bottom - tall.plot.top,
+  const auto [low, high] = YRangeShown(yMin_, yMax_);
+  frame.y = ChooseAxis(low, high, yDivisions_, yDecimals_, tall.plot.bottom - tall.plot.top,
                        [&](const QString&) { return metrics.height() + 1; });
   int widest = 0;
   for (const QString& label : frame.y.Labels()) {
@@ -172,11 +190,28 @@ LinePlot::Frame LinePlot::FrameNow() const {
   }
   frame.layout = LayOut(client, CaptionHeight(), widest + metrics.horizontalAdvance('9'),
                         metrics.height(), SeriesCount(), longestName);
-  frame.x = ChooseAxis(xMin_, xMax_, xDivisions_, xDecimals_,
-                       frame.layout.plot.right - frame.layout.plot.left, [&](const QString& label) {
-                         return metrics.horizontalAdvance(label) + metrics.horizontalAdvance(' ');
-                       });
+  frame.x = XAxisFor(frame.layout, metrics);
+  frame.grid = frame.layout.plot;
+  const int margin = std::min(frame.layout.q, (frame.grid.bottom - frame.grid.top) / 4);
+  if (margin > 0) {
+    frame.grid.top += margin;
+    frame.grid.bottom -= margin;
+  }
   return frame;
+}
+
+PlotAxis LinePlot::XAxisFor(const PlotLayout& layout, const QFontMetrics& metrics) const {
+  const double pixels = layout.plot.right - layout.plot.left;
+  const auto extent = [&](const QString& label) {
+    return metrics.horizontalAdvance(label) + metrics.horizontalAdvance(' ');
+  };
+  if (xClock_)
+    return ChooseAxisOfSteps(xMin_, xMax_, xDivisions_, ClockSteps(), xClock_, pixels, extent);
+  return ChooseAxis(xMin_, xMax_, xDivisions_, xDecimals_, pixels, extent);
+}
+
+QRect LinePlot::PlotArea() const {
+  return ToQRect(FrameNow().layout.plot);
 }
 
 int LinePlot::CaptionHeight() const {
@@ -264,7 +299,6 @@ void LinePlot::DrawGrid(QPainter& painter, const Frame& frame) const {
     painter.setPen(grid);
     painter.drawLine(xi, a.top, xi, a.bottom);
   }
-  int yTop = a.bottom;
   lastLabel = QRect();
   for (size_t i = 0; i < yTicks.size(); ++i) {
     const int yi = yTicks[i];
@@ -278,11 +312,10 @@ void LinePlot::DrawGrid(QPainter& painter, const Frame& frame) const {
     }
     painter.setPen(grid);
     painter.drawLine(a.left, yi, a.right, yi);
-    yTop = yi;
   }
   painter.setPen(QPen(Qt::black, 1));
   const QPoint border[] = {
-      {a.left, yTop}, {a.right, yTop}, {a.right, a.bottom}, {a.left, a.bottom}, {a.left, yTop}};
+      {a.left, a.top}, {a.right, a.top}, {a.right, a.bottom}, {a.left, a.bottom}, {a.left, a.top}};
   painter.drawPolyline(border, 5);
 }
 
@@ -325,14 +358,15 @@ void LinePlot::DrawLegend(QPainter& painter, const PlotLayout& layout) {
 
 void LinePlot::DrawSeries(QPainter& painter, const Frame& frame) {
   const PlotRect& a = frame.layout.plot;
+  const PlotRect& grid = frame.grid;
   painter.setClipRect(ToQRect(a));
   painter.setRenderHint(QPainter::Antialiasing, false);
   const double kx = (a.right - a.left) / (frame.x.Last() - frame.x.First());
-  const double ky = (a.bottom - a.top) / (frame.y.Last() - frame.y.First());
+  const double ky = (grid.bottom - grid.top) / (frame.y.Last() - frame.y.First());
   const auto xFirst = static_cast<float>(frame.x.First());
   const auto yFirst = static_cast<float>(frame.y.First());
   for (PlotSeries& s : series_) {
-    const std::vector<QPoint>& all = s.ScreenPoints(a.left, a.bottom, kx, ky, xFirst, yFirst);
+    const std::vector<QPoint>& all = s.ScreenPoints(a.left, grid.bottom, kx, ky, xFirst, yFirst);
     const std::vector<QPoint>& drawn = reduced_ ? s.ReducedPoints() : all;
     if (drawn.empty()) continue;
     painter.setPen(QPen(s.Colour(), 1));

@@ -10,6 +10,8 @@
 
 #include "gui/plot/plot_series.h"
 
+class QFontMetrics;
+
 namespace tavrin::gui {
 
 // Rectangles as the layout arithmetic uses them: right and bottom lie outside.
@@ -35,14 +37,20 @@ struct PlotLayout {
 PlotLayout LayOut(PlotRect client, int captionHeight, int labelWidth, int labelHeight,
                   int seriesCount, int longestName);
 
+// Writes an axis value as its label, given the step between two labels (a clock shows seconds
+// only when the step is under a minute).
+using AxisLabelText = std::function<QString(double value, double step)>;
+
 // One axis as the grid shows it: `divisions` intervals of factor * 10^exponent (factor 1, 2 or
-// 5) from firstStep steps above zero, labelled with `decimals` decimals.
+// 5, or any whole step on an axis of chosen steps) from firstStep steps above zero, labelled with
+// `decimals` decimals or by `text` when it is set.
 struct PlotAxis {
   double firstStep = 0;
   int factor = 1;
   int exponent = 0;
   int divisions = 1;
   int decimals = 0;
+  AxisLabelText text;
 
   double Step() const { return Value(1) - Value(0); }
   double First() const { return Value(0); }
@@ -57,6 +65,15 @@ struct PlotAxis {
 // each interval as long as the longest extent(label) of its labels.
 PlotAxis ChooseAxis(double low, double high, int mostDivisions, unsigned decimals, double pixels,
                     const std::function<int(const QString&)>& extent);
+// The same for an axis whose steps are whole numbers from a list, finest first (a clock's
+// seconds, minutes and hours), labelled by `text`.
+PlotAxis ChooseAxisOfSteps(double low, double high, int mostDivisions,
+                           const std::vector<int>& steps, const AxisLabelText& text, double pixels,
+                           const std::function<int(const QString&)>& extent);
+
+// The steps of a time axis in seconds: 1, 2, 5, 10, 15 and 30 seconds and minutes, 1, 2, 3, 6
+// and 12 hours, then 1, 2 and 5 times a power of ten days.
+const std::vector<int>& ClockSteps();
 
 class LinePlot : public QWidget {
   Q_OBJECT
@@ -69,6 +86,9 @@ class LinePlot : public QWidget {
   // The most grid intervals along x; fewer are drawn where the labels need the room.
   void SetXDivisions(int divisions) { xDivisions_ = divisions; }
   void SetXDecimals(unsigned decimals) { xDecimals_ = decimals; }
+  // x values are seconds, on a grid of clock steps labelled by `text`; an empty `text` goes back
+  // to decimal steps.
+  void SetXAxisClock(AxisLabelText text) { xClock_ = std::move(text); }
   void SetRangeLocks(bool x, bool y) {
     xLocked_ = x;
     yLocked_ = y;
@@ -79,6 +99,10 @@ class LinePlot : public QWidget {
   int AddSeries(const PlotValue* values, size_t count, const QString& name, QColor colour,
                 int style);
   bool RemoveFirstSeries();
+  // The mean the readout gives for the selected series, where its owner knows a truer one than
+  // the mean of the values (a speed's is the distance over the time, not the mean of samples
+  // taken at uneven times).
+  void SetSelectedMean(float mean);
   // Removes every series and forgets the ranges, so that the next series sets them anew (another
   // track is shown).
   void Clear();
@@ -95,12 +119,15 @@ class LinePlot : public QWidget {
   QStringList XLabels() const;
   QStringList YLabels() const;
   // Where the grid lines are at the present size: x of each vertical line, y of each horizontal
-  // one. An x label ends at its line, its bottom at XLabelBaseline(); a y label ends at
-  // YLabelRight(), its bottom at its line.
+  // one. The lowest and highest horizontal lines keep a margin inside the frame, so that a line
+  // along them is not hidden under it. An x label ends at its line, its bottom at XLabelBaseline();
+  // a y label ends at YLabelRight(), its bottom at its line.
   std::vector<int> XTicks() const;
   std::vector<int> YTicks() const;
   int XLabelBaseline() const;
   int YLabelRight() const;
+  // The rectangle the lines are drawn in (the frame's inside).
+  QRect PlotArea() const;
   QFont LabelFont() const;
   // Lines drawn for the series at the last paint (after the per-column reduction).
   size_t PointsDrawn() const { return pointsDrawn_; }
@@ -115,12 +142,15 @@ class LinePlot : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  // The layout and both axes for the present size and ranges.
+  // The layout and both axes for the present size and ranges; `grid` is the plot rectangle less
+  // the margins above and below the horizontal grid lines.
   struct Frame {
     PlotLayout layout;
+    PlotRect grid;
     PlotAxis x, y;
   };
   Frame FrameNow() const;
+  PlotAxis XAxisFor(const PlotLayout& layout, const QFontMetrics& metrics) const;
   static std::vector<int> XTicksOf(const Frame& frame);
   static std::vector<int> YTicksOf(const Frame& frame);
   void Widen(const PlotSeries& added);
@@ -138,6 +168,7 @@ class LinePlot : public QWidget {
   int xDivisions_ = 21;
   int yDivisions_ = 10;
   unsigned xDecimals_ = 1;
+  AxisLabelText xClock_;
   unsigned yDecimals_ = 1;
   // The ranges a plot shows before its first series.
   static constexpr float kDefaultXMin = 0, kDefaultXMax = 1000;

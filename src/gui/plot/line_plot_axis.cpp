@@ -39,6 +39,7 @@ double PlotAxis::Value(int i) const {
 }
 
 QString PlotAxis::Label(int i) const {
+  if (text) return text(Value(i), Step());
   return QString::asprintf("%0.*f", decimals, Value(i) + 0.0);  // + 0.0: no "-0"
 }
 
@@ -69,6 +70,36 @@ PlotAxis ChooseAxis(double low, double high, int mostDivisions, unsigned decimal
     }
   }
   return chosen;  // the coarsest: a plot too small for any finer grid
+}
+
+PlotAxis ChooseAxisOfSteps(double low, double high, int mostDivisions,
+                           const std::vector<int>& steps, const AxisLabelText& text, double pixels,
+                           const std::function<int(const QString&)>& extent) {
+  if (!std::isfinite(low) || !std::isfinite(high) || high < low || steps.empty()) return {};
+  mostDivisions = std::max(mostDivisions, 1);
+  PlotAxis chosen;
+  for (const int step : steps) {
+    if ((high - low) / step > mostDivisions) continue;
+    chosen = AxisWithStep(low, high, step, 0, 0);
+    chosen.text = text;
+    if (chosen.divisions > mostDivisions) continue;
+    int widest = 0;
+    for (const QString& label : chosen.Labels()) widest = std::max(widest, extent(label));
+    if (pixels / chosen.divisions >= widest) return chosen;
+  }
+  return chosen;  // the coarsest
+}
+
+const std::vector<int>& ClockSteps() {
+  static const std::vector<int> steps = [] {
+    std::vector<int> s = {1,   2,   5,    10,   15,   30,    60,    120,  300,
+                          600, 900, 1800, 3600, 7200, 10800, 21600, 43200};
+    for (int days = 1; days <= 1000; days *= 10) {
+      for (const int factor : kStepFactors) s.push_back(factor * days * 86400);
+    }
+    return s;
+  }();
+  return steps;
 }
 
 }  // namespace tavrin::gui

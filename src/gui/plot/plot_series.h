@@ -39,6 +39,7 @@ class PlotSeries {
   float MinY() const { return minY_; }
   float MaxY() const { return maxY_; }
   float MeanY() const { return meanY_; }
+  void SetMeanY(float mean) { meanY_ = mean; }
 
   // The window points must be computed again before the next drawing.
   void MarkDirty() { dirty_ = true; }

@@ -4,10 +4,12 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "export/export_commands.h"
 #include "gui/common/widget_helpers.h"
 #include "gui/records/photos_dialog.h"
+#include "gui/records/speed_graph.h"
 
 namespace tavrin::gui {
 namespace {
@@ -49,8 +51,8 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   pointView_ = ListView("pointList", QStringLiteral("Track points"), &points_);
   pointView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   graph_ = new LinePlot;
-  graph_->SetXAxisTitle(QStringLiteral("Time"));
-  graph_->SetYAxisTitle(QStringLiteral("Speed"));
+  graph_->SetXAxisTitle(QStringLiteral("Time of day"));
+  graph_->SetYAxisTitle(QStringLiteral("Speed (km/h)"));
   graph_->SetXDivisions(10);
   graph_->SetXDecimals(0);
   views_ = new QStackedWidget;
@@ -123,15 +125,22 @@ void TrackRecordPage::OnSpeedGraph() {
 }
 
 // The series of the record shown replaces the one before; the ranges widen to it, and start
-// afresh only when another record is loaded (ShowNewRecordInGraph).
+// afresh only when another record is loaded (ShowNewRecordInGraph). Its mean is the average speed
+// the lists give: the record's own, or that of the time window's points.
 void TrackRecordPage::DrawSpeedGraph() {
   graph_->RemoveFirstSeries();
   const PointVector& points = loaded_.Shown();
-  std::vector<PlotValue> speeds(points.size());
-  for (size_t i = 0; i < points.size(); ++i) {
-    speeds[i] = {static_cast<float>(i), static_cast<float>(points[i].speed)};
+  if (loaded_.points.empty()) {
+    graph_->AddSeries(nullptr, 0, QStringLiteral("Speed"), QColor(0, 0, 255), 0);
+    return;
   }
+  const auto clock =
+      std::make_shared<SpeedGraphClock>(loaded_.points.front(), owner_.Store().Zone());
+  graph_->SetXAxisClock([clock](double x, double step) { return clock->Label(x, step); });
+  const std::vector<PlotValue> speeds = clock->Speeds(points);
   graph_->AddSeries(speeds.data(), speeds.size(), QStringLiteral("Speed"), QColor(0, 0, 255), 0);
+  graph_->SetSelectedMean(static_cast<float>(loaded_.windowActive ? AverageSpeedOfPoints(points)
+                                                                  : loaded_.record.averageSpeed));
 }
 
 // Another record's speeds are drawn on their own ranges, not within those of the one before;
