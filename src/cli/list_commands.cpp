@@ -42,7 +42,7 @@ class PrintedPointRows : public IPointRows {
                        const LocalZone& zone) override {
     LocalTimes shown(zone);
     for (size_t i = 0; i < points.size(); ++i) {
-      PrintRow(PointRowTexts(shown.Shown(points[i]), firstNumber + static_cast<int>(i)));
+      PrintRow(ShownPointRow(shown, points[i], firstNumber + static_cast<int>(i)));
     }
   }
 };

@@ -140,6 +140,24 @@ DateTime6 LocalZone::ToLocal(const DateTime6& utc) const {
   return ToDateTime6(ToLocal(FromDateTime6(utc)));
 }
 
+std::string LocalZone::ClockName(const DateTime& utc) const {
+  if (!rules_ || !IsCalendarDateTime(utc)) return {};
+  return rules_->zone.lookup(cctz::convert(CivilOf(utc), cctz::utc_time_zone())).abbr;
+}
+
+std::string LocalZone::RepeatedClockName(const DateTime& utc) const {
+  if (!rules_ || !summerTime_ || !IsCalendarDateTime(utc)) return {};
+  const Instant at = cctz::convert(CivilOf(utc), cctz::utc_time_zone());
+  const cctz::time_zone::absolute_lookup shown = rules_->zone.lookup(at);
+  if (rules_->zone.lookup(shown.cs).kind != cctz::time_zone::civil_lookup::REPEATED) return {};
+  return shown.abbr;
+}
+
+DateTime6 LocalZone::ToLocal(const DateTime6& utc, std::string& repeatedClock) const {
+  repeatedClock = RepeatedClockName(FromDateTime6(utc));
+  return ToLocal(utc);
+}
+
 DateTime LocalTimes::Of(const TrackPoint& point) {
   // Year, day, hour and minute of the packed word, and the month: what a zone can change.
   constexpr uint32_t kMinuteFields = 0x03FFFF7F;
@@ -149,11 +167,17 @@ DateTime LocalTimes::Of(const TrackPoint& point) {
     DateTime utc = point.GetDateTime();
     utc.second = 0;  // zones change their offsets on whole minutes
     shownMinute_ = zone_.ToLocal(utc);
+    repeatedClock_ = zone_.RepeatedClockName(utc);
     lastMinute_ = minute;
   }
   DateTime shown = shownMinute_;
   shown.second = point.Second();
   return shown;
+}
+
+const std::string& LocalTimes::RepeatedClockName(const TrackPoint& point) {
+  Of(point);
+  return repeatedClock_;
 }
 
 TrackPoint LocalTimes::Shown(TrackPoint point) {

@@ -37,6 +37,13 @@ class LocalZone {
   // offset still moves it, field by field).
   DateTime ToLocal(const DateTime& utc) const;
   DateTime6 ToLocal(const DateTime6& utc) const;
+  // The zone's abbreviation at the instant ("EDT", "EST") when the clock time it shows comes
+  // twice (the hour summer time's end repeats), so that the two can be told apart; else empty.
+  std::string RepeatedClockName(const DateTime& utc) const;
+  // The zone's abbreviation at the instant; empty for a fixed offset.
+  std::string ClockName(const DateTime& utc) const;
+  // A header's date-time in the zone, and in `repeatedClock` its RepeatedClockName.
+  DateTime6 ToLocal(const DateTime6& utc, std::string& repeatedClock) const;
 
  private:
   struct Rules;
@@ -57,11 +64,14 @@ class LocalTimes {
   DateTime Of(const TrackPoint& point);
   // The point with its calendar fields in the zone; everything else as it was.
   TrackPoint Shown(TrackPoint point);
+  // The zone's RepeatedClockName for the point; asked of the zone once per minute with Of.
+  const std::string& RepeatedClockName(const TrackPoint& point);
 
  private:
   LocalZone zone_;
   uint64_t lastMinute_ = ~uint64_t{0};  // the UTC fields above the second; no point has all set
   DateTime shownMinute_;                // that minute in the zone, at second 0
+  std::string repeatedClock_;           // and its name in the hour summer time's end repeats
 };
 
 // The zone names the settings may hold: the database's own ("Europe/Berlin", "UTC"), never a path

@@ -154,8 +154,8 @@ bool TrackFiles::CompactTrackFile(TrackEntry& entry, std::span<const size_t> als
     return false;
   }
   // The file holds UTC; the entry, like every listed entry, shows local date-times.
-  h.firstDateTime = folder_.zone.ToLocal(h.firstDateTime);
-  h.lastDateTime = folder_.zone.ToLocal(h.lastDateTime);
+  h.firstDateTime = folder_.zone.ToLocal(h.firstDateTime, compacted.firstRepeatedClock);
+  h.lastDateTime = folder_.zone.ToLocal(h.lastDateTime, compacted.lastRepeatedClock);
   compacted.averageSpeed = AverageSpeedKmh(h.distance, h.elapsedSeconds);
   entry = compacted;
   folder_.changes.Tell({TrackChange::Compacted, {entry.path}});

@@ -47,6 +47,9 @@ static_assert(offsetof(TrackHeader, noteGroup2) == 48);
 struct RowFigures {
   TrackHeader header{};
   double averageSpeed = 0;  // km/h
+  // The zone's name for the first and last date-time where the clock time they show comes twice
+  // (the hour summer time's end repeats); empty elsewhere.
+  std::string firstRepeatedClock, lastRepeatedClock;
 };
 
 // A stored track: its file, and what its header says.

@@ -87,7 +87,8 @@ TrackListing TrackCatalogue::ListFiles(IEntryRows* list, bool byDay,
     // hide the good ones after it.
     if (!ReadListedHeader(file, std::move(path), entry)) continue;
     // Each end with the offset of its own date: a track may start in summer time and end after.
-    entry.header.firstDateTime = folder_.zone.ToLocal(entry.header.firstDateTime);
+    entry.header.firstDateTime =
+        folder_.zone.ToLocal(entry.header.firstDateTime, entry.firstRepeatedClock);
     if (period) {
       const CalendarDate first = DateOf(entry.header.firstDateTime);
       if (first < *from || *to < first) continue;
@@ -142,12 +143,15 @@ void TrackCatalogue::AddToDay(Listing& listing, IEntryRows* list, TrackEntry tra
     day.elapsedSeconds += track.header.elapsedSeconds;
     day.distance += track.header.distance;
     day.lastDateTime = track.header.lastDateTime;
+    listing.openDay.lastRepeatedClock = track.lastRepeatedClock;
     listing.rows.tracks.push_back(std::move(track));
     return;
   }
   if (listing.dayOpen) CloseDay(listing, list);
   listing.openDay = DayEntry{};
   listing.openDay.header = track.header;
+  listing.openDay.firstRepeatedClock = track.firstRepeatedClock;
+  listing.openDay.lastRepeatedClock = track.lastRepeatedClock;
   listing.openDay.firstTrack = static_cast<int32_t>(listing.rows.tracks.size());
   listing.openDay.name = DayName(track.header.firstDateTime);
   listing.dayOpen = true;
@@ -164,7 +168,8 @@ void TrackCatalogue::CloseDay(Listing& listing, IEntryRows* list) {
 }
 
 void TrackCatalogue::FinishListedEntry(TrackEntry& entry) const {
-  entry.header.lastDateTime = folder_.zone.ToLocal(entry.header.lastDateTime);
+  entry.header.lastDateTime =
+      folder_.zone.ToLocal(entry.header.lastDateTime, entry.lastRepeatedClock);
   entry.averageSpeed = AverageSpeedKmh(entry.header.distance, entry.header.elapsedSeconds);
 }
 
@@ -172,7 +177,8 @@ std::optional<TrackEntry> TrackCatalogue::ListedTrack(const std::string& path) {
   OpenedTrackFile file = OpenTrackFileChecked(-1, nullptr, path, O_RDONLY, kFileOpenError);
   TrackEntry entry;
   if (!ReadListedHeader(file, path, entry) || !JudgeRecords(file, entry)) return std::nullopt;
-  entry.header.firstDateTime = folder_.zone.ToLocal(entry.header.firstDateTime);
+  entry.header.firstDateTime =
+      folder_.zone.ToLocal(entry.header.firstDateTime, entry.firstRepeatedClock);
   FinishListedEntry(entry);
   return entry;
 }

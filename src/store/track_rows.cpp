@@ -73,6 +73,12 @@ std::string KilometresText(uint32_t metres) {
   return out + "Km";
 }
 
+// A clock time of the hour that summer time's end repeats, with the zone's name for it.
+std::string WithClockName(std::string text, const std::string& repeatedClock) {
+  if (!repeatedClock.empty()) text += ' ' + repeatedClock;
+  return text;
+}
+
 }  // namespace
 
 EntryRow EntryRowTexts(const RowFigures& entry, int number) {
@@ -87,8 +93,8 @@ EntryRow EntryRowTexts(const RowFigures& entry, int number) {
   AppendInt(driveTime, elapsed % 60);
   return EntryRow{
       IntText(number, 4),
-      HeaderDateTimeText(h.firstDateTime),
-      HeaderDateTimeText(h.lastDateTime),
+      WithClockName(HeaderDateTimeText(h.firstDateTime), entry.firstRepeatedClock),
+      WithClockName(HeaderDateTimeText(h.lastDateTime), entry.lastRepeatedClock),
       std::move(driveTime),
       KilometresText(h.distance),
       Format("%.1fKm/h", entry.averageSpeed),
@@ -107,6 +113,12 @@ PointRow PointRowTexts(const TrackPoint& point, int number) {
       IntText(point.HeadingDegrees()),
       IntText(point.speed),
   };
+}
+
+PointRow ShownPointRow(LocalTimes& times, const TrackPoint& point, int number) {
+  PointRow row = PointRowTexts(times.Shown(point), number);
+  row[2] = WithClockName(std::move(row[2]), times.RepeatedClockName(point));
+  return row;
 }
 
 }  // namespace tavrin

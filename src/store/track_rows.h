@@ -20,6 +20,9 @@ using PointRow = std::array<std::string, 8>;
 EntryRow EntryRowTexts(const RowFigures& entry, int number);
 // Texts of one point row, with the date and time as the point holds them.
 PointRow PointRowTexts(const TrackPoint& point, int number);
+// Texts of one row of a UTC point shown in the zone of `times`; a time in the hour that summer
+// time's end repeats carries the zone's name for it ("01:30:00 EST").
+PointRow ShownPointRow(LocalTimes& times, const TrackPoint& point, int number);
 
 class IListView {
  public:

@@ -268,9 +268,15 @@ TEST_F(ZoneWindow, ANewTrackAcrossTheAutumnChangeIsWrittenInExactUtc) {
   OpenOnTracks();
   Page().LoadRecord(0);
   ASSERT_EQ(Page().PointList().rowCount(), 13);
-  EXPECT_EQ(PointCell(0, 2), "01:00:00");  // 05:00 UTC, EDT
-  EXPECT_EQ(PointCell(6, 2), "01:00:04");  // 06:00 UTC, EST
+  // Times of the hour the clocks show twice say which of the two they are, in both lists.
+  EXPECT_EQ(PointCell(0, 2), "01:00:00 EDT");  // 05:00 UTC
+  EXPECT_EQ(PointCell(6, 2), "01:00:04 EST");  // 06:00 UTC
+  EXPECT_EQ(PointCell(12, 2), "02:00:01");     // 07:00 UTC: once only
+  EXPECT_EQ(RecordCell(0, 1), "2024-11-03 01:00:00 EDT");
+  EXPECT_EQ(RecordCell(0, 2), "2024-11-03 02:00:01");
   auto* view = gui->Find<QTableView>("pointList");
+  EXPECT_GT(view->columnWidth(2), view->fontMetrics().horizontalAdvance("01:00:04 EST"))
+      << "the time column shows the zone's name whole";
   view->selectionModel()->select(
       QItemSelection(Page().PointList().index(0, 0), Page().PointList().index(12, 7)),
       QItemSelectionModel::Select | QItemSelectionModel::Rows);

@@ -298,14 +298,24 @@ TEST_F(CliInput, TimesShowTheComputersZoneWithTheOffsetOfTheirDate) {
   test::ScopedTimeZone york("America/New_York");  // tavrin inherits TZ
   WriteTrack({24, 1, 15, 13, 0, 0}, 2);
   const std::string summer = WriteTrack({24, 5, 1, 8, 5, 0}, 3);
+  // The clocks show 01:30 twice on 3 November: the zone's name tells which one.
+  const std::string daylight = WriteTrack({24, 11, 3, 5, 30, 0}, 2);
+  WriteTrack({24, 11, 3, 6, 30, 0}, 2);
   std::ofstream(settingsFile, std::ios::trunc) << "";
   const auto list = Tavrin({"list"});
   EXPECT_EQ(list.exitCode, 0) << list.err;
   EXPECT_TRUE(Contains(list.out, "0001\t2024-01-15 08:00:00\t2024-01-15 08:00:01\t")) << list.out;
   EXPECT_TRUE(Contains(list.out, "0002\t2024-05-01 04:05:00\t2024-05-01 04:05:02\t")) << list.out;
+  EXPECT_TRUE(Contains(list.out, "0003\t2024-11-03 01:30:00 EDT\t2024-11-03 01:30:01 EDT\t"))
+      << list.out;
+  EXPECT_TRUE(Contains(list.out, "0004\t2024-11-03 01:30:00 EST\t2024-11-03 01:30:01 EST\t"))
+      << list.out;
   const auto points = Tavrin({"points", summer});
   EXPECT_EQ(points.exitCode, 0) << points.err;
   EXPECT_EQ(Lines(points.out).front().substr(0, 22), "1\t2024-05-01\t04:05:00\t") << points.out;
+  const auto repeated = Tavrin({"points", daylight});
+  EXPECT_EQ(Lines(repeated.out).front().substr(0, 26), "1\t2024-11-03\t01:30:00 EDT\t")
+      << repeated.out;
   EXPECT_TRUE(list.err.empty()) << list.err;
 }
 

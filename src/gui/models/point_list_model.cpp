@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/models/point_list_model.h"
 
+#include <QStyle>
+
 #include <algorithm>
 
 namespace tavrin::gui {
@@ -26,6 +28,7 @@ void PointListModel::MarkDeleted(int row) {
 void PointListModel::RemoveAllRows() {
   beginResetModel();
   rows_ = 0;
+  widestClockName_.clear();
   deleted_.clear();
   endResetModel();
 }
@@ -35,12 +38,42 @@ void PointListModel::AppendPointRows(std::span<const TrackPoint> points, int fir
   // Rows come in order from the start of the source vector; anything else has no place here.
   if (points.empty() || firstNumber != rows_ + 1 || source_ == nullptr) return;
   shown_ = LocalTimes(zone);
+  NoteRepeatedHour(points.front(), points.back(), zone);
   const int last =
       std::min<int>(rows_ + static_cast<int>(points.size()), static_cast<int>(source_->size()));
   if (last <= rows_) return;
   beginInsertRows({}, rows_, last - 1);
   rows_ = last;
   endInsertRows();
+}
+
+// Points run in time order, so a batch reaches into a repeated hour when one of its ends lies in
+// it or when the clocks went back between them; then its times carry the zone's names for before
+// and after the change.
+void PointListModel::NoteRepeatedHour(const TrackPoint& first, const TrackPoint& last,
+                                      const LocalZone& zone) {
+  const DateTime from = first.GetDateTime(), to = last.GetDateTime();
+  const auto utcFrom = ToCalendarSeconds(from), utcTo = ToCalendarSeconds(to);
+  const bool wentBack =
+      utcFrom && utcTo && zone.OffsetMinutesAt(*utcFrom) > zone.OffsetMinutesAt(*utcTo);
+  if (!wentBack && zone.RepeatedClockName(from).empty() && zone.RepeatedClockName(to).empty()) {
+    return;
+  }
+  for (const std::string& name : {zone.ClockName(from), zone.ClockName(to)}) {
+    if (name.size() > widestClockName_.size()) widestClockName_ = name;
+  }
+}
+
+void PointListModel::KeepTimeColumnWide(QTableView* view) {
+  constexpr int kTimeColumn = 2;
+  connect(this, &QAbstractItemModel::rowsInserted, view, [this, view] {
+    if (widestClockName_.empty()) return;
+    const QString widest = QStringLiteral("00:00:00 ") + QString::fromStdString(widestClockName_);
+    const int needed = view->fontMetrics().horizontalAdvance(widest) +
+                       2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) +
+                       view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    if (needed > view->columnWidth(kTimeColumn)) view->setColumnWidth(kTimeColumn, needed);
+  });
 }
 
 int PointListModel::rowCount(const QModelIndex& parent) const {
@@ -66,7 +99,7 @@ QVariant PointListModel::data(const QModelIndex& index, int role) const {
     return QStringLiteral("deleted");
   }
   const PointRow texts =
-      PointRowTexts(shown_.Shown((*source_)[static_cast<size_t>(index.row())]), index.row() + 1);
+      ShownPointRow(shown_, (*source_)[static_cast<size_t>(index.row())], index.row() + 1);
   return QString::fromStdString(texts[column]);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QTableView>
 
 #include "gui/models/list_columns.h"
 #include "store/track_rows.h"
@@ -34,13 +35,19 @@ class PointListModel : public QAbstractTableModel, public IPointRows {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   int ColumnWidth(int column) const;
+  // Widens the view's "Time" column when rows reach into the hour summer time's end repeats,
+  // whose times carry the zone's name, once after the rows of each load are in.
+  void KeepTimeColumnWide(QTableView* view);
 
  private:
+  void NoteRepeatedHour(const TrackPoint& first, const TrackPoint& last, const LocalZone& zone);
+
   const PointVector* source_ = nullptr;
   int rows_ = 0;
   std::vector<int> deleted_;  // sorted rows shown as deleted
   std::vector<ListColumn> columns_;
   mutable LocalTimes shown_{LocalZone()};  // the zone the rows were handed over in
+  std::string widestClockName_;            // of the rows in a repeated hour, if any
 };
 
 }  // namespace tavrin::gui

@@ -22,6 +22,10 @@ void Widen(RowFigures& widest, const RowFigures& row) {
   };
   w.elapsedSeconds = std::max(magnitude(w.elapsedSeconds), magnitude(h.elapsedSeconds));
   widest.averageSpeed = std::max(widest.averageSpeed, row.averageSpeed);
+  for (auto [wide, name] : {std::pair{&widest.firstRepeatedClock, &row.firstRepeatedClock},
+                            std::pair{&widest.lastRepeatedClock, &row.lastRepeatedClock}}) {
+    if (name->size() > wide->size()) *wide = *name;
+  }
 }
 
 }  // namespace

@@ -49,6 +49,7 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   recordView_->setMaximumHeight(190);
   connect(recordView_, &QTableView::doubleClicked, this, &TrackRecordPage::OnRecordActivated);
   pointView_ = ListView("pointList", QStringLiteral("Track points"), &points_);
+  points_.KeepTimeColumnWide(pointView_);
   pointView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   graph_ = new LinePlot;
   graph_->SetXAxisTitle(QStringLiteral("Time of day"));
