@@ -20,7 +20,7 @@ set -euo pipefail
 
 core=(
   build-essential cmake ninja-build pkg-config git clang-format
-  libcli11-dev nlohmann-json3-dev libcctz-dev tzdata libexiv2-dev libexpat1-dev
+  libcli11-dev nlohmann-json3-dev libcctz-dev tzdata libexiv2-dev libexpat1-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   gpsbabel libxml2-utils libimage-exiftool-perl imagemagick libjs-leaflet help2man
 )

@@ -60,10 +60,14 @@ CliContext::CliContext(const GlobalOptions& options) : store_(StderrMessages()) 
             : !settings_.userDataPath.empty() ? FolderOrigin::SettingsFile
                                               : FolderOrigin::Program;
   store_.NameDataFolder(dataFolder_);
-  store_.SetProblemReporter([this](const TrackFileProblem& problem) {
+  store_.SetProblemReporter(ProblemReporter());
+}
+
+TrackFileProblemFn CliContext::ProblemReporter() {
+  return [this](const TrackFileProblem& problem) {
     ++fileProblems_;
     std::cerr << "tavrin: " << problem.Line() << "\n";
-  });
+  };
 }
 
 std::string CliContext::FolderNamedIn() const {

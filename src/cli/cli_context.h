@@ -50,6 +50,8 @@ class CliContext {
   const Settings& GetSettings() const { return settings_; }
   // Track files that were told of as bad, or read only in part, since the start.
   int FileProblems() const { return fileProblems_; }
+  // Tells of a bad track file on stderr and counts it, as the store's own reports are.
+  TrackFileProblemFn ProblemReporter();
   // What the user can do about a data folder that cannot be used, by where it was named: with
   // --data, in the settings file (which is named), or nowhere (the program's own).
   std::string ChooseAnotherFolder() const;

@@ -47,6 +47,10 @@ bool Interrupted() {
   return interrupted.load();
 }
 
+const std::atomic<bool>& InterruptFlag() {
+  return interrupted;
+}
+
 void CliHost::SetStatusText(const std::string& text) {
   if (verbose_) {
     FinishProgress();

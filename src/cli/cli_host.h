@@ -72,5 +72,7 @@ class CliHost : public ISessionHost {
 // Ctrl-C and SIGTERM set a flag that the waiting loop notices; a second Ctrl-C ends at once.
 void InstallInterruptHandler();
 bool Interrupted();
+// Set by Ctrl+C or SIGTERM once InstallInterruptHandler ran: for work that stops on its own.
+const std::atomic<bool>& InterruptFlag();
 
 }  // namespace tavrin::cli

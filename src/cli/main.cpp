@@ -11,6 +11,7 @@
 #include "cli/edit_commands.h"
 #include "cli/export_command.h"
 #include "cli/geotag_command.h"
+#include "cli/history_commands.h"
 #include "cli/import_command.h"
 #include "cli/list_commands.h"
 
@@ -43,10 +44,12 @@ int main(int argc, char** argv) {
   AddEditCommands(app, global, run);
   AddGeotagCommand(app, global, run);
   AddImportCommand(app, global, run);
+  AddHistoryCommands(app, global, run);
 
   app.footer(
       "Exit status: 0 when everything was done; 1 when the port, the logger or a file failed, "
-      "or when list, points or export met a bad track file (every good one is still listed or "
+      "or when list, points, export, find or index met a bad track file (every good one is still "
+      "listed or "
       "exported), import skipped a point or a file, geotag failed to tag a photo, cut found no "
       "point in its window or delete no "
       "track on its day; 2 when the "

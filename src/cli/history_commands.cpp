@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/history_commands.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+#include "base/civil_date.h"
+#include "cli/cli_host.h"
+#include "cli/command_line.h"
+#include "index/history_index.h"
+
+namespace tavrin::cli {
+namespace {
+
+struct FindOptions {
+  std::string near, box, from, to;
+  double radius = 100;
+};
+
+// "A,B[,C,D]" as `count` numbers; empty when the text is not that.
+std::optional<std::vector<double>> Numbers(const std::string& text, size_t count) {
+  std::vector<double> numbers;
+  std::stringstream in(text);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    char* end = nullptr;
+    const double value = std::strtod(item.c_str(), &end);
+    if (item.empty() || end == item.c_str() || *end != '\0' || !std::isfinite(value)) {
+      return std::nullopt;
+    }
+    numbers.push_back(value);
+  }
+  if (numbers.size() != count || (!text.empty() && text.back() == ',')) return std::nullopt;
+  return numbers;
+}
+
+bool OnTheGlobe(double latitude, double longitude) {
+  return std::fabs(latitude) <= 90 && std::fabs(longitude) <= 180;
+}
+
+// The place of --near or --box; empty, with the reason on stderr, when it cannot be used.
+std::optional<index::Place> PlaceOf(const FindOptions& options) {
+  if (options.near.empty() == options.box.empty()) {
+    std::cerr << "tavrin find: give the place with --near LAT,LON or with --box "
+                 "LAT1,LON1,LAT2,LON2 (one of the two).\n";
+    return std::nullopt;
+  }
+  if (!options.near.empty()) {
+    const auto at = Numbers(options.near, 2);
+    if (!at || !OnTheGlobe((*at)[0], (*at)[1])) {
+      std::cerr << "tavrin find: --near " << options.near
+                << " is not a position; write LAT,LON in degrees, such as 37.5665,126.978.\n";
+      return std::nullopt;
+    }
+    if (!(options.radius > 0 && options.radius <= 20000000)) {
+      std::cerr << "tavrin find: --radius must be more than 0 and at most 20000000 metres.\n";
+      return std::nullopt;
+    }
+    return index::Place::Near((*at)[0], (*at)[1], options.radius);
+  }
+  const auto corners = Numbers(options.box, 4);
+  if (!corners || !OnTheGlobe((*corners)[0], (*corners)[1]) ||
+      !OnTheGlobe((*corners)[2], (*corners)[3])) {
+    std::cerr << "tavrin find: --box " << options.box
+              << " is not two corners; write LAT1,LON1,LAT2,LON2 in degrees, west corner first.\n";
+    return std::nullopt;
+  }
+  return index::Place::Between((*corners)[0], (*corners)[1], (*corners)[2], (*corners)[3]);
+}
+
+std::optional<std::pair<CalendarDate, CalendarDate>> PeriodOf(const FindOptions& options) {
+  CalendarDate from{0, 1, 1}, to{9999, 12, 31};
+  std::string why;
+  for (auto [text, date, name] :
+       {std::tuple(&options.from, &from, "--from"), std::tuple(&options.to, &to, "--to")}) {
+    if (text->empty()) continue;
+    const auto parsed = ParseDate(*text, why);
+    if (!parsed) {
+      std::cerr << "tavrin find: " << name << ": " << why << ".\n";
+      return std::nullopt;
+    }
+    *date = *parsed;
+  }
+  if (to < from) {
+    std::cerr << "tavrin find: --from " << options.from << " comes after --to " << options.to
+              << "; give the earlier day with --from.\n";
+    return std::nullopt;
+  }
+  return std::pair(from, to);
+}
+
+// A UTC instant as the lists show it: in the zone, with its name in a repeated hour.
+std::string ShownTime(long long utcSeconds, const LocalZone& zone) {
+  const long long days = DaysOfSeconds(utcSeconds);
+  const long long second = utcSeconds - days * 86400;
+  const CivilDate date = CivilDateOfDays(days);
+  const DateTime utc{static_cast<int>(date.year - 2000),
+                     date.month,
+                     date.day,
+                     static_cast<int>(second / 3600),
+                     static_cast<int>(second / 60 % 60),
+                     static_cast<int>(second % 60)};
+  const DateTime shown = zone.ToLocal(utc);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", 2000 + shown.year, shown.month,
+                shown.day, shown.hour, shown.minute, shown.second);
+  const std::string repeated = zone.RepeatedClockName(utc);
+  return repeated.empty() ? std::string(text) : std::string(text) + " " + repeated;
+}
+
+// The index of the context's data folder, opened; one line on stderr when it cannot be used.
+index::HistoryIndex OpenIndex(CliContext& context) {
+  const std::string folder = context.Store().DataFolder();
+  index::HistoryIndex history(folder, context.ProblemReporter());
+  if (!history.Open(index::IndexFileFor(folder)))
+    std::cerr << "tavrin: " << history.Trouble() << "\n";
+  return history;
+}
+
+int RunFind(const GlobalOptions& global, const FindOptions& options) {
+  const auto place = PlaceOf(options);
+  const auto period = place ? PeriodOf(options) : std::nullopt;
+  if (!place || !period) return kExitUsage;
+  CliContext context(global);
+  if (const auto ended = context.FindDataFolder()) return *ended;
+  index::HistoryIndex history = OpenIndex(context);
+  std::optional<index::LocalPeriod> days;
+  if (!options.from.empty() || !options.to.empty()) {
+    days = index::LocalPeriod{period->first, period->second, context.Store().Zone()};
+  }
+  const LocalZone& zone = context.Store().Zone();
+  const std::vector<index::Passage> passages = history.Find(*place, days);
+  for (const index::Passage& passage : passages) {
+    std::cout << passage.path << '\t' << ShownTime(passage.firstUtc, zone) << '\t'
+              << ShownTime(passage.lastUtc, zone) << '\t' << std::llround(passage.closest) << '\n';
+  }
+  if (passages.empty()) std::cerr << "tavrin find: no stored track passes there.\n";
+  return context.FileProblems() > 0 ? kExitFailure : kExitOk;
+}
+
+int RunIndex(const GlobalOptions& global) {
+  CliContext context(global);
+  if (const auto ended = context.FindDataFolder()) return *ended;
+  index::HistoryIndex history = OpenIndex(context);
+  if (!history.IsOpen()) return kExitFailure;
+  InstallInterruptHandler();
+  const bool terminal = ::isatty(STDERR_FILENO) != 0;
+  int shown = -1;
+  const index::IndexUpdate update = history.Update(
+      [&](const index::IndexProgress& progress) {
+        const int percent =
+            static_cast<int>(progress.done * 100 / std::max<size_t>(progress.total, 1));
+        if (percent == shown || (!terminal && percent % 10 != 0)) return;
+        shown = percent;
+        std::cerr << (terminal ? "\r" : "") << "Indexing track files: " << percent << "% ("
+                  << progress.done << "/" << progress.total << ")" << (terminal ? "" : "\n");
+      },
+      &InterruptFlag());
+  if (terminal && shown >= 0) std::cerr << "\n";
+  std::cout << "The history index holds " << update.tracks << " track files: " << update.indexed
+            << " indexed now, " << update.removed << " gone from the folder, " << update.unreadable
+            << " that cannot be read.\n";
+  if (update.stopped) {
+    std::cerr << "tavrin index: stopped; what was indexed is kept, and the next index or find "
+                 "goes on from there.\n";
+    return kExitFailure;
+  }
+  return context.FileProblems() > 0 ? kExitFailure : kExitOk;
+}
+
+}  // namespace
+
+void AddHistoryCommands(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
+  auto find = std::make_shared<FindOptions>();
+  CLI::App* findCommand = app.add_subcommand(
+      "find",
+      "When was I here? Each time a stored track passed the place, one tab-separated row in "
+      "time order: track file, first and last time there (local time), closest distance in "
+      "metres (0 inside a box).");
+  findCommand->add_option("--near", find->near, "The place's centre, LAT,LON in degrees");
+  findCommand->add_option("--radius", find->radius, "Metres around --near (default 100)");
+  findCommand->add_option("--box", find->box,
+                          "The place as a box, LAT1,LON1,LAT2,LON2: its west and east corners");
+  findCommand->add_option("--from", find->from, "First day, YYYY-MM-DD (local time)");
+  findCommand->add_option("--to", find->to, "Last day, YYYY-MM-DD (local time)");
+  findCommand->callback(
+      [&global, find, &run] { run = [&global, find] { return RunFind(global, *find); }; });
+
+  CLI::App* indexCommand = app.add_subcommand(
+      "index",
+      "Brings the history index of the data folder up to date (find does so itself; this shows "
+      "the progress and can be stopped with Ctrl+C, keeping what was done).");
+  indexCommand->callback([&global, &run] { run = [&global] { return RunIndex(global); }; });
+}
+
+}  // namespace tavrin::cli

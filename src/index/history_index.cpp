@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "index/history_index.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace tavrin::index {
+namespace {
+
+// Raised when what the tables hold changes: an older database is made again.
+constexpr int kSchemaVersion = 1;
+
+constexpr char kTables[] =
+    "CREATE TABLE IF NOT EXISTS tracks("
+    " id INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, size INTEGER NOT NULL,"
+    " mtime INTEGER NOT NULL, inode INTEGER NOT NULL, usable INTEGER NOT NULL,"
+    " points INTEGER NOT NULL, first_time INTEGER NOT NULL, last_time INTEGER NOT NULL,"
+    " runs BLOB);"
+    "CREATE VIRTUAL TABLE IF NOT EXISTS track_boxes USING rtree("
+    " id, south, north, west, east, first_time, last_time);";
+
+// FNV-1a: a short, stable name for a folder's path.
+uint64_t PathHash(const std::string& text) {
+  uint64_t hash = 14695981039346656037ULL;
+  for (const unsigned char c : text) {
+    hash ^= c;
+    hash *= 1099511628211ULL;
+  }
+  return hash;
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+}  // namespace
+
+bool LocalPeriod::Holds(const TrackPoint& point) const {
+  const DateTime shown = zone.ToLocal(point.GetDateTime());
+  const CalendarDate date{2000 + shown.year, shown.month, shown.day};
+  return from <= date && date <= to;
+}
+
+std::string IndexFileFor(const std::string& dataFolder, const std::string& xdgCacheHome,
+                         const std::string& home) {
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::weakly_canonical(dataFolder, error);
+  if (error) folder = std::filesystem::absolute(dataFolder, error);
+  const std::filesystem::path cache = !xdgCacheHome.empty() && xdgCacheHome.front() == '/'
+                                          ? std::filesystem::path(xdgCacheHome)
+                                          : std::filesystem::path(home) / ".cache";
+  char name[40];
+  std::snprintf(name, sizeof name, "history-%016llx.sqlite",
+                static_cast<unsigned long long>(PathHash(folder.string())));
+  return (cache / "tavrin-lite" / name).string();
+}
+
+std::string IndexFileFor(const std::string& dataFolder) {
+  return IndexFileFor(dataFolder, Environment("XDG_CACHE_HOME"), Environment("HOME"));
+}
+
+HistoryIndex::HistoryIndex(std::string dataFolder, TrackFileProblemFn reporter)
+    : dataFolder_(std::move(dataFolder)), reporter_(std::move(reporter)) {}
+
+bool HistoryIndex::Open(const std::string& file) {
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
+  if (db_.Open(file) && MakeTables()) return true;
+  // Damaged, of another version, or not a database at all: it is only derived data.
+  return Recreate(file);
+}
+
+bool HistoryIndex::MakeTables() {
+  Statement version = db_.Prepare("PRAGMA user_version");
+  if (!version.Step()) return false;
+  const int64_t found = version.Int(0);
+  version = Statement();
+  if (found != 0 && found != kSchemaVersion) return false;
+  if (!db_.Exec(kTables)) return false;
+  if (found == 0 && !db_.Exec("PRAGMA user_version = 1")) return false;
+  Statement check = db_.Prepare("PRAGMA quick_check");
+  return check.Step() && check.Text(0) == "ok";
+}
+
+bool HistoryIndex::Recreate(const std::string& file) {
+  db_.Close();
+  std::error_code error;
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+    std::filesystem::remove(file + suffix, error);
+  }
+  if (db_.Open(file) && MakeTables()) return true;
+  trouble_ = "The history index " + file + " cannot be used (" + db_.LastError() +
+             "); searches read every track file instead, which is slower.";
+  db_.Close();
+  return false;
+}
+
+}  // namespace tavrin::index

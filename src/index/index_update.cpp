@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Bringing the index up to date with the data folder: only files whose size, modification time
+// or inode changed are read again, in transactions of a few hundred files, so that a stop or a
+// kill keeps what was done.
+#include <fcntl.h>
+
+#include <unordered_map>
+
+#include "index/history_index.h"
+#include "index/track_scan.h"
+#include "store/posix_file.h"
+
+namespace tavrin::index {
+namespace {
+
+constexpr size_t kFilesPerTransaction = 256;
+
+struct KnownFile {
+  int64_t id = 0;
+  long long size = 0, mtimeNs = 0, inode = 0;
+};
+
+bool Same(const KnownFile& known, const FolderFile& file) {
+  return known.size == file.size && known.mtimeNs == file.mtimeNs && known.inode == file.inode;
+}
+
+std::unordered_map<std::string, KnownFile> KnownFiles(const Database& db) {
+  std::unordered_map<std::string, KnownFile> known;
+  Statement rows = db.Prepare("SELECT name, id, size, mtime, inode FROM tracks");
+  while (rows.Step()) known[rows.Text(0)] = {rows.Int(1), rows.Int(2), rows.Int(3), rows.Int(4)};
+  return known;
+}
+
+class TrackRows {
+ public:
+  explicit TrackRows(const Database& db)
+      : remove_(db.Prepare("DELETE FROM tracks WHERE id = ?")),
+        removeBox_(db.Prepare("DELETE FROM track_boxes WHERE id = ?")),
+        insert_(db.Prepare(
+            "INSERT INTO tracks(name, size, mtime, inode, usable, points, first_time, last_time,"
+            " runs) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)")),
+        insertBox_(db.Prepare("INSERT INTO track_boxes VALUES(?, ?, ?, ?, ?, ?, ?)")),
+        db_(db) {}
+
+  bool Remove(int64_t id) { return Run(remove_.Bind(1, id)) && Run(removeBox_.Bind(1, id)); }
+
+  // A file that cannot be used is kept too, without points, so that it is told of only once.
+  bool Add(const FolderFile& file, const std::optional<TrackSummary>& summary) {
+    const TrackSummary none;
+    const TrackSummary& s = summary ? *summary : none;
+    insert_.Bind(1, file.name).Bind(2, int64_t{file.size}).Bind(3, int64_t{file.mtimeNs});
+    insert_.Bind(4, int64_t{file.inode}).Bind(5, int64_t{summary.has_value()});
+    insert_.Bind(6, int64_t{s.points}).Bind(7, int64_t{s.firstTime}).Bind(8, int64_t{s.lastTime});
+    insert_.Bind(9, RunsBlob(s.runs));
+    if (!Run(insert_)) return false;
+    if (!summary) return true;
+    insertBox_.Bind(1, db_.LastInsertId()).Bind(2, s.box.south).Bind(3, s.box.north);
+    insertBox_.Bind(4, s.box.west).Bind(5, s.box.east);
+    insertBox_.Bind(6, static_cast<double>(s.firstTime)).Bind(7, static_cast<double>(s.lastTime));
+    return Run(insertBox_);
+  }
+
+ private:
+  static bool Run(Statement& statement) {
+    statement.Step();
+    const bool ok = !statement.Failed();
+    statement.Reset();
+    return ok;
+  }
+
+  Statement remove_, removeBox_, insert_, insertBox_;
+  const Database& db_;
+};
+
+}  // namespace
+
+IndexUpdate HistoryIndex::Update(const std::function<void(const IndexProgress&)>& progress,
+                                 const std::atomic<bool>* stop) {
+  IndexUpdate update;
+  if (!db_.IsOpen()) return update;
+  const std::vector<FolderFile> files = ScanTrackFiles(dataFolder_);
+  update.tracks = files.size();
+  std::unordered_map<std::string, KnownFile> known = KnownFiles(db_);
+  std::vector<const FolderFile*> changed;
+  size_t stillThere = 0;
+  for (const FolderFile& file : files) {
+    const auto found = known.find(file.name);
+    if (found != known.end() && Same(found->second, file)) {
+      known.erase(found);
+      continue;
+    }
+    changed.push_back(&file);
+    stillThere += found != known.end();
+  }
+  // What is left of `known` is gone from the folder or changed: its rows go first.
+  if (known.empty() && changed.empty()) return update;
+  TrackRows rows(db_);
+  db_.Exec("BEGIN IMMEDIATE");
+  for (const auto& [name, file] : known) rows.Remove(file.id);
+  update.removed = known.size() - stillThere;
+  const UniqueFd folder = OpenFile(dataFolder_, O_RDONLY | O_DIRECTORY);
+  IndexProgress told{0, changed.size()};
+  for (const FolderFile* file : changed) {
+    if (stop != nullptr && stop->load()) {
+      update.stopped = true;
+      break;
+    }
+    const auto summary = SummariseTrackFile(folder.Get(), dataFolder_, file->name, reporter_);
+    rows.Add(*file, summary);
+    ++(summary ? update.indexed : update.unreadable);
+    if (++told.done % kFilesPerTransaction == 0) db_.Exec("COMMIT; BEGIN IMMEDIATE");
+    if (progress) progress(told);
+  }
+  db_.Exec("COMMIT");
+  return update;
+}
+
+}  // namespace tavrin::index

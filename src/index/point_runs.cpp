@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "index/point_runs.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/civil_date.h"
+#include "store/track_file_checks.h"
+
+namespace tavrin::index {
+namespace {
+
+constexpr long long kIndexEpoch = DaysOfCivilDate(2000, 1, 1) * 86400LL;
+
+}  // namespace
+
+IndexTime IndexTimeOf(const TrackPoint& point) {
+  const auto seconds = ToCalendarSeconds(point.GetDateTime());
+  return seconds && *seconds >= kIndexEpoch ? static_cast<IndexTime>(*seconds - kIndexEpoch) : 0;
+}
+
+long long UtcSecondsOf(IndexTime time) {
+  return kIndexEpoch + time;
+}
+
+bool PointRun::Meets(const GeoBox& box) const {
+  // Runs never cross 180 degrees in their box (one that does spans every longitude), and the
+  // boxes asked with never do either.
+  return south <= box.north && box.south <= north && west <= box.east && box.west <= east;
+}
+
+void TrackSummariser::Add(const TrackPoint* records, size_t count, uint32_t firstRecord) {
+  for (size_t i = 0; i < count; ++i) {
+    const TrackPoint& p = records[i];
+    if (!IsTrackPoint(p) || p.IsDeleted()) continue;
+    const IndexTime time = IndexTimeOf(p);
+    const auto record = static_cast<uint32_t>(firstRecord + i);
+    if (runPoints_ == 0) {
+      run_ = PointRun{record, 0, p.latitude, p.latitude, p.longitude, p.longitude, time, time};
+    }
+    run_.records = record - run_.firstRecord + 1;
+    run_.south = std::min(run_.south, p.latitude);
+    run_.north = std::max(run_.north, p.latitude);
+    run_.west = std::min(run_.west, p.longitude);
+    run_.east = std::max(run_.east, p.longitude);
+    run_.firstTime = std::min(run_.firstTime, time);
+    run_.lastTime = std::max(run_.lastTime, time);
+    if (++runPoints_ == kPointsPerRun) CloseRun();
+  }
+}
+
+void TrackSummariser::CloseRun() {
+  if (runPoints_ == 0) return;
+  TrackSummary& s = summary_;
+  if (s.runs.empty()) {
+    s.box = {run_.south, run_.north, run_.west, run_.east};
+    s.firstTime = run_.firstTime;
+    s.lastTime = run_.lastTime;
+  }
+  s.box.south = std::min<double>(s.box.south, run_.south);
+  s.box.north = std::max<double>(s.box.north, run_.north);
+  s.box.west = std::min<double>(s.box.west, run_.west);
+  s.box.east = std::max<double>(s.box.east, run_.east);
+  s.firstTime = std::min(s.firstTime, run_.firstTime);
+  s.lastTime = std::max(s.lastTime, run_.lastTime);
+  s.points += runPoints_;
+  s.runs.push_back(run_);
+  runPoints_ = 0;
+}
+
+TrackSummary TrackSummariser::Finish() {
+  CloseRun();
+  return std::move(summary_);
+}
+
+std::vector<uint8_t> RunsBlob(std::span<const PointRun> runs) {
+  static_assert(sizeof(PointRun) == 32, "runs are stored as they lie in memory");
+  std::vector<uint8_t> blob(runs.size() * sizeof(PointRun));
+  if (!runs.empty()) std::memcpy(blob.data(), runs.data(), blob.size());
+  return blob;
+}
+
+std::vector<PointRun> RunsOfBlob(std::span<const uint8_t> blob) {
+  if (blob.size() % sizeof(PointRun) != 0) return {};
+  std::vector<PointRun> runs(blob.size() / sizeof(PointRun));
+  if (!runs.empty()) std::memcpy(runs.data(), blob.data(), blob.size());
+  return runs;
+}
+
+}  // namespace tavrin::index

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "index/sqlite_handle.h"
+
+#include <sqlite3.h>
+
+#include <utility>
+
+namespace tavrin::index {
+
+Statement::Statement(sqlite3* db, const char* sql) {
+  if (db == nullptr || sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+    failed_ = true;
+  }
+}
+
+Statement::Statement(Statement&& other) noexcept
+    : stmt_(std::exchange(other.stmt_, nullptr)), failed_(other.failed_) {}
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+  if (this != &other) {
+    sqlite3_finalize(stmt_);
+    stmt_ = std::exchange(other.stmt_, nullptr);
+    failed_ = other.failed_;
+  }
+  return *this;
+}
+
+Statement::~Statement() {
+  sqlite3_finalize(stmt_);
+}
+
+Statement& Statement::Bind(int at, int64_t value) {
+  if (stmt_ != nullptr) sqlite3_bind_int64(stmt_, at, value);
+  return *this;
+}
+
+Statement& Statement::Bind(int at, double value) {
+  if (stmt_ != nullptr) sqlite3_bind_double(stmt_, at, value);
+  return *this;
+}
+
+Statement& Statement::Bind(int at, const std::string& text) {
+  if (stmt_ != nullptr) {
+    sqlite3_bind_text(stmt_, at, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  }
+  return *this;
+}
+
+Statement& Statement::Bind(int at, std::span<const uint8_t> blob) {
+  if (stmt_ != nullptr) {
+    sqlite3_bind_blob(stmt_, at, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
+  }
+  return *this;
+}
+
+bool Statement::Step() {
+  if (stmt_ == nullptr) return false;
+  const int result = sqlite3_step(stmt_);
+  if (result == SQLITE_ROW) return true;
+  if (result != SQLITE_DONE) failed_ = true;
+  return false;
+}
+
+void Statement::Reset() {
+  if (stmt_ == nullptr) return;
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+}
+
+int64_t Statement::Int(int column) const {
+  return sqlite3_column_int64(stmt_, column);
+}
+
+double Statement::Real(int column) const {
+  return sqlite3_column_double(stmt_, column);
+}
+
+std::string Statement::Text(int column) const {
+  const auto* text = sqlite3_column_text(stmt_, column);
+  return text == nullptr ? std::string()
+                         : std::string(reinterpret_cast<const char*>(text),
+                                       static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
+std::span<const uint8_t> Statement::Blob(int column) const {
+  const auto* data = static_cast<const uint8_t*>(sqlite3_column_blob(stmt_, column));
+  return {data, data == nullptr ? 0 : static_cast<size_t>(sqlite3_column_bytes(stmt_, column))};
+}
+
+Database::Database(Database&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
+
+Database& Database::operator=(Database&& other) noexcept {
+  if (this != &other) {
+    Close();
+    db_ = std::exchange(other.db_, nullptr);
+  }
+  return *this;
+}
+
+Database::~Database() {
+  Close();
+}
+
+bool Database::Open(const std::string& path) {
+  Close();
+  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+      SQLITE_OK) {
+    Close();  // a handle comes back even when the open failed
+    return false;
+  }
+  sqlite3_busy_timeout(db_, 5000);
+  return Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+}
+
+void Database::Close() {
+  if (db_ != nullptr) sqlite3_close_v2(db_);
+  db_ = nullptr;
+}
+
+bool Database::Exec(const char* sql) {
+  return db_ != nullptr && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+std::string Database::LastError() const {
+  return db_ == nullptr ? std::string("the index is not open") : std::string(sqlite3_errmsg(db_));
+}
+
+int64_t Database::LastInsertId() const {
+  return db_ == nullptr ? 0 : sqlite3_last_insert_rowid(db_);
+}
+
+}  // namespace tavrin::index
