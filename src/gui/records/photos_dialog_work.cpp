@@ -227,7 +227,7 @@ void PhotosDialog::WorkDone() {
   ShowBusy(false, {});
   Summarise(result.stopped);
   if (planned) WriteMapPage();
-  list_->resizeColumnToContents(0);
+  FitColumns();
 }
 
 void PhotosDialog::MarkStale() {
