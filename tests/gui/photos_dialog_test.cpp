@@ -201,6 +201,56 @@ TEST_F(PhotosDialogTest, EveryResultReadsWholeWithoutScrollingSideways) {
   });
 }
 
+// The photos whose place is outside the map's view, or whose thumbnail is not whole in it, as
+// "name: why" lines; empty when every photo shows whole.
+constexpr char kPhotosNotInView[] = R"(photoMarkers.map(function(marker) {
+  var view = map.getBounds(), box = map.getContainer().getBoundingClientRect();
+  var thumb = marker.getElement().getBoundingClientRect();
+  var name = marker.options.title + ': ';
+  if (!view.contains(marker.getLatLng())) return name + 'off the map\n';
+  if (thumb.left < box.left || thumb.top < box.top || thumb.right > box.right ||
+      thumb.bottom > box.bottom) {
+    return name + 'thumbnail cut at ' + JSON.stringify(thumb) + '\n';
+  }
+  return '';
+}).join(''))";
+
+// The listing shows Seoul time, nine hours ahead of the photos' UTC times, and a second day's
+// track runs due north so far that, at the zoom that fits it, it leaves only 4 pixels of the
+// map's height: the first view still shows that track and every photo along it whole, the
+// one at its southern start too.
+TEST_F(PhotosDialogTest, TheFirstViewShowsTheTrackAndEveryPhotoWholeWhateverTheZone) {
+  gui.window->Store().SetTimeZoneOffset({9, 0});
+  WithDialog([&](gui::PhotosDialog& dialog) {
+    QWebEngineView* map = dialog.MapView();
+    // Leaflet's map pixels at zoom 16, y growing southward; the track's own view keeps 48 pixels
+    // above it and 16 below.
+    const double world = 256.0 * 65536, pi = std::acos(-1.0);
+    const double southY = world / 2 * (1 - std::log(std::tan(pi / 4 + 37.5 * pi / 360)) / pi);
+    const double northY = southY - (map->height() - 48 - 16 - 4);
+    const double north =
+        (2 * std::atan(std::exp(pi * (1 - 2 * northY / world))) - pi / 2) * 180 / pi;
+    std::vector<TrackPoint> points;
+    for (int i = 0; i < kPoints; ++i) {
+      points.push_back(MakePoint(DateTime{24, 5, 2, 10, i * 5 / 60, i * 5 % 60}, kFix3D,
+                                 static_cast<float>(37.5 + (north - 37.5) * i / (kPoints - 1)),
+                                 127.0f, 36, 0));
+    }
+    WriteTrackFile(dir / "DataLog/20240502_100000.bt0",
+                   Header(points[0], kPoints, kPoints * 5 - 5, 0), points);
+    Photo("start.jpg", "2024:05:02 10:00:00");
+    Photo("middle.jpg", "2024:05:02 10:02:30");
+    Photo("end.jpg", "2024:05:02 10:05:00");
+    FindIn(dialog, photos);
+    ASSERT_TRUE(GuiDriver::WaitFor(
+        [&] { return GuiDriver::RunPageScript(*map, "window.tavrinPhotoMarkers").toInt() == 3; }));
+    ASSERT_EQ(GuiDriver::RunPageScript(*map, "map.getSize().y").toInt(), map->height());
+    EXPECT_EQ(GuiDriver::RunPageScript(*map, "window.tavrinLinePoints").toInt(), kPoints)
+        << "the photos' track is on the map";
+    EXPECT_EQ(GuiDriver::RunPageScript(*map, kPhotosNotInView).toString().toStdString(), "");
+  });
+}
+
 TEST_F(PhotosDialogTest, FieldsAreCheckedAndAChangedFieldAsksForANewMatch) {
   Photo("in_track.jpg", "2024:05:01 10:01:02");
   WithDialog([&](gui::PhotosDialog& dialog) {
