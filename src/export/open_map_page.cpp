@@ -71,7 +71,9 @@ constexpr std::string_view kLeafletLineScript =
         TavrinDrawLine();
       }
       // Photos as their thumbnails at the places they were taken, each naming its file and time
-      // when pointed at: [{lat, lon, name, time, thumb}], thumb a data URL or empty.
+      // when pointed at: [{lat, lon, name, time, thumb}], thumb a data URL or empty. The view
+      // then takes in the track and every photo with its whole thumbnail (44 pixels square about
+      // its place), at once: this is the view the photos are first seen in.
       var photoMarkers = [];
       window.tavrinPhotoMarkers = 0;
       function TavrinShowPhotos(photos) {
@@ -93,6 +95,12 @@ constexpr std::string_view kLeafletLineScript =
               .bindTooltip(label).addTo(map);
         });
         window.tavrinPhotoMarkers = photoMarkers.length;
+        var bounds = L.latLngBounds([]);
+        if (trackBounds !== null) bounds.extend(trackBounds);
+        photos.forEach(function(photo) { bounds.extend([photo.lat, photo.lon]); });
+        if (!bounds.isValid()) return;
+        map.fitBounds(bounds, {paddingTopLeft: [26, 48], paddingBottomRight: [26, 26],
+                               maxZoom: 17, animate: false});
       }
 )";
 

@@ -2,11 +2,14 @@
 // The Photos dialog as a user meets it: opened from the Track Record page over a stored track,
 // a folder of real JPEGs (ImageMagick draws them, exiv2 sets the capture time) matched, shown in
 // the list and as thumbnails on the map, and their positions written and read back by exiftool.
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
+#include <QTextLayout>
 #include <QWebEngineView>
 #include <cmath>
 #include <fstream>
@@ -52,6 +55,23 @@ std::optional<std::pair<double, double>> ExiftoolPosition(const std::filesystem:
   double latitude = 0, longitude = 0;
   if (run.exitCode != 0 || !(lines >> latitude >> longitude)) return std::nullopt;
   return std::pair{latitude, longitude};
+}
+
+// The height `text` takes in `width` pixels, wrapped as a list's item is: at word boundaries, and
+// anywhere in a word longer than the line.
+int WrappedHeight(const QFont& font, const QString& text, int width) {
+  QTextLayout layout(text, font);
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  qreal height = 0;
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    line.setLineWidth(width);
+    height += line.height();
+  }
+  layout.endLayout();
+  return static_cast<int>(std::ceil(height));
 }
 
 class PhotosDialogTest : public WindowTest {
@@ -151,6 +171,84 @@ TEST_F(PhotosDialogTest, MatchesShowOnTheMapAndArePutIntoThePhotosThatWereToBeTa
   EXPECT_NEAR(written->second, longitude, 1e-7);
   EXPECT_EQ(FileBytes(later), laterBefore) << "a photo out of range is left as it was";
   EXPECT_EQ(FileBytes(photos / "broken.jpg"), brokenBefore);
+}
+
+// In the dialog as it opens, every result reads whole: the columns stay within the list's width,
+// and a long reason wraps in its own column, a file name longer than a line too, its row tall
+// enough for every line.
+TEST_F(PhotosDialogTest, EveryResultReadsWholeWithoutScrollingSideways) {
+  Photo("in_track.jpg", "2024:05:01 10:01:02");
+  Photo("taken_two_days_later_on_the_harbour_wall_at_dusk.jpg", "2024:05:03 19:00:00");
+  ASSERT_TRUE(
+      DrawImage((photos / "scanned_from_the_old_flatbed_without_a_capture_time.jpg").string()));
+  std::ofstream(photos / "broken.jpg") << "not a picture";
+  WithDialog([&](gui::PhotosDialog& dialog) {
+    FindIn(dialog, photos);
+    auto* list = dialog.findChild<QTableView*>("photoList");
+    QApplication::processEvents();
+    const int room = list->viewport()->width();
+    EXPECT_LE(list->horizontalHeader()->length(), room) << "the columns need no sideways scroll";
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    ASSERT_EQ(list->model()->rowCount(), 4);
+    for (int row = 0; row < 4; ++row) {
+      const QModelIndex result = list->model()->index(row, gui::PhotoListModel::kResult);
+      const QString text = result.data().toString();
+      const QRect cell = list->visualRect(result);
+      EXPECT_LE(cell.right(), room) << text.toStdString();
+      EXPECT_LE(WrappedHeight(list->font(), text, cell.width() - 2 * margin), cell.height())
+          << text.toStdString() << " in a cell of " << cell.width() << " x " << cell.height();
+    }
+  });
+}
+
+// The photos whose place is outside the map's view, or whose thumbnail is not whole in it, as
+// "name: why" lines; empty when every photo shows whole.
+constexpr char kPhotosNotInView[] = R"(photoMarkers.map(function(marker) {
+  var view = map.getBounds(), box = map.getContainer().getBoundingClientRect();
+  var thumb = marker.getElement().getBoundingClientRect();
+  var name = marker.options.title + ': ';
+  if (!view.contains(marker.getLatLng())) return name + 'off the map\n';
+  if (thumb.left < box.left || thumb.top < box.top || thumb.right > box.right ||
+      thumb.bottom > box.bottom) {
+    return name + 'thumbnail cut at ' + JSON.stringify(thumb) + '\n';
+  }
+  return '';
+}).join(''))";
+
+// The listing shows Seoul time, nine hours ahead of the photos' UTC times, and a second day's
+// track runs due north so far that, at the zoom that fits it, it leaves only 4 pixels of the
+// map's height: the first view still shows that track and every photo along it whole, the
+// one at its southern start too.
+TEST_F(PhotosDialogTest, TheFirstViewShowsTheTrackAndEveryPhotoWholeWhateverTheZone) {
+  gui.window->Store().SetTimeZoneOffset({9, 0});
+  WithDialog([&](gui::PhotosDialog& dialog) {
+    QWebEngineView* map = dialog.MapView();
+    // Leaflet's map pixels at zoom 16, y growing southward; the track's own view keeps 48 pixels
+    // above it and 16 below.
+    const double world = 256.0 * 65536, pi = std::acos(-1.0);
+    const double southY = world / 2 * (1 - std::log(std::tan(pi / 4 + 37.5 * pi / 360)) / pi);
+    const double northY = southY - (map->height() - 48 - 16 - 4);
+    const double north =
+        (2 * std::atan(std::exp(pi * (1 - 2 * northY / world))) - pi / 2) * 180 / pi;
+    std::vector<TrackPoint> points;
+    for (int i = 0; i < kPoints; ++i) {
+      points.push_back(MakePoint(DateTime{24, 5, 2, 10, i * 5 / 60, i * 5 % 60}, kFix3D,
+                                 static_cast<float>(37.5 + (north - 37.5) * i / (kPoints - 1)),
+                                 127.0f, 36, 0));
+    }
+    WriteTrackFile(dir / "DataLog/20240502_100000.bt0",
+                   Header(points[0], kPoints, kPoints * 5 - 5, 0), points);
+    Photo("start.jpg", "2024:05:02 10:00:00");
+    Photo("middle.jpg", "2024:05:02 10:02:30");
+    Photo("end.jpg", "2024:05:02 10:05:00");
+    FindIn(dialog, photos);
+    ASSERT_TRUE(GuiDriver::WaitFor(
+        [&] { return GuiDriver::RunPageScript(*map, "window.tavrinPhotoMarkers").toInt() == 3; }));
+    ASSERT_EQ(GuiDriver::RunPageScript(*map, "map.getSize().y").toInt(), map->height());
+    EXPECT_EQ(GuiDriver::RunPageScript(*map, "window.tavrinLinePoints").toInt(), kPoints)
+        << "the photos' track is on the map";
+    EXPECT_EQ(GuiDriver::RunPageScript(*map, kPhotosNotInView).toString().toStdString(), "");
+  });
 }
 
 TEST_F(PhotosDialogTest, FieldsAreCheckedAndAChangedFieldAsksForANewMatch) {

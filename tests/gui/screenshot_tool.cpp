@@ -2,8 +2,9 @@
 // Takes the window's pictures for a person to look at: connects to the logger on PORT, reads its
 // options, downloads its new tracks, and saves the Device Control page, the device settings
 // dialog, the Software Options dialog, a Korean message box, the Track Record page with its map,
-// the Photos dialog over photos taken along the first track and a phone's GPX walk imported, as
-// PNGs in OUT_DIR; with --main-pages only the two pages, without the dialogs and the map.
+// the Photos dialog over photos taken along the first track (and three that cannot be placed,
+// each saying why) and a phone's GPX walk imported, as PNGs in OUT_DIR; with --main-pages only
+// the two pages, without the dialogs and the map.
 // scripts/screenshot.sh runs it under Xvfb against tavrin-emulator.
 //   gui_screenshots OUT_DIR PORT DATA_DIR [--main-pages]
 #include <QApplication>
@@ -63,7 +64,8 @@ bool SaveRecordPage(test::GuiDriver& gui, const QString& out, bool withMap) {
   return Save(*gui.window, out + "/map.png") && ok;
 }
 
-// Five photos taken along the first stored track, matched and shown on the Photos dialog's map.
+// Five photos taken along the first stored track, matched and shown on the Photos dialog's map,
+// and three that cannot be placed, each saying why.
 bool SavePhotosDialog(test::GuiDriver& gui, const QString& out) {
   TrackStore& store = gui.window->Store();
   const TrackListing listing = store.Catalogue().ListTracks(nullptr, false);
@@ -85,6 +87,14 @@ bool SavePhotosDialog(test::GuiDriver& gui, const QString& out) {
       return false;
     }
   }
+  // And photos that cannot be placed, whose results are sentences: no capture time, taken days
+  // after the track, not a picture at all, under a long name.
+  if (!test::DrawImage((folder / "scanned_postcard_from_the_harbour.jpg").string()) ||
+      !test::MakePhoto((folder / "IMG_0200.jpg").string(),
+                       test::CaptureTime{"2030:01:01 12:00:00", "", "+00:00"})) {
+    return false;
+  }
+  std::ofstream(folder / "IMG_0201.jpg") << "not a picture";
   gui::PhotosDialog dialog(*gui.window, gui.window.get());
   dialog.show();
   dialog.findChild<QLineEdit*>("photoFolder")->setText(QString::fromStdString(folder.string()));

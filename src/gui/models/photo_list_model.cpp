@@ -6,11 +6,6 @@
 #include "photos/photo_time.h"
 
 namespace tavrin::gui {
-namespace {
-
-enum Column { kPhoto, kTaken, kPosition, kResult, kColumns };
-
-}  // namespace
 
 PhotoListModel::PhotoListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -37,8 +32,14 @@ QString PhotoListModel::ResultText(const photos::PhotoItem& item) {
     case PhotoState::Failed:
       break;
   }
-  // The core words its reasons for the command line; the window names its own field.
+  // The core words its reasons for the command line; the window names its own field, and the
+  // photo by the name its row shows (the row's tooltip holds the whole path).
   QString reason = QString::fromStdString(item.reason);
+  const QString path = QString::fromStdString(item.path) + u' ';
+  if (reason.startsWith(path)) {
+    reason.replace(0, path.size() - 1,
+                   QString::fromStdString(std::filesystem::path(item.path).filename().string()));
+  }
   reason.replace(QStringLiteral("allowed with --max-gap"), QStringLiteral("allowed by Max gap"));
   reason.replace(QStringLiteral("write a sidecar with --sidecar"),
                  QStringLiteral("tick XMP sidecar files"));

@@ -14,6 +14,8 @@ class PhotoListModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
+  enum Column { kPhoto, kTaken, kPosition, kResult, kColumns };
+
   explicit PhotoListModel(QObject* parent = nullptr);
 
   // The rows stand for these items from now on.

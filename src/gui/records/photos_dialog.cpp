@@ -13,6 +13,7 @@
 #include <QWebEngineView>
 
 #include "gui/common/widget_helpers.h"
+#include "gui/common/wrapping_delegate.h"
 #include "store/track_store.h"
 
 namespace tavrin::gui {
@@ -53,7 +54,15 @@ PhotosDialog::PhotosDialog(IPageOwner& owner, QWidget* parent) : QDialog(parent)
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->verticalHeader()->hide();
+  // A result can be a long sentence: its column takes the room the others leave and wraps it,
+  // and each row grows to its text, so that it reads whole without scrolling sideways. A long
+  // file name gives way instead, shortened in the middle (its tooltip holds the whole path).
   list_->horizontalHeader()->setStretchLastSection(true);
+  list_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  list_->setWordWrap(true);
+  list_->setItemDelegateForColumn(PhotoListModel::kResult, new WrappingDelegate(list_));
+  list_->setTextElideMode(Qt::ElideMiddle);
+  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list_->setColumnWidth(0, 150);
   list_->setColumnWidth(1, 170);
   list_->setColumnWidth(2, 170);
@@ -72,6 +81,9 @@ PhotosDialog::PhotosDialog(IPageOwner& owner, QWidget* parent) : QDialog(parent)
   split->addWidget(map_);
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 2);
+  // The same shares from the start (the sizes weigh the width the dialog gives): by their size
+  // hints the web view would take most of it and leave the list's results too little.
+  split->setSizes({600, 400});
   layout->addWidget(split, 1);
   layout->addWidget(MakeWritingRow());
   SetTabOrderOfControls();
@@ -194,6 +206,18 @@ QWidget* PhotosDialog::MakeWritingRow() {
   layout->addWidget(stopButton_);
   layout->addWidget(close_);
   return row;
+}
+
+// The time and the position are as wide in every row; a file name takes what it needs up to a
+// quarter of the list, so that the result, which can be a sentence, keeps the most room.
+void PhotosDialog::FitColumns() {
+  list_->resizeColumnToContents(PhotoListModel::kTaken);
+  list_->resizeColumnToContents(PhotoListModel::kPosition);
+  list_->resizeColumnToContents(PhotoListModel::kPhoto);
+  const int most = list_->viewport()->width() / 4;
+  if (list_->columnWidth(PhotoListModel::kPhoto) > most) {
+    list_->setColumnWidth(PhotoListModel::kPhoto, most);
+  }
 }
 
 void PhotosDialog::SetTabOrderOfControls() {

@@ -58,6 +58,7 @@ class PhotosDialog : public QDialog {
   QWidget* MakeCameraRow();
   QWidget* MakeWritingRow();
   void SetTabOrderOfControls();
+  void FitColumns();
   void ShowBusy(bool busy, const QString& what);
 
   // Work (photos_dialog_work.cpp).

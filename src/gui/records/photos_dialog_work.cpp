@@ -58,8 +58,23 @@ QString OffsetText(double seconds) {
       .arg(whole % 60, 2, 10, QChar('0'));
 }
 
-long long UtcSecondsOf(const DateTime6& time) {
-  return photos::CivilSeconds(2000 + time[0], time[1], time[2], time[3], time[4], time[5]);
+// The instant a listed date-time stands for: a listing shows the store's zone, not UTC.
+double UtcSecondsOf(const DateTime6& shown, const LocalZone& zone) {
+  return static_cast<double>(photos::LocalToUtcSeconds(
+      photos::CivilSeconds(2000 + shown[0], shown[1], shown[2], shown[3], shown[4], shown[5]),
+      zone));
+}
+
+// Whether one of the UTC times lies within the track's points, give or take the gap. The points
+// hold UTC, as the header the store makes from the first and the last of them.
+bool HoldsATime(const PointVector& points, const std::vector<double>& times, double gap) {
+  if (points.empty()) return false;
+  const auto first = ToCalendarSeconds(points.front().GetDateTime());
+  const auto last = ToCalendarSeconds(points.back().GetDateTime());
+  return first && last && std::any_of(times.begin(), times.end(), [&](double time) {
+           return static_cast<double>(*first) - gap <= time &&
+                  time <= static_cast<double>(*last) + gap;
+         });
 }
 
 }  // namespace
@@ -227,7 +242,7 @@ void PhotosDialog::WorkDone() {
   ShowBusy(false, {});
   Summarise(result.stopped);
   if (planned) WriteMapPage();
-  list_->resizeColumnToContents(0);
+  FitColumns();
 }
 
 void PhotosDialog::MarkStale() {
@@ -273,14 +288,19 @@ std::vector<TrackPoint> PhotosDialog::TrackPointsNearPhotos() {
   if (times.empty()) return line;
   TrackStore& store = owner_.Store();
   const double gap = usedOptions_.maxGapSeconds;
+  // A date-time in the hour repeated when summer time ends stands for two instants, up to two
+  // hours apart (Antarctica/Troll): the listing only says which tracks to read, the points
+  // read say which hold a photo.
+  const double doubt = 2 * 3600.0;
   PointVector points;
   for (const TrackEntry& entry : storedTracks_) {
-    const double first = static_cast<double>(UtcSecondsOf(entry.header.firstDateTime)) - gap;
-    const double last = static_cast<double>(UtcSecondsOf(entry.header.lastDateTime)) + gap;
-    const bool holdsOne =
+    const double first = UtcSecondsOf(entry.header.firstDateTime, store.Zone()) - doubt - gap;
+    const double last = UtcSecondsOf(entry.header.lastDateTime, store.Zone()) + doubt + gap;
+    const bool mayHoldOne =
         std::any_of(times.begin(), times.end(), [&](double t) { return first <= t && t <= last; });
     points.clear();
-    if (holdsOne && store.Files().ReadTrackPoints(entry, points)) {
+    if (mayHoldOne && store.Files().ReadTrackPoints(entry, points) &&
+        HoldsATime(points, times, gap)) {
       line.insert(line.end(), points.begin(), points.end());
     }
   }
