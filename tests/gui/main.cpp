@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "gui/window/application.h"
+#include "private_cache.h"
 
 // Under the sanitizers: the web engine (Chromium inside Qt) frees some of its objects with a
 // delete of another size, and keeps others, and the libudev monitor it starts, to the end of the
@@ -22,6 +23,7 @@ extern "C" const char* __lsan_default_suppressions() {
 int main(int argc, char** argv) {
   ::setenv("TZ", "UTC", 1);
   ::tzset();
+  const tavrin::test::PrivateCache cache;
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   tavrin::gui::PrepareWebEngine();
   QApplication app(argc, argv);

@@ -319,6 +319,39 @@ TEST_F(CliInput, TimesShowTheComputersZoneWithTheOffsetOfTheirDate) {
   EXPECT_TRUE(list.err.empty()) << list.err;
 }
 
+// Two tracks stand at 37.5, 127.0 (the points' default place), one of them in New York's
+// repeated hour; the index is made on the first find and kept in the test's own cache.
+TEST_F(CliInput, FindNamesEachPassageWithItsLocalTimesAndDistance) {
+  test::ScopedTimeZone york("America/New_York");
+  const std::string may = WriteTrack({24, 5, 1, 8, 5, 0}, 3);
+  const std::string november = WriteTrack({24, 11, 3, 5, 30, 0}, 2);
+  std::ofstream(settingsFile, std::ios::trunc) << "";
+  const auto near = Tavrin({"find", "--near", "37.5005,127.0", "--radius", "100"});
+  EXPECT_EQ(near.exitCode, 0) << near.err;
+  EXPECT_EQ(near.out, may + "\t2024-05-01 04:05:00\t2024-05-01 04:05:02\t56\n" + november +
+                          "\t2024-11-03 01:30:00 EDT\t2024-11-03 01:30:01 EDT\t56\n");
+  const auto box = Tavrin({"find", "--box", "37.4,126.9,37.6,127.1", "--from", "2024-06-01"});
+  EXPECT_EQ(box.out, november + "\t2024-11-03 01:30:00 EDT\t2024-11-03 01:30:01 EDT\t0\n");
+  const auto far = Tavrin({"find", "--near", "37.6,127.0"});
+  EXPECT_EQ(far.exitCode, 0);
+  EXPECT_TRUE(far.out.empty());
+  EXPECT_TRUE(Contains(far.err, "no stored track passes there")) << far.err;
+  const auto index = Tavrin({"index"});
+  EXPECT_EQ(index.exitCode, 0) << index.err;
+  EXPECT_TRUE(Contains(index.out, "holds 2 track files: 0 indexed now")) << index.out;
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{"find"},
+        {"find", "--near", "91,0"},
+        {"find", "--near", "1,2,3"},
+        {"find", "--near", "1,2", "--radius", "-5"},
+        {"find", "--box", "1,2,3"},
+        {"find", "--near", "1,2", "--from", "2024-02-30"}}) {
+    const auto refused = Tavrin(wrong);
+    EXPECT_EQ(refused.exitCode, 2) << Joined(wrong);
+    EXPECT_TRUE(Contains(refused.err, "tavrin find: ")) << refused.err;
+  }
+}
+
 TEST_F(CliInput, ListingAMissingDataFolderSaysSoAndMakesNothing) {
   const std::string typo = dir / "Datalog/by/mistake";
   const auto list = Tavrin({"list"}, {"--data", typo, "--config", settingsFile});
