@@ -29,28 +29,49 @@ bool PointRun::Meets(const GeoBox& box) const {
   return south <= box.north && box.south <= north && west <= box.east && box.west <= east;
 }
 
+namespace {
+
+// Year, month, day, hour, minute and second packed high to low: keys compare as the times.
+uint32_t TimeKey(const TrackPoint& p) {
+  const uint32_t packed = p.dateTime;
+  return (packed & 0x7F) << 26 | static_cast<uint32_t>(p.Month()) << 22 |
+         ((packed >> 8) & 0x3F) << 17 | ((packed >> 14) & 0x3F) << 12 |
+         ((packed >> 20) & 0x3F) << 6 | packed >> 26;
+}
+
+}  // namespace
+
 void TrackSummariser::Add(const TrackPoint* records, size_t count, uint32_t firstRecord) {
+  // Nearly every batch holds only live points: one pass without a branch finds that out.
+  const bool allPoints = AllLivePoints(records, count);
   for (size_t i = 0; i < count; ++i) {
     const TrackPoint& p = records[i];
-    if (!IsTrackPoint(p) || p.IsDeleted()) continue;
-    const IndexTime time = IndexTimeOf(p);
-    const auto record = static_cast<uint32_t>(firstRecord + i);
-    if (runPoints_ == 0) {
-      run_ = PointRun{record, 0, p.latitude, p.latitude, p.longitude, p.longitude, time, time};
-    }
-    run_.records = record - run_.firstRecord + 1;
-    run_.south = std::min(run_.south, p.latitude);
-    run_.north = std::max(run_.north, p.latitude);
-    run_.west = std::min(run_.west, p.longitude);
-    run_.east = std::max(run_.east, p.longitude);
-    run_.firstTime = std::min(run_.firstTime, time);
-    run_.lastTime = std::max(run_.lastTime, time);
-    if (++runPoints_ == kPointsPerRun) CloseRun();
+    if (!allPoints && (!IsTrackPoint(p) || p.IsDeleted())) continue;
+    AddPoint(p, static_cast<uint32_t>(firstRecord + i));
   }
+}
+
+void TrackSummariser::AddPoint(const TrackPoint& p, uint32_t record) {
+  const uint32_t key = TimeKey(p);
+  if (runPoints_ == 0) {
+    run_ = PointRun{record, 0, p.latitude, p.latitude, p.longitude, p.longitude, 0, 0};
+    firstKey_ = lastKey_ = key;
+    firstOfRun_ = lastOfRun_ = p;
+  }
+  run_.records = record - run_.firstRecord + 1;
+  run_.south = std::min(run_.south, p.latitude);
+  run_.north = std::max(run_.north, p.latitude);
+  run_.west = std::min(run_.west, p.longitude);
+  run_.east = std::max(run_.east, p.longitude);
+  if (key < firstKey_) firstKey_ = key, firstOfRun_ = p;
+  if (key > lastKey_) lastKey_ = key, lastOfRun_ = p;
+  if (++runPoints_ == kPointsPerRun) CloseRun();
 }
 
 void TrackSummariser::CloseRun() {
   if (runPoints_ == 0) return;
+  run_.firstTime = IndexTimeOf(firstOfRun_);
+  run_.lastTime = IndexTimeOf(lastOfRun_);
   TrackSummary& s = summary_;
   if (s.runs.empty()) {
     s.box = {run_.south, run_.north, run_.west, run_.east};

@@ -47,11 +47,16 @@ class TrackSummariser {
   TrackSummary Finish();
 
  private:
+  void AddPoint(const TrackPoint& p, uint32_t record);
   void CloseRun();
 
   TrackSummary summary_;
   PointRun run_;
   uint32_t runPoints_ = 0;
+  // The run's earliest and latest date-time as keys that sort as the times do; turned into
+  // seconds once a run, not once a point.
+  uint32_t firstKey_ = 0, lastKey_ = 0;
+  TrackPoint firstOfRun_{}, lastOfRun_{};
 };
 
 // The runs as the index stores them, and back; a blob of the wrong size gives none.
