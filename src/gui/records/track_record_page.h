@@ -56,9 +56,11 @@ class TrackRecordPage : public QWidget {
   const TrackListing& Listing() const { return listing_; }
   PointListModel& PointList() { return points_; }
   LinePlot& SpeedGraph() { return *graph_; }
-  // The map view, once "Google Maps" made it; how often it was sent to the page and refreshed
-  // (the page without a key takes the new track without loading again).
+  // The map view, once "Google Maps" or the page's first showing made it; whether its web
+  // engine has finished a load; how often it was sent to the page and refreshed (the page
+  // without a key takes the new track without loading again).
   QWebEngineView* MapView() { return map_; }
+  bool MapEngineRunning() const { return mapEngineRunning_; }
   int MapNavigations() const { return mapNavigations_; }
   int MapRefreshes() const { return mapRefreshes_; }
   int SelectedRow() const { return selectedRow_; }
@@ -81,6 +83,9 @@ class TrackRecordPage : public QWidget {
     size_t linePoints = 0;
     std::vector<Message> messages;
   };
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   // Layout (track_record_page_layout.cpp).
@@ -136,6 +141,8 @@ class TrackRecordPage : public QWidget {
   // Starts writing the map page for `points` and the page needing no key
   // (track_record_page_map.cpp).
   void WriteMapPages(const PointVector& points);
+  void MakeMapView();
+  void StartMapEngine();
   void CollectMapPages(unsigned generation);
   void ShowMapPage();
 
@@ -194,6 +201,8 @@ class TrackRecordPage : public QWidget {
   bool mapPagesWritten_ = false;  // for the data folder in use
   bool mapPageLoaded_ = false;    // the view shows the page of the data folder in use
   bool mapPageReady_ = false;     // and has finished loading it
+  bool mapEngineAsked_ = false;   // the view's web engine starts when the window is idle
+  bool mapEngineRunning_ = false;
   // The line of the points the map pages were last written for (EncodeMapLine), and how many
   // points it has: what the page without a key takes in place of its track.
   std::string mapLine_;

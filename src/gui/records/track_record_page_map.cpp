@@ -3,6 +3,7 @@
 // thread after each load, so that a long track's list is not kept waiting for its map: the view
 // waits for them only when it is wanted.
 #include <malloc.h>
+#include <QTimer>
 #include <QWebEngineView>
 
 #include "export/export_commands.h"
@@ -90,19 +91,43 @@ void TrackRecordPage::FinishMapPages() {
   }
 }
 
-// The view is made the first time it is wanted, so that the window starts without the web
-// engine; it is sent to the page once and refreshed after, as the page file is rewritten. While
+// "Google Maps" would wait for the web engine to start its processes and its first page. It
+// starts once the page has been painted, after the events already waiting, while the user picks
+// a record; not while the window starts, which it would slow.
+void TrackRecordPage::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (mapEngineAsked_ || map_ != nullptr) return;
+  mapEngineAsked_ = true;
+  QTimer::singleShot(0, this, &TrackRecordPage::StartMapEngine);
+}
+
+// An empty page in the view that "Google Maps" shows later, out of sight: nothing the user sees
+// or the keyboard reaches changes. A window closed meanwhile does not start it; shown again, it
+// asks again.
+void TrackRecordPage::StartMapEngine() {
+  mapEngineAsked_ = false;
+  if (map_ != nullptr || !isVisible()) return;
+  MakeMapView();
+  map_->load(QUrl(QStringLiteral("about:blank")));
+}
+
+void TrackRecordPage::MakeMapView() {
+  map_ = new QWebEngineView;
+  map_->setObjectName("mapView");
+  map_->setAccessibleName(QStringLiteral("Map"));
+  views_->addWidget(map_);
+  connect(map_, &QWebEngineView::loadStarted, this, [this] { mapPageReady_ = false; });
+  connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) {
+    mapPageReady_ = ok && mapPageLoaded_;  // the empty page is not the map's
+    mapEngineRunning_ = mapEngineRunning_ || ok;
+  });
+}
+
+// The view is sent to the page once and refreshed after, as the page file is rewritten. While
 // the pages are still being written the view is shown empty, and the web engine starts
-// meanwhile; the page follows as soon as they are written.
+// meanwhile if it has not yet; the page follows as soon as they are written.
 void TrackRecordPage::OnGoogleMaps() {
-  if (map_ == nullptr) {
-    map_ = new QWebEngineView;
-    map_->setObjectName("mapView");
-    map_->setAccessibleName(QStringLiteral("Map"));
-    views_->addWidget(map_);
-    connect(map_, &QWebEngineView::loadStarted, this, [this] { mapPageReady_ = false; });
-    connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) { mapPageReady_ = ok; });
-  }
+  if (map_ == nullptr) MakeMapView();
   views_->setCurrentWidget(map_);
   KeepMapInTabOrder();
   // Nothing loaded yet: the map shows no track.
