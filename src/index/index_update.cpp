@@ -4,6 +4,8 @@
 // kill keeps what was done.
 #include <fcntl.h>
 
+#include <algorithm>
+#include <future>
 #include <unordered_map>
 
 #include "index/history_index.h"
@@ -100,16 +102,35 @@ IndexUpdate HistoryIndex::Update(const std::function<void(const IndexProgress&)>
   update.removed = known.size() - stillThere;
   const UniqueFd folder = OpenFile(dataFolder_, O_RDONLY | O_DIRECTORY);
   IndexProgress told{0, changed.size()};
-  for (const FolderFile* file : changed) {
-    if (stop != nullptr && stop->load()) {
+  // The files of the next transaction are read and summed up on other threads while this one
+  // writes the rows of the files before.
+  const auto summarise = [&](size_t from) {
+    const size_t to = std::min(changed.size(), from + kFilesPerTransaction);
+    return std::async(std::launch::async, [&, from, to] {
+      return SummariseFiles(folder.Get(), dataFolder_, {changed.data() + from, to - from});
+    });
+  };
+  auto next = summarise(0);
+  for (size_t from = 0; from < changed.size(); from += kFilesPerTransaction) {
+    std::vector<SummarisedFile> done = next.get();
+    const bool stopping = stop != nullptr && stop->load();
+    if (!stopping && from + kFilesPerTransaction < changed.size()) {
+      next = summarise(from + kFilesPerTransaction);
+    }
+    for (size_t i = 0; i < done.size(); ++i) {
+      for (const TrackFileProblem& problem : done[i].problems) {
+        if (reporter_) reporter_(problem);
+      }
+      rows.Add(*changed[from + i], done[i].summary);
+      ++(done[i].summary ? update.indexed : update.unreadable);
+    }
+    told.done += done.size();
+    db_.Exec("COMMIT; BEGIN IMMEDIATE");
+    if (progress) progress(told);
+    if (stopping && told.done < told.total) {
       update.stopped = true;
       break;
     }
-    const auto summary = SummariseTrackFile(folder.Get(), dataFolder_, file->name, reporter_);
-    rows.Add(*file, summary);
-    ++(summary ? update.indexed : update.unreadable);
-    if (++told.done % kFilesPerTransaction == 0) db_.Exec("COMMIT; BEGIN IMMEDIATE");
-    if (progress) progress(told);
   }
   db_.Exec("COMMIT");
   return update;

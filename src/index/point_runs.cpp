@@ -42,13 +42,56 @@ uint32_t TimeKey(const TrackPoint& p) {
 }  // namespace
 
 void TrackSummariser::Add(const TrackPoint* records, size_t count, uint32_t firstRecord) {
-  // Nearly every batch holds only live points: one pass without a branch finds that out.
-  const bool allPoints = AllLivePoints(records, count);
+  // Nearly every batch holds only live points: one pass without a branch finds that out, and
+  // its runs are then summed a run at a time.
+  if (AllLivePoints(records, count)) {
+    size_t i = 0;
+    while (i < count) {
+      if (runPoints_ != 0) {  // a run the batch before left open is filled point by point
+        AddPoint(records[i], static_cast<uint32_t>(firstRecord + i));
+        ++i;
+        continue;
+      }
+      const size_t take = std::min<size_t>(kPointsPerRun, count - i);
+      AddWholeRun(records + i, take, static_cast<uint32_t>(firstRecord + i));
+      i += take;
+    }
+    return;
+  }
   for (size_t i = 0; i < count; ++i) {
     const TrackPoint& p = records[i];
-    if (!allPoints && (!IsTrackPoint(p) || p.IsDeleted())) continue;
-    AddPoint(p, static_cast<uint32_t>(firstRecord + i));
+    if (IsTrackPoint(p) && !p.IsDeleted()) AddPoint(p, static_cast<uint32_t>(firstRecord + i));
   }
+}
+
+// The extremes of up to a run's points in plain loops, which the compiler makes vector code of.
+void TrackSummariser::AddWholeRun(const TrackPoint* p, size_t count, uint32_t firstRecord) {
+  float south = p[0].latitude, north = south, west = p[0].longitude, east = west;
+  uint32_t low = TimeKey(p[0]), high = low;
+  size_t lowAt = 0, highAt = 0;
+  for (size_t i = 1; i < count; ++i) {
+    south = std::min(south, p[i].latitude);
+    north = std::max(north, p[i].latitude);
+    west = std::min(west, p[i].longitude);
+    east = std::max(east, p[i].longitude);
+    // Points come in time order nearly always: only a point out of it is looked at twice.
+    const uint32_t key = TimeKey(p[i]);
+    if (key > high) {
+      high = key;
+      highAt = i;
+    } else if (key < low) {
+      low = key;
+      lowAt = i;
+    }
+  }
+  run_ = PointRun{firstRecord, static_cast<uint32_t>(count), south, north, west, east, 0, 0};
+  firstOfRun_ = p[lowAt];
+  lastOfRun_ = p[highAt];
+  runPoints_ = static_cast<uint32_t>(count);
+  if (count == kPointsPerRun)
+    CloseRun();  // else the next batch may go on with it
+  else
+    firstKey_ = low, lastKey_ = high;
 }
 
 void TrackSummariser::AddPoint(const TrackPoint& p, uint32_t record) {

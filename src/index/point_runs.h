@@ -36,7 +36,7 @@ struct TrackSummary {
 
 // Runs hold this many points at most: few enough that a search reads little, many enough that
 // a decade of tracks is a few hundred thousand runs.
-constexpr uint32_t kPointsPerRun = 64;
+constexpr uint32_t kPointsPerRun = 128;
 
 // Gathers the summary of a track's records as they come, in order, in batches.
 class TrackSummariser {
@@ -48,6 +48,7 @@ class TrackSummariser {
 
  private:
   void AddPoint(const TrackPoint& p, uint32_t record);
+  void AddWholeRun(const TrackPoint* points, size_t count, uint32_t firstRecord);
   void CloseRun();
 
   TrackSummary summary_;

@@ -105,8 +105,10 @@ Database::~Database() {
 
 bool Database::Open(const std::string& path) {
   Close();
-  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-      SQLITE_OK) {
+  // One connection is used by one thread at a time: the library need not lock for it.
+  if (sqlite3_open_v2(path.c_str(), &db_,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK) {
     Close();  // a handle comes back even when the open failed
     return false;
   }

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <thread>
 
 #include "store/posix_file.h"
 #include "store/track_file_checks.h"
@@ -81,6 +83,27 @@ std::optional<TrackSummary> SummariseTrackFile(int folderFd, const std::string& 
   TrackSummary summary = summariser.Finish();
   if (summary.points == 0) return std::nullopt;
   return summary;
+}
+
+std::vector<SummarisedFile> SummariseFiles(int folderFd, const std::string& folder,
+                                           std::span<const FolderFile* const> files) {
+  std::vector<SummarisedFile> results(files.size());
+  std::atomic<size_t> nextFile{0};
+  const auto work = [&] {
+    for (size_t i; (i = nextFile++) < files.size();) {
+      SummarisedFile& result = results[i];
+      result.summary = SummariseTrackFile(
+          folderFd, folder, files[i]->name,
+          [&result](const TrackFileProblem& problem) { result.problems.push_back(problem); });
+    }
+  };
+  const unsigned helpers =
+      std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), 8) - 1;
+  std::vector<std::thread> threads;
+  for (unsigned t = 0; t < helpers && t + 1 < files.size(); ++t) threads.emplace_back(work);
+  work();
+  for (std::thread& thread : threads) thread.join();
+  return results;
 }
 
 bool ReadRunPoints(int fd, uint32_t first, uint32_t count,

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,17 @@ std::vector<FolderFile> ScanTrackFiles(const std::string& folder);
 std::optional<TrackSummary> SummariseTrackFile(int folderFd, const std::string& folder,
                                                const std::string& name,
                                                const TrackFileProblemFn& reporter);
+
+// A file's summary as a worker thread made it, with the problems it met, which the calling
+// thread tells.
+struct SummarisedFile {
+  std::optional<TrackSummary> summary;
+  std::vector<TrackFileProblem> problems;
+};
+
+// Summarises the files on as many threads as the machine has cores, in their order.
+std::vector<SummarisedFile> SummariseFiles(int folderFd, const std::string& folder,
+                                           std::span<const FolderFile* const> files);
 
 // Calls `use` with the points of records [first, first + count) of a track file, each with its
 // record number; returns false when the file cannot be read.

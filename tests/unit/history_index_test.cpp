@@ -188,17 +188,18 @@ TEST_F(HistoryIndexTest, APointJustInsideTheRadiusCountsAndOneJustOutsideDoesNot
 }
 
 TEST_F(HistoryIndexTest, ATrackThatLeavesAndComesBackPassesTwice) {
+  constexpr int kRun = static_cast<int>(index::kPointsPerRun);
   std::vector<TrackPoint> outAndBack;
-  for (int i = 0; i < 3 * 64; ++i) {
-    const bool away = i >= 64 && i < 128;  // a whole run of points far off
+  for (int i = 0; i < 3 * kRun; ++i) {
+    const bool away = i >= kRun && i < 2 * kRun;  // a whole run of points far off
     outAndBack.push_back(At(120 * 86400L + i, away ? 11.0 : 10.0, 20.0));
   }
   Write(Folder(), outAndBack);
   HistoryIndex history = Opened();
   const auto found = history.Find(Place::Near(10.0, 20.0, 50), std::nullopt);
   ASSERT_EQ(found.size(), 2u);
-  EXPECT_EQ(found[0].lastUtc - found[0].firstUtc, 63);
-  EXPECT_EQ(found[1].firstUtc - found[0].firstUtc, 128);
+  EXPECT_EQ(found[0].lastUtc - found[0].firstUtc, kRun - 1);
+  EXPECT_EQ(found[1].firstUtc - found[0].firstUtc, 2 * kRun);
 }
 
 TEST_F(HistoryIndexTest, KeepsUpWithTheFolderAndReadsOnlyWhatChanged) {
