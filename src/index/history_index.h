@@ -42,6 +42,14 @@ struct LocalPeriod {
   bool Holds(const TrackPoint& point) const;
 };
 
+// A track file as the index holds it.
+struct IndexedTrack {
+  std::string path;
+  long long firstUtc = 0, lastUtc = 0;
+  uint32_t points = 0;
+  GeoBox box;
+};
+
 struct IndexProgress {
   size_t done = 0, total = 0;  // track files looked at, and to look at
 };
@@ -72,6 +80,9 @@ class HistoryIndex {
   // The passages through the place within the period, in time order. The index is brought up
   // to date first; without one, every track file is read.
   std::vector<Passage> Find(const Place& place, const std::optional<LocalPeriod>& period);
+  // The track files with a point in the period (every one without a period), in time order,
+  // the index brought up to date first; without one, from every file's own summary.
+  std::vector<IndexedTrack> Tracks(const std::optional<LocalPeriod>& period);
 
  private:
   struct Stored;

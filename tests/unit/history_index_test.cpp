@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <tuple>
 
 #include "base/civil_date.h"
 #include "index/history_index.h"
@@ -287,6 +288,12 @@ TEST_F(HistoryIndexTest, APeriodKeepsThePassagesOfItsLocalDays) {
                 p.lastUtc < DaysOfCivilDate(2024, 1, 6) * 86400LL;
   }
   EXPECT_EQ(some.size(), expected);
+  // The map of those days: the three drives of 3, 4 and 5 January, in time order.
+  const auto tracks = history.Tracks(days);
+  ASSERT_EQ(tracks.size(), 3u);
+  EXPECT_EQ(std::filesystem::path(tracks[0].path).filename(), "20240103_080000.bt0");
+  EXPECT_EQ(tracks[2].firstUtc, DaysOfCivilDate(2024, 1, 5) * 86400LL + 8 * 3600);
+  EXPECT_EQ(history.Tracks(std::nullopt).size(), 42u);
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The tracks of a period, for a map of them all: their spans and boxes as the index holds them.
+// A track whose span meets the period's widened span in UTC is kept when one of its runs holds a
+// time of the period's local days; no point is read.
+#include <fcntl.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "base/civil_date.h"
+#include "index/history_index.h"
+#include "index/track_scan.h"
+#include "store/posix_file.h"
+
+namespace tavrin::index {
+namespace {
+
+IndexedTrack Listed(const std::string& folder, const std::string& name,
+                    const TrackSummary& summary) {
+  return IndexedTrack{folder + "/" + name, UtcSecondsOf(summary.firstTime),
+                      UtcSecondsOf(summary.lastTime), summary.points, summary.box};
+}
+
+// Whether a local day of the period lies between the two UTC instants: the days of each end, in
+// the zone, overlap the period's days.
+bool Meets(const LocalPeriod& period, long long firstUtc, long long lastUtc) {
+  const auto dayOf = [&](long long utc) {
+    const long long days = DaysOfSeconds(utc);
+    const CivilDate date = CivilDateOfDays(days);
+    const long long second = utc - days * 86400;
+    const DateTime shown = period.zone.ToLocal(DateTime{
+        static_cast<int>(date.year - 2000), date.month, date.day, static_cast<int>(second / 3600),
+        static_cast<int>(second / 60 % 60), static_cast<int>(second % 60)});
+    return CalendarDate{2000 + shown.year, shown.month, shown.day};
+  };
+  return dayOf(firstUtc) <= period.to && period.from <= dayOf(lastUtc);
+}
+
+}  // namespace
+
+std::vector<IndexedTrack> HistoryIndex::Tracks(const std::optional<LocalPeriod>& period) {
+  std::vector<std::pair<IndexedTrack, std::vector<PointRun>>> found;
+  if (db_.IsOpen()) {
+    Update();
+    Statement rows = db_.Prepare(
+        "SELECT t.name, t.points, t.first_time, t.last_time, t.runs, b.south, b.north, b.west,"
+        " b.east"
+        " FROM tracks t JOIN track_boxes b ON b.id = t.id WHERE t.usable = 1");
+    while (rows.Step()) {
+      TrackSummary summary;
+      summary.points = static_cast<uint32_t>(rows.Int(1));
+      summary.firstTime = static_cast<IndexTime>(rows.Int(2));
+      summary.lastTime = static_cast<IndexTime>(rows.Int(3));
+      summary.box = {rows.Real(5), rows.Real(6), rows.Real(7), rows.Real(8)};
+      found.emplace_back(Listed(dataFolder_, rows.Text(0), summary), RunsOfBlob(rows.Blob(4)));
+    }
+  } else {
+    const UniqueFd folder = OpenFile(dataFolder_, O_RDONLY | O_DIRECTORY);
+    for (const FolderFile& file : ScanTrackFiles(dataFolder_)) {
+      auto summary = SummariseTrackFile(folder.Get(), dataFolder_, file.name, reporter_);
+      if (summary) found.emplace_back(Listed(dataFolder_, file.name, *summary), summary->runs);
+    }
+  }
+  std::vector<IndexedTrack> tracks;
+  for (auto& [track, runs] : found) {
+    const bool kept = !period || std::any_of(runs.begin(), runs.end(), [&](const PointRun& run) {
+      return Meets(*period, UtcSecondsOf(run.firstTime), UtcSecondsOf(run.lastTime));
+    });
+    if (kept) tracks.push_back(std::move(track));
+  }
+  std::sort(tracks.begin(), tracks.end(), [](const IndexedTrack& a, const IndexedTrack& b) {
+    return std::tie(a.firstUtc, a.path) < std::tie(b.firstUtc, b.path);
+  });
+  return tracks;
+}
+
+}  // namespace tavrin::index
