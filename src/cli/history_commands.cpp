@@ -133,7 +133,9 @@ int RunFind(const GlobalOptions& global, const FindOptions& options) {
     days = index::LocalPeriod{period->first, period->second, context.Store().Zone()};
   }
   const LocalZone& zone = context.Store().Zone();
+  const bool indexed = history.IsOpen();
   const std::vector<index::Passage> passages = history.Find(*place, days);
+  if (indexed && !history.IsOpen()) std::cerr << "tavrin: " << history.Trouble() << "\n";
   for (const index::Passage& passage : passages) {
     std::cout << passage.path << '\t' << ShownTime(passage.firstUtc, zone) << '\t'
               << ShownTime(passage.lastUtc, zone) << '\t' << std::llround(passage.closest) << '\n';
@@ -161,6 +163,10 @@ int RunIndex(const GlobalOptions& global) {
       },
       &InterruptFlag());
   if (terminal && shown >= 0) std::cerr << "\n";
+  if (update.failed) {
+    std::cerr << "tavrin index: " << history.Trouble() << "\n";
+    return kExitFailure;
+  }
   std::cout << "The history index holds " << update.tracks << " track files: " << update.indexed
             << " indexed now, " << update.removed << " gone from the folder, " << update.unreadable
             << " that cannot be read.\n";

@@ -66,6 +66,7 @@ HistoryIndex::HistoryIndex(std::string dataFolder, TrackFileProblemFn reporter)
     : dataFolder_(std::move(dataFolder)), reporter_(std::move(reporter)) {}
 
 bool HistoryIndex::Open(const std::string& file) {
+  file_ = file;
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
   if (db_.Open(file) && MakeTables()) return true;
@@ -92,10 +93,16 @@ bool HistoryIndex::Recreate(const std::string& file) {
     std::filesystem::remove(file + suffix, error);
   }
   if (db_.Open(file) && MakeTables()) return true;
-  trouble_ = "The history index " + file + " cannot be used (" + db_.LastError() +
-             "); searches read every track file instead, which is slower.";
-  db_.Close();
+  file_ = file;
+  GiveUp("cannot be used (" + db_.LastError() + ")");
   return false;
+}
+
+void HistoryIndex::GiveUp(const std::string& why) {
+  trouble_ = "The history index " + file_ + " " + why +
+             "; searches read every track file instead, which is slower.";
+  if (db_.IsOpen()) db_.Exec("ROLLBACK");
+  db_.Close();
 }
 
 }  // namespace tavrin::index

@@ -58,6 +58,7 @@ struct IndexProgress {
 struct IndexUpdate {
   size_t indexed = 0, removed = 0, unreadable = 0, tracks = 0;
   bool stopped = false;
+  bool failed = false;  // the database could not be written: it is no longer used
 };
 
 class HistoryIndex {
@@ -73,7 +74,8 @@ class HistoryIndex {
   const std::string& Trouble() const { return trouble_; }
 
   // Indexes the track files that are new or changed and forgets those gone, telling `progress`
-  // as it goes; `stop` set ends it early, keeping what was done.
+  // as it goes; `stop` set ends it early, keeping what was done. When the database cannot be
+  // written the update is undone and the index is closed (Trouble() says why).
   IndexUpdate Update(const std::function<void(const IndexProgress&)>& progress = nullptr,
                      const std::atomic<bool>* stop = nullptr);
 
@@ -88,10 +90,13 @@ class HistoryIndex {
   struct Stored;
   bool MakeTables();
   bool Recreate(const std::string& file);
+  // Stops using the database, with why in Trouble().
+  void GiveUp(const std::string& why);
 
   std::string dataFolder_;
   TrackFileProblemFn reporter_;
   Database db_;
+  std::string file_;
   std::string trouble_;
 };
 

@@ -97,8 +97,8 @@ IndexUpdate HistoryIndex::Update(const std::function<void(const IndexProgress&)>
   // What is left of `known` is gone from the folder or changed: its rows go first.
   if (known.empty() && changed.empty()) return update;
   TrackRows rows(db_);
-  db_.Exec("BEGIN IMMEDIATE");
-  for (const auto& [name, file] : known) rows.Remove(file.id);
+  bool written = db_.Exec("BEGIN IMMEDIATE");
+  for (const auto& [name, file] : known) written = written && rows.Remove(file.id);
   update.removed = known.size() - stillThere;
   const UniqueFd folder = OpenFile(dataFolder_, O_RDONLY | O_DIRECTORY);
   IndexProgress told{0, changed.size()};
@@ -121,18 +121,23 @@ IndexUpdate HistoryIndex::Update(const std::function<void(const IndexProgress&)>
       for (const TrackFileProblem& problem : done[i].problems) {
         if (reporter_) reporter_(problem);
       }
-      rows.Add(*changed[from + i], done[i].summary);
+      written = written && rows.Add(*changed[from + i], done[i].summary);
       ++(done[i].summary ? update.indexed : update.unreadable);
     }
     told.done += done.size();
-    db_.Exec("COMMIT; BEGIN IMMEDIATE");
+    written = written && db_.Exec("COMMIT; BEGIN IMMEDIATE");
+    if (!written) break;  // the files being summed up are waited for as `next` goes
     if (progress) progress(told);
     if (stopping && told.done < told.total) {
       update.stopped = true;
       break;
     }
   }
-  db_.Exec("COMMIT");
+  if (written && db_.Exec("COMMIT")) return update;
+  // A full disk, a file-size limit, a database another program holds too long: what this update
+  // wrote is undone, and the searches read the track files themselves from now on.
+  GiveUp("cannot be written (" + db_.LastError() + ")");
+  update.failed = true;
   return update;
 }
 

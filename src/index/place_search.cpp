@@ -137,8 +137,8 @@ std::vector<Passage> HistoryIndex::Find(const Place& place,
   PassageFinder finder(place, period, dataFolder_);
   const UniqueFd folder = OpenFile(dataFolder_, O_RDONLY | O_DIRECTORY);
   if (!folder.Valid()) return {};
+  if (db_.IsOpen()) Update();  // may find that the database cannot be written, and close it
   if (db_.IsOpen()) {
-    Update();
     for (const Candidate& track : CandidatesFromIndex(db_, finder)) {
       finder.Search(folder.Get(), track);
     }

@@ -40,8 +40,8 @@ bool Meets(const LocalPeriod& period, long long firstUtc, long long lastUtc) {
 
 std::vector<IndexedTrack> HistoryIndex::Tracks(const std::optional<LocalPeriod>& period) {
   std::vector<std::pair<IndexedTrack, std::vector<PointRun>>> found;
+  if (db_.IsOpen()) Update();  // may close a database that cannot be written
   if (db_.IsOpen()) {
-    Update();
     Statement rows = db_.Prepare(
         "SELECT t.name, t.points, t.first_time, t.last_time, t.runs, b.south, b.north, b.west,"
         " b.east"

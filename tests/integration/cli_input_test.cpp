@@ -352,6 +352,28 @@ TEST_F(CliInput, FindNamesEachPassageWithItsLocalTimesAndDistance) {
   }
 }
 
+// A database that cannot grow (a full disk; here a file-size limit) is given up for this run:
+// the answer is still whole, read from the track files, and the next run indexes again.
+TEST_F(CliInput, FindAnswersWholeWhenTheIndexCannotBeWritten) {
+  WriteTrack({24, 5, 1, 8, 5, 0}, 3);
+  ASSERT_EQ(Tavrin({"find", "--near", "37.5,127.0"}).exitCode, 0);
+  // Enough new tracks that their rows outgrow the limit, which the database opens within.
+  for (int track = 0; track < 600; ++track) {
+    WriteTrack({24, 6, 1 + track / 24, track % 24, 0, 0}, 3);
+  }
+  std::vector<std::string> limited = {"/usr/bin/prlimit", "--fsize=65536", TAVRIN_CLI,   "--data",
+                                      dataFolder,         "--config",      settingsFile, "find",
+                                      "--near",           "37.5,127.0"};
+  const auto full = test::RunProgramWithin(limited, dir.Path(), kRunLimit);
+  EXPECT_EQ(full.exitCode, 0) << full.err;
+  EXPECT_TRUE(Contains(full.err, "cannot be written")) << full.err;
+  EXPECT_TRUE(Contains(full.err, "searches read every track file instead")) << full.err;
+  const auto later = Tavrin({"find", "--near", "37.5,127.0"});
+  EXPECT_EQ(Lines(full.out).size(), 601u);
+  EXPECT_EQ(full.out, later.out);
+  EXPECT_TRUE(later.err.empty()) << later.err;
+}
+
 TEST_F(CliInput, ListingAMissingDataFolderSaysSoAndMakesNothing) {
   const std::string typo = dir / "Datalog/by/mistake";
   const auto list = Tavrin({"list"}, {"--data", typo, "--config", settingsFile});
