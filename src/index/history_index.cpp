@@ -21,6 +21,9 @@ constexpr char kTables[] =
     "CREATE VIRTUAL TABLE IF NOT EXISTS track_boxes USING rtree("
     " id, south, north, west, east, first_time, last_time);";
 
+constexpr char kSetVersion[] = "PRAGMA user_version = 1";
+static_assert(kSchemaVersion == 1, "kSetVersion names the version");
+
 // FNV-1a: a short, stable name for a folder's path.
 uint64_t PathHash(const std::string& text) {
   uint64_t hash = 14695981039346656037ULL;
@@ -69,19 +72,40 @@ bool HistoryIndex::Open(const std::string& file) {
   file_ = file;
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
-  if (db_.Open(file) && MakeTables()) return true;
+  busy_ = false;
+  if (!db_.Open(file)) {
+    busy_ = db_.LastFailureWasBusy();
+  } else if (MakeTables()) {
+    return true;
+  }
+  // Another program making or changing it at this moment is waited for only so long; its work
+  // must not be thrown away.
+  if (busy_) {
+    GiveUp("is busy in another program");
+    return false;
+  }
   // Damaged, of another version, or not a database at all: it is only derived data.
   return Recreate(file);
 }
 
+// The tables are made in a transaction of their own, so that two programs opening a new index at
+// once make them once.
 bool HistoryIndex::MakeTables() {
+  if (!db_.Exec("BEGIN IMMEDIATE")) {
+    busy_ = db_.LastFailureWasBusy();
+    return false;
+  }
   Statement version = db_.Prepare("PRAGMA user_version");
-  if (!version.Step()) return false;
-  const int64_t found = version.Int(0);
+  const bool read = version.Step();
+  const int64_t found = read ? version.Int(0) : -1;
   version = Statement();
-  if (found != 0 && found != kSchemaVersion) return false;
-  if (!db_.Exec(kTables)) return false;
-  if (found == 0 && !db_.Exec("PRAGMA user_version = 1")) return false;
+  const bool made = read && (found == 0 || found == kSchemaVersion) && db_.Exec(kTables) &&
+                    (found != 0 || db_.Exec(kSetVersion)) && db_.Exec("COMMIT");
+  if (!made) {
+    busy_ = db_.LastFailureWasBusy();
+    db_.Exec("ROLLBACK");
+    return false;
+  }
   Statement check = db_.Prepare("PRAGMA quick_check");
   return check.Step() && check.Text(0) == "ok";
 }

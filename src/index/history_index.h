@@ -98,6 +98,7 @@ class HistoryIndex {
   Database db_;
   std::string file_;
   std::string trouble_;
+  bool busy_ = false;  // the last open failed because another program held the database
 };
 
 }  // namespace tavrin::index

@@ -129,6 +129,11 @@ std::string Database::LastError() const {
   return db_ == nullptr ? std::string("the index is not open") : std::string(sqlite3_errmsg(db_));
 }
 
+bool Database::LastFailureWasBusy() const {
+  const int code = db_ == nullptr ? SQLITE_OK : (sqlite3_errcode(db_) & 0xFF);
+  return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
+
 int64_t Database::LastInsertId() const {
   return db_ == nullptr ? 0 : sqlite3_last_insert_rowid(db_);
 }

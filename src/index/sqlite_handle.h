@@ -60,6 +60,8 @@ class Database {
   bool Exec(const char* sql);
   Statement Prepare(const char* sql) const { return Statement(db_, sql); }
   std::string LastError() const;
+  // The last failure was another connection holding the database longer than the wait allows.
+  bool LastFailureWasBusy() const;
   int64_t LastInsertId() const;
 
  private:

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <future>
 
 #include "../support/emulator_process.h"
 #include "../support/folder_conditions.h"
@@ -372,6 +373,28 @@ TEST_F(CliInput, FindAnswersWholeWhenTheIndexCannotBeWritten) {
   EXPECT_EQ(Lines(full.out).size(), 601u);
   EXPECT_EQ(full.out, later.out);
   EXPECT_TRUE(later.err.empty()) << later.err;
+}
+
+// Programs that make and use one index at the same moment (the window and tavrin, or two
+// scripts) each get the whole answer, and none spoils the index for the others.
+TEST_F(CliInput, FindsRunAtOnceShareOneIndex) {
+  for (int track = 0; track < 300; ++track) {
+    WriteTrack({24, 7, 1 + track / 24, track % 24, 0, 0}, 3);
+  }
+  std::vector<std::future<test::ProgramResult>> runs;
+  for (int i = 0; i < 4; ++i) {
+    runs.push_back(std::async(std::launch::async, [this] {
+      return Tavrin({"find", "--near", "37.5,127.0"});
+    }));
+  }
+  for (auto& run : runs) {
+    const test::ProgramResult result = run.get();
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Lines(result.out).size(), 300u) << result.err;
+  }
+  const auto index = Tavrin({"index"});
+  EXPECT_TRUE(Contains(index.out, "holds 300 track files: 0 indexed now"))
+      << index.out << index.err;
 }
 
 TEST_F(CliInput, ListingAMissingDataFolderSaysSoAndMakesNothing) {
