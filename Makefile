@@ -9,7 +9,7 @@ DATA ?= $(CURDIR)/DataLog
 # Extra cache entries for the configure steps, e.g. CMAKE_FLAGS=-DTAVRIN_WERROR=ON (as CI does).
 CMAKE_FLAGS ?=
 
-.PHONY: all deps deps-fuzz configure build run test sanitize tsan bench fuzz format format-check \
+.PHONY: all deps deps-fuzz deps-bench configure build run test sanitize tsan bench fuzz format format-check \
   package clean
 
 all: build
@@ -25,6 +25,7 @@ $(DEPS_STAMPS)/%: scripts/install-deps.sh
 
 deps: $(DEPS_STAMPS)/core+gui+package
 deps-fuzz: $(DEPS_STAMPS)/core+fuzz
+deps-bench: $(DEPS_STAMPS)/core+gui+bench
 
 configure: deps
 	cmake -S . -B $(BUILD) -G $(GENERATOR) $(CMAKE_FLAGS)
@@ -59,7 +60,7 @@ package: deps
 	cmake --build build-package
 	cd build-package && cpack
 
-bench: build
+bench: build deps-bench
 	$(BUILD)/bench/store_bench
 	$(BUILD)/bench/session_bench
 	$(BUILD)/bench/map_bench
@@ -68,6 +69,8 @@ bench: build
 	bench/export_bench.sh $(BUILD)
 	bench/geotag_bench.sh $(BUILD)
 	bench/import_bench.sh $(BUILD)
+	$(BUILD)/bench/history_bench
+	bench/history_viking.sh $(BUILD)
 
 # Each fuzzer for a minute (FUZZ_SECONDS) on its own corpus folder, starting from the inputs kept
 # in fuzz/corpus/<fuzzer>/ (inputs that once found a fault, and the photos the geotagging tests

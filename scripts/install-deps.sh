@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Tavrin Lite needs on a Debian machine, in groups:
 #
-#   scripts/install-deps.sh [core|gui|package|fuzz|all]...
+#   scripts/install-deps.sh [core|gui|package|fuzz|bench|all]...
 #
 #   core  the core library, the command-line tool and the emulator: compiler, build tools,
 #         libraries, the test and benchmark frameworks, clang-format, and the outside readers
@@ -12,6 +12,7 @@
 #   package  what building and checking the Debian package adds: the checkers of desktop
 #         entries, AppStream files, packages and udev rules
 #   fuzz  what the libFuzzer targets add: clang and its runtime
+#   bench what the benchmarks compare with: Viking, a desktop track viewer, for the history map
 #   all   every group
 #
 # With no group it installs core, gui and package, what `make test` needs.
@@ -30,9 +31,10 @@ gui=(
 )
 package=(dpkg-dev desktop-file-utils appstream lintian udev)
 fuzz=(clang libclang-rt-14-dev)
+bench=(viking)
 
 usage() {
-  echo "usage: $0 [core|gui|package|fuzz|all]...  (no group: core, gui and package)"
+  echo "usage: $0 [core|gui|package|fuzz|bench|all]...  (no group: core, gui and package)"
 }
 
 [ $# -gt 0 ] || set -- core gui package
@@ -43,7 +45,8 @@ for group in "$@"; do
     gui) packages+=("${gui[@]}") ;;
     package) packages+=("${package[@]}") ;;
     fuzz) packages+=("${fuzz[@]}") ;;
-    all) packages+=("${core[@]}" "${gui[@]}" "${package[@]}" "${fuzz[@]}") ;;
+    bench) packages+=("${bench[@]}") ;;
+    all) packages+=("${core[@]}" "${gui[@]}" "${package[@]}" "${fuzz[@]}" "${bench[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "install-deps: there is no group '$group'." >&2; usage >&2; exit 2 ;;
   esac
