@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The lines of the History map: every track of a period read from its file, thinned to what the
+// map can show, and written as the page's script takes them. Runs off the window's thread.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "index/history_index.h"
+#include "store/local_zone.h"
+
+namespace tavrin::gui {
+
+struct HistoryLines {
+  // A script array of {d: line (EncodeMapLine), t: the track's span as a tooltip}, one a track
+  // in the tracks' order; a track without a point to draw has an empty line.
+  std::string script;
+  size_t points = 0;  // the tracks' points read
+  size_t drawn = 0;   // the points kept for the map
+};
+
+// Above this many points, a track's points closer than half a pixel of the closest zoom its
+// lines need are left out before its levels of detail are worked out: a year of tracks draws
+// in a second, and zooming past that closest zoom shows the line a little coarser.
+constexpr size_t kPointsDrawnWhole = 400000;
+
+// The zoom at which `box` fills a view of `width` x `height` pixels.
+int ZoomFitting(const index::GeoBox& box, int width, int height);
+
+// The tracks' lines for a map of `width` x `height` pixels, read on as many threads as the
+// machine has cores.
+HistoryLines MakeHistoryLines(const std::vector<index::IndexedTrack>& tracks, const LocalZone& zone,
+                              int width, int height);
+
+}  // namespace tavrin::gui
