@@ -144,7 +144,7 @@ constexpr std::string_view kStart = R"(
         document.body.textContent = 'Leaflet is missing: install the Debian package ' +
             'libjs-leaflet to see the map.';
       } else {
-        map = L.map('map-canvas', {preferCanvas: true, boxZoom: false,
+        map = L.map('map-canvas', {preferCanvas: true, boxZoom: false, zoomSnap: 0.5,
                                    renderer: L.canvas({tolerance: 6})});
         L.tileLayer('https://{s}.tile.openstreetmap.org/{z}/{x}/{y}.png', {maxZoom: @ZOOM@,
             attribution: '&copy; <a href="https://www.openstreetmap.org/copyright">OpenStreetMap<\/a> contributors'}).addTo(map);

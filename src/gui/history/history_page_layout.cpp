@@ -105,6 +105,8 @@ HistoryPage::HistoryPage(IPageOwner& owner, QWidget* parent) : QWidget(parent), 
   split->addWidget(MakePassageList());
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 1);
+  // The map takes most of the height: a few passages show at once, the rest scroll.
+  split->setSizes({3000, 1000});
   layout->addWidget(split, 1);
   auto* hint = new QLabel(
       tr("Point at a line to see when it was recorded; click it to open the track on the Track "
