@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <future>
+#include <numbers>
 #include <thread>
 
 #include "export/exportable_points.h"
@@ -38,17 +39,29 @@ std::vector<TrackPoint> ReadPoints(const std::string& path) {
   return points;
 }
 
-// Leaves out each point within `pixels` world pixels of the last one kept; the last point stays.
-std::vector<TrackPoint> Thinned(std::span<const TrackPoint> points, double pixels) {
-  std::vector<TrackPoint> kept;
-  WorldPixel last{-1e9, -1e9};
-  for (size_t i = 0; i < points.size(); ++i) {
-    const WorldPixel at = ToWorldPixel(points[i].latitude, points[i].longitude);
-    const bool far = std::fabs(at.x - last.x) > pixels || std::fabs(at.y - last.y) > pixels;
-    if (far || i + 1 == points.size()) {
+// A step in degrees of longitude, with latitudes stretched as the map stretches them near
+// `latitude`: no logarithm a point, which twenty million points would feel.
+struct FlatStep {
+  double stretch;
+  double Length(const TrackPoint& a, const TrackPoint& b) const {
+    return std::max<double>(std::fabs(a.longitude - b.longitude),
+                            std::fabs(a.latitude - b.latitude) * stretch);
+  }
+};
+
+// Leaves out each point within `step` (FlatStep) of the last one kept, the step taken long enough
+// that at most about `most` points stay; the last point stays.
+std::vector<TrackPoint> Thinned(std::span<const TrackPoint> points, double step, size_t most) {
+  if (points.empty()) return {};
+  const double latitude = points.front().latitude * std::numbers::pi / 180;
+  const FlatStep flat{1 / std::max(std::cos(latitude), 0.01)};
+  double length = 0;
+  for (size_t i = 1; i < points.size(); ++i) length += flat.Length(points[i - 1], points[i]);
+  step = std::max(step, length / static_cast<double>(std::max<size_t>(most, 2)));
+  std::vector<TrackPoint> kept{points.front()};
+  for (size_t i = 1; i < points.size(); ++i) {
+    if (flat.Length(kept.back(), points[i]) > step || i + 1 == points.size())
       kept.push_back(points[i]);
-      last = at;
-    }
   }
   return kept;
 }
@@ -72,17 +85,24 @@ struct Slice {
   size_t points = 0, drawn = 0;
 };
 
+// How the tracks are thinned: no point closer than `step` degrees (FlatStep) to the one before,
+// and about `most` points a track at most; nothing is left out when `most` is 0.
+struct Thinning {
+  double step = 0;
+  size_t most = 0;
+};
+
 // Tracks [first, end) as script items, each followed by a comma.
 Slice MakeSlice(const std::vector<index::IndexedTrack>& tracks, size_t first, size_t end,
-                const LocalZone& zone, double thinning) {
+                const LocalZone& zone, Thinning thinning) {
   Slice slice;
   for (size_t i = first; i < end; ++i) {
     const std::vector<TrackPoint> read = ReadPoints(tracks[i].path);
     const ExportablePoints exportable(read);
     slice.points += read.size();
     const std::vector<TrackPoint> kept =
-        thinning > 0
-            ? Thinned(exportable.Points(), thinning)
+        thinning.most > 0
+            ? Thinned(exportable.Points(), thinning.step, thinning.most)
             : std::vector<TrackPoint>(exportable.Points().begin(), exportable.Points().end());
     slice.drawn += kept.size();
     slice.script += "{d:'" + EncodeMapLine(kept) +
@@ -118,12 +138,14 @@ HistoryLines MakeHistoryLines(const std::vector<index::IndexedTrack>& tracks, co
                               int width, int height) {
   size_t total = 0;
   for (const index::IndexedTrack& track : tracks) total += track.points;
-  double thinning = 0;
+  Thinning thinning;
   if (total > kPointsDrawnWhole) {
-    // Half a pixel four zooms closer than the view of them all.
+    // Half a pixel four zooms closer than the view of them all, in degrees of longitude; and
+    // the points shared out among the tracks.
     const int closest =
         std::min(ZoomFitting(BoxOfAll(tracks), width, height) + 4, kDeepestDetailZoom);
-    thinning = kDetailTolerancePixels / std::ldexp(1.0, closest);
+    thinning.step = kDetailTolerancePixels / std::ldexp(1.0, closest) * 360 / 256;
+    thinning.most = std::max<size_t>(kPointsDrawnWhole / tracks.size(), 32);
   }
   const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
   const size_t each = (tracks.size() + threads - 1) / threads;

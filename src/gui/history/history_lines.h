@@ -19,10 +19,11 @@ struct HistoryLines {
   size_t drawn = 0;   // the points kept for the map
 };
 
-// Above this many points, a track's points closer than half a pixel of the closest zoom its
-// lines need are left out before its levels of detail are worked out: a year of tracks draws
-// in a second, and zooming past that closest zoom shows the line a little coarser.
-constexpr size_t kPointsDrawnWhole = 400000;
+// Above this many points in all, each track keeps its share of them (and no two points closer
+// than half a pixel four zooms closer than the view of all the tracks) before its levels of
+// detail are worked out: a decade of tracks draws within two seconds, and a track looked at
+// closely shows its line coarser than the Track Record page does.
+constexpr size_t kPointsDrawnWhole = 800000;
 
 // The zoom at which `box` fills a view of `width` x `height` pixels.
 int ZoomFitting(const index::GeoBox& box, int width, int height);
