@@ -11,6 +11,8 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QWebEngineView>
+#include <cstdlib>
+#include <fstream>
 #include <set>
 
 #include "base/civil_date.h"
@@ -40,12 +42,13 @@ const Outing kOutings[] = {{2024, 5, 1, 8, 37.500f},
 
 class HistoryView : public WindowTest {
  protected:
-  HistoryView() {
+  // `showTab` false: the test shows the History tab itself.
+  explicit HistoryView(bool showTab = true) {
     gui.window->Store().SetTimeZoneOffset({9, 0});  // shown in Seoul time
     for (const Outing& outing : kOutings) AddTrack(outing);
     gui.window->resize(1000, 760);
     gui.window->show();
-    Tabs().setCurrentIndex(kHistoryTab);
+    if (showTab) Tabs().setCurrentIndex(kHistoryTab);
   }
 
   // Points a second apart running east from 127.0 degrees, about 1.8 metres a second.
@@ -187,6 +190,50 @@ TEST_F(HistoryView, ClickingALineLoadsItsTrackOnTheTrackRecordPage) {
       << "the click loaded nothing";
   EXPECT_EQ(Tabs().currentWidget(), gui.window->RecordTab());
   EXPECT_EQ(LoadedTrack(), paths[1]);
+}
+
+TEST_F(HistoryView, ATrackDeletedLeavesTheMapAndTheIndex) {
+  ASSERT_EQ(LinesDrawn().size(), 3);
+  const int before = Page().LinesAsked();
+  auto& files = gui.window->Store().Files();
+  const auto entry = files.ReadTrackHeader(paths[1]);
+  ASSERT_TRUE(entry && files.DeleteTrackFile(*entry));
+  EXPECT_GT(Page().LinesAsked(), before) << "the change was not noticed";
+  const QJsonArray left = LinesDrawn();
+  ASSERT_EQ(left.size(), 2);
+  EXPECT_TRUE(left[1]["tip"].toString().startsWith("2024-05-20"));
+  // The index forgot it too: a search where it ran finds nothing.
+  Script("TavrinAskNear(37.503, 127.003);");
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return Page().SearchesListed() == 1; }));
+  EXPECT_TRUE(Page().Passages().empty());
+}
+
+// The cache folder is a file: no index can be kept there.
+class HistoryWithoutIndex : public HistoryView {
+ protected:
+  HistoryWithoutIndex() : HistoryView(false) {
+    if (const char* cache = std::getenv("XDG_CACHE_HOME")) cacheBefore = cache;
+    std::ofstream(dir.Path() / "not-a-folder") << "x";
+    ::setenv("XDG_CACHE_HOME", (dir.Path() / "not-a-folder").c_str(), 1);
+    Tabs().setCurrentIndex(kHistoryTab);
+  }
+  ~HistoryWithoutIndex() override {
+    gui.window->HistoryTab()->StopWork();
+    ::setenv("XDG_CACHE_HOME", cacheBefore.c_str(), 1);
+  }
+  std::string cacheBefore;
+};
+
+TEST_F(HistoryWithoutIndex, ThePageSaysSoOnceAndGoesOnReadingTheFiles) {
+  ASSERT_TRUE(GuiDriver::WaitFor([&] {
+    return gui.window->StatusText().contains("goes on without its index");
+  })) << gui.window->StatusText().toStdString();
+  EXPECT_EQ(LinesDrawn().size(), 3);
+  Script("TavrinAskNear(37.503, 127.003);");  // on the May 3 track, within the radius
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return Page().SearchesListed() == 1; }));
+  ASSERT_EQ(Page().Passages().size(), 1u);
+  EXPECT_EQ(Page().Passages()[0].path, paths[1]);
+  EXPECT_LT(Page().Passages()[0].closest, 2.0);
 }
 
 }  // namespace
