@@ -7,6 +7,7 @@
 #include <QItemSelectionModel>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -190,6 +191,42 @@ TEST_F(HistoryView, ClickingALineLoadsItsTrackOnTheTrackRecordPage) {
       << "the click loaded nothing";
   EXPECT_EQ(Tabs().currentWidget(), gui.window->RecordTab());
   EXPECT_EQ(LoadedTrack(), paths[1]);
+}
+
+TEST_F(HistoryView, DraggingABoxListsThePassagesThroughItAndMovesNothing) {
+  LinesDrawn();
+  const QJsonArray at =
+      Script(
+          "var l = window.tavrinHistoryLines[1].getLatLngs()[0];"
+          "var p = map.latLngToContainerPoint(l[Math.floor(l.length / 2)]); [p.x, p.y]")
+          .toJsonArray();
+  ASSERT_EQ(at.size(), 2);
+  const QPoint middle(qRound(at[0].toDouble()), qRound(at[1].toDouble()));
+  const QString centre = Script("JSON.stringify(map.getCenter())").toString();
+  QWidget* surface = Map().focusProxy();
+  // A small box about the middle of the May 3 line, away from the others, drawn with Shift held
+  // and then with "Find in box" on.
+  const auto drag = [&](Qt::KeyboardModifiers keys) {
+    QTest::mousePress(surface, Qt::LeftButton, keys, middle - QPoint(6, 3));
+    QTest::mouseMove(surface, middle);
+    QTest::mouseMove(surface, middle + QPoint(6, 3));
+    QTest::mouseRelease(surface, Qt::LeftButton, keys, middle + QPoint(6, 3));
+  };
+  drag(Qt::ShiftModifier);
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return Page().SearchesListed() == 1; }, 10000))
+      << "the Shift+drag listed nothing";
+  ASSERT_EQ(Page().Passages().size(), 1u);
+  EXPECT_EQ(Page().Passages()[0].path, paths[1]);
+
+  gui.Find<QPushButton>("findInBox")->click();
+  ASSERT_TRUE(Script("boxMode").toBool());
+  drag(Qt::NoModifier);
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return Page().SearchesListed() == 2; }, 10000))
+      << "the drag with Find in box listed nothing";
+  ASSERT_EQ(Page().Passages().size(), 1u);
+  EXPECT_EQ(Page().Passages()[0].path, paths[1]);
+  EXPECT_EQ(Script("JSON.stringify(map.getCenter())").toString(), centre) << "the map moved";
+  EXPECT_TRUE(LoadedTrack().empty()) << "a drag ending on a line is no click on it";
 }
 
 TEST_F(HistoryView, ATrackDeletedLeavesTheMapAndTheIndex) {

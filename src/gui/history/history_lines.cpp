@@ -94,9 +94,9 @@ struct Thinning {
 
 // Tracks [first, end) as script items, each followed by a comma.
 Slice MakeSlice(const std::vector<index::IndexedTrack>& tracks, size_t first, size_t end,
-                const LocalZone& zone, Thinning thinning) {
+                const LocalZone& zone, Thinning thinning, const std::atomic<bool>* stop) {
   Slice slice;
-  for (size_t i = first; i < end; ++i) {
+  for (size_t i = first; i < end && (stop == nullptr || !*stop); ++i) {
     const std::vector<TrackPoint> read = ReadPoints(tracks[i].path);
     const ExportablePoints exportable(read);
     slice.points += read.size();
@@ -135,7 +135,7 @@ int ZoomFitting(const index::GeoBox& box, int width, int height) {
 }
 
 HistoryLines MakeHistoryLines(const std::vector<index::IndexedTrack>& tracks, const LocalZone& zone,
-                              int width, int height) {
+                              int width, int height, const std::atomic<bool>* stop) {
   size_t total = 0;
   for (const index::IndexedTrack& track : tracks) total += track.points;
   Thinning thinning;
@@ -152,8 +152,8 @@ HistoryLines MakeHistoryLines(const std::vector<index::IndexedTrack>& tracks, co
   std::vector<std::future<Slice>> slices;
   for (size_t first = 0; first < tracks.size(); first += each) {
     const size_t end = std::min(first + each, tracks.size());
-    slices.push_back(std::async(std::launch::async, [&tracks, first, end, &zone, thinning] {
-      return MakeSlice(tracks, first, end, zone, thinning);
+    slices.push_back(std::async(std::launch::async, [&tracks, first, end, &zone, thinning, stop] {
+      return MakeSlice(tracks, first, end, zone, thinning, stop);
     }));
   }
   HistoryLines lines;

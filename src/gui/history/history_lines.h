@@ -3,6 +3,7 @@
 // map can show, and written as the page's script takes them. Runs off the window's thread.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,8 @@ constexpr size_t kPointsDrawnWhole = 800000;
 int ZoomFitting(const index::GeoBox& box, int width, int height);
 
 // The tracks' lines for a map of `width` x `height` pixels, read on as many threads as the
-// machine has cores.
+// machine has cores; `stop` set ends it early (the window closes), with lines of no use.
 HistoryLines MakeHistoryLines(const std::vector<index::IndexedTrack>& tracks, const LocalZone& zone,
-                              int width, int height);
+                              int width, int height, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace tavrin::gui

@@ -76,8 +76,10 @@ constexpr std::string_view kHistoryScript = R"(
         t.line.bindTooltip(item.t, {sticky: true});
         t.line.on('mouseover', function() { t.line.setStyle({weight: 6}); });
         t.line.on('mouseout', function() { t.line.setStyle({weight: 3}); });
-        t.line.on('click', function() {
-          if (!boxMode) console.log('tavrin-track ' + generation + ' ' + index);
+        // A box's drag that ends on a line is no click on it.
+        t.line.on('click', function(e) {
+          if (!boxMode && !e.originalEvent.shiftKey)
+            console.log('tavrin-track ' + generation + ' ' + index);
         });
         return t;
       }

@@ -70,9 +70,11 @@ void HistoryPage::DrawPeriod() {
   const int width = map_->width(), height = map_->height();
   summary_->setText(tr("Drawing the tracks\u2026"));
   work_->Post([this, generation, period, zone, width, height](index::HistoryIndex& history,
-                                                              const std::atomic<bool>&) {
+                                                              const std::atomic<bool>& stop) {
     std::vector<index::IndexedTrack> tracks = history.Tracks(period);
-    auto lines = std::make_shared<HistoryLines>(MakeHistoryLines(tracks, zone, width, height));
+    auto lines =
+        std::make_shared<HistoryLines>(MakeHistoryLines(tracks, zone, width, height, &stop));
+    if (stop) return;
     QMetaObject::invokeMethod(
         this,
         [this, generation, tracks = std::move(tracks), lines]() mutable {
