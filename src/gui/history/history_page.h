@@ -49,6 +49,8 @@ class HistoryPage : public QWidget {
   // The days chosen, or nothing for all of them.
   std::optional<index::LocalPeriod> ChosenPeriod() const;
   QWebEngineView* MapView() { return map_; }
+  // Whether the map's page has loaded (it then takes lines).
+  bool MapLoaded() const { return pageLoaded_; }
   // The tracks of the lines on the map, line for line, and the number of the lines asked for
   // last: the page's window.tavrinHistoryShown once it draws them.
   const std::vector<index::IndexedTrack>& ShownTracks() const { return shownTracks_; }

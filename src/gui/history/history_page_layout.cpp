@@ -63,6 +63,10 @@ void HistoryPage::MakeMapView() {
   map_->setPage(webPage_);
   connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) {
     pageLoaded_ = ok;
+    // Loading gives the view the widget that takes the keys: it goes where the view stands.
+    QWidget* keys = map_->focusProxy() != nullptr ? map_->focusProxy() : map_;
+    setTabOrder(radius_, keys);
+    setTabOrder(keys, passageList_);
     if (!ok) return;
     webPage_->runJavaScript(findInBox_->isChecked() ? QStringLiteral("TavrinBoxMode(true);")
                                                     : QStringLiteral("TavrinBoxMode(false);"));
