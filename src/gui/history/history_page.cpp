@@ -52,6 +52,7 @@ void HistoryPage::PageActivated() {
     StartWork();  // chooses the newest month, then draws it
     return;
   }
+  if (indexOutOfDate_) UpdateIndex();
   if (mapOutOfDate_ && newestMonthChosen_) DrawPeriod();
 }
 
@@ -71,6 +72,7 @@ void HistoryPage::DrawPeriod() {
   summary_->setText(tr("Drawing the tracks\u2026"));
   work_->Post([this, generation, period, zone, width, height](index::HistoryIndex& history,
                                                               const std::atomic<bool>& stop) {
+    if (generation != generation_) return;  // another period was chosen since
     std::vector<index::IndexedTrack> tracks = history.Tracks(period);
     auto lines =
         std::make_shared<HistoryLines>(MakeHistoryLines(tracks, zone, width, height, &stop));

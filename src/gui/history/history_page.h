@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QWidget>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -102,7 +103,8 @@ class HistoryPage : public QWidget {
   std::unique_ptr<HistoryWork> work_;
   int changesListener_ = 0;
   bool newestMonthChosen_ = false;
-  bool mapOutOfDate_ = true;  // tracks changed or another period was chosen since last drawn
+  bool mapOutOfDate_ = true;     // tracks changed or another period was chosen since last drawn
+  bool indexOutOfDate_ = false;  // tracks changed during a download
   bool pageLoaded_ = false;
   int generation_ = 0;        // of the lines asked for last
   std::string waitingLines_;  // lines made while the page was still loading

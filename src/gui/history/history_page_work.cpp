@@ -38,8 +38,10 @@ void HistoryPage::TellIndexTrouble(const std::string& trouble) {
              .arg(QString::fromStdString(trouble)));
 }
 
-// The window stays usable meanwhile; the status line shows how far the update is.
+// The window stays usable meanwhile; the status line shows how far the update is while the
+// page is shown.
 void HistoryPage::UpdateIndex() {
+  indexOutOfDate_ = false;
   work_->Post([this](index::HistoryIndex& history, const std::atomic<bool>& stop) {
     if (!history.IsOpen()) return;
     int shown = -1;
@@ -50,7 +52,10 @@ void HistoryPage::UpdateIndex() {
           if (percent == shown) return;
           shown = percent;
           QMetaObject::invokeMethod(
-              this, [this, percent] { Status(tr("Indexing track files: %1%").arg(percent)); },
+              this,
+              [this, percent] {
+                if (isVisible()) Status(tr("Indexing track files: %1%").arg(percent));
+              },
               Qt::QueuedConnection);
         },
         &stop);
@@ -58,7 +63,8 @@ void HistoryPage::UpdateIndex() {
     QMetaObject::invokeMethod(
         this,
         [this, tracks = update.tracks] {
-          Status(tr("The history index holds %n track file(s).", "", static_cast<int>(tracks)));
+          if (isVisible())
+            Status(tr("The history index holds %n track file(s).", "", static_cast<int>(tracks)));
         },
         Qt::QueuedConnection);
   });
@@ -87,10 +93,16 @@ void HistoryPage::ChooseNewestMonth() {
   });
 }
 
+// A download's tracks are indexed once it has ended, when the page is next shown: its status
+// line is the download's meanwhile.
 void HistoryPage::OnTracksChanged(const TrackChangeNotice&) {
   if (!work_) return;
-  UpdateIndex();  // only the files changed are read again
   mapOutOfDate_ = true;
+  if (owner_.Session().DownloadInProgress()) {
+    indexOutOfDate_ = true;
+    return;
+  }
+  UpdateIndex();  // only the files changed are read again
   if (isVisible() && newestMonthChosen_) DrawPeriod();
 }
 
