@@ -173,7 +173,7 @@ TEST_F(HistoryView, ABoxDrawnOnTheMapListsThePassagesAndEnterLoadsOneAtItsFirstP
   EXPECT_GT(SelectedPointRows().front(), 50);
 }
 
-TEST_F(HistoryView, ClickingALineLoadsItsTrackOnTheTrackRecordPage) {
+TEST_F(HistoryView, PointingAtALineNamesItAndClickingItLoadsItsTrackOnTheTrackRecordPage) {
   LinesDrawn();
   // A point in the middle of the May 3 line, where the map shows it.
   const QJsonArray at =
@@ -186,6 +186,16 @@ TEST_F(HistoryView, ClickingALineLoadsItsTrackOnTheTrackRecordPage) {
   QWidget* surface = Map().focusProxy();
   ASSERT_NE(surface, nullptr);
   QTest::mouseMove(surface, point);
+  // Under the mouse the line is named by its times.
+  EXPECT_TRUE(GuiDriver::WaitFor(
+      [&] {
+        return Script(
+                   "var tip = document.querySelector('.leaflet-tooltip');"
+                   "tip === null ? '' : tip.textContent")
+                   .toString() == QString::fromUtf8("2024-05-03 18:00:00 \u2013 18:09:59");
+      },
+      5000))
+      << "no tooltip named the line";
   QTest::mouseClick(surface, Qt::LeftButton, {}, point);
   ASSERT_TRUE(GuiDriver::WaitFor([&] { return !LoadedTrack().empty(); }, 10000))
       << "the click loaded nothing";

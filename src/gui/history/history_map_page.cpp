@@ -72,7 +72,7 @@ constexpr std::string_view kHistoryScript = R"(
           bounds.extend([t.north / 1e7, t.east / 1e7]);
         }
         t.line = L.polyline([], {color: palette[index % palette.length], weight: 3, opacity: 0.85,
-                                 smoothFactor: 0}).addTo(map);
+                                 smoothFactor: 0});
         t.line.bindTooltip(item.t, {sticky: true});
         t.line.on('mouseover', function() { t.line.setStyle({weight: 6}); });
         t.line.on('mouseout', function() { t.line.setStyle({weight: 3}); });
@@ -83,19 +83,23 @@ constexpr std::string_view kHistoryScript = R"(
         });
         return t;
       }
-      // The tracks of a period in place of those shown, the view fitted to them all.
+      // The tracks of a period in place of those shown, the view fitted to them all. The lines
+      // go on the map with their points of the new view: each is laid out once.
       function TavrinShowHistory(lineGeneration, items) {
         tracks.forEach(function(t) { t.line.remove(); });
+        tracks = [];
         generation = lineGeneration;
         var bounds = L.latLngBounds([]);
-        tracks = items.map(function(item, index) { return TavrinAddTrack(item, index, bounds); });
-        window.tavrinHistoryLines = tracks.map(function(t) { return t.line; });
+        var made = items.map(function(item, index) { return TavrinAddTrack(item, index, bounds); });
         if (bounds.isValid()) {
           map.fitBounds(bounds, {padding: [16, 16], maxZoom: 17, animate: false});
         } else {
           map.setView(tavrinViewWithoutTrack.centre, tavrinViewWithoutTrack.zoom);
         }
+        tracks = made;
         TavrinDrawHistory();
+        tracks.forEach(function(t) { t.line.addTo(map); });
+        window.tavrinHistoryLines = tracks.map(function(t) { return t.line; });
         window.tavrinHistoryShown = lineGeneration;
       }
       // A box is drawn by dragging while "Find in box" is on, or while Shift is held.
