@@ -255,6 +255,22 @@ TEST_F(HistoryView, ATrackDeletedLeavesTheMapAndTheIndex) {
   EXPECT_TRUE(Page().Passages().empty());
 }
 
+TEST_F(HistoryView, ATrackFileThatCannotBeReadIsToldOnceInTheWindowsBox) {
+  EXPECT_EQ(LinesDrawn().size(), 3);
+  // Written after the window started: only the History page's index reads it.
+  const auto bad = dir.Path() / "DataLog" / "20240502_120000.bt0";
+  std::ofstream(bad) << std::string(200, 'x');
+  gui.Find<QComboBox>("historyPeriod")->setCurrentIndex(3);  // All: the index is asked again
+  EXPECT_EQ(LinesDrawn().size(), 4);
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return !gui.boxes.empty(); }, 5000));
+  size_t told = 0;
+  for (const GuiDriver::Box& box : gui.boxes)
+    told += box.text.find("20240502_120000.bt0") != std::string::npos ? 1 : 0;
+  std::string texts;
+  for (const GuiDriver::Box& box : gui.boxes) texts += box.text + "\n---\n";
+  EXPECT_EQ(told, 1u) << texts;
+}
+
 // The cache folder is a file: no index can be kept there.
 class HistoryWithoutIndex : public HistoryView {
  protected:
