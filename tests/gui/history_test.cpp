@@ -203,7 +203,7 @@ TEST_F(HistoryView, PointingAtALineNamesItAndClickingItLoadsItsTrackOnTheTrackRe
   EXPECT_EQ(LoadedTrack(), paths[1]);
 }
 
-TEST_F(HistoryView, DraggingABoxListsThePassagesThroughItAndMovesNothing) {
+TEST_F(HistoryView, ABoxDraggedOrARightClickListsThePassagesThereAndMovesNothing) {
   LinesDrawn();
   const QJsonArray at =
       Script(
@@ -237,6 +237,14 @@ TEST_F(HistoryView, DraggingABoxListsThePassagesThroughItAndMovesNothing) {
   EXPECT_EQ(Page().Passages()[0].path, paths[1]);
   EXPECT_EQ(Script("JSON.stringify(map.getCenter())").toString(), centre) << "the map moved";
   EXPECT_TRUE(LoadedTrack().empty()) << "a drag ending on a line is no click on it";
+
+  // A right-click on the line: the passages within the radius around it.
+  QTest::mouseClick(surface, Qt::RightButton, {}, middle);
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return Page().SearchesListed() == 3; }, 10000))
+      << "the right-click listed nothing";
+  ASSERT_EQ(Page().Passages().size(), 1u);
+  EXPECT_EQ(Page().Passages()[0].path, paths[1]);
+  EXPECT_LT(Page().Passages()[0].closest, 20.0);
 }
 
 TEST_F(HistoryView, ATrackDeletedLeavesTheMapAndTheIndex) {

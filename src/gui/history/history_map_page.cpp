@@ -125,7 +125,7 @@ constexpr std::string_view kHistoryScript = R"(
         shown.addTo(map);
       }
       function TavrinStartBox(e) {
-        if (!boxMode && !e.originalEvent.shiftKey) return;
+        if ((!boxMode && !e.originalEvent.shiftKey) || e.originalEvent.button !== 0) return;
         map.dragging.disable();
         boxStart = e.latlng;
         if (boxShape !== null) boxShape.remove();
