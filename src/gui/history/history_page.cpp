@@ -10,6 +10,7 @@
 #include "gui/history/history_lines.h"
 #include "gui/history/history_map_page.h"
 #include "gui/history/history_times.h"
+#include "gui/history/history_web_page.h"
 #include "gui/history/history_work.h"
 
 namespace tavrin::gui {

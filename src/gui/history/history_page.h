@@ -84,6 +84,7 @@ class HistoryPage : public QWidget {
   void OnBoxDrawn(double south, double west, double north, double east);
   void OnPlaceClicked(double latitude, double longitude);
   void FindPassages(const index::Place& place);
+  void ShowPlaceOnMap(const index::Place& place);
   // The passages with the first UTC second of each one's track.
   void ShowPassages(std::vector<index::Passage> passages, std::vector<long long> trackStarts);
   void ShowPassageRows();

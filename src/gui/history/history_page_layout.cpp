@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
-#include "gui/history/history_map_page.h"
 #include "gui/history/history_page.h"
+#include "gui/history/history_web_page.h"
 #include "gui/history/history_work.h"
 
 namespace tavrin::gui {

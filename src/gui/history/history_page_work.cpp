@@ -5,9 +5,9 @@
 
 #include <QWebEngineView>
 
-#include "gui/history/history_map_page.h"
 #include "gui/history/history_page.h"
 #include "gui/history/history_times.h"
+#include "gui/history/history_web_page.h"
 #include "gui/history/history_work.h"
 
 namespace tavrin::gui {
@@ -131,9 +131,8 @@ void HistoryPage::OnPlaceClicked(double latitude, double longitude) {
   FindPassages(index::Place::Near(latitude, longitude, radius_->value()));
 }
 
-// Within the period the map shows.
-void HistoryPage::FindPassages(const index::Place& place) {
-  if (!work_) return;
+// The place searched, drawn on the map as the window understood it.
+void HistoryPage::ShowPlaceOnMap(const index::Place& place) {
   if (place.kind == index::Place::Kind::Box) {
     webPage_->runJavaScript(QStringLiteral("TavrinShowPlace('box', %1, %2, %3, %4);")
                                 .arg(place.box.south, 0, 'f', 7)
@@ -146,6 +145,12 @@ void HistoryPage::FindPassages(const index::Place& place) {
                                 .arg(place.longitude, 0, 'f', 7)
                                 .arg(place.radius));
   }
+}
+
+// Within the period the map shows.
+void HistoryPage::FindPassages(const index::Place& place) {
+  if (!work_) return;
+  ShowPlaceOnMap(place);
   Status(tr("Finding the passages\u2026"));
   const auto period = ChosenPeriod();
   work_->Post([this, place, period](index::HistoryIndex& history, const std::atomic<bool>&) {

@@ -2,7 +2,7 @@
 #include <QStringList>
 #include <cmath>
 
-#include "gui/history/history_map_page.h"
+#include "gui/history/history_web_page.h"
 
 namespace tavrin::gui {
 namespace {
