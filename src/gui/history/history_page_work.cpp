@@ -108,6 +108,7 @@ void HistoryPage::OnTracksChanged(const TrackChangeNotice&) {
 
 void HistoryPage::DataFolderChanged() {
   work_.reset();
+  ++generation_;  // lines of the old folder still on their way are dropped
   newestMonthChosen_ = false;
   mapOutOfDate_ = true;
   shownTracks_.clear();
