@@ -32,6 +32,8 @@ class TrackStore {
   // Problems with single track files go here, with the file and the reason, instead of as a bare
   // message box text: the window shows the box and the reason, the command line prints both.
   void SetProblemReporter(TrackFileProblemFn reporter) { folder_.reporter = std::move(reporter); }
+  // Tells a problem found by another reader of the folder's files (the history index) the same way.
+  void ReportProblem(const TrackFileProblem& problem) const { folder_.Report(problem); }
 
   // Sets the folder of the track files, creates it when missing and recovers the tracks a
   // download that was killed left behind.

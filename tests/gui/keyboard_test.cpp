@@ -19,6 +19,7 @@
 #include "gui/device/bypass_dialog.h"
 #include "gui/device/device_settings_dialog.h"
 #include "gui/device/read_period_dialog.h"
+#include "gui/history/history_page.h"
 #include "gui/options/software_options_dialog.h"
 #include "gui/records/photos_dialog.h"
 #include "gui/records/track_record_page.h"
@@ -257,6 +258,19 @@ TEST_F(Keyboard, TabGoesThroughTheTrackRecordPageInReadingOrderInBothLists) {
 // The map view is made when first wanted, long after the page: it still comes where it stands,
 // after the buttons and the file name above it, not after the status line at the window's end.
 // (Tab within the map goes through the map page's own links, in the web engine.)
+TEST_F(Keyboard, TabGoesThroughTheHistoryPageAndItsLetterKeysReachItsFields) {
+  gui.Find<QTabWidget>("tabs")->setCurrentIndex(2);
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return gui.window->HistoryTab()->MapLoaded(); }, 30000));
+  // Tab goes on within the map's page (its zoom buttons, its links) as in the Track Record
+  // page's map; from the passages it leaves the page for the status line.
+  EXPECT_EQ(
+      TabChain(*gui.window, "historyPeriod", "historyMap"),
+      QStringList({"historyPeriod", "historyDate", "findInBox", "historyRadius", "historyMap"}));
+  EXPECT_EQ(TabChain(*gui.window, "passageList", "statusLine"),
+            QStringList({"passageList", "statusLine"}));
+  EXPECT_EQ(SharedKeysOfPage(2), QStringList{});
+}
+
 TEST_F(Keyboard, TheMapViewTakesItsPlaceUnderTheViewButtons) {
   ShowRecordPage();
   gui.Press("googleMaps");

@@ -3,12 +3,13 @@
 // options, downloads its new tracks, and saves the Device Control page, the device settings
 // dialog, the Software Options dialog, a Korean message box, the Track Record page with its map,
 // the Photos dialog over photos taken along the first track (and three that cannot be placed,
-// each saying why) and a phone's GPX walk imported, as PNGs in OUT_DIR; with --main-pages only
-// the two pages, without the dialogs and the map.
+// each saying why), a phone's GPX walk imported and the History page with a box's passages, as PNGs
+// in OUT_DIR; with --main-pages only the two pages, without the dialogs and the map.
 // scripts/screenshot.sh runs it under Xvfb against tavrin-emulator.
 //   gui_screenshots OUT_DIR PORT DATA_DIR [--main-pages]
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -24,6 +25,7 @@
 #include "gui/device/bypass_dialog.h"
 #include "gui/device/device_settings_dialog.h"
 #include "gui/device/read_period_dialog.h"
+#include "gui/history/history_page.h"
 #include "gui/options/software_options_dialog.h"
 #include "gui/records/photos_dialog.h"
 #include "gui/records/track_record_page.h"
@@ -147,6 +149,39 @@ bool SaveImport(test::GuiDriver& gui, const QString& out) {
   return ok;
 }
 
+// The History page: every downloaded track on one map (period All), one line named as the mouse
+// names it, and the passages through a box about the middle of the first track.
+bool SaveHistoryPage(test::GuiDriver& gui, const QString& out) {
+  gui.Find<QTabWidget>("tabs")->setCurrentIndex(2);
+  gui::HistoryPage& page = *gui.window->HistoryTab();
+  const auto drawn = [&] {
+    return test::GuiDriver::WaitFor(
+        [&] {
+          return page.LinesAsked() > 0 &&
+                 test::GuiDriver::RunPageScript(*page.MapView(), "window.tavrinHistoryShown")
+                         .toInt() == page.LinesAsked();
+        },
+        60000);
+  };
+  drawn();
+  gui.Find<QComboBox>("historyPeriod")->setCurrentIndex(3);  // All
+  if (!drawn() || page.ShownTracks().empty()) return false;
+  const index::GeoBox& box = page.ShownTracks().front().box;
+  const double dLat = (box.north - box.south) / 4, dLon = (box.east - box.west) / 4;
+  test::GuiDriver::RunPageScript(*page.MapView(), QStringLiteral("TavrinAskBox(%1, %2, %3, %4);")
+                                                      .arg(box.south + dLat, 0, 'f', 6)
+                                                      .arg(box.west + dLon, 0, 'f', 6)
+                                                      .arg(box.north - dLat, 0, 'f', 6)
+                                                      .arg(box.east - dLon, 0, 'f', 6));
+  test::GuiDriver::WaitFor([&] { return page.SearchesListed() > 0; }, 30000);
+  test::GuiDriver::RunPageScript(
+      *page.MapView(),
+      "var l = window.tavrinHistoryLines[window.tavrinHistoryLines.length - 1];"
+      "var p = l.getLatLngs()[0]; l.openTooltip(p[Math.floor(p.length / 3)]);");
+  test::GuiDriver::WaitFor([] { return false; }, 3000);  // let the tiles come, where they can
+  return Save(*gui.window, out + "/history.png");
+}
+
 int Fail(const char* what) {
   std::fprintf(stderr, "gui_screenshots: %s\n", what);
   return 1;
@@ -216,6 +251,7 @@ int main(int argc, char** argv) {
   ok = SaveRecordPage(gui, out, true) && ok;
   ok = SavePhotosDialog(gui, out) && ok;
   ok = SaveImport(gui, out) && ok;
+  ok = SaveHistoryPage(gui, out) && ok;
   gui.window->close();
   return ok ? 0 : 1;
 }

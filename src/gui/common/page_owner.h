@@ -4,6 +4,7 @@
 // main window implements it; a page holds no protocol logic and no state of the window's.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "base/message_box.h"
@@ -37,6 +38,11 @@ class IPageOwner {
   virtual void OpenDocument(const std::string& path) = 0;
   // The pages written only to be shown in the window, which go when it closes.
   virtual ViewingPages& WindowPages() = 0;
+
+  // Shows the Track Record page with the track file `path` listed by tracks and loaded, as a
+  // double-click on its row does, and the point row at `pointUtc` (UTC seconds) selected.
+  virtual void ShowTrackOnRecordPage(const std::string& path,
+                                     std::optional<long long> pointUtc) = 0;
 
   virtual void OpenSoftwareOptions() = 0;
   virtual void OpenBypassDialog() = 0;

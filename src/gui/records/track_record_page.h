@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QWidget>
 #include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ class TrackRecordPage : public QWidget {
   void DataFolderChanged();
   // Loads the record at `row` of the record list, as a double-click does.
   void LoadRecord(int row);
+  // Lists the tracks of the day of the track file `path` by tracks and loads it, as a
+  // double-click on its row does; selects the first point row at or after `pointUtc` (UTC
+  // seconds) when one is given. False when the file is not among the stored tracks.
+  bool ShowTrack(const std::string& path, std::optional<long long> pointUtc);
   // Date-times are now shown in another zone: the lists and the loaded record follow it.
   void ZoneChanged();
 

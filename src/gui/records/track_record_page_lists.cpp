@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "gui/records/track_record_page.h"
+#include "index/point_runs.h"
 
 namespace tavrin::gui {
 namespace {
@@ -216,6 +217,26 @@ void TrackRecordPage::LoadRecord(int row) {
   loaded_.windowActive = false;
   ShowNewRecordInGraph();
   WriteMapPages(loaded_.points);
+}
+
+bool TrackRecordPage::ShowTrack(const std::string& path, std::optional<long long> pointUtc) {
+  if (!byTracks_->isChecked()) byTracks_->setChecked(true);  // lists by tracks
+  ShowImportedTrack(path);
+  if (selectedRow_ == -1 || listing_.tracks[static_cast<size_t>(selectedRow_)].path != path) {
+    Status("The track " + path + " is no longer stored; choose another.");
+    return false;
+  }
+  recordView_->setFocus();
+  if (!pointUtc) return true;
+  const auto at = std::find_if(loaded_.points.begin(), loaded_.points.end(), [&](const auto& p) {
+    return index::UtcSecondsOf(index::IndexTimeOf(p)) >= *pointUtc;
+  });
+  if (at == loaded_.points.end()) return true;
+  const int row = static_cast<int>(at - loaded_.points.begin());
+  pointView_->selectRow(row);
+  pointView_->scrollTo(points_.index(row, 0), QAbstractItemView::PositionAtCenter);
+  pointView_->setFocus();
+  return true;
 }
 
 void TrackRecordPage::SetWindowControls(const RowFigures& record) {

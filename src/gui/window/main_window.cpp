@@ -28,6 +28,7 @@
 #include "gui/device/bypass_dialog.h"
 #include "gui/device/device_page.h"
 #include "gui/device/read_period_dialog.h"
+#include "gui/history/history_page.h"
 #include "gui/options/software_options_dialog.h"
 #include "gui/records/track_record_page.h"
 #include "gui/window/about_dialog.h"
@@ -134,8 +135,10 @@ MainWindow::MainWindow(WindowSetup setup)
   tabs_->setAccessibleName(QStringLiteral("Pages"));
   devicePage_ = new DevicePage(*this);
   recordPage_ = new TrackRecordPage(*this);
+  historyPage_ = new HistoryPage(*this);
   tabs_->addTab(devicePage_, QStringLiteral(" Device Control "));
   tabs_->addTab(recordPage_, QStringLiteral("  Track Record  "));
+  tabs_->addTab(historyPage_, tr("  History  "));
   auto* central = new QWidget;
   auto* layout = new QVBoxLayout(central);
   // Little above and below the tabs: a laptop's screen has no height to spare.
@@ -167,6 +170,7 @@ MainWindow::~MainWindow() {
   delete takeCentralWidget();
   devicePage_ = nullptr;
   recordPage_ = nullptr;
+  historyPage_ = nullptr;
 }
 
 // The window's size and place: within the screen's free area, as it was left when it fits.
@@ -270,8 +274,10 @@ void MainWindow::ShowPage(int index) {
   currentPage_ = index;
   if (index == kDevicePage) {
     devicePage_->PageActivated();
-  } else {
+  } else if (tabs_->widget(index) == recordPage_) {
     recordPage_->PageActivated();
+  } else {
+    historyPage_->PageActivated();
   }
   tabs_->widget(index)->setFocus();
 }
@@ -370,6 +376,16 @@ void MainWindow::OpenTrackFiles(const QStringList& files) {
   recordPage_->ImportTrackFiles(files);
 }
 
+// Pages name tracks by their files, never by rows of another page's list.
+void MainWindow::ShowTrackOnRecordPage(const std::string& path, std::optional<long long> pointUtc) {
+  if (session_.DownloadInProgress()) {
+    ShowMessage("Reading data.", MsgIcon::Warning, MsgButtons::Ok);
+    return;
+  }
+  tabs_->setCurrentWidget(recordPage_);
+  recordPage_->ShowTrack(path, pointUtc);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   SaveGeometry();
   ShutDown();
@@ -382,6 +398,7 @@ void MainWindow::ShutDown() {
   if (shutDown_) return;
   shutDown_ = true;
   portCheck_.stop();
+  if (historyPage_ != nullptr) historyPage_->StopWork();
   if (bypass_) bypass_->close();
   if (session_.IsConnected()) session_.Disconnect();
   host_.Attach(nullptr);

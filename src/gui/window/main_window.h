@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window: the two pages in their tabs, the status line with the connection image, the
+// The main window: the three pages in their tabs, the status line with the connection image, the
 // progress bar, and the owner of the settings, the track store, the session and its host.
 #pragma once
 
@@ -24,6 +24,7 @@
 namespace tavrin::gui {
 
 class DevicePage;
+class HistoryPage;
 class TrackRecordPage;
 
 inline constexpr char kProgramCaption[] = "Tavrin Lite V1.1.0";
@@ -68,10 +69,12 @@ class MainWindow : public QMainWindow, public IPageOwner {
   }
   void OpenDocument(const std::string& path) override;
   ViewingPages& WindowPages() override { return windowPages_; }
+  void ShowTrackOnRecordPage(const std::string& path, std::optional<long long> pointUtc) override;
 
   QtSessionHost& Host() { return host_; }
   DevicePage* DeviceTab() { return devicePage_; }
   TrackRecordPage* RecordTab() { return recordPage_; }
+  HistoryPage* HistoryTab() { return historyPage_; }
   BypassDialog* Bypass() { return bypass_; }
   QString StatusText() const { return statusLine_->text(); }
   int ProgressPosition() const { return progress_->value(); }
@@ -114,6 +117,7 @@ class MainWindow : public QMainWindow, public IPageOwner {
   QTabWidget* tabs_ = nullptr;
   DevicePage* devicePage_ = nullptr;
   TrackRecordPage* recordPage_ = nullptr;
+  HistoryPage* historyPage_ = nullptr;
   QLabel* imageLabel_ = nullptr;
   QLabel* statusLine_ = nullptr;
   QProgressBar* progress_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include "export/export_commands.h"
 #include "gui/device/device_page.h"
+#include "gui/history/history_page.h"
 #include "gui/options/software_options_dialog.h"
 #include "gui/options/time_zone_list.h"
 #include "gui/records/track_record_page.h"
@@ -61,7 +62,7 @@ void MainWindow::UseStartUpDataFolder() {
   });
 }
 
-// Tracks are kept in `folder` from now on; both pages list what it holds.
+// Tracks are kept in `folder` from now on; the pages list what it holds.
 bool MainWindow::ChangeDataFolder(const std::string& folder) {
   const std::string previous = store_.DataFolder();
   if (auto prepared = store_.PrepareDataFolder(folder); !prepared) {
@@ -74,6 +75,7 @@ bool MainWindow::ChangeDataFolder(const std::string& folder) {
   toldProblems_.clear();
   devicePage_->PageActivated();
   recordPage_->DataFolderChanged();
+  historyPage_->DataFolderChanged();
   SetStatusText("Track records are kept in " + folder + " from now on.");
   return true;
 }
@@ -146,6 +148,7 @@ void MainWindow::OpenSoftwareOptions() {
   if (!SameZone(before, store_.Zone())) {
     devicePage_->PageActivated();  // its list shows the tracks' date-times
     recordPage_->ZoneChanged();
+    historyPage_->ZoneChanged();
   }
   for (const std::string& warning : warnings) SetStatusText(warning);
   if (!settings_.userDataPath.empty() && settings_.userDataPath != store_.DataFolder()) {

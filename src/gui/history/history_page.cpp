@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The History page's map: the lines of the period chosen are read and thinned on the index's
+// thread, and put on the page in place of those it shows.
+#include "gui/history/history_page.h"
+
+#include <malloc.h>
+
+#include <QWebEngineView>
+
+#include "gui/history/history_lines.h"
+#include "gui/history/history_map_page.h"
+#include "gui/history/history_times.h"
+#include "gui/history/history_web_page.h"
+#include "gui/history/history_work.h"
+
+namespace tavrin::gui {
+namespace {
+
+CalendarDate DateOf(const QDate& date) {
+  return CalendarDate{date.year(), date.month(), date.day()};
+}
+
+}  // namespace
+
+HistoryPage::~HistoryPage() {
+  StopWork();
+  owner_.Store().Catalogue().StopListening(changesListener_);
+}
+
+std::optional<index::LocalPeriod> HistoryPage::ChosenPeriod() const {
+  const QDate date = periodDate_->date();
+  const LocalZone& zone = owner_.Store().Zone();
+  switch (static_cast<Period>(periodKind_->currentIndex())) {
+    case Period::Day:
+      return index::LocalPeriod{DateOf(date), DateOf(date), zone};
+    case Period::Month:
+      return index::LocalPeriod{DateOf(QDate(date.year(), date.month(), 1)),
+                                DateOf(QDate(date.year(), date.month(), date.daysInMonth())), zone};
+    case Period::Year:
+      return index::LocalPeriod{CalendarDate{date.year(), 1, 1}, CalendarDate{date.year(), 12, 31},
+                                zone};
+    case Period::All:
+      break;
+  }
+  return std::nullopt;
+}
+
+void HistoryPage::PageActivated() {
+  if (map_->url().isEmpty()) {
+    map_->setHtml(QString::fromStdString(HistoryMapHtml()), QUrl(QStringLiteral("file:///")));
+  }
+  if (!work_) {
+    StartWork();  // chooses the newest month, then draws it
+    return;
+  }
+  if (indexOutOfDate_) UpdateIndex();
+  if (mapOutOfDate_ && newestMonthChosen_) DrawPeriod();
+}
+
+void HistoryPage::OnPeriodChosen() {
+  periodDate_->setEnabled(static_cast<Period>(periodKind_->currentIndex()) != Period::All);
+  mapOutOfDate_ = true;
+  if (work_ && newestMonthChosen_) DrawPeriod();
+}
+
+// The lines are made for a map of the view's size; the index lists the period's tracks first.
+void HistoryPage::DrawPeriod() {
+  mapOutOfDate_ = false;
+  const int generation = ++generation_;
+  const auto period = ChosenPeriod();
+  const LocalZone zone = owner_.Store().Zone();
+  const int width = map_->width(), height = map_->height();
+  summary_->setText(tr("Drawing the tracks\u2026"));
+  work_->Post([this, generation, period, zone, width, height](index::HistoryIndex& history,
+                                                              const std::atomic<bool>& stop) {
+    if (generation != generation_) return;  // another period was chosen since
+    std::vector<index::IndexedTrack> tracks = history.Tracks(period);
+    auto lines =
+        std::make_shared<HistoryLines>(MakeHistoryLines(tracks, zone, width, height, &stop));
+    if (stop) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, tracks = std::move(tracks), lines]() mutable {
+          ShowLines(generation, std::move(tracks), lines);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void HistoryPage::ShowLines(int generation, std::vector<index::IndexedTrack> tracks,
+                            std::shared_ptr<HistoryLines> lines) {
+  if (generation != generation_) return;  // another period was chosen meanwhile
+  size_t points = 0;
+  for (const index::IndexedTrack& track : tracks) points += track.points;
+  summary_->setText(tracks.empty()
+                        ? tr("No track in this period.")
+                        : tr("%n track(s), %1 points", "", static_cast<int>(tracks.size()))
+                              .arg(static_cast<qulonglong>(points)));
+  shownTracks_ = std::move(tracks);
+  waitingGeneration_ = generation;
+  waitingLines_ = std::move(lines->script);
+  lines.reset();
+  PutLinesOnPage();
+}
+
+// The page takes the lines once it has loaded; until then they wait.
+void HistoryPage::PutLinesOnPage() {
+  if (!pageLoaded_ || waitingGeneration_ == 0) return;
+  webPage_->runJavaScript(QStringLiteral("TavrinShowHistory(%1, %2);")
+                              .arg(waitingGeneration_)
+                              .arg(QString::fromUtf8(waitingLines_)));
+  waitingGeneration_ = 0;
+  std::string().swap(waitingLines_);
+  // The lines of a decade are tens of megabytes of text, freed now.
+  malloc_trim(0);
+}
+
+void HistoryPage::OnTrackClicked(int generation, int line) {
+  if (generation != generation_ || line < 0 || static_cast<size_t>(line) >= shownTracks_.size())
+    return;
+  owner_.ShowTrackOnRecordPage(shownTracks_[static_cast<size_t>(line)].path, std::nullopt);
+}
+
+}  // namespace tavrin::gui
