@@ -173,6 +173,18 @@ TEST_F(HistoryView, ABoxDrawnOnTheMapListsThePassagesAndEnterLoadsOneAtItsFirstP
   EXPECT_GT(SelectedPointRows().front(), 50);
 }
 
+// A box over 180 degrees is searched as one and drawn as the narrow box it is, not round the
+// rest of the world.
+TEST_F(HistoryView, ABoxOverTheDateLineIsDrawnAcrossIt) {
+  LinesDrawn();
+  Script(QStringLiteral("TavrinAskBox(-17, 179.5, -16, -179.5);"));
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return Page().SearchesListed() == 1; }));
+  EXPECT_TRUE(Page().Passages().empty());
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return Script("shown !== null").toBool(); }));
+  EXPECT_NEAR(Script("shown.getBounds().getEast() - shown.getBounds().getWest()").toDouble(), 1.0,
+              1e-6);
+}
+
 TEST_F(HistoryView, PointingAtALineNamesItAndClickingItLoadsItsTrackOnTheTrackRecordPage) {
   LinesDrawn();
   // A point in the middle of the May 3 line, where the map shows it.

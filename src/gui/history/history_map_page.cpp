@@ -120,7 +120,8 @@ constexpr std::string_view kHistoryScript = R"(
         if (shown !== null) shown.remove();
         var style = {color: '#202020', weight: 2, dashArray: '6 4', fill: true, fillOpacity: 0.08,
                      interactive: false};
-        shown = kind === 'box' ? L.rectangle([[a, b], [c, d]], style)
+        // A box over 180 degrees (west east of east) is drawn east from its west side.
+        shown = kind === 'box' ? L.rectangle([[a, b], [c, d < b ? d + 360 : d]], style)
                                : L.circle([a, b], Object.assign({radius: c}, style));
         shown.addTo(map);
       }
