@@ -397,6 +397,25 @@ TEST_F(CliInput, FindsRunAtOnceShareOneIndex) {
       << index.out << index.err;
 }
 
+// An index killed while it is made keeps what it committed; the next find finishes it and
+// answers whole.
+TEST_F(CliInput, AnIndexKilledWhileItIsMadeIsFinishedByTheNextFind) {
+  for (int track = 0; track < 3000; ++track) {
+    WriteTrack({24, 1 + track / 672, 1 + track / 24 % 28, track % 24, 0, 0}, 3);
+  }
+  const auto killed =
+      test::RunProgramWithin({"/usr/bin/timeout", "-s", "KILL", "0.03", TAVRIN_CLI, "--data",
+                              dataFolder, "--config", settingsFile, "index"},
+                             dir.Path(), kRunLimit);
+  EXPECT_TRUE(killed.exitCode == 137 || killed.exitCode == 0) << killed.exitCode;
+  const auto found = Tavrin({"find", "--near", "37.5,127.0"});
+  EXPECT_EQ(found.exitCode, 0) << found.err;
+  EXPECT_EQ(Lines(found.out).size(), 3000u);
+  EXPECT_TRUE(found.err.empty()) << found.err;
+  const auto index = Tavrin({"index"});
+  EXPECT_TRUE(Contains(index.out, "holds 3000 track files: 0 indexed now")) << index.out;
+}
+
 TEST_F(CliInput, ListingAMissingDataFolderSaysSoAndMakesNothing) {
   const std::string typo = dir / "Datalog/by/mistake";
   const auto list = Tavrin({"list"}, {"--data", typo, "--config", settingsFile});
