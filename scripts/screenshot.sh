@@ -36,7 +36,8 @@ shoot() {
   local port
   read -r port <&"${EMULATOR[0]}"
   mkdir -p "$folder"
-  xvfb-run -a -s "-screen 0 ${screen}x24" env "${environment[@]}" \
+  # The History page keeps its index in a cache of the run's own, not the user's.
+  xvfb-run -a -s "-screen 0 ${screen}x24" env XDG_CACHE_HOME="$work/cache" "${environment[@]}" \
     "$tool" "$(realpath -m "$folder")" "$port" "$work/DataLog" "$@"
   kill "$EMULATOR_PID" 2>/dev/null || true
   wait "$EMULATOR_PID" 2>/dev/null || true
