@@ -42,6 +42,7 @@
 #include "full_logger.h"
 #include "gui/records/track_record_page.h"
 #include "gui/window/application.h"
+#include "process_memory.h"
 
 namespace {
 
@@ -79,51 +80,6 @@ class StallMeter {
   QElapsedTimer clock_;
   qint64 longestMs_ = 0;
 };
-
-fs::path MakeWorkFolder() {
-  std::string pattern = (fs::temp_directory_path() / "tavrin-gui-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) std::exit(1);
-  return pattern;
-}
-
-// The proportional memory of this process and all its descendants (the web engine's), from
-// /proc/PID/smaps_rollup, in MiB; `processes` gets how many there are, `own` this process's part.
-double TreePssMiB(int* processes, double* own) {
-  std::multimap<pid_t, pid_t> children;
-  for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line)) continue;
-    // "pid (command) state ppid ...": the command may hold spaces and parentheses.
-    std::istringstream rest(line.substr(line.rfind(')') + 2));
-    char state = 0;
-    pid_t parent = 0;
-    rest >> state >> parent;
-    children.insert({parent, static_cast<pid_t>(std::stol(name))});
-  }
-  std::vector<pid_t> tree{::getpid()};
-  for (size_t k = 0; k < tree.size(); ++k) {
-    const auto [first, last] = children.equal_range(tree[k]);
-    for (auto it = first; it != last; ++it) tree.push_back(it->second);
-  }
-  double kib = 0;
-  for (pid_t pid : tree) {
-    std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
-    std::string key;
-    double value = 0;
-    while (rollup >> key) {
-      if (key == "Pss:" && rollup >> value) {
-        kib += value;
-        if (pid == ::getpid()) *own = value / 1024.0;
-        break;
-      }
-    }
-  }
-  *processes = static_cast<int>(tree.size());
-  return kib / 1024.0;
-}
 
 // What a script of the map's page returns.
 QVariant Evaluate(QWebEngineView& view, const QString& script) {
@@ -208,7 +164,7 @@ int MapFigures(const fs::path& work, long points, bool wander) {
   test::GuiDriver::WaitFor([&] { return settle.elapsed() > 1500; }, 5000);
   int processes = 0;
   double own = 0;
-  const double pss = TreePssMiB(&processes, &own);
+  const double pss = bench::TreePssMiB(&processes, &own);
   std::printf(
       "  proportional memory (PSS) of the process tree: %.0f MiB in %d processes (the window's "
       "%.0f MiB, the web engine's %.0f MiB)\n",
@@ -252,7 +208,7 @@ int main(int argc, char** argv) {
     tavrin::gui::PrepareWebEngine();
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
-    const fs::path work = MakeWorkFolder();
+    const fs::path work = bench::MakeWorkFolder("gui-bench");
     const bool wander = argc >= 4 && std::string(argv[3]) == "wander";
     const int status = std::string(argv[1]) == "--map"
                            ? MapFigures(work, std::atol(argv[2]), wander)
@@ -266,7 +222,7 @@ int main(int argc, char** argv) {
   tavrin::gui::PrepareWebEngine();
   QApplication app(argc, argv);
   gui::UseKoreanFallbackFont();
-  const fs::path work = MakeWorkFolder();
+  const fs::path work = bench::MakeWorkFolder("gui-bench");
   AppPaths paths;
   paths.dataFolder = work / "DataLog";
   paths.settingsFile = work / "TVR.ini";

@@ -28,54 +28,12 @@
 #include "../tests/gui/gui_driver.h"
 #include "gui/history/history_page.h"
 #include "gui/window/application.h"
+#include "process_memory.h"
 
 namespace {
 
 using namespace tavrin;
 namespace fs = std::filesystem;
-
-std::string MakeTempFolder() {
-  std::string pattern = (fs::temp_directory_path() / "tavrin-history-map-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) std::exit(1);
-  return pattern;
-}
-
-// The proportional memory of this process and all its descendants (the web engine's), from
-// /proc/PID/smaps_rollup, in MiB, as gui_bench measures it.
-double TreePssMiB(int* processes) {
-  std::multimap<pid_t, pid_t> children;
-  for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line)) continue;
-    std::istringstream rest(line.substr(line.rfind(')') + 2));
-    char state = 0;
-    pid_t parent = 0;
-    rest >> state >> parent;
-    children.insert({parent, static_cast<pid_t>(std::stol(name))});
-  }
-  std::vector<pid_t> tree{::getpid()};
-  for (size_t k = 0; k < tree.size(); ++k) {
-    const auto [first, last] = children.equal_range(tree[k]);
-    for (auto it = first; it != last; ++it) tree.push_back(it->second);
-  }
-  double kib = 0;
-  for (pid_t pid : tree) {
-    std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
-    std::string key;
-    double value = 0;
-    while (rollup >> key) {
-      if (key == "Pss:" && rollup >> value) {
-        kib += value;
-        break;
-      }
-    }
-  }
-  *processes = static_cast<int>(tree.size());
-  return kib / 1024.0;
-}
 
 // The first `count` track files of `from`, by name, linked into `to`.
 size_t LinkTracks(const fs::path& from, const fs::path& to, size_t count) {
@@ -119,7 +77,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const size_t wanted = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 100000;
-  const fs::path work = MakeTempFolder();
+  const fs::path work = bench::MakeWorkFolder("history-map");
   ::setenv("XDG_CACHE_HOME", (work / "cache").c_str(), 1);
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   gui::PrepareWebEngine();
@@ -153,7 +111,7 @@ int main(int argc, char** argv) {
   PrintLines(page, "all chosen to drawn", WaitForLines(page, clock));
   test::GuiDriver::WaitFor([] { return false; }, 1000);
   int processes = 0;
-  const double pss = TreePssMiB(&processes);
+  const double pss = bench::TreePssMiB(&processes);
   std::printf("  proportional memory (PSS) of the process tree: %.0f MiB in %d processes\n", pss,
               processes);
   gui.window->close();

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <tuple>
 
 #include "protocol/note_group.h"
 #include "serial/serial_port.h"
@@ -127,6 +129,29 @@ std::optional<CalendarDate> ParseDate(const std::string& text, std::string& why)
     return std::nullopt;
   }
   return date;
+}
+
+std::optional<std::pair<CalendarDate, CalendarDate>> ParsePeriod(const char* command,
+                                                                 const std::string& fromText,
+                                                                 const std::string& toText) {
+  CalendarDate from{0, 1, 1}, to{9999, 12, 31};
+  std::string why;
+  for (auto [text, date, name] :
+       {std::tuple(&fromText, &from, "--from"), std::tuple(&toText, &to, "--to")}) {
+    if (text->empty()) continue;
+    const auto parsed = ParseDate(*text, why);
+    if (!parsed) {
+      std::cerr << command << ": " << name << ": " << why << ".\n";
+      return std::nullopt;
+    }
+    *date = *parsed;
+  }
+  if (to < from) {
+    std::cerr << command << ": --from " << fromText << " comes after --to " << toText
+              << "; give the earlier day with --from.\n";
+    return std::nullopt;
+  }
+  return std::pair(from, to);
 }
 
 std::optional<DateTime> ParseLoggerTime(const std::string& text, std::string& why) {

@@ -29,6 +29,11 @@ CLI::Validator PositiveSeconds(double most);
 
 // "YYYY-MM-DD" as a date the calendar has; empty with the reason in `why` otherwise.
 std::optional<CalendarDate> ParseDate(const std::string& text, std::string& why);
+// The days of --from and --to (both open when not given) for `command` ("tavrin list"); empty,
+// with the reason on stderr, when a date is no date or the period runs backwards.
+std::optional<std::pair<CalendarDate, CalendarDate>> ParsePeriod(const char* command,
+                                                                 const std::string& from,
+                                                                 const std::string& to);
 // "YYYY-MM-DDThh:mm:ss" (UTC) within the years the logger keeps (2000-2099).
 std::optional<DateTime> ParseLoggerTime(const std::string& text, std::string& why);
 // "YYYY-MM-DD hh:mm:ss" as tavrin points shows a point's date and time (a 'T' or a tab between

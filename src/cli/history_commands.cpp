@@ -8,10 +8,10 @@
 #include <iostream>
 #include <sstream>
 
-#include "base/civil_date.h"
 #include "cli/cli_host.h"
 #include "cli/command_line.h"
 #include "index/history_index.h"
+#include "store/track_rows.h"
 
 namespace tavrin::cli {
 namespace {
@@ -72,46 +72,6 @@ std::optional<index::Place> PlaceOf(const FindOptions& options) {
   return index::Place::Between((*corners)[0], (*corners)[1], (*corners)[2], (*corners)[3]);
 }
 
-std::optional<std::pair<CalendarDate, CalendarDate>> PeriodOf(const FindOptions& options) {
-  CalendarDate from{0, 1, 1}, to{9999, 12, 31};
-  std::string why;
-  for (auto [text, date, name] :
-       {std::tuple(&options.from, &from, "--from"), std::tuple(&options.to, &to, "--to")}) {
-    if (text->empty()) continue;
-    const auto parsed = ParseDate(*text, why);
-    if (!parsed) {
-      std::cerr << "tavrin find: " << name << ": " << why << ".\n";
-      return std::nullopt;
-    }
-    *date = *parsed;
-  }
-  if (to < from) {
-    std::cerr << "tavrin find: --from " << options.from << " comes after --to " << options.to
-              << "; give the earlier day with --from.\n";
-    return std::nullopt;
-  }
-  return std::pair(from, to);
-}
-
-// A UTC instant as the lists show it: in the zone, with its name in a repeated hour.
-std::string ShownTime(long long utcSeconds, const LocalZone& zone) {
-  const long long days = DaysOfSeconds(utcSeconds);
-  const long long second = utcSeconds - days * 86400;
-  const CivilDate date = CivilDateOfDays(days);
-  const DateTime utc{static_cast<int>(date.year - 2000),
-                     date.month,
-                     date.day,
-                     static_cast<int>(second / 3600),
-                     static_cast<int>(second / 60 % 60),
-                     static_cast<int>(second % 60)};
-  const DateTime shown = zone.ToLocal(utc);
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", 2000 + shown.year, shown.month,
-                shown.day, shown.hour, shown.minute, shown.second);
-  const std::string repeated = zone.RepeatedClockName(utc);
-  return repeated.empty() ? std::string(text) : std::string(text) + " " + repeated;
-}
-
 // The index of the context's data folder, opened; one line on stderr when it cannot be used.
 index::HistoryIndex OpenIndex(CliContext& context) {
   const std::string folder = context.Store().DataFolder();
@@ -123,7 +83,7 @@ index::HistoryIndex OpenIndex(CliContext& context) {
 
 int RunFind(const GlobalOptions& global, const FindOptions& options) {
   const auto place = PlaceOf(options);
-  const auto period = place ? PeriodOf(options) : std::nullopt;
+  const auto period = place ? ParsePeriod("tavrin find", options.from, options.to) : std::nullopt;
   if (!place || !period) return kExitUsage;
   CliContext context(global);
   if (const auto ended = context.FindDataFolder()) return *ended;
@@ -137,8 +97,9 @@ int RunFind(const GlobalOptions& global, const FindOptions& options) {
   const std::vector<index::Passage> passages = history.Find(*place, days);
   if (indexed && !history.IsOpen()) std::cerr << "tavrin: " << history.Trouble() << "\n";
   for (const index::Passage& passage : passages) {
-    std::cout << passage.path << '\t' << ShownTime(passage.firstUtc, zone) << '\t'
-              << ShownTime(passage.lastUtc, zone) << '\t' << std::llround(passage.closest) << '\n';
+    std::cout << passage.path << '\t' << ShownDateTimeText(passage.firstUtc, zone) << '\t'
+              << ShownDateTimeText(passage.lastUtc, zone) << '\t' << std::llround(passage.closest)
+              << '\n';
   }
   if (passages.empty()) std::cerr << "tavrin find: no stored track passes there.\n";
   return context.FileProblems() > 0 ? kExitFailure : kExitOk;

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
-#include <tuple>
 
 #include "cli/command_line.h"
 
@@ -52,31 +51,8 @@ struct ListOptions {
   std::string from, to;
 };
 
-// The period of --from and --to; both ends open when neither is given. Empty, with the reason on
-// stderr, when a date is no date or the period runs backwards.
-std::optional<std::pair<CalendarDate, CalendarDate>> ListPeriod(const ListOptions& options) {
-  CalendarDate from{0, 1, 1}, to{9999, 12, 31};
-  std::string why;
-  for (auto [text, date, name] :
-       {std::tuple(&options.from, &from, "--from"), std::tuple(&options.to, &to, "--to")}) {
-    if (text->empty()) continue;
-    const auto parsed = ParseDate(*text, why);
-    if (!parsed) {
-      std::cerr << "tavrin list: " << name << ": " << why << ".\n";
-      return std::nullopt;
-    }
-    *date = *parsed;
-  }
-  if (to < from) {
-    std::cerr << "tavrin list: --from " << options.from << " comes after --to " << options.to
-              << "; give the earlier day with --from.\n";
-    return std::nullopt;
-  }
-  return std::pair(from, to);
-}
-
 int RunList(const GlobalOptions& global, const ListOptions& options) {
-  const auto period = ListPeriod(options);
+  const auto period = ParsePeriod("tavrin list", options.from, options.to);
   if (!period) return kExitUsage;
   CliContext context(global);
   if (const auto ended = context.FindDataFolder()) return *ended;

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "base/civil_date.h"
 #include "import/duplicate_check.h"
 
 namespace tavrin::imports {
@@ -50,7 +49,7 @@ TrackPoint ToTrackPoint(const ImportedPoint& p) {
   const int heading = !(p.headingDegrees >= 0 && p.headingDegrees <= 360)
                           ? 0
                           : static_cast<int>(std::lround(p.headingDegrees / 2)) * 2 % 360;
-  return MakePoint(UtcDateTime(p.utcSeconds), p.fixKind, static_cast<float>(p.latitude),
+  return MakePoint(FromCalendarSeconds(p.utcSeconds), p.fixKind, static_cast<float>(p.latitude),
                    static_cast<float>(p.longitude), speed, heading);
 }
 
@@ -59,19 +58,6 @@ std::string FileName(const std::string& path) {
 }
 
 }  // namespace
-
-DateTime UtcDateTime(long long utcSeconds) {
-  // Without the C library's locking: a million points call this a million times.
-  const long long days = DaysOfSeconds(utcSeconds);
-  const long long secondOfDay = utcSeconds - days * 86400;
-  const CivilDate date = CivilDateOfDays(days);
-  return DateTime{static_cast<int>(date.year - 2000),
-                  date.month,
-                  date.day,
-                  static_cast<int>(secondOfDay / 3600),
-                  static_cast<int>(secondOfDay / 60 % 60),
-                  static_cast<int>(secondOfDay % 60)};
-}
 
 void FillMotion(std::span<ImportedPoint> track) {
   for (size_t i = 0; i < track.size(); ++i) {

@@ -22,8 +22,6 @@ namespace tavrin::imports {
 constexpr long long kFirstStorableSecond = 946684800;
 constexpr long long kLastStorableSecond = 4102444799;
 
-DateTime UtcDateTime(long long utcSeconds);
-
 // Fills in speed and heading where the file gave none, from the point before and after.
 void FillMotion(std::span<ImportedPoint> track);
 

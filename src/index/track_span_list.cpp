@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <tuple>
 
-#include "base/civil_date.h"
 #include "index/history_index.h"
 #include "index/track_scan.h"
 #include "store/posix_file.h"
@@ -21,19 +20,10 @@ IndexedTrack Listed(const std::string& folder, const std::string& name,
                       UtcSecondsOf(summary.lastTime), summary.points, summary.box};
 }
 
-// Whether a local day of the period lies between the two UTC instants: the days of each end, in
-// the zone, overlap the period's days.
+// Whether a local day of the period lies between the two UTC instants.
 bool Meets(const LocalPeriod& period, long long firstUtc, long long lastUtc) {
-  const auto dayOf = [&](long long utc) {
-    const long long days = DaysOfSeconds(utc);
-    const CivilDate date = CivilDateOfDays(days);
-    const long long second = utc - days * 86400;
-    const DateTime shown = period.zone.ToLocal(DateTime{
-        static_cast<int>(date.year - 2000), date.month, date.day, static_cast<int>(second / 3600),
-        static_cast<int>(second / 60 % 60), static_cast<int>(second % 60)});
-    return CalendarDate{2000 + shown.year, shown.month, shown.day};
-  };
-  return dayOf(firstUtc) <= period.to && period.from <= dayOf(lastUtc);
+  return LocalDayOf(firstUtc, period.zone) <= period.to &&
+         period.from <= LocalDayOf(lastUtc, period.zone);
 }
 
 }  // namespace

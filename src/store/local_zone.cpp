@@ -153,9 +153,18 @@ std::string LocalZone::RepeatedClockName(const DateTime& utc) const {
   return shown.abbr;
 }
 
+// One lookup of the instant gives both the clock time and its name: a listing asks this of
+// every header.
 DateTime6 LocalZone::ToLocal(const DateTime6& utc, std::string& repeatedClock) const {
-  repeatedClock = RepeatedClockName(FromDateTime6(utc));
-  return ToLocal(utc);
+  repeatedClock.clear();
+  const DateTime dt = FromDateTime6(utc);
+  if (!rules_ || !summerTime_ || !IsCalendarDateTime(dt)) return ToLocal(utc);
+  const cctz::time_zone::absolute_lookup shown =
+      rules_->zone.lookup(cctz::convert(CivilOf(dt), cctz::utc_time_zone()));
+  if (rules_->zone.lookup(shown.cs).kind == cctz::time_zone::civil_lookup::REPEATED) {
+    repeatedClock = shown.abbr;
+  }
+  return ToDateTime6(DateTimeOf(shown.cs));
 }
 
 DateTime LocalTimes::Of(const TrackPoint& point) {

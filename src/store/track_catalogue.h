@@ -27,6 +27,9 @@ struct CalendarDate {
   friend auto operator<=>(const CalendarDate&, const CalendarDate&) = default;
 };
 
+// The day a UTC instant (seconds since 1970) falls on in the zone.
+CalendarDate LocalDayOf(long long utcSeconds, const LocalZone& zone);
+
 class TrackCatalogue {
  public:
   explicit TrackCatalogue(TrackFolder& folder) : folder_(folder) {}

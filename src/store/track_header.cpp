@@ -12,6 +12,14 @@ double AverageSpeedKmh(uint32_t distanceMeters, uint32_t elapsedSeconds) {
   return static_cast<double>(distanceMeters) / static_cast<double>(elapsedSeconds) * 3.6;
 }
 
+double AverageSpeedOfPoints(std::span<const TrackPoint> points) {
+  if (points.size() < 2) return 0;
+  uint32_t distance = 0;
+  for (size_t i = 1; i < points.size(); ++i) distance += DistanceMeters(points[i - 1], points[i]);
+  const long long elapsed = SecondsBetween(points.front(), points.back()).value_or(0);
+  return AverageSpeedKmh(distance, static_cast<uint32_t>(elapsed));
+}
+
 void SetNoteGroup(char16_t (&units)[kNoteGroupUnits], const std::string& utf8) {
   std::fill(std::begin(units), std::end(units), u'\0');
   size_t used = 0;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "store/track_point.h"
@@ -67,6 +68,9 @@ struct TrackEntry : RowFigures {
 
 // km/h from metres and seconds; 0 when no time passed.
 double AverageSpeedKmh(uint32_t distanceMeters, uint32_t elapsedSeconds);
+// km/h: the distance along the points over the time from the first to the last, as the lists
+// give a track made of them.
+double AverageSpeedOfPoints(std::span<const TrackPoint> points);
 
 // Note groups travel as UTF-8 in the program and as UTF-16 in the header. Text that does not
 // fit is cut to seven units.

@@ -39,6 +39,11 @@ bool SameDate(const DateTime6& a, const DateTime6& b) {
 
 }  // namespace
 
+CalendarDate LocalDayOf(long long utcSeconds, const LocalZone& zone) {
+  const DateTime shown = zone.ToLocal(FromCalendarSeconds(utcSeconds));
+  return CalendarDate{2000 + shown.year, shown.month, shown.day};
+}
+
 std::vector<std::string> TrackCatalogue::TrackFileNames(int folderFd) const {
   std::vector<std::string> names;
   DIR* dir = ::fdopendir(::dup(folderFd));

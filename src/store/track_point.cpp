@@ -135,6 +135,18 @@ std::optional<long long> ToCalendarSeconds(const DateTime& dt) {
          dt.minute * 60LL + dt.second;
 }
 
+DateTime FromCalendarSeconds(long long utcSeconds) {
+  const long long days = DaysOfSeconds(utcSeconds);
+  const long long secondOfDay = utcSeconds - days * 86400;
+  const CivilDate date = CivilDateOfDays(days);
+  return DateTime{static_cast<int>(date.year - 2000),
+                  date.month,
+                  date.day,
+                  static_cast<int>(secondOfDay / 3600),
+                  static_cast<int>(secondOfDay / 60 % 60),
+                  static_cast<int>(secondOfDay % 60)};
+}
+
 std::optional<long long> SecondsBetween(const TrackPoint& previous, const TrackPoint& next) {
   if (previous.IsEmpty()) return 0LL;
   const auto from = ToCalendarSeconds(previous.GetDateTime());

@@ -144,6 +144,9 @@ int MonthLength(int month, int year);
 // the next month (30 February is 1 or 2 March), so that a point the logger dated so still has
 // a time gap to its neighbours.
 std::optional<long long> ToCalendarSeconds(const DateTime& dt);
+// The UTC date-time of seconds since the epoch, by arithmetic alone (no C library call and its
+// locking: a million points call this a million times).
+DateTime FromCalendarSeconds(long long utcSeconds);
 
 // Seconds from `previous` to `next` (negative when the clock went back); 0 when `previous` is
 // empty. Empty when either date-time cannot be converted.

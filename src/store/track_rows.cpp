@@ -121,4 +121,19 @@ PointRow ShownPointRow(LocalTimes& times, const TrackPoint& point, int number) {
   return row;
 }
 
+std::string ShownDateTimeText(long long utcSeconds, const LocalZone& zone) {
+  const DateTime utc = FromCalendarSeconds(utcSeconds);
+  const DateTime shown = zone.ToLocal(utc);
+  return WithClockName(DateText(shown.year, shown.month, shown.day) + ' ' +
+                           TimeText(shown.hour, shown.minute, shown.second),
+                       zone.RepeatedClockName(utc));
+}
+
+std::string ShownTimeText(long long utcSeconds, const LocalZone& zone) {
+  const DateTime utc = FromCalendarSeconds(utcSeconds);
+  const DateTime shown = zone.ToLocal(utc);
+  return WithClockName(TimeText(shown.hour, shown.minute, shown.second),
+                       zone.RepeatedClockName(utc));
+}
+
 }  // namespace tavrin

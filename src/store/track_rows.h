@@ -23,6 +23,11 @@ PointRow PointRowTexts(const TrackPoint& point, int number);
 // Texts of one row of a UTC point shown in the zone of `times`; a time in the hour that summer
 // time's end repeats carries the zone's name for it ("01:30:00 EST").
 PointRow ShownPointRow(LocalTimes& times, const TrackPoint& point, int number);
+// A UTC instant (seconds since 1970) as the lists show a date-time: "2024-05-03 08:10:00" in the
+// zone, with the zone's name in an hour the clock shows twice.
+std::string ShownDateTimeText(long long utcSeconds, const LocalZone& zone);
+// The same time of day alone: "08:10:00", named likewise.
+std::string ShownTimeText(long long utcSeconds, const LocalZone& zone);
 
 class IListView {
  public:

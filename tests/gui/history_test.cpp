@@ -78,6 +78,17 @@ class HistoryView : public WindowTest {
   QWebEngineView& Map() { return *Page().MapView(); }
   QVariant Script(const QString& script) { return GuiDriver::RunPageScript(Map(), script); }
 
+  // A point in the middle of the May 3 line, where the map shows it.
+  QPoint MiddleOfTheMay3Line() {
+    const QJsonArray at =
+        Script(
+            "var l = window.tavrinHistoryLines[1].getLatLngs()[0];"
+            "var p = map.latLngToContainerPoint(l[Math.floor(l.length / 2)]); [p.x, p.y]")
+            .toJsonArray();
+    EXPECT_EQ(at.size(), 2);
+    return at.size() == 2 ? QPoint(qRound(at[0].toDouble()), qRound(at[1].toDouble())) : QPoint();
+  }
+
   // Waits for the lines asked for last to be on the map; what the page then draws.
   QJsonArray LinesDrawn() {
     EXPECT_TRUE(GuiDriver::WaitFor([&] {
@@ -187,14 +198,7 @@ TEST_F(HistoryView, ABoxOverTheDateLineIsDrawnAcrossIt) {
 
 TEST_F(HistoryView, PointingAtALineNamesItAndClickingItLoadsItsTrackOnTheTrackRecordPage) {
   LinesDrawn();
-  // A point in the middle of the May 3 line, where the map shows it.
-  const QJsonArray at =
-      Script(
-          "var l = window.tavrinHistoryLines[1].getLatLngs()[0];"
-          "var p = map.latLngToContainerPoint(l[Math.floor(l.length / 2)]); [p.x, p.y]")
-          .toJsonArray();
-  ASSERT_EQ(at.size(), 2);
-  const QPoint point(qRound(at[0].toDouble()), qRound(at[1].toDouble()));
+  const QPoint point = MiddleOfTheMay3Line();
   QWidget* surface = Map().focusProxy();
   ASSERT_NE(surface, nullptr);
   // Under the mouse the line is named by its times. The mouse comes to the line from beside it,
@@ -219,13 +223,7 @@ TEST_F(HistoryView, PointingAtALineNamesItAndClickingItLoadsItsTrackOnTheTrackRe
 
 TEST_F(HistoryView, ABoxDraggedOrARightClickListsThePassagesThereAndMovesNothing) {
   LinesDrawn();
-  const QJsonArray at =
-      Script(
-          "var l = window.tavrinHistoryLines[1].getLatLngs()[0];"
-          "var p = map.latLngToContainerPoint(l[Math.floor(l.length / 2)]); [p.x, p.y]")
-          .toJsonArray();
-  ASSERT_EQ(at.size(), 2);
-  const QPoint middle(qRound(at[0].toDouble()), qRound(at[1].toDouble()));
+  const QPoint middle = MiddleOfTheMay3Line();
   const QString centre = Script("JSON.stringify(map.getCenter())").toString();
   QWidget* surface = Map().focusProxy();
   // A small box about the middle of the May 3 line, away from the others, drawn with Shift held

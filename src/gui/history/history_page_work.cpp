@@ -194,10 +194,11 @@ void HistoryPage::ShowPassageRows() {
   passageList_->setRowCount(static_cast<int>(passages_.size()));
   for (size_t i = 0; i < passages_.size(); ++i) {
     const index::Passage& passage = passages_[i];
-    const QString texts[] = {QString::fromStdString(ShownTime(passageTrackStarts_[i], zone)),
-                             QString::fromStdString(ShownTime(passage.firstUtc, zone)),
-                             QString::fromStdString(ShownTime(passage.lastUtc, zone)),
-                             QString::number(std::llround(passage.closest))};
+    const QString texts[] = {
+        QString::fromStdString(ShownDateTimeText(passageTrackStarts_[i], zone)),
+        QString::fromStdString(ShownDateTimeText(passage.firstUtc, zone)),
+        QString::fromStdString(ShownDateTimeText(passage.lastUtc, zone)),
+        QString::number(std::llround(passage.closest))};
     for (int column = 0; column < 4; ++column) {
       auto* item = new QTableWidgetItem(texts[column]);
       if (column == 3) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -5,19 +5,14 @@
 
 #include <string>
 
-#include "index/history_index.h"
 #include "store/local_zone.h"
 #include "store/track_catalogue.h"
+#include "store/track_rows.h"
 
 namespace tavrin::gui {
 
-// A UTC instant (seconds since 1970) as a date-time in UTC.
-DateTime UtcDateTimeOf(long long utcSeconds);
-// "2024-05-03 08:10:00", with " EDT" in a repeated hour.
-std::string ShownTime(long long utcSeconds, const LocalZone& zone);
-// "2024-05-03 08:10:00 – 08:21:39": the date once when both ends fall on the same local day.
+// "2024-05-03 08:10:00 – 08:21:39": the date once when both ends fall on the same local day
+// (single times are the lists' ShownDateTimeText).
 std::string ShownSpan(long long firstUtc, long long lastUtc, const LocalZone& zone);
-// The local day of a UTC instant.
-CalendarDate LocalDayOf(long long utcSeconds, const LocalZone& zone);
 
 }  // namespace tavrin::gui

@@ -2,7 +2,6 @@
 #include "gui/records/speed_graph.h"
 
 #include "base/civil_date.h"
-#include "store/track_header.h"
 
 namespace tavrin::gui {
 namespace {
@@ -43,14 +42,6 @@ QString SpeedGraphClock::Label(double x, double step) const {
   const int hour = static_cast<int>(second / 3600), minute = static_cast<int>(second / 60 % 60);
   if (step < 60) return QString::asprintf("%02d:%02d:%02d", hour, minute, int(second % 60));
   return QString::asprintf("%02d:%02d", hour, minute);
-}
-
-double AverageSpeedOfPoints(const PointVector& points) {
-  if (points.size() < 2) return 0;
-  uint32_t distance = 0;
-  for (size_t i = 1; i < points.size(); ++i) distance += DistanceMeters(points[i - 1], points[i]);
-  const long long elapsed = SecondsBetween(points.front(), points.back()).value_or(0);
-  return AverageSpeedKmh(distance, static_cast<uint32_t>(elapsed));
 }
 
 }  // namespace tavrin::gui

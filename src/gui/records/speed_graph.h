@@ -27,8 +27,4 @@ class SpeedGraphClock {
   long long midnight_ = 0;  // UTC seconds
 };
 
-// km/h: the distance along the points over the time from the first to the last, as the lists
-// give a track's average speed.
-double AverageSpeedOfPoints(const PointVector& points);
-
 }  // namespace tavrin::gui
