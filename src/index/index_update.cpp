@@ -5,7 +5,6 @@
 #include <fcntl.h>
 
 #include <algorithm>
-#include <future>
 #include <unordered_map>
 
 #include "index/history_index.h"
@@ -19,17 +18,15 @@ constexpr size_t kFilesPerTransaction = 256;
 
 struct KnownFile {
   int64_t id = 0;
-  long long size = 0, mtimeNs = 0, inode = 0;
+  FileStamp stamp;
 };
-
-bool Same(const KnownFile& known, const FolderFile& file) {
-  return known.size == file.size && known.mtimeNs == file.mtimeNs && known.inode == file.inode;
-}
 
 std::unordered_map<std::string, KnownFile> KnownFiles(const Database& db) {
   std::unordered_map<std::string, KnownFile> known;
   Statement rows = db.Prepare("SELECT name, id, size, mtime, inode FROM tracks");
-  while (rows.Step()) known[rows.Text(0)] = {rows.Int(1), rows.Int(2), rows.Int(3), rows.Int(4)};
+  while (rows.Step()) {
+    known[rows.Text(0)] = {rows.Int(1), {rows.Int(2), rows.Int(3), rows.Int(4)}};
+  }
   return known;
 }
 
@@ -47,11 +44,12 @@ class TrackRows {
   bool Remove(int64_t id) { return Run(remove_.Bind(1, id)) && Run(removeBox_.Bind(1, id)); }
 
   // A file that cannot be used is kept too, without points, so that it is told of only once.
-  bool Add(const FolderFile& file, const std::optional<TrackSummary>& summary) {
+  bool Add(const std::string& name, const SummarisedFile& file) {
+    const std::optional<TrackSummary>& summary = file.summary;
     const TrackSummary none;
     const TrackSummary& s = summary ? *summary : none;
-    insert_.Bind(1, file.name).Bind(2, int64_t{file.size}).Bind(3, int64_t{file.mtimeNs});
-    insert_.Bind(4, int64_t{file.inode}).Bind(5, int64_t{summary.has_value()});
+    insert_.Bind(1, name).Bind(2, int64_t{file.stamp.size}).Bind(3, int64_t{file.stamp.mtimeNs});
+    insert_.Bind(4, int64_t{file.stamp.inode}).Bind(5, int64_t{summary.has_value()});
     insert_.Bind(6, int64_t{s.points}).Bind(7, int64_t{s.firstTime}).Bind(8, int64_t{s.lastTime});
     insert_.Bind(9, RunsBlob(s.runs));
     if (!Run(insert_)) return false;
@@ -80,19 +78,27 @@ IndexUpdate HistoryIndex::Update(const std::function<void(const IndexProgress&)>
                                  const std::atomic<bool>* stop) {
   IndexUpdate update;
   if (!db_.IsOpen()) return update;
-  const std::vector<FolderFile> files = ScanTrackFiles(dataFolder_);
-  update.tracks = files.size();
+  const UniqueFd folder = OpenFile(dataFolder_, O_RDONLY | O_DIRECTORY);
+  const std::vector<std::string> names = TrackFileNames(folder.Get());
   std::unordered_map<std::string, KnownFile> known = KnownFiles(db_);
-  std::vector<const FolderFile*> changed;
+  // A file the index knows is looked at; one it does not know is read without a look first,
+  // and its stamp is taken as it is read.
+  std::vector<const std::string*> changed;
   size_t stillThere = 0;
-  for (const FolderFile& file : files) {
-    const auto found = known.find(file.name);
-    if (found != known.end() && Same(found->second, file)) {
-      known.erase(found);
-      continue;
+  for (const std::string& name : names) {
+    const auto found = known.find(name);
+    if (found != known.end()) {
+      const std::optional<FileStamp> now = StampOf(folder.Get(), name);
+      if (!now) continue;  // gone since the listing: its row goes with the others left in `known`
+      if (*now == found->second.stamp) {
+        known.erase(found);
+        ++update.tracks;
+        continue;
+      }
+      ++stillThere;
     }
-    changed.push_back(&file);
-    stillThere += found != known.end();
+    changed.push_back(&name);
+    ++update.tracks;
   }
   // What is left of `known` is gone from the folder or changed: its rows go first.
   if (known.empty() && changed.empty()) return update;
@@ -100,35 +106,22 @@ IndexUpdate HistoryIndex::Update(const std::function<void(const IndexProgress&)>
   bool written = db_.Exec("BEGIN IMMEDIATE");
   for (const auto& [name, file] : known) written = written && rows.Remove(file.id);
   update.removed = known.size() - stillThere;
-  const UniqueFd folder = OpenFile(dataFolder_, O_RDONLY | O_DIRECTORY);
   IndexProgress told{0, changed.size()};
-  // The files of the next transaction are read and summed up on other threads while this one
-  // writes the rows of the files before.
-  const auto summarise = [&](size_t from) {
-    const size_t to = std::min(changed.size(), from + kFilesPerTransaction);
-    return std::async(std::launch::async, [&, from, to] {
-      return SummariseFiles(folder.Get(), dataFolder_, {changed.data() + from, to - from});
-    });
-  };
-  auto next = summarise(0);
-  for (size_t from = 0; from < changed.size(); from += kFilesPerTransaction) {
-    std::vector<SummarisedFile> done = next.get();
-    const bool stopping = stop != nullptr && stop->load();
-    if (!stopping && from + kFilesPerTransaction < changed.size()) {
-      next = summarise(from + kFilesPerTransaction);
+  // The files are read and summed up on other threads while this one stores those before.
+  SummaryStream stream(folder.Get(), dataFolder_, changed);
+  for (size_t i = 0; written && i < changed.size(); ++i) {
+    const SummarisedFile file = stream.Take(i);
+    for (const TrackFileProblem& problem : file.problems) {
+      if (reporter_) reporter_(problem);
     }
-    for (size_t i = 0; i < done.size(); ++i) {
-      for (const TrackFileProblem& problem : done[i].problems) {
-        if (reporter_) reporter_(problem);
-      }
-      written = written && rows.Add(*changed[from + i], done[i].summary);
-      ++(done[i].summary ? update.indexed : update.unreadable);
-    }
-    told.done += done.size();
+    written = rows.Add(*changed[i], file);
+    ++(file.summary ? update.indexed : update.unreadable);
+    if ((i + 1) % kFilesPerTransaction != 0 && i + 1 != changed.size()) continue;
+    told.done = i + 1;
     written = written && db_.Exec("COMMIT; BEGIN IMMEDIATE");
-    if (!written) break;  // the files being summed up are waited for as `next` goes
+    if (!written) break;
     if (progress) progress(told);
-    if (stopping && told.done < told.total) {
+    if (stop != nullptr && stop->load() && told.done < told.total) {
       update.stopped = true;
       break;
     }

@@ -145,9 +145,9 @@ std::vector<Passage> HistoryIndex::Find(const Place& place,
     return finder.Result();
   }
   // Without an index every file is summed up here, as an update would, and then searched.
-  for (const FolderFile& file : ScanTrackFiles(dataFolder_)) {
-    auto summary = SummariseTrackFile(folder.Get(), dataFolder_, file.name, reporter_);
-    if (summary) finder.Search(folder.Get(), {file.name, std::move(summary->runs)});
+  for (const std::string& name : TrackFileNames(folder.Get())) {
+    auto summary = SummariseTrackFile(folder.Get(), dataFolder_, name, reporter_);
+    if (summary) finder.Search(folder.Get(), {name, std::move(summary->runs)});
   }
   return finder.Result();
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/civil_date.h"
+#include "store/live_records.h"
 #include "store/track_file_checks.h"
 
 namespace tavrin::index {
@@ -32,9 +33,9 @@ bool PointRun::Meets(const GeoBox& box) const {
 namespace {
 
 // Year, month, day, hour, minute and second packed high to low: keys compare as the times.
-uint32_t TimeKey(const TrackPoint& p) {
-  const uint32_t packed = p.dateTime;
-  return (packed & 0x7F) << 26 | static_cast<uint32_t>(p.Month()) << 22 |
+uint64_t TimeKey(const TrackPoint& p) {
+  const uint64_t packed = p.dateTime;
+  return (packed & 0x7F) << 26 | static_cast<uint64_t>(p.Month()) << 22 |
          ((packed >> 8) & 0x3F) << 17 | ((packed >> 14) & 0x3F) << 12 |
          ((packed >> 20) & 0x3F) << 6 | packed >> 26;
 }
@@ -42,60 +43,47 @@ uint32_t TimeKey(const TrackPoint& p) {
 }  // namespace
 
 void TrackSummariser::Add(const TrackPoint* records, size_t count, uint32_t firstRecord) {
-  // Nearly every batch holds only live points: one pass without a branch finds that out, and
-  // its runs are then summed a run at a time.
-  if (AllLivePoints(records, count)) {
-    size_t i = 0;
-    while (i < count) {
-      if (runPoints_ != 0) {  // a run the batch before left open is filled point by point
-        AddPoint(records[i], static_cast<uint32_t>(firstRecord + i));
-        ++i;
-        continue;
-      }
-      const size_t take = std::min<size_t>(kPointsPerRun, count - i);
-      AddWholeRun(records + i, take, static_cast<uint32_t>(firstRecord + i));
-      i += take;
-    }
-    return;
+  size_t i = 0;
+  while (i < count && runPoints_ != 0) {  // a run the batch before left open is filled first
+    AddRecord(records[i], static_cast<uint32_t>(firstRecord + i));
+    ++i;
   }
-  for (size_t i = 0; i < count; ++i) {
-    const TrackPoint& p = records[i];
-    if (IsTrackPoint(p) && !p.IsDeleted()) AddPoint(p, static_cast<uint32_t>(firstRecord + i));
+  // Nearly every run holds only live points in time order: one quick pass finds that out and
+  // gives its box, and only a run that is not so is looked at point by point.
+  while (i < count) {
+    const size_t take = std::min<size_t>(kPointsPerRun, count - i);
+    const LiveRecords seen = LookOverRecords(records + i, take);
+    const auto first = static_cast<uint32_t>(firstRecord + i);
+    if (seen.allLive && seen.inTimeOrder) {
+      AddOrderedRun(records + i, take, first, seen);
+    } else {
+      for (size_t k = 0; k < take; ++k) AddRecord(records[i + k], first + static_cast<uint32_t>(k));
+      CloseRun();  // the stretch's points are one run even when some of its records are none
+    }
+    i += take;
   }
 }
 
-// The extremes of up to a run's points in plain loops, which the compiler makes vector code of.
-void TrackSummariser::AddWholeRun(const TrackPoint* p, size_t count, uint32_t firstRecord) {
-  float south = p[0].latitude, north = south, west = p[0].longitude, east = west;
-  uint32_t low = TimeKey(p[0]), high = low;
-  size_t lowAt = 0, highAt = 0;
-  for (size_t i = 1; i < count; ++i) {
-    south = std::min(south, p[i].latitude);
-    north = std::max(north, p[i].latitude);
-    west = std::min(west, p[i].longitude);
-    east = std::max(east, p[i].longitude);
-    // Points come in time order nearly always: only a point out of it is looked at twice.
-    const uint32_t key = TimeKey(p[i]);
-    if (key > high) {
-      high = key;
-      highAt = i;
-    } else if (key < low) {
-      low = key;
-      lowAt = i;
-    }
-  }
-  run_ = PointRun{firstRecord, static_cast<uint32_t>(count), south, north, west, east, 0, 0};
-  firstOfRun_ = p[lowAt];
-  lastOfRun_ = p[highAt];
+void TrackSummariser::AddRecord(const TrackPoint& p, uint32_t record) {
+  if (IsTrackPoint(p) && !p.IsDeleted()) AddPoint(p, record);
+}
+
+void TrackSummariser::AddOrderedRun(const TrackPoint* p, size_t count, uint32_t firstRecord,
+                                    const LiveRecords& seen) {
+  run_ = PointRun{firstRecord, static_cast<uint32_t>(count),
+                  seen.south,  seen.north,
+                  seen.west,   seen.east,
+                  0,           0};
+  firstOfRun_ = p[0];
+  lastOfRun_ = p[count - 1];
+  firstKey_ = TimeKey(firstOfRun_);
+  lastKey_ = TimeKey(lastOfRun_);
   runPoints_ = static_cast<uint32_t>(count);
-  if (count == kPointsPerRun)
-    CloseRun();  // else the next batch may go on with it
-  else
-    firstKey_ = low, lastKey_ = high;
+  if (count == kPointsPerRun) CloseRun();  // else the next batch may go on with it
 }
 
 void TrackSummariser::AddPoint(const TrackPoint& p, uint32_t record) {
-  const uint32_t key = TimeKey(p);
+  const uint64_t key = TimeKey(p);
   if (runPoints_ == 0) {
     run_ = PointRun{record, 0, p.latitude, p.latitude, p.longitude, p.longitude, 0, 0};
     firstKey_ = lastKey_ = key;

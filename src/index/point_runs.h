@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "index/place.h"
+#include "store/live_records.h"
 #include "store/track_point.h"
 
 namespace tavrin::index {
@@ -47,8 +48,10 @@ class TrackSummariser {
   TrackSummary Finish();
 
  private:
+  void AddRecord(const TrackPoint& p, uint32_t record);
   void AddPoint(const TrackPoint& p, uint32_t record);
-  void AddWholeRun(const TrackPoint* points, size_t count, uint32_t firstRecord);
+  void AddOrderedRun(const TrackPoint* points, size_t count, uint32_t firstRecord,
+                     const LiveRecords& seen);
   void CloseRun();
 
   TrackSummary summary_;
@@ -56,7 +59,7 @@ class TrackSummariser {
   uint32_t runPoints_ = 0;
   // The run's earliest and latest date-time as keys that sort as the times do; turned into
   // seconds once a run, not once a point.
-  uint32_t firstKey_ = 0, lastKey_ = 0;
+  uint64_t firstKey_ = 0, lastKey_ = 0;
   TrackPoint firstOfRun_{}, lastOfRun_{};
 };
 

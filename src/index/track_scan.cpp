@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <thread>
+#include <utility>
 
 #include "store/posix_file.h"
 #include "store/track_file_checks.h"
@@ -23,27 +24,38 @@ bool IsTrackFileName(const char* name) {
   return text.size() > 4 && text.substr(text.size() - 4) == ".bt0" && text.front() != '.';
 }
 
+FileStamp StampOfStatus(const struct stat& status) {
+  return {static_cast<long long>(status.st_size),
+          static_cast<long long>(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec,
+          static_cast<long long>(status.st_ino)};
+}
+
 }  // namespace
 
-std::vector<FolderFile> ScanTrackFiles(const std::string& folder) {
-  std::vector<FolderFile> files;
-  const UniqueFd fd = OpenFile(folder, O_RDONLY | O_DIRECTORY);
-  if (!fd.Valid()) return files;
-  DIR* dir = ::fdopendir(::dup(fd.Get()));
-  if (dir == nullptr) return files;
+std::vector<std::string> TrackFileNames(int folderFd) {
+  std::vector<std::string> names;
+  DIR* dir = folderFd < 0 ? nullptr : ::fdopendir(::dup(folderFd));
+  if (dir == nullptr) return names;
+  ::rewinddir(dir);
   while (const dirent* item = ::readdir(dir)) {
     if (!IsTrackFileName(item->d_name)) continue;
-    struct stat status {};
-    if (::fstatat(fd.Get(), item->d_name, &status, 0) != 0 || !S_ISREG(status.st_mode)) continue;
-    files.push_back(
-        {item->d_name, static_cast<long long>(status.st_size),
-         static_cast<long long>(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec,
-         static_cast<long long>(status.st_ino)});
+    // Only a link, or a folder that does not say, needs a look at what the name leads to.
+    const bool regular =
+        item->d_type == DT_REG || ((item->d_type == DT_LNK || item->d_type == DT_UNKNOWN) &&
+                                   StampOf(folderFd, item->d_name).has_value());
+    if (regular) names.emplace_back(item->d_name);
   }
   ::closedir(dir);
-  std::sort(files.begin(), files.end(),
-            [](const FolderFile& a, const FolderFile& b) { return a.name < b.name; });
-  return files;
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::optional<FileStamp> StampOf(int folderFd, const std::string& name) {
+  struct stat status {};
+  if (::fstatat(folderFd, name.c_str(), &status, 0) != 0 || !S_ISREG(status.st_mode)) {
+    return std::nullopt;
+  }
+  return StampOfStatus(status);
 }
 
 namespace {
@@ -67,43 +79,70 @@ bool SummariseRecords(int fd, uint32_t count, TrackSummariser& summariser) {
 
 }  // namespace
 
-std::optional<TrackSummary> SummariseTrackFile(int folderFd, const std::string& folder,
-                                               const std::string& name,
-                                               const TrackFileProblemFn& reporter) {
+SummarisedFile SummariseTrackFile(int folderFd, const std::string& folder,
+                                  const std::string& name) {
+  SummarisedFile result;
   const std::string path = folder + "/" + name;
   OpenedTrackFile file =
       OpenTrackFileChecked(folderFd, name.c_str(), path, O_RDONLY, kFileOpenError);
+  // The stamp of what is read; a file that cannot be opened keeps the stamp it has, so that it
+  // is told of again only once it changes.
+  if (file.fd.Valid() && !file.problem) {
+    result.stamp = {static_cast<long long>(file.size), file.mtimeNs,
+                    static_cast<long long>(file.inode)};
+  } else {
+    result.stamp = StampOf(folderFd, name).value_or(FileStamp{});
+  }
   TrackEntry entry;
   std::optional<TrackFileProblem> problem;
   const bool readable = ReadTrackFileHeader(file, path, entry, problem);
-  if (problem && reporter) reporter(*problem);
-  if (!readable) return std::nullopt;
+  if (problem) result.problems.push_back(std::move(*problem));
+  if (!readable) return result;
   TrackSummariser summariser;
-  if (!SummariseRecords(file.fd.Get(), entry.header.pointCount, summariser)) return std::nullopt;
+  if (!SummariseRecords(file.fd.Get(), entry.header.pointCount, summariser)) return result;
   TrackSummary summary = summariser.Finish();
-  if (summary.points == 0) return std::nullopt;
-  return summary;
+  if (summary.points > 0) result.summary = std::move(summary);
+  return result;
 }
 
-std::vector<SummarisedFile> SummariseFiles(int folderFd, const std::string& folder,
-                                           std::span<const FolderFile* const> files) {
-  std::vector<SummarisedFile> results(files.size());
-  std::atomic<size_t> nextFile{0};
-  const auto work = [&] {
-    for (size_t i; (i = nextFile++) < files.size();) {
-      SummarisedFile& result = results[i];
-      result.summary = SummariseTrackFile(
-          folderFd, folder, files[i]->name,
-          [&result](const TrackFileProblem& problem) { result.problems.push_back(problem); });
-    }
-  };
-  const unsigned helpers =
-      std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), 8) - 1;
-  std::vector<std::thread> threads;
-  for (unsigned t = 0; t < helpers && t + 1 < files.size(); ++t) threads.emplace_back(work);
-  work();
-  for (std::thread& thread : threads) thread.join();
-  return results;
+std::optional<TrackSummary> SummariseTrackFile(int folderFd, const std::string& folder,
+                                               const std::string& name,
+                                               const TrackFileProblemFn& reporter) {
+  SummarisedFile result = SummariseTrackFile(folderFd, folder, name);
+  if (reporter) {
+    for (const TrackFileProblem& problem : result.problems) reporter(problem);
+  }
+  return std::move(result.summary);
+}
+
+SummaryStream::SummaryStream(int folderFd, std::string folder,
+                             std::span<const std::string* const> names)
+    : folderFd_(folderFd),
+      folder_(std::move(folder)),
+      names_(names),
+      done_(names.size()),
+      ready_(std::make_unique<std::atomic<bool>[]>(names.size())) {
+  const unsigned threads = std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()), 8);
+  for (unsigned t = 0; t < threads && t < names.size(); ++t)
+    workers_.emplace_back([this] { Work(); });
+}
+
+SummaryStream::~SummaryStream() {
+  next_ = names_.size();
+  for (std::thread& worker : workers_) worker.join();
+}
+
+void SummaryStream::Work() {
+  for (size_t i; (i = next_++) < names_.size();) {
+    done_[i] = SummariseTrackFile(folderFd_, folder_, *names_[i]);
+    ready_[i].store(true, std::memory_order_release);
+    ready_[i].notify_one();
+  }
+}
+
+SummarisedFile SummaryStream::Take(size_t i) {
+  ready_[i].wait(false, std::memory_order_acquire);
+  return std::move(done_[i]);
 }
 
 bool ReadRunPoints(int fd, uint32_t first, uint32_t count,

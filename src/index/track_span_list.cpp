@@ -46,9 +46,9 @@ std::vector<IndexedTrack> HistoryIndex::Tracks(const std::optional<LocalPeriod>&
     }
   } else {
     const UniqueFd folder = OpenFile(dataFolder_, O_RDONLY | O_DIRECTORY);
-    for (const FolderFile& file : ScanTrackFiles(dataFolder_)) {
-      auto summary = SummariseTrackFile(folder.Get(), dataFolder_, file.name, reporter_);
-      if (summary) found.emplace_back(Listed(dataFolder_, file.name, *summary), summary->runs);
+    for (const std::string& name : TrackFileNames(folder.Get())) {
+      auto summary = SummariseTrackFile(folder.Get(), dataFolder_, name, reporter_);
+      if (summary) found.emplace_back(Listed(dataFolder_, name, *summary), summary->runs);
     }
   }
   std::vector<IndexedTrack> tracks;

@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/track_file_checks.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +8,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+
+#include "store/live_records.h"
 
 namespace tavrin {
 namespace {
@@ -85,79 +83,6 @@ size_t StoredRecords(int fd, off_t size) {
   if (hole >= kTrackHeaderBytes && hole < end) end = hole;
   if (end <= kTrackHeaderBytes) return 0;
   return static_cast<size_t>((end - kTrackHeaderBytes) / kTrackRecordBytes);
-}
-
-namespace {
-
-constexpr float kMostLatitude = 90.0f;
-constexpr float kMostLongitude = 180.0f;
-
-// Nonzero when the record is deleted, its date-time is not certainly a calendar one or its
-// position is off the globe. A comparison with a NaN is false, so "not within" catches NaN too.
-uint32_t NotCertainlyLive(const TrackPoint& record) {
-  const uint32_t w = record.dateTime;
-  const uint32_t month = record.monthFix & 0x0Fu;
-  const uint32_t day = (w >> 8) & 0x3Fu;
-  const uint32_t offGlobe = static_cast<uint32_t>(!(std::fabs(record.latitude) <= kMostLatitude)) |
-                            static_cast<uint32_t>(!(std::fabs(record.longitude) <= kMostLongitude));
-  return (record.mark & 0x80u) | ((w & 0x7Fu) > 99u) | (month - 1u >= 12u) | (day - 1u >= 28u) |
-         (((w >> 14) & 0x3Fu) > 23u) | (((w >> 20) & 0x3Fu) > 59u) | ((w >> 26) > 59u) | offGlobe;
-}
-
-#if defined(__SSE2__)
-// Lanes where (value & mask) > limit; the masked fields are small, so signed compares serve.
-__m128i Above(__m128i value, int mask, int limit) {
-  return _mm_cmpgt_epi32(_mm_and_si128(value, _mm_set1_epi32(mask)), _mm_set1_epi32(limit));
-}
-
-// Lanes whose |value| is not within `limit`; "not less or equal" is true for a NaN as well.
-__m128i NotWithin(__m128i value, float limit) {
-  const __m128 magnitude =
-      _mm_and_ps(_mm_castsi128_ps(value), _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
-  return _mm_castps_si128(_mm_cmpnle_ps(magnitude, _mm_set1_ps(limit)));
-}
-
-// The same test for four records at once: each word of the four (month, fix and mark; latitude;
-// date-time; longitude) is gathered into a register of its own.
-__m128i NotCertainlyLive4(const TrackPoint* r) {
-  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r));
-  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 1));
-  const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 2));
-  const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 3));
-  const __m128i abLow = _mm_unpacklo_epi32(a, b), cdLow = _mm_unpacklo_epi32(c, d);
-  const __m128i abHigh = _mm_unpackhi_epi32(a, b), cdHigh = _mm_unpackhi_epi32(c, d);
-  const __m128i first = _mm_unpacklo_epi64(abLow, cdLow);       // word 0 of each record
-  const __m128i dateTime = _mm_unpacklo_epi64(abHigh, cdHigh);  // word 2 of each record
-  const __m128i offGlobe =
-      _mm_or_si128(NotWithin(_mm_unpackhi_epi64(abLow, cdLow), kMostLatitude),
-                   NotWithin(_mm_unpackhi_epi64(abHigh, cdHigh), kMostLongitude));
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i month = _mm_and_si128(first, _mm_set1_epi32(0x0F));
-  const __m128i day = _mm_and_si128(_mm_srli_epi32(dateTime, 8), _mm_set1_epi32(0x3F));
-  __m128i bad = _mm_or_si128(offGlobe, _mm_cmplt_epi32(first, zero));  // deleted: the top bit
-  bad = _mm_or_si128(bad, Above(dateTime, 0x7F, 99));
-  bad = _mm_or_si128(bad, _mm_cmpeq_epi32(month, zero));
-  bad = _mm_or_si128(bad, _mm_cmpgt_epi32(month, _mm_set1_epi32(12)));
-  bad = _mm_or_si128(bad, _mm_cmpeq_epi32(day, zero));
-  bad = _mm_or_si128(bad, _mm_cmpgt_epi32(day, _mm_set1_epi32(28)));
-  bad = _mm_or_si128(bad, Above(_mm_srli_epi32(dateTime, 14), 0x3F, 23));
-  bad = _mm_or_si128(bad, Above(_mm_srli_epi32(dateTime, 20), 0x3F, 59));
-  return _mm_or_si128(bad, _mm_cmpgt_epi32(_mm_srli_epi32(dateTime, 26), _mm_set1_epi32(59)));
-}
-#endif
-
-}  // namespace
-
-bool AllLivePoints(const TrackPoint* records, size_t count) {
-  size_t i = 0;
-  uint32_t bad = 0;
-#if defined(__SSE2__)
-  __m128i any = _mm_setzero_si128();
-  for (; i + 4 <= count; i += 4) any = _mm_or_si128(any, NotCertainlyLive4(records + i));
-  bad = static_cast<uint32_t>(_mm_movemask_epi8(any));
-#endif
-  for (; i < count; ++i) bad |= NotCertainlyLive(records[i]);
-  return bad == 0;
 }
 
 bool IsZeroed(const TrackPoint& record) {

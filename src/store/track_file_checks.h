@@ -54,14 +54,11 @@ std::string HeaderFault(const TrackHeader& header, off_t size);
 
 // A record is a track point when it carries a real date-time (2000-2099) and a position on the
 // globe (|latitude| <= 90, |longitude| <= 180, both numbers); a zeroed record has no date-time.
+inline constexpr float kMostLatitude = 90.0f;
+inline constexpr float kMostLongitude = 180.0f;
 bool IsTrackPoint(const TrackPoint& record);
 bool IsOnTheGlobe(const TrackPoint& record);
 bool IsZeroed(const TrackPoint& record);
-
-// True when none of the records is deleted and each has a date-time before the 29th of its month
-// that the calendar has and a position on the globe: the common case, tested four records at a
-// time without a branch.
-bool AllLivePoints(const TrackPoint* records, size_t count);
 
 // What a read of a track's records met besides points.
 struct RecordTally {

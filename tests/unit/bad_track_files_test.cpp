@@ -16,6 +16,7 @@
 #include <set>
 #include <thread>
 
+#include "store/live_records.h"
 #include "store/store_messages.h"
 #include "store/track_file_checks.h"
 #include "store/track_store.h"
@@ -432,9 +433,9 @@ TEST_F(BadTrackFiles, MarksPastTheTrackAreRefusedAndWriteNothing) {
 namespace tavrin {
 namespace {
 
-// The four-at-a-time test of a chunk must agree with the record-by-record rule on every field's
-// edges, in every lane.
-TEST(RecordChecks, AChunkIsAllLiveExactlyWhenEveryRecordIs) {
+// The four-at-a-time look over a stretch of records must agree with the record-by-record rules
+// on every field's edges, in every lane.
+TEST(RecordChecks, AStretchIsAllLiveExactlyWhenEveryRecordIs) {
   const TrackPoint good = test::Point(24, 5, 28, 23, 59, 59);
   std::vector<TrackPoint> odd;
   const auto with = [&](auto change) {
@@ -449,9 +450,11 @@ TEST(RecordChecks, AChunkIsAllLiveExactlyWhenEveryRecordIs) {
   for (int year : {100, 127})
     with([&](TrackPoint& r) { r.dateTime = (r.dateTime & ~0x7Fu) | year; });
   for (const DateTime& t :
-       {DateTime{24, 5, 0, 1, 1, 1}, DateTime{24, 5, 29, 1, 1, 1}, DateTime{24, 5, 31, 1, 1, 1},
-        DateTime{24, 5, 1, 24, 1, 1}, DateTime{24, 5, 1, 63, 1, 1}, DateTime{24, 5, 1, 1, 60, 1},
-        DateTime{24, 5, 1, 1, 1, 60}, DateTime{24, 5, 1, 1, 1, 63}}) {
+       {DateTime{24, 5, 0, 1, 1, 1}, DateTime{24, 5, 32, 1, 1, 1}, DateTime{23, 2, 29, 1, 1, 1},
+        DateTime{24, 2, 30, 1, 1, 1}, DateTime{24, 4, 31, 1, 1, 1}, DateTime{24, 6, 31, 1, 1, 1},
+        DateTime{24, 9, 31, 1, 1, 1}, DateTime{24, 11, 31, 1, 1, 1}, DateTime{24, 5, 1, 24, 1, 1},
+        DateTime{24, 5, 1, 63, 1, 1}, DateTime{24, 5, 1, 1, 60, 1}, DateTime{24, 5, 1, 1, 1, 60},
+        DateTime{24, 5, 1, 1, 1, 63}}) {
     with([&](TrackPoint& r) { r.SetDateTime(t); });
   }
   const float inf = std::numeric_limits<float>::infinity();
@@ -459,20 +462,62 @@ TEST(RecordChecks, AChunkIsAllLiveExactlyWhenEveryRecordIs) {
     with([&](TrackPoint& r) { r.latitude = wild; });
   for (float wild : {180.01f, -180.01f, 1.6e24f, -inf, -std::numeric_limits<float>::quiet_NaN()})
     with([&](TrackPoint& r) { r.longitude = wild; });
-  // The globe's edges are on it.
+  for (const TrackPoint& r : odd) ASSERT_FALSE(IsTrackPoint(r) && !r.IsDeleted());
+  // The globe's edges and the months' last days are live.
   TrackPoint corner = good;
   corner.latitude = -90.0f;
   corner.longitude = 180.0f;
-  EXPECT_TRUE(AllLivePoints(std::vector<TrackPoint>(5, corner).data(), 5));
+  EXPECT_TRUE(LookOverRecords(std::vector<TrackPoint>(5, corner).data(), 5).allLive);
+  for (const DateTime& t : {DateTime{0, 2, 29, 0, 0, 0}, DateTime{24, 2, 29, 0, 0, 0},
+                            DateTime{99, 12, 31, 0, 0, 0}, DateTime{24, 4, 30, 0, 0, 0}}) {
+    for (int month = 1; month <= 12; ++month) {
+      TrackPoint last = good;
+      last.SetDateTime(t.month == 12 ? DateTime{24, month, MonthLength(month, 24), 0, 0, 0} : t);
+      EXPECT_TRUE(LookOverRecords(std::vector<TrackPoint>(6, last).data(), 6).allLive)
+          << month << " " << t.day;
+    }
+  }
   for (size_t count : {1u, 4u, 7u}) {
     for (size_t lane = 0; lane < count; ++lane) {
       std::vector<TrackPoint> chunk(count, good);
-      EXPECT_TRUE(AllLivePoints(chunk.data(), count));
+      EXPECT_TRUE(LookOverRecords(chunk.data(), count).allLive);
       for (size_t k = 0; k < odd.size(); ++k) {
         chunk[lane] = odd[k];
-        EXPECT_FALSE(AllLivePoints(chunk.data(), count)) << "record " << k << " in lane " << lane;
+        EXPECT_FALSE(LookOverRecords(chunk.data(), count).allLive)
+            << "record " << k << " in lane " << lane;
       }
     }
+  }
+}
+
+// The same look tells whether the times never go back, and gives the positions' box, wherever
+// in the stretch the step back or the extreme lies.
+TEST(RecordChecks, AStretchKnowsItsTimeOrderAndItsBox) {
+  // Seven seconds apart from 2063-12-31 23:59:50: across a minute, a day and a year.
+  const long long start = *ToCalendarSeconds(DateTime{63, 12, 31, 23, 59, 50});
+  const auto later = [&](int step) {
+    TrackPoint p = test::Point(0, 1, 1, 0, 0, 0, 10.0f + static_cast<float>(step) * 0.01f, -20.0f);
+    p.SetDateTime(FromCalendarSeconds(start + 7 * step));
+    return p;
+  };
+  for (size_t count : {2u, 5u, 9u, 12u}) {
+    std::vector<TrackPoint> run;
+    for (size_t i = 0; i < count; ++i) run.push_back(later(static_cast<int>(i)));
+    ASSERT_TRUE(LookOverRecords(run.data(), count).allLive);
+    EXPECT_TRUE(LookOverRecords(run.data(), count).inTimeOrder) << count;
+    for (size_t at = 1; at < count; ++at) {
+      std::vector<TrackPoint> same = run, back = run;
+      same[at] = same[at - 1];  // a repeated time is no step back
+      same[at].longitude = -30.5f;
+      std::swap(back[at], back[at - 1]);
+      const LiveRecords seenSame = LookOverRecords(same.data(), count);
+      EXPECT_TRUE(seenSame.inTimeOrder) << count << " at " << at;
+      EXPECT_FALSE(LookOverRecords(back.data(), count).inTimeOrder) << count << " at " << at;
+      EXPECT_EQ(seenSame.west, -30.5f);
+      EXPECT_EQ(seenSame.east, -20.0f);
+      EXPECT_EQ(seenSame.south, 10.0f);
+    }
+    EXPECT_EQ(LookOverRecords(run.data(), count).north, run.back().latitude);
   }
 }
 
