@@ -298,3 +298,32 @@ TEST_F(HistoryIndexTest, APeriodKeepsThePassagesOfItsLocalDays) {
 
 }  // namespace
 }  // namespace tavrin::test
+
+namespace tavrin::index {
+namespace {
+
+// A run's span is its earliest and latest time whichever way its points come: in order, or with
+// a record that is no point among them, across a New Year whose year needs a seventh bit.
+TEST(TrackSummary, ARunSpansItsEarliestToItsLatestPointAcrossAnyNewYear) {
+  const long long start = *ToCalendarSeconds(DateTime{63, 12, 31, 23, 59, 0});
+  std::vector<TrackPoint> points;
+  for (int i = 0; i < 120; ++i) {
+    TrackPoint p = test::Point(0, 1, 1, 0, 0, 0);
+    p.SetDateTime(FromCalendarSeconds(start + i));
+    points.push_back(p);
+  }
+  for (const bool withADeletedRecord : {false, true}) {
+    std::vector<TrackPoint> records = points;
+    if (withADeletedRecord) records[30].SetDeleted(true);
+    TrackSummariser summariser;
+    summariser.Add(records.data(), records.size(), 0);
+    const TrackSummary summary = summariser.Finish();
+    ASSERT_EQ(summary.runs.size(), 1u);
+    EXPECT_EQ(summary.points, withADeletedRecord ? 119u : 120u);
+    EXPECT_EQ(UtcSecondsOf(summary.firstTime), start) << withADeletedRecord;
+    EXPECT_EQ(UtcSecondsOf(summary.lastTime), start + 119) << withADeletedRecord;
+  }
+}
+
+}  // namespace
+}  // namespace tavrin::index
