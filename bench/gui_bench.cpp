@@ -162,13 +162,7 @@ int MapFigures(const fs::path& work, long points, bool wander) {
   QElapsedTimer settle;
   settle.start();
   test::GuiDriver::WaitFor([&] { return settle.elapsed() > 1500; }, 5000);
-  int processes = 0;
-  double own = 0;
-  const double pss = bench::TreePssMiB(&processes, &own);
-  std::printf(
-      "  proportional memory (PSS) of the process tree: %.0f MiB in %d processes (the window's "
-      "%.0f MiB, the web engine's %.0f MiB)\n",
-      pss, processes, own, pss - own);
+  bench::PrintTreeMemory("");
   const auto page = fs::file_size(paths.dataFolder / "KML/Tvr_OpenStreetMap.html");
   std::printf("  the page without a key: %.2f MB\n", static_cast<double>(page) / 1e6);
   gui.window->close();

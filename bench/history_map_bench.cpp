@@ -110,10 +110,21 @@ int main(int argc, char** argv) {
   period->setCurrentIndex(static_cast<int>(gui::HistoryPage::Period::All));
   PrintLines(page, "all chosen to drawn", WaitForLines(page, clock));
   test::GuiDriver::WaitFor([] { return false; }, 1000);
-  int processes = 0;
-  const double pss = bench::TreePssMiB(&processes);
-  std::printf("  proportional memory (PSS) of the process tree: %.0f MiB in %d processes\n", pss,
-              processes);
+  bench::PrintTreeMemory(" after all ten years are drawn");
+  // A closer look at the middle of the view, five zooms in: the lines about it are read again
+  // with more of their points.
+  QWebEngineView& map = *page.MapView();
+  const int asked = test::GuiDriver::RunPageScript(map, "window.tavrinHistoryCloser").toInt();
+  clock.restart();
+  test::GuiDriver::RunPageScript(map, "map.setZoom(map.getZoom() + 5, {animate: false}); 0");
+  test::GuiDriver::WaitFor(
+      [&] {
+        return test::GuiDriver::RunPageScript(map, "window.tavrinHistoryCloser").toInt() > asked;
+      },
+      600000);
+  PrintLines(page, "five zooms in to closer lines", clock.elapsed());
+  test::GuiDriver::WaitFor([] { return false; }, 1000);
+  bench::PrintTreeMemory(" after the closer look");
   gui.window->close();
   gui.window.reset();
   fs::remove_all(work);

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -61,6 +62,17 @@ inline double TreePssMiB(int* processes, double* own = nullptr) {
   }
   *processes = static_cast<int>(tree.size());
   return kib / 1024.0;
+}
+
+// Prints the tree's memory, `when` being empty or a few words that begin with a space.
+inline void PrintTreeMemory(const char* when) {
+  int processes = 0;
+  double own = 0;
+  const double pss = TreePssMiB(&processes, &own);
+  std::printf(
+      "  proportional memory (PSS) of the process tree%s: %.0f MiB in %d processes (the window's "
+      "%.0f MiB, the web engine's %.0f MiB)\n",
+      when, pss, processes, own, pss - own);
 }
 
 }  // namespace tavrin::bench

@@ -48,6 +48,7 @@ struct IndexedTrack {
   long long firstUtc = 0, lastUtc = 0;
   uint32_t points = 0;
   GeoBox box;
+  std::vector<PointRun> runs;  // where in the file the points of a part of the map lie
 };
 
 struct IndexProgress {

@@ -17,7 +17,7 @@ namespace {
 IndexedTrack Listed(const std::string& folder, const std::string& name,
                     const TrackSummary& summary) {
   return IndexedTrack{folder + "/" + name, UtcSecondsOf(summary.firstTime),
-                      UtcSecondsOf(summary.lastTime), summary.points, summary.box};
+                      UtcSecondsOf(summary.lastTime), summary.points, summary.box, {}};
 }
 
 // Whether a local day of the period lies between the two UTC instants.
@@ -56,7 +56,9 @@ std::vector<IndexedTrack> HistoryIndex::Tracks(const std::optional<LocalPeriod>&
     const bool kept = !period || std::any_of(runs.begin(), runs.end(), [&](const PointRun& run) {
       return Meets(*period, UtcSecondsOf(run.firstTime), UtcSecondsOf(run.lastTime));
     });
-    if (kept) tracks.push_back(std::move(track));
+    if (!kept) continue;
+    track.runs = std::move(runs);
+    tracks.push_back(std::move(track));
   }
   std::sort(tracks.begin(), tracks.end(), [](const IndexedTrack& a, const IndexedTrack& b) {
     return std::tie(a.firstUtc, a.path) < std::tie(b.firstUtc, b.path);

@@ -52,8 +52,9 @@ class HistoryView : public WindowTest {
     if (showTab) Tabs().setCurrentIndex(kHistoryTab);
   }
 
-  // Points a second apart running east from 127.0 degrees, about 1.8 metres a second.
-  void AddTrack(const Outing& o) {
+  // Points a second apart running east from 127.0 degrees, about 1.8 metres a second; every
+  // other one `wiggle` degrees north.
+  void AddTrack(const Outing& o, float wiggle = 0) {
     std::vector<TrackPoint> points;
     for (size_t i = 0; i < kPointsPerTrack; ++i) {
       const long long at = o.StartUtc() + static_cast<long long>(i);
@@ -63,7 +64,8 @@ class HistoryView : public WindowTest {
           MakePoint(DateTime{static_cast<int>(day.year - 2000), day.month, day.day,
                              static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60),
                              static_cast<int>(second % 60)},
-                    kFix3D, o.latitude, 127.0f + 0.00002f * static_cast<float>(i), 40, 90));
+                    kFix3D, o.latitude + (i % 2 == 1 ? wiggle : 0.0f),
+                    127.0f + 0.00002f * static_cast<float>(i), 40, 90));
     }
     TrackHeader header = Header(points[0], kPointsPerTrack, kPointsPerTrack - 1, 1000);
     header.lastDateTime = ToDateTime6(points.back().GetDateTime());
@@ -182,6 +184,46 @@ TEST_F(HistoryView, ABoxDrawnOnTheMapListsThePassagesAndEnterLoadsOneAtItsFirstP
   EXPECT_EQ(SelectedPointRows(),
             std::vector<int>{static_cast<int>(listed[1].firstUtc - kOutings[1].StartUtc())});
   EXPECT_GT(SelectedPointRows().front(), 50);
+}
+
+// Lines thinned to draw many tracks at once are read again, with every point that shows, for a
+// closer view; back out, the thinned lines serve again.
+TEST_F(HistoryView, ACloserLookAtThinnedLinesDrawsThemWithEveryPointThatShows) {
+  LinesDrawn();
+  // Six zigzags (every point shows up close) some ten kilometres apart: 3,600 points, more than
+  // the map draws whole here, while a closer look at one takes all of its 600.
+  Page().SetPointsDrawnWhole(2400);
+  for (int k = 0; k < 6; ++k) AddTrack({2022, 1, 15, 1 + 2 * k, 37.52f + 0.1f * k}, 0.00003f);
+  gui.Find<QComboBox>("historyPeriod")->setCurrentIndex(0);
+  gui.Find<QDateEdit>("historyDate")->setDate(QDate(2022, 1, 15));
+  const QJsonArray thinned = LinesDrawn();
+  ASSERT_EQ(thinned.size(), 6);
+  EXPECT_LT(thinned[0]["points"].toInt(), 450);
+  const int wholeUpTo = Script("wholeUpTo").toInt();
+  EXPECT_LT(wholeUpTo, 18);
+  const auto vertices = [&] {
+    return QJsonDocument::fromJson(
+               Script("JSON.stringify([].concat.apply([], "
+                      "window.tavrinHistoryLines[0].getLatLngs()).map(function(p) { return "
+                      "p.lng; }))")
+                   .toString()
+                   .toUtf8())
+        .array();
+  };
+
+  Script("map.setView([37.52, 127.006], 18, {animate: false});");
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return Script("window.tavrinHistoryCloser").toInt() > 0; }));
+  const QJsonArray close = vertices();
+  EXPECT_GT(close.size(), 250) << "most of the track's 600 points are about the view";
+  for (qsizetype k = 1; k < close.size(); ++k) {
+    const double step = close[k].toDouble() - close[k - 1].toDouble();
+    ASSERT_LT(step, 0.00003) << "a point is missing after " << k;
+  }
+
+  // Back out to where the lines look whole, they serve again.
+  Script(QStringLiteral("map.setZoom(%1, {animate: false});").arg(wholeUpTo));
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return vertices().size() < close.size(); }));
+  EXPECT_EQ(Script("window.tavrinHistoryCloser").toInt(), 1) << "no more closer lines asked";
 }
 
 // A box over 180 degrees is searched as one and drawn as the narrow box it is, not round the

@@ -34,30 +34,67 @@ constexpr std::string_view kHistoryScript = R"(
       var boxMode = false, boxStart = null, boxShape = null;
       var palette = ['#e6194b', '#3c9b3c', '#4363d8', '#f58231', '#911eb4', '#008b8b',
                      '#d0309a', '#9a6324', '#800000', '#000075'];
+      // The lines look whole up to this zoom; a closer view asks the program for closer lines
+      // of the tracks about it, which hold until the view leaves their box or zooms past them.
+      var wholeUpTo = tavrinDeepestZoom, closer = null, closerAsked = 0;
       window.tavrinHistoryLines = [];
       window.tavrinHistoryShown = -1;
       window.tavrinHistoryVertices = 0;
+      window.tavrinHistoryCloser = 0;
+      function TavrinCloserLinesFit(zoom, s, n, w, e) {
+        return closer !== null && zoom <= closer.wholeUpTo && s >= closer.s && n <= closer.n &&
+            w >= closer.w && e <= closer.e;
+      }
       // Each line gets the points of the present zoom that lie about the view (widened by half
       // its size each way); a track away from the view gets none.
-      function TavrinDrawHistory() {
+      function TavrinDrawLines(mayAsk) {
         var zoom = Math.min(Math.ceil(map.getZoom()), tavrinDeepestZoom);
         var view = map.getBounds().pad(0.5);
         var s = view.getSouth() * 1e7, n = view.getNorth() * 1e7;
         var w = view.getWest() * 1e7, e = view.getEast() * 1e7, drawn = 0;
-        tracks.forEach(function(t) {
+        var near = TavrinCloserLinesFit(zoom, s, n, w, e) ? closer : null;
+        // Asked first, so that the program reads them while the lines there are drawn.
+        if (mayAsk && zoom > wholeUpTo && near === null && tracks.length > 0) {
+          var about = map.getBounds().pad(1);
+          console.log('tavrin-closer ' + generation + ' ' + (++closerAsked) + ' ' + zoom + ' ' +
+                      about.getSouth() + ' ' + about.getWest() + ' ' + about.getNorth() + ' ' +
+                      about.getEast());
+        }
+        tracks.forEach(function(t, index) {
           if (t.south > n || t.north < s || t.west > e || t.east < w) {
             if (t.drawn) t.line.setLatLngs([]);
             t.drawn = false;
             return;
           }
-          trackLat = t.lat; trackLon = t.lon; trackLevel = t.level;
-          t.line.setLatLngs(TavrinStretches(zoom, s, n, w, e, function(k) {
-            return [t.lat[k] / 1e7, t.lon[k] / 1e7];
-          }));
+          var stretches = [];
+          (near === null ? [t] : (near.tracks[index] || [])).forEach(function(part) {
+            trackLat = part.lat; trackLon = part.lon; trackLevel = part.level;
+            stretches = stretches.concat(TavrinStretches(zoom, s, n, w, e, function(k) {
+              return [part.lat[k] / 1e7, part.lon[k] / 1e7];
+            }));
+            drawn += window.tavrinDrawnVertices;
+          });
+          t.line.setLatLngs(stretches);
           t.drawn = true;
-          drawn += window.tavrinDrawnVertices;
         });
         window.tavrinHistoryVertices = drawn;
+      }
+      function TavrinDrawHistory() { TavrinDrawLines(true); }
+      // The closer lines asked for last: for each track about the box, its parts there.
+      function TavrinShowCloser(lineGeneration, asked, linesWholeUpTo, south, west, north, east,
+                                items) {
+        if (lineGeneration !== generation || asked !== closerAsked) return;
+        var near = {wholeUpTo: linesWholeUpTo, s: south * 1e7, n: north * 1e7, w: west * 1e7,
+                    e: east * 1e7, tracks: {}};
+        items.forEach(function(item) {
+          near.tracks[item.i] = item.d.map(function(d) {
+            TavrinDecodeLine(d);
+            return {lat: trackLat, lon: trackLon, level: trackLevel};
+          });
+        });
+        closer = near;
+        TavrinDrawLines(false);
+        window.tavrinHistoryCloser = asked;
       }
       function TavrinAddTrack(item, index, bounds) {
         TavrinDecodeLine(item.d);
@@ -85,10 +122,12 @@ constexpr std::string_view kHistoryScript = R"(
       }
       // The tracks of a period in place of those shown, the view fitted to them all. The lines
       // go on the map with their points of the new view: each is laid out once.
-      function TavrinShowHistory(lineGeneration, items) {
+      function TavrinShowHistory(lineGeneration, items, linesWholeUpTo) {
         tracks.forEach(function(t) { t.line.remove(); });
         tracks = [];
         generation = lineGeneration;
+        wholeUpTo = linesWholeUpTo;
+        closer = null;
         var bounds = L.latLngBounds([]);
         var made = items.map(function(item, index) { return TavrinAddTrack(item, index, bounds); });
         if (bounds.isValid()) {

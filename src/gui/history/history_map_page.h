@@ -7,7 +7,8 @@
 
 namespace tavrin::gui {
 
-// The page's whole text: the lines come later, by TavrinShowHistory(generation, lines).
+// The page's whole text: the lines come later, by TavrinShowHistory(generation, lines, the
+// zoom up to which they look whole), and closer ones by TavrinShowCloser.
 std::string HistoryMapHtml();
 
 }  // namespace tavrin::gui

@@ -75,8 +75,8 @@ void HistoryPage::DrawPeriod() {
                                                               const std::atomic<bool>& stop) {
     if (generation != generation_) return;  // another period was chosen since
     std::vector<index::IndexedTrack> tracks = history.Tracks(period);
-    auto lines =
-        std::make_shared<HistoryLines>(MakeHistoryLines(tracks, zone, width, height, &stop));
+    auto lines = std::make_shared<HistoryLines>(
+        MakeHistoryLines(tracks, zone, width, height, &stop, pointsDrawnWhole_));
     if (stop) return;
     QMetaObject::invokeMethod(
         this,
@@ -98,6 +98,7 @@ void HistoryPage::ShowLines(int generation, std::vector<index::IndexedTrack> tra
                               .arg(static_cast<qulonglong>(points)));
   shownTracks_ = std::move(tracks);
   waitingGeneration_ = generation;
+  waitingWholeUpTo_ = lines->wholeUpTo;
   waitingLines_ = std::move(lines->script);
   lines.reset();
   PutLinesOnPage();
@@ -106,9 +107,10 @@ void HistoryPage::ShowLines(int generation, std::vector<index::IndexedTrack> tra
 // The page takes the lines once it has loaded; until then they wait.
 void HistoryPage::PutLinesOnPage() {
   if (!pageLoaded_ || waitingGeneration_ == 0) return;
-  webPage_->runJavaScript(QStringLiteral("TavrinShowHistory(%1, %2);")
+  webPage_->runJavaScript(QStringLiteral("TavrinShowHistory(%1, %2, %3);")
                               .arg(waitingGeneration_)
-                              .arg(QString::fromUtf8(waitingLines_)));
+                              .arg(QString::fromUtf8(waitingLines_))
+                              .arg(waitingWholeUpTo_));
   waitingGeneration_ = 0;
   std::string().swap(waitingLines_);
   // The lines of a decade are tens of megabytes of text, freed now.
@@ -119,6 +121,52 @@ void HistoryPage::OnTrackClicked(int generation, int line) {
   if (generation != generation_ || line < 0 || static_cast<size_t>(line) >= shownTracks_.size())
     return;
   owner_.ShowTrackOnRecordPage(shownTracks_[static_cast<size_t>(line)].path, std::nullopt);
+}
+
+// A view closer than the lines were thinned for: the lines about it are read again with more of
+// their points, on the index's thread, and only the answer to the page's last question is given.
+void HistoryPage::OnCloserLinesAsked(int generation, int asked, int zoom, double south, double west,
+                                     double north, double east) {
+  if (generation != generation_ || !work_) return;
+  closerAsked_ = asked;
+  // A view over 180 degrees asks for every longitude.
+  const index::GeoBox view =
+      west < -180 || east > 180
+          ? index::GeoBox{std::max(south, -90.0), std::min(north, 90.0), -180, 180}
+          : index::GeoBox{std::max(south, -90.0), std::min(north, 90.0), west, east};
+  std::vector<size_t> chosen;
+  for (size_t i = 0; i < shownTracks_.size(); ++i) {
+    const index::GeoBox& box = shownTracks_[i].box;
+    if (box.south <= view.north && view.south <= box.north && box.west <= view.east &&
+        view.west <= box.east)
+      chosen.push_back(i);
+  }
+  // The page is answered with the box it asked about, which it compares its views with.
+  const index::GeoBox askedBox{south, north, west, east};
+  work_->Post([this, tracks = shownTracks_, chosen = std::move(chosen), generation, asked, zoom,
+               view, askedBox](index::HistoryIndex&, const std::atomic<bool>& stop) {
+    if (asked != closerAsked_) return;  // the view moved on since
+    auto lines = std::make_shared<HistoryLines>(
+        MakeCloserLines(tracks, chosen, view, zoom, pointsDrawnWhole_, &stop));
+    if (stop) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, asked, askedBox, lines] {
+          if (generation != generation_ || asked != closerAsked_) return;
+          webPage_->runJavaScript(
+              QStringLiteral("TavrinShowCloser(%1, %2, %3, %4, %5, %6, %7, %8);")
+                  .arg(generation)
+                  .arg(asked)
+                  .arg(lines->wholeUpTo)
+                  .arg(askedBox.south, 0, 'f', 7)
+                  .arg(askedBox.west, 0, 'f', 7)
+                  .arg(askedBox.north, 0, 'f', 7)
+                  .arg(askedBox.east, 0, 'f', 7)
+                  .arg(QString::fromUtf8(lines->script)));
+          malloc_trim(0);  // the lines' text, freed
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 }  // namespace tavrin::gui

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "gui/common/page_owner.h"
+#include "gui/history/history_lines.h"
 #include "index/history_index.h"
 
 class QWebEngineView;
@@ -59,6 +60,8 @@ class HistoryPage : public QWidget {
   // The passages listed, row for row, and how many searches have been listed.
   const std::vector<index::Passage>& Passages() const { return passages_; }
   int SearchesListed() const { return searchesListed_; }
+  // Above this many points the lines are thinned (kPointsDrawnWhole unless a test says less).
+  void SetPointsDrawnWhole(size_t points) { pointsDrawnWhole_ = points; }
 
  private:
   // Layout (history_page_layout.cpp).
@@ -73,6 +76,8 @@ class HistoryPage : public QWidget {
                  std::shared_ptr<HistoryLines> lines);
   void PutLinesOnPage();
   void OnTrackClicked(int generation, int line);
+  void OnCloserLinesAsked(int generation, int asked, int zoom, double south, double west,
+                          double north, double east);
 
   // The index and the passages (history_page_work.cpp).
   void StartWork();
@@ -110,6 +115,9 @@ class HistoryPage : public QWidget {
   int generation_ = 0;        // of the lines asked for last
   std::string waitingLines_;  // lines made while the page was still loading
   int waitingGeneration_ = 0;
+  int waitingWholeUpTo_ = 0;
+  size_t pointsDrawnWhole_ = kPointsDrawnWhole;
+  std::atomic<int> closerAsked_{0};  // the closer lines the page asked for last
   std::vector<index::IndexedTrack> shownTracks_;
   std::vector<index::Passage> passages_;
   std::vector<long long> passageTrackStarts_;  // row for row

@@ -74,6 +74,7 @@ void HistoryPage::MakeMapView() {
   });
   connect(webPage_, &HistoryWebPage::trackClicked, this, &HistoryPage::OnTrackClicked);
   connect(webPage_, &HistoryWebPage::boxDrawn, this, &HistoryPage::OnBoxDrawn);
+  connect(webPage_, &HistoryWebPage::closerLinesAsked, this, &HistoryPage::OnCloserLinesAsked);
   connect(webPage_, &HistoryWebPage::placeClicked, this, &HistoryPage::OnPlaceClicked);
   connect(findInBox_, &QPushButton::toggled, this, [this](bool on) {
     if (pageLoaded_) webPage_->runJavaScript(QStringLiteral("TavrinBoxMode(%1);").arg(on));

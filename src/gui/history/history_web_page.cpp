@@ -34,6 +34,11 @@ void HistoryWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel leve
   } else if (word == QLatin1String("tavrin-box")) {
     if (const QList<double> n = Numbers(words, 4); !n.isEmpty())
       emit boxDrawn(n[0], n[1], n[2], n[3]);
+  } else if (word == QLatin1String("tavrin-closer")) {
+    if (const QList<double> n = Numbers(words, 7); !n.isEmpty()) {
+      emit closerLinesAsked(static_cast<int>(n[0]), static_cast<int>(n[1]), static_cast<int>(n[2]),
+                            n[3], n[4], n[5], n[6]);
+    }
   } else if (word == QLatin1String("tavrin-near")) {
     if (const QList<double> n = Numbers(words, 2); !n.isEmpty()) emit placeClicked(n[0], n[1]);
   } else {

@@ -9,7 +9,9 @@ namespace tavrin::gui {
 
 // The page reports to the window through its console, in lines the window alone writes:
 // "tavrin-track G I" (line I of the lines of generation G clicked), "tavrin-box S W N E" (a
-// box drawn, in degrees) and "tavrin-near LAT LON" (a right-click).
+// box drawn, in degrees), "tavrin-near LAT LON" (a right-click) and "tavrin-closer G A Z S W N E"
+// (the view of lines G, at zoom Z, is closer than they are drawn for: ask A for the lines in the
+// box S W N E).
 class HistoryWebPage : public QWebEnginePage {
   Q_OBJECT
 
@@ -20,6 +22,8 @@ class HistoryWebPage : public QWebEnginePage {
   void trackClicked(int generation, int line);
   void boxDrawn(double south, double west, double north, double east);
   void placeClicked(double latitude, double longitude);
+  void closerLinesAsked(int generation, int asked, int zoom, double south, double west,
+                        double north, double east);
 
  protected:
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
