@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <thread>
 
 #include "cli_fixture.h"
@@ -51,6 +52,36 @@ TEST_F(CliDevice, ReadingAllAndAPeriodInNmea) {
   ASSERT_EQ(period.exitCode, 0) << period.err;
   EXPECT_TRUE(Same(PointsOf(Lines(period.out)), Expected(7, 600, 1200)));
   EXPECT_EQ(Tavrin({"read", "--port", pty, "--period", "yesterday", "today"}).exitCode, 2);
+}
+
+// The history index follows the data folder: tracks just read from the logger or imported are
+// found by the next search without a word about the index.
+TEST_F(CliDevice, FindAnswersFromTracksJustReadAndImported) {
+  Start();
+  const auto read = Tavrin({"read", "--port", pty, "--new"});
+  ASSERT_EQ(read.exitCode, 0) << read.err;
+  const auto everywhere = Tavrin({"find", "--box", "-90,-180,90,180"});
+  ASSERT_EQ(everywhere.exitCode, 0) << everywhere.err;
+  std::vector<std::string> passed;
+  for (const std::string& line : Lines(everywhere.out))
+    passed.push_back(line.substr(0, line.find('\t')));
+  EXPECT_EQ(passed, Lines(read.out));
+
+  const std::string gpx = dir / "walk.gpx";
+  std::ofstream(gpx)
+      << "<?xml version=\"1.0\"?>\n"
+         "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
+         "<trk><trkseg>\n"
+         "<trkpt lat=\"10.0\" lon=\"20.0\"><time>2023-03-05T10:00:00Z</time></trkpt>\n"
+         "<trkpt lat=\"10.0001\" lon=\"20.0\"><time>2023-03-05T10:00:10Z</time></trkpt>\n"
+         "</trkseg></trk></gpx>\n";
+  const auto imported = Tavrin({"import", gpx});
+  ASSERT_EQ(imported.exitCode, 0) << imported.err;
+  const auto there = Tavrin({"find", "--near", "10,20", "--radius", "20"});
+  EXPECT_EQ(there.out,
+            Lines(imported.out).at(0) + "\t2023-03-05 10:00:00\t2023-03-05 10:00:10\t0\n")
+      << there.err;
+  EXPECT_TRUE(there.err.empty()) << there.err;
 }
 
 TEST_F(CliDevice, OptionsAndNotesAreWrittenAndReadBack) {
