@@ -72,6 +72,72 @@ class TrackRows {
   const Database& db_;
 };
 
+int64_t DataVersion(const Database& db) {
+  Statement version = db.Prepare("PRAGMA data_version");
+  return version.Step() ? version.Int(0) : -1;
+}
+
+// Removes the rows of the named files that `known` holds.
+bool RemoveRowsOf(std::span<const std::string* const> names,
+                  const std::unordered_map<std::string, KnownFile>& known, TrackRows& rows) {
+  for (const std::string* name : names) {
+    const auto found = known.find(*name);
+    if (found != known.end() && !rows.Remove(found->second.id)) return false;
+  }
+  return true;
+}
+
+// What an update does: the rows to remove first (files gone or changed) and the files to read.
+struct UpdatePlan {
+  std::vector<int64_t> outdated;
+  std::vector<const std::string*> changed;
+  size_t tracks = 0;  // track files in the folder
+  size_t gone = 0;    // of the rows removed, those whose file is no longer there
+};
+
+// The folder's track files, with each one's stamp once it has been looked at.
+class FolderLook {
+ public:
+  FolderLook(int folderFd, std::vector<std::string> names)
+      : folderFd_(folderFd), names_(std::move(names)), stamps_(names_.size()) {}
+
+  // A file the index knows is looked at; one it does not know is read without a look first,
+  // and its stamp is taken as it is read.
+  UpdatePlan PlanAgainst(std::unordered_map<std::string, KnownFile> known) {
+    UpdatePlan plan;
+    size_t stillThere = 0;
+    for (size_t i = 0; i < names_.size(); ++i) {
+      const auto found = known.find(names_[i]);
+      if (found != known.end()) {
+        const std::optional<FileStamp>& now = StampAt(i);
+        if (!now) continue;  // gone since the listing: its row goes with the others in `known`
+        if (*now == found->second.stamp) {
+          known.erase(found);
+          ++plan.tracks;
+          continue;
+        }
+        ++stillThere;
+      }
+      plan.changed.push_back(&names_[i]);
+      ++plan.tracks;
+    }
+    // What is left of `known` is gone from the folder or changed.
+    for (const auto& [name, file] : known) plan.outdated.push_back(file.id);
+    plan.gone = known.size() - stillThere;
+    return plan;
+  }
+
+ private:
+  const std::optional<FileStamp>& StampAt(size_t i) {
+    if (!stamps_[i].first) stamps_[i] = {true, StampOf(folderFd_, names_[i])};
+    return stamps_[i].second;
+  }
+
+  int folderFd_;
+  std::vector<std::string> names_;
+  std::vector<std::pair<bool, std::optional<FileStamp>>> stamps_;
+};
+
 }  // namespace
 
 IndexUpdate HistoryIndex::Update(const std::function<void(const IndexProgress&)>& progress,
@@ -79,33 +145,22 @@ IndexUpdate HistoryIndex::Update(const std::function<void(const IndexProgress&)>
   IndexUpdate update;
   if (!db_.IsOpen()) return update;
   const UniqueFd folder = OpenFile(dataFolder_, O_RDONLY | O_DIRECTORY);
-  const std::vector<std::string> names = TrackFileNames(folder.Get());
-  std::unordered_map<std::string, KnownFile> known = KnownFiles(db_);
-  // A file the index knows is looked at; one it does not know is read without a look first,
-  // and its stamp is taken as it is read.
-  std::vector<const std::string*> changed;
-  size_t stillThere = 0;
-  for (const std::string& name : names) {
-    const auto found = known.find(name);
-    if (found != known.end()) {
-      const std::optional<FileStamp> now = StampOf(folder.Get(), name);
-      if (!now) continue;  // gone since the listing: its row goes with the others left in `known`
-      if (*now == found->second.stamp) {
-        known.erase(found);
-        ++update.tracks;
-        continue;
-      }
-      ++stillThere;
-    }
-    changed.push_back(&name);
-    ++update.tracks;
+  FolderLook look(folder.Get(), TrackFileNames(folder.Get()));
+  int64_t version = DataVersion(db_);
+  UpdatePlan plan = look.PlanAgainst(KnownFiles(db_));
+  if (plan.changed.empty() && plan.outdated.empty()) {
+    update.tracks = plan.tracks;
+    return update;
   }
-  // What is left of `known` is gone from the folder or changed: its rows go first.
-  if (known.empty() && changed.empty()) return update;
   TrackRows rows(db_);
   bool written = db_.Exec("BEGIN IMMEDIATE");
-  for (const auto& [name, file] : known) written = written && rows.Remove(file.id);
-  update.removed = known.size() - stillThere;
+  // Another program (the window, another tavrin) may have written the rows since they were read:
+  // the plan is made again from the rows as they are now that no other program can write.
+  if (written && DataVersion(db_) != version) plan = look.PlanAgainst(KnownFiles(db_));
+  for (const int64_t id : plan.outdated) written = written && rows.Remove(id);
+  update.tracks = plan.tracks;
+  update.removed = plan.gone;
+  const std::vector<const std::string*>& changed = plan.changed;
   IndexProgress told{0, changed.size()};
   // The files are read and summed up on other threads while this one stores those before.
   SummaryStream stream(folder.Get(), dataFolder_, changed);
@@ -118,7 +173,14 @@ IndexUpdate HistoryIndex::Update(const std::function<void(const IndexProgress&)>
     ++(file.summary ? update.indexed : update.unreadable);
     if ((i + 1) % kFilesPerTransaction != 0 && i + 1 != changed.size()) continue;
     told.done = i + 1;
-    written = written && db_.Exec("COMMIT; BEGIN IMMEDIATE");
+    written = written && db_.Exec("COMMIT");
+    version = DataVersion(db_);
+    written = written && db_.Exec("BEGIN IMMEDIATE");
+    // Rows another program wrote in between for the files still to come give way to this one's.
+    if (written && DataVersion(db_) != version) {
+      written = RemoveRowsOf({changed.begin() + static_cast<ptrdiff_t>(i + 1), changed.end()},
+                             KnownFiles(db_), rows);
+    }
     if (!written) break;
     if (progress) progress(told);
     if (stop != nullptr && stop->load() && told.done < told.total) {

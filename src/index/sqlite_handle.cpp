@@ -3,6 +3,8 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace tavrin::index {
@@ -103,6 +105,12 @@ Database::~Database() {
   Close();
 }
 
+namespace {
+
+constexpr int kBusyWaitMs = 5000;
+
+}  // namespace
+
 bool Database::Open(const std::string& path) {
   Close();
   // One connection is used by one thread at a time: the library need not lock for it.
@@ -112,8 +120,15 @@ bool Database::Open(const std::string& path) {
     Close();  // a handle comes back even when the open failed
     return false;
   }
-  sqlite3_busy_timeout(db_, 5000);
-  return Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+  sqlite3_busy_timeout(db_, kBusyWaitMs);
+  // Turning a new database to WAL needs it alone for a moment, and the library does not wait for
+  // that: a program that meets another one doing it tries again.
+  for (int waited = 0; waited < kBusyWaitMs; waited += 10) {
+    if (Exec("PRAGMA journal_mode=WAL")) return Exec("PRAGMA synchronous=NORMAL");
+    if (!LastFailureWasBusy()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
 }
 
 void Database::Close() {
