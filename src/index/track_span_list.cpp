@@ -16,8 +16,12 @@ namespace {
 
 IndexedTrack Listed(const std::string& folder, const std::string& name,
                     const TrackSummary& summary) {
-  return IndexedTrack{folder + "/" + name, UtcSecondsOf(summary.firstTime),
-                      UtcSecondsOf(summary.lastTime), summary.points, summary.box, {}};
+  return IndexedTrack{folder + "/" + name,
+                      UtcSecondsOf(summary.firstTime),
+                      UtcSecondsOf(summary.lastTime),
+                      summary.points,
+                      summary.box,
+                      {}};
 }
 
 // Whether a local day of the period lies between the two UTC instants.
