@@ -15,6 +15,7 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 #   photos    base settings store
 #   import    base store
 #   index     base store (the history index)
+#   logbook   base store (the drive logbook)
 #   wording   base protocol store (the words of the session's reports, for the front ends)
 #
 # LAYERS=gui, the folders of src/gui/ (each may also include any core folder):
@@ -30,7 +31,7 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 if(LAYERS STREQUAL "core")
   set(root "${SOURCE}")
   set(prefix "")
-  set(folders base store serial settings protocol export photos import index wording)
+  set(folders base store serial settings protocol export photos import index logbook wording)
   set(allowed_base "base")
   set(allowed_store "store;base")
   set(allowed_serial "serial;base")
@@ -40,6 +41,7 @@ if(LAYERS STREQUAL "core")
   set(allowed_photos "photos;base;settings;store")
   set(allowed_import "import;base;store")
   set(allowed_index "index;base;store")
+  set(allowed_logbook "logbook;base;store")
   set(allowed_wording "wording;base;protocol;store")
 elseif(LAYERS STREQUAL "gui")
   set(root "${SOURCE}/gui")

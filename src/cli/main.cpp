@@ -12,6 +12,7 @@
 #include "cli/export_command.h"
 #include "cli/geotag_command.h"
 #include "cli/history_commands.h"
+#include "cli/logbook_commands.h"
 #include "cli/import_command.h"
 #include "cli/list_commands.h"
 
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
   AddGeotagCommand(app, global, run);
   AddImportCommand(app, global, run);
   AddHistoryCommands(app, global, run);
+  AddLogbookCommands(app, global, run);
 
   app.footer(
       "Exit status: 0 when everything was done; 1 when the port, the logger or a file failed, "

@@ -13,7 +13,7 @@
 
 #include "index/place.h"
 #include "index/point_runs.h"
-#include "index/sqlite_handle.h"
+#include "base/sqlite_handle.h"
 #include "store/local_zone.h"
 #include "store/store_messages.h"
 #include "store/track_catalogue.h"

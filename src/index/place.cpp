@@ -8,7 +8,6 @@
 namespace tavrin::index {
 namespace {
 
-constexpr double kEarthRadius = 6371000.0;  // metres: the mean radius the import measures with
 constexpr double kRadians = std::numbers::pi / 180;
 
 bool InLongitudes(const GeoBox& box, double longitude) {
@@ -27,14 +26,6 @@ void AddSplit(std::vector<GeoBox>& boxes, GeoBox box) {
 }
 
 }  // namespace
-
-double GreatCircleMetres(double lat1, double lon1, double lat2, double lon2) {
-  const double dLat = (lat2 - lat1) * kRadians, dLon = (lon2 - lon1) * kRadians;
-  const double a = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                   std::cos(lat1 * kRadians) * std::cos(lat2 * kRadians) * std::sin(dLon / 2) *
-                       std::sin(dLon / 2);
-  return 2 * kEarthRadius * std::asin(std::min(1.0, std::sqrt(a)));
-}
 
 Place Place::Near(double latitude, double longitude, double radiusMetres) {
   Place place;
@@ -72,7 +63,7 @@ std::vector<GeoBox> Place::CoveringBoxes() const {
     AddSplit(boxes, box);
     return boxes;
   }
-  const double angle = radius / kEarthRadius;  // radians
+  const double angle = radius / kEarthRadiusMetres;  // radians
   const double reach = angle / kRadians * 1.0001 + 1e-6;
   const double south = std::max(-90.0, latitude - reach), north = std::min(90.0, latitude + reach);
   const double ratio = std::sin(angle) / std::cos(latitude * kRadians);

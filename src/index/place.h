@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "base/great_circle.h"
+
 namespace tavrin::index {
 
 // Degrees; a box's longitudes run east from `west` to `east`, over 180 when west > east.
@@ -30,8 +32,5 @@ struct Place {
   // bounding boxes is asked for.
   std::vector<GeoBox> CoveringBoxes() const;
 };
-
-// Metres between two positions on the sphere of the exports (haversine).
-double GreatCircleMetres(double lat1, double lon1, double lat2, double lon2);
 
 }  // namespace tavrin::index

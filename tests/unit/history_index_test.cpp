@@ -58,7 +58,7 @@ std::vector<Passage> BruteForce(const std::string& folder, const Place& place) {
       std::memcpy(&p, bytes.data() + at, sizeof p);
       if (!IsTrackPoint(p) || p.IsDeleted()) continue;
       const double metres =
-          index::GreatCircleMetres(place.latitude, place.longitude, p.latitude, p.longitude);
+          GreatCircleMetres(place.latitude, place.longitude, p.latitude, p.longitude);
       const bool inside = place.kind == Place::Kind::Near
                               ? metres <= place.radius
                               : place.DistanceInside(p.latitude, p.longitude).has_value();
@@ -179,7 +179,7 @@ TEST_F(HistoryIndexTest, APointJustInsideTheRadiusCountsAndOneJustOutsideDoesNot
   for (int i = 0; i < 20; ++i) north.push_back(At(90 * 86400L + i, 10.0 + 0.0001 * i, 20.0));
   Write(Folder(), north);
   HistoryIndex history = Opened();
-  const double toFifth = index::GreatCircleMetres(10.0, 20.0, north[5].latitude, 20.0);
+  const double toFifth = GreatCircleMetres(10.0, 20.0, north[5].latitude, 20.0);
   const auto within = history.Find(Place::Near(10.0, 20.0, toFifth + 0.01), std::nullopt);
   ASSERT_EQ(within.size(), 1u);
   EXPECT_EQ(within[0].lastUtc - within[0].firstUtc, 5) << "points 0 to 5";

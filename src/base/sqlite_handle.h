@@ -10,7 +10,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace tavrin::index {
+namespace tavrin {
 
 class Statement {
  public:
@@ -51,9 +51,14 @@ class Database {
   Database& operator=(const Database&) = delete;
   ~Database();
 
+  // How sure a commit is to survive a power cut: derived data can be made again and needs the
+  // disk only at the journal's checkpoints; the user's own data reaches it at every commit. A
+  // program that is killed loses nothing committed either way.
+  enum class Durability { Checkpoints, EveryCommit };
+
   // Opens (making it when missing) the database file; another program may use it at once: the
   // journal is written ahead and a busy database is waited for a while.
-  bool Open(const std::string& path);
+  bool Open(const std::string& path, Durability durability = Durability::Checkpoints);
   void Close();
   bool IsOpen() const { return db_ != nullptr; }
   // Runs statements that return no rows; false with LastError() on failure.
@@ -68,4 +73,4 @@ class Database {
   sqlite3* db_ = nullptr;
 };
 
-}  // namespace tavrin::index
+}  // namespace tavrin

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "index/sqlite_handle.h"
+#include "base/sqlite_handle.h"
 
 #include <sqlite3.h>
 
@@ -7,7 +7,7 @@
 #include <thread>
 #include <utility>
 
-namespace tavrin::index {
+namespace tavrin {
 
 Statement::Statement(sqlite3* db, const char* sql) {
   if (db == nullptr || sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) {
@@ -111,7 +111,7 @@ constexpr int kBusyWaitMs = 5000;
 
 }  // namespace
 
-bool Database::Open(const std::string& path) {
+bool Database::Open(const std::string& path, Durability durability) {
   Close();
   // One connection is used by one thread at a time: the library need not lock for it.
   if (sqlite3_open_v2(path.c_str(), &db_,
@@ -124,7 +124,10 @@ bool Database::Open(const std::string& path) {
   // Turning a new database to WAL needs it alone for a moment, and the library does not wait for
   // that: a program that meets another one doing it tries again.
   for (int waited = 0; waited < kBusyWaitMs; waited += 10) {
-    if (Exec("PRAGMA journal_mode=WAL")) return Exec("PRAGMA synchronous=NORMAL");
+    if (Exec("PRAGMA journal_mode=WAL")) {
+      return Exec(durability == Durability::EveryCommit ? "PRAGMA synchronous=FULL"
+                                                          : "PRAGMA synchronous=NORMAL");
+    }
     if (!LastFailureWasBusy()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -153,4 +156,4 @@ int64_t Database::LastInsertId() const {
   return db_ == nullptr ? 0 : sqlite3_last_insert_rowid(db_);
 }
 
-}  // namespace tavrin::index
+}  // namespace tavrin

@@ -1,0 +1,288 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/logbook_commands.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+
+#include "cli/command_line.h"
+#include "logbook/logbook_csv.h"
+#include "logbook/logbook_store.h"
+#include "logbook/trip_rows.h"
+
+namespace tavrin::cli {
+namespace {
+
+using logbook::LogbookStore;
+using logbook::Purpose;
+
+struct PlaceOptions {
+  std::string name, position, newName;
+  double radius = logbook::kDefaultPlaceRadius;
+};
+
+struct LogbookOptions {
+  std::string from, to, purpose, note, date;
+  bool csv = false;
+  bool notePresent = false;
+  std::vector<std::string> tracks;
+  double km = -1;
+};
+
+std::optional<std::pair<double, double>> PositionOf(const std::string& text) {
+  double latitude = 0, longitude = 0;
+  char rest = 0;
+  if (std::sscanf(text.c_str(), "%lf,%lf%c", &latitude, &longitude, &rest) != 2 ||
+      !(std::fabs(latitude) <= 90) || !(std::fabs(longitude) <= 180)) {
+    return std::nullopt;
+  }
+  return std::pair(latitude, longitude);
+}
+
+std::optional<Purpose> PurposeOption(const char* command, const std::string& word) {
+  const std::optional<Purpose> purpose = logbook::PurposeOfWord(word);
+  if (!purpose) {
+    std::cerr << command << ": --purpose " << word
+              << " is not a purpose; use business, private, commute or none.\n";
+  }
+  return purpose;
+}
+
+// The logbook of the context's data folder; nothing, with the reason on stderr, when it cannot
+// be used.
+std::optional<LogbookStore> OpenLogbook(CliContext& context, const char* command) {
+  if (!context.Prepare()) return std::nullopt;
+  LogbookStore store;
+  if (const Result<void> opened = store.Open(context.Store().DataFolder()); !opened) {
+    std::cerr << command << ": " << opened.Error().reason << "\n";
+    return std::nullopt;
+  }
+  return store;
+}
+
+int Ended(const char* command, const Result<void>& done) {
+  if (done) return kExitOk;
+  std::cerr << command << ": " << done.Error().reason << "\n";
+  return kExitFailure;
+}
+
+int RunPlaces(const GlobalOptions& global, const std::string& action, const PlaceOptions& o) {
+  const std::string command = "tavrin places " + action;
+  std::optional<std::pair<double, double>> at;
+  if (action == "add" || action == "move") {
+    at = PositionOf(o.position);
+    if (!at) {
+      std::cerr << command << ": " << o.position
+                << " is not a position; write LAT,LON in degrees, such as 37.5665,126.978.\n";
+      return kExitUsage;
+    }
+  }
+  CliContext context(global);
+  std::optional<LogbookStore> store = OpenLogbook(context, command.c_str());
+  if (!store) return kExitFailure;
+  if (action == "list") {
+    for (const logbook::NamedPlace& place : store->Places()) {
+      char line[160];
+      std::snprintf(line, sizeof line, "\t%.6f\t%.6f\t%g\n", place.latitude, place.longitude,
+                    place.radius);
+      std::cout << place.name << line;
+    }
+    return kExitOk;
+  }
+  if (action == "add") {
+    return Ended(command.c_str(), store->AddPlace(o.name, at->first, at->second, o.radius));
+  }
+  if (action == "rename") return Ended(command.c_str(), store->RenamePlace(o.name, o.newName));
+  if (action == "move") {
+    const bool radiusGiven = o.radius != logbook::kDefaultPlaceRadius;
+    return Ended(command.c_str(),
+                 store->MovePlace(o.name, at->first, at->second,
+                                  radiusGiven ? std::optional(o.radius) : std::nullopt));
+  }
+  return Ended(command.c_str(), store->RemovePlace(o.name));
+}
+
+std::string Km(double km) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", km);
+  return text;
+}
+
+std::string PurposeShown(const logbook::TripRow& trip) {
+  if (trip.purpose == Purpose::None && trip.suggested) {
+    return std::string(logbook::PurposeWord(*trip.suggested)) + "?";  // offered, not set
+  }
+  return std::string(logbook::PurposeWord(trip.purpose));
+}
+
+int RunLogbook(const GlobalOptions& global, const LogbookOptions& o) {
+  const auto period = ParsePeriod("tavrin logbook", o.from, o.to);
+  if (!period) return kExitUsage;
+  logbook::LogbookFilter filter;
+  if (!o.from.empty()) filter.from = period->first;
+  if (!o.to.empty()) filter.to = period->second;
+  if (!o.purpose.empty()) {
+    filter.purpose = PurposeOption("tavrin logbook", o.purpose);
+    if (!filter.purpose) return kExitUsage;
+  }
+  CliContext context(global);
+  if (const auto ended = context.FindDataFolder()) return *ended;
+  std::optional<LogbookStore> store = OpenLogbook(context, "tavrin logbook");
+  if (!store) return kExitFailure;
+  const TrackListing listing = context.Store().Catalogue().ListTracks(nullptr, false);
+  const logbook::LogbookReport report =
+      logbook::MakeLogbookReport(listing, *store, context.Store().Zone(), filter);
+  if (o.csv) {
+    std::cout << logbook::LogbookCsv(report);
+  } else {
+    for (const logbook::TripRow& trip : report.trips) {
+      std::cout << logbook::DateText(trip.date) << '\t' << trip.start << '\t' << trip.end << '\t'
+                << trip.from << '\t' << trip.to << '\t'
+                << (trip.trackDeleted ? "track deleted" : Km(trip.km)) << '\t'
+                << PurposeShown(trip) << '\t' << trip.note;
+      if (trip.odometerStart) {
+        std::cout << '\t' << Km(*trip.odometerStart) << '\t' << Km(*trip.odometerEnd);
+      }
+      std::cout << '\n';
+    }
+  }
+  std::ostringstream totals;
+  totals << report.trips.size() << " trips, " << Km(report.km) << " km";
+  for (const auto& [purpose, km] : report.kmByPurpose) {
+    totals << "; " << (purpose == Purpose::None ? "no purpose yet" : logbook::PurposeWord(purpose))
+           << " " << Km(km) << " km";
+  }
+  std::cerr << totals.str() << ".\n";
+  return context.FileProblems() > 0 ? kExitFailure : kExitOk;
+}
+
+int RunLogbookSet(const GlobalOptions& global, const LogbookOptions& o) {
+  std::optional<Purpose> purpose;
+  if (!o.purpose.empty()) {
+    purpose = PurposeOption("tavrin logbook set", o.purpose);
+    if (!purpose) return kExitUsage;
+  }
+  if (!purpose && !o.notePresent) {
+    std::cerr << "tavrin logbook set: give --purpose, --note or both.\n";
+    return kExitUsage;
+  }
+  CliContext context(global);
+  std::optional<LogbookStore> store = OpenLogbook(context, "tavrin logbook set");
+  if (!store) return kExitFailure;
+  std::vector<std::string> names;
+  for (const std::string& track : o.tracks) {
+    const std::filesystem::path path(track);
+    const std::filesystem::path inFolder =
+        path.has_parent_path() ? path : std::filesystem::path(context.Store().DataFolder()) / path;
+    if (!std::filesystem::is_regular_file(inFolder)) {
+      std::cerr << "tavrin logbook set: " << track
+                << " is no stored track; `tavrin list` names them.\n";
+      return kExitFailure;
+    }
+    names.push_back(path.filename().string());
+  }
+  if (purpose) {
+    if (const int code = Ended("tavrin logbook set", store->SetPurpose(names, *purpose))) {
+      return code;
+    }
+  }
+  return o.notePresent ? Ended("tavrin logbook set", store->SetNote(names, o.note)) : kExitOk;
+}
+
+int RunLogbookHistory(const GlobalOptions& global, const LogbookOptions& o) {
+  CliContext context(global);
+  std::optional<LogbookStore> store = OpenLogbook(context, "tavrin logbook history");
+  if (!store) return kExitFailure;
+  const std::optional<std::string> track =
+      o.tracks.empty() ? std::nullopt
+                       : std::optional(std::filesystem::path(o.tracks.front()).filename().string());
+  for (const logbook::LogbookChange& change : store->Changes(track)) {
+    std::cout << logbook::ChangedText(change.atUtc) << '\t' << change.kind << '\t'
+              << change.subject << '\t' << change.field << '\t' << change.before << '\t'
+              << change.after << '\n';
+  }
+  return kExitOk;
+}
+
+int RunOdometer(const GlobalOptions& global, const LogbookOptions& o) {
+  const auto day = ParsePeriod("tavrin logbook odometer", o.date, o.date);
+  if (!day) return kExitUsage;
+  CliContext context(global);
+  std::optional<LogbookStore> store = OpenLogbook(context, "tavrin logbook odometer");
+  if (!store) return kExitFailure;
+  return Ended("tavrin logbook odometer", store->SetOdometer(day->first, o.km));
+}
+
+void AddPlaceCommands(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
+  auto o = std::make_shared<PlaceOptions>();
+  CLI::App* places = app.add_subcommand(
+      "places", "The places the logbook names trips' starts and ends by: Home, Office, ...");
+  places->require_subcommand(1);
+  const auto action = [&global, o, &run](const char* name) {
+    return [&global, o, &run, name] {
+      run = [&global, o, name] { return RunPlaces(global, name, *o); };
+    };
+  };
+  places->add_subcommand("list", "Each place: name, latitude, longitude, radius in metres")
+      ->callback(action("list"));
+  CLI::App* add = places->add_subcommand("add", "Names a place");
+  add->add_option("name", o->name, "Its name")->required();
+  add->add_option("position", o->position, "LAT,LON in degrees")->required();
+  add->add_option("--radius", o->radius, "Metres around it (default 150)");
+  add->callback(action("add"));
+  CLI::App* rename = places->add_subcommand("rename", "Gives a place another name");
+  rename->add_option("name", o->name, "Its name now")->required();
+  rename->add_option("new-name", o->newName, "Its new name")->required();
+  rename->callback(action("rename"));
+  CLI::App* move = places->add_subcommand("move", "Moves a place, or gives it another radius");
+  move->add_option("name", o->name, "Its name")->required();
+  move->add_option("position", o->position, "LAT,LON in degrees")->required();
+  move->add_option("--radius", o->radius, "Metres around it");
+  move->callback(action("move"));
+  CLI::App* remove = places->add_subcommand("remove", "Forgets a place (its changes are kept)");
+  remove->add_option("name", o->name, "Its name")->required();
+  remove->callback(action("remove"));
+}
+
+}  // namespace
+
+void AddLogbookCommands(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
+  AddPlaceCommands(app, global, run);
+  auto o = std::make_shared<LogbookOptions>();
+  CLI::App* logbook = app.add_subcommand(
+      "logbook",
+      "The drive logbook: a trip a stored track, tab-separated (date, start, end, from, to, km, "
+      "purpose, note, and the odometer at start and end once a reading is entered); a purpose "
+      "with ? is offered from the last trip between the same places. Totals on stderr.");
+  logbook->add_option("--from", o->from, "First day, YYYY-MM-DD (local time)");
+  logbook->add_option("--to", o->to, "Last day, YYYY-MM-DD (local time)");
+  logbook->add_option("--purpose", o->purpose, "Only trips of this purpose (or none)");
+  logbook->add_flag("--csv", o->csv, "CSV for spreadsheets instead");
+  logbook->callback([&global, o, &run, logbook] {
+    if (logbook->get_subcommands().empty()) {
+      run = [&global, o] { return RunLogbook(global, *o); };
+    }
+  });
+  CLI::App* set = logbook->add_subcommand("set", "Sets the purpose or the note of trips");
+  set->add_option("tracks", o->tracks, "Track files (names or paths)")->required();
+  set->add_option("--purpose", o->purpose, "business, private, commute or none");
+  set->add_option("--note", o->note, "A note: the customer, the reason")
+      ->each([o](const std::string&) { o->notePresent = true; });
+  set->callback(
+      [&global, o, &run] { run = [&global, o] { return RunLogbookSet(global, *o); }; });
+  CLI::App* history =
+      logbook->add_subcommand("history", "Every change made, or those of one trip");
+  history->add_option("track", o->tracks, "A track file (name or path)")->expected(0, 1);
+  history->callback(
+      [&global, o, &run] { run = [&global, o] { return RunLogbookHistory(global, *o); }; });
+  CLI::App* odometer =
+      logbook->add_subcommand("odometer", "Enters the odometer reading at the start of a day");
+  odometer->add_option("date", o->date, "YYYY-MM-DD")->required();
+  odometer->add_option("km", o->km, "The reading in km")->required();
+  odometer->callback(
+      [&global, o, &run] { run = [&global, o] { return RunOdometer(global, *o); }; });
+}
+
+}  // namespace tavrin::cli
