@@ -7,7 +7,10 @@
 #include <iostream>
 #include <sstream>
 
+#include <QGuiApplication>
+
 #include "cli/command_line.h"
+#include "gui/logbook/logbook_pdf.h"
 #include "logbook/logbook_csv.h"
 #include "logbook/logbook_store.h"
 #include "logbook/trip_rows.h"
@@ -24,7 +27,7 @@ struct PlaceOptions {
 };
 
 struct LogbookOptions {
-  std::string from, to, purpose, note, date;
+  std::string from, to, purpose, note, date, pdf;
   bool csv = false;
   bool notePresent = false;
   std::vector<std::string> tracks;
@@ -117,6 +120,24 @@ std::string PurposeShown(const logbook::TripRow& trip) {
   return std::string(logbook::PurposeWord(trip.purpose));
 }
 
+// The PDF is drawn with Qt's fonts, which need an application object; without a display it
+// draws offscreen.
+int WritePdf(const logbook::LogbookReport& report, const std::string& path) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Qt's notes about the desktop (no runtime folder, no display) are no concern of a PDF.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+      std::cerr << "tavrin: " << text.toStdString() << "\n";
+  });
+  int argc = 1;
+  char name[] = "tavrin";
+  char* argv[] = {name, nullptr};
+  const QGuiApplication application(argc, argv);
+  const Result<void> written =
+      gui::WriteLogbookPdf(report, QString::fromStdString(path), QStringLiteral("Drive logbook"));
+  return Ended("tavrin logbook --pdf", written);
+}
+
 int RunLogbook(const GlobalOptions& global, const LogbookOptions& o) {
   const auto period = ParsePeriod("tavrin logbook", o.from, o.to);
   if (!period) return kExitUsage;
@@ -134,14 +155,16 @@ int RunLogbook(const GlobalOptions& global, const LogbookOptions& o) {
   const TrackListing listing = context.Store().Catalogue().ListTracks(nullptr, false);
   const logbook::LogbookReport report =
       logbook::MakeLogbookReport(listing, *store, context.Store().Zone(), filter);
-  if (o.csv) {
+  if (!o.pdf.empty()) {
+    if (const int code = WritePdf(report, o.pdf)) return code;
+  } else if (o.csv) {
     std::cout << logbook::LogbookCsv(report);
   } else {
     for (const logbook::TripRow& trip : report.trips) {
       std::cout << logbook::DateText(trip.date) << '\t' << trip.start << '\t' << trip.end << '\t'
                 << trip.from << '\t' << trip.to << '\t'
-                << (trip.trackDeleted ? "track deleted" : Km(trip.km)) << '\t'
-                << PurposeShown(trip) << '\t' << trip.note;
+                << (trip.trackDeleted ? "track deleted" : Km(trip.km)) << '\t' << PurposeShown(trip)
+                << '\t' << trip.note;
       if (trip.odometerStart) {
         std::cout << '\t' << Km(*trip.odometerStart) << '\t' << Km(*trip.odometerEnd);
       }
@@ -199,9 +222,8 @@ int RunLogbookHistory(const GlobalOptions& global, const LogbookOptions& o) {
       o.tracks.empty() ? std::nullopt
                        : std::optional(std::filesystem::path(o.tracks.front()).filename().string());
   for (const logbook::LogbookChange& change : store->Changes(track)) {
-    std::cout << logbook::ChangedText(change.atUtc) << '\t' << change.kind << '\t'
-              << change.subject << '\t' << change.field << '\t' << change.before << '\t'
-              << change.after << '\n';
+    std::cout << logbook::ChangedText(change.atUtc) << '\t' << change.kind << '\t' << change.subject
+              << '\t' << change.field << '\t' << change.before << '\t' << change.after << '\n';
   }
   return kExitOk;
 }
@@ -259,7 +281,9 @@ void AddLogbookCommands(CLI::App& app, const GlobalOptions& global, std::functio
   logbook->add_option("--from", o->from, "First day, YYYY-MM-DD (local time)");
   logbook->add_option("--to", o->to, "Last day, YYYY-MM-DD (local time)");
   logbook->add_option("--purpose", o->purpose, "Only trips of this purpose (or none)");
-  logbook->add_flag("--csv", o->csv, "CSV for spreadsheets instead");
+  CLI::Option* csv = logbook->add_flag("--csv", o->csv, "CSV for spreadsheets instead");
+  logbook->add_option("--pdf", o->pdf, "Writes the logbook as a PDF file instead: a page a month")
+      ->excludes(csv);
   logbook->callback([&global, o, &run, logbook] {
     if (logbook->get_subcommands().empty()) {
       run = [&global, o] { return RunLogbook(global, *o); };
@@ -270,10 +294,8 @@ void AddLogbookCommands(CLI::App& app, const GlobalOptions& global, std::functio
   set->add_option("--purpose", o->purpose, "business, private, commute or none");
   set->add_option("--note", o->note, "A note: the customer, the reason")
       ->each([o](const std::string&) { o->notePresent = true; });
-  set->callback(
-      [&global, o, &run] { run = [&global, o] { return RunLogbookSet(global, *o); }; });
-  CLI::App* history =
-      logbook->add_subcommand("history", "Every change made, or those of one trip");
+  set->callback([&global, o, &run] { run = [&global, o] { return RunLogbookSet(global, *o); }; });
+  CLI::App* history = logbook->add_subcommand("history", "Every change made, or those of one trip");
   history->add_option("track", o->tracks, "A track file (name or path)")->expected(0, 1);
   history->callback(
       [&global, o, &run] { run = [&global, o] { return RunLogbookHistory(global, *o); }; });

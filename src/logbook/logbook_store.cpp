@@ -98,7 +98,8 @@ Result<void> LogbookStore::Open(const std::string& dataFolder) {
   if (!db_.Open(file_, Database::Durability::EveryCommit)) {
     const std::string why = db_.LastError();
     db_.Close();
-    if (!existed) return Refused("cannot be made (" + why + "); check that the folder is writable.");
+    if (!existed)
+      return Refused("cannot be made (" + why + "); check that the folder is writable.");
   }
   std::string damage;
   if (db_.IsOpen()) {
@@ -179,13 +180,13 @@ Result<void> LogbookStore::AddPlace(const std::string& name, double latitude, do
                    "\" is already kept; choose another name, or move that place."};
   }
   return Change([&] {
-    Statement insert = db_.Prepare(
-        "INSERT INTO places(name, latitude, longitude, radius) VALUES(?, ?, ?, ?)");
+    Statement insert =
+        db_.Prepare("INSERT INTO places(name, latitude, longitude, radius) VALUES(?, ?, ?, ?)");
     insert.Bind(1, name).Bind(2, latitude).Bind(3, longitude).Bind(4, radius);
     insert.Step();
-    return !insert.Failed() && Record("place", db_.LastInsertId(), name, "position", "",
-                                      PositionText(latitude, longitude) + ", " +
-                                          NumberText(radius) + " m");
+    return !insert.Failed() &&
+           Record("place", db_.LastInsertId(), name, "position", "",
+                  PositionText(latitude, longitude) + ", " + NumberText(radius) + " m");
   });
 }
 

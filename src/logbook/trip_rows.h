@@ -18,9 +18,9 @@
 namespace tavrin::logbook {
 
 struct TripRow {
-  std::string track;  // the track file's name
-  std::string path;   // empty for a trip whose track was deleted
-  CalendarDate date;  // of its start, in the listing's zone
+  std::string track;       // the track file's name
+  std::string path;        // empty for a trip whose track was deleted
+  CalendarDate date;       // of its start, in the listing's zone
   std::string start, end;  // "08:10", in the listing's zone
   std::string from, to;    // a place's name, or the position ("37.5401, 127.0553")
   double km = 0;

@@ -1,0 +1,246 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "gui/logbook/logbook_pdf.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPdfWriter>
+#include <algorithm>
+#include <map>
+
+#include "logbook/logbook_csv.h"
+
+namespace tavrin::gui {
+namespace {
+
+using logbook::Purpose;
+using logbook::TripRow;
+
+const char* const kMonthNames[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
+
+QString Km(double km) {
+  return QString::number(km, 'f', 1);
+}
+
+QString PurposeText(Purpose purpose) {
+  return purpose == Purpose::None ? QStringLiteral("—")
+                                  : QString::fromUtf8(logbook::PurposeWord(purpose));
+}
+
+// The columns of a page: their captions and their shares of the width.
+struct Column {
+  QString caption;
+  double share;
+  bool right = false;
+};
+
+// The note comes last but for the odometer, and wraps; the other cells are cut short.
+constexpr int kNoteColumn = 7;
+
+std::vector<Column> ColumnsFor(bool odometer) {
+  std::vector<Column> columns = {{"Date", 8},    {"Start", 4.5}, {"End", 4.5},
+                                 {"From", 14},   {"To", 14},     {"km", 5, true},
+                                 {"Purpose", 7}, {"Note", 24.0}, {"Changed", 8}};
+  if (odometer) {
+    columns.push_back({"Odo. start", 8, true});
+    columns.push_back({"Odo. end", 8, true});
+  }
+  return columns;
+}
+
+QStringList CellsOf(const TripRow& trip, bool odometer) {
+  QString note = QString::fromStdString(trip.note);
+  if (trip.trackDeleted) note = note.isEmpty() ? "track deleted" : note + " (track deleted)";
+  QStringList cells = {
+      QString::fromStdString(logbook::DateText(trip.date)),
+      QString::fromStdString(trip.start),
+      QString::fromStdString(trip.end),
+      QString::fromStdString(trip.from),
+      QString::fromStdString(trip.to),
+      trip.trackDeleted ? QString() : Km(trip.km),
+      PurposeText(trip.purpose),
+      note,
+      trip.changedUtc == 0
+          ? QString()
+          : QString::fromStdString(logbook::ChangedText(trip.changedUtc)).left(10)};
+  if (odometer) {
+    cells << (trip.odometerStart ? Km(*trip.odometerStart) : QString())
+          << (trip.odometerEnd ? Km(*trip.odometerEnd) : QString());
+  }
+  return cells;
+}
+
+// Lays out pages on the device, keeping where the next line goes.
+class PageWriter {
+ public:
+  PageWriter(QPagedPaintDevice& device, QPainter& painter, QString title)
+      : device_(device), painter_(painter), title_(std::move(title)) {
+    const QRect page = painter_.viewport();
+    width_ = page.width();
+    height_ = page.height();
+    body_.setPointSizeF(8);
+    bold_ = body_;
+    bold_.setBold(true);
+    heading_ = bold_;
+    heading_.setPointSizeF(12);
+    line_ = QFontMetricsF(body_, &device_).height() * 1.35;
+  }
+
+  void WriteMonth(int year, int month, const std::vector<const TripRow*>& trips, bool odometer) {
+    const std::vector<Column> columns = ColumnsFor(odometer);
+    const QString heading = QStringLiteral("%1 %2").arg(kMonthNames[month - 1]).arg(year);
+    StartPage(heading, columns);
+    std::map<Purpose, std::pair<double, int>> totals;
+    double km = 0;
+    for (const TripRow* trip : trips) {
+      const QStringList cells = CellsOf(*trip, odometer);
+      if (y_ + RowHeight(cells, columns) > height_) StartPage(heading + " (continued)", columns);
+      WriteCells(cells, columns, body_);
+      if (!trip->trackDeleted) {
+        totals[trip->purpose].first += trip->km;
+        km += trip->km;
+      }
+      ++totals[trip->purpose].second;
+    }
+    if (y_ + (totals.size() + 5) * line_ > height_) StartPage(heading + " (continued)", columns);
+    y_ += line_ / 2;
+    painter_.setFont(bold_);
+    for (const auto& [purpose, sum] : totals) {
+      Text(QStringLiteral("%1: %2 km in %3 trip(s)")
+               .arg(purpose == Purpose::None ? QStringLiteral("No purpose yet")
+                                             : PurposeText(purpose))
+               .arg(Km(sum.first))
+               .arg(sum.second));
+    }
+    Text(QStringLiteral("Total: %1 km in %2 trip(s)").arg(Km(km)).arg(trips.size()));
+    y_ += 2 * line_;
+    painter_.setFont(body_);
+    Text(QStringLiteral("Signature: ________________________________     Date: ________________"));
+  }
+
+ private:
+  void StartPage(const QString& heading, const std::vector<Column>& columns) {
+    if (pages_++ > 0) device_.newPage();
+    y_ = 0;
+    painter_.setFont(heading_);
+    Text(title_ + " \u2013 " + heading, QFontMetricsF(heading_, &device_).height() * 1.5);
+    QStringList captions;
+    for (const Column& column : columns) captions << column.caption;
+    WriteCells(captions, columns, bold_);
+    painter_.drawLine(QPointF(0, y_), QPointF(width_, y_));
+  }
+
+  void Text(const QString& text, double height = 0) {
+    const double step = height > 0 ? height : line_;
+    painter_.drawText(QRectF(0, y_, width_, step), Qt::AlignLeft | Qt::AlignVCenter, text);
+    y_ += step;
+  }
+
+  double Gap() const { return device_.logicalDpiX() * 1.5 / 25.4; }  // 1.5 mm between columns
+
+  double Width(const std::vector<Column>& columns, size_t i) const {
+    double shares = 0;
+    for (const Column& column : columns) shares += column.share;
+    return width_ * columns[i].share / shares - Gap();
+  }
+
+  // How tall a row of these cells is: its note's lines.
+  double RowHeight(const QStringList& cells, const std::vector<Column>& columns) const {
+    const QFontMetricsF metrics(body_, &device_);
+    const QRectF room(0, 0, Width(columns, kNoteColumn), height_);
+    const double note = metrics.boundingRect(room, Qt::TextWordWrap, cells[kNoteColumn]).height();
+    return std::max(line_, note + (line_ - metrics.height()));
+  }
+
+  // A row of cells; the note wraps onto more lines, the others are cut short.
+  void WriteCells(const QStringList& cells, const std::vector<Column>& columns, const QFont& font) {
+    painter_.setFont(font);
+    const QFontMetricsF metrics(font, &device_);
+    const double gap = Gap();
+    double x = 0, tallest = line_;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+      const Column& column = columns[static_cast<size_t>(i)];
+      const double wide = Width(columns, static_cast<size_t>(i));
+      const Qt::Alignment side = column.right ? Qt::AlignRight : Qt::AlignLeft;
+      if (i == kNoteColumn) {
+        const QRectF room(x, y_ + (line_ - metrics.height()) / 2, wide, height_);
+        const QRectF used = metrics.boundingRect(room, Qt::TextWordWrap | side, cells[i]);
+        painter_.drawText(room, Qt::TextWordWrap | side, cells[i]);
+        tallest = std::max(tallest, used.height() + (line_ - metrics.height()));
+      } else {
+        painter_.drawText(QRectF(x, y_, wide, line_), side | Qt::AlignVCenter,
+                          metrics.elidedText(cells[i], Qt::ElideRight, wide));
+      }
+      x += wide + gap;
+    }
+    y_ += tallest;
+  }
+
+  QPagedPaintDevice& device_;
+  QPainter& painter_;
+  QString title_;
+  QFont body_, bold_, heading_;
+  double width_ = 0, height_ = 0, line_ = 0, y_ = 0;
+  int pages_ = 0;
+};
+
+}  // namespace
+
+void PaintLogbookPages(QPagedPaintDevice& device, const logbook::LogbookReport& report,
+                       const QString& title) {
+  QPainter painter(&device);
+  PageWriter pages(device, painter, title);
+  bool odometer = false;
+  for (const TripRow& trip : report.trips) odometer = odometer || trip.odometerStart.has_value();
+  std::vector<const TripRow*> month;
+  const auto flush = [&] {
+    if (!month.empty())
+      pages.WriteMonth(month.front()->date.year, month.front()->date.month, month, odometer);
+    month.clear();
+  };
+  for (const TripRow& trip : report.trips) {
+    if (!month.empty() && (month.front()->date.year != trip.date.year ||
+                           month.front()->date.month != trip.date.month))
+      flush();
+    month.push_back(&trip);
+  }
+  flush();
+  if (report.trips.empty()) {
+    painter.drawText(painter.viewport(), Qt::AlignTop | Qt::AlignLeft,
+                     title + "\n\nNo trip in this period.");
+  }
+}
+
+Result<void> WriteLogbookPdf(const logbook::LogbookReport& report, const QString& path,
+                             const QString& title) {
+  // Written beside the file and put in its place once whole: a failure leaves an earlier PDF.
+  const QString part = path + QStringLiteral(".part");
+  {
+    QPdfWriter writer(part);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(QPageLayout::Landscape);
+    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    writer.setResolution(300);
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("Tavrin Lite"));
+    PaintLogbookPages(writer, report, title);
+  }
+  // QPdfWriter says nothing of a file it could not write: look for it.
+  QFile written(part);
+  if (!written.exists() || written.size() == 0) {
+    QFile::remove(part);
+    return Failure{"The PDF " + path.toStdString() +
+                   " could not be written; check that its folder exists and is writable."};
+  }
+  QFile::remove(path);
+  if (!QFile::rename(part, path)) {
+    QFile::remove(part);
+    return Failure{"The PDF " + path.toStdString() +
+                   " could not be put in place; check the folder's rights."};
+  }
+  return {};
+}
+
+}  // namespace tavrin::gui
