@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "logbook/logbook_store.h"
 #include "settings/app_paths.h"
 #include "settings/program_settings.h"
 #include "store/posix_file.h"
@@ -61,6 +62,11 @@ CliContext::CliContext(const GlobalOptions& options) : store_(StderrMessages()) 
                                               : FolderOrigin::Program;
   store_.NameDataFolder(dataFolder_);
   store_.SetProblemReporter(ProblemReporter());
+  // Trips cut or deleted here keep their logbook entries, with the change.
+  store_.Catalogue().ListenForChanges([this](const TrackChangeNotice& notice) {
+    if (const Result<void> kept = logbook::FollowTrackChangeIn(store_.DataFolder(), notice); !kept)
+      std::cerr << "tavrin: " << kept.Error().reason << "\n";
+  });
 }
 
 TrackFileProblemFn CliContext::ProblemReporter() {

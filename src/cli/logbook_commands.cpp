@@ -34,6 +34,15 @@ struct LogbookOptions {
   double km = -1;
 };
 
+// A field of a tab-separated row: a tab or a line break in a note or a name would split it.
+std::string OneField(const std::string& text) {
+  std::string field = text;
+  for (char& c : field) {
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  }
+  return field;
+}
+
 std::optional<std::pair<double, double>> PositionOf(const std::string& text) {
   double latitude = 0, longitude = 0;
   char rest = 0;
@@ -90,7 +99,7 @@ int RunPlaces(const GlobalOptions& global, const std::string& action, const Plac
       char line[160];
       std::snprintf(line, sizeof line, "\t%.6f\t%.6f\t%g\n", place.latitude, place.longitude,
                     place.radius);
-      std::cout << place.name << line;
+      std::cout << OneField(place.name) << line;
     }
     return kExitOk;
   }
@@ -162,9 +171,9 @@ int RunLogbook(const GlobalOptions& global, const LogbookOptions& o) {
   } else {
     for (const logbook::TripRow& trip : report.trips) {
       std::cout << logbook::DateText(trip.date) << '\t' << trip.start << '\t' << trip.end << '\t'
-                << trip.from << '\t' << trip.to << '\t'
+                << OneField(trip.from) << '\t' << OneField(trip.to) << '\t'
                 << (trip.trackDeleted ? "track deleted" : Km(trip.km)) << '\t' << PurposeShown(trip)
-                << '\t' << trip.note;
+                << '\t' << OneField(trip.note);
       if (trip.odometerStart) {
         std::cout << '\t' << Km(*trip.odometerStart) << '\t' << Km(*trip.odometerEnd);
       }
@@ -222,8 +231,9 @@ int RunLogbookHistory(const GlobalOptions& global, const LogbookOptions& o) {
       o.tracks.empty() ? std::nullopt
                        : std::optional(std::filesystem::path(o.tracks.front()).filename().string());
   for (const logbook::LogbookChange& change : store->Changes(track)) {
-    std::cout << logbook::ChangedText(change.atUtc) << '\t' << change.kind << '\t' << change.subject
-              << '\t' << change.field << '\t' << change.before << '\t' << change.after << '\n';
+    std::cout << logbook::ChangedText(change.atUtc) << '\t' << change.kind << '\t'
+              << OneField(change.subject) << '\t' << change.field << '\t' << OneField(change.before)
+              << '\t' << OneField(change.after) << '\n';
   }
   return kExitOk;
 }

@@ -321,6 +321,27 @@ Result<void> LogbookStore::TrackDeleted(const std::string& track) {
   });
 }
 
+Result<void> LogbookStore::FollowTrackChange(const TrackChangeNotice& notice) {
+  if (notice.change != TrackChange::Compacted && notice.change != TrackChange::Deleted) return {};
+  for (const std::string& path : notice.paths) {
+    const std::string track = std::filesystem::path(path).filename().string();
+    const Result<void> done =
+        notice.change == TrackChange::Compacted ? TrackCut(track) : TrackDeleted(track);
+    if (!done) return done;
+  }
+  return {};
+}
+
+Result<void> FollowTrackChangeIn(const std::string& dataFolder, const TrackChangeNotice& notice) {
+  std::error_code error;
+  if (!std::filesystem::exists(std::filesystem::path(dataFolder) / kLogbookFileName, error)) {
+    return {};
+  }
+  LogbookStore store;
+  if (Result<void> opened = store.Open(dataFolder); !opened) return opened;
+  return store.FollowTrackChange(notice);
+}
+
 std::vector<OdometerReading> LogbookStore::Readings() const {
   std::vector<OdometerReading> readings;
   Statement rows = db_.Prepare("SELECT day, km FROM odometer ORDER BY day");

@@ -18,6 +18,7 @@
 #include "base/sqlite_handle.h"
 #include "logbook/purpose.h"
 #include "store/track_catalogue.h"
+#include "store/track_changes.h"
 
 namespace tavrin::logbook {
 
@@ -56,6 +57,10 @@ struct LogbookChange {
   std::string before, after;
 };
 
+// For a program that keeps no logbook open: the notice is recorded in the data folder's logbook
+// when the user keeps one there.
+Result<void> FollowTrackChangeIn(const std::string& dataFolder, const TrackChangeNotice& notice);
+
 class LogbookStore {
  public:
   // `clock` gives the time a change is recorded with (UTC seconds); tests set their own.
@@ -84,6 +89,9 @@ class LogbookStore {
   // What the program did to a track: its entry stays, and the change is kept with it.
   Result<void> TrackCut(const std::string& track);
   Result<void> TrackDeleted(const std::string& track);
+  // The same from the store's notice: points deleted from a track are a cut, files deleted are
+  // deleted trips; other notices change nothing here.
+  Result<void> FollowTrackChange(const TrackChangeNotice& notice);
 
   std::vector<OdometerReading> Readings() const;
   Result<void> SetOdometer(CalendarDate date, double km);

@@ -81,6 +81,9 @@ class PageWriter {
     width_ = page.width();
     height_ = page.height();
     body_.setPointSizeF(8);
+    // Without ligatures, so that the PDF's text is found and copied as it was written: "Office",
+    // not "O\uFB03ce".
+    body_.setStyleStrategy(QFont::PreferNoShaping);
     bold_ = body_;
     bold_.setBold(true);
     heading_ = bold_;
