@@ -172,8 +172,9 @@ int RunLogbook(const GlobalOptions& global, const LogbookOptions& o) {
     for (const logbook::TripRow& trip : report.trips) {
       std::cout << logbook::DateText(trip.date) << '\t' << trip.start << '\t' << trip.end << '\t'
                 << OneField(trip.from) << '\t' << OneField(trip.to) << '\t'
-                << (trip.trackDeleted ? "track deleted" : Km(trip.km)) << '\t' << PurposeShown(trip)
-                << '\t' << OneField(trip.note);
+                << (trip.kmKnown ? Km(trip.km) : "track deleted") << '\t' << PurposeShown(trip)
+                << '\t' << OneField(trip.note)
+                << (trip.trackDeleted && trip.kmKnown ? " (track deleted)" : "");
       if (trip.odometerStart) {
         std::cout << '\t' << Km(*trip.odometerStart) << '\t' << Km(*trip.odometerEnd);
       }
@@ -234,6 +235,19 @@ int RunLogbookHistory(const GlobalOptions& global, const LogbookOptions& o) {
     std::cout << logbook::ChangedText(change.atUtc) << '\t' << change.kind << '\t'
               << OneField(change.subject) << '\t' << change.field << '\t' << OneField(change.before)
               << '\t' << OneField(change.after) << '\n';
+  }
+  return kExitOk;
+}
+
+int RunLogbookRemove(const GlobalOptions& global, const LogbookOptions& o) {
+  CliContext context(global);
+  std::optional<LogbookStore> store = OpenLogbook(context, "tavrin logbook remove");
+  if (!store) return kExitFailure;
+  for (const std::string& track : o.tracks) {
+    const std::string name = std::filesystem::path(track).filename().string();
+    if (const int code = Ended("tavrin logbook remove", store->RemoveDeletedTrip(name))) {
+      return code;
+    }
   }
   return kExitOk;
 }
@@ -309,6 +323,11 @@ void AddLogbookCommands(CLI::App& app, const GlobalOptions& global, std::functio
   history->add_option("track", o->tracks, "A track file (name or path)")->expected(0, 1);
   history->callback(
       [&global, o, &run] { run = [&global, o] { return RunLogbookHistory(global, *o); }; });
+  CLI::App* remove = logbook->add_subcommand(
+      "remove", "Takes the trips of deleted tracks out of the logbook (their changes are kept)");
+  remove->add_option("tracks", o->tracks, "Track file names")->required();
+  remove->callback(
+      [&global, o, &run] { run = [&global, o] { return RunLogbookRemove(global, *o); }; });
   CLI::App* odometer =
       logbook->add_subcommand("odometer", "Enters the odometer reading at the start of a day");
   odometer->add_option("date", o->date, "YYYY-MM-DD")->required();

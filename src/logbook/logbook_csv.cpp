@@ -50,7 +50,7 @@ std::string LogbookCsv(const LogbookReport& report) {
         trip.end,
         trip.from,
         trip.to,
-        trip.trackDeleted ? std::string() : Km(trip.km),
+        trip.kmKnown ? Km(trip.km) : std::string(),
         std::string(PurposeWord(trip.purpose)),
         trip.trackDeleted ? (trip.note.empty() ? "track deleted" : trip.note + " (track deleted)")
                           : trip.note,

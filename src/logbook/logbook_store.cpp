@@ -20,7 +20,9 @@ constexpr char kTables[] =
     "CREATE UNIQUE INDEX IF NOT EXISTS place_names ON places(name) WHERE removed = 0;"
     "CREATE TABLE IF NOT EXISTS entries(id INTEGER PRIMARY KEY, track TEXT UNIQUE NOT NULL,"
     " purpose TEXT NOT NULL DEFAULT '', note TEXT NOT NULL DEFAULT '',"
-    " track_deleted INTEGER NOT NULL DEFAULT 0);"
+    " track_deleted INTEGER NOT NULL DEFAULT 0, first_utc INTEGER, last_utc INTEGER, km REAL,"
+    " from_latitude REAL, from_longitude REAL, to_latitude REAL, to_longitude REAL,"
+    " removed INTEGER NOT NULL DEFAULT 0);"
     "CREATE TABLE IF NOT EXISTS odometer(day TEXT PRIMARY KEY, km REAL NOT NULL);"
     "CREATE TABLE IF NOT EXISTS changes(id INTEGER PRIMARY KEY, at INTEGER NOT NULL,"
     " kind TEXT NOT NULL, subject_id INTEGER NOT NULL, subject TEXT NOT NULL,"
@@ -92,6 +94,7 @@ Failure LogbookStore::Refused(const std::string& what) const {
 
 Result<void> LogbookStore::Open(const std::string& dataFolder) {
   db_.Close();
+  folder_ = dataFolder;
   file_ = (std::filesystem::path(dataFolder) / kLogbookFileName).string();
   std::error_code error;
   const bool existed = std::filesystem::exists(file_, error);
@@ -240,25 +243,55 @@ Result<void> LogbookStore::RemovePlace(const std::string& name) {
   });
 }
 
+namespace {
+
+constexpr char kEntryColumns[] =
+    "SELECT id, track, purpose, note, track_deleted, first_utc, last_utc, km, from_latitude,"
+    " from_longitude, to_latitude, to_longitude, removed FROM entries";
+
+TripEntry EntryOfRow(const Statement& row) {
+  TripEntry entry{row.Int(0),  row.Text(1),     PurposeOfWord(row.Text(2)).value_or(Purpose::None),
+                  row.Text(3), row.Int(4) != 0, row.Int(12) != 0,
+                  std::nullopt};
+  if (row.Int(5) != 0) {
+    entry.kept = TripSnapshot{row.Int(5),  row.Int(6),   row.Real(7), row.Real(8),
+                              row.Real(9), row.Real(10), row.Real(11)};
+  }
+  return entry;
+}
+
+}  // namespace
+
 std::map<std::string, TripEntry> LogbookStore::Entries() const {
   std::map<std::string, TripEntry> entries;
-  Statement rows =
-      db_.Prepare("SELECT id, track, purpose, note, track_deleted FROM entries ORDER BY track");
+  Statement rows = db_.Prepare((std::string(kEntryColumns) + " ORDER BY track").c_str());
   while (rows.Step()) {
-    TripEntry entry{rows.Int(0), rows.Text(1), PurposeOfWord(rows.Text(2)).value_or(Purpose::None),
-                    rows.Text(3), rows.Int(4) != 0};
+    TripEntry entry = EntryOfRow(rows);
     entries.emplace(entry.track, std::move(entry));
   }
   return entries;
 }
 
 std::optional<TripEntry> LogbookStore::EntryOf(const std::string& track) const {
-  Statement row =
-      db_.Prepare("SELECT id, track, purpose, note, track_deleted FROM entries WHERE track = ?");
+  Statement row = db_.Prepare((std::string(kEntryColumns) + " WHERE track = ?").c_str());
   row.Bind(1, track);
   if (!row.Step()) return std::nullopt;
-  return TripEntry{row.Int(0), row.Text(1), PurposeOfWord(row.Text(2)).value_or(Purpose::None),
-                   row.Text(3), row.Int(4) != 0};
+  return EntryOfRow(row);
+}
+
+// The entry keeps the trip as its file has it now; a file that cannot be read keeps the last.
+bool LogbookStore::KeepSnapshot(int64_t id, const std::string& track) {
+  const std::optional<TripSnapshot> now =
+      SnapshotOf((std::filesystem::path(folder_) / track).string());
+  if (!now) return true;
+  Statement update = db_.Prepare(
+      "UPDATE entries SET first_utc = ?, last_utc = ?, km = ?, from_latitude = ?,"
+      " from_longitude = ?, to_latitude = ?, to_longitude = ? WHERE id = ?");
+  update.Bind(1, int64_t{now->firstUtc}).Bind(2, int64_t{now->lastUtc}).Bind(3, now->km);
+  update.Bind(4, now->fromLatitude).Bind(5, now->fromLongitude).Bind(6, now->toLatitude);
+  update.Bind(7, now->toLongitude).Bind(8, id);
+  update.Step();
+  return !update.Failed();
 }
 
 // The entry of the trip, made when it has none; 0 when it cannot be written.
@@ -279,7 +312,7 @@ Result<void> LogbookStore::SetPurpose(std::span<const std::string> tracks, Purpo
       Statement update = db_.Prepare("UPDATE entries SET purpose = ? WHERE id = ?");
       update.Bind(1, std::string(PurposeWord(purpose))).Bind(2, id);
       update.Step();
-      if (id == 0 || update.Failed() ||
+      if (id == 0 || update.Failed() || !KeepSnapshot(id, track) ||
           !Record("trip", id, track, "purpose", std::string(PurposeWord(before)),
                   std::string(PurposeWord(purpose))))
         return false;
@@ -297,7 +330,8 @@ Result<void> LogbookStore::SetNote(std::span<const std::string> tracks, const st
       Statement update = db_.Prepare("UPDATE entries SET note = ? WHERE id = ?");
       update.Bind(1, note).Bind(2, id);
       update.Step();
-      if (id == 0 || update.Failed() || !Record("trip", id, track, "note", before, note))
+      if (id == 0 || update.Failed() || !KeepSnapshot(id, track) ||
+          !Record("trip", id, track, "note", before, note))
         return false;
     }
     return true;
@@ -307,7 +341,7 @@ Result<void> LogbookStore::SetNote(std::span<const std::string> tracks, const st
 Result<void> LogbookStore::TrackCut(const std::string& track) {
   return Change([&] {
     const int64_t id = EntryIdFor(track);
-    return id != 0 && Record("trip", id, track, "track", "", "cut");
+    return id != 0 && KeepSnapshot(id, track) && Record("trip", id, track, "track", "", "cut");
   });
 }
 
@@ -340,6 +374,20 @@ Result<void> FollowTrackChangeIn(const std::string& dataFolder, const TrackChang
   LogbookStore store;
   if (Result<void> opened = store.Open(dataFolder); !opened) return opened;
   return store.FollowTrackChange(notice);
+}
+
+Result<void> LogbookStore::RemoveDeletedTrip(const std::string& track) {
+  const std::optional<TripEntry> entry = EntryOf(track);
+  if (!entry || !entry->trackDeleted || entry->removed) {
+    return Failure{"The logbook has no trip of a deleted track " + track +
+                   "; only those can be taken out, and a stored track's trip stays."};
+  }
+  return Change([&] {
+    Statement update = db_.Prepare("UPDATE entries SET removed = 1 WHERE id = ?");
+    update.Bind(1, entry->id);
+    update.Step();
+    return !update.Failed() && Record("trip", entry->id, track, "track", "deleted", "removed");
+  });
 }
 
 std::vector<OdometerReading> LogbookStore::Readings() const {

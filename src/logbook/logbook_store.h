@@ -17,6 +17,7 @@
 #include "base/result.h"
 #include "base/sqlite_handle.h"
 #include "logbook/purpose.h"
+#include "logbook/trip_ends.h"
 #include "store/track_catalogue.h"
 #include "store/track_changes.h"
 
@@ -39,6 +40,9 @@ struct TripEntry {
   Purpose purpose = Purpose::None;
   std::string note;
   bool trackDeleted = false;
+  bool removed = false;  // the user took a deleted track's trip out of the logbook
+  // The trip as its file had it when the entry last changed: its row once the track is deleted.
+  std::optional<TripSnapshot> kept;
 };
 
 struct OdometerReading {
@@ -89,6 +93,8 @@ class LogbookStore {
   // What the program did to a track: its entry stays, and the change is kept with it.
   Result<void> TrackCut(const std::string& track);
   Result<void> TrackDeleted(const std::string& track);
+  // Takes the trip of a deleted track out of the logbook; its changes are kept.
+  Result<void> RemoveDeletedTrip(const std::string& track);
   // The same from the store's notice: points deleted from a track are a cut, files deleted are
   // deleted trips; other notices change nothing here.
   Result<void> FollowTrackChange(const TrackChangeNotice& notice);
@@ -106,10 +112,11 @@ class LogbookStore {
   std::optional<NamedPlace> PlaceNamed(const std::string& name) const;
   std::optional<TripEntry> EntryOf(const std::string& track) const;
   int64_t EntryIdFor(const std::string& track);
+  bool KeepSnapshot(int64_t id, const std::string& track);
   Failure Refused(const std::string& what) const;
 
   std::function<long long()> clock_;
-  std::string file_;
+  std::string folder_, file_;
   Database db_;
 };
 

@@ -10,53 +10,10 @@
 #include <tuple>
 
 #include "base/great_circle.h"
-#include "store/posix_file.h"
-#include "store/track_file_checks.h"
+#include "logbook/trip_ends.h"
 
 namespace tavrin::logbook {
 namespace {
-
-constexpr uint32_t kEndRecords = 64;  // looked at for the first and last point, before all
-
-struct TripEnds {
-  std::optional<TrackPoint> first, last;
-};
-
-bool IsLivePoint(const TrackPoint& p) {
-  return IsTrackPoint(p) && !p.IsDeleted();
-}
-
-// The first and last points of a track file: its first and last records nearly always; the
-// whole file only when those are no points.
-TripEnds ReadTripEnds(const std::string& path, uint32_t records) {
-  TripEnds ends;
-  const UniqueFd fd = OpenFile(path, O_RDONLY);
-  if (!fd.Valid() || records == 0) return ends;
-  const auto readRecords = [&](uint32_t first, uint32_t count) {
-    std::vector<TrackPoint> read(count);
-    const ssize_t got = ReadAt(fd.Get(), read.data(), count * sizeof(TrackPoint),
-                               kTrackHeaderBytes + static_cast<off_t>(first) * kTrackRecordBytes);
-    read.resize(got > 0 ? static_cast<size_t>(got) / sizeof(TrackPoint) : 0);
-    return read;
-  };
-  const auto firstLive = [](const std::vector<TrackPoint>& points) -> std::optional<TrackPoint> {
-    const auto found = std::find_if(points.begin(), points.end(), IsLivePoint);
-    return found == points.end() ? std::nullopt : std::optional(*found);
-  };
-  const auto lastLive = [](const std::vector<TrackPoint>& points) -> std::optional<TrackPoint> {
-    const auto found = std::find_if(points.rbegin(), points.rend(), IsLivePoint);
-    return found == points.rend() ? std::nullopt : std::optional(*found);
-  };
-  ends.first = firstLive(readRecords(0, std::min(records, kEndRecords)));
-  const uint32_t tail = records > kEndRecords ? records - kEndRecords : 0;
-  ends.last = lastLive(readRecords(tail, records - tail));
-  if (!ends.first || !ends.last) {
-    const std::vector<TrackPoint> all = readRecords(0, records);
-    ends.first = firstLive(all);
-    ends.last = lastLive(all);
-  }
-  return ends;
-}
 
 std::string ClockText(const DateTime& time) {
   char text[8];
@@ -105,7 +62,7 @@ void FollowOdometer(std::vector<TripRow>& trips, const std::vector<OdometerReadi
   if (readings.empty()) return;
   std::vector<double> before(trips.size() + 1, 0);  // km driven before trip i
   for (size_t i = 0; i < trips.size(); ++i) {
-    before[i + 1] = before[i] + (trips[i].trackDeleted ? 0 : trips[i].km);
+    before[i + 1] = before[i] + trips[i].km;
   }
   const auto firstTripOn = [&](CalendarDate date) {
     return static_cast<size_t>(
@@ -113,7 +70,7 @@ void FollowOdometer(std::vector<TripRow>& trips, const std::vector<OdometerReadi
         trips.begin());
   };
   for (size_t i = 0; i < trips.size(); ++i) {
-    if (trips[i].trackDeleted) continue;
+    if (!trips[i].kmKnown) continue;
     const OdometerReading* from = &readings.front();
     for (const OdometerReading& reading : readings) {
       if (reading.date <= trips[i].date) from = &reading;
@@ -175,18 +132,30 @@ LogbookReport MakeLogbookReport(const TrackListing& listing, const LogbookStore&
     }
     trips.push_back(std::move(trip));
   }
-  // Entries whose track is gone keep their row, with what the file's name still tells.
+  // Entries whose track is gone keep their row: as the file was when the entry last changed, or
+  // what its name still tells.
   for (const auto& [name, entry] : entries) {
-    if (!entry.trackDeleted) continue;
-    const std::optional<DateTime> start = StartOfName(name, zone);
-    if (!start) continue;
+    if (!entry.trackDeleted || entry.removed) continue;
     TripRow trip;
     trip.track = name;
-    trip.date = DateOf(*start);
-    trip.start = ClockText(*start);
     trip.purpose = entry.purpose;
     trip.note = entry.note;
     trip.trackDeleted = true;
+    if (const std::optional<TripSnapshot>& kept = entry.kept) {
+      const DateTime start = zone.ToLocal(FromCalendarSeconds(kept->firstUtc));
+      trip.date = DateOf(start);
+      trip.start = ClockText(start);
+      trip.end = ClockText(zone.ToLocal(FromCalendarSeconds(kept->lastUtc)));
+      trip.km = kept->km;
+      trip.from = PlaceNameAt(places, kept->fromLatitude, kept->fromLongitude);
+      trip.to = PlaceNameAt(places, kept->toLatitude, kept->toLongitude);
+    } else if (const std::optional<DateTime> start = StartOfName(name, zone)) {
+      trip.date = DateOf(*start);
+      trip.start = ClockText(*start);
+      trip.kmKnown = false;
+    } else {
+      continue;
+    }
     trips.push_back(std::move(trip));
   }
   std::stable_sort(trips.begin(), trips.end(), [](const TripRow& a, const TripRow& b) {

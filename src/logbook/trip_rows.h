@@ -24,6 +24,7 @@ struct TripRow {
   std::string start, end;  // "08:10", in the listing's zone
   std::string from, to;    // a place's name, or the position ("37.5401, 127.0553")
   double km = 0;
+  bool kmKnown = true;  // false for a deleted track whose entry kept no copy of the trip
   uint32_t driveSeconds = 0;
   Purpose purpose = Purpose::None;
   std::string note;

@@ -207,15 +207,25 @@ TEST_F(CliLogbook, TheCsvAndThePdfHoldEveryRowAndTheTotals) {
 
 TEST_F(CliLogbook, ADeletedTrackKeepsItsRowAndHistoryAndBadInputIsRefused) {
   NamePlaces();
+  const auto before = Rows();
   ASSERT_EQ(Tavrin({"logbook", "set", tracks[5], "--purpose", "private"}).exitCode, 0);
-  ASSERT_EQ(Tavrin({"delete", tracks[5]}).exitCode, 0);
-  const auto rows = Rows();
+  ASSERT_EQ(Tavrin({"delete", tracks[5], tracks[4]}).exitCode, 0);
+  auto rows = Rows();
   ASSERT_EQ(rows.size(), 6u);
-  EXPECT_EQ(rows[5][5], "track deleted");
+  // The trip with an entry keeps its whole row; the other keeps its start and says why.
+  for (const size_t column : {0, 1, 2, 3, 4, 5}) EXPECT_EQ(rows[5][column], before[5][column]);
   EXPECT_EQ(rows[5][6], "private");
+  EXPECT_EQ(rows[5][7], " (track deleted)");
+  EXPECT_EQ(rows[4][1], before[4][1]);
+  EXPECT_EQ(rows[4][5], "track deleted");
+  EXPECT_EQ(Tavrin({"logbook", "remove", tracks[0]}).exitCode, 1) << "a stored track's trip stays";
+  ASSERT_EQ(Tavrin({"logbook", "remove", tracks[5]}).exitCode, 0);
+  rows = Rows();
+  EXPECT_EQ(rows.size(), 5u);
   const auto history = Lines(Tavrin({"logbook", "history", tracks[5]}).out);
-  ASSERT_EQ(history.size(), 2u);
+  ASSERT_EQ(history.size(), 3u);
   EXPECT_EQ(Fields(history[1])[5], "deleted");
+  EXPECT_EQ(Fields(history[2])[5], "removed");
 
   EXPECT_EQ(Tavrin({"places", "add", "Home", "37.1,127.1"}).exitCode, 1);
   EXPECT_EQ(Tavrin({"places", "add", "Far", "91,0"}).exitCode, 2);

@@ -59,7 +59,7 @@ QStringList CellsOf(const TripRow& trip, bool odometer) {
       QString::fromStdString(trip.end),
       QString::fromStdString(trip.from),
       QString::fromStdString(trip.to),
-      trip.trackDeleted ? QString() : Km(trip.km),
+      trip.kmKnown ? Km(trip.km) : QString(),
       PurposeText(trip.purpose),
       note,
       trip.changedUtc == 0
@@ -101,10 +101,8 @@ class PageWriter {
       const QStringList cells = CellsOf(*trip, odometer);
       if (y_ + RowHeight(cells, columns) > height_) StartPage(heading + " (continued)", columns);
       WriteCells(cells, columns, body_);
-      if (!trip->trackDeleted) {
-        totals[trip->purpose].first += trip->km;
-        km += trip->km;
-      }
+      totals[trip->purpose].first += trip->km;
+      km += trip->km;
       ++totals[trip->purpose].second;
     }
     if (y_ + (totals.size() + 5) * line_ > height_) StartPage(heading + " (continued)", columns);
