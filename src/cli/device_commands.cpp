@@ -74,12 +74,6 @@ int RunInfo(const GlobalOptions& global, const PortOptions& options) {
 
 // ---- read
 
-struct ReadOptions {
-  PortOptions port;
-  bool readNew = false, readAll = false, nmea = false;
-  std::vector<std::string> period;
-};
-
 // The two UTC times of --period, in order; false with the reason on stderr.
 bool ParsePeriod(const std::vector<std::string>& texts, std::optional<ReadPeriod>& period) {
   if (texts.empty()) return true;
@@ -106,25 +100,31 @@ Command ReadCommandFor(const ReadOptions& o) {
   return o.nmea ? Command::ReadPeriodNmea : Command::ReadPeriodBinary;
 }
 
-int RunRead(const GlobalOptions& global, const ReadOptions& o) {
+}  // namespace
+
+ReadResult ReadTracks(const GlobalOptions& global, const ReadOptions& o) {
+  ReadResult result;
   std::optional<ReadPeriod> period;
-  if (!ParsePeriod(o.period, period)) return kExitUsage;
+  if (!ParsePeriod(o.period, period)) return result;
+  result.exitCode = kExitFailure;
   InstallInterruptHandler();
   DeviceConnection device(global, o.port);
-  if (!device.Connect() || !device.ReadInfo()) return kExitFailure;
+  result.dataFolder = device.Context().Store().DataFolder();
+  if (!device.Connect() || !device.ReadInfo()) return result;
   LoggerSession& session = device.Session();
   switch (session.DeviceInfo().WhatBlocksARead(o.readNew)) {
     case DeviceState::ReadBlock::EmptyMemory:
       Fail("the logger's memory is empty: there are no tracks to read.");
-      return kExitFailure;
+      return result;
     case DeviceState::ReadBlock::FiguresDoNotAddUp:
       Fail(
           "Reading data or Empty track data. The logger's memory figures do not add up (it may "
           "still be scanning its memory); wait a moment and try again.");
-      return kExitFailure;
+      return result;
     case DeviceState::ReadBlock::NoNewTracks:
-      std::cerr << "tavrin: no new tracks on the logger.\n";
-      return kExitOk;
+      result.noNewTracks = true;
+      result.exitCode = kExitOk;
+      return result;
     case DeviceState::ReadBlock::None:
       break;
   }
@@ -141,12 +141,23 @@ int RunRead(const GlobalOptions& global, const ReadOptions& o) {
     session.OnLoggerSilent();
   }
   // Every track put in place is named, whatever ended the read.
-  for (const std::string& path : session.WrittenTracks()) std::cout << path << '\n';
-  if (ended != DeviceConnection::Ended::Done) return kExitFailure;
+  result.written = session.WrittenTracks();
+  result.figures = session.ReadSoFar();
+  if (ended != DeviceConnection::Ended::Done) return result;
   // Time over, a flash error or a track file that failed: the session has said which.
   const OperationEnd end = *device.Host().Ended(Operation::Read, before);
-  if (end.outcome != Outcome::Done) return kExitFailure;
-  return end.damagedItems > 0 ? kExitDamaged : kExitOk;
+  if (end.outcome != Outcome::Done) return result;
+  result.exitCode = end.damagedItems > 0 ? kExitDamaged : kExitOk;
+  return result;
+}
+
+namespace {
+
+int RunRead(const GlobalOptions& global, const ReadOptions& o) {
+  const ReadResult result = ReadTracks(global, o);
+  for (const std::string& path : result.written) std::cout << path << '\n';
+  if (result.noNewTracks) std::cerr << "tavrin: no new tracks on the logger.\n";
+  return result.exitCode;
 }
 
 // ---- set-options

@@ -7,8 +7,28 @@
 #include <functional>
 
 #include "cli/cli_context.h"
+#include "cli/device_connection.h"
+#include "protocol/session_reports.h"
 
 namespace tavrin::cli {
+
+struct ReadOptions {
+  PortOptions port;
+  bool readNew = false, readAll = false, nmea = false;
+  std::vector<std::string> period;
+};
+
+struct ReadResult {
+  int exitCode = kExitUsage;         // as tavrin read ends
+  bool noNewTracks = false;          // the logger had none: nothing was read
+  std::vector<std::string> written;  // the track files put in place, also when the read failed
+  ReadFigures figures;
+  std::string dataFolder;
+};
+
+// What tavrin read does, without printing the paths: connects, reads, disconnects. Failures are
+// told on stderr.
+ReadResult ReadTracks(const GlobalOptions& global, const ReadOptions& options);
 
 void AddDeviceCommands(CLI::App& app, const GlobalOptions& global, std::function<int()>& run);
 

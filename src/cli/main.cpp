@@ -13,6 +13,7 @@
 #include "cli/geotag_command.h"
 #include "cli/history_commands.h"
 #include "cli/logbook_commands.h"
+#include "cli/watch_command.h"
 #include "cli/import_command.h"
 #include "cli/list_commands.h"
 
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
   AddImportCommand(app, global, run);
   AddHistoryCommands(app, global, run);
   AddLogbookCommands(app, global, run);
+  AddWatchCommand(app, global, run);
 
   app.footer(
       "Exit status: 0 when everything was done; 1 when the port, the logger or a file failed, "

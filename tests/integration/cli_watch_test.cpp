@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// tavrin watch against emulated loggers that register their ports as they start: an arriving
+// logger is read without being asked, into the same files as tavrin read --new makes; a logger
+// read already gives nothing new; SIGTERM ends the watch cleanly.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "../support/program_run.h"
+#include "cli_fixture.h"
+
+namespace tavrin {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+class CliWatch : public test::CliDevice {
+ protected:
+  CliWatch() {
+    runtime = dir / "run";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+  }
+
+  // A program of the test that sees the emulators this test starts, and only those.
+  test::Program Start(const std::vector<std::string>& argv) {
+    return test::Program(argv, dir.Path(),
+                         [this] { ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1); });
+  }
+  std::vector<std::string> Watch(const fs::path& data, std::vector<std::string> more) {
+    std::vector<std::string> argv = {TAVRIN_CLI, "--data",        data,
+                                     "--config", dir / "TVR.ini", "watch"};
+    argv.insert(argv.end(), more.begin(), more.end());
+    return argv;
+  }
+  std::unique_ptr<test::EmulatorProcess> Emulator() {
+    auto emulator = std::make_unique<test::EmulatorProcess>(
+        TAVRIN_EMULATOR_PROGRAM, std::vector<std::string>{"--pty", "--memory", memoryFile},
+        runtime.string());
+    EXPECT_FALSE(emulator->FirstLine().empty()) << emulator->Errors();
+    return emulator;
+  }
+  static std::map<std::string, std::vector<uint8_t>> Files(const fs::path& folder) {
+    std::map<std::string, std::vector<uint8_t>> files;
+    for (const auto& item : fs::directory_iterator(folder)) {
+      if (item.path().extension() == ".bt0")
+        files[item.path().filename().string()] = test::ReadBytes(item.path().string());
+    }
+    return files;
+  }
+
+  fs::path runtime;
+};
+
+TEST_F(CliWatch, AnArrivingLoggerIsReadAsReadNewReadsItAndOnlyOnce) {
+  test::Program watch = Start(Watch(dir / "DataLog", {"--once"}));
+  std::this_thread::sleep_for(300ms);  // waiting before the logger comes
+  const auto logger = Emulator();
+  const test::ProgramResult watched = watch.WaitAtMost(60s);
+  ASSERT_FALSE(watched.timedOut);
+  EXPECT_EQ(watched.exitCode, 0) << watched.err;
+  EXPECT_NE(watched.out.find("arrived "), std::string::npos) << watched.out;
+  EXPECT_NE(watched.out.find(": 5 new tracks, 3000 points into " + std::string(dir / "DataLog")),
+            std::string::npos)
+      << watched.out;
+
+  // A twin logger read by tavrin read --new gives the same files, byte for byte.
+  const auto twin = Emulator();
+  const std::string twinPort = [&] {
+    for (const auto& item : fs::directory_iterator(runtime / "tavrin-lite" / "emulators")) {
+      std::ifstream file(item.path());
+      std::string path;
+      std::getline(file, path);
+      if (item.path().stem() == std::to_string(twin->Pid())) return path;
+    }
+    return std::string();
+  }();
+  ASSERT_FALSE(twinPort.empty());
+  const auto read = test::RunProgramWithin({TAVRIN_CLI, "--data", dir / "Twin", "--config",
+                                            dir / "TVR.ini", "read", "--port", twinPort, "--new"},
+                                           dir.Path(), 60s);
+  ASSERT_EQ(read.exitCode, 0) << read.err;
+  EXPECT_EQ(Files(dir / "DataLog"), Files(dir / "Twin"));
+  EXPECT_EQ(Files(dir / "DataLog").size(), 5u);
+
+  // Both loggers are there when the next watch begins: each is read, and has nothing new.
+  test::Program again = Start(Watch(dir / "DataLog", {}));
+  std::this_thread::sleep_for(3s);
+  again.Signal(SIGTERM);
+  const test::ProgramResult stopped = again.WaitAtMost(30s);
+  EXPECT_EQ(stopped.exitCode, 0) << stopped.err;
+  EXPECT_EQ(test::Lines(stopped.out).size(), 6u) << stopped.out;
+  size_t nothingNew = 0;
+  for (size_t at = 0; (at = stopped.out.find(": no new tracks", at)) != std::string::npos; ++at)
+    ++nothingNew;
+  EXPECT_EQ(nothingNew, 2u) << stopped.out;
+  EXPECT_NE(stopped.out.find("stopped"), std::string::npos) << stopped.out;
+  EXPECT_EQ(Files(dir / "DataLog").size(), 5u);
+}
+
+}  // namespace
+}  // namespace tavrin
