@@ -7,7 +7,8 @@
 #   core  the core library, the command-line tool and the emulator: compiler, build tools,
 #         libraries, the test and benchmark frameworks, clang-format, and the outside readers
 #         that the export, geotagging and logbook tests run (gpsbabel, xmllint, exiftool,
-#         pdftotext, Python's csv module), with ImageMagick, which draws the tests' photos
+#         pdftotext, Python's csv module), with ImageMagick, which draws the tests' photos, and
+#         a D-Bus daemon, the private session bus of the desktop notices' tests
 #   gui   what the desktop window adds: Qt 6, OpenGL, fonts, and a virtual X server for its tests
 #   package  what building and checking the Debian package adds: the checkers of desktop
 #         entries, AppStream files, packages and udev rules
@@ -24,6 +25,7 @@ core=(
   libcli11-dev nlohmann-json3-dev libcctz-dev tzdata libexiv2-dev libexpat1-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   gpsbabel libxml2-utils libimage-exiftool-perl imagemagick libjs-leaflet help2man poppler-utils python3
+  dbus-daemon dbus-bin
 )
 gui=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev

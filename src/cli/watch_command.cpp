@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/watch_command.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
 #include <chrono>
 #include <iostream>
 #include <set>
@@ -8,6 +11,7 @@
 
 #include "cli/cli_host.h"
 #include "cli/device_commands.h"
+#include "gui/session/desktop_notice.h"
 #include "serial/port_discovery.h"
 
 namespace tavrin::cli {
@@ -42,12 +46,46 @@ std::string ReadLine(const std::string& port, const ReadResult& read) {
   return line;
 }
 
-// Waits a second between looks, waking at once for Ctrl-C or SIGTERM.
+// What the notice after a read says below its summary.
+QString NoticeBody(const std::string& port, const ReadResult& read) {
+  const QString from = QString::fromStdString(port);
+  if (read.exitCode == kExitFailure) {
+    return QStringLiteral(
+               "The read from %1 ended early; what arrived is kept, nothing was "
+               "erased. Plug the logger in again to read the rest.")
+        .arg(from);
+  }
+  if (read.noNewTracks)
+    return QStringLiteral("The logger on %1 has no tracks not read before.").arg(from);
+  QString body =
+      QStringLiteral("Read from %1 into %2.").arg(from, QString::fromStdString(read.dataFolder));
+  if (read.exitCode == kExitDamaged)
+    body += QStringLiteral(" Items were damaged on the line: read again.");
+  return body;
+}
+
+// The window, to show the new tracks: beside this program when it is there, else on the path.
+void OpenTheWindow() {
+  const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/tavrin-lite");
+  QProcess::startDetached(QFileInfo(beside).isExecutable() ? beside : QStringLiteral("tavrin-lite"),
+                          {});
+}
+
+// Waits a second between looks, waking at once for Ctrl-C or SIGTERM, and answering a notice's
+// action meanwhile.
 void Pause() {
-  for (int step = 0; step < 10 && !Interrupted(); ++step) std::this_thread::sleep_for(100ms);
+  for (int step = 0; step < 10 && !Interrupted(); ++step) {
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(100ms);
+  }
 }
 
 int RunWatch(const GlobalOptions& global, const WatchOptions& o) {
+  int argc = 1;
+  char name[] = "tavrin";
+  char* argv[] = {name, nullptr};
+  const QCoreApplication application(argc, argv);
+  DesktopNotices notices(OpenTheWindow);
   InstallInterruptHandler();
   const PortDiscovery discovery = PortDiscovery::ForThisSystem();
   const auto say = [&o](const std::string& line) {
@@ -71,6 +109,9 @@ int RunWatch(const GlobalOptions& global, const WatchOptions& o) {
       read.port.timeoutSeconds = o.timeoutSeconds;
       const ReadResult result = ReadTracks(global, read);
       say(ReadLine(port, result));
+      notices.Show(ReadNoticeSummary(result.figures.filesWritten, result.figures.pointsSaved,
+                                     result.exitCode == kExitFailure),
+                   NoticeBody(port, result));
       if (o.once) return result.exitCode;
     }
     present = now;

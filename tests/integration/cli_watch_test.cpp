@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tavrin watch against emulated loggers that register their ports as they start: an arriving
-// logger is read without being asked, into the same files as tavrin read --new makes; a logger
-// read already gives nothing new; SIGTERM ends the watch cleanly.
+// tavrin watch against emulated loggers that register their ports as they start, on a private
+// session bus with a notification service of the test's own: an arriving logger is read without
+// being asked, into the same files as tavrin read --new makes, and a notice counts what came; a
+// logger read already gives nothing new; a logger pulled out mid-read keeps what arrived and the
+// notice says so; SIGTERM ends the watch cleanly.
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "../support/program_run.h"
@@ -25,12 +28,46 @@ class CliWatch : public test::CliDevice {
     runtime = dir / "run";
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all);
+    // A session bus of the test's own, with a notification service that writes down notices.
+    const auto bus = test::RunProgramWithin(
+        {"/usr/bin/dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"},
+        dir.Path(), 30s);
+    const auto lines = test::Lines(bus.out);
+    EXPECT_EQ(lines.size(), 2u) << bus.out << bus.err;
+    if (lines.size() == 2) busAddress = lines[0], busPid = std::stoi(lines[1]);
+    noticeServer = std::make_unique<test::Program>(
+        std::vector<std::string>{TAVRIN_NOTICE_SERVER, dir / "notices"}, dir.Path(),
+        [this] { ::setenv("DBUS_SESSION_BUS_ADDRESS", busAddress.c_str(), 1); });
+    for (int i = 0; i < 100 && !ServiceThere(); ++i) std::this_thread::sleep_for(50ms);
+  }
+  ~CliWatch() override {
+    noticeServer.reset();
+    if (busPid > 0) ::kill(busPid, SIGTERM);
   }
 
-  // A program of the test that sees the emulators this test starts, and only those.
+  // Whether the notification service has its name on the bus yet.
+  bool ServiceThere() {
+    const auto owner = test::RunProgramWithin(
+        {"/usr/bin/dbus-send", "--bus=" + busAddress, "--print-reply",
+         "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+         "org.freedesktop.DBus.NameHasOwner", "string:org.freedesktop.Notifications"},
+        dir.Path(), 10s);
+    return owner.out.find("boolean true") != std::string::npos;
+  }
+  std::string Notices() {
+    std::ifstream in(dir / "notices");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  // A program of the test that sees the emulators this test starts, and only those, and the
+  // test's own session bus.
   test::Program Start(const std::vector<std::string>& argv) {
-    return test::Program(argv, dir.Path(),
-                         [this] { ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1); });
+    return test::Program(argv, dir.Path(), [this] {
+      ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+      ::setenv("DBUS_SESSION_BUS_ADDRESS", busAddress.c_str(), 1);
+    });
   }
   std::vector<std::string> Watch(const fs::path& data, std::vector<std::string> more) {
     std::vector<std::string> argv = {TAVRIN_CLI, "--data",        data,
@@ -38,10 +75,11 @@ class CliWatch : public test::CliDevice {
     argv.insert(argv.end(), more.begin(), more.end());
     return argv;
   }
-  std::unique_ptr<test::EmulatorProcess> Emulator() {
-    auto emulator = std::make_unique<test::EmulatorProcess>(
-        TAVRIN_EMULATOR_PROGRAM, std::vector<std::string>{"--pty", "--memory", memoryFile},
-        runtime.string());
+  std::unique_ptr<test::EmulatorProcess> Emulator(std::vector<std::string> faults = {}) {
+    std::vector<std::string> args = {"--pty", "--memory", memoryFile};
+    args.insert(args.end(), faults.begin(), faults.end());
+    auto emulator =
+        std::make_unique<test::EmulatorProcess>(TAVRIN_EMULATOR_PROGRAM, args, runtime.string());
     EXPECT_FALSE(emulator->FirstLine().empty()) << emulator->Errors();
     return emulator;
   }
@@ -55,6 +93,9 @@ class CliWatch : public test::CliDevice {
   }
 
   fs::path runtime;
+  std::string busAddress;
+  int busPid = -1;
+  std::unique_ptr<test::Program> noticeServer;
 };
 
 TEST_F(CliWatch, AnArrivingLoggerIsReadAsReadNewReadsItAndOnlyOnce) {
@@ -68,6 +109,10 @@ TEST_F(CliWatch, AnArrivingLoggerIsReadAsReadNewReadsItAndOnlyOnce) {
   EXPECT_NE(watched.out.find(": 5 new tracks, 3000 points into " + std::string(dir / "DataLog")),
             std::string::npos)
       << watched.out;
+  EXPECT_NE(Notices().find("Tavrin Lite: 5 new tracks, 3,000 points\tRead from "),
+            std::string::npos)
+      << Notices();
+  EXPECT_NE(Notices().find("\topen,Open Tavrin Lite\n"), std::string::npos) << Notices();
 
   // A twin logger read by tavrin read --new gives the same files, byte for byte.
   const auto twin = Emulator();
@@ -101,6 +146,22 @@ TEST_F(CliWatch, AnArrivingLoggerIsReadAsReadNewReadsItAndOnlyOnce) {
   EXPECT_EQ(nothingNew, 2u) << stopped.out;
   EXPECT_NE(stopped.out.find("stopped"), std::string::npos) << stopped.out;
   EXPECT_EQ(Files(dir / "DataLog").size(), 5u);
+}
+
+TEST_F(CliWatch, ALoggerPulledOutMidReadKeepsWhatArrivedAndTheNoticeSaysSo) {
+  test::Program watch = Start(Watch(dir / "DataLog", {"--once", "--timeout", "3"}));
+  const auto logger = Emulator({"--points-per-sector", "1000", "--hangup-after-sector", "1"});
+  const test::ProgramResult watched = watch.WaitAtMost(60s);
+  ASSERT_FALSE(watched.timedOut);
+  EXPECT_EQ(watched.exitCode, 1) << watched.out << watched.err;
+  EXPECT_NE(watched.out.find("(the read failed; what arrived is kept)"), std::string::npos)
+      << watched.out;
+  size_t kept = 0;
+  for (const auto& [name, bytes] : Files(dir / "DataLog")) kept += (bytes.size() - 64) / 16;
+  EXPECT_EQ(kept, 1000u);
+  EXPECT_NE(Notices().find("Tavrin Lite: the read failed; 1,000 points kept\tThe read from "),
+            std::string::npos)
+      << Notices();
 }
 
 }  // namespace
