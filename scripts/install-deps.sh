@@ -11,7 +11,7 @@
 #         a D-Bus daemon, the private session bus of the desktop notices' tests
 #   gui   what the desktop window adds: Qt 6, OpenGL, fonts, and a virtual X server for its tests
 #   package  what building and checking the Debian package adds: the checkers of desktop
-#         entries, AppStream files, packages and udev rules
+#         entries, AppStream files, packages, udev rules and systemd units
 #   fuzz  what the libFuzzer targets add: clang and its runtime
 #   bench what the benchmarks compare with: Viking, a desktop track viewer, for the history map
 #   all   every group
@@ -31,7 +31,7 @@ gui=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev
   fonts-dejavu-core fonts-nanum xvfb xauth
 )
-package=(dpkg-dev desktop-file-utils appstream lintian udev)
+package=(dpkg-dev desktop-file-utils appstream lintian udev systemd)
 fuzz=(clang libclang-rt-14-dev)
 bench=(viking)
 

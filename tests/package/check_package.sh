@@ -17,7 +17,7 @@ trap cleanup EXIT
 fail() { echo "check_package: $*" >&2; exit 1; }
 need() { command -v "$1" >/dev/null || fail "$1 is missing (Debian package $2): run scripts/install-deps.sh package"; }
 need dpkg-deb dpkg; need desktop-file-validate desktop-file-utils; need appstreamcli appstream
-need lintian lintian; need udevadm udev
+need lintian lintian; need udevadm udev; need systemd-analyze systemd
 
 echo "== building the package"
 cpack --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
@@ -64,6 +64,16 @@ if echo "$report" | grep -q "^E: "; then fail "lintian reports errors"; fi
 if echo "$report" | grep -qiE "^W: .*(copyright|licen)"; then fail "lintian warns about the licence"; fi
 grep -q "^License: GPL-3.0-or-later" "$work/root/usr/share/doc/tavrin-lite/copyright" ||
   fail "the copyright file does not name GPL-3.0-or-later"
+
+echo "== the user service"
+unit="$work/root/usr/lib/systemd/user/tavrin-watch.service"
+[ -f "$unit" ] || fail "the package holds no tavrin-watch.service"
+grep -q '^ExecStart=/usr/bin/tavrin watch$' "$unit" || fail "the service does not run tavrin watch"
+# Checked with its program where the package was unpacked: /usr/bin/tavrin need not be installed.
+sed "s|/usr/bin/tavrin|$bin/tavrin|" "$unit" >"$work/tavrin-watch.service"
+# Its manual page is the package's own, not yet installed: looked for there instead.
+[ -f "$work/root/usr/share/man/man1/tavrin.1.gz" ] || fail "the service names a missing manual"
+systemd-analyze --user --man=no verify "$work/tavrin-watch.service"
 
 echo "== the udev rule"
 rule="$work/root/usr/lib/udev/rules.d/70-tavrin-lite.rules"
