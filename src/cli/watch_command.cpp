@@ -6,12 +6,14 @@
 #include <QProcess>
 #include <chrono>
 #include <iostream>
+#include <map>
 #include <set>
 #include <thread>
 
 #include "cli/cli_host.h"
 #include "cli/device_commands.h"
 #include "gui/session/desktop_notice.h"
+#include "serial/port_claim.h"
 #include "serial/port_discovery.h"
 
 namespace tavrin::cli {
@@ -93,15 +95,27 @@ int RunWatch(const GlobalOptions& global, const WatchOptions& o) {
   };
   say("watching for loggers; Ctrl-C ends");
   std::set<std::string> present;
+  std::map<std::string, PortClaim> claims;
   while (!Interrupted()) {
     const std::set<std::string> now = LoggerPorts(discovery);
     for (const std::string& port : present) {
-      if (!now.contains(port)) say("left " + port);
+      if (now.contains(port)) continue;
+      say("left " + port);
+      claims.erase(port);
     }
     // A logger there when the watch begins counts as arrived: it is read too.
     for (const std::string& port : now) {
       if (present.contains(port) || Interrupted()) continue;
       say("arrived " + port);
+      // The window may have seen it arrive too: only one of the two reads it, and keeps it
+      // until the logger leaves.
+      std::string heldBy;
+      std::optional<PortClaim> claim = PortClaim::Take(port, "tavrin watch", heldBy);
+      if (!claim) {
+        say(port + " is read by " + heldBy);
+        continue;
+      }
+      claims.insert_or_assign(port, std::move(*claim));
       ReadOptions read;
       read.readNew = true;
       read.port.port = port;

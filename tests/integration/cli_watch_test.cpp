@@ -164,5 +164,27 @@ TEST_F(CliWatch, ALoggerPulledOutMidReadKeepsWhatArrivedAndTheNoticeSaysSo) {
       << Notices();
 }
 
+// Two programs waiting for loggers at once (two watchers here; the window and a watcher alike):
+// one logger arriving is read by exactly one of them, and the other says who reads it.
+TEST_F(CliWatch, OneArrivalIsReadByOneWatcherOnly) {
+  test::Program first = Start(Watch(dir / "DataLog", {}));
+  test::Program second = Start(Watch(dir / "DataLog", {}));
+  std::this_thread::sleep_for(500ms);
+  const auto logger = Emulator();
+  std::this_thread::sleep_for(4s);
+  first.Signal(SIGTERM);
+  second.Signal(SIGTERM);
+  const std::string out = first.WaitAtMost(30s).out + second.WaitAtMost(30s).out;
+  const auto count = [&out](const std::string& text) {
+    size_t found = 0;
+    for (size_t at = 0; (at = out.find(text, at)) != std::string::npos; ++at) ++found;
+    return found;
+  };
+  EXPECT_EQ(count("arrived "), 2u) << out;
+  EXPECT_EQ(count(": 5 new tracks, 3000 points"), 1u) << out;
+  EXPECT_EQ(count(" is read by tavrin watch"), 1u) << out;
+  EXPECT_EQ(Files(dir / "DataLog").size(), 5u);
+}
+
 }  // namespace
 }  // namespace tavrin

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "serial/port_claim.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <utility>
+
+#include "serial/port_discovery.h"
+
+namespace tavrin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The claim file of a port: its path with the slashes made part of one name.
+fs::path ClaimFileOf(const std::string& port) {
+  std::string name = port;
+  for (char& c : name) {
+    if (c == '/') c = '_';
+  }
+  return EmulatorRegistryFolder().parent_path() / "claims" / (name + ".claim");
+}
+
+}  // namespace
+
+std::optional<PortClaim> PortClaim::Take(const std::string& port, const std::string& holder,
+                                         std::string& heldBy) {
+  const fs::path file = ClaimFileOf(port);
+  std::error_code error;
+  fs::create_directories(file.parent_path(), error);
+  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return PortClaim(-1);  // no runtime folder to claim in: the port's own lock serves
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    char name[128] = {};
+    const ssize_t got = ::pread(fd, name, sizeof name - 1, 0);
+    heldBy = got > 0 ? std::string(name, static_cast<size_t>(got)) : "another program";
+    ::close(fd);
+    return std::nullopt;
+  }
+  if (::ftruncate(fd, 0) != 0 ||
+      ::pwrite(fd, holder.data(), holder.size(), 0) != static_cast<ssize_t>(holder.size())) {
+    heldBy.clear();  // the name is only for the other's message; the lock is what counts
+  }
+  return PortClaim(fd);
+}
+
+PortClaim::PortClaim(PortClaim&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+PortClaim& PortClaim::operator=(PortClaim&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+PortClaim::~PortClaim() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+}  // namespace tavrin
