@@ -12,7 +12,7 @@
 
 #include "cli/cli_host.h"
 #include "cli/device_commands.h"
-#include "gui/session/desktop_notice.h"
+#include "gui/common/desktop_notice.h"
 #include "serial/port_claim.h"
 #include "serial/port_discovery.h"
 
@@ -110,7 +110,7 @@ int RunWatch(const GlobalOptions& global, const WatchOptions& o) {
       // The window may have seen it arrive too: only one of the two reads it, and keeps it
       // until the logger leaves.
       std::string heldBy;
-      std::optional<PortClaim> claim = PortClaim::Take(port, "tavrin watch", heldBy);
+      std::optional<PortClaim> claim = PortClaim::Take(port, "the watcher", heldBy);
       if (!claim) {
         say(port + " is read by " + heldBy);
         continue;

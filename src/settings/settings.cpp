@@ -21,6 +21,7 @@ struct IntKey {
   const char* name;
   int min;
   int max;
+  const char* section = kMain;
 };
 constexpr IntKey kSaveSpeed{"SaveSpeed", 0, 255};  // the logger keeps km/h in a byte
 constexpr IntKey kSaveTime{"SaveTime", 0, 255};    // seconds, a byte
@@ -32,6 +33,7 @@ constexpr IntKey kDaylightSaving{"Daylightsaving", 0, 1};
 constexpr IntKey kLanguage{"Language", -1, INT32_MAX};
 constexpr IntKey kUnits{"Units", -1, INT32_MAX};
 constexpr char kWindowGeometry[] = "WindowGeometry";
+constexpr IntKey kReadOnArrival{"ReadOnArrival", 0, 1, kProgram};
 
 std::string RangeText(const IntKey& key) {
   if (key.max == INT32_MAX) return "a whole number from " + std::to_string(key.min) + " up";
@@ -40,12 +42,13 @@ std::string RangeText(const IntKey& key) {
 
 int ReadInt(const IniFile& ini, const IntKey& key, int fallback,
             std::vector<std::string>& warnings) {
-  const auto text = ini.Get(kMain, key.name);
+  const auto text = ini.Get(key.section, key.name);
   if (!text) return fallback;
   const auto value = IniFile::ParseInt(*text);
   if (value && *value >= key.min && *value <= key.max) return *value;
   warnings.push_back(std::string(key.name) + "=" + *text + " is not " + RangeText(key) + "; " +
-                     std::to_string(fallback) + " is used instead. Correct it in [" + kMain + "].");
+                     std::to_string(fallback) + " is used instead. Correct it in [" + key.section +
+                     "].");
   return fallback;
 }
 
@@ -130,6 +133,7 @@ Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes
   s.userDataPath = CutToCharacters(ini.GetString(kProgram, "UserDataPath", ""), kTextLimit);
   s.googleEarthPath = CutToCharacters(ini.GetString(kProgram, "GoogleEarthPath", ""), kTextLimit);
   s.googleMapLicense = CutToCharacters(ini.GetString(kProgram, "GoogleMapLicense", ""), kTextLimit);
+  s.readOnArrival = ReadInt(ini, kReadOnArrival, 0, warnings) == 1;
   return s;
 }
 
@@ -171,6 +175,11 @@ Result<void> SaveSettings(const std::filesystem::path& file, const Settings& s) 
   ini.Set(kProgram, "UserDataPath", s.userDataPath);
   ini.Set(kProgram, "GoogleEarthPath", s.googleEarthPath);
   ini.Set(kProgram, "GoogleMapLicense", s.googleMapLicense);
+  // A key of this program's own: written once it was turned on, so that a file that never used
+  // it keeps the bytes it has always had.
+  if (s.readOnArrival || ini.Get(kProgram, kReadOnArrival.name)) {
+    ini.Set(kProgram, kReadOnArrival.name, s.readOnArrival ? "1" : "0");
+  }
   return ini.Save(file);
 }
 

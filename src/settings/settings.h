@@ -46,6 +46,8 @@ struct Settings {
   std::string userDataPath;
   std::string googleEarthPath;
   std::string googleMapLicense;
+  // ReadOnArrival=1: the window reads a logger's new tracks as soon as it is plugged in.
+  bool readOnArrival = false;
 
   // LocalTimeOffset plus the daylight-saving hour: the one offset all year that a zone without
   // a name stands for.

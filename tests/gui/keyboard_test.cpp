@@ -399,7 +399,7 @@ TEST(KeyboardDialogs, TabGoesThroughEachDialogInReadingOrderAndLettersReachTheFi
                                      gui::TimeZoneList(now), gui::SystemTimeZone(now));
   // The Google Earth path and its Browse are shown but cannot be changed: Tab passes them.
   CheckDialog(options, {{"timeZone", "daylightSaving", "language", "units", "dataFolder",
-                         "browseFolder", "licenseKey", "ok", "cancel"},
+                         "browseFolder", "readOnArrival", "licenseKey", "ok", "cancel"},
                         "licenseKey",
                         Qt::Key_K});
   auto* daylight = options.findChild<QCheckBox*>("daylightSaving");

@@ -182,7 +182,7 @@ TEST_F(CliWatch, OneArrivalIsReadByOneWatcherOnly) {
   };
   EXPECT_EQ(count("arrived "), 2u) << out;
   EXPECT_EQ(count(": 5 new tracks, 3000 points"), 1u) << out;
-  EXPECT_EQ(count(" is read by tavrin watch"), 1u) << out;
+  EXPECT_EQ(count(" is read by the watcher"), 1u) << out;
   EXPECT_EQ(Files(dir / "DataLog").size(), 5u);
 }
 

@@ -46,6 +46,10 @@ class IPageOwner {
 
   virtual void OpenSoftwareOptions() = 0;
   virtual void OpenBypassDialog() = 0;
+
+  // While set, the session's words that a read went well go to the status line only, not into
+  // a box a user must close: for reads nobody asked for in person.
+  virtual void QuietSuccessBoxes(bool quiet) = 0;
 };
 
 }  // namespace tavrin::gui

@@ -53,6 +53,15 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   SetTabOrderOfControls();
   ApplyEnablingRule(false);
   portWatcher_ = std::make_unique<PortChangeWatcher>(owner_.Ports());
+  // Loggers already there when the window opens are no arrivals.
+  for (const PortInfo& port : owner_.Ports().Ports()) {
+    if (port.IsLogger()) loggerPorts_.insert(port.devicePath);
+  }
+  notices_ = std::make_unique<DesktopNotices>([this] {
+    window()->show();
+    window()->raise();
+    window()->activateWindow();
+  });
   owner_.Store().Catalogue().ListTracks(&trackList_, false);
   changesListener_ = owner_.Store().Catalogue().ListenForChanges(
       [this](const TrackChangeNotice& notice) { OnTracksChanged(notice); });
@@ -88,6 +97,10 @@ void DevicePage::OnTracksChanged(const TrackChangeNotice& notice) {
 void DevicePage::OnOperationEnded(const OperationEnd& end) {
   if (end.operation != Operation::Read) return;
   if (tracksSaved_) ListTracksAgain();
+  if (arrivalRead_ == ArrivalRead::Reading) {
+    EndArrivalRead(end.outcome != Outcome::Done);
+    return;
+  }
   owner_.Session().AskForFiguresQuietly();
 }
 
@@ -113,6 +126,11 @@ void DevicePage::ShowDeviceInfo(DeviceNotice what) {
     }
     memorySize_->setText(QString::asprintf(" %u Mbit", d.memorySize));
     capacity_ = static_cast<double>(d.Capacity());
+    // Once the session is done with the answer: the read or the disconnection starts after.
+    if (arrivalRead_ == ArrivalRead::Connecting) {
+      arrivalRead_ = ArrivalRead::Reading;
+      QTimer::singleShot(0, this, [this] { StartArrivalRead(); });
+    }
   }
   ShowPointCounts();
 }
@@ -138,6 +156,7 @@ void DevicePage::ShowPointCounts() {
 }
 
 void DevicePage::OnConnectionLost() {
+  if (arrivalRead_ == ArrivalRead::Connecting) FinishArrival();
   ClearDeviceFields();
   connect_->setText(QStringLiteral("&Connect"));
   ApplyEnablingRule(false);
@@ -145,6 +164,7 @@ void DevicePage::OnConnectionLost() {
 }
 
 void DevicePage::CheckPortChanges() {
+  ReadArrivingLogger();
   const auto mode = portWatcher_->Poll();
   // While connected the box shows the port in use; the list is made again on disconnecting.
   if (!mode || owner_.Session().IsConnected()) return;

@@ -14,9 +14,13 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
+#include <set>
 
+#include "gui/common/desktop_notice.h"
 #include "gui/common/page_owner.h"
 #include "gui/models/track_list_model.h"
+#include "serial/port_claim.h"
 
 namespace tavrin::gui {
 
@@ -39,7 +43,8 @@ class DevicePage : public QWidget {
   void OnTracksChanged(const TrackChangeNotice& notice);
   // An operation of the session ended: a read that saved tracks lists them.
   void OnOperationEnded(const OperationEnd& end);
-  // Looks for ports that came or went (the window's timer calls it).
+  // Looks for ports that came or went (the window's timer calls it), and reads a logger that
+  // arrives when Software Options says so.
   void CheckPortChanges();
 
  private:
@@ -84,6 +89,13 @@ class DevicePage : public QWidget {
   void Status(const std::string& text) { owner_.SetStatusText(text); }
   std::string PortText() const;
 
+  // Reading a logger as it arrives (device_page_arrival.cpp).
+  void ReadArrivingLogger();
+  void StartArrivalRead();
+  void EndArrivalRead(bool failed);
+  void FinishArrival();
+  void TellOfRead(const QString& summary, const QString& body);
+
   IPageOwner& owner_;
   TrackListModel trackList_;
   std::unique_ptr<PortChangeWatcher> portWatcher_;
@@ -110,6 +122,14 @@ class DevicePage : public QWidget {
   QPushButton* bypass_ = nullptr;
   QString connectedPort_;
   int connectedBaud_ = 0;
+
+  // The logger ports seen at the last look, and the one claimed for a read on arrival (kept
+  // until it leaves, so that no other program reads this arrival).
+  std::set<std::string> loggerPorts_;
+  std::optional<PortClaim> arrivalClaim_;
+  std::string claimedPort_;
+  enum class ArrivalRead { None, Connecting, Reading } arrivalRead_ = ArrivalRead::None;
+  std::unique_ptr<DesktopNotices> notices_;
 };
 
 }  // namespace tavrin::gui

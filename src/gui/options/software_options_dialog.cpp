@@ -87,10 +87,14 @@ QWidget* SoftwareOptionsDialog::MakeFolderGroup(const QString& dataFolder) {
   auto* browse = NamedButton("browseFolder", "&Browse");
   browse->setAccessibleName(QStringLiteral("Browse for the track record folder"));
   connect(browse, &QPushButton::clicked, this, &SoftwareOptionsDialog::OnBrowseFolder);
+  readOnArrival_ = new QCheckBox(tr("&Read new tracks when the logger is plugged in"));
+  readOnArrival_->setObjectName("readOnArrival");
+  readOnArrival_->setChecked(settings_.readOnArrival);
   auto* grid = new QGridLayout(group);
   grid->addWidget(LabelFor("&Track record data path(for Save and Read)", folder_), 0, 0, 1, 2);
   grid->addWidget(folder_, 1, 0);
   grid->addWidget(browse, 1, 1);
+  grid->addWidget(readOnArrival_, 2, 0, 1, 2);
   return group;
 }
 
@@ -130,7 +134,7 @@ void SoftwareOptionsDialog::SetTabOrderOfControls(QWidget* ok, QWidget* cancel) 
     return findChild<QWidget*>(QString::fromUtf8(objectName));
   };
   SetTabOrder({timeZone_, daylightSaving_, language_, units_, folder_, named("browseFolder"),
-               program_, named("browseProgram"), licenseKey_, ok, cancel});
+               readOnArrival_, program_, named("browseProgram"), licenseKey_, ok, cancel});
 }
 
 void SoftwareOptionsDialog::FillTimeZones(const TimeZoneEntry& system) {
@@ -179,6 +183,7 @@ void SoftwareOptionsDialog::accept() {
   settings_.userDataPath = folder;
   settings_.googleEarthPath = program_->text().toStdString();
   settings_.googleMapLicense = licenseKey_->text().toStdString();
+  settings_.readOnArrival = readOnArrival_->isChecked();
   QDialog::accept();
 }
 

@@ -59,6 +59,7 @@ class SoftwareOptionsDialog : public QDialog {
   QLineEdit* folder_ = nullptr;
   QLineEdit* program_ = nullptr;
   QLineEdit* licenseKey_ = nullptr;
+  QCheckBox* readOnArrival_ = nullptr;
 };
 
 }  // namespace tavrin::gui

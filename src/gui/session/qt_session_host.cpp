@@ -34,8 +34,13 @@ MsgAnswer QtSessionHost::ShowMessage(const std::string& text, MsgIcon icon, MsgB
 // The status line before the box, as the window has always shown them.
 void QtSessionHost::Report(const SessionReport& report) {
   const std::string text = SessionReportText(report);
-  if (report.OnStatusLine()) SetStatusText(text);
-  if (report.InBox()) ShowMessage(text, report.icon, MsgButtons::Ok);
+  // A read nobody asked for in person tells of a plain success on the status line only; a
+  // warning that came with it still has its box.
+  const bool plainDone =
+      report.kind == SessionReportKind::ReadDone && report.place == ReportPlace::Box;
+  const bool boxed = report.InBox() && !(quietSuccess_ && plainDone);
+  if (report.OnStatusLine() || (report.InBox() && !boxed)) SetStatusText(text);
+  if (boxed) ShowMessage(text, report.icon, MsgButtons::Ok);
 }
 
 bool QtSessionHost::Confirm(SessionQuestion question) {

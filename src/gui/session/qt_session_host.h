@@ -30,6 +30,8 @@ class QtSessionHost : public QObject, public ISessionHost {
   void Attach(LoggerSession* session) { session_ = session; }
   void SetMessageBox(MessageBoxFn messageBox) { messageBox_ = std::move(messageBox); }
   void SetPeriodQuestion(PeriodQuestion askPeriod) { askPeriod_ = std::move(askPeriod); }
+  // A read's plain "done" stays on the status line, out of a box.
+  void SetQuietSuccess(bool quiet) { quietSuccess_ = quiet; }
   MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons);
 
   // ISessionHost
@@ -60,6 +62,7 @@ class QtSessionHost : public QObject, public ISessionHost {
 
   LoggerSession* session_ = nullptr;
   MessageBoxFn messageBox_;
+  bool quietSuccess_ = false;
   PeriodQuestion askPeriod_;
   std::map<SessionTimer, QTimer*> timers_;
 };

@@ -64,6 +64,7 @@ class MainWindow : public QMainWindow, public IPageOwner {
   int RunDialog(QDialog& dialog) override;
   void OpenSoftwareOptions() override;
   void OpenBypassDialog() override;
+  void QuietSuccessBoxes(bool quiet) override { host_.SetQuietSuccess(quiet); }
   std::string ProgramFolder() const override {
     return ResourceFolder(setup_.paths.programFolder).string();
   }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "gui/session/desktop_notice.h"
+#include "gui/common/desktop_notice.h"
 
 #include <QDBusConnection>
 #include <QDBusInterface>

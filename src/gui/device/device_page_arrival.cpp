@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reading a logger as it is plugged in: with "Read new tracks when the logger is plugged in"
+// ticked, a logger port that appears while the user is not connected is claimed (so that a
+// running tavrin watch leaves it alone, or says it has it), connected, read for its new tracks
+// and disconnected, with the usual progress; a desktop notice tells of it when the window is not
+// the active one.
+#include <QLocale>
+
+#include "gui/device/device_page.h"
+#include "gui/models/combo_list.h"
+#include "protocol/session_reports.h"
+
+namespace tavrin::gui {
+
+void DevicePage::ReadArrivingLogger() {
+  std::set<std::string> now;
+  for (const PortInfo& port : owner_.Ports().Ports()) {
+    if (port.IsLogger()) now.insert(port.devicePath);
+  }
+  std::vector<std::string> arrived;
+  for (const std::string& port : now) {
+    if (!loggerPorts_.contains(port)) arrived.push_back(port);
+  }
+  loggerPorts_ = now;
+  if (arrivalClaim_ && !now.contains(claimedPort_)) arrivalClaim_.reset();  // it left
+  // The user at work with a logger, or the option off: an arrival is only listed.
+  if (arrived.empty() || !owner_.AppSettings().readOnArrival || owner_.Session().IsConnected() ||
+      arrivalRead_ != ArrivalRead::None)
+    return;
+  const std::string& port = arrived.front();
+  std::string heldBy;
+  std::optional<PortClaim> claim = PortClaim::Take(port, "the window", heldBy);
+  if (!claim) {
+    Status("The logger on " + port + " is read by " + heldBy + ".");
+    return;
+  }
+  arrivalClaim_ = std::move(claim);
+  claimedPort_ = port;
+  // Chosen as the user would choose it: the logger's USB ports, this one.
+  usbPort_->setChecked(true);
+  ComboList ports(*portList_), bauds(*baudList_);
+  owner_.Ports().ListUsbPorts(&ports, &bauds);
+  const auto info = owner_.Ports().Find(port);
+  const int entry = portList_->findText(QString::fromStdString(info ? info->name : port));
+  if (entry >= 0) portList_->setCurrentIndex(entry);
+  arrivalRead_ = ArrivalRead::Connecting;
+  owner_.QuietSuccessBoxes(true);
+  Connect();
+  if (!owner_.Session().IsConnected()) FinishArrival();
+}
+
+// The logger told what it holds: its new tracks are read, or there are none.
+void DevicePage::StartArrivalRead() {
+  if (!owner_.Session().IsConnected()) return FinishArrival();  // gone meanwhile
+  if (owner_.Session().DeviceInfo().WhatBlocksARead(true) == DeviceState::ReadBlock::NoNewTracks) {
+    FinishArrival();
+    Disconnect();
+    Status("No new tracks on the logger on " + claimedPort_ + ".");
+    TellOfRead(ReadNoticeSummary(0, 0, false),
+               QStringLiteral("The logger on %1 has no tracks not read before.")
+                   .arg(QString::fromStdString(claimedPort_)));
+    return;
+  }
+  OnReadNewTracks();
+  if (!owner_.Session().TransferActive()) {  // refused, with the page's own word
+    FinishArrival();
+    Disconnect();
+  }
+}
+
+void DevicePage::FinishArrival() {
+  arrivalRead_ = ArrivalRead::None;
+  owner_.QuietSuccessBoxes(false);
+}
+
+void DevicePage::EndArrivalRead(bool failed) {
+  FinishArrival();
+  const ReadFigures read = owner_.Session().ReadSoFar();
+  if (owner_.Session().IsConnected()) Disconnect();
+  if (!failed) {
+    Status("Read " +
+           ReadNoticeSummary(read.filesWritten, read.pointsSaved, false)
+               .mid(QStringLiteral("Tavrin Lite: ").size())
+               .toStdString() +
+           " from " + claimedPort_ + "; disconnected.");
+  }
+  TellOfRead(ReadNoticeSummary(read.filesWritten, read.pointsSaved, failed),
+             failed ? QStringLiteral("The read ended early; what arrived is kept, nothing was "
+                                     "erased. Plug the logger in again to read the rest.")
+                    : QStringLiteral("Read into %1.")
+                          .arg(QString::fromStdString(owner_.Store().DataFolder())));
+}
+
+// The window shows its own progress and status; a notice is for a user who is elsewhere.
+void DevicePage::TellOfRead(const QString& summary, const QString& body) {
+  if (window()->isActiveWindow()) return;
+  notices_->Show(summary, body);
+}
+
+}  // namespace tavrin::gui
