@@ -27,6 +27,7 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 #   device    common models
 #   records   common models plot
 #   history   common (the History view; it reaches the Track Record page through the page owner)
+#   logbook   common (the Logbook view; the Track Record page names places through the page owner)
 #   window    every window folder: it makes the pages and their dialogs, and the session's host
 if(LAYERS STREQUAL "core")
   set(root "${SOURCE}")
@@ -46,7 +47,7 @@ if(LAYERS STREQUAL "core")
 elseif(LAYERS STREQUAL "gui")
   set(root "${SOURCE}/gui")
   set(prefix "gui/")
-  set(folders session common models plot options device records history window)
+  set(folders session common models plot options device records history logbook window)
   set(allowed_session "session")
   set(allowed_common "common")
   set(allowed_models "models;common")
@@ -55,7 +56,8 @@ elseif(LAYERS STREQUAL "gui")
   set(allowed_device "device;common;models")
   set(allowed_records "records;common;models;plot")
   set(allowed_history "history;common")
-  set(allowed_window "window;session;common;models;plot;options;device;records;history")
+  set(allowed_logbook "logbook;common")
+  set(allowed_window "window;session;common;models;plot;options;device;records;history;logbook")
   # A new window folder must find its place in the table.
   file(GLOB children LIST_DIRECTORIES true "${root}/*")
   foreach(path IN LISTS children)

@@ -108,9 +108,9 @@ void FollowOdometer(std::vector<TripRow>& trips, const std::vector<OdometerReadi
     before[i + 1] = before[i] + (trips[i].trackDeleted ? 0 : trips[i].km);
   }
   const auto firstTripOn = [&](CalendarDate date) {
-    return static_cast<size_t>(std::find_if(trips.begin(), trips.end(),
-                                            [&](const TripRow& t) { return date <= t.date; }) -
-                               trips.begin());
+    return static_cast<size_t>(
+        std::find_if(trips.begin(), trips.end(), [&](const TripRow& t) { return date <= t.date; }) -
+        trips.begin());
   };
   for (size_t i = 0; i < trips.size(); ++i) {
     if (trips[i].trackDeleted) continue;
@@ -201,7 +201,10 @@ LogbookReport MakeLogbookReport(const TrackListing& listing, const LogbookStore&
   for (const NamedPlace& place : places) placeNames.insert(place.name);
   OfferPurposes(trips, placeNames);
   FollowOdometer(trips, store.Readings());
+  return FilterReport(std::move(trips), filter);
+}
 
+LogbookReport FilterReport(std::vector<TripRow> trips, const LogbookFilter& filter) {
   LogbookReport report;
   for (TripRow& trip : trips) {
     if ((filter.from && trip.date < *filter.from) || (filter.to && *filter.to < trip.date) ||

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window's logbook: opened with the data folder, told of every cut and deletion of a track
+// whether its page is shown or not, and the way the other pages name a place for it.
+#include <QTimer>
+#include <filesystem>
+
+#include "gui/logbook/logbook_page.h"
+#include "gui/window/main_window.h"
+
+namespace tavrin::gui {
+
+// A logbook that cannot be used is told once, in the window's box, and its page says why.
+void MainWindow::OpenLogbook(bool startingUp) {
+  logbookTrouble_.clear();
+  const Result<void> opened = logbook_.Open(store_.DataFolder());
+  if (opened) return;
+  logbookTrouble_ = opened.Error().reason;
+  const std::string text = logbookTrouble_ + "\nThe Logbook page stays empty until then.";
+  if (!startingUp) {
+    ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
+    return;
+  }
+  // Told once the window is up, so that the box has a window to stand over.
+  QTimer::singleShot(0, this,
+                     [this, text] { ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok); });
+}
+
+// The trips keep their rows and their history when their tracks are cut or deleted; a new
+// track is a new trip. The page hears of it after the logbook has noted it.
+void MainWindow::FollowTracksInLogbook(const TrackChangeNotice& notice) {
+  const bool cut = notice.change == TrackChange::Compacted;
+  if (logbook_.IsOpen() && (cut || notice.change == TrackChange::Deleted)) {
+    for (const std::string& path : notice.paths) {
+      const std::string track = std::filesystem::path(path).filename().string();
+      const Result<void> noted = cut ? logbook_.TrackCut(track) : logbook_.TrackDeleted(track);
+      if (!noted) {
+        ShowMessage("The logbook could not note that the track " + track + " was " +
+                        (cut ? "cut" : "deleted") + ": " + noted.Error().reason,
+                    MsgIcon::Warning, MsgButtons::Ok);
+        break;  // the next would fail alike
+      }
+    }
+  }
+  if (logbookPage_ != nullptr) logbookPage_->TracksChanged();
+}
+
+void MainWindow::NameThisPlace(double latitude, double longitude) {
+  if (!logbook_.IsOpen()) {
+    ShowMessage(logbookTrouble_ + "\nPlaces can be named once the logbook can be used.",
+                MsgIcon::Warning, MsgButtons::Ok);
+    return;
+  }
+  logbookPage_->NameThisPlace(latitude, longitude);
+}
+
+}  // namespace tavrin::gui
