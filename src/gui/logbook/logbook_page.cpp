@@ -177,6 +177,10 @@ void LogbookPage::ShowPeriod() {
                                : tr("%n trip(s) in %1", "", count).arg(PeriodName()));
   ShowTotals();
   OnSelectionChanged();
+  // A first reading is offered from the last one the trips carried on.
+  if (odometerKm_->value() == 0 && !shown_.trips.empty() && shown_.trips.back().odometerEnd) {
+    odometerKm_->setValue(*shown_.trips.back().odometerEnd);
+  }
 }
 
 void LogbookPage::ShowTotals() {
@@ -188,9 +192,10 @@ void LogbookPage::ShowTotals() {
       ++sums[key].second;
     }
   }
-  for (const auto& [purpose, label] : totals_) {
+  for (const auto& [purpose, labels] : totals_) {
     const auto [km, count] = sums[purpose];
-    label->setText(tr("%1 km, %n trip(s)", "", count).arg(KmText(km)));
+    labels.first->setText(KmText(km));
+    labels.second->setText(QString::number(count));
   }
 }
 

@@ -124,7 +124,8 @@ class LogbookPage : public QWidget {
   QLabel* summary_ = nullptr;
   QTableView* tripList_ = nullptr;
   QLineEdit* note_ = nullptr;
-  std::map<std::optional<logbook::Purpose>, QLabel*> totals_;  // nothing: all trips
+  // The km and the number of trips of each purpose; nothing: of all trips.
+  std::map<std::optional<logbook::Purpose>, std::pair<QLabel*, QLabel*>> totals_;
   QDateEdit* odometerDate_ = nullptr;
   QDoubleSpinBox* odometerKm_ = nullptr;
   QTableWidget* placeList_ = nullptr;

@@ -130,35 +130,43 @@ QWidget* LogbookPage::MakeEditRow() {
   return row;
 }
 
+// A line a purpose: its km and its number of trips, wide enough for a year's figures.
 QWidget* LogbookPage::MakeTotals() {
   auto* group = new QGroupBox(tr("Totals of the period"));
   auto* grid = new QGridLayout(group);
   struct Total {
     std::optional<logbook::Purpose> purpose;  // nothing: every trip
-    const char* objectName;
-    QString name;
+    const char* name;                         // of the km's label; the count's ends in "Trips"
+    QString caption;
   };
   const Total rows[] = {{logbook::Purpose::Business, "totalBusiness", tr("Business")},
                         {logbook::Purpose::Private, "totalPrivate", tr("Private")},
                         {logbook::Purpose::Commute, "totalCommute", tr("Commute")},
                         {logbook::Purpose::None, "totalNone", tr("No purpose yet")},
                         {std::nullopt, "totalAll", tr("All trips")}};
-  int line = 0;
-  for (const auto& [purpose, objectName, name] : rows) {
-    auto* value = new QLabel;
-    value->setObjectName(objectName);
-    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto* caption = new QLabel(name + QLatin1Char(':'));
-    value->setAccessibleName(name);
+  grid->addWidget(new QLabel(tr("km")), 0, 1, Qt::AlignRight);
+  grid->addWidget(new QLabel(tr("trips")), 0, 2, Qt::AlignRight);
+  const int kmWidth = fontMetrics().horizontalAdvance(QStringLiteral("000000.00")) + 4;
+  int line = 1;
+  for (const auto& [purpose, name, caption] : rows) {
+    auto* label = new QLabel(caption);
+    auto* km = new QLabel;
+    km->setObjectName(name);
+    km->setAccessibleName(tr("%1, km").arg(caption));
+    km->setMinimumWidth(kmWidth);
+    auto* trips = new QLabel;
+    trips->setObjectName(QString::fromLatin1(name) + QStringLiteral("Trips"));
+    trips->setAccessibleName(tr("%1, trips").arg(caption));
+    for (QLabel* figure : {km, trips}) figure->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (!purpose) {
-      QFont bold = caption->font();
+      QFont bold = label->font();
       bold.setBold(true);
-      caption->setFont(bold);
-      value->setFont(bold);
+      for (QLabel* shown : {label, km, trips}) shown->setFont(bold);
     }
-    grid->addWidget(caption, line, 0);
-    grid->addWidget(value, line, 1);
-    totals_[purpose] = value;
+    grid->addWidget(label, line, 0);
+    grid->addWidget(km, line, 1);
+    grid->addWidget(trips, line, 2);
+    totals_[purpose] = {km, trips};
     ++line;
   }
   grid->setRowStretch(line, 1);
@@ -199,7 +207,10 @@ QWidget* LogbookPage::MakePlaces() {
   placeList_->verticalHeader()->hide();
   placeList_->verticalHeader()->setDefaultSectionSize(placeList_->fontMetrics().height() + 6);
   placeList_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  placeList_->horizontalHeader()->setStretchLastSection(true);
+  placeList_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  // A few places show at once; the trips above take the page's height.
+  placeList_->setMaximumHeight(placeList_->verticalHeader()->defaultSectionSize() * 5 +
+                               placeList_->horizontalHeader()->sizeHint().height() + 4);
   // Enter and a double-click change the place.
   connect(placeList_, &QTableWidget::activated, this, &LogbookPage::OnEditPlace);
   auto* buttons = new QVBoxLayout;
@@ -248,6 +259,7 @@ LogbookPage::LogbookPage(IPageOwner& owner, QWidget* parent) : QWidget(parent), 
   keys->setEnabled(false);  // a hint, drawn quieter than the controls
   body->addWidget(keys);
   auto* foot = new QHBoxLayout;
+  foot->setAlignment(Qt::AlignTop);
   foot->addWidget(MakeTotals());
   foot->addWidget(MakeOdometer());
   foot->addWidget(MakePlaces(), 1);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/logbook/place_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QVBoxLayout>
@@ -55,11 +55,17 @@ PlaceDialog::PlaceDialog(const QString& title, const logbook::NamedPlace& place,
   problem_->setObjectName("placeProblem");
   problem_->setWordWrap(true);
   problem_->hide();
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  buttons->button(QDialogButtonBox::Ok)->setObjectName("ok");
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancel");
-  connect(buttons, &QDialogButtonBox::accepted, this, &PlaceDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &PlaceDialog::reject);
+  auto* ok = new QPushButton(tr("&OK"));
+  ok->setObjectName("ok");
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &PlaceDialog::accept);
+  auto* cancel = new QPushButton(tr("&Cancel"));
+  cancel->setObjectName("cancel");
+  connect(cancel, &QPushButton::clicked, this, &PlaceDialog::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
   auto* form = new QFormLayout;
   form->addRow(LabelFor(tr("&Name:"), name_), name_);
   form->addRow(LabelFor(tr("&Position:"), position_), position_);
@@ -71,9 +77,8 @@ PlaceDialog::PlaceDialog(const QString& title, const logbook::NamedPlace& place,
   layout->addLayout(form);
   layout->addWidget(hint);
   layout->addWidget(problem_);
-  layout->addWidget(buttons);
-  SetTabOrder({name_, position_, radius_, buttons->button(QDialogButtonBox::Ok),
-               buttons->button(QDialogButtonBox::Cancel)});
+  layout->addLayout(buttons);
+  SetTabOrder({name_, position_, radius_, ok, cancel});
   name_->setFocus();
 }
 
