@@ -120,30 +120,26 @@ bool LogbookPage::eventFilter(QObject* watched, QEvent* event) {
   }
   const auto* key = static_cast<QKeyEvent*>(event);
   if (key->modifiers() != Qt::NoModifier && key->modifiers() != Qt::KeypadModifier) return false;
-  switch (key->key()) {
-    case Qt::Key_B:
-      SetPurposeOfSelected(logbook::Purpose::Business);
-      return true;
-    case Qt::Key_P:
-      SetPurposeOfSelected(logbook::Purpose::Private);
-      return true;
-    case Qt::Key_C:
-      SetPurposeOfSelected(logbook::Purpose::Commute);
-      return true;
-    case Qt::Key_N:
-      SetPurposeOfSelected(logbook::Purpose::None);
-      return true;
-    case Qt::Key_A:
-      AcceptOffered();
-      return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      note_->setFocus(Qt::OtherFocusReason);
-      note_->selectAll();
-      return true;
-    default:
-      return false;
+  static constexpr std::pair<int, logbook::Purpose> kPurposeKeys[] = {
+      {Qt::Key_B, logbook::Purpose::Business},
+      {Qt::Key_P, logbook::Purpose::Private},
+      {Qt::Key_C, logbook::Purpose::Commute},
+      {Qt::Key_N, logbook::Purpose::None}};
+  for (const auto& [letter, purpose] : kPurposeKeys) {
+    if (key->key() != letter) continue;
+    SetPurposeOfSelected(purpose);
+    return true;
   }
+  if (key->key() == Qt::Key_A) {
+    AcceptOffered();
+    return true;
+  }
+  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+    note_->setFocus(Qt::OtherFocusReason);
+    note_->selectAll();
+    return true;
+  }
+  return false;
 }
 
 }  // namespace tavrin::gui

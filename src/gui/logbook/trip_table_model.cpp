@@ -114,6 +114,8 @@ QVariant TripTableModel::ToolTip(const logbook::TripRow& trip, int column) const
     if (history != histories_.end()) return Tr("Changes of this trip (UTC):\n") + history->second;
     return {};
   }
+  // A long note is cut in its column; the tip shows all of it.
+  if (column == Note && !trip.note.empty()) return QString::fromStdString(trip.note);
   if (trip.trackDeleted) {
     return Tr(
         "The track file of this trip was deleted; its purpose, note and changes stay in "
