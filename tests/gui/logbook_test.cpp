@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateEdit>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QJsonArray>
 #include <QLabel>
@@ -203,6 +204,22 @@ TEST_F(LogbookView, TheNewestMonthListsItsTripsByPlaceWithTheTrackListsKmAndTota
   EXPECT_TRUE(gui.boxes.empty()) << gui.boxes.front().text;
 }
 
+// A reading at the start of May 3rd: the trips carry it on by their km, and back before it.
+TEST_F(LogbookView, AnOdometerReadingBringsTheOdometerColumns) {
+  ShowLogbook();
+  gui.Find<QDateEdit>("odometerDate")->setDate(QDate(2024, 5, 3));
+  gui.Find<QDoubleSpinBox>("odometerKm")->setValue(48210.4);
+  ASSERT_TRUE(gui.Press("enterReading"));
+  EXPECT_FALSE(TripList().isColumnHidden(Column::OdometerStart));
+  EXPECT_FALSE(TripList().isColumnHidden(Column::OdometerEnd));
+  EXPECT_EQ(Cell(0, Column::OdometerStart), "48210.4");
+  EXPECT_EQ(Cell(0, Column::OdometerEnd), "48218.2");
+  EXPECT_EQ(Cell(1, Column::OdometerStart), "48218.2");
+  EXPECT_EQ(Cell(3, Column::OdometerEnd), "48246.2");  // 48210.4 + 7.845 + 7.9 + 12.3 + 7.803
+  ASSERT_EQ(Logbook()->Readings().size(), 1u);
+  EXPECT_EQ(Logbook()->Readings()[0].date, (CalendarDate{2024, 5, 3}));
+}
+
 TEST_F(LogbookView, ThreeRowsSelectedGetBusinessInOneGoEachInOneChangeAndTheTotalsFollow) {
   ShowLogbook();
   ASSERT_EQ(Rows(), 4);
@@ -312,6 +329,13 @@ TEST_F(LogbookView, APlaceRenamedOrNamedOnTheTrackRecordPageRenamesTheRowsAtOnce
   EXPECT_EQ(Cell(3, Column::To), "Head office");
   EXPECT_EQ(places->item(0, 0)->text(), "Head office");
 
+  // Removed, Home no longer names the trips' starts: their positions do.
+  places->setCurrentCell(1, 0);
+  ASSERT_TRUE(gui.Press("removePlace"));
+  EXPECT_EQ(Cell(0, Column::From), "37.5000, 127.0000");
+  EXPECT_EQ(Cell(0, Column::To), "Head office");
+  EXPECT_EQ(places->rowCount(), 1);
+
   // The last point of the trip to the customer, from its row's menu on the Track Record page.
   LoadOnRecordPage(3);
   auto* points = gui.Find<QTableView>("pointList");
@@ -328,7 +352,7 @@ TEST_F(LogbookView, APlaceRenamedOrNamedOnTheTrackRecordPageRenamesTheRowsAtOnce
   EXPECT_EQ(offeredPosition, "37.560001, 127.050003");
   ShowLogbook();
   EXPECT_EQ(Cell(2, Column::To), "Customer");
-  EXPECT_EQ(places->rowCount(), 3);
+  EXPECT_EQ(places->rowCount(), 2);
 }
 
 // The map without a key, in the real web engine: the place under the mouse, not the track's.

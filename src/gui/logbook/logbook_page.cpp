@@ -5,6 +5,7 @@
 
 #include <QItemSelectionModel>
 #include <QLocale>
+#include <QScrollBar>
 
 #include "logbook/logbook_csv.h"
 
@@ -148,30 +149,19 @@ void LogbookPage::OnPeriodChosen() {
   ShowPeriod();
 }
 
-// The rows of the period; the trips selected stay selected when they are still shown.
+// The rows of the period; the trips selected stay selected when they are still shown, and the
+// list stays where it was scrolled to while the period is the same.
 void LogbookPage::ShowPeriod() {
   if (!read_) return;
-  std::vector<std::string> selected = TracksOf(SelectedRows());
-  const QModelIndex current = tripList_->currentIndex();
-  const std::string currentTrack =
-      current.isValid() ? trips_.Trip(current.row()).track : std::string();
-  shown_ = logbook::FilterReport(all_.trips, ChosenPeriod());
+  const ListPlace place = RememberListPlace();
+  const logbook::LogbookFilter period = ChosenPeriod();
+  const bool samePeriod = period.from == shownPeriod_.from && period.to == shownPeriod_.to;
+  shownPeriod_ = period;
+  shown_ = logbook::FilterReport(all_.trips, period);
   trips_.SetTrips(shown_.trips, histories_, owner_.Store().Zone());
   tripList_->setColumnHidden(TripTableModel::OdometerStart, !odometerShown_);
   tripList_->setColumnHidden(TripTableModel::OdometerEnd, !odometerShown_);
-  QItemSelection reselected;
-  for (const std::string& track : selected) {
-    const int row = trips_.RowOfTrack(track);
-    if (row >= 0)
-      reselected.select(trips_.index(row, 0), trips_.index(row, trips_.columnCount() - 1));
-  }
-  QItemSelectionModel* selection = tripList_->selectionModel();
-  selection->select(reselected, QItemSelectionModel::ClearAndSelect);
-  const int currentRow = trips_.RowOfTrack(currentTrack);
-  if (currentRow >= 0) {
-    selection->setCurrentIndex(trips_.index(currentRow, current.column()),
-                               QItemSelectionModel::NoUpdate);
-  }
+  GoBackToListPlace(place, samePeriod);
   const int count = static_cast<int>(shown_.trips.size());
   summary_->setText(count == 0 ? tr("No trip in %1.").arg(PeriodName())
                                : tr("%n trip(s) in %1", "", count).arg(PeriodName()));
@@ -181,6 +171,36 @@ void LogbookPage::ShowPeriod() {
   if (odometerKm_->value() == 0 && !shown_.trips.empty() && shown_.trips.back().odometerEnd) {
     odometerKm_->setValue(*shown_.trips.back().odometerEnd);
   }
+}
+
+LogbookPage::ListPlace LogbookPage::RememberListPlace() const {
+  ListPlace place;
+  place.selected = TracksOf(SelectedRows());
+  const QModelIndex current = tripList_->currentIndex();
+  if (current.isValid()) {
+    place.current = trips_.Trip(current.row()).track;
+    place.column = current.column();
+  }
+  place.scrolled = tripList_->verticalScrollBar()->value();
+  return place;
+}
+
+void LogbookPage::GoBackToListPlace(const ListPlace& place, bool samePeriod) {
+  QItemSelection reselected;
+  for (const std::string& track : place.selected) {
+    const int row = trips_.RowOfTrack(track);
+    if (row >= 0) {
+      reselected.select(trips_.index(row, 0), trips_.index(row, trips_.columnCount() - 1));
+    }
+  }
+  QItemSelectionModel* selection = tripList_->selectionModel();
+  selection->select(reselected, QItemSelectionModel::ClearAndSelect);
+  const int currentRow = trips_.RowOfTrack(place.current);
+  if (currentRow >= 0) {
+    selection->setCurrentIndex(trips_.index(currentRow, place.column),
+                               QItemSelectionModel::NoUpdate);
+  }
+  if (samePeriod) tripList_->verticalScrollBar()->setValue(place.scrolled);
 }
 
 void LogbookPage::ShowTotals() {

@@ -69,6 +69,15 @@ class LogbookPage : public QWidget {
   void Reload();
   void ReadTrips();
   void ShowPeriod();
+  // Where the user was in the list: the trips selected, the current one, the scrolling.
+  struct ListPlace {
+    std::vector<std::string> selected;
+    std::string current;
+    int column = 0;
+    int scrolled = 0;
+  };
+  ListPlace RememberListPlace() const;
+  void GoBackToListPlace(const ListPlace& place, bool samePeriod);
   void ShowTotals();
   void ShowTrouble();
   void OnPeriodChosen();
@@ -111,6 +120,7 @@ class LogbookPage : public QWidget {
   TripTableModel trips_;
   logbook::LogbookReport all_;    // every trip, as read last
   logbook::LogbookReport shown_;  // the trips of the period chosen
+  logbook::LogbookFilter shownPeriod_;
   std::map<std::string, QString> histories_;
   bool odometerShown_ = false;
   bool read_ = false;   // the trips were read since the logbook was opened
