@@ -89,6 +89,12 @@ QWidget* LogbookPage::MakeTripList() {
   for (const auto& [column, sample] : samples) {
     header->resizeSection(column, std::max(widthOf(sample), header->sectionSizeHint(column)));
   }
+  // The Purpose column holds its drop-down whole while it is open.
+  QComboBox purposes;
+  for (const logbook::Purpose purpose : logbook::kPurposes) purposes.addItem(PurposeName(purpose));
+  header->resizeSection(
+      TripTableModel::Purpose,
+      std::max(header->sectionSize(TripTableModel::Purpose), purposes.sizeHint().width()));
   header->setSectionResizeMode(TripTableModel::Note, QHeaderView::Stretch);
   connect(tripList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &LogbookPage::OnSelectionChanged);

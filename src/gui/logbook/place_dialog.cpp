@@ -37,6 +37,7 @@ PlaceDialog::PlaceDialog(const QString& title, const logbook::NamedPlace& place,
   name_ = new QLineEdit(QString::fromStdString(place.name));
   name_->setObjectName("placeName");
   name_->setPlaceholderText(tr("Home, Office, a customer's name..."));
+  name_->setMinimumWidth(name_->fontMetrics().horizontalAdvance(name_->placeholderText()) + 24);
   position_ = new QLineEdit;
   position_->setObjectName("placePosition");
   position_->setPlaceholderText(tr("latitude, longitude, such as 37.5665, 126.978"));
@@ -110,6 +111,7 @@ void PlaceDialog::accept() {
   }
   problem_->setText(problem);
   problem_->show();
+  adjustSize();  // room for the words, below the fields
   field->setFocus();
 }
 
