@@ -89,8 +89,7 @@ void LogbookPage::LogbookReopened() {
 }
 
 void LogbookPage::ZoneChanged() {
-  stale_ = true;
-  if (IsShown()) PageActivated();
+  Reload();  // the trips' dates and times are the listing's, in the zone
 }
 
 // During a download the trips are read once it has ended, when the page is next shown.
@@ -115,6 +114,7 @@ void LogbookPage::ShowTrouble() {
 // again, and the offers and odometer figures of a period come from the trips before it.
 void LogbookPage::ReadTrips() {
   ShowTrouble();
+  ShowPlaces();
   read_ = true;
   stale_ = false;
   logbook::LogbookStore* logbook = owner_.Logbook();
@@ -122,7 +122,6 @@ void LogbookPage::ReadTrips() {
     all_ = {};
     histories_.clear();
     odometerShown_ = false;
-    placeList_->setRowCount(0);
     return;
   }
   TrackStore& store = owner_.Store();
@@ -130,7 +129,6 @@ void LogbookPage::ReadTrips() {
                                     store.Zone(), {});
   histories_ = HistoriesOfTrips(logbook->Changes());
   odometerShown_ = !logbook->Readings().empty();
-  ShowPlaces();
 }
 
 void LogbookPage::ChooseNewestMonth() {
