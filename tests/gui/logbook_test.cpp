@@ -315,6 +315,11 @@ TEST_F(LogbookView, TheKeyboardGivesTheSelectedRowsAPurposeAndEnterGoesToTheirNo
   EXPECT_EQ(Stored(tracks[1]), Purpose::None);
   EXPECT_EQ(ChangesOf(tracks[1]),
             (std::vector<std::string>{"purpose:private", "note:Dentist", "purpose:"}));
+  // H: the current trip's changes, which the mouse reads in the tip of its "Changed" date.
+  QTest::keyClick(&list, Qt::Key_H);
+  ASSERT_FALSE(gui.boxes.empty());
+  EXPECT_NE(gui.boxes.back().text.find("note:  \u2192 Dentist"), std::string::npos)
+      << gui.boxes.back().text;
 }
 
 TEST_F(LogbookView, APlaceRenamedOrNamedOnTheTrackRecordPageRenamesTheRowsAtOnce) {

@@ -96,6 +96,7 @@ class LogbookPage : public QWidget {
   void SetNote(const std::vector<int>& rows, const QString& note);
   void OnNoteEdited();
   void OnSelectionChanged();
+  void ShowChangesOfCurrent();
   bool AnySelected(const std::vector<int>& rows);
 
   // Places and odometer readings (logbook_page_places.cpp).

@@ -113,6 +113,19 @@ void LogbookPage::OnSelectionChanged() {
                                  : tr("Several notes: what you write replaces them all"));
 }
 
+// What the tool tip of "Changed" shows, for the keyboard.
+void LogbookPage::ShowChangesOfCurrent() {
+  const QModelIndex current = tripList_->currentIndex();
+  if (!current.isValid()) return;
+  const QString changes =
+      trips_.data(trips_.index(current.row(), TripTableModel::Changed), Qt::ToolTipRole).toString();
+  if (changes.isEmpty()) {
+    Status(tr("This trip's purpose and note were never changed."));
+    return;
+  }
+  owner_.ShowMessage(changes.toStdString(), MsgIcon::Information, MsgButtons::Ok);
+}
+
 // The list's own keys: a purpose for the selected trips by its letter, Enter to their note.
 bool LogbookPage::eventFilter(QObject* watched, QEvent* event) {
   if (watched != tripList_ || event->type() != QEvent::KeyPress) {
@@ -132,6 +145,10 @@ bool LogbookPage::eventFilter(QObject* watched, QEvent* event) {
   }
   if (key->key() == Qt::Key_A) {
     AcceptOffered();
+    return true;
+  }
+  if (key->key() == Qt::Key_H) {
+    ShowChangesOfCurrent();
     return true;
   }
   if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

@@ -259,8 +259,8 @@ LogbookPage::LogbookPage(IPageOwner& owner, QWidget* parent) : QWidget(parent), 
   body->addWidget(MakeEditRow());
   auto* keys = new QLabel(
       tr("In the list: B, P, C or N sets the purpose of the selected trips, A takes the one "
-         "offered, Enter goes to their note, F2 edits the cell. Point at a date of \"Changed\" "
-         "for the trip's changes."));
+         "offered, Enter goes to their note, F2 edits the cell, H lists the trip's changes (or "
+         "point at its date under \"Changed\")."));
   keys->setWordWrap(true);
   keys->setEnabled(false);  // a hint, drawn quieter than the controls
   body->addWidget(keys);
