@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the window for a person to look at: starts the emulated logger with its demo days
 # and the window under a virtual X server, connects, downloads, and saves PNGs of the Device
-# Control page, the device settings dialog, the Software Options dialog, a Korean message box
-# and the Track Record page. The main pages are taken again on a laptop's 1366 x 768 screen
+# Control page, the device settings dialog, the Software Options dialog, a Korean message box,
+# the Track Record page, the History page and the Logbook page. The Device Control, Track Record
+# and Logbook pages are taken again on a laptop's 1366 x 768 screen
 # (OUT_DIR/1366x768) and at twice the scale (QT_SCALE_FACTOR=2 on a 2732 x 1536 screen, the same
 # room in the program's pixels; OUT_DIR/scale2).
 #   scripts/screenshot.sh OUT_DIR [BUILD_FOLDER]

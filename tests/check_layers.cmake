@@ -27,7 +27,8 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 #   device    common models
 #   records   common models plot
 #   history   common (the History view; it reaches the Track Record page through the page owner)
-#   logbook   common (the Logbook view and its pages: PDF and print)
+#   logbook   common (the Logbook view and its pages: PDF and print; the Track Record page names
+#             places through the page owner)
 #   window    every window folder: it makes the pages and their dialogs, and the session's host
 if(LAYERS STREQUAL "core")
   set(root "${SOURCE}")

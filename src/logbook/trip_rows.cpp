@@ -170,7 +170,10 @@ LogbookReport MakeLogbookReport(const TrackListing& listing, const LogbookStore&
   for (const NamedPlace& place : places) placeNames.insert(place.name);
   OfferPurposes(trips, placeNames);
   FollowOdometer(trips, store.Readings());
+  return FilterReport(std::move(trips), filter);
+}
 
+LogbookReport FilterReport(std::vector<TripRow> trips, const LogbookFilter& filter) {
   LogbookReport report;
   for (TripRow& trip : trips) {
     if ((filter.from && trip.date < *filter.from) || (filter.to && *filter.to < trip.date) ||

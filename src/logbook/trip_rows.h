@@ -57,4 +57,8 @@ std::string PlaceNameAt(const std::vector<NamedPlace>& places, double latitude, 
 LogbookReport MakeLogbookReport(const TrackListing& listing, const LogbookStore& store,
                                 const LocalZone& zone, const LogbookFilter& filter);
 
+// The trips (of a report made for every day) that the filter keeps, with their totals: another
+// period of the same report without reading the track files again.
+LogbookReport FilterReport(std::vector<TripRow> trips, const LogbookFilter& filter);
+
 }  // namespace tavrin::logbook

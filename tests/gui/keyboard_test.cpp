@@ -20,6 +20,7 @@
 #include "gui/device/device_settings_dialog.h"
 #include "gui/device/read_period_dialog.h"
 #include "gui/history/history_page.h"
+#include "gui/logbook/place_dialog.h"
 #include "gui/options/software_options_dialog.h"
 #include "gui/records/photos_dialog.h"
 #include "gui/records/track_record_page.h"
@@ -271,6 +272,30 @@ TEST_F(Keyboard, TabGoesThroughTheHistoryPageAndItsLetterKeysReachItsFields) {
   EXPECT_EQ(SharedKeysOfPage(2), QStringList{});
 }
 
+TEST_F(Keyboard, TabGoesThroughTheLogbookPageAndItsLettersReachItsFields) {
+  gui.Find<QTabWidget>("tabs")->setCurrentIndex(3);
+  const QStringList order =
+      QStringList{"logbookPeriod",  "logbookDate", "exportLogbookCsv", "exportLogbookPdf",
+                  "printLogbook",   "tripList",    "purposeBusiness",  "purposePrivate",
+                  "purposeCommute", "purposeNone", "acceptOffered",    "tripNote",
+                  "odometerDate",   "odometerKm",  "enterReading",     "placeList",
+                  "addPlace",       "editPlace",   "removePlace"} +
+      kAfterPage;
+  EXPECT_EQ(TabChain(*gui.window, "logbookPeriod"), order);
+  QStringList reachable = ReachableControls(Page(3), *gui.window) + kAfterPage;
+  reachable.sort();
+  QStringList walked = order;
+  walked.sort();
+  EXPECT_EQ(walked, reachable) << "every control the page offers is reached once";
+  EXPECT_EQ(SharedKeysOfPage(3), QStringList{});
+  PressAlt(*gui.window, Qt::Key_T);
+  EXPECT_EQ(FocusName(), "tripNote");
+  PressAlt(*gui.window, Qt::Key_Y);
+  EXPECT_EQ(FocusName(), "odometerDate");
+  PressAlt(*gui.window, Qt::Key_O);
+  EXPECT_EQ(FocusName(), "logbookPeriod");
+}
+
 TEST_F(Keyboard, TheMapViewTakesItsPlaceUnderTheViewButtons) {
   ShowRecordPage();
   gui.Press("googleMaps");
@@ -378,6 +403,11 @@ TEST(KeyboardDialogs, TabGoesThroughEachDialogInReadingOrderAndLettersReachTheFi
   auto* group4 = settings.findChild<QLineEdit*>("group4");
   EXPECT_TRUE(GuiDriver::WaitFor([&] { return group4->text() == "INFO4"; }, 5000))
       << "Alt+D: DEFAULT";
+
+  gui::PlaceDialog place(QStringLiteral("Name this place"), logbook::NamedPlace{});
+  CheckDialog(
+      place,
+      {{"placeName", "placePosition", "placeRadius", "ok", "cancel"}, "placeRadius", Qt::Key_R});
 
   gui::ReadPeriodDialog period(QDate(2024, 3, 3));
   CheckDialog(period, {{"startDate", "startHour", "startMinute", "startSecond", "endDate",

@@ -3,8 +3,9 @@
 // options, downloads its new tracks, and saves the Device Control page, the device settings
 // dialog, the Software Options dialog, a Korean message box, the Track Record page with its map,
 // the Photos dialog over photos taken along the first track (and three that cannot be placed,
-// each saying why), a phone's GPX walk imported and the History page with a box's passages, as PNGs
-// in OUT_DIR; with --main-pages only the two pages, without the dialogs and the map.
+// each saying why), a phone's GPX walk imported, the History page with a box's passages and the
+// Logbook page with named places, as PNGs in OUT_DIR; with --main-pages only the Device Control,
+// Track Record and Logbook pages, without the dialogs and the maps.
 // scripts/screenshot.sh runs it under Xvfb against tavrin-emulator.
 //   gui_screenshots OUT_DIR PORT DATA_DIR [--main-pages]
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QWebEngineView>
 #include <cmath>
 #include <cstdio>
@@ -26,6 +28,7 @@
 #include "gui/device/device_settings_dialog.h"
 #include "gui/device/read_period_dialog.h"
 #include "gui/history/history_page.h"
+#include "gui/logbook/logbook_page.h"
 #include "gui/options/software_options_dialog.h"
 #include "gui/records/photos_dialog.h"
 #include "gui/records/track_record_page.h"
@@ -182,6 +185,53 @@ bool SaveHistoryPage(test::GuiDriver& gui, const QString& out) {
   return Save(*gui.window, out + "/history.png");
 }
 
+// The first track driven back the same way eight hours later: a trip between the same two
+// places, which the logbook offers the first one's purpose.
+bool DriveBack(TrackStore& store, const TrackEntry& track, const PointVector& points) {
+  PointVector back = points;
+  for (size_t i = 0; i < back.size(); ++i) {
+    const TrackPoint& mirrored = points[points.size() - 1 - i];
+    back[i].latitude = mirrored.latitude;
+    back[i].longitude = mirrored.longitude;
+    const std::optional<long long> at = ToCalendarSeconds(points[i].GetDateTime());
+    if (!at) return false;
+    back[i].SetDateTime(FromCalendarSeconds(*at + 8 * 3600));
+  }
+  return static_cast<bool>(store.Writer().CreateTrack(track, back));
+}
+
+// The Logbook page over the downloaded tracks: the ends of the first two named as places, the
+// first trip's purpose and note given and offered to the drive back, an odometer reading, and a
+// row selected.
+bool SaveLogbookPage(test::GuiDriver& gui, const QString& out) {
+  logbook::LogbookStore* logbook = gui.window->Logbook();
+  TrackStore& store = gui.window->Store();
+  const TrackListing listing = store.Catalogue().ListTracks(nullptr, false);
+  if (logbook == nullptr || listing.tracks.size() < 3) return false;
+  const char* const names[] = {"Home", "Office", "Han River Market"};
+  for (size_t i = 0; i < 2; ++i) {
+    PointVector points;
+    if (!store.Files().ReadTrackPoints(listing.tracks[i], points) || points.empty()) return false;
+    if (i == 0) {
+      (void)logbook->AddPlace(names[0], points.front().latitude, points.front().longitude, 300);
+      if (!DriveBack(store, listing.tracks[0], points)) return false;
+    }
+    (void)logbook->AddPlace(names[i + 1], points.back().latitude, points.back().longitude, 300);
+  }
+  const std::string first = std::filesystem::path(listing.tracks[0].path).filename().string();
+  const std::string third = std::filesystem::path(listing.tracks[2].path).filename().string();
+  (void)logbook->SetPurpose(std::vector{first}, logbook::Purpose::Business);
+  (void)logbook->SetNote(std::vector{first}, "Customer visit, Kim & Partners");
+  (void)logbook->SetPurpose(std::vector{third}, logbook::Purpose::Private);
+  const DateTime6& day = listing.tracks[0].header.firstDateTime;
+  (void)logbook->SetOdometer(CalendarDate{2000 + day[0], day[1], day[2]}, 48210.4);
+  gui.Find<QTabWidget>("tabs")->setCurrentIndex(3);
+  auto* trips = gui.Find<QTableView>("tripList");
+  trips->setFocus();
+  trips->selectRow(2);
+  return Save(*gui.window, out + "/logbook.png");
+}
+
 int Fail(const char* what) {
   std::fprintf(stderr, "gui_screenshots: %s\n", what);
   return 1;
@@ -212,6 +262,7 @@ int main(int argc, char** argv) {
   bool ok = Save(*gui.window, out + "/device_control.png");
   if (mainPages) {
     ok = SaveRecordPage(gui, out, false) && ok;
+    ok = SaveLogbookPage(gui, out) && ok;
     gui.window->close();
     return ok ? 0 : 1;
   }
@@ -252,6 +303,7 @@ int main(int argc, char** argv) {
   ok = SavePhotosDialog(gui, out) && ok;
   ok = SaveImport(gui, out) && ok;
   ok = SaveHistoryPage(gui, out) && ok;
+  ok = SaveLogbookPage(gui, out) && ok;
   gui.window->close();
   return ok ? 0 : 1;
 }

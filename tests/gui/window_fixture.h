@@ -11,6 +11,7 @@
 #include "../support/sample_memory.h"
 #include "emulator/emulator_link.h"
 #include "gui_driver.h"
+#include "logbook/logbook_store.h"
 
 namespace tavrin::test {
 
@@ -59,9 +60,11 @@ class WindowTest : public ::testing::Test {
   }
   std::vector<std::filesystem::path> TrackFiles() const {
     std::vector<std::filesystem::path> files;
-    // Files only: the export folders (KML holds the map pages) sit beside the tracks.
+    // Files only: the export folders (KML holds the map pages) and the window's logbook
+    // (logbook.sqlite and its journal) sit beside the tracks.
     for (const auto& item : std::filesystem::directory_iterator(dir.Path() / "DataLog")) {
-      if (!item.is_directory()) files.push_back(item.path());
+      const bool logbook = item.path().filename().string().starts_with(logbook::kLogbookFileName);
+      if (!item.is_directory() && !logbook) files.push_back(item.path());
     }
     std::sort(files.begin(), files.end());
     return files;

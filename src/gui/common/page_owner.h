@@ -9,6 +9,7 @@
 
 #include "base/message_box.h"
 #include "export/viewing_pages.h"
+#include "logbook/logbook_store.h"
 #include "protocol/logger_session.h"
 #include "serial/port_discovery.h"
 #include "settings/settings.h"
@@ -43,6 +44,13 @@ class IPageOwner {
   // double-click on its row does, and the point row at `pointUtc` (UTC seconds) selected.
   virtual void ShowTrackOnRecordPage(const std::string& path,
                                      std::optional<long long> pointUtc) = 0;
+
+  // The drive logbook of the data folder, which the window keeps open so that it follows every
+  // change of the tracks; nullptr when it cannot be used, and LogbookTrouble() says why.
+  virtual logbook::LogbookStore* Logbook() = 0;
+  virtual const std::string& LogbookTrouble() const = 0;
+  // Asks the user for a name and a radius and keeps the position as a place of the logbook.
+  virtual void NameThisPlace(double latitude, double longitude) = 0;
 
   virtual void OpenSoftwareOptions() = 0;
   virtual void OpenBypassDialog() = 0;

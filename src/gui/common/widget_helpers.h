@@ -25,11 +25,14 @@ inline QString ShownText(const QString& caption) {
 
 // A label that names `field` for the keyboard (its buddy: the label's Alt+letter moves to the
 // field) and for screen readers.
-inline QLabel* LabelFor(const char* text, QWidget* field) {
-  auto* label = new QLabel(QString::fromUtf8(text));
+inline QLabel* LabelFor(const QString& text, QWidget* field) {
+  auto* label = new QLabel(text);
   label->setBuddy(field);
   field->setAccessibleName(ShownText(label->text()).trimmed());
   return label;
+}
+inline QLabel* LabelFor(const char* text, QWidget* field) {
+  return LabelFor(QString::fromUtf8(text), field);
 }
 
 // A push button that tests and screen readers find by its name, and that Return does not press

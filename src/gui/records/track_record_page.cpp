@@ -51,6 +51,8 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   pointView_ = ListView("pointList", QStringLiteral("Track points"), &points_);
   points_.KeepTimeColumnWide(pointView_);
   pointView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  pointView_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(pointView_, &QTableView::customContextMenuRequested, this, &TrackRecordPage::OnPointMenu);
   graph_ = new LinePlot;
   graph_->SetXAxisTitle(QStringLiteral("Time of day"));
   graph_->SetYAxisTitle(QStringLiteral("Speed (km/h)"));

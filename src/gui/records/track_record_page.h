@@ -23,6 +23,7 @@
 
 #include "export/export_commands.h"
 
+class QMenu;
 class QWebEngineView;
 #include "gui/common/page_owner.h"
 #include "gui/models/point_list_model.h"
@@ -160,6 +161,12 @@ class TrackRecordPage : public QWidget {
   void OnDeletePoints();
   std::vector<size_t> SelectedPointRows() const;
 
+  // Naming a place of the logbook from a point of the list or of the map
+  // (track_record_page_places.cpp).
+  void OnPointMenu(const QPoint& at);
+  void OnMapMenu(const QPoint& at);
+  void OfferToNamePlace(QWidget* over, const QPoint& at, double latitude, double longitude);
+
   // Commands (track_record_page_commands.cpp).
   size_t TickedTrackCount() const;
   void OnDeleteTicked();
@@ -215,6 +222,7 @@ class TrackRecordPage : public QWidget {
   std::future<MapPages> mapPagesWork_;
   unsigned mapPagesGeneration_ = 0;  // of the pages last asked for
   bool mapWaitsForPages_ = false;    // the view is shown and its page not yet written
+  QMenu* placeMenu_ = nullptr;
   int mapNavigations_ = 0;
   int mapRefreshes_ = 0;
 };

@@ -116,6 +116,8 @@ void TrackRecordPage::MakeMapView() {
   map_->setObjectName("mapView");
   map_->setAccessibleName(QStringLiteral("Map"));
   views_->addWidget(map_);
+  map_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(map_, &QWebEngineView::customContextMenuRequested, this, &TrackRecordPage::OnMapMenu);
   connect(map_, &QWebEngineView::loadStarted, this, [this] { mapPageReady_ = false; });
   connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) {
     mapPageReady_ = ok && mapPageLoaded_;  // the empty page is not the map's

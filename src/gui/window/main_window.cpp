@@ -29,6 +29,7 @@
 #include "gui/device/device_page.h"
 #include "gui/device/read_period_dialog.h"
 #include "gui/history/history_page.h"
+#include "gui/logbook/logbook_page.h"
 #include "gui/options/software_options_dialog.h"
 #include "gui/records/track_record_page.h"
 #include "gui/window/about_dialog.h"
@@ -127,7 +128,7 @@ MainWindow::MainWindow(WindowSetup setup)
   QWidget* statusRow = BuildStatusRow();
   session_.SetSilenceLimit(setup_.loggerSilenceMs);
   LoadSettingsFile();
-  UseStartUpDataFolder();
+  const bool folderUsable = UseStartUpDataFolder();
 
   BuildMenu();
   tabs_ = new QTabWidget;
@@ -136,9 +137,14 @@ MainWindow::MainWindow(WindowSetup setup)
   devicePage_ = new DevicePage(*this);
   recordPage_ = new TrackRecordPage(*this);
   historyPage_ = new HistoryPage(*this);
+  logbookPage_ = new LogbookPage(*this);
   tabs_->addTab(devicePage_, QStringLiteral(" Device Control "));
   tabs_->addTab(recordPage_, QStringLiteral("  Track Record  "));
   tabs_->addTab(historyPage_, tr("  History  "));
+  tabs_->addTab(logbookPage_, tr("  Logbook  "));
+  if (folderUsable) OpenLogbook(true);
+  logbookListener_ = store_.Catalogue().ListenForChanges(
+      [this](const TrackChangeNotice& notice) { FollowTracksInLogbook(notice); });
   auto* central = new QWidget;
   auto* layout = new QVBoxLayout(central);
   // Little above and below the tabs: a laptop's screen has no height to spare.
@@ -165,12 +171,14 @@ MainWindow::MainWindow(WindowSetup setup)
 
 MainWindow::~MainWindow() {
   ShutDown();
+  store_.Catalogue().StopListening(logbookListener_);
   // The pages go before the store and the session they use, which are members of this window
   // and end before its child widgets otherwise would.
   delete takeCentralWidget();
   devicePage_ = nullptr;
   recordPage_ = nullptr;
   historyPage_ = nullptr;
+  logbookPage_ = nullptr;
 }
 
 // The window's size and place: within the screen's free area, as it was left when it fits.
@@ -276,8 +284,10 @@ void MainWindow::ShowPage(int index) {
     devicePage_->PageActivated();
   } else if (tabs_->widget(index) == recordPage_) {
     recordPage_->PageActivated();
-  } else {
+  } else if (tabs_->widget(index) == historyPage_) {
     historyPage_->PageActivated();
+  } else {
+    logbookPage_->PageActivated();
   }
   tabs_->widget(index)->setFocus();
 }

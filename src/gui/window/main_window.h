@@ -25,6 +25,7 @@ namespace tavrin::gui {
 
 class DevicePage;
 class HistoryPage;
+class LogbookPage;
 class TrackRecordPage;
 
 inline constexpr char kProgramCaption[] = "Tavrin Lite V1.1.0";
@@ -71,11 +72,15 @@ class MainWindow : public QMainWindow, public IPageOwner {
   void OpenDocument(const std::string& path) override;
   ViewingPages& WindowPages() override { return windowPages_; }
   void ShowTrackOnRecordPage(const std::string& path, std::optional<long long> pointUtc) override;
+  logbook::LogbookStore* Logbook() override { return logbook_.IsOpen() ? &logbook_ : nullptr; }
+  const std::string& LogbookTrouble() const override { return logbookTrouble_; }
+  void NameThisPlace(double latitude, double longitude) override;
 
   QtSessionHost& Host() { return host_; }
   DevicePage* DeviceTab() { return devicePage_; }
   TrackRecordPage* RecordTab() { return recordPage_; }
   HistoryPage* HistoryTab() { return historyPage_; }
+  LogbookPage* LogbookTab() { return logbookPage_; }
   BypassDialog* Bypass() { return bypass_; }
   QString StatusText() const { return statusLine_->text(); }
   int ProgressPosition() const { return progress_->value(); }
@@ -99,7 +104,10 @@ class MainWindow : public QMainWindow, public IPageOwner {
   void PlaceOnScreen();
   void SaveGeometry();
   void LoadSettingsFile();
-  void UseStartUpDataFolder();
+  bool UseStartUpDataFolder();
+  // The logbook (main_window_logbook.cpp).
+  void OpenLogbook(bool startingUp);
+  void FollowTracksInLogbook(const TrackChangeNotice& notice);
   void NoteTrackFileProblem(const TrackFileProblem& problem);
   void TellTrackFileProblems();
   bool ChangeDataFolder(const std::string& folder);
@@ -119,11 +127,17 @@ class MainWindow : public QMainWindow, public IPageOwner {
   DevicePage* devicePage_ = nullptr;
   TrackRecordPage* recordPage_ = nullptr;
   HistoryPage* historyPage_ = nullptr;
+  LogbookPage* logbookPage_ = nullptr;
   QLabel* imageLabel_ = nullptr;
   QLabel* statusLine_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QPointer<BypassDialog> bypass_;
   QTimer portCheck_;
+  // The logbook of the data folder, open while the window is, so that every cut and deletion of
+  // a track is noted in it, shown or not.
+  logbook::LogbookStore logbook_;
+  std::string logbookTrouble_;
+  int logbookListener_ = 0;
   int currentPage_ = -1;
   ConnectionImage image_ = ConnectionImage::Disconnected;
   bool shutDown_ = false;

@@ -7,6 +7,7 @@
 #include "export/export_commands.h"
 #include "gui/device/device_page.h"
 #include "gui/history/history_page.h"
+#include "gui/logbook/logbook_page.h"
 #include "gui/options/software_options_dialog.h"
 #include "gui/options/time_zone_list.h"
 #include "gui/records/track_record_page.h"
@@ -50,16 +51,20 @@ void MainWindow::LoadSettingsFile() {
 
 // The folder chosen in Software Options, or the program's own DataLog. One that cannot be used
 // is told once the window is up, and Software Options opens so that the user can choose another.
-void MainWindow::UseStartUpDataFolder() {
+bool MainWindow::UseStartUpDataFolder() {
   const std::filesystem::path folder = ChosenDataFolder(settings_, setup_.paths.dataFolder);
   auto prepared = store_.PrepareDataFolder(folder);
-  if (prepared) return;
+  if (prepared) return true;
   const std::string text = prepared.Error().reason +
                            "\nSoftware Options opens now: choose a data folder there and press OK.";
   QTimer::singleShot(0, this, [this, text] {
     ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
     OpenSoftwareOptions();
   });
+  logbookTrouble_ =
+      "The logbook is kept in the data folder, which cannot be used: choose another one in "
+      "Software Options.";
+  return false;
 }
 
 // Tracks are kept in `folder` from now on; the pages list what it holds.
@@ -76,6 +81,8 @@ bool MainWindow::ChangeDataFolder(const std::string& folder) {
   devicePage_->PageActivated();
   recordPage_->DataFolderChanged();
   historyPage_->DataFolderChanged();
+  OpenLogbook(false);
+  logbookPage_->LogbookReopened();
   SetStatusText("Track records are kept in " + folder + " from now on.");
   return true;
 }
@@ -149,6 +156,7 @@ void MainWindow::OpenSoftwareOptions() {
     devicePage_->PageActivated();  // its list shows the tracks' date-times
     recordPage_->ZoneChanged();
     historyPage_->ZoneChanged();
+    logbookPage_->ZoneChanged();
   }
   for (const std::string& warning : warnings) SetStatusText(warning);
   if (!settings_.userDataPath.empty() && settings_.userDataPath != store_.DataFolder()) {

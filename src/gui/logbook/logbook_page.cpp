@@ -1,0 +1,227 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The Logbook page's trips: read from the logbook and the track files when something changed,
+// shown by period with the totals of the period.
+#include "gui/logbook/logbook_page.h"
+
+#include <QItemSelectionModel>
+#include <QLocale>
+#include <QScrollBar>
+
+#include "logbook/logbook_csv.h"
+
+namespace tavrin::gui {
+namespace {
+
+CalendarDate DateOf(const QDate& date) {
+  return CalendarDate{date.year(), date.month(), date.day()};
+}
+
+// A trip's changes, one a line, oldest first.
+std::map<std::string, QString> HistoriesOfTrips(
+    const std::vector<logbook::LogbookChange>& changes) {
+  std::map<std::string, QString> histories;
+  for (const logbook::LogbookChange& change : changes) {
+    if (change.kind != "trip") continue;
+    QString& lines = histories[change.subject];
+    if (!lines.isEmpty()) lines += QLatin1Char('\n');
+    lines +=
+        QString::fromStdString(logbook::ChangedText(change.atUtc) + "  " + change.field + ": ");
+    lines += change.field == "track" ? QString::fromStdString(change.after)
+                                     : QStringLiteral("%1 \u2192 %2")
+                                           .arg(QString::fromStdString(change.before),
+                                                QString::fromStdString(change.after));
+  }
+  return histories;
+}
+
+}  // namespace
+
+logbook::LogbookFilter LogbookPage::ChosenPeriod() const {
+  const QDate date = periodDate_->date();
+  logbook::LogbookFilter filter;
+  switch (static_cast<Period>(periodKind_->currentIndex())) {
+    case Period::Month:
+      filter.from = DateOf(QDate(date.year(), date.month(), 1));
+      filter.to = DateOf(QDate(date.year(), date.month(), date.daysInMonth()));
+      break;
+    case Period::Year:
+      filter.from = CalendarDate{date.year(), 1, 1};
+      filter.to = CalendarDate{date.year(), 12, 31};
+      break;
+    case Period::All:
+      break;
+  }
+  return filter;
+}
+
+QString LogbookPage::PeriodName() const {
+  const QDate date = periodDate_->date();
+  switch (static_cast<Period>(periodKind_->currentIndex())) {
+    case Period::Month:
+      return QLocale().toString(date, QStringLiteral("MMMM yyyy"));
+    case Period::Year:
+      return QString::number(date.year());
+    case Period::All:
+      break;
+  }
+  return tr("all trips");
+}
+
+// Shown now, or as soon as its tab is: a page out of sight reads nothing.
+bool LogbookPage::IsShown() const {
+  return isVisibleTo(window());
+}
+
+void LogbookPage::PageActivated() {
+  if (!read_) {
+    ReadTrips();
+    ChooseNewestMonth();
+  } else if (stale_) {
+    ReadTrips();
+  }
+  ShowPeriod();
+}
+
+void LogbookPage::LogbookReopened() {
+  read_ = false;
+  all_ = {};
+  if (IsShown()) PageActivated();
+}
+
+void LogbookPage::ZoneChanged() {
+  Reload();  // the trips' dates and times are the listing's, in the zone
+}
+
+// During a download the trips are read once it has ended, when the page is next shown.
+void LogbookPage::TracksChanged() {
+  stale_ = true;
+  if (IsShown() && !owner_.Session().DownloadInProgress()) PageActivated();
+}
+
+void LogbookPage::Reload() {
+  stale_ = true;
+  if (IsShown()) PageActivated();
+}
+
+void LogbookPage::ShowTrouble() {
+  const bool usable = owner_.Logbook() != nullptr;
+  trouble_->setText(QString::fromStdString(owner_.LogbookTrouble()));
+  trouble_->setVisible(!usable);
+  body_->setEnabled(usable);
+}
+
+// Every trip, whatever the period: another period is then shown without reading the files
+// again, and the offers and odometer figures of a period come from the trips before it.
+void LogbookPage::ReadTrips() {
+  ShowTrouble();
+  ShowPlaces();
+  read_ = true;
+  stale_ = false;
+  logbook::LogbookStore* logbook = owner_.Logbook();
+  if (logbook == nullptr) {
+    all_ = {};
+    histories_.clear();
+    odometerShown_ = false;
+    return;
+  }
+  TrackStore& store = owner_.Store();
+  all_ = logbook::MakeLogbookReport(store.Catalogue().ListTracks(nullptr, false), *logbook,
+                                    store.Zone(), {});
+  histories_ = HistoriesOfTrips(logbook->Changes());
+  odometerShown_ = !logbook->Readings().empty();
+}
+
+void LogbookPage::ChooseNewestMonth() {
+  if (all_.trips.empty()) return;
+  const CalendarDate newest = all_.trips.back().date;
+  const QSignalBlocker quiet(periodDate_);
+  periodDate_->setDate(QDate(newest.year, newest.month, newest.day));
+  odometerDate_->setDate(periodDate_->date());
+}
+
+void LogbookPage::OnPeriodChosen() {
+  const Period kind = static_cast<Period>(periodKind_->currentIndex());
+  periodDate_->setEnabled(kind != Period::All);
+  periodDate_->setDisplayFormat(kind == Period::Year ? QStringLiteral("yyyy")
+                                                     : QStringLiteral("MMMM yyyy"));
+  ShowPeriod();
+}
+
+// The rows of the period; the trips selected stay selected when they are still shown, and the
+// list stays where it was scrolled to while the period is the same.
+void LogbookPage::ShowPeriod() {
+  if (!read_) return;
+  const ListPlace place = RememberListPlace();
+  const logbook::LogbookFilter period = ChosenPeriod();
+  const bool samePeriod = period.from == shownPeriod_.from && period.to == shownPeriod_.to;
+  shownPeriod_ = period;
+  shown_ = logbook::FilterReport(all_.trips, period);
+  trips_.SetTrips(shown_.trips, histories_, owner_.Store().Zone());
+  tripList_->setColumnHidden(TripTableModel::OdometerStart, !odometerShown_);
+  tripList_->setColumnHidden(TripTableModel::OdometerEnd, !odometerShown_);
+  GoBackToListPlace(place, samePeriod);
+  const int count = static_cast<int>(shown_.trips.size());
+  summary_->setText(count == 0 ? tr("No trip in %1.").arg(PeriodName())
+                               : tr("%n trip(s) in %1", "", count).arg(PeriodName()));
+  ShowTotals();
+  OnSelectionChanged();
+  // A first reading is offered from the last one the trips carried on.
+  if (odometerKm_->value() == 0 && !shown_.trips.empty() && shown_.trips.back().odometerEnd) {
+    odometerKm_->setValue(*shown_.trips.back().odometerEnd);
+  }
+}
+
+LogbookPage::ListPlace LogbookPage::RememberListPlace() const {
+  ListPlace place;
+  place.selected = TracksOf(SelectedRows());
+  const QModelIndex current = tripList_->currentIndex();
+  if (current.isValid()) {
+    place.current = trips_.Trip(current.row()).track;
+    place.column = current.column();
+  }
+  place.scrolled = tripList_->verticalScrollBar()->value();
+  return place;
+}
+
+void LogbookPage::GoBackToListPlace(const ListPlace& place, bool samePeriod) {
+  QItemSelection reselected;
+  for (const std::string& track : place.selected) {
+    const int row = trips_.RowOfTrack(track);
+    if (row >= 0) {
+      reselected.select(trips_.index(row, 0), trips_.index(row, trips_.columnCount() - 1));
+    }
+  }
+  QItemSelectionModel* selection = tripList_->selectionModel();
+  selection->select(reselected, QItemSelectionModel::ClearAndSelect);
+  const int currentRow = trips_.RowOfTrack(place.current);
+  if (currentRow >= 0) {
+    selection->setCurrentIndex(trips_.index(currentRow, place.column),
+                               QItemSelectionModel::NoUpdate);
+  }
+  if (samePeriod) tripList_->verticalScrollBar()->setValue(place.scrolled);
+}
+
+void LogbookPage::ShowTotals() {
+  std::map<std::optional<logbook::Purpose>, std::pair<double, int>> sums;
+  for (const logbook::TripRow& trip : shown_.trips) {
+    for (const std::optional<logbook::Purpose> key :
+         {std::optional(trip.purpose), std::optional<logbook::Purpose>()}) {
+      sums[key].first += trip.km;
+      ++sums[key].second;
+    }
+  }
+  for (const auto& [purpose, labels] : totals_) {
+    const auto [km, count] = sums[purpose];
+    labels.first->setText(KmText(km));
+    labels.second->setText(QString::number(count));
+  }
+}
+
+// A failure is told in the window's box; the page then shows what the logbook holds.
+bool LogbookPage::Stored(const Result<void>& done) {
+  if (done) return true;
+  owner_.ShowMessage(done.Error().reason, MsgIcon::Warning, MsgButtons::Ok);
+  return false;
+}
+
+}  // namespace tavrin::gui

@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "gui/logbook/trip_table_model.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QPalette>
+#include <cstdio>
+
+#include "logbook/logbook_csv.h"
+#include "store/track_catalogue.h"
+
+namespace tavrin::gui {
+namespace {
+
+QString Tr(const char* text) {
+  return QCoreApplication::translate("Logbook", text);
+}
+
+QString OdometerText(const std::optional<double>& km) {
+  return km ? QString::number(*km, 'f', 1) : QString();
+}
+
+}  // namespace
+
+QString PurposeName(logbook::Purpose purpose) {
+  switch (purpose) {
+    case logbook::Purpose::Business:
+      return Tr("business");
+    case logbook::Purpose::Private:
+      return Tr("private");
+    case logbook::Purpose::Commute:
+      return Tr("commute");
+    case logbook::Purpose::None:
+      break;
+  }
+  return {};
+}
+
+QString KmText(double km) {
+  // As printf rounds it, which is how the track lists round their distances.
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", km);
+  return QString::fromLatin1(text);
+}
+
+TripTableModel::TripTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TripTableModel::SetEditors(PurposeChosen purposeChosen, NoteWritten noteWritten) {
+  purposeChosen_ = std::move(purposeChosen);
+  noteWritten_ = std::move(noteWritten);
+}
+
+void TripTableModel::SetTrips(std::vector<logbook::TripRow> trips,
+                              std::map<std::string, QString> histories, const LocalZone& zone) {
+  beginResetModel();
+  trips_ = std::move(trips);
+  histories_ = std::move(histories);
+  zone_ = zone;
+  endResetModel();
+}
+
+int TripTableModel::RowOfTrack(const std::string& track) const {
+  for (size_t row = 0; row < trips_.size(); ++row) {
+    if (trips_[row].track == track) return static_cast<int>(row);
+  }
+  return -1;
+}
+
+int TripTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(trips_.size());
+}
+
+int TripTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString TripTableModel::Text(const logbook::TripRow& trip, int column) const {
+  switch (column) {
+    case Date:
+      return QString::fromStdString(logbook::DateText(trip.date));
+    case Start:
+      return QString::fromStdString(trip.start);
+    case End:
+      return QString::fromStdString(trip.end);
+    case From:
+      return QString::fromStdString(trip.from);
+    case To:
+      return QString::fromStdString(trip.to);
+    case Km:
+      return trip.trackDeleted ? Tr("track deleted") : KmText(trip.km);
+    case Purpose:
+      if (trip.purpose == logbook::Purpose::None && trip.suggested) {
+        return PurposeName(*trip.suggested) + QLatin1Char('?');  // offered, not set
+      }
+      return PurposeName(trip.purpose);
+    case Note:
+      return QString::fromStdString(trip.note);
+    case OdometerStart:
+      return OdometerText(trip.odometerStart);
+    case OdometerEnd:
+      return OdometerText(trip.odometerEnd);
+    case Changed:
+      return trip.changedUtc == 0
+                 ? QString()
+                 : QString::fromStdString(logbook::DateText(LocalDayOf(trip.changedUtc, zone_)));
+    default:
+      return {};
+  }
+}
+
+QVariant TripTableModel::ToolTip(const logbook::TripRow& trip, int column) const {
+  if (column == Changed) {
+    const auto history = histories_.find(trip.track);
+    if (history != histories_.end()) return Tr("Changes of this trip (UTC):\n") + history->second;
+    return {};
+  }
+  // A long note is cut in its column; the tip shows all of it.
+  if (column == Note && !trip.note.empty()) return QString::fromStdString(trip.note);
+  if (trip.trackDeleted) {
+    return Tr(
+        "The track file of this trip was deleted; its purpose, note and changes stay in "
+        "the logbook.");
+  }
+  if (column == Purpose && trip.purpose == logbook::Purpose::None && trip.suggested) {
+    return Tr("Offered: the last trip between %1 and %2 was %3. Press A, \"Accept offered\" or "
+              "choose it in the drop-down to set it.")
+        .arg(QString::fromStdString(trip.from), QString::fromStdString(trip.to),
+             PurposeName(*trip.suggested));
+  }
+  return {};
+}
+
+QVariant TripTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const logbook::TripRow& trip = Trip(index.row());
+  const int column = index.column();
+  const bool offered =
+      column == Purpose && trip.purpose == logbook::Purpose::None && trip.suggested.has_value();
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+      return Text(trip, column);
+    case Qt::EditRole:
+      return column == Note ? QVariant(QString::fromStdString(trip.note)) : QVariant();
+    case Qt::ToolTipRole:
+      return ToolTip(trip, column);
+    case Qt::TextAlignmentRole: {
+      const bool number = column == Km || column == OdometerStart || column == OdometerEnd;
+      return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    case Qt::FontRole:
+      if (offered) {
+        QFont font;
+        font.setItalic(true);
+        return font;
+      }
+      return {};
+    case Qt::ForegroundRole:
+      if (offered || (trip.trackDeleted && column == Km)) {
+        return QPalette().brush(QPalette::Disabled, QPalette::Text);
+      }
+      return {};
+    case kPurposeRole:
+      return static_cast<int>(trip.purpose);
+    case kOfferedRole:
+      return trip.suggested ? QVariant(static_cast<int>(*trip.suggested)) : QVariant();
+    default:
+      return {};
+  }
+}
+
+QVariant TripTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  static const char* const kTitles[ColumnCount] = {QT_TRANSLATE_NOOP("Logbook", "Date"),
+                                                   QT_TRANSLATE_NOOP("Logbook", "Start"),
+                                                   QT_TRANSLATE_NOOP("Logbook", "End"),
+                                                   QT_TRANSLATE_NOOP("Logbook", "From"),
+                                                   QT_TRANSLATE_NOOP("Logbook", "To"),
+                                                   QT_TRANSLATE_NOOP("Logbook", "km"),
+                                                   QT_TRANSLATE_NOOP("Logbook", "Purpose"),
+                                                   QT_TRANSLATE_NOOP("Logbook", "Note"),
+                                                   QT_TRANSLATE_NOOP("Logbook", "Odometer start"),
+                                                   QT_TRANSLATE_NOOP("Logbook", "Odometer end"),
+                                                   QT_TRANSLATE_NOOP("Logbook", "Changed")};
+  return section >= 0 && section < ColumnCount ? Tr(kTitles[section]) : QVariant();
+}
+
+Qt::ItemFlags TripTableModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+  if (index.column() == Purpose || index.column() == Note) flags |= Qt::ItemIsEditable;
+  return flags;
+}
+
+// Nothing is changed here: the page stores what was chosen and shows the trips again.
+bool TripTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || role != Qt::EditRole || index.row() >= rowCount()) return false;
+  if (index.column() == Purpose && purposeChosen_) {
+    purposeChosen_(index.row(), static_cast<logbook::Purpose>(value.toInt()));
+    return true;
+  }
+  if (index.column() == Note && noteWritten_) {
+    noteWritten_(index.row(), value.toString());
+    return true;
+  }
+  return false;
+}
+
+}  // namespace tavrin::gui

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window's logbook: opened with the data folder, told of every cut and deletion of a track
+// whether its page is shown or not, and the way the other pages name a place for it.
+#include <QTimer>
+
+#include "gui/logbook/logbook_page.h"
+#include "gui/window/main_window.h"
+
+namespace tavrin::gui {
+
+// A logbook that cannot be used is told once, in the window's box, and its page says why.
+void MainWindow::OpenLogbook(bool startingUp) {
+  logbookTrouble_.clear();
+  const Result<void> opened = logbook_.Open(store_.DataFolder());
+  if (opened) return;
+  logbookTrouble_ = opened.Error().reason;
+  const std::string text = logbookTrouble_ + "\nThe Logbook page stays empty until then.";
+  if (!startingUp) {
+    ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
+    return;
+  }
+  // Told once the window is up, so that the box has a window to stand over.
+  QTimer::singleShot(0, this,
+                     [this, text] { ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok); });
+}
+
+// The trips keep their rows and their history when their tracks are cut or deleted; a new
+// track is a new trip. The page hears of it after the logbook has noted it.
+void MainWindow::FollowTracksInLogbook(const TrackChangeNotice& notice) {
+  if (logbook_.IsOpen()) {
+    if (const Result<void> noted = logbook_.FollowTrackChange(notice); !noted) {
+      ShowMessage("The logbook could not note what happened to the tracks: " + noted.Error().reason,
+                  MsgIcon::Warning, MsgButtons::Ok);
+    }
+  }
+  if (logbookPage_ != nullptr) logbookPage_->TracksChanged();
+}
+
+void MainWindow::NameThisPlace(double latitude, double longitude) {
+  if (!logbook_.IsOpen()) {
+    ShowMessage(logbookTrouble_ + "\nPlaces can be named once the logbook can be used.",
+                MsgIcon::Warning, MsgButtons::Ok);
+    return;
+  }
+  logbookPage_->NameThisPlace(latitude, longitude);
+}
+
+}  // namespace tavrin::gui
