@@ -87,7 +87,9 @@ QString TripTableModel::Text(const logbook::TripRow& trip, int column) const {
     case To:
       return QString::fromStdString(trip.to);
     case Km:
-      return trip.trackDeleted ? Tr("track deleted") : KmText(trip.km);
+      // A deleted track's trip counts with the kilometres its entry kept, where it kept them.
+      if (!trip.kmKnown) return Tr("track deleted");
+      return trip.trackDeleted ? KmText(trip.km) + Tr(" (track deleted)") : KmText(trip.km);
     case Purpose:
       if (trip.purpose == logbook::Purpose::None && trip.suggested) {
         return PurposeName(*trip.suggested) + QLatin1Char('?');  // offered, not set
