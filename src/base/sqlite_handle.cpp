@@ -126,7 +126,7 @@ bool Database::Open(const std::string& path, Durability durability) {
   for (int waited = 0; waited < kBusyWaitMs; waited += 10) {
     if (Exec("PRAGMA journal_mode=WAL")) {
       return Exec(durability == Durability::EveryCommit ? "PRAGMA synchronous=FULL"
-                                                          : "PRAGMA synchronous=NORMAL");
+                                                        : "PRAGMA synchronous=NORMAL");
     }
     if (!LastFailureWasBusy()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -12,10 +12,10 @@
 #include "cli/export_command.h"
 #include "cli/geotag_command.h"
 #include "cli/history_commands.h"
-#include "cli/logbook_commands.h"
-#include "cli/watch_command.h"
 #include "cli/import_command.h"
 #include "cli/list_commands.h"
+#include "cli/logbook_commands.h"
+#include "cli/watch_command.h"
 
 int main(int argc, char** argv) {
   using namespace tavrin::cli;

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "base/sqlite_handle.h"
 #include "index/place.h"
 #include "index/point_runs.h"
-#include "base/sqlite_handle.h"
 #include "store/local_zone.h"
 #include "store/store_messages.h"
 #include "store/track_catalogue.h"
