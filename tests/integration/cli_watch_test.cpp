@@ -22,6 +22,20 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
+size_t Count(const std::string& text, const std::string& part) {
+  size_t found = 0;
+  for (size_t at = 0; (at = text.find(part, at)) != std::string::npos; ++at) ++found;
+  return found;
+}
+
+// Waits up to a minute for the program's output to say enough.
+void WaitForOutput(const test::Program& program,
+                   const std::function<bool(const std::string&)>& enough) {
+  for (int i = 0; i < 600 && !enough(program.OutputSoFar()); ++i) {
+    std::this_thread::sleep_for(100ms);
+  }
+}
+
 class CliWatch : public test::CliDevice {
  protected:
   CliWatch() {
@@ -135,15 +149,12 @@ TEST_F(CliWatch, AnArrivingLoggerIsReadAsReadNewReadsItAndOnlyOnce) {
 
   // Both loggers are there when the next watch begins: each is read, and has nothing new.
   test::Program again = Start(Watch(dir / "DataLog", {}));
-  std::this_thread::sleep_for(3s);
+  WaitForOutput(again, [](const std::string& out) { return Count(out, ": no new tracks") == 2; });
   again.Signal(SIGTERM);
   const test::ProgramResult stopped = again.WaitAtMost(30s);
   EXPECT_EQ(stopped.exitCode, 0) << stopped.err;
   EXPECT_EQ(test::Lines(stopped.out).size(), 6u) << stopped.out;
-  size_t nothingNew = 0;
-  for (size_t at = 0; (at = stopped.out.find(": no new tracks", at)) != std::string::npos; ++at)
-    ++nothingNew;
-  EXPECT_EQ(nothingNew, 2u) << stopped.out;
+  EXPECT_EQ(Count(stopped.out, ": no new tracks"), 2u) << stopped.out;
   EXPECT_NE(stopped.out.find("stopped"), std::string::npos) << stopped.out;
   EXPECT_EQ(Files(dir / "DataLog").size(), 5u);
 }
@@ -171,18 +182,18 @@ TEST_F(CliWatch, OneArrivalIsReadByOneWatcherOnly) {
   test::Program second = Start(Watch(dir / "DataLog", {}));
   std::this_thread::sleep_for(500ms);
   const auto logger = Emulator();
-  std::this_thread::sleep_for(4s);
+  // Both have seen it arrive, and one has read it.
+  for (int i = 0; i < 600; ++i) {
+    const std::string both = first.OutputSoFar() + second.OutputSoFar();
+    if (Count(both, ": 5 new tracks") + Count(both, " is read by the watcher") >= 2) break;
+    std::this_thread::sleep_for(100ms);
+  }
   first.Signal(SIGTERM);
   second.Signal(SIGTERM);
   const std::string out = first.WaitAtMost(30s).out + second.WaitAtMost(30s).out;
-  const auto count = [&out](const std::string& text) {
-    size_t found = 0;
-    for (size_t at = 0; (at = out.find(text, at)) != std::string::npos; ++at) ++found;
-    return found;
-  };
-  EXPECT_EQ(count("arrived "), 2u) << out;
-  EXPECT_EQ(count(": 5 new tracks, 3000 points"), 1u) << out;
-  EXPECT_EQ(count(" is read by the watcher"), 1u) << out;
+  EXPECT_EQ(Count(out, "arrived "), 2u) << out;
+  EXPECT_EQ(Count(out, ": 5 new tracks, 3000 points"), 1u) << out;
+  EXPECT_EQ(Count(out, " is read by the watcher"), 1u) << out;
   EXPECT_EQ(Files(dir / "DataLog").size(), 5u);
 }
 

@@ -45,6 +45,8 @@ class Program {
   }
 
   void Signal(int signal) { ::kill(pid_, signal); }
+  // What the program has written to stdout up to now.
+  std::string OutputSoFar() const { return Read(outPath_); }
   // Waits at most `limit`; a program still running then is killed and reported as timed out, so
   // that a hang fails the test instead of stopping it.
   ProgramResult WaitAtMost(std::chrono::milliseconds limit) {
