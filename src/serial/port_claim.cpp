@@ -5,7 +5,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <utility>
 
 #include "serial/port_discovery.h"
@@ -24,6 +26,18 @@ fs::path ClaimFileOf(const std::string& port) {
   return EmulatorRegistryFolder().parent_path() / "claims" / (name + ".claim");
 }
 
+// The holder writes its name just after it takes the lock: a claim taken a moment ago may not
+// name it yet.
+std::string HolderOf(int fd) {
+  for (int tries = 0; tries < 25; ++tries) {
+    char name[128] = {};
+    const ssize_t got = ::pread(fd, name, sizeof name - 1, 0);
+    if (got > 0) return std::string(name, static_cast<size_t>(got));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return "another program";
+}
+
 }  // namespace
 
 std::optional<PortClaim> PortClaim::Take(const std::string& port, const std::string& holder,
@@ -34,9 +48,7 @@ std::optional<PortClaim> PortClaim::Take(const std::string& port, const std::str
   const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) return PortClaim(-1);  // no runtime folder to claim in: the port's own lock serves
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    char name[128] = {};
-    const ssize_t got = ::pread(fd, name, sizeof name - 1, 0);
-    heldBy = got > 0 ? std::string(name, static_cast<size_t>(got)) : "another program";
+    heldBy = HolderOf(fd);
     ::close(fd);
     return std::nullopt;
   }
