@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/civil_date.h"
+#include "bench_tracks.h"
 #include "index/history_index.h"
 #include "store/posix_file.h"
 #include "store/track_store.h"
@@ -27,29 +28,13 @@ namespace {
 
 using namespace tavrin;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::MillisecondsSince;
+using bench::PointAt;
 
 constexpr int kTracks = 10000;
 constexpr int kPointsPerTrack = 2000;
 constexpr double kHomeLat = 37.55, kHomeLon = 126.98;
-
-double MillisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-TrackPoint PointAt(long long utc, double lat, double lon) {
-  const long long days = DaysOfSeconds(utc), rest = utc - days * 86400;
-  const CivilDate date = CivilDateOfDays(days);
-  TrackPoint p;
-  p.monthFix = static_cast<uint8_t>(date.month | (kFix3D << 4) | 0x40);
-  p.SetDateTime({static_cast<int>(date.year - 2000), date.month, date.day,
-                 static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
-                 static_cast<int>(rest % 60)});
-  p.latitude = static_cast<float>(lat);
-  p.longitude = static_cast<float>(lon);
-  p.speed = 40;
-  return p;
-}
 
 // Day n's drive leaves home, wanders the town at about 40 km/h and comes back.
 std::string WriteDrive(TrackStore& store, int day, std::mt19937& random) {
@@ -64,16 +49,7 @@ std::string WriteDrive(TrackStore& store, int day, std::mt19937& random) {
     lon += 0.000126 * std::sin(heading);
     points.push_back(PointAt(start + i, lat, lon));
   }
-  TrackHeader h{};
-  h.marker = kTrackMarker;
-  h.pointCount = kPointsPerTrack;
-  h.firstDateTime = ToDateTime6(points.front().GetDateTime());
-  h.lastDateTime = ToDateTime6(points.back().GetDateTime());
-  const std::string path = store.TrackFileName(h);
-  const UniqueFd fd = OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC);
-  (void)WriteAt(fd.Get(), &h, sizeof h, 0);
-  (void)WriteAt(fd.Get(), points.data(), points.size() * sizeof(TrackPoint), sizeof h);
-  return path;
+  return bench::WriteTrackFile(store, points);
 }
 
 double ReadEveryFileOnce(const std::string& folder) {

@@ -3,8 +3,6 @@
 // named places, half of them with a purpose and a note. Prints, beside listing the same tracks
 // (the Track Record page's list), the time to make the year's logbook, its CSV and its PDF.
 //   logbook_bench [FOLDER]   the tracks are made in FOLDER (kept) or in a temporary folder
-#include <fcntl.h>
-
 #include <QGuiApplication>
 #include <chrono>
 #include <cmath>
@@ -14,26 +12,24 @@
 
 #include "base/civil_date.h"
 #include "base/great_circle.h"
+#include "bench_tracks.h"
 #include "gui/logbook/logbook_pdf.h"
 #include "logbook/logbook_csv.h"
 #include "logbook/logbook_store.h"
 #include "logbook/trip_rows.h"
-#include "store/posix_file.h"
 #include "store/track_store.h"
 
 namespace {
 
 using namespace tavrin;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::MillisecondsSince;
+using bench::PointAt;
 
 constexpr int kTrips = 3000;
 constexpr int kPointsPerTrip = 600;
 constexpr int kPlaces = 20;
-
-double MillisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 struct Spot {
   double latitude, longitude;
@@ -41,20 +37,6 @@ struct Spot {
 
 Spot PlaceSpot(int k) {
   return {37.45 + 0.01 * (k % 5) * 3, 126.90 + 0.012 * (k / 5) * 3};
-}
-
-TrackPoint PointAt(long long utc, double lat, double lon) {
-  const long long days = DaysOfSeconds(utc), rest = utc - days * 86400;
-  const CivilDate date = CivilDateOfDays(days);
-  TrackPoint p;
-  p.monthFix = static_cast<uint8_t>(date.month | (kFix3D << 4) | 0x40);
-  p.SetDateTime({static_cast<int>(date.year - 2000), date.month, date.day,
-                 static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
-                 static_cast<int>(rest % 60)});
-  p.latitude = static_cast<float>(lat);
-  p.longitude = static_cast<float>(lon);
-  p.speed = 40;
-  return p;
 }
 
 // Trip n: from one place to another, two seconds a point.
@@ -69,17 +51,11 @@ void WriteTrip(TrackStore& store, int n, std::mt19937& random) {
     points.push_back(PointAt(start + 2 * i, from.latitude + (to.latitude - from.latitude) * f,
                              from.longitude + (to.longitude - from.longitude) * f));
   }
-  TrackHeader h{};
-  h.marker = kTrackMarker;
-  h.pointCount = kPointsPerTrip;
-  h.elapsedSeconds = 2 * (kPointsPerTrip - 1);
-  h.distance = static_cast<uint32_t>(
+  TrackHeader figures{};
+  figures.elapsedSeconds = 2 * (kPointsPerTrip - 1);
+  figures.distance = static_cast<uint32_t>(
       GreatCircleMetres(from.latitude, from.longitude, to.latitude, to.longitude));
-  h.firstDateTime = ToDateTime6(points.front().GetDateTime());
-  h.lastDateTime = ToDateTime6(points.back().GetDateTime());
-  const UniqueFd fd = OpenFile(store.TrackFileName(h), O_WRONLY | O_CREAT | O_TRUNC);
-  (void)WriteAt(fd.Get(), &h, sizeof h, 0);
-  (void)WriteAt(fd.Get(), points.data(), points.size() * sizeof(TrackPoint), sizeof h);
+  bench::WriteTrackFile(store, points, figures);
 }
 
 }  // namespace

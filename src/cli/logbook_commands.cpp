@@ -116,12 +116,6 @@ int RunPlaces(const GlobalOptions& global, const std::string& action, const Plac
   return Ended(command.c_str(), store->RemovePlace(o.name));
 }
 
-std::string Km(double km) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", km);
-  return text;
-}
-
 std::string PurposeShown(const logbook::TripRow& trip) {
   if (trip.purpose == Purpose::None && trip.suggested) {
     return std::string(logbook::PurposeWord(*trip.suggested)) + "?";  // offered, not set
@@ -172,20 +166,21 @@ int RunLogbook(const GlobalOptions& global, const LogbookOptions& o) {
     for (const logbook::TripRow& trip : report.trips) {
       std::cout << logbook::DateText(trip.date) << '\t' << trip.start << '\t' << trip.end << '\t'
                 << OneField(trip.from) << '\t' << OneField(trip.to) << '\t'
-                << (trip.kmKnown ? Km(trip.km) : "track deleted") << '\t' << PurposeShown(trip)
-                << '\t' << OneField(trip.note)
+                << (trip.kmKnown ? logbook::KmText(trip.km) : "track deleted") << '\t'
+                << PurposeShown(trip) << '\t' << OneField(trip.note)
                 << (trip.trackDeleted && trip.kmKnown ? " (track deleted)" : "");
       if (trip.odometerStart) {
-        std::cout << '\t' << Km(*trip.odometerStart) << '\t' << Km(*trip.odometerEnd);
+        std::cout << '\t' << logbook::KmText(*trip.odometerStart) << '\t'
+                  << logbook::KmText(*trip.odometerEnd);
       }
       std::cout << '\n';
     }
   }
   std::ostringstream totals;
-  totals << report.trips.size() << " trips, " << Km(report.km) << " km";
+  totals << report.trips.size() << " trips, " << logbook::KmText(report.km) << " km";
   for (const auto& [purpose, km] : report.kmByPurpose) {
     totals << "; " << (purpose == Purpose::None ? "no purpose yet" : logbook::PurposeWord(purpose))
-           << " " << Km(km) << " km";
+           << " " << logbook::KmText(km) << " km";
   }
   std::cerr << totals.str() << ".\n";
   return context.FileProblems() > 0 ? kExitFailure : kExitOk;

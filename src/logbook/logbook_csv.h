@@ -5,14 +5,11 @@
 
 #include <string>
 
+#include "logbook/logbook_texts.h"
 #include "logbook/trip_rows.h"
 
 namespace tavrin::logbook {
 
 std::string LogbookCsv(const LogbookReport& report);
-
-// "2024-05-01" and "2024-05-01 17:00 UTC" as the logbook's texts write them.
-std::string DateText(CalendarDate date);
-std::string ChangedText(long long utc);
 
 }  // namespace tavrin::logbook

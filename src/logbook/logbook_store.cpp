@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "logbook/logbook_texts.h"
+
 namespace tavrin::logbook {
 namespace {
 
@@ -31,12 +33,6 @@ constexpr char kTables[] =
     "PRAGMA user_version = 1;";
 static_assert(kSchemaVersion == 1, "kTables sets the version");
 
-std::string DayText(CalendarDate date) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-  return text;
-}
-
 std::optional<CalendarDate> DayOfText(const std::string& text) {
   CalendarDate date;
   if (std::sscanf(text.c_str(), "%d-%d-%d", &date.year, &date.month, &date.day) != 3) {
@@ -54,15 +50,6 @@ std::string PositionText(double latitude, double longitude) {
 std::string NumberText(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", value);
-  return text;
-}
-
-std::string TimeStamp(long long utc) {
-  const std::time_t t = static_cast<std::time_t>(utc);
-  std::tm parts{};
-  gmtime_r(&t, &parts);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &parts);
   return text;
 }
 
@@ -114,7 +101,7 @@ Result<void> LogbookStore::Open(const std::string& dataFolder) {
   if (!damage.empty()) {
     db_.Close();
     // The user's own entries: never made again over them. A copy is kept aside for a repair.
-    const std::string copy = file_ + ".damaged-" + TimeStamp(clock_());
+    const std::string copy = file_ + ".damaged-" + FileTimeText(clock_());
     std::filesystem::copy_file(file_, copy, error);
     return Refused("is damaged (" + damage + "). " +
                    (error ? std::string("No copy could be kept aside (") + error.message() + ")."
@@ -409,7 +396,7 @@ Result<void> LogbookStore::SetOdometer(CalendarDate date, double km) {
   for (const OdometerReading& reading : Readings()) {
     if (reading.date == date) before = NumberText(reading.km) + " km";
   }
-  const std::string day = DayText(date);
+  const std::string day = DateText(date);
   return Change([&] {
     Statement upsert = db_.Prepare("INSERT OR REPLACE INTO odometer(day, km) VALUES(?, ?)");
     upsert.Bind(1, day).Bind(2, km);

@@ -22,10 +22,10 @@ class NoticeServer : public QObject {
 
  public slots:
   QStringList GetCapabilities() { return {"body", "actions"}; }
-  QString GetServerInformation(QString& vendor, QString& version, QString& spec) {
+  QString GetServerInformation(QString& vendor, QString& version, QString& protocol) {
     vendor = "tests";
     version = "1";
-    spec = "1.2";
+    protocol = "1.2";
     return "notice_server";
   }
   uint Notify(const QString&, uint replaces, const QString&, const QString& summary,

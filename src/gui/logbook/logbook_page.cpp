@@ -7,7 +7,7 @@
 #include <QLocale>
 #include <QScrollBar>
 
-#include "logbook/logbook_csv.h"
+#include "logbook/logbook_texts.h"
 
 namespace tavrin::gui {
 namespace {

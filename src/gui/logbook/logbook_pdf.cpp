@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <map>
 
-#include "logbook/logbook_csv.h"
+#include "logbook/logbook_texts.h"
 
 namespace tavrin::gui {
 namespace {
@@ -21,7 +21,7 @@ const char* const kMonthNames[] = {"January",   "February", "March",    "April",
                                    "September", "October",  "November", "December"};
 
 QString Km(double km) {
-  return QString::number(km, 'f', 1);
+  return QString::fromStdString(logbook::KmText(km));
 }
 
 QString PurposeText(Purpose purpose) {

@@ -6,7 +6,7 @@
 #include <QPalette>
 #include <cstdio>
 
-#include "logbook/logbook_csv.h"
+#include "logbook/logbook_texts.h"
 #include "store/track_catalogue.h"
 
 namespace tavrin::gui {
