@@ -23,7 +23,7 @@ fs::path ClaimFileOf(const std::string& port) {
   for (char& c : name) {
     if (c == '/') c = '_';
   }
-  return EmulatorRegistryFolder().parent_path() / "claims" / (name + ".claim");
+  return UserRuntimeFolder() / "claims" / (name + ".claim");
 }
 
 // The holder writes its name just after it takes the lock: a claim taken a moment ago may not

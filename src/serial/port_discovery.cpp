@@ -66,12 +66,15 @@ int FindExact(const IComboList& list, const std::string& text) {
 
 }  // namespace
 
-fs::path EmulatorRegistryFolder() {
+fs::path UserRuntimeFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  const fs::path base = runtime && runtime[0] == '/'
-                            ? fs::path(runtime) / "tavrin-lite"
-                            : fs::path("/tmp") / ("tavrin-lite-" + std::to_string(::getuid()));
-  return base / "emulators";
+  return runtime && runtime[0] == '/'
+             ? fs::path(runtime) / "tavrin-lite"
+             : fs::path("/tmp") / ("tavrin-lite-" + std::to_string(::getuid()));
+}
+
+fs::path EmulatorRegistryFolder() {
+  return UserRuntimeFolder() / "emulators";
 }
 
 PortDiscovery::PortDiscovery(fs::path sysRoot, fs::path devRoot, fs::path emulatorRegistry)

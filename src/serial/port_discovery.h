@@ -95,6 +95,10 @@ class PortChangeWatcher {
   std::vector<std::string> known_;
 };
 
+// The program's folder in the user's runtime folder: $XDG_RUNTIME_DIR/tavrin-lite, or
+// /tmp/tavrin-lite-<uid> without one.
+std::filesystem::path UserRuntimeFolder();
+
 // Where a running emulator registers its pseudo-terminal: $XDG_RUNTIME_DIR/tavrin-lite/emulators,
 // or /tmp/tavrin-lite-<uid>/emulators without a runtime folder.
 std::filesystem::path EmulatorRegistryFolder();

@@ -164,8 +164,8 @@ void DevicePage::OnConnectionLost() {
 }
 
 void DevicePage::CheckPortChanges() {
-  ReadArrivingLogger();
   const auto mode = portWatcher_->Poll();
+  if (mode) ReadArrivingLogger();  // the loggers are looked at only when the ports changed
   // While connected the box shows the port in use; the list is made again on disconnecting.
   if (!mode || owner_.Session().IsConnected()) return;
   ComboList ports(*portList_);
