@@ -181,6 +181,7 @@ LogbookReport FilterReport(std::vector<TripRow> trips, const LogbookFilter& filt
       continue;
     report.km += trip.km;
     report.kmByPurpose[trip.purpose] += trip.km;
+    ++report.tripsByPurpose[trip.purpose];
     report.trips.push_back(std::move(trip));
   }
   return report;

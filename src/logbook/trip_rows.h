@@ -43,6 +43,7 @@ struct LogbookFilter {
 struct LogbookReport {
   std::vector<TripRow> trips;  // in time order
   std::map<Purpose, double> kmByPurpose;
+  std::map<Purpose, size_t> tripsByPurpose;
   double km = 0;
 };
 

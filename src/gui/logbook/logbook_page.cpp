@@ -202,16 +202,10 @@ void LogbookPage::GoBackToListPlace(const ListPlace& place, bool samePeriod) {
 }
 
 void LogbookPage::ShowTotals() {
-  std::map<std::optional<logbook::Purpose>, std::pair<double, int>> sums;
-  for (const logbook::TripRow& trip : shown_.trips) {
-    for (const std::optional<logbook::Purpose> key :
-         {std::optional(trip.purpose), std::optional<logbook::Purpose>()}) {
-      sums[key].first += trip.km;
-      ++sums[key].second;
-    }
-  }
   for (const auto& [purpose, labels] : totals_) {
-    const auto [km, count] = sums[purpose];
+    // Without a purpose: all the trips of the period.
+    const double km = purpose ? shown_.kmByPurpose[*purpose] : shown_.km;
+    const size_t count = purpose ? shown_.tripsByPurpose[*purpose] : shown_.trips.size();
     labels.first->setText(KmText(km));
     labels.second->setText(QString::number(count));
   }

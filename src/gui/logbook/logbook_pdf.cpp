@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
-#include <map>
 
 #include "logbook/logbook_texts.h"
 
@@ -91,31 +90,31 @@ class PageWriter {
     line_ = QFontMetricsF(body_, &device_).height() * 1.35;
   }
 
-  void WriteMonth(int year, int month, const std::vector<const TripRow*>& trips, bool odometer) {
+  // A month's trips, with its totals, on as many pages as they take.
+  void WriteMonth(const logbook::LogbookReport& month, bool odometer) {
     const std::vector<Column> columns = ColumnsFor(odometer);
-    const QString heading = QStringLiteral("%1 %2").arg(kMonthNames[month - 1]).arg(year);
+    const CalendarDate first = month.trips.front().date;
+    const QString heading =
+        QStringLiteral("%1 %2").arg(kMonthNames[first.month - 1]).arg(first.year);
     StartPage(heading, columns);
-    std::map<Purpose, std::pair<double, int>> totals;
-    double km = 0;
-    for (const TripRow* trip : trips) {
-      const QStringList cells = CellsOf(*trip, odometer);
+    for (const TripRow& trip : month.trips) {
+      const QStringList cells = CellsOf(trip, odometer);
       if (y_ + RowHeight(cells, columns) > height_) StartPage(heading + " (continued)", columns);
       WriteCells(cells, columns, body_);
-      totals[trip->purpose].first += trip->km;
-      km += trip->km;
-      ++totals[trip->purpose].second;
     }
-    if (y_ + (totals.size() + 5) * line_ > height_) StartPage(heading + " (continued)", columns);
+    if (y_ + (month.kmByPurpose.size() + 5) * line_ > height_) {
+      StartPage(heading + " (continued)", columns);
+    }
     y_ += line_ / 2;
     painter_.setFont(bold_);
-    for (const auto& [purpose, sum] : totals) {
+    for (const auto& [purpose, km] : month.kmByPurpose) {
       Text(QStringLiteral("%1: %2 km in %3 trip(s)")
                .arg(purpose == Purpose::None ? QStringLiteral("No purpose yet")
                                              : PurposeText(purpose))
-               .arg(Km(sum.first))
-               .arg(sum.second));
+               .arg(Km(km))
+               .arg(month.tripsByPurpose.at(purpose)));
     }
-    Text(QStringLiteral("Total: %1 km in %2 trip(s)").arg(Km(km)).arg(trips.size()));
+    Text(QStringLiteral("Total: %1 km in %2 trip(s)").arg(Km(month.km)).arg(month.trips.size()));
     y_ += 2 * line_;
     painter_.setFont(body_);
     Text(QStringLiteral("Signature: ________________________________     Date: ________________"));
@@ -195,19 +194,15 @@ void PaintLogbookPages(QPagedPaintDevice& device, const logbook::LogbookReport& 
   PageWriter pages(device, painter, title);
   bool odometer = false;
   for (const TripRow& trip : report.trips) odometer = odometer || trip.odometerStart.has_value();
-  std::vector<const TripRow*> month;
-  const auto flush = [&] {
-    if (!month.empty())
-      pages.WriteMonth(month.front()->date.year, month.front()->date.month, month, odometer);
-    month.clear();
-  };
-  for (const TripRow& trip : report.trips) {
-    if (!month.empty() && (month.front()->date.year != trip.date.year ||
-                           month.front()->date.month != trip.date.month))
-      flush();
-    month.push_back(&trip);
+  // Month by month, each with its own totals.
+  for (auto first = report.trips.begin(); first != report.trips.end();) {
+    const CalendarDate day = first->date;
+    const auto end = std::find_if(first, report.trips.end(), [&](const TripRow& trip) {
+      return trip.date.year != day.year || trip.date.month != day.month;
+    });
+    pages.WriteMonth(logbook::FilterReport({first, end}, {}), odometer);
+    first = end;
   }
-  flush();
   if (report.trips.empty()) {
     painter.drawText(painter.viewport(), Qt::AlignTop | Qt::AlignLeft,
                      title + "\n\nNo trip in this period.");
