@@ -48,22 +48,11 @@ std::string ReadLine(const std::string& port, const ReadResult& read) {
   return line;
 }
 
-// What the notice after a read says below its summary.
-QString NoticeBody(const std::string& port, const ReadResult& read) {
-  const QString from = QString::fromStdString(port);
-  if (read.exitCode == kExitFailure) {
-    return QStringLiteral(
-               "The read from %1 ended early; what arrived is kept, nothing was "
-               "erased. Plug the logger in again to read the rest.")
-        .arg(from);
-  }
-  if (read.noNewTracks)
-    return QStringLiteral("The logger on %1 has no tracks not read before.").arg(from);
-  QString body =
-      QStringLiteral("Read from %1 into %2.").arg(from, QString::fromStdString(read.dataFolder));
-  if (read.exitCode == kExitDamaged)
-    body += QStringLiteral(" Items were damaged on the line: read again.");
-  return body;
+// How the read ended, for its notice.
+ReadEnd EndOf(const ReadResult& read) {
+  if (read.exitCode == kExitFailure) return ReadEnd::Failed;
+  if (read.noNewTracks) return ReadEnd::NoNewTracks;
+  return read.exitCode == kExitDamaged ? ReadEnd::DoneWithDamage : ReadEnd::Done;
 }
 
 // The window, to show the new tracks: beside this program when it is there, else on the path.
@@ -125,7 +114,8 @@ int RunWatch(const GlobalOptions& global, const WatchOptions& o) {
       say(ReadLine(port, result));
       notices.Show(ReadNoticeSummary(result.figures.filesWritten, result.figures.pointsSaved,
                                      result.exitCode == kExitFailure),
-                   NoticeBody(port, result));
+                   ReadNoticeBody(EndOf(result), QString::fromStdString(port),
+                                  QString::fromStdString(result.dataFolder)));
       if (o.once) return result.exitCode;
     }
     present = now;

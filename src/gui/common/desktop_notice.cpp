@@ -57,6 +57,24 @@ void DesktopNotices::OnActionInvoked(uint id, const QString& action) {
   if (id == lastId_ && action == kOpenAction && open_) open_();
 }
 
+QString ReadNoticeBody(ReadEnd end, const QString& port, const QString& dataFolder) {
+  switch (end) {
+    case ReadEnd::NoNewTracks:
+      return QStringLiteral("The logger on %1 has no tracks not read before.").arg(port);
+    case ReadEnd::Failed:
+      return QStringLiteral(
+                 "The read from %1 ended early; what arrived is kept, nothing was "
+                 "erased. Plug the logger in again to read the rest.")
+          .arg(port);
+    case ReadEnd::DoneWithDamage:
+      return QStringLiteral("Read from %1 into %2. Items were damaged on the line: read again.")
+          .arg(port, dataFolder);
+    case ReadEnd::Done:
+      break;
+  }
+  return QStringLiteral("Read from %1 into %2.").arg(port, dataFolder);
+}
+
 QString ReadNoticeSummary(size_t tracks, size_t points, bool failed) {
   if (failed) {
     return points == 0 ? QStringLiteral("Tavrin Lite: the read failed")

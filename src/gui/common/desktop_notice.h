@@ -32,7 +32,12 @@ class DesktopNotices : public QObject {
   int actions_ = -1;  // unknown until the service is asked
 };
 
-// "3 new tracks, 1,842 points", "no new tracks": the words of a notice after a read.
+// How a read ended, for its notice.
+enum class ReadEnd { NoNewTracks, Done, DoneWithDamage, Failed };
+
+// "Tavrin Lite: 3 new tracks, 1,842 points", "... no new tracks": the notice's summary.
 QString ReadNoticeSummary(size_t tracks, size_t points, bool failed);
+// Below it: where the tracks went, or what to do next.
+QString ReadNoticeBody(ReadEnd end, const QString& port, const QString& dataFolder);
 
 }  // namespace tavrin

@@ -94,7 +94,7 @@ class DevicePage : public QWidget {
   void StartArrivalRead();
   void EndArrivalRead(bool failed);
   void FinishArrival();
-  void TellOfRead(const QString& summary, const QString& body);
+  void TellOfRead(const QString& summary, ReadEnd end);
 
   IPageOwner& owner_;
   TrackListModel trackList_;

@@ -56,9 +56,7 @@ void DevicePage::StartArrivalRead() {
     FinishArrival();
     Disconnect();
     Status("No new tracks on the logger on " + claimedPort_ + ".");
-    TellOfRead(ReadNoticeSummary(0, 0, false),
-               QStringLiteral("The logger on %1 has no tracks not read before.")
-                   .arg(QString::fromStdString(claimedPort_)));
+    TellOfRead(ReadNoticeSummary(0, 0, false), ReadEnd::NoNewTracks);
     return;
   }
   OnReadNewTracks();
@@ -85,16 +83,14 @@ void DevicePage::EndArrivalRead(bool failed) {
            " from " + claimedPort_ + "; disconnected.");
   }
   TellOfRead(ReadNoticeSummary(read.filesWritten, read.pointsSaved, failed),
-             failed ? QStringLiteral("The read ended early; what arrived is kept, nothing was "
-                                     "erased. Plug the logger in again to read the rest.")
-                    : QStringLiteral("Read into %1.")
-                          .arg(QString::fromStdString(owner_.Store().DataFolder())));
+             failed ? ReadEnd::Failed : ReadEnd::Done);
 }
 
 // The window shows its own progress and status; a notice is for a user who is elsewhere.
-void DevicePage::TellOfRead(const QString& summary, const QString& body) {
+void DevicePage::TellOfRead(const QString& summary, ReadEnd end) {
   if (window()->isActiveWindow()) return;
-  notices_->Show(summary, body);
+  notices_->Show(summary, ReadNoticeBody(end, QString::fromStdString(claimedPort_),
+                                         QString::fromStdString(owner_.Store().DataFolder())));
 }
 
 }  // namespace tavrin::gui
