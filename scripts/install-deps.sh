@@ -9,7 +9,8 @@
 #         that the export, geotagging and logbook tests run (gpsbabel, xmllint, exiftool,
 #         pdftotext, Python's csv module), with ImageMagick, which draws the tests' photos, and
 #         a D-Bus daemon, the private session bus of the desktop notices' tests
-#   gui   what the desktop window adds: Qt 6, OpenGL, fonts, and a virtual X server for its tests
+#   gui   what the desktop window adds: Qt 6, OpenGL, fonts, and a virtual X server for its tests,
+#         with a notification daemon (dunst) to see the desktop notices on it
 #   package  what building and checking the Debian package adds: the checkers of desktop
 #         entries, AppStream files, packages, udev rules and systemd units
 #   fuzz  what the libFuzzer targets add: clang and its runtime
@@ -29,7 +30,7 @@ core=(
 )
 gui=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev
-  fonts-dejavu-core fonts-nanum xvfb xauth
+  fonts-dejavu-core fonts-nanum xvfb xauth dunst
 )
 package=(dpkg-dev desktop-file-utils appstream lintian udev systemd)
 fuzz=(clang libclang-rt-14-dev)
