@@ -9,7 +9,7 @@
 #         that the export, geotagging and logbook tests run (gpsbabel, xmllint, exiftool,
 #         pdftotext, Python's csv module), with ImageMagick, which draws the tests' photos, and
 #         a D-Bus daemon, the private session bus of the desktop notices' tests
-#   gui   what the desktop window adds: Qt 6, OpenGL, fonts, and a virtual X server for its tests,
+#   gui   what the desktop window adds: Qt 6 with its translation tools and translations, OpenGL, fonts, and a virtual X server for its tests,
 #         with a notification daemon (dunst) to see the desktop notices on it
 #   package  what building and checking the Debian package adds: the checkers of desktop
 #         entries, AppStream files, packages, udev rules and systemd units
@@ -29,7 +29,7 @@ core=(
   dbus-daemon dbus-bin
 )
 gui=(
-  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   fonts-dejavu-core fonts-nanum xvfb xauth dunst
 )
 package=(dpkg-dev desktop-file-utils appstream lintian udev systemd)

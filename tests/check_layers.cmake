@@ -20,14 +20,15 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 #
 # LAYERS=gui, the folders of src/gui/ (each may also include any core folder):
 #   session   (nothing of the window: the session's host, on Qt Core alone)
-#   common    (nothing of the window)
-#   models    common
-#   plot      common
-#   options   common models
-#   device    common models
-#   records   common models plot
-#   history   common (the History view; it reaches the Track Record page through the page owner)
-#   logbook   common (the Logbook view and its pages: PDF and print; the Track Record page names
+#   common    session (the core's texts in the window's language)
+#   models    common session
+#   plot      common session
+#   options   common models session
+#   device    common models session
+#   records   common models plot session
+#   history   common session (the History view; it reaches the Track Record page through the
+#             page owner)
+#   logbook   common session (the Logbook view and its pages: PDF and print; the Track Record page names
 #             places through the page owner)
 #   window    every window folder: it makes the pages and their dialogs, and the session's host
 if(LAYERS STREQUAL "core")
@@ -43,21 +44,21 @@ if(LAYERS STREQUAL "core")
   set(allowed_photos "photos;base;settings;store")
   set(allowed_import "import;base;store")
   set(allowed_index "index;base;store")
-  set(allowed_logbook "logbook;base;store")
+  set(allowed_logbook "logbook;base;store;session")
   set(allowed_wording "wording;base;protocol;store")
 elseif(LAYERS STREQUAL "gui")
   set(root "${SOURCE}/gui")
   set(prefix "gui/")
   set(folders session common models plot options device records history logbook window)
   set(allowed_session "session")
-  set(allowed_common "common")
-  set(allowed_models "models;common")
-  set(allowed_plot "plot;common")
-  set(allowed_options "options;common;models")
-  set(allowed_device "device;common;models")
-  set(allowed_records "records;common;models;plot")
-  set(allowed_history "history;common")
-  set(allowed_logbook "logbook;common")
+  set(allowed_common "common;session")
+  set(allowed_models "models;common;session")
+  set(allowed_plot "plot;common;session")
+  set(allowed_options "options;common;models;session")
+  set(allowed_device "device;common;models;session")
+  set(allowed_records "records;common;models;plot;session")
+  set(allowed_history "history;common;session")
+  set(allowed_logbook "logbook;common;session")
   set(allowed_window "window;session;common;models;plot;options;device;records;history;logbook")
   # A new window folder must find its place in the table.
   file(GLOB children LIST_DIRECTORIES true "${root}/*")

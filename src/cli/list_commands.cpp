@@ -23,32 +23,56 @@ void PrintRow(const std::array<std::string, N>& cells) {
 
 class PrintedEntryRows : public IEntryRows {
  public:
+  explicit PrintedEntryRows(Units units) : units_(units) {}
   void RemoveAllRows() override { count_ = 0; }
   int RowCount() const override { return count_; }
   void InsertRow(int, const RowFigures& entry, int number) override {
-    PrintRow(EntryRowTexts(entry, number));
+    PrintRow(EntryRowTexts(entry, number, units_));
     ++count_;
   }
 
  private:
+  Units units_;
   int count_ = 0;
 };
 
 class PrintedPointRows : public IPointRows {
  public:
+  explicit PrintedPointRows(Units units) : units_(units) {}
   void RemoveAllRows() override {}
   void AppendPointRows(std::span<const TrackPoint> points, int firstNumber,
                        const LocalZone& zone) override {
     LocalTimes shown(zone);
     for (size_t i = 0; i < points.size(); ++i) {
-      PrintRow(ShownPointRow(shown, points[i], firstNumber + static_cast<int>(i)));
+      PrintRow(ShownPointRow(shown, points[i], firstNumber + static_cast<int>(i), units_));
     }
   }
+
+ private:
+  Units units_;
 };
+
+// --units for this run, or else the settings file's choice.
+Units ChosenUnits(const std::string& option, const CliContext& context) {
+  if (const auto given = ParseUnits(option)) return *given;
+  return UnitsOf(context.GetSettings().units);
+}
+
+void AddUnitsOption(CLI::App& command, std::string& units) {
+  command
+      .add_option("--units", units,
+                  "metric or imperial (distances in mi, speeds in mph); "
+                  "default: the Units chosen in the window's Software Options")
+      ->check(CLI::IsMember({"metric", "imperial"}));
+}
 
 struct ListOptions {
   bool byDay = false;
-  std::string from, to;
+  std::string from, to, units;
+};
+
+struct PointsOptions {
+  std::string file, units;
 };
 
 int RunList(const GlobalOptions& global, const ListOptions& options) {
@@ -56,7 +80,7 @@ int RunList(const GlobalOptions& global, const ListOptions& options) {
   if (!period) return kExitUsage;
   CliContext context(global);
   if (const auto ended = context.FindDataFolder()) return *ended;
-  PrintedEntryRows rows;
+  PrintedEntryRows rows(ChosenUnits(options.units, context));
   if (options.from.empty() && options.to.empty()) {
     context.Store().Catalogue().ListTracks(&rows, options.byDay);
   } else {
@@ -66,11 +90,11 @@ int RunList(const GlobalOptions& global, const ListOptions& options) {
   return context.FileProblems() > 0 ? kExitFailure : kExitOk;
 }
 
-int RunPoints(const GlobalOptions& global, const std::string& file) {
+int RunPoints(const GlobalOptions& global, const PointsOptions& options) {
   CliContext context(global);
-  auto entry = context.Store().Files().ReadTrackHeader(file);
+  auto entry = context.Store().Files().ReadTrackHeader(options.file);
   if (!entry) return kExitFailure;
-  PrintedPointRows rows;
+  PrintedPointRows rows(ChosenUnits(options.units, context));
   PointVector points;
   const bool loaded = context.Store().Files().LoadTrackPoints(*entry, points, &rows);
   return loaded && context.FileProblems() == 0 ? kExitOk : kExitFailure;
@@ -87,17 +111,19 @@ void AddListCommands(CLI::App& app, const GlobalOptions& global, std::function<i
   listCommand->add_flag("--by-day", list->byDay, "One row per day instead of per track");
   listCommand->add_option("--from", list->from, "First day of a period, YYYY-MM-DD (local time)");
   listCommand->add_option("--to", list->to, "Last day of a period, YYYY-MM-DD (local time)");
+  AddUnitsOption(*listCommand, list->units);
   listCommand->callback(
       [&global, list, &run] { run = [&global, list] { return RunList(global, *list); }; });
 
-  auto file = std::make_shared<std::string>();
+  auto points = std::make_shared<PointsOptions>();
   CLI::App* pointsCommand = app.add_subcommand(
       "points",
       "The points of one track file, one tab-separated row each: No., date, time, "
       "state, latitude, longitude, heading, speed.");
-  pointsCommand->add_option("FILE", *file, "A track file (.bt0)")->required();
+  pointsCommand->add_option("FILE", points->file, "A track file (.bt0)")->required();
+  AddUnitsOption(*pointsCommand, points->units);
   pointsCommand->callback(
-      [&global, file, &run] { run = [&global, file] { return RunPoints(global, *file); }; });
+      [&global, points, &run] { run = [&global, points] { return RunPoints(global, *points); }; });
 }
 
 }  // namespace tavrin::cli

@@ -187,4 +187,17 @@ LogbookReport FilterReport(std::vector<TripRow> trips, const LogbookFilter& filt
   return report;
 }
 
+LogbookReport InUnits(LogbookReport report, Units units) {
+  if (units == Units::Metric) return report;
+  const auto shown = [units](double km) { return ShownDistance(km, units); };
+  for (TripRow& trip : report.trips) {
+    trip.km = shown(trip.km);
+    if (trip.odometerStart) trip.odometerStart = shown(*trip.odometerStart);
+    if (trip.odometerEnd) trip.odometerEnd = shown(*trip.odometerEnd);
+  }
+  for (auto& [purpose, km] : report.kmByPurpose) km = shown(km);
+  report.km = shown(report.km);
+  return report;
+}
+
 }  // namespace tavrin::logbook

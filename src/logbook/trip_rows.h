@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/units.h"
 #include "logbook/logbook_store.h"
 #include "store/local_zone.h"
 #include "store/track_catalogue.h"
@@ -61,5 +62,9 @@ LogbookReport MakeLogbookReport(const TrackListing& listing, const LogbookStore&
 // The trips (of a report made for every day) that the filter keeps, with their totals: another
 // period of the same report without reading the track files again.
 LogbookReport FilterReport(std::vector<TripRow> trips, const LogbookFilter& filter);
+
+// The report with its distances (each trip's, the odometer readings, the totals) in `units`,
+// for the pages that show it in miles.
+LogbookReport InUnits(LogbookReport report, Units units);
 
 }  // namespace tavrin::logbook

@@ -126,6 +126,7 @@ Settings LoadSettings(const std::filesystem::path& file, int systemOffsetMinutes
   s.timeZoneName = CutToCharacters(ini.GetString(kMain, "TimeZoneName", ""), kTextLimit);
   s.daylightSaving = ReadInt(ini, kDaylightSaving, DefaultDaylightSaving(s.timeZoneName), warnings);
   s.language = ReadInt(ini, kLanguage, 0, warnings);
+  s.languageInFile = ini.Get(kMain, kLanguage.name).has_value();
   s.units = ReadInt(ini, kUnits, 0, warnings);
   if (const auto geometry = ini.Get(kMain, kWindowGeometry)) {
     s.windowGeometry = ParseWindowGeometry(*geometry);

@@ -36,8 +36,11 @@ struct Settings {
   // The chosen zone's name in the time-zone database ("Europe/Berlin"); empty in files written
   // before zones were kept by name, and before a zone was chosen.
   std::string timeZoneName;
-  int language = 0;
-  int units = 0;
+  int language = 0;  // index in Software Options' Language list
+  // The file has a Language: without one, the window speaks the desktop's language.
+  bool languageInFile = false;
+  int units = 0;  // 0: metric, 1: imperial
+
   // WindowGeometry=x,y,width,height; empty before the window was first closed, and for a value
   // that is not four whole numbers with a size above zero (the window then opens at its default
   // place and size, and writes a good value when it closes, so there is nothing to tell).

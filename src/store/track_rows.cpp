@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/track_rows.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace tavrin {
@@ -73,6 +74,12 @@ std::string KilometresText(uint32_t metres) {
   return out + "Km";
 }
 
+// The same in miles: "%.2fmi" of the metres in miles.
+std::string DistanceText(uint32_t metres, Units units) {
+  if (units == Units::Metric) return KilometresText(metres);
+  return Format("%.2fmi", ShownDistance(metres / 1000.0, units));
+}
+
 // A clock time of the hour that summer time's end repeats, with the zone's name for it.
 std::string WithClockName(std::string text, const std::string& repeatedClock) {
   if (!repeatedClock.empty()) text += ' ' + repeatedClock;
@@ -81,7 +88,7 @@ std::string WithClockName(std::string text, const std::string& repeatedClock) {
 
 }  // namespace
 
-EntryRow EntryRowTexts(const RowFigures& entry, int number) {
+EntryRow EntryRowTexts(const RowFigures& entry, int number, Units units) {
   const TrackHeader& h = entry.header;
   // The elapsed field is unsigned on disk but a track whose clock went back holds a negative
   // difference; it is shown signed, as it was computed.
@@ -96,13 +103,14 @@ EntryRow EntryRowTexts(const RowFigures& entry, int number) {
       WithClockName(HeaderDateTimeText(h.firstDateTime), entry.firstRepeatedClock),
       WithClockName(HeaderDateTimeText(h.lastDateTime), entry.lastRepeatedClock),
       std::move(driveTime),
-      KilometresText(h.distance),
-      Format("%.1fKm/h", entry.averageSpeed),
+      DistanceText(h.distance, units),
+      units == Units::Metric ? Format("%.1fKm/h", entry.averageSpeed)
+                             : Format("%.1fmph", ShownSpeed(entry.averageSpeed, units)),
       IntText(static_cast<int>(h.pointCount)),
   };
 }
 
-PointRow PointRowTexts(const TrackPoint& point, int number) {
+PointRow PointRowTexts(const TrackPoint& point, int number, Units units) {
   return PointRow{
       IntText(number),
       DateText(point.Year(), point.Month(), point.Day()),
@@ -111,12 +119,13 @@ PointRow PointRowTexts(const TrackPoint& point, int number) {
       Format("%.4f", static_cast<double>(point.latitude)),
       Format("%.4f", static_cast<double>(point.longitude)),
       IntText(point.HeadingDegrees()),
-      IntText(point.speed),
+      units == Units::Metric ? IntText(point.speed)
+                             : IntText(std::lround(ShownSpeed(point.speed, units))),
   };
 }
 
-PointRow ShownPointRow(LocalTimes& times, const TrackPoint& point, int number) {
-  PointRow row = PointRowTexts(times.Shown(point), number);
+PointRow ShownPointRow(LocalTimes& times, const TrackPoint& point, int number, Units units) {
+  PointRow row = PointRowTexts(times.Shown(point), number, units);
   row[2] = WithClockName(std::move(row[2]), times.RepeatedClockName(point));
   return row;
 }

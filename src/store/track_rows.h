@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "base/units.h"
 #include "store/local_zone.h"
 #include "store/track_header.h"
 
@@ -16,13 +17,16 @@ namespace tavrin {
 using EntryRow = std::array<std::string, 7>;
 using PointRow = std::array<std::string, 8>;
 
-// Texts of one track or day row; `number` is the 1-based row number.
-EntryRow EntryRowTexts(const RowFigures& entry, int number);
-// Texts of one point row, with the date and time as the point holds them.
-PointRow PointRowTexts(const TrackPoint& point, int number);
+// Texts of one track or day row; `number` is the 1-based row number. Imperial units give the
+// distance in miles and the average speed in mph, to the same decimals.
+EntryRow EntryRowTexts(const RowFigures& entry, int number, Units units = Units::Metric);
+// Texts of one point row, with the date and time as the point holds them; the speed is whole
+// km/h, or whole mph.
+PointRow PointRowTexts(const TrackPoint& point, int number, Units units = Units::Metric);
 // Texts of one row of a UTC point shown in the zone of `times`; a time in the hour that summer
 // time's end repeats carries the zone's name for it ("01:30:00 EST").
-PointRow ShownPointRow(LocalTimes& times, const TrackPoint& point, int number);
+PointRow ShownPointRow(LocalTimes& times, const TrackPoint& point, int number,
+                       Units units = Units::Metric);
 // A UTC instant (seconds since 1970) as the lists show a date-time: "2024-05-03 08:10:00" in the
 // zone, with the zone's name in an hour the clock shows twice.
 std::string ShownDateTimeText(long long utcSeconds, const LocalZone& zone);

@@ -12,9 +12,6 @@ namespace tavrin {
 namespace {
 
 const char kConnectionError[] = "Error is Connection program to Device.";
-const char kTooManyCharacters[] = "글자 개수가 너무 많습니다.";
-const char kLettersAndDigitsOnly[] =
-    "사용할수 없는 글자가 존재합니다.\r\n 알파벳과 숫자만 허용됩니다.";
 
 std::string Count(uint32_t n) {
   return std::to_string(n);
@@ -199,8 +196,13 @@ std::string ImpossibleDateTimeText(const SessionReport& report) {
 }
 
 // The length is told first, as the user sees the length before the characters.
-std::string NoteGroupRefusalText(const NoteGroupFaults& faults) {
-  return faults.tooLong ? kTooManyCharacters : kLettersAndDigitsOnly;
+std::string NoteGroupRefusalText(const SessionReport& report) {
+  if (report.noteGroupFaults.tooLong) {
+    return "A note group holds at most " + std::to_string(kNoteGroupLetters) +
+           " characters: " + report.noteGroup + ".";
+  }
+  return "A note group may hold only the letters A-Z, a-z and the digits 0-9: " + report.noteGroup +
+         ".";
 }
 
 }  // namespace
@@ -259,7 +261,7 @@ std::string SessionReportText(const SessionReport& report) {
     case SessionReportKind::ImpossibleTrackDateTime:
       return ImpossibleDateTimeText(report);
     case SessionReportKind::NoteGroupRefused:
-      return NoteGroupRefusalText(report.noteGroupFaults);
+      return NoteGroupRefusalText(report);
   }
   return {};
 }

@@ -79,10 +79,12 @@ TEST_F(DeviceSettings, NoteGroupsAreCheckedLengthFirstAndKeptWhenRefused) {
   Set("group2", "ABCDEF");
   Press("ok");
   EXPECT_EQ(boxes.texts,
-            (std::vector<std::string>{"글자 개수가 너무 많습니다.", "Error in Information."}));
+            (std::vector<std::string>{"A note group holds at most 5 characters: ABCDEF.",
+                                      "Error in Information: Group2."}));
   Set("group2", "AB-12");
   Press("ok");
-  EXPECT_EQ(boxes.texts[2], "사용할수 없는 글자가 존재합니다.\r\n 알파벳과 숫자만 허용됩니다.");
+  EXPECT_EQ(boxes.texts[2],
+            "A note group may hold only the letters A-Z, a-z and the digits 0-9: AB-12.");
   EXPECT_EQ(boxes.icons[2], MsgIcon::Error);
   EXPECT_EQ(dialog.ChosenNoteGroups()[0], "OLD1") << "refused groups store nothing";
   Set("group2", "AB12");

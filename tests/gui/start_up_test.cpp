@@ -80,14 +80,14 @@ TEST(StartUp, EverySettingItCannotUseIsToldOnceTheWindowIsUp) {
 
 TEST(StartUp, AUnitsListLeftEmptyInSoftwareOptionsStartsAgainWithoutAWord) {
   TempDir dir;
-  std::ofstream(dir / "TVR.ini") << "[MAIN]\r\nUnits=1\r\n";
+  std::ofstream(dir / "TVR.ini") << "[MAIN]\r\nUnits=5\r\n";
   FakeSystem ports;
   {
     GuiDriver gui(PathsIn(dir), ports.Discovery());
     QComboBox* units = nullptr;
     gui.fillDialog = [&](QDialog& dialog) {
       units = dialog.findChild<QComboBox*>("units");
-      EXPECT_EQ(units->currentIndex(), -1) << "only index 0 is offered";
+      EXPECT_EQ(units->currentIndex(), -1) << "only indices 0 and 1 are offered";
       dialog.findChild<QPushButton*>("ok")->click();
       return dialog.result();
     };

@@ -320,6 +320,52 @@ TEST_F(CliInput, TimesShowTheComputersZoneWithTheOffsetOfTheirDate) {
   EXPECT_TRUE(list.err.empty()) << list.err;
 }
 
+// One track of 12,346 m in 599 s at 40 km/h, listed in both units: the imperial figures are
+// the metric ones over 1.609344, to the same decimals, and only they change.
+TEST_F(CliInput, ImperialUnitsShowMilesAndMphOfTheSameFigures) {
+  std::vector<TrackPoint> points;
+  for (int i = 0; i < 600; ++i) points.push_back(test::Point(24, 5, 1, 8, i / 60, i % 60));
+  TrackStore store;
+  ASSERT_TRUE(store.PrepareDataFolder(dataFolder));
+  const TrackHeader h = test::Header(points.front(), 600, 599, 12346);
+  const std::string path = store.TrackFileName(h);
+  test::WriteTrackFile(path, h, points);
+  const auto cells = [](const std::string& line) {
+    std::vector<std::string> cells;
+    std::istringstream in(line);
+    for (std::string cell; std::getline(in, cell, '\t');) cells.push_back(cell);
+    return cells;
+  };
+
+  const auto metric = Tavrin({"list"});
+  const auto imperial = Tavrin({"list", "--units", "imperial"});
+  ASSERT_EQ(metric.exitCode, 0) << metric.err;
+  ASSERT_EQ(imperial.exitCode, 0) << imperial.err;
+  const auto km = cells(Lines(metric.out).at(0)), mi = cells(Lines(imperial.out).at(0));
+  ASSERT_EQ(km.size(), 7u);
+  ASSERT_EQ(mi.size(), 7u);
+  EXPECT_EQ(km[4], "12.35Km");
+  EXPECT_EQ(mi[4], "7.67mi");  // 12.346 km / 1.609344
+  ASSERT_TRUE(km[5].ends_with("Km/h") && mi[5].ends_with("mph")) << km[5] << " " << mi[5];
+  const double kmh = std::stod(km[5]), mph = std::stod(mi[5]);
+  EXPECT_NEAR(mph, kmh / 1.609344, 0.051 + 0.05 / 1.609344) << km[5] << " " << mi[5];
+  for (size_t c : {0u, 1u, 2u, 3u, 6u}) EXPECT_EQ(km[c], mi[c]) << "column " << c;
+
+  // The point rows' speed: 40 km/h is 24.85 mph, shown whole as the km/h are.
+  const auto metricPoints = Tavrin({"points", path, "--units", "metric"});
+  const auto imperialPoints = Tavrin({"points", path, "--units", "imperial"});
+  EXPECT_EQ(cells(Lines(metricPoints.out).at(0)).back(), "40");
+  EXPECT_EQ(cells(Lines(imperialPoints.out).at(0)).back(), "25");
+
+  // The settings file's choice, which --units overrides for one run.
+  std::ofstream(settingsFile, std::ios::trunc) << "[MAIN]\r\nLocalTimeOffset=0\r\nUnits=1\r\n";
+  EXPECT_EQ(Tavrin({"list"}).out, imperial.out);
+  EXPECT_EQ(Tavrin({"list", "--units", "metric"}).out, metric.out);
+  const auto wrong = Tavrin({"list", "--units", "furlongs"});
+  EXPECT_EQ(wrong.exitCode, 2);
+  EXPECT_TRUE(Contains(wrong.err, "--units")) << wrong.err;
+}
+
 // Two tracks stand at 37.5, 127.0 (the points' default place), one of them in New York's
 // repeated hour; the index is made on the first find and kept in the test's own cache.
 TEST_F(CliInput, FindNamesEachPassageWithItsLocalTimesAndDistance) {

@@ -133,10 +133,11 @@ TEST_F(Session, NoteGroupsAreCheckedBeforeAnythingIsSent) {
   session.SendCommand(Command::SetNotes, notes({"가", "", "", ""}));
   EXPECT_EQ(link->TakeSent(), "");
   ASSERT_EQ(host.messages.size(), 3u);
-  EXPECT_EQ(host.messages[0].text, "글자 개수가 너무 많습니다.");
+  EXPECT_EQ(host.messages[0].text, "A note group holds at most 5 characters: ABCDEF.");
   EXPECT_EQ(host.messages[1].text,
-            "사용할수 없는 글자가 존재합니다.\r\n 알파벳과 숫자만 허용됩니다.");
-  EXPECT_EQ(host.messages[2].text, host.messages[1].text);
+            "A note group may hold only the letters A-Z, a-z and the digits 0-9: A-B.");
+  EXPECT_EQ(host.messages[2].text,
+            "A note group may hold only the letters A-Z, a-z and the digits 0-9: 가.");
 }
 
 TEST_F(Session, EraseAsksFirstAndReportsItsProgress) {

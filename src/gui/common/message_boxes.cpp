@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/common/message_boxes.h"
 
+#include "gui/session/core_words.h"
+
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
@@ -50,7 +52,7 @@ MsgAnswer AnswerOf(int button) {
 }  // namespace
 
 QString BoxText(const std::string& text) {
-  QString shown = QString::fromStdString(text);
+  QString shown = CoreText(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return shown.trimmed();
 }

@@ -31,14 +31,11 @@ inline QLabel* LabelFor(const QString& text, QWidget* field) {
   field->setAccessibleName(ShownText(label->text()).trimmed());
   return label;
 }
-inline QLabel* LabelFor(const char* text, QWidget* field) {
-  return LabelFor(QString::fromUtf8(text), field);
-}
 
 // A push button that tests and screen readers find by its name, and that Return does not press
 // unless it is the dialog's default.
-inline QPushButton* NamedButton(const char* objectName, const char* caption) {
-  auto* button = new QPushButton(QString::fromUtf8(caption));
+inline QPushButton* NamedButton(const char* objectName, const QString& caption) {
+  auto* button = new QPushButton(caption);
   button->setObjectName(objectName);
   button->setAutoDefault(false);
   return button;

@@ -2,6 +2,7 @@
 #include "gui/device/bypass_dialog.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -15,14 +16,19 @@ namespace {
 // Why the logger cannot be sent `text`, or nothing.
 std::optional<std::string> RefusalOf(const QString& text) {
   if (text.size() > kBypassTextLimit) {
-    return "The text has " + std::to_string(text.size()) +
-           " characters; the logger takes at most " + std::to_string(kBypassTextLimit) +
-           ". Shorten it and send it again.";
+    return QCoreApplication::translate("BypassDialog",
+                                       "The text has %1 characters; the logger takes at most %2. "
+                                       "Shorten it and send it again.")
+        .arg(QString::number(text.size()), QString::number(kBypassTextLimit))
+        .toStdString();
   }
   for (const QChar c : text) {
     if (c.unicode() < 0x20 || c.unicode() > 0x7e || c == u'$' || c == u'*') {
-      return "The text may hold only plain ASCII letters, digits, spaces and signs, without $ or "
-             "*. Change it and send it again.";
+      return QCoreApplication::translate(
+                 "BypassDialog",
+                 "The text may hold only plain ASCII letters, digits, spaces and signs, without $ "
+                 "or *. Change it and send it again.")
+          .toStdString();
     }
   }
   return std::nullopt;
@@ -33,17 +39,17 @@ std::optional<std::string> RefusalOf(const QString& text) {
 BypassDialog::BypassDialog(LoggerSession& session, MessageBoxFn messageBox, QWidget* parent)
     : QDialog(parent), session_(session), messageBox_(std::move(messageBox)) {
   setObjectName("bypassDialog");
-  setWindowTitle(QStringLiteral("Device bypass control"));
+  setWindowTitle(tr("Device bypass control"));
   setModal(false);
   text_ = new QLineEdit;
   text_->setObjectName("bypassText");
   text_->setMaxLength(127);
-  auto* data = new QLabel(QStringLiteral("&Data: $PSRF201,1,%s*hh<CR><LF> - %s: edit only"));
+  auto* data = new QLabel(tr("&Data: $PSRF201,1,%s*hh<CR><LF> - %s: edit only"));
   data->setBuddy(text_);
-  text_->setAccessibleName(QStringLiteral("Bypass text"));
-  auto* send = NamedButton("sendCmd", "&Send Cmd");
-  auto* test = NamedButton("bypassTest", "Bypass &Test");
-  auto* end = NamedButton("bypassEnd", "Bypass &END");
+  text_->setAccessibleName(tr("Bypass text"));
+  auto* send = NamedButton("sendCmd", tr("&Send Cmd"));
+  auto* test = NamedButton("bypassTest", tr("Bypass &Test"));
+  auto* end = NamedButton("bypassEnd", tr("Bypass &END"));
   connect(send, &QPushButton::clicked, this, &BypassDialog::OnSendCommand);
   connect(test, &QPushButton::clicked, this,
           [this] { session_.SendCommand(Command::BypassStart); });
@@ -55,8 +61,8 @@ BypassDialog::BypassDialog(LoggerSession& session, MessageBoxFn messageBox, QWid
   buttons->addWidget(test);
   buttons->addWidget(end);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("*Send Command Module")));
-  layout->addWidget(new QLabel(QStringLiteral("(Port A->Port B or Port B->Port A)")));
+  layout->addWidget(new QLabel(tr("*Send Command Module")));
+  layout->addWidget(new QLabel(tr("(Port A->Port B or Port B->Port A)")));
   layout->addWidget(data);
   layout->addLayout(row);
   layout->addLayout(buttons);

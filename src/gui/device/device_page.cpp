@@ -20,7 +20,7 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   auto* middle = new QVBoxLayout;
   middle->addWidget(MakeOptionsGroup());
   middle->addWidget(
-      MakeButton("softwareOptions", "Soft&ware Options", &DevicePage::OnSoftwareOptions));
+      MakeButton("softwareOptions", tr("Soft&ware Options"), &DevicePage::OnSoftwareOptions));
   middle->addStretch();
   auto* right = new QVBoxLayout;
   right->addWidget(MakeControlGroup());
@@ -33,7 +33,7 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   trackView_ = new QTableView;
   trackView_->setTabKeyNavigation(false);  // Tab leaves the list; arrows move within it
   trackView_->setObjectName("trackList");
-  trackView_->setAccessibleName(QStringLiteral("Stored tracks"));
+  trackView_->setAccessibleName(tr("Stored tracks"));
   trackView_->setModel(&trackList_);
   trackList_.KeepColumnsWide(trackView_);
   trackView_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -62,6 +62,7 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
     window()->raise();
     window()->activateWindow();
   });
+  trackList_.SetUnits(UnitsOf(owner_.AppSettings().units));
   owner_.Store().Catalogue().ListTracks(&trackList_, false);
   changesListener_ = owner_.Store().Catalogue().ListenForChanges(
       [this](const TrackChangeNotice& notice) { OnTracksChanged(notice); });
@@ -70,6 +71,12 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
 DevicePage::~DevicePage() {
   owner_.Store().Catalogue().StopListening(changesListener_);
   trackList_.RemoveAllRows();
+}
+
+void DevicePage::UnitsChanged() {
+  trackList_.SetUnits(UnitsOf(owner_.AppSettings().units));
+  FillOptionLists(speedList_->currentData().toInt(), timeList_->currentData().toInt(),
+                  distanceList_->currentData().toInt());
 }
 
 void DevicePage::PageActivated() {
@@ -112,9 +119,10 @@ void DevicePage::ApplyEnablingRule(bool connected) {
 }
 
 void DevicePage::FillOptionLists(int speed, int time, int distance) {
-  FillOptionList(*speedList_, kSpeedOptions, speed);
-  FillOptionList(*timeList_, kTimeOptions, time);
-  FillOptionList(*distanceList_, kDistanceOptions, distance);
+  const Units units = UnitsOf(owner_.AppSettings().units);
+  FillOptionList(*speedList_, kSpeedOptions, speed, units);
+  FillOptionList(*timeList_, kTimeOptions, time, units);
+  FillOptionList(*distanceList_, kDistanceOptions, distance, units);
 }
 
 void DevicePage::ShowDeviceInfo(DeviceNotice what) {
@@ -158,7 +166,7 @@ void DevicePage::ShowPointCounts() {
 void DevicePage::OnConnectionLost() {
   if (arrivalRead_ == ArrivalRead::Connecting) FinishArrival();
   ClearDeviceFields();
-  connect_->setText(QStringLiteral("&Connect"));
+  connect_->setText(tr("&Connect"));
   ApplyEnablingRule(false);
   ListPortsAgain();
 }

@@ -34,6 +34,8 @@ class DevicePage : public QWidget {
   TrackListModel& TrackList() { return trackList_; }
   // The tab became the shown one: list the stored tracks again.
   void PageActivated();
+  // Distances and speeds are now shown in the other units.
+  void UnitsChanged();
   // The session's notices 5 (all device information) and 6 (point counts).
   void ShowDeviceInfo(DeviceNotice what);
   // The line went down: the page goes back to its disconnected state.
@@ -53,7 +55,8 @@ class DevicePage : public QWidget {
   QWidget* MakeInformationGroup();
   QWidget* MakeOptionsGroup();
   QWidget* MakeControlGroup();
-  QPushButton* MakeButton(const char* objectName, const char* caption, void (DevicePage::*slot)());
+  QPushButton* MakeButton(const char* objectName, const QString& caption,
+                          void (DevicePage::*slot)());
   // Tab follows the page as it reads: the left column, the middle, the right, then the list.
   void SetTabOrderOfControls();
 
@@ -86,8 +89,8 @@ class DevicePage : public QWidget {
   void FillOptionLists(int speed, int time, int distance);
   SaveOptions ChosenSaveOptions() const;
   void ListTracksAgain();
-  void Status(const std::string& text) { owner_.SetStatusText(text); }
-  std::string PortText() const;
+  void Status(const QString& text) { owner_.SetStatusText(text.toStdString()); }
+  QString PortText() const;
 
   // Reading a logger as it arrives (device_page_arrival.cpp).
   void ReadArrivingLogger();

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the Device Control page's buttons do.
+#include <QCoreApplication>
+
 #include "gui/device/device_page.h"
 #include "gui/device/device_settings_dialog.h"
 #include "gui/device/option_lists.h"
@@ -10,8 +12,9 @@
 namespace tavrin::gui {
 namespace {
 
-constexpr char kBusy[] = "Reading data.";
-constexpr char kNothingToRead[] = "Reading data or Empty track data.";
+constexpr char kBusy[] = QT_TRANSLATE_NOOP("DevicePage", "Reading data.");
+constexpr char kNothingToRead[] =
+    QT_TRANSLATE_NOOP("DevicePage", "Reading data or Empty track data.");
 // The logger takes the options and the note groups apart more surely with a pause between them.
 constexpr int kNotesAfterOptionsMs = 10;
 
@@ -19,20 +22,21 @@ constexpr int kNotesAfterOptionsMs = 10;
 
 bool DevicePage::Busy() {
   if (!owner_.Session().DownloadInProgress()) return false;
-  owner_.ShowMessage(kBusy, MsgIcon::Warning, MsgButtons::Ok);
+  owner_.ShowMessage(QCoreApplication::translate("DevicePage", kBusy).toStdString(),
+                     MsgIcon::Warning, MsgButtons::Ok);
   return true;
 }
 
 void DevicePage::OnUsbPort() {
   ComboList ports(*portList_), bauds(*baudList_);
   owner_.Ports().ListUsbPorts(&ports, &bauds);
-  Status("Select USB Connect.");
+  Status(tr("Select USB Connect."));
 }
 
 void DevicePage::OnComPort() {
   ComboList ports(*portList_), bauds(*baudList_);
   owner_.Ports().ListSerialPorts(&ports, &bauds);
-  Status("Select COM Port(Serial) Connect.");
+  Status(tr("Select COM Port(Serial) Connect."));
 }
 
 void DevicePage::OnConnect() {
@@ -43,13 +47,15 @@ void DevicePage::OnConnect() {
   }
 }
 
-std::string DevicePage::PortText() const {
-  return connectedPort_.toStdString() + "(" + std::to_string(connectedBaud_) + ").";
+// "ttyACM0(115200)": the port and the speed of the last connection.
+QString DevicePage::PortText() const {
+  return QStringLiteral("%1(%2)").arg(connectedPort_).arg(connectedBaud_);
 }
 
 void DevicePage::Connect() {
   if (portList_->currentIndex() < 0) {
-    owner_.ShowMessage("There is no connected port.", MsgIcon::Warning, MsgButtons::Ok);
+    owner_.ShowMessage(tr("There is no connected port.").toStdString(), MsgIcon::Warning,
+                       MsgButtons::Ok);
     return;
   }
   // The entry names the port (ttyACM0, or an emulated logger's pty path); the device path is
@@ -68,12 +74,12 @@ void DevicePage::Connect() {
   ClearDeviceFields();
   connectedPort_ = name;
   connectedBaud_ = baud;
-  connect_->setText(QStringLiteral("Dis&connect"));
+  connect_->setText(tr("Dis&connect"));
   ApplyEnablingRule(true);
   // The page shows at once what the logger holds: without it a read right after connecting was
   // refused as "Empty track data" though the logger was full of tracks.
   session.SendCommand(Command::GetInfo);
-  Status("Connected " + PortText());
+  Status(tr("Connected %1.").arg(PortText()));
 }
 
 void DevicePage::Disconnect() {
@@ -81,22 +87,23 @@ void DevicePage::Disconnect() {
   const bool reading = owner_.Session().TransferActive();
   owner_.Session().Disconnect();
   ClearDeviceFields();
-  connect_->setText(QStringLiteral("&Connect"));
+  connect_->setText(tr("&Connect"));
   ApplyEnablingRule(false);
   ListPortsAgain();
-  Status("Disconnected " + PortText());
+  Status(tr("Disconnected %1.").arg(PortText()));
   if (reading) ReportReadCutShort();
 }
 
 // As the command line tells of a read it stops: cut short, and what of it was kept.
 void DevicePage::ReportReadCutShort() {
   const LoggerSession& session = owner_.Session();
-  const std::string text = "Disconnected " + PortText() + " The read was cut short " +
-                           SectorsText(session.SectorsReceived()) + ". " +
-                           SavedSummary(session.ReadSoFar()) +
-                           " Connect again and read the tracks again to get the rest.";
+  const QString text =
+      tr("Disconnected %1. The read was cut short %2. %3 Connect again and read "
+         "the tracks again to get the rest.")
+          .arg(PortText(), QString::fromStdString(SectorsText(session.SectorsReceived())),
+               QString::fromStdString(SavedSummary(session.ReadSoFar())));
   Status(text);
-  owner_.ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
+  owner_.ShowMessage(text.toStdString(), MsgIcon::Warning, MsgButtons::Ok);
 }
 
 // A read into a folder that cannot take its track files would lose them, and a read of new
@@ -104,9 +111,10 @@ void DevicePage::ReportReadCutShort() {
 bool DevicePage::TracksCanBeStored() {
   const auto writable = owner_.Store().CheckTracksCanBeWritten();
   if (writable) return true;
-  owner_.ShowMessage(writable.Error().reason +
-                         " Make the folder writable or free some disk space, then read again. "
-                         "Nothing was read from the logger.",
+  owner_.ShowMessage(tr("%1 Make the folder writable or free some disk space, then read again. "
+                        "Nothing was read from the logger.")
+                         .arg(QString::fromStdString(writable.Error().reason))
+                         .toStdString(),
                      MsgIcon::Error, MsgButtons::Ok);
   return false;
 }
@@ -131,13 +139,13 @@ void DevicePage::OnDeviceSettings() {
 void DevicePage::OnReadOptions() {
   if (Busy()) return;
   owner_.Session().SendCommand(Command::GetInfo);
-  Status("Load Setting(Env) form Memory.");
+  Status(tr("Load Setting(Env) form Memory."));
 }
 
 void DevicePage::OnSetOptions() {
   if (Busy()) return;
   owner_.Session().SendCommand(Command::SetOptions, {.saveOptions = ChosenSaveOptions()});
-  Status("Save Setting(Env) to Memory.");
+  Status(tr("Save Setting(Env) to Memory."));
 }
 
 // The options in the three lists; a "U-" entry keeps the value the logger already has.
@@ -163,7 +171,8 @@ bool DevicePage::ReadMayStart(bool newTracksOnly) {
   // The window says one thing for every reason the figures give.
   if (owner_.Session().DeviceInfo().WhatBlocksARead(newTracksOnly) !=
       DeviceState::ReadBlock::None) {
-    owner_.ShowMessage(kNothingToRead, MsgIcon::Information, MsgButtons::Ok);
+    owner_.ShowMessage(QCoreApplication::translate("DevicePage", kNothingToRead).toStdString(),
+                       MsgIcon::Information, MsgButtons::Ok);
     return false;
   }
   return TracksCanBeStored();
@@ -176,8 +185,9 @@ void DevicePage::OnReadNewTracks() {
 
 void DevicePage::OnGetAllTracks() {
   if (!ReadMayStart(false)) return;
-  if (owner_.ShowMessage("Recommend \"Get New of Memory\".\r\nExecute \"Get All of Memory\"?",
-                         MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
+  if (owner_.ShowMessage(
+          tr("Recommend \"Get New of Memory\".\r\nExecute \"Get All of Memory\"?").toStdString(),
+          MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
     return;
   }
   owner_.Session().SendCommand(nmea_->isChecked() ? Command::ReadAllNmea : Command::ReadAllBinary);
@@ -186,16 +196,16 @@ void DevicePage::OnGetAllTracks() {
 void DevicePage::OnEraseAllTracks() {
   if (Busy()) return;
   // A declined question leaves the session's own word on the status line.
-  if (owner_.Session().SendCommand(Command::Erase)) Status("Delete data in Memory.");
+  if (owner_.Session().SendCommand(Command::Erase)) Status(tr("Delete data in Memory."));
 }
 
 // A read that the stop ends is summed up by the session after this line, on the status line and
 // in a box.
 void DevicePage::OnStopReading() {
   const bool reading = owner_.Session().TransferActive();
-  if (reading) Status("Stop to read memory.");
+  if (reading) Status(tr("Stop to read memory."));
   owner_.Session().SendCommand(Command::Stop);
-  if (!reading) Status("Stop to read memory.");
+  if (!reading) Status(tr("Stop to read memory."));
 }
 
 void DevicePage::OnGetDateTime() {

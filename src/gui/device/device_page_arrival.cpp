@@ -31,7 +31,13 @@ void DevicePage::ReadArrivingLogger() {
   std::string heldBy;
   std::optional<PortClaim> claim = PortClaim::Take(port, "the window", heldBy);
   if (!claim) {
-    Status("The logger on " + port + " is read by " + heldBy + ".");
+    // The claim names its holder in English, for every program that reads it; the names this
+    // program gives are said in the window's language.
+    const QString holder = heldBy == "the watcher"       ? tr("the watcher")
+                           : heldBy == "the window"      ? tr("the window")
+                           : heldBy == "another program" ? tr("another program")
+                                                         : QString::fromStdString(heldBy);
+    Status(tr("The logger on %1 is read by %2.").arg(QString::fromStdString(port), holder));
     return;
   }
   arrivalClaim_ = std::move(claim);
@@ -55,7 +61,7 @@ void DevicePage::StartArrivalRead() {
   if (owner_.Session().DeviceInfo().WhatBlocksARead(true) == DeviceState::ReadBlock::NoNewTracks) {
     FinishArrival();
     Disconnect();
-    Status("No new tracks on the logger on " + claimedPort_ + ".");
+    Status(tr("No new tracks on the logger on %1.").arg(QString::fromStdString(claimedPort_)));
     TellOfRead(ReadNoticeSummary(0, 0, false), ReadEnd::NoNewTracks);
     return;
   }
@@ -76,11 +82,10 @@ void DevicePage::EndArrivalRead(bool failed) {
   const ReadFigures read = owner_.Session().ReadSoFar();
   if (owner_.Session().IsConnected()) Disconnect();
   if (!failed) {
-    Status("Read " +
-           ReadNoticeSummary(read.filesWritten, read.pointsSaved, false)
-               .mid(QStringLiteral("Tavrin Lite: ").size())
-               .toStdString() +
-           " from " + claimedPort_ + "; disconnected.");
+    // The notice's summary without the program's name that leads it in every language.
+    const QString summary = ReadNoticeSummary(read.filesWritten, read.pointsSaved, false)
+                                .mid(QStringLiteral("Tavrin Lite: ").size());
+    Status(tr("Read %1 from %2; disconnected.").arg(summary, QString::fromStdString(claimedPort_)));
   }
   TellOfRead(ReadNoticeSummary(read.filesWritten, read.pointsSaved, failed),
              failed ? ReadEnd::Failed : ReadEnd::Done);

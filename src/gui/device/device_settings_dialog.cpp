@@ -10,10 +10,10 @@
 #include <QVBoxLayout>
 
 #include "gui/common/widget_helpers.h"
+#include "gui/session/core_words.h"
 #include "protocol/logger_session.h"
 #include "protocol/note_group.h"
 #include "protocol/session_reports.h"
-#include "wording/session_wording.h"
 
 namespace tavrin::gui {
 namespace {
@@ -29,8 +29,8 @@ QLineEdit* NumberField(const char* objectName, const QString& accessibleName) {
   return field;
 }
 
-QLabel* Label(const char* text, QWidget* buddy = nullptr) {
-  auto* label = new QLabel(QString::fromUtf8(text));
+QLabel* Label(const QString& text, QWidget* buddy = nullptr) {
+  auto* label = new QLabel(text);
   if (buddy != nullptr) label->setBuddy(buddy);
   return label;
 }
@@ -44,16 +44,16 @@ DeviceSettingsDialog::DeviceSettingsDialog(const DeviceState& device, MessageBox
       noteGroups_(device.noteGroups),
       messageBox_(std::move(messageBox)) {
   setObjectName("deviceSettingsDialog");
-  setWindowTitle(QStringLiteral("Device Settings"));
-  auto* defaults = new QPushButton(QStringLiteral("&DEFAULT"));
+  setWindowTitle(tr("Device Settings"));
+  auto* defaults = new QPushButton(tr("&DEFAULT"));
   defaults->setObjectName("default");
   defaults->setAutoDefault(false);
   connect(defaults, &QPushButton::clicked, this, &DeviceSettingsDialog::OnDefault);
-  auto* ok = new QPushButton(QStringLiteral("&OK"));
+  auto* ok = new QPushButton(tr("&OK"));
   ok->setObjectName("ok");
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &DeviceSettingsDialog::accept);
-  auto* cancel = new QPushButton(QStringLiteral("&CANCLE"));
+  auto* cancel = new QPushButton(tr("&CANCLE"));
   cancel->setObjectName("cancel");
   cancel->setAutoDefault(false);
   connect(cancel, &QPushButton::clicked, this, &DeviceSettingsDialog::reject);
@@ -79,20 +79,20 @@ DeviceSettingsDialog::DeviceSettingsDialog(const DeviceState& device, MessageBox
 }
 
 QWidget* DeviceSettingsDialog::MakeOptionsGroup() {
-  auto* group = new QGroupBox(QStringLiteral("Waypoint Save Options"));
-  speed_ = NumberField("speed", QStringLiteral("Save by Speed"));
-  time_ = NumberField("time", QStringLiteral("Save by Time"));
-  distance_ = NumberField("distance", QStringLiteral("Save by Distance"));
+  auto* group = new QGroupBox(tr("Waypoint Save Options"));
+  speed_ = NumberField("speed", tr("Save by Speed"));
+  time_ = NumberField("time", tr("Save by Time"));
+  distance_ = NumberField("distance", tr("Save by Distance"));
   auto* grid = new QGridLayout(group);
   const struct {
-    const char* label;
+    QString label;
     QLineEdit* field;
-    const char* unit;
-    const char* range;
+    QString unit;
+    QString range;
   } rows[] = {
-      {"&1. Save by Speed :", speed_, "Km/h", "(According to Speed 0~255Km/h)"},
-      {"&2. Save by Time :", time_, "Sec", "(According to Time 0~255 second)"},
-      {"&3. Save by Distance :", distance_, "M", "(According to Distance 0~65535m)"},
+      {tr("&1. Save by Speed :"), speed_, tr("Km/h"), tr("(According to Speed 0~255Km/h)")},
+      {tr("&2. Save by Time :"), time_, tr("Sec"), tr("(According to Time 0~255 second)")},
+      {tr("&3. Save by Distance :"), distance_, tr("M"), tr("(According to Distance 0~65535m)")},
   };
   int row = 0;
   for (const auto& r : rows) {
@@ -106,24 +106,24 @@ QWidget* DeviceSettingsDialog::MakeOptionsGroup() {
 }
 
 QWidget* DeviceSettingsDialog::MakeNotesGroup() {
-  auto* group = new QGroupBox(QStringLiteral("Note Information"));
+  auto* group = new QGroupBox(tr("Note Information"));
   auto* grid = new QGridLayout(group);
   const char* names[] = {"group1", "group2", "group3", "group4"};
   for (size_t i = 0; i < notes_.size(); ++i) {
     notes_[i] = new QLineEdit;
     notes_[i]->setObjectName(names[i]);
-    notes_[i]->setAccessibleName(QStringLiteral("Group%1").arg(i + 1));
+    notes_[i]->setAccessibleName(tr("Group%1").arg(i + 1));
     notes_[i]->setMaxLength(7);
     // Each heading stands over its own field, in the field's column.
     // The first heading's letter leads into the groups; the others' letters are taken.
-    auto* heading = new QLabel(i == 0 ? QStringLiteral("&Group1") : notes_[i]->accessibleName());
+    auto* heading = new QLabel(i == 0 ? tr("&Group1") : notes_[i]->accessibleName());
     heading->setBuddy(notes_[i]);
     grid->addWidget(heading, 0, static_cast<int>(i));
     grid->addWidget(notes_[i], 1, static_cast<int>(i));
   }
-  grid->addWidget(Label("Each group can write maximum 5 letters."), 2, 0, 1, 4);
-  grid->addWidget(Label("Here must write digit and alphabet only."), 3, 0, 1, 4);
-  grid->addWidget(Label("Do not write Symbol. (!#$%^&*...)"), 4, 0, 1, 4);
+  grid->addWidget(Label(tr("Each group can write maximum 5 letters.")), 2, 0, 1, 4);
+  grid->addWidget(Label(tr("Here must write digit and alphabet only.")), 3, 0, 1, 4);
+  grid->addWidget(Label(tr("Do not write Symbol. (!#$%^&*...)")), 4, 0, 1, 4);
   return group;
 }
 
@@ -135,14 +135,15 @@ void DeviceSettingsDialog::OnDefault() {
     notes_[i]->setText(QStringLiteral("INFO%1").arg(i + 1));
 }
 
-std::optional<int> DeviceSettingsDialog::ValueIn(QLineEdit* field, int most, const char* what,
-                                                 const char* unit) {
+std::optional<int> DeviceSettingsDialog::ValueIn(QLineEdit* field, int most, const QString& what,
+                                                 const QString& unit) {
   const QString text = field->text().trimmed();
   bool number = false;
   const int value = text.isEmpty() ? 0 : text.toInt(&number);
   if (text.isEmpty() || (number && value >= 0 && value <= most)) return value;
-  messageBox_(std::string(what) + " takes a whole number from 0 to " + std::to_string(most) + " " +
-                  unit + "; " + text.toStdString() + " is too large. Nothing was stored.",
+  messageBox_(tr("%1 takes a whole number from 0 to %2 %3; %4 is too large. Nothing was stored.")
+                  .arg(what, QString::number(most), unit, text)
+                  .toStdString(),
               MsgIcon::Error, MsgButtons::Ok);
   field->setFocus();
   field->selectAll();
@@ -152,18 +153,20 @@ std::optional<int> DeviceSettingsDialog::ValueIn(QLineEdit* field, int most, con
 void DeviceSettingsDialog::accept() {
   // The ranges the labels state are checked before anything is stored: the logger keeps 8 and
   // 16 bits, and 300 km/h must not become 44 without a word.
-  const auto speed = ValueIn(speed_, 255, "Save by Speed", "Km/h");
+  const auto speed = ValueIn(speed_, 255, tr("Save by Speed"), tr("Km/h"));
   if (!speed) return;
-  const auto time = ValueIn(time_, 255, "Save by Time", "seconds");
+  const auto time = ValueIn(time_, 255, tr("Save by Time"), tr("seconds"));
   if (!time) return;
-  const auto distance = ValueIn(distance_, 65535, "Save by Distance", "metres");
+  const auto distance = ValueIn(distance_, 65535, tr("Save by Distance"), tr("metres"));
   if (!distance) return;
   NoteGroups groups;
   for (size_t i = 0; i < notes_.size(); ++i) {
     groups[i] = notes_[i]->text().toStdString();
     if (const auto refusal = NoteGroupRefusal(groups[i])) {
-      messageBox_(SessionReportText(*refusal), refusal->icon, MsgButtons::Ok);
-      messageBox_("Error in Information.", MsgIcon::Error, MsgButtons::Ok);
+      messageBox_(ReportText(*refusal).toStdString(), refusal->icon, MsgButtons::Ok);
+      // Named as the label above the fields names it.
+      messageBox_(tr("Error in Information: Group%1.").arg(i + 1).toStdString(), MsgIcon::Error,
+                  MsgButtons::Ok);
       notes_[i]->setFocus();
       return;
     }

@@ -31,7 +31,7 @@ class DeviceSettingsDialog : public QDialog {
   QWidget* MakeNotesGroup();
   void OnDefault();
   // The number in `field` when it lies in 0..most; otherwise tells the user and gives nothing.
-  std::optional<int> ValueIn(QLineEdit* field, int most, const char* what, const char* unit);
+  std::optional<int> ValueIn(QLineEdit* field, int most, const QString& what, const QString& unit);
 
   SaveOptions options_;
   NoteGroups noteGroups_;

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/device/option_lists.h"
 
+#include <QCoreApplication>
 #include <algorithm>
+#include <cmath>
 
 namespace tavrin::gui {
 namespace {
@@ -14,19 +16,36 @@ constexpr int kDistances[] = {0,   10,  20,  50,  70,  100, 150,  200,  250,  30
 
 }  // namespace
 
-const OptionTable kSpeedOptions{kSpeeds, " %d Km/h", " U-%d Km/h"};
-const OptionTable kTimeOptions{kTimes, " %d sec", " U-%d sec"};
-const OptionTable kDistanceOptions{kDistances, " %d m", " U-%d m"};
+constexpr double kFeetPerMetre = 1 / 0.3048;
 
-void FillOptionList(QComboBox& list, const OptionTable& table, int value) {
+const OptionTable kSpeedOptions{kSpeeds, QT_TRANSLATE_NOOP("DevicePage", " %1 Km/h"),
+                                QT_TRANSLATE_NOOP("DevicePage", " U-%1 Km/h"),
+                                QT_TRANSLATE_NOOP("DevicePage", " (%1 mph)"),
+                                1 / kKilometresPerMile};
+const OptionTable kTimeOptions{kTimes, QT_TRANSLATE_NOOP("DevicePage", " %1 sec"),
+                               QT_TRANSLATE_NOOP("DevicePage", " U-%1 sec")};
+const OptionTable kDistanceOptions{kDistances, QT_TRANSLATE_NOOP("DevicePage", " %1 m"),
+                                   QT_TRANSLATE_NOOP("DevicePage", " U-%1 m"),
+                                   QT_TRANSLATE_NOOP("DevicePage", " (%1 ft)"), kFeetPerMetre};
+
+void FillOptionList(QComboBox& list, const OptionTable& table, int value, Units units) {
   list.clear();
-  for (const int entry : table.values) list.addItem(QString::asprintf(table.format, entry), entry);
+  const bool other = units == Units::Imperial && table.imperialFormat != nullptr;
+  const auto text = [&](const char* format, int entry) {
+    QString shown = QCoreApplication::translate("DevicePage", format).arg(entry);
+    if (other) {
+      shown += QCoreApplication::translate("DevicePage", table.imperialFormat)
+                   .arg(std::lround(entry * table.imperialPerUnit));
+    }
+    return shown;
+  };
+  for (const int entry : table.values) list.addItem(text(table.format, entry), entry);
   const auto found = std::find(table.values.begin(), table.values.end(), value);
   if (found != table.values.end()) {
     list.setCurrentIndex(static_cast<int>(found - table.values.begin()));
     return;
   }
-  list.addItem(QString::asprintf(table.userFormat, value), value);
+  list.addItem(text(table.userFormat, value), value);
   list.setCurrentIndex(list.count() - 1);
 }
 

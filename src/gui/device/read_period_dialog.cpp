@@ -36,17 +36,19 @@ DateTime At(const QCalendarWidget& calendar, const std::array<QComboBox*, 3>& ti
 
 ReadPeriodDialog::ReadPeriodDialog(QDate today, QWidget* parent) : QDialog(parent) {
   setObjectName("readPeriodDialog");
-  setWindowTitle(QStringLiteral("Select Date and Time for Read"));
+  setWindowTitle(tr("Select Date and Time for Read"));
   auto* sides = new QHBoxLayout;
-  sides->addWidget(MakeSide("<< &Start date and Time >>", "start", startDate_, startTime_, 0, 0));
-  sides->addWidget(MakeSide("<< &End date and Time >>", "end", endDate_, endTime_, 23, 59));
+  sides->addWidget(MakeSide(tr("<< &Start date and Time >>"), tr("start"), "start", startDate_,
+                            startTime_, 0, 0));
+  sides->addWidget(
+      MakeSide(tr("<< &End date and Time >>"), tr("end"), "end", endDate_, endTime_, 23, 59));
   startDate_->setSelectedDate(today);
   endDate_->setSelectedDate(today);
-  auto* ok = new QPushButton(QStringLiteral("&OK"));
+  auto* ok = new QPushButton(tr("&OK"));
   ok->setObjectName("ok");
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  auto* cancel = new QPushButton(QStringLiteral("&CANCLE"));
+  auto* cancel = new QPushButton(tr("&CANCLE"));
   cancel->setObjectName("cancel");
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
@@ -61,25 +63,25 @@ ReadPeriodDialog::ReadPeriodDialog(QDate today, QWidget* parent) : QDialog(paren
                endTime_[1], endTime_[2], ok, cancel});
 }
 
-QWidget* ReadPeriodDialog::MakeSide(const char* heading, const char* name,
+QWidget* ReadPeriodDialog::MakeSide(const QString& heading, const QString& spoken, const char* name,
                                     QCalendarWidget*& calendar, std::array<QComboBox*, 3>& times,
                                     int hour, int minuteAndSecond) {
   auto* side = new QWidget;
   calendar = new QCalendarWidget;
   calendar->setObjectName(QStringLiteral("%1Date").arg(name));
-  auto* title = new QLabel(QString::fromUtf8(heading));
+  auto* title = new QLabel(heading);
   title->setBuddy(calendar);
   calendar->setAccessibleName(ShownText(title->text()));
-  times[0] = NumberList(24, hour, QStringLiteral("%1 hour").arg(name));
-  times[1] = NumberList(60, minuteAndSecond, QStringLiteral("%1 minute").arg(name));
-  times[2] = NumberList(60, minuteAndSecond, QStringLiteral("%1 second").arg(name));
+  times[0] = NumberList(24, hour, tr("%1 hour").arg(spoken));
+  times[1] = NumberList(60, minuteAndSecond, tr("%1 minute").arg(spoken));
+  times[2] = NumberList(60, minuteAndSecond, tr("%1 second").arg(spoken));
   const char* parts[] = {"Hour", "Minute", "Second"};
   for (size_t i = 0; i < times.size(); ++i) {
     times[i]->setObjectName(QStringLiteral("%1%2").arg(name, parts[i]));
   }
-  auto* utc = new QGroupBox(QStringLiteral(" UTC Time "));
+  auto* utc = new QGroupBox(tr(" UTC Time "));
   auto* grid = new QGridLayout(utc);
-  grid->addWidget(new QLabel(QStringLiteral("Hour    Minute   Second")), 0, 0, 1, 3);
+  grid->addWidget(new QLabel(tr("Hour    Minute   Second")), 0, 0, 1, 3);
   for (size_t i = 0; i < times.size(); ++i) grid->addWidget(times[i], 1, static_cast<int>(i));
   auto* layout = new QVBoxLayout(side);
   layout->addWidget(title);

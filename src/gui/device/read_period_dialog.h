@@ -23,8 +23,11 @@ class ReadPeriodDialog : public QDialog {
   ReadPeriod Period() const;
 
  private:
-  QWidget* MakeSide(const char* heading, const char* name, QCalendarWidget*& calendar,
-                    std::array<QComboBox*, 3>& times, int hour, int minuteAndSecond);
+  // `spoken` is what a screen reader calls the side's times ("start hour"), `name` what their
+  // object names start with.
+  QWidget* MakeSide(const QString& heading, const QString& spoken, const char* name,
+                    QCalendarWidget*& calendar, std::array<QComboBox*, 3>& times, int hour,
+                    int minuteAndSecond);
 
   QCalendarWidget* startDate_ = nullptr;
   QCalendarWidget* endDate_ = nullptr;

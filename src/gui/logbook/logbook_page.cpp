@@ -3,17 +3,41 @@
 // shown by period with the totals of the period.
 #include "gui/logbook/logbook_page.h"
 
+#include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QLocale>
 #include <QScrollBar>
 
 #include "logbook/logbook_texts.h"
+#include "logbook/purpose.h"
 
 namespace tavrin::gui {
 namespace {
 
 CalendarDate DateOf(const QDate& date) {
   return CalendarDate{date.year(), date.month(), date.day()};
+}
+
+// The words the logbook records its changes of trips with, shown in the reader's language; a
+// note's texts are the user's own and stay as they are.
+[[maybe_unused]] const char* const kChangeWords[] = {
+    QT_TRANSLATE_NOOP("LogbookPage", "purpose"), QT_TRANSLATE_NOOP("LogbookPage", "note"),
+    QT_TRANSLATE_NOOP("LogbookPage", "track"),   QT_TRANSLATE_NOOP("LogbookPage", "cut"),
+    QT_TRANSLATE_NOOP("LogbookPage", "deleted"), QT_TRANSLATE_NOOP("LogbookPage", "removed")};
+
+QString ChangeWord(const std::string& word) {
+  return QCoreApplication::translate("LogbookPage", word.c_str());
+}
+
+// What a change of `field` says before and after: a purpose by its shown name, the track's
+// states by their words.
+QString ChangedValue(const std::string& field, const std::string& value) {
+  if (field == "purpose") {
+    const std::optional<logbook::Purpose> purpose = logbook::PurposeOfWord(value);
+    if (purpose && *purpose != logbook::Purpose::None) return PurposeName(*purpose);
+  }
+  if (field == "track" && !value.empty()) return ChangeWord(value);
+  return QString::fromStdString(value);
 }
 
 // A trip's changes, one a line, oldest first.
@@ -24,12 +48,12 @@ std::map<std::string, QString> HistoriesOfTrips(
     if (change.kind != "trip") continue;
     QString& lines = histories[change.subject];
     if (!lines.isEmpty()) lines += QLatin1Char('\n');
-    lines +=
-        QString::fromStdString(logbook::ChangedText(change.atUtc) + "  " + change.field + ": ");
-    lines += change.field == "track" ? QString::fromStdString(change.after)
+    lines += QString::fromStdString(logbook::ChangedText(change.atUtc)) + QStringLiteral("  ") +
+             ChangeWord(change.field) + QStringLiteral(": ");
+    lines += change.field == "track" ? ChangedValue(change.field, change.after)
                                      : QStringLiteral("%1 \u2192 %2")
-                                           .arg(QString::fromStdString(change.before),
-                                                QString::fromStdString(change.after));
+                                           .arg(ChangedValue(change.field, change.before),
+                                                ChangedValue(change.field, change.after));
   }
   return histories;
 }
@@ -90,6 +114,19 @@ void LogbookPage::LogbookReopened() {
 
 void LogbookPage::ZoneChanged() {
   Reload();  // the trips' dates and times are the listing's, in the zone
+}
+
+void LogbookPage::UnitsChanged() {
+  const Units before = units_;
+  units_ = UnitsOf(owner_.AppSettings().units);
+  trips_.SetUnits(units_);
+  const bool miles = units_ == Units::Imperial;
+  totalsUnit_->setText(miles ? tr("mi") : tr("km"));
+  // The reading being typed keeps its distance.
+  const double reading = KilometresFrom(odometerKm_->value(), before);
+  odometerKm_->setSuffix(miles ? tr(" mi") : tr(" km"));
+  odometerKm_->setValue(ShownDistance(reading, units_));
+  ShowTotals();
 }
 
 // During a download the trips are read once it has ended, when the page is next shown.
@@ -167,7 +204,7 @@ void LogbookPage::ShowPeriod() {
   OnSelectionChanged();
   // A first reading is offered from the last one the trips carried on.
   if (odometerKm_->value() == 0 && !shown_.trips.empty() && shown_.trips.back().odometerEnd) {
-    odometerKm_->setValue(*shown_.trips.back().odometerEnd);
+    odometerKm_->setValue(ShownDistance(*shown_.trips.back().odometerEnd, units_));
   }
 }
 
@@ -206,7 +243,7 @@ void LogbookPage::ShowTotals() {
     // Without a purpose: all the trips of the period.
     const double km = purpose ? shown_.kmByPurpose[*purpose] : shown_.km;
     const size_t count = purpose ? shown_.tripsByPurpose[*purpose] : shown_.trips.size();
-    labels.first->setText(KmText(km));
+    labels.first->setText(KmText(km, units_));
     labels.second->setText(QString::number(count));
   }
 }

@@ -40,6 +40,8 @@ class LogbookPage : public QWidget {
   void LogbookReopened();
   // Dates are now shown in another zone.
   void ZoneChanged();
+  // Distances are now shown in the other units.
+  void UnitsChanged();
   // Tracks were saved, cut, deleted or imported; the window has noted it in the logbook.
   void TracksChanged();
   // Asks for a name and a radius and keeps the position as a place of the logbook.
@@ -138,7 +140,9 @@ class LogbookPage : public QWidget {
   // The km and the number of trips of each purpose; nothing: of all trips.
   std::map<std::optional<logbook::Purpose>, std::pair<QLabel*, QLabel*>> totals_;
   QDateEdit* odometerDate_ = nullptr;
-  QDoubleSpinBox* odometerKm_ = nullptr;
+  QDoubleSpinBox* odometerKm_ = nullptr;  // in the units shown
+  QLabel* totalsUnit_ = nullptr;
+  Units units_ = Units::Metric;
   QTableWidget* placeList_ = nullptr;
 };
 

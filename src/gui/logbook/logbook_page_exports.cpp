@@ -89,7 +89,7 @@ void LogbookPage::OnExportPdf() {
   const QString path = AskFileToWrite(tr("Export the logbook as PDF"), FileNameFor("pdf"),
                                       tr("PDF documents (*.pdf)"));
   if (path.isEmpty()) return;
-  if (!Stored(WriteLogbookPdf(shown_, path, ExportTitle()))) return;
+  if (!Stored(WriteLogbookPdf(shown_, path, ExportTitle(), units_))) return;
   Status(tr("The %n trip(s) of %1 are written to %2.", "", static_cast<int>(shown_.trips.size()))
              .arg(PeriodName(), path));
 }
@@ -101,7 +101,7 @@ void LogbookPage::OnPrint() {
   QPrintDialog dialog(&printer, this);
   dialog.setObjectName("logbookPrintDialog");
   if (owner_.RunDialog(dialog) != QDialog::Accepted) return;
-  PaintLogbookPages(printer, shown_, ExportTitle());
+  PaintLogbookPages(printer, shown_, ExportTitle(), units_);
   Status(tr("The %n trip(s) of %1 went to the printer.", "", static_cast<int>(shown_.trips.size()))
              .arg(PeriodName()));
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Logbook page's controls: the period and the exports above, the trips, what the selected
 // trips get under them, and the totals, the odometer and the places at the foot of the page.
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -72,20 +73,22 @@ QWidget* LogbookPage::MakeTripList() {
   tripList_->installEventFilter(this);
   QHeaderView* header = tripList_->horizontalHeader();
   const QFontMetrics metrics = tripList_->fontMetrics();
-  const auto widthOf = [&](const char* sample) {
-    return metrics.horizontalAdvance(QString::fromUtf8(sample)) + 16;
+  const auto widthOf = [&](const QString& sample) {
+    return metrics.horizontalAdvance(sample) + 16;
   };
-  const std::pair<int, const char*> samples[] = {{TripTableModel::Date, "0000-00-00"},
-                                                 {TripTableModel::Start, "00:00"},
-                                                 {TripTableModel::End, "00:00"},
-                                                 {TripTableModel::From, "-00.0000, -000.0000"},
-                                                 {TripTableModel::To, "-00.0000, -000.0000"},
-                                                 {TripTableModel::Km, "track deleted"},
-                                                 {TripTableModel::Purpose, "business?"},
-                                                 {TripTableModel::Note, "A note of some words"},
-                                                 {TripTableModel::OdometerStart, "000000.0"},
-                                                 {TripTableModel::OdometerEnd, "000000.0"},
-                                                 {TripTableModel::Changed, "0000-00-00"}};
+  // The widest texts the columns show, in the window's language.
+  const std::pair<int, QString> samples[] = {
+      {TripTableModel::Date, QStringLiteral("0000-00-00")},
+      {TripTableModel::Start, QStringLiteral("00:00")},
+      {TripTableModel::End, QStringLiteral("00:00")},
+      {TripTableModel::From, QStringLiteral("-00.0000, -000.0000")},
+      {TripTableModel::To, QStringLiteral("-00.0000, -000.0000")},
+      {TripTableModel::Km, QCoreApplication::translate("TripTableModel", "track deleted")},
+      {TripTableModel::Purpose, PurposeName(logbook::Purpose::Business) + QLatin1Char('?')},
+      {TripTableModel::Note, QStringLiteral("A note of some words")},
+      {TripTableModel::OdometerStart, QStringLiteral("000000.0")},
+      {TripTableModel::OdometerEnd, QStringLiteral("000000.0")},
+      {TripTableModel::Changed, QStringLiteral("0000-00-00")}};
   for (const auto& [column, sample] : samples) {
     header->resizeSection(column, std::max(widthOf(sample), header->sectionSizeHint(column)));
   }
@@ -150,7 +153,8 @@ QWidget* LogbookPage::MakeTotals() {
                         {logbook::Purpose::Commute, "totalCommute", tr("Commute")},
                         {logbook::Purpose::None, "totalNone", tr("No purpose yet")},
                         {std::nullopt, "totalAll", tr("All trips")}};
-  grid->addWidget(new QLabel(tr("km")), 0, 1, Qt::AlignRight);
+  totalsUnit_ = new QLabel(tr("km"));
+  grid->addWidget(totalsUnit_, 0, 1, Qt::AlignRight);
   grid->addWidget(new QLabel(tr("trips")), 0, 2, Qt::AlignRight);
   const int kmWidth = fontMetrics().horizontalAdvance(QStringLiteral("000000.00")) + 4;
   int line = 1;
@@ -274,6 +278,7 @@ LogbookPage::LogbookPage(IPageOwner& owner, QWidget* parent) : QWidget(parent), 
   layout->addWidget(trouble_);
   layout->addWidget(body_, 1);
   SetTabOrderOfControls();
+  UnitsChanged();
   OnPeriodChosen();
 }
 

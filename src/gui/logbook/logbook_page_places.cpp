@@ -122,10 +122,12 @@ void LogbookPage::OnEnterReading() {
   if (logbook == nullptr) return;
   const QDate day = odometerDate_->date();
   if (!Stored(logbook->SetOdometer(CalendarDate{day.year(), day.month(), day.day()},
-                                   odometerKm_->value()))) {
+                                   KilometresFrom(odometerKm_->value(), units_)))) {
     return;
   }
-  Status(tr("The odometer read %1 km at the start of %2; the trips show it from there.")
+  Status((units_ == Units::Metric
+              ? tr("The odometer read %1 km at the start of %2; the trips show it from there.")
+              : tr("The odometer read %1 mi at the start of %2; the trips show it from there."))
              .arg(odometerKm_->value(), 0, 'f', 1)
              .arg(day.toString(Qt::ISODate)));
   Reload();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/logbook/logbook_pdf.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -15,17 +16,33 @@ namespace {
 using logbook::Purpose;
 using logbook::TripRow;
 
-const char* const kMonthNames[] = {"January",   "February", "March",    "April",
-                                   "May",       "June",     "July",     "August",
-                                   "September", "October",  "November", "December"};
+// The command line writes the same pages without a translator: they are English there.
+QString Tr(const char* text) {
+  return QCoreApplication::translate("LogbookPdf", text);
+}
+
+const char* const kMonthNames[] = {
+    QT_TRANSLATE_NOOP("LogbookPdf", "January"),   QT_TRANSLATE_NOOP("LogbookPdf", "February"),
+    QT_TRANSLATE_NOOP("LogbookPdf", "March"),     QT_TRANSLATE_NOOP("LogbookPdf", "April"),
+    QT_TRANSLATE_NOOP("LogbookPdf", "May"),       QT_TRANSLATE_NOOP("LogbookPdf", "June"),
+    QT_TRANSLATE_NOOP("LogbookPdf", "July"),      QT_TRANSLATE_NOOP("LogbookPdf", "August"),
+    QT_TRANSLATE_NOOP("LogbookPdf", "September"), QT_TRANSLATE_NOOP("LogbookPdf", "October"),
+    QT_TRANSLATE_NOOP("LogbookPdf", "November"),  QT_TRANSLATE_NOOP("LogbookPdf", "December")};
+
+// The purposes as the logbook stores them (PurposeWord), for the translation tools: the pages
+// show them in the reader's language.
+[[maybe_unused]] const char* const kPurposeWords[] = {QT_TRANSLATE_NOOP("LogbookPdf", "business"),
+                                                      QT_TRANSLATE_NOOP("LogbookPdf", "private"),
+                                                      QT_TRANSLATE_NOOP("LogbookPdf", "commute")};
 
 QString Km(double km) {
   return QString::fromStdString(logbook::KmText(km));
 }
 
 QString PurposeText(Purpose purpose) {
-  return purpose == Purpose::None ? QStringLiteral("—")
-                                  : QString::fromUtf8(logbook::PurposeWord(purpose));
+  if (purpose == Purpose::None) return QStringLiteral("—");
+  const std::string word(logbook::PurposeWord(purpose));
+  return Tr(word.c_str());
 }
 
 // The columns of a page: their captions and their shares of the width.
@@ -38,20 +55,33 @@ struct Column {
 // The note comes last but for the odometer, and wraps; the other cells are cut short.
 constexpr int kNoteColumn = 7;
 
-std::vector<Column> ColumnsFor(bool odometer) {
-  std::vector<Column> columns = {{"Date", 8},    {"Start", 4.5}, {"End", 4.5},
-                                 {"From", 14},   {"To", 14},     {"km", 5, true},
-                                 {"Purpose", 7}, {"Note", 24.0}, {"Changed", 8}};
+std::vector<Column> ColumnsFor(bool odometer, Units units) {
+  std::vector<Column> columns = {
+      {QCoreApplication::translate("LogbookPdf", "Date"), 8},
+      {QCoreApplication::translate("LogbookPdf", "Start"), 4.5},
+      {QCoreApplication::translate("LogbookPdf", "End"), 4.5},
+      {QCoreApplication::translate("LogbookPdf", "From"), 14},
+      {QCoreApplication::translate("LogbookPdf", "To"), 14},
+      {units == Units::Metric ? QCoreApplication::translate("LogbookPdf", "km")
+                              : QCoreApplication::translate("LogbookPdf", "mi"),
+       5, true},
+      {QCoreApplication::translate("LogbookPdf", "Purpose"), 7},
+      {QCoreApplication::translate("LogbookPdf", "Note"), 24.0},
+      {QCoreApplication::translate("LogbookPdf", "Changed"), 8}};
   if (odometer) {
-    columns.push_back({"Odo. start", 8, true});
-    columns.push_back({"Odo. end", 8, true});
+    columns.push_back({QCoreApplication::translate("LogbookPdf", "Odo. start"), 8, true});
+    columns.push_back({QCoreApplication::translate("LogbookPdf", "Odo. end"), 8, true});
   }
   return columns;
 }
 
 QStringList CellsOf(const TripRow& trip, bool odometer) {
   QString note = QString::fromStdString(trip.note);
-  if (trip.trackDeleted) note = note.isEmpty() ? "track deleted" : note + " (track deleted)";
+  if (trip.trackDeleted) {
+    note = note.isEmpty()
+               ? QCoreApplication::translate("LogbookPdf", "track deleted")
+               : QCoreApplication::translate("LogbookPdf", "%1 (track deleted)").arg(note);
+  }
   QStringList cells = {
       QString::fromStdString(logbook::DateText(trip.date)),
       QString::fromStdString(trip.start),
@@ -74,8 +104,8 @@ QStringList CellsOf(const TripRow& trip, bool odometer) {
 // Lays out pages on the device, keeping where the next line goes.
 class PageWriter {
  public:
-  PageWriter(QPagedPaintDevice& device, QPainter& painter, QString title)
-      : device_(device), painter_(painter), title_(std::move(title)) {
+  PageWriter(QPagedPaintDevice& device, QPainter& painter, QString title, Units units)
+      : device_(device), painter_(painter), title_(std::move(title)), units_(units) {
     const QRect page = painter_.viewport();
     width_ = page.width();
     height_ = page.height();
@@ -92,32 +122,41 @@ class PageWriter {
 
   // A month's trips, with its totals, on as many pages as they take.
   void WriteMonth(const logbook::LogbookReport& month, bool odometer) {
-    const std::vector<Column> columns = ColumnsFor(odometer);
+    const std::vector<Column> columns = ColumnsFor(odometer, units_);
     const CalendarDate first = month.trips.front().date;
-    const QString heading =
-        QStringLiteral("%1 %2").arg(kMonthNames[first.month - 1]).arg(first.year);
+    const QString heading = QCoreApplication::translate("LogbookPdf", "%1 %2", "month, year")
+                                .arg(Tr(kMonthNames[first.month - 1]))
+                                .arg(first.year);
+    const QString continued =
+        QCoreApplication::translate("LogbookPdf", "%1 (continued)").arg(heading);
     StartPage(heading, columns);
     for (const TripRow& trip : month.trips) {
       const QStringList cells = CellsOf(trip, odometer);
-      if (y_ + RowHeight(cells, columns) > height_) StartPage(heading + " (continued)", columns);
+      if (y_ + RowHeight(cells, columns) > height_) StartPage(continued, columns);
       WriteCells(cells, columns, body_);
     }
-    if (y_ + (month.kmByPurpose.size() + 5) * line_ > height_) {
-      StartPage(heading + " (continued)", columns);
-    }
+    if (y_ + (month.kmByPurpose.size() + 5) * line_ > height_) StartPage(continued, columns);
     y_ += line_ / 2;
     painter_.setFont(bold_);
     for (const auto& [purpose, km] : month.kmByPurpose) {
-      Text(QStringLiteral("%1: %2 km in %3 trip(s)")
-               .arg(purpose == Purpose::None ? QStringLiteral("No purpose yet")
-                                             : PurposeText(purpose))
+      Text((units_ == Units::Metric
+                ? QCoreApplication::translate("LogbookPdf", "%1: %2 km in %3 trip(s)")
+                : QCoreApplication::translate("LogbookPdf", "%1: %2 mi in %3 trip(s)"))
+               .arg(purpose == Purpose::None
+                        ? QCoreApplication::translate("LogbookPdf", "No purpose yet")
+                        : PurposeText(purpose))
                .arg(Km(km))
                .arg(month.tripsByPurpose.at(purpose)));
     }
-    Text(QStringLiteral("Total: %1 km in %2 trip(s)").arg(Km(month.km)).arg(month.trips.size()));
+    Text((units_ == Units::Metric
+              ? QCoreApplication::translate("LogbookPdf", "Total: %1 km in %2 trip(s)")
+              : QCoreApplication::translate("LogbookPdf", "Total: %1 mi in %2 trip(s)"))
+             .arg(Km(month.km))
+             .arg(month.trips.size()));
     y_ += 2 * line_;
     painter_.setFont(body_);
-    Text(QStringLiteral("Signature: ________________________________     Date: ________________"));
+    Text(QCoreApplication::translate(
+        "LogbookPdf", "Signature: ________________________________     Date: ________________"));
   }
 
  private:
@@ -181,6 +220,7 @@ class PageWriter {
   QPagedPaintDevice& device_;
   QPainter& painter_;
   QString title_;
+  Units units_;
   QFont body_, bold_, heading_;
   double width_ = 0, height_ = 0, line_ = 0, y_ = 0;
   int pages_ = 0;
@@ -188,10 +228,11 @@ class PageWriter {
 
 }  // namespace
 
-void PaintLogbookPages(QPagedPaintDevice& device, const logbook::LogbookReport& report,
-                       const QString& title) {
+void PaintLogbookPages(QPagedPaintDevice& device, const logbook::LogbookReport& kilometres,
+                       const QString& title, Units units) {
+  const logbook::LogbookReport report = logbook::InUnits(kilometres, units);
   QPainter painter(&device);
-  PageWriter pages(device, painter, title);
+  PageWriter pages(device, painter, title, units);
   bool odometer = false;
   for (const TripRow& trip : report.trips) odometer = odometer || trip.odometerStart.has_value();
   // Month by month, each with its own totals.
@@ -204,13 +245,14 @@ void PaintLogbookPages(QPagedPaintDevice& device, const logbook::LogbookReport& 
     first = end;
   }
   if (report.trips.empty()) {
-    painter.drawText(painter.viewport(), Qt::AlignTop | Qt::AlignLeft,
-                     title + "\n\nNo trip in this period.");
+    painter.drawText(
+        painter.viewport(), Qt::AlignTop | Qt::AlignLeft,
+        title + "\n\n" + QCoreApplication::translate("LogbookPdf", "No trip in this period."));
   }
 }
 
 Result<void> WriteLogbookPdf(const logbook::LogbookReport& report, const QString& path,
-                             const QString& title) {
+                             const QString& title, Units units) {
   // Written beside the file and put in its place once whole: a failure leaves an earlier PDF.
   const QString part = path + QStringLiteral(".part");
   {
@@ -221,20 +263,27 @@ Result<void> WriteLogbookPdf(const logbook::LogbookReport& report, const QString
     writer.setResolution(300);
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Tavrin Lite"));
-    PaintLogbookPages(writer, report, title);
+    PaintLogbookPages(writer, report, title, units);
   }
   // QPdfWriter says nothing of a file it could not write: look for it.
   QFile written(part);
   if (!written.exists() || written.size() == 0) {
     QFile::remove(part);
-    return Failure{"The PDF " + path.toStdString() +
-                   " could not be written; check that its folder exists and is writable."};
+    return Failure{QCoreApplication::translate(
+                       "LogbookPdf",
+                       "The PDF %1 could not be written; check that its folder exists and is "
+                       "writable.")
+                       .arg(path)
+                       .toStdString()};
   }
   QFile::remove(path);
   if (!QFile::rename(part, path)) {
     QFile::remove(part);
-    return Failure{"The PDF " + path.toStdString() +
-                   " could not be put in place; check the folder's rights."};
+    return Failure{
+        QCoreApplication::translate(
+            "LogbookPdf", "The PDF %1 could not be put in place; check the folder's rights.")
+            .arg(path)
+            .toStdString()};
   }
   return {};
 }

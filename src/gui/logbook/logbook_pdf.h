@@ -13,12 +13,13 @@
 namespace tavrin::gui {
 
 // Paints the report's pages on the device (a QPdfWriter, a QPrinter): the device's first page is
-// the first month's; it gets a new page for each page after. `title` heads every page.
+// the first month's; it gets a new page for each page after. `title` heads every page. The
+// distances are shown in `units`.
 void PaintLogbookPages(QPagedPaintDevice& device, const logbook::LogbookReport& report,
-                       const QString& title);
+                       const QString& title, Units units = Units::Metric);
 
 // Writes the report as a PDF file (A4); a failure says why.
 Result<void> WriteLogbookPdf(const logbook::LogbookReport& report, const QString& path,
-                             const QString& title);
+                             const QString& title, Units units = Units::Metric);
 
 }  // namespace tavrin::gui

@@ -12,12 +12,8 @@
 namespace tavrin::gui {
 namespace {
 
-QString Tr(const char* text) {
-  return QCoreApplication::translate("Logbook", text);
-}
-
-QString OdometerText(const std::optional<double>& km) {
-  return km ? QString::number(*km, 'f', 1) : QString();
+QString OdometerText(const std::optional<double>& km, Units units) {
+  return km ? QString::number(ShownDistance(*km, units), 'f', 1) : QString();
 }
 
 }  // namespace
@@ -25,25 +21,32 @@ QString OdometerText(const std::optional<double>& km) {
 QString PurposeName(logbook::Purpose purpose) {
   switch (purpose) {
     case logbook::Purpose::Business:
-      return Tr("business");
+      return QCoreApplication::translate("TripTableModel", "business");
     case logbook::Purpose::Private:
-      return Tr("private");
+      return QCoreApplication::translate("TripTableModel", "private");
     case logbook::Purpose::Commute:
-      return Tr("commute");
+      return QCoreApplication::translate("TripTableModel", "commute");
     case logbook::Purpose::None:
       break;
   }
   return {};
 }
 
-QString KmText(double km) {
+QString KmText(double km, Units units) {
   // As printf rounds it, which is how the track lists round their distances.
   char text[32];
-  std::snprintf(text, sizeof text, "%.2f", km);
+  std::snprintf(text, sizeof text, "%.2f", ShownDistance(km, units));
   return QString::fromLatin1(text);
 }
 
 TripTableModel::TripTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TripTableModel::SetUnits(Units units) {
+  if (units == units_) return;
+  units_ = units;
+  emit headerDataChanged(Qt::Horizontal, Km, Km);
+  if (!trips_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+}
 
 void TripTableModel::SetEditors(PurposeChosen purposeChosen, NoteWritten noteWritten) {
   purposeChosen_ = std::move(purposeChosen);
@@ -88,8 +91,9 @@ QString TripTableModel::Text(const logbook::TripRow& trip, int column) const {
       return QString::fromStdString(trip.to);
     case Km:
       // A deleted track's trip counts with the kilometres its entry kept, where it kept them.
-      if (!trip.kmKnown) return Tr("track deleted");
-      return trip.trackDeleted ? KmText(trip.km) + Tr(" (track deleted)") : KmText(trip.km);
+      if (!trip.kmKnown) return tr("track deleted");
+      return trip.trackDeleted ? tr("%1 (track deleted)").arg(KmText(trip.km, units_))
+                               : KmText(trip.km, units_);
     case Purpose:
       if (trip.purpose == logbook::Purpose::None && trip.suggested) {
         return PurposeName(*trip.suggested) + QLatin1Char('?');  // offered, not set
@@ -98,9 +102,9 @@ QString TripTableModel::Text(const logbook::TripRow& trip, int column) const {
     case Note:
       return QString::fromStdString(trip.note);
     case OdometerStart:
-      return OdometerText(trip.odometerStart);
+      return OdometerText(trip.odometerStart, units_);
     case OdometerEnd:
-      return OdometerText(trip.odometerEnd);
+      return OdometerText(trip.odometerEnd, units_);
     case Changed:
       return trip.changedUtc == 0
                  ? QString()
@@ -113,18 +117,19 @@ QString TripTableModel::Text(const logbook::TripRow& trip, int column) const {
 QVariant TripTableModel::ToolTip(const logbook::TripRow& trip, int column) const {
   if (column == Changed) {
     const auto history = histories_.find(trip.track);
-    if (history != histories_.end()) return Tr("Changes of this trip (UTC):\n") + history->second;
+    if (history != histories_.end())
+      return tr("Changes of this trip (UTC):\n%1").arg(history->second);
     return {};
   }
   // A long note is cut in its column; the tip shows all of it.
   if (column == Note && !trip.note.empty()) return QString::fromStdString(trip.note);
   if (trip.trackDeleted) {
-    return Tr(
+    return tr(
         "The track file of this trip was deleted; its purpose, note and changes stay in "
         "the logbook.");
   }
   if (column == Purpose && trip.purpose == logbook::Purpose::None && trip.suggested) {
-    return Tr("Offered: the last trip between %1 and %2 was %3. Press A, \"Accept offered\" or "
+    return tr("Offered: the last trip between %1 and %2 was %3. Press A, \"Accept offered\" or "
               "choose it in the drop-down to set it.")
         .arg(QString::fromStdString(trip.from), QString::fromStdString(trip.to),
              PurposeName(*trip.suggested));
@@ -173,18 +178,22 @@ QVariant TripTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant TripTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const kTitles[ColumnCount] = {QT_TRANSLATE_NOOP("Logbook", "Date"),
-                                                   QT_TRANSLATE_NOOP("Logbook", "Start"),
-                                                   QT_TRANSLATE_NOOP("Logbook", "End"),
-                                                   QT_TRANSLATE_NOOP("Logbook", "From"),
-                                                   QT_TRANSLATE_NOOP("Logbook", "To"),
-                                                   QT_TRANSLATE_NOOP("Logbook", "km"),
-                                                   QT_TRANSLATE_NOOP("Logbook", "Purpose"),
-                                                   QT_TRANSLATE_NOOP("Logbook", "Note"),
-                                                   QT_TRANSLATE_NOOP("Logbook", "Odometer start"),
-                                                   QT_TRANSLATE_NOOP("Logbook", "Odometer end"),
-                                                   QT_TRANSLATE_NOOP("Logbook", "Changed")};
-  return section >= 0 && section < ColumnCount ? Tr(kTitles[section]) : QVariant();
+  static const char* const kTitles[ColumnCount] = {
+      QT_TRANSLATE_NOOP("TripTableModel", "Date"),
+      QT_TRANSLATE_NOOP("TripTableModel", "Start"),
+      QT_TRANSLATE_NOOP("TripTableModel", "End"),
+      QT_TRANSLATE_NOOP("TripTableModel", "From"),
+      QT_TRANSLATE_NOOP("TripTableModel", "To"),
+      QT_TRANSLATE_NOOP("TripTableModel", "km"),  // "mi" in miles
+      QT_TRANSLATE_NOOP("TripTableModel", "Purpose"),
+      QT_TRANSLATE_NOOP("TripTableModel", "Note"),
+      QT_TRANSLATE_NOOP("TripTableModel", "Odometer start"),
+      QT_TRANSLATE_NOOP("TripTableModel", "Odometer end"),
+      QT_TRANSLATE_NOOP("TripTableModel", "Changed")};
+  if (section == Km && units_ == Units::Imperial) return tr("mi");
+  return section >= 0 && section < ColumnCount
+             ? QCoreApplication::translate("TripTableModel", kTitles[section])
+             : QVariant();
 }
 
 Qt::ItemFlags TripTableModel::flags(const QModelIndex& index) const {

@@ -19,7 +19,7 @@ namespace tavrin::gui {
 // The purpose as the window names it; "" for none.
 QString PurposeName(logbook::Purpose purpose);
 // "12.34": km as the Track Record page's lists show them.
-QString KmText(double km);
+QString KmText(double km, Units units = Units::Metric);
 
 class TripTableModel : public QAbstractTableModel {
   Q_OBJECT
@@ -52,6 +52,8 @@ class TripTableModel : public QAbstractTableModel {
   // The trips shown; `histories` holds each trip's changes, by track file name, one a line.
   void SetTrips(std::vector<logbook::TripRow> trips, std::map<std::string, QString> histories,
                 const LocalZone& zone);
+  // Distances in km or mi; the rows and the distance column's title show them at once.
+  void SetUnits(Units units);
   const std::vector<logbook::TripRow>& Trips() const { return trips_; }
   const logbook::TripRow& Trip(int row) const { return trips_[static_cast<size_t>(row)]; }
   int RowOfTrack(const std::string& track) const;
@@ -68,6 +70,7 @@ class TripTableModel : public QAbstractTableModel {
   QVariant ToolTip(const logbook::TripRow& trip, int column) const;
 
   std::vector<logbook::TripRow> trips_;
+  Units units_ = Units::Metric;
   std::map<std::string, QString> histories_;
   LocalZone zone_;
   PurposeChosen purposeChosen_;

@@ -3,7 +3,10 @@
 // cells are aligned: the window's own words, next to the models that show them.
 #pragma once
 
+#include <QString>
 #include <array>
+
+#include "base/units.h"
 
 namespace tavrin::gui {
 
@@ -17,5 +20,10 @@ struct ListColumn {
 
 extern const std::array<ListColumn, 7> kEntryColumns;
 extern const std::array<ListColumn, 8> kPointColumns;
+
+// A column's title in the window's language.
+QString ColumnTitle(const ListColumn& column);
+// The point list's "Speed" in the units shown: as it stands in km/h, "Speed (mph)" in mph.
+QString SpeedColumnTitle(Units units);
 
 }  // namespace tavrin::gui

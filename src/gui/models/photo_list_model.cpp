@@ -19,13 +19,11 @@ QString PhotoListModel::ResultText(const photos::PhotoItem& item) {
   using photos::PhotoState;
   switch (item.state) {
     case PhotoState::ToTag:
-      return item.toSidecar ? QStringLiteral("to tag, in its XMP sidecar")
-                            : QStringLiteral("to tag");
+      return item.toSidecar ? tr("to tag, in its XMP sidecar") : tr("to tag");
     case PhotoState::Tagged:
-      return item.toSidecar ? QStringLiteral("tagged, in its XMP sidecar")
-                            : QStringLiteral("tagged");
+      return item.toSidecar ? tr("tagged, in its XMP sidecar") : tr("tagged");
     case PhotoState::AlreadyTagged:
-      return QStringLiteral(
+      return tr(
           "already has a position; left as it is (tick Overwrite positions to "
           "replace it)");
     case PhotoState::OutOfRange:
@@ -80,8 +78,9 @@ QVariant PhotoListModel::data(const QModelIndex& index, int role) const {
 
 QVariant PhotoListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const kHeadings[kColumns] = {"Photo", "Taken (UTC)", "Position", "Result"};
-  return section >= 0 && section < kColumns ? QString::fromUtf8(kHeadings[section]) : QVariant();
+  static const char* const kHeadings[kColumns] = {QT_TR_NOOP("Photo"), QT_TR_NOOP("Taken (UTC)"),
+                                                  QT_TR_NOOP("Position"), QT_TR_NOOP("Result")};
+  return section >= 0 && section < kColumns ? tr(kHeadings[section]) : QVariant();
 }
 
 }  // namespace tavrin::gui

@@ -96,17 +96,27 @@ QVariant PointListModel::data(const QModelIndex& index, int role) const {
   }
   if (role != Qt::DisplayRole) return {};
   if (column == 3 && std::binary_search(deleted_.begin(), deleted_.end(), index.row())) {
-    return QStringLiteral("deleted");
+    return tr("deleted");
   }
   const PointRow texts =
-      ShownPointRow(shown_, (*source_)[static_cast<size_t>(index.row())], index.row() + 1);
+      ShownPointRow(shown_, (*source_)[static_cast<size_t>(index.row())], index.row() + 1, units_);
   return QString::fromStdString(texts[column]);
 }
 
 QVariant PointListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section < 0 || section >= columnCount()) return {};
-  return QString::fromUtf8(columns_[static_cast<size_t>(section)].title);
+  constexpr int kSpeedColumn = 7;
+  if (section == kSpeedColumn) return SpeedColumnTitle(units_);
+  return ColumnTitle(columns_[static_cast<size_t>(section)]);
+}
+
+void PointListModel::SetUnits(Units units) {
+  if (units == units_) return;
+  units_ = units;
+  constexpr int kSpeedColumn = 7;
+  emit headerDataChanged(Qt::Horizontal, kSpeedColumn, kSpeedColumn);
+  if (rows_ > 0) emit dataChanged(index(0, kSpeedColumn), index(rows_ - 1, kSpeedColumn));
 }
 
 int PointListModel::ColumnWidth(int column) const {

@@ -21,6 +21,8 @@ class PointListModel : public QAbstractTableModel, public IPointRows {
   // The vector the rows stand for: row i is point i of it. The store fills the vector and then
   // hands the rows over in order, so the two always agree.
   void SetSource(const PointVector* points);
+  // Speeds in km/h or mph; the rows and the speed column's title show them at once.
+  void SetUnits(Units units);
   // Marks rows whose points were deleted from the file; their "State" reads "deleted".
   void MarkDeleted(int row);
 
@@ -48,6 +50,7 @@ class PointListModel : public QAbstractTableModel, public IPointRows {
   std::vector<ListColumn> columns_;
   mutable LocalTimes shown_{LocalZone()};  // the zone the rows were handed over in
   std::string widestClockName_;            // of the rows in a repeated hour, if any
+  Units units_ = Units::Metric;
 };
 
 }  // namespace tavrin::gui

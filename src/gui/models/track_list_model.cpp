@@ -70,14 +70,20 @@ QVariant TrackListModel::data(const QModelIndex& index, int role) const {
     return row.ticked ? Qt::Checked : Qt::Unchecked;
   }
   if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
-  const EntryRow texts = EntryRowTexts(row.entry, row.number);
+  const EntryRow texts = EntryRowTexts(row.entry, row.number, units_);
   return QString::fromStdString(texts[static_cast<size_t>(index.column())]);
 }
 
 QVariant TrackListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section < 0 || section >= columnCount()) return {};
-  return QString::fromUtf8(columns_[static_cast<size_t>(section)].title);
+  return ColumnTitle(columns_[static_cast<size_t>(section)]);
+}
+
+void TrackListModel::SetUnits(Units units) {
+  if (units == units_) return;
+  units_ = units;
+  if (RowCount() > 0) emit dataChanged(index(0, 0), index(RowCount() - 1, columnCount() - 1));
 }
 
 bool TrackListModel::IsTicked(int row) const {
@@ -120,7 +126,7 @@ bool TrackListModel::setData(const QModelIndex& index, const QVariant& value, in
 }
 
 EntryRow TrackListModel::WidestTexts() const {
-  return EntryRowTexts(widest_, std::max(RowCount(), 1));
+  return EntryRowTexts(widest_, std::max(RowCount(), 1), units_);
 }
 
 void TrackListModel::KeepColumnsWide(QTableView* view) {

@@ -30,6 +30,9 @@ class TrackListModel : public QAbstractTableModel, public IEntryRows {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+  // Distances in km or mi, speeds in km/h or mph; the rows show them at once.
+  void SetUnits(Units units);
+
   // The width the store asks for each column, in pixels.
   int ColumnWidth(int column) const;
   // Each column's widest text among the rows, made from the largest figures, so that a column
@@ -60,6 +63,7 @@ class TrackListModel : public QAbstractTableModel, public IEntryRows {
   std::vector<Row> rows_;
   RowFigures widest_;  // the largest figure of each column among the rows
   bool checkable_ = false;
+  Units units_ = Units::Metric;
 };
 
 }  // namespace tavrin::gui

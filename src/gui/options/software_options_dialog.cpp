@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/common/languages.h"
 #include "gui/common/widget_helpers.h"
 
 namespace tavrin::gui {
@@ -26,11 +27,11 @@ SoftwareOptionsDialog::SoftwareOptionsDialog(Settings& settings, const QString& 
                                              const TimeZoneEntry& system, QWidget* parent)
     : QDialog(parent), settings_(settings), zones_(std::move(zones)) {
   setObjectName("softwareOptionsDialog");
-  setWindowTitle(QStringLiteral("Software Options"));
-  auto* ok = NamedButton("ok", "&OK");
+  setWindowTitle(tr("Software Options"));
+  auto* ok = NamedButton("ok", tr("&OK"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &SoftwareOptionsDialog::accept);
-  auto* cancel = NamedButton("cancel", "&CANCLE");
+  auto* cancel = NamedButton("cancel", tr("&CANCLE"));
   connect(cancel, &QPushButton::clicked, this, &SoftwareOptionsDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -47,51 +48,68 @@ SoftwareOptionsDialog::SoftwareOptionsDialog(Settings& settings, const QString& 
 }
 
 QWidget* SoftwareOptionsDialog::MakeTimeZoneGroup() {
-  auto* group = new QGroupBox(QStringLiteral(" Timezone  "));
+  auto* group = new QGroupBox(tr(" Timezone  "));
   timeZone_ = new QComboBox;
   timeZone_->setObjectName("timeZone");
   timeZone_->setMinimumContentsLength(32);
-  daylightSaving_ = new QCheckBox(QStringLiteral("&Daylight saving"));
+  daylightSaving_ = new QCheckBox(tr("&Daylight saving"));
   daylightSaving_->setObjectName("daylightSaving");
   daylightSaving_->setChecked(settings_.daylightSaving != 0);
   auto* row = new QHBoxLayout(group);
-  row->addWidget(LabelFor("&Local Time", timeZone_));
+  row->addWidget(LabelFor(tr("&Local Time"), timeZone_));
   row->addWidget(timeZone_, 1);
   row->addWidget(daylightSaving_);
   return group;
 }
 
 QWidget* SoftwareOptionsDialog::MakeUserGroup() {
-  auto* group = new QGroupBox(QStringLiteral(" User Options "));
+  auto* group = new QGroupBox(tr(" User Options "));
   language_ = new QComboBox;
   language_->setObjectName("language");
+  // Each language by its own name, whichever the window speaks.
   language_->addItem(QStringLiteral("ENG   "));
+  language_->addItem(QStringLiteral("한국어"));
   SelectIfThere(*language_, settings_.language);
   units_ = new QComboBox;
   units_->setObjectName("units");
-  units_->addItem(QStringLiteral("Metric"));
+  units_->addItem(tr("Metric"));
+  units_->addItem(tr("Imperial"));
+  units_->setToolTip(
+      tr("Imperial: distances in miles and speeds in mph. The logger's save "
+         "options stay in km/h and metres, the logger's own units."));
   SelectIfThere(*units_, settings_.units);
-  auto* row = new QHBoxLayout(group);
-  row->addWidget(LabelFor("Lan&guage", language_));
+  // The pages are made in the language the program starts with.
+  auto* restart = new QLabel(tr("The new language is used from the next start of Tavrin Lite."));
+  restart->setObjectName("languageRestart");
+  restart->setWordWrap(true);
+  const int spoken = static_cast<int>(LanguageInUse());
+  restart->setVisible(language_->currentIndex() != spoken);
+  connect(language_, &QComboBox::currentIndexChanged, restart,
+          [restart, spoken](int index) { restart->setVisible(index != spoken); });
+  auto* column = new QVBoxLayout(group);
+  auto* row = new QHBoxLayout;
+  column->addLayout(row);
+  column->addWidget(restart);
+  row->addWidget(LabelFor(tr("Lan&guage"), language_));
   row->addWidget(language_, 1);
   row->addSpacing(24);
-  row->addWidget(LabelFor("&Units", units_));
+  row->addWidget(LabelFor(tr("&Units"), units_));
   row->addWidget(units_, 1);
   return group;
 }
 
 QWidget* SoftwareOptionsDialog::MakeFolderGroup(const QString& dataFolder) {
-  auto* group = new QGroupBox(QStringLiteral(" Folder "));
+  auto* group = new QGroupBox(tr(" Folder "));
   folder_ = new QLineEdit(dataFolder);
   folder_->setObjectName("dataFolder");
-  auto* browse = NamedButton("browseFolder", "&Browse");
-  browse->setAccessibleName(QStringLiteral("Browse for the track record folder"));
+  auto* browse = NamedButton("browseFolder", tr("&Browse"));
+  browse->setAccessibleName(tr("Browse for the track record folder"));
   connect(browse, &QPushButton::clicked, this, &SoftwareOptionsDialog::OnBrowseFolder);
   readOnArrival_ = new QCheckBox(tr("&Read new tracks when the logger is plugged in"));
   readOnArrival_->setObjectName("readOnArrival");
   readOnArrival_->setChecked(settings_.readOnArrival);
   auto* grid = new QGridLayout(group);
-  grid->addWidget(LabelFor("&Track record data path(for Save and Read)", folder_), 0, 0, 1, 2);
+  grid->addWidget(LabelFor(tr("&Track record data path(for Save and Read)"), folder_), 0, 0, 1, 2);
   grid->addWidget(folder_, 1, 0);
   grid->addWidget(browse, 1, 1);
   grid->addWidget(readOnArrival_, 2, 0, 1, 2);
@@ -99,7 +117,7 @@ QWidget* SoftwareOptionsDialog::MakeFolderGroup(const QString& dataFolder) {
 }
 
 QWidget* SoftwareOptionsDialog::MakeProgramGroup() {
-  auto* group = new QGroupBox(QStringLiteral(" External program "));
+  auto* group = new QGroupBox(tr(" External program "));
   program_ = new QLineEdit(settings_.googleEarthPath.empty()
                                ? QString::fromUtf8(kDefaultGoogleEarthPath)
                                : QString::fromStdString(settings_.googleEarthPath));
@@ -107,23 +125,21 @@ QWidget* SoftwareOptionsDialog::MakeProgramGroup() {
   // KML files open in the program the desktop gives them, so this path is shown and kept but
   // cannot be changed.
   program_->setEnabled(false);
-  auto* browse = NamedButton("browseProgram", "Browse");
-  browse->setAccessibleName(QStringLiteral("Browse for the Google Earth program"));
+  auto* browse = NamedButton("browseProgram", tr("Browse"));
+  browse->setAccessibleName(tr("Browse for the Google Earth program"));
   browse->setEnabled(false);
   licenseKey_ = new QLineEdit(QString::fromStdString(settings_.googleMapLicense));
   licenseKey_->setObjectName("licenseKey");
   auto* grid = new QGridLayout(group);
-  grid->addWidget(LabelFor("Google Earth Program path", program_), 0, 0, 1, 3);
+  grid->addWidget(LabelFor(tr("Google Earth Program path"), program_), 0, 0, 1, 3);
   grid->addWidget(program_, 1, 0, 1, 2);
   grid->addWidget(browse, 1, 2);
-  grid->addWidget(new QLabel(QStringLiteral("License key need to Google map(Free register).")), 2,
-                  0, 1, 3);
-  grid->addWidget(new QLabel(QStringLiteral("Please register at Google to receive the license.")),
-                  3, 0, 1, 3);
+  grid->addWidget(new QLabel(tr("License key need to Google map(Free register).")), 2, 0, 1, 3);
+  grid->addWidget(new QLabel(tr("Please register at Google to receive the license.")), 3, 0, 1, 3);
   grid->addWidget(
       new QLabel(QStringLiteral("http://code.google.com/intl/en/apis/maps/signup.html")), 4, 0, 1,
       3);
-  grid->addWidget(LabelFor("License &Key", licenseKey_), 5, 0);
+  grid->addWidget(LabelFor(tr("License &Key"), licenseKey_), 5, 0);
   grid->addWidget(licenseKey_, 5, 1, 1, 2);
   return group;
 }
@@ -156,8 +172,8 @@ void SoftwareOptionsDialog::FillTimeZones(const TimeZoneEntry& system) {
 }
 
 void SoftwareOptionsDialog::OnBrowseFolder() {
-  const QString chosen = QFileDialog::getExistingDirectory(
-      this, QStringLiteral("Track record data path"), folder_->text());
+  const QString chosen =
+      QFileDialog::getExistingDirectory(this, tr("Track record data path"), folder_->text());
   if (!chosen.isEmpty()) folder_->setText(chosen);
 }
 

@@ -42,7 +42,7 @@ void TextAt(QPainter& painter, int x, int y, const QString& text, Qt::Alignment 
 LinePlot::LinePlot(QWidget* parent) : QWidget(parent) {
   setObjectName("speedGraph");
   setWindowTitle(QStringLiteral("LinePlot"));
-  setAccessibleName(QStringLiteral("Speed graph"));
+  setAccessibleName(tr("Speed graph"));
   setAttribute(Qt::WA_OpaquePaintEvent);  // the whole picture is painted: nothing to erase first
 }
 
@@ -121,8 +121,9 @@ void LinePlot::resizeEvent(QResizeEvent* event) {
 QString LinePlot::Readout() const {
   if (selected_ < 0 || selected_ >= SeriesCount()) return {};
   const PlotSeries& s = series_[static_cast<size_t>(selected_)];
-  return QString::asprintf("Mean: %0.3f    Min: %0.3f    Max: %0.3f", s.MeanY(), s.MinY(),
-                           s.MaxY());
+  const auto figure = [](double value) { return QString::asprintf("%0.3f", value); };
+  return tr("Mean: %1    Min: %2    Max: %3")
+      .arg(figure(s.MeanY()), figure(s.MinY()), figure(s.MaxY()));
 }
 
 QStringList LinePlot::XLabels() const {

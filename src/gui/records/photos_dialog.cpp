@@ -40,7 +40,7 @@ QHBoxLayout* Row(QWidget* widget) {
 
 PhotosDialog::PhotosDialog(IPageOwner& owner, QWidget* parent) : QDialog(parent), owner_(owner) {
   setObjectName("photosDialog");
-  setWindowTitle(QStringLiteral("Photos"));
+  setWindowTitle(tr("Photos"));
   setSizeGripEnabled(true);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(MakeFolderRow());
@@ -48,7 +48,7 @@ PhotosDialog::PhotosDialog(IPageOwner& owner, QWidget* parent) : QDialog(parent)
 
   list_ = new QTableView;
   list_->setObjectName("photoList");
-  list_->setAccessibleName(QStringLiteral("Photos"));
+  list_->setAccessibleName(tr("Photos"));
   list_->setModel(&photos_);
   list_->setTabKeyNavigation(false);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -68,14 +68,15 @@ PhotosDialog::PhotosDialog(IPageOwner& owner, QWidget* parent) : QDialog(parent)
   list_->setColumnWidth(2, 170);
   map_ = new QWebEngineView;
   map_->setObjectName("photoMap");
-  map_->setAccessibleName(QStringLiteral("Map of the photos"));
+  map_->setAccessibleName(tr("Map of the photos"));
   map_->setMinimumSize(320, 240);
   connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) {
     if (ok && photosOnMap_) ShowOnMap();
   });
-  map_->setHtml(QStringLiteral(
-      "<p style=\"font: 10pt sans-serif; margin: 12px\">Choose the folder of the photos and "
-      "press Find positions: each photo that can be placed shows here beside its track.</p>"));
+  map_->setHtml(QStringLiteral("<p style=\"font: 10pt sans-serif; margin: 12px\">%1</p>")
+                    .arg(tr("Choose the folder of the photos and press Find positions: each photo "
+                            "that can be placed shows here beside its track.")
+                             .toHtmlEscaped()));
   auto* split = new QSplitter;
   split->addWidget(list_);
   split->addWidget(map_);
@@ -109,23 +110,23 @@ QWidget* PhotosDialog::MakeFolderRow() {
   QHBoxLayout* layout = Row(row);
   folder_ = new QLineEdit;
   folder_->setObjectName("photoFolder");
-  folder_->setPlaceholderText(QStringLiteral("The folder of the photos"));
+  folder_->setPlaceholderText(tr("The folder of the photos"));
   connect(folder_, &QLineEdit::returnPressed, this, &PhotosDialog::FindPositions);
-  chooseFolder_ = NamedButton("choosePhotoFolder", "C&hoose...");
+  chooseFolder_ = NamedButton("choosePhotoFolder", tr("C&hoose..."));
   connect(chooseFolder_, &QPushButton::clicked, this, [this] {
     const QString folder = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("Folder of the photos"),
+        this, tr("Folder of the photos"),
         folder_->text().isEmpty() ? QDir::homePath() : folder_->text());
     if (folder.isEmpty()) return;
     folder_->setText(folder);
     FindPositions();
   });
-  subfolders_ = new QCheckBox(QStringLiteral("&Subfolders too"));
+  subfolders_ = new QCheckBox(tr("&Subfolders too"));
   subfolders_->setObjectName("photoSubfolders");
-  find_ = NamedButton("findPositions", "&Find positions");
+  find_ = NamedButton("findPositions", tr("&Find positions"));
   find_->setDefault(true);
   connect(find_, &QPushButton::clicked, this, &PhotosDialog::FindPositions);
-  layout->addWidget(LabelFor("Photo fo&lder", folder_));
+  layout->addWidget(LabelFor(tr("Photo fo&lder"), folder_));
   layout->addWidget(folder_, 1);
   layout->addWidget(chooseFolder_);
   layout->addWidget(subfolders_);
@@ -148,36 +149,35 @@ QWidget* PhotosDialog::MakeCameraRow() {
   }
   zone_->completer()->setCompletionMode(QCompleter::PopupCompletion);
   zone_->setToolTip(
-      QStringLiteral("The zone the camera's clock was set to, for photos that do not say: a zone "
-                     "such as Europe/Berlin, or +HH:MM"));
+      tr("The zone the camera's clock was set to, for photos that do not say: a zone such as "
+         "Europe/Berlin, or +HH:MM"));
   offset_ = new QLineEdit(QStringLiteral("+00:00:00"));
   offset_->setObjectName("photoClockOffset");
-  offset_->setToolTip(
-      QStringLiteral("Added to the camera's times: a camera 90 seconds slow needs +00:01:30"));
+  offset_->setToolTip(tr("Added to the camera's times: a camera 90 seconds slow needs +00:01:30"));
   // Room for "-00:00:00" and the field's frame, whatever the font.
   offset_->setFixedWidth(offset_->fontMetrics().horizontalAdvance(QStringLiteral("-00:00:00")) +
                          2 * offset_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 16);
-  clockPhoto_ = NamedButton("clockPhoto", "From a &clock photo...");
+  clockPhoto_ = NamedButton("clockPhoto", tr("From a &clock photo..."));
   clockPhoto_->setToolTip(
-      QStringLiteral("Choose a photo of a clock in the list, then give the time the clock showed"));
+      tr("Choose a photo of a clock in the list, then give the time the clock showed"));
   connect(clockPhoto_, &QPushButton::clicked, this, &PhotosDialog::OffsetFromClockPhoto);
   maxGap_ = new QSpinBox;
   maxGap_->setObjectName("photoMaxGap");
   maxGap_->setRange(1, 24 * 3600);
   maxGap_->setValue(static_cast<int>(photos::kDefaultMaxGapSeconds));
-  maxGap_->setSuffix(QStringLiteral(" s"));
-  overwrite_ = new QCheckBox(QStringLiteral("O&verwrite positions"));
+  maxGap_->setSuffix(tr(" s"));
+  overwrite_ = new QCheckBox(tr("O&verwrite positions"));
   overwrite_->setObjectName("photoOverwrite");
-  sidecar_ = new QCheckBox(QStringLiteral("XMP si&decar files"));
+  sidecar_ = new QCheckBox(tr("XMP si&decar files"));
   sidecar_->setObjectName("photoSidecar");
-  sidecar_->setToolTip(QStringLiteral(
-      "Write each position into NAME.xmp beside the photo and leave the photo as it is"));
-  layout->addWidget(LabelFor("Camera &zone", zone_));
+  sidecar_->setToolTip(
+      tr("Write each position into NAME.xmp beside the photo and leave the photo as it is"));
+  layout->addWidget(LabelFor(tr("Camera &zone"), zone_));
   layout->addWidget(zone_, 1);
-  layout->addWidget(LabelFor("Clock &offset", offset_));
+  layout->addWidget(LabelFor(tr("Clock &offset"), offset_));
   layout->addWidget(offset_);
   layout->addWidget(clockPhoto_);
-  layout->addWidget(LabelFor("Max &gap", maxGap_));
+  layout->addWidget(LabelFor(tr("Max &gap"), maxGap_));
   layout->addWidget(maxGap_);
   layout->addWidget(overwrite_);
   layout->addWidget(sidecar_);
@@ -192,13 +192,13 @@ QWidget* PhotosDialog::MakeWritingRow() {
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   progress_ = new QProgressBar;
   progress_->setObjectName("photoProgress");
-  progress_->setAccessibleName(QStringLiteral("Progress"));
+  progress_->setAccessibleName(tr("Progress"));
   progress_->setMaximumWidth(200);
-  write_ = NamedButton("writePositions", "&Write positions");
+  write_ = NamedButton("writePositions", tr("&Write positions"));
   connect(write_, &QPushButton::clicked, this, &PhotosDialog::WritePositions);
-  stopButton_ = NamedButton("stopPhotos", "S&top");
+  stopButton_ = NamedButton("stopPhotos", tr("S&top"));
   connect(stopButton_, &QPushButton::clicked, this, [this] { stop_ = true; });
-  close_ = NamedButton("closePhotos", "Close");
+  close_ = NamedButton("closePhotos", tr("Close"));
   connect(close_, &QPushButton::clicked, this, &PhotosDialog::reject);
   layout->addWidget(summary_, 1);
   layout->addWidget(progress_);

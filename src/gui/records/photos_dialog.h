@@ -73,7 +73,7 @@ class PhotosDialog : public QDialog {
   void Summarise(bool stopped);
   void StopWork();
   void MarkStale();
-  void Tell(const std::string& text, MsgIcon icon = MsgIcon::Warning);
+  void Tell(const QString& text, MsgIcon icon = MsgIcon::Warning);
 
   // What the other thread hands back.
   struct WorkResult {

@@ -79,8 +79,8 @@ bool HoldsATime(const PointVector& points, const std::vector<double>& times, dou
 
 }  // namespace
 
-void PhotosDialog::Tell(const std::string& text, MsgIcon icon) {
-  owner_.ShowMessage(text, icon, MsgButtons::Ok);
+void PhotosDialog::Tell(const QString& text, MsgIcon icon) {
+  owner_.ShowMessage(text.toStdString(), icon, MsgButtons::Ok);
 }
 
 std::optional<photos::GeotagOptions> PhotosDialog::OptionsFromFields() {
@@ -88,8 +88,9 @@ std::optional<photos::GeotagOptions> PhotosDialog::OptionsFromFields() {
   const std::string zoneText = zone_->currentText().trimmed().toStdString();
   const auto zone = photos::ParseCameraZone(zoneText);
   if (!zone) {
-    Tell("Camera zone: \"" + zoneText +
-         "\" is no time zone. Give a zone such as Europe/Berlin, or an offset such as +02:00.");
+    Tell(tr("Camera zone: \"%1\" is no time zone. Give a zone such as Europe/Berlin, or an "
+            "offset such as +02:00.")
+             .arg(QString::fromStdString(zoneText)));
     zone_->setFocus();
     return std::nullopt;
   }
@@ -97,9 +98,9 @@ std::optional<photos::GeotagOptions> PhotosDialog::OptionsFromFields() {
   std::string why;
   const auto offset = photos::ParseClockOffset(offset_->text().trimmed().toStdString(), why);
   if (!offset) {
-    Tell("Clock offset: " + why +
-         ". Give it as +HH:MM:SS, for example +00:01:30 for a camera "
-         "90 seconds slow.");
+    Tell(tr("Clock offset: %1. Give it as +HH:MM:SS, for example +00:01:30 for a camera 90 "
+            "seconds slow.")
+             .arg(QString::fromStdString(why)));
     offset_->setFocus();
     return std::nullopt;
   }
@@ -114,14 +115,14 @@ void PhotosDialog::FindPositions() {
   if (Busy()) return;
   const QString folder = folder_->text().trimmed();
   if (folder.isEmpty()) {
-    Tell("Choose the folder of the photos first: type it under Photo folder, or press Choose.",
+    Tell(tr("Choose the folder of the photos first: type it under Photo folder, or press Choose."),
          MsgIcon::Information);
     folder_->setFocus();
     return;
   }
   if (!QFileInfo(folder).isDir()) {
-    Tell("The folder " + folder.toStdString() +
-         " cannot be found. Check its name, or press Choose to pick it.");
+    Tell(tr("The folder %1 cannot be found. Check its name, or press Choose to pick it.")
+             .arg(folder));
     folder_->setFocus();
     return;
   }
@@ -131,9 +132,9 @@ void PhotosDialog::FindPositions() {
   auto timeline = photos::LoadStoredTimeline(owner_.Store(), storedTracks_);
   if (!timeline) {
     Tell(
-        "No stored track has a point with a position, so no photo can be placed. Read the "
-        "logger's tracks first, or choose the data folder that holds them in Software "
-        "Options.");
+        tr("No stored track has a point with a position, so no photo can be placed. Read the "
+           "logger's tracks first, or choose the data folder that holds them in Software "
+           "Options."));
     return;
   }
   const photos::FoundPhotos found =
@@ -141,11 +142,12 @@ void PhotosDialog::FindPositions() {
   photos_.SetItems({});
   thumbnails_.clear();
   if (found.files.empty()) {
-    summary_->setText(QStringLiteral("No photos (JPEG, raw, HEIF or TIFF files) in %1%2.")
-                          .arg(QDir::toNativeSeparators(folder),
-                               subfolders_->isChecked() ? QString()
-                                                        : QStringLiteral(" (tick Subfolders "
-                                                                         "too to look deeper)")));
+    const QString shown = QDir::toNativeSeparators(folder);
+    summary_->setText(subfolders_->isChecked()
+                          ? tr("No photos (JPEG, raw, HEIF or TIFF files) in %1.").arg(shown)
+                          : tr("No photos (JPEG, raw, HEIF or TIFF files) in %1 (tick Subfolders "
+                               "too to look deeper).")
+                                .arg(shown));
     ShowBusy(false, {});
     return;
   }
@@ -159,7 +161,7 @@ void PhotosDialog::PlanOnOtherThread(std::vector<std::string> files,
                                      photos::GeotagOptions options) {
   stop_ = false;
   writing_ = false;
-  ShowBusy(true, QStringLiteral("Reading %1 photos...").arg(files.size()));
+  ShowBusy(true, tr("Reading %1 photos...").arg(files.size()));
   std::shared_ptr<const photos::TrackTimeline> timeline = timeline_;
   work_ = std::async(std::launch::async, [this, files = std::move(files), options, timeline] {
     WorkResult result;
@@ -187,16 +189,17 @@ void PhotosDialog::WritePositions() {
     return item.state == PhotoState::ToTag;
   });
   if (toTag == 0) {
-    Tell("No photo in the list is to be tagged. Press Find positions after choosing a folder.",
+    Tell(tr("No photo in the list is to be tagged. Press Find positions after choosing a folder."),
          MsgIcon::Information);
     return;
   }
-  const std::string question =
-      "Write the positions into " + std::to_string(toTag) + " photo(s)? " +
-      (usedOptions_.sidecar ? "Each position goes into an XMP sidecar beside its photo."
-                            : "Each photo gets its position; nothing else in it changes (raw "
-                              "files get an XMP sidecar).");
-  if (owner_.ShowMessage(question, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
+  const QString question =
+      tr("Write the positions into %n photo(s)?", nullptr, static_cast<int>(toTag)) + " " +
+      (usedOptions_.sidecar ? tr("Each position goes into an XMP sidecar beside its photo.")
+                            : tr("Each photo gets its position; nothing else in it changes (raw "
+                                 "files get an XMP sidecar)."));
+  if (owner_.ShowMessage(question.toStdString(), MsgIcon::Question, MsgButtons::YesNo) !=
+      MsgAnswer::Yes) {
     return;
   }
   WriteOnOtherThread(items, usedOptions_);
@@ -205,7 +208,7 @@ void PhotosDialog::WritePositions() {
 void PhotosDialog::WriteOnOtherThread(std::vector<PhotoItem> items, photos::GeotagOptions options) {
   stop_ = false;
   writing_ = true;
-  ShowBusy(true, QStringLiteral("Writing positions..."));
+  ShowBusy(true, tr("Writing positions..."));
   work_ = std::async(std::launch::async, [this, items = std::move(items), options]() mutable {
     photos::WritePhotos(
         items, options,
@@ -227,8 +230,7 @@ void PhotosDialog::Progress(size_t done, size_t total) {
   if (!Busy()) return;
   progress_->setRange(0, static_cast<int>(total));
   progress_->setValue(static_cast<int>(done));
-  summary_->setText(QStringLiteral("%1 %2 of %3 photos...")
-                        .arg(writing_ ? QStringLiteral("Writing") : QStringLiteral("Reading"))
+  summary_->setText((writing_ ? tr("Writing %1 of %2 photos...") : tr("Reading %1 of %2 photos..."))
                         .arg(done)
                         .arg(total));
 }
@@ -250,8 +252,7 @@ void PhotosDialog::MarkStale() {
   stale_ = true;
   ShowBusy(false, {});
   summary_->setText(
-      QStringLiteral("The fields changed: press Find positions to match the photos "
-                     "again before writing."));
+      tr("The fields changed: press Find positions to match the photos again before writing."));
 }
 
 void PhotosDialog::StopWork() {
@@ -266,14 +267,20 @@ void PhotosDialog::Summarise(bool stopped) {
   const photos::PhotoCounts counts = photos::CountPhotos(photos_.Items());
   const size_t toTag = counts.toTag, tagged = counts.tagged, outOfRange = counts.outOfRange,
                alreadyTagged = counts.alreadyTagged, failed = counts.failed;
-  QString text =
-      writing_ ? QStringLiteral("Tagged: %1").arg(tagged) : QStringLiteral("To tag: %1").arg(toTag);
-  if (writing_ && toTag > 0) text += QStringLiteral(", not written: %1").arg(toTag);
-  text += QStringLiteral(", out of range: %1, already tagged: %2, failed: %3.")
-              .arg(outOfRange)
-              .arg(alreadyTagged)
-              .arg(failed);
-  if (stopped) text = QStringLiteral("Stopped. ") + text;
+  const auto number = [](size_t count) { return QString::number(count); };
+  QString text;
+  if (!writing_) {
+    text = tr("To tag: %1, out of range: %2, already tagged: %3, failed: %4.")
+               .arg(number(toTag), number(outOfRange), number(alreadyTagged), number(failed));
+  } else if (toTag > 0) {
+    text = tr("Tagged: %1, not written: %2, out of range: %3, already tagged: %4, failed: %5.")
+               .arg(number(tagged), number(toTag), number(outOfRange), number(alreadyTagged),
+                    number(failed));
+  } else {
+    text = tr("Tagged: %1, out of range: %2, already tagged: %3, failed: %4.")
+               .arg(number(tagged), number(outOfRange), number(alreadyTagged), number(failed));
+  }
+  if (stopped) text = tr("Stopped. %1").arg(text);
   summary_->setText(text);
   owner_.SetStatusText(summary_->text().toStdString());
 }
@@ -346,40 +353,40 @@ void PhotosDialog::OffsetFromClockPhoto() {
   if (Busy()) return;
   const QModelIndexList rows = list_->selectionModel()->selectedRows();
   if (rows.isEmpty()) {
-    Tell(
-        "Choose the photo of a clock in the list first, then press From a clock photo and "
-        "give the time the clock showed.",
-        MsgIcon::Information);
+    Tell(tr("Choose the photo of a clock in the list first, then press From a clock photo and "
+            "give the time the clock showed."),
+         MsgIcon::Information);
     return;
   }
   const std::string path = photos_.Items()[static_cast<size_t>(rows.front().row())].path;
   const std::string zoneText = zone_->currentText().trimmed().toStdString();
   const auto zone = photos::ParseCameraZone(zoneText);
   if (!zone) {
-    Tell("Camera zone: \"" + zoneText +
-         "\" is no time zone. Give a zone such as Europe/Berlin, or an offset such as +02:00.");
+    Tell(tr("Camera zone: \"%1\" is no time zone. Give a zone such as Europe/Berlin, or an "
+            "offset such as +02:00.")
+             .arg(QString::fromStdString(zoneText)));
     return;
   }
   QInputDialog ask(this);
   ask.setObjectName("clockTimeDialog");
-  ask.setWindowTitle(QStringLiteral("Clock photo"));
+  ask.setWindowTitle(tr("Clock photo"));
   ask.setLabelText(
-      QStringLiteral("The time the clock in %1 showed, YYYY-MM-DD hh:mm:ss in the camera's zone "
-                     "(or ending in Z for UTC):")
+      tr("The time the clock in %1 showed, YYYY-MM-DD hh:mm:ss in the camera's zone (or ending "
+         "in Z for UTC):")
           .arg(QString::fromStdString(std::filesystem::path(path).filename().string())));
   if (owner_.RunDialog(ask) != QDialog::Accepted) return;
   std::string why;
   const auto trueTime = photos::ParseTrueTime(ask.textValue().trimmed().toStdString(),
                                               photos::ClockPhotoZone(path, *zone), why);
   if (!trueTime) {
-    Tell("The clock's time: " + why +
-         ". Give it as YYYY-MM-DD hh:mm:ss, for example "
-         "2024-05-01 10:30:05.");
+    Tell(tr("The clock's time: %1. Give it as YYYY-MM-DD hh:mm:ss, for example 2024-05-01 "
+            "10:30:05.")
+             .arg(QString::fromStdString(why)));
     return;
   }
   const auto offset = photos::ClockOffsetFromPhoto(path, *trueTime, *zone);
   if (!offset) {
-    Tell(offset.Error().reason + ".");
+    Tell(QString::fromStdString(offset.Error().reason + "."));
     return;
   }
   offset_->setText(OffsetText(*offset));

@@ -19,13 +19,14 @@ SpeedGraphClock::SpeedGraphClock(const TrackPoint& recordStart, LocalZone zone)
   midnight_ = start - (local - DaysOfSeconds(local) * 86400);
 }
 
-std::vector<PlotValue> SpeedGraphClock::Speeds(const PointVector& points) const {
+std::vector<PlotValue> SpeedGraphClock::Speeds(const PointVector& points, Units units) const {
   std::vector<PlotValue> values(points.size());
   long long seconds = midnight_;
   for (size_t i = 0; i < points.size(); ++i) {
     // A point whose date-time names no instant is drawn where the one before it was.
     if (const auto utc = ToCalendarSeconds(points[i].GetDateTime())) seconds = *utc;
-    values[i] = {static_cast<float>(seconds - midnight_), static_cast<float>(points[i].speed)};
+    values[i] = {static_cast<float>(seconds - midnight_),
+                 static_cast<float>(ShownSpeed(points[i].speed, units))};
   }
   return values;
 }

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "base/units.h"
 #include "gui/plot/line_plot.h"
 #include "store/local_zone.h"
 
@@ -17,7 +18,8 @@ class SpeedGraphClock {
  public:
   SpeedGraphClock(const TrackPoint& recordStart, LocalZone zone);
 
-  std::vector<PlotValue> Speeds(const PointVector& points) const;
+  // Each point's speed in km/h, or in mph.
+  std::vector<PlotValue> Speeds(const PointVector& points, Units units = Units::Metric) const;
   // The label of an x value: the time of day, with seconds on a grid finer than a minute, or
   // the date ("05-03") on a grid of days.
   QString Label(double x, double step) const;

@@ -43,19 +43,19 @@ TrackRecordPage::TrackRecordPage(IPageOwner& owner, QWidget* parent)
   left->addStretch();
   left->addLayout(MakeImportAndOptionsRow());
 
-  recordView_ = ListView("recordList", QStringLiteral("Track records"), &records_);
+  recordView_ = ListView("recordList", tr("Track records"), &records_);
   records_.KeepColumnsWide(recordView_);
   recordView_->setSelectionMode(QAbstractItemView::SingleSelection);
   recordView_->setMaximumHeight(190);
   connect(recordView_, &QTableView::doubleClicked, this, &TrackRecordPage::OnRecordActivated);
-  pointView_ = ListView("pointList", QStringLiteral("Track points"), &points_);
+  pointView_ = ListView("pointList", tr("Track points"), &points_);
   points_.KeepTimeColumnWide(pointView_);
   pointView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   pointView_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(pointView_, &QTableView::customContextMenuRequested, this, &TrackRecordPage::OnPointMenu);
   graph_ = new LinePlot;
-  graph_->SetXAxisTitle(QStringLiteral("Time of day"));
-  graph_->SetYAxisTitle(QStringLiteral("Speed (km/h)"));
+  graph_->SetXAxisTitle(tr("Time of day"));
+  ShowUnits();
   graph_->SetXDivisions(10);
   graph_->SetXDecimals(0);
   views_ = new QStackedWidget;
@@ -119,7 +119,7 @@ void TrackRecordPage::ShowNewestDay() {
 
 void TrackRecordPage::OnTrackData() {
   views_->setCurrentWidget(pointView_);
-  Status("View List type.");
+  Status(tr("View List type."));
 }
 
 void TrackRecordPage::OnSpeedGraph() {
@@ -140,10 +140,24 @@ void TrackRecordPage::DrawSpeedGraph() {
   const auto clock =
       std::make_shared<SpeedGraphClock>(loaded_.points.front(), owner_.Store().Zone());
   graph_->SetXAxisClock([clock](double x, double step) { return clock->Label(x, step); });
-  const std::vector<PlotValue> speeds = clock->Speeds(points);
+  const std::vector<PlotValue> speeds = clock->Speeds(points, units_);
   graph_->AddSeries(speeds.data(), speeds.size(), QStringLiteral("Speed"), QColor(0, 0, 255), 0);
-  graph_->SetSelectedMean(static_cast<float>(loaded_.windowActive ? AverageSpeedOfPoints(points)
-                                                                  : loaded_.record.averageSpeed));
+  const double mean =
+      loaded_.windowActive ? AverageSpeedOfPoints(points) : loaded_.record.averageSpeed;
+  graph_->SetSelectedMean(static_cast<float>(ShownSpeed(mean, units_)));
+}
+
+void TrackRecordPage::ShowUnits() {
+  units_ = UnitsOf(owner_.AppSettings().units);
+  records_.SetUnits(units_);
+  points_.SetUnits(units_);
+  graph_->SetYAxisTitle(units_ == Units::Metric ? tr("Speed (km/h)") : tr("Speed (mph)"));
+}
+
+void TrackRecordPage::UnitsChanged() {
+  ShowUnits();
+  // The graph's ranges were those of the other units.
+  ShowNewRecordInGraph();
 }
 
 // Another record's speeds are drawn on their own ranges, not within those of the one before;

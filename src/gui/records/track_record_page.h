@@ -56,6 +56,8 @@ class TrackRecordPage : public QWidget {
   bool ShowTrack(const std::string& path, std::optional<long long> pointUtc);
   // Date-times are now shown in another zone: the lists and the loaded record follow it.
   void ZoneChanged();
+  // Distances and speeds are now shown in the other units.
+  void UnitsChanged();
 
   TrackListModel& RecordList() { return records_; }
   // The tracks (and days) the record list shows, row for row.
@@ -101,7 +103,7 @@ class TrackRecordPage : public QWidget {
   QWidget* MakeRecordButtons();
   QWidget* MakeViewButtons();
   QHBoxLayout* MakeImportAndOptionsRow();
-  QPushButton* MakeButton(const char* objectName, const char* caption,
+  QPushButton* MakeButton(const char* objectName, const QString& caption,
                           void (TrackRecordPage::*slot)());
   // Tab follows the page as it reads: the left column top to bottom, then the lists, buttons and
   // views on the right.
@@ -114,8 +116,8 @@ class TrackRecordPage : public QWidget {
   void OnByTracks();
   void SetModeControls(bool byDays);
   void RefreshRecordList();
-  std::string ListAgain();
-  std::string ListPeriod();
+  QString ListAgain();
+  QString ListPeriod();
   // The list follows what changed among the stored tracks, whichever command changed them.
   void OnTracksChanged(const TrackChangeNotice& notice);
   void ForgetDeletedTracks(const std::vector<std::string>& paths);
@@ -144,6 +146,7 @@ class TrackRecordPage : public QWidget {
   std::string ShowImports(const std::vector<imports::FileImport>& results, bool stopped);
   void DrawSpeedGraph();
   void ShowNewRecordInGraph();
+  void ShowUnits();
   // Starts writing the map page for `points` and the page needing no key
   // (track_record_page_map.cpp).
   void WriteMapPages(const PointVector& points);
@@ -173,12 +176,15 @@ class TrackRecordPage : public QWidget {
   void OnDeleteAll();
   void OnExport(ExportKind kind);
   void OnSoftwareOptions();
+  void Status(const QString& text) { owner_.SetStatusText(text.toStdString()); }
+  // The core's own words (export progress and results) go to the status line as it gave them.
   void Status(const std::string& text) { owner_.SetStatusText(text); }
 
   IPageOwner& owner_;
   TrackListModel records_;
   TrackListing listing_;  // what records_ shows, row for row
   PointListModel points_;
+  Units units_ = Units::Metric;
   int selectedRow_ = -1;
   int changesListener_ = 0;
   LoadedTrack loaded_;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Deleting records and exporting the ticked ones.
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "gui/records/track_record_page.h"
@@ -7,8 +8,10 @@
 namespace tavrin::gui {
 namespace {
 
-constexpr char kNothingSelected[] = "Nothing selected Track Record.";
-constexpr char kCannotDelete[] = "Error.. Cannot Deleted file.";
+constexpr char kNothingSelected[] =
+    QT_TRANSLATE_NOOP("TrackRecordPage", "Nothing selected Track Record.");
+constexpr char kCannotDelete[] =
+    QT_TRANSLATE_NOOP("TrackRecordPage", "Error.. Cannot Deleted file.");
 
 }  // namespace
 
@@ -24,13 +27,14 @@ size_t TrackRecordPage::TickedTrackCount() const {
 void TrackRecordPage::OnDeleteTicked() {
   const size_t tracks = TickedTrackCount();
   if (tracks == 0) {
-    owner_.ShowMessage(kNothingSelected, MsgIcon::Error, MsgButtons::Ok);
+    owner_.ShowMessage(tr(kNothingSelected).toStdString(), MsgIcon::Error, MsgButtons::Ok);
     return;
   }
-  const std::string count = tracks == 1 ? "1 track file is deleted."
-                                        : std::to_string(tracks) + " track files are deleted.";
-  if (owner_.ShowMessage("Do you delete selected track record?\r\n" + count, MsgIcon::Question,
-                         MsgButtons::YesNo) != MsgAnswer::Yes) {
+  const QString count =
+      tracks == 1 ? tr("1 track file is deleted.") : tr("%1 track files are deleted.").arg(tracks);
+  const QString question = tr("Do you delete selected track record?") + "\r\n" + count;
+  if (owner_.ShowMessage(question.toStdString(), MsgIcon::Question, MsgButtons::YesNo) !=
+      MsgAnswer::Yes) {
     return;
   }
   ClearLoadedRecord();
@@ -47,17 +51,17 @@ void TrackRecordPage::OnDeleteTicked() {
     }
     // The row leaves the list with the notice of its deleted files (OnTracksChanged).
     if (tracks.empty() || !store.Files().DeleteTrackFiles(tracks)) {
-      owner_.ShowMessage(kCannotDelete, MsgIcon::Error, MsgButtons::Ok);
+      owner_.ShowMessage(tr(kCannotDelete).toStdString(), MsgIcon::Error, MsgButtons::Ok);
     }
   }
-  Status("Deleted file.");
+  Status(tr("Deleted file."));
 }
 
 void TrackRecordPage::OnDeleteAll() {
   TrackStore& store = owner_.Store();
   if (listing_.tracks.empty()) return;
-  if (owner_.ShowMessage("Do you deleted all Track?", MsgIcon::Question, MsgButtons::YesNo) !=
-      MsgAnswer::Yes) {
+  if (owner_.ShowMessage(tr("Do you deleted all Track?").toStdString(), MsgIcon::Question,
+                         MsgButtons::YesNo) != MsgAnswer::Yes) {
     return;
   }
   // The list is made again once all are gone, not row by row as each file's notice comes.
@@ -66,13 +70,13 @@ void TrackRecordPage::OnDeleteAll() {
   records_.RemoveAllRows();
   for (const TrackEntry& entry : tracks) {
     if (!store.Files().DeleteTrackFile(entry)) {
-      owner_.ShowMessage(kCannotDelete, MsgIcon::Error, MsgButtons::Ok);
+      owner_.ShowMessage(tr(kCannotDelete).toStdString(), MsgIcon::Error, MsgButtons::Ok);
     }
   }
   listing_ = store.Catalogue().ListTracks(&records_, ByDays());
   ClearLoadedRecord();
   fileName_->clear();
-  Status("Deleted all files.");
+  Status(tr("Deleted all files."));
 }
 
 void TrackRecordPage::OnExport(ExportKind kind) {

@@ -44,7 +44,7 @@ void TrackRecordPage::OnConformTrack() {
   points_.SetSource(&loaded_.window);
   loaded_.window = PointsInTimeWindow(loaded_.points, zone, from, to);
   points_.AppendPointRows(loaded_.window, 1, zone);
-  Status("Load data by set time.");
+  Status(tr("Load data by set time."));
   loaded_.windowActive = true;
   WriteMapPages(loaded_.window);
 }
@@ -63,17 +63,22 @@ void TrackRecordPage::OnCreateTrack() {
   const auto created = store.Writer().CreateTrack(loaded_.track, selected);
   if (!created) {
     owner_.ShowMessage(created.Error().reason.empty()
-                           ? "Cannot create the track file: " + created.Error().SystemText() + "."
+                           ? tr("Cannot create the track file: %1.")
+                                 .arg(QString::fromStdString(created.Error().SystemText()))
+                                 .toStdString()
                            : created.Error().reason,
                        MsgIcon::Error, MsgButtons::Ok);
     return;
   }
   if (!created->Kept()) {
-    const std::string why =
-        created->error != 0 ? std::strerror(created->error) : "it was not put in place";
-    owner_.ShowMessage("Cannot create the track file " + created->path + ": " + why +
-                           ". Check that the data folder can be written and try again.",
-                       MsgIcon::Error, MsgButtons::Ok);
+    const QString why = created->error != 0 ? QString::fromLocal8Bit(std::strerror(created->error))
+                                            : tr("it was not put in place");
+    owner_.ShowMessage(
+        tr("Cannot create the track file %1: %2. Check that the data folder can be written and "
+           "try again.")
+            .arg(QString::fromStdString(created->path), why)
+            .toStdString(),
+        MsgIcon::Error, MsgButtons::Ok);
     return;
   }
   ShowCreatedTrack(created->path);
@@ -91,9 +96,9 @@ void TrackRecordPage::ShowCreatedTrack(const std::string& path) {
     recordView_->selectRow(row);
     recordView_->scrollTo(records_.index(row, 0));
   }
-  const std::string name = std::filesystem::path(path).filename().string();
-  Status(row != -1 ? "Created " + name + "."
-                   : "Created " + name + ", on a day the list does not show.");
+  const QString name = QString::fromStdString(std::filesystem::path(path).filename().string());
+  Status(row != -1 ? tr("Created %1.").arg(name)
+                   : tr("Created %1, on a day the list does not show.").arg(name));
 }
 
 int TrackRecordPage::RowOfTrack(const std::string& path) const {
@@ -107,7 +112,7 @@ void TrackRecordPage::OnDeletePoints() {
   if (selectedRow_ == -1) return;
   const std::vector<size_t> rows = SelectedPointRows();
   if (rows.empty()) {
-    Status("No point is selected: select the points to delete in the points list first.");
+    Status(tr("No point is selected: select the points to delete in the points list first."));
     return;
   }
   TrackStore& store = owner_.Store();

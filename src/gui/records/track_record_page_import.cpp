@@ -4,6 +4,7 @@
 // The import runs on another thread over a store of its own on the same data folder, while a
 // modal progress box with Stop keeps the page, and the page's store, still.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QProgressDialog>
@@ -13,6 +14,7 @@
 #include <future>
 
 #include "gui/records/track_record_page.h"
+#include "gui/session/core_words.h"
 #include "import/track_import.h"
 
 namespace tavrin::gui {
@@ -35,29 +37,38 @@ ImportOutcome ImportOnThisThread(const std::string& folder, const std::vector<st
     return MsgAnswer::Ok;
   });
   if (auto prepared = store.PrepareDataFolder(folder); !prepared) {
-    outcome.messages.push_back("The data folder " + folder + " cannot be used (" +
-                               prepared.Error().SystemText() +
-                               "). Choose another one in Software Options; nothing was imported.");
+    outcome.messages.push_back(
+        QCoreApplication::translate(
+            "TrackRecordPage",
+            "The data folder %1 cannot be used (%2). Choose another one in Software Options; "
+            "nothing was imported.")
+            .arg(QString::fromStdString(folder),
+                 QString::fromStdString(prepared.Error().SystemText()))
+            .toStdString());
     return outcome;
   }
   if (auto writable = store.CheckTracksCanBeWritten(); !writable) {
-    outcome.messages.push_back("No track can be stored in the data folder " + folder + ": " +
-                               writable.Error().reason +
-                               " Make it writable or free some space, or choose another folder "
-                               "in Software Options; nothing was imported.");
+    outcome.messages.push_back(
+        QCoreApplication::translate(
+            "TrackRecordPage",
+            "No track can be stored in the data folder %1: %2 Make it writable or free some "
+            "space, or choose another folder in Software Options; nothing was imported.")
+            .arg(QString::fromStdString(folder), QString::fromStdString(writable.Error().reason))
+            .toStdString());
     return outcome;
   }
   outcome.results = imports::ImportFiles(store, files, options);
   return outcome;
 }
 
-// "2 tracks, 7,200 points": counts as the status line says them.
-std::string Counted(uint64_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
+// "2 tracks", "7200 points": counts as the status line says them. Both forms are whole texts
+// with the figure in them, for languages that put it elsewhere or say it otherwise.
+QString Counted(uint64_t count, const char* one, const char* many) {
+  return QCoreApplication::translate("TrackRecordPage", count == 1 ? one : many).arg(count);
 }
 
 // The status line after an import: what came in, and once what track files cannot hold.
-std::string ImportStatus(const std::vector<FileImport>& results, bool stopped) {
+QString ImportStatus(const std::vector<FileImport>& results, bool stopped) {
   size_t tracks = 0, duplicates = 0, failedFiles = 0;
   uint64_t points = 0;
   std::vector<std::string> dropped;
@@ -72,21 +83,33 @@ std::string ImportStatus(const std::vector<FileImport>& results, bool stopped) {
       }
     }
   }
-  std::string text = (stopped ? "Import stopped: " : "Imported ") +
-                     Counted(tracks, "track", "tracks") + ", " +
-                     Counted(points, "point", "points") + " from " +
-                     Counted(results.size(), "file", "files") + ".";
-  if (duplicates > 0) text += " Stored already, skipped: " + std::to_string(duplicates) + ".";
+  const QString tracksText = Counted(tracks, QT_TRANSLATE_NOOP("TrackRecordPage", "%1 track"),
+                                     QT_TRANSLATE_NOOP("TrackRecordPage", "%1 tracks"));
+  const QString pointsText = Counted(points, QT_TRANSLATE_NOOP("TrackRecordPage", "%1 point"),
+                                     QT_TRANSLATE_NOOP("TrackRecordPage", "%1 points"));
+  const QString filesText = Counted(results.size(), QT_TRANSLATE_NOOP("TrackRecordPage", "%1 file"),
+                                    QT_TRANSLATE_NOOP("TrackRecordPage", "%1 files"));
+  QString text =
+      (stopped ? QCoreApplication::translate("TrackRecordPage", "Import stopped: %1, %2 from %3.")
+               : QCoreApplication::translate("TrackRecordPage", "Imported %1, %2 from %3."))
+          .arg(tracksText, pointsText, filesText);
+  if (duplicates > 0) {
+    text += QCoreApplication::translate("TrackRecordPage", " Stored already, skipped: %1.")
+                .arg(duplicates);
+  }
   if (!dropped.empty()) {
-    std::string list;
-    for (const std::string& what : dropped) list += (list.empty() ? "" : ", ") + what;
-    text.back() = ';';
-    text += " not kept: " + list + ".";
+    QString list;
+    for (const std::string& what : dropped) {
+      list += (list.isEmpty() ? QString() : QStringLiteral(", ")) + CoreText(what);
+    }
+    // What was left out joins the sentence before it.
+    if (text.endsWith(u'.')) text.chop(1);
+    text += QCoreApplication::translate("TrackRecordPage", "; not kept: %1.").arg(list);
   }
   // As tavrin import counts them: files of which something a track file could hold was lost.
   if (failedFiles > 0) {
-    text += " Files with problems: " + std::to_string(failedFiles) + " of " +
-            std::to_string(results.size()) + ".";
+    text += QCoreApplication::translate("TrackRecordPage", " Files with problems: %1 of %2.")
+                .arg(QString::number(failedFiles), QString::number(results.size()));
   }
   return text;
 }
@@ -116,10 +139,10 @@ ImportOutcome ImportWithProgress(QWidget* parent, const std::string& folder,
     done = bytes;
     total = all;
   };
-  QProgressDialog progress(QStringLiteral("Importing tracks..."), QStringLiteral("Stop"), 0, 1000,
-                           parent);
+  QProgressDialog progress(QCoreApplication::translate("TrackRecordPage", "Importing tracks..."),
+                           QCoreApplication::translate("TrackRecordPage", "Stop"), 0, 1000, parent);
   progress.setObjectName("importProgress");
-  progress.setWindowTitle(QStringLiteral("Import Tracks"));
+  progress.setWindowTitle(QCoreApplication::translate("TrackRecordPage", "Import Tracks"));
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(300);
   progress.setAutoClose(false);
@@ -173,13 +196,14 @@ void TrackRecordPage::ShowImportedTrack(const std::string& path) {
 }
 
 void TrackRecordPage::OnImportTracks() {
-  QFileDialog chooser(this, QStringLiteral("Import Tracks"));
+  QFileDialog chooser(this, tr("Import Tracks"));
   chooser.setObjectName("importChooser");
   chooser.setFileMode(QFileDialog::ExistingFiles);
-  chooser.setNameFilters({QStringLiteral("Track files (*.gpx *.kml *.nmea *.nma *.txt *.log)"),
-                          QStringLiteral("GPX (*.gpx)"), QStringLiteral("KML (*.kml)"),
-                          QStringLiteral("NMEA text (*.nmea *.nma *.txt *.log)"),
-                          QStringLiteral("All files (*)")});
+  chooser.setNameFilters(
+      {tr("Track files (%1)").arg(QStringLiteral("*.gpx *.kml *.nmea *.nma *.txt *.log")),
+       QStringLiteral("GPX (*.gpx)"), QStringLiteral("KML (*.kml)"),
+       tr("NMEA text (%1)").arg(QStringLiteral("*.nmea *.nma *.txt *.log")),
+       tr("All files (%1)").arg(QStringLiteral("*"))});
   if (owner_.RunDialog(chooser) != QDialog::Accepted) return;
   ImportTrackFiles(chooser.selectedFiles());
 }
@@ -188,15 +212,15 @@ std::string TrackRecordPage::ImportTrackFiles(const QStringList& files) {
   if (files.isEmpty()) return {};
   // A read writes into the same folder under names the import would also choose from.
   if (owner_.Session().TransferActive() || owner_.Session().DownloadInProgress()) {
-    owner_.ShowMessage(
-        "The logger's tracks are being read: import the files when the read has "
-        "ended. Nothing was imported.",
-        MsgIcon::Information, MsgButtons::Ok);
+    owner_.ShowMessage(tr("The logger's tracks are being read: import the files when the read "
+                          "has ended. Nothing was imported.")
+                           .toStdString(),
+                       MsgIcon::Information, MsgButtons::Ok);
     return {};
   }
   std::vector<std::string> paths;
   for (const QString& file : files) paths.push_back(file.toStdString());
-  Status("Importing tracks.");
+  Status(tr("Importing tracks."));
   bool stopped = false;
   const ImportOutcome outcome =
       ImportWithProgress(this, owner_.Store().DataFolder(), paths, stopped);
@@ -222,12 +246,12 @@ std::string TrackRecordPage::ShowImports(const std::vector<FileImport>& results,
   if (!first.empty() || !stored.empty()) ShowImportedTrack(first.empty() ? stored : first);
   Status(ImportStatus(results, stopped));
   if (const std::string problems = ImportProblems(results); !problems.empty()) {
+    // The files' problems are the core's lines, each ending its line.
     owner_.ShowMessage(
-        "Some of the files could not be imported whole; what was good in them was "
-        "imported:\n" +
-            problems +
-            "Check the files, or import them again from the program that made "
-            "them.",
+        (tr("Some of the files could not be imported whole; what was good in them was imported:") +
+         "\n" + QString::fromStdString(problems) +
+         tr("Check the files, or import them again from the program that made them."))
+            .toStdString(),
         MsgIcon::Warning, MsgButtons::Ok);
   }
   return first;

@@ -39,11 +39,20 @@ QDateEdit* DatePicker(const char* objectName, const QString& name, bool longForm
   return picker;
 }
 
+// The export buttons' captions come with the formats, which the command line shares and which
+// know nothing of translations: they are gathered here for the page that shows them.
+[[maybe_unused]] constexpr const char* kExportCaptions[] = {
+    QT_TRANSLATE_NOOP("TrackRecordPage", "Export to Google Earth (&KML)"),
+    QT_TRANSLATE_NOOP("TrackRecordPage", "Export to &NMEA Data (GPRMC)"),
+    QT_TRANSLATE_NOOP("TrackRecordPage", "Export to Dor&vale"),
+    QT_TRANSLATE_NOOP("TrackRecordPage", "Export to GP&X"),
+};
+
 }  // namespace
 
-QPushButton* TrackRecordPage::MakeButton(const char* objectName, const char* caption,
+QPushButton* TrackRecordPage::MakeButton(const char* objectName, const QString& caption,
                                          void (TrackRecordPage::*slot)()) {
-  auto* button = new QPushButton(QString::fromUtf8(caption));
+  auto* button = new QPushButton(caption);
   button->setObjectName(objectName);
   button->setAutoDefault(false);
   connect(button, &QPushButton::clicked, this, slot);
@@ -51,10 +60,10 @@ QPushButton* TrackRecordPage::MakeButton(const char* objectName, const char* cap
 }
 
 QWidget* TrackRecordPage::MakeListModeGroup() {
-  auto* group = new QGroupBox(QStringLiteral("Select Data List"));
-  byDays_ = new QRadioButton(QStringLiteral("By &Days"));
+  auto* group = new QGroupBox(tr("Select Data List"));
+  byDays_ = new QRadioButton(tr("By &Days"));
   byDays_->setObjectName("byDays");
-  byTracks_ = new QRadioButton(QStringLiteral("By &Tracks"));
+  byTracks_ = new QRadioButton(tr("By &Tracks"));
   byTracks_->setObjectName("byTracks");
   auto* modes = new QButtonGroup(group);
   modes->addButton(byDays_);
@@ -75,21 +84,21 @@ QWidget* TrackRecordPage::MakeListModeGroup() {
 }
 
 QWidget* TrackRecordPage::MakePeriodGroup() {
-  auto* group = new QGroupBox(QStringLiteral(" Select a Period of Time "));
-  selectAll_ = new QCheckBox(QStringLiteral("&Select All Tracks"));
+  auto* group = new QGroupBox(tr(" Select a Period of Time "));
+  selectAll_ = new QCheckBox(tr("&Select All Tracks"));
   selectAll_->setObjectName("selectAllTracks");
   connect(selectAll_, &QCheckBox::toggled, this, &TrackRecordPage::RefreshRecordList);
   calendar_ = new QCalendarWidget;
   calendar_->setObjectName("dayCalendar");
-  calendar_->setAccessibleName(QStringLiteral("Day"));
+  calendar_->setAccessibleName(tr("Day"));
   calendar_->setMaximumWidth(260);
   connect(calendar_, &QCalendarWidget::selectionChanged, this, &TrackRecordPage::OnCalendarDay);
-  periodStart_ = DatePicker("periodStart", QStringLiteral("Start of Period of Day"), true);
-  periodEnd_ = DatePicker("periodEnd", QStringLiteral("End of Period of Day"), true);
-  startLabel_ = LabelFor(" Start of &Period of Day", periodStart_);
-  endLabel_ = LabelFor(" End of Period of Da&y", periodEnd_);
+  periodStart_ = DatePicker("periodStart", tr("Start of Period of Day"), true);
+  periodEnd_ = DatePicker("periodEnd", tr("End of Period of Day"), true);
+  startLabel_ = LabelFor(tr(" Start of &Period of Day"), periodStart_);
+  endLabel_ = LabelFor(tr(" End of Period of Da&y"), periodEnd_);
   conformSelected_ =
-      MakeButton("conformSelected", "C&onform Selected", &TrackRecordPage::OnConformSelected);
+      MakeButton("conformSelected", tr("C&onform Selected"), &TrackRecordPage::OnConformSelected);
   auto* period = new QWidget;
   auto* periodLayout = new QVBoxLayout(period);
   periodLayout->setContentsMargins(0, 0, 0, 0);
@@ -110,33 +119,33 @@ QWidget* TrackRecordPage::MakePeriodGroup() {
 }
 
 QWidget* TrackRecordPage::MakeTrackDataGroup() {
-  auto* group = new QGroupBox(QStringLiteral(" Track Data "));
-  windowStart_ = DatePicker("windowStartDate", QStringLiteral("Date of Start"), false);
-  windowEnd_ = DatePicker("windowEndDate", QStringLiteral("Date of End"), false);
-  startHour_ = NumberList("windowStartHour", 24, 0, QStringLiteral("Start hour"));
-  startMinute_ = NumberList("windowStartMinute", 60, 0, QStringLiteral("Start minute"));
-  endHour_ = NumberList("windowEndHour", 24, 23, QStringLiteral("End hour"));
-  endMinute_ = NumberList("windowEndMinute", 60, 59, QStringLiteral("End minute"));
-  conformTrack_ = MakeButton("conformTrackSelected", "Conform Track Selected",
+  auto* group = new QGroupBox(tr(" Track Data "));
+  windowStart_ = DatePicker("windowStartDate", tr("Date of Start"), false);
+  windowEnd_ = DatePicker("windowEndDate", tr("Date of End"), false);
+  startHour_ = NumberList("windowStartHour", 24, 0, tr("Start hour"));
+  startMinute_ = NumberList("windowStartMinute", 60, 0, tr("Start minute"));
+  endHour_ = NumberList("windowEndHour", 24, 23, tr("End hour"));
+  endMinute_ = NumberList("windowEndMinute", 60, 59, tr("End minute"));
+  conformTrack_ = MakeButton("conformTrackSelected", tr("Conform Track Selected"),
                              &TrackRecordPage::OnConformTrack);
-  auto* edit = new QGroupBox(QStringLiteral(" Edit Track  "));
-  createTrack_ = MakeButton("createSelectedTrack", "&Create selected Track data",
+  auto* edit = new QGroupBox(tr(" Edit Track  "));
+  createTrack_ = MakeButton("createSelectedTrack", tr("&Create selected Track data"),
                             &TrackRecordPage::OnCreateTrack);
-  deletePoints_ = MakeButton("deleteSelectedPoints", "D&elete selected Track data",
+  deletePoints_ = MakeButton("deleteSelectedPoints", tr("D&elete selected Track data"),
                              &TrackRecordPage::OnDeletePoints);
   auto* editLayout = new QVBoxLayout(edit);
   editLayout->addWidget(createTrack_);
   editLayout->addWidget(deletePoints_);
   // One line, which the column is made wide enough for: a wrapped line would need more height
   // than the window's smallest size gives it.
-  auto* hint = new QLabel(QStringLiteral("Edit Track Data when \"By Tracks\" Selected"));
+  auto* hint = new QLabel(tr("Edit Track Data when \"By Tracks\" Selected"));
   editLayout->addWidget(hint);
   auto* grid = new QGridLayout(group);
-  grid->addWidget(LabelFor("Date o&f Start  /     Hour      Minute", windowStart_), 0, 0, 1, 3);
+  grid->addWidget(LabelFor(tr("Date o&f Start  /     Hour      Minute"), windowStart_), 0, 0, 1, 3);
   grid->addWidget(windowStart_, 1, 0);
   grid->addWidget(startHour_, 1, 1);
   grid->addWidget(startMinute_, 1, 2);
-  grid->addWidget(LabelFor("Date of End  /     Ho&ur      Minute", windowEnd_), 2, 0, 1, 3);
+  grid->addWidget(LabelFor(tr("Date of End  /     Ho&ur      Minute"), windowEnd_), 2, 0, 1, 3);
   grid->addWidget(windowEnd_, 3, 0);
   grid->addWidget(endHour_, 3, 1);
   grid->addWidget(endMinute_, 3, 2);
@@ -149,13 +158,14 @@ QWidget* TrackRecordPage::MakeRecordButtons() {
   auto* row = new QWidget;
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(
-      MakeButton("deleteSelectTrack", "Delete Se&lect Track", &TrackRecordPage::OnDeleteTicked));
-  deleteAll_ = MakeButton("deleteAllTracks", "Delete &All Tracks", &TrackRecordPage::OnDeleteAll);
+  layout->addWidget(MakeButton("deleteSelectTrack", tr("Delete Se&lect Track"),
+                               &TrackRecordPage::OnDeleteTicked));
+  deleteAll_ =
+      MakeButton("deleteAllTracks", tr("Delete &All Tracks"), &TrackRecordPage::OnDeleteAll);
   layout->addWidget(deleteAll_);
   layout->addStretch();
   for (const ExportFormat& format : ExportFormats()) {
-    auto* button = new QPushButton(QString::fromUtf8(format.caption));
+    auto* button = new QPushButton(tr(format.caption));
     button->setObjectName(format.buttonName);
     button->setAutoDefault(false);
     button->setVisible(format.buttonShown);
@@ -172,12 +182,12 @@ QHBoxLayout* TrackRecordPage::MakeImportAndOptionsRow() {
   auto* row = new QHBoxLayout;
   // Every letter of its caption is taken on this page: Ctrl+I instead.
   QPushButton* import =
-      MakeButton("importTracks", "Import Tracks...", &TrackRecordPage::OnImportTracks);
+      MakeButton("importTracks", tr("Import Tracks..."), &TrackRecordPage::OnImportTracks);
   import->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-  import->setToolTip(QStringLiteral("Import the GPX, KML or NMEA files of other devices (Ctrl+I)"));
+  import->setToolTip(tr("Import the GPX, KML or NMEA files of other devices (Ctrl+I)"));
   row->addWidget(import);
   row->addWidget(
-      MakeButton("softwareOptions", "Soft&ware Options", &TrackRecordPage::OnSoftwareOptions));
+      MakeButton("softwareOptions", tr("Soft&ware Options"), &TrackRecordPage::OnSoftwareOptions));
   return row;
 }
 
@@ -185,10 +195,11 @@ QWidget* TrackRecordPage::MakeViewButtons() {
   auto* row = new QWidget;
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(MakeButton("trackData", "T&rack Data", &TrackRecordPage::OnTrackData));
-  layout->addWidget(MakeButton("googleMaps", "Google &Maps", &TrackRecordPage::OnGoogleMaps));
-  layout->addWidget(MakeButton("speedGraphButton", "Speed &Graph", &TrackRecordPage::OnSpeedGraph));
-  layout->addWidget(MakeButton("photosButton", "Photos...", &TrackRecordPage::OnPhotos));
+  layout->addWidget(MakeButton("trackData", tr("T&rack Data"), &TrackRecordPage::OnTrackData));
+  layout->addWidget(MakeButton("googleMaps", tr("Google &Maps"), &TrackRecordPage::OnGoogleMaps));
+  layout->addWidget(
+      MakeButton("speedGraphButton", tr("Speed &Graph"), &TrackRecordPage::OnSpeedGraph));
+  layout->addWidget(MakeButton("photosButton", tr("Photos..."), &TrackRecordPage::OnPhotos));
   layout->addStretch();
   fileName_ = new QLineEdit;
   fileName_->setObjectName("selectedFile");
@@ -196,7 +207,7 @@ QWidget* TrackRecordPage::MakeViewButtons() {
   // Room for a track file's name, "20240503_081000.bt0", and a little more.
   fileName_->setMinimumWidth(
       fileName_->fontMetrics().horizontalAdvance(QStringLiteral("00000000_000000.bt0__")) + 12);
-  auto* label = LabelFor("Selected Track&ing Log file", fileName_);
+  auto* label = LabelFor(tr("Selected Track&ing Log file"), fileName_);
   fileName_->setAccessibleName(ShownText(label->text()));
   layout->addWidget(label);
   layout->addWidget(fileName_);

@@ -13,9 +13,8 @@ CalendarDate DateOf(const QDate& date) {
   return CalendarDate{date.year(), date.month(), date.day()};
 }
 
-std::string DateText(const QDate& date) {
-  return std::to_string(date.year()) + "-" + std::to_string(date.month()) + "-" +
-         std::to_string(date.day());
+QString DateText(const QDate& date) {
+  return QStringLiteral("%1-%2-%3").arg(date.year()).arg(date.month()).arg(date.day());
 }
 
 }  // namespace
@@ -88,14 +87,14 @@ void TrackRecordPage::OnByDays() {
   SetModeControls(true);
   RefreshRecordList();
   ClearLoadedRecord();
-  Status("View by a day.");
+  Status(tr("View by a day."));
 }
 
 void TrackRecordPage::OnByTracks() {
   SetModeControls(false);
   RefreshRecordList();
   ClearLoadedRecord();
-  Status("View by a track.");
+  Status(tr("View by a track."));
 }
 
 void TrackRecordPage::RefreshRecordList() {
@@ -103,7 +102,7 @@ void TrackRecordPage::RefreshRecordList() {
 }
 
 // Lists the records the filters stand for; returns what the status line says of them.
-std::string TrackRecordPage::ListAgain() {
+QString TrackRecordPage::ListAgain() {
   const bool all = selectAll_->isChecked();
   deleteAll_->setEnabled(all);
   loaded_.windowActive = false;
@@ -118,11 +117,11 @@ std::string TrackRecordPage::ListAgain() {
   calendar_->setEnabled(!all);
   if (all) {
     listing_ = catalogue.ListTracks(&records_, false);
-    return "View all track.";
+    return tr("View all track.");
   }
   const QDate day = calendar_->selectedDate();
   listing_ = catalogue.ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
-  return "Selected " + DateText(day) + ".";
+  return tr("Selected %1.").arg(DateText(day));
 }
 
 void TrackRecordPage::OnTracksChanged(const TrackChangeNotice& notice) {
@@ -170,7 +169,7 @@ void TrackRecordPage::OnCalendarDay() {
   const QDate day = calendar_->selectedDate();
   listing_ =
       owner_.Store().Catalogue().ListTracksInPeriod(&records_, false, DateOf(day), DateOf(day));
-  Status("Selected " + DateText(day) + ".");
+  Status(tr("Selected %1.").arg(DateText(day)));
 }
 
 void TrackRecordPage::OnConformSelected() {
@@ -178,16 +177,16 @@ void TrackRecordPage::OnConformSelected() {
   Status(ListPeriod());
 }
 
-std::string TrackRecordPage::ListPeriod() {
+QString TrackRecordPage::ListPeriod() {
   TrackCatalogue& catalogue = owner_.Store().Catalogue();
   if (selectAll_->isChecked()) {
     listing_ = catalogue.ListTracks(&records_, true);
-    return "View all.";
+    return tr("View all.");
   }
   const QDate from = periodStart_->date(), to = periodEnd_->date();
   // A start after the end is not refused: the period then holds nothing.
   listing_ = catalogue.ListTracksInPeriod(&records_, true, DateOf(from), DateOf(to));
-  return "Selected    " + DateText(from) + " ~ " + DateText(to) + ".";
+  return tr("Selected    %1 ~ %2.").arg(DateText(from), DateText(to));
 }
 
 void TrackRecordPage::OnRecordActivated(const QModelIndex& index) {
@@ -198,7 +197,7 @@ void TrackRecordPage::LoadRecord(int row) {
   TrackStore& store = owner_.Store();
   if (row < 0 || static_cast<size_t>(row) >= listing_.RowCount()) return;
   selectedRow_ = row;
-  Status("Loading track data.");
+  Status(tr("Loading track data."));
   const auto index = static_cast<size_t>(row);
   const auto tracks = listing_.TracksOfRow(index);
   loaded_.record = *listing_.Row(index);
@@ -213,7 +212,7 @@ void TrackRecordPage::LoadRecord(int row) {
   fileName_->setText(QString::fromStdString(listing_.RowName(index)));
   SetWindowControls(loaded_.record);
   records_.SetTicked(row, true);  // the exports take the loaded record
-  Status("Load track data.");
+  Status(tr("Load track data."));
   loaded_.windowActive = false;
   ShowNewRecordInGraph();
   WriteMapPages(loaded_.points);
@@ -223,7 +222,8 @@ bool TrackRecordPage::ShowTrack(const std::string& path, std::optional<long long
   if (!byTracks_->isChecked()) byTracks_->setChecked(true);  // lists by tracks
   ShowImportedTrack(path);
   if (selectedRow_ == -1 || listing_.tracks[static_cast<size_t>(selectedRow_)].path != path) {
-    Status("The track " + path + " is no longer stored; choose another.");
+    Status(
+        tr("The track %1 is no longer stored; choose another.").arg(QString::fromStdString(path)));
     return false;
   }
   recordView_->setFocus();

@@ -114,7 +114,7 @@ void TrackRecordPage::StartMapEngine() {
 void TrackRecordPage::MakeMapView() {
   map_ = new QWebEngineView;
   map_->setObjectName("mapView");
-  map_->setAccessibleName(QStringLiteral("Map"));
+  map_->setAccessibleName(tr("Map"));
   views_->addWidget(map_);
   map_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(map_, &QWebEngineView::customContextMenuRequested, this, &TrackRecordPage::OnMapMenu);

@@ -51,8 +51,8 @@ void TrackRecordPage::OnMapMenu(const QPoint& at) {
     const QVariantList position = answer.toList();
     if (position.size() != 2) {
       Status(
-          "Places are named on the map that needs no key, or from a point of the list: "
-          "right-click it there.");
+          tr("Places are named on the map that needs no key, or from a point of the list: "
+             "right-click it there."));
       return;
     }
     OfferToNamePlace(map_, at, position[0].toDouble(), position[1].toDouble());

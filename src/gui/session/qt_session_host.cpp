@@ -3,7 +3,7 @@
 
 #include <QMetaObject>
 
-#include "wording/session_wording.h"
+#include "gui/session/core_words.h"
 
 namespace tavrin::gui {
 
@@ -33,7 +33,7 @@ MsgAnswer QtSessionHost::ShowMessage(const std::string& text, MsgIcon icon, MsgB
 
 // The status line before the box, as the window has always shown them.
 void QtSessionHost::Report(const SessionReport& report) {
-  const std::string text = SessionReportText(report);
+  const std::string text = ReportText(report).toStdString();
   // A read nobody asked for in person tells of a plain success on the status line only; a
   // warning that came with it still has its box.
   const bool plainDone =

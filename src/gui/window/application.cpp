@@ -16,8 +16,12 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include "gui/common/languages.h"
 #include "gui/common/message_boxes.h"
+#include "gui/session/core_words.h"
 #include "gui/window/main_window.h"
+#include "settings/app_paths.h"
+#include "settings/settings.h"
 
 namespace tavrin::gui {
 
@@ -117,11 +121,17 @@ FileHandOver::FileHandOver(MainWindow& window, const std::string& path) : window
 }
 
 int Application::Run(bool selfTest, const QStringList& files) {
+  // The window and its boxes speak in the language of the settings file, or of the desktop without
+  // one.
+  std::vector<std::string> unused;
+  const Settings stored = LoadSettings(DefaultAppPaths().settingsFile, 0, unused);
+  (void)UseLanguage(LanguageOf(stored.languageInFile ? stored.language : -1));
   const auto lock = InstanceLock::Acquire(InstanceLockPath());
   if (!lock) {
     // Files opened from the file manager go to the window that runs already.
     if (!files.isEmpty() && HandFilesToRunningWindow(files, FileHandOverPath())) return 0;
-    QtMessageBoxes(nullptr)("Running program", MsgIcon::Warning, MsgButtons::Ok);
+    QtMessageBoxes(nullptr)(CoreText("Running program").toStdString(), MsgIcon::Warning,
+                            MsgButtons::Ok);
     return 1;
   }
   MainWindow window;

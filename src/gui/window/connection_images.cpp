@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/window/connection_images.h"
 
+#include <QCoreApplication>
+
 // The images are compiled into the window's static library, whose resources a program must
 // ask for by name.
 static void LoadImages() {
@@ -33,13 +35,13 @@ QPixmap ConnectionPixmap(ConnectionImage image) {
 QString ConnectionImageName(ConnectionImage image) {
   switch (image) {
     case ConnectionImage::Receiving:
-      return QStringLiteral("Receiving");
+      return QCoreApplication::translate("MainWindow", "Receiving");
     case ConnectionImage::Connected:
-      return QStringLiteral("Connected");
+      return QCoreApplication::translate("MainWindow", "Connected");
     case ConnectionImage::Disconnected:
       break;
   }
-  return QStringLiteral("Disconnected");
+  return QCoreApplication::translate("MainWindow", "Disconnected");
 }
 
 QIcon ProgramIcon() {

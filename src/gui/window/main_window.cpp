@@ -32,6 +32,7 @@
 #include "gui/logbook/logbook_page.h"
 #include "gui/options/software_options_dialog.h"
 #include "gui/records/track_record_page.h"
+#include "gui/session/core_words.h"
 #include "gui/window/about_dialog.h"
 #include "gui/window/connection_images.h"
 #include "settings/program_settings.h"
@@ -53,7 +54,7 @@ constexpr int kDevicePage = 0;
 // The status line holds one line: the protocol's texts end in CR LF, which a single-line
 // control does not show.
 QString OneLine(const std::string& text) {
-  QString line = QString::fromStdString(text).left(kStatusTextLimit);
+  QString line = CoreText(text).left(kStatusTextLimit);
   line.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QLatin1Char(' '));
   return line.trimmed();
 }
@@ -133,13 +134,13 @@ MainWindow::MainWindow(WindowSetup setup)
   BuildMenu();
   tabs_ = new QTabWidget;
   tabs_->setObjectName("tabs");
-  tabs_->setAccessibleName(QStringLiteral("Pages"));
+  tabs_->setAccessibleName(tr("Pages"));
   devicePage_ = new DevicePage(*this);
   recordPage_ = new TrackRecordPage(*this);
   historyPage_ = new HistoryPage(*this);
   logbookPage_ = new LogbookPage(*this);
-  tabs_->addTab(devicePage_, QStringLiteral(" Device Control "));
-  tabs_->addTab(recordPage_, QStringLiteral("  Track Record  "));
+  tabs_->addTab(devicePage_, tr(" Device Control "));
+  tabs_->addTab(recordPage_, tr("  Track Record  "));
   tabs_->addTab(historyPage_, tr("  History  "));
   tabs_->addTab(logbookPage_, tr("  Logbook  "));
   if (folderUsable) OpenLogbook(true);
@@ -210,8 +211,8 @@ void MainWindow::SaveGeometry() {
 }
 
 void MainWindow::BuildMenu() {
-  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  QAction* about = help->addAction(QStringLiteral("&About Tavrin Lite"));
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  QAction* about = help->addAction(tr("&About Tavrin Lite"));
   about->setObjectName("aboutAction");
   connect(about, &QAction::triggered, this, &MainWindow::ShowAbout);
 }
@@ -221,18 +222,18 @@ QWidget* MainWindow::BuildStatusRow() {
   imageLabel_ = new QLabel;
   imageLabel_->setObjectName("connectionImage");
   imageLabel_->setFixedSize(20, 20);
-  statusLine_ = new QLabel(QStringLiteral("Ready"));
+  statusLine_ = new QLabel(tr("Ready"));
   statusLine_->setObjectName("statusLine");
   // A screen reader reads a label's name: the name is the status text itself.
   statusLine_->setAccessibleName(statusLine_->text());
-  statusLine_->setAccessibleDescription(QStringLiteral("Status line"));
+  statusLine_->setAccessibleDescription(tr("Status line"));
   statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   statusLine_->setFocusPolicy(Qt::TabFocus);  // reachable, so that a screen reader reads it
   statusLine_->setMinimumWidth(200);
   statusLine_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   progress_ = new QProgressBar;
   progress_->setObjectName("progress");
-  progress_->setAccessibleName(QStringLiteral("Progress"));
+  progress_->setAccessibleName(tr("Progress"));
   progress_->setRange(0, 1000);
   progress_->setValue(0);
   progress_->setTextVisible(false);
@@ -270,7 +271,7 @@ void MainWindow::ShowConnectionImage(ConnectionImage image) {
 void MainWindow::OnTabChanged(int index) {
   if (index == currentPage_) return;
   if (session_.DownloadInProgress()) {
-    ShowMessage("Reading data.", MsgIcon::Warning, MsgButtons::Ok);
+    ShowMessage(tr("Reading data.").toStdString(), MsgIcon::Warning, MsgButtons::Ok);
     const QSignalBlocker quiet(tabs_);
     tabs_->setCurrentIndex(currentPage_);
     return;
@@ -389,7 +390,7 @@ void MainWindow::OpenTrackFiles(const QStringList& files) {
 // Pages name tracks by their files, never by rows of another page's list.
 void MainWindow::ShowTrackOnRecordPage(const std::string& path, std::optional<long long> pointUtc) {
   if (session_.DownloadInProgress()) {
-    ShowMessage("Reading data.", MsgIcon::Warning, MsgButtons::Ok);
+    ShowMessage(tr("Reading data.").toStdString(), MsgIcon::Warning, MsgButtons::Ok);
     return;
   }
   tabs_->setCurrentWidget(recordPage_);

@@ -14,7 +14,9 @@ void MainWindow::OpenLogbook(bool startingUp) {
   const Result<void> opened = logbook_.Open(store_.DataFolder());
   if (opened) return;
   logbookTrouble_ = opened.Error().reason;
-  const std::string text = logbookTrouble_ + "\nThe Logbook page stays empty until then.";
+  const std::string text = tr("%1\nThe Logbook page stays empty until then.")
+                               .arg(QString::fromStdString(logbookTrouble_))
+                               .toStdString();
   if (!startingUp) {
     ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
     return;
@@ -29,7 +31,9 @@ void MainWindow::OpenLogbook(bool startingUp) {
 void MainWindow::FollowTracksInLogbook(const TrackChangeNotice& notice) {
   if (logbook_.IsOpen()) {
     if (const Result<void> noted = logbook_.FollowTrackChange(notice); !noted) {
-      ShowMessage("The logbook could not note what happened to the tracks: " + noted.Error().reason,
+      ShowMessage(tr("The logbook could not note what happened to the tracks: %1")
+                      .arg(QString::fromStdString(noted.Error().reason))
+                      .toStdString(),
                   MsgIcon::Warning, MsgButtons::Ok);
     }
   }
@@ -38,7 +42,9 @@ void MainWindow::FollowTracksInLogbook(const TrackChangeNotice& notice) {
 
 void MainWindow::NameThisPlace(double latitude, double longitude) {
   if (!logbook_.IsOpen()) {
-    ShowMessage(logbookTrouble_ + "\nPlaces can be named once the logbook can be used.",
+    ShowMessage(tr("%1\nPlaces can be named once the logbook can be used.")
+                    .arg(QString::fromStdString(logbookTrouble_))
+                    .toStdString(),
                 MsgIcon::Warning, MsgButtons::Ok);
     return;
   }

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "export/export_commands.h"
+#include "gui/common/languages.h"
 #include "gui/device/device_page.h"
 #include "gui/history/history_page.h"
 #include "gui/logbook/logbook_page.h"
@@ -37,13 +38,17 @@ std::string SettingsListedZone(const Settings& settings) {
 void MainWindow::LoadSettingsFile() {
   ProgramSettings opened = OpenProgramSettings(setup_.paths.settingsFile, SettingsListedZone);
   settings_ = std::move(opened.settings);
+  // A file without a language (or with one the list does not have) speaks the desktop's.
+  settings_.language =
+      static_cast<int>(LanguageOf(settings_.languageInFile ? settings_.language : -1));
   store_.SetTimeZone(std::move(opened.zone));
   const std::vector<std::string>& warnings = opened.warnings;
   if (warnings.empty()) return;
   SetStatusText(warnings.front());
   // Told once the window is up, so that the box has a window to stand over.
-  std::string text = "The settings file " + setup_.paths.settingsFile.string() +
-                     " holds values this program cannot use:";
+  std::string text = tr("The settings file %1 holds values this program cannot use:")
+                         .arg(QString::fromStdString(setup_.paths.settingsFile.string()))
+                         .toStdString();
   for (const std::string& warning : warnings) text += "\n" + warning;
   QTimer::singleShot(0, this,
                      [this, text] { ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok); });
@@ -55,15 +60,17 @@ bool MainWindow::UseStartUpDataFolder() {
   const std::filesystem::path folder = ChosenDataFolder(settings_, setup_.paths.dataFolder);
   auto prepared = store_.PrepareDataFolder(folder);
   if (prepared) return true;
-  const std::string text = prepared.Error().reason +
-                           "\nSoftware Options opens now: choose a data folder there and press OK.";
+  const std::string text =
+      tr("%1\nSoftware Options opens now: choose a data folder there and press OK.")
+          .arg(QString::fromStdString(prepared.Error().reason))
+          .toStdString();
   QTimer::singleShot(0, this, [this, text] {
     ShowMessage(text, MsgIcon::Error, MsgButtons::Ok);
     OpenSoftwareOptions();
   });
-  logbookTrouble_ =
-      "The logbook is kept in the data folder, which cannot be used: choose another one in "
-      "Software Options.";
+  logbookTrouble_ = tr("The logbook is kept in the data folder, which cannot be used: choose "
+                       "another one in Software Options.")
+                        .toStdString();
   return false;
 }
 
@@ -83,7 +90,9 @@ bool MainWindow::ChangeDataFolder(const std::string& folder) {
   historyPage_->DataFolderChanged();
   OpenLogbook(false);
   logbookPage_->LogbookReopened();
-  SetStatusText("Track records are kept in " + folder + " from now on.");
+  SetStatusText(tr("Track records are kept in %1 from now on.")
+                    .arg(QString::fromStdString(folder))
+                    .toStdString());
   return true;
 }
 
@@ -102,17 +111,20 @@ void MainWindow::TellTrackFileProblems() {
   if (pendingProblems_.empty()) return;
   constexpr size_t kLinesShown = 12;
   const size_t count = pendingProblems_.size();
-  std::string text = count == 1
-                         ? "A track file cannot be used as it is:"
-                         : std::to_string(count) + " track files cannot be used as they are:";
+  std::string text = (count == 1 ? tr("A track file cannot be used as it is:")
+                                 : tr("%1 track files cannot be used as they are:").arg(count))
+                         .toStdString();
   for (size_t i = 0; i < count && i < kLinesShown; ++i) text += "\n" + pendingProblems_[i].Line();
   if (count > kLinesShown) {
-    text += "\n... and " + std::to_string(count - kLinesShown) +
-            " more; tavrin list prints every one of them.";
+    text += "\n" + tr("... and %1 more; tavrin list prints every one of them.")
+                       .arg(count - kLinesShown)
+                       .toStdString();
   }
-  SetStatusText(count == 1 ? pendingProblems_[0].Line()
-                           : std::to_string(count) + " track files in " + store_.DataFolder() +
-                                 " cannot be used as they are.");
+  SetStatusText(count == 1
+                    ? pendingProblems_[0].Line()
+                    : tr("%1 track files in %2 cannot be used as they are.")
+                          .arg(QString::number(count), QString::fromStdString(store_.DataFolder()))
+                          .toStdString());
   pendingProblems_.clear();
   ShowMessage(text, MsgIcon::Warning, MsgButtons::Ok);
 }
@@ -120,7 +132,7 @@ void MainWindow::TellTrackFileProblems() {
 void MainWindow::OpenSoftwareOptions() {
   // The data folder must not change under a running download.
   if (session_.DownloadInProgress()) {
-    ShowMessage("Reading data.", MsgIcon::Warning, MsgButtons::Ok);
+    ShowMessage(tr("Reading data.").toStdString(), MsgIcon::Warning, MsgButtons::Ok);
     return;
   }
   const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -145,6 +157,7 @@ void MainWindow::OpenSoftwareOptions() {
   // Choosing the computer's zone on first opening is kept in memory even after CANCLE.
   settings_.localTime = edited.localTime;
   if (!accepted) return;
+  const bool unitsChanged = UnitsOf(edited.units) != UnitsOf(settings_.units);
   settings_ = edited;
   if (auto saved = SaveSettings(setup_.paths.settingsFile, settings_); !saved) {
     ShowMessage(saved.Error().reason, MsgIcon::Error, MsgButtons::Ok);
@@ -157,6 +170,11 @@ void MainWindow::OpenSoftwareOptions() {
     recordPage_->ZoneChanged();
     historyPage_->ZoneChanged();
     logbookPage_->ZoneChanged();
+  }
+  if (unitsChanged) {
+    devicePage_->UnitsChanged();
+    recordPage_->UnitsChanged();
+    logbookPage_->UnitsChanged();
   }
   for (const std::string& warning : warnings) SetStatusText(warning);
   if (!settings_.userDataPath.empty() && settings_.userDataPath != store_.DataFolder()) {
