@@ -6,7 +6,8 @@
 # the Track Record page, the History page and the Logbook page. The Device Control, Track Record
 # and Logbook pages are taken again on a laptop's 1366 x 768 screen
 # (OUT_DIR/1366x768) and at twice the scale (QT_SCALE_FACTOR=2 on a 2732 x 1536 screen, the same
-# room in the program's pixels; OUT_DIR/scale2).
+# room in the program's pixels; OUT_DIR/scale2). Then all of them in Korean with imperial units
+# (OUT_DIR/korean, and OUT_DIR/korean/1366x768).
 #   scripts/screenshot.sh OUT_DIR [BUILD_FOLDER]
 set -euo pipefail
 out=${1:?usage: scripts/screenshot.sh OUT_DIR [BUILD_FOLDER]}
@@ -47,4 +48,9 @@ shoot() {
 shoot "$out" 1280x1024 --
 shoot "$out/1366x768" 1366x768 -- --main-pages
 shoot "$out/scale2" 2732x1536 QT_SCALE_FACTOR=2 -- --main-pages
-ls -l "$out"/*.png "$out"/1366x768/*.png "$out"/scale2/*.png
+# In Korean with imperial units, every page and dialog, and the main pages on a laptop's screen.
+korean=$'[MAIN]\r\nLanguage=1\r\nUnits=1\r\n'
+shoot "$out/korean" 1280x1024 SHOT_SETTINGS="$korean" --
+shoot "$out/korean/1366x768" 1366x768 SHOT_SETTINGS="$korean" -- --main-pages
+ls -l "$out"/*.png "$out"/1366x768/*.png "$out"/scale2/*.png "$out"/korean/*.png \
+  "$out"/korean/1366x768/*.png

@@ -27,14 +27,6 @@
 namespace tavrin::test {
 namespace {
 
-AppPaths TestPaths(const TempDir& dir) {
-  AppPaths paths;
-  paths.programFolder = dir.Path();
-  paths.dataFolder = dir.Path() / "DataLog";
-  paths.settingsFile = dir.Path() / "TVR.ini";
-  return paths;
-}
-
 // Words that stay as they are in Korean: names of formats, units and the program.
 const QStringList kKeptWords = {
     "Tavrin Lite", "GPX",   "KML",  "NMEA", "CSV", "PDF",  "XMP", "UTC", "JPEG",        "EXIF",
@@ -99,7 +91,7 @@ class InKorean : public ::testing::Test {
 
   TempDir dir;
   FakeSystem ports;
-  GuiDriver gui{TestPaths(dir), ports.Discovery()};
+  GuiDriver gui{WindowTest::Paths(dir), ports.Discovery()};
 };
 
 TEST_F(InKorean, EveryPageAndDialogShowsItsTextsInKorean) {
@@ -161,7 +153,7 @@ class Units : public ::testing::Test {
     TrackStore store;
     EXPECT_TRUE(store.PrepareDataFolder(dir.Path() / "DataLog"));
     WriteTrackFile(store.TrackFileName(h), h, points);
-    gui = std::make_unique<GuiDriver>(TestPaths(dir));
+    gui = std::make_unique<GuiDriver>(WindowTest::Paths(dir));
   }
   QString Cell(QAbstractItemModel& model, int column) {
     return model.data(model.index(0, column)).toString();

@@ -24,6 +24,7 @@
 #include <fstream>
 
 #include "../support/photo_samples.h"
+#include "gui/common/languages.h"
 #include "gui/device/bypass_dialog.h"
 #include "gui/device/device_settings_dialog.h"
 #include "gui/device/read_period_dialog.h"
@@ -252,6 +253,14 @@ int main(int argc, char** argv) {
   AppPaths paths;
   paths.dataFolder = argv[3];
   paths.settingsFile = std::filesystem::path(argv[3]) / "TVR.ini";
+  // SHOT_SETTINGS: the settings file's text, to take the window in another language or units.
+  if (const char* settings = std::getenv("SHOT_SETTINGS")) {
+    std::filesystem::create_directories(argv[3]);
+    std::ofstream(paths.settingsFile) << settings;
+    std::vector<std::string> unused;
+    const Settings stored = LoadSettings(paths.settingsFile, 0, unused);
+    gui::UseLanguage(gui::LanguageOf(stored.languageInFile ? stored.language : 0));
+  }
   test::GuiDriver gui(paths);
   gui.window->show();
   gui.ChoosePort(QString::fromLocal8Bit(argv[2]));

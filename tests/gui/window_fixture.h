@@ -36,6 +36,8 @@ class WindowTest : public ::testing::Test {
                      [this](int position) { progress.push_back(position); });
   }
 
+ public:
+  // A program folder, a data folder and a settings file in `dir`.
   static AppPaths Paths(const TempDir& dir) {
     AppPaths paths;
     paths.programFolder = dir.Path();
@@ -44,6 +46,7 @@ class WindowTest : public ::testing::Test {
     return paths;
   }
 
+ protected:
   LoggerSession& Session() { return gui.window->Session(); }
   // Connects to the emulated logger and reads its information.
   void ConnectAndReadOptions() {
