@@ -105,7 +105,7 @@ Qt %2</translation>
     </message>
     <message>
         <source>The logger holds no new track point, so nothing was read. Get All Tracks (tavrin read --all) reads the tracks read before again.</source>
-        <translation>로거에 새 트랙 포인트가 없어 아무것도 읽지 않았습니다. 이전에 읽은 트랙을 다시 읽으려면 "모든 트랙 읽기"(tavrin read --all)를 사용하십시오.</translation>
+        <translation>로거에 새 트랙 포인트가 없어 아무것도 읽지 않았습니다. 이전에 읽은 트랙을 다시 읽으려면 &quot;모든 트랙 읽기&quot;(tavrin read --all)를 사용하십시오.</translation>
     </message>
     <message>
         <source>The logger holds no track point, so nothing was read.</source>
@@ -1092,6 +1092,11 @@ Execute &quot;Get All of Memory&quot;?</source>
     <message>
         <source>The odometer read %1 mi at the start of %2; the trips show it from there.</source>
         <translation>%2 시작 시 주행거리계는 %1 mi였습니다. 운행 목록은 이 값부터 보여 줍니다.</translation>
+    </message>
+    <message>
+        <source>MMMM yyyy</source>
+        <comment>the date format of a month: Korean writes the year first</comment>
+        <translation>yyyy년 M월</translation>
     </message>
 </context>
 <context>
@@ -2207,6 +2212,11 @@ Software Options opens now: choose a data folder there and press OK.</source>
     <message>
         <source>Speed (mph)</source>
         <translation>속도 (mph)</translation>
+    </message>
+    <message>
+        <source>dddd, MMMM d, yyyy</source>
+        <comment>the date format of a day, in the language&apos;s order</comment>
+        <translation>yyyy년 M월 d일 dddd</translation>
     </message>
 </context>
 <context>

@@ -82,7 +82,8 @@ QString LogbookPage::PeriodName() const {
   const QDate date = periodDate_->date();
   switch (static_cast<Period>(periodKind_->currentIndex())) {
     case Period::Month:
-      return QLocale().toString(date, QStringLiteral("MMMM yyyy"));
+      return QLocale().toString(
+          date, tr("MMMM yyyy", "the date format of a month: Korean writes the year first"));
     case Period::Year:
       return QString::number(date.year());
     case Period::All:
@@ -179,8 +180,10 @@ void LogbookPage::ChooseNewestMonth() {
 void LogbookPage::OnPeriodChosen() {
   const Period kind = static_cast<Period>(periodKind_->currentIndex());
   periodDate_->setEnabled(kind != Period::All);
-  periodDate_->setDisplayFormat(kind == Period::Year ? QStringLiteral("yyyy")
-                                                     : QStringLiteral("MMMM yyyy"));
+  periodDate_->setDisplayFormat(
+      kind == Period::Year
+          ? QStringLiteral("yyyy")
+          : tr("MMMM yyyy", "the date format of a month: Korean writes the year first"));
   ShowPeriod();
 }
 

@@ -34,7 +34,8 @@ QWidget* LogbookPage::MakePeriodRow() {
   periodKind_->addItems({tr("Month"), tr("Year"), tr("All")});
   periodDate_ = new QDateEdit(QDate::currentDate());
   periodDate_->setObjectName("logbookDate");
-  periodDate_->setDisplayFormat(QStringLiteral("MMMM yyyy"));
+  periodDate_->setDisplayFormat(
+      tr("MMMM yyyy", "the date format of a month: Korean writes the year first"));
   periodDate_->setCalendarPopup(true);
   periodDate_->setAccessibleName(tr("Month or year of the period"));
   periodDate_->setMinimumWidth(

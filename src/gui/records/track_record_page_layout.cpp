@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Track Record page's controls and their places.
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -31,8 +32,10 @@ QDateEdit* DatePicker(const char* objectName, const QString& name, bool longForm
   picker->setObjectName(objectName);
   picker->setAccessibleName(name);
   picker->setCalendarPopup(true);
-  picker->setDisplayFormat(longFormat ? QStringLiteral("dddd, MMMM d, yyyy")
-                                      : QStringLiteral("yyyy-MM-dd"));
+  picker->setDisplayFormat(
+      longFormat ? QCoreApplication::translate("TrackRecordPage", "dddd, MMMM d, yyyy",
+                                               "the date format of a day, in the language's order")
+                 : QStringLiteral("yyyy-MM-dd"));
   picker->setDate(QDate::currentDate());
   // The whole date stays readable, beside the drop-down arrow.
   picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(picker->text()) + 48);
