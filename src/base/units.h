@@ -33,12 +33,4 @@ constexpr double KilometresFrom(double shown, Units units) {
   return units == Units::Imperial ? shown * kKilometresPerMile : shown;
 }
 
-// The unit's symbol as the lists write it after a figure: "Km" or "mi", "Km/h" or "mph".
-constexpr const char* DistanceSymbol(Units units) {
-  return units == Units::Imperial ? "mi" : "Km";
-}
-constexpr const char* SpeedSymbol(Units units) {
-  return units == Units::Imperial ? "mph" : "Km/h";
-}
-
 }  // namespace tavrin

@@ -40,7 +40,6 @@ struct Settings {
   // The file has a Language: without one, the window speaks the desktop's language.
   bool languageInFile = false;
   int units = 0;  // 0: metric, 1: imperial
-
   // WindowGeometry=x,y,width,height; empty before the window was first closed, and for a value
   // that is not four whole numbers with a size above zero (the window then opens at its default
   // place and size, and writes a good value when it closes, so there is nothing to tell).

@@ -11,8 +11,8 @@ enum class Language { English = 0, Korean = 1 };
 // The desktop's language: Korean for a ko_* locale, English for any other.
 Language DesktopLanguage();
 
-// The language a stored Language index asks for; an index no entry has (a file without the key
-// reads -1) follows the desktop.
+// The language a stored Language index asks for; an index no entry has (-1 for a file without
+// the key) follows the desktop.
 Language LanguageOf(int storedIndex);
 
 // Loads the translation of the program's texts and of Qt's own dialogs and buttons into the

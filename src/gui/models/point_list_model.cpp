@@ -6,6 +6,11 @@
 #include <algorithm>
 
 namespace tavrin::gui {
+namespace {
+
+constexpr int kSpeedColumn = 7;  // of kPointColumns
+
+}  // namespace
 
 PointListModel::PointListModel(QObject* parent) : QAbstractTableModel(parent) {
   columns_.assign(kPointColumns.begin(), kPointColumns.end());
@@ -106,7 +111,6 @@ QVariant PointListModel::data(const QModelIndex& index, int role) const {
 QVariant PointListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section < 0 || section >= columnCount()) return {};
-  constexpr int kSpeedColumn = 7;
   if (section == kSpeedColumn) return SpeedColumnTitle(units_);
   return ColumnTitle(columns_[static_cast<size_t>(section)]);
 }
@@ -114,7 +118,6 @@ QVariant PointListModel::headerData(int section, Qt::Orientation orientation, in
 void PointListModel::SetUnits(Units units) {
   if (units == units_) return;
   units_ = units;
-  constexpr int kSpeedColumn = 7;
   emit headerDataChanged(Qt::Horizontal, kSpeedColumn, kSpeedColumn);
   if (rows_ > 0) emit dataChanged(index(0, kSpeedColumn), index(rows_ - 1, kSpeedColumn));
 }
