@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -109,6 +110,15 @@ namespace {
 
 constexpr int kBusyWaitMs = 5000;
 
+// The library's "unable to open database file" says nothing of why: the system's reason does
+// (a folder without write permission, a file of another user).
+std::string OpenErrorOf(sqlite3* db) {
+  std::string error = db == nullptr ? "out of memory" : sqlite3_errmsg(db);
+  const int system = db == nullptr ? 0 : sqlite3_system_errno(db);
+  if (system != 0) error += std::string(": ") + std::strerror(system);
+  return error;
+}
+
 }  // namespace
 
 bool Database::Open(const std::string& path, Durability durability) {
@@ -117,9 +127,11 @@ bool Database::Open(const std::string& path, Durability durability) {
   if (sqlite3_open_v2(path.c_str(), &db_,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                       nullptr) != SQLITE_OK) {
+    openError_ = OpenErrorOf(db_);
     Close();  // a handle comes back even when the open failed
     return false;
   }
+  openError_.clear();
   sqlite3_busy_timeout(db_, kBusyWaitMs);
   // Turning a new database to WAL needs it alone for a moment, and the library does not wait for
   // that: a program that meets another one doing it tries again.
@@ -144,7 +156,8 @@ bool Database::Exec(const char* sql) {
 }
 
 std::string Database::LastError() const {
-  return db_ == nullptr ? std::string("the index is not open") : std::string(sqlite3_errmsg(db_));
+  if (db_ != nullptr) return sqlite3_errmsg(db_);
+  return openError_.empty() ? std::string("the database is not open") : openError_;
 }
 
 bool Database::LastFailureWasBusy() const {

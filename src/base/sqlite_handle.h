@@ -71,6 +71,7 @@ class Database {
 
  private:
   sqlite3* db_ = nullptr;
+  std::string openError_;  // why the last Open failed, for LastError once it is closed
 };
 
 }  // namespace tavrin

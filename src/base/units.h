@@ -12,6 +12,7 @@ namespace tavrin {
 enum class Units { Metric = 0, Imperial = 1 };
 
 inline constexpr double kKilometresPerMile = 1.609344;
+inline constexpr double kMetresPerFoot = 0.3048;
 
 // The units a stored Units index asks for; an index no entry has shows metric.
 constexpr Units UnitsOf(int storedIndex) {

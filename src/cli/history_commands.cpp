@@ -3,9 +3,11 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <set>
 #include <sstream>
 
 #include "cli/cli_host.h"
@@ -27,9 +29,11 @@ std::optional<std::vector<double>> Numbers(const std::string& text, size_t count
   std::stringstream in(text);
   std::string item;
   while (std::getline(in, item, ',')) {
-    char* end = nullptr;
-    const double value = std::strtod(item.c_str(), &end);
-    if (item.empty() || end == item.c_str() || *end != '\0' || !std::isfinite(value)) {
+    // Plain decimal degrees only: no hexadecimal ("0x25.9"), no spaces, no "inf".
+    double value = 0;
+    const char* const last = item.data() + item.size();
+    const auto [end, error] = std::from_chars(item.data(), last, value);
+    if (item.empty() || error != std::errc() || end != last || !std::isfinite(value)) {
       return std::nullopt;
     }
     numbers.push_back(value);
@@ -73,12 +77,27 @@ std::optional<index::Place> PlaceOf(const FindOptions& options) {
 }
 
 // The index of the context's data folder, opened; one line on stderr when it cannot be used.
-index::HistoryIndex OpenIndex(CliContext& context) {
+// `told` gathers the track files whose problems it tells.
+index::HistoryIndex OpenIndex(CliContext& context, std::set<std::string>& told) {
   const std::string folder = context.Store().DataFolder();
-  index::HistoryIndex history(folder, context.ProblemReporter());
+  index::HistoryIndex history(
+      folder, [&told, report = context.ProblemReporter()](const TrackFileProblem& problem) {
+        told.insert(problem.path);
+        report(problem);
+      });
   if (!history.Open(index::IndexFileFor(folder)))
     std::cerr << "tavrin: " << history.Trouble() << "\n";
   return history;
+}
+
+// The files the index keeps as unusable and did not read again now are read once more, so that
+// each run names them with their reasons, as `tavrin list` does.
+void TellUnusableFiles(CliContext& context, const index::HistoryIndex& history,
+                       const std::set<std::string>& told) {
+  if (!history.IsOpen()) return;
+  for (const std::string& path : history.UnusableFiles()) {
+    if (!told.contains(path)) (void)context.Store().Catalogue().ListedTrack(path);
+  }
 }
 
 int RunFind(const GlobalOptions& global, const FindOptions& options) {
@@ -87,7 +106,8 @@ int RunFind(const GlobalOptions& global, const FindOptions& options) {
   if (!place || !period) return kExitUsage;
   CliContext context(global);
   if (const auto ended = context.FindDataFolder()) return *ended;
-  index::HistoryIndex history = OpenIndex(context);
+  std::set<std::string> told;
+  index::HistoryIndex history = OpenIndex(context, told);
   std::optional<index::LocalPeriod> days;
   if (!options.from.empty() || !options.to.empty()) {
     days = index::LocalPeriod{period->first, period->second, context.Store().Zone()};
@@ -96,6 +116,7 @@ int RunFind(const GlobalOptions& global, const FindOptions& options) {
   const bool indexed = history.IsOpen();
   const std::vector<index::Passage> passages = history.Find(*place, days);
   if (indexed && !history.IsOpen()) std::cerr << "tavrin: " << history.Trouble() << "\n";
+  TellUnusableFiles(context, history, told);
   for (const index::Passage& passage : passages) {
     std::cout << passage.path << '\t' << ShownDateTimeText(passage.firstUtc, zone) << '\t'
               << ShownDateTimeText(passage.lastUtc, zone) << '\t' << std::llround(passage.closest)
@@ -108,7 +129,8 @@ int RunFind(const GlobalOptions& global, const FindOptions& options) {
 int RunIndex(const GlobalOptions& global) {
   CliContext context(global);
   if (const auto ended = context.FindDataFolder()) return *ended;
-  index::HistoryIndex history = OpenIndex(context);
+  std::set<std::string> told;
+  index::HistoryIndex history = OpenIndex(context, told);
   if (!history.IsOpen()) return kExitFailure;
   InstallInterruptHandler();
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
@@ -128,6 +150,7 @@ int RunIndex(const GlobalOptions& global) {
     std::cerr << "tavrin index: " << history.Trouble() << "\n";
     return kExitFailure;
   }
+  TellUnusableFiles(context, history, told);
   std::cout << "The history index holds " << update.tracks << " track files: " << update.indexed
             << " indexed now, " << update.removed << " gone from the folder, " << update.unreadable
             << " that cannot be read.\n";

@@ -79,6 +79,11 @@ bool HistoryIndex::Open(const std::string& file) {
   busy_ = false;
   if (!db_.Open(file)) {
     busy_ = db_.LastFailureWasBusy();
+    if (!db_.IsOpen()) {
+      // Not even opened (no permission for the cache folder or the file): nothing to make anew.
+      GiveUp("cannot be opened (" + db_.LastError() + ")");
+      return false;
+    }
   } else if (MakeTables()) {
     return true;
   }

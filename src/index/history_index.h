@@ -86,6 +86,9 @@ class HistoryIndex {
   // The track files with a point in the period (every one without a period), in time order,
   // the index brought up to date first; without one, from every file's own summary.
   std::vector<IndexedTrack> Tracks(const std::optional<LocalPeriod>& period);
+  // The track files the index keeps as unusable (told of when they were read): a command that
+  // is run again names them again, as a listing does.
+  std::vector<std::string> UnusableFiles() const;
 
  private:
   struct Stored;

@@ -173,8 +173,9 @@ IndexUpdate HistoryIndex::Update(const std::function<void(const IndexProgress&)>
     ++(file.summary ? update.indexed : update.unreadable);
     if ((i + 1) % kFilesPerTransaction != 0 && i + 1 != changed.size()) continue;
     told.done = i + 1;
-    written = written && db_.Exec("COMMIT");
+    // Read while no other program can write: any commit of another after this one's changes it.
     version = DataVersion(db_);
+    written = written && db_.Exec("COMMIT");
     written = written && db_.Exec("BEGIN IMMEDIATE");
     // Rows another program wrote in between for the files still to come give way to this one's.
     if (written && DataVersion(db_) != version) {

@@ -32,6 +32,13 @@ bool Meets(const LocalPeriod& period, long long firstUtc, long long lastUtc) {
 
 }  // namespace
 
+std::vector<std::string> HistoryIndex::UnusableFiles() const {
+  std::vector<std::string> paths;
+  Statement rows = db_.Prepare("SELECT name FROM tracks WHERE usable = 0 ORDER BY name");
+  while (rows.Step()) paths.push_back(dataFolder_ + "/" + rows.Text(0));
+  return paths;
+}
+
 std::vector<IndexedTrack> HistoryIndex::Tracks(const std::optional<LocalPeriod>& period) {
   std::vector<std::pair<IndexedTrack, std::vector<PointRun>>> found;
   if (db_.IsOpen()) Update();  // may close a database that cannot be written

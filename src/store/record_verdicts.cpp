@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 
 #include "store/posix_file.h"
 
@@ -33,12 +34,14 @@ void ForEachPointChunk(int fd, size_t counted, PointVector& chunk, RecordTally& 
 struct PointFigures {
   uint32_t points = 0;
   uint32_t distance = 0;
+  bool crossesDateLine = false;
   TrackPoint first{};
   TrackPoint last{};
 
   void Add(const TrackPoint* p, size_t count) {
     for (size_t i = 0; i < count; ++i) {
       if (points == 0) first = p[i];
+      if (points > 0 && std::fabs(p[i].longitude - last.longitude) > 180) crossesDateLine = true;
       distance += points > 0 ? DistanceMeters(last, p[i]) : 0;
       last = p[i];
       ++points;
@@ -49,15 +52,15 @@ struct PointFigures {
 }  // namespace
 
 const RecordVerdict& RecordVerdicts::Of(const std::string& path, const OpenedTrackFile& file,
-                                        uint32_t counted) {
+                                        uint32_t counted, bool withFigures) {
   Known& known = known_[path];
   known.generation = generation_;
   const RecordVerdict& kept = known.verdict;
   if (kept.size == file.size && kept.mtimeNs == file.mtimeNs && kept.inode == file.inode &&
-      kept.counted == counted) {
+      kept.counted == counted && (kept.hasFigures || !withFigures)) {
     return kept;
   }
-  known.verdict = Check(file.fd.Get(), counted);
+  known.verdict = Check(file.fd.Get(), counted, withFigures);
   known.verdict.size = known.verdict.tally.readError == 0 ? file.size : -1;
   known.verdict.mtimeNs = file.mtimeNs;
   known.verdict.inode = file.inode;
@@ -68,20 +71,22 @@ void RecordVerdicts::ForgetUnmet() {
   std::erase_if(known_, [this](const auto& item) { return item.second.generation != generation_; });
 }
 
-RecordVerdict RecordVerdicts::Check(int fd, uint32_t counted) {
+RecordVerdict RecordVerdicts::Check(int fd, uint32_t counted, bool withFigures) {
   RecordVerdict verdict;
   verdict.counted = counted;
   size_t points = 0;
   ForEachPointChunk(fd, counted, chunk_, verdict.tally,
                     [&points](const TrackPoint*, size_t kept) { points += kept; });
   verdict.points = static_cast<uint32_t>(points);
-  if (verdict.Clean() || points == 0) return verdict;
+  if ((verdict.Clean() && !withFigures) || points == 0) return verdict;
   // Rare: a second pass sums the figures of the points, so that a sound file costs no distances.
   RecordTally again;
   PointFigures figures;
   ForEachPointChunk(fd, counted, chunk_, again,
                     [&figures](const TrackPoint* p, size_t kept) { figures.Add(p, kept); });
   verdict.points = figures.points;
+  verdict.hasFigures = true;
+  verdict.crossesDateLine = figures.crossesDateLine;
   verdict.distance = figures.distance;
   verdict.lastDateTime = ToDateTime6(figures.last.GetDateTime());
   const auto first = ToCalendarSeconds(figures.first.GetDateTime());

@@ -24,8 +24,10 @@ struct RecordVerdict {
   uint32_t counted = 0;  // the records checked: the header's count, bounded by the file
   RecordTally tally;
   uint32_t points = 0;  // the points among them (deleted ones left out)
-  // The figures of those points, taken only when some records are no points: the header's
-  // figures count the others too.
+  // The figures of those points, taken only when some records are no points (the header's
+  // figures count the others too) or when asked for (a header whose distance cannot be).
+  bool hasFigures = false;
+  bool crossesDateLine = false;  // a step between points crosses the 180th meridian
   uint32_t distance = 0;
   uint32_t elapsedSeconds = 0;
   DateTime6 lastDateTime{};
@@ -36,8 +38,10 @@ struct RecordVerdict {
 class RecordVerdicts {
  public:
   // The verdict on the first `counted` records of the open file at `path`: the one remembered
-  // when the file has not changed since, else a new one.
-  const RecordVerdict& Of(const std::string& path, const OpenedTrackFile& file, uint32_t counted);
+  // when the file has not changed since, else a new one. `withFigures` sums the points' figures
+  // even when every record is a point.
+  const RecordVerdict& Of(const std::string& path, const OpenedTrackFile& file, uint32_t counted,
+                          bool withFigures = false);
   // A listing of the whole folder begins; after it, ForgetUnmet drops the files it did not meet
   // (deleted, moved away), so that the memory holds no more than the folder.
   void BeginListing() { ++generation_; }
@@ -48,7 +52,7 @@ class RecordVerdicts {
     RecordVerdict verdict;
     unsigned generation = 0;
   };
-  RecordVerdict Check(int fd, uint32_t counted);
+  RecordVerdict Check(int fd, uint32_t counted, bool withFigures);
 
   std::unordered_map<std::string, Known> known_;
   PointVector chunk_;  // reused: a listing checks thousands of files

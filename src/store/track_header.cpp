@@ -7,6 +7,11 @@
 
 namespace tavrin {
 
+bool ImpossibleDistance(const TrackHeader& header) {
+  constexpr double kFastestMetresPerSecond = 343;
+  return header.distance > kFastestMetresPerSecond * (header.elapsedSeconds + 1.0);
+}
+
 double AverageSpeedKmh(uint32_t distanceMeters, uint32_t elapsedSeconds) {
   if (elapsedSeconds == 0) return 0.0;
   return static_cast<double>(distanceMeters) / static_cast<double>(elapsedSeconds) * 3.6;

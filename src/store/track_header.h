@@ -66,6 +66,10 @@ struct TrackEntry : RowFigures {
   char16_t noteGroup4[kNoteGroupUnits]{};
 };
 
+// Whether a header's distance is more than anything on the ground covers in its time (faster
+// than sound): a track stored before steps across the 180th meridian were taken the short way
+// round counts a lap of the globe, and its points tell the true distance when they cross it.
+bool ImpossibleDistance(const TrackHeader& header);
 // km/h from metres and seconds; 0 when no time passed.
 double AverageSpeedKmh(uint32_t distanceMeters, uint32_t elapsedSeconds);
 // km/h: the distance along the points over the time from the first to the last, as the lists

@@ -120,12 +120,19 @@ bool TrackCatalogue::ReadListedHeader(OpenedTrackFile& file, std::string path, T
 }
 
 bool TrackCatalogue::JudgeRecords(const OpenedTrackFile& file, TrackEntry& entry) {
-  const RecordVerdict& verdict = verdicts_.Of(entry.path, file, entry.header.pointCount);
+  const bool distanceInDoubt = ImpossibleDistance(entry.header);
+  const RecordVerdict& verdict =
+      verdicts_.Of(entry.path, file, entry.header.pointCount, distanceInDoubt);
   if (auto problem = RecordsProblem(entry.path, verdict.tally, verdict.points)) {
     folder_.Report(*problem);
   }
   if (auto failure = ReadFailure(entry.path, verdict.tally)) folder_.Report(*failure);
-  if (verdict.Clean()) return true;  // the header's figures are those of its points
+  if (verdict.Clean()) {
+    // The header's figures are those of its points, but for a distance summed before a step
+    // across the 180th meridian was taken the short way round.
+    if (verdict.crossesDateLine) entry.header.distance = verdict.distance;
+    return true;
+  }
   if (verdict.points == 0) return false;
   // The figures of the points the reader gives; the first date-time stays the header's, as the
   // file's name and its day follow it.

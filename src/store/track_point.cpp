@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "base/civil_date.h"
+#include "base/longitude.h"
 
 namespace tavrin {
 namespace {
@@ -170,7 +171,7 @@ uint32_t DistanceMeters(const TrackPoint& previous, const TrackPoint& next) {
     if (!std::isfinite(v)) return 0;
   }
   const double dLat = static_cast<double>(previous.latitude) - static_cast<double>(next.latitude);
-  const double dLon = static_cast<double>(previous.longitude) - static_cast<double>(next.longitude);
+  const double dLon = LongitudeStep(next.longitude, previous.longitude);
   const double x = dLon * LongitudeFactor(next.latitude);
   const double y = dLat * kKmPerTenthDegreeLatitude;
   const double meters = std::sqrt(x * x + y * y) * 10000.0 + 0.5;

@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QWebEngineView>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -52,20 +53,21 @@ class HistoryView : public WindowTest {
     if (showTab) Tabs().setCurrentIndex(kHistoryTab);
   }
 
-  // Points a second apart running east from 127.0 degrees, about 1.8 metres a second; every
-  // other one `wiggle` degrees north.
-  void AddTrack(const Outing& o, float wiggle = 0) {
+  // Points a second apart running east from `west` degrees (127.0), `eastward` degrees a second
+  // (about 1.8 metres); every other one `wiggle` degrees north.
+  void AddTrack(const Outing& o, float wiggle = 0, double west = 127.0, double eastward = 0.00002) {
     std::vector<TrackPoint> points;
     for (size_t i = 0; i < kPointsPerTrack; ++i) {
       const long long at = o.StartUtc() + static_cast<long long>(i);
       const long long second = at % 86400;
       const CivilDate day = CivilDateOfDays(at / 86400);
-      points.push_back(
-          MakePoint(DateTime{static_cast<int>(day.year - 2000), day.month, day.day,
-                             static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60),
-                             static_cast<int>(second % 60)},
-                    kFix3D, o.latitude + (i % 2 == 1 ? wiggle : 0.0f),
-                    127.0f + 0.00002f * static_cast<float>(i), 40, 90));
+      points.push_back(MakePoint(
+          DateTime{static_cast<int>(day.year - 2000), day.month, day.day,
+                   static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60),
+                   static_cast<int>(second % 60)},
+          kFix3D, o.latitude + (i % 2 == 1 ? wiggle : 0.0f),
+          static_cast<float>(std::remainder(west + eastward * static_cast<double>(i), 360.0)), 40,
+          90));
     }
     TrackHeader header = Header(points[0], kPointsPerTrack, kPointsPerTrack - 1, 1000);
     header.lastDateTime = ToDateTime6(points.back().GetDateTime());
@@ -173,16 +175,23 @@ TEST_F(HistoryView, ABoxDrawnOnTheMapListsThePassagesAndEnterLoadsOneAtItsFirstP
   ASSERT_EQ(list->rowCount(), 2);
   EXPECT_EQ(list->item(1, 0)->text(), QStringLiteral("2024-05-03 18:00:00"));
   EXPECT_EQ(list->item(1, 3)->text(), QStringLiteral("0"));
+  const index::Passage second = listed[1];
 
-  // Down to the second passage, then Enter.
+  // Another period: the box is searched again there, and only its passages stay.
+  gui.Find<QComboBox>("historyPeriod")->setCurrentIndex(0);  // the day of the date shown
+  gui.Find<QDateEdit>("historyDate")->setDate(QDate(2024, 5, 3));
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return list->rowCount() == 1; }))
+      << "the month's passages stay listed";
+  EXPECT_EQ(Page().Passages()[0].path, paths[1]);
+
+  // Enter on it loads its track at the passage's first point.
   list->setFocus();
   list->setCurrentCell(0, 0);
-  QTest::keyClick(list, Qt::Key_Down);
   QTest::keyClick(list, Qt::Key_Return);
   EXPECT_EQ(Tabs().currentWidget(), gui.window->RecordTab());
   EXPECT_EQ(LoadedTrack(), paths[1]);
   EXPECT_EQ(SelectedPointRows(),
-            std::vector<int>{static_cast<int>(listed[1].firstUtc - kOutings[1].StartUtc())});
+            std::vector<int>{static_cast<int>(second.firstUtc - kOutings[1].StartUtc())});
   EXPECT_GT(SelectedPointRows().front(), 50);
 }
 
@@ -226,13 +235,35 @@ TEST_F(HistoryView, ACloserLookAtThinnedLinesDrawsThemWithEveryPointThatShows) {
   EXPECT_EQ(Script("window.tavrinHistoryCloser").toInt(), 1) << "no more closer lines asked";
 }
 
-// A box over 180 degrees is searched as one and drawn as the narrow box it is, not round the
-// rest of the world.
-TEST_F(HistoryView, ABoxOverTheDateLineIsDrawnAcrossIt) {
+// A track and a box over 180 degrees are drawn as the short stretches they are, not round the
+// rest of the world, and the box finds the track.
+TEST_F(HistoryView, ATrackAndABoxOverTheDateLineAreDrawnAcrossIt) {
   LinesDrawn();
-  Script(QStringLiteral("TavrinAskBox(-17, 179.5, -16, -179.5);"));
+  // Fiji, east over the 180th meridian: from 179.95 to -179.87 degrees in 10 minutes.
+  AddTrack({2024, 5, 25, 1, -17.0f}, 0, 179.95, 0.0003);
+  gui.Find<QComboBox>("historyPeriod")->setCurrentIndex(0);  // the day of the date shown
+  gui.Find<QDateEdit>("historyDate")->setDate(QDate(2024, 5, 25));
+  ASSERT_EQ(LinesDrawn().size(), 1);
+  const QJsonArray longitudes =
+      QJsonDocument::fromJson(Script("JSON.stringify([].concat.apply([], "
+                                     "window.tavrinHistoryLines[0].getLatLngs()).map("
+                                     "function(p) { return p.lng; }))")
+                                  .toString()
+                                  .toUtf8())
+          .array();
+  ASSERT_GT(longitudes.size(), 1);
+  double west = 360, east = -360;
+  for (const QJsonValue& longitude : longitudes) {
+    west = std::min(west, longitude.toDouble());
+    east = std::max(east, longitude.toDouble());
+  }
+  EXPECT_LT(east - west, 0.2) << "the line goes round the world: " << west << " to " << east;
+  EXPECT_NEAR(west, 179.95, 1e-4);
+
+  Script(QStringLiteral("TavrinAskBox(-17.5, 179.5, -16.5, -179.5);"));
   ASSERT_TRUE(GuiDriver::WaitFor([&] { return Page().SearchesListed() == 1; }));
-  EXPECT_TRUE(Page().Passages().empty());
+  ASSERT_EQ(Page().Passages().size(), 1u);
+  EXPECT_EQ(Page().Passages()[0].path, paths.back());
   ASSERT_TRUE(GuiDriver::WaitFor([&] { return Script("shown !== null").toBool(); }));
   EXPECT_NEAR(Script("shown.getBounds().getEast() - shown.getBounds().getWest()").toDouble(), 1.0,
               1e-6);

@@ -251,6 +251,28 @@ TEST_F(PhotosDialogTest, TheFirstViewShowsTheTrackAndEveryPhotoWholeWhateverTheZ
   });
 }
 
+// Two tracks of a day, half an hour apart, are two lines: nothing is drawn across the gap.
+TEST_F(PhotosDialogTest, EachTrackOfTheDayIsALineOfItsOwn) {
+  std::vector<TrackPoint> later;
+  for (int i = 0; i < kPoints; ++i) {
+    later.push_back(MakePoint(DateTime{24, 5, 1, 11, i * 5 / 60, i * 5 % 60}, kFix3D,
+                              PointAt(i).latitude + 0.01f, PointAt(i).longitude, 36, 90));
+  }
+  WriteTrackFile(dir / "DataLog/20240501_110000.bt0", Header(later[0], kPoints, kPoints * 5 - 5, 0),
+                 later);
+  Photo("first.jpg", "2024:05:01 10:01:00");
+  Photo("second.jpg", "2024:05:01 11:01:00");
+  WithDialog([&](gui::PhotosDialog& dialog) {
+    QWebEngineView* map = dialog.MapView();
+    FindIn(dialog, photos);
+    ASSERT_TRUE(GuiDriver::WaitFor(
+        [&] { return GuiDriver::RunPageScript(*map, "window.tavrinPhotoMarkers").toInt() == 2; }));
+    EXPECT_EQ(GuiDriver::RunPageScript(*map, "window.tavrinLinePoints").toInt(), 2 * kPoints);
+    EXPECT_EQ(GuiDriver::RunPageScript(*map, "line.getLatLngs().length").toInt(), 2)
+        << "the tracks are joined across the gap between them";
+  });
+}
+
 TEST_F(PhotosDialogTest, FieldsAreCheckedAndAChangedFieldAsksForANewMatch) {
   Photo("in_track.jpg", "2024:05:01 10:01:02");
   WithDialog([&](gui::PhotosDialog& dialog) {

@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string_view>
 
 #include "../support/program_run.h"
+#include "store/track_header.h"
 #include "test_support.h"
 
 namespace tavrin {
@@ -216,6 +220,54 @@ TEST_F(CliImport, RealLogsImportWholeAndExitZero) {
     EXPECT_TRUE(run.out.ends_with(c.summary)) << c.file << "\n" << run.out;
     EXPECT_NE(run.err.find(c.said), std::string::npos) << c.file << "\n" << run.err;
   }
+}
+
+std::vector<std::string> TabFields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::istringstream in(line);
+  for (std::string field; std::getline(in, field, '\t');) fields.push_back(field);
+  return fields;
+}
+
+// Fiji, east over the 180th meridian: 0.12 degrees of longitude at 17 degrees south, 12.77 km
+// in ten minutes, listed and logged as such, however the track was stored.
+TEST_F(CliImport, ATrackAcrossTheDateLineCountsTheShortWayRound) {
+  std::string gpx = "<gpx version=\"1.1\"><trk><trkseg>\n";
+  for (int k = 0; k <= 20; ++k) {
+    char point[128];
+    std::snprintf(point, sizeof point,
+                  "<trkpt lat=\"-17\" lon=\"%.3f\"><time>2024-05-25T01:%02d:%02dZ</time></trkpt>\n",
+                  std::remainder(179.95 + 0.006 * k, 360.0), k / 2, k % 2 * 30);
+    gpx += point;
+  }
+  const auto imported = Tavrin({"import", Write("fiji.gpx", gpx + "</trkseg></trk></gpx>\n")});
+  ASSERT_EQ(imported.exitCode, 0) << imported.err;
+  const std::string track = dir / "DataLog/20240525_010000.bt0";
+  ASSERT_TRUE(std::filesystem::exists(track)) << imported.out;
+
+  const auto listedKm = [&] {
+    const auto listed = Tavrin({"list"});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    const auto fields = TabFields(listed.out.substr(0, listed.out.find('\n')));
+    return fields.size() > 5 ? std::stod(fields[4]) : -1.0;
+  };
+  EXPECT_NEAR(listedKm(), 12.77, 0.05);
+  const auto logbook = Tavrin({"logbook"});
+  ASSERT_EQ(logbook.exitCode, 0) << logbook.err;
+  const auto row = TabFields(logbook.out.substr(0, logbook.out.find('\n')));
+  ASSERT_GT(row.size(), 5u) << logbook.out;
+  EXPECT_NEAR(std::stod(row[5]), 12.8, 0.05) << logbook.out;
+
+  // Stored before: the header counts a lap of the globe, which no drive covers in ten minutes.
+  auto bytes = test::ReadBytes(track);
+  TrackHeader header;
+  std::memcpy(&header, bytes.data(), sizeof header);
+  header.distance = 38267710;
+  std::memcpy(bytes.data(), &header, sizeof header);
+  std::ofstream(track, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  EXPECT_NEAR(listedKm(), 12.77, 0.05);
 }
 
 TEST_F(CliImport, UntimedWaypointsAndRoutesBesideATrackAreNoProblem) {

@@ -390,6 +390,7 @@ TEST_F(CliInput, FindNamesEachPassageWithItsLocalTimesAndDistance) {
        {std::vector<std::string>{"find"},
         {"find", "--near", "91,0"},
         {"find", "--near", "1,2,3"},
+        {"find", "--near", "0x25.9,127"},
         {"find", "--near", "1,2", "--radius", "-5"},
         {"find", "--box", "1,2,3"},
         {"find", "--near", "1,2", "--from", "2024-02-30"}}) {

@@ -13,6 +13,7 @@
 #include <numbers>
 #include <thread>
 
+#include "base/longitude.h"
 #include "export/exportable_points.h"
 #include "export/map_line.h"
 #include "export/track_simplify.h"
@@ -46,7 +47,7 @@ std::vector<TrackPoint> ReadPoints(const std::string& path) {
 struct FlatStep {
   double stretch;
   double Length(const TrackPoint& a, const TrackPoint& b) const {
-    return std::max<double>(std::fabs(a.longitude - b.longitude),
+    return std::max<double>(std::fabs(LongitudeStep(a.longitude, b.longitude)),
                             std::fabs(a.latitude - b.latitude) * stretch);
   }
 };

@@ -61,6 +61,8 @@ void HistoryPage::OnPeriodChosen() {
   periodDate_->setEnabled(static_cast<Period>(periodKind_->currentIndex()) != Period::All);
   mapOutOfDate_ = true;
   if (work_ && newestMonthChosen_) DrawPeriod();
+  // The passages listed are those of the period shown: a search in another is made again.
+  if (searched_) FindPassages(*searched_);
 }
 
 // The lines are made for a map of the view's size; the index lists the period's tracks first.
@@ -71,12 +73,12 @@ void HistoryPage::DrawPeriod() {
   const LocalZone zone = owner_.Store().Zone();
   const int width = map_->width(), height = map_->height();
   summary_->setText(tr("Drawing the tracks\u2026"));
-  work_->Post([this, generation, period, zone, width, height](index::HistoryIndex& history,
-                                                              const std::atomic<bool>& stop) {
+  work_->Post([this, generation, period, zone, width, height, whole = pointsDrawnWhole_](
+                  index::HistoryIndex& history, const std::atomic<bool>& stop) {
     if (generation != generation_) return;  // another period was chosen since
     std::vector<index::IndexedTrack> tracks = history.Tracks(period);
-    auto lines = std::make_shared<HistoryLines>(
-        MakeHistoryLines(tracks, zone, width, height, &stop, pointsDrawnWhole_));
+    auto lines =
+        std::make_shared<HistoryLines>(MakeHistoryLines(tracks, zone, width, height, &stop, whole));
     if (stop) return;
     QMetaObject::invokeMethod(
         this,
@@ -144,10 +146,11 @@ void HistoryPage::OnCloserLinesAsked(int generation, int asked, int zoom, double
   // The page is answered with the box it asked about, which it compares its views with.
   const index::GeoBox askedBox{south, north, west, east};
   work_->Post([this, tracks = shownTracks_, chosen = std::move(chosen), generation, asked, zoom,
-               view, askedBox](index::HistoryIndex&, const std::atomic<bool>& stop) {
+               view, askedBox,
+               whole = pointsDrawnWhole_](index::HistoryIndex&, const std::atomic<bool>& stop) {
     if (asked != closerAsked_) return;  // the view moved on since
-    auto lines = std::make_shared<HistoryLines>(
-        MakeCloserLines(tracks, chosen, view, zoom, pointsDrawnWhole_, &stop));
+    auto lines =
+        std::make_shared<HistoryLines>(MakeCloserLines(tracks, chosen, view, zoom, whole, &stop));
     if (stop) return;
     QMetaObject::invokeMethod(
         this,

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/units.h"
 #include "gui/common/page_owner.h"
 #include "gui/history/history_lines.h"
 #include "index/history_index.h"
@@ -45,6 +46,7 @@ class HistoryPage : public QWidget {
   // Tracks are now kept in another folder, or their times shown in another zone.
   void DataFolderChanged();
   void ZoneChanged();
+  void UnitsChanged();
   // The window closes: an update of the index stops where it is.
   void StopWork();
 
@@ -94,6 +96,7 @@ class HistoryPage : public QWidget {
   void ShowPassages(std::vector<index::Passage> passages, std::vector<long long> trackStarts);
   void ShowPassageRows();
   void OnPassageChosen(int row);
+  double RadiusMetres() const;
   void Status(const QString& text) { owner_.SetStatusText(text.toStdString()); }
 
   IPageOwner& owner_;
@@ -112,13 +115,16 @@ class HistoryPage : public QWidget {
   bool mapOutOfDate_ = true;     // tracks changed or another period was chosen since last drawn
   bool indexOutOfDate_ = false;  // tracks changed during a download
   bool pageLoaded_ = false;
-  int generation_ = 0;        // of the lines asked for last
+  // Of the lines asked for last; the index's thread compares its work's with it.
+  std::atomic<int> generation_{0};
   std::string waitingLines_;  // lines made while the page was still loading
   int waitingGeneration_ = 0;
   int waitingWholeUpTo_ = 0;
-  size_t pointsDrawnWhole_ = kPointsDrawnWhole;
-  std::atomic<int> closerAsked_{0};  // the closer lines the page asked for last
+  size_t pointsDrawnWhole_ = kPointsDrawnWhole;  // handed to the index's thread by value
+  std::atomic<int> closerAsked_{0};              // the closer lines the page asked for last
   std::vector<index::IndexedTrack> shownTracks_;
+  Units units_ = Units::Metric;
+  std::optional<index::Place> searched_;  // the place last searched, again in a new period
   std::vector<index::Passage> passages_;
   std::vector<long long> passageTrackStarts_;  // row for row
   int searchesListed_ = 0;

@@ -5,6 +5,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <cmath>
 
 #include "gui/history/history_page.h"
 #include "gui/history/history_web_page.h"
@@ -38,7 +39,6 @@ QWidget* HistoryPage::MakePeriodRow() {
   radius_->setRange(10, 100000);
   radius_->setSingleStep(50);
   radius_->setValue(200);
-  radius_->setSuffix(tr(" m"));
   radius_->setToolTip(tr("Right-click the map to list when a track passed within this distance"));
   auto* radiusLabel = new QLabel(tr("&Radius:"));
   radiusLabel->setBuddy(radius_);
@@ -59,6 +59,9 @@ void HistoryPage::MakeMapView() {
   map_->setObjectName("historyMap");
   map_->setAccessibleName(tr("History map"));
   map_->setMinimumHeight(200);
+  // A right-click lists the passages there: the browser's own menu (Back, Reload, View page
+  // source) has no place on this map.
+  map_->setContextMenuPolicy(Qt::NoContextMenu);
   webPage_ = new HistoryWebPage(map_);
   map_->setPage(webPage_);
   connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) {
@@ -86,7 +89,7 @@ QWidget* HistoryPage::MakePassageList() {
   passageList_->setObjectName("passageList");
   passageList_->setAccessibleName(tr("Passages"));
   passageList_->setHorizontalHeaderLabels(
-      {tr("Track"), tr("First time there"), tr("Last time there"), tr("Closest (m)")});
+      {tr("Track"), tr("First time there"), tr("Last time there"), QString()});
   passageList_->setSelectionBehavior(QAbstractItemView::SelectRows);
   passageList_->setSelectionMode(QAbstractItemView::SingleSelection);
   passageList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -98,6 +101,26 @@ QWidget* HistoryPage::MakePassageList() {
   connect(passageList_, &QTableWidget::activated, this,
           [this](const QModelIndex& index) { OnPassageChosen(index.row()); });
   return passageList_;
+}
+
+// The radius and the closest distances in metres, or in feet under imperial units; the value
+// typed stays the same distance.
+void HistoryPage::UnitsChanged() {
+  const Units units = UnitsOf(owner_.AppSettings().units);
+  const double metres = RadiusMetres();
+  units_ = units;
+  const bool feet = units == Units::Imperial;
+  radius_->setRange(feet ? 30 : 10, feet ? 330000 : 100000);
+  radius_->setSingleStep(feet ? 100 : 50);
+  radius_->setSuffix(feet ? tr(" ft") : tr(" m"));
+  radius_->setValue(static_cast<int>(std::lround(feet ? metres / kMetresPerFoot : metres)));
+  passageList_->setHorizontalHeaderItem(
+      3, new QTableWidgetItem(feet ? tr("Closest (ft)") : tr("Closest (m)")));
+  ShowPassageRows();
+}
+
+double HistoryPage::RadiusMetres() const {
+  return units_ == Units::Imperial ? radius_->value() * kMetresPerFoot : radius_->value();
 }
 
 HistoryPage::HistoryPage(IPageOwner& owner, QWidget* parent) : QWidget(parent), owner_(owner) {
@@ -124,6 +147,7 @@ HistoryPage::HistoryPage(IPageOwner& owner, QWidget* parent) : QWidget(parent), 
   setTabOrder(findInBox_, radius_);
   setTabOrder(radius_, map_);
   setTabOrder(map_, passageList_);
+  UnitsChanged();
   changesListener_ = owner_.Store().Catalogue().ListenForChanges(
       [this](const TrackChangeNotice& notice) { OnTracksChanged(notice); });
 }

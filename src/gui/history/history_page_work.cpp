@@ -112,6 +112,7 @@ void HistoryPage::DataFolderChanged() {
   newestMonthChosen_ = false;
   mapOutOfDate_ = true;
   shownTracks_.clear();
+  searched_.reset();
   passages_.clear();
   passageTrackStarts_.clear();
   passageList_->setRowCount(0);
@@ -129,7 +130,7 @@ void HistoryPage::OnBoxDrawn(double south, double west, double north, double eas
 }
 
 void HistoryPage::OnPlaceClicked(double latitude, double longitude) {
-  FindPassages(index::Place::Near(latitude, longitude, radius_->value()));
+  FindPassages(index::Place::Near(latitude, longitude, RadiusMetres()));
 }
 
 // The place searched, drawn on the map as the window understood it.
@@ -151,6 +152,7 @@ void HistoryPage::ShowPlaceOnMap(const index::Place& place) {
 // Within the period the map shows.
 void HistoryPage::FindPassages(const index::Place& place) {
   if (!work_) return;
+  searched_ = place;
   ShowPlaceOnMap(place);
   Status(tr("Finding the passages\u2026"));
   const auto period = ChosenPeriod();
@@ -198,7 +200,8 @@ void HistoryPage::ShowPassageRows() {
         QString::fromStdString(ShownDateTimeText(passageTrackStarts_[i], zone)),
         QString::fromStdString(ShownDateTimeText(passage.firstUtc, zone)),
         QString::fromStdString(ShownDateTimeText(passage.lastUtc, zone)),
-        QString::number(std::llround(passage.closest))};
+        QString::number(std::llround(units_ == Units::Imperial ? passage.closest / kMetresPerFoot
+                                                               : passage.closest))};
     for (int column = 0; column < 4; ++column) {
       auto* item = new QTableWidgetItem(texts[column]);
       if (column == 3) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);

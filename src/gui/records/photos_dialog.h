@@ -69,7 +69,12 @@ class PhotosDialog : public QDialog {
   void WorkDone();
   void WriteMapPage();
   void ShowOnMap();
-  std::vector<TrackPoint> TrackPointsNearPhotos();
+  // The tracks that hold the matched photos, in time order, and where each begins.
+  struct TracksNearPhotos {
+    std::vector<TrackPoint> points;
+    std::vector<std::size_t> starts;
+  };
+  TracksNearPhotos TrackPointsNearPhotos();
   void Summarise(bool stopped);
   void StopWork();
   void MarkStale();

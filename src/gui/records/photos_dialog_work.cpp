@@ -11,10 +11,14 @@
 #include <QJsonObject>
 #include <QUrl>
 #include <QWebEngineView>
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 
 #include "export/export_writer.h"
+#include "export/exportable_points.h"
+#include "export/map_line.h"
 #include "gui/records/photos_dialog.h"
 #include "photos/photo_thumbnail.h"
 #include "photos/photo_time.h"
@@ -285,14 +289,15 @@ void PhotosDialog::Summarise(bool stopped) {
   owner_.SetStatusText(summary_->text().toStdString());
 }
 
-// The tracks that hold the matched photos, as one line in time order.
-std::vector<TrackPoint> PhotosDialog::TrackPointsNearPhotos() {
+// The tracks that hold the matched photos, in time order, each to be drawn as a line of its own:
+// the map must not join one track's end to the next one's start across the gap between them.
+PhotosDialog::TracksNearPhotos PhotosDialog::TrackPointsNearPhotos() {
   std::vector<double> times;
   for (const PhotoItem& item : photos_.Items()) {
     if (item.position && item.utcSeconds) times.push_back(*item.utcSeconds);
   }
-  std::vector<TrackPoint> line;
-  if (times.empty()) return line;
+  TracksNearPhotos near;
+  if (times.empty()) return near;
   TrackStore& store = owner_.Store();
   const double gap = usedOptions_.maxGapSeconds;
   // A date-time in the hour repeated when summer time ends stands for two instants, up to two
@@ -308,10 +313,12 @@ std::vector<TrackPoint> PhotosDialog::TrackPointsNearPhotos() {
     points.clear();
     if (mayHoldOne && store.Files().ReadTrackPoints(entry, points) &&
         HoldsATime(points, times, gap)) {
-      line.insert(line.end(), points.begin(), points.end());
+      const std::size_t start = near.points.size();
+      std::copy_if(points.begin(), points.end(), std::back_inserter(near.points), IsExportable);
+      if (start > 0 && near.points.size() > start) near.starts.push_back(start);
     }
   }
-  return line;
+  return near;
 }
 
 void PhotosDialog::WriteMapPage() {
@@ -322,8 +329,10 @@ void PhotosDialog::WriteMapPage() {
         return owner_.ShowMessage(text, icon, buttons);
       },
       nullptr, options);
-  const auto page = writer.MakeOpenMapPage(owner_.Store().DataFolder(), TrackPointsNearPhotos(),
-                                           nullptr, kPhotoMapPageName);
+  const TracksNearPhotos tracks = TrackPointsNearPhotos();
+  const std::string line = EncodeMapLine(tracks.points, tracks.starts);
+  const auto page =
+      writer.MakeOpenMapPage(owner_.Store().DataFolder(), tracks.points, &line, kPhotoMapPageName);
   if (!page) return;
   owner_.WindowPages().Keep(*page);
   photosOnMap_ = true;

@@ -175,6 +175,7 @@ void MainWindow::OpenSoftwareOptions() {
     devicePage_->UnitsChanged();
     recordPage_->UnitsChanged();
     logbookPage_->UnitsChanged();
+    historyPage_->UnitsChanged();
   }
   for (const std::string& warning : warnings) SetStatusText(warning);
   if (!settings_.userDataPath.empty() && settings_.userDataPath != store_.DataFolder()) {
