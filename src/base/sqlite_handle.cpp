@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 #include <utility>
 
@@ -109,7 +110,28 @@ namespace {
 
 constexpr int kBusyWaitMs = 5000;
 
+// A path as an SQLite URI: the characters a URI gives a meaning are written as escapes.
+std::string UriOfPath(const std::string& path, const char* query) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    if (c == '%' || c == '?' || c == '#') {
+      char escape[4];
+      std::snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(c));
+      uri += escape;
+    } else {
+      uri += c;
+    }
+  }
+  return uri + query;
+}
+
 }  // namespace
+
+void Database::KeepOpenFailure() {
+  openError_ = db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory";
+  openErrorCode_ = db_ != nullptr ? sqlite3_errcode(db_) : SQLITE_NOMEM;
+  Close();  // a handle comes back even when the open failed
+}
 
 bool Database::Open(const std::string& path, Durability durability) {
   Close();
@@ -117,7 +139,7 @@ bool Database::Open(const std::string& path, Durability durability) {
   if (sqlite3_open_v2(path.c_str(), &db_,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                       nullptr) != SQLITE_OK) {
-    Close();  // a handle comes back even when the open failed
+    KeepOpenFailure();
     return false;
   }
   sqlite3_busy_timeout(db_, kBusyWaitMs);
@@ -134,6 +156,28 @@ bool Database::Open(const std::string& path, Durability durability) {
   return false;
 }
 
+bool Database::OpenReadOnly(const std::string& path) {
+  // The library opens lazily: reading the schema's version is what finds the file unreadable.
+  for (const char* query : {"?mode=ro", "?immutable=1"}) {
+    Close();
+    if (sqlite3_open_v2(UriOfPath(path, query).c_str(), &db_,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+      KeepOpenFailure();
+      return false;
+    }
+    sqlite3_busy_timeout(db_, kBusyWaitMs);
+    if (Exec("PRAGMA schema_version")) return true;
+    if (LastFailureWasDamage()) return true;  // opened; the caller's check tells the damage
+  }
+  KeepOpenFailure();
+  return false;
+}
+
+bool Database::ReadOnly() const {
+  return db_ != nullptr && sqlite3_db_readonly(db_, "main") == 1;
+}
+
 void Database::Close() {
   if (db_ != nullptr) sqlite3_close_v2(db_);
   db_ = nullptr;
@@ -144,12 +188,18 @@ bool Database::Exec(const char* sql) {
 }
 
 std::string Database::LastError() const {
-  return db_ == nullptr ? std::string("the index is not open") : std::string(sqlite3_errmsg(db_));
+  if (db_ != nullptr) return sqlite3_errmsg(db_);
+  return openError_.empty() ? std::string("the database is not open") : openError_;
 }
 
 bool Database::LastFailureWasBusy() const {
   const int code = db_ == nullptr ? SQLITE_OK : (sqlite3_errcode(db_) & 0xFF);
   return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
+
+bool Database::LastFailureWasDamage() const {
+  const int code = (db_ == nullptr ? openErrorCode_ : sqlite3_errcode(db_)) & 0xFF;
+  return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
 }
 
 int64_t Database::LastInsertId() const {
