@@ -386,7 +386,8 @@ void AddLogbookCommands(CLI::App& app, const GlobalOptions& global, std::functio
   history->callback(
       [&global, o, &run] { run = [&global, o] { return RunLogbookHistory(global, *o); }; });
   CLI::App* remove = logbook->add_subcommand(
-      "remove", "Takes the trips of deleted tracks out of the logbook (their changes are kept)");
+      "remove",
+      "Takes the trips of deleted or missing tracks out of the logbook (their changes are kept)");
   remove->add_option("tracks", o->tracks, "Track file names")->required();
   remove->callback(
       [&global, o, &run] { run = [&global, o] { return RunLogbookRemove(global, *o); }; });
