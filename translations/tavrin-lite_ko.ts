@@ -2303,5 +2303,17 @@ Software Options opens now: choose a data folder there and press OK.</source>
         <source>mi</source>
         <translation>mi</translation>
     </message>
+    <message>
+        <source>%1 (track missing)</source>
+        <translation>%1 (트랙 없음)</translation>
+    </message>
+    <message>
+        <source>track missing</source>
+        <translation>트랙 없음</translation>
+    </message>
+    <message>
+        <source>The track file of this trip is missing from the data folder (moved or removed outside Tavrin Lite); its purpose, note and changes stay in the logbook, and it still counts.</source>
+        <translation>이 운행의 트랙 파일이 데이터 폴더에 없습니다(Tavrin Lite 밖에서 옮겨지거나 삭제됨). 목적, 메모, 변경 내역은 운행 일지에 남고, 합계에도 계속 포함됩니다.</translation>
+    </message>
 </context>
 </TS>

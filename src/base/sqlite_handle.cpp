@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 #include <utility>
@@ -110,16 +111,32 @@ namespace {
 
 constexpr int kBusyWaitMs = 5000;
 
-// The library's "unable to open database file" says nothing of why: the system's reason does
-// (a folder without write permission, a file of another user).
-std::string OpenErrorOf(sqlite3* db) {
-  std::string error = db == nullptr ? "out of memory" : sqlite3_errmsg(db);
-  const int system = db == nullptr ? 0 : sqlite3_system_errno(db);
-  if (system != 0) error += std::string(": ") + std::strerror(system);
-  return error;
+// A path as an SQLite URI: the characters a URI gives a meaning are written as escapes.
+std::string UriOfPath(const std::string& path, const char* query) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    if (c == '%' || c == '?' || c == '#') {
+      char escape[4];
+      std::snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(c));
+      uri += escape;
+    } else {
+      uri += c;
+    }
+  }
+  return uri + query;
 }
 
 }  // namespace
+
+void Database::KeepOpenFailure() {
+  openError_ = db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory";
+  // The library's "unable to open database file" says nothing of why; the system's reason does
+  // (a folder without write permission, a file of another user).
+  const int system = db_ != nullptr ? sqlite3_system_errno(db_) : 0;
+  if (system != 0) openError_ += std::string(": ") + std::strerror(system);
+  openErrorCode_ = db_ != nullptr ? sqlite3_errcode(db_) : SQLITE_NOMEM;
+  Close();  // a handle comes back even when the open failed
+}
 
 bool Database::Open(const std::string& path, Durability durability) {
   Close();
@@ -127,11 +144,9 @@ bool Database::Open(const std::string& path, Durability durability) {
   if (sqlite3_open_v2(path.c_str(), &db_,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                       nullptr) != SQLITE_OK) {
-    openError_ = OpenErrorOf(db_);
-    Close();  // a handle comes back even when the open failed
+    KeepOpenFailure();
     return false;
   }
-  openError_.clear();
   sqlite3_busy_timeout(db_, kBusyWaitMs);
   // Turning a new database to WAL needs it alone for a moment, and the library does not wait for
   // that: a program that meets another one doing it tries again.
@@ -144,6 +159,28 @@ bool Database::Open(const std::string& path, Durability durability) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return false;
+}
+
+bool Database::OpenReadOnly(const std::string& path) {
+  // The library opens lazily: reading the schema's version is what finds the file unreadable.
+  for (const char* query : {"?mode=ro", "?immutable=1"}) {
+    Close();
+    if (sqlite3_open_v2(UriOfPath(path, query).c_str(), &db_,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+      KeepOpenFailure();
+      return false;
+    }
+    sqlite3_busy_timeout(db_, kBusyWaitMs);
+    if (Exec("PRAGMA schema_version")) return true;
+    if (LastFailureWasDamage()) return true;  // opened; the caller's check tells the damage
+  }
+  KeepOpenFailure();
+  return false;
+}
+
+bool Database::ReadOnly() const {
+  return db_ != nullptr && sqlite3_db_readonly(db_, "main") == 1;
 }
 
 void Database::Close() {
@@ -163,6 +200,11 @@ std::string Database::LastError() const {
 bool Database::LastFailureWasBusy() const {
   const int code = db_ == nullptr ? SQLITE_OK : (sqlite3_errcode(db_) & 0xFF);
   return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
+
+bool Database::LastFailureWasDamage() const {
+  const int code = (db_ == nullptr ? openErrorCode_ : sqlite3_errcode(db_)) & 0xFF;
+  return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
 }
 
 int64_t Database::LastInsertId() const {

@@ -59,6 +59,11 @@ class Database {
   // Opens (making it when missing) the database file; another program may use it at once: the
   // journal is written ahead and a busy database is waited for a while.
   bool Open(const std::string& path, Durability durability = Durability::Checkpoints);
+  // Opens the database file to be read only, as a file or folder the user may not write allows:
+  // as immutable when its journal cannot be read otherwise (nobody can write there either).
+  bool OpenReadOnly(const std::string& path);
+  // The file is open, but the connection cannot write to it (its rights, its folder's).
+  bool ReadOnly() const;
   void Close();
   bool IsOpen() const { return db_ != nullptr; }
   // Runs statements that return no rows; false with LastError() on failure.
@@ -67,11 +72,17 @@ class Database {
   std::string LastError() const;
   // The last failure was another connection holding the database longer than the wait allows.
   bool LastFailureWasBusy() const;
+  // The last failure was the file's contents: not a database, or a damaged one.
+  bool LastFailureWasDamage() const;
   int64_t LastInsertId() const;
 
  private:
+  // Keeps the library's words and code of a failed open before the handle is closed.
+  void KeepOpenFailure();
+
   sqlite3* db_ = nullptr;
-  std::string openError_;  // why the last Open failed, for LastError once it is closed
+  std::string openError_;
+  int openErrorCode_ = 0;
 };
 
 }  // namespace tavrin

@@ -62,11 +62,30 @@ CliContext::CliContext(const GlobalOptions& options) : store_(StderrMessages()) 
                                               : FolderOrigin::Program;
   store_.NameDataFolder(dataFolder_);
   store_.SetProblemReporter(ProblemReporter());
-  // Trips cut or deleted here keep their logbook entries, with the change.
+  // Trips cut or deleted here keep their logbook entries, with the change, when the user keeps a
+  // logbook; other changes (a download's tracks) leave it closed.
   store_.Catalogue().ListenForChanges([this](const TrackChangeNotice& notice) {
-    if (const Result<void> kept = logbook::FollowTrackChangeIn(store_.DataFolder(), notice); !kept)
-      std::cerr << "tavrin: " << kept.Error().reason << "\n";
+    std::error_code error;
+    if (!logbook::LogbookFollows(notice) ||
+        !std::filesystem::exists(
+            std::filesystem::path(store_.DataFolder()) / logbook::kLogbookFileName, error)) {
+      return;
+    }
+    if (logbook::LogbookStore* logbook = Logbook("tavrin")) {
+      if (const Result<void> kept = logbook->FollowTrackChange(notice); !kept)
+        std::cerr << "tavrin: " << kept.Error().reason << "\n";
+    }
   });
+}
+
+logbook::LogbookStore* CliContext::Logbook(const std::string& command) {
+  if (!logbookTried_) {
+    logbookTried_ = true;
+    if (const Result<void> opened = logbook_.Open(store_.DataFolder()); !opened) {
+      std::cerr << command << ": " << opened.Error().reason << "\n";
+    }
+  }
+  return logbook_.IsOpen() ? &logbook_ : nullptr;
 }
 
 TrackFileProblemFn CliContext::ProblemReporter() {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "logbook/logbook_store.h"
 #include "settings/settings.h"
 #include "store/track_store.h"
 
@@ -47,6 +48,9 @@ class CliContext {
   // yet), kExitUsage with the reason on stderr when --data names no folder.
   std::optional<ExitCode> FindDataFolder();
   TrackStore& Store() { return store_; }
+  // The data folder's logbook (made when missing), opened at its first use and kept for the rest
+  // of the command; nothing when it cannot be used, told once on stderr after `command`.
+  logbook::LogbookStore* Logbook(const std::string& command);
   const Settings& GetSettings() const { return settings_; }
   // Track files that were told of as bad, or read only in part, since the start.
   int FileProblems() const { return fileProblems_; }
@@ -67,6 +71,8 @@ class CliContext {
   Settings settings_;
   TrackStore store_;
   int fileProblems_ = 0;
+  logbook::LogbookStore logbook_;
+  bool logbookTried_ = false;
 };
 
 }  // namespace tavrin::cli

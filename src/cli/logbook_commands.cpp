@@ -24,6 +24,7 @@ using logbook::Purpose;
 struct PlaceOptions {
   std::string name, position, newName;
   double radius = logbook::kDefaultPlaceRadius;
+  bool radiusGiven = false;
 };
 
 struct LogbookOptions {
@@ -62,16 +63,17 @@ std::optional<Purpose> PurposeOption(const char* command, const std::string& wor
   return purpose;
 }
 
-// The logbook of the context's data folder; nothing, with the reason on stderr, when it cannot
-// be used.
-std::optional<LogbookStore> OpenLogbook(CliContext& context, const char* command) {
-  if (!context.Prepare()) return std::nullopt;
-  LogbookStore store;
-  if (const Result<void> opened = store.Open(context.Store().DataFolder()); !opened) {
-    std::cerr << command << ": " << opened.Error().reason << "\n";
-    return std::nullopt;
+// The logbook of the context's data folder, made with the program's own folder when missing; a
+// folder named with --data or in the settings must be there. Nothing, with the exit code and
+// the reason on stderr, when it cannot be used.
+LogbookStore* OpenLogbook(CliContext& context, const char* command, int& code) {
+  code = kExitFailure;
+  if (const std::optional<ExitCode> ended = context.FindDataFolder(); ended && *ended != kExitOk) {
+    code = *ended;
+    return nullptr;
   }
-  return store;
+  if (!context.Prepare()) return nullptr;
+  return context.Logbook(command);
 }
 
 int Ended(const char* command, const Result<void>& done) {
@@ -92,8 +94,9 @@ int RunPlaces(const GlobalOptions& global, const std::string& action, const Plac
     }
   }
   CliContext context(global);
-  std::optional<LogbookStore> store = OpenLogbook(context, command.c_str());
-  if (!store) return kExitFailure;
+  int code = kExitOk;
+  LogbookStore* store = OpenLogbook(context, command.c_str(), code);
+  if (store == nullptr) return code;
   if (action == "list") {
     for (const logbook::NamedPlace& place : store->Places()) {
       char line[160];
@@ -108,10 +111,9 @@ int RunPlaces(const GlobalOptions& global, const std::string& action, const Plac
   }
   if (action == "rename") return Ended(command.c_str(), store->RenamePlace(o.name, o.newName));
   if (action == "move") {
-    const bool radiusGiven = o.radius != logbook::kDefaultPlaceRadius;
     return Ended(command.c_str(),
                  store->MovePlace(o.name, at->first, at->second,
-                                  radiusGiven ? std::optional(o.radius) : std::nullopt));
+                                  o.radiusGiven ? std::optional(o.radius) : std::nullopt));
   }
   return Ended(command.c_str(), store->RemovePlace(o.name));
 }
@@ -141,6 +143,23 @@ int WritePdf(const logbook::LogbookReport& report, const std::string& path) {
   return Ended("tavrin logbook --pdf", written);
 }
 
+// A trip as a tab-separated row. The odometer columns follow once a reading is entered, and the
+// mark of a trip without its track ("track deleted", "track missing") after them, in a column
+// of its own: the columns before it keep their places.
+void PrintTrip(const logbook::TripRow& trip) {
+  std::cout << logbook::DateText(trip.date) << '\t' << trip.start << '\t' << trip.end << '\t'
+            << OneField(trip.from) << '\t' << OneField(trip.to) << '\t'
+            << (trip.kmKnown ? logbook::KmText(trip.km) : "") << '\t' << PurposeShown(trip) << '\t'
+            << OneField(trip.note);
+  const std::string_view mark = logbook::TrackMark(trip);
+  if (trip.odometerStart || !mark.empty()) {
+    std::cout << '\t' << (trip.odometerStart ? logbook::KmText(*trip.odometerStart) : "") << '\t'
+              << (trip.odometerEnd ? logbook::KmText(*trip.odometerEnd) : "");
+  }
+  if (!mark.empty()) std::cout << '\t' << mark;
+  std::cout << '\n';
+}
+
 int RunLogbook(const GlobalOptions& global, const LogbookOptions& o) {
   const auto period = ParsePeriod("tavrin logbook", o.from, o.to);
   if (!period) return kExitUsage;
@@ -153,8 +172,9 @@ int RunLogbook(const GlobalOptions& global, const LogbookOptions& o) {
   }
   CliContext context(global);
   if (const auto ended = context.FindDataFolder()) return *ended;
-  std::optional<LogbookStore> store = OpenLogbook(context, "tavrin logbook");
-  if (!store) return kExitFailure;
+  int code = kExitOk;
+  LogbookStore* store = OpenLogbook(context, "tavrin logbook", code);
+  if (store == nullptr) return code;
   const TrackListing listing = context.Store().Catalogue().ListTracks(nullptr, false);
   const logbook::LogbookReport report =
       logbook::MakeLogbookReport(listing, *store, context.Store().Zone(), filter);
@@ -163,18 +183,7 @@ int RunLogbook(const GlobalOptions& global, const LogbookOptions& o) {
   } else if (o.csv) {
     std::cout << logbook::LogbookCsv(report);
   } else {
-    for (const logbook::TripRow& trip : report.trips) {
-      std::cout << logbook::DateText(trip.date) << '\t' << trip.start << '\t' << trip.end << '\t'
-                << OneField(trip.from) << '\t' << OneField(trip.to) << '\t'
-                << (trip.kmKnown ? logbook::KmText(trip.km) : "track deleted") << '\t'
-                << PurposeShown(trip) << '\t' << OneField(trip.note)
-                << (trip.trackDeleted && trip.kmKnown ? " (track deleted)" : "");
-      if (trip.odometerStart) {
-        std::cout << '\t' << logbook::KmText(*trip.odometerStart) << '\t'
-                  << logbook::KmText(*trip.odometerEnd);
-      }
-      std::cout << '\n';
-    }
+    for (const logbook::TripRow& trip : report.trips) PrintTrip(trip);
   }
   std::ostringstream totals;
   totals << report.trips.size() << " trips, " << logbook::KmText(report.km) << " km";
@@ -184,6 +193,35 @@ int RunLogbook(const GlobalOptions& global, const LogbookOptions& o) {
   }
   std::cerr << totals.str() << ".\n";
   return context.FileProblems() > 0 ? kExitFailure : kExitOk;
+}
+
+// The name of a track file of the data folder, given by its name or a path into that folder;
+// nothing, with the exit code and what to give instead on stderr, for anything else.
+std::optional<std::string> TrackOfFolder(const std::string& given, const std::string& folder,
+                                         int& code) {
+  const std::filesystem::path path(given);
+  const std::string name = path.filename().string();
+  std::error_code error;
+  code = kExitUsage;
+  if (path.has_parent_path() && !std::filesystem::equivalent(path.parent_path(), folder, error)) {
+    std::cerr << "tavrin logbook set: " << given << " is not in the data folder " << folder
+              << "; give a track of that folder by its file name, as `tavrin list` shows it, or "
+                 "name the other folder with --data.\n";
+    return std::nullopt;
+  }
+  if (name.size() <= 4 || !name.ends_with(".bt0")) {
+    std::cerr << "tavrin logbook set: " << given
+              << " is not a track file (their names end in .bt0); give a track by its file name, "
+                 "as `tavrin list` shows it.\n";
+    return std::nullopt;
+  }
+  if (!std::filesystem::is_regular_file(std::filesystem::path(folder) / name, error)) {
+    std::cerr << "tavrin logbook set: " << given
+              << " is no stored track; `tavrin list` names them.\n";
+    code = kExitFailure;
+    return std::nullopt;
+  }
+  return name;
 }
 
 int RunLogbookSet(const GlobalOptions& global, const LogbookOptions& o) {
@@ -197,23 +235,19 @@ int RunLogbookSet(const GlobalOptions& global, const LogbookOptions& o) {
     return kExitUsage;
   }
   CliContext context(global);
-  std::optional<LogbookStore> store = OpenLogbook(context, "tavrin logbook set");
-  if (!store) return kExitFailure;
+  int code = kExitOk;
+  LogbookStore* store = OpenLogbook(context, "tavrin logbook set", code);
+  if (store == nullptr) return code;
   std::vector<std::string> names;
   for (const std::string& track : o.tracks) {
-    const std::filesystem::path path(track);
-    const std::filesystem::path inFolder =
-        path.has_parent_path() ? path : std::filesystem::path(context.Store().DataFolder()) / path;
-    if (!std::filesystem::is_regular_file(inFolder)) {
-      std::cerr << "tavrin logbook set: " << track
-                << " is no stored track; `tavrin list` names them.\n";
-      return kExitFailure;
-    }
-    names.push_back(path.filename().string());
+    const std::optional<std::string> name =
+        TrackOfFolder(track, context.Store().DataFolder(), code);
+    if (!name) return code;
+    names.push_back(*name);
   }
   if (purpose) {
-    if (const int code = Ended("tavrin logbook set", store->SetPurpose(names, *purpose))) {
-      return code;
+    if (const int failed = Ended("tavrin logbook set", store->SetPurpose(names, *purpose))) {
+      return failed;
     }
   }
   return o.notePresent ? Ended("tavrin logbook set", store->SetNote(names, o.note)) : kExitOk;
@@ -221,8 +255,9 @@ int RunLogbookSet(const GlobalOptions& global, const LogbookOptions& o) {
 
 int RunLogbookHistory(const GlobalOptions& global, const LogbookOptions& o) {
   CliContext context(global);
-  std::optional<LogbookStore> store = OpenLogbook(context, "tavrin logbook history");
-  if (!store) return kExitFailure;
+  int code = kExitOk;
+  LogbookStore* store = OpenLogbook(context, "tavrin logbook history", code);
+  if (store == nullptr) return code;
   const std::optional<std::string> track =
       o.tracks.empty() ? std::nullopt
                        : std::optional(std::filesystem::path(o.tracks.front()).filename().string());
@@ -236,8 +271,9 @@ int RunLogbookHistory(const GlobalOptions& global, const LogbookOptions& o) {
 
 int RunLogbookRemove(const GlobalOptions& global, const LogbookOptions& o) {
   CliContext context(global);
-  std::optional<LogbookStore> store = OpenLogbook(context, "tavrin logbook remove");
-  if (!store) return kExitFailure;
+  int code = kExitOk;
+  LogbookStore* store = OpenLogbook(context, "tavrin logbook remove", code);
+  if (store == nullptr) return code;
   for (const std::string& track : o.tracks) {
     const std::string name = std::filesystem::path(track).filename().string();
     if (const int code = Ended("tavrin logbook remove", store->RemoveDeletedTrip(name))) {
@@ -247,13 +283,42 @@ int RunLogbookRemove(const GlobalOptions& global, const LogbookOptions& o) {
   return kExitOk;
 }
 
+// A reading lower than one before it in time, or higher than one after it, is kept as given (the
+// user may have mistyped the other one), with a warning that names both.
+void WarnOfBackwardReadings(const LogbookStore& store, CalendarDate date, double km) {
+  for (const logbook::OdometerReading& other : store.Readings()) {
+    const bool backwards =
+        (other.date < date && km < other.km) || (date < other.date && other.km < km);
+    if (!backwards) continue;
+    std::cerr << "tavrin logbook odometer: warning: the reading of " << logbook::DateText(date)
+              << " (" << logbook::KmText(km) << " km) runs backwards against the one of "
+              << logbook::DateText(other.date) << " (" << logbook::KmText(other.km)
+              << " km); check both, and enter the wrong one again.\n";
+  }
+}
+
 int RunOdometer(const GlobalOptions& global, const LogbookOptions& o) {
-  const auto day = ParsePeriod("tavrin logbook odometer", o.date, o.date);
-  if (!day) return kExitUsage;
+  std::string why;
+  const std::optional<CalendarDate> day = ParseDate(o.date, why);
+  if (!day) {
+    std::cerr << "tavrin logbook odometer: date: " << why << ".\n";
+    return kExitUsage;
+  }
+  if (!(o.km >= 0 && o.km < 1e8)) {
+    std::cerr << "tavrin logbook odometer: km: " << o.km
+              << " is not a reading; give the kilometres the odometer shows, from 0 to "
+                 "99999999.\n";
+    return kExitUsage;
+  }
   CliContext context(global);
-  std::optional<LogbookStore> store = OpenLogbook(context, "tavrin logbook odometer");
-  if (!store) return kExitFailure;
-  return Ended("tavrin logbook odometer", store->SetOdometer(day->first, o.km));
+  int code = kExitOk;
+  LogbookStore* store = OpenLogbook(context, "tavrin logbook odometer", code);
+  if (store == nullptr) return code;
+  if (const int failed = Ended("tavrin logbook odometer", store->SetOdometer(*day, o.km))) {
+    return failed;
+  }
+  WarnOfBackwardReadings(*store, *day, o.km);
+  return kExitOk;
 }
 
 void AddPlaceCommands(CLI::App& app, const GlobalOptions& global, std::function<int()>& run) {
@@ -280,7 +345,8 @@ void AddPlaceCommands(CLI::App& app, const GlobalOptions& global, std::function<
   CLI::App* move = places->add_subcommand("move", "Moves a place, or gives it another radius");
   move->add_option("name", o->name, "Its name")->required();
   move->add_option("position", o->position, "LAT,LON in degrees")->required();
-  move->add_option("--radius", o->radius, "Metres around it");
+  move->add_option("--radius", o->radius, "Metres around it (kept when not given)")
+      ->each([o](const std::string&) { o->radiusGiven = true; });
   move->callback(action("move"));
   CLI::App* remove = places->add_subcommand("remove", "Forgets a place (its changes are kept)");
   remove->add_option("name", o->name, "Its name")->required();
@@ -295,8 +361,9 @@ void AddLogbookCommands(CLI::App& app, const GlobalOptions& global, std::functio
   CLI::App* logbook = app.add_subcommand(
       "logbook",
       "The drive logbook: a trip a stored track, tab-separated (date, start, end, from, to, km, "
-      "purpose, note, and the odometer at start and end once a reading is entered); a purpose "
-      "with ? is offered from the last trip between the same places. Totals on stderr.");
+      "purpose, note, and the odometer at start and end once a reading is entered, then \"track "
+      "deleted\" or \"track missing\" for a trip whose track is gone); a purpose with ? is "
+      "offered from the last trip between the same places. Totals on stderr.");
   logbook->add_option("--from", o->from, "First day, YYYY-MM-DD (local time)");
   logbook->add_option("--to", o->to, "Last day, YYYY-MM-DD (local time)");
   logbook->add_option("--purpose", o->purpose, "Only trips of this purpose (or none)");
@@ -319,7 +386,8 @@ void AddLogbookCommands(CLI::App& app, const GlobalOptions& global, std::functio
   history->callback(
       [&global, o, &run] { run = [&global, o] { return RunLogbookHistory(global, *o); }; });
   CLI::App* remove = logbook->add_subcommand(
-      "remove", "Takes the trips of deleted tracks out of the logbook (their changes are kept)");
+      "remove",
+      "Takes the trips of deleted or missing tracks out of the logbook (their changes are kept)");
   remove->add_option("tracks", o->tracks, "Track file names")->required();
   remove->callback(
       [&global, o, &run] { run = [&global, o] { return RunLogbookRemove(global, *o); }; });

@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "logbook/logbook_store.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "logbook/logbook_texts.h"
+#include "store/posix_file.h"
 
 namespace tavrin::logbook {
 namespace {
@@ -69,6 +76,34 @@ Result<void> CheckPlace(const std::string& name, double latitude, double longitu
   return {};
 }
 
+bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
+  if (!first || !second) return false;
+  return std::equal(std::istreambuf_iterator<char>(first), std::istreambuf_iterator<char>(),
+                    std::istreambuf_iterator<char>(second), std::istreambuf_iterator<char>());
+}
+
+// A copy of the damaged file beside it, "logbook.sqlite.damaged-20240501-170000": a copy of the
+// same bytes kept before is used again, and a name taken (a run in the same second) gets a number.
+// Empty, with the error, when none can be kept.
+std::string KeepDamagedCopy(const std::string& file, const std::string& stamp,
+                            std::error_code& error) {
+  const std::filesystem::path path(file);
+  const std::string prefix = path.filename().string() + ".damaged-";
+  for (const auto& item : std::filesystem::directory_iterator(path.parent_path(), error)) {
+    if (item.path().filename().string().starts_with(prefix) && SameBytes(item.path(), path)) {
+      return item.path().string();
+    }
+  }
+  for (int number = 1; number < 100; ++number) {
+    const std::string copy =
+        file + ".damaged-" + stamp + (number > 1 ? "-" + std::to_string(number) : "");
+    if (std::filesystem::copy_file(file, copy, error)) return copy;
+    if (error != std::errc::file_exists) return {};
+  }
+  return {};
+}
+
 }  // namespace
 
 LogbookStore::LogbookStore(std::function<long long()> clock) : clock_(std::move(clock)) {
@@ -81,40 +116,34 @@ Failure LogbookStore::Refused(const std::string& what) const {
 
 Result<void> LogbookStore::Open(const std::string& dataFolder) {
   db_.Close();
+  readOnlyReason_.clear();
   folder_ = dataFolder;
   file_ = (std::filesystem::path(dataFolder) / kLogbookFileName).string();
   std::error_code error;
   const bool existed = std::filesystem::exists(file_, error);
-  if (!db_.Open(file_, Database::Durability::EveryCommit)) {
+  if (!db_.Open(file_, Database::Durability::EveryCommit) || db_.ReadOnly()) {
     const std::string why = db_.LastError();
+    const bool damaged = db_.LastFailureWasDamage();
     db_.Close();
-    if (!existed)
-      return Refused("cannot be made (" + why + "); check that the folder is writable.");
+    if (!existed) {
+      return Refused("cannot be made (" + why + "); check that the folder " + folder_ +
+                     " can be written to.");
+    }
+    // A good logbook the user may not write is still theirs to read: it is listed read-only.
+    if (!damaged && !db_.OpenReadOnly(file_)) {
+      return Refused("cannot be opened (" + db_.LastError() +
+                     "); check that it and its folder can be read by you.");
+    }
+    readOnlyReason_ = WhyNotWritable();
   }
-  std::string damage;
-  if (db_.IsOpen()) {
-    Statement check = db_.Prepare("PRAGMA integrity_check");
-    damage = !check.Step() ? db_.LastError() : check.Text(0) == "ok" ? "" : check.Text(0);
-  } else {
-    damage = "it cannot be opened";
-  }
-  if (!damage.empty()) {
-    db_.Close();
-    // The user's own entries: never made again over them. A copy is kept aside for a repair.
-    const std::string copy = file_ + ".damaged-" + FileTimeText(clock_());
-    std::filesystem::copy_file(file_, copy, error);
-    return Refused("is damaged (" + damage + "). " +
-                   (error ? std::string("No copy could be kept aside (") + error.message() + ")."
-                          : "A copy is kept as " + copy + ".") +
-                   " Restore logbook.sqlite from a backup, or move it out of the data folder to "
-                   "start a new logbook.");
-  }
+  if (Result<void> whole = CheckWhole(); !whole) return whole;
   Statement version = db_.Prepare("PRAGMA user_version");
   if (version.Step() && version.Int(0) > kSchemaVersion) {
     db_.Close();
     return Refused("was written by a newer version of Tavrin Lite; use that version.");
   }
   version = Statement();
+  if (ReadOnly()) return {};
   if (!db_.Exec("BEGIN IMMEDIATE") || !db_.Exec(kTables) || !db_.Exec("COMMIT")) {
     const std::string why = db_.LastError();
     db_.Close();
@@ -123,8 +152,51 @@ Result<void> LogbookStore::Open(const std::string& dataFolder) {
   return {};
 }
 
+// Why the logbook opened only for reading, in the system's words where it has some.
+std::string LogbookStore::WhyNotWritable() const {
+  if (::access(file_.c_str(), W_OK) != 0) {
+    return "the file cannot be written to: " + ErrnoText(errno);
+  }
+  if (::access(folder_.c_str(), W_OK) != 0) {
+    return "its folder cannot be written to: " + ErrnoText(errno);
+  }
+  return "it cannot be opened for writing";
+}
+
+// A logbook that is no database, or a damaged one, is refused whole: it is never made again over
+// the user's entries, and a copy is kept aside for a repair.
+Result<void> LogbookStore::CheckWhole() {
+  std::string why;
+  const Integrity found = db_.IsOpen() ? IntegrityCheckFinds(why) : Integrity::Damaged;
+  if (found == Integrity::Whole) return {};
+  db_.Close();
+  if (found == Integrity::Unreadable) {
+    return Refused("cannot be read (" + why + "); check that it can be read by you.");
+  }
+  std::error_code error;
+  const std::string copy = KeepDamagedCopy(file_, FileTimeText(clock_()), error);
+  return Refused(
+      "is damaged and cannot be used: restore logbook.sqlite from a backup, or move it out of "
+      "the data folder to start a new logbook (" +
+      (copy.empty() ? "no copy of it could be kept aside: " + error.message()
+                    : "a copy of it is kept as " + copy) +
+      ").");
+}
+
+LogbookStore::Integrity LogbookStore::IntegrityCheckFinds(std::string& why) {
+  Statement check = db_.Prepare("PRAGMA integrity_check");
+  if (check.Step()) return check.Text(0) == "ok" ? Integrity::Whole : Integrity::Damaged;
+  if (db_.LastFailureWasDamage()) return Integrity::Damaged;
+  why = db_.LastError();
+  return Integrity::Unreadable;
+}
+
 Result<void> LogbookStore::Change(const std::function<bool()>& work) {
   if (!db_.IsOpen()) return Failure{"The logbook is not open."};
+  if (ReadOnly()) {
+    return Refused("can only be read (" + readOnlyReason_ +
+                   "); nothing was changed. Make it writable for you to change it.");
+  }
   if (!db_.Exec("BEGIN IMMEDIATE")) {
     return Refused("cannot be written (" + db_.LastError() + "); nothing was changed.");
   }
@@ -145,6 +217,21 @@ bool LogbookStore::Record(const char* kind, int64_t subjectId, const std::string
   return !insert.Failed();
 }
 
+std::string CleanPlaceName(const std::string& name) {
+  std::string clean;
+  for (const char c : name) {
+    const bool control = static_cast<unsigned char>(c) < 0x20 || c == '\x7f';
+    if (!control) {
+      clean += c;
+    } else if (clean.empty() || clean.back() != ' ') {
+      clean += ' ';
+    }
+  }
+  const size_t first = clean.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return clean.substr(first, clean.find_last_not_of(' ') - first + 1);
+}
+
 std::vector<NamedPlace> LogbookStore::Places() const {
   std::vector<NamedPlace> places;
   Statement rows = db_.Prepare(
@@ -155,15 +242,18 @@ std::vector<NamedPlace> LogbookStore::Places() const {
   return places;
 }
 
+// Names kept before they were cleaned are found by their clean name too.
 std::optional<NamedPlace> LogbookStore::PlaceNamed(const std::string& name) const {
+  const std::string clean = CleanPlaceName(name);
   for (NamedPlace& place : Places()) {
-    if (place.name == name) return std::move(place);
+    if (place.name == name || CleanPlaceName(place.name) == clean) return std::move(place);
   }
   return std::nullopt;
 }
 
-Result<void> LogbookStore::AddPlace(const std::string& name, double latitude, double longitude,
+Result<void> LogbookStore::AddPlace(const std::string& givenName, double latitude, double longitude,
                                     double radius) {
+  const std::string name = CleanPlaceName(givenName);
   if (Result<void> fault = CheckPlace(name, latitude, longitude, radius); !fault) return fault;
   if (PlaceNamed(name)) {
     return Failure{"A place named \"" + name +
@@ -180,19 +270,22 @@ Result<void> LogbookStore::AddPlace(const std::string& name, double latitude, do
   });
 }
 
-Result<void> LogbookStore::RenamePlace(const std::string& name, const std::string& newName) {
+Result<void> LogbookStore::RenamePlace(const std::string& name, const std::string& givenName) {
   const std::optional<NamedPlace> place = PlaceNamed(name);
   if (!place) return Failure{"No place is named \"" + name + "\"; `places list` shows them."};
+  const std::string newName = CleanPlaceName(givenName);
   if (Result<void> fault = CheckPlace(newName, 0, 0, 1); !fault) return fault;
-  if (newName == name) return {};
-  if (PlaceNamed(newName)) {
+  if (newName == place->name) return {};
+  if (const std::optional<NamedPlace> other = PlaceNamed(newName);
+      other && other->id != place->id) {
     return Failure{"A place named \"" + newName + "\" is already kept; choose another name."};
   }
   return Change([&] {
     Statement update = db_.Prepare("UPDATE places SET name = ? WHERE id = ?");
     update.Bind(1, newName).Bind(2, place->id);
     update.Step();
-    return !update.Failed() && Record("place", place->id, name, "name", name, newName);
+    return !update.Failed() &&
+           Record("place", place->id, place->name, "name", place->name, newName);
   });
 }
 
@@ -210,11 +303,11 @@ Result<void> LogbookStore::MovePlace(const std::string& name, double latitude, d
     if (update.Failed()) return false;
     const std::string before = PositionText(place->latitude, place->longitude);
     const std::string after = PositionText(latitude, longitude);
-    if (before != after && !Record("place", place->id, name, "position", before, after)) {
+    if (before != after && !Record("place", place->id, place->name, "position", before, after)) {
       return false;
     }
     return newRadius == place->radius ||
-           Record("place", place->id, name, "radius", NumberText(place->radius) + " m",
+           Record("place", place->id, place->name, "radius", NumberText(place->radius) + " m",
                   NumberText(newRadius) + " m");
   });
 }
@@ -226,7 +319,7 @@ Result<void> LogbookStore::RemovePlace(const std::string& name) {
     Statement update = db_.Prepare("UPDATE places SET removed = 1 WHERE id = ?");
     update.Bind(1, place->id);
     update.Step();
-    return !update.Failed() && Record("place", place->id, name, "name", name, "");
+    return !update.Failed() && Record("place", place->id, place->name, "name", place->name, "");
   });
 }
 
@@ -343,7 +436,7 @@ Result<void> LogbookStore::TrackDeleted(const std::string& track) {
 }
 
 Result<void> LogbookStore::FollowTrackChange(const TrackChangeNotice& notice) {
-  if (notice.change != TrackChange::Compacted && notice.change != TrackChange::Deleted) return {};
+  if (!LogbookFollows(notice)) return {};
   for (const std::string& path : notice.paths) {
     const std::string track = std::filesystem::path(path).filename().string();
     const Result<void> done =
@@ -353,27 +446,25 @@ Result<void> LogbookStore::FollowTrackChange(const TrackChangeNotice& notice) {
   return {};
 }
 
-Result<void> FollowTrackChangeIn(const std::string& dataFolder, const TrackChangeNotice& notice) {
-  std::error_code error;
-  if (!std::filesystem::exists(std::filesystem::path(dataFolder) / kLogbookFileName, error)) {
-    return {};
-  }
-  LogbookStore store;
-  if (Result<void> opened = store.Open(dataFolder); !opened) return opened;
-  return store.FollowTrackChange(notice);
+bool LogbookFollows(const TrackChangeNotice& notice) {
+  return notice.change == TrackChange::Compacted || notice.change == TrackChange::Deleted;
 }
 
 Result<void> LogbookStore::RemoveDeletedTrip(const std::string& track) {
   const std::optional<TripEntry> entry = EntryOf(track);
-  if (!entry || !entry->trackDeleted || entry->removed) {
-    return Failure{"The logbook has no trip of a deleted track " + track +
+  std::error_code error;
+  const bool missing = entry && !entry->trackDeleted &&
+                       !std::filesystem::exists(std::filesystem::path(folder_) / track, error);
+  if (!entry || !(entry->trackDeleted || missing) || entry->removed) {
+    return Failure{"The logbook has no trip of a deleted or missing track " + track +
                    "; only those can be taken out, and a stored track's trip stays."};
   }
   return Change([&] {
     Statement update = db_.Prepare("UPDATE entries SET removed = 1 WHERE id = ?");
     update.Bind(1, entry->id);
     update.Step();
-    return !update.Failed() && Record("trip", entry->id, track, "track", "deleted", "removed");
+    return !update.Failed() &&
+           Record("trip", entry->id, track, "track", missing ? "missing" : "deleted", "removed");
   });
 }
 

@@ -33,6 +33,10 @@ struct NamedPlace {
   double radius = kDefaultPlaceRadius;  // metres
 };
 
+// A place's name as it is kept and shown: a line break, a tab or another control character in it
+// becomes a space (a row or a list would split at it), and spaces at its ends go.
+std::string CleanPlaceName(const std::string& name);
+
 // What the user wrote of a trip; a trip without an entry has no purpose and no note.
 struct TripEntry {
   int64_t id = 0;
@@ -61,9 +65,9 @@ struct LogbookChange {
   std::string before, after;
 };
 
-// For a program that keeps no logbook open: the notice is recorded in the data folder's logbook
-// when the user keeps one there.
-Result<void> FollowTrackChangeIn(const std::string& dataFolder, const TrackChangeNotice& notice);
+// Whether the logbook notes the notice (a cut or a deletion): a program that opens the logbook
+// only for them need not open it for the others.
+bool LogbookFollows(const TrackChangeNotice& notice);
 
 class LogbookStore {
  public:
@@ -71,9 +75,14 @@ class LogbookStore {
   explicit LogbookStore(std::function<long long()> clock = {});
 
   // Opens (making it when missing) the logbook of the data folder. A damaged one is refused:
-  // a copy is kept aside and the failure says where, and what to do.
+  // a copy is kept aside and the failure says where, and what to do. One the user may read but
+  // not write (its rights, a read-only folder) opens read-only: it lists, and refuses changes.
   Result<void> Open(const std::string& dataFolder);
   bool IsOpen() const { return db_.IsOpen(); }
+  bool ReadOnly() const { return !readOnlyReason_.empty(); }
+  // Why it opened read-only ("its folder cannot be written to: Permission denied"); empty when
+  // it can be changed.
+  const std::string& ReadOnlyReason() const { return readOnlyReason_; }
   const std::string& File() const { return file_; }
 
   // Places, by name; names are unique among the places kept.
@@ -93,7 +102,8 @@ class LogbookStore {
   // What the program did to a track: its entry stays, and the change is kept with it.
   Result<void> TrackCut(const std::string& track);
   Result<void> TrackDeleted(const std::string& track);
-  // Takes the trip of a deleted track out of the logbook; its changes are kept.
+  // Takes the trip of a deleted track, or of one whose file is missing from the data folder, out
+  // of the logbook; its changes are kept.
   Result<void> RemoveDeletedTrip(const std::string& track);
   // The same from the store's notice: points deleted from a track are a cut, files deleted are
   // deleted trips; other notices change nothing here.
@@ -106,6 +116,10 @@ class LogbookStore {
   std::vector<LogbookChange> Changes(const std::optional<std::string>& track = std::nullopt) const;
 
  private:
+  enum class Integrity { Whole, Damaged, Unreadable };
+  Result<void> CheckWhole();
+  Integrity IntegrityCheckFinds(std::string& why);
+  std::string WhyNotWritable() const;
   Result<void> Change(const std::function<bool()>& work);
   bool Record(const char* kind, int64_t subjectId, const std::string& subject, const char* field,
               const std::string& before, const std::string& after);
@@ -117,6 +131,7 @@ class LogbookStore {
 
   std::function<long long()> clock_;
   std::string folder_, file_;
+  std::string readOnlyReason_;
   Database db_;
 };
 

@@ -81,7 +81,43 @@ void FollowOdometer(std::vector<TripRow>& trips, const std::vector<OdometerReadi
   }
 }
 
+// An entry whose track is gone keeps its row: as the file was when the entry last changed, or
+// what its name still tells. A track the program did not see go (moved, a sync tool, a deletion
+// while the logbook could not be opened) is missing, and counts the same.
+std::optional<TripRow> KeptTrip(const TripEntry& entry, const std::vector<NamedPlace>& places,
+                                const LocalZone& zone) {
+  if (entry.removed) return std::nullopt;
+  TripRow trip;
+  trip.track = entry.track;
+  trip.purpose = entry.purpose;
+  trip.note = entry.note;
+  trip.trackDeleted = entry.trackDeleted;
+  trip.trackMissing = !entry.trackDeleted;
+  if (const std::optional<TripSnapshot>& kept = entry.kept) {
+    const DateTime start = zone.ToLocal(FromCalendarSeconds(kept->firstUtc));
+    trip.date = DateOf(start);
+    trip.start = ClockText(start);
+    trip.end = ClockText(zone.ToLocal(FromCalendarSeconds(kept->lastUtc)));
+    trip.km = kept->km;
+    trip.from = PlaceNameAt(places, kept->fromLatitude, kept->fromLongitude);
+    trip.to = PlaceNameAt(places, kept->toLatitude, kept->toLongitude);
+  } else if (const std::optional<DateTime> start = StartOfName(entry.track, zone)) {
+    trip.date = DateOf(*start);
+    trip.start = ClockText(*start);
+    trip.kmKnown = false;
+  } else {
+    return std::nullopt;
+  }
+  return trip;
+}
+
 }  // namespace
+
+std::string_view TrackMark(const TripRow& trip) {
+  if (trip.trackDeleted) return "track deleted";
+  if (trip.trackMissing) return "track missing";
+  return {};
+}
 
 std::string PositionName(double latitude, double longitude) {
   char text[48];
@@ -132,31 +168,10 @@ LogbookReport MakeLogbookReport(const TrackListing& listing, const LogbookStore&
     }
     trips.push_back(std::move(trip));
   }
-  // Entries whose track is gone keep their row: as the file was when the entry last changed, or
-  // what its name still tells.
-  for (const auto& [name, entry] : entries) {
-    if (!entry.trackDeleted || entry.removed) continue;
-    TripRow trip;
-    trip.track = name;
-    trip.purpose = entry.purpose;
-    trip.note = entry.note;
-    trip.trackDeleted = true;
-    if (const std::optional<TripSnapshot>& kept = entry.kept) {
-      const DateTime start = zone.ToLocal(FromCalendarSeconds(kept->firstUtc));
-      trip.date = DateOf(start);
-      trip.start = ClockText(start);
-      trip.end = ClockText(zone.ToLocal(FromCalendarSeconds(kept->lastUtc)));
-      trip.km = kept->km;
-      trip.from = PlaceNameAt(places, kept->fromLatitude, kept->fromLongitude);
-      trip.to = PlaceNameAt(places, kept->toLatitude, kept->toLongitude);
-    } else if (const std::optional<DateTime> start = StartOfName(name, zone)) {
-      trip.date = DateOf(*start);
-      trip.start = ClockText(*start);
-      trip.kmKnown = false;
-    } else {
-      continue;
+  for (const auto& entry : entries) {
+    if (std::optional<TripRow> trip = KeptTrip(entry.second, places, zone)) {
+      trips.push_back(std::move(*trip));
     }
-    trips.push_back(std::move(trip));
   }
   std::stable_sort(trips.begin(), trips.end(), [](const TripRow& a, const TripRow& b) {
     return std::tie(a.date, a.start) < std::tie(b.date, b.start);

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/units.h"
@@ -25,14 +26,17 @@ struct TripRow {
   std::string start, end;  // "08:10", in the listing's zone
   std::string from, to;    // a place's name, or the position ("37.5401, 127.0553")
   double km = 0;
-  bool kmKnown = true;  // false for a deleted track whose entry kept no copy of the trip
+  bool kmKnown = true;  // false for a deleted or missing track whose entry kept no copy of it
   uint32_t driveSeconds = 0;
   Purpose purpose = Purpose::None;
   std::string note;
   // Offered, never set: the purpose of the last trip between the same two named places.
   std::optional<Purpose> suggested;
   long long changedUtc = 0;  // when its purpose or note last changed; 0: never
+  // Its track was deleted by the program, or its file is missing from the data folder (moved,
+  // removed behind the program's back): the row is what the entry kept, and it still counts.
   bool trackDeleted = false;
+  bool trackMissing = false;
   std::optional<double> odometerStart, odometerEnd;
 };
 
@@ -48,13 +52,17 @@ struct LogbookReport {
   double km = 0;
 };
 
+// The mark of a row without its track, in a column or cell of its own: "track deleted",
+// "track missing", or empty.
+std::string_view TrackMark(const TripRow& trip);
+
 // The position as a row names it when no place holds it.
 std::string PositionName(double latitude, double longitude);
 // The nearest of the places whose radius holds the position, or its PositionName.
 std::string PlaceNameAt(const std::vector<NamedPlace>& places, double latitude, double longitude);
 
 // The trips of the listing (every stored track, as TrackCatalogue::ListTracks gives them) and of
-// the entries whose track was deleted, that the filter keeps.
+// the entries whose track was deleted or is missing from it, that the filter keeps.
 // `zone` is the listing's, for the trips whose track was deleted.
 LogbookReport MakeLogbookReport(const TrackListing& listing, const LogbookStore& store,
                                 const LocalZone& zone, const LogbookFilter& filter);

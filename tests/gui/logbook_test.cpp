@@ -428,6 +428,21 @@ TEST_F(LogbookView, ADeletedTracksTripStaysWithItsHistoryAndACutIsNoted) {
       << "only the question whether to delete";
 }
 
+// A track file removed behind the window's back (a sync tool, a deletion while the logbook could
+// not be opened): its trip keeps its row, marked, and still counts.
+TEST_F(LogbookView, AMissingTracksTripStaysMarkedAndCounts) {
+  ASSERT_TRUE(Logbook()->SetPurpose(std::vector{tracks[2]}, Purpose::Business));
+  ASSERT_TRUE(std::filesystem::remove(dir.Path() / "DataLog" / tracks[2]));
+  ShowLogbook();
+  ASSERT_EQ(Rows(), 4);
+  EXPECT_EQ(Cell(1, Column::Start), "18:00");
+  EXPECT_TRUE(Cell(1, Column::Km).endsWith(" (track missing)"))
+      << Cell(1, Column::Km).toStdString();
+  EXPECT_TRUE(Cell(1, Column::Purpose, Qt::ToolTipRole).contains("missing"));
+  EXPECT_EQ(Shown("totalBusinessTrips"), "1");
+  EXPECT_EQ(Shown("totalBusiness"), Cell(1, Column::Km).section(QLatin1Char(' '), 0, 0));
+}
+
 TEST_F(LogbookView, ExportCsvWritesThePeriodsTripsAndAnEmptyPeriodSaysSo) {
   ShowLogbook();
   gui.Find<QComboBox>("logbookPeriod")->setCurrentIndex(1);  // the year 2024

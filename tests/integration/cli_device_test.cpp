@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -52,6 +53,21 @@ TEST_F(CliDevice, ReadingAllAndAPeriodInNmea) {
   ASSERT_EQ(period.exitCode, 0) << period.err;
   EXPECT_TRUE(Same(PointsOf(Lines(period.out)), Expected(7, 600, 1200)));
   EXPECT_EQ(Tavrin({"read", "--port", pty, "--period", "yesterday", "today"}).exitCode, 2);
+}
+
+// A download adds tracks, which the logbook need not hear of: a damaged logbook beside them is
+// neither opened, nor told of, nor copied once a track.
+TEST_F(CliDevice, ADownloadLeavesTheLogbookAlone) {
+  Start();
+  std::filesystem::create_directories(dir / "DataLog");
+  std::ofstream(dir / "DataLog/logbook.sqlite", std::ios::binary) << std::string(8192, 'x');
+  const auto all = Tavrin({"read", "--port", pty, "--all"});
+  ASSERT_EQ(all.exitCode, 0) << all.err;
+  EXPECT_GT(Lines(all.out).size(), 1u);
+  EXPECT_EQ(all.err.find("logbook"), std::string::npos) << all.err;
+  for (const auto& item : std::filesystem::directory_iterator(dir / "DataLog")) {
+    EXPECT_FALSE(item.path().filename().string().starts_with("logbook.sqlite.damaged"));
+  }
 }
 
 // The history index follows the data folder: tracks just read from the logger or imported are

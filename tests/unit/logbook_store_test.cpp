@@ -88,10 +88,49 @@ TEST(LogbookStore, ADamagedLogbookIsRefusedAndACopyKeptAside) {
   ASSERT_FALSE(opened);
   EXPECT_FALSE(store.IsOpen());
   const fs::path copy = file.string() + ".damaged-20231114-221320";
-  EXPECT_NE(opened.Error().reason.find("is damaged"), std::string::npos) << opened.Error().reason;
-  EXPECT_NE(opened.Error().reason.find(copy.string()), std::string::npos) << opened.Error().reason;
+  const std::string& reason = opened.Error().reason;
+  EXPECT_NE(reason.find("is damaged"), std::string::npos) << reason;
+  EXPECT_NE(reason.find(copy.string()), std::string::npos) << reason;
+  EXPECT_EQ(reason.find('\n'), std::string::npos) << "one plain sentence, no checker's report";
+  EXPECT_EQ(reason.find("Page"), std::string::npos) << reason;
   EXPECT_EQ(test::ReadBytes(copy.string()), damaged);
   EXPECT_EQ(test::ReadBytes(file.string()), damaged) << "the user's file is left as it was";
+
+  // Opened again in the same second: the same copy serves; other bytes get a name of their own.
+  const Result<void> again = store.Open(dir.Path().string());
+  ASSERT_FALSE(again);
+  EXPECT_NE(again.Error().reason.find(copy.string() + ")"), std::string::npos)
+      << again.Error().reason;
+  std::ofstream(file, std::ios::binary | std::ios::app) << "more";
+  const Result<void> changed = store.Open(dir.Path().string());
+  ASSERT_FALSE(changed);
+  EXPECT_NE(changed.Error().reason.find(copy.string() + "-2)"), std::string::npos)
+      << changed.Error().reason;
+  size_t copies = 0;
+  for (const auto& item : fs::directory_iterator(dir.Path())) {
+    copies += item.path().filename().string().starts_with("logbook.sqlite.damaged-") ? 1 : 0;
+  }
+  EXPECT_EQ(copies, 2u);
+}
+
+// A line break or a tab would split a place's row: the name is kept without them, and found by
+// the name the list shows; a note keeps them, being free text.
+TEST(LogbookStore, APlaceNameIsKeptWithoutControlCharactersAndANoteWithThem) {
+  test::TempDir dir;
+  LogbookStore store;
+  ASSERT_TRUE(store.Open(dir.Path().string()));
+  ASSERT_TRUE(store.AddPlace("\tNew\r\nLine\x7f", 37.5, 127));
+  ASSERT_EQ(store.Places().size(), 1u);
+  EXPECT_EQ(store.Places()[0].name, "New Line");
+  EXPECT_FALSE(store.AddPlace("New\nLine", 1, 1)) << "the same name once cleaned";
+  ASSERT_TRUE(store.RenamePlace("New Line", "Old\tLine"));
+  EXPECT_EQ(store.Places()[0].name, "Old Line");
+  EXPECT_FALSE(store.AddPlace("\n\t", 1, 1)) << "nothing left of the name";
+  ASSERT_TRUE(store.RemovePlace("Old Line"));
+  EXPECT_TRUE(store.Places().empty());
+  const std::string track[] = {"20240501_070000.bt0"};
+  ASSERT_TRUE(store.SetNote(track, "Kim\n\tsigned"));
+  EXPECT_EQ(store.Entries().at(track[0]).note, "Kim\n\tsigned");
 }
 
 // A program killed while it writes notes over and over: the logbook opens whole, and the note

@@ -90,7 +90,12 @@ QString TripTableModel::Text(const logbook::TripRow& trip, int column) const {
     case To:
       return QString::fromStdString(trip.to);
     case Km:
-      // A deleted track's trip counts with the kilometres its entry kept, where it kept them.
+      // A deleted or missing track's trip counts with the kilometres its entry kept, where it
+      // kept them.
+      if (trip.trackMissing) {
+        return trip.kmKnown ? tr("%1 (track missing)").arg(KmText(trip.km, units_))
+                            : tr("track missing");
+      }
       if (!trip.kmKnown) return tr("track deleted");
       return trip.trackDeleted ? tr("%1 (track deleted)").arg(KmText(trip.km, units_))
                                : KmText(trip.km, units_);
@@ -128,6 +133,11 @@ QVariant TripTableModel::ToolTip(const logbook::TripRow& trip, int column) const
         "The track file of this trip was deleted; its purpose, note and changes stay in "
         "the logbook.");
   }
+  if (trip.trackMissing) {
+    return tr(
+        "The track file of this trip is missing from the data folder (moved or removed outside "
+        "Tavrin Lite); its purpose, note and changes stay in the logbook, and it still counts.");
+  }
   if (column == Purpose && trip.purpose == logbook::Purpose::None && trip.suggested) {
     return tr("Offered: the last trip between %1 and %2 was %3. Press A, \"Accept offered\" or "
               "choose it in the drop-down to set it.")
@@ -163,7 +173,7 @@ QVariant TripTableModel::data(const QModelIndex& index, int role) const {
       }
       return {};
     case Qt::ForegroundRole:
-      if (offered || (trip.trackDeleted && column == Km)) {
+      if (offered || ((trip.trackDeleted || trip.trackMissing) && column == Km)) {
         return QPalette().brush(QPalette::Disabled, QPalette::Text);
       }
       return {};
