@@ -167,7 +167,10 @@ void DevicePage::ShowPointCounts() {
 }
 
 void DevicePage::OnConnectionLost() {
-  if (arrivalRead_ == ArrivalRead::Connecting) FinishArrival();
+  if (arrivalRead_ == ArrivalRead::Connecting) {
+    arrivalRetries_.Forget(claimedPort_);  // the logger is gone, or will arrive anew
+    FinishArrival();
+  }
   ClearDeviceFields();
   connect_->setText(tr("&Connect"));
   ApplyEnablingRule(false);

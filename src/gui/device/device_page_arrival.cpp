@@ -121,8 +121,8 @@ void DevicePage::ScheduleArrivalTry() {
 // The logger told what it holds: its new tracks are read, or there are none.
 void DevicePage::StartArrivalRead() {
   if (!owner_.Session().IsConnected()) {  // gone meanwhile
-    FinishArrival();
-    return ScheduleArrivalTry();
+    arrivalRetries_.Forget(claimedPort_);
+    return FinishArrival();
   }
   const DeviceState::ReadBlock block = owner_.Session().DeviceInfo().WhatBlocksARead(true);
   // A logger still scanning its memory is let go and asked again a little later.
@@ -150,10 +150,11 @@ void DevicePage::StartArrivalRead() {
   }
 }
 
+// Every try ends here, its port either forgotten or its next try set: other loggers that arrived
+// meanwhile have their turn.
 void DevicePage::FinishArrival() {
   arrivalRead_ = ArrivalRead::None;
   owner_.QuietSuccessBoxes(false);
-  // Other loggers that arrived meanwhile have their turn.
   if (arrivalRetries_.NextDue()) QTimer::singleShot(0, this, [this] { ScheduleArrivalTry(); });
 }
 
