@@ -452,6 +452,10 @@ Execute &quot;Get All of Memory&quot;?</source>
         <source> (%1 ft)</source>
         <translation> (%1 ft)</translation>
     </message>
+    <message>
+        <source>The logger on %1 is not ready yet; it is tried again in %2 s.</source>
+        <translation>%1의 로거가 아직 준비되지 않았습니다. %2초 뒤에 다시 시도합니다.</translation>
+    </message>
 </context>
 <context>
     <name>DeviceSettingsDialog</name>

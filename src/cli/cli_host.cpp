@@ -61,8 +61,10 @@ void CliHost::SetStatusText(const std::string& text) {
 void CliHost::SetProgress(int position) {
   if (position <= 0 || position > 1000) return;
   const int percent = position / 10;
-  if (percent == lastShownProgress_) return;
-  if (::isatty(STDERR_FILENO)) {
+  if (percent == lastShownProgress_ || progress_ == ProgressLines::Never) return;
+  const bool terminal = ::isatty(STDERR_FILENO);
+  if (!terminal && progress_ == ProgressLines::OnTerminal) return;
+  if (terminal) {
     constexpr int kWidth = 40;
     const int filled = percent * kWidth / 100;
     std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(static_cast<size_t>(filled), '#').c_str(),

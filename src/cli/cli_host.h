@@ -15,9 +15,15 @@
 
 namespace tavrin::cli {
 
+// Where a read's progress goes: always on stderr (a bar on a terminal, a line every 10 %
+// elsewhere), only when stderr is a terminal (tavrin watch, whose stderr may be a journal), or
+// nowhere.
+enum class ProgressLines { Always, OnTerminal, Never };
+
 class CliHost : public ISessionHost {
  public:
-  explicit CliHost(bool verbose) : verbose_(verbose) {}
+  explicit CliHost(bool verbose, ProgressLines progress = ProgressLines::Always)
+      : verbose_(verbose), progress_(progress) {}
   void Attach(LoggerSession* session) { session_ = session; }
 
   // ISessionHost
@@ -59,6 +65,7 @@ class CliHost : public ISessionHost {
   void TouchActivity();
 
   bool verbose_;
+  ProgressLines progress_;
   LoggerSession* session_ = nullptr;
   EventLoop loop_;
   bool answerYes_ = false;

@@ -110,17 +110,27 @@ ReadResult ReadTracks(const GlobalOptions& global, const ReadOptions& o) {
   InstallInterruptHandler();
   DeviceConnection device(global, o.port);
   result.dataFolder = device.Context().Store().DataFolder();
-  if (!device.Connect() || !device.ReadInfo()) return result;
+  if (!device.Connect()) {
+    result.notReady = device.NotReady();
+    return result;
+  }
+  if (!device.ReadInfo()) return result;
   LoggerSession& session = device.Session();
   switch (session.DeviceInfo().WhatBlocksARead(o.readNew)) {
     case DeviceState::ReadBlock::EmptyMemory:
       Fail("the logger's memory is empty: there are no tracks to read.");
       return result;
-    case DeviceState::ReadBlock::FiguresDoNotAddUp:
-      Fail(
+    case DeviceState::ReadBlock::FiguresDoNotAddUp: {
+      const std::string why =
           "Reading data or Empty track data. The logger's memory figures do not add up (it may "
-          "still be scanning its memory); wait a moment and try again.");
+          "still be scanning its memory); wait a moment and try again.";
+      if (o.port.holdNotReady) {
+        result.notReady = why;
+      } else {
+        Fail(why);
+      }
       return result;
+    }
     case DeviceState::ReadBlock::NoNewTracks:
       result.noNewTracks = true;
       result.exitCode = kExitOk;

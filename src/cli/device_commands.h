@@ -24,6 +24,10 @@ struct ReadResult {
   std::vector<std::string> written;  // the track files put in place, also when the read failed
   ReadFigures figures;
   std::string dataFolder;
+  // Why the read could not start yet, for a reason that may pass (the port not handed to the
+  // user yet, the logger still scanning its memory); told of here, not on stderr, when the port
+  // options hold it back.
+  std::string notReady;
 };
 
 // What tavrin read does, without printing the paths: connects, reads, disconnects. Failures are

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "serial/arrival_retries.h"
 #include "serial/port_discovery.h"
 
 namespace tavrin::cli {
@@ -17,7 +18,7 @@ DeviceConnection::DeviceConnection(const GlobalOptions& global, const PortOption
     : global_(global),
       options_(options),
       context_(global),
-      host_(global.verbose),
+      host_(global.verbose, options.progress),
       session_(host_, context_.Store()) {
   host_.Attach(&session_);
 }
@@ -51,7 +52,11 @@ bool DeviceConnection::Connect() {
   }
   session_.SetPort(device, static_cast<uint32_t>(baud));
   if (!session_.Connect()) {
-    Fail(session_.OpenError());
+    if (options_.holdNotReady && OpenFailureMayPass(session_.OpenErrorNumber())) {
+      notReady_ = session_.OpenError();
+    } else {
+      Fail(session_.OpenError());
+    }
     return false;
   }
   return true;

@@ -17,6 +17,10 @@ struct PortOptions {
   int baud = 0;  // 0: the port's usual rate
   double timeoutSeconds = 10;
   bool storesTracks = false;  // the command writes track files: the data folder must take them
+  ProgressLines progress = ProgressLines::Always;
+  // A port that cannot be opened yet, for a reason that passes (ArrivalRetries), is not told of
+  // on stderr: the caller tries again and tells of it when it gives up.
+  bool holdNotReady = false;
 };
 
 class DeviceConnection {
@@ -24,8 +28,10 @@ class DeviceConnection {
   DeviceConnection(const GlobalOptions& global, const PortOptions& options);
   ~DeviceConnection();
 
-  // Opens the port; false with the reason on stderr.
+  // Opens the port; false with the reason on stderr, or in NotReady() when held.
   bool Connect();
+  // Why the port could not be opened yet, when that may pass and holdNotReady held it back.
+  const std::string& NotReady() const { return notReady_; }
   // Asks for the device information and waits for the full answer; false with the reason on
   // stderr.
   bool ReadInfo();
@@ -50,6 +56,7 @@ class DeviceConnection {
   CliHost host_;
   LoggerSession session_;
   std::unique_ptr<ByteTrace> trace_;
+  std::string notReady_;
 };
 
 // Prints "tavrin: <text>" on stderr.

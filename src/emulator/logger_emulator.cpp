@@ -23,7 +23,10 @@ std::string EraseAnswer(uint32_t sector) {
 }  // namespace
 
 LoggerEmulator::LoggerEmulator(LoggerMemory memory, EmulatorOptions options, Sink sink)
-    : memory_(std::move(memory)), options_(options), sink_(std::move(sink)) {}
+    : memory_(std::move(memory)),
+      options_(options),
+      sink_(std::move(sink)),
+      scanningUntil_(Clock::now() + options.scanning) {}
 
 void LoggerEmulator::Receive(std::span<const uint8_t> bytes, Clock::time_point now) {
   reader_.Feed(bytes, [&](std::string_view line) { HandleLine(line, now); });
@@ -62,7 +65,7 @@ void LoggerEmulator::HandleLine(std::string_view line, Clock::time_point now) {
   // While the flash is being erased the logger only reports its state.
   if (phase_ == Phase::kErasing && name != "PSRF202") return;
   if (name == "PSRF202") {
-    if (ParseInteger(Field(fields, 1)) == 1) SendInformation();
+    if (ParseInteger(Field(fields, 1)) == 1) SendInformation(now);
   } else if (name == "PSRF200") {
     HandleCommand200(fields, now);
   } else if (name == "PSRF209") {
@@ -96,13 +99,15 @@ void LoggerEmulator::HandleCommand200(const std::vector<std::string_view>& field
   }
 }
 
-void LoggerEmulator::SendInformation() {
+void LoggerEmulator::SendInformation(Clock::time_point now) {
   const auto& m = memory_;
+  const bool scanning = options_.scanning.count() > 0 && now < scanningUntil_;
   char body[160];
   std::snprintf(body, sizeof body, "GPBT,%s,%s,%s,%s,0,0,%u,%u,%u,%u,%u,%u,%zu,%zu",
                 m.notes[0].c_str(), m.notes[1].c_str(), m.notes[2].c_str(), m.notes[3].c_str(),
                 m.options.bySpeed, m.options.byTime, m.options.byDistance, m.memoryMbit,
-                m.FirstUsedSector(), m.LastUsedSector(), m.points.size(), m.NewPoints().size());
+                scanning ? 0u : m.FirstUsedSector(), scanning ? 0u : m.LastUsedSector(),
+                m.points.size(), m.NewPoints().size());
   Send(MakeSentence(body));
 }
 

@@ -34,6 +34,9 @@ struct EmulatorOptions {
   std::chrono::milliseconds eraseDelay{20};
   ControlForm control = ControlForm::kAuto;
   Faults faults;
+  // For this long after it starts the logger is still scanning its memory, as one just plugged
+  // in may be: its device information gives no sector positions, so its figures do not add up.
+  std::chrono::milliseconds scanning{0};
 };
 
 class LoggerEmulator {
@@ -64,7 +67,7 @@ class LoggerEmulator {
 
   void HandleLine(std::string_view line, Clock::time_point now);
   void HandleCommand200(const std::vector<std::string_view>& fields, Clock::time_point now);
-  void SendInformation();
+  void SendInformation(Clock::time_point now);
   void StoreOptions(const std::vector<std::string_view>& fields);
   void StoreNotes(const std::vector<std::string_view>& fields);
   void StartErase(Clock::time_point now);
@@ -87,6 +90,7 @@ class LoggerEmulator {
   uint32_t eraseNext_ = 0;                        // next sector an erase reports
   Clock::time_point eraseNextAt_{};
   bool hangUp_ = false;
+  Clock::time_point scanningUntil_;
 };
 
 }  // namespace tavrin::emulator

@@ -28,6 +28,7 @@ struct Arguments {
   uint32_t pointsPerSector = 0;  // 0: as the memory file says
   uint32_t ackTimeoutMs = 3000;
   uint32_t eraseDelayMs = 20;
+  double scanningSeconds = 0;
   std::string control = "auto";
   Faults faults;
   std::string saveMemory;
@@ -79,6 +80,12 @@ void AddOptions(CLI::App& app, Arguments& a) {
                  "Milliseconds between erase progress answers (default 20)")
       ->check(CLI::Range(0u, 60'000u))
       ->option_text("MS");
+  app.add_option("--scanning", a.scanningSeconds,
+                 "For the first S seconds the logger is still scanning its memory, as one just "
+                 "plugged in may be: its device information gives no sector positions, so a "
+                 "host finds its figures do not add up (default 0)")
+      ->check(CLI::Range(0.0, 3600.0))
+      ->option_text("S");
   app.add_option("--control", a.control,
                  "Form of Next Sector, Success and Time Over: auto (frames for binary reads, "
                  "sentences for NMEA reads; the default), frames or sentences")
@@ -148,17 +155,25 @@ int Run(const Arguments& a) {
   if (!memory) return Fail(error);
   auto pty = PseudoTerminal::Open(error);
   if (!pty) return Fail(error + "; check that /dev/ptmx is available");
-  const EmulatorOptions options{std::chrono::milliseconds(a.ackTimeoutMs),
-                                std::chrono::milliseconds(a.eraseDelayMs), ParseControl(a.control),
-                                a.faults};
+  const EmulatorOptions options{
+      std::chrono::milliseconds(a.ackTimeoutMs), std::chrono::milliseconds(a.eraseDelayMs),
+      ParseControl(a.control), a.faults,
+      std::chrono::milliseconds(static_cast<long long>(a.scanningSeconds * 1000))};
   EmulatorServer server(std::move(*pty), std::move(*memory), options, a.baud);
-  auto registration =
-      PortRegistration::Create(tavrin::EmulatorRegistryFolder(), server.SlavePath(), error);
-  if (!registration) return Fail(error);
+  // Hosts find the port without being told it only through a registration they can trust.
+  std::optional<PortRegistration> registration;
+  if (const auto folder = tavrin::OwnRuntimeFolder("emulators"); !folder) {
+    std::cerr << "tavrin-emulator: " << folder.Error().reason
+              << "; meanwhile the port is not registered: name it to the host yourself\n";
+  } else {
+    auto created = PortRegistration::Create(*folder, server.SlavePath(), error);
+    if (!created) return Fail(error);
+    registration.emplace(std::move(*created));
+  }
 
   std::cout << server.SlavePath() << std::endl;
   const ServeEnd end = server.Serve(stopFd, error);
-  registration->Remove();
+  if (registration) registration->Remove();
   if (end == ServeEnd::kHungUp) std::cerr << "tavrin-emulator: hung up as the fault asked\n";
   if (!a.saveMemory.empty() && !SaveMemoryFile(server.Memory(), a.saveMemory, error)) {
     return Fail(error);

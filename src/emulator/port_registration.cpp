@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "emulator/port_registration.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 
 namespace tavrin::emulator {
 
@@ -13,21 +15,25 @@ namespace fs = std::filesystem;
 std::optional<PortRegistration> PortRegistration::Create(const fs::path& folder,
                                                          const std::string& slavePath,
                                                          std::string& error) {
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  // Only the user's own programs need to read it; /tmp is shared with everyone.
-  if (!ec) fs::permissions(folder.parent_path(), fs::perms::owner_all, ec);
-  if (ec) {
-    error =
-        "cannot create the folder " + folder.string() + " to register the port: " + ec.message();
+  const fs::path file = folder / (std::to_string(::getpid()) + ".port");
+  // Never through a link, nor into anything but a plain file of this user's.
+  const int fd =
+      ::open(file.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+  if (fd < 0) {
+    error = "cannot write " + file.string() + " to register the port (" + std::strerror(errno) +
+            "); remove it and start again";
     return std::nullopt;
   }
-  const fs::path file = folder / (std::to_string(::getpid()) + ".port");
-  std::ofstream out(file, std::ios::trunc);
-  out << slavePath << '\n';
-  out.close();
-  if (!out) {
-    error = "cannot write " + file.string() + " to register the port";
+  const std::string line = slavePath + '\n';
+  struct stat status {};
+  const bool written = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+                       status.st_uid == ::geteuid() && ::ftruncate(fd, 0) == 0 &&
+                       ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+  ::close(fd);
+  if (!written) {
+    error = "cannot write " + file.string() +
+            " to register the port: it is not a plain file of this user's; remove it and start "
+            "again";
     return std::nullopt;
   }
   return PortRegistration(file);

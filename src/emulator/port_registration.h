@@ -7,12 +7,13 @@
 #include <optional>
 #include <string>
 
-// The folder comes from tavrin::EmulatorRegistryFolder() (serial/port_discovery.h).
+// The folder comes from tavrin::OwnRuntimeFolder("emulators") (serial/port_discovery.h), which
+// makes it and checks that it is this user's alone.
 namespace tavrin::emulator {
 
 class PortRegistration {
  public:
-  // Writes <folder>/<pid>.port; empty with `error` set when that fails.
+  // Writes <folder>/<pid>.port (the folder must be there); empty with `error` set when that fails.
   static std::optional<PortRegistration> Create(const std::filesystem::path& folder,
                                                 const std::string& slavePath, std::string& error);
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <optional>
 
 #include "photos/photo_files.h"
@@ -78,6 +79,7 @@ struct Entry {
 };
 
 struct Directory {
+  uint64_t at = 0;  // where its entry count starts
   std::vector<Entry> entries;
   uint32_t next = 0;
   const Entry* Find(uint16_t tag) const {
@@ -93,6 +95,7 @@ std::optional<Directory> ReadDirectory(std::span<const uint8_t> tiff, const Byte
   const size_t count = order.U16(tiff, at);
   if (at + 2 + count * kEntrySize + 4 > tiff.size()) return std::nullopt;
   Directory directory;
+  directory.at = at;
   for (size_t i = 0; i < count; ++i) {
     const size_t entry = at + 2 + i * kEntrySize;
     directory.entries.push_back({entry, order.U16(tiff, entry), order.U16(tiff, entry + 2),
@@ -147,12 +150,43 @@ std::optional<Directory> MakerNoteDirectory(std::span<const uint8_t> tiff, const
   return std::nullopt;
 }
 
-// The EXIF block as it is found: its byte order and the directories whose values we check.
+// The EXIF block as it is found: its byte order, the directories whose values we check, and
+// which of its bytes they (and the header, the maker's notes and the thumbnail) take.
 struct Block {
   ByteOrder order{true};
   Directory first;
   std::optional<Directory> exif;
+  std::vector<bool> kept;
 };
+
+// Marks the bytes of [from, from + size) that lie in the block.
+void Mark(std::vector<bool>& bytes, uint64_t from, uint64_t size) {
+  for (uint64_t at = from; at < from + size && at < bytes.size(); ++at) bytes[at] = true;
+}
+
+// Marks the bytes of a directory and of the values it points to.
+void MarkDirectory(std::vector<bool>& bytes, const Directory& directory) {
+  Mark(bytes, directory.at, 2 + directory.entries.size() * kEntrySize + 4);
+  for (const Entry& entry : directory.entries) {
+    const uint64_t size = TypeSize(entry.type) * entry.count;
+    if (size > 4) Mark(bytes, entry.value, size);
+  }
+}
+
+// Which bytes of a block of `size` are taken by the header, these directories with their values,
+// and a thumbnail one of them leads to.
+std::vector<bool> BytesInUse(size_t size, std::initializer_list<const Directory*> directories) {
+  std::vector<bool> used(size, false);
+  Mark(used, 0, 8);
+  for (const Directory* directory : directories) {
+    if (directory == nullptr) continue;
+    MarkDirectory(used, *directory);
+    const Entry* offset = directory->Find(kThumbnailOffsetTag);
+    const Entry* length = directory->Find(kThumbnailLengthTag);
+    if (offset && length) Mark(used, offset->value, length->value);
+  }
+  return used;
+}
 
 std::optional<Directory> SubDirectory(std::span<const uint8_t> tiff, const ByteOrder& order,
                                       const Directory& parent, uint16_t tag, bool& broken) {
@@ -189,12 +223,12 @@ Result<Block> ReadBlock(std::span<const uint8_t> tiff) {
   for (const auto* directory : {&block.exif, &interop, &thumbnail}) {
     if (*directory) inside = inside && ValuesInside(**directory, tiff.size());
   }
+  std::optional<Directory> notes;
   if (const Entry* note = block.exif ? block.exif->Find(kMakerNoteTag) : nullptr) {
     // A maker's value beyond the block is found by its distance from the block, which growing
     // the block would change.
-    if (const auto notes = MakerNoteDirectory(tiff, block.order, *note)) {
-      inside = inside && ValuesInside(*notes, tiff.size());
-    }
+    notes = MakerNoteDirectory(tiff, block.order, *note);
+    if (notes) inside = inside && ValuesInside(*notes, tiff.size());
   }
   if (thumbnail) {
     const Entry* offset = thumbnail->Find(kThumbnailOffsetTag);
@@ -206,6 +240,10 @@ Result<Block> ReadBlock(std::span<const uint8_t> tiff) {
   if (!inside) {
     return Failure{"its EXIF points at data outside its EXIF segment, which would move"};
   }
+  block.kept =
+      BytesInUse(tiff.size(),
+                 {&block.first, block.exif ? &*block.exif : nullptr, interop ? &*interop : nullptr,
+                  thumbnail ? &*thumbnail : nullptr, notes ? &*notes : nullptr});
   return block;
 }
 
@@ -339,6 +377,18 @@ void MoveCanonDecisionData(std::vector<uint8_t>& tiff, const Block& block, size_
   }
 }
 
+// The old GPS directory, its entries and the values they point to, is zeroed where no other
+// structure of the block uses its bytes: the old position must not stay readable in the photo.
+void ZeroOldGpsDirectory(std::vector<uint8_t>& tiff, const Block& block, const Entry& pointer) {
+  const auto old = ReadDirectory(tiff, block.order, pointer.value);
+  if (!old) return;  // nothing readable there to clear
+  std::vector<bool> gps(tiff.size(), false);
+  MarkDirectory(gps, *old);
+  for (size_t at = 0; at < gps.size() && at < block.kept.size(); ++at) {
+    if (gps[at] && !block.kept[at]) tiff[at] = 0;
+  }
+}
+
 // The block with `gps` as its GPS directory, after its last byte.
 std::vector<uint8_t> AddGpsDirectory(std::span<const uint8_t> original, const Block& block,
                                      const std::vector<TiffField>& gps) {
@@ -346,6 +396,7 @@ std::vector<uint8_t> AddGpsDirectory(std::span<const uint8_t> original, const Bl
   tiff.resize(Even(tiff.size()), 0);
   const ByteOrder& order = block.order;
   if (const Entry* pointer = block.first.Find(kGpsDirectoryTag)) {
+    ZeroOldGpsDirectory(tiff, block, *pointer);
     // Only the one entry that leads to the GPS directory changes.
     if (pointer->type != kTypeLong && pointer->type != kTypeDirectory) {
       order.Put16(tiff, pointer->at + 2, kTypeLong);

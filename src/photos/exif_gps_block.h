@@ -4,7 +4,8 @@
 // kept as it is: the new GPS directory (and, when the photo had no GPS entry, a copy of the first
 // directory with that entry added) goes after the block's last byte, and the header or the one
 // entry that leads to it is pointed there. No offset inside the block changes; the old directory
-// and an old GPS directory become unused bytes.
+// becomes unused bytes, and an old GPS directory is zeroed (its entries and the values they point
+// to, where no other structure uses those bytes), so the old position cannot be read out of it.
 #pragma once
 
 #include <cstdint>

@@ -82,6 +82,8 @@ class LoggerSession {
   void AttachLink(std::unique_ptr<ILoggerLink> link);
   bool IsConnected() const { return link_ && link_->IsOpen(); }
   const std::string& OpenError() const { return openError_; }
+  // The system's error number behind OpenError(), 0 when none.
+  int OpenErrorNumber() const { return openErrorNumber_; }
   // The port chosen by SetPort, or the name of the attached link.
   const std::string& PortDevice() const { return link_ ? link_->Name() : device_; }
   // Records the line's bytes in `trace` from now on, also on links attached later.
@@ -208,6 +210,7 @@ class LoggerSession {
   std::string device_;
   uint32_t baud_ = 0;
   std::string openError_;
+  int openErrorNumber_ = 0;
   ByteTrace* trace_ = nullptr;
   uint64_t bytesReceived_ = 0;
 

@@ -56,9 +56,11 @@ bool LoggerSession::Connect() {
   auto link = opener_(device_, baud_);
   if (!link) {
     openError_ = link.Error().reason;
+    openErrorNumber_ = link.Error().systemError;
     return false;
   }
   openError_.clear();
+  openErrorNumber_ = 0;
   AttachLink(std::move(*link));
   return true;
 }

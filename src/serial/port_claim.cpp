@@ -3,9 +3,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 #include <utility>
@@ -17,13 +20,36 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The claim file of a port: its path with the slashes made part of one name.
-fs::path ClaimFileOf(const std::string& port) {
+constexpr char kWithoutClaims[] =
+    "; meanwhile loggers are read without claiming their ports (the port's own lock still keeps "
+    "two reads apart).";
+
+// The claim file's name for a port: its path with the slashes made part of one name.
+std::string ClaimFileName(const std::string& port) {
   std::string name = port;
   for (char& c : name) {
     if (c == '/') c = '_';
   }
-  return UserRuntimeFolder() / "claims" / (name + ".claim");
+  return name + ".claim";
+}
+
+// The claim file, opened without following a link and made when missing; -1 with the reason
+// when it is anything but a plain file of this user's.
+int OpenClaimFile(const fs::path& file, std::string& problem) {
+  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+  if (fd < 0) {
+    const int error = errno;
+    problem = file.string() + " cannot be opened (" + std::strerror(error) +
+              (error == ELOOP ? ": it is a link" : "") + "). Remove it" + kWithoutClaims;
+    return -1;
+  }
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) {
+    ::close(fd);
+    problem = file.string() + " is not a plain file of this user's. Remove it" + kWithoutClaims;
+    return -1;
+  }
+  return fd;
 }
 
 // The holder writes its name just after it takes the lock: a claim taken a moment ago may not
@@ -42,11 +68,11 @@ std::string HolderOf(int fd) {
 
 std::optional<PortClaim> PortClaim::Take(const std::string& port, const std::string& holder,
                                          std::string& heldBy) {
-  const fs::path file = ClaimFileOf(port);
-  std::error_code error;
-  fs::create_directories(file.parent_path(), error);
-  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return PortClaim(-1);  // no runtime folder to claim in: the port's own lock serves
+  const Result<fs::path> folder = OwnRuntimeFolder("claims");
+  if (!folder) return PortClaim(-1, folder.Error().reason + kWithoutClaims);
+  std::string problem;
+  const int fd = OpenClaimFile(*folder / ClaimFileName(port), problem);
+  if (fd < 0) return PortClaim(-1, problem);
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     heldBy = HolderOf(fd);
     ::close(fd);
@@ -59,12 +85,14 @@ std::optional<PortClaim> PortClaim::Take(const std::string& port, const std::str
   return PortClaim(fd);
 }
 
-PortClaim::PortClaim(PortClaim&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+PortClaim::PortClaim(PortClaim&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), problem_(std::move(other.problem_)) {}
 
 PortClaim& PortClaim::operator=(PortClaim&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = std::exchange(other.fd_, -1);
+    problem_ = std::move(other.problem_);
   }
   return *this;
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "serial/port_discovery.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <system_error>
 
@@ -21,6 +24,24 @@ std::string FirstLine(const fs::path& file) {
   std::ifstream in(file);
   std::string line;
   std::getline(in, line);
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+  return line;
+}
+
+// The first line of a registration file of this user's own, never through a link; empty for
+// anything else.
+std::string FirstLineOfOwnFile(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return {};
+  struct stat status {};
+  char text[512] = {};
+  ssize_t got = 0;
+  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid()) {
+    got = ::read(fd, text, sizeof text - 1);
+  }
+  ::close(fd);
+  std::string line(text, got > 0 ? static_cast<size_t>(got) : 0);
+  line = line.substr(0, line.find('\n'));
   while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
   return line;
 }
@@ -77,6 +98,41 @@ fs::path EmulatorRegistryFolder() {
   return UserRuntimeFolder() / "emulators";
 }
 
+std::string UntrustedFolderReason(const fs::path& folder) {
+  struct stat status {};
+  if (::lstat(folder.c_str(), &status) != 0) {
+    return folder.string() + " cannot be looked at (" + std::strerror(errno) + ")";
+  }
+  if (S_ISLNK(status.st_mode)) return folder.string() + " is a link, not a folder";
+  if (!S_ISDIR(status.st_mode)) return folder.string() + " is not a folder";
+  if (status.st_uid != ::geteuid()) {
+    return folder.string() + " belongs to another user (uid " + std::to_string(status.st_uid) + ")";
+  }
+  if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    return folder.string() + " may be written by other users";
+  }
+  return {};
+}
+
+Result<fs::path> OwnRuntimeFolder(const std::string& name) {
+  const fs::path top = UserRuntimeFolder();
+  for (const fs::path& level : {top, top / name}) {
+    if (::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST) {
+      const int error = errno;
+      return SystemFailure(error, level.string() + " cannot be made (" + std::strerror(error) +
+                                      "); check that " + level.parent_path().string() +
+                                      " is there and yours to write");
+    }
+    if (std::string reason = UntrustedFolderReason(level); !reason.empty()) {
+      return Failure{reason +
+                     ", so it is not used: another user may have put it there to have "
+                     "files overwritten. Remove it (rm -r '" +
+                     top.string() + "') and start again"};
+    }
+  }
+  return top / name;
+}
+
 PortDiscovery::PortDiscovery(fs::path sysRoot, fs::path devRoot, fs::path emulatorRegistry)
     : sysRoot_(std::move(sysRoot)),
       devRoot_(std::move(devRoot)),
@@ -111,9 +167,14 @@ std::vector<PortInfo> PortDiscovery::EmulatorPorts() const {
   std::vector<PortInfo> ports;
   std::error_code error;
   if (emulatorRegistry_.empty()) return ports;
+  // Registrations another user could have placed name ports we must not open.
+  if (!UntrustedFolderReason(emulatorRegistry_).empty() ||
+      !UntrustedFolderReason(emulatorRegistry_.parent_path()).empty()) {
+    return ports;
+  }
   for (const auto& item : fs::directory_iterator(emulatorRegistry_, error)) {
     if (item.path().extension() != ".port") continue;
-    const std::string path = FirstLine(item.path());
+    const std::string path = FirstLineOfOwnFile(item.path());
     // A registration left behind by an emulator that died names a pty that is gone, or one
     // that another program has since been given.
     if (path.empty() || !fs::exists(path, error) || !ProcessAlive(item.path().stem().string())) {

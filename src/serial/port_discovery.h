@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 namespace tavrin {
 
 constexpr char kLoggerVendor[] = "0e8d";
@@ -102,5 +104,13 @@ std::filesystem::path UserRuntimeFolder();
 // Where a running emulator registers its pseudo-terminal: $XDG_RUNTIME_DIR/tavrin-lite/emulators,
 // or /tmp/tavrin-lite-<uid>/emulators without a runtime folder.
 std::filesystem::path EmulatorRegistryFolder();
+
+// Why `folder` may not hold this user's claims and registrations, empty when it may: it must be
+// a folder itself (not a link to one), owned by this user, that no group or other user may write.
+// Under /tmp anyone could have made it first, to have our files written through their links.
+std::string UntrustedFolderReason(const std::filesystem::path& folder);
+// The runtime folder's subfolder `name` ("claims", "emulators"), each level made 0700 where
+// missing and checked as UntrustedFolderReason does; else what is wrong and what to do.
+Result<std::filesystem::path> OwnRuntimeFolder(const std::string& name);
 
 }  // namespace tavrin

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Read new tracks when the logger is plugged in": ticked in Software Options, a logger that
 // appears is connected, read and disconnected without a click; nothing happens while the user
-// is connected, and a logger the watcher has claimed is left to it.
+// is connected, a logger the watcher has claimed is left to it, and a logger still scanning its
+// memory is tried again until it is ready.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QPushButton>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 
@@ -66,6 +68,32 @@ TEST_F(ReadOnArrival, ALoggerPluggedInIsReadWithoutAClick) {
     return gui.window->StatusText().contains("No new tracks on the logger");
   })) << gui.window->StatusText().toStdString();
   EXPECT_EQ(TrackFiles().size(), 5u);
+}
+
+TEST_F(ReadOnArrival, ALoggerStillScanningItsMemoryIsReadOnceItIsReady) {
+  // At the first look the logger is still scanning; by the next it is done.
+  int opened = 0;
+  gui.window->Session().SetLinkOpener(
+      [this, &opened](const std::string& device, uint32_t) -> Result<std::unique_ptr<ILoggerLink>> {
+        emulator::EmulatorOptions now = options;
+        if (opened++ == 0) now.scanning = std::chrono::hours(1);
+        auto fresh = std::make_unique<emulator::EmulatorLink>(memory, now, device);
+        link = fresh.get();
+        return std::unique_ptr<ILoggerLink>(std::move(fresh));
+      });
+  ports.AddUsbTty("ttyACM1", "1-3", "0e8d", "3329");
+  ASSERT_TRUE(GuiDriver::WaitFor([&] {
+    return gui.window->StatusText().contains("is not ready yet; it is tried again in 3 s");
+  })) << gui.window->StatusText().toStdString();
+  EXPECT_TRUE(TrackFiles().empty());
+  EXPECT_FALSE(Session().IsConnected());
+  ASSERT_TRUE(GuiDriver::WaitFor([&] {
+    return TrackFiles().size() == 5 && !Session().IsConnected();
+  })) << gui.window->StatusText().toStdString();
+  EXPECT_EQ(opened, 2);
+  EXPECT_TRUE(gui.boxes.empty()) << gui.boxes.front().text;
+  EXPECT_EQ(gui.window->StatusText().toStdString(),
+            "Read 5 new tracks, 3,000 points from " + Arriving() + "; disconnected.");
 }
 
 TEST_F(ReadOnArrival, NothingHappensWhileTheUserIsConnectedOrTheWatcherHasTheLogger) {

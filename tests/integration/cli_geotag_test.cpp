@@ -5,6 +5,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <exiv2/exiv2.hpp>
+
 #include <cmath>
 #include <map>
 
@@ -280,6 +282,52 @@ TEST_F(CliGeotag, ATaggedPhotoIsSkippedUnlessOverwriteIsAsked) {
   run = Geotag({"--zone", "+00:00", "--offset", "+00:01:00", "--overwrite", photo});
   EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
   ExpectPosition(photo, ExpectedAt(kTrackA, 120));
+}
+
+// The bytes of the rationals of a GPS tag as the photo holds them, in either byte order.
+std::vector<std::vector<uint8_t>> RationalBytes(const std::string& photo, const std::string& key) {
+  auto image = Exiv2::ImageFactory::open(photo);
+  image->readMetadata();
+  const auto datum = image->exifData().findKey(Exiv2::ExifKey(key));
+  if (datum == image->exifData().end()) return {};
+  std::vector<uint8_t> little, big;
+  for (long i = 0; i < static_cast<long>(datum->count()); ++i) {
+    const Exiv2::Rational rational = datum->toRational(i);
+    for (const uint32_t number :
+         {static_cast<uint32_t>(rational.first), static_cast<uint32_t>(rational.second)}) {
+      for (int byte = 0; byte < 4; ++byte) {
+        little.push_back(static_cast<uint8_t>(number >> (8 * byte)));
+        big.push_back(static_cast<uint8_t>(number >> (8 * (3 - byte))));
+      }
+    }
+  }
+  return {little, big};
+}
+
+bool HoldsAny(const std::vector<uint8_t>& file, const std::vector<std::vector<uint8_t>>& parts) {
+  return std::any_of(parts.begin(), parts.end(), [&](const std::vector<uint8_t>& part) {
+    return std::search(file.begin(), file.end(), part.begin(), part.end()) != file.end();
+  });
+}
+
+// A position replaced must not stay in the photo as unused bytes, to be read out of it later.
+TEST_F(CliGeotag, AnOverwrittenPositionLeavesNoTraceOfTheOldOne) {
+  const auto photo = Photo("photo.jpg", {"2024:05:01 10:01:00", "", ""}, "320x240");
+  ASSERT_EQ(Geotag({"--zone", "+00:00", photo}).exitCode, 0);
+  const auto warnings = test::ValidationWarnings(photo);
+  std::vector<std::vector<uint8_t>> old;
+  for (const char* key : {"Exif.GPSInfo.GPSLatitude", "Exif.GPSInfo.GPSLongitude"}) {
+    const auto bytes = RationalBytes(photo, key);
+    ASSERT_EQ(bytes.size(), 2u) << key;
+    old.insert(old.end(), bytes.begin(), bytes.end());
+  }
+  ASSERT_TRUE(HoldsAny(test::ReadBytes(photo), old));
+
+  const auto run = Geotag({"--zone", "+00:00", "--offset", "+00:01:00", "--overwrite", photo});
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  ExpectPosition(photo, ExpectedAt(kTrackA, 120));
+  EXPECT_FALSE(HoldsAny(test::ReadBytes(photo), old));
+  EXPECT_EQ(test::ValidationWarnings(photo), warnings);
 }
 
 TEST_F(CliGeotag, ASidecarIsWrittenForARawFileAndWhenAsked) {

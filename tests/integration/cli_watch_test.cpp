@@ -3,7 +3,8 @@
 // session bus with a notification service of the test's own: an arriving logger is read without
 // being asked, into the same files as tavrin read --new makes, and a notice counts what came; a
 // logger read already gives nothing new; a logger pulled out mid-read keeps what arrived and the
-// notice says so; SIGTERM ends the watch cleanly.
+// notice says so; a logger still scanning its memory is tried again until it is ready; SIGTERM
+// ends the watch cleanly.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -172,6 +173,28 @@ TEST_F(CliWatch, ALoggerPulledOutMidReadKeepsWhatArrivedAndTheNoticeSaysSo) {
   EXPECT_EQ(kept, 1000u);
   EXPECT_NE(Notices().find("Tavrin Lite: the read failed; 1,000 points kept\tThe read from "),
             std::string::npos)
+      << Notices();
+}
+
+// A logger just plugged in may still be scanning its memory, its figures not adding up yet: it
+// is tried again a few seconds apart and read once it is ready. The watch's stderr is no
+// terminal here (a journal, say): no progress lines go there. The notice's body is markup to
+// the notification service: the data folder's <, > and & reach it escaped.
+TEST_F(CliWatch, ALoggerStillScanningItsMemoryIsReadOnceItIsReady) {
+  const fs::path data = dir / "Data <&> Log";
+  test::Program watch = Start(Watch(data, {"--once"}));
+  const auto logger = Emulator({"--scanning", "4"});
+  const test::ProgramResult watched = watch.WaitAtMost(90s);
+  ASSERT_FALSE(watched.timedOut);
+  EXPECT_EQ(watched.exitCode, 0) << watched.out << watched.err;
+  EXPECT_GE(Count(watched.out, "not ready /dev/pts/"), 1u) << watched.out;
+  EXPECT_NE(watched.out.find(": 5 new tracks, 3000 points into " + data.string()),
+            std::string::npos)
+      << watched.out;
+  EXPECT_EQ(Files(data).size(), 5u);
+  EXPECT_EQ(watched.err, "");
+  EXPECT_NE(Notices().find("Read from /dev/pts/"), std::string::npos) << Notices();
+  EXPECT_NE(Notices().find(" into " + dir / "Data &lt;&amp;&gt; Log" + ".\t"), std::string::npos)
       << Notices();
 }
 

@@ -28,6 +28,25 @@ QString Counted(size_t count, const char* one, const char* many) {
       .arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(count)));
 }
 
+// Notification services read the body as markup: a path with <, > or & in it must not be taken
+// for tags.
+QString MarkupEscaped(const QString& text) {
+  QString escaped;
+  escaped.reserve(text.size());
+  for (const QChar c : text) {
+    if (c == u'&') {
+      escaped += QStringLiteral("&amp;");
+    } else if (c == u'<') {
+      escaped += QStringLiteral("&lt;");
+    } else if (c == u'>') {
+      escaped += QStringLiteral("&gt;");
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
+}
+
 }  // namespace
 
 DesktopNotices::DesktopNotices(std::function<void()> open, QObject* parent)
@@ -56,7 +75,7 @@ bool DesktopNotices::Show(const QString& summary, const QString& body) {
     actions << kOpenAction << QCoreApplication::translate("DesktopNotice", "Open Tavrin Lite");
   const QDBusReply<uint> id =
       service.call("Notify", QStringLiteral("Tavrin Lite"), lastId_, QStringLiteral("tavrin-lite"),
-                   summary, body, actions, QVariantMap(), kShownMs);
+                   summary, MarkupEscaped(body), actions, QVariantMap(), kShownMs);
   if (!id.isValid()) return false;
   lastId_ = id.value();
   return true;

@@ -18,7 +18,8 @@ class DesktopNotices : public QObject {
   // where the service has actions); it needs the caller's event loop to run.
   explicit DesktopNotices(std::function<void()> open = nullptr, QObject* parent = nullptr);
 
-  // Shows the notice; false when no notification service answered.
+  // Shows the notice, its body as plain text (markup in it is escaped); false when no
+  // notification service answered.
   bool Show(const QString& summary, const QString& body);
 
  private slots:

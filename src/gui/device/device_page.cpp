@@ -57,6 +57,9 @@ DevicePage::DevicePage(IPageOwner& owner, QWidget* parent) : QWidget(parent), ow
   for (const PortInfo& port : owner_.Ports().Ports()) {
     if (port.IsLogger()) loggerPorts_.insert(port.devicePath);
   }
+  arrivalTimer_ = new QTimer(this);
+  arrivalTimer_->setSingleShot(true);
+  connect(arrivalTimer_, &QTimer::timeout, this, &DevicePage::TryArrivalRead);
   notices_ = std::make_unique<DesktopNotices>([this] {
     window()->show();
     window()->raise();
@@ -164,7 +167,10 @@ void DevicePage::ShowPointCounts() {
 }
 
 void DevicePage::OnConnectionLost() {
-  if (arrivalRead_ == ArrivalRead::Connecting) FinishArrival();
+  if (arrivalRead_ == ArrivalRead::Connecting) {
+    arrivalRetries_.Forget(claimedPort_);  // the logger is gone, or will arrive anew
+    FinishArrival();
+  }
   ClearDeviceFields();
   connect_->setText(tr("&Connect"));
   ApplyEnablingRule(false);

@@ -20,6 +20,7 @@
 #include "gui/common/desktop_notice.h"
 #include "gui/common/page_owner.h"
 #include "gui/models/track_list_model.h"
+#include "serial/arrival_retries.h"
 #include "serial/port_claim.h"
 
 namespace tavrin::gui {
@@ -75,7 +76,9 @@ class DevicePage : public QWidget {
   void OnBypassMode();
   void OnSoftwareOptions();
 
-  void Connect();
+  // Opens the chosen port; false when it could not be, told in a box, or for a reason that may
+  // pass in `notReady` when the caller will try again.
+  bool Connect(QString* notReady = nullptr);
   void Disconnect();
   void ApplyEnablingRule(bool connected);
   bool Busy();
@@ -94,6 +97,10 @@ class DevicePage : public QWidget {
 
   // Reading a logger as it arrives (device_page_arrival.cpp).
   void ReadArrivingLogger();
+  void TryArrivalRead();
+  bool ClaimArrival(const std::string& port);
+  void ArrivalNotReady(const QString& why);
+  void ScheduleArrivalTry();
   void StartArrivalRead();
   void EndArrivalRead(bool failed);
   void FinishArrival();
@@ -132,6 +139,10 @@ class DevicePage : public QWidget {
   std::optional<PortClaim> arrivalClaim_;
   std::string claimedPort_;
   enum class ArrivalRead { None, Connecting, Reading } arrivalRead_ = ArrivalRead::None;
+  // Loggers not ready when they arrived, tried again a few seconds apart.
+  ArrivalRetries arrivalRetries_;
+  QTimer* arrivalTimer_ = nullptr;
+  bool claimProblemTold_ = false;  // an untrusted runtime folder is told of once
   std::unique_ptr<DesktopNotices> notices_;
 };
 

@@ -52,11 +52,11 @@ QString DevicePage::PortText() const {
   return QStringLiteral("%1(%2)").arg(connectedPort_).arg(connectedBaud_);
 }
 
-void DevicePage::Connect() {
+bool DevicePage::Connect(QString* notReady) {
   if (portList_->currentIndex() < 0) {
     owner_.ShowMessage(tr("There is no connected port.").toStdString(), MsgIcon::Warning,
                        MsgButtons::Ok);
-    return;
+    return false;
   }
   // The entry names the port (ttyACM0, or an emulated logger's pty path); the device path is
   // found again now, as the device may have come back under the same name.
@@ -67,9 +67,14 @@ void DevicePage::Connect() {
   LoggerSession& session = owner_.Session();
   session.SetPort(device, static_cast<uint32_t>(baud));
   if (!session.Connect()) {
+    // A logger just plugged in may not be handed to the user yet: its caller tries again.
+    if (notReady && OpenFailureMayPass(session.OpenErrorNumber())) {
+      *notReady = QString::fromStdString(session.OpenError());
+      return false;
+    }
     // The reason and the remedy: no such device, permission denied, busy, not a serial port.
     owner_.ShowMessage(session.OpenError(), MsgIcon::Error, MsgButtons::Ok);
-    return;
+    return false;
   }
   ClearDeviceFields();
   connectedPort_ = name;
@@ -80,6 +85,7 @@ void DevicePage::Connect() {
   // refused as "Empty track data" though the logger was full of tracks.
   session.SendCommand(Command::GetInfo);
   Status(tr("Connected %1.").arg(PortText()));
+  return true;
 }
 
 void DevicePage::Disconnect() {

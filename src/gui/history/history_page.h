@@ -83,7 +83,9 @@ class HistoryPage : public QWidget {
 
   // The index and the passages (history_page_work.cpp).
   void StartWork();
-  void UpdateIndex();
+  // Brings the index up to date; the status line follows it only with `tellCount` (the page
+  // shown), not for tracks that a read has just told of.
+  void UpdateIndex(bool tellCount = true);
   void ShowIndexProgress(size_t done, size_t total);
   void TellIndexTrouble(const std::string& trouble);
   void ChooseNewestMonth();

@@ -40,26 +40,27 @@ void HistoryPage::TellIndexTrouble(const std::string& trouble) {
 
 // The window stays usable meanwhile; the status line shows how far the update is while the
 // page is shown.
-void HistoryPage::UpdateIndex() {
+void HistoryPage::UpdateIndex(bool tellCount) {
   indexOutOfDate_ = false;
-  work_->Post([this](index::HistoryIndex& history, const std::atomic<bool>& stop) {
+  work_->Post([this, tellCount](index::HistoryIndex& history, const std::atomic<bool>& stop) {
     if (!history.IsOpen()) return;
     int shown = -1;
     const index::IndexUpdate update = history.Update(
-        [this, &shown](const index::IndexProgress& progress) {
+        [this, &shown, tellCount](const index::IndexProgress& progress) {
           const int percent =
               static_cast<int>(progress.done * 100 / std::max<size_t>(progress.total, 1));
           if (percent == shown) return;
           shown = percent;
           QMetaObject::invokeMethod(
               this,
-              [this, percent] {
-                if (isVisible()) Status(tr("Indexing track files: %1%").arg(percent));
+              [this, percent, tellCount] {
+                if (isVisible() && tellCount) Status(tr("Indexing track files: %1%").arg(percent));
               },
               Qt::QueuedConnection);
         },
         &stop);
-    if (shown < 0 || update.stopped) return;  // nothing was new: nothing to say
+    // Nothing was new, or the tracks just read are what changed: the read's own words stay.
+    if (shown < 0 || update.stopped || !tellCount) return;
     QMetaObject::invokeMethod(
         this,
         [this, tracks = update.tracks] {
@@ -102,7 +103,7 @@ void HistoryPage::OnTracksChanged(const TrackChangeNotice&) {
     indexOutOfDate_ = true;
     return;
   }
-  UpdateIndex();  // only the files changed are read again
+  UpdateIndex(false);  // only the files changed are read again
   if (isVisible() && newestMonthChosen_) DrawPeriod();
 }
 

@@ -40,7 +40,16 @@ void QtSessionHost::Report(const SessionReport& report) {
       report.kind == SessionReportKind::ReadDone && report.place == ReportPlace::Box;
   const bool boxed = report.InBox() && !(quietSuccess_ && plainDone);
   if (report.OnStatusLine() || (report.InBox() && !boxed)) SetStatusText(text);
-  if (boxed) ShowMessage(text, report.icon, MsgButtons::Ok);
+  if (!boxed) return;
+  // Such a read ends with a desktop notice, which a box waiting to be closed would hold back:
+  // the box comes once the read's end has been told.
+  if (quietSuccess_) {
+    QMetaObject::invokeMethod(
+        this, [this, text, icon = report.icon] { ShowMessage(text, icon, MsgButtons::Ok); },
+        Qt::QueuedConnection);
+    return;
+  }
+  ShowMessage(text, report.icon, MsgButtons::Ok);
 }
 
 bool QtSessionHost::Confirm(SessionQuestion question) {

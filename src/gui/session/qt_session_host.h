@@ -30,7 +30,8 @@ class QtSessionHost : public QObject, public ISessionHost {
   void Attach(LoggerSession* session) { session_ = session; }
   void SetMessageBox(MessageBoxFn messageBox) { messageBox_ = std::move(messageBox); }
   void SetPeriodQuestion(PeriodQuestion askPeriod) { askPeriod_ = std::move(askPeriod); }
-  // A read's plain "done" stays on the status line, out of a box.
+  // For a read nobody asked for in person: its plain "done" stays on the status line, out of a
+  // box, and its other boxes wait until the read's end has been told (and its notice shown).
   void SetQuietSuccess(bool quiet) { quietSuccess_ = quiet; }
   MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons);
 
