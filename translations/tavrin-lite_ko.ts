@@ -1371,6 +1371,10 @@ Software Options opens now: choose a data folder there and press OK.</source>
         <source>%1 track files in %2 cannot be used as they are.</source>
         <translation>%2의 트랙 파일 %1개를 그대로 쓸 수 없습니다.</translation>
     </message>
+    <message>
+        <source>The logbook can be used again.</source>
+        <translation>운행 일지를 다시 사용할 수 있습니다.</translation>
+    </message>
 </context>
 <context>
     <name>PhotoListModel</name>
@@ -2222,10 +2226,6 @@ Software Options opens now: choose a data folder there and press OK.</source>
 <context>
     <name>TripTableModel</name>
     <message>
-        <source>track deleted</source>
-        <translation>트랙 삭제됨</translation>
-    </message>
-    <message>
         <source>business</source>
         <translation>업무</translation>
     </message>
@@ -2236,10 +2236,6 @@ Software Options opens now: choose a data folder there and press OK.</source>
     <message>
         <source>commute</source>
         <translation>출퇴근</translation>
-    </message>
-    <message>
-        <source>%1 (track deleted)</source>
-        <translation>%1 (트랙 삭제됨)</translation>
     </message>
     <message>
         <source>Changes of this trip (UTC):
@@ -2302,6 +2298,14 @@ Software Options opens now: choose a data folder there and press OK.</source>
     <message>
         <source>mi</source>
         <translation>mi</translation>
+    </message>
+    <message>
+        <source>deleted</source>
+        <translation>삭제됨</translation>
+    </message>
+    <message>
+        <source>Track</source>
+        <translation>트랙</translation>
     </message>
 </context>
 </TS>
