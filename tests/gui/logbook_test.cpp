@@ -548,6 +548,7 @@ TEST_F(LogbookView, PrintedPagesShowEveryColumnWholeOnAnyPage) {
     const std::string text = PdfText(pdf, dir.Path());
     SCOPED_TRACE(pdf.filename().string() + ":\n" + text);
     EXPECT_EQ(text.find("\u2026"), std::string::npos) << "a cell cut short";
+    EXPECT_NE(text.find("Drive logbook, May 2024\n"), std::string::npos) << "the month once";
     for (const char* whole :
          {"2024-05-03", "08:30", "18:00", "2024-05-20", "Office", "business", "7.8 ",
           "Contract signed at the customer's", "48210.4", "48246.2", "Total: 35.8 km"}) {
