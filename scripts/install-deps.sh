@@ -30,7 +30,7 @@ core=(
 )
 gui=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-  fonts-dejavu-core fonts-nanum xvfb xauth dunst
+  fonts-dejavu-core fonts-nanum fonts-symbola xvfb xauth dunst
 )
 package=(dpkg-dev desktop-file-utils appstream lintian udev systemd)
 fuzz=(clang libclang-rt-14-dev)

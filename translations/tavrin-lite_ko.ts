@@ -684,6 +684,14 @@ Execute &quot;Get All of Memory&quot;?</source>
             <numerusform>통과 기록 %n건을 찾았습니다. 하나를 골라 Enter 키를 누르면 그 트랙을 엽니다.</numerusform>
         </translation>
     </message>
+    <message>
+        <source> ft</source>
+        <translation> ft</translation>
+    </message>
+    <message>
+        <source>Closest (ft)</source>
+        <translation>최단 거리 (ft)</translation>
+    </message>
 </context>
 <context>
     <name>LinePlot</name>
@@ -1374,6 +1382,10 @@ Software Options opens now: choose a data folder there and press OK.</source>
     <message>
         <source>%1 track files in %2 cannot be used as they are.</source>
         <translation>%2의 트랙 파일 %1개를 그대로 쓸 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>The logbook can be used again.</source>
+        <translation>운행 일지를 다시 사용할 수 있습니다.</translation>
     </message>
 </context>
 <context>
@@ -2226,10 +2238,6 @@ Software Options opens now: choose a data folder there and press OK.</source>
 <context>
     <name>TripTableModel</name>
     <message>
-        <source>track deleted</source>
-        <translation>트랙 삭제됨</translation>
-    </message>
-    <message>
         <source>business</source>
         <translation>업무</translation>
     </message>
@@ -2240,10 +2248,6 @@ Software Options opens now: choose a data folder there and press OK.</source>
     <message>
         <source>commute</source>
         <translation>출퇴근</translation>
-    </message>
-    <message>
-        <source>%1 (track deleted)</source>
-        <translation>%1 (트랙 삭제됨)</translation>
     </message>
     <message>
         <source>Changes of this trip (UTC):
@@ -2308,16 +2312,20 @@ Software Options opens now: choose a data folder there and press OK.</source>
         <translation>mi</translation>
     </message>
     <message>
-        <source>%1 (track missing)</source>
-        <translation>%1 (트랙 없음)</translation>
-    </message>
-    <message>
-        <source>track missing</source>
-        <translation>트랙 없음</translation>
-    </message>
-    <message>
         <source>The track file of this trip is missing from the data folder (moved or removed outside Tavrin Lite); its purpose, note and changes stay in the logbook, and it still counts.</source>
         <translation>이 운행의 트랙 파일이 데이터 폴더에 없습니다(Tavrin Lite 밖에서 옮겨지거나 삭제됨). 목적, 메모, 변경 내역은 운행 일지에 남고, 합계에도 계속 포함됩니다.</translation>
+    </message>
+    <message>
+        <source>deleted</source>
+        <translation>삭제됨</translation>
+    </message>
+    <message>
+        <source>Track</source>
+        <translation>트랙</translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation>없음</translation>
     </message>
 </context>
 </TS>

@@ -144,8 +144,9 @@ TEST_F(InKorean, NoteGroupRefusalsKeepTheirKoreanWordsAndNameTheGroup) {
 // metric in Software Options as the user does it.
 class Units : public ::testing::Test {
  protected:
-  Units() {
-    std::ofstream(dir.Path() / "TVR.ini") << "[MAIN]\r\nLocalTimeOffset=0\r\nUnits=1\r\n";
+  explicit Units(int units = 1) {
+    std::ofstream(dir.Path() / "TVR.ini")
+        << "[MAIN]\r\nLocalTimeOffset=0\r\nUnits=" << units << "\r\n";
     std::filesystem::create_directory(dir.Path() / "DataLog");
     std::vector<TrackPoint> points;
     for (int i = 0; i < 600; ++i) points.push_back(Point(24, 5, 1, 8, i / 60, i % 60));
@@ -189,6 +190,25 @@ TEST_F(Units, ImperialListsShowMilesAndMphUntilMetricIsChosen) {
   std::ifstream saved(dir.Path() / "TVR.ini");
   const std::string text((std::istreambuf_iterator<char>(saved)), {});
   EXPECT_NE(text.find("Units=0"), std::string::npos) << text;
+}
+
+class UnitsMetricFirst : public Units {
+ protected:
+  UnitsMetricFirst() : Units(0) {}
+};
+
+// Miles chosen after a start in km: the point list's speed column grows with its longer heading.
+TEST_F(UnitsMetricFirst, TheSpeedColumnFitsItsHeadingInMph) {
+  gui->window->show();
+  gui->fillDialog = [](QDialog& dialog) {
+    dialog.findChild<QComboBox*>("units")->setCurrentIndex(1);
+    dialog.accept();
+    return static_cast<int>(QDialog::Accepted);
+  };
+  gui->window->OpenSoftwareOptions();
+  const QHeaderView* header = gui->Find<QTableView>("pointList")->horizontalHeader();
+  ASSERT_EQ(header->model()->headerData(7, Qt::Horizontal).toString(), "Speed (mph)");
+  EXPECT_GE(header->sectionSize(7), header->sectionSizeHint(7));
 }
 
 }  // namespace

@@ -13,16 +13,21 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTextDocumentFragment>
 #include <QWebEngineView>
 #include <fstream>
 #include <sstream>
 
+#include "../support/program_run.h"
 #include "base/civil_date.h"
 #include "gui/logbook/logbook_page.h"
+#include "gui/logbook/logbook_pdf.h"
 #include "gui/logbook/place_dialog.h"
 #include "gui/records/track_record_page.h"
 #include "window_fixture.h"
@@ -58,6 +63,19 @@ const Drive kDrives[] = {{2024, 4, 28, 23, 0, kHome, kOffice, 999},
                          {2024, 5, 3, 9, 0, kOffice, kHome, 7900},
                          {2024, 5, 10, 0, 0, kHome, kCustomer, 12300},
                          {2024, 5, 20, 0, 0, kHome, kOffice, 7803}};
+
+// The text of a PDF as pdftotext reads it, its columns kept apart as on the page.
+std::string PdfText(const std::filesystem::path& pdf, const std::filesystem::path& folder) {
+  if (!std::filesystem::exists("/usr/bin/pdftotext")) {
+    ADD_FAILURE() << "pdftotext is not installed (Debian package poppler-utils): run "
+                     "scripts/install-deps.sh";
+    return {};
+  }
+  const auto text = RunProgramWithin({"/usr/bin/pdftotext", "-layout", pdf.string(), "-"}, folder,
+                                     std::chrono::seconds(60));
+  EXPECT_EQ(text.exitCode, 0) << text.err;
+  return text.out;
+}
 
 class LogbookView : public WindowTest {
  protected:
@@ -187,6 +205,7 @@ TEST_F(LogbookView, TheNewestMonthListsItsTripsByPlaceWithTheTrackListsKmAndTota
   }
   EXPECT_EQ(Cell(0, Column::Km), "7.84");
   EXPECT_TRUE(TripList().isColumnHidden(Column::OdometerStart)) << "no reading entered yet";
+  EXPECT_TRUE(TripList().isColumnHidden(Column::Track)) << "no track deleted";
   EXPECT_EQ(Shown("totalNone"), "35.85");
   EXPECT_EQ(Shown("totalNoneTrips"), "4");
   EXPECT_EQ(Shown("totalAll"), "35.85");
@@ -254,6 +273,18 @@ TEST_F(LogbookView, ThreeRowsSelectedGetBusinessInOneGoEachInOneChangeAndTheTota
               (std::vector<std::string>{"purpose:business", "note:Site visits"}));
   }
   EXPECT_EQ(Cell(3, Column::Note), "Site visits");
+
+  // A note's tip is its own text, "<b>" and all, in a few lines at most.
+  std::string longNote = "<b>Kim</b> signed";
+  for (int word = 0; word < 200; ++word) longNote += " and talked";
+  ASSERT_TRUE(Logbook()->SetNote(std::vector{tracks[1]}, longNote));
+  Page().TracksChanged();
+  const QString tip = Cell(0, Column::Note, Qt::ToolTipRole);
+  const QString shown =
+      Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+  EXPECT_TRUE(shown.startsWith("<b>Kim</b> signed and talked")) << shown.toStdString();
+  EXPECT_LE(shown.count(QLatin1Char('\n')) + 1, 4) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
 }
 
 TEST_F(LogbookView, AnOfferedPurposeIsShownAsAnOfferAndStoredOnlyWhenTaken) {
@@ -325,6 +356,34 @@ TEST_F(LogbookView, TheKeyboardGivesTheSelectedRowsAPurposeAndEnterGoesToTheirNo
 TEST_F(LogbookView, APlaceRenamedOrNamedOnTheTrackRecordPageRenamesTheRowsAtOnce) {
   ShowLogbook();
   auto* places = gui.Find<QTableWidget>("placeList");
+  ASSERT_EQ(places->rowCount(), 2);
+  // A name the logbook has already: the dialog comes back with what was typed, for another name.
+  QStringList typed;
+  gui.fillDialog = [&](QDialog& dialog) {
+    auto* name = dialog.findChild<QLineEdit*>("placeName");
+    auto* position = dialog.findChild<QLineEdit*>("placePosition");
+    typed << name->text() + " | " + position->text();
+    if (typed.size() == 1) {
+      name->setText("Home");
+      position->setText("37.6, 127.1");
+    } else {
+      name->setText("Gym");
+    }
+    dialog.accept();
+    return dialog.result();
+  };
+  ASSERT_TRUE(gui.Press("addPlace"));
+  EXPECT_EQ(typed, (QStringList{" | ", "Home | 37.600000, 127.100000"}));
+  EXPECT_TRUE(
+      gui.SawBox("A place named \"Home\" is already kept; choose another name, or move "
+                 "that place."));
+  ASSERT_EQ(places->rowCount(), 3);
+  const auto places3 = Logbook()->Places();
+  EXPECT_TRUE(std::any_of(places3.begin(), places3.end(), [](const logbook::NamedPlace& place) {
+    return place.name == "Gym" && std::abs(place.latitude - 37.6) < 1e-9;
+  }));
+  ASSERT_TRUE(Logbook()->RemovePlace("Gym"));
+  Page().TracksChanged();
   ASSERT_EQ(places->rowCount(), 2);
   places->setCurrentCell(1, 0);  // Office, after Home
   AnswerPlaceDialog("Head office");
@@ -416,14 +475,17 @@ TEST_F(LogbookView, ADeletedTracksTripStaysWithItsHistoryAndACutIsNoted) {
   ShowLogbook();
   ASSERT_EQ(Rows(), 4) << "the deleted track's trip keeps its row";
   EXPECT_EQ(Cell(1, Column::Start), "18:00");
-  // Its entry kept a copy of the trip when its purpose was set: the row stays whole and counts.
-  EXPECT_TRUE(Cell(1, Column::Km).endsWith(" (track deleted)"))
-      << Cell(1, Column::Km).toStdString();
+  // Its entry kept a copy of the trip when its purpose was set: the row stays whole and counts,
+  // its km a number and the mark in a column of its own.
+  EXPECT_EQ(Cell(1, Column::Km), "7.90");
+  EXPECT_EQ(Cell(1, Column::Track), "deleted");
+  EXPECT_FALSE(TripList().isColumnHidden(Column::Track));
+  EXPECT_EQ(Cell(0, Column::Track), "");
   EXPECT_EQ(Cell(1, Column::Purpose), "business");
   EXPECT_FALSE(Cell(1, Column::From).isEmpty());
   EXPECT_TRUE(Cell(1, Column::Changed, Qt::ToolTipRole).contains("track: deleted"));
   EXPECT_EQ(Shown("totalBusinessTrips"), "1");
-  EXPECT_EQ(Shown("totalBusiness"), Cell(1, Column::Km).section(QLatin1Char(' '), 0, 0));
+  EXPECT_EQ(Shown("totalBusiness"), Cell(1, Column::Km));
   EXPECT_TRUE(gui.boxes.size() == 1 && gui.boxes[0].text.find("delete") != std::string::npos)
       << "only the question whether to delete";
 }
@@ -474,6 +536,91 @@ TEST_F(LogbookView, ExportCsvWritesThePeriodsTripsAndAnEmptyPeriodSaysSo) {
       gui.SawBox("There is no trip in April 2023: nothing is written. Choose another period."));
 }
 
+// Print... as the window runs it, into a PDF file through the printer's file output: the pages
+// of Export PDF..., landscape, whatever the printer's own default; a portrait page chosen in the
+// dialog gets every column too, smaller.
+TEST_F(LogbookView, PrintedPagesShowEveryColumnWholeOnAnyPage) {
+  ASSERT_TRUE(Logbook()->SetPurpose(std::vector{tracks[1]}, Purpose::Business));
+  ASSERT_TRUE(Logbook()->SetNote(std::vector{tracks[1]}, "Contract signed at the customer's"));
+  ASSERT_TRUE(Logbook()->SetOdometer(CalendarDate{2024, 5, 3}, 48210.4));  // two more columns
+  ShowLogbook();
+  for (const auto orientation :
+       {std::optional<QPageLayout::Orientation>{}, std::optional{QPageLayout::Portrait}}) {
+    const std::filesystem::path pdf = dir.Path() / (orientation ? "portrait.pdf" : "default.pdf");
+    gui.fillDialog = [&](QDialog& dialog) {
+      auto* chooser = qobject_cast<QPrintDialog*>(&dialog);
+      auto* file = dialog.findChild<QLineEdit*>("filename");
+      if (chooser == nullptr || file == nullptr) return static_cast<int>(QDialog::Rejected);
+      // Print to File, as the shown dialog offers it when there is no printer, into this file.
+      chooser->show();
+      file->setText(QString::fromStdString(pdf.string()));
+      chooser->accept();
+      EXPECT_EQ(chooser->printer()->outputFileName().toStdString(), pdf.string());
+      if (orientation) chooser->printer()->setPageOrientation(*orientation);
+      return chooser->result();
+    };
+    ASSERT_TRUE(gui.Press("printLogbook"));
+    const std::string text = PdfText(pdf, dir.Path());
+    SCOPED_TRACE(pdf.filename().string() + ":\n" + text);
+    EXPECT_EQ(text.find("\u2026"), std::string::npos) << "a cell cut short";
+    EXPECT_NE(text.find("Drive logbook, May 2024\n"), std::string::npos) << "the month once";
+    for (const char* whole :
+         {"2024-05-03", "08:30", "18:00", "2024-05-20", "Office", "business", "7.8 ",
+          "Contract signed at the customer's", "48210.4", "48246.2", "Total: 35.8 km"}) {
+      EXPECT_NE(text.find(whole), std::string::npos) << whole;
+    }
+  }
+  EXPECT_TRUE(gui.window->StatusText().contains("went to the printer"));
+}
+
+// A note longer than a page goes on over the next pages, a word wider than its column is broken
+// onto lines rather than cut, and an emoji comes from a font that has it.
+TEST(LogbookPdf, ALongNoteRunsOnOverPagesWholeWithItsLongWordAndEmoji) {
+  TempDir dir;
+  logbook::LogbookReport report;
+  logbook::TripRow trip;
+  trip.track = "20240503_083000.bt0";
+  trip.date = CalendarDate{2024, 5, 3};
+  trip.start = "08:30";
+  trip.end = "08:31";
+  trip.from = "Home";
+  trip.to = "Office";
+  trip.km = 7.845;
+  trip.kmKnown = true;
+  std::string note = "\U0001F697 ";
+  for (int word = 1; word <= 1400; ++word) note += "word" + std::to_string(word) + " ";
+  const std::string longWord = "Long" + std::string(196, 'x');
+  note += longWord;
+  trip.note = note;
+  report.trips = {trip, trip};
+  report.trips[1].start = "18:00";
+  report.trips[1].note = "Back home";
+  report.km = 2 * trip.km;
+  report.kmByPurpose[Purpose::None] = report.km;
+  report.tripsByPurpose[Purpose::None] = 2;
+  const std::filesystem::path pdf = dir.Path() / "long.pdf";
+  ASSERT_TRUE(gui::WriteLogbookPdf(report, QString::fromStdString(pdf.string()), "Drive logbook"));
+
+  const std::string text = PdfText(pdf, dir.Path());
+  std::istringstream words(text);
+  int next = 1;
+  std::string unbroken;  // the text without its spaces and line ends: the long word's lines join
+  for (std::string word; words >> word;) {
+    if (next <= 1400 && word == "word" + std::to_string(next)) ++next;
+    unbroken += word;
+  }
+  EXPECT_EQ(next, 1401) << "the words of the note up to word" << next - 1 << " came out\n" << text;
+  EXPECT_NE(unbroken.find(longWord), std::string::npos) << text;
+  // The car is drawn from Symbola (pdftotext cannot name a character beyond 16 bits, so the
+  // fonts of the file tell it).
+  const auto fonts =
+      RunProgramWithin({"/usr/bin/pdffonts", pdf.string()}, dir.Path(), std::chrono::seconds(60));
+  EXPECT_NE(fonts.out.find("Symbola"), std::string::npos) << fonts.out << fonts.err;
+  EXPECT_NE(text.find("May 2024 (continued)"), std::string::npos);
+  EXPECT_NE(text.find("Back home"), std::string::npos) << "the row after the long note";
+  EXPECT_NE(text.find("Total: 15.7 km in 2 trip(s)"), std::string::npos);
+}
+
 // The file is no SQLite database: the window says so once and keeps the page shut, until
 // another data folder brings a logbook that can be used.
 class DamagedLogbook : public LogbookView {
@@ -512,6 +659,38 @@ TEST_F(DamagedLogbook, IsToldOnceAndThePageStaysShutUntilAnotherFolder) {
   EXPECT_FALSE(trouble->isVisible());
   EXPECT_TRUE(TripList().isEnabled());
   EXPECT_EQ(gui.boxes.size(), 2u);
+}
+
+// Moved away as the window advised: the next visit to the page opens a new logbook and the page
+// works; a file left as it was is not tried again, which would keep another copy of it aside.
+TEST_F(DamagedLogbook, MovedAwayANewLogbookOpensOnTheNextVisitToThePage) {
+  ShowLogbook();
+  ASSERT_TRUE(GuiDriver::WaitFor([&] { return !gui.boxes.empty(); }, 5000));
+  const auto copiesAside = [&] {
+    int copies = 0;
+    for (const auto& file : std::filesystem::directory_iterator(dir.Path() / "DataLog"))
+      copies += file.path().filename().string().find(".damaged-") != std::string::npos;
+    return copies;
+  };
+  ASSERT_EQ(copiesAside(), 1);
+  Tabs().setCurrentIndex(kRecordTab);
+  ShowLogbook();
+  EXPECT_EQ(copiesAside(), 1) << "the same damaged file again";
+  EXPECT_EQ(Logbook(), nullptr);
+
+  const std::filesystem::path logbookFile = dir.Path() / "DataLog" / logbook::kLogbookFileName;
+  std::filesystem::rename(logbookFile, dir.Path() / "old-logbook.sqlite");
+  Tabs().setCurrentIndex(kRecordTab);
+  ShowLogbook();
+  ASSERT_NE(Logbook(), nullptr);
+  EXPECT_TRUE(std::filesystem::exists(logbookFile));
+  EXPECT_FALSE(gui.Find<QLabel>("logbookTrouble")->isVisible());
+  EXPECT_TRUE(TripList().isEnabled());
+  ASSERT_EQ(Rows(), 4) << "the newest month's trips";
+  SelectRows({0});
+  ASSERT_TRUE(gui.Press("purposeBusiness"));
+  EXPECT_EQ(Stored(tracks[1]), Purpose::Business);
+  EXPECT_EQ(gui.boxes.size(), 1u) << gui.boxes.back().text;
 }
 
 }  // namespace

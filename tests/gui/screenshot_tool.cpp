@@ -202,8 +202,8 @@ bool DriveBack(TrackStore& store, const TrackEntry& track, const PointVector& po
 }
 
 // The Logbook page over the downloaded tracks: the ends of the first two named as places, the
-// first trip's purpose and note given and offered to the drive back, an odometer reading, and a
-// row selected.
+// first trip's purpose and note given and offered to the drive back, an odometer reading, a
+// deleted track's trip, and a row selected.
 bool SaveLogbookPage(test::GuiDriver& gui, const QString& out) {
   logbook::LogbookStore* logbook = gui.window->Logbook();
   TrackStore& store = gui.window->Store();
@@ -226,6 +226,11 @@ bool SaveLogbookPage(test::GuiDriver& gui, const QString& out) {
   (void)logbook->SetPurpose(std::vector{third}, logbook::Purpose::Private);
   const DateTime6& day = listing.tracks[0].header.firstDateTime;
   (void)logbook->SetOdometer(CalendarDate{2000 + day[0], day[1], day[2]}, 48210.4);
+  // A trip whose track file is gone keeps its row, marked in the Track column.
+  const TrackListing now = store.Catalogue().ListTracks(nullptr, false);
+  const std::string last = std::filesystem::path(now.tracks.back().path).filename().string();
+  (void)logbook->SetNote(std::vector{last}, "Parking <b>receipt</b> kept");
+  (void)store.Files().DeleteTrackFile(now.tracks.back());
   gui.Find<QTabWidget>("tabs")->setCurrentIndex(3);
   auto* trips = gui.Find<QTableView>("tripList");
   trips->setFocus();

@@ -7,6 +7,7 @@
 #include <QItemSelectionModel>
 #include <QLocale>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "logbook/logbook_texts.h"
 #include "logbook/purpose.h"
@@ -199,6 +200,12 @@ void LogbookPage::ShowPeriod() {
   trips_.SetTrips(shown_.trips, histories_, owner_.Store().Zone());
   tripList_->setColumnHidden(TripTableModel::OdometerStart, !odometerShown_);
   tripList_->setColumnHidden(TripTableModel::OdometerEnd, !odometerShown_);
+  // The column that marks a deleted or missing track's trip is there only when a trip has it.
+  tripList_->setColumnHidden(
+      TripTableModel::Track,
+      std::none_of(shown_.trips.begin(), shown_.trips.end(), [](const logbook::TripRow& trip) {
+        return trip.trackDeleted || trip.trackMissing;
+      }));
   GoBackToListPlace(place, samePeriod);
   const int count = static_cast<int>(shown_.trips.size());
   summary_->setText(count == 0 ? tr("No trip in %1.").arg(PeriodName())

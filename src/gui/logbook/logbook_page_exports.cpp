@@ -98,6 +98,9 @@ void LogbookPage::OnPrint() {
   if (!HasTripsToWrite()) return;
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(ExportTitle());
+  // The pages the PDF export writes: landscape, whatever the printer's own default. A portrait
+  // page chosen in the dialog gets the same columns, smaller.
+  printer.setPageOrientation(QPageLayout::Landscape);
   QPrintDialog dialog(&printer, this);
   dialog.setObjectName("logbookPrintDialog");
   if (owner_.RunDialog(dialog) != QDialog::Accepted) return;

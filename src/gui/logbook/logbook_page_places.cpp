@@ -51,14 +51,17 @@ std::optional<logbook::NamedPlace> LogbookPage::ChosenPlace() {
   return std::nullopt;
 }
 
+// A place the logbook refuses (a name it has already) is asked for again with what was typed,
+// so that only the name needs changing.
 void LogbookPage::AddPlace(const logbook::NamedPlace& offered, const QString& title) {
   logbook::LogbookStore* logbook = owner_.Logbook();
   if (logbook == nullptr) return;
-  PlaceDialog dialog(title, offered, this);
-  if (owner_.RunDialog(dialog) != QDialog::Accepted) return;
-  const logbook::NamedPlace place = dialog.Place();
-  if (!Stored(logbook->AddPlace(place.name, place.latitude, place.longitude, place.radius))) {
-    return;
+  logbook::NamedPlace place = offered;
+  for (bool stored = false; !stored;) {
+    PlaceDialog dialog(title, place, this);
+    if (owner_.RunDialog(dialog) != QDialog::Accepted) return;
+    place = dialog.Place();
+    stored = Stored(logbook->AddPlace(place.name, place.latitude, place.longitude, place.radius));
   }
   Status(
       tr("The trips that start or end within %1 m of %2 are named \"%3\" in the logbook.")

@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextLayout>
 #include <algorithm>
 
 #include "logbook/logbook_texts.h"
@@ -54,6 +55,9 @@ struct Column {
 
 // The note comes last but for the odometer, and wraps; the other cells are cut short.
 constexpr int kNoteColumn = 7;
+
+// What the columns need across: a landscape A4 page within its margins.
+constexpr double kLeastWidthMm = 297 - 2 * 15;
 
 std::vector<Column> ColumnsFor(bool odometer, Units units) {
   std::vector<Column> columns = {
@@ -109,7 +113,18 @@ class PageWriter {
     const QRect page = painter_.viewport();
     width_ = page.width();
     height_ = page.height();
+    // The columns need the width of a landscape A4 page; a narrower page gets them all, smaller.
+    const double leastWidth = kLeastWidthMm * device_.logicalDpiX() / 25.4;
+    if (width_ < leastWidth) {
+      const double scale = width_ / leastWidth;
+      painter_.scale(scale, scale);
+      width_ /= scale;
+      height_ /= scale;
+    }
     body_.setPointSizeF(8);
+    // Emoji in a note come from a font that has them, where the text's own has none.
+    body_.setFamilies(
+        {body_.family(), QStringLiteral("Symbola"), QStringLiteral("Noto Color Emoji")});
     // Without ligatures, so that the PDF's text is found and copied as it was written: "Office",
     // not "O\uFB03ce".
     body_.setStyleStrategy(QFont::PreferNoShaping);
@@ -124,18 +139,12 @@ class PageWriter {
   void WriteMonth(const logbook::LogbookReport& month, bool odometer) {
     const std::vector<Column> columns = ColumnsFor(odometer, units_);
     const CalendarDate first = month.trips.front().date;
-    const QString heading = QCoreApplication::translate("LogbookPdf", "%1 %2", "month, year")
-                                .arg(Tr(kMonthNames[first.month - 1]))
-                                .arg(first.year);
-    const QString continued =
-        QCoreApplication::translate("LogbookPdf", "%1 (continued)").arg(heading);
-    StartPage(heading, columns);
-    for (const TripRow& trip : month.trips) {
-      const QStringList cells = CellsOf(trip, odometer);
-      if (y_ + RowHeight(cells, columns) > height_) StartPage(continued, columns);
-      WriteCells(cells, columns, body_);
-    }
-    if (y_ + (month.kmByPurpose.size() + 5) * line_ > height_) StartPage(continued, columns);
+    month_ = QCoreApplication::translate("LogbookPdf", "%1 %2", "month, year")
+                 .arg(Tr(kMonthNames[first.month - 1]))
+                 .arg(first.year);
+    StartPage(false, columns);
+    for (const TripRow& trip : month.trips) WriteTrip(CellsOf(trip, odometer), columns);
+    if (y_ + (month.kmByPurpose.size() + 5) * line_ > height_) StartPage(true, columns);
     y_ += line_ / 2;
     painter_.setFont(bold_);
     for (const auto& [purpose, km] : month.kmByPurpose) {
@@ -160,14 +169,18 @@ class PageWriter {
   }
 
  private:
-  void StartPage(const QString& heading, const std::vector<Column>& columns) {
+  void StartPage(bool continued, const std::vector<Column>& columns) {
     if (pages_++ > 0) device_.newPage();
     y_ = 0;
     painter_.setFont(heading_);
-    Text(title_ + " \u2013 " + heading, QFontMetricsF(heading_, &device_).height() * 1.5);
+    // "Drive logbook, May 2024" needs no " – May 2024" after it.
+    const QString heading = title_.endsWith(month_) ? title_ : title_ + " \u2013 " + month_;
+    Text(continued ? QCoreApplication::translate("LogbookPdf", "%1 (continued)").arg(heading)
+                   : heading,
+         HeadingHeight());
     QStringList captions;
     for (const Column& column : columns) captions << column.caption;
-    WriteCells(captions, columns, bold_);
+    WriteCaptions(captions, columns);
     painter_.drawLine(QPointF(0, y_), QPointF(width_, y_));
   }
 
@@ -185,41 +198,98 @@ class PageWriter {
     return width_ * columns[i].share / shares - Gap();
   }
 
-  // How tall a row of these cells is: its note's lines.
-  double RowHeight(const QStringList& cells, const std::vector<Column>& columns) const {
-    const QFontMetricsF metrics(body_, &device_);
-    const QRectF room(0, 0, Width(columns, kNoteColumn), height_);
-    const double note = metrics.boundingRect(room, Qt::TextWordWrap, cells[kNoteColumn]).height();
-    return std::max(line_, note + (line_ - metrics.height()));
+  // The note's lines in its column: broken between words, and within a word wider than the
+  // column, so that nothing of it is cut.
+  QStringList NoteLines(const QString& note, double width) const {
+    QStringList lines;
+    QTextOption wrapping;
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& paragraph : note.split(QLatin1Char('\n'))) {
+      QTextLayout layout(paragraph, body_, &device_);
+      layout.setTextOption(wrapping);
+      layout.beginLayout();
+      for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines << paragraph.mid(line.textStart(), line.textLength()).trimmed();
+      }
+      layout.endLayout();
+    }
+    return lines;
   }
 
-  // A row of cells; the note wraps onto more lines, the others are cut short.
-  void WriteCells(const QStringList& cells, const std::vector<Column>& columns, const QFont& font) {
-    painter_.setFont(font);
-    const QFontMetricsF metrics(font, &device_);
-    const double gap = Gap();
-    double x = 0, tallest = line_;
+  double HeadingHeight() const { return QFontMetricsF(heading_, &device_).height() * 1.5; }
+
+  // How many lines of a note fit in a row from `top` to the page's foot.
+  qsizetype LinesThatFit(double top) const {
+    const QFontMetricsF metrics(body_, &device_);
+    const double room = height_ - top - (line_ - metrics.height());
+    return static_cast<qsizetype>(std::max(0.0, room / metrics.lineSpacing()));
+  }
+
+  // A trip's row, on the next page when it does not fit here but would there; a note longer
+  // than a page goes on over the pages after, its row repeated with the trip's date and times.
+  void WriteTrip(QStringList cells, const std::vector<Column>& columns) {
+    QStringList note = NoteLines(cells[kNoteColumn], Width(columns, kNoteColumn));
+    const qsizetype onAPage = LinesThatFit(HeadingHeight() + line_);  // below the captions
+    if (LinesThatFit(y_) < std::max<qsizetype>(1, std::min(note.size(), onAPage))) {
+      StartPage(true, columns);
+    }
+    for (;;) {
+      const qsizetype here = std::max<qsizetype>(1, std::min(note.size(), LinesThatFit(y_)));
+      WriteCells(cells, note.mid(0, here), columns);
+      note = note.mid(here);
+      if (note.isEmpty()) return;
+      StartPage(true, columns);
+      for (qsizetype i = 3; i < cells.size(); ++i) cells[i].clear();  // the date and times stay
+    }
+  }
+
+  // The captions of the columns, each cut short to its width.
+  void WriteCaptions(const QStringList& captions, const std::vector<Column>& columns) {
+    painter_.setFont(bold_);
+    const QFontMetricsF metrics(bold_, &device_);
+    double x = 0;
+    for (qsizetype i = 0; i < captions.size(); ++i) {
+      const Column& column = columns[static_cast<size_t>(i)];
+      const double wide = Width(columns, static_cast<size_t>(i));
+      painter_.drawText(QRectF(x, y_, wide, line_),
+                        (column.right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                        metrics.elidedText(captions[i], Qt::ElideRight, wide));
+      x += wide + Gap();
+    }
+    y_ += line_;
+  }
+
+  // A row of cells with these lines of its note; the other cells are cut short.
+  void WriteCells(const QStringList& cells, const QStringList& note,
+                  const std::vector<Column>& columns) {
+    painter_.setFont(body_);
+    const QFontMetricsF metrics(body_, &device_);
+    const double step = metrics.lineSpacing();
+    const double top = y_ + (line_ - metrics.height()) / 2;
+    double x = 0;
     for (qsizetype i = 0; i < cells.size(); ++i) {
       const Column& column = columns[static_cast<size_t>(i)];
       const double wide = Width(columns, static_cast<size_t>(i));
       const Qt::Alignment side = column.right ? Qt::AlignRight : Qt::AlignLeft;
       if (i == kNoteColumn) {
-        const QRectF room(x, y_ + (line_ - metrics.height()) / 2, wide, height_);
-        const QRectF used = metrics.boundingRect(room, Qt::TextWordWrap | side, cells[i]);
-        painter_.drawText(room, Qt::TextWordWrap | side, cells[i]);
-        tallest = std::max(tallest, used.height() + (line_ - metrics.height()));
+        for (qsizetype n = 0; n < note.size(); ++n) {
+          painter_.drawText(QRectF(x, top + n * step, wide, step), side | Qt::AlignVCenter,
+                            note[n]);
+        }
       } else {
         painter_.drawText(QRectF(x, y_, wide, line_), side | Qt::AlignVCenter,
                           metrics.elidedText(cells[i], Qt::ElideRight, wide));
       }
-      x += wide + gap;
+      x += wide + Gap();
     }
-    y_ += tallest;
+    y_ += std::max(line_, note.size() * step + (line_ - metrics.height()));
   }
 
   QPagedPaintDevice& device_;
   QPainter& painter_;
   QString title_;
+  QString month_;  // "May 2024": the month on the page
   Units units_;
   QFont body_, bold_, heading_;
   double width_ = 0, height_ = 0, line_ = 0, y_ = 0;

@@ -16,6 +16,37 @@ QString OdometerText(const std::optional<double>& km, Units units) {
   return km ? QString::number(ShownDistance(*km, units), 'f', 1) : QString();
 }
 
+// The note as a tip: its own characters, never read as rich text ("<b>" stays "<b>"), and its
+// first few lines only, as a tip of a whole page would cover the list it explains.
+QString NoteTip(const QString& note) {
+  constexpr qsizetype kLineLength = 80;
+  constexpr qsizetype kMostLines = 4;
+  QStringList lines;
+  QString line;
+  bool cut = false;
+  for (const QString& word : note.simplified().split(QLatin1Char(' '))) {
+    if (!line.isEmpty() && line.size() + 1 + word.size() > kLineLength) {
+      lines << line;
+      line.clear();
+    }
+    if (lines.size() == kMostLines) {
+      cut = true;
+      break;
+    }
+    line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+  }
+  if (!cut && !line.isEmpty()) lines << line;
+  for (QString& shown : lines) {
+    if (shown.size() > kLineLength) shown = shown.left(kLineLength - 1) + QChar(0x2026);
+  }
+  if (cut) lines.back() += QChar(0x2026);
+  // A tip that looks like rich text is shown as such: this one is written as escaped HTML.
+  return QStringLiteral("<p style='white-space:pre'>%1</p>")
+      .arg(lines.join(QLatin1Char('\n'))
+               .toHtmlEscaped()
+               .replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+}
+
 }  // namespace
 
 QString PurposeName(logbook::Purpose purpose) {
@@ -92,13 +123,10 @@ QString TripTableModel::Text(const logbook::TripRow& trip, int column) const {
     case Km:
       // A deleted or missing track's trip counts with the kilometres its entry kept, where it
       // kept them.
-      if (trip.trackMissing) {
-        return trip.kmKnown ? tr("%1 (track missing)").arg(KmText(trip.km, units_))
-                            : tr("track missing");
-      }
-      if (!trip.kmKnown) return tr("track deleted");
-      return trip.trackDeleted ? tr("%1 (track deleted)").arg(KmText(trip.km, units_))
-                               : KmText(trip.km, units_);
+      return trip.kmKnown ? KmText(trip.km, units_) : QString();
+    case Track:
+      if (trip.trackMissing) return tr("missing");
+      return trip.trackDeleted ? tr("deleted") : QString();
     case Purpose:
       if (trip.purpose == logbook::Purpose::None && trip.suggested) {
         return PurposeName(*trip.suggested) + QLatin1Char('?');  // offered, not set
@@ -126,8 +154,8 @@ QVariant TripTableModel::ToolTip(const logbook::TripRow& trip, int column) const
       return tr("Changes of this trip (UTC):\n%1").arg(history->second);
     return {};
   }
-  // A long note is cut in its column; the tip shows all of it.
-  if (column == Note && !trip.note.empty()) return QString::fromStdString(trip.note);
+  // A long note is cut in its column; the tip shows its start.
+  if (column == Note && !trip.note.empty()) return NoteTip(QString::fromStdString(trip.note));
   if (trip.trackDeleted) {
     return tr(
         "The track file of this trip was deleted; its purpose, note and changes stay in "
@@ -173,7 +201,8 @@ QVariant TripTableModel::data(const QModelIndex& index, int role) const {
       }
       return {};
     case Qt::ForegroundRole:
-      if (offered || ((trip.trackDeleted || trip.trackMissing) && column == Km)) {
+      if (offered ||
+          ((trip.trackDeleted || trip.trackMissing) && (column == Km || column == Track))) {
         return QPalette().brush(QPalette::Disabled, QPalette::Text);
       }
       return {};
@@ -195,6 +224,7 @@ QVariant TripTableModel::headerData(int section, Qt::Orientation orientation, in
       QT_TRANSLATE_NOOP("TripTableModel", "From"),
       QT_TRANSLATE_NOOP("TripTableModel", "To"),
       QT_TRANSLATE_NOOP("TripTableModel", "km"),  // "mi" in miles
+      QT_TRANSLATE_NOOP("TripTableModel", "Track"),
       QT_TRANSLATE_NOOP("TripTableModel", "Purpose"),
       QT_TRANSLATE_NOOP("TripTableModel", "Note"),
       QT_TRANSLATE_NOOP("TripTableModel", "Odometer start"),

@@ -32,6 +32,7 @@ class TripTableModel : public QAbstractTableModel {
     From,
     To,
     Km,
+    Track,  // "deleted" when the trip's track file is gone
     Purpose,
     Note,
     OdometerStart,

@@ -151,6 +151,11 @@ void TrackRecordPage::ShowUnits() {
   units_ = UnitsOf(owner_.AppSettings().units);
   records_.SetUnits(units_);
   points_.SetUnits(units_);
+  // "Speed (mph)" is wider than "Speed": the column grows with its heading, never cut.
+  for (int c = 0; c < points_.columnCount(); ++c) {
+    const int needed = ColumnWidthFor(*pointView_, c, points_.ColumnWidth(c));
+    if (needed > pointView_->columnWidth(c)) pointView_->setColumnWidth(c, needed);
+  }
   graph_->SetYAxisTitle(units_ == Units::Metric ? tr("Speed (km/h)") : tr("Speed (mph)"));
 }
 

@@ -288,6 +288,7 @@ void MainWindow::ShowPage(int index) {
   } else if (tabs_->widget(index) == historyPage_) {
     historyPage_->PageActivated();
   } else {
+    if (RetryLogbook()) logbookPage_->LogbookReopened();
     logbookPage_->PageActivated();
   }
   tabs_->widget(index)->setFocus();

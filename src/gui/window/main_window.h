@@ -107,6 +107,7 @@ class MainWindow : public QMainWindow, public IPageOwner {
   bool UseStartUpDataFolder();
   // The logbook (main_window_logbook.cpp).
   void OpenLogbook(bool startingUp);
+  bool RetryLogbook();
   void FollowTracksInLogbook(const TrackChangeNotice& notice);
   void NoteTrackFileProblem(const TrackFileProblem& problem);
   void TellTrackFileProblems();
@@ -137,6 +138,7 @@ class MainWindow : public QMainWindow, public IPageOwner {
   // a track is noted in it, shown or not.
   logbook::LogbookStore logbook_;
   std::string logbookTrouble_;
+  std::string troubledLogbookFile_;  // the file's state when it could not be used
   int logbookListener_ = 0;
   int currentPage_ = -1;
   ConnectionImage image_ = ConnectionImage::Disconnected;
