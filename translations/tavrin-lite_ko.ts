@@ -657,8 +657,8 @@ Execute &quot;Get All of Memory&quot;?</source>
         <translation>선을 가리키면 기록된 시간이 보이고, 클릭하면 트랙 기록 페이지에서 그 트랙을 엽니다. &quot;영역에서 찾기&quot;로(또는 Shift+드래그) 영역을 드래그하거나 마우스 오른쪽 버튼을 클릭하면 트랙이 그곳을 지난 시간을 나열합니다.</translation>
     </message>
     <message>
-        <source>%1 The History page goes on without its index, more slowly.</source>
-        <translation>%1 전체 기록 페이지는 색인 없이 더 느리게 동작합니다.</translation>
+        <source>The History page goes on without its index, more slowly. %1</source>
+        <translation>전체 기록 페이지는 색인 없이 더 느리게 동작합니다. %1</translation>
     </message>
     <message>
         <source>Indexing track files: %1%</source>
@@ -1222,14 +1222,6 @@ Execute &quot;Get All of Memory&quot;?</source>
         <translation>주행계 끝</translation>
     </message>
     <message>
-        <source>track deleted</source>
-        <translation>트랙 삭제됨</translation>
-    </message>
-    <message>
-        <source>%1 (track deleted)</source>
-        <translation>%1 (트랙 삭제됨)</translation>
-    </message>
-    <message>
         <source>%1 %2</source>
         <comment>month, year</comment>
         <translation>%2년 %1</translation>
@@ -1273,6 +1265,18 @@ Execute &quot;Get All of Memory&quot;?</source>
     <message>
         <source>The PDF %1 could not be put in place; check the folder&apos;s rights.</source>
         <translation>PDF %1을(를) 제자리에 둘 수 없습니다. 폴더의 권한을 확인하십시오.</translation>
+    </message>
+    <message>
+        <source>Track</source>
+        <translation>트랙</translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation>없음</translation>
+    </message>
+    <message>
+        <source>deleted</source>
+        <translation>삭제됨</translation>
     </message>
 </context>
 <context>

@@ -34,7 +34,8 @@ void HistoryPage::StopWork() {
 }
 
 void HistoryPage::TellIndexTrouble(const std::string& trouble) {
-  Status(tr("%1 The History page goes on without its index, more slowly.")
+  // What the page does first: the status line cuts a long text, and the index's path is long.
+  Status(tr("The History page goes on without its index, more slowly. %1")
              .arg(QString::fromStdString(trouble)));
 }
 

@@ -59,7 +59,13 @@ constexpr int kNoteColumn = 7;
 // What the columns need across: a landscape A4 page within its margins.
 constexpr double kLeastWidthMm = 297 - 2 * 15;
 
-std::vector<Column> ColumnsFor(bool odometer, Units units) {
+// Which of the columns that only some logbooks need a page has.
+struct OptionalColumns {
+  bool odometer = false;  // an odometer reading was given
+  bool marks = false;     // a trip's track file is deleted or missing
+};
+
+std::vector<Column> ColumnsFor(OptionalColumns optional, Units units) {
   std::vector<Column> columns = {
       {QCoreApplication::translate("LogbookPdf", "Date"), 8},
       {QCoreApplication::translate("LogbookPdf", "Start"), 4.5},
@@ -72,20 +78,21 @@ std::vector<Column> ColumnsFor(bool odometer, Units units) {
       {QCoreApplication::translate("LogbookPdf", "Purpose"), 7},
       {QCoreApplication::translate("LogbookPdf", "Note"), 24.0},
       {QCoreApplication::translate("LogbookPdf", "Changed"), 8}};
-  if (odometer) {
+  if (optional.odometer) {
     columns.push_back({QCoreApplication::translate("LogbookPdf", "Odo. start"), 8, true});
     columns.push_back({QCoreApplication::translate("LogbookPdf", "Odo. end"), 8, true});
   }
+  if (optional.marks) columns.push_back({QCoreApplication::translate("LogbookPdf", "Track"), 6});
   return columns;
 }
 
-QStringList CellsOf(const TripRow& trip, bool odometer) {
-  QString note = QString::fromStdString(trip.note);
-  if (trip.trackDeleted) {
-    note = note.isEmpty()
-               ? QCoreApplication::translate("LogbookPdf", "track deleted")
-               : QCoreApplication::translate("LogbookPdf", "%1 (track deleted)").arg(note);
-  }
+QString MarkCell(const TripRow& trip) {
+  if (trip.trackMissing) return QCoreApplication::translate("LogbookPdf", "missing");
+  return trip.trackDeleted ? QCoreApplication::translate("LogbookPdf", "deleted") : QString();
+}
+
+QStringList CellsOf(const TripRow& trip, OptionalColumns optional) {
+  const QString note = QString::fromStdString(trip.note);
   QStringList cells = {
       QString::fromStdString(logbook::DateText(trip.date)),
       QString::fromStdString(trip.start),
@@ -98,10 +105,11 @@ QStringList CellsOf(const TripRow& trip, bool odometer) {
       trip.changedUtc == 0
           ? QString()
           : QString::fromStdString(logbook::ChangedText(trip.changedUtc)).left(10)};
-  if (odometer) {
+  if (optional.odometer) {
     cells << (trip.odometerStart ? Km(*trip.odometerStart) : QString())
           << (trip.odometerEnd ? Km(*trip.odometerEnd) : QString());
   }
+  if (optional.marks) cells << MarkCell(trip);
   return cells;
 }
 
@@ -136,14 +144,14 @@ class PageWriter {
   }
 
   // A month's trips, with its totals, on as many pages as they take.
-  void WriteMonth(const logbook::LogbookReport& month, bool odometer) {
-    const std::vector<Column> columns = ColumnsFor(odometer, units_);
+  void WriteMonth(const logbook::LogbookReport& month, OptionalColumns optional) {
+    const std::vector<Column> columns = ColumnsFor(optional, units_);
     const CalendarDate first = month.trips.front().date;
     month_ = QCoreApplication::translate("LogbookPdf", "%1 %2", "month, year")
                  .arg(Tr(kMonthNames[first.month - 1]))
                  .arg(first.year);
     StartPage(false, columns);
-    for (const TripRow& trip : month.trips) WriteTrip(CellsOf(trip, odometer), columns);
+    for (const TripRow& trip : month.trips) WriteTrip(CellsOf(trip, optional), columns);
     if (y_ + (month.kmByPurpose.size() + 5) * line_ > height_) StartPage(true, columns);
     y_ += line_ / 2;
     painter_.setFont(bold_);
@@ -303,15 +311,18 @@ void PaintLogbookPages(QPagedPaintDevice& device, const logbook::LogbookReport& 
   const logbook::LogbookReport report = logbook::InUnits(kilometres, units);
   QPainter painter(&device);
   PageWriter pages(device, painter, title, units);
-  bool odometer = false;
-  for (const TripRow& trip : report.trips) odometer = odometer || trip.odometerStart.has_value();
+  OptionalColumns optional;
+  for (const TripRow& trip : report.trips) {
+    optional.odometer = optional.odometer || trip.odometerStart.has_value();
+    optional.marks = optional.marks || trip.trackDeleted || trip.trackMissing;
+  }
   // Month by month, each with its own totals.
   for (auto first = report.trips.begin(); first != report.trips.end();) {
     const CalendarDate day = first->date;
     const auto end = std::find_if(first, report.trips.end(), [&](const TripRow& trip) {
       return trip.date.year != day.year || trip.date.month != day.month;
     });
-    pages.WriteMonth(logbook::FilterReport({first, end}, {}), odometer);
+    pages.WriteMonth(logbook::FilterReport({first, end}, {}), optional);
     first = end;
   }
   if (report.trips.empty()) {
