@@ -2,10 +2,12 @@
 #include "cli/command_line.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <tuple>
 
 #include "protocol/note_group.h"
@@ -129,6 +131,31 @@ std::optional<CalendarDate> ParseDate(const std::string& text, std::string& why)
     return std::nullopt;
   }
   return date;
+}
+
+std::optional<std::vector<double>> DecimalNumbers(const std::string& text, size_t count) {
+  std::vector<double> numbers;
+  std::stringstream in(text);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    double value = 0;
+    const char* const last = item.data() + item.size();
+    const auto [end, error] = std::from_chars(item.data(), last, value);
+    if (item.empty() || error != std::errc() || end != last || !std::isfinite(value)) {
+      return std::nullopt;
+    }
+    numbers.push_back(value);
+  }
+  if (numbers.size() != count || (!text.empty() && text.back() == ',')) return std::nullopt;
+  return numbers;
+}
+
+std::optional<std::pair<double, double>> ParsePosition(const std::string& text) {
+  const auto numbers = DecimalNumbers(text, 2);
+  if (!numbers || !(std::fabs((*numbers)[0]) <= 90) || !(std::fabs((*numbers)[1]) <= 180)) {
+    return std::nullopt;
+  }
+  return std::pair((*numbers)[0], (*numbers)[1]);
 }
 
 std::optional<std::pair<CalendarDate, CalendarDate>> ParsePeriod(const char* command,

@@ -34,6 +34,11 @@ std::optional<CalendarDate> ParseDate(const std::string& text, std::string& why)
 std::optional<std::pair<CalendarDate, CalendarDate>> ParsePeriod(const char* command,
                                                                  const std::string& from,
                                                                  const std::string& to);
+// "A,B[,C,D]": `count` numbers in plain decimal (no hexadecimal, no spaces, no "inf"), as
+// positions are written on the command line; empty when the text is not that.
+std::optional<std::vector<double>> DecimalNumbers(const std::string& text, size_t count);
+// "LAT,LON" in degrees on the globe; empty when the text is not that.
+std::optional<std::pair<double, double>> ParsePosition(const std::string& text);
 // "YYYY-MM-DDThh:mm:ss" (UTC) within the years the logger keeps (2000-2099).
 std::optional<DateTime> ParseLoggerTime(const std::string& text, std::string& why);
 // "YYYY-MM-DD hh:mm:ss" as tavrin points shows a point's date and time (a 'T' or a tab between

@@ -3,7 +3,6 @@
 
 #include <unistd.h>
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -23,25 +22,6 @@ struct FindOptions {
   double radius = 100;
 };
 
-// "A,B[,C,D]" as `count` numbers; empty when the text is not that.
-std::optional<std::vector<double>> Numbers(const std::string& text, size_t count) {
-  std::vector<double> numbers;
-  std::stringstream in(text);
-  std::string item;
-  while (std::getline(in, item, ',')) {
-    // Plain decimal degrees only: no hexadecimal ("0x25.9"), no spaces, no "inf".
-    double value = 0;
-    const char* const last = item.data() + item.size();
-    const auto [end, error] = std::from_chars(item.data(), last, value);
-    if (item.empty() || error != std::errc() || end != last || !std::isfinite(value)) {
-      return std::nullopt;
-    }
-    numbers.push_back(value);
-  }
-  if (numbers.size() != count || (!text.empty() && text.back() == ',')) return std::nullopt;
-  return numbers;
-}
-
 bool OnTheGlobe(double latitude, double longitude) {
   return std::fabs(latitude) <= 90 && std::fabs(longitude) <= 180;
 }
@@ -54,7 +34,7 @@ std::optional<index::Place> PlaceOf(const FindOptions& options) {
     return std::nullopt;
   }
   if (!options.near.empty()) {
-    const auto at = Numbers(options.near, 2);
+    const auto at = DecimalNumbers(options.near, 2);
     if (!at || !OnTheGlobe((*at)[0], (*at)[1])) {
       std::cerr << "tavrin find: --near " << options.near
                 << " is not a position; write LAT,LON in degrees, such as 37.5665,126.978.\n";
@@ -66,7 +46,7 @@ std::optional<index::Place> PlaceOf(const FindOptions& options) {
     }
     return index::Place::Near((*at)[0], (*at)[1], options.radius);
   }
-  const auto corners = Numbers(options.box, 4);
+  const auto corners = DecimalNumbers(options.box, 4);
   if (!corners || !OnTheGlobe((*corners)[0], (*corners)[1]) ||
       !OnTheGlobe((*corners)[2], (*corners)[3])) {
     std::cerr << "tavrin find: --box " << options.box

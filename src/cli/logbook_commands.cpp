@@ -44,16 +44,6 @@ std::string OneField(const std::string& text) {
   return field;
 }
 
-std::optional<std::pair<double, double>> PositionOf(const std::string& text) {
-  double latitude = 0, longitude = 0;
-  char rest = 0;
-  if (std::sscanf(text.c_str(), "%lf,%lf%c", &latitude, &longitude, &rest) != 2 ||
-      !(std::fabs(latitude) <= 90) || !(std::fabs(longitude) <= 180)) {
-    return std::nullopt;
-  }
-  return std::pair(latitude, longitude);
-}
-
 std::optional<Purpose> PurposeOption(const char* command, const std::string& word) {
   const std::optional<Purpose> purpose = logbook::PurposeOfWord(word);
   if (!purpose) {
@@ -86,10 +76,16 @@ int RunPlaces(const GlobalOptions& global, const std::string& action, const Plac
   const std::string command = "tavrin places " + action;
   std::optional<std::pair<double, double>> at;
   if (action == "add" || action == "move") {
-    at = PositionOf(o.position);
+    at = ParsePosition(o.position);
     if (!at) {
       std::cerr << command << ": " << o.position
                 << " is not a position; write LAT,LON in degrees, such as 37.5665,126.978.\n";
+      return kExitUsage;
+    }
+    // A radius that cannot be is a mistyped argument, as a position that cannot be is.
+    if ((action == "add" || o.radiusGiven) && !logbook::UsablePlaceRadius(o.radius)) {
+      std::cerr << command << ": --radius " << o.radius
+                << " is not usable; give one from 1 m to 100 km (the default is 150 m).\n";
       return kExitUsage;
     }
   }

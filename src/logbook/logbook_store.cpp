@@ -69,7 +69,7 @@ Result<void> CheckPlace(const std::string& name, double latitude, double longitu
                    " is not on the globe; give a latitude from -90 to 90 and a longitude from "
                    "-180 to 180."};
   }
-  if (!(radius > 0 && radius <= 100000)) {
+  if (!UsablePlaceRadius(radius)) {
     return Failure{"The radius " + NumberText(radius) +
                    " m is not usable; give one from 1 m to 100 km (the default is 150 m)."};
   }

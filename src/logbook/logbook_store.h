@@ -24,6 +24,10 @@
 namespace tavrin::logbook {
 
 constexpr double kDefaultPlaceRadius = 150;  // metres
+// A place's radius is more than 0 and at most 100 km.
+constexpr bool UsablePlaceRadius(double metres) {
+  return metres > 0 && metres <= 100000;
+}
 inline constexpr char kLogbookFileName[] = "logbook.sqlite";
 
 struct NamedPlace {

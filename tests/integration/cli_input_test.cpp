@@ -386,6 +386,15 @@ TEST_F(CliInput, FindNamesEachPassageWithItsLocalTimesAndDistance) {
   const auto index = Tavrin({"index"});
   EXPECT_EQ(index.exitCode, 0) << index.err;
   EXPECT_TRUE(Contains(index.out, "holds 2 track files: 0 indexed now")) << index.out;
+  // A file that cannot be read is named by every run, as `tavrin list` names it.
+  std::ofstream(dataFolder + "/20240502_120000.bt0") << std::string(200, 'x');
+  for (const char* command : {"find", "find", "index"}) {
+    const auto again = std::string(command) == "find"
+                           ? Tavrin({"find", "--near", "37.5005,127.0", "--radius", "100"})
+                           : Tavrin({"index"});
+    EXPECT_EQ(again.exitCode, 1) << command << ": " << again.err;
+    EXPECT_TRUE(Contains(again.err, "20240502_120000.bt0")) << command << ": " << again.err;
+  }
   for (const std::vector<std::string>& wrong :
        {std::vector<std::string>{"find"},
         {"find", "--near", "91,0"},

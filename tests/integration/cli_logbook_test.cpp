@@ -266,7 +266,14 @@ TEST_F(CliLogbook, ADeletedTrackKeepsItsRowAndHistoryAndBadInputIsRefused) {
   EXPECT_EQ(Fields(history[2])[5], "removed");
 
   EXPECT_EQ(Tavrin({"places", "add", "Home", "37.1,127.1"}).exitCode, 1);
-  EXPECT_EQ(Tavrin({"places", "add", "Far", "91,0"}).exitCode, 2);
+  // A position or a radius that cannot be is a usage error, as find's are.
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{"places", "add", "Far", "91,0"},
+        {"places", "add", "Hex", "0x25,127"},
+        {"places", "add", "Small", "37.1,127.1", "--radius", "-5"},
+        {"places", "move", "Home", "37.1,127.1", "--radius", "200000"}}) {
+    EXPECT_EQ(Tavrin(wrong).exitCode, 2) << wrong[2] << " " << wrong[3];
+  }
   EXPECT_EQ(Tavrin({"places", "rename", "Nowhere", "Else"}).exitCode, 1);
   EXPECT_EQ(Tavrin({"logbook", "set", tracks[0], "--purpose", "holiday"}).exitCode, 2);
   EXPECT_EQ(Tavrin({"logbook", "set", "19990101_000000.bt0", "--note", "x"}).exitCode, 1);
