@@ -182,7 +182,8 @@ int RunLogbook(const GlobalOptions& global, const LogbookOptions& o) {
     for (const logbook::TripRow& trip : report.trips) PrintTrip(trip);
   }
   std::ostringstream totals;
-  totals << report.trips.size() << " trips, " << logbook::KmText(report.km) << " km";
+  totals << report.trips.size() << (report.trips.size() == 1 ? " trip, " : " trips, ")
+         << logbook::KmText(report.km) << " km";
   for (const auto& [purpose, km] : report.kmByPurpose) {
     totals << "; " << (purpose == Purpose::None ? "no purpose yet" : logbook::PurposeWord(purpose))
            << " " << logbook::KmText(km) << " km";
