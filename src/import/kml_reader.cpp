@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <deque>
+#include <string>
 
 #include "import/xml_stream.h"
 
@@ -95,6 +96,15 @@ class KmlReader final : public TrackReader, XmlHandler {
   }
 
  private:
+  struct TrackTime {
+    std::optional<long long> seconds;
+    long line = 0;
+  };
+  struct TrackCoordinate {
+    std::optional<Coordinates> position;
+    long line = 0;
+  };
+
   void Start(std::string_view name, const char**) override {
     if (!sawRoot_) {
       sawRoot_ = true;
@@ -112,7 +122,10 @@ class KmlReader final : public TrackReader, XmlHandler {
       placemarkPosition_.reset();
     } else if (name == "Track") {
       ++inTrack_;
+      trackLine_ = xml_.Line();
       trackTimes_.clear();
+      trackCoordinates_.clear();
+      trackWhens_ = trackCoords_ = 0;
     } else if (name == "LineString") {
       inLine_ = true;
     }
@@ -137,6 +150,7 @@ class KmlReader final : public TrackReader, XmlHandler {
       ReadDescription(text_, placemark_);
     } else if (name == "Track") {
       --inTrack_;
+      EndTrack();
       sink_.ListEnds(PointList::Track);
     } else if (name == "Placemark") {
       EndPlacemark();
@@ -154,11 +168,9 @@ class KmlReader final : public TrackReader, XmlHandler {
   void EndTime() {
     const auto seconds = ParseIsoTime(text_);
     if (inTrack_ > 0) {
-      if (seconds) {
-        trackTimes_.push_back({*seconds, xml_.Line()});
-      } else {
-        trackTimes_.push_back({std::nullopt, xml_.Line()});
-      }
+      ++trackWhens_;
+      trackTimes_.push_back({seconds, xml_.Line()});
+      PairTrackPoints();
     } else if (inPlacemark_) {
       placemarkTime_ = seconds;
       if (!seconds)
@@ -166,27 +178,55 @@ class KmlReader final : public TrackReader, XmlHandler {
     }
   }
 
+  // A <gx:Track> pairs its n-th <when> with its n-th <gx:coord>, however they are written:
+  // each time before its position, each position before its time (My Tracks), or a run of
+  // times and then the positions (OpenTracks). Pairs are made as soon as both are read, so that
+  // only what one list is ahead of the other is kept.
   void EndTrackCoordinate() {
-    if (trackTimes_.empty()) {
-      sink_.Skipped(xml_.Line(), "this <gx:coord> has no <when> before it");
-      return;
+    ++trackCoords_;
+    trackCoordinates_.push_back({ParseCoordinates(text_, ' '), xml_.Line()});
+    PairTrackPoints();
+  }
+
+  void PairTrackPoints() {
+    while (!trackTimes_.empty() && !trackCoordinates_.empty()) {
+      const TrackTime time = trackTimes_.front();
+      const TrackCoordinate coordinate = trackCoordinates_.front();
+      trackTimes_.pop_front();
+      trackCoordinates_.pop_front();
+      PairedPoint(time, coordinate);
     }
-    const auto [time, line] = trackTimes_.front();
-    trackTimes_.pop_front();
-    const auto c = ParseCoordinates(text_, ' ');
+  }
+
+  void PairedPoint(const TrackTime& time, const TrackCoordinate& coordinate) {
+    if (!time.seconds) {
+      return sink_.Skipped(time.line, "its <when> is no date-time such as 2024-03-05T12:00:00Z");
+    }
+    const auto& c = coordinate.position;
     if (!c) {
-      sink_.Skipped(xml_.Line(), "its <gx:coord> is not one longitude latitude altitude");
-      return;
+      return sink_.Skipped(coordinate.line,
+                           "its <gx:coord> is not one longitude latitude altitude");
     }
-    if (!time) return;  // told of at its <when>
     if (c->hasAltitude) sink_.Dropped("elevation");
     ImportedPoint point;
-    point.utcSeconds = *time;
+    point.utcSeconds = *time.seconds;
     point.latitude = c->latitude;
     point.longitude = c->longitude;
-    point.line = line;
+    point.line = time.line;
     ++timedPoints_;
     sink_.Point(point, PointList::Track);
+  }
+
+  // What one list holds beyond the other has no partner: which time goes with which position
+  // is not known, so those are lost, and said so at the track.
+  void EndTrack() {
+    const size_t unpaired = trackTimes_.size() + trackCoordinates_.size();
+    if (unpaired == 0) return;
+    const std::string why = "its <gx:Track> has " + std::to_string(trackWhens_) + " <when> but " +
+                            std::to_string(trackCoords_) + " <gx:coord>, which go in pairs";
+    for (size_t i = 0; i < unpaired; ++i) sink_.Skipped(trackLine_, why);
+    trackTimes_.clear();
+    trackCoordinates_.clear();
   }
 
   void EndPlacemark() {
@@ -205,11 +245,6 @@ class KmlReader final : public TrackReader, XmlHandler {
     sink_.Point(placemark_, PointList::Waypoints);
   }
 
-  struct TrackTime {
-    std::optional<long long> seconds;
-    long line = 0;
-  };
-
   PointSink& sink_;
   XmlStream xml_;
   std::string text_;
@@ -221,7 +256,11 @@ class KmlReader final : public TrackReader, XmlHandler {
   ImportedPoint placemark_;
   std::optional<long long> placemarkTime_;
   std::optional<Coordinates> placemarkPosition_;
+  // The times and positions of the <gx:Track> being read that have no partner yet.
   std::deque<TrackTime> trackTimes_;
+  std::deque<TrackCoordinate> trackCoordinates_;
+  size_t trackWhens_ = 0, trackCoords_ = 0;
+  long trackLine_ = 0;
   size_t timedPoints_ = 0;
   size_t untimedLines_ = 0;
   size_t untimedPlacemarks_ = 0;

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "import/nmea_reader.h"
 
+#include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/civil_date.h"
@@ -38,18 +41,18 @@ int TwoDigits(std::string_view text, size_t at) {
   return high * 10 + low;
 }
 
-// "ddmm.mmmm" or "dddmm.mmmm" with its hemisphere letter.
-std::optional<double> Degrees(std::string_view text, std::string_view hemisphere, int degreeDigits,
-                              char positive, char negative) {
-  if (text.size() < static_cast<size_t>(degreeDigits) + 2 || hemisphere.size() != 1) {
-    return std::nullopt;
-  }
-  const auto degrees = ParseNumber(text.substr(0, static_cast<size_t>(degreeDigits)));
-  const auto minutes = ParseNumber(text.substr(static_cast<size_t>(degreeDigits)));
-  if (!degrees || !minutes || *minutes < 0 || *minutes >= 60 || *degrees < 0) return std::nullopt;
-  const double value = *degrees + *minutes / 60;
-  if (hemisphere[0] == positive) return value;
-  if (hemisphere[0] == negative) return -value;
+// "ddmm.mmmm" or "dddmm.mmmm" with its hemisphere letter, read as one number whose hundreds are
+// degrees: receivers that leave out leading zeros write 11 degrees 31.1 minutes as "1131.1".
+std::optional<double> Degrees(std::string_view text, std::string_view hemisphere, char positive,
+                              char negative) {
+  if (hemisphere.size() != 1) return std::nullopt;
+  const auto value = ParseNumber(text);
+  if (!value || *value < 0) return std::nullopt;
+  const double degrees = std::floor(*value / 100), minutes = *value - degrees * 100;
+  if (minutes >= 60) return std::nullopt;
+  const double signedDegrees = degrees + minutes / 60;
+  if (hemisphere[0] == positive) return signedDegrees;
+  if (hemisphere[0] == negative) return -signedDegrees;
   return std::nullopt;
 }
 
@@ -80,6 +83,35 @@ bool IsSentenceOf(std::string_view address, std::string_view type) {
 
 constexpr std::string_view kNoSentence =
     "no NMEA sentence (a comment, a note, a sentence cut off, or bytes of another kind)";
+constexpr int kSecondsPerDay = 86400;
+
+// A day the log named ($RMC, $ZDA) or a fix was dated by, and the time of day it held then.
+struct KnownDay {
+  long long days = 0;
+  int second = 0;
+};
+
+// The day of a fix given by its time of day alone, seen after (or before) the sentence that gave
+// `known`: a log goes forward in time, so a fix far earlier in the day than a day known before it
+// is of the next day (the log went past midnight), and one far later than a day known after it
+// is of the day before.
+KnownDay DayOfFix(const KnownDay& known, int second, bool after) {
+  long long days = known.days;
+  if (after && second + kSecondsPerDay / 2 < known.second) ++days;
+  if (!after && second > known.second + kSecondsPerDay / 2) --days;
+  return KnownDay{days, second};
+}
+
+// What the sentences of one second tell. A receiver writes several each second ($RMC, $GGA,
+// $GLL, in an order of its own); together they are one point.
+struct Epoch {
+  enum Kind : uint8_t { kRmc = 1, kGga = 2, kGll = 4 };
+  int second = -1;
+  uint8_t kinds = 0;                      // which sentences came
+  std::optional<ImportedPoint> rmc;       // dated, with speed and course
+  std::optional<ImportedPoint> position;  // of a GGA or GLL: a time of day only, no date
+  bool noFix = false;                     // a sentence said the receiver had none
+};
 
 class NmeaReader final : public TrackReader {
  public:
@@ -98,20 +130,33 @@ class NmeaReader final : public TrackReader {
     // A capture ends where it was stopped, in the middle of a sentence as likely as not.
     if (unfinished_) sink_.LeftOut(*unfinished_, "the file ends in the middle of this sentence");
     unfinished_.reset();
-    Flush();
-    if (points_ > 0) return {};
-    if (voidFixes_ > 0 && sentences_ == voidFixes_) {
-      return Failure{
-          "each of its $GPRMC sentences says the receiver had no fix (status V), so "
-          "none holds a position"};
-    }
-    return Failure{sentences_ == 0 ? "it holds no NMEA sentence with a checked position and "
-                                     "time ($GPRMC or $GNRMC)"
-                                   : "none of its $GPRMC or $GNRMC sentences has a valid time "
-                                     "and position"};
+    CloseEpoch();
+    return Ending();
   }
 
  private:
+  Result<void> Ending() {
+    for (const ImportedPoint& fix : undated_) {
+      sink_.Skipped(fix.line, "no $GPRMC or $GPZDA sentence of the log gives the date of its fix");
+    }
+    if (points_ > 0) return {};
+    if (!undated_.empty()) {
+      return Failure{
+          "its $GPGGA and $GPGLL sentences give only the time of day of each fix, and no "
+          "sentence gives the date ($GPRMC or $GPZDA), so no point can be dated. Log again with "
+          "the receiver's $GPRMC or $GPZDA sentences on"};
+    }
+    if (voidFixes_ > 0 && sentences_ == voidFixes_) {
+      return Failure{
+          "each of its $GPRMC, $GPGGA and $GPGLL sentences says the receiver had no fix, so "
+          "none holds a position"};
+    }
+    return Failure{sentences_ == 0 ? "it holds no NMEA sentence with a checked position and "
+                                     "time ($GPRMC, $GPGGA or $GPGLL)"
+                                   : "none of its $GPRMC, $GPGGA or $GPGLL sentences has a valid "
+                                     "time and position"};
+  }
+
   void EndLine() {
     ++lineNumber_;
     std::string_view text = line_;
@@ -132,8 +177,12 @@ class NmeaReader final : public TrackReader {
     const std::string_view address = text.substr(1, text.find(',') - 1);
     // Sentences of other kinds (satellites, proprietary ones) hold nothing a point needs, and a
     // fault in one of them loses nothing.
-    const bool rmc = IsSentenceOf(address, "RMC"), gga = IsSentenceOf(address, "GGA");
-    if (!rmc && !gga) return;
+    void (NmeaReader::*read)(const std::vector<std::string_view>&) = nullptr;
+    if (IsSentenceOf(address, "RMC")) read = &NmeaReader::Rmc;
+    if (IsSentenceOf(address, "GGA")) read = &NmeaReader::Gga;
+    if (IsSentenceOf(address, "GLL")) read = &NmeaReader::Gll;
+    if (IsSentenceOf(address, "ZDA")) read = &NmeaReader::Zda;
+    if (!read) return;
     if (text.size() > kLongestSentence) return Skip("the line is too long for a sentence");
     const size_t star = text.rfind('*');
     if (star == std::string_view::npos || star + 3 != text.size()) {
@@ -144,22 +193,18 @@ class NmeaReader final : public TrackReader {
     uint8_t sum = 0;
     for (size_t i = 1; i < star; ++i) sum ^= static_cast<uint8_t>(text[i]);
     if (high < 0 || low < 0 || sum != high * 16 + low) return Skip("its checksum is wrong");
-    const auto fields = Fields(text.substr(1, star - 1));
-    if (rmc) {
-      ++sentences_;
-      Rmc(fields);
-    } else {
-      Gga(fields);
-    }
+    (this->*read)(Fields(text.substr(1, star - 1)));
   }
 
   void Skip(std::string_view why) { sink_.Skipped(lineNumber_, why); }
 
   void Rmc(const std::vector<std::string_view>& f) {
     if (f.size() < 10) return Skip("the $GPRMC sentence has too few fields");
+    ++sentences_;
     // A receiver without a fix writes its last position or none; neither is where it was.
     if (f[2] == "V") {
       ++voidFixes_;
+      if (const auto second = SecondOfDay(f[1])) EpochOf(*second, Epoch::kRmc).noFix = true;
       return sink_.LeftOut(lineNumber_,
                            "a $GPRMC sentence without a fix (status V), so without a position");
     }
@@ -169,15 +214,17 @@ class NmeaReader final : public TrackReader {
     if (!second || date.size() != 6 || !IsCalendarDate(2000 + year, month, day)) {
       return Skip("its time or date is no time of day and date");
     }
-    const auto latitude = Degrees(f[3], f[4], 2, 'N', 'S');
-    const auto longitude = Degrees(f[5], f[6], 3, 'E', 'W');
+    const auto latitude = Degrees(f[3], f[4], 'N', 'S');
+    const auto longitude = Degrees(f[5], f[6], 'E', 'W');
     if (!latitude || !longitude) return Skip("its position is no latitude and longitude");
-    Flush();
+    Epoch& epoch = EpochOf(*second, Epoch::kRmc);
+    const long long days = DaysOfCivilDate(2000 + year, month, day);
+    LearnDay(KnownDay{days, *second});
     ImportedPoint point;
-    point.utcSeconds = DaysOfCivilDate(2000 + year, month, day) * 86400 + *second;
+    point.utcSeconds = days * kSecondsPerDay + *second;
     point.latitude = *latitude;
     point.longitude = *longitude;
-    point.fixKind = f[2] == "A" ? kFix3D : kFixNone;
+    point.fixKind = kFix3D;
     if (const auto knots = ParseNumber(f[7]); knots && *knots >= 0) {
       point.speedKmh = static_cast<float>(*knots * kKmhPerKnot);
     }
@@ -185,33 +232,113 @@ class NmeaReader final : public TrackReader {
       point.headingDegrees = static_cast<float>(*course);
     }
     point.line = lineNumber_;
-    pending_ = point;
-    pendingSecond_ = *second;
-    if (ggaSecond_ == pendingSecond_) ApplyFix();
+    epoch.rmc = point;
   }
 
-  // A GGA of the same second says whether there was a fix; its altitude has no place.
+  // A GGA's time and position make a point of their own where no RMC of that second does; its
+  // fix quality 0 says there was no fix. Its altitude has no place in a track file.
   void Gga(const std::vector<std::string_view>& f) {
     if (f.size() < 10) return Skip("the $GPGGA sentence has too few fields");
     // Receivers write GGAs without a time before their first fix.
     if (f[1].find_first_not_of(' ') == std::string_view::npos) return;
     const auto second = SecondOfDay(f[1]);
     if (!second) return Skip("its time is no time of day");
-    ggaSecond_ = *second;
-    ggaQuality_ = f[6] == "0" ? kFixNone : kFix3D;
+    ++sentences_;
     if (!f[9].empty()) sink_.Dropped("elevation");
-    if (pending_ && ggaSecond_ == pendingSecond_) ApplyFix();
+    Epoch& epoch = EpochOf(*second, Epoch::kGga);
+    if (f[6] == "0") {
+      ++voidFixes_;
+      epoch.noFix = true;
+      return;
+    }
+    Position(epoch, f[2], f[3], f[4], f[5]);
   }
 
-  void ApplyFix() {
-    if (pending_ && ggaQuality_ == kFixNone) pending_->fixKind = kFixNone;
+  // "$GPGLL,lat,N,lon,E,time,status": status V says there was no fix. Logs of NMEA before 2.0
+  // write no time in it, and a position of no time is no point.
+  void Gll(const std::vector<std::string_view>& f) {
+    if (f.size() < 7 || f[5].find_first_not_of(' ') == std::string_view::npos) return;
+    const auto second = SecondOfDay(f[5]);
+    if (!second) return Skip("its time is no time of day");
+    ++sentences_;
+    Epoch& epoch = EpochOf(*second, Epoch::kGll);
+    if (f[6] != "A") {
+      ++voidFixes_;
+      epoch.noFix = true;
+      return;
+    }
+    Position(epoch, f[1], f[2], f[3], f[4]);
   }
 
-  void Flush() {
-    if (!pending_) return;
+  // "$GPZDA,time,dd,mm,yyyy,...": the date, for the fixes that have none. One without a date
+  // (before the receiver knows it) tells nothing.
+  void Zda(const std::vector<std::string_view>& f) {
+    if (f.size() < 5 || f[2].size() != 2 || f[3].size() != 2 || f[4].size() != 4) return;
+    const auto second = SecondOfDay(f[1]);
+    const int day = TwoDigits(f[2], 0), month = TwoDigits(f[3], 0);
+    const int year = TwoDigits(f[4], 0) * 100 + TwoDigits(f[4], 2);
+    if (!second || year < 0 || !IsCalendarDate(year, month, day)) return;
+    LearnDay(KnownDay{DaysOfCivilDate(year, month, day), *second});
+  }
+
+  void Position(Epoch& epoch, std::string_view latitudeText, std::string_view north,
+                std::string_view longitudeText, std::string_view east) {
+    // A receiver that has a fix of no position yet writes the fields empty.
+    if (latitudeText.empty() && longitudeText.empty()) return;
+    const auto latitude = Degrees(latitudeText, north, 'N', 'S');
+    const auto longitude = Degrees(longitudeText, east, 'E', 'W');
+    if (!latitude || !longitude) return Skip("its position is no latitude and longitude");
+    if (epoch.position) return;  // the GGA and GLL of one second tell the same
+    ImportedPoint point;
+    point.utcSeconds = epoch.second;
+    point.latitude = *latitude;
+    point.longitude = *longitude;
+    point.fixKind = kFix3D;
+    point.line = lineNumber_;
+    epoch.position = point;
+  }
+
+  // The epoch of a sentence of `second`: the one open, unless it is of another second or has a
+  // sentence of this kind already (a receiver of several fixes a second).
+  Epoch& EpochOf(int second, Epoch::Kind kind) {
+    if (epoch_.second != second || (epoch_.kinds & kind) != 0) {
+      CloseEpoch();
+      epoch_.second = second;
+    }
+    epoch_.kinds |= kind;
+    return epoch_;
+  }
+
+  void CloseEpoch() {
+    Epoch epoch = std::exchange(epoch_, Epoch{});
+    if (epoch.rmc) {
+      if (epoch.noFix) epoch.rmc->fixKind = kFixNone;
+      return Emit(*epoch.rmc);
+    }
+    if (!epoch.position || epoch.noFix) return;
+    if (!day_) return undated_.push_back(*epoch.position);
+    day_ = DayOfFix(*day_, epoch.second, true);
+    epoch.position->utcSeconds = day_->days * kSecondsPerDay + epoch.second;
+    Emit(*epoch.position);
+  }
+
+  // The first day the log names dates the fixes before it, back from the last.
+  void LearnDay(const KnownDay& day) {
+    if (!day_ && !undated_.empty()) {
+      KnownDay known = day;
+      for (auto fix = undated_.rbegin(); fix != undated_.rend(); ++fix) {
+        known = DayOfFix(known, static_cast<int>(fix->utcSeconds), false);
+        fix->utcSeconds += known.days * kSecondsPerDay;
+      }
+      for (const ImportedPoint& fix : undated_) Emit(fix);
+      undated_.clear();
+    }
+    day_ = day;
+  }
+
+  void Emit(const ImportedPoint& point) {
     ++points_;
-    sink_.Point(*pending_, PointList::Track);
-    pending_.reset();
+    sink_.Point(point, PointList::Track);
   }
 
   PointSink& sink_;
@@ -221,10 +348,9 @@ class NmeaReader final : public TrackReader {
   size_t sentences_ = 0;
   size_t voidFixes_ = 0;
   size_t points_ = 0;
-  std::optional<ImportedPoint> pending_;
-  int pendingSecond_ = -1;
-  int ggaSecond_ = -2;
-  int ggaQuality_ = kFix3D;
+  Epoch epoch_;
+  std::optional<KnownDay> day_;         // the day of the last point or date sentence
+  std::vector<ImportedPoint> undated_;  // fixes before the log's first date, in its order
 };
 
 }  // namespace

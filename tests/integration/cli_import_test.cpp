@@ -196,8 +196,9 @@ TEST_F(CliImport, RealLogsImportWholeAndExitZero) {
        "Imported: 1 track, 1121 points; stored already: 0; files with problems: 0 of 1\n", 0,
        "track files hold no elevation, names and descriptions, waypoints; the file's are left "
        "out."},
+      // Its first second has a $GNGGA and $GNGLL but no $GNRMC: dated by the $GNZDA after them.
       {"gpsd__test_daemon_ublox-8.log",
-       "Imported: 1 track, 71 points; stored already: 0; files with problems: 0 of 1\n", 0,
+       "Imported: 1 track, 72 points; stored already: 0; files with problems: 0 of 1\n", 0,
        "gpsd__test_daemon_ublox-8.log, line 1019: 1 line is left out: the file ends in the "
        "middle of this sentence."},
       {"gpsbabel__reference_track_nmea_utf16",
