@@ -150,6 +150,11 @@ TEST_F(CliImport, BadFilesAreRefusedClearlyAndNothingStoredChanges) {
       {dir / "missing.gpx", "missing.gpx cannot be opened (No such file or directory)"},
       {Write("badsum.nmea", "$GPRMC,100000,A,4800.0000,N,01100.0000,E,10.0,90.0,050324,,*00\r\n"),
        "badsum.nmea, line 1: a point was skipped: its checksum is wrong"},
+      {Write("undated.nmea",
+             "$GPGGA,100010,4800.0000,N,01100.0000,E,1,08,0.9,,M,,M,,*7F\r\n"
+             "$GPGGA,100011,4801.0000,N,01100.0000,E,1,08,0.9,,M,,M,,*7F\r\n"),
+       "undated.nmea, its $GPGGA and $GPGLL sentences give only the time of day of each fix, and "
+       "no sentence gives the date ($GPRMC or $GPZDA)"},
       {Write("comments.nmea", "# Name: a logger\n# Date: 2024-03-05\n#\n"),
        "comments.nmea is no GPX, KML or NMEA file"},
       {Write("long.txt", std::string(5 << 20, 'x') + "\n$GPRMC,100000,A,4800.0000,N,01100.0000,"
@@ -213,6 +218,15 @@ TEST_F(CliImport, RealLogsImportWholeAndExitZero) {
        "Imported: 1 track, 16 points; stored already: 0; files with problems: 1 of 1\n", 1,
        "gpsbabel__reference_track_nmeadatetime.nmea, line 17: 3 points were skipped (the first "
        "here): its time or date is no time of day and date."},
+      // My Tracks writes each position before its time.
+      {"togeojson__test_data_non_gx_multitrack.kml",
+       "Imported: 1 track, 16 points; stored already: 0; files with problems: 0 of 1\n", 0,
+       "togeojson__test_data_non_gx_multitrack.kml: track files hold no elevation, names and "
+       "descriptions, waypoints; the file's are left out."},
+      // Its last second has a $GPGGA and no $GPRMC.
+      {"signalk__samples_gps.log",
+       "Imported: 1 track, 1202 points; stored already: 0; files with problems: 0 of 1\n", 0,
+       "signalk__samples_gps.log: track files hold no elevation"},
   };
   for (const Case& c : cases) {
     std::filesystem::remove_all(dir / "DataLog");

@@ -528,6 +528,25 @@ std::string Rmc(int second, const std::string& time = "", const std::string& sta
   return Sentence(body);
 }
 
+// The fix of Rmc(second) as a $GGA of fix quality `quality` (0: none) or a $GLL, of talker
+// `talker`; `time` as in Rmc().
+std::string Gga(int second, const std::string& time = "", const std::string& quality = "1",
+                const std::string& talker = "GP") {
+  char body[112];
+  std::snprintf(body, sizeof body, "%sGGA,%s,48%02d.0000,N,01100.0000,E,%s,08,0.9,,M,,M,,",
+                talker.c_str(),
+                time.empty() ? ("1000" + std::to_string(10 + second)).c_str() : time.c_str(),
+                second, quality.c_str());
+  return Sentence(body);
+}
+
+std::string Gll(int second, const std::string& talker = "GP") {
+  char body[96];
+  std::snprintf(body, sizeof body, "%sGLL,48%02d.0000,N,01100.0000,E,1000%d.00,A,A", talker.c_str(),
+                second, 10 + second);
+  return Sentence(body);
+}
+
 std::string SixFixes() {
   std::string text;
   for (int second = 0; second < 6; ++second) text += Rmc(second);
@@ -638,6 +657,151 @@ TEST_F(Import, VoidFixesAreLeftOutAndOddTimeFieldsAreReadOrSkipped) {
   EXPECT_EQ(times.skipped[0],
             "times.nmea, line 5: 3 points were skipped (the first here): its time or date is no "
             "time of day and date.");
+}
+
+// A second that only a $GGA or $GLL tells of is a point, dated by the $RMC or $ZDA sentences
+// around it, also over midnight; of one second's $RMC and $GGA one point is made.
+TEST_F(Import, FixesOfAGgaOrGllAloneTakeTheDateOfTheSentencesAroundThem) {
+  struct Case {
+    std::string name, text;
+    std::vector<DateTime> times;
+  };
+  const auto at = [](int day, int hour, int minute, int second) {
+    return DateTime{24, 3, day, hour, minute, second};
+  };
+  const std::vector<Case> cases = {
+      {"lone-gga.nmea",
+       Rmc(0) + Gga(0) + Gga(1) + Rmc(1) + Gga(2) + Gga(3, "", "0"),
+       {at(5, 10, 0, 10), at(5, 10, 0, 11), at(5, 10, 0, 12)}},
+      {"gll-first.nmea",
+       Gll(0) + Rmc(1) + Rmc(2),
+       {at(5, 10, 0, 10), at(5, 10, 0, 11), at(5, 10, 0, 12)}},
+      {"zda.nmea",
+       Gga(0, "", "1", "GN") + Sentence("GNZDA,100010.00,05,03,2024,00,00") +
+           Gga(1, "", "1", "GN") + Gll(1, "GN"),
+       {at(5, 10, 0, 10), at(5, 10, 0, 11)}},
+      {"midnight.nmea",
+       Rmc(0, "235959") + Gga(1, "000000") + Gga(2, "000001"),
+       {at(5, 23, 59, 59), at(6, 0, 0, 0), at(6, 0, 0, 1)}},
+      {"before-date.nmea",
+       Gga(0, "235958") + Gga(1, "235959") + Rmc(2, "000000"),
+       {at(4, 23, 59, 58), at(4, 23, 59, 59), at(5, 0, 0, 0)}},
+  };
+  for (const Case& c : cases) {
+    const FileImport result = ImportAfresh(Write(c.name, c.text));
+    EXPECT_FALSE(result.Failed()) << c.name << "\n" << AllNotes(result);
+    const auto points = StoredPoints(result.trackFiles);
+    ASSERT_EQ(points.size(), c.times.size()) << c.name;
+    for (size_t i = 0; i < points.size(); ++i) {
+      EXPECT_EQ(points[i].GetDateTime(), c.times[i]) << c.name << " #" << i;
+      EXPECT_NEAR(points[i].latitude, 48 + static_cast<double>(i) / 60, 1e-5) << c.name;
+    }
+  }
+  // The $RMC's speed stays with the point its $GGA joined.
+  const auto joined = StoredPoints(ImportAfresh(Write("joined.nmea", Gga(0) + Rmc(0))).trackFiles);
+  ASSERT_EQ(joined.size(), 1u);
+  EXPECT_EQ(joined[0].speed, 19);  // 10 knots
+
+  const FileImport undated =
+      ImportAfresh(Write("undated.nmea", "# no date\r\n" + Gga(0) + Gga(1) + Gll(1)));
+  EXPECT_EQ(undated.points, 0u);
+  EXPECT_NE(undated.failure.value_or("").find("no sentence gives the date"), std::string::npos)
+      << undated.failure.value_or("");
+  ASSERT_EQ(undated.skipped.size(), 1u);
+  EXPECT_EQ(undated.skipped[0],
+            "undated.nmea, line 2: 2 points were skipped (the first here): no $GPRMC or $GPZDA "
+            "sentence of the log gives the date of its fix.");
+}
+
+// SignalK's log with one $GPRMC taken out of its middle keeps that second, from its $GPGGA.
+TEST_F(Import, ASecondWhoseRmcIsMissingIsKeptFromItsGga) {
+  std::ifstream in(std::string(TAVRIN_TEST_DATA) + "/real_tracks/signalk__samples_gps.log",
+                   std::ios::binary);
+  std::string text, line;
+  int rmcs = 0;
+  std::string removed;
+  while (std::getline(in, line)) {
+    if (line.starts_with("$GPRMC") && ++rmcs == 600) {
+      removed = line;
+      continue;
+    }
+    text += line + "\n";
+  }
+  ASSERT_FALSE(removed.empty());
+  const FileImport result = ImportAfresh(Write("gps.log", text));
+  EXPECT_FALSE(result.Failed()) << AllNotes(result);
+  std::vector<TrackPoint> got = StoredPoints(result.trackFiles);
+  const std::vector<ReadPoint> want = GpsbabelReading("signalk__samples_gps.log");
+  ASSERT_EQ(want.size(), 1202u);
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    ASSERT_EQ(SecondOf(got[i].GetDateTime()), want[i].second) << removed << " #" << i;
+    ASSERT_NEAR(got[i].latitude, want[i].latitude, 2e-5) << removed << " #" << i;
+    ASSERT_NEAR(got[i].longitude, want[i].longitude, 2e-5) << removed << " #" << i;
+  }
+}
+
+// Receivers that leave out leading zeros write 11 degrees 31.1 minutes as "1131.1000"; a
+// position that is no number is refused with its line.
+TEST_F(Import, NmeaPositionsAreNumbersWithOrWithoutLeadingZeros) {
+  const FileImport result = ImportOne(
+      Write("zeros.nmea", Sentence("GPRMC,100010,A,4807.0000,N,1131.1000,E,0.0,0.0,050324,,") +
+                              Sentence("GPRMC,100011,A,807.0000,S,01131.1000,W,0.0,,050324,,") +
+                              Sentence("GPGGA,100012,4807.0000,N,11x31.100,E,1,08,0.9,,M,,M,,")));
+  const auto points = StoredPoints(result.trackFiles);
+  ASSERT_EQ(points.size(), 2u);
+  EXPECT_NEAR(points[0].latitude, 48.116667, 1e-5);
+  EXPECT_NEAR(points[0].longitude, 11.518333, 1e-5);
+  EXPECT_NEAR(points[1].latitude, -8.116667, 1e-5);
+  EXPECT_NEAR(points[1].longitude, -11.518333, 1e-5);
+  ASSERT_EQ(result.skipped.size(), 1u);
+  EXPECT_EQ(result.skipped[0],
+            "zeros.nmea, line 3: a point was skipped: its position is no latitude and longitude.");
+}
+
+// A <gx:Track> pairs its n-th <when> with its n-th <gx:coord>, written in any order: each time
+// first, each position first (My Tracks), or a run of each (OpenTracks). Where the counts
+// differ, what has no partner is lost, and said so at the track.
+TEST_F(Import, KmlTrackTimesAndPositionsPairByTheirPlaceInTheirLists) {
+  const auto when = [](int s) {
+    return "<when>2024-03-05T10:00:0" + std::to_string(s) + "Z</when>";
+  };
+  const auto coord = [](int s) {
+    return "<gx:coord>11 48.00" + std::to_string(s) + " 0</gx:coord>";
+  };
+  const auto kml = [](const std::string& track) {
+    return "<kml xmlns:gx=\"http://www.google.com/kml/ext/2.2\"><Placemark>\n<gx:Track>" + track +
+           "</gx:Track></Placemark></kml>";
+  };
+  std::string timeFirst, positionFirst, timesThenPositions, positionsThenTimes;
+  for (int s = 0; s < 4; ++s) {
+    timeFirst += when(s) + coord(s);
+    positionFirst += coord(s) + when(s);
+    timesThenPositions += when(s);
+    positionsThenTimes += coord(s);
+  }
+  for (int s = 0; s < 4; ++s) {
+    timesThenPositions += coord(s);
+    positionsThenTimes += when(s);
+  }
+  for (const std::string& track :
+       {timeFirst, positionFirst, timesThenPositions, positionsThenTimes}) {
+    const FileImport result = ImportAfresh(Write("track.kml", kml(track)));
+    EXPECT_FALSE(result.Failed()) << track << "\n" << AllNotes(result);
+    const auto points = StoredPoints(result.trackFiles);
+    ASSERT_EQ(points.size(), 4u) << track;
+    for (int s = 0; s < 4; ++s) {
+      EXPECT_EQ(points[s].GetDateTime(), (DateTime{24, 3, 5, 10, 0, s})) << track;
+      EXPECT_NEAR(points[s].latitude, 48 + s * 1e-3, 1e-5) << track;
+    }
+  }
+  const FileImport uneven = ImportAfresh(
+      Write("uneven.kml", kml(coord(0) + when(0) + coord(1) + when(1) + coord(2) + coord(3))));
+  EXPECT_EQ(uneven.points, 2u);
+  ASSERT_EQ(uneven.skipped.size(), 1u);
+  EXPECT_EQ(uneven.skipped[0],
+            "uneven.kml, line 2: 2 points were skipped (the first here): its <gx:Track> has 2 "
+            "<when> but 4 <gx:coord>, which go in pairs.");
 }
 
 // A receiver's binary messages before its sentences, or a long header, do not make a log
