@@ -83,7 +83,8 @@ void AddImportCommand(CLI::App& app, const GlobalOptions& global, std::function<
   CLI::App* command = app.add_subcommand(
       "import",
       "Imports track files of other devices and programs: GPX 1.0 and 1.1 (tracks), KML "
-      "(gx:Track) and NMEA text ($GPRMC/$GNRMC, with $GPGGA fixes; in UTF-8 or UTF-16; comment "
+      "(gx:Track) and NMEA text ($GPRMC, $GPGGA and $GPGLL of any talker, a lone $GPGGA or $GPGLL "
+      "dated by the $GPRMC or $GPZDA around it; in UTF-8 or UTF-16; comment "
       "lines, notes, cut-off sentences and fixes without a position are left out and counted). "
       "Routes and waypoints with times (and KML placemarks with a time stamp) are imported only "
       "from a file without a track. Each track is put in time order, a second keeps one point, "

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// NMEA 0183 text: a point from each $GPRMC or $GNRMC sentence (time, date, position, speed in
-// knots, course), with the fix of a $GPGGA or $GNGGA of the same second where the file has one.
-// Checksums are checked; a sentence that fails, or makes no sense, is counted and skipped.
+// NMEA 0183 text: a point from each second's $RMC (time, date, position, speed in knots, course),
+// with the fix of the $GGA of that second, or from its $GGA or $GLL alone, dated by the $RMC or
+// $ZDA sentences around it; any talker (GP, GN, GL, GA...). Checksums are checked; a sentence
+// that fails, or makes no sense, is counted and skipped.
 #pragma once
 
 #include <memory>
