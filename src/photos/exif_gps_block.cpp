@@ -395,24 +395,26 @@ Result<Block> ReadBlock(std::span<const uint8_t> tiff) {
     if (thumbnail) walked.push_back(std::move(*thumbnail));
   }
   if (broken) return Failure{kNotLaidOut};
-  if (!ThumbnailsInside(walked, tiff.size())) return Failure{kPointsOutside};
-  const size_t standard = walked.size();
+  // A value beyond the block is found by its distance from the block, which growing the block
+  // would change.
+  const auto inside = [&](const Directory& directory) {
+    return ValuesInside(directory, tiff.size());
+  };
+  if (!ThumbnailsInside(walked, tiff.size()) ||
+      !std::all_of(walked.begin(), walked.end(), inside)) {
+    return Failure{kPointsOutside};
+  }
   if (const Entry* note = block.exif ? block.exif->Find(kMakerNoteTag) : nullptr) {
     const Entry* make = block.first.Find(kMakeTag);
     if (auto notes = MakerNoteDirectory(tiff, block.order, *note,
                                         make ? TextOf(tiff, *make) : std::string())) {
+      if (!inside(*notes)) return Failure{kPointsOutside};
+      // Directories inside the notes are only guessed at: they keep their bytes from reuse.
       auto inner = NoteSubDirectories(tiff, *notes);
       walked.push_back(std::move(*notes));
       walked.insert(walked.end(), inner.begin(), inner.end());
     }
   }
-  // A value beyond the block is found by its distance from the block, which growing the block
-  // would change. (Directories found inside a maker's notes are only guessed at: they only keep
-  // bytes from reuse.)
-  const bool inside = std::all_of(
-      walked.begin(), walked.begin() + static_cast<long>(std::min(walked.size(), standard + 1)),
-      [&](const Directory& d) { return ValuesInside(d, tiff.size()); });
-  if (!inside) return Failure{kPointsOutside};
   block.kept = BytesInUse(tiff.size(), walked);
   block.unusedFrom = UnusedFrom(tiff, block.kept, walked);
   return block;
