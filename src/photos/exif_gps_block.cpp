@@ -311,8 +311,11 @@ std::vector<bool> BytesInUse(size_t size, const std::vector<Directory>& director
   return used;
 }
 
+// Whether an entry's value may be an offset: a directory's, a single long's, or that of a type
+// no reader here knows the size of.
 bool MayBeOffset(const Entry& entry) {
-  return (entry.type == kTypeLong || entry.type == kTypeDirectory) && entry.count == 1;
+  return TypeSize(entry.type) == 0 ||
+         ((entry.type == kTypeLong || entry.type == kTypeDirectory) && entry.count == 1);
 }
 
 // Where the zero bytes at the block's end start that no directory, value or thumbnail takes and
