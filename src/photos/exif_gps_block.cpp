@@ -5,6 +5,7 @@
 #include <array>
 #include <initializer_list>
 #include <optional>
+#include <string_view>
 
 #include "photos/photo_files.h"
 
@@ -70,6 +71,10 @@ class ByteOrder {
   bool little_;
 };
 
+size_t Even(size_t size) {
+  return size + (size & 1);
+}
+
 struct Entry {
   size_t at = 0;  // where its 12 bytes start
   uint16_t tag = 0;
@@ -79,7 +84,9 @@ struct Entry {
 };
 
 struct Directory {
-  uint64_t at = 0;  // where its entry count starts
+  uint64_t at = 0;    // where its entry count starts
+  uint64_t base = 0;  // where the offsets of its values count from
+  ByteOrder order{true};
   std::vector<Entry> entries;
   uint32_t next = 0;
   const Entry* Find(uint16_t tag) const {
@@ -96,6 +103,7 @@ std::optional<Directory> ReadDirectory(std::span<const uint8_t> tiff, const Byte
   if (at + 2 + count * kEntrySize + 4 > tiff.size()) return std::nullopt;
   Directory directory;
   directory.at = at;
+  directory.order = order;
   for (size_t i = 0; i < count; ++i) {
     const size_t entry = at + 2 + i * kEntrySize;
     directory.entries.push_back({entry, order.U16(tiff, entry), order.U16(tiff, entry + 2),
@@ -105,6 +113,17 @@ std::optional<Directory> ReadDirectory(std::span<const uint8_t> tiff, const Byte
   return directory;
 }
 
+std::string TextOf(std::span<const uint8_t> tiff, const Entry& entry) {
+  if (entry.type != 2) return {};
+  if (entry.count <= 4) {
+    std::string text(4, '\0');
+    for (size_t i = 0; i < 4; ++i) text[i] = static_cast<char>(tiff[entry.at + 8 + i]);
+    return text.substr(0, entry.count);
+  }
+  if (static_cast<uint64_t>(entry.value) + entry.count > tiff.size()) return {};
+  return std::string(tiff.begin() + entry.value, tiff.begin() + entry.value + entry.count);
+}
+
 // The bytes of one value of a TIFF type, by its number; 0 for a type no reader knows, which all
 // of them skip.
 uint64_t TypeSize(uint16_t type) {
@@ -112,51 +131,156 @@ uint64_t TypeSize(uint16_t type) {
   return type < kSizes.size() ? kSizes[type] : 0;
 }
 
+// Where an entry's value starts in the block: values too long for their entry are found from the
+// directory's base (the block's start, or the start a maker's notes count from).
+uint64_t ValueAt(const Directory& directory, const Entry& entry) {
+  return directory.base + entry.value;
+}
+
 // Whether the value of every entry lies inside the block: what lies outside it would move when
 // the block grows.
 bool ValuesInside(const Directory& directory, size_t blockSize) {
   return std::all_of(directory.entries.begin(), directory.entries.end(), [&](const Entry& entry) {
     const uint64_t size = TypeSize(entry.type) * entry.count;
-    return size <= 4 || static_cast<uint64_t>(entry.value) + size <= blockSize;
+    return size <= 4 || ValueAt(directory, entry) + size <= blockSize;
   });
 }
 
-// A maker's notes are no standard: most are a directory after a header of a few bytes, whose
-// values are found from the block's start or from the notes' own start. Where one of these
-// places reads as a sound directory (known types, tags in order, inside the notes), it is taken.
-std::optional<Directory> MakerNoteDirectory(std::span<const uint8_t> tiff, const ByteOrder& order,
-                                            const Entry& note) {
-  const uint64_t start = note.value;
-  const uint64_t end = start + note.count;
-  if (note.count <= 4 || end > tiff.size()) return std::nullopt;
+bool KnownTypes(const Directory& directory) {
+  return std::all_of(directory.entries.begin(), directory.entries.end(),
+                     [](const Entry& entry) { return TypeSize(entry.type) > 0; });
+}
+
+// Where a maker puts the directory of its notes (after a header of its own, or at their start)
+// and what its offsets count from, as exiftool documents each maker's notes.
+struct MakerNoteLayout {
+  std::string_view header;        // what the notes start with; empty: a maker known by its Make
+  std::string_view make;          // for notes without a header: the start of the photo's Make
+  size_t directoryAt = 0;         // from the notes' start
+  std::optional<size_t> base;     // offsets count from here in the notes; none: the block's start
+  std::optional<size_t> orderAt;  // where "II" or "MM" gives the notes' own byte order
+  bool littleEndian = false;      // the notes are little-endian whatever the block is
+  bool directoryStored = false;   // the directory's place is a little-endian number at +8
+};
+
+using namespace std::string_view_literals;
+const MakerNoteLayout kMakerNoteLayouts[] = {
+    {"Apple iOS\0"sv, {}, 14, 0, 12},
+    {"Nikon\0\x02"sv, {}, 18, 10, 10},
+    {"Nikon\0\x01"sv, {}, 8, {}, {}},
+    {"OLYMPUS\0"sv, {}, 12, 0, 8},
+    {"OM SYSTEM\0"sv, {}, 16, 0, 12},
+    {"OLYMP\0"sv, {}, 8, {}, {}},
+    {"EPSON\0"sv, {}, 8, {}, {}},
+    {"Panasonic\0"sv, {}, 12, {}, {}},
+    {"AOC\0"sv, {}, 6, {}, 4},
+    {"PENTAX \0"sv, {}, 10, 0, 8},
+    {"FUJIFILM"sv, {}, 0, 0, {}, true, true},
+    {"GENERALE"sv, {}, 0, 0, {}, true, true},
+    {"SONY "sv, {}, 12, {}, {}},
+    {"SIGMA\0\0\0"sv, {}, 10, {}, {}},
+    {"FOVEON\0\0"sv, {}, 10, {}, {}},
+    {"QVC\0"sv, {}, 6, {}, {}},
+    {"LEICA\0"sv, {}, 8, {}, {}},
+    {"Ricoh\0"sv, {}, 8, {}, {}},
+    {"RICOH\0"sv, {}, 8, {}, {}},
+    {{}, "Canon"sv, 0, {}, {}},
+    {{}, "NIKON"sv, 0, {}, {}},
+    {{}, "Nintendo"sv, 0, {}, {}},
+    {{}, "DJI"sv, 0, {}, {}},
+    {{}, "Hasselblad"sv, 0, {}, {}},
+    {{}, "SAMSUNG"sv, 0, {}, {}},
+    {{}, "Minolta"sv, 0, {}, {}},
+    {{}, "KONICA MINOLTA"sv, 0, {}, {}},
+};
+
+bool StartsWith(std::span<const uint8_t> bytes, std::string_view prefix) {
+  return bytes.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), bytes.begin(),
+                    [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
+}
+
+const MakerNoteLayout* KnownLayout(std::span<const uint8_t> notes, std::string_view make) {
+  for (const MakerNoteLayout& layout : kMakerNoteLayouts) {
+    if (layout.header.empty() ? make.starts_with(layout.make) : StartsWith(notes, layout.header)) {
+      return &layout;
+    }
+  }
+  return nullptr;
+}
+
+// The notes' directory read as their maker lays it out; none where it does not read so.
+std::optional<Directory> ReadKnownNotes(std::span<const uint8_t> tiff, const ByteOrder& blockOrder,
+                                        uint64_t start, uint64_t end,
+                                        const MakerNoteLayout& layout) {
+  const auto notes = tiff.subspan(start, end - start);
+  ByteOrder order = layout.littleEndian ? ByteOrder(true) : blockOrder;
+  if (layout.orderAt && *layout.orderAt + 2 <= notes.size()) {
+    if (StartsWith(notes.subspan(*layout.orderAt), "II")) order = ByteOrder(true);
+    if (StartsWith(notes.subspan(*layout.orderAt), "MM")) order = ByteOrder(false);
+  }
+  uint64_t directoryAt = layout.directoryAt;
+  if (layout.directoryStored) {
+    if (notes.size() < 12) return std::nullopt;
+    directoryAt = ByteOrder(true).U32(notes, 8);
+  }
+  // Some makers leave out the link to a next directory; the entries are what matter here.
+  auto directory = ReadDirectory(tiff.first(std::min<uint64_t>(end + 4, tiff.size())), order,
+                                 start + directoryAt);
+  if (!directory || directory->entries.empty() || !KnownTypes(*directory)) return std::nullopt;
+  directory->base = layout.base ? start + *layout.base : 0;
+  return directory;
+}
+
+// Notes of a maker not known here: the first place after a few bytes of header that reads as a
+// sound directory (known types, tags in order) whose values all lie inside the notes or the block.
+std::optional<Directory> GuessNotes(std::span<const uint8_t> tiff, const ByteOrder& order,
+                                    uint64_t start, uint64_t end) {
   for (const uint64_t header : {0, 6, 8, 10, 12, 14, 18, 22}) {
     const uint64_t at = start + header;
     if (at + 2 > end) break;
     const size_t count = order.U16(tiff, at);
     if (count == 0 || count > 512 || at + 2 + count * kEntrySize > end) continue;
-    // Some makers leave out the link to a next directory; the entries are what matter here.
-    const auto directory =
-        ReadDirectory(tiff.first(std::min<uint64_t>(end + 4, tiff.size())), order, at);
-    if (!directory) continue;
-    uint16_t previous = 0;
-    bool sound = true;
-    for (size_t i = 0; i < directory->entries.size() && sound; ++i) {
-      const Entry& entry = directory->entries[i];
-      sound = TypeSize(entry.type) > 0 && entry.count > 0 && (i == 0 || entry.tag > previous);
-      previous = entry.tag;
+    auto directory = ReadDirectory(tiff.first(std::min<uint64_t>(end + 4, tiff.size())), order, at);
+    if (!directory || !KnownTypes(*directory)) continue;
+    const auto& entries = directory->entries;
+    const bool inOrder =
+        std::adjacent_find(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+          return a.tag >= b.tag;
+        }) == entries.end();
+    if (!inOrder) continue;
+    for (const uint64_t base : {uint64_t{0}, start}) {
+      directory->base = base;
+      if (ValuesInside(*directory, tiff.size())) return directory;
     }
-    if (sound) return directory;
   }
   return std::nullopt;
 }
 
-// The EXIF block as it is found: its byte order, the directories whose values we check, and
-// which of its bytes they (and the header, the maker's notes and the thumbnail) take.
+// A maker's notes are no standard: most are a directory after a header of a few bytes, whose
+// values are found from the block's start or from the notes' own start. They are read where
+// their maker puts them; notes of another maker where they read as a sound directory; none where
+// neither reads, as notes that hold no offsets this could know.
+std::optional<Directory> MakerNoteDirectory(std::span<const uint8_t> tiff, const ByteOrder& order,
+                                            const Entry& note, std::string_view make) {
+  const uint64_t start = note.value;
+  const uint64_t end = start + note.count;
+  if (note.count <= 4 || end > tiff.size()) return std::nullopt;
+  if (const MakerNoteLayout* layout = KnownLayout(tiff.subspan(start, end - start), make)) {
+    if (auto directory = ReadKnownNotes(tiff, order, start, end, *layout)) return directory;
+  }
+  return GuessNotes(tiff, order, start, end);
+}
+
+// The EXIF block as it is found: its byte order, the directories whose values we check, which
+// of its bytes they (and the header, the maker's notes and the thumbnails) take, and where the
+// padding at its end starts that nothing uses.
 struct Block {
   ByteOrder order{true};
   Directory first;
   std::optional<Directory> exif;
   std::vector<bool> kept;
+  size_t unusedFrom = 0;
 };
 
 // Marks the bytes of [from, from + size) that lie in the block.
@@ -169,23 +293,48 @@ void MarkDirectory(std::vector<bool>& bytes, const Directory& directory) {
   Mark(bytes, directory.at, 2 + directory.entries.size() * kEntrySize + 4);
   for (const Entry& entry : directory.entries) {
     const uint64_t size = TypeSize(entry.type) * entry.count;
-    if (size > 4) Mark(bytes, entry.value, size);
+    if (size > 4) Mark(bytes, ValueAt(directory, entry), size);
   }
 }
 
 // Which bytes of a block of `size` are taken by the header, these directories with their values,
-// and a thumbnail one of them leads to.
-std::vector<bool> BytesInUse(size_t size, std::initializer_list<const Directory*> directories) {
+// and a thumbnail or preview one of them leads to.
+std::vector<bool> BytesInUse(size_t size, const std::vector<Directory>& directories) {
   std::vector<bool> used(size, false);
   Mark(used, 0, 8);
-  for (const Directory* directory : directories) {
-    if (directory == nullptr) continue;
-    MarkDirectory(used, *directory);
-    const Entry* offset = directory->Find(kThumbnailOffsetTag);
-    const Entry* length = directory->Find(kThumbnailLengthTag);
-    if (offset && length) Mark(used, offset->value, length->value);
+  for (const Directory& directory : directories) {
+    MarkDirectory(used, directory);
+    const Entry* offset = directory.Find(kThumbnailOffsetTag);
+    const Entry* length = directory.Find(kThumbnailLengthTag);
+    if (offset && length) Mark(used, ValueAt(directory, *offset), length->value);
   }
   return used;
+}
+
+// Whether an entry's value may be an offset: a directory's, a single long's, or that of a type
+// no reader here knows the size of.
+bool MayBeOffset(const Entry& entry) {
+  return TypeSize(entry.type) == 0 ||
+         ((entry.type == kTypeLong || entry.type == kTypeDirectory) && entry.count == 1);
+}
+
+// Where the zero bytes at the block's end start that no directory, value or thumbnail takes and
+// no offset points into (counted from the block or from a maker's base, since a number may be
+// an offset this reader does not know as one): the block's size where there are none.
+size_t UnusedFrom(std::span<const uint8_t> tiff, const std::vector<bool>& kept,
+                  const std::vector<Directory>& directories) {
+  size_t from = tiff.size();
+  while (from > 8 && tiff[from - 1] == 0 && !kept[from - 1]) --from;
+  from = std::min(Even(from), tiff.size());
+  for (const Directory& directory : directories) {
+    for (const Entry& entry : directory.entries) {
+      if (!MayBeOffset(entry)) continue;
+      for (const uint64_t target : {uint64_t{entry.value}, ValueAt(directory, entry)}) {
+        if (target >= from && target < tiff.size()) return tiff.size();
+      }
+    }
+  }
+  return from;
 }
 
 std::optional<Directory> SubDirectory(std::span<const uint8_t> tiff, const ByteOrder& order,
@@ -195,6 +344,34 @@ std::optional<Directory> SubDirectory(std::span<const uint8_t> tiff, const ByteO
   auto directory = ReadDirectory(tiff, order, pointer->value);
   if (!directory) broken = true;
   return directory;
+}
+
+// The directories inside a maker's notes (a preview's, settings'), where an entry's value reads
+// as one: their bytes are in use, whatever the maker calls them.
+std::vector<Directory> NoteSubDirectories(std::span<const uint8_t> tiff, const Directory& notes) {
+  std::vector<Directory> found;
+  for (const Entry& entry : notes.entries) {
+    if (!MayBeOffset(entry)) continue;
+    auto directory = ReadDirectory(tiff, notes.order, ValueAt(notes, entry));
+    if (directory && !directory->entries.empty() && directory->entries.size() <= 512 &&
+        KnownTypes(*directory)) {
+      directory->base = notes.base;
+      found.push_back(std::move(*directory));
+    }
+  }
+  return found;
+}
+
+const char* const kPointsOutside =
+    "its EXIF points at data outside its EXIF segment, which would move";
+
+// Whether a thumbnail one of these directories leads to lies inside the block.
+bool ThumbnailsInside(const std::vector<Directory>& directories, size_t blockSize) {
+  return std::all_of(directories.begin(), directories.end(), [&](const Directory& directory) {
+    const Entry* offset = directory.Find(kThumbnailOffsetTag);
+    const Entry* length = directory.Find(kThumbnailLengthTag);
+    return !offset || !length || ValueAt(directory, *offset) + length->value <= blockSize;
+  });
 }
 
 Result<Block> ReadBlock(std::span<const uint8_t> tiff) {
@@ -209,41 +386,40 @@ Result<Block> ReadBlock(std::span<const uint8_t> tiff) {
   block.first = std::move(*first);
   bool broken = false;
   block.exif = SubDirectory(tiff, block.order, block.first, kExifDirectoryTag, broken);
-  std::optional<Directory> interop;
-  if (block.exif)
-    interop = SubDirectory(tiff, block.order, *block.exif, kInteropDirectoryTag, broken);
-  std::optional<Directory> thumbnail;
+  std::vector<Directory> walked = {block.first};
+  if (block.exif) {
+    walked.push_back(*block.exif);
+    auto interop = SubDirectory(tiff, block.order, *block.exif, kInteropDirectoryTag, broken);
+    if (interop) walked.push_back(std::move(*interop));
+  }
   if (block.first.next != 0) {
-    thumbnail = ReadDirectory(tiff, block.order, block.first.next);
+    auto thumbnail = ReadDirectory(tiff, block.order, block.first.next);
     broken = broken || !thumbnail;
+    if (thumbnail) walked.push_back(std::move(*thumbnail));
   }
   if (broken) return Failure{kNotLaidOut};
-
-  bool inside = ValuesInside(block.first, tiff.size());
-  for (const auto* directory : {&block.exif, &interop, &thumbnail}) {
-    if (*directory) inside = inside && ValuesInside(**directory, tiff.size());
+  // A value beyond the block is found by its distance from the block, which growing the block
+  // would change.
+  const auto inside = [&](const Directory& directory) {
+    return ValuesInside(directory, tiff.size());
+  };
+  if (!ThumbnailsInside(walked, tiff.size()) ||
+      !std::all_of(walked.begin(), walked.end(), inside)) {
+    return Failure{kPointsOutside};
   }
-  std::optional<Directory> notes;
   if (const Entry* note = block.exif ? block.exif->Find(kMakerNoteTag) : nullptr) {
-    // A maker's value beyond the block is found by its distance from the block, which growing
-    // the block would change.
-    notes = MakerNoteDirectory(tiff, block.order, *note);
-    if (notes) inside = inside && ValuesInside(*notes, tiff.size());
-  }
-  if (thumbnail) {
-    const Entry* offset = thumbnail->Find(kThumbnailOffsetTag);
-    const Entry* length = thumbnail->Find(kThumbnailLengthTag);
-    if (offset && length) {
-      inside = inside && static_cast<uint64_t>(offset->value) + length->value <= tiff.size();
+    const Entry* make = block.first.Find(kMakeTag);
+    if (auto notes = MakerNoteDirectory(tiff, block.order, *note,
+                                        make ? TextOf(tiff, *make) : std::string())) {
+      if (!inside(*notes)) return Failure{kPointsOutside};
+      // Directories inside the notes are only guessed at: they keep their bytes from reuse.
+      auto inner = NoteSubDirectories(tiff, *notes);
+      walked.push_back(std::move(*notes));
+      walked.insert(walked.end(), inner.begin(), inner.end());
     }
   }
-  if (!inside) {
-    return Failure{"its EXIF points at data outside its EXIF segment, which would move"};
-  }
-  block.kept =
-      BytesInUse(tiff.size(),
-                 {&block.first, block.exif ? &*block.exif : nullptr, interop ? &*interop : nullptr,
-                  thumbnail ? &*thumbnail : nullptr, notes ? &*notes : nullptr});
+  block.kept = BytesInUse(tiff.size(), walked);
+  block.unusedFrom = UnusedFrom(tiff, block.kept, walked);
   return block;
 }
 
@@ -277,10 +453,6 @@ uint32_t CountOf(const TiffField& field) {
     default:
       return static_cast<uint32_t>(field.numbers.size());
   }
-}
-
-size_t Even(size_t size) {
-  return size + (size & 1);
 }
 
 // The bytes a directory of these fields takes with its values.
@@ -343,17 +515,6 @@ void AppendFirstDirectoryWithGps(std::vector<uint8_t>& tiff, std::span<const uin
   order.Add32(tiff, block.first.next);
 }
 
-std::string TextOf(std::span<const uint8_t> tiff, const Entry& entry) {
-  if (entry.type != 2) return {};
-  if (entry.count <= 4) {
-    std::string text(4, '\0');
-    for (size_t i = 0; i < 4; ++i) text[i] = static_cast<char>(tiff[entry.at + 8 + i]);
-    return text.substr(0, entry.count);
-  }
-  if (static_cast<uint64_t>(entry.value) + entry.count > tiff.size()) return {};
-  return std::string(tiff.begin() + entry.value, tiff.begin() + entry.value + entry.count);
-}
-
 // Canon's maker note finds its original decision data by its position in the file; when the
 // EXIF segment before it grows by `growth`, that position is moved with it.
 void MoveCanonDecisionData(std::vector<uint8_t>& tiff, const Block& block, size_t segmentEnd,
@@ -389,14 +550,16 @@ void ZeroOldGpsDirectory(std::vector<uint8_t>& tiff, const Block& block, const E
   }
 }
 
-// The block with `gps` as its GPS directory, after its last byte.
+// The block with `gps` as its GPS directory, written from `at` on: into the zero padding at the
+// block's end that nothing uses, so that the block keeps its size, or after its last byte.
 std::vector<uint8_t> AddGpsDirectory(std::span<const uint8_t> original, const Block& block,
-                                     const std::vector<TiffField>& gps) {
+                                     const std::vector<TiffField>& gps, size_t at) {
   std::vector<uint8_t> tiff(original.begin(), original.end());
-  tiff.resize(Even(tiff.size()), 0);
   const ByteOrder& order = block.order;
-  if (const Entry* pointer = block.first.Find(kGpsDirectoryTag)) {
-    ZeroOldGpsDirectory(tiff, block, *pointer);
+  const Entry* pointer = block.first.Find(kGpsDirectoryTag);
+  if (pointer) ZeroOldGpsDirectory(tiff, block, *pointer);
+  tiff.resize(Even(at), 0);
+  if (pointer) {
     // Only the one entry that leads to the GPS directory changes.
     if (pointer->type != kTypeLong && pointer->type != kTypeDirectory) {
       order.Put16(tiff, pointer->at + 2, kTypeLong);
@@ -410,7 +573,39 @@ std::vector<uint8_t> AddGpsDirectory(std::span<const uint8_t> original, const Bl
     order.Put32(tiff, 4, static_cast<uint32_t>(firstAt));
   }
   AppendDirectory(tiff, gps, order);
+  if (tiff.size() < original.size()) tiff.resize(original.size(), 0);
   return tiff;
+}
+
+// The block with `gps`, in its padding where that has room, else grown.
+std::vector<uint8_t> BlockWithGps(std::span<const uint8_t> original, const Block& block,
+                                  const std::vector<TiffField>& gps) {
+  if (block.unusedFrom < original.size()) {
+    auto inPadding = AddGpsDirectory(original, block, gps, block.unusedFrom);
+    if (inPadding.size() == original.size()) return inPadding;
+  }
+  return AddGpsDirectory(original, block, gps, original.size());
+}
+
+constexpr size_t kAfcpRecord = 12;  // the header, each entry and the closing record
+
+// An AFCP trailer's parts are found by their place in the file: when the file grows before them
+// by `growth`, the places in its header, entries and closing record move with them.
+void MoveAfcpTrailer(std::vector<uint8_t>& out, std::span<const uint8_t> original, size_t movedFrom,
+                     int64_t growth) {
+  const auto trailer = ReadAfcpTrailer(original);
+  if (growth == 0 || !trailer || trailer->start < movedFrom) return;
+  const ByteOrder order(trailer->littleEndian);
+  const auto moved = [&](size_t at) {
+    return static_cast<uint32_t>(static_cast<int64_t>(at) + growth);
+  };
+  const size_t start = moved(trailer->start);
+  order.Put32(out, out.size() - 8, static_cast<uint32_t>(start));
+  for (size_t i = 0; i < trailer->parts.size(); ++i) {
+    if (trailer->parts[i].at >= movedFrom) {
+      order.Put32(out, start + kAfcpRecord * (i + 1) + 8, moved(trailer->parts[i].at));
+    }
+  }
 }
 
 TiffField Rational(uint16_t tag, uint32_t numerator, uint32_t denominator) {
@@ -459,6 +654,30 @@ bool IsExifSegment(std::span<const uint8_t> jpeg, const Segment& segment) {
 
 }  // namespace
 
+std::optional<AfcpTrailer> ReadAfcpTrailer(std::span<const uint8_t> file) {
+  if (file.size() < 2 * kAfcpRecord) return std::nullopt;
+  const size_t closing = file.size() - kAfcpRecord;
+  const auto mark = file.subspan(closing, 4);
+  if (!StartsWith(mark, "AXS") || (mark[3] != '!' && mark[3] != '*')) return std::nullopt;
+  AfcpTrailer trailer;
+  trailer.littleEndian = mark[3] == '*';
+  const ByteOrder order(trailer.littleEndian);
+  trailer.start = order.U32(file, closing + 4);
+  if (trailer.start > closing - kAfcpRecord ||
+      !std::equal(mark.begin(), mark.end(), file.begin() + static_cast<long>(trailer.start))) {
+    return std::nullopt;
+  }
+  const size_t count = order.U16(file, trailer.start + 6);
+  if (trailer.start + kAfcpRecord * (count + 1) > closing) return std::nullopt;
+  for (size_t i = 0; i < count; ++i) {
+    const size_t entry = trailer.start + kAfcpRecord * (i + 1);
+    const AfcpTrailer::Part part{order.U32(file, entry + 8), order.U32(file, entry + 4)};
+    if (part.at < trailer.start || part.at + part.size > closing) return std::nullopt;
+    trailer.parts.push_back(part);
+  }
+  return trailer;
+}
+
 Result<std::vector<uint8_t>> WithGpsBlock(std::span<const uint8_t> jpeg,
                                           const std::vector<TiffField>& gps) {
   const auto layout = ReadJpegLayout(jpeg);
@@ -477,7 +696,7 @@ Result<std::vector<uint8_t>> WithGpsBlock(std::span<const uint8_t> jpeg,
     const auto original = jpeg.subspan(tiffAt, exif->end - tiffAt);
     const auto block = ReadBlock(original);
     if (!block) return block.Error();
-    tiff = AddGpsDirectory(original, *block, gps);
+    tiff = BlockWithGps(original, *block, gps);
     const int64_t growth =
         static_cast<int64_t>(tiff.size()) - static_cast<int64_t>(original.size());
     MoveCanonDecisionData(tiff, *block, exif->end, growth);
@@ -505,6 +724,8 @@ Result<std::vector<uint8_t>> WithGpsBlock(std::span<const uint8_t> jpeg,
   out.insert(out.end(), kExifHeader.begin(), kExifHeader.end());
   out.insert(out.end(), tiff.begin(), tiff.end());
   out.insert(out.end(), jpeg.begin() + static_cast<long>(replaceTo), jpeg.end());
+  MoveAfcpTrailer(out, jpeg, replaceTo,
+                  static_cast<int64_t>(out.size()) - static_cast<int64_t>(jpeg.size()));
   return out;
 }
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 
@@ -107,9 +108,9 @@ std::map<std::string, std::string> OtherExif(const Exiv2::ExifData& exif) {
   return tags;
 }
 
-// Every tag the photo had reads as before; a photo without EXIF gains only the first directory's
-// required tags.
-bool SameOtherTags(const Exiv2::ExifData& before, const Exiv2::ExifData& after) {
+// The first tag that does not read as before, in words; empty where every tag the photo had
+// reads as before. A photo without EXIF gains only the first directory's required tags.
+std::string ChangedTag(const Exiv2::ExifData& before, const Exiv2::ExifData& after) {
   auto was = OtherExif(before);
   auto is = OtherExif(after);
   // Canon's notes as a whole hold the moved pointer; exiv2 reads each of their tags, which are
@@ -124,15 +125,65 @@ bool SameOtherTags(const Exiv2::ExifData& before, const Exiv2::ExifData& after) 
       is.erase(added);
     }
   }
-  return is == was;
+  for (const auto& [key, value] : was) {
+    const auto now = is.find(key);
+    if (now == is.end()) return "its tag " + key + " was lost";
+    if (now->second != value) return "its tag " + key + " changed";
+  }
+  for (const auto& [key, value] : is) {
+    if (!was.count(key)) return "it gained a tag " + key;
+  }
+  return {};
 }
 
+// The image data, and the parts of a trailer that finds them by their place in the file (which
+// the trailer's places lead to, wherever they moved), as they were.
 bool SameImageData(std::span<const uint8_t> tagged, std::span<const uint8_t> original) {
   const auto scan = JpegScanStart(original);
   const auto taggedScan = JpegScanStart(tagged);
-  return scan && taggedScan && tagged.size() - *taggedScan == original.size() - *scan &&
-         std::equal(tagged.begin() + static_cast<long>(*taggedScan), tagged.end(),
-                    original.begin() + static_cast<long>(*scan));
+  if (!scan || !taggedScan || tagged.size() - *taggedScan != original.size() - *scan) return false;
+  const auto trailer = ReadAfcpTrailer(original);
+  if (!trailer || trailer->start < *scan) {
+    return std::equal(tagged.begin() + static_cast<long>(*taggedScan), tagged.end(),
+                      original.begin() + static_cast<long>(*scan));
+  }
+  const auto taggedTrailer = ReadAfcpTrailer(tagged);
+  if (!taggedTrailer || taggedTrailer->parts.size() != trailer->parts.size() ||
+      !std::equal(original.begin() + static_cast<long>(*scan),
+                  original.begin() + static_cast<long>(trailer->start),
+                  tagged.begin() + static_cast<long>(*taggedScan))) {
+    return false;
+  }
+  for (size_t i = 0; i < trailer->parts.size(); ++i) {
+    const auto& was = trailer->parts[i];
+    const auto& is = taggedTrailer->parts[i];
+    if (was.size != is.size || !std::equal(original.begin() + static_cast<long>(was.at),
+                                           original.begin() + static_cast<long>(was.at + was.size),
+                                           tagged.begin() + static_cast<long>(is.at))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string Degrees(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.7f", value);
+  return text;
+}
+
+// What of the tagged photo does not read back as written, in words; empty where all of it does.
+std::string WhatDidNotReadBack(std::span<const uint8_t> tagged, std::span<const uint8_t> original,
+                               const Exiv2::ExifData& before, const Exiv2::ExifData& after,
+                               const GeoPosition& position) {
+  if (!SameImageData(tagged, original)) return "its image data would change";
+  const auto read = ExifPosition(after);
+  if (!read) return "no position read back from its GPS block";
+  if (!SamePosition(read, position)) {
+    return "its position read back as " + Degrees(read->latitude) + " " + Degrees(read->longitude) +
+           " instead of " + Degrees(position.latitude) + " " + Degrees(position.longitude);
+  }
+  return ChangedTag(before, after);
 }
 
 }  // namespace
@@ -156,10 +207,12 @@ Result<std::vector<uint8_t>> TaggedJpeg(const std::string& path, std::span<const
     before->readMetadata();
     auto after = Exiv2::ImageFactory::open(tagged->data(), static_cast<long>(tagged->size()));
     after->readMetadata();
-    if (!SameImageData(*tagged, original) ||
-        !SamePosition(ExifPosition(after->exifData()), position) ||
-        !SameOtherTags(before->exifData(), after->exifData())) {
-      return Failure{path + " did not read back as written; it was left as it is."};
+    const std::string problem =
+        WhatDidNotReadBack(*tagged, original, before->exifData(), after->exifData(), position);
+    if (!problem.empty()) {
+      return Failure{
+          path + " did not read back as written (" + problem +
+          "); it was left as it is. To place it anyway, write a sidecar with --sidecar."};
     }
   } catch (const Exiv2::AnyError& error) {
     return Failure{path + " cannot be tagged (" + error.what() + "); it was left as it is."};

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "../support/program_run.h"
 #include "base/civil_date.h"
@@ -38,22 +39,36 @@ std::vector<std::string> RealPhotoNames() {
   return names;
 }
 
-// The file's bytes less its EXIF segment: what tagging leaves byte for byte.
-std::vector<uint8_t> OutsideExifSegment(const std::vector<uint8_t>& bytes) {
+// Where the EXIF segment lies in the file, from its marker to its end; none where it has none.
+std::optional<std::pair<size_t, size_t>> ExifSegment(const std::vector<uint8_t>& bytes) {
   size_t at = 2;
   while (at + 4 <= bytes.size() && bytes[at] == 0xFF && bytes[at + 1] != 0xDA) {
     const size_t end = at + 2 + (static_cast<size_t>(bytes[at + 2]) << 8 | bytes[at + 3]);
     if (bytes[at + 1] == 0xE1 && end <= bytes.size() &&
         std::equal(bytes.begin() + static_cast<long>(at) + 4,
                    bytes.begin() + static_cast<long>(at) + 8, "Exif")) {
-      std::vector<uint8_t> outside(bytes.begin(), bytes.begin() + static_cast<long>(at));
-      outside.insert(outside.end(), bytes.begin() + static_cast<long>(end), bytes.end());
-      return outside;
+      return std::pair{at, end};
     }
     at = end;
   }
-  ADD_FAILURE() << "no EXIF segment";
-  return bytes;
+  return std::nullopt;
+}
+
+// The file's bytes less its EXIF segment: what tagging leaves byte for byte.
+std::vector<uint8_t> OutsideExifSegment(const std::vector<uint8_t>& bytes) {
+  const auto segment = ExifSegment(bytes);
+  if (!segment) {
+    ADD_FAILURE() << "no EXIF segment";
+    return bytes;
+  }
+  std::vector<uint8_t> outside(bytes.begin(), bytes.begin() + static_cast<long>(segment->first));
+  outside.insert(outside.end(), bytes.begin() + static_cast<long>(segment->second), bytes.end());
+  return outside;
+}
+
+size_t ExifSegmentSize(const std::string& path) {
+  const auto segment = ExifSegment(test::ReadBytes(path));
+  return segment ? segment->second - segment->first : 0;
 }
 
 DateTime DateTimeAt(long long utcSeconds) {
@@ -154,7 +169,11 @@ TEST_F(CliGeotagRealPhotos, EveryCamerasPhotoChangesInItsGpsBlockAlone) {
           test::RunTool("exiftool -b -MPImage2 " + test::Quote(path) + " | md5sum").output;
     }
   }
-  ASSERT_GE(before.size(), 11u);
+  ASSERT_GE(before.size(), 13u);
+  // A camera that fills its EXIF segment to 64 KB with padding: the GPS block goes into it.
+  const std::string paddedPath = dir / "photos/mde__Nikon_D90.jpg";
+  const size_t paddedSize = ExifSegmentSize(paddedPath);
+  ASSERT_EQ(paddedSize, 2u + 65534u);
 
   // --overwrite, so that the photo with a position of its own is tagged too.
   const auto run = Geotag({"--overwrite", dir / "photos"});
@@ -180,6 +199,61 @@ TEST_F(CliGeotagRealPhotos, EveryCamerasPhotoChangesInItsGpsBlockAlone) {
       EXPECT_EQ(test::RunTool("exiftool -b -MPImage2 " + test::Quote(path) + " | md5sum").output,
                 secondImages[path]);
     }
+  }
+  EXPECT_EQ(ExifSegmentSize(paddedPath), paddedSize);
+}
+
+// An AFCP trailer (after the image) finds its parts by their place in the file: header, two
+// entries, their values, and the closing record, big-endian, as exiftool reads it.
+void AppendAfcpTrailer(const std::string& path) {
+  auto bytes = test::ReadBytes(path);
+  const auto start = static_cast<uint32_t>(bytes.size());
+  const std::string text = "Shot from the ridge";
+  const std::string other = "AXS trailer part";
+  const auto put32 = [&](uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+      bytes.push_back(static_cast<uint8_t>(value >> shift));
+  };
+  const auto put = [&](const std::string& text) {
+    bytes.insert(bytes.end(), text.begin(), text.end());
+  };
+  put("AXS!");
+  bytes.insert(bytes.end(), {0, 1, 0, 2});  // version, two entries
+  put32(0);                                 // no checksum
+  const uint32_t values = start + 12 + 2 * 12;
+  put("TEXT");
+  put32(static_cast<uint32_t>(text.size()));
+  put32(values);
+  put("Note");
+  put32(static_cast<uint32_t>(other.size()));
+  put32(values + static_cast<uint32_t>(text.size()));
+  put(text);
+  put(other);
+  put("AXS!");
+  put32(start);
+  put32(0);
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
+// Trailers that point into the file from its start keep pointing at their data when the EXIF
+// segment before them grows.
+TEST_F(CliGeotagRealPhotos, ATrailersOffsetsMoveWithIt) {
+  if (!test::ReaderInstalled("exiftool", "libimage-exiftool-perl")) GTEST_SKIP();
+  const std::string photo = Take("exiv2__exiv2-nikon-d70.jpg");
+  AppendAfcpTrailer(photo);
+  const size_t segmentSize = ExifSegmentSize(photo);
+  ASSERT_EQ(ExiftoolTags(photo).at("[AFCP] Text"), "Shot from the ridge");
+  const auto warnings = test::ValidationWarnings(photo);
+  ASSERT_EQ(warnings.size(), 0u) << *warnings.begin();
+
+  const auto run = Geotag({photo});
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  ASSERT_GT(ExifSegmentSize(photo), segmentSize);  // the segment grew: the trailer moved
+  ExpectPlace(photo);
+  EXPECT_EQ(ExiftoolTags(photo).at("[AFCP] Text"), "Shot from the ridge");
+  for (const std::string& warning : test::ValidationWarnings(photo)) {
+    ADD_FAILURE() << "new warning: " << warning;
   }
 }
 

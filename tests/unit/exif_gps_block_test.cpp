@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "photos/exif_gps_block.h"
 #include "photos/photo_tags.h"
 #include "photos/photo_writing.h"
+#include "test_support.h"
 
 namespace tavrin::photos {
 namespace {
@@ -71,7 +73,8 @@ TEST(ExifGpsBlock, APhotoWithoutExifGetsABlockOfItsOwnAndNothingElseMoves) {
 
 // Canon points at its original decision data, after the image, from the start of the file.
 TEST(ExifGpsBlock, CanonsDecisionDataIsFoundWhereItMoved) {
-  const std::string path = (std::filesystem::temp_directory_path() / "tavrin-canon.jpg").string();
+  const test::TempDir dir;
+  const std::string path = dir / "canon.jpg";
   std::filesystem::copy_file(kPhotos / "exiv2__exiv2-canon-eos-20d.jpg", path,
                              std::filesystem::copy_options::overwrite_existing);
   uint32_t trailerAt = 0;
@@ -85,7 +88,6 @@ TEST(ExifGpsBlock, CanonsDecisionDataIsFoundWhereItMoved) {
   std::ofstream(path, std::ios::binary | std::ios::app) << "DECISION";
   std::ifstream in(path, std::ios::binary);
   const std::vector<uint8_t> original{std::istreambuf_iterator<char>(in), {}};
-  std::filesystem::remove(path);
 
   const auto tagged = TaggedJpeg(path, original, kPlace, kTime);
   ASSERT_TRUE(tagged) << tagged.Error().reason;
@@ -150,7 +152,7 @@ TEST(ExifGpsBlock, BlocksThatCannotGrowSafelyAreRefused) {
       {"a segment that would pass 64 KB",
        [&](std::vector<uint8_t>& jpeg) {
          const size_t grow = 0xFFFF - (exif.end - exif.start - 2) - 10;
-         jpeg.insert(jpeg.begin() + static_cast<long>(exif.end), grow, 0);
+         jpeg.insert(jpeg.begin() + static_cast<long>(exif.end), grow, 0x55);  // no padding
          const size_t length = exif.end - exif.start - 2 + grow;
          jpeg[exif.start + 2] = static_cast<uint8_t>(length >> 8);
          jpeg[exif.start + 3] = static_cast<uint8_t>(length);
@@ -172,6 +174,208 @@ TEST(ExifGpsBlock, BlocksThatCannotGrowSafelyAreRefused) {
     EXPECT_NE(tagged.Error().reason.find(row.reason), std::string::npos)
         << row.name << ": " << tagged.Error().reason;
   }
+}
+
+// Bytes in one byte order, for EXIF blocks made up here.
+struct Bytes16 {
+  bool little = true;
+  std::vector<uint8_t> bytes;
+  void Text(std::string_view text) { bytes.insert(bytes.end(), text.begin(), text.end()); }
+  void U16(uint32_t value) {
+    bytes.push_back(static_cast<uint8_t>(little ? value : value >> 8));
+    bytes.push_back(static_cast<uint8_t>(little ? value >> 8 : value));
+  }
+  void U32(uint32_t value) {
+    U16(little ? value & 0xFFFF : value >> 16);
+    U16(little ? value >> 16 : value & 0xFFFF);
+  }
+  void Entry(uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+    U16(tag);
+    U16(type);
+    U32(count);
+    U32(value);
+  }
+};
+
+// A maker's notes as one maker lays them out: its header, then a directory of two entries (the
+// second a text too long for its entry, `textAt` from where the notes count their offsets).
+struct Notes {
+  std::string_view make;
+  std::string header;          // all the bytes before the directory
+  bool little = true;          // the notes' own byte order
+  std::optional<size_t> base;  // where the notes count offsets from; none: the block's start
+  bool blockLittle = true;     // the byte order of the block around them
+};
+
+constexpr uint32_t kText = 24;
+
+std::vector<uint8_t> NoteBytes(const Notes& notes, uint32_t textAt) {
+  Bytes16 out{notes.little, {}};
+  out.Text(notes.header);
+  out.U16(2);
+  out.Entry(0x0001, 3, 1, 7);
+  out.Entry(0x0002, 2, kText, textAt);
+  out.U32(0);
+  out.Text(std::string(kText, 'n'));
+  return out.bytes;
+}
+
+// An EXIF block (little-endian unless asked) of a first directory (Make, the EXIF pointer), an EXIF
+// directory holding `notes` as its maker note at `notesAt`, and `padding` zero bytes after.
+std::vector<uint8_t> BlockWithNotes(std::string_view make, const std::vector<uint8_t>& notes,
+                                    size_t padding, uint32_t extraTag = 0, uint32_t extra = 0,
+                                    bool little = true) {
+  Bytes16 block{little, {}};
+  const uint32_t makeAt = 8 + 2 + 3 * 12 + 4;
+  const uint32_t exifAt = makeAt + 16;
+  block.Text(little ? "II" : "MM");
+  block.U16(42);
+  block.U32(8);
+  block.U16(3);
+  if (make.size() < 4) {  // the text in the entry itself
+    block.U16(0x010F);
+    block.U16(2);
+    block.U32(static_cast<uint32_t>(make.size() + 1));
+    block.Text(std::string(make) + std::string(4 - make.size(), '\0'));
+  } else {
+    block.Entry(0x010F, 2, static_cast<uint32_t>(make.size() + 1), makeAt);
+  }
+  block.Entry(0x8769, 4, 1, exifAt);
+  block.Entry(static_cast<uint16_t>(extraTag ? extraTag : 0xC000), 4, 1, extra);
+  block.U32(0);
+  std::string makeText(make);
+  makeText.resize(16, '\0');
+  block.Text(makeText);
+  block.U16(1);
+  block.Entry(0x927C, 7, static_cast<uint32_t>(notes.size()), exifAt + 2 + 12 + 4);
+  block.U32(0);
+  block.bytes.insert(block.bytes.end(), notes.begin(), notes.end());
+  block.bytes.resize(block.bytes.size() + padding, 0);
+  return block.bytes;
+}
+
+constexpr uint32_t kNotesAt = 8 + 2 + 3 * 12 + 4 + 16 + 2 + 12 + 4;
+
+// A real JPEG (its own EXIF segment taken out) with `block` as its EXIF.
+std::vector<uint8_t> JpegWith(const std::vector<uint8_t>& block) {
+  auto jpeg = Bytes("exiv2__DSC_3079.jpg");
+  const Found exif = ExifSegment(jpeg);
+  std::vector<uint8_t> segment = {0xFF,
+                                  0xE1,
+                                  static_cast<uint8_t>((block.size() + 8) >> 8),
+                                  static_cast<uint8_t>(block.size() + 8),
+                                  'E',
+                                  'x',
+                                  'i',
+                                  'f',
+                                  0,
+                                  0};
+  segment.insert(segment.end(), block.begin(), block.end());
+  jpeg.erase(jpeg.begin() + static_cast<long>(exif.start),
+             jpeg.begin() + static_cast<long>(exif.end));
+  jpeg.insert(jpeg.begin() + static_cast<long>(exif.start), segment.begin(), segment.end());
+  return jpeg;
+}
+
+const std::vector<TiffField> kGps = {{0x0000, TiffType::Byte, {2, 3, 0, 0}, {}},
+                                     {0x0001, TiffType::Ascii, {}, "N"},
+                                     {0x0002, TiffType::Rational, {37, 1, 34, 1, 0, 1}, {}},
+                                     {0x0003, TiffType::Ascii, {}, "E"},
+                                     {0x0004, TiffType::Rational, {126, 1, 58, 1, 0, 1}, {}}};
+
+// Each maker's notes are read where the maker puts them, from the base it counts from: their
+// value is found inside the segment, and the same offset counted from there past the segment is
+// refused (counted from anywhere else it would lie inside).
+TEST(ExifGpsBlock, MakersNotesAreReadWhereEachMakerPutsThem) {
+  const std::string nikonTiff("MM\0\x2a\0\0\0\x08", 8);
+  const std::vector<Notes> makers = {
+      // A big-endian block, as the iPhone writes it: there, the header read as a directory
+      // points far outside.
+      {"Apple", std::string("Apple iOS\0\0\x01MM", 14), false, 0, false},
+      {"Apple", std::string("Apple iOS\0\0\x01MM", 14), false, 0, true},
+      {"NIKON CORPORATION", std::string("Nikon\0\x02\x10\0\0", 10) + nikonTiff, false, 10},
+      {"SIGMA", std::string("SIGMA\0\0\0\x01\0", 10), true, {}},
+      {"FOVEON", std::string("FOVEON\0\0\x01\0", 10), true, {}},
+      {"OLYMPUS", std::string("OLYMPUS\0II\x03\0", 12), true, 0},
+      {"OM Digital", std::string("OM SYSTEM\0\0\0II\x04\0", 16), true, 0},
+      {"OLYMPUS OPTICAL", std::string("OLYMP\0\x01\0", 8), true, {}},
+      {"Panasonic", std::string("Panasonic\0\0\0", 12), true, {}},
+      {"PENTAX", std::string("AOC\0MM", 6), false, {}},
+      {"RICOH IMAGING", std::string("PENTAX \0II", 10), true, 0},
+      {"FUJIFILM", std::string("FUJIFILM\x0c\0\0\0", 12), true, 0},
+      {"SONY", std::string("SONY DSC \0\0\0", 12), true, {}},
+      {"SAMSUNG", "", true, {}},
+      {"Canon", "", true, {}},
+      {"DJI", "", true, {}},
+  };
+  for (const Notes& notes : makers) {
+    SCOPED_TRACE(notes.make);
+    const size_t textInNotes = notes.header.size() + 2 + 2 * 12 + 4;
+    const uint32_t base = notes.base ? kNotesAt + static_cast<uint32_t>(*notes.base) : 0;
+    const uint32_t textAt = kNotesAt + static_cast<uint32_t>(textInNotes) - base;
+    const auto block = [&](uint32_t at) {
+      return BlockWithNotes(notes.make, NoteBytes(notes, at), 0, 0, 0, notes.blockLittle);
+    };
+    const auto sound = JpegWith(block(textAt));
+    const auto tagged = WithGpsBlock(sound, kGps);
+    EXPECT_TRUE(tagged) << tagged.Error().reason;
+
+    const size_t blockSize = block(0).size();
+    const auto pastEnd = static_cast<uint32_t>(blockSize - base + 4);
+    const auto outside = JpegWith(block(pastEnd));
+    const auto refused = WithGpsBlock(outside, kGps);
+    ASSERT_FALSE(refused) << "read elsewhere than its maker puts it";
+    EXPECT_NE(refused.Error().reason.find("outside its EXIF segment"), std::string::npos)
+        << refused.Error().reason;
+  }
+}
+
+// Notes of a maker not known here: a place that reads as a directory whose values lie outside
+// the notes and the segment is no directory of theirs, and the one that does read is taken.
+TEST(ExifGpsBlock, AnUnknownMakersNotesAreReadWhereTheirValuesLieInside) {
+  Bytes16 notes{true, {}};
+  notes.U16(1);  // at the start: one entry, a text 0x7000 bytes long far past the segment
+  notes.Entry(0x0001, 2, 0x7000, 0x00F00000);
+  notes.U16(0);
+  notes.U16(0);
+  notes.U16(0);
+  const Notes real{"Maker", std::string(notes.bytes.begin(), notes.bytes.end()), true, {}};
+  const uint32_t textAt = kNotesAt + static_cast<uint32_t>(real.header.size() + 2 + 2 * 12 + 4);
+  const auto tagged =
+      WithGpsBlock(JpegWith(BlockWithNotes("Maker", NoteBytes(real, textAt), 0)), kGps);
+  EXPECT_TRUE(tagged) << tagged.Error().reason;
+}
+
+// Zero padding at the block's end takes the new directories, so that nothing moves; padding an
+// offset points into (here one this reader does not know) is left as it is.
+TEST(ExifGpsBlock, PaddingThatNothingUsesTakesTheGpsBlock) {
+  const Notes canon{"Canon", "", true, {}};
+  const auto notes = NoteBytes(canon, kNotesAt + 2 + 2 * 12 + 4);
+  const size_t used = BlockWithNotes("Canon", notes, 0).size();
+
+  const auto padded = JpegWith(BlockWithNotes("Canon", notes, 600));
+  const auto tagged = WithGpsBlock(padded, kGps);
+  ASSERT_TRUE(tagged) << tagged.Error().reason;
+  EXPECT_EQ(tagged->size(), padded.size());
+  const Found exif = ExifSegment(*tagged);
+  EXPECT_TRUE(std::equal(padded.begin(), padded.begin() + static_cast<long>(exif.start + 10 + 4),
+                         tagged->begin()));  // all before the first directory's offset
+  EXPECT_TRUE(std::equal(padded.begin() + static_cast<long>(exif.start + 10 + 8),
+                         padded.begin() + static_cast<long>(exif.start + 10 + used),
+                         tagged->begin() + static_cast<long>(exif.start + 10 + 8)));
+  const auto position = ExifPosition(ExifOf(*tagged));
+  ASSERT_TRUE(position);
+  EXPECT_NEAR(position->latitude, 37.0 + 34.0 / 60, 1e-9);
+
+  const auto pointedInto =
+      JpegWith(BlockWithNotes("Canon", notes, 600, 0xC000, static_cast<uint32_t>(used + 100)));
+  const auto grown = WithGpsBlock(pointedInto, kGps);
+  ASSERT_TRUE(grown) << grown.Error().reason;
+  EXPECT_GT(grown->size(), pointedInto.size());
+  const Found grownExif = ExifSegment(*grown);
+  EXPECT_TRUE(std::all_of(grown->begin() + static_cast<long>(grownExif.start + 10 + used),
+                          grown->begin() + static_cast<long>(grownExif.start + 10 + used + 600),
+                          [](uint8_t byte) { return byte == 0; }));
 }
 
 }  // namespace
