@@ -13,7 +13,7 @@
 #include "base/civil_date.h"
 #include "base/great_circle.h"
 #include "bench_tracks.h"
-#include "gui/logbook/logbook_pdf.h"
+#include "desktop/logbook_pdf.h"
 #include "logbook/logbook_csv.h"
 #include "logbook/logbook_store.h"
 #include "logbook/trip_rows.h"

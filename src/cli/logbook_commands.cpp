@@ -10,7 +10,7 @@
 #include <QGuiApplication>
 
 #include "cli/command_line.h"
-#include "gui/logbook/logbook_pdf.h"
+#include "desktop/logbook_pdf.h"
 #include "logbook/logbook_csv.h"
 #include "logbook/logbook_store.h"
 #include "logbook/trip_rows.h"

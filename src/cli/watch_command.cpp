@@ -12,7 +12,7 @@
 
 #include "cli/cli_host.h"
 #include "cli/device_commands.h"
-#include "gui/common/desktop_notice.h"
+#include "desktop/desktop_notice.h"
 #include "serial/arrival_retries.h"
 #include "serial/port_claim.h"
 #include "serial/port_discovery.h"

@@ -17,7 +17,7 @@
 #include <optional>
 #include <set>
 
-#include "gui/common/desktop_notice.h"
+#include "desktop/desktop_notice.h"
 #include "gui/common/page_owner.h"
 #include "gui/models/track_list_model.h"
 #include "serial/arrival_retries.h"

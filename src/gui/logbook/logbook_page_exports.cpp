@@ -9,7 +9,7 @@
 #include <QSaveFile>
 
 #include "gui/logbook/logbook_page.h"
-#include "gui/logbook/logbook_pdf.h"
+#include "desktop/logbook_pdf.h"
 #include "logbook/logbook_csv.h"
 
 namespace tavrin::gui {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "gui/logbook/logbook_pdf.h"
+#include "desktop/logbook_pdf.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "gui/common/desktop_notice.h"
+#include "desktop/desktop_notice.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
