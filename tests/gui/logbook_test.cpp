@@ -26,8 +26,8 @@
 
 #include "../support/program_run.h"
 #include "base/civil_date.h"
-#include "gui/logbook/logbook_page.h"
 #include "desktop/logbook_pdf.h"
+#include "gui/logbook/logbook_page.h"
 #include "gui/logbook/place_dialog.h"
 #include "gui/records/track_record_page.h"
 #include "window_fixture.h"

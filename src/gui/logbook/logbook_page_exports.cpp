@@ -8,8 +8,8 @@
 #include <QPrinter>
 #include <QSaveFile>
 
-#include "gui/logbook/logbook_page.h"
 #include "desktop/logbook_pdf.h"
+#include "gui/logbook/logbook_page.h"
 #include "logbook/logbook_csv.h"
 
 namespace tavrin::gui {
