@@ -8,10 +8,11 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 # folder; the core never includes a front end):
 #   base      (nothing)
 #   store     base
+#   map       base store (map geometry: projection, levels of detail, the line the map pages draw)
 #   serial    base
 #   settings  base store
 #   protocol  base serial store
-#   export    base protocol store
+#   export    base map protocol store
 #   photos    base settings store
 #   import    base store
 #   index     base store (the history index)
@@ -34,13 +35,14 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 if(LAYERS STREQUAL "core")
   set(root "${SOURCE}")
   set(prefix "")
-  set(folders base store serial settings protocol export photos import index logbook wording)
+  set(folders base store map serial settings protocol export photos import index logbook wording)
   set(allowed_base "base")
   set(allowed_store "store;base")
+  set(allowed_map "map;base;store")
   set(allowed_serial "serial;base")
   set(allowed_settings "settings;base;store")
   set(allowed_protocol "protocol;base;serial;store")
-  set(allowed_export "export;base;protocol;store")
+  set(allowed_export "export;base;map;protocol;store")
   set(allowed_photos "photos;base;settings;store")
   set(allowed_import "import;base;store")
   set(allowed_index "index;base;store")
