@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "export/track_simplify.h"
+#include "map/track_simplify.h"
 
 namespace {
 

@@ -8,10 +8,11 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 # folder; the core never includes a front end):
 #   base      (nothing)
 #   store     base
+#   map       base store (map geometry: projection, levels of detail, the line the map pages draw)
 #   serial    base
 #   settings  base store
 #   protocol  base serial store
-#   export    base protocol store
+#   export    base map protocol store
 #   photos    base settings store
 #   import    base store
 #   index     base store (the history index)
@@ -38,17 +39,19 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 #   emulator  (nothing above the core)
 #   gui       desktop emulator (the window runs the emulator's engine as its built-in logger)
 # Every folder of src/ is a core folder or a front end's: a new one must find its place.
-set(core_folders base store serial settings protocol export photos import index logbook wording)
+set(core_folders base store map serial settings protocol export photos import index logbook
+  wording)
 if(LAYERS STREQUAL "core")
   set(root "${SOURCE}")
   set(prefix "")
   set(folders ${core_folders})
   set(allowed_base "base")
   set(allowed_store "store;base")
+  set(allowed_map "map;base;store")
   set(allowed_serial "serial;base")
   set(allowed_settings "settings;base;store")
   set(allowed_protocol "protocol;base;serial;store")
-  set(allowed_export "export;base;protocol;store")
+  set(allowed_export "export;base;map;protocol;store")
   set(allowed_photos "photos;base;settings;store")
   set(allowed_import "import;base;store")
   set(allowed_index "index;base;store")

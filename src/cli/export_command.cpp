@@ -13,7 +13,7 @@
 #include "export/export_formats.h"
 #include "export/export_paths.h"
 #include "export/exportable_points.h"
-#include "export/map_line.h"
+#include "map/map_line.h"
 #include "settings/app_paths.h"
 
 namespace tavrin::cli {

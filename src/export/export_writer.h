@@ -13,7 +13,7 @@
 #include "base/message_box.h"
 #include "export/export_file.h"
 #include "export/exportable_points.h"
-#include "export/map_view.h"
+#include "map/map_view.h"
 #include "store/local_zone.h"
 #include "store/track_point.h"
 

@@ -4,11 +4,11 @@
 #include <string_view>
 
 #include "export/export_writer.h"
-#include "export/map_line.h"
-#include "export/map_line_script.h"
-#include "export/map_view.h"
 #include "export/markup_text.h"
-#include "export/track_simplify.h"
+#include "map/map_line.h"
+#include "map/map_line_script.h"
+#include "map/map_view.h"
+#include "map/track_simplify.h"
 
 namespace tavrin {
 namespace {
@@ -49,28 +49,6 @@ constexpr std::string_view kServiceLineScript = R"(      var map = null, trackLi
 )";
 
 }  // namespace
-
-int MapZoom(double halfSpan) {
-  struct Step {
-    double below;
-    int zoom;
-  };
-  static constexpr Step kSteps[] = {{0.001, 17}, {0.005, 15}, {0.01, 13},
-                                    {0.05, 12},  {0.1, 11},   {0.5, 9}};
-  for (const Step& step : kSteps) {
-    if (halfSpan < step.below) return step.zoom;
-  }
-  return 7;
-}
-
-MapView MapExtent::View() const {
-  if (empty_) return MapView{};
-  const double halfLat = (latMax_ - latMin_) * 0.5;
-  const double halfLon = (lonMax_ - lonMin_) * 0.5;
-  // The map area is wider than tall, so latitude decides only when it is clearly the larger.
-  const double extent = 1.8 * halfLon < halfLat ? halfLat : halfLon;
-  return MapView{MapZoom(extent), latMin_ + halfLat, lonMin_ + halfLon};
-}
 
 Result<std::string> ExportWriter::MakeMapPage(const std::string& dataFolder, int width, int height,
                                               std::span<const TrackPoint> allPoints,

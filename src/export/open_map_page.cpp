@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The map page without a map key: the track as a red line with START and END markers, drawn by
 // Leaflet (from the distribution's package) on OpenStreetMap tiles, the view fitted to the track.
-// The page holds the points once, as numbers with their levels of detail (map_line.h), and hands
-// the map at each zoom only the points that change its picture, drawn by one canvas.
+// The page holds the points once, as numbers with their levels of detail (map/map_line.h), and
+// hands the map at each zoom only the points that change its picture, drawn by one canvas.
 #include <string_view>
 
 #include "export/export_writer.h"
-#include "export/map_line.h"
-#include "export/map_line_script.h"
-#include "export/map_view.h"
-#include "export/track_simplify.h"
+#include "map/map_line.h"
+#include "map/map_line_script.h"
+#include "map/map_view.h"
+#include "map/track_simplify.h"
 
 namespace tavrin {
 namespace {

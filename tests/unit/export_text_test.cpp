@@ -9,8 +9,8 @@
 #include <random>
 
 #include "export/export_file.h"
-#include "export/map_view.h"
 #include "export/markup_text.h"
+#include "map/map_view.h"
 
 namespace tavrin {
 namespace {

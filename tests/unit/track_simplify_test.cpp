@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "export/track_simplify.h"
+#include "map/track_simplify.h"
 
 #include <gtest/gtest.h>
 
-#include "export/map_line.h"
+#include "map/map_line.h"
 
 #include <cmath>
 #include <random>

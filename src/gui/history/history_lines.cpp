@@ -15,10 +15,10 @@
 
 #include "base/longitude.h"
 #include "export/exportable_points.h"
-#include "export/map_line.h"
-#include "export/track_simplify.h"
 #include "gui/history/history_times.h"
 #include "index/track_scan.h"
+#include "map/map_line.h"
+#include "map/track_simplify.h"
 #include "store/track_file_checks.h"
 
 namespace tavrin::gui {

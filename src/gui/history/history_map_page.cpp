@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The History map's page. Each track is its own line in a colour of a fixed palette, held as
-// numbers with its levels of detail (map_line.h) and handed to the map, at each zoom, only with
+// numbers with its levels of detail (map/map_line.h) and handed to the map, at each zoom, only with
 // the points that change the picture there; one canvas draws them all.
 #include <string_view>
 
 #include "export/export_writer.h"
-#include "export/map_line_script.h"
-#include "export/map_view.h"
-#include "export/track_simplify.h"
 #include "gui/history/history_map_page.h"
+#include "map/map_line_script.h"
+#include "map/map_view.h"
+#include "map/track_simplify.h"
 
 namespace tavrin::gui {
 namespace {

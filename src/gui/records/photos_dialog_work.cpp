@@ -18,8 +18,8 @@
 
 #include "export/export_writer.h"
 #include "export/exportable_points.h"
-#include "export/map_line.h"
 #include "gui/records/photos_dialog.h"
+#include "map/map_line.h"
 #include "photos/photo_thumbnail.h"
 #include "photos/photo_time.h"
 #include "store/track_store.h"

@@ -8,8 +8,8 @@
 
 #include "export/export_commands.h"
 #include "export/exportable_points.h"
-#include "export/map_line.h"
 #include "gui/records/track_record_page.h"
+#include "map/map_line.h"
 
 namespace tavrin::gui {
 namespace {

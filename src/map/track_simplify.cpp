@@ -2,7 +2,7 @@
 // Douglas-Peucker once over the whole line, at every zoom at the same time: the point farthest
 // from a segment depends on the segment alone, not on the tolerance, so one pass that notes how
 // far each chosen point stood from its segment tells every zoom's simplification.
-#include "export/track_simplify.h"
+#include "map/track_simplify.h"
 
 #include <algorithm>
 #include <cmath>

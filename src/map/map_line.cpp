@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "export/map_line.h"
+#include "map/map_line.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/longitude.h"
-#include "export/track_simplify.h"
+#include "map/track_simplify.h"
 
 namespace tavrin {
 namespace {
