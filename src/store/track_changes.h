@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What changed among the stored tracks, told to whoever listens: the pages, and later the history
-// index and the watcher, each refresh what they hold from these notices instead of being told by
+// What changed among the stored tracks, told to whoever listens: the pages, the History page's
+// index and the logbook each refresh what they hold from these notices instead of being told by
 // each command that changes a file.
 #pragma once
 
